@@ -1,0 +1,154 @@
+#include "frame/grid.h"
+
+#include <algorithm>
+
+namespace km {
+
+namespace {
+const Cell kEmptyCell{};
+const std::string kEmptyText;
+}  // namespace
+
+void Grid::resize(int cols, int rows) {
+  cols = std::max(cols, 0);
+  rows = std::max(rows, 0);
+  if (cols == cols_ && rows == rows_) return;
+  Grid old = std::move(*this);
+  *this = Grid();
+  visibleCols_ = old.visibleCols_;
+  visibleRows_ = old.visibleRows_;
+  frozenRows_ = old.frozenRows_;
+  scrollBars_ = old.scrollBars_;
+  defaultColWidth_ = old.defaultColWidth_;
+  defaultRowHeight_ = old.defaultRowHeight_;
+  activeCol_ = old.activeCol_;
+  activeRow_ = old.activeRow_;
+  cols_ = cols;
+  rows_ = rows;
+  cells_.assign(static_cast<size_t>(cols) * rows, Cell{});
+  vEdges_.assign(static_cast<size_t>(cols + 1) * rows, Line{});
+  hEdges_.assign(static_cast<size_t>(cols) * (rows + 1), Line{});
+  colWidths_.assign(cols, 0.0);
+  rowHeights_.assign(rows, 0.0);
+  for (int c = 1; c <= std::min(cols, old.cols_); ++c) colWidths_[c - 1] = old.colWidths_[c - 1];
+  for (int r = 1; r <= std::min(rows, old.rows_); ++r) rowHeights_[r - 1] = old.rowHeights_[r - 1];
+  const int mc = std::min(cols, old.cols_), mr = std::min(rows, old.rows_);
+  for (int r = 1; r <= mr; ++r) {
+    for (int c = 1; c <= mc; ++c) at(c, r) = old.at(c, r);
+    for (int c = 0; c <= mc; ++c) vEdge(c, r) = old.vEdge(c, r);
+  }
+  for (int r = 0; r <= mr; ++r)
+    for (int c = 1; c <= mc; ++c) hEdge(c, r) = old.hEdge(c, r);
+}
+
+void Grid::setMaxCols(int cols) { resize(cols, rows_); }
+void Grid::setMaxRows(int rows) { resize(cols_, rows); }
+
+void Grid::setColWidth(int col, double chars) {
+  if (col == -1) {
+    defaultColWidth_ = chars;
+    std::fill(colWidths_.begin(), colWidths_.end(), 0.0);
+  } else if (col >= 1 && col <= cols_) {
+    colWidths_[col - 1] = chars;
+  }
+}
+
+void Grid::setRowHeight(int row, double points) {
+  if (row == -1) {
+    defaultRowHeight_ = points;
+    std::fill(rowHeights_.begin(), rowHeights_.end(), 0.0);
+  } else if (row >= 1 && row <= rows_) {
+    rowHeights_[row - 1] = points;
+  }
+}
+
+double Grid::colWidth(int col) const {
+  if (col < 1 || col > cols_ || colWidths_[col - 1] <= 0) return defaultColWidth_;
+  return colWidths_[col - 1];
+}
+
+double Grid::rowHeight(int row) const {
+  if (row < 1 || row > rows_ || rowHeights_[row - 1] <= 0) return defaultRowHeight_;
+  return rowHeights_[row - 1];
+}
+
+double Grid::colWidthSum(int from, int count) const {
+  double s = 0;
+  for (int c = from; c < from + count && c <= cols_; ++c) s += colWidth(c);
+  return s;
+}
+
+double Grid::rowHeightSum(int from, int count) const {
+  double s = 0;
+  for (int r = from; r < from + count && r <= rows_; ++r) s += rowHeight(r);
+  return s;
+}
+
+void Grid::setText(int col, int row, std::string_view text) {
+  if (contains(col, row)) at(col, row).text = text;
+}
+
+const std::string& Grid::text(int col, int row) const {
+  return contains(col, row) ? cell(col, row).text : kEmptyText;
+}
+
+const Cell& Grid::cell(int col, int row) const {
+  if (!contains(col, row)) return kEmptyCell;
+  return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)];
+}
+
+Grid::Range Grid::clip(Block b) const {
+  Range r{b.col1 == -1 ? 1 : b.col1, b.row1 == -1 ? 1 : b.row1, b.col2 == -1 ? cols_ : b.col2,
+          b.row2 == -1 ? rows_ : b.row2};
+  r.c1 = std::max(r.c1, 1);
+  r.r1 = std::max(r.r1, 1);
+  r.c2 = std::min(r.c2, cols_);
+  r.r2 = std::min(r.r2, rows_);
+  return r;
+}
+
+template <class F>
+void Grid::forEach(Block b, F f) {
+  const Range r = clip(b);
+  if (r.empty()) return;
+  for (int row = r.r1; row <= r.r2; ++row)
+    for (int col = r.c1; col <= r.c2; ++col) f(at(col, row));
+}
+
+void Grid::setBg(Block b, Rgb c) { forEach(b, [c](Cell& x) { x.bg = c; }); }
+void Grid::setFg(Block b, Rgb c) { forEach(b, [c](Cell& x) { x.fg = c; }); }
+void Grid::setAlign(Block b, HAlign h, VAlign v) {
+  forEach(b, [h, v](Cell& x) { x.halign = h; x.valign = v; });
+}
+void Grid::setOverflow(Block b, bool on) { forEach(b, [on](Cell& x) { x.overflow = on; }); }
+
+void Grid::setBorder(Block b, unsigned sides, int style, Rgb color) {
+  const Range r = clip(b);
+  if (r.empty()) return;
+  const Line line{static_cast<std::uint8_t>(style), color};
+  if (sides & kOutline) {
+    for (int row = r.r1; row <= r.r2; ++row) {
+      vEdge(r.c1 - 1, row) = line;
+      vEdge(r.c2, row) = line;
+    }
+    for (int col = r.c1; col <= r.c2; ++col) {
+      hEdge(col, r.r1 - 1) = line;
+      hEdge(col, r.r2) = line;
+    }
+  }
+  for (int row = r.r1; row <= r.r2; ++row) {
+    for (int col = r.c1; col <= r.c2; ++col) {
+      if (sides & kLeft) vEdge(col - 1, row) = line;
+      if (sides & kRight) vEdge(col, row) = line;
+      if (sides & kTop) hEdge(col, row - 1) = line;
+      if (sides & kBottom) hEdge(col, row) = line;
+    }
+  }
+}
+
+Line Grid::left(int col, int row) const { return contains(col, row) ? vEdge(col - 1, row) : Line{}; }
+Line Grid::right(int col, int row) const { return contains(col, row) ? vEdge(col, row) : Line{}; }
+Line Grid::top(int col, int row) const { return contains(col, row) ? hEdge(col, row - 1) : Line{}; }
+Line Grid::bottom(int col, int row) const { return contains(col, row) ? hEdge(col, row) : Line{}; }
+
+}  // namespace km

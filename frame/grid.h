@@ -1,0 +1,133 @@
+#pragma once
+// Grid: the widget-free table every analysis fills and GridView paints.
+//
+// Columns and rows count from 1.  Column widths are in characters of the
+// grid's font, row heights in points.  A block whose first and last column
+// (or row) are -1 covers every column (row).  Cell lines are stored per edge,
+// so two neighbouring cells share one line and the later setting wins.
+// Writes outside the grid are ignored: nothing ever indexes outside a table.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace km {
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend constexpr bool operator==(Rgb, Rgb) = default;
+};
+constexpr Rgb RGB(int r, int g, int b) {
+  return Rgb{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)};
+}
+inline constexpr Rgb kWhite = RGB(255, 255, 255);
+inline constexpr Rgb kBlack = RGB(0, 0, 0);
+
+enum class HAlign : std::uint8_t { Left, Center, Right };
+enum class VAlign : std::uint8_t { Top, Center, Bottom };
+enum class ScrollBars : std::uint8_t { None, Horizontal, Vertical, Both };
+
+// A cell line: style 0 = none, 1 = solid.
+struct Line {
+  std::uint8_t style = 0;
+  Rgb color = kBlack;
+  friend constexpr bool operator==(Line, Line) = default;
+  bool visible() const { return style != 0; }
+};
+
+// Sides for setBorder: each cell's own sides, or the block's outline.
+enum Side : unsigned { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8, kAllSides = 15, kOutline = 16 };
+
+struct Block {
+  int col1 = -1, row1 = -1, col2 = -1, row2 = -1;
+  static Block cell(int c, int r) { return {c, r, c, r}; }
+  static Block all() { return {}; }
+};
+
+struct Cell {
+  std::string text;
+  Rgb bg = kWhite;
+  Rgb fg = kBlack;
+  HAlign halign = HAlign::Center;
+  VAlign valign = VAlign::Center;
+  bool overflow = false;  // text may run into empty neighbouring cells
+};
+
+class Grid {
+ public:
+  Grid() = default;
+  Grid(int cols, int rows) { setMaxCols(cols); setMaxRows(rows); }
+
+  // Size.  Growing or shrinking keeps the cells that stay inside.
+  void setMaxCols(int cols);
+  void setMaxRows(int rows);
+  int maxCols() const { return cols_; }
+  int maxRows() const { return rows_; }
+
+  // How many columns and rows the view shows without scrolling; it sizes itself to them.
+  void setVisible(int cols, int rows) { visibleCols_ = cols; visibleRows_ = rows; }
+  int visibleCols() const { return visibleCols_; }
+  int visibleRows() const { return visibleRows_; }
+  void setFrozenRows(int rows) { frozenRows_ = rows < 0 ? 0 : rows; }
+  int frozenRows() const { return frozenRows_; }
+  void setScrollBars(ScrollBars s) { scrollBars_ = s; }
+  ScrollBars scrollBars() const { return scrollBars_; }
+
+  // col/row -1 sets the default for every column/row.
+  void setColWidth(int col, double chars);
+  void setRowHeight(int row, double points);
+  double colWidth(int col) const;
+  double rowHeight(int row) const;
+
+  void setText(int col, int row, std::string_view text);
+  void setText(int col, int row, int value) { setText(col, row, std::to_string(value)); }
+  const std::string& text(int col, int row) const;
+  const Cell& cell(int col, int row) const;
+  bool contains(int col, int row) const { return col >= 1 && col <= cols_ && row >= 1 && row <= rows_; }
+
+  void setBg(Block b, Rgb c);
+  void setFg(Block b, Rgb c);
+  void setColors(Block b, Rgb fg, Rgb bg) { setFg(b, fg); setBg(b, bg); }
+  void setAlign(Block b, HAlign h, VAlign v = VAlign::Center);
+  void setOverflow(Block b, bool on);
+  void setBorder(Block b, unsigned sides, int style = 1, Rgb color = kBlack);
+  void clearBorder(Block b) { setBorder(b, kAllSides, 0); }
+
+  // The four lines around a cell (shared with its neighbours).
+  Line left(int col, int row) const;
+  Line right(int col, int row) const;
+  Line top(int col, int row) const;
+  Line bottom(int col, int row) const;
+
+  void setActiveCell(int col, int row) { activeCol_ = col; activeRow_ = row; }
+  int activeCol() const { return activeCol_; }
+  int activeRow() const { return activeRow_; }
+
+  // Sum of the first n column widths / row heights (for sizing a view).
+  double colWidthSum(int from, int count) const;
+  double rowHeightSum(int from, int count) const;
+
+ private:
+  struct Range { int c1, r1, c2, r2; bool empty() const { return c1 > c2 || r1 > r2; } };
+  Range clip(Block b) const;
+  template <class F> void forEach(Block b, F f);
+  Cell& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
+  // vertical edge right of column c (c = 0..cols) in row r; horizontal edge below row r (r = 0..rows) in column c
+  Line& vEdge(int c, int r) { return vEdges_[static_cast<size_t>(r - 1) * (cols_ + 1) + c]; }
+  Line& hEdge(int c, int r) { return hEdges_[static_cast<size_t>(r) * cols_ + (c - 1)]; }
+  const Line& vEdge(int c, int r) const { return vEdges_[static_cast<size_t>(r - 1) * (cols_ + 1) + c]; }
+  const Line& hEdge(int c, int r) const { return hEdges_[static_cast<size_t>(r) * cols_ + (c - 1)]; }
+  void resize(int cols, int rows);
+
+  int cols_ = 0, rows_ = 0;
+  int visibleCols_ = 0, visibleRows_ = 0;
+  int frozenRows_ = 0;
+  ScrollBars scrollBars_ = ScrollBars::Both;
+  double defaultColWidth_ = 8.0, defaultRowHeight_ = 12.0;
+  std::vector<double> colWidths_, rowHeights_;  // <= 0: default
+  std::vector<Cell> cells_;
+  std::vector<Line> vEdges_, hEdges_;
+  int activeCol_ = 0, activeRow_ = 0;
+};
+
+}  // namespace km

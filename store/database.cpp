@@ -1,0 +1,234 @@
+#include "store/database.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace km {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long kPasswordSeed = 417253;  // the shipped database's password, as a number
+
+struct DbCloser {
+  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using DbPtr = std::unique_ptr<sqlite3, DbCloser>;
+
+struct StmtFinalizer {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+StmtPtr prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(s);
+    return nullptr;
+  }
+  return StmtPtr(s);
+}
+
+bool exec(sqlite3* db, const std::string& sql) {
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// True when the linked SQLite is SQLCipher (a plain SQLite would write unencrypted files).
+bool hasCipher(sqlite3* db) {
+  StmtPtr s = prepare(db, "PRAGMA cipher_version");
+  return s && sqlite3_step(s.get()) == SQLITE_ROW && sqlite3_column_text(s.get(), 0) != nullptr;
+}
+
+// Keys the connection and fixes every cipher parameter, so that later
+// SQLCipher versions open the same files.
+bool applyKey(sqlite3* db, const std::string& password) {
+  for (char ch : password)
+    if (ch == '\'') return false;
+  return exec(db, "PRAGMA key = '" + password + "'") && exec(db, "PRAGMA cipher_page_size = 1024") &&
+         exec(db, "PRAGMA kdf_iter = 64000") && exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
+         exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
+}
+
+// A number field: NULL, empty or non-numeric text is empty.
+std::optional<int> readNumber(sqlite3_stmt* s, int col) {
+  switch (sqlite3_column_type(s, col)) {
+    case SQLITE_INTEGER: {
+      const sqlite3_int64 v = sqlite3_column_int64(s, col);
+      if (v > INT_MAX) return INT_MAX;
+      if (v < INT_MIN) return INT_MIN;
+      return static_cast<int>(v);
+    }
+    case SQLITE_FLOAT: {
+      const double v = sqlite3_column_double(s, col);
+      if (v != std::floor(v) || std::fabs(v) > 2e9) return std::nullopt;
+      return static_cast<int>(v);
+    }
+    case SQLITE_TEXT: {
+      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+      if (!t) return std::nullopt;
+      errno = 0;
+      char* end = nullptr;
+      const long v = std::strtol(t, &end, 10);
+      while (end && (*end == ' ' || *end == '\t')) ++end;
+      if (end == t || (end && *end) || errno == ERANGE || v > INT_MAX || v < INT_MIN) return std::nullopt;
+      return static_cast<int>(v);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
+
+}  // namespace
+
+std::string databasePassword() { return std::to_string(kPasswordSeed); }
+
+ConnectString makeConnectString(const std::string& programFolder) {
+  return ConnectString{(fs::path(programFolder) / kDatabaseFileName).string(), databasePassword()};
+}
+
+LoadResult loadHistory(const ConnectString& cs, bool withDates) {
+  LoadResult r;
+  std::error_code ec;
+  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) {
+    r.message = named("データベースファイルが見つかりません。", cs.path);
+    return r;
+  }
+  if (access(cs.path.c_str(), R_OK) != 0) {
+    r.message = named("データベースファイルを読み込めません。", cs.path);
+    return r;
+  }
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  DbPtr db(raw);
+  if (rc != SQLITE_OK) {
+    r.message = named("データベースファイルを開けません。", cs.path);
+    return r;
+  }
+  if (!hasCipher(db.get())) {
+    r.message = "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。";
+    return r;
+  }
+  if (!applyKey(db.get(), cs.password)) {
+    r.message = named("データベースファイルを開けません。", cs.path);
+    return r;
+  }
+  {
+    StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
+    if (!check || sqlite3_step(check.get()) != SQLITE_ROW) {
+      r.message = named("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", cs.path);
+      return r;
+    }
+  }
+  {
+    StmtPtr view = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = '全データ選択クエリ'");
+    if (!view || sqlite3_step(view.get()) != SQLITE_ROW || sqlite3_column_int(view.get(), 0) == 0) {
+      r.message = named("データベースファイルに「全データ選択クエリ」がありません。", cs.path);
+      return r;
+    }
+  }
+  StmtPtr q = prepare(db.get(),
+                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
+                      "FROM 全データ選択クエリ ORDER BY 回数");
+  if (!q) {
+    r.message = named("データベースファイルの「全データ選択クエリ」を読めません。", cs.path);
+    return r;
+  }
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    Draw d;
+    const auto no = readNumber(q.get(), 0);
+    if (!no) continue;  // a row without a draw number cannot be placed
+    d.no = *no;
+    for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
+    r.rows.push_back(std::move(d));
+  }
+  if (step != SQLITE_DONE) {
+    r.rows.clear();
+    r.message = named("データベースファイルが壊れているため、当選データを読めません。", cs.path);
+    return r;
+  }
+  if (withDates) {
+    StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
+    size_t i = 0;
+    while (dq && sqlite3_step(dq.get()) == SQLITE_ROW) {
+      const int no = sqlite3_column_int(dq.get(), 0);
+      while (i < r.rows.size() && r.rows[i].no < no) ++i;
+      if (i < r.rows.size() && r.rows[i].no == no) {
+        const unsigned char* t = sqlite3_column_text(dq.get(), 1);
+        if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
+      }
+    }
+  }
+  r.ok = true;
+  return r;
+}
+
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws) {
+  const fs::path target(cs.path);
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string tmpl = (dir / (target.filename().string() + ".tmp-XXXXXX")).string();
+  const int fd = mkstemp(tmpl.data());
+  if (fd < 0) return "一時ファイルを作成できません: " + (dir / target.filename()).string();
+  close(fd);
+  chmod(tmpl.c_str(), 0644);
+  const std::string tmp = tmpl;
+  auto fail = [&](const std::string& why) {
+    std::error_code ec;
+    fs::remove(tmp, ec);
+    return why;
+  };
+  {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(tmp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    DbPtr db(raw);
+    if (rc != SQLITE_OK) return fail("データベースを作成できません: " + tmp);
+    if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えません。");
+    if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。");
+    if (!exec(db.get(), "BEGIN") ||
+        !exec(db.get(),
+              "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 第1数字 INTEGER, "
+              "第2数字 INTEGER, 第3数字 INTEGER, 第4数字 INTEGER, 第5数字 INTEGER, ボーナス数字 INTEGER)") ||
+        !exec(db.get(),
+              "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, "
+              "ボーナス数字 FROM 当選データ ORDER BY 回数"))
+      return fail("データベースの表を作成できません。");
+    StmtPtr ins = prepare(db.get(), "INSERT INTO 当選データ VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    if (!ins) return fail("データベースへ書き込めません。");
+    for (const Draw& d : draws) {
+      sqlite3_reset(ins.get());
+      sqlite3_bind_int(ins.get(), 1, d.no);
+      if (d.date.empty())
+        sqlite3_bind_null(ins.get(), 2);
+      else
+        sqlite3_bind_text(ins.get(), 2, d.date.c_str(), -1, SQLITE_TRANSIENT);
+      for (int f = 0; f < kNumberFields; ++f) {
+        if (d.n[f])
+          sqlite3_bind_int(ins.get(), 3 + f, *d.n[f]);
+        else
+          sqlite3_bind_null(ins.get(), 3 + f);
+      }
+      if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail("データベースへ書き込めません。");
+    }
+    ins.reset();
+    if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。");
+    if (sqlite3_close(db.release()) != SQLITE_OK) return fail("データベースを閉じられません。");
+  }
+  std::error_code ec;
+  fs::rename(tmp, target, ec);
+  if (ec) return fail("データベースファイルを置き換えられません: " + target.string());
+  return {};
+}
+
+}  // namespace km

@@ -1,0 +1,42 @@
+#pragma once
+// The encrypted result database: opening it, reading the history query and
+// writing a whole new database file.
+#include <string>
+#include <vector>
+
+#include "store/history.h"
+
+namespace km {
+
+inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
+inline constexpr const char* kHistoryQuery = "select * from 全データ選択クエリ order by 回数";
+
+// What a connection needs: the database file and its password.
+struct ConnectString {
+  std::string path;
+  std::string password;
+};
+
+// The password of the shipped database, built at run time.
+std::string databasePassword();
+// ConnectString for Kazumaki.mdb in the given program folder.
+ConnectString makeConnectString(const std::string& programFolder);
+
+// Result of reading the history; message is a Japanese sentence naming the file.
+struct LoadResult {
+  bool ok = false;
+  std::string message;
+  std::vector<Draw> rows;
+};
+
+// Opens the file read-only (nothing is ever written), checks the cipher and
+// the key and reads the history query.  With dates, also reads each draw's
+// date from the draw table where it has one.
+LoadResult loadHistory(const ConnectString& cs, bool withDates = false);
+
+// Creates a new encrypted database holding exactly these draws, written to a
+// temporary file beside `path` and renamed over it only when complete.
+// Returns an empty string on success, else the reason.
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
+
+}  // namespace km

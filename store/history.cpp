@@ -1,0 +1,40 @@
+#include "store/history.h"
+
+namespace km {
+
+Stats computeStats(const std::vector<Draw>& rows) {
+  Stats s;
+  if (rows.empty()) return s;  // every statistic keeps its initial value
+
+  for (const Draw& d : rows) {
+    if (!d.complete()) continue;
+    for (int f = 0; f < kNumberFields; ++f) {
+      const int v = d[f];
+      // a value outside the table has no entry (counting it would index outside)
+      if (v >= 0 && v < static_cast<int>(s.NumberHits.size())) ++s.NumberHits[v];
+    }
+    s.LastDrawNo = d.no;
+  }
+
+  s.HitsMax = 0;
+  s.HitsMin = 0;
+  s.HitsGroupCount = 1;
+  s.NumbersByHits.assign(1, std::string());
+  for (int n = 1; n <= kMaxNumber; ++n) {
+    const int h = s.NumberHits[n];
+    if (h > s.HitsMax) {
+      s.HitsMax = h;
+      s.NumbersByHits.resize(h + 1);
+    }
+    std::string& list = s.NumbersByHits[h];
+    if (list.empty()) {
+      list = std::to_string(n);
+      ++s.HitsGroupCount;
+    } else {
+      list += "," + std::to_string(n);
+    }
+  }
+  return s;
+}
+
+}  // namespace km

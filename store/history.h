@@ -1,0 +1,62 @@
+#pragma once
+// The draw record, the in-memory history snapshot and the start-up statistics.
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace km {
+
+// Field positions of the six numbers of a draw: 第1数字..第5数字, ボーナス数字.
+enum Field : int { N1 = 0, N2 = 1, N3 = 2, N4 = 3, N5 = 4, Bonus = 5 };
+constexpr int kNumberFields = 6;
+constexpr int kMaxNumber = 31;
+
+// One row of the history query.  A number field may be empty (NULL or empty
+// text in the database); values are kept as the database holds them, so a
+// damaged file may hand out numbers outside 1..31.
+struct Draw {
+  int no = 0;                                    // 回数
+  std::array<std::optional<int>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
+  std::string date;                              // YYYY-MM-DD or empty
+
+  bool complete() const {
+    for (const auto& v : n)
+      if (!v) return false;
+    return true;
+  }
+  // Value of a field; only meaningful when the field is filled.
+  int operator[](int field) const { return n[field].value_or(0); }
+};
+
+// True when v can index a per-number table 1..31.
+inline bool isLotteryNumber(int v) { return v >= 1 && v <= kMaxNumber; }
+
+// Whole-history statistics computed once at start-up.
+struct Stats {
+  int LastDrawNo = 0;                  // draw number of the last complete row, 0 when none
+  std::array<int, 3001> NumberHits{};  // hits per number; only 1..31 are filled
+  int HitsMax = 0;
+  int HitsMin = 0;
+  int HitsGroupCount = 0;              // 1 + number of distinct hit counts among 1..31
+  std::vector<std::string> NumbersByHits;  // index = hit count, "3,17,28"; empty when no rows
+};
+
+Stats computeStats(const std::vector<Draw>& rows);
+
+// The snapshot every analysis reads: the rows of the history query in 回数
+// order (HistoryRs) and the statistics derived from them.
+struct History {
+  std::vector<Draw> HistoryRs;
+  Stats stats;
+
+  static History fromRows(std::vector<Draw> rows) {
+    History h;
+    h.HistoryRs = std::move(rows);
+    h.stats = computeStats(h.HistoryRs);
+    return h;
+  }
+  int recordCount() const { return static_cast<int>(HistoryRs.size()); }
+};
+
+}  // namespace km

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/csv.h"
+#include "store/database.h"
+#include "store/history.h"
+#include "tests/core/test_history.h"
+
+namespace fs = std::filesystem;
+using namespace km;
+
+TEST(Stats, EmptyHistoryKeepsInitialValues) {
+  const Stats s = computeStats({});
+  EXPECT_EQ(s.LastDrawNo, 0);
+  EXPECT_EQ(s.HitsMax, 0);
+  EXPECT_EQ(s.HitsMin, 0);
+  EXPECT_EQ(s.HitsGroupCount, 0);
+  EXPECT_TRUE(s.NumbersByHits.empty());
+  for (int n = 0; n <= 31; ++n) EXPECT_EQ(s.NumberHits[n], 0);
+}
+
+TEST(Stats, CountsCompleteRowsMainAndBonusAlike) {
+  // number 7 is never drawn; 4 and 19 share a count; the last row lacks its bonus
+  const auto rows = test::draws({{1, {1, 2, 3, 4, 5, 6}},
+                                 {2, {1, 2, 3, 19, 8, 9}},
+                                 {3, {10, 11, 12, 13, 14, 1}},
+                                 {4, {1, 2, 3, 4, 5, std::nullopt}}});
+  const Stats s = computeStats(rows);
+  EXPECT_EQ(s.LastDrawNo, 3);
+  EXPECT_EQ(s.NumberHits[1], 3);  // main twice, bonus once
+  EXPECT_EQ(s.NumberHits[4], 1);
+  EXPECT_EQ(s.NumberHits[19], 1);
+  EXPECT_EQ(s.NumberHits[7], 0);
+  EXPECT_EQ(s.HitsMax, 3);
+  ASSERT_EQ(s.NumbersByHits.size(), 4u);
+  EXPECT_EQ(s.NumbersByHits[0], "7,15,16,17,18,20,21,22,23,24,25,26,27,28,29,30,31");
+  EXPECT_EQ(s.NumbersByHits[1], "4,5,6,8,9,10,11,12,13,14,19");
+  EXPECT_EQ(s.NumbersByHits[2], "2,3");
+  EXPECT_EQ(s.NumbersByHits[3], "1");
+  EXPECT_EQ(s.HitsGroupCount, 5);  // 1 + four distinct counts
+}
+
+TEST(Stats, OutOfRangeNumbersNeverIndexOutside) {
+  const auto rows = test::draws({{1, {1, 2, 3, 40, 5000, -3}}});
+  const Stats s = computeStats(rows);
+  EXPECT_EQ(s.NumberHits[40], 1);  // inside the table, counted but never looked at
+  EXPECT_EQ(s.HitsMax, 1);
+  EXPECT_EQ(s.LastDrawNo, 1);
+}
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream b;
+  b << in.rdbuf();
+  return b.str();
+}
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    path = fs::temp_directory_path() / ("km-test-" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(reinterpret_cast<uintptr_t>(this)));
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+};
+
+}  // namespace
+
+TEST(Database, WritesEncryptedFileAndReadsItBack) {
+  TempDir dir;
+  const ConnectString cs{(dir.path / "Kazumaki.mdb").string(), databasePassword()};
+  auto rows = test::draws({{1, {1, 2, 3, 4, 5, 6}}, {3, {7, 8, 9, 10, 11, std::nullopt}}});
+  rows[0].date = "1999-04-13";
+  ASSERT_EQ(writeDatabase(cs, rows), "");
+  EXPECT_EQ(readFile(cs.path).rfind("SQLite format 3", 0), std::string::npos) << "file must be encrypted";
+
+  const LoadResult r = loadHistory(cs, true);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.rows.size(), 2u);
+  EXPECT_EQ(r.rows[0].no, 1);
+  EXPECT_EQ(r.rows[0].date, "1999-04-13");
+  EXPECT_EQ(r.rows[1].no, 3);
+  EXPECT_EQ(r.rows[1][N5], 11);
+  EXPECT_FALSE(r.rows[1].n[Bonus].has_value());
+  EXPECT_EQ(databasePassword().size(), 6u);
+}
+
+TEST(Database, FailuresAreReportedAndLeaveTheFileAlone) {
+  TempDir dir;
+  const fs::path good = dir.path / "Kazumaki.mdb";
+  ASSERT_EQ(writeDatabase({good.string(), databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}})), "");
+
+  // missing
+  LoadResult r = loadHistory({(dir.path / "none.mdb").string(), databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("見つかりません"), std::string::npos);
+  EXPECT_NE(r.message.find("none.mdb"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.path / "none.mdb"));
+
+  // wrong key
+  const std::string before = readFile(good);
+  r = loadHistory({good.string(), "123456"});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("パスワード"), std::string::npos);
+  EXPECT_EQ(readFile(good), before);
+
+  // damaged: garbage bytes
+  const fs::path junk = dir.path / "junk.mdb";
+  { std::ofstream(junk, std::ios::binary) << std::string(5000, 'x'); }
+  const std::string junkBefore = readFile(junk);
+  r = loadHistory({junk.string(), databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("junk.mdb"), std::string::npos);
+  EXPECT_EQ(readFile(junk), junkBefore);
+
+  // truncated: the first pages of a real database only
+  const fs::path cut = dir.path / "cut.mdb";
+  { std::ofstream(cut, std::ios::binary) << before.substr(0, 1024 + 100); }
+  r = loadHistory({cut.string(), databasePassword()});
+  EXPECT_FALSE(r.ok);
+
+  // empty file
+  const fs::path empty = dir.path / "empty.mdb";
+  { std::ofstream(empty, std::ios::binary); }
+  r = loadHistory({empty.string(), databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(fs::file_size(empty), 0u);
+
+  // a directory in place of the file
+  r = loadHistory({dir.path.string(), databasePassword()});
+  EXPECT_FALSE(r.ok);
+}
+
+TEST(Csv, ParsesAndWritesBack) {
+  const std::string text = "draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25,26\n2,,2,11,,21,30,28\n";
+  const CsvResult r = parseHistoryCsv(text);
+  ASSERT_TRUE(r.ok) << r.error;
+  ASSERT_EQ(r.draws.size(), 2u);
+  EXPECT_FALSE(r.draws[1].complete());
+  EXPECT_EQ(historyToCsv(r.draws), text);
+}
+
+TEST(Csv, RejectsBadLinesWithTheirNumber) {
+  const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
+  const std::string ok = "1,1999-04-13,1,3,17,20,25,26\n";
+  struct Case {
+    std::string text, expect;
+  } cases[] = {
+      {"draw,n1\n", "line 1:"},
+      {h + ok + "2,1999-04-27,1,2,3\n", "line 3: expected 8 fields"},
+      {h + ok + "1,1999-04-27,1,2,3,4,5,6\n", "line 3: duplicate draw number 1"},
+      {h + "5,,1,2,3,4,5,6\n3,,1,2,3,4,5,6\n", "line 3: draw number 3 is not ascending"},
+      {h + "0,,1,2,3,4,5,6\n", "line 2: draw number 0 is outside"},
+      {h + "32768,,1,2,3,4,5,6\n", "line 2: draw number 32768 is outside"},
+      {h + "1,,1,2,3,4,5,32\n", "line 2: bonus 32 is outside 1..31"},
+      {h + "1,,0,2,3,4,5,6\n", "line 2: n1 0 is outside 1..31"},
+      {h + "1,,a,2,3,4,5,6\n", "line 2: n1 'a' is not a whole number"},
+      {h + "1,13/04/1999,1,2,3,4,5,6\n", "line 2: date"},
+      {"", "line 1: the file is empty"},
+  };
+  for (const Case& c : cases) {
+    const CsvResult r = parseHistoryCsv(c.text);
+    EXPECT_FALSE(r.ok) << c.text;
+    EXPECT_EQ(r.error.rfind(c.expect, 0), 0u) << r.error << " / expected " << c.expect;
+    EXPECT_TRUE(r.draws.empty());
+  }
+}
