@@ -1,0 +1,92 @@
+#include "analyses/divisions/four_ranges.h"
+
+#include <array>
+
+namespace km {
+
+namespace {
+
+constexpr int kCols = 11;
+constexpr int kBlockDraws = 50;
+constexpr Rgb kRed = RGB(255, 0, 0);
+constexpr Rgb kBlue = RGB(0, 0, 255);
+constexpr Rgb kLightYellow = RGB(255, 255, 200);
+constexpr Rgb kHeaderBg = RGB(255, 200, 200);
+constexpr Rgb kCountHeaderBg = RGB(200, 200, 255);
+
+// Range 1..4 of a value; anything that is not 1..29 falls into the last range.
+int rangeOf(int v) {
+  if (v >= 1 && v <= 9) return 1;
+  if (v >= 10 && v <= 19) return 2;
+  if (v >= 20 && v <= 29) return 3;
+  return 4;
+}
+
+constexpr std::array<Rgb, 5> kRangeBg = {kWhite, kWhite, RGB(200, 255, 255), RGB(200, 255, 200), kLightYellow};
+constexpr std::array<const char*, 5> kRangeTitle = {"", "01～09", "10～19", "20～29", "30～31"};
+
+void setUp(Grid& g, int rows) {
+  g.setMaxCols(kCols);
+  g.setMaxRows(rows);
+  g.setVisible(kCols, 51);
+  g.setScrollBars(ScrollBars::Vertical);
+  g.setRowHeight(-1, 10);
+  g.setRowHeight(1, 20);
+  g.setColWidth(-1, 5);
+  g.setColWidth(1, 6);
+  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+  g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
+  g.setBg({7, 2, 7, -1}, kLightYellow);
+  for (int r = 2; r <= 4; ++r) g.setBg({7 + r, 2, 7 + r, -1}, kRangeBg[r]);
+  g.setBorder({1, 1, kCols, rows}, kAllSides);
+  g.setBorder({8, -1, 8, -1}, kLeft, 1, kRed);  // numbers | counts
+  g.setActiveCell(0, 0);
+}
+
+void writeHeader(Grid& g, int h) {
+  g.setBorder({2, h, 5, h}, kRight, 0);  // no lines between the number columns
+  g.setBorder({2, h, 6, h}, kBottom);
+  g.setColors({1, h, 7, h}, kBlack, kHeaderBg);
+  g.setColors({8, h, 11, h}, kBlue, kCountHeaderBg);
+  g.setOverflow(Block::all(), true);
+  g.setAlign(Block::cell(4, h), HAlign::Left, VAlign::Center);
+  g.setText(4, h, "本 数 字");
+  g.setRowHeight(h, 20);
+  g.setText(1, h, "回数");
+  g.setText(7, h, "ボ数");
+  for (int r = 1; r <= 4; ++r) g.setText(7 + r, h, kRangeTitle[r]);
+}
+
+}  // namespace
+
+Grid fillFourRanges(const History& history) {
+  const int n = history.recordCount();
+  const int blocks = (n + kBlockDraws - 1) / kBlockDraws;
+  const int rows = n + blocks + 1;
+
+  Grid g;
+  setUp(g, rows);
+  writeHeader(g, 1);
+  for (int k = 1; k < blocks; ++k) writeHeader(g, 1 + (kBlockDraws + 1) * k);
+  writeHeader(g, rows);
+
+  int shown = 0;
+  for (const Draw& d : history.HistoryRs) {
+    std::array<int, 5> counts{};
+    if (!d.complete()) continue;
+    ++shown;
+    const int row = shown + 1 + (shown - 1) / kBlockDraws;
+    g.setText(1, row, d.no);
+    for (int f = 0; f < kNumberFields; ++f) {
+      const int col = f == Bonus ? 7 : f + 2;
+      const int range = rangeOf(d[f]);
+      g.setText(col, row, d[f]);
+      g.setBg(Block::cell(col, row), kRangeBg[range]);
+      ++counts[range];
+    }
+    for (int r = 1; r <= 4; ++r) g.setText(7 + r, row, counts[r]);
+  }
+  return g;
+}
+
+}  // namespace km

@@ -1,0 +1,82 @@
+#include "analyses/number_sets/consecutive.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kCols = 12;
+constexpr Rgb kRed = RGB(255, 0, 0);
+constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
+constexpr Rgb kConsecutiveHeaderBg = RGB(255, 200, 255);
+constexpr Rgb kSteppingHeaderBg = RGB(255, 200, 200);
+constexpr Rgb kConsecutiveBg = RGB(200, 255, 255);
+constexpr Rgb kSteppingBg = RGB(200, 255, 200);
+constexpr Rgb kNoPairBg = RGB(225, 225, 225);
+
+void setUp(Grid& g, int n) {
+  g.setMaxCols(kCols);
+  g.setMaxRows(n + 1);
+  g.setVisible(kCols, 51);
+  g.setFrozenRows(1);
+  g.setScrollBars(ScrollBars::Vertical);
+  g.setRowHeight(-1, 10);
+  g.setColWidth(-1, 4);
+  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+  g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
+  g.setColors({7, -1, 7, -1}, kRed, kDrawNoBg);
+  g.setBorder({1, 1, kCols, n + 2}, kAllSides);
+  g.setActiveCell(0, 0);
+}
+
+// One group title over a run of header cells framed as a single box.
+void writeGroup(Grid& g, int firstCol, int lastCol, int titleCol, const char* title, Rgb bg) {
+  g.setBg({firstCol, 1, lastCol, 1}, bg);
+  g.clearBorder({firstCol, 1, lastCol, 1});
+  g.setBorder({firstCol, 1, lastCol, 1}, kOutline);
+  g.setAlign(Block::cell(titleCol, 1), HAlign::Left, VAlign::Center);
+  g.setText(titleCol, 1, title);
+}
+
+void writeHeader(Grid& g) {
+  g.setOverflow(Block::all(), true);
+  g.setText(1, 1, "回数");
+  writeGroup(g, 2, 6, 3, "　　連番(本数字)", kConsecutiveHeaderBg);
+  g.setText(7, 1, "回数");
+  writeGroup(g, 8, 12, 9, "　飛び石(本数字)", kSteppingHeaderBg);
+}
+
+// Writes the draw number and the five main numbers starting at column
+// `noCol` and colours every neighbouring pair whose difference is `step`.
+// Returns how many pairs were found.
+int writeSide(Grid& g, int row, int noCol, const Draw& d, int step, Rgb pairBg) {
+  g.setText(noCol, row, d.no);
+  for (int k = 0; k < 5; ++k) g.setText(noCol + 1 + k, row, d[k]);
+  int pairs = 0;
+  for (int k = 0; k < 4; ++k) {
+    if (d[k] + step == d[k + 1]) {
+      ++pairs;
+      g.setBg({noCol + 1 + k, row, noCol + 2 + k, row}, pairBg);
+    }
+  }
+  if (pairs == 0) g.setBg(Block::cell(noCol, row), kNoPairBg);
+  return pairs;
+}
+
+}  // namespace
+
+Grid fillConsecutive(const History& history) {
+  Grid g;
+  setUp(g, history.recordCount());
+  writeHeader(g);
+
+  int row = 2;
+  for (const Draw& d : history.HistoryRs) {
+    if (!d.complete()) continue;  // incomplete draws take no row
+    writeSide(g, row, 1, d, 1, kConsecutiveBg);
+    writeSide(g, row, 7, d, 2, kSteppingBg);
+    ++row;
+  }
+  return g;
+}
+
+}  // namespace km
