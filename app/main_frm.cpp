@@ -1,0 +1,265 @@
+#include "app/main_frm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "frame/ui/analysis_window.h"
+#include "frame/ui/child_frame.h"
+#include "frame/window_table.h"
+#include "prediction/ui/prediction_window.h"
+
+namespace km {
+
+namespace {
+
+// The menu tree: level 0 is the bar; `opens` names the window a command shows.
+struct MenuRow {
+  int level;
+  const char* name;
+  const char* caption;
+  const char* opens;
+};
+
+const MenuRow kMenus[] = {
+    {0, "mnuEnd", "終了(&X)", nullptr},
+    {0, "mnuYoso", "一発ゼノバ予想(&D)", "一発ゼノバ"},
+    {0, "mnuMain", "データ分析(&S)", nullptr},
+    {1, "mnuHindo", "頻度分析", nullptr},
+    {2, "mnuSyutugenHindo", "出現頻度分析", "出現頻度分析"},
+    {2, "mnuSyutugenKaisu", "回数別出現分析", "回数別出現分析"},
+    {1, "mnuKankaku", "間隔分析", nullptr},
+    {2, "mnuSyutugenKankaku", "出現間隔分析", "出現間隔分析"},
+    {2, "mnuNumberKankaku", "数字間隔分析", "数字間隔分析"},
+    {1, "mnuZenkaiSyutugen", "出現回数分析", "出現回数分析"},
+    {1, "mnuBaratsuki", "バラツキ分析", "バラツキ分析"},
+    {1, "mnuHippari", "引っ張り分析", "引っ張り分析"},
+    {1, "mnuRenbanTobiishi", "連番・飛び石分析", "連番飛び石分析"},
+    {1, "mnuHonsuji", "数字合計分析", "数字合計分析"},
+    {1, "mnuPattern", "組合せパターン分析", nullptr},
+    {2, "mnuLowHightPattern", "低数字・高数字の組合せパターン分析", "低数字高数字の組合せパターン分析"},
+    {2, "mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", "偶数奇数の組合せパターン分析"},
+    {1, "mnu5BunkatsuKeiko", "4分割傾向分析", "分割4傾向分析"},
+    {1, "mnuBunkatsuData", "分割データ分析", nullptr},
+    {2, "mnu6BunkatsuData", "6分割データ分析", "分割6データ分析"},
+    {2, "mnu7BunkatsuData", "7分割データ分析", "分割7データ分析"},
+    {2, "mnu11BunkatsuData", "10分割データ分析", "分割10データ分析"},
+    {1, "mnuLastChar", "下一桁出現傾向分析", "下一桁出現傾向分析"},
+    {1, "mnuLastCharRenzoku", "下一桁連続出現回数分析", "下一桁連続出現回数分析"},
+    {0, "mnuHosyu", "データ管理(&M)", nullptr},
+    {1, "mnuMasterUpdate", "当選データ最新化(&U)", nullptr},
+    {1, "mnuMasterInput", "当選データ入力(&I)", nullptr},
+    {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
+    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", nullptr},
+    {1, "mnuWindowVertical", "左右に並べて表示(&V)", nullptr},
+    {1, "mnuWindowCascade", "重ねて表示(&C)", nullptr},
+    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", nullptr},
+    {0, "mnuHelp", "ヘルプ(&H)", nullptr},
+    {1, "mnuHelpFile", "ヘルプ(&H)", nullptr},
+    {1, "mnuAbout", "バージョン情報(&A)", nullptr},
+};
+
+bool isSubmenu(size_t i) {
+  return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level;
+}
+
+// The data entry window keeps a size of its own (twips).
+const WindowDef& dataEntryDef() {
+  static const WindowDef def{kDataEntryWindow, "当選データ入力",
+                             "当選数字を開催回数毎に入力します（分析対象データとなります）", 6300, 12600, nullptr, {}};
+  return def;
+}
+
+void showStop(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWidget* parent)
+    : QMainWindow(parent), programFolder_(programFolder), settingsPath_(settingsPath) {
+  setObjectName(QStringLiteral("MainFrm"));
+  setWindowTitle(QStringLiteral("カズマキMiddle"));
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName(QStringLiteral("MDIClient"));
+  mdi_->setBackground(QColor(128, 128, 128));
+  setCentralWidget(mdi_);
+  buildMenus();
+  resize(1024, 768);
+}
+
+bool MainFrm::startUp() {
+  predictionState_.ReadInitFile(settingsPath_.toStdString());
+  BusyCursor busy;
+  propEnd_ = true;
+  ConnectString_ = makeConnectString(programFolder_.toStdString());
+  LoadResult r = loadHistory(ConnectString_);
+  if (!r.ok) {
+    QApplication::restoreOverrideCursor();
+    showStop(nullptr, QString::fromStdString(r.message));
+    QApplication::setOverrideCursor(Qt::WaitCursor);  // balanced by BusyCursor
+    return false;
+  }
+  history_ = History::fromRows(std::move(r.rows));
+  started_ = true;
+  return true;
+}
+
+void MainFrm::buildMenus() {
+  std::vector<QMenu*> parents(3, nullptr);
+  for (size_t i = 0; i < std::size(kMenus); ++i) {
+    const MenuRow& m = kMenus[i];
+    const QString caption = QString::fromUtf8(m.caption);
+    QAction* action = nullptr;
+    if (isSubmenu(i)) {
+      QMenu* menu = m.level == 0 ? menuBar()->addMenu(caption) : parents[m.level]->addMenu(caption);
+      menu->setObjectName(QString::fromUtf8(m.name));
+      menu->menuAction()->setObjectName(QString::fromUtf8(m.name));
+      parents[m.level + 1] = menu;
+      continue;
+    }
+    action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
+    action->setObjectName(QString::fromUtf8(m.name));
+    const std::string name = m.name;
+    if (m.opens && name != "mnuYoso") {
+      const std::string window = m.opens;
+      connect(action, &QAction::triggered, this, [this, window] { openWindow(window); });
+    } else if (name == "mnuYoso") {
+      connect(action, &QAction::triggered, this, &MainFrm::mnuYoso_Click);
+    } else if (name == "mnuEnd") {
+      connect(action, &QAction::triggered, this, &QWidget::close);
+    } else if (name == "mnuMasterInput") {
+      connect(action, &QAction::triggered, this, &MainFrm::mnuMasterInput_Click);
+    } else if (name == "mnuWindowCascade") {
+      connect(action, &QAction::triggered, this, [this] { arrange(0); });
+    } else if (name == "mnuWindowHorizontal") {
+      connect(action, &QAction::triggered, this, [this] { arrange(1); });
+    } else if (name == "mnuWindowVertical") {
+      connect(action, &QAction::triggered, this, [this] { arrange(2); });
+    } else if (name == "mnuWindowArrangeIcon") {
+      connect(action, &QAction::triggered, this, [this] { arrange(3); });
+    }
+  }
+}
+
+QWidget* MainFrm::makeContent(const std::string& name, QWidget* parent) {
+  if (name == kPredictionWindow) return new PredictionWindow(predictionState_, history_, parent);
+  if (name == kDataEntryWindow) {
+    auto* w = new QWidget(parent);
+    auto* l = new QVBoxLayout(w);
+    l->addWidget(new QLabel(QString::fromStdString(dataEntryDef().description), w));
+    l->addStretch(1);
+    return w;
+  }
+  return new AnalysisWindow(*findWindow(name), history_, parent);
+}
+
+QMdiSubWindow* MainFrm::findChildWindow(const std::string& name) const {
+  auto it = children_.find(name);
+  return it == children_.end() ? nullptr : it->second.data();
+}
+
+QMdiSubWindow* MainFrm::openWindow(const std::string& name) {
+  BusyCursor busy;
+  if (QMdiSubWindow* open = findChildWindow(name)) {
+    if (open->isMinimized()) open->showNormal();
+    mdi_->setActiveSubWindow(open);
+    open->raise();
+    return open;
+  }
+  const WindowDef* def = name == kDataEntryWindow ? &dataEntryDef() : findWindow(name);
+  if (!def) return nullptr;
+  auto* frame = new ChildFrame(this, *def, [this, name](QWidget* parent) { return makeContent(name, parent); });
+  mdi_->addSubWindow(frame);
+  frame->move(0, 0);
+  frame->resize(frame->sizeHint());
+  children_[name] = frame;
+  frame->show();
+  mdi_->setActiveSubWindow(frame);
+  return frame;
+}
+
+void MainFrm::mnuYoso_Click() { openWindow(std::string(kPredictionWindow)); }
+
+void MainFrm::mnuMasterInput_Click() {
+  if (propEnd_) {
+    openWindow(kDataEntryWindow);
+  } else {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), QString::fromUtf8(refusalText()),
+                    QMessageBox::Ok, this);
+    box.exec();
+  }
+}
+
+void MainFrm::arrange(int mode) {
+  const QList<QMdiSubWindow*> all = mdi_->subWindowList();
+  QList<QMdiSubWindow*> shown;
+  for (QMdiSubWindow* w : all)
+    if (!w->isMinimized() && w->isVisible()) shown.append(w);
+  const QRect area = mdi_->viewport()->rect();
+  switch (mode) {
+    case 0:
+      mdi_->cascadeSubWindows();
+      break;
+    case 1:  // one above another, each the full width
+    case 2: {  // side by side, each the full height
+      if (shown.isEmpty()) break;
+      const int n = static_cast<int>(shown.size());
+      for (int i = 0; i < n; ++i) {
+        QRect r = mode == 1 ? QRect(0, area.height() * i / n, area.width(), area.height() * (i + 1) / n - area.height() * i / n)
+                            : QRect(area.width() * i / n, 0, area.width() * (i + 1) / n - area.width() * i / n, area.height());
+        shown[i]->setGeometry(r);
+      }
+      break;
+    }
+    case 3: {  // minimised windows along the bottom edge
+      int x = 0;
+      for (QMdiSubWindow* w : all) {
+        if (!w->isMinimized()) continue;
+        const QSize s = w->size();
+        w->move(x, area.height() - s.height());
+        x += s.width();
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool MainFrm::event(QEvent* e) {
+  // The program comes up with the prediction window: once, on the first activation.
+  if (e->type() == QEvent::WindowActivate && started_ && !predictionOpenedOnce_) {
+    predictionOpenedOnce_ = true;
+    QTimer::singleShot(0, this, &MainFrm::mnuYoso_Click);
+  }
+  return QMainWindow::event(e);
+}
+
+void MainFrm::closeEvent(QCloseEvent* e) {
+  mdi_->closeAllSubWindows();
+  if (started_) {
+    if (!predictionState_.WriteInitFile(settingsPath_.toStdString())) {
+      // the program still ends; the user learns that the settings were not kept
+      QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"),
+                      QStringLiteral("設定ファイルに書き込めませんでした。\n") + settingsPath_, QMessageBox::Ok, this);
+      box.exec();
+    }
+    history_ = History();
+    started_ = false;
+  }
+  {
+    BusyCursor busy;
+  }
+  e->accept();
+}
+
+}  // namespace km

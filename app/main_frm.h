@@ -1,0 +1,75 @@
+#pragma once
+// MainFrm: the main window.  It reads the settings and the history at
+// start-up, hosts every child window, routes the menu commands and writes the
+// settings at shut-down.
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <string>
+
+#include "prediction/core/prediction_state.h"
+#include "store/database.h"
+#include "store/history.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace km {
+
+class ChildFrame;
+
+inline constexpr const char* kDataEntryWindow = "当選データ入力";
+
+class MainFrm : public QMainWindow {
+  Q_OBJECT
+  Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
+
+ public:
+  // programFolder holds Kazumaki.mdb; settingsPath is the settings file.
+  MainFrm(const QString& programFolder, const QString& settingsPath, QWidget* parent = nullptr);
+
+  // Start-up: settings, history and statistics.  On failure a message box
+  // has been shown and the program must end without writing anything.
+  bool startUp();
+
+  bool propEnd() const { return propEnd_; }
+  void setPropEnd(bool v) { propEnd_ = v; }
+
+  // Opens a child window by its name, or brings the open one to the front.
+  QMdiSubWindow* openWindow(const std::string& name);
+  QMdiSubWindow* findChildWindow(const std::string& name) const;
+  QMdiArea* mdiArea() const { return mdi_; }
+
+  // The four arrangements: 0 cascade, 1 stacked, 2 side by side, 3 icons.
+  void arrange(int mode);
+
+  const History& history() const { return history_; }
+  const ConnectString& connectString() const { return ConnectString_; }
+  PredictionState& predictionState() { return predictionState_; }
+
+  // Text shown by the data entry refusal.
+  static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void buildMenus();
+  void mnuYoso_Click();
+  void mnuMasterInput_Click();
+  QWidget* makeContent(const std::string& name, QWidget* parent);
+
+  QString programFolder_;
+  QString settingsPath_;
+  QMdiArea* mdi_ = nullptr;
+  bool propEnd_ = true;
+  bool started_ = false;
+  bool predictionOpenedOnce_ = false;
+  ConnectString ConnectString_;
+  History history_;
+  PredictionState predictionState_;
+  std::map<std::string, QPointer<ChildFrame>> children_;
+};
+
+}  // namespace km

@@ -1,0 +1,69 @@
+#include "frame/ui/analysis_window.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "frame/ui/child_frame.h"
+#include "frame/ui/grid_view.h"
+
+namespace km {
+
+QFont labelFont() { return GridView::gridFont(); }
+
+namespace {
+
+// A legend sample: the mark in its colours on a small framed swatch.
+QLabel* legendSample(const LegendItem& item, QWidget* parent) {
+  const int side = 16;
+  QPixmap pm(side, side);
+  pm.fill(QColor(item.sampleBg.r, item.sampleBg.g, item.sampleBg.b));
+  QPainter p(&pm);
+  p.setPen(QColor(0, 0, 0));
+  p.drawRect(0, 0, side - 1, side - 1);
+  if (!item.sample.empty()) {
+    p.setFont(labelFont());
+    p.setPen(QColor(item.sampleFg.r, item.sampleFg.g, item.sampleFg.b));
+    p.drawText(QRect(0, 0, side, side), Qt::AlignCenter, QString::fromStdString(item.sample));
+  }
+  p.end();
+  auto* l = new QLabel(parent);
+  l->setPixmap(pm);
+  return l;
+}
+
+}  // namespace
+
+AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWidget* parent) : QWidget(parent) {
+  setFont(labelFont());
+  if (def.fill) grid_ = def.fill(history);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  auto* description = new QLabel(QString::fromStdString(def.description), this);
+  description->setObjectName(QStringLiteral("Label1"));
+  layout->addWidget(description);
+
+  fpSpread1 = new GridView(this);
+  fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
+  fpSpread1->setGrid(&grid_);
+  layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
+
+  auto* bottom = new QHBoxLayout;
+  for (const LegendItem& item : def.legend) {
+    bottom->addWidget(legendSample(item, this));
+    bottom->addWidget(new QLabel(QString::fromStdString(item.label), this));
+    bottom->addSpacing(12);
+  }
+  bottom->addStretch(1);
+  Command1 = new QPushButton(QStringLiteral("閉じる"), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(Command1);
+  layout->addLayout(bottom);
+}
+
+}  // namespace km

@@ -1,0 +1,36 @@
+#pragma once
+// The content of every analysis window: the description line, the grid
+// (fpSpread1), the legend and the close button Command1.
+#include <QWidget>
+
+#include "frame/grid.h"
+#include "frame/window_table.h"
+#include "store/history.h"
+
+class QLabel;
+class QPushButton;
+
+namespace km {
+
+class GridView;
+
+class AnalysisWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Fills the grid from the history with the window's fill procedure.
+  AnalysisWindow(const WindowDef& def, const History& history, QWidget* parent = nullptr);
+
+  const Grid& grid() const { return grid_; }
+  GridView* gridView() const { return fpSpread1; }
+  QPushButton* closeButton() const { return Command1; }
+
+ private:
+  Grid grid_;
+  GridView* fpSpread1 = nullptr;
+  QPushButton* Command1 = nullptr;
+};
+
+// The label font: "ＭＳ Ｐゴシック", 9 points.
+QFont labelFont();
+
+}  // namespace km

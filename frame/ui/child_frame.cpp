@@ -1,0 +1,46 @@
+#include "frame/ui/child_frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+namespace km {
+
+BusyCursor::BusyCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QCoreApplication::processEvents();
+}
+
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
+QSize ChildFrame::twipsToPixels(const QWidget* w, int widthTwips, int heightTwips) {
+  return QSize(qRound(widthTwips * w->logicalDpiX() / 1440.0), qRound(heightTwips * w->logicalDpiY() / 1440.0));
+}
+
+ChildFrame::ChildFrame(QObject* mainWindow, const WindowDef& def, const ContentFactory& makeContent)
+    : main_(mainWindow), def_(def) {
+  BusyCursor busy;
+  setAttribute(Qt::WA_DeleteOnClose);
+  setObjectName(QString::fromStdString(def.name));
+  setWindowTitle(QString::fromStdString(def.caption));
+  main_->setProperty("propEnd", false);
+  tableSize_ = twipsToPixels(this, def.width, def.height);
+  move(0, 0);
+  resize(tableSize_);
+  setWidget(makeContent(this));
+}
+
+void ChildFrame::closeEvent(QCloseEvent* e) {
+  QMdiSubWindow::closeEvent(e);
+  if (e->isAccepted() && main_) main_->setProperty("propEnd", true);
+}
+
+void closeChildOf(QWidget* content) {
+  for (QWidget* w = content; w; w = w->parentWidget()) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
+      sub->close();
+      return;
+    }
+  }
+}
+
+}  // namespace km

@@ -1,0 +1,237 @@
+#include "frame/ui/grid_view.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace km {
+
+namespace {
+
+QColor qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+Qt::Alignment qalign(const Cell& c) {
+  Qt::Alignment a = c.halign == HAlign::Left ? Qt::AlignLeft : c.halign == HAlign::Right ? Qt::AlignRight : Qt::AlignHCenter;
+  a |= c.valign == VAlign::Top ? Qt::AlignTop : c.valign == VAlign::Bottom ? Qt::AlignBottom : Qt::AlignVCenter;
+  return a;
+}
+
+constexpr int kTextMargin = 2;
+
+}  // namespace
+
+GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFont(gridFont());
+  setFrameShape(QFrame::Box);
+  setFrameShadow(QFrame::Plain);
+  setLineWidth(1);
+  viewport()->setAutoFillBackground(true);
+  QPalette p = viewport()->palette();
+  p.setColor(QPalette::Window, QColor(128, 128, 128));
+  viewport()->setPalette(p);
+  setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+}
+
+QFont GridView::gridFont() {
+  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+  f.setPointSize(9);
+  return f;
+}
+
+void GridView::setGrid(const Grid* grid) {
+  grid_ = grid;
+  refresh();
+}
+
+void GridView::refresh() {
+  layoutGrid();
+  updateGeometry();
+  updateScrollBars();
+  viewport()->update();
+}
+
+void GridView::layoutGrid() {
+  colX_.assign(1, 0);
+  rowY_.assign(1, 0);
+  if (!grid_) return;
+  const QFontMetricsF fm(font(), this);
+  const double zero = fm.horizontalAdvance(QLatin1Char('0'));
+  const double dpiY = logicalDpiY();
+  for (int c = 1; c <= grid_->maxCols(); ++c)
+    colX_.push_back(colX_.back() + std::max(1, static_cast<int>(std::lround(grid_->colWidth(c) * zero))));
+  for (int r = 1; r <= grid_->maxRows(); ++r)
+    rowY_.push_back(rowY_.back() + std::max(1, static_cast<int>(std::lround(grid_->rowHeight(r) * dpiY / 72.0))));
+}
+
+int GridView::columnX(int col) const {
+  if (colX_.empty()) return 0;
+  return colX_[std::clamp(col - 1, 0, static_cast<int>(colX_.size()) - 1)];
+}
+
+int GridView::rowY(int row) const {
+  if (rowY_.empty()) return 0;
+  return rowY_[std::clamp(row - 1, 0, static_cast<int>(rowY_.size()) - 1)];
+}
+
+int GridView::frozenHeight() const {
+  if (!grid_) return 0;
+  return rowY(std::min(grid_->frozenRows(), grid_->maxRows()) + 1);
+}
+
+int GridView::firstScrolledRow() const {
+  return (grid_ ? std::min(grid_->frozenRows(), grid_->maxRows()) : 0) + 1 + verticalScrollBar()->value();
+}
+
+QSize GridView::sizeHint() const {
+  if (!grid_) return QSize(100, 60);
+  const int cols = std::min(grid_->visibleCols() > 0 ? grid_->visibleCols() : grid_->maxCols(), grid_->maxCols());
+  const int rows = std::min(grid_->visibleRows() > 0 ? grid_->visibleRows() : grid_->maxRows(), grid_->maxRows());
+  int w = columnX(cols + 1) + 2 * frameWidth();
+  int h = rowY(rows + 1) + 2 * frameWidth();
+  const ScrollBars sb = grid_->scrollBars();
+  if (rows < grid_->maxRows() && (sb == ScrollBars::Vertical || sb == ScrollBars::Both))
+    w += verticalScrollBar()->sizeHint().width();
+  if (cols < grid_->maxCols() && (sb == ScrollBars::Horizontal || sb == ScrollBars::Both))
+    h += horizontalScrollBar()->sizeHint().height();
+  return QSize(std::max(w, 20), std::max(h, 20));
+}
+
+void GridView::updateScrollBars() {
+  const ScrollBars sb = grid_ ? grid_->scrollBars() : ScrollBars::None;
+  setVerticalScrollBarPolicy(sb == ScrollBars::Vertical || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
+                                                                                  : Qt::ScrollBarAlwaysOff);
+  setHorizontalScrollBarPolicy(sb == ScrollBars::Horizontal || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
+                                                                                      : Qt::ScrollBarAlwaysOff);
+  const QSize vp = viewport()->size();
+  // vertical: scrolls by whole rows below the frozen ones
+  int maxV = 0;
+  if (grid_) {
+    const int rows = grid_->maxRows();
+    const int frozen = std::min(grid_->frozenRows(), rows);
+    const int avail = vp.height() - frozenHeight();
+    int first = rows;  // smallest first row such that the rest fits
+    int used = 0;
+    while (first > frozen && used + (rowY(first + 1) - rowY(first)) <= avail) {
+      used += rowY(first + 1) - rowY(first);
+      --first;
+    }
+    maxV = std::max(0, first - frozen);
+  }
+  verticalScrollBar()->setRange(0, maxV);
+  verticalScrollBar()->setPageStep(std::max(1, grid_ ? grid_->visibleRows() - grid_->frozenRows() : 1));
+  verticalScrollBar()->setSingleStep(1);
+  horizontalScrollBar()->setRange(0, std::max(0, contentWidth() - vp.width()));
+  horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
+  horizontalScrollBar()->setSingleStep(20);
+}
+
+void GridView::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  updateScrollBars();
+}
+
+void GridView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void GridView::paintEvent(QPaintEvent* event) {
+  if (!grid_ || grid_->maxCols() == 0 || grid_->maxRows() == 0) return;
+  QPainter p(viewport());
+  const Grid& g = *grid_;
+  const int dx = -horizontalScrollBar()->value();
+  const int frozen = std::min(g.frozenRows(), g.maxRows());
+  const int fh = frozenHeight();
+  const int scrollTop = rowY(firstScrolledRow());  // content y shown right under the frozen rows
+  const QRect vp = viewport()->rect();
+
+  // first and last column that touch the viewport
+  auto colAt = [&](int x) {  // x in content coordinates
+    auto it = std::upper_bound(colX_.begin(), colX_.end(), x);
+    return std::clamp(static_cast<int>(it - colX_.begin()), 1, g.maxCols());
+  };
+  const int c1 = colAt(-dx), c2 = colAt(-dx + vp.width());
+
+  // Paints rows [r1, r2] with content y offset `oy`, clipped to `clip`.
+  auto paintRows = [&](int r1, int r2, int oy, const QRect& clip) {
+    if (r1 > r2) return;
+    p.save();
+    p.setClipRect(clip.intersected(event->rect()));
+    auto cellRect = [&](int c, int r) {
+      return QRect(columnX(c) + dx, rowY(r) + oy, columnX(c + 1) - columnX(c), rowY(r + 1) - rowY(r));
+    };
+    // 1. backgrounds
+    for (int r = r1; r <= r2; ++r)
+      for (int c = c1; c <= c2; ++c) p.fillRect(cellRect(c, r), qcolor(g.cell(c, r).bg));
+    // 2. texts (a text may run in from a column outside the visible range)
+    const QFontMetrics fm(font());
+    for (int r = r1; r <= r2; ++r) {
+      for (int c = 1; c <= g.maxCols(); ++c) {
+        const Cell& cell = g.cell(c, r);
+        if (cell.text.empty()) continue;
+        const QString text = QString::fromStdString(cell.text);
+        QRect rect = cellRect(c, r);
+        const int need = fm.horizontalAdvance(text) + 2 * kTextMargin;
+        if (cell.overflow && need > rect.width()) {
+          int left = c, right = c, extra = need - rect.width();
+          const bool growRight = cell.halign != HAlign::Right, growLeft = cell.halign != HAlign::Left;
+          while (extra > 0) {
+            bool grew = false;
+            if (growRight && right < g.maxCols() && g.text(right + 1, r).empty()) {
+              ++right;
+              extra -= columnX(right + 1) - columnX(right);
+              grew = true;
+            }
+            if (extra > 0 && growLeft && left > 1 && g.text(left - 1, r).empty()) {
+              --left;
+              extra -= columnX(left + 1) - columnX(left);
+              grew = true;
+            }
+            if (!grew) break;
+          }
+          rect = QRect(columnX(left) + dx, rect.top(), columnX(right + 1) - columnX(left), rect.height());
+        }
+        if (rect.right() < 0 || rect.left() > vp.width()) continue;
+        p.save();
+        p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
+        p.setPen(qcolor(cell.fg));
+        p.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), qalign(cell) | Qt::TextSingleLine, text);
+        p.restore();
+      }
+    }
+    // 3. lines, each edge once
+    for (int r = r1; r <= r2; ++r) {
+      for (int c = c1; c <= c2; ++c) {
+        const QRect rc = cellRect(c, r);
+        const Line top = g.top(c, r), bottom = g.bottom(c, r), left = g.left(c, r), right = g.right(c, r);
+        if (top.visible() && r == r1) {
+          p.setPen(qcolor(top.color));
+          p.drawLine(rc.left(), rc.top(), rc.right(), rc.top());
+        }
+        if (left.visible() && c == c1) {
+          p.setPen(qcolor(left.color));
+          p.drawLine(rc.left(), rc.top(), rc.left(), rc.bottom());
+        }
+        if (bottom.visible()) {
+          p.setPen(qcolor(bottom.color));
+          p.drawLine(rc.left(), rc.bottom(), rc.right(), rc.bottom());
+        }
+        if (right.visible()) {
+          p.setPen(qcolor(right.color));
+          p.drawLine(rc.right(), rc.top(), rc.right(), rc.bottom());
+        }
+      }
+    }
+    p.restore();
+  };
+
+  // scrolled part first, then the frozen rows on top of it
+  const int firstRow = firstScrolledRow();
+  int lastRow = firstRow;
+  while (lastRow < g.maxRows() && rowY(lastRow + 1) - scrollTop + fh < vp.height()) ++lastRow;
+  paintRows(firstRow, std::min(lastRow, g.maxRows()), fh - scrollTop, QRect(0, fh, vp.width(), vp.height() - fh));
+  paintRows(1, frozen, 0, QRect(0, 0, vp.width(), fh));
+  // the area past the last row or column keeps the viewport's grey
+}
+
+}  // namespace km

@@ -1,0 +1,48 @@
+#pragma once
+// GridView paints any Grid: only the visible cells, texts running into empty
+// neighbours, each cell line once, frozen top rows, no built-in headers.
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <vector>
+
+#include "frame/grid.h"
+
+namespace km {
+
+class GridView : public QAbstractScrollArea {
+  Q_OBJECT
+ public:
+  explicit GridView(QWidget* parent = nullptr);
+
+  // The grid is not owned; call refresh() after changing it.
+  void setGrid(const Grid* grid);
+  const Grid* grid() const { return grid_; }
+  void refresh();
+
+  // Geometry in pixels, for tests and for the frame.
+  int columnX(int col) const;  // left edge of a column (1-based) in content coordinates
+  int rowY(int row) const;     // top edge of a row in content coordinates
+  int firstScrolledRow() const;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return QSize(40, 40); }
+
+  // The grid font: "ＭＳ Ｐゴシック", 9 points.
+  static QFont gridFont();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  void layoutGrid();
+  void updateScrollBars();
+  int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }
+  int frozenHeight() const;
+
+  const Grid* grid_ = nullptr;
+  std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width
+  std::vector<int> rowY_;  // rowY_[r] = top of row r+1; rowY_[rows] = total height
+};
+
+}  // namespace km
