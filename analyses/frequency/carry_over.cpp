@@ -1,0 +1,73 @@
+#include "analyses/frequency/carry_over.h"
+
+#include <array>
+
+namespace km {
+
+namespace {
+
+constexpr int kCols = 7;
+constexpr Rgb kRed = RGB(255, 0, 0);
+constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
+constexpr Rgb kHeaderBg = RGB(255, 200, 200);
+constexpr Rgb kCarriedBg = RGB(200, 255, 255);
+
+void setUp(Grid& g, int rows) {
+  g.setMaxCols(kCols);
+  g.setMaxRows(rows);
+  g.setVisible(kCols, 51);
+  g.setScrollBars(ScrollBars::Vertical);
+  g.setRowHeight(-1, 10);
+  g.setRowHeight(1, 15);
+  g.setColWidth(-1, 7);
+  g.setColWidth(7, 9);
+  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+
+  g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
+  g.setBorder(Block::all(), kAllSides);
+  // the main-number header band has a bottom line only
+  g.clearBorder({2, 1, 6, 1});
+  g.setBorder({2, 1, 6, 1}, kBottom);
+  g.setColors({1, 1, kCols, 1}, kBlack, kHeaderBg);
+  g.setActiveCell(0, 0);
+}
+
+void writeHeader(Grid& g) {
+  g.setText(1, 1, "回数");
+  g.setAlign(Block::cell(4, 1), HAlign::Left, VAlign::Center);
+  g.setOverflow(Block::cell(4, 1), true);
+  g.setText(4, 1, " 本 数 字         ");
+  g.setText(7, 1, "ボーナス数字");
+}
+
+}  // namespace
+
+Grid fillCarryOver(const History& history) {
+  Grid g;
+  setUp(g, history.recordCount() + 1);
+  writeHeader(g);
+
+  // numbers of the last complete draw shown; zero never matches a lottery number
+  std::array<int, kNumberFields> previous{};
+  int row = 2;
+  for (const Draw& d : history.HistoryRs) {
+    if (!d.complete()) continue;  // no row; the next draw is compared with the last complete one
+    g.setText(1, row, d.no);
+    for (int f = 0; f < kNumberFields; ++f) g.setText(f + 2, row, d[f]);
+    for (int f = 0; f < kNumberFields; ++f) {
+      const int v = d[f];
+      if (!isLotteryNumber(v)) continue;  // a number outside 1..31 is never marked
+      for (int p : previous) {
+        if (v == p) {
+          g.setBg(Block::cell(f + 2, row), kCarriedBg);
+          break;
+        }
+      }
+    }
+    for (int f = 0; f < kNumberFields; ++f) previous[f] = d[f];
+    ++row;
+  }
+  return g;
+}
+
+}  // namespace km
