@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/main_frm.h"
+#include "frame/ui/analysis_window.h"
+#include "frame/ui/child_frame.h"
+#include "frame/window_table.h"
+#include "tests/core/test_history.h"
+#include "tests/ui/ui_helpers.h"
+
+using namespace km;
+
+namespace {
+
+std::vector<Draw> someDraws() {
+  return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
+}
+
+struct MainFrmTest : ::testing::Test {
+  test::ProgramFolder folder{someDraws()};
+  MainFrm frm{folder.path(), folder.settings()};
+  void SetUp() override { ASSERT_TRUE(frm.startUp()); }
+  QAction* action(const char* name) { return frm.findChild<QAction*>(QString::fromUtf8(name)); }
+  int openCount() const { return static_cast<int>(frm.mdiArea()->subWindowList().size()); }
+};
+
+// Walks the menu bar: "level name caption" per item, in order.
+void collect(const QList<QAction*>& actions, int level, std::vector<std::string>& out) {
+  for (QAction* a : actions) {
+    out.push_back(std::to_string(level) + " " + a->objectName().toStdString() + " " + a->text().toStdString());
+    if (a->menu()) collect(a->menu()->actions(), level + 1, out);
+  }
+}
+
+}  // namespace
+
+TEST_F(MainFrmTest, CaptionAndMenuTree) {
+  EXPECT_EQ(frm.windowTitle(), QStringLiteral("カズマキMiddle"));
+  std::vector<std::string> items;
+  collect(frm.menuBar()->actions(), 0, items);
+  const std::vector<std::string> expected = {
+      "0 mnuEnd 終了(&X)",
+      "0 mnuYoso 一発ゼノバ予想(&D)",
+      "0 mnuMain データ分析(&S)",
+      "1 mnuHindo 頻度分析",
+      "2 mnuSyutugenHindo 出現頻度分析",
+      "2 mnuSyutugenKaisu 回数別出現分析",
+      "1 mnuKankaku 間隔分析",
+      "2 mnuSyutugenKankaku 出現間隔分析",
+      "2 mnuNumberKankaku 数字間隔分析",
+      "1 mnuZenkaiSyutugen 出現回数分析",
+      "1 mnuBaratsuki バラツキ分析",
+      "1 mnuHippari 引っ張り分析",
+      "1 mnuRenbanTobiishi 連番・飛び石分析",
+      "1 mnuHonsuji 数字合計分析",
+      "1 mnuPattern 組合せパターン分析",
+      "2 mnuLowHightPattern 低数字・高数字の組合せパターン分析",
+      "2 mnuKisuGusuPattern 偶数・奇数の組合せパターン分析",
+      "1 mnu5BunkatsuKeiko 4分割傾向分析",
+      "1 mnuBunkatsuData 分割データ分析",
+      "2 mnu6BunkatsuData 6分割データ分析",
+      "2 mnu7BunkatsuData 7分割データ分析",
+      "2 mnu11BunkatsuData 10分割データ分析",
+      "1 mnuLastChar 下一桁出現傾向分析",
+      "1 mnuLastCharRenzoku 下一桁連続出現回数分析",
+      "0 mnuHosyu データ管理(&M)",
+      "1 mnuMasterUpdate 当選データ最新化(&U)",
+      "1 mnuMasterInput 当選データ入力(&I)",
+      "0 mnuWindow ウィンドウ(&W)",
+      "1 mnuWindowHorizontal 上下に並べて表示(&H)",
+      "1 mnuWindowVertical 左右に並べて表示(&V)",
+      "1 mnuWindowCascade 重ねて表示(&C)",
+      "1 mnuWindowArrangeIcon アイコンの整列(&A)",
+      "0 mnuHelp ヘルプ(&H)",
+      "1 mnuHelpFile ヘルプ(&H)",
+      "1 mnuAbout バージョン情報(&A)",
+  };
+  EXPECT_EQ(items, expected);
+}
+
+TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) {
+  int opened = 0;
+  for (QAction* bar : frm.menuBar()->actions()) {
+    if (bar->objectName() != "mnuMain") continue;
+    std::vector<QAction*> leaves;
+    std::function<void(QMenu*)> walk = [&](QMenu* m) {
+      for (QAction* a : m->actions()) a->menu() ? walk(a->menu()) : leaves.push_back(a);
+    };
+    walk(bar->menu());
+    for (QAction* a : leaves) {
+      a->trigger();
+      auto* sub = qobject_cast<ChildFrame*>(frm.mdiArea()->activeSubWindow());
+      ASSERT_NE(sub, nullptr) << a->objectName().toStdString();
+      const WindowDef& def = sub->def();
+      EXPECT_EQ(sub->windowTitle().toStdString(), def.caption);
+      EXPECT_EQ(sub->pos(), QPoint(0, 0));
+      EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height)) << def.name;
+      EXPECT_FALSE(frm.propEnd());
+      auto* content = qobject_cast<AnalysisWindow*>(sub->widget());
+      ASSERT_NE(content, nullptr);
+      EXPECT_EQ(content->closeButton()->text(), QStringLiteral("閉じる"));
+      content->closeButton()->click();
+      EXPECT_TRUE(frm.propEnd());
+      ++opened;
+    }
+  }
+  EXPECT_EQ(opened, 17);
+  EXPECT_EQ(openCount(), 0);
+}
+
+TEST_F(MainFrmTest, PropEndIsAPlainFlag) {
+  EXPECT_TRUE(frm.propEnd());
+  QMdiSubWindow* a = frm.openWindow("出現頻度分析");
+  EXPECT_FALSE(frm.propEnd());
+  frm.openWindow("出現間隔分析");
+  EXPECT_FALSE(frm.propEnd());
+  a->close();  // the close box
+  EXPECT_TRUE(frm.propEnd()) << "closing any one window sets the flag";
+  EXPECT_EQ(openCount(), 1);
+}
+
+TEST_F(MainFrmTest, SecondChoiceActivatesTheOpenWindow) {
+  QMdiSubWindow* first = frm.openWindow("引っ張り分析");
+  frm.openWindow("出現間隔分析");
+  QMdiSubWindow* again = frm.openWindow("引っ張り分析");
+  EXPECT_EQ(first, again);
+  EXPECT_EQ(openCount(), 2);
+  EXPECT_EQ(frm.mdiArea()->activeSubWindow(), first);
+}
+
+TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
+  frm.openWindow("出現頻度分析");
+  {
+    test::MessageBoxWatcher box;
+    action("mnuMasterInput")->trigger();
+    EXPECT_TRUE(box.seen);
+    EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+    EXPECT_EQ(box.text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。"));
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+  }
+  EXPECT_EQ(frm.findChildWindow(kDataEntryWindow), nullptr);
+  frm.findChildWindow("出現頻度分析")->close();
+  action("mnuMasterInput")->trigger();
+  QMdiSubWindow* entry = frm.findChildWindow(kDataEntryWindow);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->windowTitle(), QStringLiteral("当選データ入力"));
+}
+
+TEST_F(MainFrmTest, PredictionWindowOpensOnceOnActivation) {
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(&frm, &activate);
+  QTest::qWait(20);
+  QMdiSubWindow* pred = frm.findChildWindow(std::string(kPredictionWindow));
+  ASSERT_NE(pred, nullptr);
+  EXPECT_EQ(pred->windowTitle(), QStringLiteral("一発ゼノバ予想"));
+  EXPECT_EQ(pred->size(), ChildFrame::twipsToPixels(pred, 9360, 8244));
+  EXPECT_FALSE(frm.propEnd());
+  pred->close();
+  EXPECT_TRUE(frm.propEnd());
+  // the user comes back to the program: the closed window stays closed
+  QApplication::sendEvent(&frm, &activate);
+  QTest::qWait(20);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+}
+
+TEST_F(MainFrmTest, ArrangeModes) {
+  frm.resize(1000, 800);
+  frm.show();
+  QTest::qWait(20);
+  if (QMdiSubWindow* pred = frm.findChildWindow(std::string(kPredictionWindow))) pred->close();
+  QMdiSubWindow* a = frm.openWindow("引っ張り分析");
+  QMdiSubWindow* b = frm.openWindow("出現間隔分析");
+  const QRect area = frm.mdiArea()->viewport()->rect();
+  frm.arrange(1);
+  EXPECT_EQ(a->width(), area.width());
+  EXPECT_EQ(b->width(), area.width());
+  EXPECT_NE(a->y(), b->y());
+  frm.arrange(2);
+  EXPECT_EQ(a->height(), area.height());
+  EXPECT_NE(a->x(), b->x());
+  b->showMinimized();
+  frm.arrange(3);
+  EXPECT_EQ(b->geometry().bottom(), area.bottom());
+  frm.arrange(0);
+  EXPECT_EQ(openCount(), 2);
+}
+
+TEST_F(MainFrmTest, ExitClosesEveryWindowWithoutAQuestion) {
+  frm.show();
+  frm.openWindow("出現頻度分析");
+  frm.openWindow("出現間隔分析");
+  action("mnuEnd")->trigger();
+  EXPECT_EQ(openCount(), 0);
+  EXPECT_TRUE(frm.propEnd());
+  EXPECT_FALSE(frm.isVisible());
+}
+
+TEST(MainFrmStartUp, MissingOrDamagedDatabaseStopsWithAMessage) {
+  test::ProgramFolder empty({}, false);
+  MainFrm frm(empty.path(), empty.settings());
+  test::MessageBoxWatcher box;
+  EXPECT_FALSE(frm.startUp());
+  EXPECT_TRUE(box.seen);
+  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_TRUE(box.text.contains(QStringLiteral("Kazumaki.mdb")));
+  EXPECT_TRUE(box.text.contains(QStringLiteral("見つかりません")));
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(empty.dir / "Kazumaki.mdb"));
+  EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
+}
+
+TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
+  test::ProgramFolder folder({});
+  MainFrm frm(folder.path(), folder.settings());
+  ASSERT_TRUE(frm.startUp());
+  EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
+  for (const WindowDef& def : windowTable()) EXPECT_NE(frm.openWindow(def.name), nullptr) << def.name;
+}

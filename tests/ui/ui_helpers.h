@@ -1,0 +1,61 @@
+#pragma once
+// Helpers for widget tests: temporary program folders and modal message boxes.
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/database.h"
+
+namespace km::test {
+
+struct ProgramFolder {
+  std::filesystem::path dir;
+  explicit ProgramFolder(const std::vector<Draw>& draws, bool withDatabase = true) {
+    static int counter = 0;
+    dir = std::filesystem::temp_directory_path() /
+          ("km-ui-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    std::filesystem::create_directories(dir);
+    if (withDatabase) writeDatabase(makeConnectString(dir.string()), draws);
+  }
+  ~ProgramFolder() { std::filesystem::remove_all(dir); }
+  QString path() const { return QString::fromStdString(dir.string()); }
+  QString settings() const { return QString::fromStdString((dir / "カズマキ.ini").string()); }
+};
+
+// Answers the next modal message box with `button`, recording its title and text.
+struct MessageBoxWatcher {
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool seen = false;
+  explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [this, timer, button] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen = true;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(button)->click();
+        timer->stop();
+        timer->deleteLater();
+      }
+    });
+    timer->start();
+    timer_ = timer;
+  }
+  ~MessageBoxWatcher() {
+    if (!seen && timer_) {
+      timer_->stop();
+      timer_->deleteLater();
+    }
+  }
+
+ private:
+  QTimer* timer_ = nullptr;
+};
+
+}  // namespace km::test
