@@ -1,23 +1,59 @@
 #pragma once
 // State of the prediction window that outlives the window: the twelve reflect
-// settings and the tables of the prediction methods.
+// settings and the tables of the prediction methods.  Created once with the
+// main window, kept while the window is closed and reopened.
 #include <array>
 #include <string>
+#include <vector>
 
 namespace km {
 
 class PredictionState {
  public:
   static constexpr int kSettingCount = 12;
+  static constexpr int kMaxDrawNo = 5000;  // last row of the history table
+  static constexpr int kSlots = 7;         // 0 unused, 1..5 第1数字..第5数字, 6 ボーナス数字
+  static constexpr int kMethods = 5;       // 0..3 used: 7, 9, 11 and 12 draw cycles
+  static constexpr int kRules = 16;        // 0..14 used
+
+  PredictionState();
 
   // Reads the settings file; settings whose line is absent or malformed keep their value.
+  // Accepts UTF-8 (with or without BOM) and Shift_JIS text.
   void ReadInitFile(const std::string& path);
-  // Replaces the settings file with the twelve settings; false when it could not be written.
+  // Replaces the settings file with the twelve settings (written to a temporary
+  // file beside it, then renamed over it); false when it could not be written.
   bool WriteInitFile(const std::string& path) const;
 
+  // Number of settings that are on (0..12).
+  int reflectCount() const;
+
   std::array<bool, kSettingCount> reflect{};  // all off until ReadInitFile
+
+  // History table: draw number 0..5000 x slot 0..6, zero where no draw was stored.
+  std::vector<std::array<int, kSlots>> history;
+  // Cycle table: method 0..4 x position 0..6; empty text until the scan writes it.
+  std::array<std::array<std::string, kSlots>, kMethods> cycle;
+  // Elimination list, one text per rule.
+  std::array<std::string, kRules> elimination;
 };
 
 inline constexpr const char* kSettingsFileName = "カズマキ.ini";
+
+// Settings-file key of each reflect setting, in index order.
+inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettingKeys = {
+    "頻度分析Opt",       "間隔分析Opt",           "出現回数分析Opt",     "バラツキ分析Opt",
+    "引っ張り分析Opt",   "連番飛び石分析Opt",     "数字合計分析Opt",     "組合せパターン分析Opt",
+    "5分割傾向分析Opt",  "分割データ分析Opt",     "下一桁出現傾向分析Opt", "下一桁連続出現回数分析Opt"};
+
+// Caption of the frame holding each setting's pair of option buttons.
+inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettingCaptions = {
+    "■頻度分析（出現頻度分析）", "■間隔分析（出現間隔分析）", "■出現回数分析",     "■バラツキ分析",
+    "■引っ張り分析",             "■連番・飛び石分析",         "■数字合計分析",     "■組合せパターン分析",
+    "■4分割傾向分析",            "■分割データ分析",           "■下一桁出現傾向分析", "■下一桁連続出現回数分析"};
+
+// Decodes settings-file bytes to UTF-8: UTF-8 (BOM dropped) as is, anything
+// else as Shift_JIS (CP932).  Empty when the bytes are neither.
+std::string settingsTextToUtf8(const std::string& bytes);
 
 }  // namespace km
