@@ -1,0 +1,129 @@
+// kazumaki-tool run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/database.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string out;
+};
+
+ToolRun run(const std::string& args) {
+  const std::string cmd = std::string(KM_TOOL) + " " + args + " 2>&1";
+  ToolRun r{0, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  r.status = pclose(p);
+  return r;
+}
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream b;
+  b << in.rdbuf();
+  return b.str();
+}
+
+struct ToolTest : ::testing::Test {
+  fs::path dir;
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("km-tool-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string path(const char* name) const { return (dir / name).string(); }
+  void write(const char* name, const std::string& text) const { std::ofstream(dir / name, std::ios::binary) << text; }
+};
+
+}  // namespace
+
+TEST_F(ToolTest, ShippedHistoryRoundTripsByteForByte) {
+  const std::string db = path("Kazumaki.mdb");
+  ASSERT_EQ(run("import-csv " KM_SHIPPED_CSV " " + db).status, 0);
+  const ToolRun out = run("export-csv " + db);
+  ASSERT_EQ(out.status, 0);
+  EXPECT_EQ(out.out, slurp(KM_SHIPPED_CSV));
+  EXPECT_EQ(slurp(db).rfind("SQLite format 3", 0), std::string::npos);
+  const km::LoadResult r = km::loadHistory({db, km::databasePassword()});
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.rows.size(), 1353u);
+  EXPECT_EQ(r.rows.back().no, 1353);
+}
+
+TEST_F(ToolTest, RejectedImportLeavesTheDatabaseUntouched) {
+  const std::string db = path("Kazumaki.mdb");
+  write("good.csv", "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n");
+  ASSERT_EQ(run("import-csv " + path("good.csv") + " " + db).status, 0);
+  const std::string before = slurp(db);
+  const char* bad[] = {
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",   // duplicate
+      "draw,date,n1,n2,n3,n4,n5,bonus\n2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",   // not ascending
+      "draw,date,n1,n2,n3,n4,n5,bonus\n40000,,1,2,3,4,5,6\n",               // draw out of range
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,99\n",                  // number out of range
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3\n",                         // malformed
+  };
+  for (const char* text : bad) {
+    write("bad.csv", text);
+    const ToolRun r = run("import-csv " + path("bad.csv") + " " + db);
+    EXPECT_NE(r.status, 0) << text;
+    EXPECT_NE(r.out.find("line "), std::string::npos) << r.out;
+    EXPECT_EQ(slurp(db), before);
+  }
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "no temporary file is left";
+}
+
+TEST_F(ToolTest, ErrorsNeverCrash) {
+  EXPECT_EQ(run("").status >> 8, 2);
+  EXPECT_NE(run("export-csv " + path("missing.mdb")).status, 0);
+  EXPECT_NE(run("import-csv " + path("missing.csv") + " " + path("x.mdb")).status, 0);
+  write("junk.mdb", std::string(3000, '\x01'));
+  const ToolRun junk = run("grid " + path("junk.mdb") + " 出現間隔分析");
+  EXPECT_NE(junk.status, 0);
+  EXPECT_NE(junk.out.find("junk.mdb"), std::string::npos);
+  write("good.csv", "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n");
+  ASSERT_EQ(run("import-csv " + path("good.csv") + " " + path("k.mdb")).status, 0);
+  EXPECT_NE(run("grid " + path("k.mdb") + " 存在しない窓").status, 0);
+  const ToolRun ok = run("grid " + path("k.mdb") + " 出現間隔分析");
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.out.rfind("{\"window\":\"出現間隔分析\",\"caption\":\"出現間隔分析\"", 0), 0u) << ok.out.substr(0, 200);
+}
+
+TEST_F(ToolTest, DatabaseWithoutTheQueryOrWithoutEncryptionIsRefused) {
+  // keyed correctly, but no view
+  const std::string noView = path("noview.mdb");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(noView.c_str(), &db), SQLITE_OK);
+  const std::string key = "PRAGMA key = '" + km::databasePassword() + "'";
+  sqlite3_exec(db, key.c_str(), nullptr, nullptr, nullptr);
+  for (const char* pragma : {"PRAGMA cipher_page_size = 1024", "PRAGMA kdf_iter = 64000"})
+    sqlite3_exec(db, pragma, nullptr, nullptr, nullptr);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (x INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  km::LoadResult r = km::loadHistory({noView, km::databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+
+  // a plain, unencrypted database
+  const std::string plain = path("plain.mdb");
+  ASSERT_EQ(sqlite3_open(plain.c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "CREATE TABLE t (x INTEGER)", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  const std::string before = slurp(plain);
+  r = km::loadHistory({plain, km::databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(slurp(plain), before);
+}
