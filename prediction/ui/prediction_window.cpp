@@ -1,0 +1,141 @@
+#include "prediction/ui/prediction_window.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "frame/ui/child_frame.h"
+#include "frame/ui/grid_view.h"
+
+namespace km {
+
+namespace {
+
+constexpr const char* kPredictionFrame = "当選予想";
+constexpr const char* kPredictionDescription =
+    "各データ分析の結果を元に周期法、消去法、連発ゼノバ、一発ゼノバの各手法を用いて当選数字を予想します。";
+constexpr const char* kOptionsFrame = "データ分析オプション";
+constexpr const char* kOptionsDescription = "各データ分析の分析結果を当選予想へ反映するかを設定します。";
+
+QFont windowFont() {
+  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+  f.setPointSize(9);
+  return f;
+}
+
+QLabel* wrappedLabel(const char* text, QWidget* parent) {
+  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  l->setWordWrap(true);
+  return l;
+}
+
+}  // namespace
+
+PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent)
+    : QWidget(parent), state_(state), history_(history) {
+  setObjectName(QStringLiteral("一発ゼノバ"));
+  setFont(windowFont());
+
+  auto* top = new QVBoxLayout(this);
+  top->setContentsMargins(6, 4, 6, 4);
+  top->setSpacing(4);
+  auto* columns = new QHBoxLayout;
+  columns->setSpacing(6);
+  top->addLayout(columns, 1);
+
+  // Left: the predictions.
+  auto* predictions = new QGroupBox(QString::fromUtf8(kPredictionFrame), this);
+  predictions->setObjectName(QStringLiteral("Frame当選予想"));
+  auto* pl = new QVBoxLayout(predictions);
+  pl->setContentsMargins(6, 4, 6, 6);
+  pl->setSpacing(2);
+  pl->addWidget(wrappedLabel(kPredictionDescription, predictions));
+  for (int i = 0; i < kPredictionGridCount; ++i) {
+    pl->addSpacing(4);
+    auto* caption = wrappedLabel(kPredictionGridCaptions[i], predictions);
+    caption->setObjectName(QStringLiteral("LabelGrid%1").arg(i));
+    pl->addWidget(caption);
+    fpSpread1[i] = new GridView(predictions);
+    fpSpread1[i]->setObjectName(QStringLiteral("fpSpread1"));
+    fpSpread1[i]->setProperty("index", i);
+    pl->addWidget(fpSpread1[i], 0, Qt::AlignLeft);
+  }
+  pl->addStretch(1);
+  columns->addWidget(predictions, 1);
+
+  // Right: the reflect settings, two columns of six frames.
+  auto* options = new QGroupBox(QString::fromUtf8(kOptionsFrame), this);
+  options->setObjectName(QStringLiteral("Frameデータ分析オプション"));
+  auto* ol = new QVBoxLayout(options);
+  ol->setContentsMargins(6, 4, 6, 6);
+  ol->setSpacing(4);
+  ol->addWidget(wrappedLabel(kOptionsDescription, options));
+  auto* frames = new QGridLayout;
+  frames->setHorizontalSpacing(4);
+  frames->setVerticalSpacing(2);
+  constexpr int kPerColumn = PredictionState::kSettingCount / 2;
+  for (int i = 0; i < PredictionState::kSettingCount; ++i) {
+    auto* frame = new QGroupBox(QString::fromUtf8(kSettingCaptions[i]), options);
+    frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
+    auto* fl = new QHBoxLayout(frame);
+    fl->setContentsMargins(4, 2, 4, 2);
+    fl->setSpacing(4);
+    Opt反映する[i] = new QRadioButton(QStringLiteral("反映する"), frame);
+    Opt反映する[i]->setObjectName(QStringLiteral("Opt反映する"));
+    Opt反映する[i]->setProperty("index", i);
+    Opt反映しない[i] = new QRadioButton(QStringLiteral("反映しない"), frame);
+    Opt反映しない[i]->setObjectName(QStringLiteral("Opt反映しない"));
+    Opt反映しない[i]->setProperty("index", i);
+    fl->addWidget(Opt反映する[i]);
+    fl->addWidget(Opt反映しない[i]);
+    fl->addStretch(1);
+    pairs_[i] = new QButtonGroup(this);
+    pairs_[i]->setExclusive(true);
+    pairs_[i]->addButton(Opt反映する[i], 1);
+    pairs_[i]->addButton(Opt反映しない[i], 0);
+    // Only the user's clicks change a setting, not setting the buttons below.
+    connect(Opt反映する[i], &QRadioButton::clicked, this, [this, i] { Opt反映する_Click(i); });
+    connect(Opt反映しない[i], &QRadioButton::clicked, this, [this, i] { Opt反映しない_Click(i); });
+    frames->addWidget(frame, i % kPerColumn, i / kPerColumn);
+  }
+  ol->addLayout(frames);
+  ol->addStretch(1);
+  columns->addWidget(options, 1);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  Cmd閉じる = new QPushButton(QStringLiteral("閉じる"), this);
+  Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
+  connect(Cmd閉じる, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(Cmd閉じる);
+  top->addLayout(bottom);
+
+  // Opening: the option buttons from the settings, then the grids, the scan
+  // and the display sequence.
+  for (int i = 0; i < PredictionState::kSettingCount; ++i)
+    (state_.reflect[i] ? Opt反映する[i] : Opt反映しない[i])->setChecked(true);
+  openPrediction(state_, history_, grids_);
+  for (int i = 0; i < kPredictionGridCount; ++i) fpSpread1[i]->setGrid(&grids_[i]);
+}
+
+void PredictionWindow::Opt反映する_Click(int index) {
+  state_.reflect[index] = true;
+  redisplay();
+}
+
+void PredictionWindow::Opt反映しない_Click(int index) {
+  state_.reflect[index] = false;
+  redisplay();
+}
+
+void PredictionWindow::redisplay() {
+  runDisplaySequence(state_, history_.recordCount(), grids_);
+  for (GridView* v : fpSpread1) v->refresh();
+}
+
+}  // namespace km

@@ -1,0 +1,49 @@
+#pragma once
+// The prediction window's content: the four prediction grids, the twelve
+// reflect settings as pairs of option buttons, and the close button.  The
+// settings and the tables live in PredictionState, which outlives the window;
+// the grids are the window's own and are rebuilt at every opening.
+#include <QWidget>
+#include <array>
+
+#include "prediction/core/prediction_methods.h"
+#include "prediction/core/prediction_state.h"
+#include "store/history.h"
+
+class QButtonGroup;
+class QPushButton;
+class QRadioButton;
+
+namespace km {
+
+class GridView;
+
+class PredictionWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Sets the option buttons from the settings, builds the grids, scans the
+  // history and shows the predictions.
+  PredictionWindow(PredictionState& state, const History& history, QWidget* parent = nullptr);
+
+  const Grid& grid(int index) const { return grids_[index]; }
+  GridView* gridView(int index) const { return fpSpread1[index]; }
+  QRadioButton* reflectOnButton(int index) const { return Opt反映する[index]; }
+  QRadioButton* reflectOffButton(int index) const { return Opt反映しない[index]; }
+  QPushButton* closeButton() const { return Cmd閉じる; }
+
+ private:
+  void Opt反映する_Click(int index);
+  void Opt反映しない_Click(int index);
+  void redisplay();
+
+  PredictionState& state_;
+  const History& history_;
+  PredictionGrids grids_;
+  std::array<GridView*, kPredictionGridCount> fpSpread1{};
+  std::array<QRadioButton*, PredictionState::kSettingCount> Opt反映する{};
+  std::array<QRadioButton*, PredictionState::kSettingCount> Opt反映しない{};
+  std::array<QButtonGroup*, PredictionState::kSettingCount> pairs_{};
+  QPushButton* Cmd閉じる = nullptr;
+};
+
+}  // namespace km
