@@ -23,22 +23,17 @@ void Grid::resize(int cols, int rows) {
   defaultRowHeight_ = old.defaultRowHeight_;
   activeCol_ = old.activeCol_;
   activeRow_ = old.activeRow_;
+  lineOrder_ = old.lineOrder_;
   cols_ = cols;
   rows_ = rows;
   cells_.assign(static_cast<size_t>(cols) * rows, Cell{});
-  vEdges_.assign(static_cast<size_t>(cols + 1) * rows, Line{});
-  hEdges_.assign(static_cast<size_t>(cols) * (rows + 1), Line{});
   colWidths_.assign(cols, 0.0);
   rowHeights_.assign(rows, 0.0);
   for (int c = 1; c <= std::min(cols, old.cols_); ++c) colWidths_[c - 1] = old.colWidths_[c - 1];
   for (int r = 1; r <= std::min(rows, old.rows_); ++r) rowHeights_[r - 1] = old.rowHeights_[r - 1];
   const int mc = std::min(cols, old.cols_), mr = std::min(rows, old.rows_);
-  for (int r = 1; r <= mr; ++r) {
+  for (int r = 1; r <= mr; ++r)
     for (int c = 1; c <= mc; ++c) at(c, r) = old.at(c, r);
-    for (int c = 0; c <= mc; ++c) vEdge(c, r) = old.vEdge(c, r);
-  }
-  for (int r = 0; r <= mr; ++r)
-    for (int c = 1; c <= mc; ++c) hEdge(c, r) = old.hEdge(c, r);
 }
 
 void Grid::setMaxCols(int cols) { resize(cols, rows_); }
@@ -125,30 +120,34 @@ void Grid::setOverflow(Block b, bool on) { forEach(b, [on](Cell& x) { x.overflow
 void Grid::setBorder(Block b, unsigned sides, int style, Rgb color) {
   const Range r = clip(b);
   if (r.empty()) return;
-  const Line line{static_cast<std::uint8_t>(style), color};
-  if (sides & kOutline) {
-    for (int row = r.r1; row <= r.r2; ++row) {
-      vEdge(r.c1 - 1, row) = line;
-      vEdge(r.c2, row) = line;
-    }
-    for (int col = r.c1; col <= r.c2; ++col) {
-      hEdge(col, r.r1 - 1) = line;
-      hEdge(col, r.r2) = line;
-    }
-  }
+  const Line line{static_cast<std::uint8_t>(style), color, ++lineOrder_};
   for (int row = r.r1; row <= r.r2; ++row) {
     for (int col = r.c1; col <= r.c2; ++col) {
-      if (sides & kLeft) vEdge(col - 1, row) = line;
-      if (sides & kRight) vEdge(col, row) = line;
-      if (sides & kTop) hEdge(col, row - 1) = line;
-      if (sides & kBottom) hEdge(col, row) = line;
+      Cell& x = at(col, row);
+      if ((sides & kLeft) || ((sides & kOutline) && col == r.c1)) x.left = line;
+      if ((sides & kRight) || ((sides & kOutline) && col == r.c2)) x.right = line;
+      if ((sides & kTop) || ((sides & kOutline) && row == r.r1)) x.top = line;
+      if ((sides & kBottom) || ((sides & kOutline) && row == r.r2)) x.bottom = line;
     }
   }
 }
 
-Line Grid::left(int col, int row) const { return contains(col, row) ? vEdge(col - 1, row) : Line{}; }
-Line Grid::right(int col, int row) const { return contains(col, row) ? vEdge(col, row) : Line{}; }
-Line Grid::top(int col, int row) const { return contains(col, row) ? hEdge(col, row - 1) : Line{}; }
-Line Grid::bottom(int col, int row) const { return contains(col, row) ? hEdge(col, row) : Line{}; }
+namespace {
+Line later(const Line& a, const Line& b) {
+  if (!a.visible()) return b.visible() ? b : Line{};
+  if (!b.visible()) return a;
+  return a.order >= b.order ? a : b;
+}
+}  // namespace
+
+Line Grid::verticalEdge(int col, int row) const {
+  return later(contains(col, row) ? cell(col, row).right : Line{},
+               contains(col + 1, row) ? cell(col + 1, row).left : Line{});
+}
+
+Line Grid::horizontalEdge(int col, int row) const {
+  return later(contains(col, row) ? cell(col, row).bottom : Line{},
+               contains(col, row + 1) ? cell(col, row + 1).top : Line{});
+}
 
 }  // namespace km

@@ -3,9 +3,11 @@
 //
 // Columns and rows count from 1.  Column widths are in characters of the
 // grid's font, row heights in points.  A block whose first and last column
-// (or row) are -1 covers every column (row).  Cell lines are stored per edge,
-// so two neighbouring cells share one line and the later setting wins.
-// Writes outside the grid are ignored: nothing ever indexes outside a table.
+// (or row) are -1 covers every column (row).  Every cell keeps its own four
+// lines; where two neighbours both have a line on their common edge it is
+// drawn once, in the colour set last.  Clearing one cell's side leaves the
+// neighbour's line standing.  Writes outside the grid are ignored: nothing
+// ever indexes outside a table.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,7 +33,8 @@ enum class ScrollBars : std::uint8_t { None, Horizontal, Vertical, Both };
 struct Line {
   std::uint8_t style = 0;
   Rgb color = kBlack;
-  friend constexpr bool operator==(Line, Line) = default;
+  std::uint32_t order = 0;  // when it was set: the later of two lines on one edge wins
+  friend constexpr bool operator==(Line a, Line b) { return a.style == b.style && a.color == b.color; }
   bool visible() const { return style != 0; }
 };
 
@@ -51,6 +54,7 @@ struct Cell {
   HAlign halign = HAlign::Center;
   VAlign valign = VAlign::Center;
   bool overflow = false;  // text may run into empty neighbouring cells
+  Line left, right, top, bottom;
 };
 
 class Grid {
@@ -93,11 +97,15 @@ class Grid {
   void setBorder(Block b, unsigned sides, int style = 1, Rgb color = kBlack);
   void clearBorder(Block b) { setBorder(b, kAllSides, 0); }
 
-  // The four lines around a cell (shared with its neighbours).
-  Line left(int col, int row) const;
-  Line right(int col, int row) const;
-  Line top(int col, int row) const;
-  Line bottom(int col, int row) const;
+  // A cell's own four lines.
+  Line left(int col, int row) const { return cell(col, row).left; }
+  Line right(int col, int row) const { return cell(col, row).right; }
+  Line top(int col, int row) const { return cell(col, row).top; }
+  Line bottom(int col, int row) const { return cell(col, row).bottom; }
+  // The line drawn on an edge: right of column col (0 = left of column 1),
+  // below row row (0 = above row 1); the later of the two cells' lines.
+  Line verticalEdge(int col, int row) const;
+  Line horizontalEdge(int col, int row) const;
 
   void setActiveCell(int col, int row) { activeCol_ = col; activeRow_ = row; }
   int activeCol() const { return activeCol_; }
@@ -112,11 +120,6 @@ class Grid {
   Range clip(Block b) const;
   template <class F> void forEach(Block b, F f);
   Cell& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
-  // vertical edge right of column c (c = 0..cols) in row r; horizontal edge below row r (r = 0..rows) in column c
-  Line& vEdge(int c, int r) { return vEdges_[static_cast<size_t>(r - 1) * (cols_ + 1) + c]; }
-  Line& hEdge(int c, int r) { return hEdges_[static_cast<size_t>(r) * cols_ + (c - 1)]; }
-  const Line& vEdge(int c, int r) const { return vEdges_[static_cast<size_t>(r - 1) * (cols_ + 1) + c]; }
-  const Line& hEdge(int c, int r) const { return hEdges_[static_cast<size_t>(r) * cols_ + (c - 1)]; }
   void resize(int cols, int rows);
 
   int cols_ = 0, rows_ = 0;
@@ -126,7 +129,7 @@ class Grid {
   double defaultColWidth_ = 8.0, defaultRowHeight_ = 12.0;
   std::vector<double> colWidths_, rowHeights_;  // <= 0: default
   std::vector<Cell> cells_;
-  std::vector<Line> vEdges_, hEdges_;
+  std::uint32_t lineOrder_ = 0;
   int activeCol_ = 0, activeRow_ = 0;
 };
 

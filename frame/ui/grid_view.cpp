@@ -203,7 +203,8 @@ void GridView::paintEvent(QPaintEvent* event) {
     for (int r = r1; r <= r2; ++r) {
       for (int c = c1; c <= c2; ++c) {
         const QRect rc = cellRect(c, r);
-        const Line top = g.top(c, r), bottom = g.bottom(c, r), left = g.left(c, r), right = g.right(c, r);
+        const Line top = g.horizontalEdge(c, r - 1), bottom = g.horizontalEdge(c, r);
+        const Line left = g.verticalEdge(c - 1, r), right = g.verticalEdge(c, r);
         if (top.visible() && r == r1) {
           p.setPen(qcolor(top.color));
           p.drawLine(rc.left(), rc.top(), rc.right(), rc.top());

@@ -29,8 +29,8 @@ void expectGroupRow(const Grid& g, int row) {
   // two frames: columns 2..11 and 12..13, no inner lines
   EXPECT_TRUE(g.left(2, row).visible());
   EXPECT_TRUE(g.top(5, row).visible());
-  EXPECT_FALSE(g.right(5, row).visible());
-  EXPECT_TRUE(g.right(11, row).visible());
+  EXPECT_FALSE(g.verticalEdge(5, row).visible());
+  EXPECT_TRUE(g.verticalEdge(11, row).visible());
   EXPECT_FALSE(g.right(12, row).visible());
   EXPECT_TRUE(g.right(13, row).visible());
   EXPECT_TRUE(g.top(13, row).visible());

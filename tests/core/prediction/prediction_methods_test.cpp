@@ -112,7 +112,7 @@ TEST(PredictionGrids, Borders) {
     for (int c = 2; c <= 6; ++c) {
       EXPECT_FALSE(g[i].top(c, 1).visible()) << i << "," << c;
       EXPECT_FALSE(g[i].right(c, 1).visible()) << i << "," << c;
-      EXPECT_TRUE(g[i].bottom(c, 1).visible()) << i << "," << c;  // top line of row 2
+      EXPECT_TRUE(g[i].horizontalEdge(c, 1).visible()) << i << "," << c;  // top line of row 2
     }
 }
 
