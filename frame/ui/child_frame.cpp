@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
+#include <QPixmap>
 
 namespace km {
 
@@ -22,6 +24,9 @@ ChildFrame::ChildFrame(QObject* mainWindow, const WindowDef& def, const ContentF
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QString::fromStdString(def.name));
   setWindowTitle(QString::fromStdString(def.caption));
+  QPixmap noIcon(16, 16);
+  noIcon.fill(Qt::transparent);
+  setWindowIcon(QIcon(noIcon));
   main_->setProperty("propEnd", false);
   tableSize_ = twipsToPixels(this, def.width, def.height);
   move(0, 0);
