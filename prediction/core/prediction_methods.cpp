@@ -122,13 +122,14 @@ void buildPredictionGrid(Grid& g, int index) {
     g.setBorder(Block{1, -1, 1, -1}, kRight);
   } else {
     g.setBorder(Block::all(), kAllSides);
-    if (rows > 2) g.setBorder(Block{1, 2, 1, rows - 1}, kBottom, 0);  // column 1 below the header is one box
+    if (rows > 2) {  // column 1 below the header is one box
+      g.setBorder(Block{1, 2, 1, rows - 1}, kBottom, 0);
+      g.setBorder(Block{1, 3, 1, rows}, kTop, 0);
+    }
   }
   // The header cells over the numbers have no lines of their own; the lines
   // of their neighbours (column 1, the first number row) stay.
   g.clearBorder(Block{2, 1, 6, 1});
-  g.setBorder(Block::cell(1, 1), kRight);
-  g.setBorder(Block{2, 2, 6, 2}, kTop);
 
   switch (index) {
     case 0:

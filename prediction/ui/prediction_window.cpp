@@ -66,7 +66,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     pl->addWidget(fpSpread1[i], 0, Qt::AlignLeft);
   }
   pl->addStretch(1);
-  columns->addWidget(predictions, 1);
+  columns->addWidget(predictions, 0);
 
   // Right: the reflect settings, two columns of six frames.
   auto* options = new QGroupBox(QString::fromUtf8(kOptionsFrame), this);
@@ -83,8 +83,8 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     auto* frame = new QGroupBox(QString::fromUtf8(kSettingCaptions[i]), options);
     frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
     auto* fl = new QHBoxLayout(frame);
-    fl->setContentsMargins(4, 2, 4, 2);
-    fl->setSpacing(4);
+    fl->setContentsMargins(2, 2, 2, 2);
+    fl->setSpacing(2);
     Opt反映する[i] = new QRadioButton(QStringLiteral("反映する"), frame);
     Opt反映する[i]->setObjectName(QStringLiteral("Opt反映する"));
     Opt反映する[i]->setProperty("index", i);
@@ -120,7 +120,10 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   for (int i = 0; i < PredictionState::kSettingCount; ++i)
     (state_.reflect[i] ? Opt反映する[i] : Opt反映しない[i])->setChecked(true);
   openPrediction(state_, history_, grids_);
-  for (int i = 0; i < kPredictionGridCount; ++i) fpSpread1[i]->setGrid(&grids_[i]);
+  for (int i = 0; i < kPredictionGridCount; ++i) {
+    fpSpread1[i]->setGrid(&grids_[i]);
+    fpSpread1[i]->setFixedSize(fpSpread1[i]->sizeHint());  // exactly its rows and columns
+  }
 }
 
 void PredictionWindow::Opt反映する_Click(int index) {

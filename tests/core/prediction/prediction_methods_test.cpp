@@ -78,19 +78,21 @@ TEST(PredictionGrids, Borders) {
   PredictionGrids g;
   buildPredictionGrids(g);
   // Grid 0: top and bottom lines, a right line on column 1, no left or inner vertical lines.
-  EXPECT_TRUE(g[0].top(3, 3).visible());
-  EXPECT_TRUE(g[0].bottom(3, 5).visible());
-  EXPECT_FALSE(g[0].left(3, 3).visible());
-  EXPECT_FALSE(g[0].right(6, 4).visible());
-  EXPECT_FALSE(g[0].left(1, 4).visible());
-  for (int r = 1; r <= 5; ++r) EXPECT_TRUE(g[0].right(1, r).visible()) << r;
-  EXPECT_TRUE(g[0].top(1, 1).visible());
+  for (int r = 2; r <= 5; ++r)
+    for (int c = 1; c <= 6; ++c) {
+      EXPECT_TRUE(g[0].top(c, r).visible() && g[0].bottom(c, r).visible()) << c << "," << r;
+      EXPECT_FALSE(g[0].left(c, r).visible()) << c << "," << r;
+      EXPECT_EQ(g[0].right(c, r).visible(), c == 1) << c << "," << r;
+      EXPECT_EQ(g[0].verticalEdge(c - 1, r).visible(), c == 2) << c << "," << r;
+    }
+  EXPECT_TRUE(g[0].right(1, 1).visible() && g[0].top(1, 1).visible() && g[0].bottom(1, 1).visible());
+  EXPECT_FALSE(g[0].left(1, 1).visible());
 
   for (int i = 1; i < 4; ++i) {
     SCOPED_TRACE(i);
     const Grid& x = g[i];
     const int last = x.maxRows();
-    // Number cells: all four sides.
+    // Number cells: all four sides, solid black.
     for (int r = 2; r <= last; ++r)
       for (int c = 2; c <= 6; ++c) {
         EXPECT_TRUE(x.left(c, r).visible() && x.right(c, r).visible() && x.top(c, r).visible() &&
@@ -99,20 +101,25 @@ TEST(PredictionGrids, Borders) {
         EXPECT_EQ(x.top(c, r).style, 1);
         EXPECT_EQ(x.top(c, r).color, kBlack);
       }
-    // Column 1 below the header is one box: outline only.
-    EXPECT_TRUE(x.top(1, 2).visible());
-    EXPECT_TRUE(x.bottom(1, last).visible());
-    for (int r = 2; r <= last; ++r) EXPECT_TRUE(x.left(1, r).visible() && x.right(1, r).visible());
-    for (int r = 2; r < last; ++r) EXPECT_FALSE(x.bottom(1, r).visible()) << r;
-    // Header cell of column 1 is boxed.
-    EXPECT_TRUE(x.left(1, 1).visible() && x.top(1, 1).visible() && x.right(1, 1).visible());
+    // Column 1 below the header is one box: its outline, no line inside.
+    EXPECT_TRUE(x.horizontalEdge(1, 1).visible());
+    EXPECT_TRUE(x.horizontalEdge(1, last).visible());
+    for (int r = 2; r <= last; ++r) EXPECT_TRUE(x.verticalEdge(0, r).visible() && x.verticalEdge(1, r).visible());
+    for (int r = 2; r < last; ++r) EXPECT_FALSE(x.horizontalEdge(1, r).visible()) << r;
+    // The header cell of column 1 is boxed.
+    EXPECT_TRUE(x.left(1, 1).visible() && x.top(1, 1).visible() && x.right(1, 1).visible() &&
+                x.bottom(1, 1).visible());
   }
-  // Header cells over the numbers: no lines of their own (only their neighbours' lines).
+  // Header cells over the numbers: no lines of their own; what is drawn
+  // around them belongs to column 1 and to the first number row.
   for (int i = 0; i < 4; ++i)
     for (int c = 2; c <= 6; ++c) {
-      EXPECT_FALSE(g[i].top(c, 1).visible()) << i << "," << c;
-      EXPECT_FALSE(g[i].right(c, 1).visible()) << i << "," << c;
-      EXPECT_TRUE(g[i].horizontalEdge(c, 1).visible()) << i << "," << c;  // top line of row 2
+      SCOPED_TRACE(std::to_string(i) + "," + std::to_string(c));
+      const Cell& h = g[i].cell(c, 1);
+      EXPECT_FALSE(h.left.visible() || h.right.visible() || h.top.visible() || h.bottom.visible());
+      EXPECT_FALSE(g[i].horizontalEdge(c, 0).visible());
+      EXPECT_TRUE(g[i].horizontalEdge(c, 1).visible());
+      EXPECT_EQ(g[i].verticalEdge(c - 1, 1).visible(), c == 2);
     }
 }
 
