@@ -45,6 +45,7 @@ void setUp(Grid& g, int rows) {
 
 void writeHeader(Grid& g, int h) {
   g.setBorder({2, h, 5, h}, kRight, 0);  // no lines between the number columns
+  g.setBorder({3, h, 6, h}, kLeft, 0);
   g.setBorder({2, h, 6, h}, kBottom);
   g.setColors({1, h, 7, h}, kBlack, kHeaderBg);
   g.setColors({8, h, 11, h}, kBlue, kCountHeaderBg);

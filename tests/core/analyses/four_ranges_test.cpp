@@ -17,7 +17,7 @@ bool isHeader(const Grid& g, int row) {
   return g.text(1, row) == "回数" && g.text(4, row) == "本 数 字" && g.text(7, row) == "ボ数" &&
          g.text(8, row) == "01～09" && g.text(11, row) == "30～31" && g.rowHeight(row) == 20 &&
          g.cell(1, row).bg == RGB(255, 200, 200) && g.cell(9, row).fg == RGB(0, 0, 255) &&
-         g.cell(9, row).bg == RGB(200, 200, 255) && !g.right(3, row).visible() && g.bottom(4, row).visible() &&
+         g.cell(9, row).bg == RGB(200, 200, 255) && !g.verticalEdge(3, row).visible() && !g.verticalEdge(5, row).visible() && g.bottom(4, row).visible() &&
          g.left(8, row).color == RGB(255, 0, 0);
 }
 
