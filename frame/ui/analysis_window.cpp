@@ -45,6 +45,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWi
   layout->setContentsMargins(8, 6, 8, 6);
   auto* description = new QLabel(QString::fromStdString(def.description), this);
   description->setObjectName(QStringLiteral("Label1"));
+  description->setWordWrap(true);
   layout->addWidget(description);
 
   fpSpread1 = new GridView(this);
