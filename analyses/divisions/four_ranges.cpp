@@ -1,5 +1,7 @@
 #include "analyses/divisions/four_ranges.h"
 
+#include "frame/grid_setup.h"
+
 #include <array>
 
 namespace km {
@@ -8,8 +10,6 @@ namespace {
 
 constexpr int kCols = 11;
 constexpr int kBlockDraws = 50;
-constexpr Rgb kRed = RGB(255, 0, 0);
-constexpr Rgb kBlue = RGB(0, 0, 255);
 constexpr Rgb kLightYellow = RGB(255, 255, 200);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 constexpr Rgb kCountHeaderBg = RGB(200, 200, 255);
@@ -26,15 +26,9 @@ constexpr std::array<Rgb, 5> kRangeBg = {kWhite, kWhite, RGB(200, 255, 255), RGB
 constexpr std::array<const char*, 5> kRangeTitle = {"", "01～09", "10～19", "20～29", "30～31"};
 
 void setUp(Grid& g, int rows) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(rows);
-  g.setVisible(kCols, 51);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setRowHeight(-1, 10);
+  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
   g.setRowHeight(1, 20);
-  g.setColWidth(-1, 5);
   g.setColWidth(1, 6);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
   g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
   g.setBg({7, 2, 7, -1}, kLightYellow);
   for (int r = 2; r <= 4; ++r) g.setBg({7 + r, 2, 7 + r, -1}, kRangeBg[r]);

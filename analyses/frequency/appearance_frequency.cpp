@@ -1,5 +1,7 @@
 #include "analyses/frequency/appearance_frequency.h"
 
+#include "frame/grid_setup.h"
+
 #include <algorithm>
 #include <array>
 
@@ -13,8 +15,6 @@ constexpr int kTitleCol = 26;
 constexpr Rgb kLine = RGB(136, 196, 255);
 constexpr Rgb kHeaderBg = RGB(255, 255, 200);
 constexpr Rgb kLabelBg = RGB(222, 254, 253);
-constexpr Rgb kRed = RGB(255, 0, 0);
-constexpr Rgb kBlue = RGB(0, 0, 255);
 constexpr Rgb kBonusMark = RGB(255, 128, 192);
 
 // The widest bar: the largest hit count of the numbers 1..31.
@@ -26,17 +26,11 @@ int widestBar(const Stats& s) {
 
 void setUp(Grid& g, int m) {
   const int labelCol = m + 2;
-  g.setMaxCols(m + 2);
-  g.setMaxRows(kRows);
-  g.setVisible(51, kRows);
-  g.setScrollBars(ScrollBars::Horizontal);  // only a wide grid scrolls, sideways
-  g.setRowHeight(-1, 10);
+  g = makeGrid({.cols = m + 2, .rows = kRows, .visibleCols = 51, .visibleRows = kRows, .scrollBars = ScrollBars::Horizontal, .rowHeight = 10, .colWidth = 2});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 15);
-  g.setColWidth(-1, 2);
   g.setColWidth(1, 5);
   g.setColWidth(labelCol, 5);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
 
   // title row: one framed band, with a line after the left label and before the right one
   g.setBorder({1, 1, labelCol, 1}, kOutline, 1, kLine);

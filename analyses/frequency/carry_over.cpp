@@ -1,5 +1,7 @@
 #include "analyses/frequency/carry_over.h"
 
+#include "frame/grid_setup.h"
+
 #include <array>
 
 namespace km {
@@ -7,21 +9,14 @@ namespace km {
 namespace {
 
 constexpr int kCols = 7;
-constexpr Rgb kRed = RGB(255, 0, 0);
 constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 constexpr Rgb kCarriedBg = RGB(200, 255, 255);
 
 void setUp(Grid& g, int rows) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(rows);
-  g.setVisible(kCols, 51);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setRowHeight(-1, 10);
+  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 7});
   g.setRowHeight(1, 15);
-  g.setColWidth(-1, 7);
   g.setColWidth(7, 9);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
 
   g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
   g.setBorder(Block::all(), kAllSides);

@@ -1,5 +1,7 @@
 #include "analyses/intervals/appearance_interval.h"
 
+#include "frame/grid_setup.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -15,7 +17,6 @@ constexpr int kFirstDataRow = 3;
 // Draw numbers are 16-bit: the seen-draws table covers all of them.
 constexpr int kMaxDrawNo = 32767;
 
-constexpr Rgb kRed = RGB(255, 0, 0);
 constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
 constexpr Rgb kNumberBg = RGB(200, 255, 255);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
@@ -24,16 +25,9 @@ constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 int numberCol(int field) { return field == Bonus ? kBonusCol : 2 + 2 * field; }
 
 void setUp(Grid& g, int rows) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(rows);
-  g.setVisible(kCols, 52);
-  g.setFrozenRows(2);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setColWidth(-1, 5);
-  g.setRowHeight(-1, 10);
+  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 52, .frozenRows = 2, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 12);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
   g.setOverflow(Block::all(), true);
 
   g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);

@@ -1,5 +1,7 @@
 #include "analyses/last_digit/last_digit_runs.h"
 
+#include "frame/grid_setup.h"
+
 #include <array>
 #include <vector>
 
@@ -8,8 +10,6 @@ namespace km {
 namespace {
 
 constexpr int kCols = 11;
-constexpr Rgb kRed = RGB(255, 0, 0);
-constexpr Rgb kBlue = RGB(0, 0, 255);
 constexpr Rgb kLightYellow = RGB(255, 255, 200);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 
@@ -41,14 +41,7 @@ Rgb runColor(int run) {
 int rowOf(int pos) { return pos + 3; }
 
 void setUp(Grid& g, int n) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(n + 4);
-  g.setVisible(kCols, 52);
-  g.setFrozenRows(2);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setRowHeight(-1, 10);
-  g.setColWidth(-1, 5);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+  g = makeGrid({.cols = kCols, .rows = n + 4, .visibleCols = kCols, .visibleRows = 52, .frozenRows = 2, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
   g.setColors({1, 1, 1, n + 3}, kRed, kLightYellow);
   g.setBorder({1, 3, 1, n + 3}, kBottom);
   g.setBorder({1, 2, kCols, n + 3}, kAllSides);

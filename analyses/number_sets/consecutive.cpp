@@ -1,11 +1,12 @@
 #include "analyses/number_sets/consecutive.h"
 
+#include "frame/grid_setup.h"
+
 namespace km {
 
 namespace {
 
 constexpr int kCols = 12;
-constexpr Rgb kRed = RGB(255, 0, 0);
 constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
 constexpr Rgb kConsecutiveHeaderBg = RGB(255, 200, 255);
 constexpr Rgb kSteppingHeaderBg = RGB(255, 200, 200);
@@ -14,14 +15,7 @@ constexpr Rgb kSteppingBg = RGB(200, 255, 200);
 constexpr Rgb kNoPairBg = RGB(225, 225, 225);
 
 void setUp(Grid& g, int n) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(n + 1);
-  g.setVisible(kCols, 51);
-  g.setFrozenRows(1);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setRowHeight(-1, 10);
-  g.setColWidth(-1, 4);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+  g = makeGrid({.cols = kCols, .rows = n + 1, .visibleCols = kCols, .visibleRows = 51, .frozenRows = 1, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 4});
   g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
   g.setColors({7, -1, 7, -1}, kRed, kDrawNoBg);
   g.setBorder({1, 1, kCols, n + 2}, kAllSides);

@@ -1,5 +1,7 @@
 #include "analyses/patterns/odd_even.h"
 
+#include "frame/grid_setup.h"
+
 #include <optional>
 
 namespace km {
@@ -12,8 +14,6 @@ constexpr int kEvenCol = 8;
 constexpr int kOddCol = 9;
 constexpr int kPatternCol = 10;
 
-constexpr Rgb kRed = RGB(255, 0, 0);
-constexpr Rgb kBlue = RGB(0, 0, 255);
 constexpr Rgb kYellow = RGB(255, 255, 200);
 constexpr Rgb kCyan = RGB(200, 255, 255);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
@@ -30,16 +30,10 @@ constexpr Pattern kPatterns[] = {
 };
 
 void setUp(Grid& g, int rows) {
-  g.setMaxCols(kCols);
-  g.setMaxRows(rows);
-  g.setVisible(kCols, 51);
-  g.setScrollBars(ScrollBars::Vertical);
-  g.setRowHeight(-1, 10);
+  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
   g.setRowHeight(1, 20);
-  g.setColWidth(-1, 5);
   g.setColWidth(1, 6);
   g.setColWidth(kPatternCol, 7);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
 
   g.setColors({1, 2, 1, -1}, kRed, kYellow);
   g.setBg({kBonusCol, 2, kBonusCol, -1}, kYellow);

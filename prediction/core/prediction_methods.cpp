@@ -1,5 +1,7 @@
 #include "prediction/core/prediction_methods.h"
 
+#include "frame/grid_setup.h"
+
 #include <charconv>
 #include <optional>
 
@@ -99,14 +101,8 @@ int foldNumber(int v) {
 void buildPredictionGrid(Grid& g, int index) {
   const int rows = kGridRows[index];
   g = Grid();
-  g.setMaxCols(6);
-  g.setMaxRows(rows);
-  g.setVisible(6, rows);
-  g.setScrollBars(ScrollBars::None);
-  g.setRowHeight(-1, 10);
-  g.setColWidth(-1, 5);
+  g = makeGrid({.cols = 6, .rows = rows, .visibleCols = 6, .visibleRows = rows, .scrollBars = ScrollBars::None, .rowHeight = 10, .colWidth = 5});
   g.setColWidth(1, 8);
-  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
 
   // Header row.
   const Block header{1, 1, 6, 1};

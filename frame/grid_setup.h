@@ -1,0 +1,32 @@
+#pragma once
+// What every window's grid starts with, and the colours the windows share.
+#include "frame/grid.h"
+
+namespace km {
+
+inline constexpr Rgb kRed = RGB(255, 0, 0);
+inline constexpr Rgb kBlue = RGB(0, 0, 255);
+
+struct GridSetup {
+  int cols = 0, rows = 0;
+  int visibleCols = 0, visibleRows = 0;  // the view sizes itself to them
+  int frozenRows = 0;
+  ScrollBars scrollBars = ScrollBars::Vertical;  // shown only when needed
+  double rowHeight = 10;                         // points, every row
+  double colWidth = 5;                           // characters, every column
+};
+
+// A grid of that size and look with every cell centred both ways.  Heights
+// of single rows and widths of single columns are set afterwards.
+inline Grid makeGrid(const GridSetup& s) {
+  Grid g(s.cols, s.rows);
+  g.setVisible(s.visibleCols, s.visibleRows);
+  g.setFrozenRows(s.frozenRows);
+  g.setScrollBars(s.scrollBars);
+  g.setRowHeight(-1, s.rowHeight);
+  g.setColWidth(-1, s.colWidth);
+  g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
+  return g;
+}
+
+}  // namespace km
