@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/main_frm.h"
 #include "app/fonts.h"
+#include "app/main_frm.h"
 #include "prediction/core/prediction_state.h"
 
 int main(int argc, char** argv) {

@@ -66,14 +66,17 @@ const MenuRow kMenus[] = {
     {1, "mnuAbout", "バージョン情報(&A)", nullptr},
 };
 
-bool isSubmenu(size_t i) {
-  return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level;
-}
+bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
 
 // The data entry window keeps a size of its own (twips).
 const WindowDef& dataEntryDef() {
-  static const WindowDef def{kDataEntryWindow, "当選データ入力",
-                             "当選数字を開催回数毎に入力します（分析対象データとなります）", 6300, 12600, nullptr, {}};
+  static const WindowDef def{kDataEntryWindow,
+                             "当選データ入力",
+                             "当選数字を開催回数毎に入力します（分析対象データとなります）",
+                             6300,
+                             12600,
+                             nullptr,
+                             {}};
   return def;
 }
 
@@ -209,13 +212,15 @@ void MainFrm::arrange(int mode) {
     case 0:
       mdi_->cascadeSubWindows();
       break;
-    case 1:  // one above another, each the full width
+    case 1:    // one above another, each the full width
     case 2: {  // side by side, each the full height
       if (shown.isEmpty()) break;
       const int n = static_cast<int>(shown.size());
       for (int i = 0; i < n; ++i) {
-        QRect r = mode == 1 ? QRect(0, area.height() * i / n, area.width(), area.height() * (i + 1) / n - area.height() * i / n)
-                            : QRect(area.width() * i / n, 0, area.width() * (i + 1) / n - area.width() * i / n, area.height());
+        QRect r =
+            mode == 1
+                ? QRect(0, area.height() * i / n, area.width(), area.height() * (i + 1) / n - area.height() * i / n)
+                : QRect(area.width() * i / n, 0, area.width() * (i + 1) / n - area.width() * i / n, area.height());
         shown[i]->setGeometry(r);
       }
       break;
@@ -256,9 +261,7 @@ void MainFrm::closeEvent(QCloseEvent* e) {
     history_ = History();
     started_ = false;
   }
-  {
-    BusyCursor busy;
-  }
+  { BusyCursor busy; }
   e->accept();
 }
 

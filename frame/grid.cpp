@@ -83,9 +83,7 @@ void Grid::setText(int col, int row, std::string_view text) {
   if (contains(col, row)) at(col, row).text = text;
 }
 
-const std::string& Grid::text(int col, int row) const {
-  return contains(col, row) ? cell(col, row).text : kEmptyText;
-}
+const std::string& Grid::text(int col, int row) const { return contains(col, row) ? cell(col, row).text : kEmptyText; }
 
 const Cell& Grid::cell(int col, int row) const {
   if (!contains(col, row)) return kEmptyCell;
@@ -110,12 +108,21 @@ void Grid::forEach(Block b, F f) {
     for (int col = r.c1; col <= r.c2; ++col) f(at(col, row));
 }
 
-void Grid::setBg(Block b, Rgb c) { forEach(b, [c](Cell& x) { x.bg = c; }); }
-void Grid::setFg(Block b, Rgb c) { forEach(b, [c](Cell& x) { x.fg = c; }); }
-void Grid::setAlign(Block b, HAlign h, VAlign v) {
-  forEach(b, [h, v](Cell& x) { x.halign = h; x.valign = v; });
+void Grid::setBg(Block b, Rgb c) {
+  forEach(b, [c](Cell& x) { x.bg = c; });
 }
-void Grid::setOverflow(Block b, bool on) { forEach(b, [on](Cell& x) { x.overflow = on; }); }
+void Grid::setFg(Block b, Rgb c) {
+  forEach(b, [c](Cell& x) { x.fg = c; });
+}
+void Grid::setAlign(Block b, HAlign h, VAlign v) {
+  forEach(b, [h, v](Cell& x) {
+    x.halign = h;
+    x.valign = v;
+  });
+}
+void Grid::setOverflow(Block b, bool on) {
+  forEach(b, [on](Cell& x) { x.overflow = on; });
+}
 
 void Grid::setBorder(Block b, unsigned sides, int style, Rgb color) {
   const Range r = clip(b);

@@ -60,7 +60,10 @@ struct Cell {
 class Grid {
  public:
   Grid() = default;
-  Grid(int cols, int rows) { setMaxCols(cols); setMaxRows(rows); }
+  Grid(int cols, int rows) {
+    setMaxCols(cols);
+    setMaxRows(rows);
+  }
 
   // Size.  Growing or shrinking keeps the cells that stay inside.
   void setMaxCols(int cols);
@@ -69,7 +72,10 @@ class Grid {
   int maxRows() const { return rows_; }
 
   // How many columns and rows the view shows without scrolling; it sizes itself to them.
-  void setVisible(int cols, int rows) { visibleCols_ = cols; visibleRows_ = rows; }
+  void setVisible(int cols, int rows) {
+    visibleCols_ = cols;
+    visibleRows_ = rows;
+  }
   int visibleCols() const { return visibleCols_; }
   int visibleRows() const { return visibleRows_; }
   void setFrozenRows(int rows) { frozenRows_ = rows < 0 ? 0 : rows; }
@@ -91,7 +97,10 @@ class Grid {
 
   void setBg(Block b, Rgb c);
   void setFg(Block b, Rgb c);
-  void setColors(Block b, Rgb fg, Rgb bg) { setFg(b, fg); setBg(b, bg); }
+  void setColors(Block b, Rgb fg, Rgb bg) {
+    setFg(b, fg);
+    setBg(b, bg);
+  }
   void setAlign(Block b, HAlign h, VAlign v = VAlign::Center);
   void setOverflow(Block b, bool on);
   void setBorder(Block b, unsigned sides, int style = 1, Rgb color = kBlack);
@@ -107,7 +116,10 @@ class Grid {
   Line verticalEdge(int col, int row) const;
   Line horizontalEdge(int col, int row) const;
 
-  void setActiveCell(int col, int row) { activeCol_ = col; activeRow_ = row; }
+  void setActiveCell(int col, int row) {
+    activeCol_ = col;
+    activeRow_ = row;
+  }
   int activeCol() const { return activeCol_; }
   int activeRow() const { return activeRow_; }
 
@@ -116,9 +128,13 @@ class Grid {
   double rowHeightSum(int from, int count) const;
 
  private:
-  struct Range { int c1, r1, c2, r2; bool empty() const { return c1 > c2 || r1 > r2; } };
+  struct Range {
+    int c1, r1, c2, r2;
+    bool empty() const { return c1 > c2 || r1 > r2; }
+  };
   Range clip(Block b) const;
-  template <class F> void forEach(Block b, F f);
+  template <class F>
+  void forEach(Block b, F f);
   Cell& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
   void resize(int cols, int rows);
 

@@ -11,11 +11,21 @@ std::string quote(const std::string& s) {
   std::string o = "\"";
   for (unsigned char c : s) {
     switch (c) {
-      case '"': o += "\\\""; break;
-      case '\\': o += "\\\\"; break;
-      case '\n': o += "\\n"; break;
-      case '\r': o += "\\r"; break;
-      case '\t': o += "\\t"; break;
+      case '"':
+        o += "\\\"";
+        break;
+      case '\\':
+        o += "\\\\";
+        break;
+      case '\n':
+        o += "\\n";
+        break;
+      case '\r':
+        o += "\\r";
+        break;
+      case '\t':
+        o += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -75,8 +85,8 @@ std::string gridToJson(const Grid& g) {
         if (!lines[s].visible()) continue;
         o += firstSide ? "" : ",";
         firstSide = false;
-        o += std::string("\"") + kSides[s] + "\":{\"style\":" + std::to_string(lines[s].style) +
-             ",\"color\":\"" + hex(lines[s].color) + "\"}";
+        o += std::string("\"") + kSides[s] + "\":{\"style\":" + std::to_string(lines[s].style) + ",\"color\":\"" +
+             hex(lines[s].color) + "\"}";
       }
       o += "}}";
     }

@@ -15,7 +15,7 @@ struct LegendItem {
   std::string sample;  // "●", or empty for a plain colour swatch
   Rgb sampleFg = kBlack;
   Rgb sampleBg = kWhite;
-  std::string label;   // "：本数字"
+  std::string label;  // "：本数字"
 };
 
 using FillFn = Grid (*)(const History&);

@@ -127,7 +127,8 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   {
     StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
     if (!check || sqlite3_step(check.get()) != SQLITE_ROW) {
-      r.message = named("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", cs.path);
+      r.message =
+          named("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", cs.path);
       return r;
     }
   }

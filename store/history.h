@@ -16,9 +16,9 @@ constexpr int kMaxNumber = 31;
 // text in the database); values are kept as the database holds them, so a
 // damaged file may hand out numbers outside 1..31.
 struct Draw {
-  int no = 0;                                    // 回数
+  int no = 0;                                       // 回数
   std::array<std::optional<int>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
-  std::string date;                              // YYYY-MM-DD or empty
+  std::string date;                                 // YYYY-MM-DD or empty
 
   bool complete() const {
     for (const auto& v : n)
@@ -38,7 +38,7 @@ struct Stats {
   std::array<int, 3001> NumberHits{};  // hits per number; only 1..31 are filled
   int HitsMax = 0;
   int HitsMin = 0;
-  int HitsGroupCount = 0;              // 1 + number of distinct hit counts among 1..31
+  int HitsGroupCount = 0;                  // 1 + number of distinct hit counts among 1..31
   std::vector<std::string> NumbersByHits;  // index = hit count, "3,17,28"; empty when no rows
 };
 

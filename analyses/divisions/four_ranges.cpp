@@ -1,8 +1,8 @@
 #include "analyses/divisions/four_ranges.h"
 
-#include "frame/grid_setup.h"
-
 #include <array>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -26,7 +26,13 @@ constexpr std::array<Rgb, 5> kRangeBg = {kWhite, kWhite, RGB(200, 255, 255), RGB
 constexpr std::array<const char*, 5> kRangeTitle = {"", "01～09", "10～19", "20～29", "30～31"};
 
 void setUp(Grid& g, int rows) {
-  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
+  g = makeGrid({.cols = kCols,
+                .rows = rows,
+                .visibleCols = kCols,
+                .visibleRows = 51,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 5});
   g.setRowHeight(1, 20);
   g.setColWidth(1, 6);
   g.setColors({1, 2, 1, -1}, kRed, kLightYellow);

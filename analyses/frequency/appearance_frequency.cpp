@@ -1,15 +1,15 @@
 #include "analyses/frequency/appearance_frequency.h"
 
-#include "frame/grid_setup.h"
-
 #include <algorithm>
 #include <array>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
 namespace {
 
-constexpr int kRows = 33;       // title row, scale row, numbers 1..31
+constexpr int kRows = 33;  // title row, scale row, numbers 1..31
 constexpr int kScaleRow = 2;
 constexpr int kTitleCol = 26;
 constexpr Rgb kLine = RGB(136, 196, 255);
@@ -26,7 +26,13 @@ int widestBar(const Stats& s) {
 
 void setUp(Grid& g, int m) {
   const int labelCol = m + 2;
-  g = makeGrid({.cols = m + 2, .rows = kRows, .visibleCols = 51, .visibleRows = kRows, .scrollBars = ScrollBars::Horizontal, .rowHeight = 10, .colWidth = 2});
+  g = makeGrid({.cols = m + 2,
+                .rows = kRows,
+                .visibleCols = 51,
+                .visibleRows = kRows,
+                .scrollBars = ScrollBars::Horizontal,
+                .rowHeight = 10,
+                .colWidth = 2});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 15);
   g.setColWidth(1, 5);

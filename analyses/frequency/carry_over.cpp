@@ -1,8 +1,8 @@
 #include "analyses/frequency/carry_over.h"
 
-#include "frame/grid_setup.h"
-
 #include <array>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -14,7 +14,13 @@ constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 constexpr Rgb kCarriedBg = RGB(200, 255, 255);
 
 void setUp(Grid& g, int rows) {
-  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 7});
+  g = makeGrid({.cols = kCols,
+                .rows = rows,
+                .visibleCols = kCols,
+                .visibleRows = 51,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 7});
   g.setRowHeight(1, 15);
   g.setColWidth(7, 9);
 

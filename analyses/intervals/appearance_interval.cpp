@@ -1,11 +1,11 @@
 #include "analyses/intervals/appearance_interval.h"
 
-#include "frame/grid_setup.h"
-
 #include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -25,7 +25,14 @@ constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 int numberCol(int field) { return field == Bonus ? kBonusCol : 2 + 2 * field; }
 
 void setUp(Grid& g, int rows) {
-  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 52, .frozenRows = 2, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
+  g = makeGrid({.cols = kCols,
+                .rows = rows,
+                .visibleCols = kCols,
+                .visibleRows = 52,
+                .frozenRows = 2,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 5});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 12);
   g.setOverflow(Block::all(), true);

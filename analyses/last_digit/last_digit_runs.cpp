@@ -1,9 +1,9 @@
 #include "analyses/last_digit/last_digit_runs.h"
 
-#include "frame/grid_setup.h"
-
 #include <array>
 #include <vector>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -14,8 +14,8 @@ constexpr Rgb kLightYellow = RGB(255, 255, 200);
 constexpr Rgb kHeaderBg = RGB(255, 200, 200);
 
 // 43 half-width spaces, 下一桁数字, 27 half-width, 3 full-width and 18 half-width spaces.
-const std::string kGroupTitle = std::string(43, ' ') + "下一桁数字" + std::string(27, ' ') + "　　　" +
-                                std::string(18, ' ');
+const std::string kGroupTitle =
+    std::string(43, ' ') + "下一桁数字" + std::string(27, ' ') + "　　　" + std::string(18, ' ');
 
 // One appearance of a last digit: the draw's number and its record position.
 struct Hit {
@@ -26,14 +26,27 @@ struct Hit {
 // Background of a marked cell by the length of the run so far.
 Rgb runColor(int run) {
   switch (run) {
-    case 1: return kWhite;
-    case 2: case 3: return RGB(200, 255, 255);
-    case 4: case 5: return RGB(200, 255, 200);
-    case 6: case 7: return RGB(255, 255, 200);
-    case 8: case 9: return RGB(255, 200, 255);
-    case 10: case 11: return RGB(255, 200, 200);
-    case 12: return RGB(225, 225, 225);
-    default: return RGB(255, 200, 200);
+    case 1:
+      return kWhite;
+    case 2:
+    case 3:
+      return RGB(200, 255, 255);
+    case 4:
+    case 5:
+      return RGB(200, 255, 200);
+    case 6:
+    case 7:
+      return RGB(255, 255, 200);
+    case 8:
+    case 9:
+      return RGB(255, 200, 255);
+    case 10:
+    case 11:
+      return RGB(255, 200, 200);
+    case 12:
+      return RGB(225, 225, 225);
+    default:
+      return RGB(255, 200, 200);
   }
 }
 
@@ -41,7 +54,14 @@ Rgb runColor(int run) {
 int rowOf(int pos) { return pos + 3; }
 
 void setUp(Grid& g, int n) {
-  g = makeGrid({.cols = kCols, .rows = n + 4, .visibleCols = kCols, .visibleRows = 52, .frozenRows = 2, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
+  g = makeGrid({.cols = kCols,
+                .rows = n + 4,
+                .visibleCols = kCols,
+                .visibleRows = 52,
+                .frozenRows = 2,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 5});
   g.setColors({1, 1, 1, n + 3}, kRed, kLightYellow);
   g.setBorder({1, 3, 1, n + 3}, kBottom);
   g.setBorder({1, 2, kCols, n + 3}, kAllSides);

@@ -15,7 +15,14 @@ constexpr Rgb kSteppingBg = RGB(200, 255, 200);
 constexpr Rgb kNoPairBg = RGB(225, 225, 225);
 
 void setUp(Grid& g, int n) {
-  g = makeGrid({.cols = kCols, .rows = n + 1, .visibleCols = kCols, .visibleRows = 51, .frozenRows = 1, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 4});
+  g = makeGrid({.cols = kCols,
+                .rows = n + 1,
+                .visibleCols = kCols,
+                .visibleRows = 51,
+                .frozenRows = 1,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 4});
   g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
   g.setColors({7, -1, 7, -1}, kRed, kDrawNoBg);
   g.setBorder({1, 1, kCols, n + 2}, kAllSides);

@@ -1,8 +1,8 @@
 #include "analyses/patterns/odd_even.h"
 
-#include "frame/grid_setup.h"
-
 #include <optional>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -25,12 +25,18 @@ struct Pattern {
 };
 // indexed by the odd count 0..5
 constexpr Pattern kPatterns[] = {
-    {"A", std::nullopt},         {"B", RGB(200, 255, 255)}, {"C", RGB(200, 255, 200)},
-    {"D", RGB(255, 255, 200)},   {"E", RGB(255, 200, 255)}, {"F", RGB(255, 200, 200)},
+    {"A", std::nullopt},       {"B", RGB(200, 255, 255)}, {"C", RGB(200, 255, 200)},
+    {"D", RGB(255, 255, 200)}, {"E", RGB(255, 200, 255)}, {"F", RGB(255, 200, 200)},
 };
 
 void setUp(Grid& g, int rows) {
-  g = makeGrid({.cols = kCols, .rows = rows, .visibleCols = kCols, .visibleRows = 51, .scrollBars = ScrollBars::Vertical, .rowHeight = 10, .colWidth = 5});
+  g = makeGrid({.cols = kCols,
+                .rows = rows,
+                .visibleCols = kCols,
+                .visibleRows = 51,
+                .scrollBars = ScrollBars::Vertical,
+                .rowHeight = 10,
+                .colWidth = 5});
   g.setRowHeight(1, 20);
   g.setColWidth(1, 6);
   g.setColWidth(kPatternCol, 7);

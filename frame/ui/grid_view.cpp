@@ -14,7 +14,9 @@ namespace {
 QColor qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 Qt::Alignment qalign(const Cell& c) {
-  Qt::Alignment a = c.halign == HAlign::Left ? Qt::AlignLeft : c.halign == HAlign::Right ? Qt::AlignRight : Qt::AlignHCenter;
+  Qt::Alignment a = c.halign == HAlign::Left    ? Qt::AlignLeft
+                    : c.halign == HAlign::Right ? Qt::AlignRight
+                                                : Qt::AlignHCenter;
   a |= c.valign == VAlign::Top ? Qt::AlignTop : c.valign == VAlign::Bottom ? Qt::AlignBottom : Qt::AlignVCenter;
   return a;
 }

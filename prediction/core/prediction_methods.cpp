@@ -1,9 +1,9 @@
 #include "prediction/core/prediction_methods.h"
 
-#include "frame/grid_setup.h"
-
 #include <charconv>
 #include <optional>
+
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -101,7 +101,13 @@ int foldNumber(int v) {
 void buildPredictionGrid(Grid& g, int index) {
   const int rows = kGridRows[index];
   g = Grid();
-  g = makeGrid({.cols = 6, .rows = rows, .visibleCols = 6, .visibleRows = rows, .scrollBars = ScrollBars::None, .rowHeight = 10, .colWidth = 5});
+  g = makeGrid({.cols = 6,
+                .rows = rows,
+                .visibleCols = 6,
+                .visibleRows = rows,
+                .scrollBars = ScrollBars::None,
+                .rowHeight = 10,
+                .colWidth = 5});
   g.setColWidth(1, 8);
 
   // Header row.
@@ -134,9 +140,15 @@ void buildPredictionGrid(Grid& g, int index) {
       g.setText(1, 4, "11回周期法");
       g.setText(1, 5, "12回周期法");
       break;
-    case 1: g.setText(1, 3, "消去法"); break;
-    case 2: g.setText(1, 2, "連発予想"); break;
-    case 3: g.setText(1, 2, "１発予想"); break;
+    case 1:
+      g.setText(1, 3, "消去法");
+      break;
+    case 2:
+      g.setText(1, 2, "連発予想");
+      break;
+    case 3:
+      g.setText(1, 2, "１発予想");
+      break;
   }
   g.setActiveCell(0, 0);
 }

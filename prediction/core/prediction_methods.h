@@ -20,18 +20,29 @@ inline constexpr Rgb kPredictionHeaderBg = RGB(255, 200, 200);
 
 // Caption above each grid.
 inline constexpr std::array<const char*, kPredictionGridCount> kPredictionGridCaptions = {
-    "●周期法による予想(この予想数字を組合わせて購入します)",
-    "●消去法による予想(この予想数字を組合わせて購入します)",
-    "●連発ゼノバ予想(この予想数字を組む合わせて購入します)",
-    "●一発ゼノバ予想"};
+    "●周期法による予想(この予想数字を組合わせて購入します)", "●消去法による予想(この予想数字を組合わせて購入します)",
+    "●連発ゼノバ予想(この予想数字を組む合わせて購入します)", "●一発ゼノバ予想"};
 
 // One elimination rule: the draw that many back from the latest, its slot and the offset.
 struct EliminationRule {
   int back, slot, offset;
 };
 inline constexpr std::array<EliminationRule, 15> kEliminationRules = {{
-    {1, 1, 10}, {1, 2, 18}, {2, 1, 0},  {2, 6, -7}, {2, 5, 8},  {6, 2, -5}, {7, 1, 3},  {7, 5, 11},
-    {7, 6, 14}, {8, 1, 7},  {8, 5, 16}, {8, 6, -9}, {9, 1, 4},  {9, 2, 1},  {9, 4, 19},
+    {1, 1, 10},
+    {1, 2, 18},
+    {2, 1, 0},
+    {2, 6, -7},
+    {2, 5, 8},
+    {6, 2, -5},
+    {7, 1, 3},
+    {7, 5, 11},
+    {7, 6, 14},
+    {8, 1, 7},
+    {8, 5, 16},
+    {8, 6, -9},
+    {9, 1, 4},
+    {9, 2, 1},
+    {9, 4, 19},
 }};
 
 // Draw gaps recorded by the cycle method, one per method 0..3.

@@ -109,9 +109,7 @@ PredictionState::PredictionState() : history(kMaxDrawNo + 1) {
   for (auto& row : history) row.fill(0);
 }
 
-int PredictionState::reflectCount() const {
-  return static_cast<int>(std::count(reflect.begin(), reflect.end(), true));
-}
+int PredictionState::reflectCount() const { return static_cast<int>(std::count(reflect.begin(), reflect.end(), true)); }
 
 void PredictionState::ReadInitFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -126,8 +124,10 @@ void PredictionState::ReadInitFile(const std::string& path) {
     if (parts.size() < 2) continue;  // no "=": not a setting
     for (int i = 0; i < kSettingCount; ++i) {
       if (parts[0] != kSettingKeys[i]) continue;
-      if (parts[1] == "True") reflect[i] = true;
-      else if (parts[1] == "False") reflect[i] = false;
+      if (parts[1] == "True")
+        reflect[i] = true;
+      else if (parts[1] == "False")
+        reflect[i] = false;
     }
   }
 }

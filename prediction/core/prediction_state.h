@@ -42,15 +42,24 @@ inline constexpr const char* kSettingsFileName = "カズマキ.ini";
 
 // Settings-file key of each reflect setting, in index order.
 inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettingKeys = {
-    "頻度分析Opt",       "間隔分析Opt",           "出現回数分析Opt",     "バラツキ分析Opt",
-    "引っ張り分析Opt",   "連番飛び石分析Opt",     "数字合計分析Opt",     "組合せパターン分析Opt",
-    "5分割傾向分析Opt",  "分割データ分析Opt",     "下一桁出現傾向分析Opt", "下一桁連続出現回数分析Opt"};
+    "頻度分析Opt",      "間隔分析Opt",       "出現回数分析Opt",       "バラツキ分析Opt",
+    "引っ張り分析Opt",  "連番飛び石分析Opt", "数字合計分析Opt",       "組合せパターン分析Opt",
+    "5分割傾向分析Opt", "分割データ分析Opt", "下一桁出現傾向分析Opt", "下一桁連続出現回数分析Opt"};
 
 // Caption of the frame holding each setting's pair of option buttons.
 inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettingCaptions = {
-    "■頻度分析（出現頻度分析）", "■間隔分析（出現間隔分析）", "■出現回数分析",     "■バラツキ分析",
-    "■引っ張り分析",             "■連番・飛び石分析",         "■数字合計分析",     "■組合せパターン分析",
-    "■4分割傾向分析",            "■分割データ分析",           "■下一桁出現傾向分析", "■下一桁連続出現回数分析"};
+    "■頻度分析（出現頻度分析）",
+    "■間隔分析（出現間隔分析）",
+    "■出現回数分析",
+    "■バラツキ分析",
+    "■引っ張り分析",
+    "■連番・飛び石分析",
+    "■数字合計分析",
+    "■組合せパターン分析",
+    "■4分割傾向分析",
+    "■分割データ分析",
+    "■下一桁出現傾向分析",
+    "■下一桁連続出現回数分析"};
 
 // Decodes settings-file bytes to UTF-8: UTF-8 (BOM dropped) as is, anything
 // else as Shift_JIS (CP932).  Empty when the bytes are neither.

@@ -1,6 +1,7 @@
+#include "frame/grid.h"
+
 #include <gtest/gtest.h>
 
-#include "frame/grid.h"
 #include "frame/grid_json.h"
 
 using namespace km;

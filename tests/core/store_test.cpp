@@ -63,8 +63,8 @@ std::string readFile(const fs::path& p) {
 struct TempDir {
   fs::path path;
   TempDir() {
-    path = fs::temp_directory_path() / ("km-test-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(reinterpret_cast<uintptr_t>(this)));
+    path = fs::temp_directory_path() /
+           ("km-test-" + std::to_string(::getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
     fs::create_directories(path);
   }
   ~TempDir() { fs::remove_all(path); }

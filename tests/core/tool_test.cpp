@@ -1,6 +1,5 @@
 // kazumaki-tool run as a user runs it.
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -69,11 +68,11 @@ TEST_F(ToolTest, RejectedImportLeavesTheDatabaseUntouched) {
   ASSERT_EQ(run("import-csv " + path("good.csv") + " " + db).status, 0);
   const std::string before = slurp(db);
   const char* bad[] = {
-      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",   // duplicate
-      "draw,date,n1,n2,n3,n4,n5,bonus\n2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",   // not ascending
-      "draw,date,n1,n2,n3,n4,n5,bonus\n40000,,1,2,3,4,5,6\n",               // draw out of range
-      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,99\n",                  // number out of range
-      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3\n",                         // malformed
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",  // duplicate
+      "draw,date,n1,n2,n3,n4,n5,bonus\n2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n",  // not ascending
+      "draw,date,n1,n2,n3,n4,n5,bonus\n40000,,1,2,3,4,5,6\n",              // draw out of range
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,99\n",                 // number out of range
+      "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3\n",                        // malformed
   };
   for (const char* text : bad) {
     write("bad.csv", text);

@@ -1,9 +1,9 @@
+#include "frame/ui/grid_view.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QScrollBar>
-
-#include "frame/ui/grid_view.h"
 
 using namespace km;
 
@@ -20,7 +20,8 @@ int countColour(const QImage& img, const QRect& r, QColor c) {
   for (int y = r.top(); y <= r.bottom(); ++y)
     for (int x = r.left(); x <= r.right(); ++x) {
       const QColor p = img.pixelColor(x, y);
-      if (std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 && std::abs(p.blue() - c.blue()) < 40)
+      if (std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
+          std::abs(p.blue() - c.blue()) < 40)
         ++n;
     }
   return n;

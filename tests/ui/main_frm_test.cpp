@@ -1,3 +1,5 @@
+#include "app/main_frm.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,7 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/window_table.h"

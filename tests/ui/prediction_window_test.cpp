@@ -1,6 +1,8 @@
 // The prediction window, headless: its layout texts, the option buttons, a
 // click recomputing the numbers, and the settings kept across a close and
 // written at program end.
+#include "prediction/ui/prediction_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
@@ -17,7 +19,6 @@
 #include "app/main_frm.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
-#include "prediction/ui/prediction_window.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 

@@ -82,7 +82,7 @@ TEST(AppearanceInterval, EmptyHistoryShowsBothHeadersAlone) {
 TEST(AppearanceInterval, NearestEarlierDrawMainOrBonus) {
   const Grid g = fillAppearanceInterval(test::history({
       {1, 2, 3, 4, 5, 6},
-      {6, 7, 8, 9, 10, 1},      // 6 was draw 1's bonus; bonus 1 was a main number
+      {6, 7, 8, 9, 10, 1},  // 6 was draw 1's bonus; bonus 1 was a main number
       {1, 2, 11, 12, 13, 14},
       {20, 21, 22, 23, 31, 1},
   }));
@@ -121,7 +121,7 @@ TEST(AppearanceInterval, IncompleteRecordLeavesItsRowBlank) {
   for (int c = 1; c <= 13; ++c) EXPECT_EQ(g.text(c, 4), "") << c;
   EXPECT_EQ(g.cell(2, 4).bg, kNumberBg);
   EXPECT_EQ(g.text(1, 5), "3");
-  EXPECT_EQ(g.text(3, 5), "初回");     // 7 came only in the incomplete draw
+  EXPECT_EQ(g.text(3, 5), "初回");  // 7 came only in the incomplete draw
   EXPECT_EQ(g.text(13, 5), "2回前");
   expectLabelRow(g, 6);
 }

@@ -43,7 +43,7 @@ TEST(CarryOver, EmptyHistoryShowsTheHeaderRowAlone) {
 TEST(CarryOver, NumbersOfThePreviousDrawAreMarkedMainAndBonusAlike) {
   const Grid g = fillCarryOver(test::history({
       {1, 2, 3, 4, 5, 6},
-      {6, 7, 8, 9, 10, 3},    // 6 was the bonus, bonus 3 was a main number
+      {6, 7, 8, 9, 10, 3},  // 6 was the bonus, bonus 3 was a main number
       {11, 12, 13, 14, 15, 16},
       {11, 17, 18, 19, 20, 21},
   }));

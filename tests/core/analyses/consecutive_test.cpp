@@ -12,8 +12,12 @@ std::string marks(const Grid& g, int row, int c1, int c2) {
   std::string s;
   for (int c = c1; c <= c2; ++c) {
     const Rgb b = g.cell(c, row).bg;
-    s += b == kWhite ? '.' : b == RGB(200, 255, 255) ? 'c' : b == RGB(200, 255, 200) ? 's'
-       : b == RGB(225, 225, 225) ? 'g' : b == RGB(255, 255, 200) ? 'y' : '?';
+    s += b == kWhite               ? '.'
+         : b == RGB(200, 255, 255) ? 'c'
+         : b == RGB(200, 255, 200) ? 's'
+         : b == RGB(225, 225, 225) ? 'g'
+         : b == RGB(255, 255, 200) ? 'y'
+                                   : '?';
   }
   return s;
 }
@@ -32,9 +36,8 @@ TEST(Consecutive, HeaderAlone) {
 }
 
 TEST(Consecutive, NeighbouringPairsOnlyAndIncompleteDrawsSkipped) {
-  const Grid g = fillConsecutive(test::historyRows({{1, {4, 5, 6, 20, 22, 1}},
-                                                    {2, {1, 2, 3, 4, 5, std::nullopt}},
-                                                    {3, {1, 3, 5, 7, 9, 2}}}));
+  const Grid g = fillConsecutive(
+      test::historyRows({{1, {4, 5, 6, 20, 22, 1}}, {2, {1, 2, 3, 4, 5, std::nullopt}}, {3, {1, 3, 5, 7, 9, 2}}}));
   ASSERT_EQ(g.maxRows(), 4);
   EXPECT_EQ(g.text(1, 2), "1");
   EXPECT_EQ(g.text(12, 2), "22");

@@ -17,8 +17,8 @@ bool isHeader(const Grid& g, int row) {
   return g.text(1, row) == "回数" && g.text(4, row) == "本 数 字" && g.text(7, row) == "ボ数" &&
          g.text(8, row) == "01～09" && g.text(11, row) == "30～31" && g.rowHeight(row) == 20 &&
          g.cell(1, row).bg == RGB(255, 200, 200) && g.cell(9, row).fg == RGB(0, 0, 255) &&
-         g.cell(9, row).bg == RGB(200, 200, 255) && !g.verticalEdge(3, row).visible() && !g.verticalEdge(5, row).visible() && g.bottom(4, row).visible() &&
-         g.left(8, row).color == RGB(255, 0, 0);
+         g.cell(9, row).bg == RGB(200, 200, 255) && !g.verticalEdge(3, row).visible() &&
+         !g.verticalEdge(5, row).visible() && g.bottom(4, row).visible() && g.left(8, row).color == RGB(255, 0, 0);
 }
 
 TEST(FourRanges, HeaderBeforeEveryFiftyDrawsAndAfterTheLast) {
@@ -36,15 +36,14 @@ TEST(FourRanges, HeaderBeforeEveryFiftyDrawsAndAfterTheLast) {
 }
 
 TEST(FourRanges, RangesCountTheBonusAndSkipIncompleteDraws) {
-  const Grid g = fillFourRanges(test::historyRows({{1, {9, 10, 19, 20, 29, 30}},
-                                                   {2, {1, std::nullopt, 3, 4, 5, 6}},
-                                                   {3, {1, 2, 3, 25, 31, 11}}}));
+  const Grid g = fillFourRanges(test::historyRows(
+      {{1, {9, 10, 19, 20, 29, 30}}, {2, {1, std::nullopt, 3, 4, 5, 6}}, {3, {1, 2, 3, 25, 31, 11}}}));
   ASSERT_EQ(g.maxRows(), 5);
-  const std::vector<Rgb> bg1 = {kWhite, RGB(200, 255, 255), RGB(200, 255, 255), RGB(200, 255, 200),
-                                RGB(200, 255, 200), RGB(255, 255, 200)};
+  const std::vector<Rgb> bg1 = {
+      kWhite, RGB(200, 255, 255), RGB(200, 255, 255), RGB(200, 255, 200), RGB(200, 255, 200), RGB(255, 255, 200)};
   for (int c = 2; c <= 7; ++c) EXPECT_EQ(g.cell(c, 2).bg, bg1[c - 2]) << c;
   EXPECT_EQ(g.text(8, 2) + g.text(9, 2) + g.text(10, 2) + g.text(11, 2), "1221");
-  EXPECT_EQ(g.text(1, 3), "3");  // draw 2 takes no row
+  EXPECT_EQ(g.text(1, 3), "3");                                                                 // draw 2 takes no row
   EXPECT_TRUE(g.cell(6, 3).bg == RGB(255, 255, 200) && g.cell(7, 3).bg == RGB(200, 255, 255));  // 31, bonus 11
   EXPECT_EQ(g.text(8, 3) + g.text(9, 3) + g.text(10, 3) + g.text(11, 3), "3111");
   EXPECT_EQ(g.text(1, 4), "");

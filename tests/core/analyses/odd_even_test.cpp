@@ -43,17 +43,17 @@ TEST(OddEven, EmptyHistoryShowsTheHeaderRowAlone) {
 
 TEST(OddEven, CountsLettersAndTints) {
   const Grid g = fillOddEven(test::history({
-      {2, 4, 6, 8, 10, 1},      // A
-      {1, 4, 6, 8, 10, 3},      // B
-      {1, 3, 6, 8, 10, 5},      // C
-      {1, 3, 5, 8, 10, 7},      // D
-      {1, 3, 5, 7, 10, 9},      // E
-      {1, 3, 5, 7, 9, 12},      // F, even bonus
+      {2, 4, 6, 8, 10, 1},  // A
+      {1, 4, 6, 8, 10, 3},  // B
+      {1, 3, 6, 8, 10, 5},  // C
+      {1, 3, 5, 8, 10, 7},  // D
+      {1, 3, 5, 7, 10, 9},  // E
+      {1, 3, 5, 7, 9, 12},  // F, even bonus
   }));
   ASSERT_EQ(g.maxRows(), 7);
   const char* letters[] = {"A", "B", "C", "D", "E", "F"};
-  const Rgb letterBg[] = {kWhite, RGB(200, 255, 255), RGB(200, 255, 200), RGB(255, 255, 200),
-                          RGB(255, 200, 255), RGB(255, 200, 200)};
+  const Rgb letterBg[] = {
+      kWhite, RGB(200, 255, 255), RGB(200, 255, 200), RGB(255, 255, 200), RGB(255, 200, 255), RGB(255, 200, 200)};
   for (int i = 0; i < 6; ++i) {
     const int row = i + 2;
     EXPECT_EQ(g.text(1, row), std::to_string(i + 1));

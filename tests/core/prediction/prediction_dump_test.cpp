@@ -1,12 +1,13 @@
 // The four grids as the companion tool dumps them: settings file read, grids
 // built, history scanned, display sequence run.
+#include "prediction/core/prediction_dump.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "prediction/core/prediction_dump.h"
 #include "prediction/core/prediction_methods.h"
 #include "tests/core/test_history.h"
 

@@ -1,10 +1,11 @@
 // The prediction methods on small hand-made histories, read back from the grids.
+#include "prediction/core/prediction_methods.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "prediction/core/prediction_methods.h"
 #include "tests/core/test_history.h"
 
 namespace km {
@@ -107,8 +108,7 @@ TEST(PredictionGrids, Borders) {
     for (int r = 2; r <= last; ++r) EXPECT_TRUE(x.verticalEdge(0, r).visible() && x.verticalEdge(1, r).visible());
     for (int r = 2; r < last; ++r) EXPECT_FALSE(x.horizontalEdge(1, r).visible()) << r;
     // The header cell of column 1 is boxed.
-    EXPECT_TRUE(x.left(1, 1).visible() && x.top(1, 1).visible() && x.right(1, 1).visible() &&
-                x.bottom(1, 1).visible());
+    EXPECT_TRUE(x.left(1, 1).visible() && x.top(1, 1).visible() && x.right(1, 1).visible() && x.bottom(1, 1).visible());
   }
   // Header cells over the numbers: no lines of their own; what is drawn
   // around them belongs to column 1 and to the first number row.
@@ -128,9 +128,19 @@ TEST(PredictionGrids, Borders) {
 TEST(CycleMethod, GapsSevenNineElevenTwelveByPosition) {
   // Draw 13 = 1 2 3 4 5 + 6: 1 last came up in draw 1 (gap 12), 2 in draw 2
   // (gap 11), 3 in draw 4 (gap 9), 4 in draw 6 (gap 7); 5 and 6 never.
-  const History h = test::history({planted(1), planted(2), planted(10), planted(3), planted(11), planted(4),
-                                   planted(12), planted(13), planted(14), planted(15), planted(16),
-                                   planted(17), {1, 2, 3, 4, 5, 6}});
+  const History h = test::history({planted(1),
+                                   planted(2),
+                                   planted(10),
+                                   planted(3),
+                                   planted(11),
+                                   planted(4),
+                                   planted(12),
+                                   planted(13),
+                                   planted(14),
+                                   planted(15),
+                                   planted(16),
+                                   planted(17),
+                                   {1, 2, 3, 4, 5, 6}});
   Opened o(h);
   EXPECT_EQ(numbers(o.grids[0], 2), (Texts{"", "", "", "4", ""}));
   EXPECT_EQ(numbers(o.grids[0], 3), (Texts{"", "", "3", "", ""}));
@@ -207,15 +217,15 @@ TEST(EliminationMethod, FoldAndDuplicatesOnAShortHistory) {
 
 TEST(EliminationMethod, AllFifteenRules) {
   // Ten draws; the rules read draws 9, 8, 4, 3, 2 and 1.
-  const History h = test::history({{1, 5, 8, 31, 9, 11},      // 1: 1+4=5, 5+1=6, 31+19=50 -> 19
-                                   {3, 12, 13, 14, 30, 10},   // 2: 3+7=10, 30+16=46 -> 15 (dup), 10-9=1
-                                   {4, 12, 13, 14, 20, 17},   // 3: 4+3=7, 20+11=31, 17+14=31 (dup)
-                                   {2, 1, 12, 13, 14, 15},    // 4: 1-5=-4 -> 27
+  const History h = test::history({{1, 5, 8, 31, 9, 11},     // 1: 1+4=5, 5+1=6, 31+19=50 -> 19
+                                   {3, 12, 13, 14, 30, 10},  // 2: 3+7=10, 30+16=46 -> 15 (dup), 10-9=1
+                                   {4, 12, 13, 14, 20, 17},  // 3: 4+3=7, 20+11=31, 17+14=31 (dup)
+                                   {2, 1, 12, 13, 14, 15},   // 4: 1-5=-4 -> 27
                                    {12, 13, 14, 15, 16, 17},
                                    {12, 13, 14, 15, 16, 17},
                                    {12, 13, 14, 15, 16, 17},
-                                   {2, 12, 13, 14, 20, 1},    // 8: 2, 1-7=-6 -> 25, 20+8=28
-                                   {5, 3, 12, 13, 14, 15},    // 9: 5+10=15, 3+18=21
+                                   {2, 12, 13, 14, 20, 1},  // 8: 2, 1-7=-6 -> 25, 20+8=28
+                                   {5, 3, 12, 13, 14, 15},  // 9: 5+10=15, 3+18=21
                                    {12, 13, 14, 15, 16, 17}});
   Opened o(h);
   EXPECT_EQ(numbers(o.grids[1], 2), (Texts{"15", "21", "2", "25", "28"}));

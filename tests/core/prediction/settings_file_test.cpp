@@ -81,10 +81,10 @@ TEST_F(SettingsFile, WritesTwelveLinesInIndexOrderWithCrLf) {
 
 TEST_F(SettingsFile, ReadingTakesOnlyKnownKeysWithTrueOrFalse) {
   PredictionState s;
-  s.reflect[2] = true;   // absent from the file: stays on
-  s.reflect[3] = true;   // line without "=": stays on
-  s.reflect[4] = true;   // value in lower case: stays on
-  s.reflect[6] = true;   // switched off by the file
+  s.reflect[2] = true;  // absent from the file: stays on
+  s.reflect[3] = true;  // line without "=": stays on
+  s.reflect[4] = true;  // value in lower case: stays on
+  s.reflect[6] = true;  // switched off by the file
   put("頻度分析Opt=True\r\n"
       "[設定]\r\n"
       "その他Opt=False\r\n"
@@ -95,8 +95,8 @@ TEST_F(SettingsFile, ReadingTakesOnlyKnownKeysWithTrueOrFalse) {
       "数字合計分析Opt=False\r\n"
       "5分割傾向分析Opt=True\r\n"
       "4分割傾向分析Opt=True\r\n"
-      "下一桁出現傾向分析Opt=True=x\n"   // LF only; the second part counts
-      "分割データ分析Opt=True");         // last line without an end
+      "下一桁出現傾向分析Opt=True=x\n"  // LF only; the second part counts
+      "分割データ分析Opt=True");        // last line without an end
   s.ReadInitFile(path_);
   const std::array<bool, 12> want = {true, false, true, true, true, false, false, false, true, true, true, false};
   EXPECT_EQ(s.reflect, want);
@@ -119,15 +119,18 @@ TEST_F(SettingsFile, MissingFileKeepsEverySetting) {
 
 TEST_F(SettingsFile, ReadsShiftJisAndUtf8WithBom) {
   // "間隔分析Opt=True" and "5分割傾向分析Opt=True" in Shift_JIS.
-  put("\x8a\xd4\x8a\x75\x95\xaa\x90\xcd" "Opt=True\r\n"
-      "5\x95\xaa\x8a\x84\x8c\x58\x8c\xfc\x95\xaa\x90\xcd" "Opt=True\r\n");
+  put("\x8a\xd4\x8a\x75\x95\xaa\x90\xcd"
+      "Opt=True\r\n"
+      "5\x95\xaa\x8a\x84\x8c\x58\x8c\xfc\x95\xaa\x90\xcd"
+      "Opt=True\r\n");
   PredictionState s;
   s.ReadInitFile(path_);
   EXPECT_TRUE(s.reflect[1]);
   EXPECT_TRUE(s.reflect[8]);
   EXPECT_EQ(s.reflectCount(), 2);
 
-  put("\xEF\xBB\xBF" "頻度分析Opt=True\r\n");
+  put("\xEF\xBB\xBF"
+      "頻度分析Opt=True\r\n");
   s.ReadInitFile(path_);
   EXPECT_TRUE(s.reflect[0]);
   EXPECT_EQ(settingsTextToUtf8("\x83\x4a\x83\x59"), "カズ");
