@@ -12,8 +12,6 @@
 
 namespace km {
 
-QFont labelFont() { return GridView::gridFont(); }
-
 namespace {
 
 // A legend sample: the mark in its colours on a small framed swatch.
@@ -25,7 +23,7 @@ QLabel* legendSample(const LegendItem& item, QWidget* parent) {
   p.setPen(QColor(0, 0, 0));
   p.drawRect(0, 0, side - 1, side - 1);
   if (!item.sample.empty()) {
-    p.setFont(labelFont());
+    p.setFont(GridView::gridFont());
     p.setPen(QColor(item.sampleFg.r, item.sampleFg.g, item.sampleFg.b));
     p.drawText(QRect(0, 0, side, side), Qt::AlignCenter, QString::fromStdString(item.sample));
   }
@@ -38,7 +36,7 @@ QLabel* legendSample(const LegendItem& item, QWidget* parent) {
 }  // namespace
 
 AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWidget* parent) : QWidget(parent) {
-  setFont(labelFont());
+  setFont(GridView::gridFont());
   if (def.fill) grid_ = def.fill(history);
 
   auto* layout = new QVBoxLayout(this);

@@ -30,7 +30,5 @@ class AnalysisWindow : public QWidget {
   QPushButton* Command1 = nullptr;
 };
 
-// The label font: "ＭＳ Ｐゴシック", 9 points.
-QFont labelFont();
 
 }  // namespace km

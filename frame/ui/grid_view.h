@@ -26,7 +26,7 @@ class GridView : public QAbstractScrollArea {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return QSize(40, 40); }
 
-  // The grid font: "ＭＳ Ｐゴシック", 9 points.
+  // The font of the grids and of the windows' labels: "ＭＳ Ｐゴシック", 9 points.
   static QFont gridFont();
 
  protected:

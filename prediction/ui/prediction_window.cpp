@@ -22,12 +22,6 @@ constexpr const char* kPredictionDescription =
 constexpr const char* kOptionsFrame = "データ分析オプション";
 constexpr const char* kOptionsDescription = "各データ分析の分析結果を当選予想へ反映するかを設定します。";
 
-QFont windowFont() {
-  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-  f.setPointSize(9);
-  return f;
-}
-
 QLabel* wrappedLabel(const char* text, QWidget* parent) {
   auto* l = new QLabel(QString::fromUtf8(text), parent);
   l->setWordWrap(true);
@@ -39,7 +33,7 @@ QLabel* wrappedLabel(const char* text, QWidget* parent) {
 PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent)
     : QWidget(parent), state_(state), history_(history) {
   setObjectName(QStringLiteral("一発ゼノバ"));
-  setFont(windowFont());
+  setFont(GridView::gridFont());
 
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(6, 4, 6, 4);
