@@ -170,7 +170,7 @@ void GridView::paintEvent(QPaintEvent* event) {
     for (int r = r1; r <= r2; ++r) {
       for (int c = 1; c <= g.maxCols(); ++c) {
         const Cell& cell = g.cell(c, r);
-        if (cell.text.empty()) continue;
+        if (cell.text.empty() || ((c < c1 || c > c2) && !cell.overflow)) continue;
         const QString text = QString::fromStdString(cell.text);
         QRect rect = cellRect(c, r);
         const int need = fm.horizontalAdvance(text) + 2 * kTextMargin;
