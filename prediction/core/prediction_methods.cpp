@@ -1,6 +1,7 @@
 #include "prediction/core/prediction_methods.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <optional>
 
 #include "frame/grid_setup.h"
@@ -56,7 +57,7 @@ void eliminationMethod(PredictionState& s, int drawCount, int reflect, Grid& g) 
       s.elimination[r].clear();  // history too short for this rule
       continue;
     }
-    const std::string text = std::to_string(foldNumber(s.history[row][rule.slot] + rule.offset));
+    const std::string text = std::to_string(foldNumber(static_cast<long long>(s.history[row][rule.slot]) + rule.offset));
     s.elimination[r] = text;
     bool seen = false;
     for (size_t e = 0; e < r; ++e) seen = seen || s.elimination[e] == text;
@@ -76,7 +77,7 @@ void nearPrediction(const PredictionState& s, int window, int lastRow, Grid& g) 
         const std::string& entry = s.cycle[m][p];
         if (entry.empty()) break;
         const std::optional<int> c = toNumber(entry);
-        if (!c || *elim < *c - window || *elim > *c + window) continue;
+        if (!c || std::llabs(static_cast<long long>(*elim) - *c) > window) continue;
         const std::string text = std::to_string(*c);
         if (!out.shown(text)) out.put(text);
         if (out.full()) return;
@@ -92,7 +93,7 @@ void clearNumbers(Grid& g) {
 
 }  // namespace
 
-int foldNumber(int v) {
+long long foldNumber(long long v) {
   if (v <= 0) return v + 31;
   if (v >= 32) return v - 31;
   return v;
