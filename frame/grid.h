@@ -105,6 +105,11 @@ class Grid {
   void setOverflow(Block b, bool on);
   void setBorder(Block b, unsigned sides, int style = 1, Rgb color = kBlack);
   void clearBorder(Block b) { setBorder(b, kAllSides, 0); }
+  // The block reads as one cell: its lines are cleared and one frame drawn round it.
+  void setFrame(Block b, int style = 1, Rgb color = kBlack) {
+    clearBorder(b);
+    setBorder(b, kOutline, style, color);
+  }
 
   // A cell's own four lines.
   Line left(int col, int row) const { return cell(col, row).left; }

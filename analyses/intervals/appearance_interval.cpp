@@ -51,10 +51,8 @@ void writeHeader(Grid& g, int startRow, bool bottom) {
   g.setColors({2, startRow, kCols, startRow + 1}, kBlack, kHeaderBg);
 
   // main numbers and bonus number each under one frame
-  g.clearBorder({2, groupRow, kBonusCol, groupRow});
-  g.setBorder({2, groupRow, kBonusCol, groupRow}, kOutline);
-  g.clearBorder({kBonusCol, groupRow, kCols, groupRow});
-  g.setBorder({kBonusCol, groupRow, kCols, groupRow}, kOutline);
+  g.setFrame({2, groupRow, kBonusCol, groupRow});
+  g.setFrame({kBonusCol, groupRow, kCols, groupRow});
   g.setBorder(Block::cell(kBonusCol, groupRow), kLeft);
   g.setBorder(Block::cell(kCols, groupRow), kRight);
 

@@ -75,8 +75,7 @@ void writeHeader(Grid& g, int start, bool mirrored) {
   const int labelRow = mirrored ? start : start + 1;
   g.setColors({2, start, kCols, start + 1}, kBlue, kHeaderBg);
 
-  g.clearBorder({2, groupRow, kCols, groupRow});
-  g.setBorder({2, groupRow, kCols, groupRow}, kOutline);
+  g.setFrame({2, groupRow, kCols, groupRow});
   g.setOverflow(Block::all(), true);
   g.setAlign(Block::cell(2, groupRow), HAlign::Left, VAlign::Center);
   g.setText(2, groupRow, kGroupTitle);

@@ -32,8 +32,7 @@ void setUp(Grid& g, int n) {
 // One group title over a run of header cells framed as a single box.
 void writeGroup(Grid& g, int firstCol, int lastCol, int titleCol, const char* title, Rgb bg) {
   g.setBg({firstCol, 1, lastCol, 1}, bg);
-  g.clearBorder({firstCol, 1, lastCol, 1});
-  g.setBorder({firstCol, 1, lastCol, 1}, kOutline);
+  g.setFrame({firstCol, 1, lastCol, 1});
   g.setAlign(Block::cell(titleCol, 1), HAlign::Left, VAlign::Center);
   g.setText(titleCol, 1, title);
 }

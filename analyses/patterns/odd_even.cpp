@@ -51,8 +51,7 @@ void setUp(Grid& g, int rows) {
 
 void writeHeader(Grid& g) {
   // the five main-number header cells look like one
-  g.clearBorder({2, 1, 6, 1});
-  g.setBorder({2, 1, 6, 1}, kOutline);
+  g.setFrame({2, 1, 6, 1});
   g.setColors({1, 1, kCols, 1}, kBlue, kHeaderBg);
   g.setOverflow(Block::all(), true);
   g.setAlign(Block::cell(3, 1), HAlign::Left, VAlign::Center);
