@@ -13,7 +13,7 @@
 
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 #include "prediction/ui/prediction_window.h"
 
 namespace km {

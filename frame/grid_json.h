@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "frame/grid.h"
-#include "frame/window_table.h"
+#include "frame/window_def.h"
 
 namespace km {
 

@@ -1,5 +1,7 @@
 #include "store/database.h"
 
+#include "store/replace_file.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -177,19 +179,10 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
 }
 
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws) {
-  const fs::path target(cs.path);
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string tmpl = (dir / (target.filename().string() + ".tmp-XXXXXX")).string();
-  const int fd = mkstemp(tmpl.data());
-  if (fd < 0) return "一時ファイルを作成できません: " + (dir / target.filename()).string();
-  close(fd);
-  chmod(tmpl.c_str(), 0644);
-  const std::string tmp = tmpl;
-  auto fail = [&](const std::string& why) {
-    std::error_code ec;
-    fs::remove(tmp, ec);
-    return why;
-  };
+  ReplacementFile file(cs.path);
+  if (!file.ok()) return file.error();
+  const std::string& tmp = file.path();
+  auto fail = [](const std::string& why) { return why; };
   {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(tmp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -226,9 +219,7 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。");
     if (sqlite3_close(db.release()) != SQLITE_OK) return fail("データベースを閉じられません。");
   }
-  std::error_code ec;
-  fs::rename(tmp, target, ec);
-  if (ec) return fail("データベースファイルを置き換えられません: " + target.string());
+  if (!file.commit()) return file.error();
   return {};
 }
 

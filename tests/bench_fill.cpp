@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
 #include "store/database.h"
 

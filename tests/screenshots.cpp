@@ -11,7 +11,7 @@
 
 #include "app/fonts.h"
 #include "app/main_frm.h"
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

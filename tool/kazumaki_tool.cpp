@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frame/grid_json.h"
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
 #include "store/csv.h"
 #include "store/database.h"

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "frame/grid.h"
-#include "frame/window_table.h"
+#include "frame/window_def.h"
 #include "store/history.h"
 
 class QLabel;

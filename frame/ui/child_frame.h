@@ -6,7 +6,7 @@
 #include <QMdiSubWindow>
 #include <functional>
 
-#include "frame/window_table.h"
+#include "frame/window_def.h"
 
 namespace km {
 

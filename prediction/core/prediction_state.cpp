@@ -1,5 +1,7 @@
 #include "prediction/core/prediction_state.h"
 
+#include "store/replace_file.h"
+
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -75,26 +77,6 @@ std::vector<std::string> splitAll(const std::string& s, char sep) {
   }
 }
 
-std::string directoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string settingsTextToUtf8(const std::string& bytes) {
@@ -138,17 +120,7 @@ bool PredictionState::WriteInitFile(const std::string& path) const {
     data += kSettingKeys[i];
     data += reflect[i] ? "=True\r\n" : "=False\r\n";
   }
-  std::string tmp = directoryOf(path) + "/.kazumaki-ini-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  // Keep the permissions of the file being replaced; a new file gets the usual ones.
-  struct stat st {};
-  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  return replaceFileContents(path, data);
 }
 
 }  // namespace km

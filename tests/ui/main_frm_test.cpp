@@ -12,7 +12,7 @@
 
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 

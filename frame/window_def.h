@@ -1,5 +1,5 @@
 #pragma once
-// The table of child windows: name, caption, description line, size in twips,
+// What a child window is: name, caption, description line, size in twips,
 // legend and the fill procedure that builds the window's grid from the history.
 #include <string>
 #include <string_view>
@@ -32,9 +32,5 @@ struct WindowDef {
 
 inline constexpr std::string_view kPredictionWindow = "一発ゼノバ";
 
-// Every child window in menu order (the prediction window last).
-const std::vector<WindowDef>& windowTable();
-// nullptr when no window has that name.
-const WindowDef* findWindow(std::string_view name);
 
 }  // namespace km

@@ -1,4 +1,4 @@
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 
 #include "analyses/divisions/four_ranges.h"
 #include "analyses/frequency/appearance_frequency.h"

@@ -3,7 +3,7 @@
 #include <climits>
 #include <set>
 
-#include "frame/window_table.h"
+#include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
 #include "tests/core/test_history.h"
 
