@@ -20,50 +20,52 @@ namespace km {
 
 namespace {
 
-// The menu tree: level 0 is the bar; `opens` names the window a command shows.
+// The menu tree: level 0 is the bar.  A command either opens the window it
+// names or runs its handler; a row with neither is a submenu.
 struct MenuRow {
   int level;
   const char* name;
   const char* caption;
   const char* opens;
+  void (MainFrm::*click)();
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", nullptr},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", "一発ゼノバ"},
-    {0, "mnuMain", "データ分析(&S)", nullptr},
-    {1, "mnuHindo", "頻度分析", nullptr},
-    {2, "mnuSyutugenHindo", "出現頻度分析", "出現頻度分析"},
-    {2, "mnuSyutugenKaisu", "回数別出現分析", "回数別出現分析"},
-    {1, "mnuKankaku", "間隔分析", nullptr},
-    {2, "mnuSyutugenKankaku", "出現間隔分析", "出現間隔分析"},
-    {2, "mnuNumberKankaku", "数字間隔分析", "数字間隔分析"},
-    {1, "mnuZenkaiSyutugen", "出現回数分析", "出現回数分析"},
-    {1, "mnuBaratsuki", "バラツキ分析", "バラツキ分析"},
-    {1, "mnuHippari", "引っ張り分析", "引っ張り分析"},
-    {1, "mnuRenbanTobiishi", "連番・飛び石分析", "連番飛び石分析"},
-    {1, "mnuHonsuji", "数字合計分析", "数字合計分析"},
-    {1, "mnuPattern", "組合せパターン分析", nullptr},
-    {2, "mnuLowHightPattern", "低数字・高数字の組合せパターン分析", "低数字高数字の組合せパターン分析"},
-    {2, "mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", "偶数奇数の組合せパターン分析"},
-    {1, "mnu5BunkatsuKeiko", "4分割傾向分析", "分割4傾向分析"},
-    {1, "mnuBunkatsuData", "分割データ分析", nullptr},
-    {2, "mnu6BunkatsuData", "6分割データ分析", "分割6データ分析"},
-    {2, "mnu7BunkatsuData", "7分割データ分析", "分割7データ分析"},
-    {2, "mnu11BunkatsuData", "10分割データ分析", "分割10データ分析"},
-    {1, "mnuLastChar", "下一桁出現傾向分析", "下一桁出現傾向分析"},
-    {1, "mnuLastCharRenzoku", "下一桁連続出現回数分析", "下一桁連続出現回数分析"},
-    {0, "mnuHosyu", "データ管理(&M)", nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", nullptr},
-    {1, "mnuMasterInput", "当選データ入力(&I)", nullptr},
-    {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", nullptr},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)", nullptr},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", nullptr},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", nullptr},
-    {0, "mnuHelp", "ヘルプ(&H)", nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", nullptr},
-    {1, "mnuAbout", "バージョン情報(&A)", nullptr},
+    {0, "mnuEnd", "終了(&X)", nullptr, &MainFrm::mnuEnd_Click},
+    {0, "mnuYoso", "一発ゼノバ予想(&D)", nullptr, &MainFrm::mnuYoso_Click},
+    {0, "mnuMain", "データ分析(&S)", nullptr, nullptr},
+    {1, "mnuHindo", "頻度分析", nullptr, nullptr},
+    {2, "mnuSyutugenHindo", "出現頻度分析", "出現頻度分析", nullptr},
+    {2, "mnuSyutugenKaisu", "回数別出現分析", "回数別出現分析", nullptr},
+    {1, "mnuKankaku", "間隔分析", nullptr, nullptr},
+    {2, "mnuSyutugenKankaku", "出現間隔分析", "出現間隔分析", nullptr},
+    {2, "mnuNumberKankaku", "数字間隔分析", "数字間隔分析", nullptr},
+    {1, "mnuZenkaiSyutugen", "出現回数分析", "出現回数分析", nullptr},
+    {1, "mnuBaratsuki", "バラツキ分析", "バラツキ分析", nullptr},
+    {1, "mnuHippari", "引っ張り分析", "引っ張り分析", nullptr},
+    {1, "mnuRenbanTobiishi", "連番・飛び石分析", "連番飛び石分析", nullptr},
+    {1, "mnuHonsuji", "数字合計分析", "数字合計分析", nullptr},
+    {1, "mnuPattern", "組合せパターン分析", nullptr, nullptr},
+    {2, "mnuLowHightPattern", "低数字・高数字の組合せパターン分析", "低数字高数字の組合せパターン分析", nullptr},
+    {2, "mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", "偶数奇数の組合せパターン分析", nullptr},
+    {1, "mnu5BunkatsuKeiko", "4分割傾向分析", "分割4傾向分析", nullptr},
+    {1, "mnuBunkatsuData", "分割データ分析", nullptr, nullptr},
+    {2, "mnu6BunkatsuData", "6分割データ分析", "分割6データ分析", nullptr},
+    {2, "mnu7BunkatsuData", "7分割データ分析", "分割7データ分析", nullptr},
+    {2, "mnu11BunkatsuData", "10分割データ分析", "分割10データ分析", nullptr},
+    {1, "mnuLastChar", "下一桁出現傾向分析", "下一桁出現傾向分析", nullptr},
+    {1, "mnuLastCharRenzoku", "下一桁連続出現回数分析", "下一桁連続出現回数分析", nullptr},
+    {0, "mnuHosyu", "データ管理(&M)", nullptr, nullptr},
+    {1, "mnuMasterUpdate", "当選データ最新化(&U)", nullptr, &MainFrm::mnuMasterUpdate_Click},
+    {1, "mnuMasterInput", "当選データ入力(&I)", nullptr, &MainFrm::mnuMasterInput_Click},
+    {0, "mnuWindow", "ウィンドウ(&W)", nullptr, nullptr},
+    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", nullptr, &MainFrm::mnuWindowHorizontal_Click},
+    {1, "mnuWindowVertical", "左右に並べて表示(&V)", nullptr, &MainFrm::mnuWindowVertical_Click},
+    {1, "mnuWindowCascade", "重ねて表示(&C)", nullptr, &MainFrm::mnuWindowCascade_Click},
+    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", nullptr, &MainFrm::mnuWindowArrangeIcon_Click},
+    {0, "mnuHelp", "ヘルプ(&H)", nullptr, nullptr},
+    {1, "mnuHelpFile", "ヘルプ(&H)", nullptr, &MainFrm::mnuHelpFile_Click},
+    {1, "mnuAbout", "バージョン情報(&A)", nullptr, &MainFrm::mnuAbout_Click},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -131,24 +133,11 @@ void MainFrm::buildMenus() {
     }
     action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
     action->setObjectName(QString::fromUtf8(m.name));
-    const std::string name = m.name;
-    if (m.opens && name != "mnuYoso") {
+    if (m.opens) {
       const std::string window = m.opens;
       connect(action, &QAction::triggered, this, [this, window] { openWindow(window); });
-    } else if (name == "mnuYoso") {
-      connect(action, &QAction::triggered, this, &MainFrm::mnuYoso_Click);
-    } else if (name == "mnuEnd") {
-      connect(action, &QAction::triggered, this, &QWidget::close);
-    } else if (name == "mnuMasterInput") {
-      connect(action, &QAction::triggered, this, &MainFrm::mnuMasterInput_Click);
-    } else if (name == "mnuWindowCascade") {
-      connect(action, &QAction::triggered, this, [this] { arrange(0); });
-    } else if (name == "mnuWindowHorizontal") {
-      connect(action, &QAction::triggered, this, [this] { arrange(1); });
-    } else if (name == "mnuWindowVertical") {
-      connect(action, &QAction::triggered, this, [this] { arrange(2); });
-    } else if (name == "mnuWindowArrangeIcon") {
-      connect(action, &QAction::triggered, this, [this] { arrange(3); });
+    } else if (m.click) {
+      connect(action, &QAction::triggered, this, m.click);
     }
   }
 }
@@ -180,11 +169,12 @@ QMdiSubWindow* MainFrm::openWindow(const std::string& name) {
   }
   const WindowDef* def = name == kDataEntryWindow ? &dataEntryDef() : findWindow(name);
   if (!def) return nullptr;
-  auto* frame = new ChildFrame(this, *def, [this, name](QWidget* parent) { return makeContent(name, parent); });
+  auto* frame = new ChildFrame(this, *def);
+  children_[name] = frame;
+  frame->load([this, name](QWidget* parent) { return makeContent(name, parent); });
   mdi_->addSubWindow(frame);
   frame->move(0, 0);
   frame->resize(frame->sizeHint());
-  children_[name] = frame;
   frame->show();
   mdi_->setActiveSubWindow(frame);
   return frame;
@@ -201,6 +191,17 @@ void MainFrm::mnuMasterInput_Click() {
     box.exec();
   }
 }
+
+void MainFrm::mnuEnd_Click() { close(); }
+void MainFrm::mnuWindowCascade_Click() { arrange(0); }
+void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
+void MainFrm::mnuWindowVertical_Click() { arrange(2); }
+void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
+// Filled in by the database update.
+void MainFrm::mnuMasterUpdate_Click() {}
+// Filled in by the help window and the About dialog.
+void MainFrm::mnuHelpFile_Click() {}
+void MainFrm::mnuAbout_Click() {}
 
 void MainFrm::arrange(int mode) {
   const QList<QMdiSubWindow*> all = mdi_->subWindowList();
@@ -261,7 +262,6 @@ void MainFrm::closeEvent(QCloseEvent* e) {
     history_ = History();
     started_ = false;
   }
-  { BusyCursor busy; }
   e->accept();
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "frame/ui/child_frame.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/history.h"
@@ -16,13 +17,10 @@ class QMdiSubWindow;
 
 namespace km {
 
-class ChildFrame;
-
 inline constexpr const char* kDataEntryWindow = "当選データ入力";
 
-class MainFrm : public QMainWindow {
+class MainFrm : public QMainWindow, public ChildHost {
   Q_OBJECT
-  Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
 
  public:
   // programFolder holds Kazumaki.mdb; settingsPath is the settings file.
@@ -33,7 +31,7 @@ class MainFrm : public QMainWindow {
   bool startUp();
 
   bool propEnd() const { return propEnd_; }
-  void setPropEnd(bool v) { propEnd_ = v; }
+  void setPropEnd(bool v) override { propEnd_ = v; }
 
   // Opens a child window by its name, or brings the open one to the front.
   QMdiSubWindow* openWindow(const std::string& name);
@@ -44,7 +42,6 @@ class MainFrm : public QMainWindow {
   void arrange(int mode);
 
   const History& history() const { return history_; }
-  const ConnectString& connectString() const { return ConnectString_; }
   PredictionState& predictionState() { return predictionState_; }
 
   // Text shown by the data entry refusal.
@@ -54,10 +51,21 @@ class MainFrm : public QMainWindow {
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
+ public:
+  // Menu commands that do more than open their window.
+  void mnuEnd_Click();
+  void mnuYoso_Click();
+  void mnuMasterUpdate_Click();
+  void mnuMasterInput_Click();
+  void mnuWindowHorizontal_Click();
+  void mnuWindowVertical_Click();
+  void mnuWindowCascade_Click();
+  void mnuWindowArrangeIcon_Click();
+  void mnuHelpFile_Click();
+  void mnuAbout_Click();
+
  private:
   void buildMenus();
-  void mnuYoso_Click();
-  void mnuMasterInput_Click();
   QWidget* makeContent(const std::string& name, QWidget* parent);
 
   QString programFolder_;

@@ -9,7 +9,6 @@ namespace km {
 
 BusyCursor::BusyCursor() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QCoreApplication::processEvents();
 }
 
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
@@ -18,25 +17,27 @@ QSize ChildFrame::twipsToPixels(const QWidget* w, int widthTwips, int heightTwip
   return QSize(qRound(widthTwips * w->logicalDpiX() / 1440.0), qRound(heightTwips * w->logicalDpiY() / 1440.0));
 }
 
-ChildFrame::ChildFrame(QObject* mainWindow, const WindowDef& def, const ContentFactory& makeContent)
-    : main_(mainWindow), def_(def) {
-  BusyCursor busy;
+ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def_(def) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QString::fromStdString(def.name));
   setWindowTitle(QString::fromStdString(def.caption));
   QPixmap noIcon(16, 16);
   noIcon.fill(Qt::transparent);
   setWindowIcon(QIcon(noIcon));
-  main_->setProperty("propEnd", false);
   tableSize_ = twipsToPixels(this, def.width, def.height);
   move(0, 0);
   resize(tableSize_);
+}
+
+void ChildFrame::load(const ContentFactory& makeContent) {
+  BusyCursor busy;
+  if (host_) host_->setPropEnd(false);
   setWidget(makeContent(this));
 }
 
 void ChildFrame::closeEvent(QCloseEvent* e) {
   QMdiSubWindow::closeEvent(e);
-  if (e->isAccepted() && main_) main_->setProperty("propEnd", true);
+  if (e->isAccepted() && host_) host_->setPropEnd(true);
 }
 
 void closeChildOf(QWidget* content) {

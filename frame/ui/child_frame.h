@@ -10,13 +10,25 @@
 
 namespace km {
 
+// The main window as its child windows see it: they clear its propEnd flag
+// when they load and set it when they unload.
+class ChildHost {
+ public:
+  virtual void setPropEnd(bool v) = 0;
+
+ protected:
+  ~ChildHost() = default;
+};
+
 class ChildFrame : public QMdiSubWindow {
   Q_OBJECT
  public:
   using ContentFactory = std::function<QWidget*(QWidget* parent)>;
 
-  // mainWindow must have the property "propEnd".
-  ChildFrame(QObject* mainWindow, const WindowDef& def, const ContentFactory& makeContent);
+  // The frame is empty until load(), so that its owner can register it first.
+  ChildFrame(ChildHost* host, const WindowDef& def);
+  // Clears propEnd and builds the content under the hourglass.
+  void load(const ContentFactory& makeContent);
 
   const WindowDef& def() const { return def_; }
   QSize sizeHint() const override { return tableSize_; }
@@ -28,7 +40,7 @@ class ChildFrame : public QMdiSubWindow {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  QObject* main_;
+  ChildHost* host_;
   WindowDef def_;
   QSize tableSize_;
 };
@@ -36,7 +48,7 @@ class ChildFrame : public QMdiSubWindow {
 // Closes the child window that holds `content` (the close buttons use it).
 void closeChildOf(QWidget* content);
 
-// Hourglass for the lifetime of the object; pending events run once so it shows.
+// Hourglass for the lifetime of the object.
 class BusyCursor {
  public:
   BusyCursor();
