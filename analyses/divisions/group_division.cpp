@@ -47,7 +47,9 @@ void setUp(Grid& g, const GroupDivision& div, int rows) {
 
   g.setBorder({1, 3, kCols, rows}, kAllSides);
   g.setBorder({2, 1, kLastCol - 1, 1}, kOutline);
-  g.setOverflow(Block::all(), true);
+  // Only the title and the group letters run into their empty neighbours: a
+  // "●" a little wider than its narrow column stays centred in it.
+  g.setOverflow(Block::cell(2, 1), true);
   g.setAlign(Block::cell(2, 1), HAlign::Left, VAlign::Center);
   g.setText(2, 1, div.title);
   g.setBg(Block::cell(2, 1), kLightPink);
@@ -63,6 +65,7 @@ void writeHeader(Grid& g, const GroupDivision& div, int r) {
   for (const NumberGroup& group : div.groups) {
     const int first = columnOf(group.first);
     g.setFrame({first, r, columnOf(group.last), r});
+    g.setOverflow(Block::cell(first, r), true);
     g.setAlign(Block::cell(first, r), HAlign::Left, VAlign::Center);
     g.setText(first, r, group.label);
   }

@@ -139,7 +139,7 @@ TEST(GroupDivision, ThreeGroupTables) {
   EXPECT_EQ(g6.text(22, 2), sp(9) + "Ｅ" + sp(14));
   EXPECT_EQ(g6.text(27, 2), sp(2) + fw(1) + sp(7) + "Ｆ" + sp(7));
   EXPECT_EQ(g6.text(3, 2), "");
-  EXPECT_EQ(g6.cell(7, 2).halign, HAlign::Left);
+  EXPECT_TRUE(g6.cell(7, 2).halign == HAlign::Left && g6.cell(7, 2).overflow && g6.cell(27, 2).overflow);
   EXPECT_EQ(g7.text(22, 2), sp(7) + "Ｆ" + sp(12));
   EXPECT_EQ(g7.text(26, 2), sp(13) + "Ｇ" + sp(12));
   EXPECT_EQ(g10.text(2, 2), " 　　Ａ 　　 ");
@@ -186,6 +186,7 @@ TEST(GroupDivision, MarkersGreyGroupsAndSkippedDraws) {
   // draw 1: A, D, F hold numbers, the bonus alone keeps F
   EXPECT_EQ(g.text(1, 4) + " " + g.text(33, 4), "1 1");
   EXPECT_EQ(markers(g, 4), "1m 2m 16m 17m 18m 30b ");
+  EXPECT_FALSE(g.cell(2, 4).overflow);  // a marker stays centred in its own column
   EXPECT_EQ(backgrounds(g, 4), line(k6, ".ggsgs"));
   // draw 2 is skipped: draw 4 follows on the next row, the last row stays empty
   EXPECT_EQ(g.text(1, 5), "4");
