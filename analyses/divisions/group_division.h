@@ -11,7 +11,7 @@
 
 namespace km {
 
-inline constexpr Rgb kMainMarkBlue = RGB(62, 158, 255);   // "●" of a main number
+inline constexpr Rgb kMainMarkBlue = RGB(62, 158, 255);      // "●" of a main number
 inline constexpr Rgb kMissedGroupGrey = RGB(210, 210, 210);  // a group without a number of the draw
 
 struct NumberGroup {

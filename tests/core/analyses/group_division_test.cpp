@@ -57,16 +57,15 @@ std::string line(const std::vector<int>& sizes, const std::string& perGroup) {
 
 bool isHeader(const Grid& g, int r) {
   bool ok = g.text(1, r + 1) == "回" && g.text(33, r + 1) == "回" && g.cell(2, r + 1).fg == RGB(0, 0, 255) &&
-            g.cell(32, r + 1).fg == RGB(0, 0, 255) && g.cell(33, r + 1).fg == RGB(255, 0, 0) &&
-            !g.text(2, r).empty();
+            g.cell(32, r + 1).fg == RGB(0, 0, 255) && g.cell(33, r + 1).fg == RGB(255, 0, 0) && !g.text(2, r).empty();
   for (int v = 1; v <= 31; ++v) ok = ok && g.text(v + 1, r + 1) == std::to_string(v);
   return ok;
 }
 
 const std::string kT6 = sp(28) + fw(2) + sp(12) + fw(2) + sp(1) + fw(2) + sp(2) + fw(1) + "数" + fw(2) + sp(1) + "字" +
                         sp(28) + fw(2) + sp(12) + fw(2) + sp(1) + fw(2) + sp(2) + fw(2);
-const std::string kT7 = sp(28) + fw(2) + sp(12) + fw(2) + sp(3) + fw(1) + "数" + fw(2) + sp(1) + "字" + sp(7) +
-                        fw(2) + sp(21) + fw(2) + sp(12) + fw(6) + sp(3) + fw(1);
+const std::string kT7 = sp(28) + fw(2) + sp(12) + fw(2) + sp(3) + fw(1) + "数" + fw(2) + sp(1) + "字" + sp(7) + fw(2) +
+                        sp(21) + fw(2) + sp(12) + fw(6) + sp(3) + fw(1);
 
 TEST(GroupDivision, NoDrawsShowTitleAndOneHeader) {
   const Grid g = fillSixGroups(draws(0));

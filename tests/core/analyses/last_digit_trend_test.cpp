@@ -26,8 +26,8 @@ bool isTitleRow(const Grid& g, int r) {
             g.cell(2, r).halign == HAlign::Left && g.cell(2, r).overflow && g.cell(6, r).fg == RGB(0, 0, 255) &&
             g.cell(6, r).bg == RGB(255, 200, 200) && g.cell(1, r).fg == RGB(255, 0, 0) &&
             g.cell(1, r).bg == RGB(255, 255, 200) && g.left(1, r).visible() && g.top(1, r).visible() &&
-            g.bottom(1, r).visible() && g.left(2, r).visible() && g.right(11, r).visible() &&
-            g.top(6, r).visible() && g.bottom(6, r).visible();
+            g.bottom(1, r).visible() && g.left(2, r).visible() && g.right(11, r).visible() && g.top(6, r).visible() &&
+            g.bottom(6, r).visible();
   for (int c = 2; c < 11; ++c) ok = ok && !g.verticalEdge(c, r).visible();
   return ok;
 }
