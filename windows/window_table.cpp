@@ -1,16 +1,24 @@
 #include "windows/window_table.h"
 
 #include "analyses/divisions/four_ranges.h"
+#include "analyses/divisions/group_division.h"
 #include "analyses/frequency/appearance_frequency.h"
 #include "analyses/frequency/carry_over.h"
 #include "analyses/intervals/appearance_interval.h"
 #include "analyses/last_digit/last_digit_runs.h"
+#include "analyses/last_digit/last_digit_trend.h"
 #include "analyses/number_sets/consecutive.h"
+#include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
+#include "frame/grid_setup.h"
 
 namespace km {
 
 const std::vector<WindowDef>& windowTable() {
+  // The group division windows: main-number and bonus markers, and a group that the draw missed.
+  const std::vector<LegendItem> kGroupLegend = {{"●", kMainMarkBlue, kWhite, "：本数字"},
+                                                {"●", kBonusMarkPink, kWhite, "：ボーナス数字"},
+                                                {"", kBlack, kMissedGroupGrey, ":該当なし"}};
   static const std::vector<WindowDef> table = {
       {"出現頻度分析",
        "出現頻度分析",
@@ -63,7 +71,7 @@ const std::vector<WindowDef>& windowTable() {
        "れていません",
        7130,
        13600,
-       nullptr,
+       fillLowHigh,
        {}},
       {"偶数奇数の組合せパターン分析",
        "偶数・奇数の組合せパターン分析",
@@ -84,28 +92,28 @@ const std::vector<WindowDef>& windowTable() {
        "過去の当選番号の６グループに分類して分析します",
        9250,
        12400,
-       nullptr,
-       {}},
+       fillSixGroups,
+       kGroupLegend},
       {"分割7データ分析",
        "7分割データ分析",
        "過去の当選番号の７グループに分類して分析します",
        9250,
        12200,
-       nullptr,
-       {}},
+       fillSevenGroups,
+       kGroupLegend},
       {"分割10データ分析",
        "10分割データ分析",
        "過去の当選番号の１０グループに分類して分析します",
        9250,
        12200,
-       nullptr,
-       {}},
+       fillTenGroups,
+       kGroupLegend},
       {"下一桁出現傾向分析",
        "下一桁出現傾向分析",
        "過去の当選番号の下一桁の数字の出現傾向を分析します",
        7370,
        13980,
-       nullptr,
+       fillLastDigitTrend,
        {}},
       {"下一桁連続出現回数分析",
        "下一桁連続出現回数分析",
