@@ -6,6 +6,14 @@ namespace km {
 
 inline constexpr Rgb kRed = RGB(255, 0, 0);
 inline constexpr Rgb kBlue = RGB(0, 0, 255);
+// Backgrounds: draw-number columns, number and sum columns, header bands.
+inline constexpr Rgb kPaleYellow = RGB(255, 255, 200);
+inline constexpr Rgb kPaleCyan = RGB(200, 255, 255);
+inline constexpr Rgb kPalePink = RGB(255, 200, 200);
+// The number-chart windows: title band, cell lines and the bonus number's dot.
+inline constexpr Rgb kChartTitleBg = RGB(222, 254, 253);
+inline constexpr Rgb kChartLine = RGB(136, 196, 255);
+inline constexpr Rgb kBonusDot = RGB(255, 128, 192);
 
 struct GridSetup {
   int cols = 0, rows = 0;
