@@ -37,6 +37,8 @@ void setUp(Grid& g, int n) {
   g.setColors({1, 1, 1, bottomLabelRow}, kRed, kPaleYellow);
   g.setColors({kCols, 1, kCols, bottomLabelRow}, kRed, kPaleYellow);
   g.setBorder({1, 2, kCols, bottomLabelRow}, kAllSides, 1, kChartLine);
+  // a dot stays in its own number's column even where its glyph is wider than the cell
+  g.setOverflow({2, kFirstDataRow, kCols - 1, bottomLabelRow - 1}, false);
   g.setActiveCell(0, 0);
 }
 

@@ -86,6 +86,10 @@ TEST(Dispersion, MainDotsBlueBonusDotPink) {
   // a bonus equal to a main number: one dot, in the bonus colour
   EXPECT_EQ(dots(g, 4), ".........mm........bm........m.");
   EXPECT_EQ(g.cell(2, 3).bg, kWhite);
+  // a dot never runs into an empty neighbour, which would put it between two numbers
+  EXPECT_FALSE(g.cell(2, 3).overflow);
+  EXPECT_FALSE(g.cell(32, 4).overflow);
+  EXPECT_TRUE(g.cell(1, 3).overflow);
 }
 
 TEST(Dispersion, IncompleteDrawTakesNoRowAndTheRowAboveTheBottomLabelsStaysEmpty) {
