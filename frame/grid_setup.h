@@ -12,6 +12,9 @@ inline constexpr Rgb kLightCyan = RGB(200, 255, 255);
 inline constexpr Rgb kLightGreen = RGB(200, 255, 200);
 inline constexpr Rgb kLightMagenta = RGB(255, 200, 255);
 inline constexpr Rgb kBonusMarkPink = RGB(255, 128, 192);  // "●" of a bonus number
+// The number-chart windows: title band and cell lines.
+inline constexpr Rgb kChartTitleBg = RGB(222, 254, 253);
+inline constexpr Rgb kChartLine = RGB(136, 196, 255);
 
 struct GridSetup {
   int cols = 0, rows = 0;

@@ -1,13 +1,18 @@
 #include "windows/window_table.h"
 
+#include "analyses/counts/appearance_by_count.h"
+#include "analyses/counts/appearance_count.h"
 #include "analyses/divisions/four_ranges.h"
 #include "analyses/divisions/group_division.h"
 #include "analyses/frequency/appearance_frequency.h"
 #include "analyses/frequency/carry_over.h"
 #include "analyses/intervals/appearance_interval.h"
+#include "analyses/intervals/number_gap.h"
 #include "analyses/last_digit/last_digit_runs.h"
 #include "analyses/last_digit/last_digit_trend.h"
 #include "analyses/number_sets/consecutive.h"
+#include "analyses/number_sets/dispersion.h"
+#include "analyses/number_sets/number_sum.h"
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
 #include "frame/grid_setup.h"
@@ -27,7 +32,13 @@ const std::vector<WindowDef>& windowTable() {
        9530,
        fillAppearanceFrequency,
        {{"●", kBlack, kWhite, "：本数字"}, {"●", RGB(255, 128, 192), kWhite, "：ボーナス数字"}}},
-      {"回数別出現分析", "回数別頻度分析", "過去の当選番号から出現回数別の数字を分析します", 3405, 7355, nullptr, {}},
+      {"回数別出現分析",
+       "回数別頻度分析",
+       "過去の当選番号から出現回数別の数字を分析します",
+       3405,
+       7355,
+       fillAppearanceByCount,
+       {}},
       {"出現間隔分析",
        "出現間隔分析",
        "過去の当選数字が何回前に出現しているか分析します",
@@ -40,10 +51,22 @@ const std::vector<WindowDef>& windowTable() {
        "当選数字を第１数字～第５数字別に前回数字との数字の間隔を分析します",
        8630,
        13820,
-       nullptr,
+       fillNumberGap,
        {}},
-      {"出現回数分析", "出現回数分析", "過去の当選数字が何回出現したか分析します", 8590, 13850, nullptr, {}},
-      {"バラツキ分析", "バラツキ分析", "過去の当選番号のバラツキを数字別に分析します", 9750, 12650, nullptr, {}},
+      {"出現回数分析",
+       "出現回数分析",
+       "過去の当選数字が何回出現したか分析します",
+       8590,
+       13850,
+       fillAppearanceCount,
+       {}},
+      {"バラツキ分析",
+       "バラツキ分析",
+       "過去の当選番号のバラツキを数字別に分析します",
+       9750,
+       12650,
+       fillDispersion,
+       {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusMarkPink, kWhite, "：ボーナス数字"}}},
       {"引っ張り分析",
        "引っ張り分析",
        "過去の当選数字に前回の数字が入っているか分析します",
@@ -63,7 +86,7 @@ const std::vector<WindowDef>& windowTable() {
        "過去の当選番号の本数字＋ボーナス数字合計を分析します",
        7350,
        13680,
-       nullptr,
+       fillNumberSum,
        {}},
       {"低数字高数字の組合せパターン分析",
        "低数字・高数字の組合せパターン分析",
