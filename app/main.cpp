@@ -16,10 +16,12 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral(KM_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KM_APP_ID)));
   km::installFontSubstitutions();
-  const km::ProgramFolder folder = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
+  const km::ProgramFolder folder =
+      km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
   if (!folder.ok || !folder.warning.empty()) {
     const QString text = QString::fromStdString(folder.ok ? folder.warning : folder.message);
-    QMessageBox box(folder.ok ? QMessageBox::Warning : QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok);
+    QMessageBox box(folder.ok ? QMessageBox::Warning : QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text,
+                    QMessageBox::Ok);
     box.exec();
     if (!folder.ok) return 1;
   }

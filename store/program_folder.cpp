@@ -116,7 +116,8 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   }
 
   if (places.userFolder.empty()) {
-    r.message = places.userFolderProblem.empty() ? "ユーザーのデータフォルダが決まりません。" : places.userFolderProblem;
+    r.message =
+        places.userFolderProblem.empty() ? "ユーザーのデータフォルダが決まりません。" : places.userFolderProblem;
     return r;
   }
   const fs::path user(places.userFolder);

@@ -16,10 +16,10 @@ namespace km {
 inline constexpr const char* kShippedFolderFromBin = "../share/kazumaki";
 
 struct ProgramFolderPlaces {
-  std::string executableFolder;  // folder of the running executable
-  std::string shippedFolder;     // installed read-only copy of the shipped files
-  std::string userFolder;        // per-user folder; empty when it cannot be named
-  std::string userFolderProblem; // why userFolder is empty
+  std::string executableFolder;   // folder of the running executable
+  std::string shippedFolder;      // installed read-only copy of the shipped files
+  std::string userFolder;         // per-user folder; empty when it cannot be named
+  std::string userFolderProblem;  // why userFolder is empty
 };
 
 // The places for this process: the executable's folder, the shipped folder
@@ -31,11 +31,11 @@ std::string runningExecutableFolder();
 
 struct ProgramFolder {
   bool ok = false;
-  std::string path;     // the program folder
-  bool perUser = false; // path is the per-user folder
-  bool seeded = false;  // the database was copied into it just now
-  std::string message;  // why there is no program folder (Japanese)
-  std::string warning;  // a shipped help file could not be copied (Japanese); the program still runs
+  std::string path;      // the program folder
+  bool perUser = false;  // path is the per-user folder
+  bool seeded = false;   // the database was copied into it just now
+  std::string message;   // why there is no program folder (Japanese)
+  std::string warning;   // a shipped help file could not be copied (Japanese); the program still runs
 };
 
 // True when files can be created and replaced in the folder and an existing

@@ -51,8 +51,8 @@ ProgramFolder locateAsUser(const ProgramFolderPlaces& places) {
     ::close(fds[0]);
     if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(3);
     const ProgramFolder r = locateProgramFolder(places);
-    std::string out = std::string(r.ok ? "1" : "0") + (r.perUser ? "1" : "0") + (r.seeded ? "1" : "0") + r.path +
-                      '\n' + r.message + '\n' + r.warning + '\n';
+    std::string out = std::string(r.ok ? "1" : "0") + (r.perUser ? "1" : "0") + (r.seeded ? "1" : "0") + r.path + '\n' +
+                      r.message + '\n' + r.warning + '\n';
     const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
     ::_exit(written ? 0 : 4);
   }
@@ -187,8 +187,8 @@ TEST_F(ProgramFolderTest, PerUserFolderThatCannotBeMadeIsReported) {
 TEST_F(ProgramFolderTest, ReadOnlyPerUserFolderRunsWithAWarning) {
   put(db(shipped), "installed");
   put(db(user), "kept");
-  fs::permissions(user, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                            fs::perms::others_exec);
+  fs::permissions(user,
+                  fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
   const ProgramFolder f = locateAsUser(places);
   ASSERT_TRUE(f.ok) << f.message;
   EXPECT_EQ(f.path, user.string());
@@ -232,6 +232,8 @@ TEST(ProgramFolderPlaces, PerUserFolderFollowsXdgDataHomeThenHome) {
   EXPECT_EQ(defaultProgramFolderPlaces("/usr/bin").shippedFolder, "/usr/share/kazumaki");
 
   if (oldXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
-  if (oldHome) ::setenv("HOME", savedHome.c_str(), 1);
-  else ::unsetenv("HOME");
+  if (oldHome)
+    ::setenv("HOME", savedHome.c_str(), 1);
+  else
+    ::unsetenv("HOME");
 }
