@@ -11,6 +11,7 @@ packages=(
   libsqlcipher-dev libssl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick
+  librsvg2-bin desktop-file-utils appstream dpkg-dev fakeroot file lintian
 )
 
 missing=()

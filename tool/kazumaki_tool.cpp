@@ -10,18 +10,34 @@
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
+#include "prediction/core/prediction_state.h"
 #include "store/csv.h"
 #include "store/database.h"
+#include "store/program_folder.h"
 
 namespace {
 
 int usage() {
   std::cerr << "usage:\n"
                "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
-               "  kazumaki-tool export-csv DB          print DB's history as CSV\n"
-               "  kazumaki-tool grid DB WINDOW [--ini FILE]\n"
-               "                                       print WINDOW's grids as JSON\n";
+               "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
+               "  kazumaki-tool grid [DB] WINDOW [--ini FILE]\n"
+               "                                       print WINDOW's grids as JSON\n"
+               "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
+               "of an installed program, made on first use).\n";
   return 2;
+}
+
+// The program folder, as the program itself finds it.
+bool programFolder(std::string& folder) {
+  const km::ProgramFolder f = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
+  if (!f.ok) {
+    std::cerr << "kazumaki-tool: " << f.message << "\n";
+    return false;
+  }
+  if (!f.warning.empty()) std::cerr << "kazumaki-tool: " << f.warning << "\n";
+  folder = f.path;
+  return true;
 }
 
 km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
@@ -88,6 +104,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 3 && a[0] == "import-csv") return importCsv(a[1], a[2]);
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
+    std::string dir;
+    if ((a.size() == 1 && a[0] == "export-csv") || (a.size() == 2 && a[0] == "grid")) {
+      if (!programFolder(dir)) return 1;
+      const std::string db = km::makeConnectString(dir).path;
+      return a.size() == 1 ? exportCsv(db) : grid(db, a[1], dir + "/" + km::kSettingsFileName);
+    }
     if (a.size() == 3 && a[0] == "grid") return grid(a[1], a[2], "カズマキ.ini");
     if (a.size() == 5 && a[0] == "grid" && a[3] == "--ini") return grid(a[1], a[2], a[4]);
     return usage();
