@@ -11,7 +11,7 @@
 namespace km {
 
 const WindowDef& aboutWindowDef() {
-  static const WindowDef def{kAboutWindow, "バージョン情報", "", 5700, 3300, nullptr, {}};
+  static const WindowDef def{kAboutWindow, "バージョン情報", "", 5700, 2700, nullptr, {}};
   return def;
 }
 
@@ -55,6 +55,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent) {
   name->addWidget(product_, 0, Qt::AlignBottom);
   name->addWidget(edition_, 0, Qt::AlignBottom);
   name->addStretch(1);
+  name->addWidget(version_, 0, Qt::AlignBottom);
 
   auto* rule = new QFrame(this);
   rule->setFrameShape(QFrame::HLine);
@@ -64,7 +65,6 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent) {
   Command1->setObjectName(QStringLiteral("Command1"));
   connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(version_, 0, Qt::AlignVCenter);
   bottom->addStretch(1);
   bottom->addWidget(Command1);
 

@@ -170,7 +170,7 @@ bool HelpWindow::showKeyword(const QString& keyword) {
   if (!ready_) return false;
   const QList<QHelpLink> docs = engine_->documentsForKeyword(keyword);
   if (docs.isEmpty()) return false;
-  browser_->setSource(docs.first().url);
+  if (browser_->source() != docs.first().url) browser_->setSource(docs.first().url);  // no repeated history entry
   return true;
 }
 

@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
 #include <filesystem>
@@ -198,9 +199,15 @@ TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
   EXPECT_EQ(index->currentIndex().data().toString(), QStringLiteral("カズマキについて"));
   EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("ミニロト")));
 
-  // the same window again, not a second one
+  // the page's style sheet comes from the help too: headings are dark blue
+  QTextCursor heading(help->browser()->document());
+  heading.movePosition(QTextCursor::NextCharacter);
+  EXPECT_EQ(heading.charFormat().foreground().color(), QColor(0, 0, 128));
+
+  // the same window again, not a second one, and no second history entry
   action("mnuHelpFile")->trigger();
   EXPECT_EQ(frm.helpWindow(), help);
+  EXPECT_FALSE(help->browser()->isBackwardAvailable());
   help->close();
   EXPECT_EQ(fileHash(folder.collection()), before) << "the help must not write to the program folder";
 }
