@@ -242,6 +242,14 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
   home->click();
   EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("カズマキについて"));
 
+  // the keyword index: type a word, Return opens its page
+  help->indexFilter()->setText(QStringLiteral("飛び石"));
+  QHelpIndexWidget* index = help->engine()->indexWidget();
+  QTRY_VERIFY(index->currentIndex().isValid() &&
+              index->currentIndex().data().toString() == QStringLiteral("飛び石"));
+  QTest::keyClick(help->indexFilter(), Qt::Key_Return);
+  EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("連番・飛び石分析"));
+
   // a link inside a page
   help->showKeyword(QStringLiteral("データ分析"));
   help->browser()->setSource(help->browser()->source().resolved(QUrl(QStringLiteral("consecutive.html"))));
@@ -343,6 +351,7 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("バージョン情報"));
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
+  EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, aboutWindowDef().width, aboutWindowDef().height));
   auto* about = qobject_cast<AboutDialog*>(sub->widget());
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->productLabel()->text(), QStringLiteral("カズマキ"));
