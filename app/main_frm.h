@@ -17,6 +17,8 @@ class QMdiSubWindow;
 
 namespace km {
 
+class HelpWindow;
+
 inline constexpr const char* kDataEntryWindow = "当選データ入力";
 
 class MainFrm : public QMainWindow, public ChildHost {
@@ -43,6 +45,10 @@ class MainFrm : public QMainWindow, public ChildHost {
 
   const History& history() const { return history_; }
   PredictionState& predictionState() { return predictionState_; }
+
+  // The help window, opened at `keyword`; F1 opens the page of the active child window.
+  void showHelp(const QString& keyword);
+  HelpWindow* helpWindow() const;
 
   // Text shown by the data entry refusal.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
@@ -78,6 +84,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   History history_;
   PredictionState predictionState_;
   std::map<std::string, QPointer<ChildFrame>> children_;
+  QPointer<HelpWindow> help_;
 };
 
 }  // namespace km
