@@ -11,6 +11,7 @@ packages=(
   libsqlcipher-dev libssl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick
+  poppler-utils
 )
 
 missing=()

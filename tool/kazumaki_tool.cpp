@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/grid_export.h"
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
@@ -19,8 +20,8 @@ int usage() {
   std::cerr << "usage:\n"
                "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
                "  kazumaki-tool export-csv DB          print DB's history as CSV\n"
-               "  kazumaki-tool grid DB WINDOW [--ini FILE]\n"
-               "                                       print WINDOW's grids as JSON\n";
+               "  kazumaki-tool grid DB WINDOW [--ini FILE] [--csv]\n"
+               "                                       print WINDOW's grids as JSON (or CSV)\n";
   return 2;
 }
 
@@ -60,7 +61,7 @@ int exportCsv(const std::string& dbPath) {
   return std::cout.good() ? 0 : 1;
 }
 
-int grid(const std::string& dbPath, const std::string& window, const std::string& ini) {
+int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
   const km::WindowDef* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
@@ -73,10 +74,10 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
     const std::vector<km::Grid> grids = km::predictionGrids(history, ini);
     std::vector<const km::Grid*> ptrs;
     for (const km::Grid& g : grids) ptrs.push_back(&g);
-    std::cout << km::windowToJson(*w, ptrs);
+    std::cout << (csv ? km::gridsToCsvFile(ptrs) : km::windowToJson(*w, ptrs));
   } else {
     const km::Grid g = w->fill ? w->fill(history) : km::Grid();
-    std::cout << km::windowToJson(*w, {&g});
+    std::cout << (csv ? km::gridsToCsvFile({&g}) : km::windowToJson(*w, {&g}));
   }
   return std::cout.good() ? 0 : 1;
 }
@@ -88,8 +89,20 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 3 && a[0] == "import-csv") return importCsv(a[1], a[2]);
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
-    if (a.size() == 3 && a[0] == "grid") return grid(a[1], a[2], "カズマキ.ini");
-    if (a.size() == 5 && a[0] == "grid" && a[3] == "--ini") return grid(a[1], a[2], a[4]);
+    if (a.size() >= 3 && a[0] == "grid") {
+      std::string ini = "カズマキ.ini";
+      bool csv = false;
+      for (size_t i = 3; i < a.size(); ++i) {
+        if (a[i] == "--csv") {
+          csv = true;
+        } else if (a[i] == "--ini" && i + 1 < a.size()) {
+          ini = a[++i];
+        } else {
+          return usage();
+        }
+      }
+      return grid(a[1], a[2], ini, csv);
+    }
     return usage();
   } catch (const std::exception& e) {
     std::cerr << "kazumaki-tool: " << e.what() << "\n";
