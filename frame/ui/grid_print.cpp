@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -111,10 +112,18 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
     const int height = header + view.rowY(pg.last + 1) - view.rowY(pg.first);
     view.resize(width + 2 * view.frameWidth(), height + 2 * view.frameWidth());
     view.verticalScrollBar()->setValue(pg.first - frozen - 1);
+    // Recorded as a picture first: a widget rendered straight onto a printer
+    // arrives as one huge bitmap, a picture keeps texts and lines as such.
+    QPicture picture;
+    QPainter recorder(&picture);
+    view.viewport()->render(&recorder, QPoint(0, 0), QRegion(0, 0, width, height), QWidget::DrawWindowBackground);
+    recorder.end();
     painter.save();
     painter.translate(0, band);
-    painter.scale(result.scale, result.scale);
-    view.viewport()->render(&painter, QPoint(0, 0), QRegion(0, 0, width, height), QWidget::DrawWindowBackground);
+    // a picture plays back scaled from its resolution to the printer's
+    const double replay = picture.logicalDpiX() / static_cast<double>(printer.logicalDpiX());
+    painter.scale(result.scale * replay, result.scale * replay);
+    painter.drawPicture(0, 0, picture);
     painter.restore();
   }
   if (!painter.end()) {
