@@ -176,7 +176,7 @@ void GridView::paintSelection(QPainter& p) {
   if (!grid_ || r.empty()) return;
   QColor fill = palette().color(QPalette::Active, QPalette::Highlight);
   QColor edge = fill;
-  fill.setAlpha(hasFocus() ? 80 : 50);
+  fill.setAlpha(80);
   const int dx = -horizontalScrollBar()->value();
   const int frozen = std::min(grid_->frozenRows(), grid_->maxRows());
   const int fh = frozenHeight();
