@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick
   librsvg2-bin desktop-file-utils appstream dpkg-dev fakeroot file lintian
+  poppler-utils
 )
 
 missing=()

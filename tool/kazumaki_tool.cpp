@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/grid_export.h"
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
@@ -21,8 +22,8 @@ int usage() {
   std::cerr << "usage:\n"
                "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
-               "  kazumaki-tool grid [DB] WINDOW [--ini FILE]\n"
-               "                                       print WINDOW's grids as JSON\n"
+               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
+               "                                       print WINDOW's grids as JSON (or CSV)\n"
                "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
                "of an installed program, made on first use).\n";
   return 2;
@@ -76,7 +77,7 @@ int exportCsv(const std::string& dbPath) {
   return std::cout.good() ? 0 : 1;
 }
 
-int grid(const std::string& dbPath, const std::string& window, const std::string& ini) {
+int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
   const km::WindowDef* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
@@ -89,10 +90,10 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
     const std::vector<km::Grid> grids = km::predictionGrids(history, ini);
     std::vector<const km::Grid*> ptrs;
     for (const km::Grid& g : grids) ptrs.push_back(&g);
-    std::cout << km::windowToJson(*w, ptrs);
+    std::cout << (csv ? km::gridsToCsvFile(ptrs) : km::windowToJson(*w, ptrs));
   } else {
     const km::Grid g = w->fill ? w->fill(history) : km::Grid();
-    std::cout << km::windowToJson(*w, {&g});
+    std::cout << (csv ? km::gridsToCsvFile({&g}) : km::windowToJson(*w, {&g}));
   }
   return std::cout.good() ? 0 : 1;
 }
@@ -104,14 +105,32 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 3 && a[0] == "import-csv") return importCsv(a[1], a[2]);
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
-    std::string dir;
-    if ((a.size() == 1 && a[0] == "export-csv") || (a.size() == 2 && a[0] == "grid")) {
+    if (a.size() == 1 && a[0] == "export-csv") {
+      std::string dir;
       if (!programFolder(dir)) return 1;
-      const std::string db = km::makeConnectString(dir).path;
-      return a.size() == 1 ? exportCsv(db) : grid(db, a[1], dir + "/" + km::kSettingsFileName);
+      return exportCsv(km::makeConnectString(dir).path);
     }
-    if (a.size() == 3 && a[0] == "grid") return grid(a[1], a[2], "カズマキ.ini");
-    if (a.size() == 5 && a[0] == "grid" && a[3] == "--ini") return grid(a[1], a[2], a[4]);
+    if (a.size() >= 2 && a[0] == "grid") {
+      std::vector<std::string> names;
+      std::string ini;
+      bool csv = false;
+      for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--csv") {
+          csv = true;
+        } else if (a[i] == "--ini" && i + 1 < a.size()) {
+          ini = a[++i];
+        } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
+          return usage();
+        } else {
+          names.push_back(a[i]);
+        }
+      }
+      if (names.empty()) return usage();
+      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv);
+      std::string dir;
+      if (!programFolder(dir)) return 1;
+      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv);
+    }
     return usage();
   } catch (const std::exception& e) {
     std::cerr << "kazumaki-tool: " << e.what() << "\n";
