@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "entry/master_update_dialog.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "windows/window_table.h"
@@ -197,8 +198,16 @@ void MainFrm::mnuWindowCascade_Click() { arrange(0); }
 void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
 void MainFrm::mnuWindowVertical_Click() { arrange(2); }
 void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
-// Filled in by the database update.
-void MainFrm::mnuMasterUpdate_Click() {}
+// The download runs under its own progress dialog; the new history is read at
+// the next start.  Replacing the file under the data entry window's open
+// connection would lose what is being typed, so that window must be closed.
+void MainFrm::mnuMasterUpdate_Click() {
+  if (findChildWindow(kDataEntryWindow)) {
+    showStop(this, MasterUpdateDialog::refusalText());
+    return;
+  }
+  MasterUpdateDialog::start(this, QString::fromStdString(ConnectString_.path));
+}
 // Filled in by the help window and the About dialog.
 void MainFrm::mnuHelpFile_Click() {}
 void MainFrm::mnuAbout_Click() {}

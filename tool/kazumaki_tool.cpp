@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+
+#include "entry/master_update.h"
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
@@ -20,7 +23,8 @@ int usage() {
                "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
                "  kazumaki-tool export-csv DB          print DB's history as CSV\n"
                "  kazumaki-tool grid DB WINDOW [--ini FILE]\n"
-               "                                       print WINDOW's grids as JSON\n";
+               "                                       print WINDOW's grids as JSON\n"
+               "  kazumaki-tool update DB [URL]        replace DB with the published history\n";
   return 2;
 }
 
@@ -81,6 +85,31 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   return std::cout.good() ? 0 : 1;
 }
 
+// Fetches the published database (from URL, else as the program does) and
+// puts it in place of DB once it has been checked.
+int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
+  QCoreApplication app(argc, argv);
+  const km::UpdateSource source =
+      url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
+  if (!source.error.isEmpty()) {
+    std::cerr << "kazumaki-tool: " << source.error.toStdString() << "\n";
+    return 1;
+  }
+  km::MasterUpdate job(source.url, QString::fromStdString(dbPath));
+  QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  job.start();
+  app.exec();
+  if (job.outcome() != km::MasterUpdate::Outcome::Updated) {
+    std::cerr << "kazumaki-tool: " << job.message().toStdString() << "\n";
+    return 1;
+  }
+  const std::string before =
+      job.drawsBefore() < 0 ? std::string("（読めなかったファイル）") : std::to_string(job.drawsBefore()) + "回分";
+  std::cout << job.message().toStdString() << " " << dbPath << ": " << before << " → " << job.drawsAfter()
+            << "回分（最新 第" << job.lastDrawNo() << "回）\n";
+  return std::cout.good() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +119,8 @@ int main(int argc, char** argv) {
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
     if (a.size() == 3 && a[0] == "grid") return grid(a[1], a[2], "カズマキ.ini");
     if (a.size() == 5 && a[0] == "grid" && a[3] == "--ini") return grid(a[1], a[2], a[4]);
+    if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
+    if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
     return usage();
   } catch (const std::exception& e) {
     std::cerr << "kazumaki-tool: " << e.what() << "\n";
