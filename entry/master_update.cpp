@@ -133,10 +133,6 @@ void MasterUpdate::start() {
   connect(reply_, &QNetworkReply::redirected, this, &MasterUpdate::onRedirected);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &MasterUpdate::onMetaData);
   connect(reply_, &QNetworkReply::finished, this, &MasterUpdate::onReplyFinished);
-  connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-    restartStallTimer();
-    emit progress(received, total);
-  });
   restartStallTimer();
 }
 
@@ -152,12 +148,15 @@ void MasterUpdate::restartStallTimer() {
 void MasterUpdate::onReadyRead() {
   if (!reply_ || outcome_ != Outcome::Running) return;
   restartStallTimer();
-  const QByteArray chunk = reply_->read(maxBytes_ + 1 - body_.size());
-  body_.append(chunk);
+  body_.append(reply_->read(maxBytes_ + 1 - body_.size()));
   if (body_.size() > maxBytes_) {
     fail(Outcome::Failed,
          downloadFailed(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(maxBytes_)), url_));
+    return;
   }
+  // Reported here rather than from downloadProgress, which Qt holds back to
+  // a few signals a second.
+  emit progress(body_.size(), total_);
 }
 
 void MasterUpdate::onRedirected(const QUrl& to) {
@@ -178,6 +177,7 @@ void MasterUpdate::onMetaData() {
   if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) return;  // a redirect's own size
   bool known = false;
   const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+  total_ = known ? length : -1;
   if (known && length > maxBytes_) {
     fail(Outcome::Failed, downloadFailed(QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。")
                                              .arg(length)

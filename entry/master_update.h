@@ -87,6 +87,7 @@ class MasterUpdate : public QObject {
   QPointer<QNetworkReply> reply_;
   QTimer stall_;
   QByteArray body_;
+  qint64 total_ = -1;  // the announced size
   Outcome outcome_ = Outcome::Running;
   QString message_;
   bool started_ = false;
