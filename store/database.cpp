@@ -210,22 +210,22 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
-  if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()));
+  if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()) + "。");
   if (!hasCipher(db.get()))
     return refuse("暗号化データベースを扱うライブラリが使えないため、ファイルを確かめられません。");
-  if (!applyKey(db.get(), cs.password)) return refuse("ファイルを開けません" + sqliteReason(db.get()));
+  if (!applyKey(db.get(), cs.password)) return refuse("ファイルを開けません" + sqliteReason(db.get()) + "。");
   {
     StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
       return refuse("カズマキの当選データベースではありません。パスワードが一致しないか、ファイルが壊れています" +
-                    sqliteReason(db.get()));
+                    sqliteReason(db.get()) + "。");
   }
   {
     StmtPtr q = prepare(db.get(), "PRAGMA integrity_check(1)");
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
-      return refuse("ファイルが壊れています" + sqliteReason(db.get()));
+      return refuse("ファイルが壊れています" + sqliteReason(db.get()) + "。");
     const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
-    if (!t || std::string(t) != "ok") return refuse("ファイルが壊れています（" + std::string(t ? t : "") + "）");
+    if (!t || std::string(t) != "ok") return refuse("ファイルが壊れています（" + std::string(t ? t : "") + "）。");
   }
   {
     StmtPtr q = prepare(db.get(), "PRAGMA table_info(当選データ)");
@@ -247,7 +247,7 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   StmtPtr q = prepare(db.get(),
                       "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
                       "FROM 全データ選択クエリ ORDER BY 回数");
-  if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()));
+  if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
   std::set<int> seen;
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
@@ -266,7 +266,7 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     ++r.draws;
     r.lastDrawNo = std::max(r.lastDrawNo, *no);
   }
-  if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()));
+  if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
   if (r.draws == 0) return refuse("当選データが1件もありません。");
   r.ok = true;
   return r;

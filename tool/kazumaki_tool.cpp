@@ -1,5 +1,6 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
-// any window's grids as the program fills them.
+// any window's grids as the program fills them, and the update of the history
+// from the publisher's address.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
