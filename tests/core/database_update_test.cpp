@@ -206,6 +206,8 @@ TEST(ReplaceHistory, ReplacesAtomicallyAndKeepsTheOldFileAsBackup) {
   EXPECT_EQ(r.drawsAfter, 3);
   EXPECT_EQ(r.lastDrawNo, 3);
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(f.path("Kazumaki.mdb.bak")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(f.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
   EXPECT_TRUE(loadHistory({target, databasePassword()}).ok);
 
