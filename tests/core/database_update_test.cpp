@@ -173,6 +173,18 @@ TEST(HistoryCheck, RefusesWhatIsNotOurEncryptedDatabase) {
   std::ofstream(cut, std::ios::binary | std::ios::trunc) << flipped;
   EXPECT_FALSE(checkHistoryDatabase({cut, databasePassword()}).ok);
 
+  // damage in a page that the history query never reads
+  const std::string extra = f.path("extra.mdb");
+  craft(extra, rows("(1, NULL, 1, 2, 3, 4, 5, 6)") + "CREATE TABLE メモ (t BLOB);" +
+                   "INSERT INTO メモ VALUES (zeroblob(3000)), (zeroblob(3000));");
+  ASSERT_TRUE(checkHistoryDatabase({extra, databasePassword()}).ok);
+  std::string damaged = slurp(extra);
+  damaged[damaged.size() - 512] ^= 0x55;
+  std::ofstream(cut, std::ios::binary | std::ios::trunc) << damaged;
+  r = checkHistoryDatabase({cut, databasePassword()});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("壊れています"), std::string::npos) << r.message;
+
   std::ofstream(cut, std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
   EXPECT_FALSE(checkHistoryDatabase({cut, databasePassword()}).ok);
   std::ofstream(cut, std::ios::binary | std::ios::trunc);
