@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <limits>
 
 namespace km {
@@ -36,8 +37,12 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
     return nullptr;
   }
   auto* dialog = new MasterUpdateDialog(parent, source.url, target);
-  dialog->show();
   dialog->update()->start();
+  // Shown from the event loop, unless the update has ended at once (no
+  // database file): then only its message appears.
+  QTimer::singleShot(0, dialog, [dialog] {
+    if (dialog->update()->outcome() == MasterUpdate::Outcome::Running) dialog->show();
+  });
   return dialog;
 }
 

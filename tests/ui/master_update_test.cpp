@@ -147,7 +147,6 @@ struct MasterUpdateTest : ::testing::Test {
     job.start();
     EXPECT_EQ(job.outcome(), Outcome::Running) << "decided inside start()";
     EXPECT_TRUE(QTest::qWaitFor([&] { return job.outcome() != Outcome::Running; }, 20000)) << path.toStdString();
-    QTest::qWait(0);
     r.outcome = job.outcome();
     r.message = job.message();
     r.drawsBefore = job.drawsBefore();
@@ -342,7 +341,15 @@ TEST_F(MenuUpdateTest, RefusedWhileTheDataEntryWindowIsOpen) {
 TEST_F(MenuUpdateTest, MissingFileMessageNamesTheDatabaseOpenedAtStartUp) {
   use("/valid");
   fs::remove(target());
+  bool dialogShown = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (auto* d = frm->findChild<MasterUpdateDialog*>(); d && d->isVisible()) dialogShown = true;
+  });
+  probe.start(0);
   const test::MessageBoxWatcher* w = choose();
+  probe.stop();
+  EXPECT_FALSE(dialogShown) << "no progress dialog for a file that is not there";
   EXPECT_EQ(w->text, QStringLiteral("当選データファイル：'") + folder.path() + QStringLiteral("/Kazumaki.mdb'が存在しません"));
   EXPECT_EQ(w->icon, QMessageBox::NoIcon);
   EXPECT_FALSE(fs::exists(target()));
@@ -370,7 +377,7 @@ TEST_F(MenuUpdateTest, ProgressDialogShowsTheTransferAndItsCancelButtonEndsIt) {
   menuItem()->trigger();
   QPointer<MasterUpdateDialog> dialog = frm->findChild<MasterUpdateDialog*>();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 5000));
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
   auto* bar = dialog->findChild<QProgressBar*>();
