@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "entry/master_update_dialog.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "help/about_dialog.h"
@@ -209,8 +210,16 @@ void MainFrm::mnuWindowCascade_Click() { arrange(0); }
 void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
 void MainFrm::mnuWindowVertical_Click() { arrange(2); }
 void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
-// Filled in by the database update.
-void MainFrm::mnuMasterUpdate_Click() {}
+// The download runs under its own progress dialog; the new history is read at
+// the next start.  Replacing the file under the data entry window's open
+// connection would lose what is being typed, so that window must be closed.
+void MainFrm::mnuMasterUpdate_Click() {
+  if (findChildWindow(kDataEntryWindow)) {
+    showStop(this, MasterUpdateDialog::refusalText());
+    return;
+  }
+  MasterUpdateDialog::start(this, QString::fromStdString(ConnectString_.path));
+}
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
 void MainFrm::mnuAbout_Click() { openWindow(kAboutWindow); }
 

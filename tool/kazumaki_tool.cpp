@@ -1,5 +1,6 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
-// any window's grids as the program fills them.
+// any window's grids as the program fills them, and the update of the history
+// from the publisher's address.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,9 @@
 #include <vector>
 
 #include "frame/grid_export.h"
+#include <QCoreApplication>
+
+#include "entry/master_update.h"
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
@@ -24,6 +28,7 @@ int usage() {
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
                "                                       print WINDOW's grids as JSON (or CSV)\n"
+               "  kazumaki-tool update DB [URL]        replace DB with the published history\n"
                "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
                "of an installed program, made on first use).\n";
   return 2;
@@ -98,6 +103,31 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   return std::cout.good() ? 0 : 1;
 }
 
+// Fetches the published database (from URL, else as the program does) and
+// puts it in place of DB once it has been checked.
+int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
+  QCoreApplication app(argc, argv);
+  const km::UpdateSource source =
+      url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
+  if (!source.error.isEmpty()) {
+    std::cerr << "kazumaki-tool: " << source.error.toStdString() << "\n";
+    return 1;
+  }
+  km::MasterUpdate job(source.url, QString::fromStdString(dbPath));
+  QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  job.start();
+  app.exec();
+  if (job.outcome() != km::MasterUpdate::Outcome::Updated) {
+    std::cerr << "kazumaki-tool: " << job.message().toStdString() << "\n";
+    return 1;
+  }
+  const std::string before =
+      job.drawsBefore() < 0 ? std::string("（読めなかったファイル）") : std::to_string(job.drawsBefore()) + "回分";
+  std::cout << job.message().toStdString() << " " << dbPath << ": " << before << " → " << job.drawsAfter()
+            << "回分（最新 第" << job.lastDrawNo() << "回）\n";
+  return std::cout.good() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,6 +161,8 @@ int main(int argc, char** argv) {
       if (!programFolder(dir)) return 1;
       return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv);
     }
+    if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
+    if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
     return usage();
   } catch (const std::exception& e) {
     std::cerr << "kazumaki-tool: " << e.what() << "\n";
