@@ -1,7 +1,5 @@
 #include "store/database.h"
 
-#include "store/replace_file.h"
-
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,12 +7,14 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+
+#include "store/replace_file.h"
 
 namespace km {
 
@@ -160,14 +160,12 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   };
   std::error_code ec;
   if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) return fail("データベースファイルが見つかりません。");
-  if (access(cs.path.c_str(), R_OK) != 0)
-    return fail("データベースファイルを読み込めません。", std::strerror(errno));
+  if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
-  if (!hasCipher(db.get()))
-    return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
   if (!applyKey(db.get(), cs.password)) return fail("データベースファイルを開けません。", sqliteCause(db.get()));
   {
     StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
@@ -179,7 +177,8 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     StmtPtr view = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = '全データ選択クエリ'");
     if (!view || sqlite3_step(view.get()) != SQLITE_ROW)
       return fail("データベースファイルを読めません。", sqliteCause(db.get()));
-    if (sqlite3_column_int(view.get(), 0) == 0) return fail("データベースファイルに「全データ選択クエリ」がありません。");
+    if (sqlite3_column_int(view.get(), 0) == 0)
+      return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
   StmtPtr q = prepare(db.get(),
                       "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
@@ -226,8 +225,7 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     DbPtr db(raw);
     if (rc != SQLITE_OK) return fail("データベースを作成できません。", sqliteCause(db.get(), rc));
     if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えません。");
-    if (!applyKey(db.get(), cs.password))
-      return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
+    if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
     // One transaction: one write to disk for the whole history, not one per draw.
     if (!exec(db.get(), "BEGIN") ||
         !exec(db.get(),

@@ -7,6 +7,7 @@
 #include "analyses/last_digit/last_digit_runs.h"
 #include "analyses/number_sets/consecutive.h"
 #include "analyses/patterns/odd_even.h"
+#include "frame/grid_setup.h"
 
 namespace km {
 
@@ -18,7 +19,7 @@ const std::vector<WindowDef>& windowTable() {
        13750,
        9530,
        fillAppearanceFrequency,
-       {{"●", kBlack, kWhite, "：本数字"}, {"●", RGB(255, 128, 192), kWhite, "：ボーナス数字"}}},
+       {{"●", kBlack, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
       {"回数別出現分析", "回数別頻度分析", "過去の当選番号から出現回数別の数字を分析します", 3405, 7355, nullptr, {}},
       {"出現間隔分析",
        "出現間隔分析",
@@ -42,7 +43,7 @@ const std::vector<WindowDef>& windowTable() {
        6850,
        13500,
        fillCarryOver,
-       {{"", kBlack, RGB(200, 255, 255), ":前回の数字"}}},
+       {{"", kBlack, kLightCyan, ":前回の数字"}}},
       {"連番飛び石分析",
        "連番・飛び石分析",
        "過去の当選番号の連続数字と一つ飛び数字の傾向を分析します",

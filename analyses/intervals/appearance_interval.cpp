@@ -17,10 +17,6 @@ constexpr int kFirstDataRow = 3;
 // Draw numbers are 16-bit: the seen-draws table covers all of them.
 constexpr int kMaxDrawNo = 32767;
 
-constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
-constexpr Rgb kNumberBg = RGB(200, 255, 255);
-constexpr Rgb kHeaderBg = RGB(255, 200, 200);
-
 // Column of a field's number; its interval stands in the next column.
 int numberCol(int field) { return field == Bonus ? kBonusCol : 2 + 2 * field; }
 
@@ -32,15 +28,14 @@ void setUp(Grid& g, int rows) {
                 .frozenRows = 2,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 12);
   g.setOverflow(Block::all(), true);
 
-  g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
-  for (int f = 0; f < kNumberFields; ++f) g.setBg({numberCol(f), kFirstDataRow, numberCol(f), -1}, kNumberBg);
-  g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
+  setDrawNoColumn(g, 1, -1);
+  for (int f = 0; f < kNumberFields; ++f) g.setBg({numberCol(f), kFirstDataRow, numberCol(f), -1}, kLightCyan);
 }
 
 // The two header rows from startRow on: group row above the label row at the
@@ -48,18 +43,13 @@ void setUp(Grid& g, int rows) {
 void writeHeader(Grid& g, int startRow, bool bottom) {
   const int groupRow = bottom ? startRow + 1 : startRow;
   const int labelRow = bottom ? startRow : startRow + 1;
-  g.setColors({2, startRow, kCols, startRow + 1}, kBlack, kHeaderBg);
+  g.setColors({2, startRow, kCols, startRow + 1}, kBlack, kLightRed);
 
   // main numbers and bonus number each under one frame
-  g.setFrame({2, groupRow, kBonusCol, groupRow});
-  g.setFrame({kBonusCol, groupRow, kCols, groupRow});
+  setHeaderBand(g, groupRow, 2, kBonusCol, 6, "    本 数 字     ");
+  setHeaderBand(g, groupRow, kBonusCol, kCols, kBonusCol, "     ボ数字   　   ");
   g.setBorder(Block::cell(kBonusCol, groupRow), kLeft);
   g.setBorder(Block::cell(kCols, groupRow), kRight);
-
-  g.setAlign({6, groupRow, 6, groupRow}, HAlign::Left, VAlign::Center);
-  g.setText(6, groupRow, "    本 数 字     ");
-  g.setAlign({kBonusCol, groupRow, kBonusCol, groupRow}, HAlign::Left, VAlign::Center);
-  g.setText(kBonusCol, groupRow, "     ボ数字   　   ");
 
   g.setText(1, labelRow, "回数");
   static const char* const kMainLabels[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字"};

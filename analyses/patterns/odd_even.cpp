@@ -1,7 +1,5 @@
 #include "analyses/patterns/odd_even.h"
 
-#include <optional>
-
 #include "frame/grid_setup.h"
 
 namespace km {
@@ -14,20 +12,8 @@ constexpr int kEvenCol = 8;
 constexpr int kOddCol = 9;
 constexpr int kPatternCol = 10;
 
-constexpr Rgb kYellow = RGB(255, 255, 200);
-constexpr Rgb kCyan = RGB(200, 255, 255);
-constexpr Rgb kHeaderBg = RGB(255, 200, 200);
-constexpr Rgb kEvenBg = kCyan;
-
-struct Pattern {
-  const char* letter;
-  std::optional<Rgb> bg;  // none: the cell keeps its background
-};
-// indexed by the odd count 0..5
-constexpr Pattern kPatterns[] = {
-    {"A", std::nullopt},       {"B", RGB(200, 255, 255)}, {"C", RGB(200, 255, 200)},
-    {"D", RGB(255, 255, 200)}, {"E", RGB(255, 200, 255)}, {"F", RGB(255, 200, 200)},
-};
+// The pattern letter by the odd count 0..5; its cell takes that step of the tint ladder.
+constexpr const char* kPatternLetters[] = {"A", "B", "C", "D", "E", "F"};
 
 void setUp(Grid& g, int rows) {
   g = makeGrid({.cols = kCols,
@@ -36,26 +22,23 @@ void setUp(Grid& g, int rows) {
                 .visibleRows = 51,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 20);
   g.setColWidth(1, 6);
   g.setColWidth(kPatternCol, 7);
 
-  g.setColors({1, 2, 1, -1}, kRed, kYellow);
-  g.setBg({kBonusCol, 2, kBonusCol, -1}, kYellow);
-  g.setColors({kEvenCol, 2, kEvenCol, -1}, kBlue, kCyan);
+  setDrawNoColumn(g, 1, 2);
+  g.setBg({kBonusCol, 2, kBonusCol, -1}, kLightYellow);
+  g.setColors({kEvenCol, 2, kEvenCol, -1}, kBlue, kLightCyan);
   g.setColors({kOddCol, 2, kOddCol, -1}, kBlue, kWhite);
-  g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
 }
 
 void writeHeader(Grid& g) {
   // the five main-number header cells look like one
-  g.setFrame({2, 1, 6, 1});
-  g.setColors({1, 1, kCols, 1}, kBlue, kHeaderBg);
+  setHeaderBand(g, 1, 2, 6, 3, "          本 数 字      ");
+  g.setColors({1, 1, kCols, 1}, kBlue, kLightRed);
   g.setOverflow(Block::all(), true);
-  g.setAlign(Block::cell(3, 1), HAlign::Left, VAlign::Center);
-  g.setText(3, 1, "          本 数 字      ");
   g.setRowHeight(1, 20);
   g.setText(1, 1, "回数");
   g.setText(kBonusCol, 1, "ボ数");
@@ -79,15 +62,15 @@ Grid fillOddEven(const History& history) {
     for (int f = N1; f <= N5; ++f) {
       const bool isEven = d[f] % 2 == 0;
       g.setText(f + 2, row, d[f]);
-      g.setBg(Block::cell(f + 2, row), isEven ? kEvenBg : kWhite);
+      g.setBg(Block::cell(f + 2, row), isEven ? kLightCyan : kWhite);
       if (isEven) ++even;
     }
     g.setText(kBonusCol, row, d[Bonus]);  // shown, but not classified
     const int odd = 5 - even;
     g.setText(kEvenCol, row, even);
     g.setText(kOddCol, row, odd);
-    g.setText(kPatternCol, row, kPatterns[odd].letter);
-    if (kPatterns[odd].bg) g.setBg(Block::cell(kPatternCol, row), *kPatterns[odd].bg);
+    g.setText(kPatternCol, row, kPatternLetters[odd]);
+    g.setBg(Block::cell(kPatternCol, row), tint(odd));
     ++row;
   }
   return g;

@@ -25,9 +25,8 @@ bool untouched(const Grid& g) {
 
 TEST(GridBounds, BlocksWithZeroOrNegativeCoordinatesWriteNothingOutsideTheTable) {
   // Column 0 of row 2 would be the last cell of row 1 in the cell table.
-  const Block outside[] = {{0, 2, 0, 2},   {-2, 2, -2, 2}, {0, 0, 0, 0},     {2, 0, 2, 0},
-                           {-5, -5, 0, 0}, {4, 1, 9, 3},   {1, 4, 3, 9},     {-3, 1, -2, 3},
-                           {2, -3, 2, -2}, {3, 3, 1, 1},   {0, -1, 0, -1}};
+  const Block outside[] = {{0, 2, 0, 2}, {-2, 2, -2, 2}, {0, 0, 0, 0},   {2, 0, 2, 0}, {-5, -5, 0, 0}, {4, 1, 9, 3},
+                           {1, 4, 3, 9}, {-3, 1, -2, 3}, {2, -3, 2, -2}, {3, 3, 1, 1}, {0, -1, 0, -1}};
   for (const Block& b : outside) {
     Grid g(3, 3);
     g.setBg(b, RGB(1, 2, 3));

@@ -1,9 +1,10 @@
 // Replacing a file by writing a temporary file beside it and renaming it over.
+#include "store/replace_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "prediction/core/prediction_state.h"
-#include "store/replace_file.h"
 #include "tests/core/store_fault_helpers.h"
 
 using namespace km;

@@ -102,7 +102,8 @@ TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
   const LoadResult r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
-  EXPECT_NE(r.message.find("SQLite: file is encrypted or is not a database（コード 26）"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("SQLite: file is encrypted or is not a database（コード 26）"), std::string::npos)
+      << r.message;
   ASSERT_EQ(log.lines().size(), 1u);
   EXPECT_NE(log.lines()[0].find(db), std::string::npos);
   EXPECT_NE(log.lines()[0].find("（コード 26）"), std::string::npos);

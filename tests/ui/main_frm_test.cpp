@@ -12,9 +12,9 @@
 
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
-#include "windows/window_table.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
+#include "windows/window_table.h"
 
 using namespace km;
 

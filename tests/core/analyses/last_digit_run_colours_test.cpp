@@ -15,7 +15,7 @@ TEST(LastDigitRunColours, EveryRunLengthHasItsTint) {
   const Rgb cyan = RGB(200, 255, 255), green = RGB(200, 255, 200), yellow = RGB(255, 255, 200),
             pink = RGB(255, 200, 255), rose = RGB(255, 200, 200), grey = RGB(225, 225, 225);
   const Rgb byLength[] = {kWhite, kWhite, cyan, cyan, green, green, yellow, yellow,
-                          pink,   pink,   rose, rose, grey, rose,  rose,  rose};
+                          pink,   pink,   rose, rose, grey,  rose,  rose,   rose};
   const int col = 3 + 2;
   EXPECT_EQ(g.text(col, 3), "") << "the first draw starts no run";
   for (int length = 1; length <= 15; ++length) {
