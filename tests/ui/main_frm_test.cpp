@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
@@ -205,6 +206,29 @@ TEST_F(MainFrmTest, ArrangeModes) {
   EXPECT_EQ(b->geometry().bottom(), area.bottom());
   frm.arrange(0);
   EXPECT_EQ(openCount(), 2);
+}
+
+TEST_F(MainFrmTest, OpeningAWindowRunsNoOtherEvent) {
+  // a call queued before the command runs only after it, never half-way through
+  bool ran = false;
+  std::string openDuringCall;
+  QTimer::singleShot(0, &frm, [&] {
+    ran = true;
+    for (const char* name : {"出現頻度分析", "出現間隔分析"})
+      if (frm.findChildWindow(name)) openDuringCall += name;
+  });
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(&frm, &activate);  // queues the prediction window
+  frm.openWindow("出現頻度分析");
+  frm.openWindow("出現間隔分析");
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(openCount(), 2);
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(openDuringCall, "出現頻度分析出現間隔分析");
+  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(openCount(), 3);
 }
 
 TEST_F(MainFrmTest, AWindowClosedAndChosenAgainOpensAfresh) {
