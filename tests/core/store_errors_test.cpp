@@ -133,6 +133,37 @@ TEST(DatabaseRead, AFailedReadOfTheDatesIsReported) {
   EXPECT_EQ(log.lines().size(), 1u);
 }
 
+TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
+  // the draws come from a table of their own; the date table's last page is damaged
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  sqlite3* h = openKeyed(db);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 結果 (回数 INTEGER, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)"),
+            SQLITE_OK);
+  ASSERT_EQ(execSql(h, "INSERT INTO 結果 VALUES (1, 1, 2, 3, 4, 5, 6)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h,
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                    "INSERT INTO 当選データ SELECT i, '2001-02-03' || printf('%040d', i) FROM n"),
+            SQLITE_OK);
+  sqlite3_close(h);
+  {
+    std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(-300, std::ios::end);
+    f.put('\x5a');
+  }
+  ASSERT_TRUE(loadHistory(at(db)).ok) << "the draws themselves are whole";
+
+  StoreLogCapture log;
+  const LoadResult dated = loadHistory(at(db), true);
+  EXPECT_FALSE(dated.ok);
+  EXPECT_TRUE(dated.rows.empty());
+  EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
+  EXPECT_NE(dated.message.find("SQLite: "), std::string::npos) << dated.message;
+  EXPECT_EQ(log.lines().size(), 1u);
+}
+
 TEST(DatabaseRead, EmptyOrBlankTextInANumberFieldIsEmptyNotZero) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
