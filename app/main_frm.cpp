@@ -166,7 +166,8 @@ QWidget* MainFrm::makeContent(const std::string& name, QWidget* parent) {
 
 QMdiSubWindow* MainFrm::findChildWindow(const std::string& name) const {
   auto it = children_.find(name);
-  return it == children_.end() ? nullptr : it->second.data();
+  if (it == children_.end() || !it->second || it->second->isClosed()) return nullptr;
+  return it->second.data();
 }
 
 QMdiSubWindow* MainFrm::openWindow(const std::string& name) {

@@ -13,27 +13,16 @@ void Grid::resize(int cols, int rows) {
   cols = std::max(cols, 0);
   rows = std::max(rows, 0);
   if (cols == cols_ && rows == rows_) return;
-  Grid old = std::move(*this);
-  *this = Grid();
-  visibleCols_ = old.visibleCols_;
-  visibleRows_ = old.visibleRows_;
-  frozenRows_ = old.frozenRows_;
-  scrollBars_ = old.scrollBars_;
-  defaultColWidth_ = old.defaultColWidth_;
-  defaultRowHeight_ = old.defaultRowHeight_;
-  activeCol_ = old.activeCol_;
-  activeRow_ = old.activeRow_;
-  lineOrder_ = old.lineOrder_;
+  // cells that stay inside keep their place; every other member is kept as it is
+  std::vector<Cell> cells(static_cast<size_t>(cols) * rows);
+  const int keepCols = std::min(cols, cols_), keepRows = std::min(rows, rows_);
+  for (int r = 1; r <= keepRows; ++r)
+    for (int c = 1; c <= keepCols; ++c) cells[static_cast<size_t>(r - 1) * cols + (c - 1)] = std::move(at(c, r));
+  cells_ = std::move(cells);
+  colWidths_.resize(cols, 0.0);
+  rowHeights_.resize(rows, 0.0);
   cols_ = cols;
   rows_ = rows;
-  cells_.assign(static_cast<size_t>(cols) * rows, Cell{});
-  colWidths_.assign(cols, 0.0);
-  rowHeights_.assign(rows, 0.0);
-  for (int c = 1; c <= std::min(cols, old.cols_); ++c) colWidths_[c - 1] = old.colWidths_[c - 1];
-  for (int r = 1; r <= std::min(rows, old.rows_); ++r) rowHeights_[r - 1] = old.rowHeights_[r - 1];
-  const int mc = std::min(cols, old.cols_), mr = std::min(rows, old.rows_);
-  for (int r = 1; r <= mr; ++r)
-    for (int c = 1; c <= mc; ++c) at(c, r) = old.at(c, r);
 }
 
 void Grid::setMaxCols(int cols) { resize(cols, rows_); }
@@ -65,18 +54,6 @@ double Grid::colWidth(int col) const {
 double Grid::rowHeight(int row) const {
   if (row < 1 || row > rows_ || rowHeights_[row - 1] <= 0) return defaultRowHeight_;
   return rowHeights_[row - 1];
-}
-
-double Grid::colWidthSum(int from, int count) const {
-  double s = 0;
-  for (int c = from; c < from + count && c <= cols_; ++c) s += colWidth(c);
-  return s;
-}
-
-double Grid::rowHeightSum(int from, int count) const {
-  double s = 0;
-  for (int r = from; r < from + count && r <= rows_; ++r) s += rowHeight(r);
-  return s;
 }
 
 void Grid::setText(int col, int row, std::string_view text) {

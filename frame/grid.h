@@ -128,10 +128,6 @@ class Grid {
   int activeCol() const { return activeCol_; }
   int activeRow() const { return activeRow_; }
 
-  // Sum of the first n column widths / row heights (for sizing a view).
-  double colWidthSum(int from, int count) const;
-  double rowHeightSum(int from, int count) const;
-
  private:
   struct Range {
     int c1, r1, c2, r2;

@@ -1,20 +1,20 @@
 #include "store/database.h"
 
-#include "store/replace_file.h"
-
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <set>
+
+#include "store/replace_file.h"
 
 namespace km {
 
@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr long kPasswordSeed = 417253;  // the shipped database's password, as a number
+
+void logToStderr(const std::string& line) { std::cerr << "kazumaki: " << line << std::endl; }
+StoreLog storeLog = logToStderr;
 
 struct DbCloser {
   void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -63,7 +66,7 @@ bool applyKey(sqlite3* db, const std::string& password) {
          exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
 }
 
-// A number field: NULL, empty or non-numeric text is empty.
+// A number field: NULL, empty, blank or non-numeric text is empty.
 std::optional<int> readNumber(sqlite3_stmt* s, int col) {
   switch (sqlite3_column_type(s, col)) {
     case SQLITE_INTEGER: {
@@ -83,8 +86,9 @@ std::optional<int> readNumber(sqlite3_stmt* s, int col) {
       errno = 0;
       char* end = nullptr;
       const long v = std::strtol(t, &end, 10);
-      while (end && (*end == ' ' || *end == '\t')) ++end;
-      if (end == t || (end && *end) || errno == ERANGE || v > INT_MAX || v < INT_MIN) return std::nullopt;
+      if (end == t) return std::nullopt;  // no digits: empty or blank text
+      while (*end == ' ' || *end == '\t') ++end;
+      if (*end || errno == ERANGE || v > INT_MAX || v < INT_MIN) return std::nullopt;
       return static_cast<int>(v);
     }
     default:
@@ -92,9 +96,54 @@ std::optional<int> readNumber(sqlite3_stmt* s, int col) {
   }
 }
 
-std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
+// The message as the store reports it: the sentence, the file, and SQLite's
+// own account when there is one; the message also goes to the log.
+std::string report(const std::string& what, const std::string& path, const std::string& cause = {}) {
+  std::string m = what + "\n" + path;
+  if (!cause.empty()) m += "\n" + cause;
+  std::string line = m;
+  for (char& c : line)
+    if (c == '\n') c = ' ';
+  storeLog(line);
+  return m;
+}
+
+// SQLite's message and extended result code for the last failure on db (or
+// for rc when there is no connection); empty when SQLite reported nothing.
+std::string sqliteCause(sqlite3* db, int rc = SQLITE_ERROR) {
+  const int code = db ? sqlite3_extended_errcode(db) : rc;
+  if (code == SQLITE_OK) return {};
+  const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  return std::string("SQLite: ") + (text ? text : "") + "（コード " + std::to_string(code) + "）";
+}
+
+// Binds one draw to the insert statement; SQLITE_OK or the first failure.
+int bindDraw(sqlite3_stmt* s, const Draw& d) {
+  int rc = sqlite3_bind_int(s, 1, d.no);
+  if (rc == SQLITE_OK)
+    rc = d.date.empty() ? sqlite3_bind_null(s, 2) : sqlite3_bind_text(s, 2, d.date.c_str(), -1, SQLITE_TRANSIENT);
+  for (int f = 0; f < kNumberFields && rc == SQLITE_OK; ++f)
+    rc = d.n[f] ? sqlite3_bind_int(s, 3 + f, *d.n[f]) : sqlite3_bind_null(s, 3 + f);
+  return rc;
+}
+
+// Closes the connection; on failure the handle is still released (as soon as
+// SQLite can) and SQLite's account of the failure is returned.
+std::string closeConnection(DbPtr& db) {
+  sqlite3* handle = db.release();
+  if (sqlite3_close(handle) == SQLITE_OK) return {};
+  std::string cause = sqliteCause(handle);
+  sqlite3_close_v2(handle);
+  return cause;
+}
 
 }  // namespace
+
+StoreLog setStoreLog(StoreLog log) {
+  StoreLog previous = storeLog;
+  storeLog = log ? log : logToStderr;
+  return previous;
+}
 
 std::string databasePassword() { return std::to_string(kPasswordSeed); }
 
@@ -104,52 +153,37 @@ ConnectString makeConnectString(const std::string& programFolder) {
 
 LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   LoadResult r;
+  auto fail = [&](const std::string& what, const std::string& cause = {}) {
+    r.rows.clear();
+    r.message = report(what, cs.path, cause);
+    return r;
+  };
   std::error_code ec;
-  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) {
-    r.message = named("データベースファイルが見つかりません。", cs.path);
-    return r;
-  }
-  if (access(cs.path.c_str(), R_OK) != 0) {
-    r.message = named("データベースファイルを読み込めません。", cs.path);
-    return r;
-  }
+  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) return fail("データベースファイルが見つかりません。");
+  if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
-  if (rc != SQLITE_OK) {
-    r.message = named("データベースファイルを開けません。", cs.path);
-    return r;
-  }
-  if (!hasCipher(db.get())) {
-    r.message = "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。";
-    return r;
-  }
-  if (!applyKey(db.get(), cs.password)) {
-    r.message = named("データベースファイルを開けません。", cs.path);
-    return r;
-  }
+  if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
+  if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  if (!applyKey(db.get(), cs.password)) return fail("データベースファイルを開けません。", sqliteCause(db.get()));
   {
     StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
-    if (!check || sqlite3_step(check.get()) != SQLITE_ROW) {
-      r.message =
-          named("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", cs.path);
-      return r;
-    }
+    if (!check || sqlite3_step(check.get()) != SQLITE_ROW)
+      return fail("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。",
+                  sqliteCause(db.get()));
   }
   {
     StmtPtr view = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = '全データ選択クエリ'");
-    if (!view || sqlite3_step(view.get()) != SQLITE_ROW || sqlite3_column_int(view.get(), 0) == 0) {
-      r.message = named("データベースファイルに「全データ選択クエリ」がありません。", cs.path);
-      return r;
-    }
+    if (!view || sqlite3_step(view.get()) != SQLITE_ROW)
+      return fail("データベースファイルを読めません。", sqliteCause(db.get()));
+    if (sqlite3_column_int(view.get(), 0) == 0)
+      return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
   StmtPtr q = prepare(db.get(),
                       "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
                       "FROM 全データ選択クエリ ORDER BY 回数");
-  if (!q) {
-    r.message = named("データベースファイルの「全データ選択クエリ」を読めません。", cs.path);
-    return r;
-  }
+  if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
@@ -159,15 +193,13 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
     r.rows.push_back(std::move(d));
   }
-  if (step != SQLITE_DONE) {
-    r.rows.clear();
-    r.message = named("データベースファイルが壊れているため、当選データを読めません。", cs.path);
-    return r;
-  }
+  if (step != SQLITE_DONE)
+    return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db.get()));
   if (withDates) {
     StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
+    if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
     size_t i = 0;
-    while (dq && sqlite3_step(dq.get()) == SQLITE_ROW) {
+    while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
       if (i < r.rows.size() && r.rows[i].no == no) {
@@ -175,6 +207,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
         if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
       }
     }
+    if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
   }
   r.ok = true;
   return r;
@@ -273,17 +306,19 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
 }
 
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws) {
+  auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
+  // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
-  if (!file.ok()) return file.error();
+  if (!file.ok()) return fail("データベースを作成できません。", file.error());
   const std::string& tmp = file.path();
-  auto fail = [](const std::string& why) { return why; };
   {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(tmp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     DbPtr db(raw);
-    if (rc != SQLITE_OK) return fail("データベースを作成できません: " + tmp);
+    if (rc != SQLITE_OK) return fail("データベースを作成できません。", sqliteCause(db.get(), rc));
     if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えません。");
-    if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。");
+    if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
+    // One transaction: one write to disk for the whole history, not one per draw.
     if (!exec(db.get(), "BEGIN") ||
         !exec(db.get(),
               "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 第1数字 INTEGER, "
@@ -291,29 +326,20 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
         !exec(db.get(),
               "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, "
               "ボーナス数字 FROM 当選データ ORDER BY 回数"))
-      return fail("データベースの表を作成できません。");
+      return fail("データベースの表を作成できません。", sqliteCause(db.get()));
     StmtPtr ins = prepare(db.get(), "INSERT INTO 当選データ VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!ins) return fail("データベースへ書き込めません。");
+    if (!ins) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
     for (const Draw& d : draws) {
       sqlite3_reset(ins.get());
-      sqlite3_bind_int(ins.get(), 1, d.no);
-      if (d.date.empty())
-        sqlite3_bind_null(ins.get(), 2);
-      else
-        sqlite3_bind_text(ins.get(), 2, d.date.c_str(), -1, SQLITE_TRANSIENT);
-      for (int f = 0; f < kNumberFields; ++f) {
-        if (d.n[f])
-          sqlite3_bind_int(ins.get(), 3 + f, *d.n[f]);
-        else
-          sqlite3_bind_null(ins.get(), 3 + f);
-      }
-      if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail("データベースへ書き込めません。");
+      if (bindDraw(ins.get(), d) != SQLITE_OK || sqlite3_step(ins.get()) != SQLITE_DONE)
+        return fail("データベースへ書き込めません（第" + std::to_string(d.no) + "回）。", sqliteCause(db.get()));
     }
     ins.reset();
-    if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。");
-    if (sqlite3_close(db.release()) != SQLITE_OK) return fail("データベースを閉じられません。");
+    if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    const std::string closeFailure = closeConnection(db);
+    if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);
   }
-  if (!file.commit()) return file.error();
+  if (!file.commit()) return fail("データベースを置き換えられません。", file.error());
   return {};
 }
 

@@ -9,7 +9,6 @@
 namespace km {
 
 inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
-inline constexpr const char* kHistoryQuery = "select * from 全データ選択クエリ order by 回数";
 
 // What a connection needs: the database file and its password.
 struct ConnectString {
@@ -17,12 +16,19 @@ struct ConnectString {
   std::string password;
 };
 
-// The password of the shipped database, built at run time.
+// The password of the shipped database, a constant of the program.
 std::string databasePassword();
 // ConnectString for Kazumaki.mdb in the given program folder.
 ConnectString makeConnectString(const std::string& programFolder);
 
-// Result of reading the history; message is a Japanese sentence naming the file.
+// Every failure of the store is also written as one line to its log, which
+// is standard error unless replaced; setStoreLog returns the previous log.
+using StoreLog = void (*)(const std::string& line);
+StoreLog setStoreLog(StoreLog log);
+
+// Result of reading the history.  message is a Japanese sentence naming the
+// file, followed, where SQLite reported the failure, by SQLite's own message
+// and extended result code.
 struct LoadResult {
   bool ok = false;
   std::string message;
@@ -31,7 +37,8 @@ struct LoadResult {
 
 // Opens the file read-only (nothing is ever written), checks the cipher and
 // the key and reads the history query.  With dates, also reads each draw's
-// date from the draw table where it has one.
+// date from the draw table where it has one; a failed read of the dates
+// fails the whole load.
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false);
 
 // What a check of a database file found: ok, or the reason why the file
@@ -51,7 +58,9 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs);
 
 // Creates a new encrypted database holding exactly these draws, written to a
 // temporary file beside `path` and renamed over it only when complete.
-// Returns an empty string on success, else the reason.
+// Returns an empty string on success, else the reason (with SQLite's message
+// and extended result code where SQLite failed); on failure the old file is
+// left as it was and no temporary file remains.
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
 
 }  // namespace km

@@ -34,8 +34,11 @@ inline bool isLotteryNumber(int v) { return v >= 1 && v <= kMaxNumber; }
 
 // Whole-history statistics computed once at start-up.
 struct Stats {
-  int LastDrawNo = 0;                  // draw number of the last complete row, 0 when none
-  std::array<int, 3001> NumberHits{};  // hits per number; only 1..31 are filled
+  int LastDrawNo = 0;  // draw number of the last complete row, 0 when none
+  // Hits per value 0..3000 over the complete rows, main and bonus numbers
+  // alike; a damaged file's values outside 1..31 are counted here too (those
+  // outside 0..3000 are not), but the statistics below look at 1..31 only.
+  std::array<int, 3001> NumberHits{};
   int HitsMax = 0;
   int HitsMin = 0;
   int HitsGroupCount = 0;                  // 1 + number of distinct hit counts among 1..31

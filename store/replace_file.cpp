@@ -88,6 +88,8 @@ bool ReplacementFile::commit(const std::string& backupPath) {
   if (::rename(tmp_.c_str(), target_.c_str()) != 0)
     return fail("ファイルを置き換えられません（" + osError() + "）: " + target_);
   committed_ = true;
+  // The new contents are in place; a folder that cannot be flushed only
+  // leaves the rename to the system's own timing, so it is not a failure.
   syncFolder(folderOf(target_));
   return true;
 }

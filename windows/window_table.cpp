@@ -22,7 +22,7 @@ namespace km {
 const std::vector<WindowDef>& windowTable() {
   // The group division windows: main-number and bonus markers, and a group that the draw missed.
   const std::vector<LegendItem> kGroupLegend = {{"●", kMainMarkBlue, kWhite, "：本数字"},
-                                                {"●", kBonusMarkPink, kWhite, "：ボーナス数字"},
+                                                {"●", kBonusPink, kWhite, "：ボーナス数字"},
                                                 {"", kBlack, kMissedGroupGrey, ":該当なし"}};
   static const std::vector<WindowDef> table = {
       {"出現頻度分析",
@@ -31,7 +31,7 @@ const std::vector<WindowDef>& windowTable() {
        13750,
        9530,
        fillAppearanceFrequency,
-       {{"●", kBlack, kWhite, "：本数字"}, {"●", RGB(255, 128, 192), kWhite, "：ボーナス数字"}}},
+       {{"●", kBlack, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
       {"回数別出現分析",
        "回数別頻度分析",
        "過去の当選番号から出現回数別の数字を分析します",
@@ -66,14 +66,14 @@ const std::vector<WindowDef>& windowTable() {
        9750,
        12650,
        fillDispersion,
-       {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusMarkPink, kWhite, "：ボーナス数字"}}},
+       {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
       {"引っ張り分析",
        "引っ張り分析",
        "過去の当選数字に前回の数字が入っているか分析します",
        6850,
        13500,
        fillCarryOver,
-       {{"", kBlack, RGB(200, 255, 255), ":前回の数字"}}},
+       {{"", kBlack, kLightCyan, ":前回の数字"}}},
       {"連番飛び石分析",
        "連番・飛び石分析",
        "過去の当選番号の連続数字と一つ飛び数字の傾向を分析します",

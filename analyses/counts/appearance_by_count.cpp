@@ -23,7 +23,7 @@ Grid fillAppearanceByCount(const History& history) {
   g.setBg({1, 2, 1, -1}, kLightYellow);
   g.setActiveCell(0, 0);
 
-  g.setBg({1, 1, 2, 1}, kLightPink);
+  g.setBg({1, 1, 2, 1}, kLightRed);
   g.setText(1, 1, "出 現");
   g.setText(2, 1, "数 字");
   g.setOverflow({1, 1, 1, -1}, true);

@@ -10,9 +10,6 @@ namespace {
 
 constexpr int kCols = 11;
 constexpr int kBlockDraws = 50;
-constexpr Rgb kLightYellow = RGB(255, 255, 200);
-constexpr Rgb kHeaderBg = RGB(255, 200, 200);
-constexpr Rgb kCountHeaderBg = RGB(200, 200, 255);
 
 // Range 1..4 of a value; anything that is not 1..29 falls into the last range.
 int rangeOf(int v) {
@@ -22,7 +19,8 @@ int rangeOf(int v) {
   return 4;
 }
 
-constexpr std::array<Rgb, 5> kRangeBg = {kWhite, kWhite, RGB(200, 255, 255), RGB(200, 255, 200), kLightYellow};
+// Ranges 1..4 take the first four steps of the tint ladder.
+Rgb rangeBg(int range) { return tint(range - 1); }
 constexpr std::array<const char*, 5> kRangeTitle = {"", "01～09", "10～19", "20～29", "30～31"};
 
 void setUp(Grid& g, int rows) {
@@ -32,26 +30,21 @@ void setUp(Grid& g, int rows) {
                 .visibleRows = 51,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 20);
   g.setColWidth(1, 6);
-  g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 2);
   g.setBg({7, 2, 7, -1}, kLightYellow);
-  for (int r = 2; r <= 4; ++r) g.setBg({7 + r, 2, 7 + r, -1}, kRangeBg[r]);
-  g.setBorder({1, 1, kCols, rows}, kAllSides);
+  for (int r = 2; r <= 4; ++r) g.setBg({7 + r, 2, 7 + r, -1}, rangeBg(r));
   g.setBorder({8, -1, 8, -1}, kLeft, 1, kRed);  // numbers | counts
-  g.setActiveCell(0, 0);
 }
 
 void writeHeader(Grid& g, int h) {
-  g.setBorder({2, h, 5, h}, kRight, 0);  // no lines between the number columns
-  g.setBorder({3, h, 6, h}, kLeft, 0);
-  g.setBorder({2, h, 6, h}, kBottom);
-  g.setColors({1, h, 7, h}, kBlack, kHeaderBg);
-  g.setColors({8, h, 11, h}, kBlue, kCountHeaderBg);
+  setHeaderBand(g, h, 2, 6, 4, "本 数 字");  // no lines between the number columns
+  g.setColors({1, h, 7, h}, kBlack, kLightRed);
+  g.setColors({8, h, 11, h}, kBlue, kLightBlue);
   g.setOverflow(Block::all(), true);
-  g.setAlign(Block::cell(4, h), HAlign::Left, VAlign::Center);
-  g.setText(4, h, "本 数 字");
   g.setRowHeight(h, 20);
   g.setText(1, h, "回数");
   g.setText(7, h, "ボ数");
@@ -82,7 +75,7 @@ Grid fillFourRanges(const History& history) {
       const int col = f == Bonus ? 7 : f + 2;
       const int range = rangeOf(d[f]);
       g.setText(col, row, d[f]);
-      g.setBg(Block::cell(col, row), kRangeBg[range]);
+      g.setBg(Block::cell(col, row), rangeBg(range));
       ++counts[range];
     }
     for (int r = 1; r <= 4; ++r) g.setText(7 + r, row, counts[r]);

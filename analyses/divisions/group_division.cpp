@@ -52,7 +52,7 @@ void setUp(Grid& g, const GroupDivision& div, int rows) {
   g.setOverflow(Block::cell(2, 1), true);
   g.setAlign(Block::cell(2, 1), HAlign::Left, VAlign::Center);
   g.setText(2, 1, div.title);
-  g.setBg(Block::cell(2, 1), kLightPink);
+  g.setBg(Block::cell(2, 1), kLightRed);
   g.setColors({1, 1, 1, rows}, kRed, kLightYellow);
   g.setColors({kLastCol, 1, kLastCol, rows}, kRed, kLightYellow);
   for (size_t i = 1; i < div.groups.size(); i += 2)  // B, D, F, ...
@@ -149,7 +149,7 @@ Grid fillGroupDivision(const History& history, const GroupDivision& div) {
       if (counts[i] == 0)
         g.setBg({columnOf(div.groups[i].first), row, columnOf(div.groups[i].last), row}, kMissedGroupGrey);
     for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) g.setFg(Block::cell(columnOf(d[f]), row), f == Bonus ? kBonusMarkPink : kMainMarkBlue);
+      if (isLotteryNumber(d[f])) g.setFg(Block::cell(columnOf(d[f]), row), f == Bonus ? kBonusPink : kMainMarkBlue);
   }
   return g;
 }

@@ -13,9 +13,7 @@ constexpr int kRows = 33;  // title row, scale row, numbers 1..31
 constexpr int kScaleRow = 2;
 constexpr int kTitleCol = 26;
 constexpr Rgb kLine = RGB(136, 196, 255);
-constexpr Rgb kHeaderBg = RGB(255, 255, 200);
 constexpr Rgb kLabelBg = RGB(222, 254, 253);
-constexpr Rgb kBonusMark = RGB(255, 128, 192);
 
 // The widest bar: the largest hit count of the numbers 1..31.
 int widestBar(const Stats& s) {
@@ -40,20 +38,17 @@ void setUp(Grid& g, int m) {
 
   // title row: one framed band, with a line after the left label and before the right one
   g.setBorder({1, 1, labelCol, 1}, kOutline, 1, kLine);
-  g.setBg({1, 1, labelCol, 1}, kHeaderBg);
+  g.setBg({1, 1, labelCol, 1}, kLightYellow);
   g.setBorder(Block::cell(1, 1), kRight, 1, kLine);
   g.setBorder(Block::cell(m + 1, 1), kRight, 1, kLine);
 
   g.setColors({1, 1, 1, kRows}, kBlue, kLabelBg);
   g.setColors({labelCol, 1, labelCol, kRows}, kBlue, kLabelBg);
   g.setBorder({1, 2, -1, kRows}, kAllSides, 1, kLine);
-  g.setColors({2, kScaleRow, m + 1, kScaleRow}, kRed, kHeaderBg);
+  g.setColors({2, kScaleRow, m + 1, kScaleRow}, kRed, kLightYellow);
 
   g.setFg(Block::cell(kTitleCol, 1), kRed);
-  g.setAlign(Block::cell(kTitleCol, 1), HAlign::Left, VAlign::Center);
-  g.setOverflow(Block::cell(kTitleCol, 1), true);
-  g.setText(kTitleCol, 1, "出 　現 　頻 　度（回）");
-  g.setActiveCell(0, 0);
+  setTitle(g, kTitleCol, 1, "出 　現 　頻 　度（回）");
 }
 
 void writeLabels(Grid& g, int m) {
@@ -81,7 +76,7 @@ Grid fillAppearanceFrequency(const History& history) {
       const int v = d[f];
       if (!isLotteryNumber(v)) continue;
       g.setText(barLength[v] + 2, v + 2, "●");
-      if (f == Bonus) g.setFg(Block::cell(barLength[v] + 2, v + 2), kBonusMark);
+      if (f == Bonus) g.setFg(Block::cell(barLength[v] + 2, v + 2), kBonusPink);
     }
     for (int f = 0; f < kNumberFields; ++f)
       if (isLotteryNumber(d[f])) ++barLength[d[f]];

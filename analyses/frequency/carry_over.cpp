@@ -9,9 +9,6 @@ namespace km {
 namespace {
 
 constexpr int kCols = 7;
-constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
-constexpr Rgb kHeaderBg = RGB(255, 200, 200);
-constexpr Rgb kCarriedBg = RGB(200, 255, 255);
 
 void setUp(Grid& g, int rows) {
   g = makeGrid({.cols = kCols,
@@ -20,24 +17,21 @@ void setUp(Grid& g, int rows) {
                 .visibleRows = 51,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 7});
+                .colWidth = 7,
+                .allLines = true});
   g.setRowHeight(1, 15);
   g.setColWidth(7, 9);
 
-  g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
-  g.setBorder(Block::all(), kAllSides);
+  setDrawNoColumn(g, 1, -1);
   // the main-number header band has a bottom line only
   g.clearBorder({2, 1, 6, 1});
   g.setBorder({2, 1, 6, 1}, kBottom);
-  g.setColors({1, 1, kCols, 1}, kBlack, kHeaderBg);
-  g.setActiveCell(0, 0);
+  g.setColors({1, 1, kCols, 1}, kBlack, kLightRed);
 }
 
 void writeHeader(Grid& g) {
   g.setText(1, 1, "回数");
-  g.setAlign(Block::cell(4, 1), HAlign::Left, VAlign::Center);
-  g.setOverflow(Block::cell(4, 1), true);
-  g.setText(4, 1, " 本 数 字         ");
+  setTitle(g, 4, 1, " 本 数 字         ");
   g.setText(7, 1, "ボーナス数字");
 }
 
@@ -60,7 +54,7 @@ Grid fillCarryOver(const History& history) {
       if (!isLotteryNumber(v)) continue;  // a number outside 1..31 is never marked
       for (int p : previous) {
         if (v == p) {
-          g.setBg(Block::cell(f + 2, row), kCarriedBg);
+          g.setBg(Block::cell(f + 2, row), kLightCyan);
           break;
         }
       }

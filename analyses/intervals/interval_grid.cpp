@@ -18,16 +18,15 @@ void setUp(Grid& g, int rows) {
                 .frozenRows = 2,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 12);
   g.setOverflow(Block::all(), true);
 
-  g.setColors({1, -1, 1, -1}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, -1);
   for (int f = 0; f < kNumberFields; ++f)
     g.setBg({intervalNumberCol(f), kIntervalFirstDataRow, intervalNumberCol(f), -1}, kLightCyan);
-  g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
 }
 
 // The two header rows from startRow on: group row above the label row at the
@@ -35,18 +34,13 @@ void setUp(Grid& g, int rows) {
 void writeHeader(Grid& g, int startRow, bool bottom, std::string_view mainGroup, std::string_view valueLabel) {
   const int groupRow = bottom ? startRow + 1 : startRow;
   const int labelRow = bottom ? startRow : startRow + 1;
-  g.setColors({2, startRow, kCols, startRow + 1}, kBlack, kLightPink);
+  g.setColors({2, startRow, kCols, startRow + 1}, kBlack, kLightRed);
 
   // main numbers and bonus number each under one frame
-  g.setFrame({2, groupRow, kBonusCol, groupRow});
-  g.setFrame({kBonusCol, groupRow, kCols, groupRow});
+  setHeaderBand(g, groupRow, 2, kBonusCol, 6, mainGroup);
+  setHeaderBand(g, groupRow, kBonusCol, kCols, kBonusCol, "     ボ数字   　   ");
   g.setBorder(Block::cell(kBonusCol, groupRow), kLeft);
   g.setBorder(Block::cell(kCols, groupRow), kRight);
-
-  g.setAlign({6, groupRow, 6, groupRow}, HAlign::Left, VAlign::Center);
-  g.setText(6, groupRow, mainGroup);
-  g.setAlign({kBonusCol, groupRow, kBonusCol, groupRow}, HAlign::Left, VAlign::Center);
-  g.setText(kBonusCol, groupRow, "     ボ数字   　   ");
 
   g.setText(1, labelRow, "回数");
   static const char* const kMainLabels[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字"};

@@ -17,12 +17,10 @@ const std::string kTitle = std::string(43, ' ') + "下一桁数字" + std::strin
 
 DigitHeaderRows writeDigitHeader(Grid& g, int start, bool bottom) {
   const DigitHeaderRows rows = bottom ? DigitHeaderRows{start + 1, start} : DigitHeaderRows{start, start + 1};
-  g.setColors({2, start, kLastCol, start + 1}, kBlue, kLightPink);
+  g.setColors({2, start, kLastCol, start + 1}, kBlue, kLightRed);
 
-  g.setFrame({2, rows.title, kLastCol, rows.title});
+  setHeaderBand(g, rows.title, 2, kLastCol, 2, kTitle);
   g.setOverflow(Block::all(), true);
-  g.setAlign(Block::cell(2, rows.title), HAlign::Left, VAlign::Center);
-  g.setText(2, rows.title, kTitle);
   g.setRowHeight(rows.title, 20);
   g.setText(1, rows.title, "回数");
 

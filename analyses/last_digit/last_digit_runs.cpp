@@ -18,32 +18,10 @@ struct Hit {
   int pos;
 };
 
-// Background of a marked cell by the length of the run so far.
-Rgb runColor(int run) {
-  switch (run) {
-    case 1:
-      return kWhite;
-    case 2:
-    case 3:
-      return RGB(200, 255, 255);
-    case 4:
-    case 5:
-      return RGB(200, 255, 200);
-    case 6:
-    case 7:
-      return RGB(255, 255, 200);
-    case 8:
-    case 9:
-      return RGB(255, 200, 255);
-    case 10:
-    case 11:
-      return RGB(255, 200, 200);
-    case 12:
-      return RGB(225, 225, 225);
-    default:
-      return RGB(255, 200, 200);
-  }
-}
+// Background of a marked cell by the length of the run so far: one step of
+// the tint ladder per two draws (1: white, 2-3, 4-5, ... 12), and from 13 on
+// the step of 10-11 again.
+Rgb runColor(int run) { return run >= 13 ? tint(5) : tint(run / 2); }
 
 // The grid row of the record at position `pos` (0-based) of the history.
 int rowOf(int pos) { return pos + 3; }
@@ -57,10 +35,9 @@ void setUp(Grid& g, int n) {
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
                 .colWidth = 5});
-  g.setColors({1, 1, 1, n + 3}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 1, n + 3);
   g.setBorder({1, 3, 1, n + 3}, kBottom);
   g.setBorder({1, 2, kCols, n + 3}, kAllSides);
-  g.setActiveCell(0, 0);
 }
 
 // The header from `start`, with a frame round the digit row and round

@@ -18,7 +18,7 @@ Rgb shareColor(int numbers) {
   if (numbers <= 1) return kWhite;
   if (numbers == 2) return kLightCyan;
   if (numbers == 3) return kLightGreen;
-  return kLightPink;
+  return kLightRed;
 }
 
 void setUp(Grid& g, int n) {

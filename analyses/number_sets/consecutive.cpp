@@ -7,12 +7,6 @@ namespace km {
 namespace {
 
 constexpr int kCols = 12;
-constexpr Rgb kDrawNoBg = RGB(255, 255, 200);
-constexpr Rgb kConsecutiveHeaderBg = RGB(255, 200, 255);
-constexpr Rgb kSteppingHeaderBg = RGB(255, 200, 200);
-constexpr Rgb kConsecutiveBg = RGB(200, 255, 255);
-constexpr Rgb kSteppingBg = RGB(200, 255, 200);
-constexpr Rgb kNoPairBg = RGB(225, 225, 225);
 
 void setUp(Grid& g, int n) {
   g = makeGrid({.cols = kCols,
@@ -22,27 +16,24 @@ void setUp(Grid& g, int n) {
                 .frozenRows = 1,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 4});
-  g.setColors({1, -1, 1, -1}, kRed, kDrawNoBg);
-  g.setColors({7, -1, 7, -1}, kRed, kDrawNoBg);
-  g.setBorder({1, 1, kCols, n + 2}, kAllSides);
-  g.setActiveCell(0, 0);
+                .colWidth = 4,
+                .allLines = true});
+  setDrawNoColumn(g, 1, -1);
+  setDrawNoColumn(g, 7, -1);
 }
 
 // One group title over a run of header cells framed as a single box.
 void writeGroup(Grid& g, int firstCol, int lastCol, int titleCol, const char* title, Rgb bg) {
   g.setBg({firstCol, 1, lastCol, 1}, bg);
-  g.setFrame({firstCol, 1, lastCol, 1});
-  g.setAlign(Block::cell(titleCol, 1), HAlign::Left, VAlign::Center);
-  g.setText(titleCol, 1, title);
+  setHeaderBand(g, 1, firstCol, lastCol, titleCol, title);
 }
 
 void writeHeader(Grid& g) {
   g.setOverflow(Block::all(), true);
   g.setText(1, 1, "回数");
-  writeGroup(g, 2, 6, 3, "　　連番(本数字)", kConsecutiveHeaderBg);
+  writeGroup(g, 2, 6, 3, "　　連番(本数字)", kLightMagenta);
   g.setText(7, 1, "回数");
-  writeGroup(g, 8, 12, 9, "　飛び石(本数字)", kSteppingHeaderBg);
+  writeGroup(g, 8, 12, 9, "　飛び石(本数字)", kLightRed);
 }
 
 // Writes the draw number and the five main numbers starting at column
@@ -58,7 +49,7 @@ int writeSide(Grid& g, int row, int noCol, const Draw& d, int step, Rgb pairBg) 
       g.setBg({noCol + 1 + k, row, noCol + 2 + k, row}, pairBg);
     }
   }
-  if (pairs == 0) g.setBg(Block::cell(noCol, row), kNoPairBg);
+  if (pairs == 0) g.setBg(Block::cell(noCol, row), kLightGrey);
   return pairs;
 }
 
@@ -71,9 +62,9 @@ Grid fillConsecutive(const History& history) {
 
   int row = 2;
   for (const Draw& d : history.HistoryRs) {
-    if (!d.complete()) continue;  // incomplete draws take no row
-    writeSide(g, row, 1, d, 1, kConsecutiveBg);
-    writeSide(g, row, 7, d, 2, kSteppingBg);
+    if (!d.complete()) continue;              // incomplete draws take no row
+    writeSide(g, row, 1, d, 1, kLightCyan);   // consecutive pairs
+    writeSide(g, row, 7, d, 2, kLightGreen);  // stepping-stone pairs
     ++row;
   }
   return g;

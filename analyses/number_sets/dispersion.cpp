@@ -67,7 +67,7 @@ Grid fillDispersion(const History& history) {
       if (isLotteryNumber(d[f])) g.setText(d[f] + 1, row, "●");
     for (int f = 0; f < 5; ++f)
       if (isLotteryNumber(d[f])) g.setFg(Block::cell(d[f] + 1, row), kMainDot);
-    if (isLotteryNumber(d[Bonus])) g.setFg(Block::cell(d[Bonus] + 1, row), kBonusMarkPink);
+    if (isLotteryNumber(d[Bonus])) g.setFg(Block::cell(d[Bonus] + 1, row), kBonusPink);
     ++row;
   }
   return g;

@@ -6,7 +6,7 @@
 
 namespace km {
 
-// Dot colour of the main numbers (the bonus number's is kBonusMarkPink).
+// Dot colour of the main numbers (the bonus number's is kBonusPink).
 inline constexpr Rgb kMainDot = RGB(62, 158, 255);
 
 Grid fillDispersion(const History& history);

@@ -32,7 +32,7 @@ void setUp(Grid& g, int n) {
   g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
   g.setColors({kMainSumCol, 2, kMainSumCol, -1}, kBlue, kLightCyan);
   g.setColors({kTotalCol, 2, kTotalCol, -1}, kBlue, kLightCyan);
-  g.setColors({1, 1, kCols, 1}, kBlack, kLightPink);
+  g.setColors({1, 1, kCols, 1}, kBlack, kLightRed);
   g.setActiveCell(0, 0);
 }
 

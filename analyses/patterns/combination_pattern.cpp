@@ -13,9 +13,9 @@ constexpr int kSecondCountCol = 9;
 constexpr int kPatternCol = 10;
 constexpr Rgb kFirstClassBg = kLightCyan;
 
+// The letter of a count 0..5; its cell takes that step of the tint ladder (A stays white).
 constexpr PatternLetter kLetters[] = {
-    {"A", std::nullopt}, {"B", kLightCyan},    {"C", kLightGreen},
-    {"D", kLightYellow}, {"E", kLightMagenta}, {"F", kLightPink},
+    {"A", std::nullopt}, {"B", tint(1)}, {"C", tint(2)}, {"D", tint(3)}, {"E", tint(4)}, {"F", tint(5)},
 };
 
 void setUp(Grid& g, int rows) {
@@ -25,26 +25,23 @@ void setUp(Grid& g, int rows) {
                 .visibleRows = 51,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 20);
   g.setColWidth(1, 6);
   g.setColWidth(kPatternCol, 7);
 
-  g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 2);
   g.setBg({kBonusCol, 2, kBonusCol, -1}, kLightYellow);
   g.setColors({kFirstCountCol, 2, kFirstCountCol, -1}, kBlue, kLightCyan);
   g.setColors({kSecondCountCol, 2, kSecondCountCol, -1}, kBlue, kWhite);
-  g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
 }
 
 void writeHeader(Grid& g, const PatternKind& kind) {
   // the five main-number header cells look like one
-  g.setFrame({2, 1, 6, 1});
-  g.setColors({1, 1, kCols, 1}, kBlue, kLightPink);
+  setHeaderBand(g, 1, 2, 6, 3, kind.numbersHeader);
+  g.setColors({1, 1, kCols, 1}, kBlue, kLightRed);
   g.setOverflow(Block::all(), true);
-  g.setAlign(Block::cell(3, 1), HAlign::Left, VAlign::Center);
-  g.setText(3, 1, kind.numbersHeader);
   g.setRowHeight(1, 20);
   g.setText(1, 1, "回数");
   g.setText(kBonusCol, 1, "ボ数");

@@ -37,7 +37,9 @@ void ChildFrame::load(const ContentFactory& makeContent) {
 
 void ChildFrame::closeEvent(QCloseEvent* e) {
   QMdiSubWindow::closeEvent(e);
-  if (e->isAccepted() && host_) host_->setPropEnd(true);
+  if (!e->isAccepted()) return;
+  closed_ = true;
+  if (host_) host_->setPropEnd(true);
 }
 
 void closeChildOf(QWidget* content) {

@@ -31,6 +31,9 @@ class ChildFrame : public QMdiSubWindow {
   void load(const ContentFactory& makeContent);
 
   const WindowDef& def() const { return def_; }
+  // True once the window has been closed; it is deleted when control returns
+  // to the event loop, and choosing its menu item again opens a new one.
+  bool isClosed() const { return closed_; }
   QSize sizeHint() const override { return tableSize_; }
 
   // Window sizes are given in twips.
@@ -43,6 +46,7 @@ class ChildFrame : public QMdiSubWindow {
   ChildHost* host_;
   WindowDef def_;
   QSize tableSize_;
+  bool closed_ = false;
 };
 
 // Closes the child window that holds `content` (the close buttons use it).

@@ -114,10 +114,8 @@ void buildPredictionGrid(Grid& g, int index) {
   // Header row.
   const Block header{1, 1, 6, 1};
   g.setAlign(header, HAlign::Center, VAlign::Center);
-  g.setColors(header, kPredictionHeaderFg, kPredictionHeaderBg);
-  g.setText(2, 1, kPredictionHeader);
-  g.setAlign(Block::cell(2, 1), HAlign::Left, VAlign::Center);
-  g.setOverflow(Block::cell(2, 1), true);
+  g.setColors(header, kBlue, kLightRed);
+  setTitle(g, 2, 1, kPredictionHeader);
 
   // Cell lines.
   if (index == 0) {
@@ -151,7 +149,6 @@ void buildPredictionGrid(Grid& g, int index) {
       g.setText(1, 2, "１発予想");
       break;
   }
-  g.setActiveCell(0, 0);
 }
 
 void buildPredictionGrids(PredictionGrids& grids) {

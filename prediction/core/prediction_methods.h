@@ -15,8 +15,6 @@ using PredictionGrids = std::array<Grid, 4>;
 
 inline constexpr int kPredictionGridCount = 4;
 inline constexpr const char* kPredictionHeader = "                   本 数 字                          ";
-inline constexpr Rgb kPredictionHeaderFg = RGB(0, 0, 255);
-inline constexpr Rgb kPredictionHeaderBg = RGB(255, 200, 200);
 
 // Caption above each grid.
 inline constexpr std::array<const char*, kPredictionGridCount> kPredictionGridCaptions = {

@@ -134,7 +134,6 @@ TEST_F(PredictionWindowTest, SettingsSurviveACloseAndReachTheFileAtProgramEnd) {
   w->reflectOnButton(8)->click();
   w->reflectOnButton(9)->click();
   w->closeButton()->click();
-  QTest::qWait(10);
   EXPECT_EQ(frm->findChildWindow(std::string(kPredictionWindow)), nullptr);
   EXPECT_TRUE(frm->propEnd());
   // Not written yet.

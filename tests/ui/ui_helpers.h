@@ -2,6 +2,7 @@
 // Helpers for widget tests: temporary program folders and modal message boxes.
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <string>
@@ -24,6 +25,15 @@ struct ProgramFolder {
   QString path() const { return QString::fromStdString(dir.string()); }
   QString settings() const { return QString::fromStdString((dir / "カズマキ.ini").string()); }
 };
+
+// Runs every call queued so far (QTimer::singleShot(0, ...), queued
+// invocations): a marker queued after them has run once they all have.
+// True unless the marker did not run within the (generous) time limit.
+inline bool runQueuedCalls() {
+  bool reached = false;
+  QTimer::singleShot(0, [&reached] { reached = true; });
+  return QTest::qWaitFor([&reached] { return reached; }, 30000);
+}
 
 // Answers the next modal message box with `button`, recording its title and text.
 struct MessageBoxWatcher {

@@ -1,0 +1,208 @@
+// The result database: what it says when something goes wrong, and what a
+// failed write leaves behind.
+#include <gtest/gtest.h>
+
+#include "store/csv.h"
+#include "store/database.h"
+#include "tests/core/store_fault_helpers.h"
+#include "tests/core/test_history.h"
+
+using namespace km;
+using namespace km::test;
+
+namespace {
+
+// n complete draws numbered 1..n.
+std::vector<Draw> manyDraws(int n) {
+  std::vector<Draw> out;
+  for (int no = 1; no <= n; ++no) {
+    Draw d;
+    d.no = no;
+    d.date = "2001-02-03";
+    for (int f = 0; f < kNumberFields; ++f) d.n[f] = 1 + (no + 5 * f) % 31;
+    out.push_back(d);
+  }
+  return out;
+}
+
+ConnectString at(const std::string& path) { return {path, databasePassword()}; }
+
+}  // namespace
+
+TEST(DatabaseWrite, TheWholeHistoryIsWrittenInOneTransaction) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  JournalCounter counter;
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(300)), "");
+  // one journal for the one transaction; a write per draw would open 300
+  EXPECT_LE(counter.journals(), 2);
+  const LoadResult r = loadHistory(at(db));
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.rows.size(), 300u);
+}
+
+TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)), "");
+  const std::string before = slurpFile(db);
+  const auto names = dir.names();
+
+  std::vector<Draw> twice = manyDraws(50);
+  twice[40].no = 7;  // the same draw number twice: the insert of the 41st row fails
+  StoreLogCapture log;
+  const std::string err = writeDatabase(at(db), twice);
+  EXPECT_NE(err.find("データベースへ書き込めません"), std::string::npos) << err;
+  EXPECT_NE(err.find(db), std::string::npos) << err;
+  EXPECT_NE(err.find("SQLite: UNIQUE constraint failed"), std::string::npos) << err;
+  EXPECT_NE(err.find("（コード 1555）"), std::string::npos) << "SQLITE_CONSTRAINT_PRIMARYKEY: " << err;
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_NE(log.lines()[0].find("UNIQUE constraint failed"), std::string::npos) << log.all();
+  EXPECT_EQ(slurpFile(db), before);
+  EXPECT_EQ(dir.names(), names);
+}
+
+TEST(DatabaseWrite, ADiskThatFillsUpPartWayLeavesTheOldFileAndNoTemporaryFile) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)), "");
+  const std::string before = slurpFile(db);
+  const auto names = dir.names();
+  std::string err;
+  {
+    StoreLogCapture log;
+    FileSizeLimit limit(8 * 1024);  // a few pages: the history needs far more
+    err = writeDatabase(at(db), manyDraws(2000));
+    EXPECT_FALSE(log.lines().empty());
+  }
+  EXPECT_NE(err, "");
+  EXPECT_NE(err.find("SQLite: "), std::string::npos) << err;
+  EXPECT_NE(err.find("（コード "), std::string::npos) << err;
+  EXPECT_EQ(slurpFile(db), before);
+  EXPECT_EQ(dir.names(), names);
+  const LoadResult r = loadHistory(at(db));
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.rows.size(), 3u);
+}
+
+TEST(DatabaseWrite, NoFolderToWriteInIsReported) {
+  ScratchDir dir;
+  StoreLogCapture log;
+  const std::string err = writeDatabase(at(dir.file("missing/Kazumaki.mdb")), manyDraws(1));
+  EXPECT_NE(err.find("データベースを作成できません"), std::string::npos) << err;
+  EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;
+  EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(2)), "");
+  StoreLogCapture log;
+  const LoadResult r = loadHistory({db, "999999"});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("SQLite: file is encrypted or is not a database（コード 26）"), std::string::npos)
+      << r.message;
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_NE(log.lines()[0].find(db), std::string::npos);
+  EXPECT_NE(log.lines()[0].find("（コード 26）"), std::string::npos);
+}
+
+TEST(DatabaseRead, AFailedReadOfTheDatesIsReported) {
+  // the history query reads another table: the draws load, their dates cannot
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  sqlite3* h = openKeyed(db);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 結果 (回数 INTEGER, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)"),
+            SQLITE_OK);
+  ASSERT_EQ(execSql(h, "INSERT INTO 結果 VALUES (1, 1, 2, 3, 4, 5, 6)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果"), SQLITE_OK);
+  sqlite3_close(h);
+
+  const LoadResult plain = loadHistory(at(db));
+  ASSERT_TRUE(plain.ok) << plain.message;
+  EXPECT_EQ(plain.rows.size(), 1u);
+
+  StoreLogCapture log;
+  const LoadResult dated = loadHistory(at(db), true);
+  EXPECT_FALSE(dated.ok) << "not an export without dates";
+  EXPECT_TRUE(dated.rows.empty());
+  EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
+  EXPECT_NE(dated.message.find("no such table: 当選データ"), std::string::npos) << dated.message;
+  EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
+  // the draws come from a table of their own; the date table's last page is damaged
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  sqlite3* h = openKeyed(db);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 結果 (回数 INTEGER, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)"),
+            SQLITE_OK);
+  ASSERT_EQ(execSql(h, "INSERT INTO 結果 VALUES (1, 1, 2, 3, 4, 5, 6)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h,
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                    "INSERT INTO 当選データ SELECT i, '2001-02-03' || printf('%040d', i) FROM n"),
+            SQLITE_OK);
+  sqlite3_close(h);
+  {
+    std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(-300, std::ios::end);
+    f.put('\x5a');
+  }
+  ASSERT_TRUE(loadHistory(at(db)).ok) << "the draws themselves are whole";
+
+  StoreLogCapture log;
+  const LoadResult dated = loadHistory(at(db), true);
+  EXPECT_FALSE(dated.ok);
+  EXPECT_TRUE(dated.rows.empty());
+  EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
+  EXPECT_NE(dated.message.find("SQLite: "), std::string::npos) << dated.message;
+  EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(DatabaseRead, EmptyOrBlankTextInANumberFieldIsEmptyNotZero) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(4)), "");
+  sqlite3* h = openKeyed(db);
+  ASSERT_EQ(execSql(h, "UPDATE 当選データ SET 第3数字 = '' WHERE 回数 = 2"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "UPDATE 当選データ SET ボーナス数字 = '  ' WHERE 回数 = 3"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "UPDATE 当選データ SET 第1数字 = ' 7' WHERE 回数 = 4"), SQLITE_OK);
+  sqlite3_close(h);
+
+  const LoadResult r = loadHistory(at(db));
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.rows.size(), 4u);
+  EXPECT_TRUE(r.rows[0].complete());
+  EXPECT_FALSE(r.rows[1].n[N3].has_value());
+  EXPECT_FALSE(r.rows[1].complete()) << "an empty text makes the draw incomplete";
+  EXPECT_FALSE(r.rows[2].n[Bonus].has_value());
+  EXPECT_FALSE(r.rows[2].complete());
+  EXPECT_EQ(r.rows[3].n[N1], 7);
+  const Stats s = computeStats(r.rows);
+  EXPECT_EQ(s.NumberHits[0], 0) << "no zero is ever counted";
+  EXPECT_EQ(s.LastDrawNo, 4);
+}
+
+TEST(DatabaseRead, TheHighestDrawNumberIsImportedAndReadBack) {
+  const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
+  const CsvResult csv = parseHistoryCsv(h + "1,,1,2,3,4,5,6\n32766,,1,2,3,4,5,6\n32767,2025-09-23,7,8,9,10,11,12\n");
+  ASSERT_TRUE(csv.ok) << csv.error;
+  ASSERT_EQ(csv.draws.size(), 3u);
+  EXPECT_EQ(csv.draws[2].no, 32767);
+  EXPECT_FALSE(parseHistoryCsv(h + "32768,,1,2,3,4,5,6\n").ok);
+
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), csv.draws), "");
+  const LoadResult r = loadHistory(at(db), true);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.rows.size(), 3u);
+  EXPECT_EQ(r.rows[2].no, 32767);
+  EXPECT_EQ(r.rows[2].date, "2025-09-23");
+  EXPECT_EQ(computeStats(r.rows).LastDrawNo, 32767);
+}
