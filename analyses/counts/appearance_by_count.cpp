@@ -16,12 +16,10 @@ Grid fillAppearanceByCount(const History& history) {
                      .visibleRows = rows,
                      .scrollBars = ScrollBars::None,
                      .rowHeight = 10,
-                     .colWidth = 5});
-  g.setColWidth(1, 5);
+                     .colWidth = 5,
+                     .allLines = true});
   g.setColWidth(2, 20);
-  g.setBorder(Block::all(), kAllSides);
   g.setBg({1, 2, 1, -1}, kLightYellow);
-  g.setActiveCell(0, 0);
 
   g.setBg({1, 1, 2, 1}, kLightRed);
   g.setText(1, 1, "出 現");

@@ -33,12 +33,11 @@ void setUp(Grid& g, int rows) {
                 .visibleRows = 52,
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
-                .colWidth = 5});
+                .colWidth = 5,
+                .allLines = true});
   g.setRowHeight(1, 15);
   g.setRowHeight(2, 12);
-  g.setColors({1, -1, 1, -1}, kRed, kLightYellow);
-  g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
+  setDrawNoColumn(g, 1, -1);
 }
 
 void writeHeader(Grid& g) {
@@ -46,12 +45,9 @@ void writeHeader(Grid& g) {
   g.setColors({kFirstCountCol, 1, kCols, 2}, kRed, kCountHeaderBg);
   g.setRowHeight(1, 20);
   // each group's heading row reads as one cell
-  g.setFrame({2, 1, 7, 1});
+  setHeaderBand(g, 1, 2, 7, 4, "  当 選 数 字");
   g.setFrame({kFirstCountCol, 1, kCols, 1});
   g.setOverflow({1, 1, kCols, 1}, true);
-
-  g.setAlign(Block::cell(4, 1), HAlign::Left, VAlign::Center);
-  g.setText(4, 1, "  当 選 数 字");
   g.setText(11, 1, "前回までの出現回数合計(回)");
 
   static const char* const kLabels[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボ数字"};

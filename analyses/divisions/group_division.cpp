@@ -49,25 +49,19 @@ void setUp(Grid& g, const GroupDivision& div, int rows) {
   g.setBorder({2, 1, kLastCol - 1, 1}, kOutline);
   // Only the title and the group letters run into their empty neighbours: a
   // "●" a little wider than its narrow column stays centred in it.
-  g.setOverflow(Block::cell(2, 1), true);
-  g.setAlign(Block::cell(2, 1), HAlign::Left, VAlign::Center);
-  g.setText(2, 1, div.title);
+  setTitle(g, 2, 1, div.title);
   g.setBg(Block::cell(2, 1), kLightRed);
-  g.setColors({1, 1, 1, rows}, kRed, kLightYellow);
-  g.setColors({kLastCol, 1, kLastCol, rows}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 1, rows);
+  setDrawNoColumn(g, kLastCol, 1, rows);
   for (size_t i = 1; i < div.groups.size(); i += 2)  // B, D, F, ...
     g.setBg({columnOf(div.groups[i].first), 2, columnOf(div.groups[i].last), rows}, kLightCyan);
-  g.setActiveCell(0, 0);
 }
 
 // The letters row r and the numbers row r + 1.
 void writeHeader(Grid& g, const GroupDivision& div, int r) {
   for (const NumberGroup& group : div.groups) {
     const int first = columnOf(group.first);
-    g.setFrame({first, r, columnOf(group.last), r});
-    g.setOverflow(Block::cell(first, r), true);
-    g.setAlign(Block::cell(first, r), HAlign::Left, VAlign::Center);
-    g.setText(first, r, group.label);
+    setHeaderBand(g, r, first, columnOf(group.last), first, group.label);
   }
   g.setText(1, r + 1, "回");
   g.setText(kLastCol, r + 1, "回");

@@ -30,9 +30,8 @@ void setUp(Grid& g, int n) {
                 .scrollBars = ScrollBars::Vertical,
                 .rowHeight = 10,
                 .colWidth = 5});
-  g.setColors({1, -1, 1, -1}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, -1);
   g.setBorder({1, 2, kCols, -1}, kAllSides);
-  g.setActiveCell(0, 0);
 }
 
 // The header from `start`; column 1 of its title row is framed.

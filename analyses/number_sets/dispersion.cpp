@@ -34,12 +34,11 @@ void setUp(Grid& g, int n) {
   g.setBorder(Block::cell(1, 1), kRight, 1, kChartLine);
 
   for (int row : {2, bottomLabelRow}) g.setColors({2, row, kCols - 1, row}, kBlue, kLightCyan);
-  g.setColors({1, 1, 1, bottomLabelRow}, kRed, kLightYellow);
-  g.setColors({kCols, 1, kCols, bottomLabelRow}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 1, bottomLabelRow);
+  setDrawNoColumn(g, kCols, 1, bottomLabelRow);
   g.setBorder({1, 2, kCols, bottomLabelRow}, kAllSides, 1, kChartLine);
   // a dot stays in its own number's column even where its glyph is wider than the cell
   g.setOverflow({2, kFirstDataRow, kCols - 1, bottomLabelRow - 1}, false);
-  g.setActiveCell(0, 0);
 }
 
 void writeLabels(Grid& g, int row) {

@@ -29,11 +29,10 @@ void setUp(Grid& g, int n) {
   g.setOverflow(Block::all(), true);
   g.setBorder({1, 1, kCols, n + 2}, kAllSides);
 
-  g.setColors({1, 2, 1, -1}, kRed, kLightYellow);
+  setDrawNoColumn(g, 1, 2);
   g.setColors({kMainSumCol, 2, kMainSumCol, -1}, kBlue, kLightCyan);
   g.setColors({kTotalCol, 2, kTotalCol, -1}, kBlue, kLightCyan);
   g.setColors({1, 1, kCols, 1}, kBlack, kLightRed);
-  g.setActiveCell(0, 0);
 }
 
 void writeHeader(Grid& g, int row) {
