@@ -6,6 +6,8 @@
 
 #include "store/history.h"
 
+struct sqlite3;
+
 namespace km {
 
 inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
@@ -38,5 +40,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates = false);
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason.
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
+
+// For other connections on the same files (the entry store): true when the
+// linked SQLite is SQLCipher, and keying a freshly opened connection with
+// every cipher parameter fixed.
+bool sqlcipherLinked(sqlite3* db);
+bool keyConnection(sqlite3* db, const std::string& password);
 
 }  // namespace km
