@@ -28,6 +28,7 @@ class EntryGrid : public QTableView {
   Q_OBJECT
  public:
   explicit EntryGrid(QWidget* parent = nullptr);
+  bool editing() const { return state() == QAbstractItemView::EditingState; }
   // Commits the text of an open editor, if any.
   void commitOpenEditor();
 

@@ -29,6 +29,7 @@ struct ProgramFolder {
 struct MessageBoxWatcher {
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
   bool seen = false;
   explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok) {
     auto* timer = new QTimer;
@@ -39,6 +40,7 @@ struct MessageBoxWatcher {
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
+        defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
         box->button(button)->click();
         timer->stop();
         timer->deleteLater();
