@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +122,23 @@ void EntryGrid::keyPressEvent(QKeyEvent* e) {
     }
   }
   QTableView::keyPressEvent(e);
+}
+
+void EntryGrid::inputMethodEvent(QInputMethodEvent* e) {
+  // The view opens the editor on the first composed text but does not hand
+  // the text over: pass it on, replacing the cell's text as a typed key does.
+  const QModelIndex cur = currentIndex();
+  if (!editing() && cur.isValid() && (cur.flags() & Qt::ItemIsEditable) &&
+      (!e->commitString().isEmpty() || !e->preeditString().isEmpty())) {
+    if (edit(cur, QAbstractItemView::AnyKeyPressed, e)) {
+      if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(cur))) {
+        editor->clear();
+        QCoreApplication::sendEvent(editor, e);
+      }
+      return;
+    }
+  }
+  QTableView::inputMethodEvent(e);
 }
 
 void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

@@ -23,7 +23,8 @@ class EntryModel;
 
 // The grid: spreadsheet keys on top of the table view.  Typing replaces the
 // cell, F2 or a double click edits it, Enter commits and moves down, Tab
-// moves right, Delete empties the selected cells.
+// moves right, Delete empties the selected cells; text from an input method
+// starts the edit like a typed key.
 class EntryGrid : public QTableView {
   Q_OBJECT
  public:
@@ -34,6 +35,7 @@ class EntryGrid : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 };
 

@@ -1,4 +1,5 @@
-// The data entry window driven as a user drives it.
+// The data entry window driven as a user drives it.  States are awaited with
+// QTest::qWaitFor under gtest assertions (a failing QTRY_* would go unseen).
 #include "entry/data_entry_window.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -53,7 +55,7 @@ struct EntryWindowTest : ::testing::Test {
     frm->show();
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(frm.get(), &activate);
-    QTRY_VERIFY(frm->findChildWindow(std::string(kPredictionWindow)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(std::string(kPredictionWindow)); }));
     frm->findChildWindow(std::string(kPredictionWindow))->close();
     ASSERT_TRUE(frm->propEnd());
     frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
@@ -92,7 +94,7 @@ struct EntryWindowTest : ::testing::Test {
     ASSERT_TRUE(editor);
     QTest::keyClicks(editor, QString::fromLatin1(text + 1));
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!grid()->editing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
   }
   // Right-clicks the line header of `line`.
   bool rightClickHeader(int line) {
@@ -145,7 +147,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_TRUE(cell(1, 2).flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(cell(1, 7).flags() & Qt::ItemIsEditable);
   win->closeButton()->click();
-  QTRY_VERIFY(frm->findChildWindow(kDataEntryWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
 }
 
@@ -162,7 +164,7 @@ TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   QTest::keyClick(openEditor(), Qt::Key_End);
   QTest::keyClicks(openEditor(), QStringLiteral("1"));
   QTest::keyClick(openEditor(), Qt::Key_Return);
-  QTRY_VERIFY(!grid()->editing());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
   // "6" + "1" is not a number 1..31: the text stays in the grid only, marked
   EXPECT_EQ(shown(4, 7), "61");
   EXPECT_EQ(stored()[3].text[5], "6");
@@ -184,17 +186,24 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
   ime.setCommitString(QStringLiteral("１２"));
   QApplication::sendEvent(grid(), &ime);
   ASSERT_TRUE(grid()->editing());
+  ASSERT_TRUE(qobject_cast<QLineEdit*>(openEditor()));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(openEditor())->text(), QStringLiteral("１２"));
   QTest::keyClick(openEditor(), Qt::Key_Return);
-  QTRY_COMPARE(stored()[2].text[3], std::string("12"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stored()[2].text[3] == std::string("12"); })) << stored()[2].text[3];
   EXPECT_EQ(shown(3, 5), "12");
   EXPECT_EQ(grid()->currentIndex(), cell(4, 5));
-  // a full-width text that is no number stays in the grid only
+  // a composition: preedit text first, then the committed text; one that is
+  // no number stays in the grid only
   select(3, 6);
+  QInputMethodEvent compose(QStringLiteral("ご"), {});
+  QApplication::sendEvent(grid(), &compose);
+  ASSERT_TRUE(grid()->editing());
   QInputMethodEvent bad;
   bad.setCommitString(QStringLiteral("五"));
-  QApplication::sendEvent(grid(), &bad);
+  QApplication::sendEvent(openEditor(), &bad);
   QTest::keyClick(openEditor(), Qt::Key_Return);
-  QTRY_COMPARE(shown(3, 6), std::string("五"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
+  EXPECT_EQ(shown(3, 6), "五");
   EXPECT_EQ(stored()[2].text[4], "5");
 }
 
@@ -239,7 +248,7 @@ TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty)
   QTest::keyClick(grid(), Qt::Key_Delete);  // an empty cell is accepted
   EXPECT_EQ(stored()[7].text[5], "");
   win->closeButton()->click();
-  QTRY_VERIFY(frm->findChildWindow(kDataEntryWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
   EXPECT_EQ(stored()[6].text[1], "5");
 }
@@ -254,7 +263,7 @@ TEST_F(EntryWindowTest, CloseBoxDropsUnsavedTextsAndSaysSo) {
   sub->close();
   ASSERT_TRUE(box.seen);
   EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
-  QTRY_VERIFY(frm->findChildWindow(kDataEntryWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
   const auto after = stored();
   ASSERT_EQ(after.size(), before.size());
@@ -375,9 +384,9 @@ TEST_F(EntryWindowTest, ReadOnlyDatabaseIsRefusedWithAMessage) {
   TearDown();
   test::MessageBoxWatcher box;
   start(true);
-  QTRY_VERIFY(box.seen);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
   EXPECT_NE(box.text.indexOf(QStringLiteral("読み取り専用")), -1) << box.text.toStdString();
   EXPECT_EQ(box.icon, QMessageBox::Critical);
-  QTRY_VERIFY(frm->findChildWindow(kDataEntryWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
 }
