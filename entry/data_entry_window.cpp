@@ -152,10 +152,10 @@ void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 
 // --- DataEntryWindow ----------------------------------------------------------
 
-DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent) : QWidget(parent) {
+DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent, int busyTimeoutMs) : QWidget(parent) {
   setFont(GridView::gridFont());
   std::string openError;
-  auto store = EntryStore::open(cs, openError);
+  auto store = EntryStore::open(cs, openError, busyTimeoutMs);
   model_ = new EntryModel(std::move(store), this);
   QString error = model_->writable() ? model_->load() : QString::fromStdString(openError);
 
@@ -222,7 +222,14 @@ DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent) : QWi
 }
 
 bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
-  if (!model_->writable() || line < 0 || line >= model_->rowCount()) return false;
+  if (!model_->writable()) return false;
+  if (model_->rowCount() == 0 && line == -1) {
+    mnuDelLine->setEnabled(false);
+    mnuEdit->popup(globalPos);
+    return true;
+  }
+  if (line < 0 || line >= model_->rowCount()) return false;
+  mnuDelLine->setEnabled(true);
   int first = line, last = line;
   const QModelIndexList selected = fpSpread1->selectionModel()->selectedIndexes();
   if (!selected.isEmpty()) {
@@ -255,9 +262,9 @@ void DataEntryWindow::showStop(const QString& text) {
 void DataEntryWindow::mnuAddLine_Click() {
   if (!confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) return;
   const QModelIndex cur = fpSpread1->currentIndex();
-  if (!cur.isValid()) return;
-  const int col = cur.column();
-  const int row = cur.row();
+  if (!cur.isValid() && model_->rowCount() > 0) return;
+  const int col = cur.isValid() ? cur.column() : 1;
+  const int row = cur.isValid() ? cur.row() : -1;  // -1: the first draw of an empty history
   if (const QString e = model_->insertLineAfter(row); !e.isEmpty()) {
     showStop(e);
     return;

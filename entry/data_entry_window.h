@@ -7,6 +7,7 @@
 
 #include "frame/window_def.h"
 #include "store/database.h"
+#include "store/entry_store.h"
 
 class QMenu;
 class QAction;
@@ -42,7 +43,9 @@ class EntryGrid : public QTableView {
 class DataEntryWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit DataEntryWindow(const ConnectString& cs, QWidget* parent = nullptr);
+  // busyTimeoutMs: how long a write waits for another program's lock.
+  explicit DataEntryWindow(const ConnectString& cs, QWidget* parent = nullptr,
+                           int busyTimeoutMs = EntryStore::kDefaultBusyTimeoutMs);
 
   EntryGrid* grid() const { return fpSpread1; }
   EntryModel* model() const { return model_; }
@@ -53,7 +56,9 @@ class DataEntryWindow : public QWidget {
 
   // The popup on the line header of `line` (0-based) at a global position:
   // shown only for a line that holds data while the selection covers no more
-  // than one line; that line becomes the selected line.  True when shown.
+  // than one line; that line becomes the selected line.  An empty history
+  // offers 行追加 alone, anywhere on the line headers (line -1), for the
+  // first draw.  True when shown.
   bool openEditMenu(int line, const QPoint& globalPos);
 
   void mnuAddLine_Click();

@@ -124,9 +124,9 @@ bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int ro
 }
 
 QString EntryModel::insertLineAfter(int row) {
-  if (!store_ || row < 0 || row >= rowCount()) return {};
+  if (!store_ || row < -1 || row >= rowCount()) return {};
   int newNo = 0;
-  const std::string e = store_->insertAfter(lines_[row].no, newNo);
+  const std::string e = store_->insertAfter(row < 0 ? 0 : lines_[row].no, newNo);
   if (!e.empty()) return qs(e);
   return reload(row + 1, +1);
 }

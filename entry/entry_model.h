@@ -48,7 +48,7 @@ class EntryModel : public QAbstractTableModel {
   // How many texts are kept in the grid only.
   int unsavedCount() const;
 
-  // A blank line after line `row` (0-based), written at once.  The following
+  // A blank line after line `row` (0-based; -1 before the first line), written at once.  The following
   // lines of its run of draw numbers move up by one.  Empty or the reason.
   QString insertLineAfter(int row);
   // Deletes line `row`; the following lines of its run move down by one.

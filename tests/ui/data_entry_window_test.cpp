@@ -3,6 +3,7 @@
 #include "entry/data_entry_window.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <QAction>
@@ -389,4 +390,59 @@ TEST_F(EntryWindowTest, ReadOnlyDatabaseIsRefusedWithAMessage) {
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
+}
+
+TEST_F(EntryWindowTest, EmptyHistoryOffersTheFirstLine) {
+  draws.clear();
+  TearDown();
+  start();
+  EXPECT_EQ(model()->rowCount(), 0);
+  EXPECT_FALSE(win->openEditMenu(0, QPoint()));
+  QHeaderView* vh = grid()->verticalHeader();
+  QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), vh->viewport()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(vh->viewport(), &ev);
+  ASSERT_TRUE(win->editMenu()->isVisible());
+  EXPECT_FALSE(win->delLineAction()->isEnabled());
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+    ASSERT_TRUE(box.seen);
+  }
+  ASSERT_EQ(model()->rowCount(), 1);
+  EXPECT_EQ(shown(1, 1), "1");
+  type("12");
+  const auto rows = stored();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].no, 1);
+  EXPECT_EQ(rows[0].text[0], "12");
+  // with a line, the usual conditions hold again
+  EXPECT_TRUE(win->openEditMenu(0, QPoint()));
+  EXPECT_TRUE(win->delLineAction()->isEnabled());
+  win->editMenu()->hide();
+}
+
+// A write refused by another program's lock is told, and the cell keeps what
+// the database holds.
+TEST(EntryWindowAlone, LockedDatabaseKeepsTheStoredValue) {
+  test::ProgramFolder folder(test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
+  const ConnectString cs = makeConnectString(folder.dir.string());
+  DataEntryWindow win(cs, nullptr, 50);
+  win.show();
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_TRUE(keyConnection(other, databasePassword()));
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  test::MessageBoxWatcher box;
+  win.grid()->setFocus();
+  win.grid()->setCurrentIndex(win.model()->index(1, 1));
+  QTest::keyClick(win.grid(), '5');
+  QTest::keyClick(win.grid()->indexWidget(win.grid()->currentIndex()), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
+  EXPECT_NE(box.text.indexOf(QStringLiteral("使用中")), -1) << box.text.toStdString();
+  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+  EXPECT_EQ(win.model()->cellText(2, 2), "7");
+  EXPECT_EQ(win.model()->unsavedCount(), 0);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
 }
