@@ -2,6 +2,7 @@
 // Helpers for widget tests: temporary program folders and modal message boxes.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <string>
