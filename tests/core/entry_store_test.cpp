@@ -309,6 +309,36 @@ TEST_F(EntryStoreTest, NumbersNeverPassTheLargestDrawNumber) {
   EXPECT_EQ(numbers(), (std::vector<int>{32766, 32767}));
 }
 
+// A change that fails half-way leaves nothing of itself behind, and the
+// reason carries SQLite's own words.
+TEST_F(EntryStoreTest, AChangeFailingHalfWayIsUndoneWhole) {
+  makeRun(6);
+  const auto before = rows();
+  {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_TRUE(keyConnection(h, databasePassword()));
+    ASSERT_EQ(sqlite3_exec(h,
+                           "CREATE TRIGGER halt BEFORE UPDATE ON 当選データ WHEN NEW.回数 = 4 "
+                           "BEGIN SELECT RAISE(ABORT, 'halted by test'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(h);
+    sqlite3_close(h);
+  }
+  auto s = open();
+  int no = 0;
+  std::string e = s->insertAfter(1, no);  // moves 6, 5, then stops at 3 -> 4
+  EXPECT_NE(e.find("halted by test"), std::string::npos) << e;
+  e = s->remove(2);  // moves 3 -> 2, then stops at 5 -> 4
+  EXPECT_NE(e.find("halted by test"), std::string::npos) << e;
+  EXPECT_EQ(s->setCell(1, 2, "9"), "");  // the connection is usable afterwards
+  s.reset();
+  auto after = rows();
+  after[0].text[0] = before[0].text[0];
+  EXPECT_TRUE(sameRows(after, before));
+}
+
 // --- refused files -------------------------------------------------------------
 
 TEST_F(EntryStoreTest, ReadOnlyFileIsRefusedAndUntouched) {
