@@ -370,6 +370,12 @@ TEST_F(EntryStoreTest, LockedFileGivesAClearMessageAndNoChange) {
   EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
   EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  // another writer that still lets readers in: refused when opening as well
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  openError.clear();
+  EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
+  EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
   s.reset();
   const auto r = rows();
