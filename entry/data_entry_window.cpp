@@ -290,7 +290,8 @@ void DataEntryWindow::mnuDelLine_Click() {
 
 void DataEntryWindow::Command1_Click() {
   fpSpread1->commitOpenEditor();
-  const auto wrong = findWrongCell(model_->rowCount(), [this](int line, int col) { return model_->cellText(line, col); });
+  const auto wrong =
+      findWrongCell(model_->rowCount(), [this](int line, int col) { return model_->cellText(line, col); });
   if (wrong) {
     showStop(QString::fromUtf8(kWrongNumberMessage));
     const QModelIndex cell = model_->index(wrong->line - 1, wrong->column - 1);

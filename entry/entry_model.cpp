@@ -88,7 +88,8 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
 QVariant EntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter | Qt::TextWordWrap);
   if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Horizontal) return section >= 0 && section < kColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
+  if (orientation == Qt::Horizontal)
+    return section >= 0 && section < kColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
   return section + 1;
 }
 

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Column names of the number fields, in grid order (columns 2..7).
-constexpr const char* kFieldNames[kNumberFields] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
+constexpr const char* kFieldNames[kNumberFields] = {"第1数字", "第2数字", "第3数字",
+                                                    "第4数字", "第5数字", "ボーナス数字"};
 
 struct StmtFinalizer {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -113,8 +114,7 @@ CellNumber parseCellNumber(std::string_view t) {
 
 const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
 
-std::optional<CellPosition> findWrongCell(int lineCount,
-                                          const std::function<std::string(int line, int column)>& text) {
+std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text) {
   for (int line = 1; line <= lineCount; ++line)
     for (int col = kFirstNumberColumn; col <= kLastNumberColumn; ++col)
       if (parseCellNumber(text(line, col)).kind == CellNumber::Wrong) return CellPosition{line, col};
@@ -160,15 +160,15 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
     return nullptr;
   }
   {
-    StmtPtr check = prepare(raw, "SELECT count(*) FROM sqlite_master WHERE name IN ('当選データ', '全データ選択クエリ')");
+    StmtPtr check =
+        prepare(raw, "SELECT count(*) FROM sqlite_master WHERE name IN ('当選データ', '全データ選択クエリ')");
     const int step = check ? sqlite3_step(check.get()) : SQLITE_ERROR;
     if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
       error = store->failure("データベースファイルが他のプログラムで使用中のため、開けません。");
       return nullptr;
     }
     if (step != SQLITE_ROW) {
-      error = store->failure(
-          "データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
+      error = store->failure("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
       return nullptr;
     }
     if (sqlite3_column_int(check.get(), 0) != 2) {
@@ -298,8 +298,8 @@ std::string EntryStore::setCell(int no, int column, std::string_view text) {
   if (v.kind == CellNumber::Wrong) return wrongNumberReason();
   std::string error;
   if (!begin(error)) return error;
-  StmtPtr u = prepare(db_, std::string("UPDATE 当選データ SET ") + kFieldNames[column - kFirstNumberColumn] +
-                               " = ? WHERE 回数 = ?");
+  StmtPtr u = prepare(
+      db_, std::string("UPDATE 当選データ SET ") + kFieldNames[column - kFirstNumberColumn] + " = ? WHERE 回数 = ?");
   if (!u) {
     error = failure("データベースへ書き込めません。");
     rollback();
@@ -400,8 +400,10 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
     next = static_cast<int>(last < 0 ? 0 : last) + 1;
   }
   {
-    StmtPtr ins = prepare(db_, "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    StmtPtr ins =
+        prepare(db_,
+                "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!ins) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(ins.get(), 1, next);
     if (date.empty())

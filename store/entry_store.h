@@ -49,8 +49,7 @@ struct CellPosition {
   int line = 0;
   int column = 0;
 };
-std::optional<CellPosition> findWrongCell(int lineCount,
-                                          const std::function<std::string(int line, int column)>& text);
+std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text);
 
 // One stored line: the draw number and the six number fields as text (empty
 // for NULL; a damaged file may hold any text, which is shown as it stands).

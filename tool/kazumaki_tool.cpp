@@ -162,8 +162,8 @@ int check(const std::string& dbPath) {
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  std::cerr << "kazumaki-tool: " << km::kWrongNumberMessage << " 第" << r.no << "回 " << wrong->column
-            << "列目「" << r.text[wrong->column - km::kFirstNumberColumn] << "」\n";
+  std::cerr << "kazumaki-tool: " << km::kWrongNumberMessage << " 第" << r.no << "回 " << wrong->column << "列目「"
+            << r.text[wrong->column - km::kFirstNumberColumn] << "」\n";
   return 1;
 }
 

@@ -1,5 +1,7 @@
 // The entry store: what may be written, draw numbering, transactions,
 // refused files, and kazumaki-tool's entry commands over it.
+#include "store/entry_store.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -13,7 +15,6 @@
 #include <sstream>
 
 #include "store/database.h"
-#include "store/entry_store.h"
 #include "tests/core/test_history.h"
 
 namespace fs = std::filesystem;
@@ -162,7 +163,7 @@ TEST(CloseCheck, LinesFirstThenColumnsBonusIncluded) {
   w = findWrongCell(12, at);
   EXPECT_EQ(w->column, 4);
   cells.clear();
-  cells[{2, 7}] = "45";  // the bonus number is checked like the others
+  cells[{2, 7}] = "45";   // the bonus number is checked like the others
   cells[{2, 1}] = "abc";  // the draw number column is not
   w = findWrongCell(12, at);
   ASSERT_TRUE(w);
@@ -489,8 +490,7 @@ TEST_F(EntryStoreTest, KilledProcessKeepsEveryCommittedEdit) {
   fclose(progress);
   const auto r = rows();
   ASSERT_GE(r.size(), 40u + (done + 1) / 5);
-  for (int i = 0; i <= done; ++i)
-    EXPECT_EQ(r[i / 6].text[i % 6], std::to_string(i % 31 + 1)) << "edit " << i;
+  for (int i = 0; i <= done; ++i) EXPECT_EQ(r[i / 6].text[i % 6], std::to_string(i % 31 + 1)) << "edit " << i;
   for (size_t k = 0; k < r.size(); ++k) EXPECT_EQ(r[k].no, static_cast<int>(k) + 1);
   EXPECT_EQ(run({"check"}).status, 0);
   // and the store still writes
