@@ -8,12 +8,16 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "entry/data_entry_window.h"
+#include "entry/master_update_dialog.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
+#include "help/about_dialog.h"
+#include "help/help_window.h"
 #include "windows/window_table.h"
 #include "prediction/ui/prediction_window.h"
 
@@ -87,6 +91,11 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   mdi_->setBackground(QColor(128, 128, 128));
   setCentralWidget(mdi_);
   buildMenus();
+  // F1 opens the help page of the active child window (the overview without one).
+  connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {
+    auto* child = qobject_cast<ChildFrame*>(mdi_->activeSubWindow());
+    showHelp(child ? QString::fromStdString(child->def().caption) : QString::fromUtf8(kHelpOverviewKeyword));
+  });
   resize(1024, 768);
 }
 
@@ -133,6 +142,7 @@ void MainFrm::buildMenus() {
 
 QWidget* MainFrm::makeContent(const std::string& name, QWidget* parent) {
   if (name == kPredictionWindow) return new PredictionWindow(predictionState_, history_, parent);
+  if (name == kAboutWindow) return new AboutDialog(parent);
   if (name == kDataEntryWindow) return new DataEntryWindow(ConnectString_, parent);
   return new AnalysisWindow(*findWindow(name), history_, parent);
 }
@@ -150,9 +160,12 @@ QMdiSubWindow* MainFrm::openWindow(const std::string& name) {
     open->raise();
     return open;
   }
-  const WindowDef* def = name == kDataEntryWindow ? &dataEntryDef() : findWindow(name);
+  const WindowDef* def = name == kDataEntryWindow ? &dataEntryDef()
+                         : name == kAboutWindow   ? &aboutWindowDef()
+                                                  : findWindow(name);
   if (!def) return nullptr;
-  auto* frame = new ChildFrame(this, *def);
+  // The About dialog shows no data and leaves propEnd alone.
+  auto* frame = new ChildFrame(name == kAboutWindow ? nullptr : this, *def);
   children_[name] = frame;
   frame->load([this, name](QWidget* parent) { return makeContent(name, parent); });
   mdi_->addSubWindow(frame);
@@ -180,11 +193,33 @@ void MainFrm::mnuWindowCascade_Click() { arrange(0); }
 void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
 void MainFrm::mnuWindowVertical_Click() { arrange(2); }
 void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
-// Filled in by the database update.
-void MainFrm::mnuMasterUpdate_Click() {}
-// Filled in by the help window and the About dialog.
-void MainFrm::mnuHelpFile_Click() {}
-void MainFrm::mnuAbout_Click() {}
+// The download runs under its own progress dialog; the new history is read at
+// the next start.  Replacing the file under the data entry window's open
+// connection would lose what is being typed, so that window must be closed.
+void MainFrm::mnuMasterUpdate_Click() {
+  if (findChildWindow(kDataEntryWindow)) {
+    showStop(this, MasterUpdateDialog::refusalText());
+    return;
+  }
+  MasterUpdateDialog::start(this, QString::fromStdString(ConnectString_.path));
+}
+void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
+void MainFrm::mnuAbout_Click() { openWindow(kAboutWindow); }
+
+HelpWindow* MainFrm::helpWindow() const { return help_.data(); }
+
+void MainFrm::showHelp(const QString& keyword) {
+  if (!help_) help_ = new HelpWindow(QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile)), this);
+  if (!help_->isReady()) {
+    showStop(this, help_->errorText());
+    delete help_;  // the next command tries the files again
+    return;
+  }
+  help_->showKeyword(keyword);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+}
 
 void MainFrm::arrange(int mode) {
   const QList<QMdiSubWindow*> all = mdi_->subWindowList();
@@ -234,6 +269,7 @@ bool MainFrm::event(QEvent* e) {
 }
 
 void MainFrm::closeEvent(QCloseEvent* e) {
+  if (help_) help_->close();
   mdi_->closeAllSubWindows();
   if (started_) {
     if (!predictionState_.WriteInitFile(settingsPath_.toStdString())) {

@@ -18,6 +18,8 @@ class QMdiSubWindow;
 
 namespace km {
 
+class HelpWindow;
+
 class MainFrm : public QMainWindow, public ChildHost {
   Q_OBJECT
 
@@ -42,6 +44,10 @@ class MainFrm : public QMainWindow, public ChildHost {
 
   const History& history() const { return history_; }
   PredictionState& predictionState() { return predictionState_; }
+
+  // The help window, opened at `keyword`; F1 opens the page of the active child window.
+  void showHelp(const QString& keyword);
+  HelpWindow* helpWindow() const;
 
   // Text shown by the data entry refusal.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
@@ -77,6 +83,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   History history_;
   PredictionState predictionState_;
   std::map<std::string, QPointer<ChildFrame>> children_;
+  QPointer<HelpWindow> help_;
 };
 
 }  // namespace km

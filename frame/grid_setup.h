@@ -6,6 +6,15 @@ namespace km {
 
 inline constexpr Rgb kRed = RGB(255, 0, 0);
 inline constexpr Rgb kBlue = RGB(0, 0, 255);
+inline constexpr Rgb kLightYellow = RGB(255, 255, 200);  // draw-number column, header rows
+inline constexpr Rgb kLightPink = RGB(255, 200, 200);    // header rows
+inline constexpr Rgb kLightCyan = RGB(200, 255, 255);
+inline constexpr Rgb kLightGreen = RGB(200, 255, 200);
+inline constexpr Rgb kLightMagenta = RGB(255, 200, 255);
+inline constexpr Rgb kBonusMarkPink = RGB(255, 128, 192);  // "●" of a bonus number
+// The number-chart windows: title band and cell lines.
+inline constexpr Rgb kChartTitleBg = RGB(222, 254, 253);
+inline constexpr Rgb kChartLine = RGB(136, 196, 255);
 
 struct GridSetup {
   int cols = 0, rows = 0;

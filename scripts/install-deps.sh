@@ -9,8 +9,11 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6
   libgl-dev
   libsqlcipher-dev libssl-dev
+  libqt6network6 ca-certificates
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick
+  librsvg2-bin desktop-file-utils appstream dpkg-dev fakeroot file lintian
+  poppler-utils
 )
 
 missing=()

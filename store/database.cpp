@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 namespace km {
 
@@ -174,6 +176,98 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
       }
     }
   }
+  r.ok = true;
+  return r;
+}
+
+namespace {
+
+constexpr const char* kFieldNames[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
+
+// A number field is empty when it is NULL or text of blanks only.
+bool isEmptyField(sqlite3_stmt* s, int col) {
+  if (sqlite3_column_type(s, col) == SQLITE_NULL) return true;
+  if (sqlite3_column_type(s, col) != SQLITE_TEXT) return false;
+  const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+  for (; t && *t; ++t)
+    if (*t != ' ' && *t != '\t') return false;
+  return true;
+}
+
+std::string sqliteReason(sqlite3* db) { return std::string("（") + sqlite3_errmsg(db) + "）"; }
+
+}  // namespace
+
+HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
+  HistoryCheck r;
+  auto refuse = [&r](std::string why) {
+    r.message = std::move(why);
+    return r;
+  };
+  std::error_code ec;
+  if (!fs::is_regular_file(cs.path, ec)) return refuse("ファイルがありません: " + cs.path);
+  if (fs::file_size(cs.path, ec) == 0) return refuse("ファイルが空です。");
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  DbPtr db(raw);
+  if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()) + "。");
+  if (!hasCipher(db.get()))
+    return refuse("暗号化データベースを扱うライブラリが使えないため、ファイルを確かめられません。");
+  if (!applyKey(db.get(), cs.password)) return refuse("ファイルを開けません" + sqliteReason(db.get()) + "。");
+  {
+    StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
+      return refuse("カズマキの当選データベースではありません。パスワードが一致しないか、ファイルが壊れています" +
+                    sqliteReason(db.get()) + "。");
+  }
+  {
+    StmtPtr q = prepare(db.get(), "PRAGMA integrity_check(1)");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
+      return refuse("ファイルが壊れています" + sqliteReason(db.get()) + "。");
+    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
+    if (!t || std::string(t) != "ok") return refuse("ファイルが壊れています（" + std::string(t ? t : "") + "）。");
+  }
+  {
+    StmtPtr q = prepare(db.get(), "PRAGMA table_info(当選データ)");
+    std::vector<std::string> have;
+    while (q && sqlite3_step(q.get()) == SQLITE_ROW) {
+      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 1));
+      if (t) have.emplace_back(t);
+    }
+    if (have.empty()) return refuse("「当選データ」の表がありません。");
+    for (const char* f : kFieldNames)
+      if (std::find(have.begin(), have.end(), f) == have.end())
+        return refuse(std::string("「当選データ」の表に「") + f + "」の項目がありません。");
+  }
+  {
+    StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE type = 'view' AND name = '全データ選択クエリ'");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW || sqlite3_column_int(q.get(), 0) == 0)
+      return refuse("「全データ選択クエリ」がありません。");
+  }
+  StmtPtr q = prepare(db.get(),
+                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
+                      "FROM 全データ選択クエリ ORDER BY 回数");
+  if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
+  std::set<int> seen;
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    const std::optional<int> no = isEmptyField(q.get(), 0) ? std::nullopt : readNumber(q.get(), 0);
+    const std::string where = std::to_string(r.draws + 1) + "行目";
+    if (!no) return refuse(where + "の「回数」が空か、数ではありません。");
+    if (*no < 1 || *no > 32767) return refuse(where + "の「回数」" + std::to_string(*no) + "は範囲外です。");
+    if (!seen.insert(*no).second) return refuse("「回数」" + std::to_string(*no) + "が重複しています。");
+    for (int f = 0; f < kNumberFields; ++f) {
+      if (isEmptyField(q.get(), f + 1)) continue;
+      const std::optional<int> v = readNumber(q.get(), f + 1);
+      const std::string field = std::string("第") + std::to_string(*no) + "回の「" + kFieldNames[f + 1] + "」";
+      if (!v) return refuse(field + "が数ではありません。");
+      if (!isLotteryNumber(*v)) return refuse(field + std::to_string(*v) + "は1〜31の範囲外です。");
+    }
+    ++r.draws;
+    r.lastDrawNo = std::max(r.lastDrawNo, *no);
+  }
+  if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
+  if (r.draws == 0) return refuse("当選データが1件もありません。");
   r.ok = true;
   return r;
 }

@@ -36,6 +36,21 @@ struct LoadResult {
 // date from the draw table where it has one.
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false);
 
+// What a check of a database file found: ok, or the reason why the file
+// cannot serve as the history.
+struct HistoryCheck {
+  bool ok = false;
+  std::string message;
+  int draws = 0;       // rows of the history query
+  int lastDrawNo = 0;  // the highest draw number
+};
+
+// Opens the file read-only with the key of `cs` and checks that it can serve
+// as the history: encrypted with that key and intact, the draw table and the
+// history query with all their fields, at least one draw, every draw number
+// 1..32767 and unique, every number empty or 1..31.  Nothing is written.
+HistoryCheck checkHistoryDatabase(const ConnectString& cs);
+
 // Creates a new encrypted database holding exactly these draws, written to a
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason.

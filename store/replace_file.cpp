@@ -83,6 +83,7 @@ bool ReplacementFile::commit(const std::string& backupPath) {
     if (!in.good() && !in.eof()) return fail("元のファイルを読めません: " + target_);
     std::string why;
     if (!replaceFileContents(backupPath, old, &why)) return fail("控えを作成できません: " + why);
+    ::chmod(backupPath.c_str(), mode);  // no wider access than the file it keeps
   }
   if (::rename(tmp_.c_str(), target_.c_str()) != 0)
     return fail("ファイルを置き換えられません（" + osError() + "）: " + target_);

@@ -5,12 +5,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QHelpContentModel>
+#include <QHelpEngine>
+#include <QHelpIndexModel>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <iostream>
 
 #include "app/fonts.h"
 #include "app/main_frm.h"
+#include "help/help_window.h"
 #include "windows/window_table.h"
 
 int main(int argc, char** argv) {
@@ -37,6 +42,26 @@ int main(int argc, char** argv) {
   QTimer::singleShot(800, [&] {
     shoot(QStringLiteral("main"));
     for (const std::string& w : windows) {
+      // "ヘルプ:KEYWORD" shows the help window at that keyword
+      if (w.rfind("ヘルプ:", 0) == 0) {
+        const QString keyword = QString::fromStdString(w.substr(std::string("ヘルプ:").size()));
+        frm.showHelp(keyword);
+        if (km::HelpWindow* help = frm.helpWindow()) {
+          help->resize(1000, 720);
+          // the contents and the index are built in the background
+          for (int i = 0; i < 200 && (help->engine()->indexModel()->rowCount() == 0 ||
+                                      help->engine()->contentModel()->rowCount() == 0);
+               ++i) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
+          }
+          help->showKeyword(keyword);  // the index selects the keyword once it is there
+          QApplication::processEvents();
+          help->grab().save(QDir(out).filePath(QStringLiteral("ヘルプ_") + keyword + QStringLiteral(".png")));
+          help->close();
+        }
+        continue;
+      }
       if (QMdiSubWindow* pred = frm.findChildWindow(std::string(km::kPredictionWindow));
           pred && w != km::kPredictionWindow)
         pred->close();

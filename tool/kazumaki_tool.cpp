@@ -1,5 +1,6 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
-// any window's grids as the program fills them.
+// any window's grids as the program fills them, and the update of the history
+// from the publisher's address.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -7,28 +8,49 @@
 #include <string>
 #include <vector>
 
+#include "frame/grid_export.h"
+#include <QCoreApplication>
+
+#include "entry/master_update.h"
 #include "frame/grid_json.h"
 #include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
+#include "prediction/core/prediction_state.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
+#include "store/program_folder.h"
 
 namespace {
 
 int usage() {
   std::cerr << "usage:\n"
                "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
-               "  kazumaki-tool export-csv DB          print DB's history as CSV\n"
-               "  kazumaki-tool grid DB WINDOW [--ini FILE]\n"
-               "                                       print WINDOW's grids as JSON\n"
+               "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
+               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
+               "                                       print WINDOW's grids as JSON (or CSV)\n"
+               "  kazumaki-tool update DB [URL]        replace DB with the published history\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
                "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
                "  kazumaki-tool insert DB AFTER_DRAW   insert a blank draw, print its number\n"
                "  kazumaki-tool delete DB DRAW         delete a draw\n"
-               "  kazumaki-tool check DB               print the first wrong line and column\n";
+               "  kazumaki-tool check DB               print the first wrong line and column\n"
+               "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
+               "of an installed program, made on first use).\n";
   return 2;
+}
+
+// The program folder, as the program itself finds it.
+bool programFolder(std::string& folder) {
+  const km::ProgramFolder f = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
+  if (!f.ok) {
+    std::cerr << "kazumaki-tool: " << f.message << "\n";
+    return false;
+  }
+  if (!f.warning.empty()) std::cerr << "kazumaki-tool: " << f.warning << "\n";
+  folder = f.path;
+  return true;
 }
 
 km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
@@ -67,7 +89,7 @@ int exportCsv(const std::string& dbPath) {
   return std::cout.good() ? 0 : 1;
 }
 
-int grid(const std::string& dbPath, const std::string& window, const std::string& ini) {
+int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
   const km::WindowDef* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
@@ -80,10 +102,10 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
     const std::vector<km::Grid> grids = km::predictionGrids(history, ini);
     std::vector<const km::Grid*> ptrs;
     for (const km::Grid& g : grids) ptrs.push_back(&g);
-    std::cout << km::windowToJson(*w, ptrs);
+    std::cout << (csv ? km::gridsToCsvFile(ptrs) : km::windowToJson(*w, ptrs));
   } else {
     const km::Grid g = w->fill ? w->fill(history) : km::Grid();
-    std::cout << km::windowToJson(*w, {&g});
+    std::cout << (csv ? km::gridsToCsvFile({&g}) : km::windowToJson(*w, {&g}));
   }
   return std::cout.good() ? 0 : 1;
 }
@@ -167,6 +189,31 @@ int check(const std::string& dbPath) {
   return 1;
 }
 
+// Fetches the published database (from URL, else as the program does) and
+// puts it in place of DB once it has been checked.
+int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
+  QCoreApplication app(argc, argv);
+  const km::UpdateSource source =
+      url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
+  if (!source.error.isEmpty()) {
+    std::cerr << "kazumaki-tool: " << source.error.toStdString() << "\n";
+    return 1;
+  }
+  km::MasterUpdate job(source.url, QString::fromStdString(dbPath));
+  QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  job.start();
+  app.exec();
+  if (job.outcome() != km::MasterUpdate::Outcome::Updated) {
+    std::cerr << "kazumaki-tool: " << job.message().toStdString() << "\n";
+    return 1;
+  }
+  const std::string before =
+      job.drawsBefore() < 0 ? std::string("（読めなかったファイル）") : std::to_string(job.drawsBefore()) + "回分";
+  std::cout << job.message().toStdString() << " " << dbPath << ": " << before << " → " << job.drawsAfter()
+            << "回分（最新 第" << job.lastDrawNo() << "回）\n";
+  return std::cout.good() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,8 +221,34 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 3 && a[0] == "import-csv") return importCsv(a[1], a[2]);
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
-    if (a.size() == 3 && a[0] == "grid") return grid(a[1], a[2], "カズマキ.ini");
-    if (a.size() == 5 && a[0] == "grid" && a[3] == "--ini") return grid(a[1], a[2], a[4]);
+    if (a.size() == 1 && a[0] == "export-csv") {
+      std::string dir;
+      if (!programFolder(dir)) return 1;
+      return exportCsv(km::makeConnectString(dir).path);
+    }
+    if (a.size() >= 2 && a[0] == "grid") {
+      std::vector<std::string> names;
+      std::string ini;
+      bool csv = false;
+      for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--csv") {
+          csv = true;
+        } else if (a[i] == "--ini" && i + 1 < a.size()) {
+          ini = a[++i];
+        } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
+          return usage();
+        } else {
+          names.push_back(a[i]);
+        }
+      }
+      if (names.empty()) return usage();
+      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv);
+      std::string dir;
+      if (!programFolder(dir)) return 1;
+      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv);
+    }
+    if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
+    if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
     if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");
     if (a.size() == 10 && a[0] == "add" && a[8] == "--date") return add(a[1], {a.begin() + 2, a.begin() + 8}, a[9]);
     if (a.size() == 5 && a[0] == "set") return set(a[1], a[2], a[3], a[4]);

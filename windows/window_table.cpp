@@ -1,16 +1,29 @@
 #include "windows/window_table.h"
 
+#include "analyses/counts/appearance_by_count.h"
+#include "analyses/counts/appearance_count.h"
 #include "analyses/divisions/four_ranges.h"
+#include "analyses/divisions/group_division.h"
 #include "analyses/frequency/appearance_frequency.h"
 #include "analyses/frequency/carry_over.h"
 #include "analyses/intervals/appearance_interval.h"
+#include "analyses/intervals/number_gap.h"
 #include "analyses/last_digit/last_digit_runs.h"
+#include "analyses/last_digit/last_digit_trend.h"
 #include "analyses/number_sets/consecutive.h"
+#include "analyses/number_sets/dispersion.h"
+#include "analyses/number_sets/number_sum.h"
+#include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
+#include "frame/grid_setup.h"
 
 namespace km {
 
 const std::vector<WindowDef>& windowTable() {
+  // The group division windows: main-number and bonus markers, and a group that the draw missed.
+  const std::vector<LegendItem> kGroupLegend = {{"●", kMainMarkBlue, kWhite, "：本数字"},
+                                                {"●", kBonusMarkPink, kWhite, "：ボーナス数字"},
+                                                {"", kBlack, kMissedGroupGrey, ":該当なし"}};
   static const std::vector<WindowDef> table = {
       {"出現頻度分析",
        "出現頻度分析",
@@ -19,7 +32,13 @@ const std::vector<WindowDef>& windowTable() {
        9530,
        fillAppearanceFrequency,
        {{"●", kBlack, kWhite, "：本数字"}, {"●", RGB(255, 128, 192), kWhite, "：ボーナス数字"}}},
-      {"回数別出現分析", "回数別頻度分析", "過去の当選番号から出現回数別の数字を分析します", 3405, 7355, nullptr, {}},
+      {"回数別出現分析",
+       "回数別頻度分析",
+       "過去の当選番号から出現回数別の数字を分析します",
+       3405,
+       7355,
+       fillAppearanceByCount,
+       {}},
       {"出現間隔分析",
        "出現間隔分析",
        "過去の当選数字が何回前に出現しているか分析します",
@@ -32,10 +51,22 @@ const std::vector<WindowDef>& windowTable() {
        "当選数字を第１数字～第５数字別に前回数字との数字の間隔を分析します",
        8630,
        13820,
-       nullptr,
+       fillNumberGap,
        {}},
-      {"出現回数分析", "出現回数分析", "過去の当選数字が何回出現したか分析します", 8590, 13850, nullptr, {}},
-      {"バラツキ分析", "バラツキ分析", "過去の当選番号のバラツキを数字別に分析します", 9750, 12650, nullptr, {}},
+      {"出現回数分析",
+       "出現回数分析",
+       "過去の当選数字が何回出現したか分析します",
+       8590,
+       13850,
+       fillAppearanceCount,
+       {}},
+      {"バラツキ分析",
+       "バラツキ分析",
+       "過去の当選番号のバラツキを数字別に分析します",
+       9750,
+       12650,
+       fillDispersion,
+       {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusMarkPink, kWhite, "：ボーナス数字"}}},
       {"引っ張り分析",
        "引っ張り分析",
        "過去の当選数字に前回の数字が入っているか分析します",
@@ -55,7 +86,7 @@ const std::vector<WindowDef>& windowTable() {
        "過去の当選番号の本数字＋ボーナス数字合計を分析します",
        7350,
        13680,
-       nullptr,
+       fillNumberSum,
        {}},
       {"低数字高数字の組合せパターン分析",
        "低数字・高数字の組合せパターン分析",
@@ -63,7 +94,7 @@ const std::vector<WindowDef>& windowTable() {
        "れていません",
        7130,
        13600,
-       nullptr,
+       fillLowHigh,
        {}},
       {"偶数奇数の組合せパターン分析",
        "偶数・奇数の組合せパターン分析",
@@ -84,28 +115,28 @@ const std::vector<WindowDef>& windowTable() {
        "過去の当選番号の６グループに分類して分析します",
        9250,
        12400,
-       nullptr,
-       {}},
+       fillSixGroups,
+       kGroupLegend},
       {"分割7データ分析",
        "7分割データ分析",
        "過去の当選番号の７グループに分類して分析します",
        9250,
        12200,
-       nullptr,
-       {}},
+       fillSevenGroups,
+       kGroupLegend},
       {"分割10データ分析",
        "10分割データ分析",
        "過去の当選番号の１０グループに分類して分析します",
        9250,
        12200,
-       nullptr,
-       {}},
+       fillTenGroups,
+       kGroupLegend},
       {"下一桁出現傾向分析",
        "下一桁出現傾向分析",
        "過去の当選番号の下一桁の数字の出現傾向を分析します",
        7370,
        13980,
-       nullptr,
+       fillLastDigitTrend,
        {}},
       {"下一桁連続出現回数分析",
        "下一桁連続出現回数分析",

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "analyses/last_digit/digit_header.h"
 #include "frame/grid_setup.h"
 
 namespace km {
@@ -10,12 +11,6 @@ namespace km {
 namespace {
 
 constexpr int kCols = 11;
-constexpr Rgb kLightYellow = RGB(255, 255, 200);
-constexpr Rgb kHeaderBg = RGB(255, 200, 200);
-
-// 43 half-width spaces, 下一桁数字, 27 half-width, 3 full-width and 18 half-width spaces.
-const std::string kGroupTitle =
-    std::string(43, ' ') + "下一桁数字" + std::string(27, ' ') + "　　　" + std::string(18, ' ');
 
 // One appearance of a last digit: the draw's number and its record position.
 struct Hit {
@@ -68,23 +63,11 @@ void setUp(Grid& g, int n) {
   g.setActiveCell(0, 0);
 }
 
-// The two header rows from `start`: group row first, or label row first when
-// `mirrored` (the header under the table).
+// The header from `start`, with a frame round the digit row and round
+// column 1 of the start row.
 void writeHeader(Grid& g, int start, bool mirrored) {
-  const int groupRow = mirrored ? start + 1 : start;
-  const int labelRow = mirrored ? start : start + 1;
-  g.setColors({2, start, kCols, start + 1}, kBlue, kHeaderBg);
-
-  g.setFrame({2, groupRow, kCols, groupRow});
-  g.setOverflow(Block::all(), true);
-  g.setAlign(Block::cell(2, groupRow), HAlign::Left, VAlign::Center);
-  g.setText(2, groupRow, kGroupTitle);
-  g.setRowHeight(groupRow, 20);
-  g.setText(1, groupRow, "回数");
-
-  g.setBorder({2, labelRow, kCols, labelRow}, kOutline);
-  for (int d = 0; d <= 9; ++d) g.setText(d + 2, labelRow, std::to_string(d));
-
+  const DigitHeaderRows rows = writeDigitHeader(g, start, mirrored);
+  g.setBorder({2, rows.digits, kCols, rows.digits}, kOutline);
   g.setBorder(Block::cell(1, start), kOutline);
 }
 

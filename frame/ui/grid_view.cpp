@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/ui/grid_actions.h"
+
 namespace km {
 
 namespace {
@@ -35,6 +37,8 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
   p.setColor(QPalette::Window, QColor(128, 128, 128));
   viewport()->setPalette(p);
   setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+  setFocusPolicy(Qt::StrongFocus);
+  installGridActions(this);
 }
 
 QFont GridView::gridFont() {
@@ -49,6 +53,7 @@ void GridView::setGrid(const Grid* grid) {
 }
 
 void GridView::refresh() {
+  selection_.setBounds(grid_ ? grid_->maxCols() : 0, grid_ ? grid_->maxRows() : 0);
   layoutGrid();
   updateGeometry();
   updateScrollBars();
@@ -234,6 +239,7 @@ void GridView::paintEvent(QPaintEvent* event) {
   while (lastRow < g.maxRows() && rowY(lastRow + 1) - scrollTop + fh < vp.height()) ++lastRow;
   paintRows(firstRow, std::min(lastRow, g.maxRows()), fh - scrollTop, QRect(0, fh, vp.width(), vp.height() - fh));
   paintRows(1, frozen, 0, QRect(0, 0, vp.width(), fh));
+  paintSelection(p);
   // the area past the last row or column keeps the viewport's grey
 }
 

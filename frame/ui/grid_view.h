@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/grid.h"
+#include "frame/grid_selection.h"
 
 namespace km {
 
@@ -29,16 +30,34 @@ class GridView : public QAbstractScrollArea {
   // The font of the grids and of the windows' labels: "ＭＳ Ｐゴシック", 9 points.
   static QFont gridFont();
 
+  // The cells the user selected (grid_view_selection.cpp).
+  const GridSelection& selection() const { return selection_; }
+  CellRange selectedRange() const { return selection_.range(); }
+  void selectAll();
+  void clearSelection();
+  // The cell under a viewport position; false past the last column or row.
+  bool cellAt(const QPoint& pos, int* col, int* row) const;
+  // Scrolls so that the cell is in view.
+  void scrollToCell(int col, int row);
+
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
 
  private:
   void layoutGrid();
   void updateScrollBars();
   int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }
   int frozenHeight() const;
+  void paintSelection(QPainter& p);
+
+  GridSelection selection_;
+  bool dragging_ = false;
 
   const Grid* grid_ = nullptr;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width

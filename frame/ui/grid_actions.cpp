@@ -1,0 +1,133 @@
+#include "frame/ui/grid_actions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStandardPaths>
+
+#include "frame/grid_export.h"
+#include "frame/ui/grid_print.h"
+#include "frame/ui/grid_view.h"
+#include "store/replace_file.h"
+
+namespace km {
+
+namespace {
+
+const QString kMessageTitle = QStringLiteral("メッセ－ジ");
+
+QAction* addAction(GridView* view, const QString& text, const char* name, QKeySequence key = {}) {
+  auto* a = new QAction(text, view);
+  a->setObjectName(QString::fromLatin1(name));
+  if (!key.isEmpty()) {
+    a->setShortcut(key);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  }
+  view->addAction(a);
+  return a;
+}
+
+void saveCsvWithDialog(GridView* view) {
+  const QString title = gridTitle(view);
+  QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  QFileDialog dialog(view, QStringLiteral("CSVで保存"), dir + QLatin1Char('/') + title + QStringLiteral(".csv"),
+                     QStringLiteral("CSVファイル (*.csv)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  saveGridsCsv(view, windowGrids(view), dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
+
+QMimeData* gridMimeData(const Grid& grid, CellRange range) {
+  auto* data = new QMimeData;
+  data->setText(QString::fromStdString(rangeToTsv(grid, range)));
+  data->setHtml(QString::fromStdString(rangeToHtml(grid, range)));
+  return data;
+}
+
+bool copySelection(const GridView* view) {
+  if (!view->grid() || view->selectedRange().empty()) return false;
+  QApplication::clipboard()->setMimeData(gridMimeData(*view->grid(), view->selectedRange()));
+  return true;
+}
+
+QString gridTitle(const QWidget* view) {
+  for (const QWidget* w = view; w; w = w->parentWidget())
+    if (auto* sub = qobject_cast<const QMdiSubWindow*>(w); sub && !sub->windowTitle().isEmpty())
+      return sub->windowTitle();
+  return QStringLiteral("表");
+}
+
+std::vector<const Grid*> windowGrids(const GridView* view) {
+  const QWidget* top = view;
+  for (const QWidget* w = view; w; w = w->parentWidget()) {
+    if (qobject_cast<const QMdiSubWindow*>(w)) {
+      top = w;
+      break;
+    }
+  }
+  std::vector<const Grid*> grids;
+  if (top == view) {
+    if (view->grid()) grids.push_back(view->grid());
+    return grids;
+  }
+  for (const GridView* v : top->findChildren<GridView*>())
+    if (v->grid()) grids.push_back(v->grid());
+  return grids;
+}
+
+bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const QString& path) {
+  std::string error;
+  if (replaceFileContents(path.toStdString(), gridsToCsvFile(grids), &error)) return true;
+  QMessageBox::critical(parent, kMessageTitle,
+                        QStringLiteral("CSVファイルを保存できませんでした。\n%1\n%2")
+                            .arg(path, QString::fromStdString(error)));
+  return false;
+}
+
+void installGridActions(GridView* view) {
+  QAction* copy = addAction(view, QStringLiteral("コピー"), "gridCopy", QKeySequence::Copy);
+  QAction* selectAll = addAction(view, QStringLiteral("すべて選択"), "gridSelectAll", QKeySequence::SelectAll);
+  QAction* csv = addAction(view, QStringLiteral("CSVで保存..."), "gridSaveCsv");
+  QAction* print = addAction(view, QStringLiteral("印刷..."), "gridPrint", QKeySequence::Print);
+  QAction* preview = addAction(view, QStringLiteral("印刷プレビュー..."), "gridPrintPreview");
+  QAction* pdf = addAction(view, QStringLiteral("PDFで保存..."), "gridSavePdf");
+
+  QObject::connect(copy, &QAction::triggered, view, [view] { copySelection(view); });
+  QObject::connect(selectAll, &QAction::triggered, view, [view] { view->selectAll(); });
+  QObject::connect(csv, &QAction::triggered, view, [view] { saveCsvWithDialog(view); });
+  QObject::connect(print, &QAction::triggered, view, [view] {
+    if (view->grid()) printGridWithDialog(view, *view->grid(), gridTitle(view));
+  });
+  QObject::connect(preview, &QAction::triggered, view, [view] {
+    if (view->grid()) previewGrid(view, *view->grid(), gridTitle(view));
+  });
+  QObject::connect(pdf, &QAction::triggered, view, [view] {
+    if (view->grid()) saveGridPdfWithDialog(view, *view->grid(), gridTitle(view));
+  });
+
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(view, &QWidget::customContextMenuRequested, view, [=](const QPoint& pos) {
+    copy->setEnabled(!view->selectedRange().empty());
+    QMenu menu(view);
+    menu.addAction(copy);
+    menu.addSeparator();
+    menu.addAction(csv);
+    menu.addSeparator();
+    menu.addAction(print);
+    menu.addAction(preview);
+    menu.addAction(pdf);
+    menu.exec(view->viewport()->mapToGlobal(pos));
+    copy->setEnabled(true);  // Ctrl+C stays live
+  });
+}
+
+}  // namespace km

@@ -1,0 +1,37 @@
+#pragma once
+// バージョン情報: the About dialog, a child window inside the main window.
+// It shows no data, so it leaves the main window's propEnd alone.
+#include <QWidget>
+
+#include "frame/window_def.h"
+
+class QLabel;
+class QPushButton;
+
+namespace km {
+
+inline constexpr const char* kAboutWindow = "バージョン情報";
+
+// Name, caption and size (twips) of the About dialog.
+const WindowDef& aboutWindowDef();
+
+class AboutDialog : public QWidget {
+  Q_OBJECT
+ public:
+  explicit AboutDialog(QWidget* parent = nullptr);
+
+  QLabel* productLabel() const { return product_; }
+  QLabel* editionLabel() const { return edition_; }
+  QLabel* versionLabel() const { return version_; }
+  QLabel* taglineLabel() const { return tagline_; }
+  QPushButton* closeButton() const { return Command1; }
+
+ private:
+  QLabel* product_ = nullptr;
+  QLabel* edition_ = nullptr;
+  QLabel* version_ = nullptr;
+  QLabel* tagline_ = nullptr;
+  QPushButton* Command1 = nullptr;
+};
+
+}  // namespace km

@@ -1,0 +1,164 @@
+#include "store/program_folder.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "store/database.h"
+#include "store/replace_file.h"
+
+namespace fs = std::filesystem;
+
+namespace km {
+
+namespace {
+
+bool isFile(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+bool canWrite(const fs::path& p) { return ::faccessat(AT_FDCWD, p.c_str(), W_OK, AT_EACCESS) == 0; }
+
+bool readWhole(const fs::path& p, std::string& bytes, std::string& why) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) {
+    why = std::strerror(errno);
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    why = "読み込みエラー";
+    return false;
+  }
+  return true;
+}
+
+bool isHelpFile(const fs::path& p) {
+  const std::string ext = p.extension().string();
+  return ext == ".qch" || ext == ".qhc";
+}
+
+// Copies the help files of `from` into `to` where missing or different.
+// Returns the Japanese description of the first failure, or "".
+std::string refreshHelpFiles(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  std::vector<fs::path> files;
+  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec))
+    if (isHelpFile(it->path()) && isFile(it->path())) files.push_back(it->path());
+  for (const fs::path& src : files) {
+    std::string bytes, why;
+    if (!readWhole(src, bytes, why)) return "ヘルプファイルを読めません（" + why + "）: " + src.string();
+    const fs::path dst = to / src.filename();
+    std::string old, ignored;
+    if (isFile(dst) && readWhole(dst, old, ignored) && old == bytes) continue;
+    if (!replaceFileContents(dst.string(), bytes, &why)) return "ヘルプファイルをコピーできません: " + why;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string runningExecutableFolder() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec).string();
+  return exe.parent_path().string();
+}
+
+ProgramFolderPlaces defaultProgramFolderPlaces(const std::string& executableFolder) {
+  ProgramFolderPlaces p;
+  p.executableFolder = executableFolder;
+  p.shippedFolder = (fs::path(executableFolder) / kShippedFolderFromBin).lexically_normal().string();
+  // A relative XDG_DATA_HOME is invalid and ignored, as is an empty one.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg && fs::path(xdg).is_absolute()) {
+    p.userFolder = (fs::path(xdg) / "kazumaki").string();
+    return p;
+  }
+  const char* home = std::getenv("HOME");
+  std::string homeDir = home && *home ? home : "";
+  if (homeDir.empty()) {
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) homeDir = pw->pw_dir;
+  }
+  if (homeDir.empty() || !fs::path(homeDir).is_absolute()) {
+    p.userFolderProblem = "ユーザーのデータフォルダが決まりません（XDG_DATA_HOME も HOME も設定されていません）。";
+    return p;
+  }
+  p.userFolder = (fs::path(homeDir) / ".local" / "share" / "kazumaki").string();
+  return p;
+}
+
+bool isWritableProgramFolder(const std::string& folder) {
+  const fs::path dir(folder);
+  if (!canWrite(dir)) return false;
+  const fs::path db = dir / kDatabaseFileName;
+  return !isFile(db) || canWrite(db);
+}
+
+ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
+  ProgramFolder r;
+  const fs::path exeDir(places.executableFolder);
+  const bool exeHoldsDatabase = isFile(exeDir / kDatabaseFileName);
+  if (exeHoldsDatabase && isWritableProgramFolder(places.executableFolder)) {
+    r.ok = true;
+    r.path = places.executableFolder;
+    return r;
+  }
+
+  if (places.userFolder.empty()) {
+    r.message =
+        places.userFolderProblem.empty() ? "ユーザーのデータフォルダが決まりません。" : places.userFolderProblem;
+    return r;
+  }
+  const fs::path user(places.userFolder);
+  r.path = user.string();
+  r.perUser = true;
+  std::error_code ec;
+  fs::create_directories(user, ec);
+  if (ec || !fs::is_directory(user, ec)) {
+    r.message = "データフォルダを作成できません（" + (ec ? ec.message() : std::string("フォルダではありません")) +
+                "）: " + user.string();
+    return r;
+  }
+
+  // The shipped files come from the executable's folder (a read-only copy of
+  // the program) or else from the installed shared folder.
+  const fs::path source = exeHoldsDatabase ? exeDir : fs::path(places.shippedFolder);
+  const fs::path userDb = user / kDatabaseFileName;
+  if (!isFile(userDb)) {
+    const fs::path shippedDb = source / kDatabaseFileName;
+    if (!isFile(shippedDb)) {
+      r.message = std::string("当選データ（") + kDatabaseFileName + "）が見つかりません: " + shippedDb.string();
+      return r;
+    }
+    std::string bytes, why;
+    if (!readWhole(shippedDb, bytes, why)) {
+      r.message = "当選データを読めません（" + why + "）: " + shippedDb.string();
+      return r;
+    }
+    if (!replaceFileContents(userDb.string(), bytes, &why)) {
+      r.message = "当選データをデータフォルダへコピーできません: " + why;
+      return r;
+    }
+    r.seeded = true;
+  }
+
+  if (!isWritableProgramFolder(user.string()))
+    r.warning = "データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません: " + user.string();
+  else
+    r.warning = refreshHelpFiles(source, user);
+  r.ok = true;
+  return r;
+}
+
+}  // namespace km
