@@ -446,3 +446,27 @@ TEST(EntryWindowAlone, LockedDatabaseKeepsTheStoredValue) {
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
 }
+
+TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
+  select(20, 3);
+  type("33");
+  select(5, 2);
+  ASSERT_TRUE(win->openEditMenu(4, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+  }
+  EXPECT_EQ(shown(21, 3), "33");
+  EXPECT_EQ(shown(21, 1), "21");  // old draw 20, moved up with its text
+  EXPECT_EQ(shown(20, 3), "2");
+  ASSERT_TRUE(win->openEditMenu(2, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->delLineAction()->trigger();
+  }
+  EXPECT_EQ(shown(20, 3), "33");
+  EXPECT_EQ(model()->unsavedCount(), 1);
+  EXPECT_EQ(stored()[19].text[1], "2");
+}
