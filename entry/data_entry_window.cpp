@@ -141,12 +141,16 @@ void EntryGrid::inputMethodEvent(QInputMethodEvent* e) {
   QTableView::inputMethodEvent(e);
 }
 
+bool EntryGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool opened = QTableView::edit(index, trigger, event);
+  if (opened) edited_ = index;
+  return opened;
+}
+
 void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
   QTableView::closeEditor(editor, hint);
-  if (hint == QAbstractItemDelegate::SubmitModelCache) {  // Enter: on to the line below
-    const QModelIndex cur = currentIndex();
-    if (cur.isValid() && cur.row() + 1 < model()->rowCount())
-      setCurrentIndex(model()->index(cur.row() + 1, cur.column()));
+  if (hint == QAbstractItemDelegate::SubmitModelCache && edited_.isValid()) {  // Enter: on to the line below
+    if (edited_.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(edited_.row() + 1, edited_.column()));
   }
 }
 

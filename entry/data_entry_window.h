@@ -30,6 +30,7 @@ class EntryGrid : public QTableView {
   Q_OBJECT
  public:
   explicit EntryGrid(QWidget* parent = nullptr);
+  using QTableView::edit;
   bool editing() const { return state() == QAbstractItemView::EditingState; }
   // Commits the text of an open editor, if any.
   void commitOpenEditor();
@@ -37,7 +38,11 @@ class EntryGrid : public QTableView {
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+ private:
+  QPersistentModelIndex edited_;  // the cell of the open editor
 };
 
 class DataEntryWindow : public QWidget {
