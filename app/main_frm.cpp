@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "entry/data_entry_window.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
@@ -73,18 +74,6 @@ const MenuRow kMenus[] = {
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
-
-// The data entry window keeps a size of its own (twips).
-const WindowDef& dataEntryDef() {
-  static const WindowDef def{kDataEntryWindow,
-                             "当選データ入力",
-                             "当選数字を開催回数毎に入力します（分析対象データとなります）",
-                             6300,
-                             12600,
-                             nullptr,
-                             {}};
-  return def;
-}
 
 void showStop(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok, parent);
@@ -154,13 +143,7 @@ void MainFrm::buildMenus() {
 QWidget* MainFrm::makeContent(const std::string& name, QWidget* parent) {
   if (name == kPredictionWindow) return new PredictionWindow(predictionState_, history_, parent);
   if (name == kAboutWindow) return new AboutDialog(parent);
-  if (name == kDataEntryWindow) {
-    auto* w = new QWidget(parent);
-    auto* l = new QVBoxLayout(w);
-    l->addWidget(new QLabel(QString::fromStdString(dataEntryDef().description), w));
-    l->addStretch(1);
-    return w;
-  }
+  if (name == kDataEntryWindow) return new DataEntryWindow(ConnectString_, parent);
   return new AnalysisWindow(*findWindow(name), history_, parent);
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "entry/data_entry_window.h"
 #include "frame/ui/child_frame.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
@@ -18,8 +19,6 @@ class QMdiSubWindow;
 namespace km {
 
 class HelpWindow;
-
-inline constexpr const char* kDataEntryWindow = "当選データ入力";
 
 class MainFrm : public QMainWindow, public ChildHost {
   Q_OBJECT

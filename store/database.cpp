@@ -343,4 +343,7 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
   return {};
 }
 
+bool sqlcipherLinked(sqlite3* db) { return hasCipher(db); }
+bool keyConnection(sqlite3* db, const std::string& password) { return applyKey(db, password); }
+
 }  // namespace km

@@ -6,6 +6,8 @@
 
 #include "store/history.h"
 
+struct sqlite3;
+
 namespace km {
 
 inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
@@ -62,5 +64,11 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs);
 // and extended result code where SQLite failed); on failure the old file is
 // left as it was and no temporary file remains.
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
+
+// For other connections on the same files (the entry store): true when the
+// linked SQLite is SQLCipher, and keying a freshly opened connection with
+// every cipher parameter fixed.
+bool sqlcipherLinked(sqlite3* db);
+bool keyConnection(sqlite3* db, const std::string& password);
 
 }  // namespace km

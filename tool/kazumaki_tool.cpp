@@ -18,6 +18,7 @@
 #include "prediction/core/prediction_state.h"
 #include "store/csv.h"
 #include "store/database.h"
+#include "store/entry_store.h"
 #include "store/program_folder.h"
 
 namespace {
@@ -29,6 +30,12 @@ int usage() {
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
                "                                       print WINDOW's grids as JSON (or CSV)\n"
                "  kazumaki-tool update DB [URL]        replace DB with the published history\n"
+               "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
+               "                                       append the next draw, print its number\n"
+               "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
+               "  kazumaki-tool insert DB AFTER_DRAW   insert a blank draw, print its number\n"
+               "  kazumaki-tool delete DB DRAW         delete a draw\n"
+               "  kazumaki-tool check DB               print the first wrong line and column\n"
                "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
                "of an installed program, made on first use).\n";
   return 2;
@@ -103,6 +110,85 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   return std::cout.good() ? 0 : 1;
 }
 
+// Entry commands: the same store as the data entry window.
+bool wholeNumber(const std::string& text, int& value) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = std::stoi(text);
+  return true;
+}
+
+std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath) {
+  std::string error;
+  auto store = km::EntryStore::open(connectTo(dbPath), error);
+  if (!store) std::cerr << "kazumaki-tool: " << error << "\n";
+  return store;
+}
+
+int done(const std::string& error) {
+  if (error.empty()) return 0;
+  std::cerr << "kazumaki-tool: " << error << "\n";
+  return 1;
+}
+
+int add(const std::string& dbPath, const std::vector<std::string>& numbers, const std::string& date) {
+  std::array<std::string, km::kNumberFields> texts;
+  for (int f = 0; f < km::kNumberFields; ++f) texts[f] = numbers[f];
+  auto store = openEntry(dbPath);
+  if (!store) return 1;
+  int no = 0;
+  if (const std::string e = store->append(texts, date, no); !e.empty()) return done(e);
+  std::cout << no << "\n";
+  return 0;
+}
+
+int set(const std::string& dbPath, const std::string& draw, const std::string& column, const std::string& text) {
+  int no = 0, col = 0;
+  if (!wholeNumber(draw, no) || !wholeNumber(column, col) || col < km::kFirstNumberColumn ||
+      col > km::kLastNumberColumn)
+    return usage();
+  if (km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
+    return done("「" + text + "」: " + km::wrongNumberReason());
+  auto store = openEntry(dbPath);
+  if (!store) return 1;
+  return done(store->setCell(no, col, text));
+}
+
+int insert(const std::string& dbPath, const std::string& after) {
+  int no = 0;
+  if (!wholeNumber(after, no)) return usage();
+  auto store = openEntry(dbPath);
+  if (!store) return 1;
+  int newNo = 0;
+  if (const std::string e = store->insertAfter(no, newNo); !e.empty()) return done(e);
+  std::cout << newNo << "\n";
+  return 0;
+}
+
+int remove(const std::string& dbPath, const std::string& draw) {
+  int no = 0;
+  if (!wholeNumber(draw, no)) return usage();
+  auto store = openEntry(dbPath);
+  if (!store) return 1;
+  return done(store->remove(no));
+}
+
+// Prints "LINE COLUMN" of the first wrong cell on standard output.
+int check(const std::string& dbPath) {
+  auto store = openEntry(dbPath);
+  if (!store) return 1;
+  std::vector<km::EntryRow> rows;
+  if (const std::string e = store->readAll(rows); !e.empty()) return done(e);
+  const auto wrong = km::findWrongCell(static_cast<int>(rows.size()), [&](int line, int col) {
+    return rows[line - 1].text[col - km::kFirstNumberColumn];
+  });
+  if (!wrong) return 0;
+  const km::EntryRow& r = rows[wrong->line - 1];
+  std::cout << wrong->line << " " << wrong->column << "\n";
+  std::cerr << "kazumaki-tool: " << km::kWrongNumberMessage << " 第" << r.no << "回 " << wrong->column << "列目「"
+            << r.text[wrong->column - km::kFirstNumberColumn] << "」\n";
+  return 1;
+}
+
 // Fetches the published database (from URL, else as the program does) and
 // puts it in place of DB once it has been checked.
 int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
@@ -163,6 +249,12 @@ int main(int argc, char** argv) {
     }
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
     if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
+    if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");
+    if (a.size() == 10 && a[0] == "add" && a[8] == "--date") return add(a[1], {a.begin() + 2, a.begin() + 8}, a[9]);
+    if (a.size() == 5 && a[0] == "set") return set(a[1], a[2], a[3], a[4]);
+    if (a.size() == 3 && a[0] == "insert") return insert(a[1], a[2]);
+    if (a.size() == 3 && a[0] == "delete") return remove(a[1], a[2]);
+    if (a.size() == 2 && a[0] == "check") return check(a[1]);
     return usage();
   } catch (const std::exception& e) {
     std::cerr << "kazumaki-tool: " << e.what() << "\n";

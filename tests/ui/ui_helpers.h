@@ -2,6 +2,7 @@
 // Helpers for widget tests: temporary program folders and modal message boxes.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -39,6 +40,7 @@ inline bool runQueuedCalls() {
 struct MessageBoxWatcher {
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
   bool seen = false;
   explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok) {
     auto* timer = new QTimer;
@@ -49,6 +51,7 @@ struct MessageBoxWatcher {
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
+        defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
         box->button(button)->click();
         timer->stop();
         timer->deleteLater();

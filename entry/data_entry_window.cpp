@@ -1,0 +1,322 @@
+#include "entry/data_entry_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "entry/entry_model.h"
+#include "frame/grid.h"
+#include "frame/ui/child_frame.h"
+#include "frame/ui/grid_view.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kVisibleLines = 50;
+constexpr double kRowHeightPoints = 10;
+constexpr double kDrawNoWidthChars = 5;
+constexpr double kNumberWidthChars = 7;
+
+// Pixel sizes of a column width in characters and a row height in points,
+// converted exactly as the analysis grids convert theirs.
+QSize cellPixels(double chars, double points) {
+  Grid g(1, 1);
+  g.setColWidth(1, chars);
+  g.setRowHeight(1, points);
+  GridView measure;
+  measure.setGrid(&g);
+  return QSize(measure.columnX(2), measure.rowY(2));
+}
+
+// Editors centred like the cells, in the grid's font, without a frame.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+      edit->setAlignment(Qt::AlignCenter);
+      edit->setFrame(false);
+      edit->setFont(GridView::gridFont());
+    }
+    return w;
+  }
+};
+
+}  // namespace
+
+const WindowDef& dataEntryDef() {
+  static const WindowDef def{kDataEntryWindow,
+                             "当選データ入力",
+                             "当選数字を開催回数毎に入力します（分析対象データとなります）",
+                             7400,
+                             13900,
+                             nullptr,
+                             {}};
+  return def;
+}
+
+// --- EntryGrid --------------------------------------------------------------
+
+EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
+  setFont(GridView::gridFont());
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setGridStyle(Qt::SolidLine);
+  setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(0, 0, 0); }"));
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setItemDelegate(new CellDelegate(this));
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setFrameShape(QFrame::Box);
+  setFrameShadow(QFrame::Plain);
+  horizontalHeader()->setFont(GridView::gridFont());
+  verticalHeader()->setFont(GridView::gridFont());
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void EntryGrid::commitOpenEditor() {
+  const QModelIndex cur = currentIndex();
+  if (!cur.isValid()) return;
+  if (QWidget* editor = indexWidget(cur); editor && state() == QAbstractItemView::EditingState) {
+    emit itemDelegate()->commitData(editor);
+    emit itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+void EntryGrid::keyPressEvent(QKeyEvent* e) {
+  if (state() != QAbstractItemView::EditingState) {
+    const QModelIndex cur = currentIndex();
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && cur.isValid()) {
+      if (cur.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(cur.row() + 1, cur.column()));
+      return;
+    }
+    if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Backspace) {
+      QModelIndexList cells = selectionModel()->selectedIndexes();
+      if (cells.isEmpty() && cur.isValid()) cells.append(cur);
+      std::sort(cells.begin(), cells.end());
+      for (const QModelIndex& i : cells)
+        if (i.flags() & Qt::ItemIsEditable && !i.data().toString().isEmpty())
+          if (!model()->setData(i, QString(), Qt::EditRole)) break;  // a failed write is reported once
+      return;
+    }
+  }
+  QTableView::keyPressEvent(e);
+}
+
+void EntryGrid::inputMethodEvent(QInputMethodEvent* e) {
+  // The view opens the editor on the first composed text but does not hand
+  // the text over: pass it on, replacing the cell's text as a typed key does.
+  const QModelIndex cur = currentIndex();
+  if (!editing() && cur.isValid() && (cur.flags() & Qt::ItemIsEditable) &&
+      (!e->commitString().isEmpty() || !e->preeditString().isEmpty())) {
+    if (edit(cur, QAbstractItemView::AnyKeyPressed, e)) {
+      if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(cur))) {
+        editor->clear();
+        QCoreApplication::sendEvent(editor, e);
+      }
+      return;
+    }
+  }
+  QTableView::inputMethodEvent(e);
+}
+
+bool EntryGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool opened = QTableView::edit(index, trigger, event);
+  if (opened) edited_ = index;
+  return opened;
+}
+
+void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, hint);
+  if (hint == QAbstractItemDelegate::SubmitModelCache && edited_.isValid()) {  // Enter: on to the line below
+    if (edited_.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(edited_.row() + 1, edited_.column()));
+  }
+}
+
+// --- DataEntryWindow ----------------------------------------------------------
+
+DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent, int busyTimeoutMs) : QWidget(parent) {
+  setFont(GridView::gridFont());
+  std::string openError;
+  auto store = EntryStore::open(cs, openError, busyTimeoutMs);
+  model_ = new EntryModel(std::move(store), this);
+  QString error = model_->writable() ? model_->load() : QString::fromStdString(openError);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  auto* description = new QLabel(QString::fromStdString(dataEntryDef().description), this);
+  description->setObjectName(QStringLiteral("Label1"));
+  description->setWordWrap(true);
+  layout->addWidget(description);
+
+  fpSpread1 = new EntryGrid(this);
+  fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
+  fpSpread1->setModel(model_);
+  const QSize numberCell = cellPixels(kNumberWidthChars, kRowHeightPoints);
+  const QSize drawNoCell = cellPixels(kDrawNoWidthChars, kRowHeightPoints);
+  const int rowHeight = numberCell.height();
+  QHeaderView* vh = fpSpread1->verticalHeader();
+  vh->setMinimumSectionSize(1);
+  vh->setDefaultSectionSize(rowHeight);
+  const QFontMetrics fm(GridView::gridFont());
+  vh->setFixedWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 10);
+  QHeaderView* hh = fpSpread1->horizontalHeader();
+  hh->setMinimumSectionSize(1);
+  hh->setFixedHeight(std::max(rowHeight, 2 * fm.height() + 4));  // "ボーナス数字" takes two lines
+  fpSpread1->setColumnWidth(0, drawNoCell.width());
+  for (int c = 1; c < 7; ++c) fpSpread1->setColumnWidth(c, numberCell.width());
+  const int frame = 2 * fpSpread1->frameWidth();
+  const int gridWidth = vh->width() + drawNoCell.width() + 6 * numberCell.width() + frame +
+                        fpSpread1->verticalScrollBar()->sizeHint().width();
+  const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
+  fpSpread1->setFixedSize(gridWidth, gridHeight);
+  layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  Command1 = new QPushButton(QStringLiteral("閉じる"), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  connect(Command1, &QPushButton::clicked, this, &DataEntryWindow::Command1_Click);
+  bottom->addWidget(Command1);
+  layout->addLayout(bottom);
+
+  mnuEdit = new QMenu(QStringLiteral("編集(&E)"), this);
+  mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+  mnuAddLine = mnuEdit->addAction(QStringLiteral("行追加"));
+  mnuAddLine->setObjectName(QStringLiteral("mnuAddLine"));
+  mnuDelLine = mnuEdit->addAction(QStringLiteral("行削除"));
+  mnuDelLine->setObjectName(QStringLiteral("mnuDelLine"));
+  connect(mnuAddLine, &QAction::triggered, this, &DataEntryWindow::mnuAddLine_Click);
+  connect(mnuDelLine, &QAction::triggered, this, &DataEntryWindow::mnuDelLine_Click);
+  connect(vh, &QHeaderView::customContextMenuRequested, this,
+          [this, vh](const QPoint& pos) { openEditMenu(vh->logicalIndexAt(pos), vh->viewport()->mapToGlobal(pos)); });
+
+  // A failed write is told after the edit has finished, never inside it.
+  connect(model_, &EntryModel::writeFailed, this, &DataEntryWindow::showStop, Qt::QueuedConnection);
+
+  if (model_->rowCount() > 0) fpSpread1->setCurrentIndex(model_->index(0, 1));
+  if (!error.isEmpty()) {
+    // Nothing can be changed: say why once the window is up, then close it.
+    QTimer::singleShot(0, this, [this, error] {
+      showStop(error);
+      closeChildOf(this);
+    });
+  }
+}
+
+bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
+  if (!model_->writable()) return false;
+  if (model_->rowCount() == 0 && line == -1) {
+    mnuDelLine->setEnabled(false);
+    mnuEdit->popup(globalPos);
+    return true;
+  }
+  if (line < 0 || line >= model_->rowCount()) return false;
+  mnuDelLine->setEnabled(true);
+  int first = line, last = line;
+  const QModelIndexList selected = fpSpread1->selectionModel()->selectedIndexes();
+  if (!selected.isEmpty()) {
+    first = last = selected.first().row();
+    for (const QModelIndex& i : selected) {
+      first = std::min(first, i.row());
+      last = std::max(last, i.row());
+    }
+  }
+  if (first != last) return false;
+  // The line pointed at is the line the commands work on.
+  const int col = fpSpread1->currentIndex().isValid() ? fpSpread1->currentIndex().column() : 1;
+  fpSpread1->selectionModel()->setCurrentIndex(model_->index(line, col),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  mnuEdit->popup(globalPos);
+  return true;
+}
+
+bool DataEntryWindow::confirm(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Yes | QMessageBox::No, this);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void DataEntryWindow::showStop(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void DataEntryWindow::mnuAddLine_Click() {
+  if (!confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) return;
+  const QModelIndex cur = fpSpread1->currentIndex();
+  if (!cur.isValid() && model_->rowCount() > 0) return;
+  const int col = cur.isValid() ? cur.column() : 1;
+  const int row = cur.isValid() ? cur.row() : -1;  // -1: the first draw of an empty history
+  if (const QString e = model_->insertLineAfter(row); !e.isEmpty()) {
+    showStop(e);
+    return;
+  }
+  const QModelIndex next = model_->index(std::min(row + 1, model_->rowCount() - 1), col);
+  fpSpread1->selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
+}
+
+void DataEntryWindow::mnuDelLine_Click() {
+  if (!confirm(QStringLiteral("選択された行を削除します。よろしいですか？"))) return;
+  const QModelIndex cur = fpSpread1->currentIndex();
+  if (!cur.isValid()) return;
+  const int col = cur.column();
+  const int row = cur.row();
+  if (const QString e = model_->deleteLine(row); !e.isEmpty()) {
+    showStop(e);
+    return;
+  }
+  if (model_->rowCount() > 0)
+    fpSpread1->selectionModel()->setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), col),
+                                                 QItemSelectionModel::ClearAndSelect);
+}
+
+void DataEntryWindow::Command1_Click() {
+  fpSpread1->commitOpenEditor();
+  const auto wrong =
+      findWrongCell(model_->rowCount(), [this](int line, int col) { return model_->cellText(line, col); });
+  if (wrong) {
+    showStop(QString::fromUtf8(kWrongNumberMessage));
+    const QModelIndex cell = model_->index(wrong->line - 1, wrong->column - 1);
+    fpSpread1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+    fpSpread1->scrollTo(cell);
+    fpSpread1->setFocus();
+    return;
+  }
+  closeChildOf(this);
+}
+
+void DataEntryWindow::closeEvent(QCloseEvent* e) {
+  // The close box skips the check: texts that were never written are dropped.
+  fpSpread1->commitOpenEditor();
+  if (const int n = model_->unsavedCount(); n > 0) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("メッセ－ジ"),
+                    QStringLiteral("誤りのある数字（%1件）はデータベースに保存されていないため、破棄しました。").arg(n),
+                    QMessageBox::Ok, this);
+    box.exec();
+  }
+  e->accept();
+}
+
+}  // namespace km

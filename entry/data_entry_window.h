@@ -1,0 +1,89 @@
+#pragma once
+// 当選データ入力: the result data entry window.  An editable grid of every
+// stored draw, a popup on the line headers to insert or delete a line, and
+// the check of the numbers on 閉じる.
+#include <QTableView>
+#include <QWidget>
+
+#include "frame/window_def.h"
+#include "store/database.h"
+#include "store/entry_store.h"
+
+class QMenu;
+class QAction;
+class QPushButton;
+
+namespace km {
+
+inline constexpr const char* kDataEntryWindow = "当選データ入力";
+
+// Name, caption, description line and design-time size of the window.
+const WindowDef& dataEntryDef();
+
+class EntryModel;
+
+// The grid: spreadsheet keys on top of the table view.  Typing replaces the
+// cell, F2 or a double click edits it, Enter commits and moves down, Tab
+// moves right, Delete empties the selected cells; text from an input method
+// starts the edit like a typed key.
+class EntryGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit EntryGrid(QWidget* parent = nullptr);
+  using QTableView::edit;
+  bool editing() const { return state() == QAbstractItemView::EditingState; }
+  // Commits the text of an open editor, if any.
+  void commitOpenEditor();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+ private:
+  QPersistentModelIndex edited_;  // the cell of the open editor
+};
+
+class DataEntryWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // busyTimeoutMs: how long a write waits for another program's lock.
+  explicit DataEntryWindow(const ConnectString& cs, QWidget* parent = nullptr,
+                           int busyTimeoutMs = EntryStore::kDefaultBusyTimeoutMs);
+
+  EntryGrid* grid() const { return fpSpread1; }
+  EntryModel* model() const { return model_; }
+  QPushButton* closeButton() const { return Command1; }
+  QMenu* editMenu() const { return mnuEdit; }
+  QAction* addLineAction() const { return mnuAddLine; }
+  QAction* delLineAction() const { return mnuDelLine; }
+
+  // The popup on the line header of `line` (0-based) at a global position:
+  // shown only for a line that holds data while the selection covers no more
+  // than one line; that line becomes the selected line.  An empty history
+  // offers 行追加 alone, anywhere on the line headers (line -1), for the
+  // first draw.  True when shown.
+  bool openEditMenu(int line, const QPoint& globalPos);
+
+  void mnuAddLine_Click();
+  void mnuDelLine_Click();
+  // 閉じる: checks the numbers and closes the window when they are sound.
+  void Command1_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void showStop(const QString& text);
+  bool confirm(const QString& text);
+
+  EntryModel* model_ = nullptr;
+  EntryGrid* fpSpread1 = nullptr;
+  QPushButton* Command1 = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QAction* mnuAddLine = nullptr;
+  QAction* mnuDelLine = nullptr;
+};
+
+}  // namespace km

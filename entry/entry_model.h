@@ -1,0 +1,74 @@
+#pragma once
+// The table behind the data entry grid: one line per stored draw, seven
+// columns (回数, 第1数字..第5数字, ボーナス数字).  Every accepted edit, inserted
+// line and deleted line is written through the entry store at once.  A text
+// that is not a sound number stays in the grid only, marked, and is never
+// written; the grid then shows it instead of the stored value.
+#include <QAbstractTableModel>
+#include <QColor>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "store/entry_store.h"
+
+namespace km {
+
+class EntryModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  // Colours of the grid (text on background).
+  static QColor drawNoText() { return QColor(255, 0, 0); }
+  static QColor drawNoBack() { return QColor(255, 255, 200); }
+  static QColor bonusText() { return QColor(0, 0, 255); }
+  static QColor bonusBack() { return QColor(197, 255, 255); }
+  // A text that is not written to the database.
+  static QColor wrongBack() { return QColor(255, 170, 170); }
+
+  // Without a store the grid is empty and nothing can be edited.
+  explicit EntryModel(std::unique_ptr<EntryStore> store, QObject* parent = nullptr);
+  ~EntryModel() override;
+
+  // Reads every line from the database; an empty string or the reason.
+  QString load();
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // A sound text is written at once (writeFailed on a database error, and
+  // the cell keeps the stored value); any other text is kept, marked.
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  bool writable() const { return store_ != nullptr; }
+  int drawNo(int row) const { return lines_[row].no; }
+  // The text shown in grid column `col` (1..7) of line `line` (1..rowCount).
+  std::string cellText(int line, int col) const;
+  // How many texts are kept in the grid only.
+  int unsavedCount() const;
+
+  // A blank line after line `row` (0-based; -1 before the first line), written at once.  The following
+  // lines of its run of draw numbers move up by one.  Empty or the reason.
+  QString insertLineAfter(int row);
+  // Deletes line `row`; the following lines of its run move down by one.
+  QString deleteLine(int row);
+
+ signals:
+  void writeFailed(const QString& message);
+
+ private:
+  struct Line {
+    int no = 0;
+    std::array<std::string, kNumberFields> stored;
+    std::array<std::optional<std::string>, kNumberFields> unsaved;
+  };
+  // Re-reads the lines after a change of the line structure; `shift` maps
+  // old unsaved texts to their new lines (the inserted or deleted position).
+  QString reload(int at, int delta);
+
+  std::unique_ptr<EntryStore> store_;
+  std::vector<Line> lines_;
+};
+
+}  // namespace km

@@ -1,0 +1,421 @@
+#include "store/entry_store.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace km {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Column names of the number fields, in grid order (columns 2..7).
+constexpr const char* kFieldNames[kNumberFields] = {"第1数字", "第2数字", "第3数字",
+                                                    "第4数字", "第5数字", "ボーナス数字"};
+
+struct StmtFinalizer {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+StmtPtr prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(s);
+    return nullptr;
+  }
+  return StmtPtr(s);
+}
+
+bool isSpaceAt(std::string_view t, size_t i, size_t& len) {
+  if (t[i] == ' ' || t[i] == '\t') {
+    len = 1;
+    return true;
+  }
+  if (t.substr(i, 3) == "\xE3\x80\x80") {  // full-width space
+    len = 3;
+    return true;
+  }
+  return false;
+}
+
+std::string columnText(sqlite3_stmt* s, int col) {
+  switch (sqlite3_column_type(s, col)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      return std::to_string(sqlite3_column_int64(s, col));
+    case SQLITE_FLOAT: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(s, col));
+      std::string t = buf;
+      if (t.find_first_of(".eEn") == std::string::npos) t += ".0";  // a real stays visibly a real
+      return t;
+    }
+    default: {
+      const unsigned char* t = sqlite3_column_text(s, col);
+      return t ? reinterpret_cast<const char*>(t) : std::string();
+    }
+  }
+}
+
+bool validDate(const std::string& d) {
+  if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (d[i] < '0' || d[i] > '9') return false;
+  const int y = std::stoi(d.substr(0, 4)), m = std::stoi(d.substr(5, 2)), day = std::stoi(d.substr(8, 2));
+  if (m < 1 || m > 12 || day < 1) return false;
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
+}
+
+std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
+
+}  // namespace
+
+CellNumber parseCellNumber(std::string_view t) {
+  size_t b = 0, e = t.size(), len = 0;
+  while (b < e && isSpaceAt(t, b, len)) b += len;
+  // trailing spaces: half-width or full-width
+  while (e > b) {
+    if (t[e - 1] == ' ' || t[e - 1] == '\t') {
+      --e;
+    } else if (e - b >= 3 && t.substr(e - 3, 3) == "\xE3\x80\x80") {
+      e -= 3;
+    } else {
+      break;
+    }
+  }
+  if (b == e) return {};
+  long value = 0;
+  for (size_t i = b; i < e;) {
+    int d;
+    if (t[i] >= '0' && t[i] <= '9') {
+      d = t[i] - '0';
+      i += 1;
+    } else if (e - i >= 3 && static_cast<unsigned char>(t[i]) == 0xEF && static_cast<unsigned char>(t[i + 1]) == 0xBC &&
+               static_cast<unsigned char>(t[i + 2]) >= 0x90 && static_cast<unsigned char>(t[i + 2]) <= 0x99) {
+      d = static_cast<unsigned char>(t[i + 2]) - 0x90;  // ０..９
+      i += 3;
+    } else {
+      return {CellNumber::Wrong, 0};
+    }
+    value = value * 10 + d;
+    if (value > 1000) return {CellNumber::Wrong, 0};  // far beyond 31; stops before any overflow
+  }
+  if (value < 1 || value > kMaxNumber) return {CellNumber::Wrong, 0};
+  return {CellNumber::Number, static_cast<int>(value)};
+}
+
+const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
+
+std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text) {
+  for (int line = 1; line <= lineCount; ++line)
+    for (int col = kFirstNumberColumn; col <= kLastNumberColumn; ++col)
+      if (parseCellNumber(text(line, col)).kind == CellNumber::Wrong) return CellPosition{line, col};
+  return std::nullopt;
+}
+
+std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::string& error, int busyTimeoutMs) {
+  std::error_code ec;
+  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) {
+    error = named("データベースファイルが見つかりません。", cs.path);
+    return nullptr;
+  }
+  // A file marked read-only stays unchanged, even for a user whom the
+  // system would let write it.
+  struct stat st {};
+  const std::string folder = fs::path(cs.path).parent_path().empty() ? "." : fs::path(cs.path).parent_path().string();
+  if (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0) {
+    error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
+    return nullptr;
+  }
+  if (access(folder.c_str(), W_OK) != 0) {
+    error = named("データベースファイルのフォルダに書き込めないため、当選データを変更できません。", cs.path);
+    return nullptr;
+  }
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  std::unique_ptr<EntryStore> store(new EntryStore(raw, cs.path));
+  if (rc != SQLITE_OK) {
+    error = store->failure("データベースファイルを開けません。");
+    return nullptr;
+  }
+  if (!sqlcipherLinked(raw)) {
+    error = "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。";
+    return nullptr;
+  }
+  if (!keyConnection(raw, cs.password)) {
+    error = store->failure("データベースファイルを開けません。");
+    return nullptr;
+  }
+  sqlite3_busy_timeout(raw, busyTimeoutMs);
+  if (sqlite3_db_readonly(raw, "main") == 1) {
+    error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
+    return nullptr;
+  }
+  {
+    StmtPtr check =
+        prepare(raw, "SELECT count(*) FROM sqlite_master WHERE name IN ('当選データ', '全データ選択クエリ')");
+    const int step = check ? sqlite3_step(check.get()) : SQLITE_ERROR;
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
+      error = store->failure("データベースファイルが他のプログラムで使用中のため、開けません。");
+      return nullptr;
+    }
+    if (step != SQLITE_ROW) {
+      error = store->failure("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
+      return nullptr;
+    }
+    if (sqlite3_column_int(check.get(), 0) != 2) {
+      error = named("データベースファイルに「当選データ」または「全データ選択クエリ」がありません。", cs.path);
+      return nullptr;
+    }
+  }
+  // The write lock must be obtainable now, or the user learns it before typing.
+  if (!store->begin(error)) return nullptr;
+  store->rollback();
+  return store;
+}
+
+EntryStore::~EntryStore() { sqlite3_close_v2(db_); }
+
+std::string EntryStore::failure(const char* what) const {
+  std::string msg = what;
+  const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
+  if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+    msg = "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。";
+  else if (code == SQLITE_READONLY)
+    msg = "データベースファイルが読み取り専用のため、当選データを変更できません。";
+  else if (code == SQLITE_FULL)
+    msg = "ディスクに空きがないため、当選データを変更できません。";
+  msg += "\n" + path_;
+  if (db_) msg += std::string("\n(") + sqlite3_errmsg(db_) + ")";
+  return msg;
+}
+
+bool EntryStore::begin(std::string& error) {
+  // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
+  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    error = failure("データベースへ書き込めません。");
+    return false;
+  }
+  return true;
+}
+
+std::string EntryStore::commit() {
+  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    const std::string why = failure("データベースへ書き込めません。");
+    rollback();
+    return why;
+  }
+  return {};
+}
+
+void EntryStore::rollback() {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
+  rows.clear();
+  StmtPtr q = prepare(db_,
+                      "SELECT q.回数, q.第1数字, q.第2数字, q.第3数字, q.第4数字, q.第5数字, q.ボーナス数字, t.抽選日 "
+                      "FROM 全データ選択クエリ q LEFT JOIN 当選データ t ON t.回数 = q.回数 ORDER BY q.回数");
+  if (!q) return failure("データベースファイルの「全データ選択クエリ」を読めません。");
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    EntryRow r;
+    r.no = sqlite3_column_int(q.get(), 0);
+    for (int f = 0; f < kNumberFields; ++f) r.text[f] = columnText(q.get(), f + 1);
+    r.date = columnText(q.get(), 7);
+    rows.push_back(std::move(r));
+  }
+  if (step != SQLITE_DONE) {
+    rows.clear();
+    return failure("データベースファイルが壊れているため、当選データを読めません。");
+  }
+  return {};
+}
+
+bool EntryStore::exists(int no, bool& found, std::string& error) {
+  StmtPtr q = prepare(db_, "SELECT 1 FROM 当選データ WHERE 回数 = ?");
+  if (!q) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  sqlite3_bind_int(q.get(), 1, no);
+  const int step = sqlite3_step(q.get());
+  if (step != SQLITE_ROW && step != SQLITE_DONE) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  found = step == SQLITE_ROW;
+  return true;
+}
+
+bool EntryStore::runEnd(int from, int& end, std::string& error) {
+  StmtPtr q = prepare(db_, "SELECT 回数 FROM 当選データ WHERE 回数 >= ? ORDER BY 回数");
+  if (!q) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  sqlite3_bind_int(q.get(), 1, from);
+  end = from - 1;
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    if (sqlite3_column_int64(q.get(), 0) != end + 1) break;
+    ++end;
+  }
+  if (step != SQLITE_ROW && step != SQLITE_DONE) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  return true;
+}
+
+bool EntryStore::renumber(int no, int to, std::string& error) {
+  StmtPtr u = prepare(db_, "UPDATE 当選データ SET 回数 = ? WHERE 回数 = ?");
+  if (!u) {
+    error = failure("データベースへ書き込めません。");
+    return false;
+  }
+  sqlite3_bind_int(u.get(), 1, to);
+  sqlite3_bind_int(u.get(), 2, no);
+  if (sqlite3_step(u.get()) != SQLITE_DONE || sqlite3_changes(db_) != 1) {
+    error = failure("データベースへ書き込めません。");
+    return false;
+  }
+  return true;
+}
+
+std::string EntryStore::setCell(int no, int column, std::string_view text) {
+  if (column < kFirstNumberColumn || column > kLastNumberColumn) return "列は２～７で指定してください。";
+  const CellNumber v = parseCellNumber(text);
+  if (v.kind == CellNumber::Wrong) return wrongNumberReason();
+  std::string error;
+  if (!begin(error)) return error;
+  StmtPtr u = prepare(
+      db_, std::string("UPDATE 当選データ SET ") + kFieldNames[column - kFirstNumberColumn] + " = ? WHERE 回数 = ?");
+  if (!u) {
+    error = failure("データベースへ書き込めません。");
+    rollback();
+    return error;
+  }
+  if (v.kind == CellNumber::Number)
+    sqlite3_bind_int(u.get(), 1, v.value);
+  else
+    sqlite3_bind_null(u.get(), 1);
+  sqlite3_bind_int(u.get(), 2, no);
+  if (sqlite3_step(u.get()) != SQLITE_DONE) {
+    error = failure("データベースへ書き込めません。");
+    u.reset();
+    rollback();
+    return error;
+  }
+  const bool changed = sqlite3_changes(db_) == 1;
+  u.reset();
+  if (!changed) {
+    rollback();
+    return "第" + std::to_string(no) + "回の当選データがありません。";
+  }
+  return commit();
+}
+
+std::string EntryStore::insertAfter(int afterNo, int& newNo) {
+  if (afterNo < 0 || afterNo >= kMaxDrawNo) return "回数が範囲外のため、行を追加できません。";
+  std::string error;
+  if (!begin(error)) return error;
+  auto fail = [&](std::string why) {
+    rollback();
+    return why;
+  };
+  if (afterNo > 0) {
+    bool found = false;
+    if (!exists(afterNo, found, error)) return fail(error);
+    if (!found) return fail("第" + std::to_string(afterNo) + "回の当選データがありません。");
+  }
+  int end = 0;
+  if (!runEnd(afterNo + 1, end, error)) return fail(error);
+  if (end >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、行を追加できません。");
+  for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
+    if (!renumber(n, n + 1, error)) return fail(error);
+  {
+    StmtPtr ins = prepare(db_, "INSERT INTO 当選データ (回数) VALUES (?)");
+    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    sqlite3_bind_int(ins.get(), 1, afterNo + 1);
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+  }
+  error = commit();
+  if (error.empty()) newNo = afterNo + 1;
+  return error;
+}
+
+std::string EntryStore::remove(int no) {
+  std::string error;
+  if (!begin(error)) return error;
+  auto fail = [&](std::string why) {
+    rollback();
+    return why;
+  };
+  {
+    StmtPtr del = prepare(db_, "DELETE FROM 当選データ WHERE 回数 = ?");
+    if (!del) return fail(failure("データベースへ書き込めません。"));
+    sqlite3_bind_int(del.get(), 1, no);
+    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+    if (sqlite3_changes(db_) != 1) return fail("第" + std::to_string(no) + "回の当選データがありません。");
+  }
+  int end = 0;
+  if (!runEnd(no + 1, end, error)) return fail(error);
+  for (int n = no + 1; n <= end; ++n)  // from the bottom, so that no number is taken twice
+    if (!renumber(n, n - 1, error)) return fail(error);
+  return commit();
+}
+
+std::string EntryStore::append(const std::array<std::string, kNumberFields>& texts, const std::string& date,
+                               int& newNo) {
+  std::array<int, kNumberFields> values{};
+  for (int f = 0; f < kNumberFields; ++f) {
+    const CellNumber v = parseCellNumber(texts[f]);
+    if (v.kind != CellNumber::Number)
+      return std::string(kFieldNames[f]) + "「" + texts[f] + "」: " + wrongNumberReason();
+    values[f] = v.value;
+  }
+  if (!date.empty() && !validDate(date)) return "抽選日「" + date + "」は YYYY-MM-DD の日付で指定してください。";
+  std::string error;
+  if (!begin(error)) return error;
+  auto fail = [&](std::string why) {
+    rollback();
+    return why;
+  };
+  int next = 1;
+  {
+    StmtPtr q = prepare(db_, "SELECT coalesce(max(回数), 0) FROM 当選データ");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return fail(failure("データベースを読めません。"));
+    const sqlite3_int64 last = sqlite3_column_int64(q.get(), 0);
+    if (last >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、追加できません。");
+    next = static_cast<int>(last < 0 ? 0 : last) + 1;
+  }
+  {
+    StmtPtr ins =
+        prepare(db_,
+                "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    sqlite3_bind_int(ins.get(), 1, next);
+    if (date.empty())
+      sqlite3_bind_null(ins.get(), 2);
+    else
+      sqlite3_bind_text(ins.get(), 2, date.c_str(), -1, SQLITE_TRANSIENT);
+    for (int f = 0; f < kNumberFields; ++f) sqlite3_bind_int(ins.get(), 3 + f, values[f]);
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+  }
+  error = commit();
+  if (error.empty()) newNo = next;
+  return error;
+}
+
+}  // namespace km

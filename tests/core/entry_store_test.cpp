@@ -1,0 +1,499 @@
+// The entry store: what may be written, draw numbering, transactions,
+// refused files, and kazumaki-tool's entry commands over it.
+#include "store/entry_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/database.h"
+#include "tests/core/test_history.h"
+
+namespace fs = std::filesystem;
+using namespace km;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream b;
+  b << in.rdbuf();
+  return b.str();
+}
+
+struct ToolResult {
+  int status;
+  std::string out, err;
+};
+
+// Runs kazumaki-tool with the arguments; standard output and error apart.
+ToolResult tool(const std::vector<std::string>& args, const fs::path& errFile) {
+  std::string cmd = KM_TOOL;
+  for (const std::string& a : args) cmd += " '" + a + "'";
+  cmd += " 2>'" + errFile.string() + "'";
+  ToolResult r{0, {}, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  r.err = slurp(errFile);
+  return r;
+}
+
+Draw draw(int no, std::array<std::optional<int>, 6> n, std::string date = {}) {
+  Draw d;
+  d.no = no;
+  d.n = n;
+  d.date = std::move(date);
+  return d;
+}
+
+struct EntryStoreTest : ::testing::Test {
+  fs::path dir;
+  std::string db;
+  void SetUp() override {
+    static int counter = 0;
+    dir = fs::temp_directory_path() / ("km-entry-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    fs::create_directories(dir);
+    db = (dir / "Kazumaki.mdb").string();
+  }
+  void TearDown() override {
+    chmod(db.c_str(), 0644);
+    fs::remove_all(dir);
+  }
+  ConnectString cs() const { return {db, databasePassword()}; }
+  void make(const std::vector<Draw>& draws) { ASSERT_EQ(writeDatabase(cs(), draws), ""); }
+  // Draws numbered 1..n with distinct, recognisable numbers.
+  void makeRun(int n) {
+    std::vector<Draw> v;
+    for (int i = 1; i <= n; ++i) v.push_back(draw(i, {i % 31 + 1, 2, 3, 4, 5, 6}, "2000-01-01"));
+    make(v);
+  }
+  std::unique_ptr<EntryStore> open(int busyMs = EntryStore::kDefaultBusyTimeoutMs) {
+    std::string error;
+    auto s = EntryStore::open(cs(), error, busyMs);
+    EXPECT_TRUE(s) << error;
+    return s;
+  }
+  std::vector<EntryRow> rows() {
+    auto s = open();
+    std::vector<EntryRow> r;
+    if (s) {
+      EXPECT_EQ(s->readAll(r), "");
+    }
+    return r;
+  }
+  std::vector<int> numbers() {
+    std::vector<int> v;
+    for (const EntryRow& r : rows()) v.push_back(r.no);
+    return v;
+  }
+  // Writes a raw value past the store, as a damaged or foreign file holds it.
+  void rawSet(int no, const char* field, const char* sqlValue) {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_TRUE(keyConnection(h, databasePassword()));
+    const std::string sql =
+        std::string("UPDATE 当選データ SET ") + field + " = " + sqlValue + " WHERE 回数 = " + std::to_string(no);
+    EXPECT_EQ(sqlite3_exec(h, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+    sqlite3_close(h);
+  }
+  ToolResult run(std::vector<std::string> args) {
+    args.insert(args.begin() + 1, db);
+    return tool(args, dir / "stderr.txt");
+  }
+};
+
+bool sameRows(const std::vector<EntryRow>& a, const std::vector<EntryRow>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].no != b[i].no || a[i].text != b[i].text || a[i].date != b[i].date) return false;
+  return true;
+}
+
+}  // namespace
+
+// --- what counts as a sound number ------------------------------------------
+
+TEST(CellNumber, EmptyOrWholeNumbersOneToThirtyOneOnly) {
+  EXPECT_EQ(parseCellNumber("").kind, CellNumber::Empty);
+  EXPECT_EQ(parseCellNumber("  ").kind, CellNumber::Empty);
+  EXPECT_EQ(parseCellNumber("\xE3\x80\x80").kind, CellNumber::Empty);  // full-width space
+  for (const char* ok : {"1", "31", " 7 ", "007"}) EXPECT_EQ(parseCellNumber(ok).kind, CellNumber::Number) << ok;
+  EXPECT_EQ(parseCellNumber("31").value, 31);
+  EXPECT_EQ(parseCellNumber("007").value, 7);
+  for (const char* bad : {"0", "32", "5.0", "5.", "abc", "-1", "+5", "1 2", "1e1", "99999999999999999999", "4５x"})
+    EXPECT_EQ(parseCellNumber(bad).kind, CellNumber::Wrong) << bad;
+}
+
+TEST(CellNumber, FullWidthDigitsCountAsTheirValue) {
+  EXPECT_EQ(parseCellNumber("１２").kind, CellNumber::Number);
+  EXPECT_EQ(parseCellNumber("１２").value, 12);
+  EXPECT_EQ(parseCellNumber("３１").value, 31);
+  EXPECT_EQ(parseCellNumber("　９　").value, 9);
+  EXPECT_EQ(parseCellNumber("３２").kind, CellNumber::Wrong);
+  EXPECT_EQ(parseCellNumber("０").kind, CellNumber::Wrong);
+  EXPECT_EQ(parseCellNumber("５．０").kind, CellNumber::Wrong);
+}
+
+TEST(CloseCheck, LinesFirstThenColumnsBonusIncluded) {
+  std::map<std::pair<int, int>, std::string> cells;
+  auto at = [&](int line, int col) {
+    auto it = cells.find({line, col});
+    return it == cells.end() ? std::string() : it->second;
+  };
+  EXPECT_FALSE(findWrongCell(12, at));  // empty cells are accepted
+  cells[{10, 2}] = "32";
+  cells[{3, 6}] = "0";
+  auto w = findWrongCell(12, at);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->line, 3);
+  EXPECT_EQ(w->column, 6);
+  cells[{3, 4}] = "5.0";  // same line, further left
+  w = findWrongCell(12, at);
+  EXPECT_EQ(w->column, 4);
+  cells.clear();
+  cells[{2, 7}] = "45";   // the bonus number is checked like the others
+  cells[{2, 1}] = "abc";  // the draw number column is not
+  w = findWrongCell(12, at);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->line, 2);
+  EXPECT_EQ(w->column, 7);
+  cells.clear();
+  cells[{5999, 3}] = "x";  // no limit on the number of lines
+  w = findWrongCell(6000, at);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->line, 5999);
+}
+
+// --- writing cells -----------------------------------------------------------
+
+TEST_F(EntryStoreTest, SoundTextsAreWrittenOthersNever) {
+  makeRun(3);
+  auto s = open();
+  EXPECT_EQ(s->setCell(2, 2, "１２"), "");
+  EXPECT_EQ(s->setCell(2, 7, "31"), "");
+  EXPECT_EQ(s->setCell(2, 3, ""), "");  // empties the cell
+  for (const char* bad : {"0", "32", "5.0", "abc", "４５"}) EXPECT_FALSE(s->setCell(2, 4, bad).empty()) << bad;
+  EXPECT_FALSE(s->setCell(2, 1, "5").empty());  // the draw number is not a number cell
+  EXPECT_FALSE(s->setCell(9, 2, "5").empty());  // no such draw
+  s.reset();
+  const auto r = rows();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[1].text, (std::array<std::string, 6>{"12", "", "3", "4", "5", "31"}));
+  EXPECT_EQ(r[0].text[0], "2");
+  const LoadResult h = loadHistory(cs());
+  ASSERT_TRUE(h.ok);
+  EXPECT_EQ(h.rows[1].n[0], 12);
+  EXPECT_FALSE(h.rows[1].n[1]);
+}
+
+// --- numbering ---------------------------------------------------------------
+
+TEST_F(EntryStoreTest, InsertAtTheEndTakesTheNextNumber) {
+  makeRun(3);
+  auto s = open();
+  int no = 0;
+  EXPECT_EQ(s->insertAfter(3, no), "");
+  EXPECT_EQ(no, 4);
+  s.reset();
+  EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(rows()[3].text, (std::array<std::string, 6>{}));
+}
+
+TEST_F(EntryStoreTest, InsertInARunMovesTheRestOfTheRunUp) {
+  make({draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {7, 8, 9, 10, 11, 12}, "2001-02-03"), draw(3, {13, 14, 15, 16, 17, 18}),
+        draw(7, {19, 20, 21, 22, 23, 24})});
+  auto s = open();
+  int no = 0;
+  EXPECT_EQ(s->insertAfter(1, no), "");
+  EXPECT_EQ(no, 2);
+  s.reset();
+  const auto r = rows();
+  ASSERT_EQ(r.size(), 5u);
+  EXPECT_EQ(r[1].no, 2);
+  EXPECT_EQ(r[1].text[0], "");
+  EXPECT_EQ(r[2].no, 3);  // old draw 2, with its numbers and its date
+  EXPECT_EQ(r[2].text[0], "7");
+  EXPECT_EQ(r[2].date, "2001-02-03");
+  EXPECT_EQ(r[3].no, 4);
+  EXPECT_EQ(r[3].text[0], "13");
+  EXPECT_EQ(r[4].no, 7);  // beyond the gap: not moved
+}
+
+TEST_F(EntryStoreTest, InsertIntoAGapMovesNothing) {
+  std::vector<Draw> v;
+  for (int i = 1; i <= 39; ++i) v.push_back(draw(i, {1, 2, 3, 4, 5, 6}));
+  v.push_back(draw(42, {7, 8, 9, 10, 11, 12}));
+  make(v);
+  auto s = open();
+  int no = 0;
+  EXPECT_EQ(s->insertAfter(39, no), "");
+  EXPECT_EQ(no, 40);
+  s.reset();
+  const auto n = numbers();
+  ASSERT_EQ(n.size(), 41u);
+  EXPECT_EQ(n[39], 40);
+  EXPECT_EQ(n[40], 42);
+}
+
+TEST_F(EntryStoreTest, DeleteMovesTheRestOfItsRunDown) {
+  make({draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {7, 8, 9, 10, 11, 12}), draw(3, {13, 14, 15, 16, 17, 18}),
+        draw(4, {19, 20, 21, 22, 23, 24}), draw(6, {25, 26, 27, 28, 29, 30})});
+  auto s = open();
+  EXPECT_EQ(s->remove(2), "");
+  EXPECT_FALSE(s->remove(2 + 100).empty());
+  s.reset();
+  const auto r = rows();
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(r[1].no, 2);
+  EXPECT_EQ(r[1].text[0], "13");
+  EXPECT_EQ(r[2].no, 3);
+  EXPECT_EQ(r[3].no, 6);
+}
+
+TEST_F(EntryStoreTest, InsertThenDeleteGivesBackTheSameHistory) {
+  std::vector<Draw> v;
+  for (int i = 1; i <= 20; ++i) v.push_back(draw(i, {i % 31 + 1, 2, 3, 4, 5, std::nullopt}, "2002-03-04"));
+  v.push_back(draw(25, {9, 9, 9, 9, 9, 9}));
+  make(v);
+  const auto before = rows();
+  for (int after : {0, 1, 10, 20, 25}) {
+    auto s = open();
+    int no = 0;
+    ASSERT_EQ(s->insertAfter(after, no), "") << after;
+    EXPECT_EQ(no, after + 1);
+    ASSERT_EQ(s->remove(no), "") << after;
+    s.reset();
+    EXPECT_TRUE(sameRows(rows(), before)) << "after " << after;
+  }
+}
+
+TEST_F(EntryStoreTest, SixThousandDraws) {
+  makeRun(6000);
+  const auto before = rows();
+  auto s = open();
+  int no = 0;
+  ASSERT_EQ(s->insertAfter(1, no), "");
+  std::vector<EntryRow> r;
+  ASSERT_EQ(s->readAll(r), "");
+  ASSERT_EQ(r.size(), 6001u);
+  EXPECT_EQ(r.back().no, 6001);
+  EXPECT_EQ(r.back().text[0], before.back().text[0]);
+  ASSERT_EQ(s->remove(2), "");
+  s.reset();
+  EXPECT_TRUE(sameRows(rows(), before));
+  rawSet(5500, "ボーナス数字", "45");
+  const ToolResult c = run({"check"});
+  EXPECT_EQ(c.status, 1);
+  EXPECT_EQ(c.out, "5500 7\n");
+}
+
+TEST_F(EntryStoreTest, NumbersNeverPassTheLargestDrawNumber) {
+  make({draw(32766, {1, 2, 3, 4, 5, 6}), draw(32767, {1, 2, 3, 4, 5, 6})});
+  auto s = open();
+  int no = 0;
+  EXPECT_FALSE(s->insertAfter(32766, no).empty());
+  EXPECT_FALSE(s->insertAfter(32767, no).empty());
+  EXPECT_FALSE(s->append({"1", "2", "3", "4", "5", "6"}, "", no).empty());
+  s.reset();
+  EXPECT_EQ(numbers(), (std::vector<int>{32766, 32767}));
+}
+
+// A change that fails half-way leaves nothing of itself behind, and the
+// reason carries SQLite's own words.
+TEST_F(EntryStoreTest, AChangeFailingHalfWayIsUndoneWhole) {
+  makeRun(6);
+  const auto before = rows();
+  {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_TRUE(keyConnection(h, databasePassword()));
+    ASSERT_EQ(sqlite3_exec(h,
+                           "CREATE TRIGGER halt BEFORE UPDATE ON 当選データ WHEN NEW.回数 = 4 "
+                           "BEGIN SELECT RAISE(ABORT, 'halted by test'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(h);
+    sqlite3_close(h);
+  }
+  auto s = open();
+  int no = 0;
+  std::string e = s->insertAfter(1, no);  // moves 6, 5, then stops at 3 -> 4
+  EXPECT_NE(e.find("halted by test"), std::string::npos) << e;
+  e = s->remove(2);  // moves 3 -> 2, then stops at 5 -> 4
+  EXPECT_NE(e.find("halted by test"), std::string::npos) << e;
+  EXPECT_EQ(s->setCell(1, 2, "9"), "");  // the connection is usable afterwards
+  s.reset();
+  auto after = rows();
+  after[0].text[0] = before[0].text[0];
+  EXPECT_TRUE(sameRows(after, before));
+}
+
+// --- refused files -------------------------------------------------------------
+
+TEST_F(EntryStoreTest, ReadOnlyFileIsRefusedAndUntouched) {
+  makeRun(3);
+  ASSERT_EQ(chmod(db.c_str(), 0444), 0);
+  const std::string before = slurp(db);
+  std::string error;
+  EXPECT_FALSE(EntryStore::open(cs(), error));
+  EXPECT_NE(error.find("読み取り専用"), std::string::npos) << error;
+  const ToolResult r = run({"set", "2", "2", "9"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("読み取り専用"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(db), before);
+}
+
+TEST_F(EntryStoreTest, LockedFileGivesAClearMessageAndNoChange) {
+  makeRun(3);
+  auto s = open(50);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(db.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_TRUE(keyConnection(other, databasePassword()));
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::string e = s->setCell(1, 2, "9");
+  EXPECT_NE(e.find("使用中"), std::string::npos) << e;
+  EXPECT_NE(e.find("locked"), std::string::npos) << e;  // SQLite's own words come along
+  int no = 0;
+  EXPECT_FALSE(s->insertAfter(1, no).empty());
+  std::string openError;
+  EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
+  EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  // another writer that still lets readers in: refused when opening as well
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  openError.clear();
+  EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
+  EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  s.reset();
+  const auto r = rows();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0].text[0], "2");
+}
+
+TEST_F(EntryStoreTest, WrongPasswordAndMissingFileAreRefused) {
+  std::string error;
+  EXPECT_FALSE(EntryStore::open(cs(), error));
+  EXPECT_NE(error.find("見つかりません"), std::string::npos);
+  makeRun(1);
+  EXPECT_FALSE(EntryStore::open({db, "111111"}, error));
+  EXPECT_NE(error.find("パスワード"), std::string::npos) << error;
+}
+
+// --- kazumaki-tool ---------------------------------------------------------------
+
+TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
+  makeRun(5);
+  ToolResult r = run({"add", "1", "２", "3", "4", "5", "31", "--date", "2024-02-29"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "6\n");
+  const std::string before = slurp(db);
+  for (const char* bonus : {"45", "0", "5.0", "x", ""}) {
+    r = run({"add", "1", "2", "3", "4", "5", bonus});
+    EXPECT_EQ(r.status, 1) << bonus;
+    EXPECT_NE(r.err.find("ボーナス数字"), std::string::npos) << r.err;
+  }
+  r = run({"add", "1", "2", "3", "4", "5", "6", "--date", "2023-02-29"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(slurp(db), before);
+  const auto rs = rows();
+  ASSERT_EQ(rs.size(), 6u);
+  EXPECT_EQ(rs[5].text, (std::array<std::string, 6>{"1", "2", "3", "4", "5", "31"}));
+  EXPECT_EQ(rs[5].date, "2024-02-29");
+}
+
+TEST_F(EntryStoreTest, ToolSetWritesOrLeavesTheFileUntouched) {
+  makeRun(3);
+  EXPECT_EQ(run({"set", "2", "7", "１９"}).status, 0);
+  EXPECT_EQ(run({"set", "2", "3", ""}).status, 0);
+  const std::string before = slurp(db);
+  for (const char* bad : {"0", "32", "5.0", "abc"}) {
+    const ToolResult r = run({"set", "2", "4", bad});
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_NE(r.err.find("１～３１"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(run({"set", "9", "4", "5"}).status, 1);  // no such draw
+  EXPECT_NE(run({"set", "2", "1", "5"}).status, 0);  // the draw number column
+  EXPECT_NE(run({"set", "2", "8", "5"}).status, 0);
+  EXPECT_EQ(slurp(db), before);
+  const auto r = rows();
+  EXPECT_EQ(r[1].text[5], "19");
+  EXPECT_EQ(r[1].text[1], "");
+}
+
+TEST_F(EntryStoreTest, ToolInsertDeleteAndCheck) {
+  makeRun(4);
+  ToolResult r = run({"insert", "2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "3\n");
+  EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(run({"check"}).status, 0);  // an empty line is accepted
+  EXPECT_EQ(run({"delete", "3"}).status, 0);
+  EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(run({"delete", "9"}).status, 1);
+  rawSet(4, "第2数字", "32");
+  rawSet(2, "ボーナス数字", "5.5");  // a real, as a foreign file may hold
+  r = run({"check"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "2 7\n");
+  EXPECT_NE(r.err.find("結果マスタの数字に誤りがあります。"), std::string::npos);
+}
+
+// A process killed between (or in the middle of) edits leaves a database that
+// opens and holds every edit that was reported as done.
+TEST_F(EntryStoreTest, KilledProcessKeepsEveryCommittedEdit) {
+  makeRun(40);
+  // edit i writes value (i % 31) + 1 into draw i / 6 + 1, column i % 6 + 2;
+  // every fifth edit also inserts a blank line at the end; each finished
+  // edit is reported on standard output
+  const std::string t = "'" + std::string(KM_TOOL) + "' ";
+  const std::string script = "i=0; while :; do " + t + "set '" + db +
+                             "' $((i / 6 + 1)) $((i % 6 + 2)) $((i % 31 + 1)) || exit 1; "
+                             "if [ $((i % 5)) -eq 4 ]; then " +
+                             t + "insert '" + db + "' $((40 + i / 5)) >/dev/null || exit 1; fi; " +
+                             "echo $i; i=$((i + 1)); done";
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setpgid(0, 0);
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  setpgid(pid, pid);
+  close(fds[1]);
+  FILE* progress = fdopen(fds[0], "r");
+  int done = -1, v = 0;
+  while (done < 30 && fscanf(progress, "%d", &v) == 1) done = v;  // blocks until the next edit is reported
+  ASSERT_EQ(done, 30) << "the editing process ended by itself";
+  kill(-pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  while (fscanf(progress, "%d", &v) == 1) done = v;  // reported before the kill
+  fclose(progress);
+  const auto r = rows();
+  ASSERT_GE(r.size(), 40u + (done + 1) / 5);
+  for (int i = 0; i <= done; ++i) EXPECT_EQ(r[i / 6].text[i % 6], std::to_string(i % 31 + 1)) << "edit " << i;
+  for (size_t k = 0; k < r.size(); ++k) EXPECT_EQ(r[k].no, static_cast<int>(k) + 1);
+  EXPECT_EQ(run({"check"}).status, 0);
+  // and the store still writes
+  auto s = open();
+  EXPECT_EQ(s->setCell(1, 2, "31"), "");
+}

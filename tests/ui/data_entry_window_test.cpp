@@ -1,0 +1,472 @@
+// The data entry window driven as a user drives it.  States are awaited with
+// QTest::qWaitFor under gtest assertions (a failing QTRY_* would go unseen).
+#include "entry/data_entry_window.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/main_frm.h"
+#include "entry/entry_model.h"
+#include "store/entry_store.h"
+#include "tests/core/test_history.h"
+#include "tests/ui/ui_helpers.h"
+
+using namespace km;
+
+namespace {
+
+std::vector<Draw> numbered(int count) {
+  std::vector<Draw> v;
+  for (int i = 1; i <= count; ++i) {
+    Draw d;
+    d.no = i;
+    d.n = {i % 31 + 1, 2, 3, 4, 5, 6};
+    v.push_back(d);
+  }
+  return v;
+}
+
+struct EntryWindowTest : ::testing::Test {
+  std::vector<Draw> draws = numbered(60);
+  std::unique_ptr<test::ProgramFolder> folder;
+  std::unique_ptr<MainFrm> frm;
+  QMdiSubWindow* sub = nullptr;
+  DataEntryWindow* win = nullptr;
+
+  void SetUp() override { start(); }
+  // Starts the program, closes the prediction window and opens the entry window.
+  void start(bool readOnly = false) {
+    folder = std::make_unique<test::ProgramFolder>(draws);
+    if (readOnly) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0444);
+    frm = std::make_unique<MainFrm>(folder->path(), folder->settings());
+    ASSERT_TRUE(frm->startUp());
+    frm->show();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(frm.get(), &activate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(std::string(kPredictionWindow)); }));
+    frm->findChildWindow(std::string(kPredictionWindow))->close();
+    ASSERT_TRUE(frm->propEnd());
+    frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
+    sub = frm->findChildWindow(kDataEntryWindow);
+    ASSERT_TRUE(sub);
+    win = qobject_cast<DataEntryWindow*>(sub->widget());
+    ASSERT_TRUE(win);
+  }
+  void TearDown() override {
+    if (folder) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0644);
+    frm.reset();
+    folder.reset();
+  }
+  EntryGrid* grid() const { return win->grid(); }
+  EntryModel* model() const { return win->model(); }
+  // What the database holds now, read over a connection of our own.
+  std::vector<EntryRow> stored() const {
+    std::string error;
+    auto s = EntryStore::open(makeConnectString(folder->dir.string()), error);
+    EXPECT_TRUE(s) << error;
+    std::vector<EntryRow> rows;
+    if (s) s->readAll(rows);
+    return rows;
+  }
+  QModelIndex cell(int line, int col) const { return model()->index(line - 1, col - 1); }
+  void select(int line, int col) {
+    grid()->setFocus();
+    grid()->selectionModel()->setCurrentIndex(cell(line, col), QItemSelectionModel::ClearAndSelect);
+  }
+  // The editor open on the current cell, if any.
+  QWidget* openEditor() const { return grid()->indexWidget(grid()->currentIndex()); }
+  // Types ASCII text into the current cell and presses Enter.
+  void type(const char* text) {
+    QTest::keyClick(grid(), text[0]);  // the first key opens the editor
+    QWidget* editor = openEditor();
+    ASSERT_TRUE(editor);
+    QTest::keyClicks(editor, QString::fromLatin1(text + 1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
+  }
+  // Right-clicks the line header of `line`.
+  bool rightClickHeader(int line) {
+    QHeaderView* vh = grid()->verticalHeader();
+    const QPoint pos(vh->width() / 2, vh->sectionViewportPosition(line - 1) + 2);
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, vh->viewport()->mapToGlobal(pos));
+    QApplication::sendEvent(vh->viewport(), &ev);
+    const bool shown = win->editMenu()->isVisible();
+    win->editMenu()->hide();
+    return shown;
+  }
+  std::string shown(int line, int col) const { return model()->cellText(line, col); }
+};
+
+}  // namespace
+
+TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
+  EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
+  EXPECT_FALSE(frm->propEnd());
+  EXPECT_EQ(sub->pos(), QPoint(0, 0));
+  EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+            QStringLiteral("当選数字を開催回数毎に入力します（分析対象データとなります）"));
+  EXPECT_EQ(win->closeButton()->text(), QStringLiteral("閉じる"));
+  ASSERT_EQ(model()->columnCount(), 7);
+  EXPECT_EQ(model()->rowCount(), 60);
+  const char* headers[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
+  for (int c = 0; c < 7; ++c)
+    EXPECT_EQ(model()->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(headers[c]));
+  // colours of columns 1 and 7 on every line; the others plain
+  for (int line : {1, 60}) {
+    EXPECT_EQ(cell(line, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(cell(line, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 200));
+    EXPECT_EQ(cell(line, 7).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+    EXPECT_EQ(cell(line, 7).data(Qt::BackgroundRole).value<QColor>(), QColor(197, 255, 255));
+    EXPECT_EQ(cell(line, 4).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+  }
+  EXPECT_EQ(shown(1, 1), "1");
+  EXPECT_EQ(shown(1, 2), "2");
+  // widths 5 and 7 characters; 50 lines visible, the rest by scrolling
+  EXPECT_LT(grid()->columnWidth(0), grid()->columnWidth(1));
+  EXPECT_NEAR(grid()->columnWidth(0) * 7.0 / 5.0, grid()->columnWidth(1), 2.0);
+  for (int c = 2; c < 7; ++c) EXPECT_EQ(grid()->columnWidth(c), grid()->columnWidth(1));
+  const int rowH = grid()->rowHeight(0);
+  EXPECT_EQ(grid()->viewport()->height(), 50 * rowH);
+  EXPECT_GT(grid()->verticalScrollBar()->maximum(), 0);
+  // the window shows the whole grid
+  EXPECT_TRUE(QRect(QPoint(0, 0), sub->widget()->size()).contains(grid()->geometry()));
+  // the draw number cannot be typed into
+  EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(cell(1, 2).flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(cell(1, 7).flags() & Qt::ItemIsEditable);
+  win->closeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  EXPECT_TRUE(frm->propEnd());
+}
+
+TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
+  select(2, 2);
+  type("9");
+  EXPECT_EQ(shown(2, 2), "9");  // replaced, not appended to the old "3"
+  EXPECT_EQ(stored()[1].text[0], "9");
+  EXPECT_EQ(grid()->currentIndex(), cell(3, 2));
+  // F2 edits the text in place
+  select(4, 7);
+  QTest::keyClick(grid(), Qt::Key_F2);
+  ASSERT_TRUE(grid()->editing());
+  QTest::keyClick(openEditor(), Qt::Key_End);
+  QTest::keyClicks(openEditor(), QStringLiteral("1"));
+  QTest::keyClick(openEditor(), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
+  // "6" + "1" is not a number 1..31: the text stays in the grid only, marked
+  EXPECT_EQ(shown(4, 7), "61");
+  EXPECT_EQ(stored()[3].text[5], "6");
+  EXPECT_EQ(cell(4, 7).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+  // Delete empties the cell in the database
+  select(5, 3);
+  QTest::keyClick(grid(), Qt::Key_Delete);
+  EXPECT_EQ(stored()[4].text[1], "");
+  EXPECT_EQ(shown(5, 3), "");
+  // Tab moves on to the right
+  select(6, 3);
+  QTest::keyClick(grid(), Qt::Key_Tab);
+  EXPECT_EQ(grid()->currentIndex(), cell(6, 4));
+}
+
+TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
+  select(3, 5);
+  QInputMethodEvent ime;
+  ime.setCommitString(QStringLiteral("１２"));
+  QApplication::sendEvent(grid(), &ime);
+  ASSERT_TRUE(grid()->editing());
+  ASSERT_TRUE(qobject_cast<QLineEdit*>(openEditor()));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(openEditor())->text(), QStringLiteral("１２"));
+  QTest::keyClick(openEditor(), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stored()[2].text[3] == std::string("12"); })) << stored()[2].text[3];
+  EXPECT_EQ(shown(3, 5), "12");
+  EXPECT_EQ(grid()->currentIndex(), cell(4, 5));
+  // a composition: preedit text first, then the committed text; one that is
+  // no number stays in the grid only
+  select(3, 6);
+  QInputMethodEvent compose(QStringLiteral("ご"), {});
+  QApplication::sendEvent(grid(), &compose);
+  ASSERT_TRUE(grid()->editing());
+  QInputMethodEvent bad;
+  bad.setCommitString(QStringLiteral("五"));
+  QApplication::sendEvent(openEditor(), &bad);
+  QTest::keyClick(openEditor(), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
+  EXPECT_EQ(shown(3, 6), "五");
+  EXPECT_EQ(stored()[2].text[4], "5");
+}
+
+TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
+  draws[9].n[0] = 32;  // line 10
+  draws[2].n[3] = 0;   // line 3
+  TearDown();
+  start();
+  test::MessageBoxWatcher box;
+  win->closeButton()->click();
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
+  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
+  EXPECT_EQ(frm->findChildWindow(kDataEntryWindow), sub);
+  EXPECT_FALSE(frm->propEnd());
+}
+
+TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty) {
+  select(7, 3);
+  type("5.0");
+  EXPECT_EQ(stored()[6].text[1], "2");  // never written
+  {
+    test::MessageBoxWatcher box;
+    win->closeButton()->click();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(grid()->currentIndex(), cell(7, 3));
+  }
+  select(7, 3);
+  type("5");
+  select(8, 7);
+  type("45");
+  {
+    test::MessageBoxWatcher box;
+    win->closeButton()->click();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
+    EXPECT_EQ(grid()->currentIndex(), cell(8, 7));
+  }
+  select(8, 7);
+  QTest::keyClick(grid(), Qt::Key_Delete);  // an empty cell is accepted
+  EXPECT_EQ(stored()[7].text[5], "");
+  win->closeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  EXPECT_TRUE(frm->propEnd());
+  EXPECT_EQ(stored()[6].text[1], "5");
+}
+
+TEST_F(EntryWindowTest, CloseBoxDropsUnsavedTextsAndSaysSo) {
+  const auto before = stored();
+  select(2, 2);
+  type("0");
+  select(3, 3);
+  type("abc");
+  test::MessageBoxWatcher box;
+  sub->close();
+  ASSERT_TRUE(box.seen);
+  EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  EXPECT_TRUE(frm->propEnd());
+  const auto after = stored();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].text, before[i].text);
+}
+
+TEST_F(EntryWindowTest, PopupOnlyOnTheHeaderOfOneDataLine) {
+  select(5, 2);
+  EXPECT_TRUE(rightClickHeader(5));
+  EXPECT_TRUE(rightClickHeader(9));  // the line pointed at becomes the selected line
+  EXPECT_EQ(grid()->currentIndex().row(), 8);
+  // a right-click on a data cell opens nothing
+  const QRect r = grid()->visualRect(cell(5, 3));
+  QContextMenuEvent onCell(QContextMenuEvent::Mouse, r.center(), grid()->viewport()->mapToGlobal(r.center()));
+  QApplication::sendEvent(grid()->viewport(), &onCell);
+  EXPECT_FALSE(win->editMenu()->isVisible());
+  // several lines selected
+  grid()->selectionModel()->select(QItemSelection(cell(5, 2), cell(6, 2)), QItemSelectionModel::ClearAndSelect);
+  EXPECT_FALSE(rightClickHeader(5));
+  EXPECT_FALSE(win->openEditMenu(5, QPoint()));
+  // beyond the last line
+  select(5, 2);
+  EXPECT_FALSE(win->openEditMenu(60, QPoint()));
+  EXPECT_FALSE(win->openEditMenu(-1, QPoint()));
+  EXPECT_TRUE(win->openEditMenu(59, QPoint()));
+  win->editMenu()->hide();
+}
+
+TEST_F(EntryWindowTest, AddLineAfterConfirmation) {
+  select(10, 4);
+  ASSERT_TRUE(win->openEditMenu(9, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::No);
+    win->addLineAction()->trigger();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.defaultButton, QMessageBox::No);
+  }
+  EXPECT_EQ(model()->rowCount(), 60);
+  EXPECT_EQ(stored().size(), 60u);
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+    ASSERT_TRUE(box.seen);
+  }
+  EXPECT_EQ(model()->rowCount(), 61);
+  EXPECT_EQ(grid()->currentIndex(), cell(11, 4));  // the new line, in the remembered column
+  EXPECT_EQ(shown(11, 1), "11");
+  EXPECT_EQ(shown(11, 2), "");
+  EXPECT_EQ(shown(12, 1), "12");
+  EXPECT_EQ(shown(12, 2), std::to_string(11 % 31 + 1));  // old draw 11 moved up
+  const auto rows = stored();
+  ASSERT_EQ(rows.size(), 61u);
+  EXPECT_EQ(rows[10].no, 11);
+  EXPECT_EQ(rows[10].text, (std::array<std::string, 6>{}));
+  EXPECT_EQ(rows.back().no, 61);
+  // type the new draw in; an empty line is accepted on closing
+  type("7");
+  EXPECT_EQ(stored()[10].text[2], "7");
+}
+
+TEST_F(EntryWindowTest, AddAtTheEndThenDeleteGivesBackTheHistory) {
+  const auto before = stored();
+  select(60, 2);
+  ASSERT_TRUE(win->openEditMenu(59, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+  }
+  EXPECT_EQ(shown(61, 1), "61");
+  type("3");
+  EXPECT_EQ(stored()[60].text[0], "3");
+  ASSERT_TRUE(win->openEditMenu(60, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::No);
+    win->delLineAction()->trigger();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, QStringLiteral("選択された行を削除します。よろしいですか？"));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.defaultButton, QMessageBox::No);
+  }
+  EXPECT_EQ(stored().size(), 61u);
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->delLineAction()->trigger();
+  }
+  EXPECT_EQ(model()->rowCount(), 60);
+  const auto after = stored();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].no, before[i].no);
+    EXPECT_EQ(after[i].text, before[i].text);
+  }
+}
+
+TEST_F(EntryWindowTest, DeleteInTheMiddleMovesTheFollowingDrawsDown) {
+  select(1, 2);
+  ASSERT_TRUE(win->openEditMenu(4, QPoint()));  // line 5
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->delLineAction()->trigger();
+  }
+  const auto rows = stored();
+  ASSERT_EQ(rows.size(), 59u);
+  EXPECT_EQ(rows[4].no, 5);
+  EXPECT_EQ(rows[4].text[0], std::to_string(6 % 31 + 1));  // old draw 6
+  EXPECT_EQ(rows.back().no, 59);
+  EXPECT_EQ(shown(5, 1), "5");
+  EXPECT_EQ(shown(5, 2), rows[4].text[0]);
+}
+
+TEST_F(EntryWindowTest, ReadOnlyDatabaseIsRefusedWithAMessage) {
+  TearDown();
+  test::MessageBoxWatcher box;
+  start(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
+  EXPECT_NE(box.text.indexOf(QStringLiteral("読み取り専用")), -1) << box.text.toStdString();
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  EXPECT_TRUE(frm->propEnd());
+}
+
+TEST_F(EntryWindowTest, EmptyHistoryOffersTheFirstLine) {
+  draws.clear();
+  TearDown();
+  start();
+  EXPECT_EQ(model()->rowCount(), 0);
+  EXPECT_FALSE(win->openEditMenu(0, QPoint()));
+  QHeaderView* vh = grid()->verticalHeader();
+  QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), vh->viewport()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(vh->viewport(), &ev);
+  ASSERT_TRUE(win->editMenu()->isVisible());
+  EXPECT_FALSE(win->delLineAction()->isEnabled());
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+    ASSERT_TRUE(box.seen);
+  }
+  ASSERT_EQ(model()->rowCount(), 1);
+  EXPECT_EQ(shown(1, 1), "1");
+  type("12");
+  const auto rows = stored();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].no, 1);
+  EXPECT_EQ(rows[0].text[0], "12");
+  // with a line, the usual conditions hold again
+  EXPECT_TRUE(win->openEditMenu(0, QPoint()));
+  EXPECT_TRUE(win->delLineAction()->isEnabled());
+  win->editMenu()->hide();
+}
+
+// A write refused by another program's lock is told, and the cell keeps what
+// the database holds.
+TEST(EntryWindowAlone, LockedDatabaseKeepsTheStoredValue) {
+  test::ProgramFolder folder(test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
+  const ConnectString cs = makeConnectString(folder.dir.string());
+  DataEntryWindow win(cs, nullptr, 50);
+  win.show();
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_TRUE(keyConnection(other, databasePassword()));
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  test::MessageBoxWatcher box;
+  win.grid()->setFocus();
+  win.grid()->setCurrentIndex(win.model()->index(1, 1));
+  QTest::keyClick(win.grid(), '5');
+  QTest::keyClick(win.grid()->indexWidget(win.grid()->currentIndex()), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
+  EXPECT_NE(box.text.indexOf(QStringLiteral("使用中")), -1) << box.text.toStdString();
+  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+  EXPECT_EQ(win.model()->cellText(2, 2), "7");
+  EXPECT_EQ(win.model()->unsavedCount(), 0);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+}
+
+TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
+  select(20, 3);
+  type("33");
+  select(5, 2);
+  ASSERT_TRUE(win->openEditMenu(4, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->addLineAction()->trigger();
+  }
+  EXPECT_EQ(shown(21, 3), "33");
+  EXPECT_EQ(shown(21, 1), "21");  // old draw 20, moved up with its text
+  EXPECT_EQ(shown(20, 3), "2");
+  ASSERT_TRUE(win->openEditMenu(2, QPoint()));
+  win->editMenu()->hide();
+  {
+    test::MessageBoxWatcher box(QMessageBox::Yes);
+    win->delLineAction()->trigger();
+  }
+  EXPECT_EQ(shown(20, 3), "33");
+  EXPECT_EQ(model()->unsavedCount(), 1);
+  EXPECT_EQ(stored()[19].text[1], "2");
+}
