@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   km::installFontSubstitutions();
+  km::loadToolkitTranslations();
   km::MainFrm frm(QCoreApplication::applicationDirPath(), QString::fromUtf8(km::kSettingsFileName));
   if (!frm.startUp()) return 1;
   frm.showMaximized();

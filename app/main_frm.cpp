@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -96,7 +97,14 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName(QStringLiteral("MDIClient"));
   mdi_->setBackground(QColor(128, 128, 128));
+  // A child window larger than the area (a small screen) is reached by scrolling.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
+  // Ctrl+F4 closes the active child window, as in other multiple-document programs.
+  auto* closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
+  closeChild->setObjectName(QStringLiteral("closeChildShortcut"));
+  connect(closeChild, &QShortcut::activated, mdi_, &QMdiArea::closeActiveSubWindow);
   buildMenus();
   resize(1024, 768);
 }

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6
   libgl-dev
   libsqlcipher-dev libssl-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
   xvfb xauth imagemagick
 )
 

@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include "frame/grid_geometry.h"
+
 namespace km {
 
 BusyCursor::BusyCursor() {
@@ -14,7 +16,7 @@ BusyCursor::BusyCursor() {
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
 
 QSize ChildFrame::twipsToPixels(const QWidget* w, int widthTwips, int heightTwips) {
-  return QSize(qRound(widthTwips * w->logicalDpiX() / 1440.0), qRound(heightTwips * w->logicalDpiY() / 1440.0));
+  return QSize(km::twipsToPixels(widthTwips, w->logicalDpiX()), km::twipsToPixels(heightTwips, w->logicalDpiY()));
 }
 
 ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def_(def) {

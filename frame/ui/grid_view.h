@@ -3,6 +3,7 @@
 // neighbours, each cell line once, frozen top rows, no built-in headers.
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QFontMetrics>
 #include <vector>
 
 #include "frame/grid.h"
@@ -26,15 +27,32 @@ class GridView : public QAbstractScrollArea {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return QSize(40, 40); }
 
+  // Whether a cell's text, with the empty cells it may run into, is wider
+  // than the room it has: such a text shows in full in the cell's tooltip.
+  bool isTextCut(int col, int row) const;
+  // The cell under a point of the viewport; false past the last row or column.
+  bool cellAt(const QPoint& viewportPos, int* col, int* row) const;
+
   // The font of the grids and of the windows' labels: "ＭＳ Ｐゴシック", 9 points.
   static QFont gridFont();
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  bool viewportEvent(QEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void resizeEvent(QResizeEvent*) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
+  // The columns a cell's text is drawn across, and whether it still does not fit.
+  struct TextSpan {
+    int left, right;  // columns
+    int x;            // the text's left edge from the left of column `left`
+    bool cut;
+  };
+  TextSpan textSpan(const QFontMetrics& fm, int col, int row) const;
   void layoutGrid();
   void updateScrollBars();
   int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "frame/ui/child_frame.h"
@@ -35,8 +36,20 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   setObjectName(QStringLiteral("一発ゼノバ"));
   setFont(GridView::gridFont());
 
-  auto* top = new QVBoxLayout(this);
-  top->setContentsMargins(6, 4, 6, 4);
+  // Frames and grids scroll when the window is arranged smaller than they
+  // need; the close button stays in view below them.
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 4);
+  outer->setSpacing(4);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("scrollArea"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* body = new QWidget(scroll);
+  scroll->setWidget(body);
+  outer->addWidget(scroll, 1);
+  auto* top = new QVBoxLayout(body);
+  top->setContentsMargins(6, 4, 6, 0);
   top->setSpacing(4);
   auto* columns = new QHBoxLayout;
   columns->setSpacing(6);
@@ -107,7 +120,8 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
   connect(Cmd閉じる, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(Cmd閉じる);
-  top->addLayout(bottom);
+  bottom->addSpacing(6);
+  outer->addLayout(bottom);
 
   // Opening: the option buttons from the settings, then the grids, the scan
   // and the display sequence.
