@@ -16,12 +16,15 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/window_placement.h"
 #include "prediction/ui/prediction_window.h"
 #include "store/csv.h"
 #include "tests/ui/ui_helpers.h"
@@ -94,12 +97,16 @@ TEST_F(Shipped, NoWindowCutsOffAText) {
           const bool fits = fm.tightBoundingRect(QString::fromStdString(t).trimmed()).width() <= room(*v, g, c, r) - 1;
           const bool mustFit = !allDigits(t) || t.size() <= 4;
           const bool scale = def.name == "出現頻度分析" && allDigits(t) && t.size() == 3;
-          if (mustFit && !scale && cut < 5)
-            EXPECT_TRUE(fits) << def.name << " (" << c << "," << r << ") \"" << t << "\" needs "
-                              << fm.tightBoundingRect(QString::fromStdString(t).trimmed()).width() << " px in " << room(*v, g, c, r)
-                              << (++cut == 5 ? " (and more)" : "");
-          if (!fits) EXPECT_TRUE(v->isTextCut(c, r)) << def.name << " (" << c << "," << r << ") \"" << t << "\"";
-          else if (!g.cell(c, r).overflow) EXPECT_FALSE(v->isTextCut(c, r)) << def.name << " \"" << t << "\"";
+          const int ink = fm.tightBoundingRect(QString::fromStdString(t).trimmed()).width();
+          if (mustFit && !scale && cut < 5) {
+            EXPECT_TRUE(fits) << def.name << " (" << c << "," << r << ") \"" << t << "\" needs " << ink << " px in "
+                              << room(*v, g, c, r) << (++cut == 5 ? " (and more)" : "");
+          }
+          if (!fits) {
+            EXPECT_TRUE(v->isTextCut(c, r)) << def.name << " (" << c << "," << r << ") \"" << t << "\"";
+          } else if (!g.cell(c, r).overflow) {
+            EXPECT_FALSE(v->isTextCut(c, r)) << def.name << " \"" << t << "\"";
+          }
         }
       }
     }
@@ -190,6 +197,35 @@ TEST(GridTooltip, CutOffCellShowsItsTextInATooltip) {
   EXPECT_GE(last - first + 1, ink - 1) << "ink " << first << ".." << last << ", text " << ink;
   EXPECT_GT(last - first + 1, v.columnX(3) - v.columnX(2) + 10);
   QToolTip::hideText();
+}
+
+// kazumaki-tool reports every window exactly as the program lays it out:
+// the same grids, the same pixels.
+TEST_F(Shipped, ToolReportsTheGeometryTheProgramLaysOut) {
+  const std::string db = (folder->dir / "Kazumaki.mdb").string();
+  ASSERT_TRUE(std::filesystem::exists(db));
+  for (const WindowDef& def : windowTable()) {
+    QMdiSubWindow* sub = frm.openWindow(def.name);
+    ASSERT_TRUE(sub) << def.name;
+    QTRY_VERIFY(sub->widget()->isVisible());
+    std::vector<const Grid*> grids;
+    for (GridView* v : sub->findChildren<GridView*>()) grids.push_back(v->grid());
+    const WindowPlacement placement = measureWindow(sub);
+    const std::string shown = windowToJson(def, grids, &placement);
+    sub->close();
+
+    const std::string cmd = std::string(KM_TOOL) + " grid '" + db + "' '" + def.name + "' --ini '" +
+                            folder->settings().toStdString() + "'";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+    ASSERT_EQ(pclose(pipe), 0) << def.name;
+    EXPECT_TRUE(out == shown) << def.name << "\ntool:    " << out.substr(0, 400) << "\nprogram: " << shown.substr(0, 400);
+    EXPECT_NE(out.find("\"width_px\":" + std::to_string(placement.widthPx)), std::string::npos);
+    EXPECT_NE(out.find("\"font\":{\"family\":\"IPAGothic\",\"point_size\":9}"), std::string::npos) << def.name;
+  }
 }
 
 // The toolkit speaks Japanese: the child window's system menu and the
