@@ -1,6 +1,7 @@
 #include "prediction/ui/prediction_window.h"
 
 #include <QButtonGroup>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -87,11 +88,17 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   frames->setVerticalSpacing(2);
   constexpr int kPerColumn = PredictionState::kSettingCount / 2;
   for (int i = 0; i < PredictionState::kSettingCount; ++i) {
-    auto* frame = new QGroupBox(QString::fromUtf8(kSettingCaptions[i]), options);
+    // A captioned box per setting, its two buttons one above the other: the
+    // caption wraps rather than widen the window.
+    auto* frame = new QFrame(options);
     frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
-    auto* fl = new QHBoxLayout(frame);
-    fl->setContentsMargins(2, 2, 2, 2);
-    fl->setSpacing(2);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* fl = new QVBoxLayout(frame);
+    fl->setContentsMargins(4, 2, 2, 2);
+    fl->setSpacing(0);
+    auto* caption = wrappedLabel(kSettingCaptions[i], frame);
+    caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));
+    fl->addWidget(caption);
     Opt反映する[i] = new QRadioButton(QStringLiteral("反映する"), frame);
     Opt反映する[i]->setObjectName(QStringLiteral("Opt反映する"));
     Opt反映する[i]->setProperty("index", i);
@@ -100,7 +107,6 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     Opt反映しない[i]->setProperty("index", i);
     fl->addWidget(Opt反映する[i]);
     fl->addWidget(Opt反映しない[i]);
-    fl->addStretch(1);
     pairs_[i] = new QButtonGroup(this);
     pairs_[i]->setExclusive(true);
     pairs_[i]->addButton(Opt反映する[i], 1);
