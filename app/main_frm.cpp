@@ -8,7 +8,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -101,10 +100,7 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
-  // Ctrl+F4 closes the active child window, as in other multiple-document programs.
-  auto* closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
-  closeChild->setObjectName(QStringLiteral("closeChildShortcut"));
-  connect(closeChild, &QShortcut::activated, mdi_, &QMdiArea::closeActiveSubWindow);
+
   buildMenus();
   resize(1024, 768);
 }

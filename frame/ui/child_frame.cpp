@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QMenu>
 #include <QPixmap>
 
 #include "frame/grid_geometry.h"
@@ -26,6 +27,11 @@ ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def
   QPixmap noIcon(16, 16);
   noIcon.fill(Qt::transparent);
   setWindowIcon(QIcon(noIcon));
+  // The window menu's keys (Ctrl+F4 and Ctrl+W close) belong to the window
+  // that has the focus: with every child window claiming them for the whole
+  // main window, two open windows made them ambiguous and neither closed.
+  if (QMenu* menu = systemMenu())
+    for (QAction* a : menu->actions()) a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   tableSize_ = twipsToPixels(this, def.width, def.height);
   move(0, 0);
   resize(tableSize_);
