@@ -27,11 +27,14 @@ ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def
   QPixmap noIcon(16, 16);
   noIcon.fill(Qt::transparent);
   setWindowIcon(QIcon(noIcon));
-  // The window menu's keys (Ctrl+F4 and Ctrl+W close) belong to the window
-  // that has the focus: with every child window claiming them for the whole
-  // main window, two open windows made them ambiguous and neither closed.
-  if (QMenu* menu = systemMenu())
-    for (QAction* a : menu->actions()) a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  // Ctrl+F4 closes the window, as in every multiple-document program, and
+  // Ctrl+W too (the toolkit gives only one of them, depending on the desktop).
+  if (QMenu* menu = systemMenu()) {
+    const QList<QKeySequence> close = QKeySequence::keyBindings(QKeySequence::Close);
+    for (QAction* a : menu->actions())
+      if (!a->shortcuts().isEmpty() && a->shortcuts() == close)
+        a->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
+  }
   tableSize_ = twipsToPixels(this, def.width, def.height);
   move(0, 0);
   resize(tableSize_);

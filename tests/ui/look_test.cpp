@@ -278,6 +278,11 @@ TEST_F(Shipped, CtrlF4ClosesTheActiveChildWindow) {
   ASSERT_TRUE(first && second);
   ASSERT_TRUE(waitFor([&] { return frm.mdiArea()->activeSubWindow() == second; }));
   EXPECT_FALSE(frm.propEnd());
+  QStringList keys;
+  for (QAction* a : second->systemMenu()->actions())
+    for (const QKeySequence& k : a->shortcuts()) keys << k.toString(QKeySequence::PortableText);
+  EXPECT_TRUE(keys.contains(QStringLiteral("Ctrl+F4"))) << keys.join(' ').toStdString();
+  EXPECT_TRUE(keys.contains(QStringLiteral("Ctrl+W"))) << keys.join(' ').toStdString();
   QTest::keyClick(frm.mdiArea()->activeSubWindow()->widget(), Qt::Key_F4, Qt::ControlModifier);
   ASSERT_TRUE(waitFor([&] { return !frm.findChildWindow("連番飛び石分析"); }));
   EXPECT_TRUE(frm.findChildWindow("引っ張り分析"));
