@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QToolTip>
 #include <cstdio>
 #include <filesystem>
@@ -342,4 +343,37 @@ TEST_F(Shipped, PredictionWindowArrangedSmallStaysUsable) {
   }
   const QRect close(w->closeButton()->mapTo(w, QPoint(0, 0)), w->closeButton()->size());
   EXPECT_TRUE(w->rect().contains(close));
+}
+
+// The grid shows that it has the keyboard focus, and the keys scroll it.
+TEST(GridFocus, FrameInTheHighlightColourAndKeysScroll) {
+  Grid g(3, 100);
+  g.setVisible(3, 10);
+  g.setScrollBars(ScrollBars::Vertical);
+  g.setBorder(Block::all(), kAllSides);
+  QWidget other;
+  auto* layout = new QVBoxLayout(&other);
+  auto& v = *new GridView(&other);
+  layout->addWidget(&v);
+  auto* button = new QPushButton(QStringLiteral("x"), &other);
+  layout->addWidget(button);
+  v.setGrid(&g);
+  other.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  button->setFocus();
+  ASSERT_TRUE(waitFor([&] { return button->hasFocus(); }));
+  const QColor highlight = v.palette().color(QPalette::Highlight);
+  const QPoint probe(1, v.viewport()->height() / 2);  // on the left edge, between two lines
+  EXPECT_NE(v.viewport()->grab().toImage().pixelColor(probe), highlight);
+  v.setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(waitFor([&] { return v.hasFocus(); }));
+  EXPECT_EQ(v.viewport()->grab().toImage().pixelColor(probe), highlight);
+
+  QTest::keyClick(&v, Qt::Key_End);
+  EXPECT_EQ(v.verticalScrollBar()->value(), v.verticalScrollBar()->maximum());
+  EXPECT_GT(v.firstScrolledRow(), 80);
+  QTest::keyClick(&v, Qt::Key_PageUp);
+  EXPECT_LT(v.verticalScrollBar()->value(), v.verticalScrollBar()->maximum());
+  QTest::keyClick(&v, Qt::Key_Home);
+  EXPECT_EQ(v.firstScrolledRow(), 1);
 }
