@@ -63,6 +63,7 @@ void GridView::setGrid(const Grid* grid) {
 }
 
 void GridView::refresh() {
+  textMetrics_.clear();
   layoutGrid();
   updateGeometry();
   updateScrollBars();
@@ -191,7 +192,7 @@ void GridView::paintEvent(QPaintEvent* event) {
         p.save();
         p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
         p.setPen(qcolor(cell.fg));
-        const QRect at(rect.left() + span.x, rect.top(), fm.horizontalAdvance(text), rect.height());
+        const QRect at(rect.left() + span.x, rect.top(), metricsOf(fm, cell.text).advance, rect.height());
         p.drawText(at, (qalign(cell) & Qt::AlignVertical_Mask) | Qt::AlignLeft | Qt::TextSingleLine, text);
         p.restore();
       }
@@ -246,9 +247,9 @@ GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) 
   TextSpan span{col, col, 0, false};
   const Cell& cell = grid_->cell(col, row);
   if (cell.text.empty()) return span;
-  const QString text = QString::fromStdString(cell.text);
-  const int advance = fm.horizontalAdvance(text);
-  const QRect ink = inkRect(fm, text);
+  const TextMetrics& m = metricsOf(fm, cell.text);
+  const int advance = m.advance;
+  const QRect& ink = m.ink;
   auto width = [&] { return columnX(span.right + 1) - columnX(span.left); };
   // the text's left edge at its preferred place, from the span's left edge;
   // the span's last pixel is its right line
@@ -279,6 +280,23 @@ GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) 
     span.x = std::clamp(span.x, -ink.left(), width() - 2 - ink.right());
   span.cut = !inkInside(span.x);
   return span;
+}
+
+const GridView::TextMetrics& GridView::metricsOf(const QFontMetrics& fm, const std::string& text) const {
+  auto it = textMetrics_.find(text);
+  if (it == textMetrics_.end()) {
+    const QString t = QString::fromStdString(text);
+    it = textMetrics_.emplace(text, TextMetrics{fm.horizontalAdvance(t), inkRect(fm, t)}).first;
+  }
+  return it->second;
+}
+
+void GridView::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::FontChange) {
+    textMetrics_.clear();
+    refresh();
+  }
+  QAbstractScrollArea::changeEvent(e);
 }
 
 bool GridView::isTextCut(int col, int row) const {

@@ -4,6 +4,8 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QFontMetrics>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "frame/grid.h"
@@ -53,6 +55,13 @@ class GridView : public QAbstractScrollArea {
     bool cut;
   };
   TextSpan textSpan(const QFontMetrics& fm, int col, int row) const;
+  // A text's advance and ink, measured once per text and font.
+  struct TextMetrics {
+    int advance;
+    QRect ink;
+  };
+  const TextMetrics& metricsOf(const QFontMetrics& fm, const std::string& text) const;
+  void changeEvent(QEvent* e) override;
   void layoutGrid();
   void updateScrollBars();
   int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }
@@ -60,7 +69,8 @@ class GridView : public QAbstractScrollArea {
 
   const Grid* grid_ = nullptr;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width
-  std::vector<int> rowY_;  // rowY_[r] = top of row r+1; rowY_[rows] = total height
+  std::vector<int> rowY_;
+  mutable std::unordered_map<std::string, TextMetrics> textMetrics_;  // rowY_[r] = top of row r+1; rowY_[rows] = total height
 };
 
 }  // namespace km
