@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral(KM_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KM_APP_ID)));
   km::installFontSubstitutions();
+  km::loadToolkitTranslations();
   const km::ProgramFolder folder =
       km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
   if (!folder.ok || !folder.warning.empty()) {

@@ -89,7 +89,11 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName(QStringLiteral("MDIClient"));
   mdi_->setBackground(QColor(128, 128, 128));
+  // A child window larger than the area (a small screen) is reached by scrolling.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
+
   buildMenus();
   // F1 opens the help page of the active child window (the overview without one).
   connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {

@@ -54,16 +54,51 @@ std::string num(double v) {
 const char* name(HAlign a) { return a == HAlign::Left ? "left" : a == HAlign::Right ? "right" : "center"; }
 const char* name(VAlign a) { return a == VAlign::Top ? "top" : a == VAlign::Bottom ? "bottom" : "center"; }
 
+std::string intList(const std::vector<int>& v) {
+  std::string o = "[";
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (i) o += ',';
+    o += std::to_string(v[i]);
+  }
+  return o + "]";
+}
+
+std::string placementFields(const GridPlacement& p) {
+  std::string o = ",\"font\":{\"family\":";
+  o += quote(p.fontFamily);
+  o += ",\"point_size\":";
+  o += num(p.pointSize);
+  o += "},\"col_px\":";
+  o += intList(p.colPx);
+  o += ",\"row_px\":";
+  o += intList(p.rowPx);
+  o += ",\"x_px\":";
+  o += std::to_string(p.x);
+  o += ",\"y_px\":";
+  o += std::to_string(p.y);
+  o += ",\"frame_px\":";
+  o += std::to_string(p.framePx);
+  return o;
+}
+
 }  // namespace
 
-std::string gridToJson(const Grid& g) {
+std::string gridToJson(const Grid& g, const GridPlacement* placement) {
   std::string o = "{\"cols\":" + std::to_string(g.maxCols()) + ",\"rows\":" + std::to_string(g.maxRows()) +
                   ",\"visible_cols\":" + std::to_string(g.visibleCols()) +
                   ",\"visible_rows\":" + std::to_string(g.visibleRows()) +
                   ",\"frozen_rows\":" + std::to_string(g.frozenRows()) + ",\"col_widths\":[";
-  for (int c = 1; c <= g.maxCols(); ++c) o += (c > 1 ? "," : "") + num(g.colWidth(c));
-  o += "],\"row_heights\":[";
-  for (int r = 1; r <= g.maxRows(); ++r) o += (r > 1 ? "," : "") + num(g.rowHeight(r));
+  for (int c = 1; c <= g.maxCols(); ++c) {
+    if (c > 1) o += ',';
+    o += num(g.colWidth(c));
+  }
+  o += "]";
+  if (placement) o += placementFields(*placement);
+  o += ",\"row_heights\":[";
+  for (int r = 1; r <= g.maxRows(); ++r) {
+    if (r > 1) o += ',';
+    o += num(g.rowHeight(r));
+  }
   o += "],\"cells\":[";
   bool first = true;
   for (int r = 1; r <= g.maxRows(); ++r) {
@@ -94,11 +129,21 @@ std::string gridToJson(const Grid& g) {
   return o + "]}";
 }
 
-std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids) {
+std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids, const WindowPlacement* placement) {
   std::string o = "{\"window\":" + quote(w.name) + ",\"caption\":" + quote(w.caption) +
                   ",\"description\":" + quote(w.description) + ",\"width\":" + std::to_string(w.width) +
-                  ",\"height\":" + std::to_string(w.height) + ",\"grids\":[";
-  for (size_t i = 0; i < grids.size(); ++i) o += (i ? "," : "") + gridToJson(*grids[i]);
+                  ",\"height\":" + std::to_string(w.height);
+  if (placement) {
+    o += ",\"width_px\":";
+    o += std::to_string(placement->widthPx);
+    o += ",\"height_px\":";
+    o += std::to_string(placement->heightPx);
+  }
+  o += ",\"grids\":[";
+  for (size_t i = 0; i < grids.size(); ++i) {
+    if (i) o += ',';
+    o += gridToJson(*grids[i], placement && i < placement->grids.size() ? &placement->grids[i] : nullptr);
+  }
   return o + "]}\n";
 }
 

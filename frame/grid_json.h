@@ -8,7 +8,22 @@
 
 namespace km {
 
-std::string gridToJson(const Grid& g);
-std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids);
+// Where a window lays out a grid, in pixels at the window's DPI.
+struct GridPlacement {
+  std::string fontFamily;  // the face the grid draws with
+  double pointSize = 0;
+  std::vector<int> colPx;  // width of every column
+  std::vector<int> rowPx;  // height of every row
+  int x = 0, y = 0;        // the grid's outer edge from the window's top left
+  int framePx = 0;         // the grid's frame round its cells
+};
+struct WindowPlacement {
+  int widthPx = 0, heightPx = 0;
+  std::vector<GridPlacement> grids;  // one per grid, in the same order
+};
+
+std::string gridToJson(const Grid& g, const GridPlacement* placement = nullptr);
+std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids,
+                         const WindowPlacement* placement = nullptr);
 
 }  // namespace km

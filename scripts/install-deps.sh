@@ -10,7 +10,7 @@ packages=(
   libgl-dev
   libsqlcipher-dev libssl-dev
   libqt6network6 ca-certificates
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
   xvfb xauth imagemagick
   librsvg2-bin desktop-file-utils appstream dpkg-dev fakeroot file lintian
   poppler-utils

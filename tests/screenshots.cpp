@@ -21,6 +21,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   km::installFontSubstitutions();
+  km::loadToolkitTranslations();
   if (argc < 3) {
     std::cerr << "usage: screenshots PROGRAM_FOLDER OUT_DIR [WINDOW...]\n";
     return 2;

@@ -8,14 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "frame/grid_export.h"
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMdiArea>
 
+#include "app/fonts.h"
 #include "entry/master_update.h"
+#include "frame/grid_export.h"
 #include "frame/grid_json.h"
+#include "frame/ui/analysis_window.h"
+#include "frame/ui/child_frame.h"
+#include "frame/ui/window_placement.h"
+#include "prediction/ui/prediction_window.h"
 #include "windows/window_table.h"
-#include "prediction/core/prediction_dump.h"
-#include "prediction/core/prediction_state.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
@@ -89,6 +93,9 @@ int exportCsv(const std::string& dbPath) {
   return std::cout.good() ? 0 : 1;
 }
 
+// The window is built and laid out as the program shows it, on an
+// off-screen display at 96 DPI, so that the pixel geometry reported is the
+// one the program lays out.
 int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
   const km::WindowDef* w = km::findWindow(window);
   if (!w) {
@@ -98,15 +105,40 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
   const km::History history = km::History::fromRows(std::move(r.rows));
-  if (w->name == km::kPredictionWindow) {
-    const std::vector<km::Grid> grids = km::predictionGrids(history, ini);
-    std::vector<const km::Grid*> ptrs;
-    for (const km::Grid& g : grids) ptrs.push_back(&g);
-    std::cout << (csv ? km::gridsToCsvFile(ptrs) : km::windowToJson(*w, ptrs));
-  } else {
-    const km::Grid g = w->fill ? w->fill(history) : km::Grid();
-    std::cout << (csv ? km::gridsToCsvFile({&g}) : km::windowToJson(*w, {&g}));
-  }
+
+  int argc = 3;
+  char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
+  char* argv[] = {arg0, arg1, arg2, nullptr};
+  // The toolkit's notes about the off-screen display are not the tool's output.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "kazumaki-tool: " << msg.toStdString() << "\n";
+  });
+  QApplication app(argc, argv);
+  km::installFontSubstitutions();
+  QMdiArea area;
+  area.resize(4000, 4000);
+  km::PredictionState state;
+  state.ReadInitFile(ini);
+  auto* frame = new km::ChildFrame(nullptr, *w);
+  std::vector<const km::Grid*> grids;
+  frame->load([&](QWidget* parent) -> QWidget* {
+    if (w->name == km::kPredictionWindow) {
+      auto* p = new km::PredictionWindow(state, history, parent);
+      for (int i = 0; i < km::kPredictionGridCount; ++i) grids.push_back(&p->grid(i));
+      return p;
+    }
+    auto* a = new km::AnalysisWindow(*w, history, parent);
+    grids.push_back(&a->grid());
+    return a;
+  });
+  area.addSubWindow(frame);
+  frame->move(0, 0);
+  frame->resize(frame->sizeHint());
+  area.show();
+  frame->show();
+  QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
+  const km::WindowPlacement placement = km::measureWindow(frame);
+  std::cout << (csv ? km::gridsToCsvFile(grids) : km::windowToJson(*w, grids, &placement));
   return std::cout.good() ? 0 : 1;
 }
 

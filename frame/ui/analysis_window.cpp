@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "frame/grid_geometry.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
 
@@ -39,8 +40,11 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWi
   setFont(GridView::gridFont());
   if (def.fill) grid_ = def.fill(history);
 
+  // Margins and gaps in twips: 2 px and 4 px at 96 DPI.
+  const int margin = twipsToPixels(30, logicalDpiX()), gap = twipsToPixels(60, logicalDpiY());
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setContentsMargins(margin, gap, margin, gap);
+  layout->setSpacing(gap);
   auto* description = new QLabel(QString::fromStdString(def.description), this);
   description->setObjectName(QStringLiteral("Label1"));
   description->setWordWrap(true);

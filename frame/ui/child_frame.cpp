@@ -3,7 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QLayout>
+#include <QMenu>
 #include <QPixmap>
+#include <algorithm>
+
+#include "frame/grid_geometry.h"
+#include "frame/ui/grid_view.h"
 
 namespace km {
 
@@ -14,7 +20,7 @@ BusyCursor::BusyCursor() {
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
 
 QSize ChildFrame::twipsToPixels(const QWidget* w, int widthTwips, int heightTwips) {
-  return QSize(qRound(widthTwips * w->logicalDpiX() / 1440.0), qRound(heightTwips * w->logicalDpiY() / 1440.0));
+  return QSize(km::twipsToPixels(widthTwips, w->logicalDpiX()), km::twipsToPixels(heightTwips, w->logicalDpiY()));
 }
 
 ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def_(def) {
@@ -24,6 +30,14 @@ ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def
   QPixmap noIcon(16, 16);
   noIcon.fill(Qt::transparent);
   setWindowIcon(QIcon(noIcon));
+  // Ctrl+F4 closes the window, as in every multiple-document program, and
+  // Ctrl+W too (the toolkit gives only one of them, depending on the desktop).
+  if (QMenu* menu = systemMenu()) {
+    const QList<QKeySequence> close = QKeySequence::keyBindings(QKeySequence::Close);
+    for (QAction* a : menu->actions())
+      if (!a->shortcuts().isEmpty() && a->shortcuts() == close)
+        a->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
+  }
   tableSize_ = twipsToPixels(this, def.width, def.height);
   move(0, 0);
   resize(tableSize_);
@@ -33,6 +47,35 @@ void ChildFrame::load(const ContentFactory& makeContent) {
   BusyCursor busy;
   if (host_) host_->setPropEnd(false);
   setWidget(makeContent(this));
+  growToShowGrids();
+}
+
+void ChildFrame::changeEvent(QEvent* e) {
+  QMdiSubWindow::changeEvent(e);
+  // the frame's title bar and edges are known once the window is in its area
+  if (e->type() == QEvent::ParentChange) growToShowGrids();
+}
+
+// The designed size holds its grids in most windows; where it cannot (a
+// description that wraps onto two lines, rows a little taller than the
+// designed ones), the window grows by what its grids lack, so that no grid
+// is squeezed below the rows and columns it shows.
+void ChildFrame::growToShowGrids() {
+  QWidget* content = widget();
+  QLayout* layout = content ? content->layout() : nullptr;
+  if (!layout || !parentWidget()) return;
+  const QSize frame = QMdiSubWindow::sizeHint() - content->sizeHint();
+  const QSize room = tableSize_ - frame;
+  const QMargins m = layout->contentsMargins();
+  int needW = 0;
+  for (const GridView* v : content->findChildren<GridView*>())
+    needW = std::max(needW, v->sizeHint().width() + m.left() + m.right());
+  const int needH =
+      layout->hasHeightForWidth() ? layout->totalHeightForWidth(room.width()) : layout->totalSizeHint().height();
+  const QSize lack(std::max(needW - room.width(), 0), std::max(needH - room.height(), 0));
+  if (lack.isNull()) return;
+  tableSize_ += lack;
+  resize(tableSize_);
 }
 
 void ChildFrame::closeEvent(QCloseEvent* e) {

@@ -41,8 +41,11 @@ class ChildFrame : public QMdiSubWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
+  void growToShowGrids();
+
   ChildHost* host_;
   WindowDef def_;
   QSize tableSize_;

@@ -1,13 +1,17 @@
 #include "frame/ui/grid_view.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
 #include "frame/ui/grid_actions.h"
+#include "frame/grid_geometry.h"
 
 namespace km {
 
@@ -23,7 +27,15 @@ Qt::Alignment qalign(const Cell& c) {
   return a;
 }
 
-constexpr int kTextMargin = 2;
+constexpr int kTextMargin = 2;  // between a text and its cell's lines
+
+// Where a text's ink lies from its left edge: padding spaces are not ink.
+QRect inkRect(const QFontMetrics& fm, const QString& text) {
+  const QString core = text.trimmed();
+  if (core.isEmpty()) return QRect();
+  const int lead = fm.horizontalAdvance(text.left(text.indexOf(core.at(0))));
+  return fm.tightBoundingRect(core).translated(lead, 0);
+}
 
 }  // namespace
 
@@ -54,6 +66,7 @@ void GridView::setGrid(const Grid* grid) {
 
 void GridView::refresh() {
   selection_.setBounds(grid_ ? grid_->maxCols() : 0, grid_ ? grid_->maxRows() : 0);
+  textMetrics_.clear();
   layoutGrid();
   updateGeometry();
   updateScrollBars();
@@ -61,16 +74,14 @@ void GridView::refresh() {
 }
 
 void GridView::layoutGrid() {
-  colX_.assign(1, 0);
-  rowY_.assign(1, 0);
-  if (!grid_) return;
-  const QFontMetricsF fm(font(), this);
-  const double zero = fm.horizontalAdvance(QLatin1Char('0'));
-  const double dpiY = logicalDpiY();
-  for (int c = 1; c <= grid_->maxCols(); ++c)
-    colX_.push_back(colX_.back() + std::max(1, static_cast<int>(std::lround(grid_->colWidth(c) * zero))));
-  for (int r = 1; r <= grid_->maxRows(); ++r)
-    rowY_.push_back(rowY_.back() + std::max(1, static_cast<int>(std::lround(grid_->rowHeight(r) * dpiY / 72.0))));
+  if (!grid_) {
+    colX_.assign(1, 0);
+    rowY_.assign(1, 0);
+    return;
+  }
+  GridGeometry g = gridGeometry(*grid_, logicalDpiX(), logicalDpiY());
+  colX_ = std::move(g.colX);
+  rowY_ = std::move(g.rowY);
 }
 
 int GridView::columnX(int col) const {
@@ -177,32 +188,15 @@ void GridView::paintEvent(QPaintEvent* event) {
         const Cell& cell = g.cell(c, r);
         if (cell.text.empty() || ((c < c1 || c > c2) && !cell.overflow)) continue;
         const QString text = QString::fromStdString(cell.text);
-        QRect rect = cellRect(c, r);
-        const int need = fm.horizontalAdvance(text) + 2 * kTextMargin;
-        if (cell.overflow && need > rect.width()) {
-          int left = c, right = c, extra = need - rect.width();
-          const bool growRight = cell.halign != HAlign::Right, growLeft = cell.halign != HAlign::Left;
-          while (extra > 0) {
-            bool grew = false;
-            if (growRight && right < g.maxCols() && g.text(right + 1, r).empty()) {
-              ++right;
-              extra -= columnX(right + 1) - columnX(right);
-              grew = true;
-            }
-            if (extra > 0 && growLeft && left > 1 && g.text(left - 1, r).empty()) {
-              --left;
-              extra -= columnX(left + 1) - columnX(left);
-              grew = true;
-            }
-            if (!grew) break;
-          }
-          rect = QRect(columnX(left) + dx, rect.top(), columnX(right + 1) - columnX(left), rect.height());
-        }
+        const TextSpan span = textSpan(fm, c, r);
+        const QRect rect(columnX(span.left) + dx, rowY(r) + oy, columnX(span.right + 1) - columnX(span.left),
+                         rowY(r + 1) - rowY(r));
         if (rect.right() < 0 || rect.left() > vp.width()) continue;
         p.save();
         p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
         p.setPen(qcolor(cell.fg));
-        p.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), qalign(cell) | Qt::TextSingleLine, text);
+        const QRect at(rect.left() + span.x, rect.top(), metricsOf(fm, cell.text).advance, rect.height());
+        p.drawText(at, (qalign(cell) & Qt::AlignVertical_Mask) | Qt::AlignLeft | Qt::TextSingleLine, text);
         p.restore();
       }
     }
@@ -241,6 +235,103 @@ void GridView::paintEvent(QPaintEvent* event) {
   paintRows(1, frozen, 0, QRect(0, 0, vp.width(), fh));
   paintSelection(p);
   // the area past the last row or column keeps the viewport's grey
+  if (hasFocus()) {  // keyboard focus: a frame in the highlight colour round the cells in view
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(0, 0, std::min(vp.width(), contentWidth() + dx), std::min(vp.height(), fh + rowY(g.maxRows() + 1) - scrollTop)).adjusted(1, 1, -1, -1));
+  }
+}
+
+// A text is placed by its cell's alignment, kTextMargin in from the sides,
+// and fits when its ink (not its padding spaces) lies between the lines.  A
+// text that may run over takes in empty neighbours until it fits; one that
+// still does not fit in a tight cell is moved just enough to keep its ink
+// off the lines when it is narrow enough for that.
+GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) const {
+  TextSpan span{col, col, 0, false};
+  const Cell& cell = grid_->cell(col, row);
+  if (cell.text.empty()) return span;
+  const TextMetrics& m = metricsOf(fm, cell.text);
+  const int advance = m.advance;
+  const QRect& ink = m.ink;
+  auto width = [&] { return columnX(span.right + 1) - columnX(span.left); };
+  // the text's left edge at its preferred place, from the span's left edge;
+  // the span's last pixel is its right line
+  auto preferred = [&] {
+    const int inner = width() - 1;
+    return cell.halign == HAlign::Left    ? kTextMargin
+           : cell.halign == HAlign::Right ? inner - kTextMargin - advance
+                                          : (inner - advance) / 2;
+  };
+  auto inkInside = [&](int x) { return ink.isEmpty() || (x + ink.left() >= 0 && x + ink.right() <= width() - 2); };
+  if (cell.overflow) {
+    const bool growRight = cell.halign != HAlign::Right, growLeft = cell.halign != HAlign::Left;
+    while (!inkInside(preferred())) {
+      bool grew = false;
+      if (growRight && span.right < grid_->maxCols() && grid_->text(span.right + 1, row).empty()) {
+        ++span.right;
+        grew = true;
+      }
+      if (!inkInside(preferred()) && growLeft && span.left > 1 && grid_->text(span.left - 1, row).empty()) {
+        --span.left;
+        grew = true;
+      }
+      if (!grew) break;
+    }
+  }
+  span.x = preferred();
+  if (!inkInside(span.x) && !ink.isEmpty() && ink.width() <= width() - 1)
+    span.x = std::clamp(span.x, -ink.left(), width() - 2 - ink.right());
+  span.cut = !inkInside(span.x);
+  return span;
+}
+
+const GridView::TextMetrics& GridView::metricsOf(const QFontMetrics& fm, const std::string& text) const {
+  auto it = textMetrics_.find(text);
+  if (it == textMetrics_.end()) {
+    const QString t = QString::fromStdString(text);
+    it = textMetrics_.emplace(text, TextMetrics{fm.horizontalAdvance(t), inkRect(fm, t)}).first;
+  }
+  return it->second;
+}
+
+void GridView::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::FontChange) {
+    textMetrics_.clear();
+    refresh();
+  }
+  QAbstractScrollArea::changeEvent(e);
+}
+
+bool GridView::isTextCut(int col, int row) const {
+  if (!grid_ || !grid_->contains(col, row)) return false;
+  return textSpan(QFontMetrics(font()), col, row).cut;
+}
+
+bool GridView::viewportEvent(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    // A text that its cell cannot show in full shows in full in a tooltip.
+    auto* help = static_cast<QHelpEvent*>(e);
+    int col = 0, row = 0;
+    if (cellAt(help->pos(), &col, &row) && isTextCut(col, row)) {
+      QToolTip::showText(help->globalPos(), QString::fromStdString(grid_->text(col, row)), viewport());
+    } else {
+      QToolTip::hideText();
+      e->ignore();
+    }
+    return true;
+  }
+  return QAbstractScrollArea::viewportEvent(e);
+}
+
+void GridView::focusInEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusInEvent(e);
+  viewport()->update();
+}
+
+void GridView::focusOutEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusOutEvent(e);
+  viewport()->update();
 }
 
 }  // namespace km

@@ -3,6 +3,9 @@
 // neighbours, each cell line once, frozen top rows, no built-in headers.
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QFontMetrics>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "frame/grid.h"
@@ -27,6 +30,12 @@ class GridView : public QAbstractScrollArea {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return QSize(40, 40); }
 
+  // Whether a cell's text, with the empty cells it may run into, is wider
+  // than the room it has: such a text shows in full in the cell's tooltip.
+  bool isTextCut(int col, int row) const;
+  // The cell under a point of the viewport; false past the last row or column.
+  bool cellAt(const QPoint& viewportPos, int* col, int* row) const;
+
   // The font of the grids and of the windows' labels: "ＭＳ Ｐゴシック", 9 points.
   static QFont gridFont();
 
@@ -35,13 +44,14 @@ class GridView : public QAbstractScrollArea {
   CellRange selectedRange() const { return selection_.range(); }
   void selectAll();
   void clearSelection();
-  // The cell under a viewport position; false past the last column or row.
-  bool cellAt(const QPoint& pos, int* col, int* row) const;
   // Scrolls so that the cell is in view.
   void scrollToCell(int col, int row);
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  bool viewportEvent(QEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   void resizeEvent(QResizeEvent*) override;
   void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent*) override;
@@ -50,6 +60,20 @@ class GridView : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent*) override;
 
  private:
+  // The columns a cell's text is drawn across, and whether it still does not fit.
+  struct TextSpan {
+    int left, right;  // columns
+    int x;            // the text's left edge from the left of column `left`
+    bool cut;
+  };
+  TextSpan textSpan(const QFontMetrics& fm, int col, int row) const;
+  // A text's advance and ink, measured once per text and font.
+  struct TextMetrics {
+    int advance;
+    QRect ink;
+  };
+  const TextMetrics& metricsOf(const QFontMetrics& fm, const std::string& text) const;
+  void changeEvent(QEvent* e) override;
   void layoutGrid();
   void updateScrollBars();
   int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }
@@ -62,6 +86,7 @@ class GridView : public QAbstractScrollArea {
   const Grid* grid_ = nullptr;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width
   std::vector<int> rowY_;  // rowY_[r] = top of row r+1; rowY_[rows] = total height
+  mutable std::unordered_map<std::string, TextMetrics> textMetrics_;
 };
 
 }  // namespace km

@@ -1,12 +1,14 @@
 #include "prediction/ui/prediction_window.h"
 
 #include <QButtonGroup>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "frame/ui/child_frame.h"
@@ -35,8 +37,20 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   setObjectName(QStringLiteral("一発ゼノバ"));
   setFont(GridView::gridFont());
 
-  auto* top = new QVBoxLayout(this);
-  top->setContentsMargins(6, 4, 6, 4);
+  // Frames and grids scroll when the window is arranged smaller than they
+  // need; the close button stays in view below them.
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 4);
+  outer->setSpacing(4);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("scrollArea"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* body = new QWidget(scroll);
+  scroll->setWidget(body);
+  outer->addWidget(scroll, 1);
+  auto* top = new QVBoxLayout(body);
+  top->setContentsMargins(6, 4, 6, 0);
   top->setSpacing(4);
   auto* columns = new QHBoxLayout;
   columns->setSpacing(6);
@@ -74,11 +88,17 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   frames->setVerticalSpacing(2);
   constexpr int kPerColumn = PredictionState::kSettingCount / 2;
   for (int i = 0; i < PredictionState::kSettingCount; ++i) {
-    auto* frame = new QGroupBox(QString::fromUtf8(kSettingCaptions[i]), options);
+    // A captioned box per setting, its two buttons one above the other: the
+    // caption wraps rather than widen the window.
+    auto* frame = new QFrame(options);
     frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
-    auto* fl = new QHBoxLayout(frame);
-    fl->setContentsMargins(2, 2, 2, 2);
-    fl->setSpacing(2);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* fl = new QVBoxLayout(frame);
+    fl->setContentsMargins(4, 2, 2, 2);
+    fl->setSpacing(0);
+    auto* caption = wrappedLabel(kSettingCaptions[i], frame);
+    caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));
+    fl->addWidget(caption);
     Opt反映する[i] = new QRadioButton(QStringLiteral("反映する"), frame);
     Opt反映する[i]->setObjectName(QStringLiteral("Opt反映する"));
     Opt反映する[i]->setProperty("index", i);
@@ -87,7 +107,6 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     Opt反映しない[i]->setProperty("index", i);
     fl->addWidget(Opt反映する[i]);
     fl->addWidget(Opt反映しない[i]);
-    fl->addStretch(1);
     pairs_[i] = new QButtonGroup(this);
     pairs_[i]->setExclusive(true);
     pairs_[i]->addButton(Opt反映する[i], 1);
@@ -107,7 +126,8 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
   connect(Cmd閉じる, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(Cmd閉じる);
-  top->addLayout(bottom);
+  bottom->addSpacing(6);
+  outer->addLayout(bottom);
 
   // Opening: the option buttons from the settings, then the grids, the scan
   // and the display sequence.

@@ -1,3 +1,4 @@
+#include "frame/grid_geometry.h"
 #include "frame/ui/grid_view.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,9 @@ TEST(GridView, SizesItselfToTheVisibleColumnsAndRows) {
   const int sb = v.verticalScrollBar()->sizeHint().width();
   EXPECT_EQ(hint.width(), v.columnX(5) + 2 * v.frameWidth() + sb);
   EXPECT_EQ(hint.height(), v.rowY(6) + 2 * v.frameWidth());
-  EXPECT_NEAR(v.rowY(2) - v.rowY(1), qRound(10 * v.logicalDpiY() / 72.0), 1);
+  // a row point and a column character in twips, whatever the DPI
+  EXPECT_EQ(v.rowY(6) - v.rowY(1), qRound(5 * 10 * kRowPointTwips * v.logicalDpiY() / 1440.0));
+  EXPECT_EQ(v.columnX(5) - v.columnX(1), qRound(4 * 5 * kColumnCharTwips * v.logicalDpiX() / 1440.0));
 }
 
 TEST(GridView, OverflowRunsIntoEmptyNeighboursOnly) {

@@ -70,8 +70,16 @@ TEST_F(PredictionWindowTest, LayoutTexts) {
   for (QGroupBox* g : w->findChildren<QGroupBox*>()) frames << g->title();
   EXPECT_TRUE(frames.contains(QStringLiteral("当選予想")));
   EXPECT_TRUE(frames.contains(QStringLiteral("データ分析オプション")));
-  for (const char* caption : kSettingCaptions) EXPECT_TRUE(frames.contains(QString::fromUtf8(caption))) << caption;
-  EXPECT_EQ(frames.size(), 14);
+  EXPECT_EQ(frames.size(), 2);
+  for (int i = 0; i < PredictionState::kSettingCount; ++i) {  // a captioned box per setting
+    auto* box = w->findChild<QFrame*>(QStringLiteral("FrameOpt%1").arg(i));
+    ASSERT_TRUE(box) << i;
+    auto* caption = box->findChild<QLabel*>();
+    ASSERT_TRUE(caption) << i;
+    EXPECT_EQ(caption->text(), QString::fromUtf8(kSettingCaptions[i]));
+    EXPECT_EQ(w->reflectOnButton(i)->parentWidget(), box);
+    EXPECT_EQ(w->reflectOffButton(i)->parentWidget(), box);
+  }
 
   QStringList labels;
   for (QLabel* l : w->findChildren<QLabel*>()) labels << l->text();
