@@ -195,7 +195,7 @@ TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
   EXPECT_EQ(help->tabs()->currentIndex(), 1);
   EXPECT_EQ(help->indexFilter()->text(), QStringLiteral("カズマキについて"));
   QHelpIndexWidget* index = help->engine()->indexWidget();
-  QTRY_VERIFY(index->currentIndex().isValid());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return index->currentIndex().isValid(); }));
   EXPECT_EQ(index->currentIndex().data().toString(), QStringLiteral("カズマキについて"));
   EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("ミニロト")));
 
@@ -224,7 +224,7 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
 
   // the contents hold every page under the overview
   QHelpContentModel* model = help->engine()->contentModel();
-  QTRY_COMPARE(model->rowCount(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 1; }));
   const QModelIndex top = model->index(0, 0);
   EXPECT_EQ(top.data().toString(), QStringLiteral("カズマキについて"));
   const QModelIndexList found =
@@ -245,8 +245,8 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
   // the keyword index: type a word, Return opens its page
   help->indexFilter()->setText(QStringLiteral("飛び石"));
   QHelpIndexWidget* index = help->engine()->indexWidget();
-  QTRY_VERIFY(index->currentIndex().isValid() &&
-              index->currentIndex().data().toString() == QStringLiteral("飛び石"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return index->currentIndex().isValid() &&
+              index->currentIndex().data().toString() == QStringLiteral("飛び石"); }));
   QTest::keyClick(help->indexFilter(), Qt::Key_Return);
   EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("連番・飛び石分析"));
 
@@ -386,7 +386,7 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
   about->closeButton()->click();
   EXPECT_TRUE(frm.mdiArea()->subWindowList().isEmpty());
-  QTRY_VERIFY(frm.findChildWindow(kAboutWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
 }
 
 TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
@@ -396,7 +396,7 @@ TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   EXPECT_TRUE(frm.propEnd());
   frm.findChildWindow(kAboutWindow)->close();
   EXPECT_TRUE(frm.propEnd());
-  QTRY_VERIFY(frm.findChildWindow(kAboutWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
 
   // an analysis window open: closing the About dialog must not set the flag
   frm.openWindow("出現間隔分析");
@@ -405,7 +405,7 @@ TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   EXPECT_FALSE(frm.propEnd());
   frm.findChildWindow(kAboutWindow)->close();  // the close box
   EXPECT_FALSE(frm.propEnd());
-  QTRY_VERIFY(frm.findChildWindow(kAboutWindow) == nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
   action("mnuAbout")->trigger();
   qobject_cast<AboutDialog*>(frm.findChildWindow(kAboutWindow)->widget())->closeButton()->click();
   EXPECT_FALSE(frm.propEnd());
