@@ -1,6 +1,7 @@
 #include "entry/data_entry_window.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +19,8 @@
 
 #include "entry/entry_model.h"
 #include "frame/grid.h"
+#include "frame/grid_export.h"
+#include "frame/ui/grid_actions.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
 
@@ -106,6 +109,14 @@ void EntryGrid::commitOpenEditor() {
 
 void EntryGrid::keyPressEvent(QKeyEvent* e) {
   if (state() != QAbstractItemView::EditingState) {
+    if (e->matches(QKeySequence::Copy)) {
+      copySelection();
+      return;
+    }
+    if (e->matches(QKeySequence::Paste)) {
+      paste();
+      return;
+    }
     const QModelIndex cur = currentIndex();
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && cur.isValid()) {
       if (cur.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(cur.row() + 1, cur.column()));
@@ -122,6 +133,54 @@ void EntryGrid::keyPressEvent(QKeyEvent* e) {
     }
   }
   QTableView::keyPressEvent(e);
+}
+
+// The selected block (or the current cell) as tab-separated text and an HTML
+// table, like the copy of every other grid.
+void EntryGrid::copySelection() {
+  QModelIndexList cells = selectionModel()->selectedIndexes();
+  if (cells.isEmpty() && currentIndex().isValid()) cells.append(currentIndex());
+  if (cells.isEmpty()) return;
+  int r1 = cells.first().row(), r2 = r1, c1 = cells.first().column(), c2 = c1;
+  for (const QModelIndex& i : cells) {
+    r1 = std::min(r1, i.row());
+    r2 = std::max(r2, i.row());
+    c1 = std::min(c1, i.column());
+    c2 = std::max(c2, i.column());
+  }
+  Grid block(c2 - c1 + 1, r2 - r1 + 1);
+  for (int r = r1; r <= r2; ++r) {
+    for (int c = c1; c <= c2; ++c) {
+      const QModelIndex i = model()->index(r, c);
+      const int col = c - c1 + 1, row = r - r1 + 1;
+      block.setText(col, row, i.data().toString().toStdString());
+      const QColor bg = i.data(Qt::BackgroundRole).value<QColor>(), fg = i.data(Qt::ForegroundRole).value<QColor>();
+      if (bg.isValid()) block.setBg(Block::cell(col, row), RGB(bg.red(), bg.green(), bg.blue()));
+      if (fg.isValid()) block.setFg(Block::cell(col, row), RGB(fg.red(), fg.green(), fg.blue()));
+    }
+  }
+  QApplication::clipboard()->setMimeData(gridMimeData(block, wholeGrid(block)));
+}
+
+// A tab-separated block from the clipboard, from the current cell on: each
+// value goes through the same check as a typed one (sound values are
+// written, any other text stays in the grid, marked); the draw-number column
+// and cells past the grid are left alone.
+void EntryGrid::paste() {
+  const QModelIndex start = currentIndex();
+  if (!start.isValid()) return;
+  QString text = QApplication::clipboard()->text();
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QStringList lines = text.split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  for (int r = 0; r < lines.size(); ++r) {
+    const QStringList fields = lines[r].split(QLatin1Char('\t'));
+    for (int c = 0; c < fields.size(); ++c) {
+      const QModelIndex i = model()->index(start.row() + r, start.column() + c);
+      if (!i.isValid() || !(i.flags() & Qt::ItemIsEditable)) continue;
+      if (!model()->setData(i, fields[c].trimmed(), Qt::EditRole)) return;  // a failed write is reported once
+    }
+  }
 }
 
 void EntryGrid::inputMethodEvent(QInputMethodEvent* e) {

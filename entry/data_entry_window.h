@@ -34,6 +34,9 @@ class EntryGrid : public QTableView {
   bool editing() const { return state() == QAbstractItemView::EditingState; }
   // Commits the text of an open editor, if any.
   void commitOpenEditor();
+  // Ctrl+C and Ctrl+V: the selected block out, a tab-separated block in.
+  void copySelection();
+  void paste();
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -469,4 +471,47 @@ TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
   EXPECT_EQ(shown(20, 3), "33");
   EXPECT_EQ(model()->unsavedCount(), 1);
   EXPECT_EQ(stored()[19].text[1], "2");
+}
+
+// Ctrl+V puts a tab-separated block in from the current cell: sound values
+// are written, anything else stays in the grid, marked, and never reaches the
+// database; the draw-number column and cells past the grid are left alone.
+// Ctrl+C takes the selected block out as the other grids do.
+TEST_F(EntryWindowTest, PasteChecksEveryValueAndCopyGivesTheBlock) {
+  select(2, 2);
+  QApplication::clipboard()->setText(QStringLiteral("7\t８\t32\n5.0\t\t9\n"));
+  QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(shown(2, 2), "7");
+  EXPECT_EQ(shown(2, 3), "8");
+  EXPECT_EQ(shown(2, 4), "32");  // kept in the grid only
+  EXPECT_EQ(shown(3, 2), "5.0");
+  EXPECT_EQ(shown(3, 3), "");
+  EXPECT_EQ(shown(3, 4), "9");
+  EXPECT_EQ(model()->unsavedCount(), 2);
+  const std::vector<EntryRow> rows = stored();
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[1].text[0], "7");
+  EXPECT_EQ(rows[1].text[1], "8");
+  EXPECT_EQ(rows[1].text[2], "3") << "an unsound value is never written";
+  EXPECT_EQ(rows[2].text[0], draws[2].n[0] ? std::to_string(*draws[2].n[0]) : "");
+  EXPECT_EQ(rows[2].text[1], "");
+  EXPECT_EQ(rows[2].text[2], "9");
+
+  // into the last line and past it, and over the draw-number column
+  select(60, 6);
+  QApplication::clipboard()->setText(QStringLiteral("1\t2\t3\n4\t5\t6"));
+  QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(shown(60, 6), "1");
+  EXPECT_EQ(shown(60, 7), "2");
+  EXPECT_EQ(model()->rowCount(), 60);
+  select(5, 1);
+  QApplication::clipboard()->setText(QStringLiteral("99\t10"));
+  QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(shown(5, 1), "5");
+  EXPECT_EQ(shown(5, 2), "10");
+
+  grid()->selectionModel()->select(QItemSelection(cell(2, 1), cell(3, 3)), QItemSelectionModel::ClearAndSelect);
+  QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("2\t7\t8\n3\t5.0\t\n"));
+  EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasHtml());
 }
