@@ -12,18 +12,14 @@
 #include "store/database.h"
 #include "store/database_update.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using test::slurp;
 
 struct Folder {
   fs::path dir;

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "store/database.h"
+#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -22,12 +23,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using test::slurp;
 
 void put(const fs::path& p, const std::string& text) {
   fs::create_directories(p.parent_path());

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "store/database.h"
+#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -29,12 +30,7 @@ ToolRun run(const std::string& args) {
   return r;
 }
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using km::test::slurp;
 
 struct ToolTest : ::testing::Test {
   fs::path dir;

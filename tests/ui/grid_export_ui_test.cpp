@@ -28,6 +28,7 @@
 #include "prediction/ui/prediction_window.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
+#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -63,12 +64,7 @@ struct ShownView {
   QWidget* vp() const { return view.viewport(); }
 };
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using test::slurp;
 
 struct TempDir {
   fs::path dir;

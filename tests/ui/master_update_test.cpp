@@ -22,6 +22,7 @@
 #include "tests/core/test_history.h"
 #include "tests/ui/http_test_server.h"
 #include "tests/ui/ui_helpers.h"
+#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -29,12 +30,7 @@ using Outcome = MasterUpdate::Outcome;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using test::slurp;
 
 // Compares file contents without printing them.
 ::testing::AssertionResult sameBytes(const std::string& a, const std::string& b) {
