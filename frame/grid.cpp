@@ -110,6 +110,21 @@ void Grid::setText(int col, int row, std::string_view text) {
   if (contains(col, row)) at(col, row).text = texts_.id(text);
 }
 
+// Numbers are written a cell at a time over long tables: their texts are
+// found by value.
+void Grid::setText(int col, int row, int value) {
+  if (!contains(col, row)) return;
+  constexpr int kRemembered = 1 << 16;
+  if (value < 0 || value >= kRemembered) {
+    at(col, row).text = texts_.id(std::to_string(value));
+    return;
+  }
+  if (numberTexts_.size() <= static_cast<size_t>(value)) numberTexts_.resize(value + 1, ~0u);
+  std::uint32_t& id = numberTexts_[value];
+  if (id == ~0u) id = texts_.id(std::to_string(value));
+  at(col, row).text = id;
+}
+
 const std::string& Grid::text(int col, int row) const { return texts_[contains(col, row) ? at(col, row).text : 0]; }
 
 const CellStyle& Grid::style(int col, int row) const {
@@ -131,92 +146,117 @@ Grid::Range Grid::clip(Block b) const {
   return r;
 }
 
-// Runs f on the look of every cell of the block.  Cells of one look get one
-// new look, so a block costs one table look-up per distinct look it holds.
+// Gives a cell the look f makes of its look.  What an operation makes of a
+// look is remembered, so that a run of cells, or a cell at a time over a
+// long table, costs a look-up in a small table and not a new look.
 template <class F>
-void Grid::forEach(Block b, F f) {
-  const Range r = clip(b);
-  if (r.empty()) return;
-  std::unordered_map<std::uint32_t, std::uint32_t> done;
-  std::uint32_t lastFrom = 0, lastTo = 0;
-  bool haveLast = false;
-  for (int row = r.r1; row <= r.r2; ++row) {
-    for (int col = r.c1; col <= r.c2; ++col) {
-      std::uint32_t& id = at(col, row).style;
-      if (haveLast && id == lastFrom) {
-        id = lastTo;
-        continue;
-      }
-      const std::uint32_t from = id;
-      if (auto it = done.find(from); it != done.end()) {
-        id = it->second;
-      } else {
-        CellStyle s = styles_[from];
-        f(s);
-        id = styleId(s);
-        done.emplace(from, id);
-      }
-      lastFrom = from;
-      lastTo = id;
-      haveLast = true;
-    }
+void Grid::change(std::uint32_t& id, Op op, std::uint32_t arg, F f) {
+  constexpr size_t kChanges = 1024;
+  if (changes_.empty()) changes_.resize(kChanges);
+  Change& c = changes_[(id * 2654435761u ^ arg * 40503u ^ static_cast<std::uint32_t>(op) * 977u) % kChanges];
+  if (c.from == id && c.op == op && c.arg == arg) {
+    id = c.to;
+    return;
   }
+  CellStyle x = styles_[id];
+  f(x);
+  c = Change{id, arg, styleId(x), op};
+  id = c.to;
 }
 
+template <class F>
+void Grid::forEach(Block b, Op op, std::uint32_t arg, F f) {
+  const Range r = clip(b);
+  if (r.empty()) return;
+  for (int row = r.r1; row <= r.r2; ++row)
+    for (int col = r.c1; col <= r.c2; ++col) change(at(col, row).style, op, arg, f);
+}
+
+namespace {
+std::uint32_t rgbArg(Rgb c) { return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b; }
+}  // namespace
+
 void Grid::setBg(Block b, Rgb c) {
-  forEach(b, [c](CellStyle& x) { x.bg = c; });
+  forEach(b, Op::Bg, rgbArg(c), [c](CellStyle& x) { x.bg = c; });
 }
 void Grid::setFg(Block b, Rgb c) {
-  forEach(b, [c](CellStyle& x) { x.fg = c; });
+  forEach(b, Op::Fg, rgbArg(c), [c](CellStyle& x) { x.fg = c; });
 }
 void Grid::setAlign(Block b, HAlign h, VAlign v) {
-  forEach(b, [h, v](CellStyle& x) {
+  forEach(b, Op::Align, (static_cast<std::uint32_t>(h) << 8) | static_cast<std::uint32_t>(v), [h, v](CellStyle& x) {
     x.halign = h;
     x.valign = v;
   });
 }
 void Grid::setOverflow(Block b, bool on) {
-  forEach(b, [on](CellStyle& x) { x.overflow = on; });
+  forEach(b, Op::Overflow, on ? 1u : 0u, [on](CellStyle& x) { x.overflow = on; });
 }
 
+// Each line set is newer than the line of the neighbour on its edge, which
+// becomes the older one; a neighbour that gets the same line in the same
+// call draws the same line, so either may be drawn.
 void Grid::setBorder(Block b, unsigned sides, int style, Rgb color) {
   const Range r = clip(b);
   if (r.empty()) return;
-  // a cleared side keeps its colour; when it was cleared never matters
-  const std::uint32_t order = ++lineOrder_;
-  const Line line{static_cast<std::uint8_t>(style), color, style != 0 ? order : 0u};
-  // the sides a cell takes depend on where it stands in the block: the look
-  // a cell gets is looked up once per (old look, sides)
-  std::unordered_map<std::uint64_t, std::uint32_t> done;
+  // a cleared side keeps its colour; an invisible line is never newer
+  const Line line{static_cast<std::uint8_t>(style), color, style != 0 ? 1u : 0u};
+  auto takes = [&](int col, int row) {
+    unsigned take = sides & kAllSides;
+    if (sides & kOutline) {
+      if (col == r.c1) take |= kLeft;
+      if (col == r.c2) take |= kRight;
+      if (row == r.r1) take |= kTop;
+      if (row == r.r2) take |= kBottom;
+    }
+    return take;
+  };
+  auto inBlock = [&](int col, int row) { return col >= r.c1 && col <= r.c2 && row >= r.r1 && row <= r.r2; };
+  // the neighbour's line on the edge becomes the older one
+  auto older = [&](int col, int row, unsigned side) {
+    if (!contains(col, row)) return;
+    if (inBlock(col, row) && (takes(col, row) & side)) return;
+    std::uint32_t& id = at(col, row).style;
+    const CellStyle& s = styles_[id];
+    const Line& l = side == kLeft ? s.left : side == kRight ? s.right : side == kTop ? s.top : s.bottom;
+    if (l.order == 0) return;
+    change(id, Op::Older, side, [side](CellStyle& x) {
+      (side == kLeft ? x.left : side == kRight ? x.right : side == kTop ? x.top : x.bottom).order = 0;
+    });
+  };
+  // the look a cell gets depends on the sides it takes: remembered per (old look, sides)
+  constexpr int kDone = 16;
+  std::pair<std::uint64_t, std::uint32_t> done[kDone];
+  int doneCount = 0;
   std::uint64_t lastKey = ~std::uint64_t{0};
   std::uint32_t lastTo = 0;
   for (int row = r.r1; row <= r.r2; ++row) {
     for (int col = r.c1; col <= r.c2; ++col) {
-      unsigned take = sides & kAllSides;
-      if (sides & kOutline) {
-        if (col == r.c1) take |= kLeft;
-        if (col == r.c2) take |= kRight;
-        if (row == r.r1) take |= kTop;
-        if (row == r.r2) take |= kBottom;
-      }
+      const unsigned take = takes(col, row);
+      if (!take) continue;
       std::uint32_t& id = at(col, row).style;
       const std::uint64_t key = (std::uint64_t{id} << 4) | take;
       if (key == lastKey) {
         id = lastTo;
-        continue;
+      } else {
+        lastKey = key;
+        const auto* seen = std::find_if(done, done + doneCount, [key](const auto& d) { return d.first == key; });
+        if (seen != done + doneCount) {
+          id = lastTo = seen->second;
+        } else {
+          CellStyle x = styles_[id];
+          if (take & kLeft) x.left = line;
+          if (take & kRight) x.right = line;
+          if (take & kTop) x.top = line;
+          if (take & kBottom) x.bottom = line;
+          id = lastTo = styleId(x);
+          if (doneCount < kDone) done[doneCount++] = {key, id};
+        }
       }
-      lastKey = key;
-      if (auto it = done.find(key); it != done.end()) {
-        id = lastTo = it->second;
-        continue;
-      }
-      CellStyle x = styles_[id];
-      if (take & kLeft) x.left = line;
-      if (take & kRight) x.right = line;
-      if (take & kTop) x.top = line;
-      if (take & kBottom) x.bottom = line;
-      id = lastTo = styleId(x);
-      done.emplace(key, id);
+      if (style == 0) continue;
+      if (take & kLeft) older(col - 1, row, kRight);
+      if (take & kRight) older(col + 1, row, kLeft);
+      if (take & kTop) older(col, row - 1, kBottom);
+      if (take & kBottom) older(col, row + 1, kTop);
     }
   }
 }

@@ -40,7 +40,9 @@ enum class ScrollBars : std::uint8_t { None, Horizontal, Vertical, Both };
 struct Line {
   std::uint8_t style = 0;
   Rgb color = kBlack;
-  std::uint32_t order = 0;  // when it was set: the later of two lines on one edge wins
+  // 1 while this line was set after the neighbour's line on the same edge
+  // (that one is then 0): the later of two lines on one edge wins
+  std::uint32_t order = 0;
   friend constexpr bool operator==(Line a, Line b) { return a.style == b.style && a.color == b.color; }
   bool visible() const { return style != 0; }
 };
@@ -108,7 +110,7 @@ class Grid {
   double rowHeight(int row) const;
 
   void setText(int col, int row, std::string_view text);
-  void setText(int col, int row, int value) { setText(col, row, std::to_string(value)); }
+  void setText(int col, int row, int value);
   const std::string& text(int col, int row) const;
   // The whole cell, copied out; style() reads the look alone without a copy.
   Cell cell(int col, int row) const;
@@ -187,8 +189,12 @@ class Grid {
     bool empty() const { return c1 > c2 || r1 > r2; }
   };
   Range clip(Block b) const;
+  // What a block operation does to a look, for remembering its outcome.
+  enum class Op : std::uint8_t { Bg, Fg, Align, Overflow, Older };
   template <class F>
-  void forEach(Block b, F f);
+  void forEach(Block b, Op op, std::uint32_t arg, F f);
+  template <class F>
+  void change(std::uint32_t& id, Op op, std::uint32_t arg, F f);
   Slot& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
   const Slot& at(int col, int row) const { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
   std::uint32_t styleId(const CellStyle& s);
@@ -204,7 +210,13 @@ class Grid {
   TextTable texts_;
   std::vector<CellStyle> styles_{CellStyle{}};
   std::unordered_map<CellStyle, std::uint32_t, StyleHash, StyleEq> styleIds_{{CellStyle{}, 0}};
-  std::uint32_t lineOrder_ = 0;
+  // Recent outcomes of operations on looks: (look, op, argument) -> look.
+  struct Change {
+    std::uint32_t from = ~0u, arg = 0, to = 0;
+    Op op = Op::Bg;
+  };
+  std::vector<Change> changes_;
+  std::vector<std::uint32_t> numberTexts_;  // text number of the decimal text of 0, 1, ...; ~0u: not yet
   int activeCol_ = 0, activeRow_ = 0;
 };
 
