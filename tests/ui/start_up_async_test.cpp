@@ -127,3 +127,50 @@ TEST(StartUpAsync, ClosingBeforeTheHistoryArrivesWritesNothingAndIgnoresTheLateR
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
 }
+
+#include "app/benchmark.h"
+
+TEST(BenchmarkCommandLine, TakesStartOrAllAndRefusesAnythingElse) {
+  auto parse = [](std::vector<std::string> args, bool& on, Benchmark::Mode& mode, std::string& error) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    return Benchmark::parse(static_cast<int>(argv.size()), argv.data(), on, mode, error);
+  };
+  bool on = true;
+  Benchmark::Mode mode = Benchmark::Mode::All;
+  std::string error;
+  EXPECT_TRUE(parse({"kazumaki"}, on, mode, error));
+  EXPECT_FALSE(on);
+  EXPECT_TRUE(parse({"kazumaki", "--benchmark", "start"}, on, mode, error));
+  EXPECT_TRUE(on);
+  EXPECT_EQ(mode, Benchmark::Mode::Start);
+  EXPECT_TRUE(parse({"kazumaki", "--benchmark", "all"}, on, mode, error));
+  EXPECT_EQ(mode, Benchmark::Mode::All);
+  EXPECT_FALSE(parse({"kazumaki", "--benchmark"}, on, mode, error));
+  EXPECT_FALSE(parse({"kazumaki", "--benchmark", "everything"}, on, mode, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_GT(Benchmark::peakRssMiB(), 1.0);
+}
+
+TEST(BenchmarkRun, ReportsEveryStartStepInOrder) {
+  test::ProgramFolder folder(someDraws());
+  MainFrm frm(folder.path(), folder.settings());
+  char* buf = nullptr;
+  size_t len = 0;
+  std::FILE* out = open_memstream(&buf, &len);
+  auto* b = new Benchmark(frm, Benchmark::Mode::Start, Benchmark::Clock::now(), out);
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  frm.startUp(loader);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.history().recordCount() == 3; }, 30000));
+  b->step("probe");
+  std::fflush(out);
+  const std::string text(buf, len);
+  EXPECT_NE(text.find("application ready"), std::string::npos) << text;
+  EXPECT_NE(text.find("history read"), std::string::npos) << text;
+  EXPECT_LT(text.find("application ready"), text.find("history read"));
+  EXPECT_NE(text.find(" ms "), std::string::npos);
+  EXPECT_NE(text.find(" MiB  probe"), std::string::npos) << text;
+  delete b;
+  std::fclose(out);
+  std::free(buf);
+}
