@@ -29,6 +29,35 @@ TEST(GridSharedLooks, AChangeToOneCellOfASharedLookLeavesTheOthers) {
   EXPECT_EQ(g.cell(2, 2).bg, RGB(2, 2, 2));
 }
 
+TEST(GridSharedLooks, TheSameValueGivenByDifferentOperationsGivesDifferentLooks) {
+  Grid g(4, 1);
+  g.setBg(Block::cell(1, 1), RGB(9, 9, 9));
+  g.setFg(Block::cell(2, 1), RGB(9, 9, 9));
+  g.setOverflow(Block::cell(3, 1), true);
+  g.setAlign(Block::cell(4, 1), HAlign::Left, VAlign::Center);
+  EXPECT_EQ(g.style(1, 1).bg, RGB(9, 9, 9));
+  EXPECT_EQ(g.style(1, 1).fg, kBlack);
+  EXPECT_EQ(g.style(2, 1).bg, kWhite);
+  EXPECT_EQ(g.style(2, 1).fg, RGB(9, 9, 9));
+  EXPECT_TRUE(g.style(3, 1).overflow);
+  EXPECT_EQ(g.style(3, 1).halign, HAlign::Center);
+  EXPECT_EQ(g.style(4, 1).halign, HAlign::Left);
+  EXPECT_FALSE(g.style(4, 1).overflow);
+}
+
+TEST(GridSharedLooks, ManyColoursCellByCellEachKeepTheirOwn) {
+  Grid g(50, 60);
+  auto colour = [](int c, int r) { return RGB(c * 5, r * 4, (c * r) % 256); };
+  for (int r = 1; r <= 60; ++r)
+    for (int c = 1; c <= 50; ++c) g.setBg(Block::cell(c, r), colour(c, r));
+  for (int r = 1; r <= 60; ++r)
+    for (int c = 1; c <= 50; ++c) g.setFg(Block::cell(c, r), colour(r, c));
+  int wrong = 0;
+  for (int r = 1; r <= 60; ++r)
+    for (int c = 1; c <= 50; ++c) wrong += !(g.style(c, r).bg == colour(c, r) && g.style(c, r).fg == colour(r, c));
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST(GridSharedLooks, AnOutlineOverCellsOfOneLookGivesEachCellItsOwnSides) {
   Grid g(4, 4);
   g.setFrame(Block{1, 1, 3, 3}, 1, RGB(5, 5, 5));

@@ -113,6 +113,25 @@ TEST(StartUpAsync, AWrongKeyShowsSQLitesReasonAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini")) << "a failed start writes nothing";
 }
 
+TEST(StartUpAsync, AWindowClosedBeforeTheHistoryArrivesTakesNothingOfIt) {
+  test::ProgramFolder folder(someDraws());
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  frm.startUp(loader);
+  activate(frm);
+  frm.close();
+  EXPECT_FALSE(frm.loading());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_EQ(ended.count(), 0);
+  EXPECT_EQ(frm.history().recordCount(), 0);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer is gone";
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
+}
+
 TEST(StartUpAsync, ClosingBeforeTheHistoryArrivesWritesNothingAndIgnoresTheLateResult) {
   test::ProgramFolder folder(someDraws());
   HistoryLoader loader(makeConnectString(folder.dir.string()));
