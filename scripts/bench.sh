@@ -83,8 +83,14 @@ sed 's/^/    /' "$work/a5000.out"
 echo
 
 # 3. fills and dumps per window
-"$build/tests/bench_fill" "$work/ship" 5 >"$work/f1353.out"
-"$build/tests/bench_fill" "$work/d5000" 5 >"$work/f5000.out"
+# fills: the least of five means of 10 fills each, other programs on the machine being what they are
+bestFills() {
+  for ((k = 0; k < 5; ++k)); do "$build/tests/bench_fill" "$1" 10; done | grep ' ms per fill' |
+    awk -F': ' '{ split($2, v, " "); if (!($1 in best) || v[1] < best[$1]) best[$1] = v[1]; if (!($1 in order)) { order[$1] = ++n; names[n] = $1 } }
+      END { for (i = 1; i <= n; ++i) print names[i] ": " best[names[i]] " ms per fill" }'
+}
+bestFills "$work/ship" >"$work/f1353.out"
+bestFills "$work/d5000" >"$work/f5000.out"
 echo "| window | fill ms 1353 | fill ms 5000 | 5000/1353 | dump s 1353 | dump s 5000 | dump MiB 5000 |"
 echo "|---|---|---|---|---|---|---|"
 grep ' ms per fill' "$work/f1353.out" | while IFS= read -r line; do
