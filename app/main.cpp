@@ -4,21 +4,39 @@
 #include <QFont>
 #include <QIcon>
 #include <QMessageBox>
+#include <chrono>
+#include <iostream>
+#include <memory>
 
+#include "app/benchmark.h"
 #include "app/fonts.h"
+#include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "prediction/core/prediction_state.h"
 #include "store/program_folder.h"
 
 int main(int argc, char** argv) {
+  const auto launch = km::Benchmark::Clock::now();
+  bool benchmark = false;
+  km::Benchmark::Mode mode = km::Benchmark::Mode::Start;
+  std::string error;
+  if (!km::Benchmark::parse(argc, argv, benchmark, mode, error)) {
+    std::cerr << "kazumaki: " << error << "\n";
+    return 2;
+  }
+  // The history is read (the key derivation is most of the start) while the
+  // toolkit starts and the main window is built.
+  const km::ProgramFolder folder =
+      km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
+  std::unique_ptr<km::HistoryLoader> loader;
+  if (folder.ok) loader = std::make_unique<km::HistoryLoader>(km::makeConnectString(folder.path));
+
   QApplication app(argc, argv);
   // The desktop entry and the installed icon bear the application's id.
   QGuiApplication::setDesktopFileName(QStringLiteral(KM_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KM_APP_ID)));
   km::installFontSubstitutions();
   km::loadToolkitTranslations();
-  const km::ProgramFolder folder =
-      km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
   if (!folder.ok || !folder.warning.empty()) {
     const QString text = QString::fromStdString(folder.ok ? folder.warning : folder.message);
     QMessageBox box(folder.ok ? QMessageBox::Warning : QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text,
@@ -28,7 +46,12 @@ int main(int argc, char** argv) {
   }
   const QDir dir(QString::fromStdString(folder.path));
   km::MainFrm frm(dir.path(), dir.filePath(QString::fromUtf8(km::kSettingsFileName)));
-  if (!frm.startUp()) return 1;
+  if (benchmark) new km::Benchmark(frm, mode, launch);  // owned by frm
+  // A history that cannot be read has shown its stop box: the program ends, writing nothing.
+  QObject::connect(&frm, &km::MainFrm::startUpEnded, &app, [](bool ok) {
+    if (!ok) QCoreApplication::exit(1);
+  });
+  frm.startUp(*loader);
   frm.showMaximized();
   frm.activateWindow();
   return app.exec();

@@ -18,6 +18,7 @@
 #include "frame/ui/child_frame.h"
 #include "help/about_dialog.h"
 #include "help/help_window.h"
+#include "app/history_loader.h"
 #include "windows/window_table.h"
 #include "prediction/ui/prediction_window.h"
 
@@ -103,21 +104,51 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   resize(1024, 768);
 }
 
-bool MainFrm::startUp() {
+void MainFrm::beginStartUp() {
   predictionState_.ReadInitFile(settingsPath_.toStdString());
-  BusyCursor busy;
   propEnd_ = true;
   ConnectString_ = makeConnectString(programFolder_.toStdString());
-  LoadResult r = loadHistory(ConnectString_);
+}
+
+// A failed read: the stop box with the reason, and nothing is kept.
+bool MainFrm::endStartUp(LoadResult r) {
   if (!r.ok) {
-    QApplication::restoreOverrideCursor();
-    showStop(nullptr, QString::fromStdString(r.message));
-    QApplication::setOverrideCursor(Qt::WaitCursor);  // balanced by BusyCursor
+    showStop(isVisible() ? this : nullptr, QString::fromStdString(r.message));
+    emit startUpEnded(false);
     return false;
   }
   history_ = History::fromRows(std::move(r.rows));
   started_ = true;
+  emit startUpEnded(true);
   return true;
+}
+
+bool MainFrm::startUp() {
+  beginStartUp();
+  BusyCursor busy;
+  LoadResult r = loadHistory(ConnectString_);
+  QApplication::restoreOverrideCursor();
+  const bool ok = endStartUp(std::move(r));
+  QApplication::setOverrideCursor(Qt::WaitCursor);  // balanced by BusyCursor
+  return ok;
+}
+
+void MainFrm::startUp(HistoryLoader& loader) {
+  beginStartUp();
+  loading_ = true;
+  menuBar()->setEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  loader.whenLoaded(this, [this](LoadResult r) {
+    if (!loading_) return;  // closed while the history was read
+    loading_ = false;
+    QApplication::restoreOverrideCursor();
+    if (!endStartUp(std::move(r))) return;  // the program ends on startUpEnded(false)
+    menuBar()->setEnabled(true);
+    if (activated_ && !predictionOpenedOnce_) {
+      predictionOpenedOnce_ = true;
+      mnuYoso_Click();
+    }
+  });
 }
 
 void MainFrm::buildMenus() {
@@ -266,6 +297,7 @@ void MainFrm::arrange(int mode) {
 
 bool MainFrm::event(QEvent* e) {
   // The program comes up with the prediction window: once, on the first activation.
+  if (e->type() == QEvent::WindowActivate) activated_ = true;
   if (e->type() == QEvent::WindowActivate && started_ && !predictionOpenedOnce_) {
     predictionOpenedOnce_ = true;
     QTimer::singleShot(0, this, &MainFrm::mnuYoso_Click);
@@ -274,6 +306,10 @@ bool MainFrm::event(QEvent* e) {
 }
 
 void MainFrm::closeEvent(QCloseEvent* e) {
+  if (loading_) {  // closed before the history came: it is not wanted any more
+    loading_ = false;
+    QApplication::restoreOverrideCursor();
+  }
   if (help_) help_->close();
   mdi_->closeAllSubWindows();
   if (started_) {

@@ -19,6 +19,7 @@ class QMdiSubWindow;
 namespace km {
 
 class HelpWindow;
+class HistoryLoader;
 
 class MainFrm : public QMainWindow, public ChildHost {
   Q_OBJECT
@@ -30,6 +31,21 @@ class MainFrm : public QMainWindow, public ChildHost {
   // Start-up: settings, history and statistics.  On failure a message box
   // has been shown and the program must end without writing anything.
   bool startUp();
+  // The same start-up with the history read by `loader` on its own thread:
+  // the settings are read now and the menus wait for the history.  When it
+  // is there the prediction window opens (on the first activation, or at once
+  // if that has passed); a failed read shows its stop box, keeps nothing and
+  // reports startUpEnded(false), on which the program ends with 1.  `loader`
+  // must outlive the event loop.
+  void startUp(HistoryLoader& loader);
+  // The history has not been read yet (the menus are off).
+  bool loading() const { return loading_; }
+
+ signals:
+  // The history is there (ok) or could not be read.
+  void startUpEnded(bool ok);
+
+ public:
 
   bool propEnd() const { return propEnd_; }
   void setPropEnd(bool v) override { propEnd_ = v; }
@@ -71,6 +87,8 @@ class MainFrm : public QMainWindow, public ChildHost {
 
  private:
   void buildMenus();
+  void beginStartUp();
+  bool endStartUp(LoadResult r);
   QWidget* makeContent(const std::string& name, QWidget* parent);
 
   QString programFolder_;
@@ -78,6 +96,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   QMdiArea* mdi_ = nullptr;
   bool propEnd_ = true;
   bool started_ = false;
+  bool loading_ = false;
+  bool activated_ = false;
   bool predictionOpenedOnce_ = false;
   ConnectString ConnectString_;
   History history_;

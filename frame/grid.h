@@ -8,9 +8,16 @@
 // drawn once, in the colour set last.  Clearing one cell's side leaves the
 // neighbour's line standing.  Writes outside the grid are ignored: nothing
 // ever indexes outside a table.
+//
+// A grid of a few thousand draws holds hundreds of thousands of cells that
+// share a few texts and a few looks, so a cell is two small numbers: its text
+// in the grid's table of distinct texts and its look in the table of distinct
+// looks.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace km {
@@ -33,7 +40,9 @@ enum class ScrollBars : std::uint8_t { None, Horizontal, Vertical, Both };
 struct Line {
   std::uint8_t style = 0;
   Rgb color = kBlack;
-  std::uint32_t order = 0;  // when it was set: the later of two lines on one edge wins
+  // 1 while this line was set after the neighbour's line on the same edge
+  // (that one is then 0): the later of two lines on one edge wins
+  std::uint32_t order = 0;
   friend constexpr bool operator==(Line a, Line b) { return a.style == b.style && a.color == b.color; }
   bool visible() const { return style != 0; }
 };
@@ -47,6 +56,17 @@ struct Block {
   static Block all() { return {}; }
 };
 
+// Everything of a cell but its text.
+struct CellStyle {
+  Rgb bg = kWhite;
+  Rgb fg = kBlack;
+  HAlign halign = HAlign::Center;
+  VAlign valign = VAlign::Center;
+  bool overflow = false;
+  Line left, right, top, bottom;
+};
+
+// A cell as read from the grid: its text and its look.
 struct Cell {
   std::string text;
   Rgb bg = kWhite;
@@ -90,9 +110,11 @@ class Grid {
   double rowHeight(int row) const;
 
   void setText(int col, int row, std::string_view text);
-  void setText(int col, int row, int value) { setText(col, row, std::to_string(value)); }
+  void setText(int col, int row, int value);
   const std::string& text(int col, int row) const;
-  const Cell& cell(int col, int row) const;
+  // The whole cell, copied out; style() reads the look alone without a copy.
+  Cell cell(int col, int row) const;
+  const CellStyle& style(int col, int row) const;
   bool contains(int col, int row) const { return col >= 1 && col <= cols_ && row >= 1 && row <= rows_; }
 
   void setBg(Block b, Rgb c);
@@ -112,10 +134,10 @@ class Grid {
   }
 
   // A cell's own four lines.
-  Line left(int col, int row) const { return cell(col, row).left; }
-  Line right(int col, int row) const { return cell(col, row).right; }
-  Line top(int col, int row) const { return cell(col, row).top; }
-  Line bottom(int col, int row) const { return cell(col, row).bottom; }
+  Line left(int col, int row) const { return style(col, row).left; }
+  Line right(int col, int row) const { return style(col, row).right; }
+  Line top(int col, int row) const { return style(col, row).top; }
+  Line bottom(int col, int row) const { return style(col, row).bottom; }
   // The line drawn on an edge: right of column col (0 = left of column 1),
   // below row row (0 = above row 1); the later of the two cells' lines.
   Line verticalEdge(int col, int row) const;
@@ -128,15 +150,54 @@ class Grid {
   int activeCol() const { return activeCol_; }
   int activeRow() const { return activeRow_; }
 
+  // How many distinct texts and looks the grid holds (the empty text and the
+  // default look included).
+  size_t textCount() const { return texts_.size(); }
+  size_t styleCount() const { return styles_.size(); }
+
  private:
+  // The distinct texts; a text's number never changes and the strings never move.
+  class TextTable {
+   public:
+    TextTable();
+    TextTable(const TextTable& o);
+    TextTable& operator=(const TextTable& o);
+    TextTable(TextTable&&) noexcept = default;
+    TextTable& operator=(TextTable&&) noexcept = default;
+    std::uint32_t id(std::string_view text);
+    const std::string& operator[](std::uint32_t i) const { return strings_[i]; }
+    size_t size() const { return strings_.size(); }
+
+   private:
+    void index();
+    std::deque<std::string> strings_;
+    std::unordered_map<std::string_view, std::uint32_t> ids_;
+  };
+  struct StyleHash {
+    size_t operator()(const CellStyle& s) const;
+  };
+  struct StyleEq {
+    bool operator()(const CellStyle& a, const CellStyle& b) const;
+  };
+  struct Slot {
+    std::uint32_t text = 0;   // into texts_; 0 = empty
+    std::uint32_t style = 0;  // into styles_; 0 = the default look
+  };
+
   struct Range {
     int c1, r1, c2, r2;
     bool empty() const { return c1 > c2 || r1 > r2; }
   };
   Range clip(Block b) const;
+  // What a block operation does to a look, for remembering its outcome.
+  enum class Op : std::uint8_t { Bg, Fg, Align, Overflow, Older };
   template <class F>
-  void forEach(Block b, F f);
-  Cell& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
+  void forEach(Block b, Op op, std::uint32_t arg, F f);
+  template <class F>
+  void change(std::uint32_t& id, Op op, std::uint32_t arg, F f);
+  Slot& at(int col, int row) { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
+  const Slot& at(int col, int row) const { return cells_[static_cast<size_t>(row - 1) * cols_ + (col - 1)]; }
+  std::uint32_t styleId(const CellStyle& s);
   void resize(int cols, int rows);
 
   int cols_ = 0, rows_ = 0;
@@ -145,8 +206,17 @@ class Grid {
   ScrollBars scrollBars_ = ScrollBars::Both;
   double defaultColWidth_ = 8.0, defaultRowHeight_ = 12.0;
   std::vector<double> colWidths_, rowHeights_;  // <= 0: default
-  std::vector<Cell> cells_;
-  std::uint32_t lineOrder_ = 0;
+  std::vector<Slot> cells_;
+  TextTable texts_;
+  std::vector<CellStyle> styles_{CellStyle{}};
+  std::unordered_map<CellStyle, std::uint32_t, StyleHash, StyleEq> styleIds_{{CellStyle{}, 0}};
+  // Recent outcomes of operations on looks: (look, op, argument) -> look.
+  struct Change {
+    std::uint32_t from = ~0u, arg = 0, to = 0;
+    Op op = Op::Bg;
+  };
+  std::vector<Change> changes_;
+  std::vector<std::uint32_t> numberTexts_;  // text number of the decimal text of 0, 1, ...; ~0u: not yet
   int activeCol_ = 0, activeRow_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "frame/grid_export.h"
 
+#include <ostream>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -97,14 +99,15 @@ std::string rangeToHtml(const Grid& g, CellRange range) {
   for (int row = r.empty() ? 1 : r.row1; !r.empty() && row <= r.row2; ++row) {
     o += "<tr>";
     for (int col = r.col1; col <= r.col2; ++col) {
-      const Cell& c = g.cell(col, row);
+      const CellStyle& c = g.style(col, row);
+      const std::string& text = g.text(col, row);
       const char* align = c.halign == HAlign::Left ? "left" : c.halign == HAlign::Right ? "right" : "center";
       const char* valign = c.valign == VAlign::Top ? "top" : c.valign == VAlign::Bottom ? "bottom" : "middle";
       o += "<td bgcolor=\"" + hex(c.bg) + "\" align=\"" + align + "\" valign=\"" + valign +
            "\" style=\"background-color:" + hex(c.bg) + ";color:" + hex(c.fg) + ";" +
            border("left", g.verticalEdge(col - 1, row)) + border("right", g.verticalEdge(col, row)) +
            border("top", g.horizontalEdge(col, row - 1)) + border("bottom", g.horizontalEdge(col, row)) + "\">";
-      if (!c.text.empty()) o += "<font color=\"" + hex(c.fg) + "\">" + htmlEscaped(c.text) + "</font>";
+      if (!text.empty()) o += "<font color=\"" + hex(c.fg) + "\">" + htmlEscaped(text) + "</font>";
       o += "</td>";
     }
     o += "</tr>\n";
@@ -122,6 +125,26 @@ std::string gridToCsvRecords(const Grid& g) {
     o += "\r\n";
   }
   return o;
+}
+
+void writeGridsCsv(std::ostream& os, const std::vector<const Grid*>& grids) {
+  std::string o = "\xEF\xBB\xBF";
+  for (size_t i = 0; i < grids.size(); ++i) {
+    if (i > 0) o += "\r\n";
+    const Grid& g = *grids[i];
+    for (int row = 1; row <= g.maxRows(); ++row) {
+      for (int col = 1; col <= g.maxCols(); ++col) {
+        if (col > 1) o += ',';
+        o += csvField(g.text(col, row));
+      }
+      o += "\r\n";
+      if (o.size() >= (1u << 16)) {
+        os.write(o.data(), static_cast<std::streamsize>(o.size()));
+        o.clear();
+      }
+    }
+  }
+  os.write(o.data(), static_cast<std::streamsize>(o.size()));
 }
 
 std::string gridsToCsvFile(const std::vector<const Grid*>& grids) {

@@ -1,6 +1,7 @@
 #pragma once
 // Texts that take a grid out of the program: the clipboard's tab-separated
 // text and HTML table, and CSV files for spreadsheet programs.
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ std::string gridToCsvRecords(const Grid& g);
 // A CSV file of one or more grids: a UTF-8 BOM, then each grid's records,
 // grids separated by one empty line.
 std::string gridsToCsvFile(const std::vector<const Grid*>& grids);
+// The same text, written to `os` row by row.
+void writeGridsCsv(std::ostream& os, const std::vector<const Grid*>& grids);
 
 inline CellRange wholeGrid(const Grid& g) {
   return g.maxCols() > 0 && g.maxRows() > 0 ? CellRange{1, 1, g.maxCols(), g.maxRows()} : CellRange{};

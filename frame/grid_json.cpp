@@ -1,14 +1,15 @@
 #include "frame/grid_json.h"
 
 #include <cstdio>
+#include <ostream>
 #include <sstream>
 
 namespace km {
 
 namespace {
 
-std::string quote(const std::string& s) {
-  std::string o = "\"";
+void appendQuoted(std::string& o, const std::string& s) {
+  o += '"';
   for (unsigned char c : s) {
     switch (c) {
       case '"':
@@ -36,14 +37,35 @@ std::string quote(const std::string& s) {
         }
     }
   }
-  return o + "\"";
+  o += '"';
 }
 
-std::string hex(Rgb c) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02X%02X%02X", c.r, c.g, c.b);
-  return buf;
+std::string quote(const std::string& s) {
+  std::string o;
+  appendQuoted(o, s);
+  return o;
 }
+
+void appendHex(std::string& o, Rgb c) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  const char buf[7] = {'#', kDigits[c.r >> 4], kDigits[c.r & 15], kDigits[c.g >> 4], kDigits[c.g & 15],
+                       kDigits[c.b >> 4], kDigits[c.b & 15]};
+  o.append(buf, sizeof buf);
+}
+
+// The text being written: handed to the stream in pieces as it grows, or
+// kept whole when there is no stream.
+struct Out {
+  std::string text;
+  std::ostream* stream = nullptr;
+  void flushIfLarge() {
+    if (stream && text.size() >= (1u << 16)) flush();
+  }
+  void flush() {
+    if (stream) stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+    text.clear();
+  }
+};
 
 std::string num(double v) {
   std::ostringstream o;
@@ -81,13 +103,11 @@ std::string placementFields(const GridPlacement& p) {
   return o;
 }
 
-}  // namespace
-
-std::string gridToJson(const Grid& g, const GridPlacement* placement) {
-  std::string o = "{\"cols\":" + std::to_string(g.maxCols()) + ",\"rows\":" + std::to_string(g.maxRows()) +
-                  ",\"visible_cols\":" + std::to_string(g.visibleCols()) +
-                  ",\"visible_rows\":" + std::to_string(g.visibleRows()) +
-                  ",\"frozen_rows\":" + std::to_string(g.frozenRows()) + ",\"col_widths\":[";
+void writeGrid(Out& out, const Grid& g, const GridPlacement* placement) {
+  std::string& o = out.text;
+  o += "{\"cols\":" + std::to_string(g.maxCols()) + ",\"rows\":" + std::to_string(g.maxRows()) +
+       ",\"visible_cols\":" + std::to_string(g.visibleCols()) + ",\"visible_rows\":" +
+       std::to_string(g.visibleRows()) + ",\"frozen_rows\":" + std::to_string(g.frozenRows()) + ",\"col_widths\":[";
   for (int c = 1; c <= g.maxCols(); ++c) {
     if (c > 1) o += ',';
     o += num(g.colWidth(c));
@@ -101,38 +121,60 @@ std::string gridToJson(const Grid& g, const GridPlacement* placement) {
   }
   o += "],\"cells\":[";
   bool first = true;
+  static const char* kSides[4] = {"left", "right", "top", "bottom"};
   for (int r = 1; r <= g.maxRows(); ++r) {
     for (int c = 1; c <= g.maxCols(); ++c) {
-      const Cell& x = g.cell(c, r);
-      const Line lines[4] = {g.left(c, r), g.right(c, r), g.top(c, r), g.bottom(c, r)};
+      const CellStyle& x = g.style(c, r);
+      const std::string& text = g.text(c, r);
+      const Line* lines[4] = {&x.left, &x.right, &x.top, &x.bottom};
       bool anyLine = false;
-      for (const Line& l : lines) anyLine = anyLine || l.visible();
-      if (x.text.empty() && x.bg == kWhite && x.fg == kBlack && !anyLine && !x.overflow) continue;
-      o += first ? "" : ",";
+      for (const Line* l : lines) anyLine = anyLine || l->visible();
+      if (text.empty() && x.bg == kWhite && x.fg == kBlack && !anyLine && !x.overflow) continue;
+      if (!first) o += ',';
       first = false;
-      o += "{\"col\":" + std::to_string(c) + ",\"row\":" + std::to_string(r) + ",\"text\":" + quote(x.text) +
-           ",\"bg\":\"" + hex(x.bg) + "\",\"fg\":\"" + hex(x.fg) + "\",\"halign\":\"" + name(x.halign) +
-           "\",\"valign\":\"" + name(x.valign) + "\",\"overflow\":" + (x.overflow ? "true" : "false") +
-           ",\"borders\":{";
-      static const char* kSides[4] = {"left", "right", "top", "bottom"};
+      o += "{\"col\":";
+      o += std::to_string(c);
+      o += ",\"row\":";
+      o += std::to_string(r);
+      o += ",\"text\":";
+      appendQuoted(o, text);
+      o += ",\"bg\":\"";
+      appendHex(o, x.bg);
+      o += "\",\"fg\":\"";
+      appendHex(o, x.fg);
+      o += "\",\"halign\":\"";
+      o += name(x.halign);
+      o += "\",\"valign\":\"";
+      o += name(x.valign);
+      o += "\",\"overflow\":";
+      o += x.overflow ? "true" : "false";
+      o += ",\"borders\":{";
       bool firstSide = true;
       for (int s = 0; s < 4; ++s) {
-        if (!lines[s].visible()) continue;
-        o += firstSide ? "" : ",";
+        if (!lines[s]->visible()) continue;
+        if (!firstSide) o += ',';
         firstSide = false;
-        o += std::string("\"") + kSides[s] + "\":{\"style\":" + std::to_string(lines[s].style) + ",\"color\":\"" +
-             hex(lines[s].color) + "\"}";
+        o += '"';
+        o += kSides[s];
+        o += "\":{\"style\":";
+        o += std::to_string(lines[s]->style);
+        o += ",\"color\":\"";
+        appendHex(o, lines[s]->color);
+        o += "\"}";
       }
       o += "}}";
+      out.flushIfLarge();
     }
   }
-  return o + "]}";
+  o += "]}";
 }
 
-std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids, const WindowPlacement* placement) {
-  std::string o = "{\"window\":" + quote(w.name) + ",\"caption\":" + quote(w.caption) +
-                  ",\"description\":" + quote(w.description) + ",\"width\":" + std::to_string(w.width) +
-                  ",\"height\":" + std::to_string(w.height);
+void writeWindow(Out& out, const WindowDef& w, const std::vector<const Grid*>& grids,
+                 const WindowPlacement* placement) {
+  std::string& o = out.text;
+  o += "{\"window\":" + quote(w.name) + ",\"caption\":" + quote(w.caption) +
+       ",\"description\":" + quote(w.description) + ",\"width\":" + std::to_string(w.width) +
+       ",\"height\":" + std::to_string(w.height);
   if (placement) {
     o += ",\"width_px\":";
     o += std::to_string(placement->widthPx);
@@ -142,9 +184,30 @@ std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& gri
   o += ",\"grids\":[";
   for (size_t i = 0; i < grids.size(); ++i) {
     if (i) o += ',';
-    o += gridToJson(*grids[i], placement && i < placement->grids.size() ? &placement->grids[i] : nullptr);
+    writeGrid(out, *grids[i], placement && i < placement->grids.size() ? &placement->grids[i] : nullptr);
   }
-  return o + "]}\n";
+  o += "]}\n";
+}
+
+}  // namespace
+
+std::string gridToJson(const Grid& g, const GridPlacement* placement) {
+  Out out;
+  writeGrid(out, g, placement);
+  return std::move(out.text);
+}
+
+std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids, const WindowPlacement* placement) {
+  Out out;
+  writeWindow(out, w, grids, placement);
+  return std::move(out.text);
+}
+
+void writeWindowJson(std::ostream& os, const WindowDef& w, const std::vector<const Grid*>& grids,
+                     const WindowPlacement* placement) {
+  Out out{{}, &os};
+  writeWindow(out, w, grids, placement);
+  out.flush();
 }
 
 }  // namespace km

@@ -26,4 +26,9 @@ std::string gridToJson(const Grid& g, const GridPlacement* placement = nullptr);
 std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids,
                          const WindowPlacement* placement = nullptr);
 
+// The same text as windowToJson, written to `os` as it is made: the whole
+// text of a large window is never held at once.
+void writeWindowJson(std::ostream& os, const WindowDef& w, const std::vector<const Grid*>& grids,
+                     const WindowPlacement* placement = nullptr);
+
 }  // namespace km

@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 
+#include "store/key_derivation.h"
 #include "store/replace_file.h"
 
 namespace km {
@@ -63,6 +64,18 @@ bool applyKey(sqlite3* db, const std::string& password) {
     if (ch == '\'') return false;
   return exec(db, "PRAGMA key = '" + password + "'") && exec(db, "PRAGMA cipher_page_size = 1024") &&
          exec(db, "PRAGMA kdf_iter = 64000") && exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
+         exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
+}
+
+// The same key, derived from the file's salt on two threads and given raw.
+// A file too short to hold a salt is keyed by its password: the read then
+// reports what is wrong with it.
+bool applyKeyQuickly(sqlite3* db, const std::string& path, const std::string& password) {
+  const std::optional<DatabaseSalt> salt = readDatabaseSalt(path);
+  if (!salt) return applyKey(db, password);
+  return exec(db, "PRAGMA key = \"" + rawKeyLiteral(deriveDatabaseKey(password, *salt)) + "\"") &&
+         exec(db, "PRAGMA cipher_page_size = 1024") && exec(db, "PRAGMA kdf_iter = 64000") &&
+         exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
          exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
 }
 
@@ -166,7 +179,8 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   DbPtr db(raw);
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
   if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
-  if (!applyKey(db.get(), cs.password)) return fail("データベースファイルを開けません。", sqliteCause(db.get()));
+  if (!applyKeyQuickly(db.get(), cs.path, cs.password))
+    return fail("データベースファイルを開けません。", sqliteCause(db.get()));
   {
     StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
     if (!check || sqlite3_step(check.get()) != SQLITE_ROW)

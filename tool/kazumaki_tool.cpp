@@ -138,7 +138,10 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   frame->show();
   QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
   const km::WindowPlacement placement = km::measureWindow(frame);
-  std::cout << (csv ? km::gridsToCsvFile(grids) : km::windowToJson(*w, grids, &placement));
+  if (csv)
+    km::writeGridsCsv(std::cout, grids);
+  else
+    km::writeWindowJson(std::cout, *w, grids, &placement);
   return std::cout.good() ? 0 : 1;
 }
 

@@ -38,13 +38,13 @@ void setUp(Grid& g, int rows) {
   g.setBg({7, 2, 7, -1}, kLightYellow);
   for (int r = 2; r <= 4; ++r) g.setBg({7 + r, 2, 7 + r, -1}, rangeBg(r));
   g.setBorder({8, -1, 8, -1}, kLeft, 1, kRed);  // numbers | counts
+  g.setOverflow(Block::all(), true);            // every text may run over, header bands' titles among them
 }
 
 void writeHeader(Grid& g, int h) {
   setHeaderBand(g, h, 2, 6, 4, "本 数 字");  // no lines between the number columns
   g.setColors({1, h, 7, h}, kBlack, kLightRed);
   g.setColors({8, h, 11, h}, kBlue, kLightBlue);
-  g.setOverflow(Block::all(), true);
   g.setRowHeight(h, 20);
   g.setText(1, h, "回数");
   g.setText(7, h, "ボ数");

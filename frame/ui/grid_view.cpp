@@ -19,7 +19,7 @@ namespace {
 
 QColor qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
-Qt::Alignment qalign(const Cell& c) {
+Qt::Alignment qalign(const CellStyle& c) {
   Qt::Alignment a = c.halign == HAlign::Left    ? Qt::AlignLeft
                     : c.halign == HAlign::Right ? Qt::AlignRight
                                                 : Qt::AlignHCenter;
@@ -180,14 +180,16 @@ void GridView::paintEvent(QPaintEvent* event) {
     };
     // 1. backgrounds
     for (int r = r1; r <= r2; ++r)
-      for (int c = c1; c <= c2; ++c) p.fillRect(cellRect(c, r), qcolor(g.cell(c, r).bg));
+      for (int c = c1; c <= c2; ++c) p.fillRect(cellRect(c, r), qcolor(g.style(c, r).bg));
     // 2. texts (a text may run in from a column outside the visible range)
     const QFontMetrics fm(font());
     for (int r = r1; r <= r2; ++r) {
       for (int c = 1; c <= g.maxCols(); ++c) {
-        const Cell& cell = g.cell(c, r);
-        if (cell.text.empty() || ((c < c1 || c > c2) && !cell.overflow)) continue;
-        const QString text = QString::fromStdString(cell.text);
+        const std::string& cellText = g.text(c, r);
+        if (cellText.empty()) continue;
+        const CellStyle& cell = g.style(c, r);
+        if ((c < c1 || c > c2) && !cell.overflow) continue;
+        const QString text = QString::fromStdString(cellText);
         const TextSpan span = textSpan(fm, c, r);
         const QRect rect(columnX(span.left) + dx, rowY(r) + oy, columnX(span.right + 1) - columnX(span.left),
                          rowY(r + 1) - rowY(r));
@@ -195,7 +197,7 @@ void GridView::paintEvent(QPaintEvent* event) {
         p.save();
         p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
         p.setPen(qcolor(cell.fg));
-        const QRect at(rect.left() + span.x, rect.top(), metricsOf(fm, cell.text).advance, rect.height());
+        const QRect at(rect.left() + span.x, rect.top(), metricsOf(fm, cellText).advance, rect.height());
         p.drawText(at, (qalign(cell) & Qt::AlignVertical_Mask) | Qt::AlignLeft | Qt::TextSingleLine, text);
         p.restore();
       }
@@ -249,9 +251,10 @@ void GridView::paintEvent(QPaintEvent* event) {
 // off the lines when it is narrow enough for that.
 GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) const {
   TextSpan span{col, col, 0, false};
-  const Cell& cell = grid_->cell(col, row);
-  if (cell.text.empty()) return span;
-  const TextMetrics& m = metricsOf(fm, cell.text);
+  const std::string& text = grid_->text(col, row);
+  if (text.empty()) return span;
+  const CellStyle& cell = grid_->style(col, row);
+  const TextMetrics& m = metricsOf(fm, text);
   const int advance = m.advance;
   const QRect& ink = m.ink;
   auto width = [&] { return columnX(span.right + 1) - columnX(span.left); };

@@ -1,0 +1,57 @@
+#include "app/history_loader.h"
+
+#include <QPointer>
+#include <utility>
+
+namespace km {
+
+HistoryLoader::HistoryLoader(ConnectString cs)
+    : thread_([this, cs = std::move(cs)] {
+        LoadResult r = loadHistory(cs);
+        {
+          std::lock_guard lock(mutex_);
+          result_ = std::move(r);
+          ready_ = true;
+        }
+        emit finished();
+      }) {}
+
+HistoryLoader::~HistoryLoader() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void HistoryLoader::whenLoaded(QObject* receiver, std::function<void(LoadResult)> done) {
+  done_ = std::move(done);
+  // The signal comes from the reading thread, so the call is queued to the
+  // receiver's thread; a read that has already ended is delivered the same
+  // way.  Whichever call comes first delivers, the other finds nothing to do.
+  const QPointer<HistoryLoader> self(this);
+  connect(this, &HistoryLoader::finished, receiver, [self] { if (self) self->deliver(); }, Qt::QueuedConnection);
+  bool ready;
+  {
+    std::lock_guard lock(mutex_);
+    ready = ready_;
+  }
+  if (ready) QMetaObject::invokeMethod(receiver, [self] { if (self) self->deliver(); }, Qt::QueuedConnection);
+}
+
+bool HistoryLoader::ready() {
+  std::lock_guard lock(mutex_);
+  return ready_;
+}
+
+void HistoryLoader::deliver() {
+  if (delivered_ || !done_) return;
+  LoadResult r;
+  {
+    std::lock_guard lock(mutex_);
+    if (!ready_) return;
+    r = std::move(result_);
+  }
+  delivered_ = true;
+  auto done = std::move(done_);
+  done_ = nullptr;
+  done(std::move(r));
+}
+
+}  // namespace km

@@ -1,0 +1,48 @@
+#pragma once
+// HistoryLoader: reads the history on a thread of its own, so that the key
+// derivation and the read run while the toolkit starts and the main window
+// is built.  The result reaches the user-interface thread as a queued call:
+// nothing waits for it and no event is handled half-way through anything.
+#include <QObject>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "store/database.h"
+
+namespace km {
+
+class HistoryLoader : public QObject {
+  Q_OBJECT
+
+ public:
+  // Starts reading at once.  May be made before the application object.
+  explicit HistoryLoader(ConnectString cs);
+  // Waits for the read to end (it cannot be cut short).
+  ~HistoryLoader() override;
+  HistoryLoader(const HistoryLoader&) = delete;
+  HistoryLoader& operator=(const HistoryLoader&) = delete;
+
+  // Calls `done` once, on `receiver`'s thread from its event loop, with the
+  // result; at the next turn of the loop when the read has already ended.
+  // Nothing is called once `receiver` is gone.
+  void whenLoaded(QObject* receiver, std::function<void(LoadResult)> done);
+  // The read has ended (any thread).
+  bool ready();
+
+ signals:
+  void finished();  // emitted on the reading thread
+
+ private:
+  void deliver();
+
+  std::mutex mutex_;
+  bool ready_ = false;
+  LoadResult result_;
+  // user-interface thread only
+  bool delivered_ = false;
+  std::function<void(LoadResult)> done_;
+  std::thread thread_;  // last: starts when everything above is built
+};
+
+}  // namespace km

@@ -1,0 +1,195 @@
+// The start with the history read on its own thread: the same order, the
+// same failure messages, nothing written by a failed start, and no command
+// before the history is there.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+
+#include "app/history_loader.h"
+#include "app/main_frm.h"
+#include "tests/core/test_history.h"
+#include "tests/ui/ui_helpers.h"
+
+using namespace km;
+
+namespace {
+
+std::vector<Draw> someDraws() {
+  return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
+}
+
+void activate(MainFrm& frm) {
+  QEvent e(QEvent::WindowActivate);
+  QApplication::sendEvent(&frm, &e);
+}
+
+}  // namespace
+
+TEST(StartUpAsync, ActivatedBeforeTheHistoryThePredictionWindowOpensWhenItArrives) {
+  test::ProgramFolder folder(someDraws());
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  frm.startUp(loader);
+  // nothing has been delivered yet: that only happens from the event loop
+  EXPECT_TRUE(frm.loading());
+  EXPECT_FALSE(frm.menuBar()->isEnabled()) << "no command before the history is there";
+  EXPECT_EQ(frm.history().recordCount(), 0);
+  activate(frm);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "no prediction without a history";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  EXPECT_TRUE(ended.at(0).at(0).toBool());
+  EXPECT_FALSE(frm.loading());
+  EXPECT_TRUE(frm.menuBar()->isEnabled());
+  EXPECT_EQ(frm.history().recordCount(), 3);
+  EXPECT_EQ(frm.history().stats.LastDrawNo, 3);
+  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_FALSE(frm.propEnd());
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_EQ(ended.count(), 1) << "delivered once";
+  EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
+}
+
+TEST(StartUpAsync, AHistoryReadBeforeTheWindowAsksIsDeliveredAndThePredictionWaitsForActivation) {
+  test::ProgramFolder folder(someDraws());
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  frm.startUp(loader);
+  EXPECT_EQ(ended.count(), 0) << "delivered from the event loop, not inside startUp";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_EQ(ended.count(), 1);
+  EXPECT_EQ(frm.history().recordCount(), 3);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "not activated yet";
+  activate(frm);
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+}
+
+TEST(StartUpAsync, AMissingDatabaseShowsTheStopBoxAndWritesNothing) {
+  test::ProgramFolder empty({}, false);
+  MainFrm frm(empty.path(), empty.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  HistoryLoader loader(makeConnectString(empty.dir.string()));
+  test::MessageBoxWatcher box;
+  frm.startUp(loader);
+  frm.show();
+  activate(frm);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  EXPECT_FALSE(ended.at(0).at(0).toBool());
+  EXPECT_TRUE(box.seen);
+  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_TRUE(box.text.contains(QStringLiteral("Kazumaki.mdb")));
+  EXPECT_TRUE(box.text.contains(QStringLiteral("見つかりません")));
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(empty.dir / "Kazumaki.mdb"));
+  EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
+}
+
+TEST(StartUpAsync, AWrongKeyShowsSQLitesReasonAndWritesNothing) {
+  test::ProgramFolder folder(someDraws());
+  ConnectString wrong = makeConnectString(folder.dir.string());
+  wrong.password += "0";
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  HistoryLoader loader(wrong);
+  test::MessageBoxWatcher box;
+  frm.startUp(loader);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  EXPECT_FALSE(ended.at(0).at(0).toBool());
+  EXPECT_TRUE(box.seen);
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_FALSE(box.text.isEmpty());
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini")) << "a failed start writes nothing";
+}
+
+TEST(StartUpAsync, AWindowClosedBeforeTheHistoryArrivesTakesNothingOfIt) {
+  test::ProgramFolder folder(someDraws());
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  frm.startUp(loader);
+  activate(frm);
+  frm.close();
+  EXPECT_FALSE(frm.loading());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_EQ(ended.count(), 0);
+  EXPECT_EQ(frm.history().recordCount(), 0);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer is gone";
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
+}
+
+TEST(StartUpAsync, ClosingBeforeTheHistoryArrivesWritesNothingAndIgnoresTheLateResult) {
+  test::ProgramFolder folder(someDraws());
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  {
+    MainFrm frm(folder.path(), folder.settings());
+    frm.startUp(loader);
+    frm.close();
+    EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
+  }
+  // the result comes to a window that is gone: nothing runs
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
+}
+
+#include "app/benchmark.h"
+
+TEST(BenchmarkCommandLine, TakesStartOrAllAndRefusesAnythingElse) {
+  auto parse = [](std::vector<std::string> args, bool& on, Benchmark::Mode& mode, std::string& error) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    return Benchmark::parse(static_cast<int>(argv.size()), argv.data(), on, mode, error);
+  };
+  bool on = true;
+  Benchmark::Mode mode = Benchmark::Mode::All;
+  std::string error;
+  EXPECT_TRUE(parse({"kazumaki"}, on, mode, error));
+  EXPECT_FALSE(on);
+  EXPECT_TRUE(parse({"kazumaki", "--benchmark", "start"}, on, mode, error));
+  EXPECT_TRUE(on);
+  EXPECT_EQ(mode, Benchmark::Mode::Start);
+  EXPECT_TRUE(parse({"kazumaki", "--benchmark", "all"}, on, mode, error));
+  EXPECT_EQ(mode, Benchmark::Mode::All);
+  EXPECT_FALSE(parse({"kazumaki", "--benchmark"}, on, mode, error));
+  EXPECT_FALSE(parse({"kazumaki", "--benchmark", "everything"}, on, mode, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_GT(Benchmark::peakRssMiB(), 1.0);
+}
+
+TEST(BenchmarkRun, ReportsEveryStartStepInOrder) {
+  test::ProgramFolder folder(someDraws());
+  MainFrm frm(folder.path(), folder.settings());
+  char* buf = nullptr;
+  size_t len = 0;
+  std::FILE* out = open_memstream(&buf, &len);
+  auto* b = new Benchmark(frm, Benchmark::Mode::Start, Benchmark::Clock::now(), out);
+  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  frm.startUp(loader);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.history().recordCount() == 3; }, 30000));
+  b->step("probe");
+  std::fflush(out);
+  const std::string text(buf, len);
+  EXPECT_NE(text.find("application ready"), std::string::npos) << text;
+  EXPECT_NE(text.find("history read"), std::string::npos) << text;
+  EXPECT_LT(text.find("application ready"), text.find("history read"));
+  EXPECT_NE(text.find(" ms "), std::string::npos);
+  EXPECT_NE(text.find(" MiB  probe"), std::string::npos) << text;
+  delete b;
+  std::fclose(out);
+  std::free(buf);
+}
