@@ -1,6 +1,8 @@
 #include "store/database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +139,76 @@ std::string closeConnection(DbPtr& db) {
   return cause;
 }
 
+
+constexpr sqlite3_int64 kMaxStoredDrawNo = 32767;
+
+// What a file beside the database holds, as far as a read must know.
+enum class Beside { None, Unused, HotJournal, Foreign };
+
+// The rollback journal beside the database: none, an unused one (empty or
+// zeroed: SQLite ignores it), one left by an interrupted write of this
+// program (its header bears SQLite's journal magic), or something else.
+Beside journalBeside(const std::string& journal) {
+  struct stat st {};
+  if (::lstat(journal.c_str(), &st) != 0) return Beside::None;
+  if (!S_ISREG(st.st_mode)) return Beside::Foreign;
+  if (st.st_size == 0) return Beside::Unused;
+  const int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Beside::Foreign;
+  unsigned char head[8] = {};
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+  if (n >= 1 && head[0] == 0) return Beside::Unused;
+  if (n == 8 && std::memcmp(head, kMagic, 8) == 0) return Beside::HotJournal;
+  return Beside::Foreign;
+}
+
+// Rolls back the journal an interrupted write left, as SQLite does for the
+// first connection that may write: the database is as before that write.
+std::string rollBackJournal(const ConnectString& cs) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  DbPtr db(raw);
+  if (rc != SQLITE_OK) return sqliteCause(db.get(), rc);
+  if (!hasCipher(db.get()) || !applyKey(db.get(), cs.password)) return sqliteCause(db.get());
+  StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
+  if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return sqliteCause(db.get());
+  q.reset();
+  return closeConnection(db);
+}
+
+// Looks at the files SQLite would take up beside the database before a read
+// opens it: a journal of an interrupted write is rolled back; a write-ahead
+// log (this program never makes one) or a journal that is none of ours is
+// named and the read refused, since opening would take them in or create
+// further files.  Empty when the read may go on.
+std::string checkBesideFiles(const ConnectString& cs) {
+  const std::string name = fs::path(cs.path).filename().string();
+  const std::string wal = cs.path + "-wal";
+  struct stat st {};
+  if (::lstat(wal.c_str(), &st) == 0)
+    return "データベースファイルの横に、このプログラムが作らないファイル「" + name +
+           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
+  const std::string journal = cs.path + "-journal";
+  switch (journalBeside(journal)) {
+    case Beside::None:
+    case Beside::Unused:
+      return {};
+    case Beside::Foreign:
+      return "データベースファイルの横にある「" + name +
+             "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
+             "削除してください。\n" + journal;
+    case Beside::HotJournal:
+      break;
+  }
+  if (const std::string cause = rollBackJournal(cs); !cause.empty())
+    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）。\n" +
+           journal + "\n" + cause;
+  if (journalBeside(journal) == Beside::HotJournal)
+    return "前回中断された書き込みを取り消せません。\n" + journal;
+  return {};
+}
 }  // namespace
 
 StoreLog setStoreLog(StoreLog log) {
@@ -158,9 +230,12 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     r.message = report(what, cs.path, cause);
     return r;
   };
-  std::error_code ec;
-  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) return fail("データベースファイルが見つかりません。");
+  struct stat st {};
+  if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return fail("データベースファイルが見つかりません。");
+  // A pipe or a device would block the read or never end.
+  if (!S_ISREG(st.st_mode)) return fail("データベースファイルが通常のファイルではありません。");
   if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
+  if (const std::string beside = checkBesideFiles(cs); !beside.empty()) return fail(beside);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
@@ -187,9 +262,20 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
-    const auto no = readNumber(q.get(), 0);
-    if (!no) continue;  // a row without a draw number cannot be placed
-    d.no = *no;
+    // Draw numbers are whole numbers 1..32767 in strictly ascending order; any
+    // other value is damage (a draw number stored as text or a real sorts
+    // apart from the others), and the bound stops a query that never ends.
+    const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
+    if (sqlite3_column_type(q.get(), 0) != SQLITE_INTEGER)
+      return fail("データベースファイルが壊れています。" + where + "が整数ではありません。");
+    const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
+    if (no < 1 || no > kMaxStoredDrawNo)
+      return fail("データベースファイルが壊れています。" + where + std::to_string(no) + "は1〜" +
+                  std::to_string(kMaxStoredDrawNo) + "の範囲外です。");
+    if (!r.rows.empty() && no <= r.rows.back().no)
+      return fail("データベースファイルが壊れています。" + where + std::to_string(no) +
+                  (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
+    d.no = static_cast<int>(no);
     for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
     r.rows.push_back(std::move(d));
   }
@@ -198,8 +284,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   if (withDates) {
     StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
     if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
-    size_t i = 0;
+    size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
+      if (++read > static_cast<size_t>(kMaxStoredDrawNo))
+        return fail("データベースファイルが壊れています。抽選日の表が" + std::to_string(kMaxStoredDrawNo) +
+                    "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
       if (i < r.rows.size() && r.rows[i].no == no) {

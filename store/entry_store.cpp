@@ -63,16 +63,7 @@ std::string columnText(sqlite3_stmt* s, int col) {
   }
 }
 
-bool validDate(const std::string& d) {
-  if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
-  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-    if (d[i] < '0' || d[i] > '9') return false;
-  const int y = std::stoi(d.substr(0, 4)), m = std::stoi(d.substr(5, 2)), day = std::stoi(d.substr(8, 2));
-  if (m < 1 || m > 12 || day < 1) return false;
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
-}
+bool validDate(const std::string& d) { return isCalendarDate(d); }
 
 std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
 
