@@ -7,8 +7,11 @@
 
 #include "app/fonts.h"
 #include "app/main_frm.h"
+#include "app/single_instance.h"
 #include "prediction/core/prediction_state.h"
+#include "store/database.h"
 #include "store/program_folder.h"
+#include "store/replace_file.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -27,7 +30,24 @@ int main(int argc, char** argv) {
     if (!folder.ok) return 1;
   }
   const QDir dir(QString::fromStdString(folder.path));
-  km::MainFrm frm(dir.path(), dir.filePath(QString::fromUtf8(km::kSettingsFileName)));
+  km::SingleInstance instance(dir.path());
+  if (!instance.isFirst()) {
+    instance.askFirstToComeForward();
+    QMessageBox box(QMessageBox::Information, QStringLiteral("メッセ－ジ"), km::SingleInstance::alreadyRunningText(),
+                    QMessageBox::Ok);
+    box.exec();
+    return 0;
+  }
+  const QString settings = dir.filePath(QString::fromUtf8(km::kSettingsFileName));
+  // What writes killed in an earlier run left behind goes now.
+  km::removeStaleTemporaryFiles(km::makeConnectString(folder.path).path);
+  km::removeStaleTemporaryFiles(settings.toStdString());
+  km::MainFrm frm(dir.path(), settings);
+  QObject::connect(&instance, &km::SingleInstance::comeForwardRequested, &frm, [&frm] {
+    if (frm.isMinimized()) frm.showMaximized();
+    frm.raise();
+    frm.activateWindow();
+  });
   if (!frm.startUp()) return 1;
   frm.showMaximized();
   frm.activateWindow();

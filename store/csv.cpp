@@ -82,7 +82,10 @@ bool splitRecords(const std::string& text, std::vector<Record>& out, std::string
     bool quoted = false, wasQuoted = false;
     for (;;) {
       if (i >= n) {
-        if (quoted) return fail("a quoted field is not closed");
+        if (quoted) {
+          line = r.line;
+          return fail("a quoted field is not closed");
+        }
         r.fields.push_back(cur);
         break;
       }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -140,6 +141,38 @@ std::string closeConnection(DbPtr& db) {
 }
 
 
+// A bound on the work of one query: a view that never ends (or sorts rows
+// without end) is stopped instead of growing without bound.  Reading and
+// sorting the largest possible history takes a small part of it.
+struct WorkBudget {
+  long calls = 0;
+  static constexpr int kStepsPerCall = 1000;
+  // 5 million virtual machine steps: reading the largest history (32767
+  // draws) and its dates takes about 0.15 million each.
+  static constexpr long kMaxCalls = 5000;
+};
+
+int overBudget(void* p) {
+  auto* b = static_cast<WorkBudget*>(p);
+  return ++b->calls > WorkBudget::kMaxCalls ? 1 : 0;
+}
+
+// Installs `budget` on the connection for the statements that follow.
+void limitWork(sqlite3* db, WorkBudget& budget) {
+  budget.calls = 0;
+  sqlite3_progress_handler(db, WorkBudget::kStepsPerCall, overBudget, &budget);
+}
+
+// The history query: at most one row more than any history can hold is
+// taken from the view before sorting, so a view without end stops early.
+constexpr const char* kHistoryQuery =
+    "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM (SELECT 回数, 第1数字, 第2数字, "
+    "第3数字, 第4数字, 第5数字, ボーナス数字 FROM 全データ選択クエリ LIMIT 32768) ORDER BY 回数";
+
+constexpr const char* kEndlessQuery =
+    "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
+    "データベースではありません。";
+
 constexpr sqlite3_int64 kMaxStoredDrawNo = 32767;
 
 // What a file beside the database holds, as far as a read must know.
@@ -255,9 +288,9 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     if (sqlite3_column_int(view.get(), 0) == 0)
       return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
-  StmtPtr q = prepare(db.get(),
-                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
-                      "FROM 全データ選択クエリ ORDER BY 回数");
+  WorkBudget budget;
+  limitWork(db.get(), budget);
+  StmtPtr q = prepare(db.get(), kHistoryQuery);
   if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
@@ -279,9 +312,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
     r.rows.push_back(std::move(d));
   }
+  if (step == SQLITE_INTERRUPT) return fail(kEndlessQuery);
   if (step != SQLITE_DONE)
     return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db.get()));
   if (withDates) {
+    limitWork(db.get(), budget);
     StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
     if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
     size_t i = 0, read = 0;
@@ -296,6 +331,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
         if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
       }
     }
+    if (step == SQLITE_INTERRUPT) return fail("データベースファイルの抽選日の読み込みが終わりません。");
     if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
   }
   r.ok = true;
@@ -366,9 +402,9 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW || sqlite3_column_int(q.get(), 0) == 0)
       return refuse("「全データ選択クエリ」がありません。");
   }
-  StmtPtr q = prepare(db.get(),
-                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
-                      "FROM 全データ選択クエリ ORDER BY 回数");
+  WorkBudget budget;
+  limitWork(db.get(), budget);
+  StmtPtr q = prepare(db.get(), kHistoryQuery);
   if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
   std::set<int> seen;
   int step;
@@ -388,6 +424,7 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     ++r.draws;
     r.lastDrawNo = std::max(r.lastDrawNo, *no);
   }
+  if (step == SQLITE_INTERRUPT) return refuse("「全データ選択クエリ」の読み込みが終わりません。");
   if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
   if (r.draws == 0) return refuse("当選データが1件もありません。");
   r.ok = true;
