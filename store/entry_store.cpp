@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace km {
@@ -180,12 +181,20 @@ std::string EntryStore::failure(const char* what) const {
   const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
     msg = "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。";
+  else if (db_ && sqlite3_extended_errcode(db_) == SQLITE_READONLY_DBMOVED)
+    msg = "データベースファイルが開いている間に移動または削除されたため、当選データを変更できません。";
   else if (code == SQLITE_READONLY)
     msg = "データベースファイルが読み取り専用のため、当選データを変更できません。";
   else if (code == SQLITE_FULL)
     msg = "ディスクに空きがないため、当選データを変更できません。";
   msg += "\n" + path_;
-  if (db_) msg += std::string("\n(") + sqlite3_errmsg(db_) + ")";
+  if (db_) {
+    msg += std::string("\n(") + sqlite3_errmsg(db_);
+    // the system's account of a failed read or write (a full disk, an I/O error)
+    if (const int sys = sqlite3_system_errno(db_); sys != 0 && (code == SQLITE_IOERR || code == SQLITE_FULL))
+      msg += std::string(": ") + std::strerror(sys);
+    msg += ")";
+  }
   return msg;
 }
 

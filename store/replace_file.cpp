@@ -200,6 +200,7 @@ bool ReplacementFile::commit(const std::string& backupPath) {
   if (!stepAllowed("rename") || ::rename(tmp_.c_str(), resolved_.c_str()) != 0)
     return fail("ファイルを置き換えられません（" + osError() + "）: " + resolved_);
   committed_ = true;
+  stepAllowed("renamed");  // the new file is in place; nothing can undo that
   const int fd = fd_;
   fd_ = -1;
   ::close(fd);  // the data is on disk already (fsync above)

@@ -54,8 +54,9 @@ class ReplacementFile {
 int removeStaleTemporaryFiles(const std::string& target);
 
 // Test hook: when set, called before each step of a ReplacementFile ("write"
-// per chunk of at most 64 KiB, "sync", "backup", "rename"); returning false
-// makes that step fail as a full or failing disk would.
+// per chunk of at most 64 KiB, "sync", "backup", "rename", and "renamed" once
+// the new file is in place); returning false makes that step fail as a full
+// or failing disk would ("renamed" cannot fail).
 using ReplacementStepHook = bool (*)(const char* step);
 ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook);
 
