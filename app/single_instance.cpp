@@ -60,7 +60,7 @@ bool SingleInstance::askFirstToComeForward() const {
   if (!s.waitForConnected(2000)) return false;
   s.write("forward\n");
   const bool sent = s.waitForBytesWritten(2000);
-  s.waitForDisconnected(2000);
+  s.disconnectFromServer();
   return sent;
 }
 
