@@ -123,6 +123,10 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
   // system would let write it.
   struct stat st {};
   const std::string folder = fs::path(cs.path).parent_path().empty() ? "." : fs::path(cs.path).parent_path().string();
+  if (stat(cs.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {  // a pipe or a device
+    error = named("データベースファイルが通常のファイルではありません。", cs.path);
+    return nullptr;
+  }
   if (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0) {
     error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
     return nullptr;

@@ -22,8 +22,9 @@ class PredictionState {
   // Accepts UTF-8 (with or without BOM) and Shift_JIS text (see readSettingsBytes).
   void ReadInitFile(const std::string& path);
   // Replaces the settings file with the twelve settings (written to a temporary
-  // file beside it, then renamed over it); false when it could not be written.
-  bool WriteInitFile(const std::string& path) const;
+  // file beside it, then renamed over it); false when it could not be written,
+  // with the reason in `error` when given.
+  bool WriteInitFile(const std::string& path, std::string* error = nullptr) const;
 
   // Number of settings that are on (0..12).
   int reflectCount() const;

@@ -16,6 +16,7 @@
 #include "prediction/core/prediction_state.h"
 #include "store/csv.h"
 #include "store/database.h"
+#include "store/entry_store.h"
 #include "store/replace_file.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
@@ -580,4 +581,26 @@ TEST(BadTarget, AFolderPathWithSpacesQuotesAndJapaneseWorksThroughout) {
   PredictionState back;
   back.ReadInitFile(ini);
   EXPECT_TRUE(back.reflect[3]);
+}
+
+TEST(BadTarget, AReadOnlySettingsFileIsKeptAtExitAndTheReasonGiven) {
+  ScratchDir dir;
+  const std::string ini = dir.file(kSettingsFileName);
+  writeRaw(ini, "頻度分析Opt=True\r\n");
+  ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+  PredictionState s;
+  std::string why;
+  EXPECT_FALSE(s.WriteInitFile(ini, &why));
+  EXPECT_NE(why.find("読み取り専用"), std::string::npos) << why;
+  EXPECT_EQ(slurpFile(ini), "頻度分析Opt=True\r\n");
+  EXPECT_EQ(modeOf(ini), 0444u);
+}
+
+TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedByTheDataEntryStore) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(::mkfifo(db.c_str(), 0644), 0);
+  std::string error;
+  EXPECT_FALSE(EntryStore::open(at(db), error));
+  EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
 }
