@@ -368,7 +368,9 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
     std::error_code ec;
     fs::remove_all(ini, ec);
     if (kind == 0) fs::create_directory(ini);
-    if (kind == 1) ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+    if (kind == 1) {
+      ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+    }
     if (kind == 2) fs::create_symlink("/dev/zero", ini);
     PredictionState p;
     p.ReadInitFile(ini);  // returns at once: no block on a pipe, no endless read of a device

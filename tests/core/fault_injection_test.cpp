@@ -247,7 +247,9 @@ TEST(FaultInjection, EveryStepOfTheReplaceThatFailsLeavesTheOldFileAndSaysWhy) {
     std::set<std::string> names = dir.names();
     names.erase("target.bin.bak");  // a backup of the old file, when made, is the old file
     EXPECT_EQ(names, (std::set<std::string>{"target.bin"})) << failing;
-    if (fs::exists(f + ".bak")) EXPECT_TRUE(slurpFile(f + ".bak") == old);
+    if (fs::exists(f + ".bak")) {
+      EXPECT_TRUE(slurpFile(f + ".bak") == old);
+    }
     fs::remove(f + ".bak");
   }
 }
@@ -488,7 +490,9 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewBytes) {
         << "settings killed at step " << s << " of " << settingsSteps;
     newUpdates += nowDb == fresh;
     newSettings += nowIni == settingsText(true);
-    if (fs::exists(db + ".bak")) ASSERT_TRUE(slurpFile(db + ".bak") == old) << "the backup is whole";
+    if (fs::exists(db + ".bak")) {
+      ASSERT_TRUE(slurpFile(db + ".bak") == old) << "the backup is whole";
+    }
     removeStaleTemporaryFiles(db);
     removeStaleTemporaryFiles(db + ".bak");
     removeStaleTemporaryFiles(ini);
