@@ -469,6 +469,15 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
   return {};
 }
 
+void limitQueryWork(sqlite3* db, QueryBudget& budget) {
+  budget.calls = 0;
+  sqlite3_progress_handler(
+      db, WorkBudget::kStepsPerCall,
+      [](void* p) { return ++static_cast<QueryBudget*>(p)->calls > WorkBudget::kMaxCalls ? 1 : 0; }, &budget);
+}
+
+void unlimitQueryWork(sqlite3* db) { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+
 bool sqlcipherLinked(sqlite3* db) { return hasCipher(db); }
 bool keyConnection(sqlite3* db, const std::string& password) { return applyKey(db, password); }
 

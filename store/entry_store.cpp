@@ -226,6 +226,12 @@ void EntryStore::rollback() {
 
 std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
   rows.clear();
+  QueryBudget budget;
+  limitQueryWork(db_, budget);
+  struct Unlimit {
+    sqlite3* db;
+    ~Unlimit() { unlimitQueryWork(db); }
+  } unlimit{db_};
   StmtPtr q = prepare(db_,
                       "SELECT q.回数, q.第1数字, q.第2数字, q.第3数字, q.第4数字, q.第5数字, q.ボーナス数字, t.抽選日 "
                       "FROM 全データ選択クエリ q LEFT JOIN 当選データ t ON t.回数 = q.回数 ORDER BY q.回数");
@@ -237,6 +243,12 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
     for (int f = 0; f < kNumberFields; ++f) r.text[f] = columnText(q.get(), f + 1);
     r.date = columnText(q.get(), 7);
     rows.push_back(std::move(r));
+  }
+  if (step == SQLITE_INTERRUPT) {
+    rows.clear();
+    return named("データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
+                 "データベースではありません。",
+                 path_);
   }
   if (step != SQLITE_DONE) {
     rows.clear();

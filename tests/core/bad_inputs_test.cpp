@@ -225,6 +225,14 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsIsStoppedByTheBoundOnItsWork) {
   const HistoryCheck c = checkHistoryDatabase(at(sorted));
   EXPECT_FALSE(c.ok);
   EXPECT_NE(c.message.find("読み込みが終わりません"), std::string::npos) << c.message;
+  // the data entry store (the entry window, kazumaki-tool check) alike
+  std::string error;
+  auto store = EntryStore::open(at(sorted), error);
+  ASSERT_TRUE(store) << error;
+  std::vector<EntryRow> rows;
+  error = store->readAll(rows);
+  EXPECT_NE(error.find("読み込みが終わりません"), std::string::npos) << error;
+  EXPECT_TRUE(rows.empty());
 }
 
 TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {
