@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -81,6 +82,40 @@ ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook) {
   return previous;
 }
 
+namespace {
+
+// Temporary files of earlier versions of the program ("NAME.tmp-XXXXXX" and
+// ".kazumaki-ini-XXXXXX" beside a settings file), written without a lock:
+// they count as stale once an hour old, when no write can still be going on.
+bool isEarlierTemporary(const std::string& name, const std::string& target) {
+  const std::string base = fs::path(target).filename().string();
+  const std::string a = base + ".tmp-", b = ".kazumaki-ini-";
+  std::string n = name;
+  if (n.size() > 8 && n.compare(n.size() - 8, 8, "-journal") == 0) n.erase(n.size() - 8);
+  if (n.size() == a.size() + 6 && n.compare(0, a.size(), a) == 0) return true;
+  return fs::path(target).extension() == ".ini" && n.size() == b.size() + 6 && n.compare(0, b.size(), b) == 0;
+}
+
+int removeEarlierTemporaryFiles(const std::string& folder, const std::string& target) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(folder.c_str())) {
+    while (const dirent* e = ::readdir(d))
+      if (isEarlierTemporary(e->d_name, target)) names.emplace_back(e->d_name);
+    ::closedir(d);
+  }
+  int removed = 0;
+  const time_t hourAgo = ::time(nullptr) - 3600;
+  for (const std::string& name : names) {
+    const std::string path = (fs::path(folder) / name).string();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < hourAgo && ::unlink(path.c_str()) == 0)
+      ++removed;
+  }
+  return removed;
+}
+
+}  // namespace
+
 int removeStaleTemporaryFiles(const std::string& target) {
   std::string why;
   const std::string resolved = followLinks(target, why);
@@ -116,6 +151,7 @@ int removeStaleTemporaryFiles(const std::string& target) {
     if (::lstat(basePath.c_str(), &st) == 0) continue;  // its database is still being written
     if (::unlink((fs::path(folder) / name).c_str()) == 0) ++removed;
   }
+  removed += removeEarlierTemporaryFiles(folder, resolved);
   if (removed) syncFolder(folder);
   return removed;
 }

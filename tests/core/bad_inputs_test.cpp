@@ -570,6 +570,22 @@ TEST(BadTarget, StaleTemporaryFilesOfOursAreRemovedAndALiveOneIsKept) {
   EXPECT_TRUE(fs::exists(live.path()));
 }
 
+TEST(BadTarget, TemporaryFilesOfEarlierVersionsGoOnceAnHourOld) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
+  writeRaw(db, "x");
+  writeRaw(ini, "x");
+  const struct timespec old[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+  for (const char* name : {"Kazumaki.mdb.tmp-a1B2c3", "Kazumaki.mdb.tmp-a1B2c3-journal", ".kazumaki-ini-Q9w8E7"}) {
+    writeRaw(dir.file(name), "stale");
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(name).c_str(), old, 0), 0);
+  }
+  writeRaw(dir.file("Kazumaki.mdb.tmp-fresh1"), "maybe still being written");
+  EXPECT_EQ(removeStaleTemporaryFiles(db), 2);
+  EXPECT_EQ(removeStaleTemporaryFiles(ini), 1);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", kSettingsFileName, "Kazumaki.mdb.tmp-fresh1"}));
+}
+
 TEST(BadTarget, AFolderPathWithSpacesQuotesAndJapaneseWorksThroughout) {
   ScratchDir dir;
   const fs::path folder = dir.path / "my data 'x' \"y\" カズマキ フォルダ";
