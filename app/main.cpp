@@ -12,8 +12,11 @@
 #include "app/fonts.h"
 #include "app/history_loader.h"
 #include "app/main_frm.h"
+#include "app/single_instance.h"
 #include "prediction/core/prediction_state.h"
+#include "store/database.h"
 #include "store/program_folder.h"
+#include "store/replace_file.h"
 
 int main(int argc, char** argv) {
   const auto launch = km::Benchmark::Clock::now();
@@ -45,8 +48,25 @@ int main(int argc, char** argv) {
     if (!folder.ok) return 1;
   }
   const QDir dir(QString::fromStdString(folder.path));
-  km::MainFrm frm(dir.path(), dir.filePath(QString::fromUtf8(km::kSettingsFileName)));
+  km::SingleInstance instance(dir.path());
+  if (!instance.isFirst()) {
+    instance.askFirstToComeForward();
+    QMessageBox box(QMessageBox::Information, QStringLiteral("メッセ－ジ"), km::SingleInstance::alreadyRunningText(),
+                    QMessageBox::Ok);
+    box.exec();
+    return 0;
+  }
+  const QString settings = dir.filePath(QString::fromUtf8(km::kSettingsFileName));
+  // What writes killed in an earlier run left behind goes now.
+  km::removeStaleTemporaryFiles(km::makeConnectString(folder.path).path);
+  km::removeStaleTemporaryFiles(settings.toStdString());
+  km::MainFrm frm(dir.path(), settings);
   if (benchmark) new km::Benchmark(frm, mode, launch);  // owned by frm
+  QObject::connect(&instance, &km::SingleInstance::comeForwardRequested, &frm, [&frm] {
+    if (frm.isMinimized()) frm.showMaximized();
+    frm.raise();
+    frm.activateWindow();
+  });
   // A history that cannot be read has shown its stop box: the program ends, writing nothing.
   QObject::connect(&frm, &km::MainFrm::startUpEnded, &app, [](bool ok) {
     if (!ok) QCoreApplication::exit(1);

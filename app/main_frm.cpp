@@ -313,10 +313,13 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   if (help_) help_->close();
   mdi_->closeAllSubWindows();
   if (started_) {
-    if (!predictionState_.WriteInitFile(settingsPath_.toStdString())) {
-      // the program still ends; the user learns that the settings were not kept
+    std::string why;
+    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), &why)) {
+      // the program still ends; the user learns that the settings were not kept, and why
       QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"),
-                      QStringLiteral("設定ファイルに書き込めませんでした。\n") + settingsPath_, QMessageBox::Ok, this);
+                      QStringLiteral("設定ファイルに書き込めませんでした。\n") + settingsPath_ + QStringLiteral("\n") +
+                          QString::fromStdString(why),
+                      QMessageBox::Ok, this);
       box.exec();
     }
     history_ = History();

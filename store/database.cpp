@@ -1,12 +1,15 @@
 #include "store/database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -150,6 +153,108 @@ std::string closeConnection(DbPtr& db) {
   return cause;
 }
 
+
+// A bound on the work of one query: a view that never ends (or sorts rows
+// without end) is stopped instead of growing without bound.  Reading and
+// sorting the largest possible history takes a small part of it.
+struct WorkBudget {
+  long calls = 0;
+  static constexpr int kStepsPerCall = 1000;
+  // 5 million virtual machine steps: reading the largest history (32767
+  // draws) and its dates takes about 0.15 million each.
+  static constexpr long kMaxCalls = 5000;
+};
+
+int overBudget(void* p) {
+  auto* b = static_cast<WorkBudget*>(p);
+  return ++b->calls > WorkBudget::kMaxCalls ? 1 : 0;
+}
+
+// Installs `budget` on the connection for the statements that follow.
+void limitWork(sqlite3* db, WorkBudget& budget) {
+  budget.calls = 0;
+  sqlite3_progress_handler(db, WorkBudget::kStepsPerCall, overBudget, &budget);
+}
+
+// The history query: at most one row more than any history can hold is
+// taken from the view before sorting, so a view without end stops early.
+constexpr const char* kHistoryQuery =
+    "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM (SELECT 回数, 第1数字, 第2数字, "
+    "第3数字, 第4数字, 第5数字, ボーナス数字 FROM 全データ選択クエリ LIMIT 32768) ORDER BY 回数";
+
+constexpr const char* kEndlessQuery =
+    "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
+    "データベースではありません。";
+
+constexpr sqlite3_int64 kMaxStoredDrawNo = 32767;
+
+// What a file beside the database holds, as far as a read must know.
+enum class Beside { None, Unused, HotJournal, Foreign };
+
+// The rollback journal beside the database: none, an unused one (empty or
+// zeroed: SQLite ignores it), one left by an interrupted write of this
+// program (its header bears SQLite's journal magic), or something else.
+Beside journalBeside(const std::string& journal) {
+  struct stat st {};
+  if (::lstat(journal.c_str(), &st) != 0) return Beside::None;
+  if (!S_ISREG(st.st_mode)) return Beside::Foreign;
+  if (st.st_size == 0) return Beside::Unused;
+  const int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Beside::Foreign;
+  unsigned char head[8] = {};
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+  if (n >= 1 && head[0] == 0) return Beside::Unused;
+  if (n == 8 && std::memcmp(head, kMagic, 8) == 0) return Beside::HotJournal;
+  return Beside::Foreign;
+}
+
+// Rolls back the journal an interrupted write left, as SQLite does for the
+// first connection that may write: the database is as before that write.
+std::string rollBackJournal(const ConnectString& cs) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  DbPtr db(raw);
+  if (rc != SQLITE_OK) return sqliteCause(db.get(), rc);
+  if (!hasCipher(db.get()) || !applyKey(db.get(), cs.password)) return sqliteCause(db.get());
+  StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
+  if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return sqliteCause(db.get());
+  q.reset();
+  return closeConnection(db);
+}
+
+// Looks at the files SQLite would take up beside the database before a read
+// opens it: a journal of an interrupted write is rolled back; a write-ahead
+// log (this program never makes one) or a journal that is none of ours is
+// named and the read refused, since opening would take them in or create
+// further files.  Empty when the read may go on.
+std::string checkBesideFiles(const ConnectString& cs) {
+  const std::string name = fs::path(cs.path).filename().string();
+  const std::string wal = cs.path + "-wal";
+  struct stat st {};
+  if (::lstat(wal.c_str(), &st) == 0)
+    return "データベースファイルの横に、このプログラムが作らないファイル「" + name +
+           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
+  const std::string journal = cs.path + "-journal";
+  switch (journalBeside(journal)) {
+    case Beside::None:
+    case Beside::Unused:
+      return {};
+    case Beside::Foreign:
+      return "データベースファイルの横にある「" + name +
+             "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
+             "削除してください。\n" + journal;
+    case Beside::HotJournal:
+      break;
+  }
+  if (const std::string cause = rollBackJournal(cs); !cause.empty())
+    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）。\n" +
+           journal + "\n" + cause;
+  if (journalBeside(journal) == Beside::HotJournal)
+    return "前回中断された書き込みを取り消せません。\n" + journal;
+  return {};
+}
 }  // namespace
 
 StoreLog setStoreLog(StoreLog log) {
@@ -171,9 +276,12 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     r.message = report(what, cs.path, cause);
     return r;
   };
-  std::error_code ec;
-  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) return fail("データベースファイルが見つかりません。");
+  struct stat st {};
+  if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return fail("データベースファイルが見つかりません。");
+  // A pipe or a device would block the read or never end.
+  if (!S_ISREG(st.st_mode)) return fail("データベースファイルが通常のファイルではありません。");
   if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
+  if (const std::string beside = checkBesideFiles(cs); !beside.empty()) return fail(beside);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
@@ -194,26 +302,42 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     if (sqlite3_column_int(view.get(), 0) == 0)
       return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
-  StmtPtr q = prepare(db.get(),
-                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
-                      "FROM 全データ選択クエリ ORDER BY 回数");
+  WorkBudget budget;
+  limitWork(db.get(), budget);
+  StmtPtr q = prepare(db.get(), kHistoryQuery);
   if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
-    const auto no = readNumber(q.get(), 0);
-    if (!no) continue;  // a row without a draw number cannot be placed
-    d.no = *no;
+    // Draw numbers are whole numbers 1..32767 in strictly ascending order; any
+    // other value is damage (a draw number stored as text or a real sorts
+    // apart from the others), and the bound stops a query that never ends.
+    const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
+    if (sqlite3_column_type(q.get(), 0) != SQLITE_INTEGER)
+      return fail("データベースファイルが壊れています。" + where + "が整数ではありません。");
+    const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
+    if (no < 1 || no > kMaxStoredDrawNo)
+      return fail("データベースファイルが壊れています。" + where + std::to_string(no) + "は1〜" +
+                  std::to_string(kMaxStoredDrawNo) + "の範囲外です。");
+    if (!r.rows.empty() && no <= r.rows.back().no)
+      return fail("データベースファイルが壊れています。" + where + std::to_string(no) +
+                  (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
+    d.no = static_cast<int>(no);
     for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
     r.rows.push_back(std::move(d));
   }
+  if (step == SQLITE_INTERRUPT) return fail(kEndlessQuery);
   if (step != SQLITE_DONE)
     return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db.get()));
   if (withDates) {
+    limitWork(db.get(), budget);
     StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
     if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
-    size_t i = 0;
+    size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
+      if (++read > static_cast<size_t>(kMaxStoredDrawNo))
+        return fail("データベースファイルが壊れています。抽選日の表が" + std::to_string(kMaxStoredDrawNo) +
+                    "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
       if (i < r.rows.size() && r.rows[i].no == no) {
@@ -221,6 +345,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
         if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
       }
     }
+    if (step == SQLITE_INTERRUPT) return fail("データベースファイルの抽選日の読み込みが終わりません。");
     if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
   }
   r.ok = true;
@@ -291,9 +416,9 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW || sqlite3_column_int(q.get(), 0) == 0)
       return refuse("「全データ選択クエリ」がありません。");
   }
-  StmtPtr q = prepare(db.get(),
-                      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
-                      "FROM 全データ選択クエリ ORDER BY 回数");
+  WorkBudget budget;
+  limitWork(db.get(), budget);
+  StmtPtr q = prepare(db.get(), kHistoryQuery);
   if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
   std::set<int> seen;
   int step;
@@ -313,6 +438,7 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     ++r.draws;
     r.lastDrawNo = std::max(r.lastDrawNo, *no);
   }
+  if (step == SQLITE_INTERRUPT) return refuse("「全データ選択クエリ」の読み込みが終わりません。");
   if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
   if (r.draws == 0) return refuse("当選データが1件もありません。");
   r.ok = true;
@@ -356,6 +482,15 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
   if (!file.commit()) return fail("データベースを置き換えられません。", file.error());
   return {};
 }
+
+void limitQueryWork(sqlite3* db, QueryBudget& budget) {
+  budget.calls = 0;
+  sqlite3_progress_handler(
+      db, WorkBudget::kStepsPerCall,
+      [](void* p) { return ++static_cast<QueryBudget*>(p)->calls > WorkBudget::kMaxCalls ? 1 : 0; }, &budget);
+}
+
+void unlimitQueryWork(sqlite3* db) { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
 
 bool sqlcipherLinked(sqlite3* db) { return hasCipher(db); }
 bool keyConnection(sqlite3* db, const std::string& password) { return applyKey(db, password); }

@@ -65,6 +65,16 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs);
 // left as it was and no temporary file remains.
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
 
+// A bound on the work of the queries run on one connection, so that a view
+// that never ends (or sorts rows without end) stops with SQLITE_INTERRUPT
+// instead of growing without bound.  Reading the largest possible history
+// takes a small part of it.  The budget must outlive the queries.
+struct QueryBudget {
+  long calls = 0;
+};
+void limitQueryWork(sqlite3* db, QueryBudget& budget);
+void unlimitQueryWork(sqlite3* db);
+
 // For other connections on the same files (the entry store): true when the
 // linked SQLite is SQLCipher, and keying a freshly opened connection with
 // every cipher parameter fixed.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace km {
@@ -63,16 +64,7 @@ std::string columnText(sqlite3_stmt* s, int col) {
   }
 }
 
-bool validDate(const std::string& d) {
-  if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
-  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-    if (d[i] < '0' || d[i] > '9') return false;
-  const int y = std::stoi(d.substr(0, 4)), m = std::stoi(d.substr(5, 2)), day = std::stoi(d.substr(8, 2));
-  if (m < 1 || m > 12 || day < 1) return false;
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
-}
+bool validDate(const std::string& d) { return isCalendarDate(d); }
 
 std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
 
@@ -131,6 +123,10 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
   // system would let write it.
   struct stat st {};
   const std::string folder = fs::path(cs.path).parent_path().empty() ? "." : fs::path(cs.path).parent_path().string();
+  if (stat(cs.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {  // a pipe or a device
+    error = named("データベースファイルが通常のファイルではありません。", cs.path);
+    return nullptr;
+  }
   if (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0) {
     error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
     return nullptr;
@@ -189,12 +185,20 @@ std::string EntryStore::failure(const char* what) const {
   const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
     msg = "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。";
+  else if (db_ && sqlite3_extended_errcode(db_) == SQLITE_READONLY_DBMOVED)
+    msg = "データベースファイルが開いている間に移動または削除されたため、当選データを変更できません。";
   else if (code == SQLITE_READONLY)
     msg = "データベースファイルが読み取り専用のため、当選データを変更できません。";
   else if (code == SQLITE_FULL)
     msg = "ディスクに空きがないため、当選データを変更できません。";
   msg += "\n" + path_;
-  if (db_) msg += std::string("\n(") + sqlite3_errmsg(db_) + ")";
+  if (db_) {
+    msg += std::string("\n(") + sqlite3_errmsg(db_);
+    // the system's account of a failed read or write (a full disk, an I/O error)
+    if (const int sys = sqlite3_system_errno(db_); sys != 0 && (code == SQLITE_IOERR || code == SQLITE_FULL))
+      msg += std::string(": ") + std::strerror(sys);
+    msg += ")";
+  }
   return msg;
 }
 
@@ -222,6 +226,12 @@ void EntryStore::rollback() {
 
 std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
   rows.clear();
+  QueryBudget budget;
+  limitQueryWork(db_, budget);
+  struct Unlimit {
+    sqlite3* db;
+    ~Unlimit() { unlimitQueryWork(db); }
+  } unlimit{db_};
   StmtPtr q = prepare(db_,
                       "SELECT q.回数, q.第1数字, q.第2数字, q.第3数字, q.第4数字, q.第5数字, q.ボーナス数字, t.抽選日 "
                       "FROM 全データ選択クエリ q LEFT JOIN 当選データ t ON t.回数 = q.回数 ORDER BY q.回数");
@@ -233,6 +243,12 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
     for (int f = 0; f < kNumberFields; ++f) r.text[f] = columnText(q.get(), f + 1);
     r.date = columnText(q.get(), 7);
     rows.push_back(std::move(r));
+  }
+  if (step == SQLITE_INTERRUPT) {
+    rows.clear();
+    return named("データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
+                 "データベースではありません。",
+                 path_);
   }
   if (step != SQLITE_DONE) {
     rows.clear();

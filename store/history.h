@@ -29,6 +29,10 @@ struct Draw {
   int operator[](int field) const { return n[field].value_or(0); }
 };
 
+// True when `date` is YYYY-MM-DD naming a day that exists (years 0001..9999,
+// leap years as the Gregorian calendar has them).
+bool isCalendarDate(const std::string& date);
+
 // True when v can index a per-number table 1..31.
 inline bool isLotteryNumber(int v) { return v >= 1 && v <= kMaxNumber; }
 

@@ -1,20 +1,34 @@
 #include "store/replace_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace km {
 
 namespace {
+
+ReplacementStepHook stepHook = nullptr;
+
+// Lets the test hook fail a step; errno then reads as an I/O error.
+bool stepAllowed(const char* step) {
+  if (!stepHook || stepHook(step)) return true;
+  errno = EIO;
+  return false;
+}
 
 std::string folderOf(const std::string& path) {
   const fs::path p(path);
@@ -31,22 +45,154 @@ bool syncFolder(const std::string& folder) {
   return ok;
 }
 
+// Where a chain of symbolic links ends (the path itself when it is no link);
+// empty with `why` set for a loop.
+std::string followLinks(const std::string& path, std::string& why) {
+  fs::path p(path);
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p.string();
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(p, ec);
+    if (ec) {
+      why = "リンク先を読めません（" + ec.message() + "）: " + p.string();
+      return {};
+    }
+    p = next.is_absolute() ? next : (p.has_parent_path() ? p.parent_path() : fs::path(".")) / next;
+  }
+  why = "シンボリックリンクが循環しています: " + path;
+  return {};
+}
+
+// The prefix of our temporary files for a target: ".NAME.tmp-".
+std::string temporaryPrefix(const std::string& target) {
+  return "." + fs::path(target).filename().string() + ".tmp-";
+}
+
+// True for ".NAME.tmp-XXXXXX" exactly (the six characters mkstemp chose).
+bool isOurTemporary(const std::string& name, const std::string& prefix) {
+  return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+}
+
 }  // namespace
 
+ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook) {
+  const ReplacementStepHook previous = stepHook;
+  stepHook = hook;
+  return previous;
+}
+
+namespace {
+
+// Temporary files of earlier versions of the program ("NAME.tmp-XXXXXX" and
+// ".kazumaki-ini-XXXXXX" beside a settings file), written without a lock:
+// they count as stale once an hour old, when no write can still be going on.
+bool isEarlierTemporary(const std::string& name, const std::string& target) {
+  const std::string base = fs::path(target).filename().string();
+  const std::string a = base + ".tmp-", b = ".kazumaki-ini-";
+  std::string n = name;
+  if (n.size() > 8 && n.compare(n.size() - 8, 8, "-journal") == 0) n.erase(n.size() - 8);
+  if (n.size() == a.size() + 6 && n.compare(0, a.size(), a) == 0) return true;
+  return fs::path(target).extension() == ".ini" && n.size() == b.size() + 6 && n.compare(0, b.size(), b) == 0;
+}
+
+int removeEarlierTemporaryFiles(const std::string& folder, const std::string& target) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(folder.c_str())) {
+    while (const dirent* e = ::readdir(d))
+      if (isEarlierTemporary(e->d_name, target)) names.emplace_back(e->d_name);
+    ::closedir(d);
+  }
+  int removed = 0;
+  const time_t hourAgo = ::time(nullptr) - 3600;
+  for (const std::string& name : names) {
+    const std::string path = (fs::path(folder) / name).string();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < hourAgo && ::unlink(path.c_str()) == 0)
+      ++removed;
+  }
+  return removed;
+}
+
+}  // namespace
+
+int removeStaleTemporaryFiles(const std::string& target) {
+  std::string why;
+  const std::string resolved = followLinks(target, why);
+  if (resolved.empty()) return 0;
+  const std::string folder = folderOf(resolved);
+  const std::string prefix = temporaryPrefix(resolved);
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(folder.c_str())) {
+    while (const dirent* e = ::readdir(d))
+      if (std::string(e->d_name).compare(0, prefix.size(), prefix) == 0) names.emplace_back(e->d_name);
+    ::closedir(d);
+  }
+  int removed = 0;
+  for (const std::string& name : names) {
+    if (!isOurTemporary(name, prefix)) continue;
+    const std::string path = (fs::path(folder) / name).string();
+    // A live writer holds its file locked; what nobody holds is left over.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    const bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (stale && ::unlink(path.c_str()) == 0) ++removed;
+    ::close(fd);
+  }
+  // The journal of a temporary database goes with it.
+  for (const std::string& name : names) {
+    const std::string suffix = "-journal";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+    const std::string base = name.substr(0, name.size() - suffix.size());
+    if (!isOurTemporary(base, prefix)) continue;
+    struct stat st {};
+    const std::string basePath = (fs::path(folder) / base).string();
+    if (::lstat(basePath.c_str(), &st) == 0) continue;  // its database is still being written
+    if (::unlink((fs::path(folder) / name).c_str()) == 0) ++removed;
+  }
+  removed += removeEarlierTemporaryFiles(folder, resolved);
+  if (removed) syncFolder(folder);
+  return removed;
+}
+
 ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)) {
-  const fs::path t(target_);
-  std::string tmpl = (fs::path(folderOf(target_)) / ("." + t.filename().string() + ".tmp-XXXXXX")).string();
-  fd_ = ::mkstemp(tmpl.data());
+  std::string why;
+  resolved_ = followLinks(target_, why);
+  if (resolved_.empty()) {
+    error_ = why;
+    return;
+  }
+  struct stat st {};
+  if (::lstat(resolved_.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      error_ = "通常のファイルではないため、置き換えられません: " + resolved_;
+      return;
+    }
+    if ((st.st_mode & 0222) == 0) {
+      error_ = "読み取り専用のファイルのため、書き込みません: " + resolved_;
+      return;
+    }
+    if (st.st_nlink > 1) {
+      error_ = "ほかの名前（ハードリンク）からも使われているファイルのため、置き換えられません: " + resolved_;
+      return;
+    }
+  }
+  removeStaleTemporaryFiles(resolved_);
+  std::string tmpl = (fs::path(folderOf(resolved_)) / (temporaryPrefix(resolved_) + "XXXXXX")).string();
+  fd_ = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd_ < 0) {
     error_ = "一時ファイルを作成できません（" + osError() + "）: " + tmpl;
     return;
   }
   tmp_ = tmpl;
+  // Held until the file is renamed or removed: a file of ours nobody holds is stale.
+  ::flock(fd_, LOCK_EX);
 }
 
 ReplacementFile::~ReplacementFile() {
-  if (fd_ >= 0) ::close(fd_);
   if (!committed_ && !tmp_.empty()) ::unlink(tmp_.c_str());
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool ReplacementFile::fail(const std::string& why) {
@@ -57,7 +203,8 @@ bool ReplacementFile::fail(const std::string& why) {
 bool ReplacementFile::write(std::string_view bytes) {
   if (!ok()) return false;
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    const size_t chunk = std::min<size_t>(bytes.size(), 64 * 1024);
+    const ssize_t n = stepAllowed("write") ? ::write(fd_, bytes.data(), chunk) : -1;
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail("ファイルへ書き込めません（" + osError() + "）: " + tmp_);
@@ -70,27 +217,32 @@ bool ReplacementFile::write(std::string_view bytes) {
 bool ReplacementFile::commit(const std::string& backupPath) {
   if (!ok()) return false;
   struct stat st {};
-  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  const bool exists = ::stat(resolved_.c_str(), &st) == 0;
+  if (exists && (st.st_mode & 0222) == 0)  // made read-only while we wrote
+    return fail("読み取り専用のファイルのため、書き込みません: " + resolved_);
   const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
   if (::fchmod(fd_, mode) != 0) return fail("ファイルの属性を設定できません（" + osError() + "）: " + tmp_);
-  if (::fsync(fd_) != 0) return fail("ファイルをディスクへ書き出せません（" + osError() + "）: " + tmp_);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) return fail("ファイルを閉じられません（" + osError() + "）: " + tmp_);
+  if (!stepAllowed("sync") || ::fsync(fd_) != 0)
+    return fail("ファイルをディスクへ書き出せません（" + osError() + "）: " + tmp_);
   if (!backupPath.empty() && exists) {
-    std::ifstream in(target_, std::ios::binary);
+    std::ifstream in(resolved_, std::ios::binary);
     const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) return fail("元のファイルを読めません: " + target_);
+    if (!in.good() && !in.eof()) return fail("元のファイルを読めません: " + resolved_);
     std::string why;
+    if (!stepAllowed("backup")) return fail("控えを作成できません（" + osError() + "）: " + backupPath);
     if (!replaceFileContents(backupPath, old, &why)) return fail("控えを作成できません: " + why);
     ::chmod(backupPath.c_str(), mode);  // no wider access than the file it keeps
   }
-  if (::rename(tmp_.c_str(), target_.c_str()) != 0)
-    return fail("ファイルを置き換えられません（" + osError() + "）: " + target_);
+  if (!stepAllowed("rename") || ::rename(tmp_.c_str(), resolved_.c_str()) != 0)
+    return fail("ファイルを置き換えられません（" + osError() + "）: " + resolved_);
   committed_ = true;
+  stepAllowed("renamed");  // the new file is in place; nothing can undo that
+  const int fd = fd_;
+  fd_ = -1;
+  ::close(fd);  // the data is on disk already (fsync above)
   // The new contents are in place; a folder that cannot be flushed only
   // leaves the rename to the system's own timing, so it is not a failure.
-  syncFolder(folderOf(target_));
+  syncFolder(folderOf(resolved_));
   return true;
 }
 

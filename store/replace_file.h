@@ -1,6 +1,13 @@
 #pragma once
 // A file written beside its target and renamed over it only when complete:
 // anyone reading the target sees the old file or the new one, never a mix.
+//
+// A target that is a symbolic link is written through the link: the file it
+// points to is replaced, in that file's folder, and the link stays a link.
+// A target that cannot be replaced without harm is refused before anything is
+// written: one that is read-only (no write permission for anyone), not a
+// regular file, or a file with further hard links (a rename would split them).
+// The new file keeps the target's permissions.
 #include <string>
 #include <string_view>
 
@@ -8,7 +15,9 @@ namespace km {
 
 class ReplacementFile {
  public:
-  // Creates an empty temporary file in the target's folder.  ok() tells
+  // Creates an empty temporary file in the target's folder (the folder of the
+  // file a symbolic link leads to), after removing temporary files that an
+  // interrupted earlier write of the same target left there.  ok() tells
   // whether that worked; error() says why not.
   explicit ReplacementFile(std::string target);
   // Removes the temporary file unless it was committed.
@@ -21,6 +30,8 @@ class ReplacementFile {
   // The temporary file, for writers that open it themselves (a database).
   const std::string& path() const { return tmp_; }
   const std::string& target() const { return target_; }
+  // The file that is replaced: the target, or where its symbolic links lead.
+  const std::string& resolvedTarget() const { return resolved_; }
 
   // Appends bytes to the temporary file.
   bool write(std::string_view bytes);
@@ -32,10 +43,22 @@ class ReplacementFile {
  private:
   bool fail(const std::string& why);
 
-  std::string target_, tmp_, error_;
+  std::string target_, resolved_, tmp_, error_;
   int fd_ = -1;
   bool committed_ = false;
 };
+
+// Removes the temporary files that interrupted writes of `target` left in its
+// folder (files still being written by a live process are kept); returns how
+// many were removed.
+int removeStaleTemporaryFiles(const std::string& target);
+
+// Test hook: when set, called before each step of a ReplacementFile ("write"
+// per chunk of at most 64 KiB, "sync", "backup", "rename", and "renamed" once
+// the new file is in place); returning false makes that step fail as a full
+// or failing disk would ("renamed" cannot fail).
+using ReplacementStepHook = bool (*)(const char* step);
+ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook);
 
 // Replaces the file at `target` with `bytes`; on failure the target is left
 // as it was and `error` (if given) says why.

@@ -1,7 +1,10 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -29,7 +32,9 @@ namespace {
 
 int usage() {
   std::cerr << "usage:\n"
-               "  kazumaki-tool import-csv CSV DB      create or replace DB from CSV\n"
+               "  kazumaki-tool import-csv CSV DB [--force]\n"
+               "                                       create or replace DB from CSV (--force: even\n"
+               "                                       when an empty CSV would empty a history)\n"
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
                "                                       print WINDOW's grids as JSON (or CSV)\n"
@@ -59,18 +64,67 @@ bool programFolder(std::string& folder) {
 
 km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
 
-int importCsv(const std::string& csvPath, const std::string& dbPath) {
-  std::ifstream in(csvPath, std::ios::binary);
+// The CSV's bytes: a regular file of at most kMaxCsvBytes (a full history of
+// 32767 draws takes about 1.3 MB); false with the reason otherwise.
+constexpr long long kMaxCsvBytes = 64LL * 1024 * 1024;
+
+bool readCsvFile(const std::string& path, std::string& bytes, std::string& why) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    why = "no such file";
+    return false;
+  }
+  if (std::filesystem::is_directory(status)) {
+    why = "this is a folder, not a CSV file";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    why = "not a regular file (a pipe or a device cannot be imported)";
+    return false;
+  }
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec && static_cast<long long>(size) > kMaxCsvBytes) {
+    why = "the file is larger than 64 MB, far more than any history";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
   if (!in) {
-    std::cerr << "kazumaki-tool: cannot read " << csvPath << "\n";
-    return 1;
+    why = std::string("cannot read (") + std::strerror(errno) + ")";
+    return false;
   }
   std::stringstream buf;
   buf << in.rdbuf();
-  const km::CsvResult r = km::parseHistoryCsv(buf.str());
+  if (in.bad()) {
+    why = "read error";
+    return false;
+  }
+  bytes = buf.str();
+  return true;
+}
+
+int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
+  std::string text, why;
+  if (!readCsvFile(csvPath, text, why)) {
+    std::cerr << "kazumaki-tool: " << csvPath << ": " << why << "\n";
+    return 1;
+  }
+  const km::CsvResult r = km::parseHistoryCsv(text);
   if (!r.ok) {
     std::cerr << "kazumaki-tool: " << csvPath << ": " << r.error << "\n";
     return 1;
+  }
+  std::error_code ec;
+  if (r.draws.empty() && !force && std::filesystem::exists(dbPath, ec)) {
+    // An empty CSV over a history is almost always a mistake: it takes --force.
+    const km::LoadResult before = km::loadHistory(connectTo(dbPath));
+    if (!before.ok || !before.rows.empty()) {
+      std::cerr << "kazumaki-tool: " << csvPath << " holds no draws; " << dbPath << " is not replaced by it ("
+                << (before.ok ? "it holds " + std::to_string(before.rows.size()) + " draws"
+                              : std::string("it could not be read"))
+                << "); give --force to replace it all the same\n";
+      return 1;
+    }
   }
   const std::string err = km::writeDatabase(connectTo(dbPath), r.draws);
   if (!err.empty()) {
@@ -254,7 +308,18 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
 int main(int argc, char** argv) {
   try {
     const std::vector<std::string> a(argv + 1, argv + argc);
-    if (a.size() == 3 && a[0] == "import-csv") return importCsv(a[1], a[2]);
+    if (!a.empty() && a[0] == "import-csv") {
+      std::vector<std::string> paths;
+      bool force = false;
+      for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--force")
+          force = true;
+        else
+          paths.push_back(a[i]);
+      }
+      if (paths.size() != 2) return usage();
+      return importCsv(paths[0], paths[1], force);
+    }
     if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
     if (a.size() == 1 && a[0] == "export-csv") {
       std::string dir;

@@ -44,7 +44,9 @@ Grid fillAppearanceInterval(const History& history) {
         // a number outside 1..31 is no lottery number: no interval is shown for it
         if (!isLotteryNumber(v)) continue;
         int interval = 0;
-        for (int k = std::min(d.no - 1, kMaxDrawNo); k >= 1 && interval == 0; --k)
+        // in 64 bits: a damaged file's draw number may be at the ends of int
+        const int newest = static_cast<int>(std::clamp<long long>(static_cast<long long>(d.no) - 1, 0, kMaxDrawNo));
+        for (int k = newest; k >= 1 && interval == 0; --k)
           if (std::find(seen[k].begin(), seen[k].end(), v) != seen[k].end()) interval = d.no - k;
         writeInterval(g, interval, intervalNumberCol(f) + 1, row);
       }

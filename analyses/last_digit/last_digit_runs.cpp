@@ -77,7 +77,9 @@ Grid fillLastDigitRuns(const History& history) {
     for (size_t i = 1; i < list.size(); ++i) {
       const Hit& previous = list[i - 1];
       const Hit& current = list[i];
-      if (previous.no + 1 < current.no) {  // a draw without the digit (or a missing draw) breaks the run
+      // a draw without the digit (or a missing draw) breaks the run; in 64 bits
+      // for a damaged file's draw number at the end of int
+      if (static_cast<long long>(previous.no) + 1 < current.no) {
         run = 0;
         continue;
       }

@@ -84,7 +84,19 @@ std::string settingsTextToUtf8(const std::string& bytes) {
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return bytes.substr(3);
     return bytes;
   }
-  return cp932ToUtf8(bytes);
+  if (std::string whole = cp932ToUtf8(bytes); !whole.empty() || bytes.empty()) return whole;
+  // Neither as a whole: each line is decoded on its own (a line feed is never
+  // part of a Shift_JIS character), and a line that is neither is dropped, so
+  // one damaged byte costs one setting, not all of them.
+  std::string out;
+  for (const std::string& line : splitAll(bytes, '\n')) {
+    std::string text = isUtf8(line) ? line : cp932ToUtf8(line);
+    if (text.empty() && !line.empty()) continue;
+    if (out.empty() && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    out += text;
+    out += '\n';
+  }
+  return out;
 }
 
 PredictionState::PredictionState() : history(kMaxDrawNo + 1) {
@@ -93,13 +105,34 @@ PredictionState::PredictionState() : history(kMaxDrawNo + 1) {
 
 int PredictionState::reflectCount() const { return static_cast<int>(std::count(reflect.begin(), reflect.end(), true)); }
 
+std::string readSettingsBytes(const std::string& path) {
+  // Non-blocking open: a pipe in the file's place must not hold up start-up.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {  // only a regular file is read
+    bytes.resize(kSettingsFileCap);
+    size_t have = 0;
+    while (have < bytes.size()) {
+      const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n < 0) have = 0;  // a failing read is no file
+        break;
+      }
+      have += static_cast<size_t>(n);
+    }
+    bytes.resize(have);
+    // Beyond the cap only the complete lines read so far count.
+    if (have == kSettingsFileCap && static_cast<size_t>(st.st_size) > have) bytes.erase(bytes.rfind('\n') + 1);
+  }
+  ::close(fd);
+  return bytes;
+}
+
 void PredictionState::ReadInitFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  std::stringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) return;
-  const std::string text = settingsTextToUtf8(buf.str());
+  const std::string text = settingsTextToUtf8(readSettingsBytes(path));
   for (std::string line : splitAll(text, '\n')) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::vector<std::string> parts = splitAll(line, '=');
@@ -114,13 +147,13 @@ void PredictionState::ReadInitFile(const std::string& path) {
   }
 }
 
-bool PredictionState::WriteInitFile(const std::string& path) const {
+bool PredictionState::WriteInitFile(const std::string& path, std::string* error) const {
   std::string data;
   for (int i = 0; i < kSettingCount; ++i) {
     data += kSettingKeys[i];
     data += reflect[i] ? "=True\r\n" : "=False\r\n";
   }
-  return replaceFileContents(path, data);
+  return replaceFileContents(path, data, error);
 }
 
 }  // namespace km

@@ -19,11 +19,12 @@ class PredictionState {
   PredictionState();
 
   // Reads the settings file; settings whose line is absent or malformed keep their value.
-  // Accepts UTF-8 (with or without BOM) and Shift_JIS text.
+  // Accepts UTF-8 (with or without BOM) and Shift_JIS text (see readSettingsBytes).
   void ReadInitFile(const std::string& path);
   // Replaces the settings file with the twelve settings (written to a temporary
-  // file beside it, then renamed over it); false when it could not be written.
-  bool WriteInitFile(const std::string& path) const;
+  // file beside it, then renamed over it); false when it could not be written,
+  // with the reason in `error` when given.
+  bool WriteInitFile(const std::string& path, std::string* error = nullptr) const;
 
   // Number of settings that are on (0..12).
   int reflectCount() const;
@@ -62,7 +63,16 @@ inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettin
     "■下一桁連続出現回数分析"};
 
 // Decodes settings-file bytes to UTF-8: UTF-8 (BOM dropped) as is, anything
-// else as Shift_JIS (CP932).  Empty when the bytes are neither.
+// else as Shift_JIS (CP932); when the whole is neither, line by line, and a
+// line that is neither is left out.
 std::string settingsTextToUtf8(const std::string& bytes);
+
+// The settings file reads at most this many bytes (twelve lines need < 1 KiB).
+inline constexpr size_t kSettingsFileCap = 64 * 1024;
+
+// The bytes of the settings file: empty when it is missing, unreadable or not a
+// regular file (a folder, a pipe, a device); of a larger file only the whole
+// lines within the first kSettingsFileCap bytes.
+std::string readSettingsBytes(const std::string& path);
 
 }  // namespace km

@@ -1,0 +1,44 @@
+#pragma once
+// One running program per program folder: two would edit one database from
+// two data entry windows, and the last to exit would overwrite the other's
+// settings.  The first start holds a lock keyed by the folder and listens on
+// a local socket of the same key; a later start finds the lock taken, asks
+// the first to come to the front and ends.
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace km {
+
+class SingleInstance : public QObject {
+  Q_OBJECT
+ public:
+  explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
+  ~SingleInstance() override;
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // True when this process is the program for the folder.
+  bool isFirst() const { return first_; }
+  // From a later start: asks the first to come to the front; true when it
+  // took the request.
+  bool askFirstToComeForward() const;
+
+  // The message of a later start.
+  static QString alreadyRunningText();
+  // The key of a folder: the same for every spelling of one folder.
+  static QString keyFor(const QString& programFolder);
+
+ signals:
+  // A later start asked this one to come to the front.
+  void comeForwardRequested();
+
+ private:
+  QString key_;
+  int lockFd_ = -1;
+  bool first_ = false;
+  QLocalServer* server_ = nullptr;
+};
+
+}  // namespace km

@@ -1,0 +1,635 @@
+// The catalogue of bad inputs (docs/reliability.md): each damaged, foreign or
+// hostile input the program can be handed, and what the user sees.
+#include <fcntl.h>
+#include <grp.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <functional>
+
+#include "analyses/intervals/appearance_interval.h"
+#include "analyses/last_digit/last_digit_runs.h"
+#include "prediction/core/prediction_state.h"
+#include "store/csv.h"
+#include "store/database.h"
+#include "store/entry_store.h"
+#include "store/replace_file.h"
+#include "tests/core/store_fault_helpers.h"
+#include "tests/core/test_history.h"
+
+using namespace km;
+using namespace km::test;
+
+namespace {
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+mode_t modeOf(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+std::vector<Draw> threeDraws() {
+  return draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}, {3, {13, 14, 15, 16, 17, 18}}});
+}
+
+ConnectString at(const std::string& path) { return {path, databasePassword()}; }
+
+// Runs `body` in a child process, as the unprivileged user when `asNobody`
+// (root writes wherever it likes), and hands back what it returned.
+std::string inChild(const std::function<std::string()>& body, bool asNobody) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "pipe failed";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    if (asNobody && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(3);
+    const std::string out = body();
+    const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+    ::_exit(written || out.empty() ? 0 : 4);
+  }
+  ::close(fds[1]);
+  std::string in;
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? in : "child failed";
+}
+
+// A database with its own schema, for files that the program did not write.
+void makeDatabase(const std::string& path, const std::vector<std::string>& statements) {
+  sqlite3* db = openKeyed(path);
+  for (const std::string& sql : statements) ASSERT_EQ(execSql(db, sql.c_str()), SQLITE_OK) << sql << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+const char* kTable =
+    "CREATE TABLE 当選データ (回数, 抽選日 TEXT, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)";
+const char* kView =
+    "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM "
+    "当選データ ORDER BY 回数";
+
+struct ToolRun {
+  int status;
+  std::string out;
+};
+
+ToolRun tool(const std::string& args) {
+  const std::string cmd = std::string(KM_TOOL) + " " + args + " 2>&1";
+  ToolRun r{0, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  r.status = pclose(p);
+  return r;
+}
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+}  // namespace
+
+// ---- databases -------------------------------------------------------------
+
+TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndCreateNothing) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  StoreLogCapture log;
+  LoadResult r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("見つかりません"), std::string::npos) << r.message;
+
+  writeRaw(db, "");
+  r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok) << "an empty file holds no history";
+  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+
+  std::string junk(8192, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+  writeRaw(db, junk);
+  r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("SQLite:"), std::string::npos) << "SQLite's own account goes with ours: " << r.message;
+
+  ::unlink(db.c_str());
+  sqlite3* plain = nullptr;
+  sqlite3_open(db.c_str(), &plain);
+  execSql(plain, kTable);
+  execSql(plain, kView);
+  sqlite3_close(plain);
+  r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok) << "an unencrypted file is not the program's database";
+  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+
+  ::unlink(db.c_str());
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  r = loadHistory({db, "999999"});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"})) << "a read creates no file";
+}
+
+TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  makeDatabase(db, {std::string(kTable), "ALTER TABLE 当選データ ADD COLUMN 賞金 INTEGER", "CREATE TABLE 将来の表 (x)",
+                    "PRAGMA user_version = 99", kView, "INSERT INTO 当選データ VALUES (1, NULL, 1, 2, 3, 4, 5, 6, 100)"});
+  LoadResult r = loadHistory(at(db));
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.rows.size(), 1u);
+
+  const std::string other = dir.file("other.mdb");
+  makeDatabase(other, {std::string(kTable),
+                       "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 FROM 当選データ"});
+  r = loadHistory(at(other));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+}
+
+TEST(BadDatabase, NumbersOutside1To31AreKeptForTheAnalysesToSkip) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  makeDatabase(db, {kTable, kView, "INSERT INTO 当選データ VALUES (1, NULL, 0, 32, -5, 3000, 2147483647, 7)"});
+  const LoadResult r = loadHistory(at(db));
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.rows[0][N2], 32);
+  EXPECT_EQ(r.rows[0][N5], INT_MAX);
+  const History h = History::fromRows(r.rows);
+  EXPECT_EQ(h.stats.NumberHits[3000], 1);
+  EXPECT_EQ(h.stats.NumberHits[7], 1);
+}
+
+TEST(BadDatabase, DrawNumbersOutsideTheRangeOrNotWholeNumbersAreDamageAndSaidSo) {
+  struct Case {
+    const char* rows;
+    const char* says;
+  } cases[] = {
+      {"(1), (0)", "0は1〜32767の範囲外"},
+      {"(1), (-3)", "-3は1〜32767の範囲外"},
+      {"(1), (32768)", "32768は1〜32767の範囲外"},
+      {"(2147483647)", "2147483647は1〜32767の範囲外"},
+      {"(-2147483648)", "-2147483648は1〜32767の範囲外"},
+      {"(1), ('2')", "2行目の「回数」が整数ではありません"},
+      {"(1), (2.5)", "2行目の「回数」が整数ではありません"},
+      {"(1), (NULL)", "1行目の「回数」が整数ではありません"},  // NULL sorts first
+  };
+  ScratchDir dir;
+  int k = 0;
+  for (const Case& c : cases) {
+    const std::string db = dir.file(("d" + std::to_string(k++) + ".mdb").c_str());
+    makeDatabase(db, {"CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)",
+                      kView, std::string("INSERT INTO 当選データ (回数) VALUES ") + c.rows});
+    const LoadResult r = loadHistory(at(db));
+    EXPECT_FALSE(r.ok) << c.rows;
+    EXPECT_NE(r.message.find("データベースファイルが壊れています"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find(c.says), std::string::npos) << c.rows << ": " << r.message;
+  }
+}
+
+TEST(BadDatabase, AHistoryQueryThatNeverEndsIsStoppedByTheBoundOnItsWork) {
+  ScratchDir dir;
+  const std::string up = dir.file("up.mdb"), same = dir.file("same.mdb");
+  const char* table = kTable;
+  makeDatabase(up, {table,
+                    "CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(回数) AS (SELECT 1 UNION ALL SELECT 回数 + 1 "
+                    "FROM c) SELECT 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS "
+                    "ボーナス数字 FROM c"});
+  makeDatabase(same, {table,
+                      "CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x FROM c) "
+                      "SELECT 1 AS 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS "
+                      "ボーナス数字 FROM c"});
+  const std::string sorted = dir.file("sorted.mdb");
+  makeDatabase(sorted, {table,
+                        "CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(回数) AS (SELECT 1 UNION ALL SELECT 回数 + 1 "
+                        "FROM c) SELECT 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 "
+                        "AS ボーナス数字 FROM c ORDER BY 回数 DESC"});
+  // The program sorts the rows by draw number, so each of these would grow
+  // without bound: the bound on the query's work stops it.
+  for (const std::string& db : {up, same, sorted}) {
+    const LoadResult r = loadHistory(at(db));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("読み込みが終わりません"), std::string::npos) << r.message;
+  }
+  const HistoryCheck c = checkHistoryDatabase(at(sorted));
+  EXPECT_FALSE(c.ok);
+  EXPECT_NE(c.message.find("読み込みが終わりません"), std::string::npos) << c.message;
+  // the data entry store (the entry window, kazumaki-tool check) alike
+  std::string error;
+  auto store = EntryStore::open(at(sorted), error);
+  ASSERT_TRUE(store) << error;
+  std::vector<EntryRow> rows;
+  error = store->readAll(rows);
+  EXPECT_NE(error.find("読み込みが終わりません"), std::string::npos) << error;
+  EXPECT_TRUE(rows.empty());
+}
+
+TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(::mkfifo(db.c_str(), 0644), 0);
+  const LoadResult r = loadHistory(at(db));  // would block for ever if it were opened
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("通常のファイルではありません"), std::string::npos) << r.message;
+  const HistoryCheck c = checkHistoryDatabase(at(db));
+  EXPECT_FALSE(c.ok);
+}
+
+TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string before = slurpFile(db);
+
+  writeRaw(db + "-journal", "this is no journal of a database\n");
+  LoadResult r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("Kazumaki.mdb-journal」は、このデータベースのジャーナル"), std::string::npos) << r.message;
+  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message;
+  EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << "the foreign file is left alone";
+  ::unlink((db + "-journal").c_str());
+
+  writeRaw(db + "-wal", std::string(4096, 'w'));
+  r = loadHistory(at(db));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("Kazumaki.mdb-wal"), std::string::npos) << r.message;
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb-wal"})) << "no -shm was made";
+  ::unlink((db + "-wal").c_str());
+
+  writeRaw(db + "-journal", "");  // an empty journal is no write in progress
+  r = loadHistory(at(db));
+  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_TRUE(slurpFile(db) == before);
+}
+
+TEST(BadDatabase, AJournalLeftByAnInterruptedWriteIsRolledBackAtTheNextRead) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  std::vector<Draw> many;
+  for (int no = 1; no <= 400; ++no) many.push_back(Draw{no, {1, 2, 3, 4, 5, 6}, "2001-01-01"});
+  ASSERT_EQ(writeDatabase(at(db), many), "");
+  const std::string before = slurpFile(db);
+  // A writer that dies in the middle of its transaction, after some of the
+  // changed pages reached the file.
+  const std::string child = inChild(
+      [&] {
+        sqlite3* c = openKeyed(db);
+        execSql(c, "PRAGMA cache_size = 2");
+        execSql(c, "BEGIN");
+        execSql(c, "UPDATE 当選データ SET 抽選日 = '2099-12-31', 第1数字 = 31");
+        ::_exit(0);  // no commit, no rollback, no close
+        return std::string();
+      },
+      false);
+  ASSERT_TRUE(fs::exists(db + "-journal")) << "the test needs a hot journal";
+  ASSERT_FALSE(slurpFile(db) == before) << "the test needs changed pages in the file";
+  const LoadResult r = loadHistory(at(db), true);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.rows.size(), 400u);
+  for (const Draw& d : r.rows) ASSERT_TRUE(d[N1] == 1 && d.date == "2001-01-01") << d.no;
+  // The pages come back re-encrypted (the cipher gives each write a fresh
+  // IV), so the file holds the same history, not the same bytes.
+  EXPECT_EQ(loadHistory(at(db), true).rows.size(), 400u);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"}));
+}
+
+// ---- analyses on a damaged file's draw numbers ----------------------------
+
+TEST(BadDatabase, DrawNumbersAtTheEndsOfIntDoNotOverflowTheAnalyses) {
+  // The history read refuses them; the analyses still compute in 64 bits.
+  const History h = History::fromRows(draws({{1, {1, 12, 13, 14, 15, 16}},
+                                             {INT_MIN, {1, 2, 3, 4, 5, 6}},
+                                             {INT_MAX, {1, 22, 23, 24, 25, 26}},
+                                             {INT_MAX, {1, 2, 3, 4, 5, 6}}}));
+  const Grid interval = fillAppearanceInterval(h);
+  ASSERT_EQ(interval.text(1, 4), std::to_string(INT_MIN));
+  // no draw comes before INT_MIN: its 1 is shown as a first appearance, as in draw 1
+  EXPECT_EQ(interval.text(3, 4), interval.text(3, 3));
+  EXPECT_EQ(interval.text(3, 4).find("2147483647"), std::string::npos) << interval.text(3, 4);
+  const Grid runs = fillLastDigitRuns(h);
+  // 1 in INT_MAX and again in INT_MAX: the same draw number follows, so the run goes on
+  EXPECT_FALSE(runs.text(3, 6).empty()) << "a run from INT_MAX to INT_MAX is not broken by an overflow";
+}
+
+// ---- settings file ---------------------------------------------------------
+
+TEST(BadSettings, OneUndecodableByteCostsOnlyItsOwnLine) {
+  ScratchDir dir;
+  const std::string ini = dir.file("s.ini");
+  for (const std::string& sep : {std::string("\r\n"), std::string("\n")}) {
+    std::string text;
+    for (int i = 0; i < PredictionState::kSettingCount; ++i) text += std::string(kSettingKeys[i]) + "=True" + sep;
+    // 0x80 is neither UTF-8 alone nor a Shift_JIS lead byte; put it in line 3
+    const size_t third = text.find(kSettingKeys[2]);
+    text.insert(third + 3, "\x80");
+    writeRaw(ini, text);
+    PredictionState s;
+    s.ReadInitFile(ini);
+    for (int i = 0; i < PredictionState::kSettingCount; ++i) EXPECT_EQ(s.reflect[i], i != 2) << i;
+  }
+  // Shift_JIS with a damaged line
+  std::string sjis = "\x95\x70\x93\x78\x95\xaa\x90\xcd\x4f\x70\x74=True\r\n";  // 頻度分析Opt in CP932
+  sjis += "\xff\xfe=True\r\n";
+  writeRaw(ini, sjis);
+  PredictionState s;
+  s.ReadInitFile(ini);
+  EXPECT_TRUE(s.reflect[0]);
+}
+
+TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeverHang) {
+  ScratchDir dir;
+  const std::string ini = dir.file(kSettingsFileName);
+  // binary with a valid line among the junk
+  std::string bin;
+  for (int i = 0; i < 4096; ++i) bin += static_cast<char>((i * 97 + 13) & 0xFF);
+  bin += "\n間隔分析Opt=True\n";
+  for (int i = 0; i < 4096; ++i) bin += static_cast<char>((i * 31 + 5) & 0xFF);
+  writeRaw(ini, bin);
+  PredictionState s;
+  s.ReadInitFile(ini);
+  EXPECT_TRUE(s.reflect[1]);
+
+  // huge: the lines within the first 64 KiB count, the rest is not read
+  std::string huge = "頻度分析Opt=True\r\n";
+  huge += std::string(20 * 1024 * 1024, 'x');
+  huge += "\r\n間隔分析Opt=True\r\n";
+  writeRaw(ini, huge);
+  PredictionState big;
+  big.ReadInitFile(ini);
+  EXPECT_TRUE(big.reflect[0]);
+  EXPECT_FALSE(big.reflect[1]);
+  EXPECT_LE(readSettingsBytes(ini).size(), kSettingsFileCap);
+
+  ::unlink(ini.c_str());
+  for (int kind = 0; kind < 3; ++kind) {
+    std::error_code ec;
+    fs::remove_all(ini, ec);
+    if (kind == 0) fs::create_directory(ini);
+    if (kind == 1) {
+      ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+    }
+    if (kind == 2) fs::create_symlink("/dev/zero", ini);
+    PredictionState p;
+    p.ReadInitFile(ini);  // returns at once: no block on a pipe, no endless read of a device
+    EXPECT_EQ(p.reflectCount(), 0) << kind;
+  }
+  std::error_code ec;
+  fs::remove_all(ini, ec);
+  writeRaw(ini, "頻度分析Opt=True\r\n");
+  ::chmod(ini.c_str(), 0);
+  EXPECT_EQ(inChild(
+                [&] {
+                  PredictionState p;
+                  p.ReadInitFile(ini);
+                  return std::to_string(p.reflectCount());
+                },
+                true),
+            "0");
+}
+
+TEST(BadSettings, ASymlinkedSettingsFileIsReadAndWrittenThroughItsLink) {
+  ScratchDir dir;
+  fs::create_directory(dir.path / "real");
+  const std::string real = (dir.path / "real" / "k.ini").string(), link = dir.file(kSettingsFileName);
+  writeRaw(real, "頻度分析Opt=True\r\n");
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  fs::create_symlink("real/k.ini", link);
+  PredictionState s;
+  s.ReadInitFile(link);
+  EXPECT_TRUE(s.reflect[0]);
+  s.reflect[1] = true;
+  ASSERT_TRUE(s.WriteInitFile(link));
+  EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+  EXPECT_NE(slurpFile(real).find("間隔分析Opt=True\r\n"), std::string::npos);
+  EXPECT_EQ(modeOf(real), 0640u);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{kSettingsFileName, "real"}));
+}
+
+// ---- CSV files -------------------------------------------------------------
+
+TEST(BadCsv, ByteOrderMarkAndMixedLineEndsAreRead) {
+  const CsvResult r = parseHistoryCsv(
+      "\xEF\xBB\xBF" "draw,date,n1,n2,n3,n4,n5,bonus\r\n1,\"1999-04-13\",1,2,3,4,5,6\n2,,1,2,3,4,5,6\r\n");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.draws.size(), 2u);
+  EXPECT_EQ(r.draws[0].date, "1999-04-13");
+}
+
+TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
+  const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
+  struct Case {
+    std::string text, starts, holds;
+  } cases[] = {
+      {"draw,date,n1,n2,n3,n4,n5,bonus\r1,,1,2,3,4,5,6\r", "line 1: a line ends with CR alone", ""},
+      {h + "1,,1,2,3,4,5,6\r2,,1,2,3,4,5,6\n", "line 2: a line ends with CR alone", ""},
+      {h + std::string("1,,1,2\0,3,4,5,6\n", 16), "line 2: the file holds a NUL byte", ""},
+      {h + "1,,１,2,3,4,5,6\n", "line 2: n1 '１' is not a whole number (full-width digits", ""},
+      {h + "1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: duplicate draw number 1", ""},
+      {h + "2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: draw number 1 is not ascending", ""},
+      {h + "1,\x1b]0;owned\x07,1,2,3,4,5,6\n", "line 2: date '\\x1B]0;owned\\x07'", ""},
+      {h + "1,2025-02-31,1,2,3,4,5,6\n", "line 2: date '2025-02-31' is no date", ""},
+      {h + "1,0000-01-01,1,2,3,4,5,6\n", "line 2: date '0000-01-01' is no date", ""},
+      {h + "1,2023-02-29,1,2,3,4,5,6\n", "line 2: date '2023-02-29' is no date", ""},
+      {h + "1,\"1999-04-13,1,2,3,4,5,6\n", "line 2: a quoted field is not closed", ""},
+      {"", "line 1: the file is empty", ""},
+  };
+  for (const Case& c : cases) {
+    const CsvResult r = parseHistoryCsv(c.text);
+    EXPECT_FALSE(r.ok) << c.text;
+    EXPECT_EQ(r.error.rfind(c.starts, 0), 0u) << r.error << "\nexpected: " << c.starts;
+    EXPECT_EQ(r.error.find('\x1b'), std::string::npos);
+  }
+  EXPECT_TRUE(parseHistoryCsv(h + "1,2024-02-29,1,2,3,4,5,6\n").ok) << "a leap day exists";
+  // a 50 MB field gives a short message
+  std::string big = h + "1,";
+  big += std::string(50 * 1024 * 1024, '9');
+  big += ",1,2,3,4,5,6\n";
+  const CsvResult r = parseHistoryCsv(big);
+  EXPECT_FALSE(r.ok);
+  EXPECT_LT(r.error.size(), 200u) << r.error.substr(0, 300);
+}
+
+TEST(BadCsv, AMillionLinesStopAtTheFirstImpossibleDrawNumber) {
+  std::string text = "draw,date,n1,n2,n3,n4,n5,bonus\n";
+  text.reserve(20 * 1000000);
+  for (int no = 1; no <= 1000000; ++no) text += std::to_string(no) + ",,1,2,3,4,5,6\n";
+  const CsvResult r = parseHistoryCsv(text);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "line 32769: draw number 32768 is outside 1..32767");
+}
+
+TEST(BadCsv, ADateWithACommaOrALineBreakIsQuotedOnExportAndRefusedOnImport) {
+  std::vector<Draw> d = threeDraws();
+  d[1].date = "2001-01-01,9,9,9,9,9,9\n4";
+  const std::string csv = historyToCsv(d);
+  EXPECT_NE(csv.find("2,\"2001-01-01,9,9,9,9,9,9\n4\",7,"), std::string::npos) << csv;
+  const CsvResult r = parseHistoryCsv(csv);
+  EXPECT_FALSE(r.ok) << "no fake row appears";
+  EXPECT_EQ(r.error.rfind("line 3: date '2001-01-01,9,9,9,9,9,9\\x0A4'", 0), 0u) << r.error;
+}
+
+TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string before = slurpFile(db);
+  ToolRun r = tool("import-csv " + quoted(dir.path.string()) + " " + quoted(db));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("this is a folder, not a CSV file"), std::string::npos) << r.out;
+  ASSERT_EQ(::mkfifo(csv.c_str(), 0644), 0);
+  r = tool("import-csv " + quoted(csv) + " " + quoted(db));
+  EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
+  ::unlink(csv.c_str());
+
+  writeRaw(csv, std::string(kCsvHeader) + "\n");
+  r = tool("import-csv " + quoted(csv) + " " + quoted(db));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("it holds 3 draws"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("--force"), std::string::npos) << r.out;
+  EXPECT_EQ(slurpFile(db), before);
+  r = tool("import-csv " + quoted(csv) + " " + quoted(db) + " --force");
+  EXPECT_EQ(r.status, 0) << r.out;
+  const LoadResult after = loadHistory(at(db));
+  EXPECT_TRUE(after.ok && after.rows.empty()) << after.message;
+}
+
+// ---- targets of a write -----------------------------------------------------
+
+TEST(BadTarget, AReadOnlyDatabaseIsRefusedAndKeepsItsModeAndBytes) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(::chmod(db.c_str(), 0444), 0);
+  const std::string before = slurpFile(db);
+  writeRaw(csv, std::string(kCsvHeader) + "\n1,,1,2,3,4,5,6\n");
+  const ToolRun r = tool("import-csv " + quoted(csv) + " " + quoted(db));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("読み取り専用"), std::string::npos) << r.out;
+  EXPECT_EQ(modeOf(db), 0444u);
+  EXPECT_EQ(slurpFile(db), before);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "h.csv"}));
+}
+
+TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
+  ScratchDir dir;
+  fs::create_directory(dir.path / "data");
+  const std::string real = (dir.path / "data" / "history.db").string(), link = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(real), threeDraws()), "");
+  ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+  fs::create_symlink(real, link);
+  std::vector<Draw> more = threeDraws();
+  more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
+  ASSERT_EQ(writeDatabase(at(link), more), "");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(loadHistory(at(real)).rows.size(), 4u);
+  EXPECT_EQ(modeOf(real), 0600u);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "data"}));
+}
+
+TEST(BadTarget, AHardLinkedFileIsNotSplitAndAFolderIsNotReplaced) {
+  ScratchDir dir;
+  const std::string a = dir.file("a.txt"), b = dir.file("b.txt");
+  writeRaw(a, "old");
+  ASSERT_EQ(::link(a.c_str(), b.c_str()), 0);
+  std::string why;
+  EXPECT_FALSE(replaceFileContents(a, "new", &why));
+  EXPECT_NE(why.find("ハードリンク"), std::string::npos) << why;
+  EXPECT_EQ(slurpFile(b), "old");
+  fs::create_directory(dir.path / "f");
+  EXPECT_FALSE(replaceFileContents(dir.file("f"), "new", &why));
+  EXPECT_NE(why.find("通常のファイルではない"), std::string::npos) << why;
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"a.txt", "b.txt", "f"}));
+}
+
+TEST(BadTarget, StaleTemporaryFilesOfOursAreRemovedAndALiveOneIsKept) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  writeRaw(db, "x");
+  writeRaw(dir.file(".Kazumaki.mdb.tmp-AbC123"), "stale");
+  writeRaw(dir.file(".Kazumaki.mdb.tmp-AbC123-journal"), "stale");
+  writeRaw(dir.file(".Kazumaki.mdb.tmp-zzzzzz-journal"), "stale");
+  writeRaw(dir.file(".Kazumaki.mdb.tmp-notours"), "someone else's");
+  writeRaw(dir.file("Kazumaki.mdb.bak"), "backup");
+  ReplacementFile live(db);  // a write in progress
+  ASSERT_TRUE(live.ok());
+  const std::string liveName = fs::path(live.path()).filename().string();
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", ".Kazumaki.mdb.tmp-notours", "Kazumaki.mdb.bak",
+                                                liveName}));
+  EXPECT_EQ(removeStaleTemporaryFiles(db), 0) << "the live one is held by its writer";
+  EXPECT_TRUE(fs::exists(live.path()));
+}
+
+TEST(BadTarget, TemporaryFilesOfEarlierVersionsGoOnceAnHourOld) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
+  writeRaw(db, "x");
+  writeRaw(ini, "x");
+  const struct timespec old[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+  for (const char* name : {"Kazumaki.mdb.tmp-a1B2c3", "Kazumaki.mdb.tmp-a1B2c3-journal", ".kazumaki-ini-Q9w8E7"}) {
+    writeRaw(dir.file(name), "stale");
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(name).c_str(), old, 0), 0);
+  }
+  writeRaw(dir.file("Kazumaki.mdb.tmp-fresh1"), "maybe still being written");
+  EXPECT_EQ(removeStaleTemporaryFiles(db), 2);
+  EXPECT_EQ(removeStaleTemporaryFiles(ini), 1);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", kSettingsFileName, "Kazumaki.mdb.tmp-fresh1"}));
+}
+
+TEST(BadTarget, AFolderPathWithSpacesQuotesAndJapaneseWorksThroughout) {
+  ScratchDir dir;
+  const fs::path folder = dir.path / "my data 'x' \"y\" カズマキ フォルダ";
+  fs::create_directory(folder);
+  const std::string db = (folder / "Kazumaki.mdb").string(), csv = (folder / "履歴 1.csv").string();
+  writeRaw(csv, std::string(kCsvHeader) + "\n1,1999-04-13,1,2,3,4,5,6\n");
+  std::string esc;
+  for (char c : std::string("import-csv ")) esc += c;
+  auto shellQuote = [](const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  };
+  ToolRun r = tool("import-csv " + shellQuote(csv) + " " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = tool("export-csv " + shellQuote(db));
+  EXPECT_EQ(r.out, std::string(kCsvHeader) + "\n1,1999-04-13,1,2,3,4,5,6\n");
+  PredictionState s;
+  s.reflect[3] = true;
+  const std::string ini = (folder / kSettingsFileName).string();
+  ASSERT_TRUE(s.WriteInitFile(ini));
+  PredictionState back;
+  back.ReadInitFile(ini);
+  EXPECT_TRUE(back.reflect[3]);
+}
+
+TEST(BadTarget, AReadOnlySettingsFileIsKeptAtExitAndTheReasonGiven) {
+  ScratchDir dir;
+  const std::string ini = dir.file(kSettingsFileName);
+  writeRaw(ini, "頻度分析Opt=True\r\n");
+  ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+  PredictionState s;
+  std::string why;
+  EXPECT_FALSE(s.WriteInitFile(ini, &why));
+  EXPECT_NE(why.find("読み取り専用"), std::string::npos) << why;
+  EXPECT_EQ(slurpFile(ini), "頻度分析Opt=True\r\n");
+  EXPECT_EQ(modeOf(ini), 0444u);
+}
+
+TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedByTheDataEntryStore) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(::mkfifo(db.c_str(), 0644), 0);
+  std::string error;
+  EXPECT_FALSE(EntryStore::open(at(db), error));
+  EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
+}
