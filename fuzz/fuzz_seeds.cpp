@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
                            "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, "
                            "第5数字, ボーナス数字 FROM 当選データ ORDER BY 回数")));
   seed("empty-history", 1, plain(database({})));
+  seed("wal-mode", 1, plain(database(few, "PRAGMA journal_mode = WAL")));
   std::printf("slow key derivations: %ld\n", kmfuzz::slowKeyDerivations());
   return 0;
 }
