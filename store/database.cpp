@@ -150,9 +150,12 @@ class SideFilesOfARead {
     for (size_t i = 0; i < std::size(kSuffixes); ++i) existed_[i] = fs::exists(path_ + kSuffixes[i], ec);
   }
   ~SideFilesOfARead() {
+    // A -wal that is no longer empty holds another connection's writes: both stay.
     std::error_code ec;
-    for (size_t i = 0; i < std::size(kSuffixes); ++i)
-      if (!existed_[i]) fs::remove(path_ + kSuffixes[i], ec);
+    if (existed_[0] || existed_[1]) return;
+    const auto walSize = fs::file_size(path_ + kSuffixes[0], ec);
+    if (!ec && walSize != 0) return;
+    for (const char* suffix : kSuffixes) fs::remove(path_ + suffix, ec);
   }
   SideFilesOfARead(const SideFilesOfARead&) = delete;
   SideFilesOfARead& operator=(const SideFilesOfARead&) = delete;
