@@ -287,8 +287,7 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   if (!fs::is_regular_file(cs.path, ec)) return refuse("ファイルがありません: " + cs.path);
   if (fs::file_size(cs.path, ec) == 0) return refuse("ファイルが空です。");
   // The file is checked as it stands: immutable, so no journal is consulted
-  // and nothing is created beside it (a file in WAL mode cannot be read so
-  // and is refused).
+  // and nothing is created beside it, not even for a file in WAL mode.
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2((fileUri(cs.path) + "?immutable=1").c_str(), &raw,
                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
