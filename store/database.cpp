@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <set>
 
@@ -255,6 +257,50 @@ std::string checkBesideFiles(const ConnectString& cs) {
     return "前回中断された書き込みを取り消せません。\n" + journal;
   return {};
 }
+
+// A database whose header asks for WAL mode (this program never writes one)
+// makes even a read-only connection create -wal and -shm files beside it.
+// Declared before the connection, this removes those the read created once
+// the connection is closed, so that a read leaves the folder as it was.
+class SideFilesOfARead {
+ public:
+  explicit SideFilesOfARead(std::string path) : path_(std::move(path)) {
+    std::error_code ec;
+    for (size_t i = 0; i < std::size(kSuffixes); ++i) existed_[i] = fs::exists(path_ + kSuffixes[i], ec);
+  }
+  ~SideFilesOfARead() {
+    // A -wal that is no longer empty holds another connection's writes: both stay.
+    std::error_code ec;
+    if (existed_[0] || existed_[1]) return;
+    const auto walSize = fs::file_size(path_ + kSuffixes[0], ec);
+    if (!ec && walSize != 0) return;
+    for (const char* suffix : kSuffixes) fs::remove(path_ + suffix, ec);
+  }
+  SideFilesOfARead(const SideFilesOfARead&) = delete;
+  SideFilesOfARead& operator=(const SideFilesOfARead&) = delete;
+
+ private:
+  static constexpr const char* kSuffixes[] = {"-wal", "-shm"};
+  std::string path_;
+  bool existed_[std::size(kSuffixes)] = {};
+};
+
+// An SQLite URI naming the file, for opening it with parameters.
+std::string fileUri(const std::string& path) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += hex[c >> 4];
+      uri += hex[c & 15];
+    }
+  }
+  return uri;
+}
+
 }  // namespace
 
 StoreLog setStoreLog(StoreLog log) {
@@ -282,6 +328,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   if (!S_ISREG(st.st_mode)) return fail("データベースファイルが通常のファイルではありません。");
   if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
   if (const std::string beside = checkBesideFiles(cs); !beside.empty()) return fail(beside);
+  const SideFilesOfARead sideFiles(cs.path);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
@@ -379,8 +426,11 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   std::error_code ec;
   if (!fs::is_regular_file(cs.path, ec)) return refuse("ファイルがありません: " + cs.path);
   if (fs::file_size(cs.path, ec) == 0) return refuse("ファイルが空です。");
+  // The file is checked as it stands: immutable, so no journal is consulted
+  // and nothing is created beside it, not even for a file in WAL mode.
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  const int rc = sqlite3_open_v2((fileUri(cs.path) + "?immutable=1").c_str(), &raw,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   DbPtr db(raw);
   if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()) + "。");
   if (!hasCipher(db.get()))

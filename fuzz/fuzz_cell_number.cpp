@@ -1,0 +1,81 @@
+// The entry text check: any text is Empty, a number 1..31, or Wrong, and the
+// check on closing finds the first Wrong cell.  Lines of the input are the
+// cells of a six-column grid.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_files.h"
+#include "store/entry_store.h"
+
+using kmfuzz::broken;
+
+namespace {
+
+bool blank(std::string_view t) {
+  for (size_t i = 0; i < t.size();) {
+    if (t[i] == ' ' || t[i] == '\t') {
+      ++i;
+    } else if (t.substr(i, 3) == "\xE3\x80\x80") {
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const km::CellNumber c = km::parseCellNumber(text);
+  switch (c.kind) {
+    case km::CellNumber::Empty:
+      if (!blank(text)) broken("non-blank text taken as empty");
+      break;
+    case km::CellNumber::Number: {
+      if (!km::isLotteryNumber(c.value)) broken("number outside 1..31", std::to_string(c.value));
+      const km::CellNumber again = km::parseCellNumber(std::to_string(c.value));
+      if (again.kind != km::CellNumber::Number || again.value != c.value) broken("a number does not read back");
+      break;
+    }
+    case km::CellNumber::Wrong:
+      if (blank(text)) broken("blank text taken as wrong");
+      break;
+    default:
+      broken("unknown kind");
+  }
+
+  std::vector<std::string> cells;
+  size_t from = 0;
+  for (;;) {
+    const size_t at = text.find('\n', from);
+    cells.emplace_back(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) break;
+    from = at + 1;
+  }
+  const int columns = km::kLastNumberColumn - km::kFirstNumberColumn + 1;
+  const int lines = static_cast<int>((cells.size() + columns - 1) / columns);
+  auto cell = [&](int line, int column) -> std::string {
+    if (line < 1 || line > lines || column < km::kFirstNumberColumn || column > km::kLastNumberColumn)
+      broken("cell asked outside the grid");
+    const size_t i = static_cast<size_t>(line - 1) * columns + (column - km::kFirstNumberColumn);
+    return i < cells.size() ? cells[i] : std::string();
+  };
+  const auto wrong = km::findWrongCell(lines, cell);
+  size_t first = cells.size();
+  for (size_t i = 0; i < cells.size(); ++i)
+    if (km::parseCellNumber(cells[i]).kind == km::CellNumber::Wrong) {
+      first = i;
+      break;
+    }
+  if (first == cells.size()) {
+    if (wrong) broken("a wrong cell where every cell is sound");
+  } else {
+    if (!wrong) broken("the wrong cell was not found");
+    const size_t at = static_cast<size_t>(wrong->line - 1) * columns + (wrong->column - km::kFirstNumberColumn);
+    if (at != first) broken("not the first wrong cell");
+  }
+  return 0;
+}
