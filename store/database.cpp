@@ -1,6 +1,8 @@
 #include "store/database.h"
 
 #include <fcntl.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -72,17 +75,72 @@ bool applyKey(sqlite3* db, const std::string& password) {
          exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
 }
 
-// The same key, derived from the file's salt on two threads and given raw.
-// A file too short to hold a salt is keyed by its password: the read then
-// reports what is wrong with it.
-bool applyKeyQuickly(sqlite3* db, const std::string& path, const std::string& password) {
-  const std::optional<DatabaseSalt> salt = readDatabaseSalt(path);
-  if (!salt) return applyKey(db, password);
-  return exec(db, "PRAGMA key = \"" + rawKeyLiteral(deriveDatabaseKey(password, *salt)) + "\"") &&
-         exec(db, "PRAGMA cipher_page_size = 1024") && exec(db, "PRAGMA kdf_iter = 64000") &&
-         exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
-         exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
+constexpr int kCipherPageSize = 1024;
+constexpr int kCipherReserve = 48;  // per page: IV (16), HMAC-SHA1 (20), padding
+
+// Whether page 1 of a file keyed with `key` claims a page size other than the
+// cipher's.  The cipher library reads past its page buffer on such a claim,
+// so it is looked at before the library reads the page: page 1 is
+// authenticated as the library does it (HMAC-SHA1 over the encrypted data and
+// the IV with the page number, keyed by a key derived from the data key), and
+// its first block decrypted to read the header's page size.  A page that does
+// not authenticate (another key, damage, a short file) is left to the library,
+// which reports it.
+bool claimsAnotherPageSize(const std::string& path, const DatabaseKey& key) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char page[kCipherPageSize];
+  if (!in.read(reinterpret_cast<char*>(page), kCipherPageSize)) return false;
+  constexpr int kSalt = 16, kIv = 16, kMac = 20;
+  const int size = kCipherPageSize - kSalt - kCipherReserve;  // the encrypted part of page 1
+  const unsigned char* data = page + kSalt;
+  const unsigned char* iv = data + size;
+  unsigned char macSalt[kSalt];
+  for (int i = 0; i < kSalt; ++i) macSalt[i] = page[i] ^ 0x3a;
+  unsigned char macKey[32];
+  if (PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), static_cast<int>(key.size()), macSalt, kSalt,
+                             2, sizeof macKey, macKey) != 1)
+    return false;
+  unsigned char mac[EVP_MAX_MD_SIZE];
+  unsigned int macLen = 0;
+  const unsigned char pageNo[4] = {1, 0, 0, 0};  // little-endian page number
+  HMAC_CTX* h = HMAC_CTX_new();
+  const bool macOk = h && HMAC_Init_ex(h, macKey, sizeof macKey, EVP_sha1(), nullptr) == 1 &&
+                     HMAC_Update(h, data, size + kIv) == 1 && HMAC_Update(h, pageNo, sizeof pageNo) == 1 &&
+                     HMAC_Final(h, mac, &macLen) == 1;
+  HMAC_CTX_free(h);
+  if (!macOk || macLen < kMac || std::memcmp(mac, iv + kIv, kMac) != 0) return false;
+  unsigned char head[16];
+  int n = 0;
+  EVP_CIPHER_CTX* c = EVP_CIPHER_CTX_new();
+  const bool decrypted = c && EVP_DecryptInit_ex(c, EVP_aes_256_cbc(), nullptr, key.data(), iv) == 1 &&
+                         EVP_CIPHER_CTX_set_padding(c, 0) == 1 && EVP_DecryptUpdate(c, head, &n, data, 16) == 1 &&
+                         n == 16;
+  EVP_CIPHER_CTX_free(c);
+  if (!decrypted) return false;
+  // header bytes 16-17: the page size, big-endian (1 stands for 65536)
+  const int pageSize = head[0] << 8 | head[1];
+  return pageSize != kCipherPageSize;
 }
+
+enum class Keying { Keyed, Failed, AnotherPageSize };
+
+// The same key, derived from the file's salt on two threads and given raw,
+// after page 1 has been looked at.  A file too short to hold a salt is keyed
+// by its password: the read then reports what is wrong with it.
+Keying applyKeyQuickly(sqlite3* db, const std::string& path, const std::string& password) {
+  const std::optional<DatabaseSalt> salt = readDatabaseSalt(path);
+  if (!salt) return applyKey(db, password) ? Keying::Keyed : Keying::Failed;
+  const DatabaseKey key = deriveDatabaseKey(password, *salt);
+  if (claimsAnotherPageSize(path, key)) return Keying::AnotherPageSize;
+  const bool keyed = exec(db, "PRAGMA key = \"" + rawKeyLiteral(key) + "\"") &&
+                     exec(db, "PRAGMA cipher_page_size = 1024") && exec(db, "PRAGMA kdf_iter = 64000") &&
+                     exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
+                     exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
+  return keyed ? Keying::Keyed : Keying::Failed;
+}
+
+constexpr const char* kAnotherPageSize =
+    "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います）。";
 
 // A number field: NULL, empty, blank or non-numeric text is empty.
 std::optional<int> readNumber(sqlite3_stmt* s, int col) {
@@ -334,8 +392,14 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   DbPtr db(raw);
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
   if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
-  if (!applyKeyQuickly(db.get(), cs.path, cs.password))
-    return fail("データベースファイルを開けません。", sqliteCause(db.get()));
+  switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
+    case Keying::Keyed:
+      break;
+    case Keying::Failed:
+      return fail("データベースファイルを開けません。", sqliteCause(db.get()));
+    case Keying::AnotherPageSize:
+      return fail(kAnotherPageSize);
+  }
   {
     StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
     if (!check || sqlite3_step(check.get()) != SQLITE_ROW)
@@ -435,7 +499,14 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()) + "。");
   if (!hasCipher(db.get()))
     return refuse("暗号化データベースを扱うライブラリが使えないため、ファイルを確かめられません。");
-  if (!applyKey(db.get(), cs.password)) return refuse("ファイルを開けません" + sqliteReason(db.get()) + "。");
+  switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
+    case Keying::Keyed:
+      break;
+    case Keying::Failed:
+      return refuse("ファイルを開けません" + sqliteReason(db.get()) + "。");
+    case Keying::AnotherPageSize:
+      return refuse(kAnotherPageSize);
+  }
   {
     StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
