@@ -20,6 +20,7 @@
 #include "store/replace_file.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_process.h"
 
 using namespace km;
 using namespace km::test;
@@ -42,31 +43,7 @@ std::vector<Draw> threeDraws() {
 
 ConnectString at(const std::string& path) { return {path, databasePassword()}; }
 
-// Runs `body` in a child process, as the unprivileged user when `asNobody`
-// (root writes wherever it likes), and hands back what it returned.
-std::string inChild(const std::function<std::string()>& body, bool asNobody) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "pipe failed";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    if (asNobody && ::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-      ::_exit(3);
-    const std::string out = body();
-    const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-    ::_exit(written || out.empty() ? 0 : 4);
-  }
-  ::close(fds[1]);
-  std::string in;
-  char buf[4096];
-  ssize_t n;
-  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? in : "child failed";
-}
+using test::inChild;
 
 // A database with its own schema, for files that the program did not write.
 void makeDatabase(const std::string& path, const std::vector<std::string>& statements) {
@@ -81,21 +58,8 @@ const char* kView =
     "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM "
     "当選データ ORDER BY 回数";
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-ToolRun tool(const std::string& args) {
-  const std::string cmd = std::string(KM_TOOL) + " " + args + " 2>&1";
-  ToolRun r{0, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  r.status = pclose(p);
-  return r;
-}
+using test::ToolRun;
+ToolRun tool(const std::string& args) { return test::runTool(args); }
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 

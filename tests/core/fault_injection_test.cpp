@@ -25,6 +25,7 @@
 #include "store/entry_store.h"
 #include "store/replace_file.h"
 #include "tests/core/store_fault_helpers.h"
+#include "tests/core/test_process.h"
 
 using namespace km;
 using namespace km::test;
@@ -174,30 +175,8 @@ long stepsOf(const std::function<void()>& write) {
   return n;
 }
 
-// Runs `body` as the unprivileged user in a child process (root writes
-// wherever it likes) and hands back what it returned.
-std::string asNobody(const std::function<std::string()>& body) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "pipe failed";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-      ::_exit(3);
-    const std::string out = body();
-    const bool ok = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-    ::_exit(ok || out.empty() ? 0 : 4);
-  }
-  ::close(fds[1]);
-  std::string in;
-  char buf[4096];
-  ssize_t n;
-  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? in : "child failed";
-}
+// Runs `body` as the unprivileged user in a child process.
+std::string asNobody(const std::function<std::string()>& body) { return test::inChild(body, true); }
 
 // A folder of `dir` that the unprivileged user may read but not write.
 fs::path readOnlyFolder(const ScratchDir& dir) {

@@ -9,26 +9,14 @@
 
 #include "store/database.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-ToolRun run(const std::string& args) {
-  const std::string cmd = std::string(KM_TOOL) + " " + args + " 2>&1";
-  ToolRun r{0, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  r.status = pclose(p);
-  return r;
-}
+using km::test::ToolRun;
+ToolRun run(const std::string& args) { return km::test::runTool(args); }
 
 using km::test::slurp;
 
