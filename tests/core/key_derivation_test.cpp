@@ -1,4 +1,4 @@
-// The key derived on two threads is the key the cipher library derives from
+// The key derived side by side (or a thread a block) is the key the cipher library derives from
 // the password, so the files open as before.
 #include "store/key_derivation.h"
 
@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "store/database.h"
 #include "tests/core/test_history.h"
@@ -22,16 +23,26 @@ DatabaseKey reference(const std::string& password, const DatabaseSalt& salt, int
 }
 }  // namespace
 
-TEST(KeyDerivation, EqualsPbkdf2HmacSha1OfTheCryptoLibrary) {
-  DatabaseSalt salt;
-  for (size_t i = 0; i < salt.size(); ++i) salt[i] = static_cast<std::uint8_t>(i * 37 + 5);
-  for (int rounds : {1, 2, 3, 1000}) {
-    EXPECT_EQ(deriveDatabaseKey("417253", salt, rounds), reference("417253", salt, rounds)) << rounds;
+TEST(KeyDerivation, EqualsPbkdf2HmacSha1OfTheCryptoLibraryOnEitherPath) {
+  if (!keyDerivationUsesShaInstructions()) std::cout << "[ NOTE ] no SHA instructions here: both paths are portable\n";
+  for (KeyDerivationPath path : {KeyDerivationPath::Fastest, KeyDerivationPath::Portable}) {
+    SCOPED_TRACE(path == KeyDerivationPath::Fastest ? "fastest" : "portable");
+    DatabaseSalt salt;
+    for (size_t i = 0; i < salt.size(); ++i) salt[i] = static_cast<std::uint8_t>(i * 37 + 5);
+    for (int rounds : {1, 2, 3, 1000}) {
+      EXPECT_EQ(deriveDatabaseKey("417253", salt, rounds, path), reference("417253", salt, rounds)) << rounds;
+    }
+    const std::string longPassword(100, 'k');  // longer than a hash block
+    EXPECT_EQ(deriveDatabaseKey(longPassword, salt, 5, path), reference(longPassword, salt, 5));
+    EXPECT_EQ(deriveDatabaseKey("", salt, 5, path), reference("", salt, 5));
+    EXPECT_EQ(deriveDatabaseKey(databasePassword(), salt, kKdfRounds, path),
+              reference(databasePassword(), salt, kKdfRounds));
+    // every byte value in the salt, and a salt whose digests carry high bits
+    for (int s = 0; s < 16; ++s) {
+      for (size_t i = 0; i < salt.size(); ++i) salt[i] = static_cast<std::uint8_t>(s * 16 + i);
+      EXPECT_EQ(deriveDatabaseKey(databasePassword(), salt, 7, path), reference(databasePassword(), salt, 7)) << s;
+    }
   }
-  const std::string longPassword(100, 'k');  // longer than a hash block
-  EXPECT_EQ(deriveDatabaseKey(longPassword, salt, 5), reference(longPassword, salt, 5));
-  EXPECT_EQ(deriveDatabaseKey("", salt, 5), reference("", salt, 5));
-  EXPECT_EQ(deriveDatabaseKey(databasePassword(), salt), reference(databasePassword(), salt, kKdfRounds));
   EXPECT_EQ(rawKeyLiteral(DatabaseKey{0x01, 0xAB}).substr(0, 8), "x'01AB00");
   EXPECT_EQ(rawKeyLiteral(DatabaseKey{}).size(), 2u + 64u + 1u);
 }
