@@ -40,6 +40,15 @@ bool HistoryLoader::ready() {
   return ready_;
 }
 
+std::optional<LoadResult> HistoryLoader::takeIfReadWell() {
+  if (delivered_) return std::nullopt;
+  std::lock_guard lock(mutex_);
+  if (!ready_ || !result_.ok) return std::nullopt;
+  delivered_ = true;
+  done_ = nullptr;
+  return std::move(result_);
+}
+
 void HistoryLoader::deliver() {
   if (delivered_ || !done_) return;
   LoadResult r;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "store/database.h"
@@ -29,6 +30,10 @@ class HistoryLoader : public QObject {
   void whenLoaded(QObject* receiver, std::function<void(LoadResult)> done);
   // The read has ended (any thread).
   bool ready();
+  // The history, taken now, when the read has already ended well; nothing
+  // otherwise (a failed read, or one still running, is for whenLoaded).
+  // After a take whenLoaded delivers nothing.  User-interface thread.
+  std::optional<LoadResult> takeIfReadWell();
 
  signals:
   void finished();  // emitted on the reading thread

@@ -13,6 +13,7 @@
 #include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "app/single_instance.h"
+#include "app/warm_up.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/program_folder.h"
@@ -35,9 +36,15 @@ int main(int argc, char** argv) {
   if (folder.ok) loader = std::make_unique<km::HistoryLoader>(km::makeConnectString(folder.path));
 
   QApplication app(argc, argv);
-  // The desktop entry and the installed icon bear the application's id.
+  const km::WarmUp warmUp;
+  // The desktop entry and the installed icon bear the application's id.  The
+  // window icon is the program's own copy (looking it up in the icon theme
+  // reads the theme's index, a few milliseconds of the start).
   QGuiApplication::setDesktopFileName(QStringLiteral(KM_APP_ID));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KM_APP_ID)));
+  QIcon icon;
+  for (int size : {16, 32, 48, 64})
+    icon.addFile(QStringLiteral(":/icons/%1x%1/" KM_APP_ID ".png").arg(size), QSize(size, size));
+  QApplication::setWindowIcon(icon);
   km::installFontSubstitutions();
   km::loadToolkitTranslations();
   if (!folder.ok || !folder.warning.empty()) {
@@ -71,6 +78,7 @@ int main(int argc, char** argv) {
   QObject::connect(&frm, &km::MainFrm::startUpEnded, &app, [](bool ok) {
     if (!ok) QCoreApplication::exit(1);
   });
+
   frm.startUp(*loader);
   frm.showMaximized();
   frm.activateWindow();

@@ -135,6 +135,12 @@ bool MainFrm::startUp() {
 
 void MainFrm::startUp(HistoryLoader& loader) {
   beginStartUp();
+  if (std::optional<LoadResult> read = loader.takeIfReadWell()) {
+    endStartUp(std::move(*read));
+    predictionOpenedOnce_ = true;
+    mnuYoso_Click();
+    return;
+  }
   loading_ = true;
   menuBar()->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -32,11 +32,13 @@ class MainFrm : public QMainWindow, public ChildHost {
   // has been shown and the program must end without writing anything.
   bool startUp();
   // The same start-up with the history read by `loader` on its own thread:
-  // the settings are read now and the menus wait for the history.  When it
-  // is there the prediction window opens (on the first activation, or at once
-  // if that has passed); a failed read shows its stop box, keeps nothing and
-  // reports startUpEnded(false), on which the program ends with 1.  `loader`
-  // must outlive the event loop.
+  // the settings are read now.  A history already read is taken at once and
+  // the prediction window opens now, so that it comes up with the main
+  // window.  Otherwise the menus wait, under the busy pointer, for the
+  // history; when it is there the prediction window opens (on the first
+  // activation, or at once if that has passed).  A failed read shows its stop
+  // box from the event loop, keeps nothing and reports startUpEnded(false), on
+  // which the program ends with 1.  `loader` must outlive the event loop.
   void startUp(HistoryLoader& loader);
   // The history has not been read yet (the menus are off).
   bool loading() const { return loading_; }

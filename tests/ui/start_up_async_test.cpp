@@ -55,22 +55,53 @@ TEST(StartUpAsync, ActivatedBeforeTheHistoryThePredictionWindowOpensWhenItArrive
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
 }
 
-TEST(StartUpAsync, AHistoryReadBeforeTheWindowAsksIsDeliveredAndThePredictionWaitsForActivation) {
+TEST(StartUpAsync, AHistoryReadBeforeTheWindowAsksIsTakenAtOnceAndThePredictionComesUpWithTheWindow) {
   test::ProgramFolder folder(someDraws());
   HistoryLoader loader(makeConnectString(folder.dir.string()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
   MainFrm frm(folder.path(), folder.settings());
   QSignalSpy ended(&frm, &MainFrm::startUpEnded);
   frm.startUp(loader);
-  EXPECT_EQ(ended.count(), 0) << "delivered from the event loop, not inside startUp";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
-  ASSERT_TRUE(test::runQueuedCalls());
-  EXPECT_EQ(ended.count(), 1);
+  // everything is there before the window is shown, so it is drawn in one go
+  ASSERT_EQ(ended.count(), 1);
+  EXPECT_TRUE(ended.at(0).at(0).toBool());
+  EXPECT_FALSE(frm.loading());
+  EXPECT_TRUE(frm.menuBar()->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy pointer when nothing is waited for";
   EXPECT_EQ(frm.history().recordCount(), 3);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "not activated yet";
+  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_FALSE(frm.propEnd());
+  // the activation that follows the show opens nothing more, and nothing is delivered again
+  frm.show();
   activate(frm);
   ASSERT_TRUE(test::runQueuedCalls());
-  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(ended.count(), 1);
+  EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
+  frm.close();
+  EXPECT_TRUE(std::filesystem::exists(folder.dir / "カズマキ.ini")) << "a good start keeps its settings";
+}
+
+TEST(StartUpAsync, AFailedReadThatEndedBeforeTheWindowAsksStillStopsFromTheEventLoop) {
+  test::ProgramFolder empty({}, false);
+  HistoryLoader loader(makeConnectString(empty.dir.string()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
+  MainFrm frm(empty.path(), empty.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  test::MessageBoxWatcher box;
+  frm.startUp(loader);
+  // the program ends on startUpEnded(false) by leaving its event loop, so the
+  // failure must come from inside that loop
+  EXPECT_EQ(ended.count(), 0);
+  EXPECT_FALSE(box.seen);
+  EXPECT_TRUE(frm.loading());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  EXPECT_FALSE(ended.at(0).at(0).toBool());
+  EXPECT_TRUE(box.seen);
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
 }
 
 TEST(StartUpAsync, AMissingDatabaseShowsTheStopBoxAndWritesNothing) {
