@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
+#include <QScopeGuard>
 #include <QMessageBox>
 #include <chrono>
 #include <iostream>
@@ -18,6 +21,24 @@
 #include "store/database.h"
 #include "store/program_folder.h"
 #include "store/replace_file.h"
+
+namespace {
+
+// The program's own copy of its icon: looking it up in the icon theme reads
+// the theme's index, and a reader left to guess the kind of an image loads
+// every image plug-in; both cost milliseconds of the start.
+QIcon windowIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64}) {
+    QImageReader reader(QStringLiteral(":/icons/%1x%1/" KM_APP_ID ".png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+  }
+  return icon;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const auto launch = km::Benchmark::Clock::now();
@@ -35,16 +56,12 @@ int main(int argc, char** argv) {
   std::unique_ptr<km::HistoryLoader> loader;
   if (folder.ok) loader = std::make_unique<km::HistoryLoader>(km::makeConnectString(folder.path));
 
+  km::WarmUp warmUp;
   QApplication app(argc, argv);
-  const km::WarmUp warmUp;
-  // The desktop entry and the installed icon bear the application's id.  The
-  // window icon is the program's own copy (looking it up in the icon theme
-  // reads the theme's index, a few milliseconds of the start).
+  warmUp.applicationMade();
+  const auto warmedUp = qScopeGuard([&warmUp] { warmUp.wait(); });  // ends before the application object
+  // The desktop entry and the installed icon bear the application's id.
   QGuiApplication::setDesktopFileName(QStringLiteral(KM_APP_ID));
-  QIcon icon;
-  for (int size : {16, 32, 48, 64})
-    icon.addFile(QStringLiteral(":/icons/%1x%1/" KM_APP_ID ".png").arg(size), QSize(size, size));
-  QApplication::setWindowIcon(icon);
   km::installFontSubstitutions();
   km::loadToolkitTranslations();
   if (!folder.ok || !folder.warning.empty()) {
@@ -67,6 +84,7 @@ int main(int argc, char** argv) {
   // What writes killed in an earlier run left behind goes now.
   km::removeStaleTemporaryFiles(km::makeConnectString(folder.path).path);
   km::removeStaleTemporaryFiles(settings.toStdString());
+  QApplication::setWindowIcon(windowIcon());
   km::MainFrm frm(dir.path(), settings);
   if (benchmark) new km::Benchmark(frm, mode, launch);  // owned by frm
   QObject::connect(&instance, &km::SingleInstance::comeForwardRequested, &frm, [&frm] {

@@ -1,5 +1,7 @@
 #include "app/warm_up.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QBuffer>
 #include <QFontDatabase>
 #include <QImageReader>
@@ -7,16 +9,31 @@
 namespace km {
 
 WarmUp::WarmUp()
-    : thread_([] {
-        QFontDatabase::families();
-        // An image whose kind the reader has to ask the plug-ins about.
+    : thread_([made = application_.get_future()]() mutable {
+        FcInit();
+        if (!made.get()) return;
+        // Asked for a handler of a named kind, the reader loads every image
+        // plug-in to ask each whether it reads that kind.
         QBuffer none;
         none.open(QIODevice::ReadOnly);
-        QImageReader(&none).format();
+        QImageReader(&none, "png").canRead();
+        QFontDatabase::families();
       }) {}
 
-WarmUp::~WarmUp() {
+void WarmUp::applicationMade() {
+  if (told_) return;
+  told_ = true;
+  application_.set_value(true);
+}
+
+void WarmUp::wait() {
+  if (!told_) {
+    told_ = true;
+    application_.set_value(false);
+  }
   if (thread_.joinable()) thread_.join();
 }
+
+WarmUp::~WarmUp() { wait(); }
 
 }  // namespace km

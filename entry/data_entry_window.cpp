@@ -23,6 +23,7 @@
 #include "frame/ui/grid_actions.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/wrapped_label.h"
 
 namespace km {
 
@@ -224,9 +225,8 @@ DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent, int b
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
-  auto* description = new QLabel(QString::fromStdString(dataEntryDef().description), this);
+  auto* description = new WrappedLabel(QString::fromStdString(dataEntryDef().description), this);
   description->setObjectName(QStringLiteral("Label1"));
-  description->setWordWrap(true);
   layout->addWidget(description);
 
   fpSpread1 = new EntryGrid(this);

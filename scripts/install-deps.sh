@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config ccache
   libgtest-dev googletest
   qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6
-  libgl-dev
+  libgl-dev libfontconfig-dev
   libsqlcipher-dev libssl-dev
   libqt6network6 ca-certificates
   fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n

@@ -10,6 +10,7 @@
 #include "frame/grid_geometry.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/wrapped_label.h"
 
 namespace km {
 
@@ -45,9 +46,8 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWi
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(margin, gap, margin, gap);
   layout->setSpacing(gap);
-  auto* description = new QLabel(QString::fromStdString(def.description), this);
+  auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
   description->setObjectName(QStringLiteral("Label1"));
-  description->setWordWrap(true);
   layout->addWidget(description);
 
   fpSpread1 = new GridView(this);

@@ -13,6 +13,7 @@
 
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/wrapped_label.h"
 
 namespace km {
 
@@ -24,11 +25,7 @@ constexpr const char* kPredictionDescription =
 constexpr const char* kOptionsFrame = "データ分析オプション";
 constexpr const char* kOptionsDescription = "各データ分析の分析結果を当選予想へ反映するかを設定します。";
 
-QLabel* wrappedLabel(const char* text, QWidget* parent) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
-  l->setWordWrap(true);
-  return l;
-}
+QLabel* wrappedLabel(const char* text, QWidget* parent) { return new WrappedLabel(QString::fromUtf8(text), parent); }
 
 }  // namespace
 

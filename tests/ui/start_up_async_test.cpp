@@ -224,3 +224,19 @@ TEST(BenchmarkRun, ReportsEveryStartStepInOrder) {
   std::fclose(out);
   std::free(buf);
 }
+
+#include <QFontDatabase>
+
+#include "app/warm_up.h"
+
+TEST(WarmUp, EndsWhetherOrNotTheApplicationWasMade) {
+  // a start that ends before the application object (a missing program
+  // folder) must not leave the thread waiting
+  { WarmUp never; }
+  WarmUp made;
+  made.applicationMade();
+  made.applicationMade();  // a second call changes nothing
+  made.wait();
+  made.wait();
+  EXPECT_FALSE(QFontDatabase::families().isEmpty());
+}
