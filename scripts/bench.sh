@@ -22,6 +22,10 @@ pairs=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/ship" "$work/d5000" "$work/bare"
+# A session's own runtime folder, as a desktop has (without it the toolkit
+# warns on every start).
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
 cp "$build/bin/kazumaki" "$build/bin/Kazumaki.mdb" "$work/ship/"
 cp "$build/bin/kazumaki" "$work/d5000/"
 cp "$build/tests/bench_bare" "$work/bare/"
