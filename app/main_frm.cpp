@@ -85,6 +85,9 @@ void showStop(QWidget* parent, const QString& text) {
 
 MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWidget* parent)
     : QMainWindow(parent), programFolder_(programFolder), settingsPath_(settingsPath) {
+  // The menu bar is the window's own, never handed to a desktop-wide bar
+  // (asking the desktop for one is a D-Bus call, milliseconds of every start).
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("カズマキMiddle"));
   mdi_ = new QMdiArea(this);

@@ -45,6 +45,8 @@ void collect(const QList<QAction*>& actions, int level, std::vector<std::string>
 
 TEST_F(MainFrmTest, CaptionAndMenuTree) {
   EXPECT_EQ(frm.windowTitle(), QStringLiteral("カズマキMiddle"));
+  EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeMenuBar)) << "the menus stay in the main window";
+  EXPECT_FALSE(frm.menuBar()->isNativeMenuBar());
   std::vector<std::string> items;
   collect(frm.menuBar()->actions(), 0, items);
   const std::vector<std::string> expected = {
