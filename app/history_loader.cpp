@@ -1,5 +1,8 @@
 #include "app/history_loader.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QPointer>
 #include <utility>
 
@@ -7,6 +10,11 @@ namespace km {
 
 HistoryLoader::HistoryLoader(ConnectString cs)
     : thread_([this, cs = std::move(cs)] {
+        // A little below the user-interface thread: on a machine with few
+        // cores the toolkit's start comes first (this thread's few
+        // milliseconds still come long before the history is wanted), and
+        // under a heavy load the window is up, busy, until the history comes.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
         LoadResult r = loadHistory(cs);
         {
           std::lock_guard lock(mutex_);
