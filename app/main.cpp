@@ -1,6 +1,7 @@
 // カズマキMiddle: start-up of the program.
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFont>
 #include <QIcon>
 #include <QImageReader>
@@ -29,8 +30,9 @@ namespace {
 // every image plug-in; both cost milliseconds of the start.
 QIcon windowIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) {
-    QImageReader reader(QStringLiteral(":/icons/%1x%1/" KM_APP_ID ".png").arg(size), "png");
+  for (QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+       it.hasNext();) {
+    QImageReader reader(it.next(), "png");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
@@ -96,7 +98,6 @@ int main(int argc, char** argv) {
   QObject::connect(&frm, &km::MainFrm::startUpEnded, &app, [](bool ok) {
     if (!ok) QCoreApplication::exit(1);
   });
-
   frm.startUp(*loader);
   frm.showMaximized();
   frm.activateWindow();

@@ -139,9 +139,8 @@ bool MainFrm::startUp() {
 void MainFrm::startUp(HistoryLoader& loader) {
   beginStartUp();
   if (std::optional<LoadResult> read = loader.takeIfReadWell()) {
-    endStartUp(std::move(*read));
-    predictionOpenedOnce_ = true;
-    mnuYoso_Click();
+    endStartUp(std::move(*read));  // a history read well is always kept
+    openPredictionOnce();
     return;
   }
   loading_ = true;
@@ -153,10 +152,7 @@ void MainFrm::startUp(HistoryLoader& loader) {
     QApplication::restoreOverrideCursor();
     if (!endStartUp(std::move(r))) return;  // the program ends on startUpEnded(false)
     menuBar()->setEnabled(true);
-    if (activated_ && !predictionOpenedOnce_) {
-      predictionOpenedOnce_ = true;
-      mnuYoso_Click();
-    }
+    if (activated_) openPredictionOnce();
   });
 }
 
@@ -219,6 +215,12 @@ QMdiSubWindow* MainFrm::openWindow(const std::string& name) {
   frame->show();
   mdi_->setActiveSubWindow(frame);
   return frame;
+}
+
+void MainFrm::openPredictionOnce() {
+  if (predictionOpenedOnce_) return;
+  predictionOpenedOnce_ = true;
+  mnuYoso_Click();
 }
 
 void MainFrm::mnuYoso_Click() { openWindow(std::string(kPredictionWindow)); }
@@ -307,10 +309,8 @@ void MainFrm::arrange(int mode) {
 bool MainFrm::event(QEvent* e) {
   // The program comes up with the prediction window: once, on the first activation.
   if (e->type() == QEvent::WindowActivate) activated_ = true;
-  if (e->type() == QEvent::WindowActivate && started_ && !predictionOpenedOnce_) {
-    predictionOpenedOnce_ = true;
-    QTimer::singleShot(0, this, &MainFrm::mnuYoso_Click);
-  }
+  if (e->type() == QEvent::WindowActivate && started_ && !predictionOpenedOnce_)
+    QTimer::singleShot(0, this, &MainFrm::openPredictionOnce);
   return QMainWindow::event(e);
 }
 

@@ -91,6 +91,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   void buildMenus();
   void beginStartUp();
   bool endStartUp(LoadResult r);
+  // The program comes up with the prediction window: it opens once, at start.
+  void openPredictionOnce();
   QWidget* makeContent(const std::string& name, QWidget* parent);
 
   QString programFolder_;

@@ -51,7 +51,16 @@ struct HmacSha1 {
 };
 
 // Block `index` (from 1) of PBKDF2: U1 = HMAC(salt || index), Uj = HMAC(Uj-1), T = U1 ^ ... ^ Un.
-void firstRound(const HmacSha1& h, const DatabaseSalt& salt, std::uint32_t index, std::uint8_t u[20]);
+// U1 of block `index` (from 1): HMAC(salt || index).
+void firstRound(const HmacSha1& h, const DatabaseSalt& salt, std::uint32_t index, std::uint8_t u[20]) {
+  std::uint8_t msg[sizeof(DatabaseSalt) + 4];
+  std::memcpy(msg, salt.data(), salt.size());
+  msg[salt.size()] = static_cast<std::uint8_t>(index >> 24);
+  msg[salt.size() + 1] = static_cast<std::uint8_t>(index >> 16);
+  msg[salt.size() + 2] = static_cast<std::uint8_t>(index >> 8);
+  msg[salt.size() + 3] = static_cast<std::uint8_t>(index);
+  h.mac(msg, sizeof msg, u);
+}
 
 void block(const HmacSha1& h, const DatabaseSalt& salt, std::uint32_t index, int rounds, std::uint8_t t[20]) {
   std::uint8_t first[20];
@@ -63,17 +72,6 @@ void block(const HmacSha1& h, const DatabaseSalt& salt, std::uint32_t index, int
     h.mac(u, 20, u);
     for (int i = 0; i < 20; ++i) t[i] ^= u[i];
   }
-}
-
-// U1 of block `index` (from 1): HMAC(salt || index).
-void firstRound(const HmacSha1& h, const DatabaseSalt& salt, std::uint32_t index, std::uint8_t u[20]) {
-  std::uint8_t msg[sizeof(DatabaseSalt) + 4];
-  std::memcpy(msg, salt.data(), salt.size());
-  msg[salt.size()] = static_cast<std::uint8_t>(index >> 24);
-  msg[salt.size() + 1] = static_cast<std::uint8_t>(index >> 16);
-  msg[salt.size() + 2] = static_cast<std::uint8_t>(index >> 8);
-  msg[salt.size() + 3] = static_cast<std::uint8_t>(index);
-  h.mac(msg, sizeof msg, u);
 }
 
 #ifdef KM_SHA_INSTRUCTIONS
