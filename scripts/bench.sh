@@ -43,7 +43,6 @@ awk -v n=5000 'BEGIN {
 }' >"$work/h5000.csv"
 "$build/bin/kazumaki-tool" import-csv "$work/h5000.csv" "$work/d5000/Kazumaki.mdb"
 
-ms() { echo $(($(date +%s%N) / 1000)); }  # microseconds
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 rss() { awk '{ print $3 }' | tail -1; }
 
@@ -54,16 +53,19 @@ echo
 #    (the bare program: to its sub-window painted); both quit at once then.
 "$work/bare/bench_bare" >/dev/null; (cd "$work/ship" && ./kazumaki --benchmark start >/dev/null)  # warm the caches
 : >"$work/pairs"
+# Times in microseconds from the shell's own clock (a `date` process for each
+# reading would add its start and end to every run measured).
 # The order within a pair alternates: whichever runs second starts while the
 # display server is still tidying up after the first.
 run_bare() { "$work/bare/bench_bare" >"$work/bare.out"; }
-run_prog() { (cd "$work/ship" && ./kazumaki --benchmark start >"$work/start.out"); }
+# Both started the same way (the program finds its folder from its own path).
+run_prog() { "$work/ship/kazumaki" --benchmark start >"$work/start.out"; }
 for ((i = 0; i < pairs; ++i)); do
   if ((i % 2 == 0)); then
-    t0=$(ms); run_bare; t1=$(ms); run_prog; t2=$(ms)
+    t0=${EPOCHREALTIME/[.,]/}; run_bare; t1=${EPOCHREALTIME/[.,]/}; run_prog; t2=${EPOCHREALTIME/[.,]/}
     tb=$((t1 - t0)); tp=$((t2 - t1))
   else
-    t0=$(ms); run_prog; t1=$(ms); run_bare; t2=$(ms)
+    t0=${EPOCHREALTIME/[.,]/}; run_prog; t1=${EPOCHREALTIME/[.,]/}; run_bare; t2=${EPOCHREALTIME/[.,]/}
     tp=$((t1 - t0)); tb=$((t2 - t1))
   fi
   grep -q "prediction window painted" "$work/start.out" || { echo "start-up run failed:"; cat "$work/start.out"; exit 1; }
