@@ -2,15 +2,31 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
+#include <cstring>
 
 namespace km {
+
+namespace {
+constexpr char kForward[] = "forward\n";
+
+// The socket's address; false when the path does not fit in one.
+bool socketAddress(const QByteArray& path, sockaddr_un& address) {
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+  std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+  return true;
+}
+}  // namespace
 
 QString SingleInstance::alreadyRunningText() { return QStringLiteral("カズマキMiddleはすでに起動しています。"); }
 
@@ -23,7 +39,9 @@ QString SingleInstance::keyFor(const QString& programFolder) {
 
 SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
     : QObject(parent), key_(keyFor(programFolder)) {
-  const QByteArray lockPath = QDir(QDir::tempPath()).filePath(key_ + QStringLiteral(".lock")).toLocal8Bit();
+  const QDir temp(QDir::tempPath());
+  socketPath_ = QFile::encodeName(temp.filePath(key_ + QStringLiteral(".socket")));
+  const QByteArray lockPath = QFile::encodeName(temp.filePath(key_ + QStringLiteral(".lock")));
   lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
     ::close(lockFd_);
@@ -31,37 +49,51 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
     return;  // another process holds the folder
   }
   // A lock file that cannot be made (a foreign file in its place) must not
-  // keep the program from starting.
+  // keep the program from starting; nor may a socket that cannot be made
+  // (a later start then only shows its message).
   first_ = true;
-  QLocalServer::removeServer(key_);  // left by a process that was killed; ours now
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* s = server_->nextPendingConnection()) {
-      connect(s, &QLocalSocket::readyRead, this, [this, s] {
-        if (s->readAll().contains("forward")) emit comeForwardRequested();
-        s->disconnectFromServer();
-      });
-      connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-    }
+  sockaddr_un address;
+  if (!socketAddress(socketPath_, address)) return;
+  socketFd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (socketFd_ < 0) return;
+  ::unlink(socketPath_.constData());  // left by a process that was killed; ours now
+  const mode_t mask = ::umask(0077);   // the user's own processes only
+  const int bound = ::bind(socketFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  ::umask(mask);
+  if (bound != 0) {
+    ::close(socketFd_);
+    socketFd_ = -1;
+    return;
+  }
+  notifier_ = new QSocketNotifier(socketFd_, QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] {
+    char buffer[64];
+    bool forward = false;
+    for (ssize_t n; (n = ::recv(socketFd_, buffer, sizeof buffer, 0)) >= 0;)
+      forward = forward || QByteArray(buffer, static_cast<qsizetype>(n)).contains("forward");
+    if (forward) emit comeForwardRequested();
   });
-  server_->listen(key_);
 }
 
 SingleInstance::~SingleInstance() {
-  if (server_) server_->close();
+  if (socketFd_ >= 0) {
+    delete notifier_;
+    ::close(socketFd_);
+    ::unlink(socketPath_.constData());
+  }
   if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 bool SingleInstance::askFirstToComeForward() const {
   if (first_) return false;
-  QLocalSocket s;
-  s.connectToServer(key_);
-  if (!s.waitForConnected(2000)) return false;
-  s.write("forward\n");
-  const bool sent = s.waitForBytesWritten(2000);
-  s.disconnectFromServer();
-  return sent;
+  sockaddr_un address;
+  if (!socketAddress(socketPath_, address)) return false;
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const ssize_t sent = ::sendto(fd, kForward, sizeof kForward - 1, MSG_DONTWAIT,
+                                reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  ::close(fd);
+  return sent == static_cast<ssize_t>(sizeof kForward - 1);
 }
 
 }  // namespace km

@@ -2,12 +2,13 @@
 // One running program per program folder: two would edit one database from
 // two data entry windows, and the last to exit would overwrite the other's
 // settings.  The first start holds a lock keyed by the folder and listens on
-// a local socket of the same key; a later start finds the lock taken, asks
-// the first to come to the front and ends.
+// a local datagram socket of the same key; a later start finds the lock
+// taken, asks the first to come to the front and ends.
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace km {
 
@@ -38,7 +39,9 @@ class SingleInstance : public QObject {
   QString key_;
   int lockFd_ = -1;
   bool first_ = false;
-  QLocalServer* server_ = nullptr;
+  int socketFd_ = -1;
+  QByteArray socketPath_;
+  QSocketNotifier* notifier_ = nullptr;
 };
 
 }  // namespace km

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,4 +41,20 @@ TEST(SingleInstance, TheFolderIsFreeAgainOnceTheFirstHasEnded) {
   EXPECT_TRUE(next.isFirst()) << "the lock goes with the process that held it";
   SingleInstance third(folder.path());
   EXPECT_FALSE(third.isFirst());
+}
+
+TEST(SingleInstance, ASocketLeftByAKilledProgramIsTakenOver) {
+  QTemporaryDir folder;
+  const QString socket = QDir(QDir::tempPath()).filePath(SingleInstance::keyFor(folder.path()) + QStringLiteral(".socket"));
+  {
+    QFile stale(socket);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  }
+  SingleInstance first(folder.path());
+  ASSERT_TRUE(first.isFirst());
+  int asked = 0;
+  QObject::connect(&first, &SingleInstance::comeForwardRequested, [&asked] { ++asked; });
+  SingleInstance second(folder.path());
+  EXPECT_TRUE(second.askFirstToComeForward());
+  EXPECT_TRUE(QTest::qWaitFor([&asked] { return asked == 1; }, 30000));
 }
