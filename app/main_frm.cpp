@@ -17,7 +17,8 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "help/about_dialog.h"
-#include "help/help_window.h"
+#include "frame/ui/extras.h"
+#include "help/help_files.h"
 #include "app/history_loader.h"
 #include "windows/window_table.h"
 #include "prediction/ui/prediction_window.h"
@@ -248,24 +249,21 @@ void MainFrm::mnuMasterUpdate_Click() {
     showStop(this, MasterUpdateDialog::refusalText());
     return;
   }
-  MasterUpdateDialog::start(this, QString::fromStdString(ConnectString_.path));
+  QString error;
+  const Extras* x = extras(error);
+  if (!x) return showStop(this, error);
+  x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
 void MainFrm::mnuAbout_Click() { openWindow(kAboutWindow); }
 
-HelpWindow* MainFrm::helpWindow() const { return help_.data(); }
+QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
 void MainFrm::showHelp(const QString& keyword) {
-  if (!help_) help_ = new HelpWindow(QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile)), this);
-  if (!help_->isReady()) {
-    showStop(this, help_->errorText());
-    delete help_;  // the next command tries the files again
-    return;
-  }
-  help_->showKeyword(keyword);
-  help_->show();
-  help_->raise();
-  help_->activateWindow();
+  QString error;
+  const Extras* x = extras(error);
+  if (x) help_ = x->showHelp(help_, this, QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile)), keyword, error);
+  if (!help_) showStop(this, error);
 }
 
 void MainFrm::arrange(int mode) {

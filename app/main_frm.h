@@ -18,7 +18,6 @@ class QMdiSubWindow;
 
 namespace km {
 
-class HelpWindow;
 class HistoryLoader;
 
 class MainFrm : public QMainWindow, public ChildHost {
@@ -65,7 +64,7 @@ class MainFrm : public QMainWindow, public ChildHost {
 
   // The help window, opened at `keyword`; F1 opens the page of the active child window.
   void showHelp(const QString& keyword);
-  HelpWindow* helpWindow() const;
+  QWidget* helpWindow() const;
 
   // Text shown by the data entry refusal.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
@@ -107,7 +106,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   History history_;
   PredictionState predictionState_;
   std::map<std::string, QPointer<ChildFrame>> children_;
-  QPointer<HelpWindow> help_;
+  QPointer<QWidget> help_;
 };
 
 }  // namespace km

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "help/help_files.h"
+
 class QHelpEngine;
 class QLineEdit;
 class QListWidget;
@@ -16,9 +18,6 @@ class QToolButton;
 
 namespace km {
 
-inline constexpr const char* kHelpCollectionFile = "カズマキM.qhc";
-// The keyword of the overview page.
-inline constexpr const char* kHelpOverviewKeyword = "カズマキについて";
 
 // Shows pages of the help engine: qthelp:// addresses are read from the
 // compiled help; web addresses go to the desktop's browser.

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 root=$tmp/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 prefix=$root/usr
-for f in bin/kazumaki bin/kazumaki-tool share/kazumaki/Kazumaki.mdb \
+for f in bin/kazumaki bin/kazumaki-tool lib/kazumaki/kazumaki-extras.so share/kazumaki/Kazumaki.mdb \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png \
          share/icons/hicolor/256x256/apps/$app_id.png share/doc/kazumaki/copyright \
@@ -20,6 +20,11 @@ for f in bin/kazumaki bin/kazumaki-tool share/kazumaki/Kazumaki.mdb \
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 [ -x "$prefix/bin/kazumaki" ] && [ -x "$prefix/bin/kazumaki-tool" ] || fail "programs are not executable"
+# The help, printing and network libraries come with the module, not at start.
+if readelf -d "$prefix/bin/kazumaki" | grep -E 'NEEDED.*(Qt6Help|Qt6Network|Qt6PrintSupport|Qt6Sql)'; then
+  fail "the program loads the extras' libraries at start"
+fi
+readelf -d "$prefix/lib/kazumaki/kazumaki-extras.so" | grep -q 'NEEDED.*Qt6Help' || fail "the module does not bring the help library"
 snapshot() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
 snapshot >"$tmp/before"
 

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
       if (w.rfind("ヘルプ:", 0) == 0) {
         const QString keyword = QString::fromStdString(w.substr(std::string("ヘルプ:").size()));
         frm.showHelp(keyword);
-        if (km::HelpWindow* help = frm.helpWindow()) {
+        if (auto* help = qobject_cast<km::HelpWindow*>(frm.helpWindow())) {
           help->resize(1000, 720);
           // the contents and the index are built in the background
           for (int i = 0; i < 200 && (help->engine()->indexModel()->rowCount() == 0 ||

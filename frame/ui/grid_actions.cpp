@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 
 #include "frame/grid_export.h"
-#include "frame/ui/grid_print.h"
+#include "frame/ui/extras.h"
 #include "frame/ui/grid_view.h"
 #include "store/replace_file.h"
 
@@ -93,6 +93,21 @@ bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const 
   return false;
 }
 
+namespace {
+// Printing is done by the extras module, loaded on the first print.
+using PrintCommand = void (*)(QWidget* parent, const Grid& grid, const QString& title);
+void runPrintCommand(GridView* view, PrintCommand Extras::*command) {
+  if (!view->grid()) return;
+  QString error;
+  const Extras* x = extras(error);
+  if (!x) {
+    QMessageBox::critical(view, kMessageTitle, error);
+    return;
+  }
+  (x->*command)(view, *view->grid(), gridTitle(view));
+}
+}  // namespace
+
 void installGridActions(GridView* view) {
   QAction* copy = addAction(view, QStringLiteral("コピー"), "gridCopy", QKeySequence::Copy);
   QAction* selectAll = addAction(view, QStringLiteral("すべて選択"), "gridSelectAll", QKeySequence::SelectAll);
@@ -104,15 +119,9 @@ void installGridActions(GridView* view) {
   QObject::connect(copy, &QAction::triggered, view, [view] { copySelection(view); });
   QObject::connect(selectAll, &QAction::triggered, view, [view] { view->selectAll(); });
   QObject::connect(csv, &QAction::triggered, view, [view] { saveCsvWithDialog(view); });
-  QObject::connect(print, &QAction::triggered, view, [view] {
-    if (view->grid()) printGridWithDialog(view, *view->grid(), gridTitle(view));
-  });
-  QObject::connect(preview, &QAction::triggered, view, [view] {
-    if (view->grid()) previewGrid(view, *view->grid(), gridTitle(view));
-  });
-  QObject::connect(pdf, &QAction::triggered, view, [view] {
-    if (view->grid()) saveGridPdfWithDialog(view, *view->grid(), gridTitle(view));
-  });
+  QObject::connect(print, &QAction::triggered, view, [view] { runPrintCommand(view, &Extras::printGridWithDialog); });
+  QObject::connect(preview, &QAction::triggered, view, [view] { runPrintCommand(view, &Extras::previewGrid); });
+  QObject::connect(pdf, &QAction::triggered, view, [view] { runPrintCommand(view, &Extras::saveGridPdfWithDialog); });
 
   view->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(view, &QWidget::customContextMenuRequested, view, [=](const QPoint& pos) {

@@ -43,6 +43,8 @@ const QString kBuiltFolder = QStringLiteral(KM_PROGRAM_FOLDER);
 
 QString builtCollection() { return QDir(kBuiltFolder).filePath(QString::fromUtf8(kHelpCollectionFile)); }
 
+HelpWindow* helpOf(const MainFrm& frm) { return qobject_cast<HelpWindow*>(frm.helpWindow()); }
+
 std::vector<Draw> someDraws() {
   return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
 }
@@ -187,7 +189,7 @@ TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
 TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
   const QByteArray before = fileHash(folder.collection());
   action("mnuHelpFile")->trigger();
-  HelpWindow* help = frm.helpWindow();
+  HelpWindow* help = helpOf(frm);
   ASSERT_NE(help, nullptr);
   ASSERT_TRUE(help->isReady()) << help->errorText().toStdString();
   EXPECT_TRUE(help->isVisible());
@@ -214,7 +216,7 @@ TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
 
 TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
   frm.showHelp(QStringLiteral("出現間隔分析"));
-  HelpWindow* help = frm.helpWindow();
+  HelpWindow* help = helpOf(frm);
   ASSERT_NE(help, nullptr);
   auto* back = help->findChild<QToolButton*>(QStringLiteral("helpBack"));
   auto* forward = help->findChild<QToolButton*>(QStringLiteral("helpForward"));
@@ -258,7 +260,7 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
 
 TEST_F(HelpMainFrmTest, FullTextSearchFindsJapaneseWordsInsideSentences) {
   frm.showHelp(QString::fromUtf8(kHelpOverviewKeyword));
-  HelpWindow* help = frm.helpWindow();
+  HelpWindow* help = helpOf(frm);
   ASSERT_NE(help, nullptr);
   auto titles = [&](const QString& words) {
     QStringList t;
@@ -299,18 +301,18 @@ TEST_F(HelpMainFrmTest, F1InAChildWindowOpensThatWindowsPage) {
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
     QTest::keyClick(sub->widget(), Qt::Key_F1);
-    HelpWindow* help = frm.helpWindow();
+    HelpWindow* help = helpOf(frm);
     ASSERT_NE(help, nullptr) << caption.toStdString();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->browser()->documentTitle(), title) << caption.toStdString();
     sub->close();
   }
   // with no child window: the overview
-  frm.helpWindow()->showKeyword(QStringLiteral("出現間隔分析"));
+  helpOf(frm)->showKeyword(QStringLiteral("出現間隔分析"));
   frm.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
   QTest::keyClick(&frm, Qt::Key_F1);
-  EXPECT_EQ(frm.helpWindow()->browser()->documentTitle(), QStringLiteral("カズマキについて"));
+  EXPECT_EQ(helpOf(frm)->browser()->documentTitle(), QStringLiteral("カズマキについて"));
 }
 
 TEST(HelpMissing, HelpMenuWithoutTheHelpFilesSaysWhichFileIsMissing) {

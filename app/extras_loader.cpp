@@ -1,0 +1,57 @@
+// The program's extras: kazumaki-extras.so, loaded on first use.
+#include "app/extras_loader.h"
+
+#include <dlfcn.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "store/program_folder.h"
+
+namespace km {
+
+namespace {
+QString cannotLoad(const QString& why) {
+  return QStringLiteral("ヘルプ・印刷・当選データ最新化の部品を読み込めませんでした。\n%1").arg(why);
+}
+}  // namespace
+
+QStringList extrasModulePlaces(const QString& executableFolder) {
+  const QDir dir(executableFolder);
+  return {dir.filePath(QString::fromLatin1(kExtrasModuleFile)),
+          QDir::cleanPath(dir.filePath(QStringLiteral("../lib/kazumaki/") + QString::fromLatin1(kExtrasModuleFile)))};
+}
+
+const Extras* loadExtrasModule(const QString& path, QString& error) {
+  // Every symbol is bound now: a module that does not fit the program fails
+  // here, with the loader's message, rather than on some later call.
+  void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = dlerror();
+    error = cannotLoad(QString::fromLocal8Bit(why ? why : path.toLocal8Bit().constData()));
+    return nullptr;
+  }
+  auto entry = reinterpret_cast<ExtrasEntry>(dlsym(handle, kExtrasEntry));
+  const Extras* table = entry ? entry(kExtrasVersion) : nullptr;
+  if (!table) {
+    error = cannotLoad(QStringLiteral("%1 はこのプログラムと版が合いません。").arg(path));
+    dlclose(handle);
+    return nullptr;
+  }
+  return table;
+}
+
+const Extras* extras(QString& error) {
+  static const Extras* loaded = nullptr;
+  if (loaded) return loaded;
+  const QStringList places = extrasModulePlaces(QString::fromStdString(runningExecutableFolder()));
+  for (const QString& place : places) {
+    if (!QFileInfo::exists(place)) continue;
+    loaded = loadExtrasModule(place, error);
+    return loaded;
+  }
+  error = cannotLoad(QStringLiteral("%1 がありません。").arg(places.join(QStringLiteral("、"))));
+  return nullptr;
+}
+
+}  // namespace km

@@ -1,0 +1,45 @@
+#pragma once
+// The help, printing and the history update need libraries that the program
+// does not load at start (the help engine with its database driver, printing,
+// and the network with its proxy and Kerberos libraries: a few milliseconds
+// of every start).  They sit in a module, kazumaki-extras.so, loaded on the
+// first command that needs one of them.  Tests and kazumaki-tool link the
+// same code in and get the same table without loading anything.
+#include <QString>
+
+#include "frame/grid.h"
+
+class QWidget;
+
+namespace km {
+
+struct Extras {
+  // Shows the help window at `keyword`: `window` when it is open, else a new
+  // one under `parent`.  Returns the window, or null with `error` set when
+  // the help files cannot be read (no window is left behind then).
+  QWidget* (*showHelp)(QWidget* window, QWidget* parent, const QString& collectionFile, const QString& keyword,
+                       QString& error);
+  // The grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...".
+  void (*printGridWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
+  void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title);
+  void (*saveGridPdfWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
+  // The update of the database at `target` under its progress dialog (null
+  // when one is already running under `parent`).
+  QWidget* (*startUpdate)(QWidget* parent, const QString& target);
+};
+
+// Raised whenever the table above changes: a module from another build is refused.
+inline constexpr int kExtrasVersion = 1;
+inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";
+inline constexpr const char* kExtrasEntry = "kazumaki_extras";
+// The module's entry: the table, or null when `version` is not its own.
+using ExtrasEntry = const Extras* (*)(int version);
+
+// The table, loaded on the first call; null, with `error` (Japanese) saying
+// why, when it cannot be had.  A failed load is tried again on the next call.
+const Extras* extras(QString& error);
+
+// The table of the code linked into this program (the module returns the same).
+const Extras& linkedExtras();
+
+}  // namespace km

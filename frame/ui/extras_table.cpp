@@ -1,0 +1,39 @@
+#include <QDir>
+
+#include "entry/master_update_dialog.h"
+#include "frame/ui/extras.h"
+#include "frame/ui/grid_print.h"
+#include "help/help_window.h"
+
+namespace km {
+
+namespace {
+
+QWidget* showHelp(QWidget* window, QWidget* parent, const QString& collectionFile, const QString& keyword,
+                  QString& error) {
+  auto* help = qobject_cast<HelpWindow*>(window);
+  if (!help) {
+    help = new HelpWindow(collectionFile, parent);
+    if (!help->isReady()) {
+      error = help->errorText();
+      delete help;  // the next command tries the files again
+      return nullptr;
+    }
+  }
+  help->showKeyword(keyword);
+  help->show();
+  help->raise();
+  help->activateWindow();
+  return help;
+}
+
+QWidget* startUpdate(QWidget* parent, const QString& target) { return MasterUpdateDialog::start(parent, target); }
+
+}  // namespace
+
+const Extras& linkedExtras() {
+  static const Extras table{&showHelp, &printGridWithDialog, &previewGrid, &saveGridPdfWithDialog, &startUpdate};
+  return table;
+}
+
+}  // namespace km
