@@ -8,7 +8,8 @@
 namespace km {
 
 // Where the program looks for the module: beside itself (the build's program
-// folder), then in ../lib/kazumaki (an installation).
+// folder), then in the library folder of an installation
+// (../lib/<multiarch>/kazumaki).
 QStringList extrasModulePlaces(const QString& executableFolder);
 
 // Loads the module at `path` and returns its table; null with `error`

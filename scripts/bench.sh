@@ -3,7 +3,7 @@
 # every window open, fill, dump, repaint and scroll times, on the shipped
 # history and on a generated 5000-draw one.  Prints one table.
 #
-#   scripts/bench.sh [PAIRS]     (PAIRS paired start-up runs, default 51: the bare program's time
+#   scripts/bench.sh [PAIRS]     (PAIRS paired start-up runs, default 101: the bare program's time
 #                                  moves too much from run to run for fewer)
 #
 # Builds Release into build/ (-j1), runs everything under one xvfb-run.
@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KM_BENCH_BUILD:-$root/build}
 
 if [ "${1:-}" != "--inner" ]; then
-  pairs=${1:-51}
+  pairs=${1:-101}
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
   CCACHE_BASEDIR=/work cmake --build "$build" -j1 --target kazumaki kazumaki-tool bench_fill bench_bare >/dev/null
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inner "$pairs"

@@ -2,9 +2,9 @@
 # Installs the build into a temporary prefix with DESTDIR and runs the installed
 # kazumaki-tool as a user would: it must work on a per-user copy of the shipped
 # database and write nothing under the prefix.
-#   install_test.sh BUILD_DIR SHIPPED_CSV APP_ID
+#   install_test.sh BUILD_DIR SHIPPED_CSV APP_ID EXTRAS_DIR_FROM_BIN
 set -euo pipefail
-build=$1 csv=$2 app_id=$3
+build=$1 csv=$2 app_id=$3 extras_dir=$4
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -12,7 +12,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 root=$tmp/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 prefix=$root/usr
-for f in bin/kazumaki bin/kazumaki-tool lib/kazumaki/kazumaki-extras.so share/kazumaki/Kazumaki.mdb \
+# the module where the installed program looks for it
+extras=$(realpath -m --relative-to="$prefix" "$prefix/bin/$extras_dir/kazumaki-extras.so")
+for f in bin/kazumaki bin/kazumaki-tool $extras share/kazumaki/Kazumaki.mdb \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png \
          share/icons/hicolor/256x256/apps/$app_id.png share/doc/kazumaki/copyright \
@@ -24,7 +26,7 @@ done
 if readelf -d "$prefix/bin/kazumaki" | grep -E 'NEEDED.*(Qt6Help|Qt6Network|Qt6PrintSupport|Qt6Sql)'; then
   fail "the program loads the extras' libraries at start"
 fi
-readelf -d "$prefix/lib/kazumaki/kazumaki-extras.so" | grep -q 'NEEDED.*Qt6Help' || fail "the module does not bring the help library"
+readelf -d "$prefix/$extras" | grep -q 'NEEDED.*Qt6Help' || fail "the module does not bring the help library"
 snapshot() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
 snapshot >"$tmp/before"
 

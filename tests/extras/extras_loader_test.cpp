@@ -65,7 +65,8 @@ TEST(ExtrasModule, AMissingOrForeignModuleIsRefusedWithTheReason) {
 TEST(ExtrasModule, IsLookedForBesideTheProgramThenInTheInstalledLibraryFolder) {
   EXPECT_EQ(extrasModulePlaces(QStringLiteral("/opt/k/bin")),
             QStringList({QStringLiteral("/opt/k/bin/kazumaki-extras.so"),
-                         QStringLiteral("/opt/k/lib/kazumaki/kazumaki-extras.so")}));
+                         QDir::cleanPath(QStringLiteral("/opt/k/bin/" KM_EXTRAS_DIR_FROM_BIN "/kazumaki-extras.so"))}));
+  EXPECT_TRUE(extrasModulePlaces(QStringLiteral("/opt/k/bin")).at(1).startsWith(QStringLiteral("/opt/k/lib/")));
 }
 
 // This test program has no module beside it: the help command says so and
