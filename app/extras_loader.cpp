@@ -19,7 +19,8 @@ QString cannotLoad(const QString& why) {
 QStringList extrasModulePlaces(const QString& executableFolder) {
   const QDir dir(executableFolder);
   return {dir.filePath(QString::fromLatin1(kExtrasModuleFile)),
-          QDir::cleanPath(dir.filePath(QStringLiteral(KM_EXTRAS_DIR_FROM_BIN "/") + QString::fromLatin1(kExtrasModuleFile)))};
+          QDir::cleanPath(
+              dir.filePath(QStringLiteral(KM_EXTRAS_DIR_FROM_BIN "/") + QString::fromLatin1(kExtrasModuleFile)))};
 }
 
 const Extras* loadExtrasModule(const QString& path, QString& error) {

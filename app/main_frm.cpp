@@ -12,16 +12,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/history_loader.h"
 #include "entry/data_entry_window.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
-#include "help/about_dialog.h"
 #include "frame/ui/extras.h"
+#include "help/about_dialog.h"
 #include "help/help_files.h"
-#include "app/history_loader.h"
-#include "windows/window_table.h"
 #include "prediction/ui/prediction_window.h"
+#include "windows/window_table.h"
 
 namespace km {
 
@@ -260,9 +260,9 @@ void MainFrm::mnuAbout_Click() { openWindow(kAboutWindow); }
 QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
 void MainFrm::showHelp(const QString& keyword) {
+  const QString collection = QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile));
   QString error;
-  const Extras* x = extras(error);
-  if (x) help_ = x->showHelp(help_, this, QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile)), keyword, error);
+  if (const Extras* x = extras(error)) help_ = x->showHelp(help_, this, collection, keyword, error);
   if (!help_) showStop(this, error);
 }
 

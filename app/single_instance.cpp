@@ -57,7 +57,7 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
   socketFd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (socketFd_ < 0) return;
   ::unlink(socketPath_.constData());  // left by a process that was killed; ours now
-  const mode_t mask = ::umask(0077);   // the user's own processes only
+  const mode_t mask = ::umask(0077);  // the user's own processes only
   const int bound = ::bind(socketFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
   ::umask(mask);
   if (bound != 0) {

@@ -18,7 +18,6 @@ class QToolButton;
 
 namespace km {
 
-
 // Shows pages of the help engine: qthelp:// addresses are read from the
 // compiled help; web addresses go to the desktop's browser.
 class HelpBrowser : public QTextBrowser {

@@ -87,9 +87,9 @@ std::vector<const Grid*> windowGrids(const GridView* view) {
 bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const QString& path) {
   std::string error;
   if (replaceFileContents(path.toStdString(), gridsToCsvFile(grids), &error)) return true;
-  QMessageBox::critical(parent, kMessageTitle,
-                        QStringLiteral("CSVファイルを保存できませんでした。\n%1\n%2")
-                            .arg(path, QString::fromStdString(error)));
+  QMessageBox::critical(
+      parent, kMessageTitle,
+      QStringLiteral("CSVファイルを保存できませんでした。\n%1\n%2").arg(path, QString::fromStdString(error)));
   return false;
 }
 

@@ -43,7 +43,8 @@ TEST(ExtrasModule, LoadsFromTheProgramFolderWithItsLibrariesAndShowsTheHelp) {
   ASSERT_NE(help, nullptr) << error.toStdString();
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(help->metaObject()->className(), std::string("km::HelpWindow"));
-  EXPECT_EQ(x->showHelp(help, nullptr, collection, QStringLiteral("出現間隔分析"), error), help) << "the open window is reused";
+  EXPECT_EQ(x->showHelp(help, nullptr, collection, QStringLiteral("出現間隔分析"), error), help)
+      << "the open window is reused";
   delete help;
 
   error.clear();

@@ -247,8 +247,9 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
   // the keyword index: type a word, Return opens its page
   help->indexFilter()->setText(QStringLiteral("飛び石"));
   QHelpIndexWidget* index = help->engine()->indexWidget();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return index->currentIndex().isValid() &&
-              index->currentIndex().data().toString() == QStringLiteral("飛び石"); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return index->currentIndex().isValid() && index->currentIndex().data().toString() == QStringLiteral("飛び石");
+  }));
   QTest::keyClick(help->indexFilter(), Qt::Key_Return);
   EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("連番・飛び石分析"));
 

@@ -45,7 +45,8 @@ TEST(SingleInstance, TheFolderIsFreeAgainOnceTheFirstHasEnded) {
 
 TEST(SingleInstance, ASocketLeftByAKilledProgramIsTakenOver) {
   QTemporaryDir folder;
-  const QString socket = QDir(QDir::tempPath()).filePath(SingleInstance::keyFor(folder.path()) + QStringLiteral(".socket"));
+  const QString socket =
+      QDir(QDir::tempPath()).filePath(SingleInstance::keyFor(folder.path()) + QStringLiteral(".socket"));
   {
     QFile stale(socket);
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
