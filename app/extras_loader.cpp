@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "store/program_folder.h"

@@ -7,11 +7,11 @@
 // same code in and get the same table without loading anything.
 #include <QString>
 
-#include "frame/grid.h"
-
 class QWidget;
 
 namespace km {
+
+class Grid;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new

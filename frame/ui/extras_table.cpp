@@ -1,5 +1,3 @@
-#include <QDir>
-
 #include "entry/master_update_dialog.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/grid_print.h"
