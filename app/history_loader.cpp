@@ -34,13 +34,24 @@ void HistoryLoader::whenLoaded(QObject* receiver, std::function<void(LoadResult)
   // receiver's thread; a read that has already ended is delivered the same
   // way.  Whichever call comes first delivers, the other finds nothing to do.
   const QPointer<HistoryLoader> self(this);
-  connect(this, &HistoryLoader::finished, receiver, [self] { if (self) self->deliver(); }, Qt::QueuedConnection);
+  connect(
+      this, &HistoryLoader::finished, receiver,
+      [self] {
+        if (self) self->deliver();
+      },
+      Qt::QueuedConnection);
   bool ready;
   {
     std::lock_guard lock(mutex_);
     ready = ready_;
   }
-  if (ready) QMetaObject::invokeMethod(receiver, [self] { if (self) self->deliver(); }, Qt::QueuedConnection);
+  if (ready)
+    QMetaObject::invokeMethod(
+        receiver,
+        [self] {
+          if (self) self->deliver();
+        },
+        Qt::QueuedConnection);
 }
 
 bool HistoryLoader::ready() {

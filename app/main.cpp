@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QIcon>
 #include <QImageReader>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScopeGuard>
-#include <QMessageBox>
 #include <chrono>
 #include <iostream>
 #include <memory>

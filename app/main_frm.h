@@ -47,7 +47,6 @@ class MainFrm : public QMainWindow, public ChildHost {
   void startUpEnded(bool ok);
 
  public:
-
   bool propEnd() const { return propEnd_; }
   void setPropEnd(bool v) override { propEnd_ = v; }
 

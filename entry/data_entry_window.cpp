@@ -20,8 +20,8 @@
 #include "entry/entry_model.h"
 #include "frame/grid.h"
 #include "frame/grid_export.h"
-#include "frame/ui/grid_actions.h"
 #include "frame/ui/child_frame.h"
+#include "frame/ui/grid_actions.h"
 #include "frame/ui/grid_view.h"
 #include "frame/ui/wrapped_label.h"
 

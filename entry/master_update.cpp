@@ -56,8 +56,7 @@ QString networkReason(QNetworkReply::NetworkError e) {
 }
 
 QString mebibytes(qint64 n) {
-  return n % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(n / (1024 * 1024))
-                                : QStringLiteral("%1 バイト").arg(n);
+  return n % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(n / (1024 * 1024)) : QStringLiteral("%1 バイト").arg(n);
 }
 
 }  // namespace
@@ -68,10 +67,10 @@ UpdateSource explicitUpdateSource(const QString& text) {
   UpdateSource s;
   const QUrl url(text.trimmed(), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) ||
-      url.host().isEmpty()) {
-    s.error = QStringLiteral("当選データの取得先が正しくありません（http:// または https:// で始まるアドレスを指定して"
-                             "ください）: ") +
+  if (!url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) || url.host().isEmpty()) {
+    s.error = QStringLiteral(
+                  "当選データの取得先が正しくありません（http:// または https:// で始まるアドレスを指定して"
+                  "ください）: ") +
               text;
     return s;
   }
@@ -163,8 +162,9 @@ void MasterUpdate::onRedirected(const QUrl& to) {
   if (!reply_ || outcome_ != Outcome::Running) return;
   const QUrl next = reply_->url().resolved(to);
   if (next.scheme().toLower() != QLatin1String("https")) {
-    fail(Outcome::Failed,
-         downloadFailed(QStringLiteral("転送先が HTTPS ではないため、打ち切りました: ") + next.toDisplayString(), url_));
+    fail(
+        Outcome::Failed,
+        downloadFailed(QStringLiteral("転送先が HTTPS ではないため、打ち切りました: ") + next.toDisplayString(), url_));
     return;
   }
   restartStallTimer();
@@ -179,10 +179,10 @@ void MasterUpdate::onMetaData() {
   const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
   total_ = known ? length : -1;
   if (known && length > maxBytes_) {
-    fail(Outcome::Failed, downloadFailed(QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。")
-                                             .arg(length)
-                                             .arg(mebibytes(maxBytes_)),
-                                         url_));
+    fail(Outcome::Failed,
+         downloadFailed(
+             QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(maxBytes_)),
+             url_));
   }
 }
 
@@ -201,10 +201,9 @@ void MasterUpdate::onReplyFinished() {
     if (status >= 400)
       fail(Outcome::Failed, downloadFailed(statusText.trimmed(), url_));
     else
-      fail(Outcome::Failed,
-           downloadFailed(networkReason(reply->error()) + QStringLiteral("（") + reply->errorString() +
-                              QStringLiteral("）"),
-                          url_));
+      fail(Outcome::Failed, downloadFailed(networkReason(reply->error()) + QStringLiteral("（") + reply->errorString() +
+                                               QStringLiteral("）"),
+                                           url_));
     return;
   }
   if (status != 200) {
@@ -236,8 +235,8 @@ void MasterUpdate::onReplyFinished() {
                                   QStringLiteral("\n") + kUntouched);
       break;
     case ReplaceResult::WriteFailed:
-      finish(Outcome::Failed,
-             QStringLiteral("当選データファイルを置き換えられませんでした。\n") + why + QStringLiteral("\n") + kUntouched);
+      finish(Outcome::Failed, QStringLiteral("当選データファイルを置き換えられませんでした。\n") + why +
+                                  QStringLiteral("\n") + kUntouched);
       break;
   }
 }

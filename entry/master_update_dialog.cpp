@@ -74,8 +74,8 @@ void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
     setRange(0, int(std::min(total, cap)));
     bar_->setValue(int(std::min(std::min(received, total), cap)));
   }
-  setLabelText(QStringLiteral("当選データをダウンロードしています。\n%1\n\n%2")
-                   .arg(update_->url().toDisplayString(), amount));
+  setLabelText(
+      QStringLiteral("当選データをダウンロードしています。\n%1\n\n%2").arg(update_->url().toDisplayString(), amount));
 }
 
 void MasterUpdateDialog::showOutcome() {

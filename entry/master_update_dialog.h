@@ -23,8 +23,9 @@ class MasterUpdateDialog : public QProgressDialog {
 
   // Refusal while the data entry window is open.
   static QString refusalText() {
-    return QStringLiteral("当選データ入力ウィンドウを閉じてから実行してください。\n"
-                          "入力中のデータベースを置き換えることはできません。");
+    return QStringLiteral(
+        "当選データ入力ウィンドウを閉じてから実行してください。\n"
+        "入力中のデータベースを置き換えることはできません。");
   }
 
  private:

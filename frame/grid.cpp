@@ -13,7 +13,10 @@ size_t lineKey(const Line& l) { return (size_t{l.order} << 32) | (rgbKey(l.color
 bool sameLine(const Line& a, const Line& b) { return a.style == b.style && a.color == b.color && a.order == b.order; }
 }  // namespace
 
-Grid::TextTable::TextTable() { strings_.emplace_back(); index(); }
+Grid::TextTable::TextTable() {
+  strings_.emplace_back();
+  index();
+}
 Grid::TextTable::TextTable(const TextTable& o) : strings_(o.strings_) { index(); }
 Grid::TextTable& Grid::TextTable::operator=(const TextTable& o) {
   if (this != &o) {

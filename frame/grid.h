@@ -209,7 +209,14 @@ class Grid {
   std::vector<Slot> cells_;
   TextTable texts_;
   std::vector<CellStyle> styles_{CellStyle{}};
-  std::unordered_map<CellStyle, std::uint32_t, StyleHash, StyleEq> styleIds_{{CellStyle{}, 0}};
+  using StyleIds = std::unordered_map<CellStyle, std::uint32_t, StyleHash, StyleEq>;
+  // the default look is look 0 (built by emplace: GCC 12 takes an initializer list of it for uninitialized)
+  static StyleIds defaultStyleIds() {
+    StyleIds ids;
+    ids.emplace(CellStyle{}, 0);
+    return ids;
+  }
+  StyleIds styleIds_ = defaultStyleIds();
   // Recent outcomes of operations on looks: (look, op, argument) -> look.
   struct Change {
     std::uint32_t from = ~0u, arg = 0, to = 0;

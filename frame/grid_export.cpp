@@ -1,9 +1,8 @@
 #include "frame/grid_export.h"
 
-#include <ostream>
-
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 
 namespace km {
 
@@ -32,9 +31,7 @@ std::string tsvField(const std::string& s) {
   return quote ? quoted(s) : s;
 }
 
-std::string csvField(const std::string& s) {
-  return s.find_first_of(",\"\r\n") != std::string::npos ? quoted(s) : s;
-}
+std::string csvField(const std::string& s) { return s.find_first_of(",\"\r\n") != std::string::npos ? quoted(s) : s; }
 
 std::string htmlEscaped(const std::string& s) {
   std::string o;

@@ -48,8 +48,13 @@ std::string quote(const std::string& s) {
 
 void appendHex(std::string& o, Rgb c) {
   static const char kDigits[] = "0123456789ABCDEF";
-  const char buf[7] = {'#', kDigits[c.r >> 4], kDigits[c.r & 15], kDigits[c.g >> 4], kDigits[c.g & 15],
-                       kDigits[c.b >> 4], kDigits[c.b & 15]};
+  const char buf[7] = {'#',
+                       kDigits[c.r >> 4],
+                       kDigits[c.r & 15],
+                       kDigits[c.g >> 4],
+                       kDigits[c.g & 15],
+                       kDigits[c.b >> 4],
+                       kDigits[c.b & 15]};
   o.append(buf, sizeof buf);
 }
 
@@ -106,8 +111,8 @@ std::string placementFields(const GridPlacement& p) {
 void writeGrid(Out& out, const Grid& g, const GridPlacement* placement) {
   std::string& o = out.text;
   o += "{\"cols\":" + std::to_string(g.maxCols()) + ",\"rows\":" + std::to_string(g.maxRows()) +
-       ",\"visible_cols\":" + std::to_string(g.visibleCols()) + ",\"visible_rows\":" +
-       std::to_string(g.visibleRows()) + ",\"frozen_rows\":" + std::to_string(g.frozenRows()) + ",\"col_widths\":[";
+       ",\"visible_cols\":" + std::to_string(g.visibleCols()) + ",\"visible_rows\":" + std::to_string(g.visibleRows()) +
+       ",\"frozen_rows\":" + std::to_string(g.frozenRows()) + ",\"col_widths\":[";
   for (int c = 1; c <= g.maxCols(); ++c) {
     if (c > 1) o += ',';
     o += num(g.colWidth(c));

@@ -13,9 +13,7 @@ namespace km {
 struct CellRange {
   int col1 = 0, row1 = 0, col2 = 0, row2 = 0;  // inclusive, 1-based; col1 == 0: nothing
   bool empty() const { return col1 < 1 || row1 < 1 || col2 < col1 || row2 < row1; }
-  bool contains(int col, int row) const {
-    return !empty() && col >= col1 && col <= col2 && row >= row1 && row <= row2;
-  }
+  bool contains(int col, int row) const { return !empty() && col >= col1 && col <= col2 && row >= row1 && row <= row2; }
   int cols() const { return empty() ? 0 : col2 - col1 + 1; }
   int rows() const { return empty() ? 0 : row2 - row1 + 1; }
   friend bool operator==(const CellRange&, const CellRange&) = default;

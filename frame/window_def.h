@@ -32,5 +32,4 @@ struct WindowDef {
 
 inline constexpr std::string_view kPredictionWindow = "一発ゼノバ";
 
-
 }  // namespace km

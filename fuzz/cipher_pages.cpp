@@ -78,8 +78,9 @@ int derive(const std::string& pass, std::string_view salt, int iter, int keyLen,
       return 1;
     }
   }
-  const int ok = realPbkdf2()(pass.data(), static_cast<int>(pass.size()), reinterpret_cast<const unsigned char*>(salt.data()),
-                              static_cast<int>(salt.size()), iter, keyLen, out);
+  const int ok =
+      realPbkdf2()(pass.data(), static_cast<int>(pass.size()), reinterpret_cast<const unsigned char*>(salt.data()),
+                   static_cast<int>(salt.size()), iter, keyLen, out);
   if (ok != 1) return ok;
   std::lock_guard<std::mutex> lock(derivedMutex);
   if (iter > 2) ++slowCount;
@@ -139,6 +140,6 @@ bool decryptPages(std::string_view file, const std::string& password, std::strin
 extern "C" int PKCS5_PBKDF2_HMAC_SHA1(const char* pass, int passlen, const unsigned char* salt, int saltlen, int iter,
                                       int keylen, unsigned char* out) {
   if (passlen < 0) passlen = static_cast<int>(std::strlen(pass));
-  return kmfuzz::derive(std::string(pass, passlen), std::string_view(reinterpret_cast<const char*>(salt), saltlen), iter,
-                        keylen, out);
+  return kmfuzz::derive(std::string(pass, passlen), std::string_view(reinterpret_cast<const char*>(salt), saltlen),
+                        iter, keylen, out);
 }

@@ -49,7 +49,7 @@ inline DatabaseInput databaseInput(const uint8_t* data, size_t size) {
     plain[20] = kReserve;
   }
   in.file = encryptPages(plain, in.mode == 1 ? km::databasePassword() : std::string("000000"),
-                           std::string_view(kFuzzSalt, kSaltSize));
+                         std::string_view(kFuzzSalt, kSaltSize));
   return in;
 }
 

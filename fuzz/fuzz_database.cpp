@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kmfuzz::writeFile(path, in.file);
   const km::ConnectString cs{path.string(), km::databasePassword()};
   const km::LoadResult r = km::loadHistory(cs, in.withDates);
-  kmfuzz::tell("mode " + std::to_string(in.mode) + (r.ok ? ": read " + std::to_string(r.rows.size()) + " draws" : ": " + r.message));
+  kmfuzz::tell("mode " + std::to_string(in.mode) +
+               (r.ok ? ": read " + std::to_string(r.rows.size()) + " draws" : ": " + r.message));
   if (r.ok) {
     if (in.mode == 2) broken("a file of another password was read");
   } else {

@@ -81,24 +81,28 @@ int main(int argc, char** argv) {
   seed("no-view", 1, plain(database(few, "DROP VIEW 全データ選択クエリ")));
   seed("no-tables", 1, plain(database(few, "DROP VIEW 全データ選択クエリ; DROP TABLE 当選データ")));
   seed("view-missing-column", 1,
-       plain(database(few, "DROP VIEW 全データ選択クエリ; CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 "
-                           "FROM 当選データ")));
+       plain(database(few,
+                      "DROP VIEW 全データ選択クエリ; CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 "
+                      "FROM 当選データ")));
   seed("numbers-out-of-range", 1,
-       plain(database(few, "UPDATE 当選データ SET 第1数字 = 0 WHERE 回数 = 1; UPDATE 当選データ SET 第2数字 = 32 "
-                           "WHERE 回数 = 2; UPDATE 当選データ SET ボーナス数字 = -2147483648 WHERE 回数 = 3; "
-                           "UPDATE 当選データ SET 第5数字 = 9223372036854775807 WHERE 回数 = 4")));
+       plain(database(few,
+                      "UPDATE 当選データ SET 第1数字 = 0 WHERE 回数 = 1; UPDATE 当選データ SET 第2数字 = 32 "
+                      "WHERE 回数 = 2; UPDATE 当選データ SET ボーナス数字 = -2147483648 WHERE 回数 = 3; "
+                      "UPDATE 当選データ SET 第5数字 = 9223372036854775807 WHERE 回数 = 4")));
   seed("draw-numbers-extreme", 1,
-       plain(database(few, "UPDATE 当選データ SET 回数 = 2147483647 WHERE 回数 = 12; UPDATE 当選データ SET 回数 = 0 "
-                           "WHERE 回数 = 1; UPDATE 当選データ SET 回数 = -2147483648 WHERE 回数 = 2")));
+       plain(database(few,
+                      "UPDATE 当選データ SET 回数 = 2147483647 WHERE 回数 = 12; UPDATE 当選データ SET 回数 = 0 "
+                      "WHERE 回数 = 1; UPDATE 当選データ SET 回数 = -2147483648 WHERE 回数 = 2")));
   seed("values-text-float", 1,
-       plain(database(few, "CREATE TABLE t AS SELECT * FROM 当選データ; DROP VIEW 全データ選択クエリ; "
-                           "DROP TABLE 当選データ; CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, "
-                           "第4数字, 第5数字, ボーナス数字); INSERT INTO 当選データ SELECT * FROM t; DROP TABLE t; "
-                           "UPDATE 当選データ SET 回数 = '3' WHERE 回数 = 4; UPDATE 当選データ SET 第1数字 = 2.5, "
-                           "第2数字 = ' 7 ', 第3数字 = '', 抽選日 = x'00ff' WHERE 回数 = 5; "
-                           "INSERT INTO 当選データ VALUES (5.0, NULL, 1, 2, 3, 4, 5, 6); "
-                           "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, "
-                           "第5数字, ボーナス数字 FROM 当選データ ORDER BY 回数")));
+       plain(database(few,
+                      "CREATE TABLE t AS SELECT * FROM 当選データ; DROP VIEW 全データ選択クエリ; "
+                      "DROP TABLE 当選データ; CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, "
+                      "第4数字, 第5数字, ボーナス数字); INSERT INTO 当選データ SELECT * FROM t; DROP TABLE t; "
+                      "UPDATE 当選データ SET 回数 = '3' WHERE 回数 = 4; UPDATE 当選データ SET 第1数字 = 2.5, "
+                      "第2数字 = ' 7 ', 第3数字 = '', 抽選日 = x'00ff' WHERE 回数 = 5; "
+                      "INSERT INTO 当選データ VALUES (5.0, NULL, 1, 2, 3, 4, 5, 6); "
+                      "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, "
+                      "第5数字, ボーナス数字 FROM 当選データ ORDER BY 回数")));
   seed("empty-history", 1, plain(database({})));
   seed("wal-mode", 1, plain(database(few, "PRAGMA journal_mode = WAL")));
   std::printf("slow key derivations: %ld\n", kmfuzz::slowKeyDerivations());

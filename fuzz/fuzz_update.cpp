@@ -22,7 +22,8 @@ std::string oldDatabase;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   km::setStoreLog([](const std::string&) {});
   const auto path = kmfuzz::workFolder() / km::kDatabaseFileName;
-  const km::CsvResult csv = km::parseHistoryCsv(std::string(km::kCsvHeader) + "\n1,2000-01-01,1,2,3,4,5,6\n2,,7,8,9,10,11,\n");
+  const km::CsvResult csv =
+      km::parseHistoryCsv(std::string(km::kCsvHeader) + "\n1,2000-01-01,1,2,3,4,5,6\n2,,7,8,9,10,11,\n");
   if (!csv.ok || !km::writeDatabase({path.string(), km::databasePassword()}, csv.draws).empty()) std::abort();
   oldDatabase = kmfuzz::readFile(path);
   return 0;
@@ -34,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto target = folder / km::kDatabaseFileName;
   const km::ReplaceResult r = km::replaceHistoryDatabase(target.string(), in.file);
   const auto names = kmfuzz::folderEntries(folder);
-  kmfuzz::tell("mode " + std::to_string(in.mode) + (r.status == km::ReplaceResult::Replaced ? ": replaced, " + std::to_string(r.drawsAfter) + " draws" : ": " + r.message));
+  kmfuzz::tell("mode " + std::to_string(in.mode) +
+               (r.status == km::ReplaceResult::Replaced ? ": replaced, " + std::to_string(r.drawsAfter) + " draws"
+                                                        : ": " + r.message));
   if (r.status == km::ReplaceResult::Replaced) {
     if (in.mode == 2) broken("a file of another password was taken");
     if (kmfuzz::readFile(target) != in.file) broken("the database is not the downloaded file");

@@ -32,8 +32,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   if (name.scheme() != QLatin1String("qthelp")) return QVariant();
   const QByteArray data = engine_->fileData(name);
   if (data.isEmpty()) return QVariant();
-  if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
-    return QString::fromUtf8(data);
+  if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) return QString::fromUtf8(data);
   return data;
 }
 
@@ -63,8 +62,10 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent) : QWidget
   // Contents
   QHelpContentWidget* contents = engine_->contentWidget();
   contents->setObjectName(QStringLiteral("helpContents"));
-  connect(contents, &QHelpContentWidget::linkActivated, browser_, [this](const QUrl& url) { browser_->setSource(url); });
-  connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents, [contents] { contents->expandAll(); });
+  connect(contents, &QHelpContentWidget::linkActivated, browser_,
+          [this](const QUrl& url) { browser_->setSource(url); });
+  connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents,
+          [contents] { contents->expandAll(); });
 
   // Keyword index
   auto* indexTab = new QWidget(this);
@@ -207,8 +208,7 @@ void HelpWindow::runSearch() {
   lastWord_ = terms.isEmpty() ? QString() : terms.first();
   searchResults_->clear();
   for (const HelpSearchHit& h : lastHits_) searchResults_->addItem(h.title);
-  if (lastHits_.isEmpty() && !terms.isEmpty())
-    searchResults_->addItem(QStringLiteral("（見つかりませんでした）"));
+  if (lastHits_.isEmpty() && !terms.isEmpty()) searchResults_->addItem(QStringLiteral("（見つかりませんでした）"));
 }
 
 void HelpWindow::openHit(int row) {

@@ -174,7 +174,8 @@ CsvResult parseHistoryCsv(const std::string& text) {
       std::string header;
       for (size_t f = 0; f < rec.fields.size(); ++f) header += (f ? "," : "") + rec.fields[f];
       if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
-      if (header != kCsvHeader) return fail(std::string("the header must be ") + kCsvHeader + ", found " + excerpt(header));
+      if (header != kCsvHeader)
+        return fail(std::string("the header must be ") + kCsvHeader + ", found " + excerpt(header));
       continue;
     }
     if (rec.blank) {

@@ -1,8 +1,8 @@
 #include "store/database.h"
 
 #include <fcntl.h>
+#include <openssl/core_names.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,6 +78,25 @@ bool applyKey(sqlite3* db, const std::string& password) {
 constexpr int kCipherPageSize = 1024;
 constexpr int kCipherReserve = 48;  // per page: IV (16), HMAC-SHA1 (20), padding
 
+// HMAC-SHA1 of the parts one after another, through OpenSSL's MAC interface.
+bool hmacSha1(const unsigned char* key, size_t keyLen,
+              std::initializer_list<std::pair<const unsigned char*, size_t>> parts, unsigned char* out,
+              unsigned int& outLen) {
+  EVP_MAC* mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+  EVP_MAC_CTX* ctx = mac ? EVP_MAC_CTX_new(mac) : nullptr;
+  char digest[] = "SHA1";
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                               OSSL_PARAM_construct_end()};
+  bool ok = ctx && EVP_MAC_init(ctx, key, keyLen, params) == 1;
+  for (const auto& [p, n] : parts) ok = ok && EVP_MAC_update(ctx, p, n) == 1;
+  size_t n = 0;
+  ok = ok && EVP_MAC_final(ctx, out, &n, EVP_MAX_MD_SIZE) == 1;
+  EVP_MAC_CTX_free(ctx);
+  EVP_MAC_free(mac);
+  outLen = static_cast<unsigned int>(n);
+  return ok;
+}
+
 // Whether page 1 of a file keyed with `key` claims a page size other than the
 // cipher's.  The cipher library reads past its page buffer on such a claim,
 // so it is looked at before the library reads the page: page 1 is
@@ -97,17 +116,14 @@ bool claimsAnotherPageSize(const std::string& path, const DatabaseKey& key) {
   unsigned char macSalt[kSalt];
   for (int i = 0; i < kSalt; ++i) macSalt[i] = page[i] ^ 0x3a;
   unsigned char macKey[32];
-  if (PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), static_cast<int>(key.size()), macSalt, kSalt,
-                             2, sizeof macKey, macKey) != 1)
+  if (PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), static_cast<int>(key.size()), macSalt, kSalt, 2,
+                             sizeof macKey, macKey) != 1)
     return false;
   unsigned char mac[EVP_MAX_MD_SIZE];
   unsigned int macLen = 0;
   const unsigned char pageNo[4] = {1, 0, 0, 0};  // little-endian page number
-  HMAC_CTX* h = HMAC_CTX_new();
-  const bool macOk = h && HMAC_Init_ex(h, macKey, sizeof macKey, EVP_sha1(), nullptr) == 1 &&
-                     HMAC_Update(h, data, size + kIv) == 1 && HMAC_Update(h, pageNo, sizeof pageNo) == 1 &&
-                     HMAC_Final(h, mac, &macLen) == 1;
-  HMAC_CTX_free(h);
+  const bool macOk =
+      hmacSha1(macKey, sizeof macKey, {{data, size_t(size + kIv)}, {pageNo, sizeof pageNo}}, mac, macLen);
   if (!macOk || macLen < kMac || std::memcmp(mac, iv + kIv, kMac) != 0) return false;
   unsigned char head[16];
   int n = 0;
@@ -140,7 +156,8 @@ Keying applyKeyQuickly(sqlite3* db, const std::string& path, const std::string& 
 }
 
 constexpr const char* kAnotherPageSize =
-    "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います）。";
+    "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います"
+    "）。";
 
 // A number field: NULL, empty, blank or non-numeric text is empty.
 std::optional<int> readNumber(sqlite3_stmt* s, int col) {
@@ -212,7 +229,6 @@ std::string closeConnection(DbPtr& db) {
   sqlite3_close_v2(handle);
   return cause;
 }
-
 
 // A bound on the work of one query: a view that never ends (or sorts rows
 // without end) is stopped instead of growing without bound.  Reading and
@@ -304,15 +320,16 @@ std::string checkBesideFiles(const ConnectString& cs) {
     case Beside::Foreign:
       return "データベースファイルの横にある「" + name +
              "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
-             "削除してください。\n" + journal;
+             "削除してください。\n" +
+             journal;
     case Beside::HotJournal:
       break;
   }
   if (const std::string cause = rollBackJournal(cs); !cause.empty())
-    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）。\n" +
+    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）"
+           "。\n" +
            journal + "\n" + cause;
-  if (journalBeside(journal) == Beside::HotJournal)
-    return "前回中断された書き込みを取り消せません。\n" + journal;
+  if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
   return {};
 }
 
@@ -533,7 +550,8 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
         return refuse(std::string("「当選データ」の表に「") + f + "」の項目がありません。");
   }
   {
-    StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE type = 'view' AND name = '全データ選択クエリ'");
+    StmtPtr q =
+        prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE type = 'view' AND name = '全データ選択クエリ'");
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW || sqlite3_column_int(q.get(), 0) == 0)
       return refuse("「全データ選択クエリ」がありません。");
   }
@@ -560,7 +578,8 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
     r.lastDrawNo = std::max(r.lastDrawNo, *no);
   }
   if (step == SQLITE_INTERRUPT) return refuse("「全データ選択クエリ」の読み込みが終わりません。");
-  if (step != SQLITE_DONE) return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
+  if (step != SQLITE_DONE)
+    return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
   if (r.draws == 0) return refuse("当選データが1件もありません。");
   r.ok = true;
   return r;

@@ -246,9 +246,10 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
   }
   if (step == SQLITE_INTERRUPT) {
     rows.clear();
-    return named("データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
-                 "データベースではありません。",
-                 path_);
+    return named(
+        "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
+        "データベースではありません。",
+        path_);
   }
   if (step != SQLITE_DONE) {
     rows.clear();

@@ -47,7 +47,8 @@ Stats computeStats(const std::vector<Draw>& rows) {
       list = std::to_string(n);
       ++s.HitsGroupCount;
     } else {
-      list += "," + std::to_string(n);
+      list += ',';
+      list += std::to_string(n);
     }
   }
   return s;

@@ -134,8 +134,7 @@ KM_SHA_TARGET void hashDigestTwice(const ShaState& key, ShaState& x, ShaState& y
 }
 
 KM_SHA_TARGET ShaState stateOf(const SHA_CTX& c) {
-  return {_mm_set_epi32(static_cast<int>(c.h0), static_cast<int>(c.h1), static_cast<int>(c.h2),
-                        static_cast<int>(c.h3)),
+  return {_mm_set_epi32(static_cast<int>(c.h0), static_cast<int>(c.h1), static_cast<int>(c.h2), static_cast<int>(c.h3)),
           _mm_set_epi32(static_cast<int>(c.h4), 0, 0, 0)};
 }
 

@@ -66,7 +66,10 @@ std::string followLinks(const std::string& path, std::string& why) {
 
 // The prefix of our temporary files for a target: ".NAME.tmp-".
 std::string temporaryPrefix(const std::string& target) {
-  return "." + fs::path(target).filename().string() + ".tmp-";
+  std::string prefix = ".";
+  prefix += fs::path(target).filename().string();
+  prefix += ".tmp-";
+  return prefix;
 }
 
 // True for ".NAME.tmp-XXXXXX" exactly (the six characters mkstemp chose).

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
 #include "store/database.h"
+#include "windows/window_table.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -79,11 +79,12 @@ int main(int argc, char** argv) {
     r.body = body;
     server.route(path, r);
     menu->trigger();
-    when([&] { return box() != nullptr; }, [&, name, then] {
-      shoot(name);
-      box()->accept();
-      then();
-    });
+    when([&] { return box() != nullptr; },
+         [&, name, then] {
+           shoot(name);
+           box()->accept();
+           then();
+         });
   };
   QTimer::singleShot(500, [&] {
     menu->trigger();
@@ -95,15 +96,16 @@ int main(int argc, char** argv) {
         [&] {
           shoot(QStringLiteral("当選データ最新化"));
           frm.findChild<km::MasterUpdateDialog*>()->update()->cancel();
-          when([&] { return box() != nullptr; }, [&] {
-            box()->accept();
-            next(bytes, QStringLiteral("当選データ最新化-完了"), [&] {
-              next(bytes.left(bytes.size() / 2), QStringLiteral("当選データ最新化-失敗"), [&] {
-                frm.close();
-                app.quit();
-              });
-            });
-          });
+          when([&] { return box() != nullptr; },
+               [&] {
+                 box()->accept();
+                 next(bytes, QStringLiteral("当選データ最新化-完了"), [&] {
+                   next(bytes.left(bytes.size() / 2), QStringLiteral("当選データ最新化-失敗"), [&] {
+                     frm.close();
+                     app.quit();
+                   });
+                 });
+               });
         });
   });
   return app.exec();

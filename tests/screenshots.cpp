@@ -4,10 +4,10 @@
 //   screenshots PROGRAM_FOLDER OUT_DIR [WINDOW...]
 #include <QApplication>
 #include <QDir>
-#include <QMdiSubWindow>
 #include <QHelpContentModel>
 #include <QHelpEngine>
 #include <QHelpIndexModel>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>

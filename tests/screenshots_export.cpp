@@ -65,9 +65,8 @@ int main(int argc, char** argv) {
       printer.setPageSize(QPageSize(QPageSize::A4));
       preview = new QPrintPreviewDialog(&printer, &frm);
       preview->setWindowTitle(QStringLiteral("印刷プレビュー - 出現間隔分析"));
-      QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview, [w](QPrinter* p) {
-        km::printGrid(*p, w->grid(), QStringLiteral("出現間隔分析"));
-      });
+      QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
+                       [w](QPrinter* p) { km::printGrid(*p, w->grid(), QStringLiteral("出現間隔分析")); });
       preview->resize(900, 1000);
       preview->show();
       QTimer::singleShot(800, [&] {

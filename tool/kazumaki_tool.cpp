@@ -1,6 +1,8 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
+#include <QApplication>
+#include <QMdiArea>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +13,6 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
-#include <QMdiArea>
-
 #include "app/fonts.h"
 #include "entry/master_update.h"
 #include "frame/grid_export.h"
@@ -22,11 +21,11 @@
 #include "frame/ui/child_frame.h"
 #include "frame/ui/window_placement.h"
 #include "prediction/ui/prediction_window.h"
-#include "windows/window_table.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
 #include "store/program_folder.h"
+#include "windows/window_table.h"
 
 namespace {
 
@@ -282,8 +281,7 @@ int check(const std::string& dbPath) {
 // puts it in place of DB once it has been checked.
 int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
   QCoreApplication app(argc, argv);
-  const km::UpdateSource source =
-      url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
+  const km::UpdateSource source = url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
   if (!source.error.isEmpty()) {
     std::cerr << "kazumaki-tool: " << source.error.toStdString() << "\n";
     return 1;
@@ -345,7 +343,8 @@ int main(int argc, char** argv) {
       if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv);
       std::string dir;
       if (!programFolder(dir)) return 1;
-      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv);
+      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini,
+                  csv);
     }
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
     if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);

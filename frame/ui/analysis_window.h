@@ -30,5 +30,4 @@ class AnalysisWindow : public QWidget {
   QPushButton* Command1 = nullptr;
 };
 
-
 }  // namespace km

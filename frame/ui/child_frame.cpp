@@ -13,9 +13,7 @@
 
 namespace km {
 
-BusyCursor::BusyCursor() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-}
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
 

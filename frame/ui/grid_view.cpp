@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frame/ui/grid_actions.h"
 #include "frame/grid_geometry.h"
+#include "frame/ui/grid_actions.h"
 
 namespace km {
 
@@ -240,7 +240,9 @@ void GridView::paintEvent(QPaintEvent* event) {
   if (hasFocus()) {  // keyboard focus: a frame in the highlight colour round the cells in view
     p.setPen(QPen(palette().color(QPalette::Highlight), 2));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(0, 0, std::min(vp.width(), contentWidth() + dx), std::min(vp.height(), fh + rowY(g.maxRows() + 1) - scrollTop)).adjusted(1, 1, -1, -1));
+    p.drawRect(QRect(0, 0, std::min(vp.width(), contentWidth() + dx),
+                     std::min(vp.height(), fh + rowY(g.maxRows() + 1) - scrollTop))
+                   .adjusted(1, 1, -1, -1));
   }
 }
 

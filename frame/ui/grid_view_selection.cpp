@@ -98,8 +98,7 @@ void GridView::mouseMoveEvent(QMouseEvent* e) {
     const int fh = frozenHeight();
     const int y = inside.y() < fh ? inside.y() : inside.y() - fh + rowY(firstScrolledRow());
     col = static_cast<int>(std::upper_bound(colX_.begin(), colX_.end(), std::max(x, 0)) - colX_.begin());
-    row = static_cast<int>(std::upper_bound(rowY_.begin(), rowY_.end(), std::min(y, rowY_.back() - 1)) -
-                           rowY_.begin());
+    row = static_cast<int>(std::upper_bound(rowY_.begin(), rowY_.end(), std::min(y, rowY_.back() - 1)) - rowY_.begin());
   }
   if (pos.y() >= vp.height()) row = std::min(row + 1, grid_->maxRows());
   if (pos.y() < 0 && row > grid_->frozenRows() + 1) row = std::max(row - 1, 1);

@@ -20,7 +20,7 @@ class WrappedLabel : public QLabel {
   void changeEvent(QEvent* e) override;
 
  private:
-  mutable QString measured_;  // the text the heights below are for
+  mutable QString measured_;                              // the text the heights below are for
   mutable std::array<std::pair<int, int>, 8> heights_{};  // (width, height), width 0 = unused
   mutable size_t next_ = 0;
 };

@@ -57,7 +57,8 @@ void eliminationMethod(PredictionState& s, int drawCount, int reflect, Grid& g) 
       s.elimination[r].clear();  // history too short for this rule
       continue;
     }
-    const std::string text = std::to_string(foldNumber(static_cast<long long>(s.history[row][rule.slot]) + rule.offset));
+    const std::string text =
+        std::to_string(foldNumber(static_cast<long long>(s.history[row][rule.slot]) + rule.offset));
     s.elimination[r] = text;
     bool seen = false;
     for (size_t e = 0; e < r; ++e) seen = seen || s.elimination[e] == text;

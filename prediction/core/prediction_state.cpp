@@ -1,7 +1,5 @@
 #include "prediction/core/prediction_state.h"
 
-#include "store/replace_file.h"
-
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -13,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 #include <string_view>
+
+#include "store/replace_file.h"
 
 namespace km {
 

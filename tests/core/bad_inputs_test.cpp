@@ -108,15 +108,15 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
 TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  makeDatabase(db, {std::string(kTable), "ALTER TABLE 当選データ ADD COLUMN 賞金 INTEGER", "CREATE TABLE 将来の表 (x)",
-                    "PRAGMA user_version = 99", kView, "INSERT INTO 当選データ VALUES (1, NULL, 1, 2, 3, 4, 5, 6, 100)"});
+  makeDatabase(db,
+               {std::string(kTable), "ALTER TABLE 当選データ ADD COLUMN 賞金 INTEGER", "CREATE TABLE 将来の表 (x)",
+                "PRAGMA user_version = 99", kView, "INSERT INTO 当選データ VALUES (1, NULL, 1, 2, 3, 4, 5, 6, 100)"});
   LoadResult r = loadHistory(at(db));
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.rows.size(), 1u);
 
   const std::string other = dir.file("other.mdb");
-  makeDatabase(other, {std::string(kTable),
-                       "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 FROM 当選データ"});
+  makeDatabase(other, {std::string(kTable), "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 FROM 当選データ"});
   r = loadHistory(at(other));
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
@@ -153,8 +153,9 @@ TEST(BadDatabase, DrawNumbersOutsideTheRangeOrNotWholeNumbersAreDamageAndSaidSo)
   int k = 0;
   for (const Case& c : cases) {
     const std::string db = dir.file(("d" + std::to_string(k++) + ".mdb").c_str());
-    makeDatabase(db, {"CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)",
-                      kView, std::string("INSERT INTO 当選データ (回数) VALUES ") + c.rows});
+    makeDatabase(
+        db, {"CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)", kView,
+             std::string("INSERT INTO 当選データ (回数) VALUES ") + c.rows});
     const LoadResult r = loadHistory(at(db));
     EXPECT_FALSE(r.ok) << c.rows;
     EXPECT_NE(r.message.find("データベースファイルが壊れています"), std::string::npos) << r.message;
@@ -175,10 +176,11 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsIsStoppedByTheBoundOnItsWork) {
                       "SELECT 1 AS 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS "
                       "ボーナス数字 FROM c"});
   const std::string sorted = dir.file("sorted.mdb");
-  makeDatabase(sorted, {table,
-                        "CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(回数) AS (SELECT 1 UNION ALL SELECT 回数 + 1 "
-                        "FROM c) SELECT 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 "
-                        "AS ボーナス数字 FROM c ORDER BY 回数 DESC"});
+  makeDatabase(sorted,
+               {table,
+                "CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(回数) AS (SELECT 1 UNION ALL SELECT 回数 + 1 "
+                "FROM c) SELECT 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 "
+                "AS ボーナス数字 FROM c ORDER BY 回数 DESC"});
   // The program sorts the rows by draw number, so each of these would grow
   // without bound: the bound on the query's work stops it.
   for (const std::string& db : {up, same, sorted}) {
@@ -384,7 +386,8 @@ TEST(BadSettings, ASymlinkedSettingsFileIsReadAndWrittenThroughItsLink) {
 
 TEST(BadCsv, ByteOrderMarkAndMixedLineEndsAreRead) {
   const CsvResult r = parseHistoryCsv(
-      "\xEF\xBB\xBF" "draw,date,n1,n2,n3,n4,n5,bonus\r\n1,\"1999-04-13\",1,2,3,4,5,6\n2,,1,2,3,4,5,6\r\n");
+      "\xEF\xBB\xBF"
+      "draw,date,n1,n2,n3,n4,n5,bonus\r\n1,\"1999-04-13\",1,2,3,4,5,6\n2,,1,2,3,4,5,6\r\n");
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.draws.size(), 2u);
   EXPECT_EQ(r.draws[0].date, "1999-04-13");
@@ -528,8 +531,8 @@ TEST(BadTarget, StaleTemporaryFilesOfOursAreRemovedAndALiveOneIsKept) {
   ReplacementFile live(db);  // a write in progress
   ASSERT_TRUE(live.ok());
   const std::string liveName = fs::path(live.path()).filename().string();
-  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", ".Kazumaki.mdb.tmp-notours", "Kazumaki.mdb.bak",
-                                                liveName}));
+  EXPECT_EQ(dir.names(),
+            (std::set<std::string>{"Kazumaki.mdb", ".Kazumaki.mdb.tmp-notours", "Kazumaki.mdb.bak", liveName}));
   EXPECT_EQ(removeStaleTemporaryFiles(db), 0) << "the live one is held by its writer";
   EXPECT_TRUE(fs::exists(live.path()));
 }

@@ -1,5 +1,7 @@
 // Checking a database file before it replaces the history, and the
 // replacement itself: the old file survives every refusal byte for byte.
+#include "store/database_update.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -10,9 +12,8 @@
 #include <sstream>
 
 #include "store/database.h"
-#include "store/database_update.h"
-#include "tests/core/test_history.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_history.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -70,9 +71,8 @@ HistoryCheck checkSql(const Folder& f, const std::string& sql) {
 
 TEST(HistoryCheck, AcceptsAValidHistoryWithIncompleteAndBoundaryRows) {
   Folder f;
-  const HistoryCheck ok =
-      checkSql(f, rows("(1, NULL, 1, 2, 3, 4, 5, 31), (2, '2000-01-01', 31, 30, 29, 28, 27, 1),"
-                       "(32767, NULL, 7, '', NULL, ' ', 9, NULL), (3, NULL, '5', 6, 7, 8, 9, 10)"));
+  const HistoryCheck ok = checkSql(f, rows("(1, NULL, 1, 2, 3, 4, 5, 31), (2, '2000-01-01', 31, 30, 29, 28, 27, 1),"
+                                           "(32767, NULL, 7, '', NULL, ' ', 9, NULL), (3, NULL, '5', 6, 7, 8, 9, 10)"));
   ASSERT_TRUE(ok.ok) << ok.message;
   EXPECT_EQ(ok.draws, 4);
   EXPECT_EQ(ok.lastDrawNo, 32767);
@@ -91,11 +91,11 @@ TEST(HistoryCheck, RefusesBadValuesAndSaysWhich) {
     const char* values;
     const char* says;
   } cases[] = {
-      {"(1, NULL, 0, 2, 3, 4, 5, 6)", "第1数字"},                // below 1
-      {"(1, NULL, 1, 2, 3, 4, 5, 32)", "ボーナス数字"},          // above 31
-      {"(1, NULL, 1, 2, 3, 4, -5, 6)", "第5数字"},               // negative
-      {"(1, NULL, 1, 2, 'abc', 4, 5, 6)", "第3数字"},            // not a number
-      {"(1, NULL, 1, 2.5, 3, 4, 5, 6)", "第2数字"},              // not whole
+      {"(1, NULL, 0, 2, 3, 4, 5, 6)", "第1数字"},        // below 1
+      {"(1, NULL, 1, 2, 3, 4, 5, 32)", "ボーナス数字"},  // above 31
+      {"(1, NULL, 1, 2, 3, 4, -5, 6)", "第5数字"},       // negative
+      {"(1, NULL, 1, 2, 'abc', 4, 5, 6)", "第3数字"},    // not a number
+      {"(1, NULL, 1, 2.5, 3, 4, 5, 6)", "第2数字"},      // not whole
       {"(1, NULL, 1, 2, 3, 4, 5, 6), (1, NULL, 1, 2, 3, 4, 5, 6)", "重複"},
       {"(1, NULL, 1, 2, 3, 4, 5, 6), ('1', NULL, 1, 2, 3, 4, 5, 6)", "重複"},
       {"(0, NULL, 1, 2, 3, 4, 5, 6)", "回数"},
@@ -118,9 +118,10 @@ TEST(HistoryCheck, RefusesAMissingTableQueryOrField) {
   Folder f;
   const std::string values = " VALUES (1, NULL, 1, 2, 3, 4, 5, 6);";
   // the query over a table of another name
-  HistoryCheck r = checkSql(
-      f, "CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字);"
-         "CREATE VIEW 全データ選択クエリ AS SELECT * FROM t; INSERT INTO t VALUES (1, 1, 2, 3, 4, 5, 6);");
+  HistoryCheck r =
+      checkSql(f,
+               "CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字);"
+               "CREATE VIEW 全データ選択クエリ AS SELECT * FROM t; INSERT INTO t VALUES (1, 1, 2, 3, 4, 5, 6);");
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("「当選データ」の表"), std::string::npos) << r.message;
   // the table without the bonus number
@@ -194,14 +195,16 @@ TEST(HistoryCheck, RefusesWhatIsNotOurEncryptedDatabase) {
 TEST(ReplaceHistory, ReplacesAtomicallyAndKeepsTheOldFileAsBackup) {
   Folder f;
   const std::string target = f.path("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase({target, databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}})),
-            "");
+  ASSERT_EQ(
+      writeDatabase({target, databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}})),
+      "");
   ::chmod(target.c_str(), 0600);
   const std::string old = slurp(target);
   const std::string src = f.path("src.mdb");
-  ASSERT_EQ(writeDatabase({src, databasePassword()},
-                          test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}, {3, {13, 14, 15, 16, 17, 18}}})),
-            "");
+  ASSERT_EQ(
+      writeDatabase({src, databasePassword()},
+                    test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}, {3, {13, 14, 15, 16, 17, 18}}})),
+      "");
   const std::string fresh = slurp(src);
   fs::remove(src);
 
@@ -238,8 +241,8 @@ TEST(ReplaceHistory, EveryRefusalLeavesTheDatabaseByteForByte) {
   const std::string outOfRange = slurp(other);
   fs::remove(other);
 
-  for (const std::string& bytes : {std::string(), std::string("<html>not found</html>"), old.substr(0, old.size() / 2),
-                                   wrongKey, outOfRange}) {
+  for (const std::string& bytes :
+       {std::string(), std::string("<html>not found</html>"), old.substr(0, old.size() / 2), wrongKey, outOfRange}) {
     const ReplaceResult r = replaceHistoryDatabase(target, bytes);
     EXPECT_EQ(r.status, ReplaceResult::Invalid) << bytes.size();
     EXPECT_FALSE(r.message.empty());
@@ -263,8 +266,8 @@ TEST(ReplaceHistory, MissingTargetAndFailedWrite) {
   EXPECT_TRUE(f.names().empty());
 
   // the backup cannot be written: the database stays as it was
-  ASSERT_EQ(writeDatabase({target, databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {1, 2, 3, 4, 5, 6}}})),
-            "");
+  ASSERT_EQ(
+      writeDatabase({target, databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {1, 2, 3, 4, 5, 6}}})), "");
   const std::string old = slurp(target);
   fs::create_directories(f.dir / "Kazumaki.mdb.bak" / "in-the-way");
   r = replaceHistoryDatabase(target, fresh);

@@ -15,8 +15,8 @@
 #include <sstream>
 
 #include "store/database.h"
-#include "tests/core/test_history.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_history.h"
 
 namespace fs = std::filesystem;
 using namespace km;

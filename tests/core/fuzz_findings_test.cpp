@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "store/database.h"
-#include "store/key_derivation.h"
 #include "store/database_update.h"
+#include "store/key_derivation.h"
 
 namespace fs = std::filesystem;
 using namespace km;

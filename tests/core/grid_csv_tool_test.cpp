@@ -126,8 +126,8 @@ TEST_F(GridCsvTool, EveryAnalysisWindowEqualsItsGridTexts) {
 TEST_F(GridCsvTool, PredictionWindowGivesItsFourGridsSeparatedByEmptyLines) {
   const std::string ini = (dir / "none.ini").string();
   int status = 0;
-  const std::string out = runTool("grid " + db + " " + std::string(kPredictionWindow) + " --ini " + ini + " --csv",
-                                  &status);
+  const std::string out =
+      runTool("grid " + db + " " + std::string(kPredictionWindow) + " --ini " + ini + " --csv", &status);
   ASSERT_EQ(status, 0);
   ASSERT_EQ(out.rfind("\xEF\xBB\xBF", 0), 0u);
   bool ok = false;

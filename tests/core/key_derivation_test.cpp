@@ -17,8 +17,8 @@ using namespace km;
 namespace {
 DatabaseKey reference(const std::string& password, const DatabaseSalt& salt, int rounds) {
   DatabaseKey k{};
-  PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt.data(), salt.size(), rounds,
-                         k.size(), k.data());
+  PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt.data(), salt.size(), rounds, k.size(),
+                         k.data());
   return k;
 }
 }  // namespace

@@ -20,8 +20,7 @@ inline std::string inChild(const std::function<std::string()>& body, bool asNobo
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(fds[0]);
-    if (asNobody && ::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+    if (asNobody && ::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
       ::_exit(3);
     const std::string out = body();
     const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());

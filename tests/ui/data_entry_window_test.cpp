@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QMimeData>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -16,6 +15,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>

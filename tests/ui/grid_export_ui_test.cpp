@@ -26,9 +26,9 @@
 #include "frame/ui/grid_print.h"
 #include "frame/ui/grid_view.h"
 #include "prediction/ui/prediction_window.h"
+#include "tests/core/test_files.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
-#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -341,8 +341,9 @@ TEST(GridPrint, LongWindowToPdfHasItsPagesAndTheHeaderOnEachPage) {
     EXPECT_GT(count(img, QRect(0, 0, img.width(), top), header), 200);
     EXPECT_LT(count(img, QRect(0, top, img.width(), img.height() / 2), header), 20);
     // draw rows fill the page below the header (light yellow draw numbers)
-    if (page != r.pages)
+    if (page != r.pages) {
       EXPECT_GT(count(img, QRect(0, img.height() / 2, img.width(), img.height() / 3), QColor(255, 255, 200)), 200);
+    }
   }
 }
 

@@ -1,10 +1,11 @@
-#include "frame/grid_geometry.h"
 #include "frame/ui/grid_view.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QScrollBar>
+
+#include "frame/grid_geometry.h"
 
 using namespace km;
 

@@ -15,8 +15,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -146,14 +146,15 @@ TEST_F(Shipped, EveryGridFitsItsWindow) {
     ASSERT_TRUE(waitFor([&] { return content->isVisible(); }));
     for (GridView* v : sub->findChildren<GridView*>()) {
       const QRect r(v->mapTo(content, QPoint(0, 0)), v->size());
-      EXPECT_TRUE(content->rect().contains(r)) << def.name << ": grid at " << r.x() << "," << r.y() << " " << r.width()
-                                               << "x" << r.height() << " in " << content->width() << "x"
-                                               << content->height();
+      EXPECT_TRUE(content->rect().contains(r))
+          << def.name << ": grid at " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << " in "
+          << content->width() << "x" << content->height();
       const Grid& g = *v->grid();
-      if (g.maxCols() > 0)
-        EXPECT_EQ(v->size(), v->sizeHint()) << def.name << ": the grid is squeezed to " << v->width() << "x"
-                                            << v->height() << " from " << v->sizeHint().width() << "x"
-                                            << v->sizeHint().height();
+      if (g.maxCols() > 0) {
+        EXPECT_EQ(v->size(), v->sizeHint())
+            << def.name << ": the grid is squeezed to " << v->width() << "x" << v->height() << " from "
+            << v->sizeHint().width() << "x" << v->sizeHint().height();
+      }
       auto* analysis = qobject_cast<AnalysisWindow*>(content);
       if (!analysis || g.maxCols() == 0) continue;
       // designed to fill: at least 96 % of the width, and the rows down to the button row
@@ -161,8 +162,8 @@ TEST_F(Shipped, EveryGridFitsItsWindow) {
       const int buttonTop = analysis->closeButton()->mapTo(content, QPoint(0, 0)).y();
       const int band = buttonTop - r.bottom() - 1;
       EXPECT_LE(band, 16) << def.name << ": " << band << " px empty above the close button";
-      EXPECT_GE(content->height() - 1 - (analysis->closeButton()->mapTo(content, QPoint(0, 0)).y() +
-                                         analysis->closeButton()->height() - 1),
+      EXPECT_GE(content->height() - 1 -
+                    (analysis->closeButton()->mapTo(content, QPoint(0, 0)).y() + analysis->closeButton()->height() - 1),
                 0)
           << def.name;
     }
@@ -237,15 +238,16 @@ TEST_F(Shipped, ToolReportsTheGeometryTheProgramLaysOut) {
     const std::string shown = windowToJson(def, grids, &placement);
     sub->close();
 
-    const std::string cmd = std::string(KM_TOOL) + " grid '" + db + "' '" + def.name + "' --ini '" +
-                            folder->settings().toStdString() + "'";
+    const std::string cmd =
+        std::string(KM_TOOL) + " grid '" + db + "' '" + def.name + "' --ini '" + folder->settings().toStdString() + "'";
     FILE* pipe = popen(cmd.c_str(), "r");
     ASSERT_TRUE(pipe);
     std::string out;
     char buf[65536];
     for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
     ASSERT_EQ(pclose(pipe), 0) << def.name;
-    EXPECT_TRUE(out == shown) << def.name << "\ntool:    " << out.substr(0, 400) << "\nprogram: " << shown.substr(0, 400);
+    EXPECT_TRUE(out == shown) << def.name << "\ntool:    " << out.substr(0, 400)
+                              << "\nprogram: " << shown.substr(0, 400);
     EXPECT_NE(out.find("\"width_px\":" + std::to_string(placement.widthPx)), std::string::npos);
     EXPECT_NE(out.find("\"font\":{\"family\":\"IPAGothic\",\"point_size\":9}"), std::string::npos) << def.name;
   }
@@ -261,8 +263,7 @@ TEST_F(Shipped, ToolkitTextsAreJapanese) {
   for (QAction* a : actions) {
     if (a->isSeparator()) continue;
     const QString t = a->text();
-    EXPECT_TRUE(std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() > 0x3000; }))
-        << t.toStdString();
+    EXPECT_TRUE(std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() > 0x3000; })) << t.toStdString();
   }
   QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"), QStringLiteral("x"),
                   QMessageBox::Yes | QMessageBox::No);

@@ -19,10 +19,10 @@
 #include "app/main_frm.h"
 #include "entry/master_update_dialog.h"
 #include "store/database.h"
+#include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/http_test_server.h"
 #include "tests/ui/ui_helpers.h"
-#include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -54,11 +54,12 @@ struct Served {
         const std::string b = slurp(p);
         return QByteArray(b.data(), qsizetype(b.size()));
       };
-      out.fresh = bytes(databasePassword(), test::draws({{1, {1, 3, 17, 20, 25, 26}},
-                                                         {2, {2, 11, 12, 21, 30, 28}},
-                                                         {3, {1, 8, 10, 24, 30, 28}}}));
+      out.fresh =
+          bytes(databasePassword(),
+                test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}}));
       out.wrongKey = bytes("123456", oldDraws());
-      out.outOfRange = bytes(databasePassword(), test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 0}}}));
+      out.outOfRange =
+          bytes(databasePassword(), test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 0}}}));
       return out;
     }();
     return s;
@@ -346,7 +347,8 @@ TEST_F(MenuUpdateTest, MissingFileMessageNamesTheDatabaseOpenedAtStartUp) {
   const test::MessageBoxWatcher* w = choose();
   probe.stop();
   EXPECT_FALSE(dialogShown) << "no progress dialog for a file that is not there";
-  EXPECT_EQ(w->text, QStringLiteral("当選データファイル：'") + folder.path() + QStringLiteral("/Kazumaki.mdb'が存在しません"));
+  EXPECT_EQ(w->text,
+            QStringLiteral("当選データファイル：'") + folder.path() + QStringLiteral("/Kazumaki.mdb'が存在しません"));
   EXPECT_EQ(w->icon, QMessageBox::NoIcon);
   EXPECT_FALSE(fs::exists(target()));
 }
@@ -441,7 +443,8 @@ TEST_F(MasterUpdateTest, ToolUpdateFailsWithTheReasonAndLeavesTheFile) {
     const ToolRun r = runTool({"update", qtarget(), server.url(QString::fromUtf8(path))});
     EXPECT_EQ(r.exitCode, 1) << path;
     EXPECT_TRUE(r.out.isEmpty()) << path;
-    EXPECT_TRUE(r.err.contains(QStringLiteral("当選データファイルは変更していません。"))) << path << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("当選データファイルは変更していません。")))
+        << path << r.err.toStdString();
     expectUntouched(QString::fromUtf8(path));
   }
   ToolRun r = runTool({"update", qtarget(), "ftp://example.org/x"});
@@ -451,7 +454,8 @@ TEST_F(MasterUpdateTest, ToolUpdateFailsWithTheReasonAndLeavesTheFile) {
   const QString missing = folder.path() + QStringLiteral("/none.mdb");
   r = runTool({"update", missing, server.url("/valid")});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, QStringLiteral("kazumaki-tool: 当選データファイル：'") + missing + QStringLiteral("'が存在しません\n"));
+  EXPECT_EQ(r.err,
+            QStringLiteral("kazumaki-tool: 当選データファイル：'") + missing + QStringLiteral("'が存在しません\n"));
   EXPECT_EQ(server.requests("/valid"), 0);
   expectUntouched("tool");
 }

@@ -18,7 +18,8 @@ int plainHeight(const QString& text, const QFont& font, int width) {
 }  // namespace
 
 TEST(WrappedLabel, AnswersLikeAWordWrappedLabelAndForgetsOnTextOrFontChange) {
-  const QString text = QStringLiteral("各データ分析の結果を元に周期法、消去法、連発ゼノバ、一発ゼノバの各手法を用いて当選数字を予想します。");
+  const QString text = QStringLiteral(
+      "各データ分析の結果を元に周期法、消去法、連発ゼノバ、一発ゼノバの各手法を用いて当選数字を予想します。");
   WrappedLabel label(text);
   EXPECT_TRUE(label.wordWrap());
   // more widths than it keeps, asked twice in turn

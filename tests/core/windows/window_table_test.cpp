@@ -1,9 +1,10 @@
+#include "windows/window_table.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <set>
 
-#include "windows/window_table.h"
 #include "prediction/core/prediction_dump.h"
 #include "tests/core/test_history.h"
 
