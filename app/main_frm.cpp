@@ -18,6 +18,7 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
+#include "frame/ui/message_box.h"
 #include "help/about_dialog.h"
 #include "help/help_files.h"
 #include "prediction/ui/prediction_window.h"
@@ -76,11 +77,6 @@ const MenuRow kMenus[] = {
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
-
-void showStop(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok, parent);
-  box.exec();
-}
 
 }  // namespace
 
@@ -230,9 +226,7 @@ void MainFrm::mnuMasterInput_Click() {
   if (propEnd_) {
     openWindow(kDataEntryWindow);
   } else {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), QString::fromUtf8(refusalText()),
-                    QMessageBox::Ok, this);
-    box.exec();
+    showStop(this, QString::fromUtf8(refusalText()));
   }
 }
 

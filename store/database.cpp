@@ -384,6 +384,8 @@ StoreLog setStoreLog(StoreLog log) {
   return previous;
 }
 
+void writeLog(const std::string& line) { storeLog(line); }
+
 std::string databasePassword() { return std::to_string(kPasswordSeed); }
 
 ConnectString makeConnectString(const std::string& programFolder) {

@@ -27,6 +27,8 @@ ConnectString makeConnectString(const std::string& programFolder);
 // is standard error unless replaced; setStoreLog returns the previous log.
 using StoreLog = void (*)(const std::string& line);
 StoreLog setStoreLog(StoreLog log);
+// Writes one line to that log (the program's other failures use it too).
+void writeLog(const std::string& line);
 
 // Result of reading the history.  message is a Japanese sentence naming the
 // file, followed, where SQLite reported the failure, by SQLite's own message

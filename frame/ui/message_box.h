@@ -1,0 +1,31 @@
+#pragma once
+// The program's message boxes, titled "メッセ－ジ".  The text says in Japanese
+// what happened and what the user can do; the technical account of a failure
+// (the library's or the system's own words, a status line) is given apart:
+// it goes to the box's details and, as one line, to the log.
+#include <QMessageBox>
+#include <QString>
+
+namespace km {
+
+QString messageTitle();
+
+struct Message {
+  QMessageBox::Icon icon = QMessageBox::Critical;
+  QString text;     // Japanese, from its first line
+  QString details;  // technical account; empty: none
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// The box, not yet shown (the details, when there are any, are logged now).
+QMessageBox* makeMessageBox(QWidget* parent, const Message& m);
+// Shown and answered before it returns: the button pressed.
+QMessageBox::StandardButton execMessage(QWidget* parent, const Message& m);
+// A stop box with OK, answered before it returns.
+void showStop(QWidget* parent, const QString& text, const QString& details = {});
+// Shown application-modal without waiting (for signal handlers, which must
+// return at once); the box deletes itself when answered.
+QMessageBox* showMessageLater(QWidget* parent, const Message& m);
+
+}  // namespace km
