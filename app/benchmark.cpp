@@ -55,7 +55,7 @@ Benchmark::Benchmark(MainFrm& frm, Mode mode, Clock::time_point launch, std::FIL
   });
   // The prediction window is opened by the main window itself.
   connect(frm_.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-    if (!target_ && w && w == frm_.findChildWindow(std::string(kPredictionWindow)) && next_ == 0)
+    if (!target_ && w && w == frm_.findChildWindow(WindowId::Prediction) && next_ == 0)
       watch(w, "prediction window painted");
   });
 }
@@ -103,19 +103,19 @@ void Benchmark::check() {
 }
 
 void Benchmark::openNext() {
-  const auto& table = windowTable();
-  while (next_ < table.size() && !table[next_].fill) ++next_;
+  const auto table = windowTable();
+  while (next_ < table.size() && table[next_].kind != WindowKind::Analysis) ++next_;
   if (next_ >= table.size()) {
     step("all windows painted");
     measureLargestGrid();
     return finish();
   }
-  const WindowDef& def = table[next_++];
+  const WindowRow& row = table[next_++];
   // the window is watched before it is built, so that its first paint counts
   target_ = nullptr;
-  QMdiSubWindow* w = frm_.openWindow(def.name);
+  QMdiSubWindow* w = frm_.openWindow(row.id);
   if (!w) return openNext();
-  watch(w, def.name + " painted");
+  watch(w, row.def.name + " painted");
   QTimer::singleShot(0, this, &Benchmark::check);
 }
 

@@ -13,67 +13,43 @@
 #include <QVBoxLayout>
 
 #include "app/history_loader.h"
-#include "entry/data_entry_window.h"
 #include "entry/master_update_dialog.h"
-#include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
-#include "help/about_dialog.h"
 #include "help/help_files.h"
-#include "prediction/ui/prediction_window.h"
-#include "windows/window_table.h"
+#include "windows/ui/window_content.h"
 
 namespace km {
 
 namespace {
 
-// The menu tree: level 0 is the bar.  A command either opens the window it
-// names or runs its handler; a row with neither is a submenu.
+// The menu tree: level 0 is the bar.  A command runs its handler; a row
+// without one is a submenu, whose items follow it one level deeper, or (with
+// `windows`) the menu of the analysis windows, made from the window table.
 struct MenuRow {
   int level;
   const char* name;
   const char* caption;
-  const char* opens;
   void (MainFrm::*click)();
+  bool windows = false;
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", nullptr, &MainFrm::mnuEnd_Click},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", nullptr, &MainFrm::mnuYoso_Click},
-    {0, "mnuMain", "データ分析(&S)", nullptr, nullptr},
-    {1, "mnuHindo", "頻度分析", nullptr, nullptr},
-    {2, "mnuSyutugenHindo", "出現頻度分析", "出現頻度分析", nullptr},
-    {2, "mnuSyutugenKaisu", "回数別出現分析", "回数別出現分析", nullptr},
-    {1, "mnuKankaku", "間隔分析", nullptr, nullptr},
-    {2, "mnuSyutugenKankaku", "出現間隔分析", "出現間隔分析", nullptr},
-    {2, "mnuNumberKankaku", "数字間隔分析", "数字間隔分析", nullptr},
-    {1, "mnuZenkaiSyutugen", "出現回数分析", "出現回数分析", nullptr},
-    {1, "mnuBaratsuki", "バラツキ分析", "バラツキ分析", nullptr},
-    {1, "mnuHippari", "引っ張り分析", "引っ張り分析", nullptr},
-    {1, "mnuRenbanTobiishi", "連番・飛び石分析", "連番飛び石分析", nullptr},
-    {1, "mnuHonsuji", "数字合計分析", "数字合計分析", nullptr},
-    {1, "mnuPattern", "組合せパターン分析", nullptr, nullptr},
-    {2, "mnuLowHightPattern", "低数字・高数字の組合せパターン分析", "低数字高数字の組合せパターン分析", nullptr},
-    {2, "mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", "偶数奇数の組合せパターン分析", nullptr},
-    {1, "mnu5BunkatsuKeiko", "4分割傾向分析", "分割4傾向分析", nullptr},
-    {1, "mnuBunkatsuData", "分割データ分析", nullptr, nullptr},
-    {2, "mnu6BunkatsuData", "6分割データ分析", "分割6データ分析", nullptr},
-    {2, "mnu7BunkatsuData", "7分割データ分析", "分割7データ分析", nullptr},
-    {2, "mnu11BunkatsuData", "10分割データ分析", "分割10データ分析", nullptr},
-    {1, "mnuLastChar", "下一桁出現傾向分析", "下一桁出現傾向分析", nullptr},
-    {1, "mnuLastCharRenzoku", "下一桁連続出現回数分析", "下一桁連続出現回数分析", nullptr},
-    {0, "mnuHosyu", "データ管理(&M)", nullptr, nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", nullptr, &MainFrm::mnuMasterUpdate_Click},
-    {1, "mnuMasterInput", "当選データ入力(&I)", nullptr, &MainFrm::mnuMasterInput_Click},
-    {0, "mnuWindow", "ウィンドウ(&W)", nullptr, nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", nullptr, &MainFrm::mnuWindowHorizontal_Click},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)", nullptr, &MainFrm::mnuWindowVertical_Click},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", nullptr, &MainFrm::mnuWindowCascade_Click},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", nullptr, &MainFrm::mnuWindowArrangeIcon_Click},
-    {0, "mnuHelp", "ヘルプ(&H)", nullptr, nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", nullptr, &MainFrm::mnuHelpFile_Click},
-    {1, "mnuAbout", "バージョン情報(&A)", nullptr, &MainFrm::mnuAbout_Click},
+    {0, "mnuEnd", "終了(&X)", &MainFrm::mnuEnd_Click},
+    {0, "mnuYoso", "一発ゼノバ予想(&D)", &MainFrm::mnuYoso_Click},
+    {0, "mnuMain", "データ分析(&S)", nullptr, true},
+    {0, "mnuHosyu", "データ管理(&M)", nullptr},
+    {1, "mnuMasterUpdate", "当選データ最新化(&U)", &MainFrm::mnuMasterUpdate_Click},
+    {1, "mnuMasterInput", "当選データ入力(&I)", &MainFrm::mnuMasterInput_Click},
+    {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
+    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", &MainFrm::mnuWindowHorizontal_Click},
+    {1, "mnuWindowVertical", "左右に並べて表示(&V)", &MainFrm::mnuWindowVertical_Click},
+    {1, "mnuWindowCascade", "重ねて表示(&C)", &MainFrm::mnuWindowCascade_Click},
+    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", &MainFrm::mnuWindowArrangeIcon_Click},
+    {0, "mnuHelp", "ヘルプ(&H)", nullptr},
+    {1, "mnuHelpFile", "ヘルプ(&H)", &MainFrm::mnuHelpFile_Click},
+    {1, "mnuAbout", "バージョン情報(&A)", &MainFrm::mnuAbout_Click},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -155,61 +131,74 @@ void MainFrm::startUp(HistoryLoader& loader) {
 
 void MainFrm::buildMenus() {
   std::vector<QMenu*> parents(3, nullptr);
+  auto named = [](QMenu* menu, const char* name) {
+    menu->setObjectName(QString::fromUtf8(name));
+    menu->menuAction()->setObjectName(QString::fromUtf8(name));
+    return menu;
+  };
   for (size_t i = 0; i < std::size(kMenus); ++i) {
     const MenuRow& m = kMenus[i];
     const QString caption = QString::fromUtf8(m.caption);
-    QAction* action = nullptr;
-    if (isSubmenu(i)) {
-      QMenu* menu = m.level == 0 ? menuBar()->addMenu(caption) : parents[m.level]->addMenu(caption);
-      menu->setObjectName(QString::fromUtf8(m.name));
-      menu->menuAction()->setObjectName(QString::fromUtf8(m.name));
-      parents[m.level + 1] = menu;
+    if (m.windows) {
+      addWindowItems(named(menuBar()->addMenu(caption), m.name));
       continue;
     }
-    action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
-    action->setObjectName(QString::fromUtf8(m.name));
-    if (m.opens) {
-      const std::string window = m.opens;
-      connect(action, &QAction::triggered, this, [this, window] { openWindow(window); });
-    } else if (m.click) {
-      connect(action, &QAction::triggered, this, m.click);
+    if (isSubmenu(i)) {
+      parents[m.level + 1] =
+          named(m.level == 0 ? menuBar()->addMenu(caption) : parents[m.level]->addMenu(caption), m.name);
+      continue;
     }
+    QAction* action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
+    action->setObjectName(QString::fromUtf8(m.name));
+    connect(action, &QAction::triggered, this, m.click);
   }
 }
 
-QWidget* MainFrm::makeContent(const std::string& name, QWidget* parent) {
-  if (name == kPredictionWindow) return new PredictionWindow(predictionState_, history_, parent);
-  if (name == kAboutWindow) return new AboutDialog(parent);
-  if (name == kDataEntryWindow) return new DataEntryWindow(ConnectString_, parent);
-  return new AnalysisWindow(*findWindow(name), history_, parent);
+// An item per window of the table that has one, in the table's order; rows
+// next to each other with the same submenu share it.
+void MainFrm::addWindowItems(QMenu* menu) {
+  const Submenu* current = nullptr;
+  QMenu* sub = nullptr;
+  for (const WindowRow& row : windowTable()) {
+    const MenuItem& item = row.menu;
+    if (!item.name) continue;
+    if (item.separatorBefore) menu->addSeparator();
+    if (item.submenu != current || item.separatorBefore) {
+      current = item.submenu;
+      sub = nullptr;
+      if (current) {
+        sub = menu->addMenu(QString::fromUtf8(current->caption));
+        sub->setObjectName(QString::fromUtf8(current->name));
+        sub->menuAction()->setObjectName(QString::fromUtf8(current->name));
+      }
+    }
+    QAction* action = (sub ? sub : menu)->addAction(QString::fromUtf8(item.caption));
+    action->setObjectName(QString::fromUtf8(item.name));
+    const WindowId id = row.id;
+    connect(action, &QAction::triggered, this, [this, id] { openWindow(id); });
+  }
 }
 
-QMdiSubWindow* MainFrm::findChildWindow(const std::string& name) const {
-  auto it = children_.find(name);
+QMdiSubWindow* MainFrm::findChildWindow(WindowId id) const {
+  auto it = children_.find(id);
   if (it == children_.end() || !it->second || it->second->isClosed()) return nullptr;
   return it->second.data();
 }
 
-QMdiSubWindow* MainFrm::openWindow(const std::string& name) {
+QMdiSubWindow* MainFrm::openWindow(WindowId id) {
   BusyCursor busy;
-  if (QMdiSubWindow* open = findChildWindow(name)) {
+  if (QMdiSubWindow* open = findChildWindow(id)) {
     if (open->isMinimized()) open->showNormal();
     mdi_->setActiveSubWindow(open);
     open->raise();
     return open;
   }
-  const WindowDef* def = name == kDataEntryWindow ? &dataEntryDef()
-                         : name == kAboutWindow   ? &aboutWindowDef()
-                                                  : findWindow(name);
-  if (!def) return nullptr;
+  const WindowRow& row = windowRow(id);
   // The About dialog shows no data and leaves propEnd alone.
-  auto* frame = new ChildFrame(name == kAboutWindow ? nullptr : this, *def);
-  children_[name] = frame;
-  frame->load([this, name](QWidget* parent) { return makeContent(name, parent); });
-  mdi_->addSubWindow(frame);
-  frame->move(0, 0);
-  frame->resize(frame->sizeHint());
-  frame->show();
+  auto* frame = new ChildFrame(row.kind == WindowKind::About ? nullptr : this, row.def);
+  children_[id] = frame;
+  WindowContext context{history_, predictionState_, ConnectString_};
+  buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
   return frame;
 }
@@ -220,11 +209,11 @@ void MainFrm::openPredictionOnce() {
   mnuYoso_Click();
 }
 
-void MainFrm::mnuYoso_Click() { openWindow(std::string(kPredictionWindow)); }
+void MainFrm::mnuYoso_Click() { openWindow(WindowId::Prediction); }
 
 void MainFrm::mnuMasterInput_Click() {
   if (propEnd_) {
-    openWindow(kDataEntryWindow);
+    openWindow(WindowId::DataEntry);
   } else {
     showStop(this, QString::fromUtf8(refusalText()));
   }
@@ -239,7 +228,7 @@ void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
 // the next start.  Replacing the file under the data entry window's open
 // connection would lose what is being typed, so that window must be closed.
 void MainFrm::mnuMasterUpdate_Click() {
-  if (findChildWindow(kDataEntryWindow)) {
+  if (findChildWindow(WindowId::DataEntry)) {
     showStop(this, MasterUpdateDialog::refusalText());
     return;
   }
@@ -249,7 +238,7 @@ void MainFrm::mnuMasterUpdate_Click() {
   x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
-void MainFrm::mnuAbout_Click() { openWindow(kAboutWindow); }
+void MainFrm::mnuAbout_Click() { openWindow(WindowId::About); }
 
 QWidget* MainFrm::helpWindow() const { return help_.data(); }
 

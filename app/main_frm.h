@@ -7,13 +7,14 @@
 #include <map>
 #include <string>
 
-#include "entry/data_entry_window.h"
 #include "frame/ui/child_frame.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/history.h"
+#include "windows/window_table.h"
 
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 
 namespace km {
@@ -50,9 +51,10 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool propEnd() const { return propEnd_; }
   void setPropEnd(bool v) override { propEnd_ = v; }
 
-  // Opens a child window by its name, or brings the open one to the front.
-  QMdiSubWindow* openWindow(const std::string& name);
-  QMdiSubWindow* findChildWindow(const std::string& name) const;
+  // Opens a child window, or brings the open one to the front.
+  QMdiSubWindow* openWindow(WindowId id);
+  // The open window, none when it is closed.
+  QMdiSubWindow* findChildWindow(WindowId id) const;
   QMdiArea* mdiArea() const { return mdi_; }
 
   // The four arrangements: 0 cascade, 1 stacked, 2 side by side, 3 icons.
@@ -87,11 +89,11 @@ class MainFrm : public QMainWindow, public ChildHost {
 
  private:
   void buildMenus();
+  void addWindowItems(QMenu* menu);
   void beginStartUp();
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.
   void openPredictionOnce();
-  QWidget* makeContent(const std::string& name, QWidget* parent);
 
   QString programFolder_;
   QString settingsPath_;
@@ -104,7 +106,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   ConnectString ConnectString_;
   History history_;
   PredictionState predictionState_;
-  std::map<std::string, QPointer<ChildFrame>> children_;
+  std::map<WindowId, QPointer<ChildFrame>> children_;
   QPointer<QWidget> help_;
 };
 

@@ -62,17 +62,6 @@ class CellDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-const WindowDef& dataEntryDef() {
-  static const WindowDef def{kDataEntryWindow,
-                             "当選データ入力",
-                             "当選数字を開催回数毎に入力します（分析対象データとなります）",
-                             7400,
-                             13900,
-                             nullptr,
-                             {}};
-  return def;
-}
-
 // --- EntryGrid --------------------------------------------------------------
 
 EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
@@ -216,7 +205,8 @@ void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 
 // --- DataEntryWindow ----------------------------------------------------------
 
-DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent, int busyTimeoutMs) : QWidget(parent) {
+DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, QWidget* parent, int busyTimeoutMs)
+    : QWidget(parent) {
   setFont(GridView::gridFont());
   std::string openError;
   auto store = EntryStore::open(cs, openError, busyTimeoutMs);
@@ -225,7 +215,7 @@ DataEntryWindow::DataEntryWindow(const ConnectString& cs, QWidget* parent, int b
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
-  auto* description = new WrappedLabel(QString::fromStdString(dataEntryDef().description), this);
+  auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
   description->setObjectName(QStringLiteral("Label1"));
   layout->addWidget(description);
 

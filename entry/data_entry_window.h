@@ -15,11 +15,6 @@ class QPushButton;
 
 namespace km {
 
-inline constexpr const char* kDataEntryWindow = "当選データ入力";
-
-// Name, caption, description line and design-time size of the window.
-const WindowDef& dataEntryDef();
-
 class EntryModel;
 
 // The grid: spreadsheet keys on top of the table view.  Typing replaces the
@@ -51,9 +46,10 @@ class EntryGrid : public QTableView {
 class DataEntryWindow : public QWidget {
   Q_OBJECT
  public:
-  // busyTimeoutMs: how long a write waits for another program's lock.
-  explicit DataEntryWindow(const ConnectString& cs, QWidget* parent = nullptr,
-                           int busyTimeoutMs = EntryStore::kDefaultBusyTimeoutMs);
+  // The history of `cs` under the description line of `def`; busyTimeoutMs:
+  // how long a write waits for another program's lock.
+  DataEntryWindow(const WindowDef& def, const ConnectString& cs, QWidget* parent = nullptr,
+                  int busyTimeoutMs = EntryStore::kDefaultBusyTimeoutMs);
 
   EntryGrid* grid() const { return fpSpread1; }
   EntryModel* model() const { return model_; }

@@ -1,12 +1,11 @@
 #pragma once
-// What a child window is: name, caption, description line, size in twips,
-// legend and the fill procedure that builds the window's grid from the history.
+// What the frame shows of a child window: name, caption, description line,
+// size in twips and legend.  Which windows there are, and what fills them,
+// is the window table's (windows/window_table.h).
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "frame/grid.h"
-#include "store/history.h"
 
 namespace km {
 
@@ -18,18 +17,13 @@ struct LegendItem {
   std::string label;  // "：本数字"
 };
 
-using FillFn = Grid (*)(const History&);
-
 struct WindowDef {
   std::string name;         // 出現間隔分析
   std::string caption;      // title bar
   std::string description;  // line at the top of the window
   int width = 0;            // twips
   int height = 0;           // twips
-  FillFn fill = nullptr;    // nullptr: the window shows an empty grid
   std::vector<LegendItem> legend;
 };
-
-inline constexpr std::string_view kPredictionWindow = "一発ゼノバ";
 
 }  // namespace km

@@ -10,11 +10,6 @@
 
 namespace km {
 
-const WindowDef& aboutWindowDef() {
-  static const WindowDef def{kAboutWindow, "バージョン情報", "", 5700, 2700, nullptr, {}};
-  return def;
-}
-
 namespace {
 
 // The product name and the edition are set in a heavy Mincho face, the rest

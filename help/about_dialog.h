@@ -3,17 +3,10 @@
 // It shows no data, so it leaves the main window's propEnd alone.
 #include <QWidget>
 
-#include "frame/window_def.h"
-
 class QLabel;
 class QPushButton;
 
 namespace km {
-
-inline constexpr const char* kAboutWindow = "バージョン情報";
-
-// Name, caption and size (twips) of the About dialog.
-const WindowDef& aboutWindowDef();
 
 class AboutDialog : public QWidget {
   Q_OBJECT

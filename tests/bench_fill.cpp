@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "prediction/core/prediction_dump.h"
 #include "store/database.h"
 #include "windows/window_table.h"
 
@@ -27,21 +26,15 @@ int main(int argc, char** argv) {
   }
   const km::History history = km::History::fromRows(std::move(r.rows));
   std::cout << "load " << history.recordCount() << " draws: " << msSince(t) << " ms\n";
-  for (const km::WindowDef& w : km::windowTable()) {
-    if (!w.fill && w.name != km::kPredictionWindow) continue;
+  const km::PredictionState settings;  // every reflect setting off, as without a settings file
+  for (const km::WindowRow& w : km::windowTable()) {
     t = Clock::now();
     size_t cells = 0;
     for (int i = 0; i < repeats; ++i) {
-      if (w.fill) {
-        const km::Grid g = w.fill(history);
-        cells = static_cast<size_t>(g.maxCols()) * g.maxRows();
-      } else {
-        cells = 0;
-        for (const km::Grid& g : km::predictionGrids(history, "/nonexistent"))
-          cells += static_cast<size_t>(g.maxCols()) * g.maxRows();
-      }
+      cells = 0;
+      for (const km::Grid& g : w.fill({history, settings})) cells += static_cast<size_t>(g.maxCols()) * g.maxRows();
     }
-    std::cout << w.name << ": " << msSince(t) / repeats << " ms per fill (" << cells << " cells)\n";
+    std::cout << w.def.name << ": " << msSince(t) / repeats << " ms per fill (" << cells << " cells)\n";
   }
   return 0;
 }

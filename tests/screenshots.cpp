@@ -63,14 +63,15 @@ int main(int argc, char** argv) {
         }
         continue;
       }
-      if (QMdiSubWindow* pred = frm.findChildWindow(std::string(km::kPredictionWindow));
-          pred && w != km::kPredictionWindow)
-        pred->close();
-      QMdiSubWindow* sub = frm.openWindow(w);
-      if (!sub) {
+      const km::WindowRow* row = km::findWindow(w);
+      if (!row) {
         std::cerr << "no window " << w << "\n";
         continue;
       }
+      if (QMdiSubWindow* pred = frm.findChildWindow(km::WindowId::Prediction);
+          pred && row->id != km::WindowId::Prediction)
+        pred->close();
+      QMdiSubWindow* sub = frm.openWindow(row->id);
       shoot(QString::fromStdString(w));
       sub->close();
     }

@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
   QPrinter printer(QPrinter::HighResolution);
   QPrintPreviewDialog* preview = nullptr;
   QTimer::singleShot(800, [&] {
-    if (QMdiSubWindow* pred = frm.findChildWindow("一発ゼノバ")) pred->close();
-    QMdiSubWindow* sub = frm.openWindow("出現間隔分析");
+    if (QMdiSubWindow* pred = frm.findChildWindow(km::WindowId::Prediction)) pred->close();
+    QMdiSubWindow* sub = frm.openWindow(km::WindowId::AppearanceInterval);
     auto* w = sub ? qobject_cast<km::AnalysisWindow*>(sub->widget()) : nullptr;
     if (!w) {
       app.exit(1);

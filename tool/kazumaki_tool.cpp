@@ -17,14 +17,13 @@
 #include "entry/master_update.h"
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
-#include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/window_placement.h"
-#include "prediction/ui/prediction_window.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
 #include "store/program_folder.h"
+#include "windows/ui/window_content.h"
 #include "windows/window_table.h"
 
 namespace {
@@ -150,7 +149,7 @@ int exportCsv(const std::string& dbPath) {
 // off-screen display at 96 DPI, so that the pixel geometry reported is the
 // one the program lays out.
 int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
-  const km::WindowDef* w = km::findWindow(window);
+  const km::WindowRow* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
     return 1;
@@ -172,29 +171,16 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   area.resize(4000, 4000);
   km::PredictionState state;
   state.ReadInitFile(ini);
-  auto* frame = new km::ChildFrame(nullptr, *w);
-  std::vector<const km::Grid*> grids;
-  frame->load([&](QWidget* parent) -> QWidget* {
-    if (w->name == km::kPredictionWindow) {
-      auto* p = new km::PredictionWindow(state, history, parent);
-      for (int i = 0; i < km::kPredictionGridCount; ++i) grids.push_back(&p->grid(i));
-      return p;
-    }
-    auto* a = new km::AnalysisWindow(*w, history, parent);
-    grids.push_back(&a->grid());
-    return a;
-  });
-  area.addSubWindow(frame);
-  frame->move(0, 0);
-  frame->resize(frame->sizeHint());
+  km::WindowContext context{history, state, connectTo(dbPath)};
+  auto* frame = new km::ChildFrame(nullptr, w->def);
+  const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
   area.show();
-  frame->show();
   QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
   const km::WindowPlacement placement = km::measureWindow(frame);
   if (csv)
     km::writeGridsCsv(std::cout, grids);
   else
-    km::writeWindowJson(std::cout, *w, grids, &placement);
+    km::writeWindowJson(std::cout, w->def, grids, &placement);
   return std::cout.good() ? 0 : 1;
 }
 

@@ -1,5 +1,7 @@
 #include "windows/window_table.h"
 
+#include <cstdlib>
+
 #include "analyses/counts/appearance_by_count.h"
 #include "analyses/counts/appearance_count.h"
 #include "analyses/divisions/four_ranges.h"
@@ -16,128 +18,209 @@
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
 #include "frame/grid_setup.h"
+#include "prediction/core/prediction_dump.h"
 
 namespace km {
 
-const std::vector<WindowDef>& windowTable() {
-  // The group division windows: main-number and bonus markers, and a group that the draw missed.
-  const std::vector<LegendItem> kGroupLegend = {{"●", kMainMarkBlue, kWhite, "：本数字"},
-                                                {"●", kBonusPink, kWhite, "：ボーナス数字"},
-                                                {"", kBlack, kMissedGroupGrey, ":該当なし"}};
-  static const std::vector<WindowDef> table = {
-      {"出現頻度分析",
-       "出現頻度分析",
-       "過去の当選番号の出現回数を数字別に分析します",
-       13750,
-       9530,
-       fillAppearanceFrequency,
-       {{"●", kBlack, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
-      {"回数別出現分析",
-       "回数別頻度分析",
-       "過去の当選番号から出現回数別の数字を分析します",
-       3405,
-       7355,
-       fillAppearanceByCount,
-       {}},
-      {"出現間隔分析",
-       "出現間隔分析",
-       "過去の当選数字が何回前に出現しているか分析します",
-       8630,
-       13800,
-       fillAppearanceInterval,
-       {}},
-      {"数字間隔分析",
-       "数字間隔分析",
-       "当選数字を第１数字～第５数字別に前回数字との数字の間隔を分析します",
-       8630,
-       13820,
-       fillNumberGap,
-       {}},
-      {"出現回数分析",
-       "出現回数分析",
-       "過去の当選数字が何回出現したか分析します",
-       8590,
-       13850,
-       fillAppearanceCount,
-       {}},
-      {"バラツキ分析",
-       "バラツキ分析",
-       "過去の当選番号のバラツキを数字別に分析します",
-       9750,
-       12650,
-       fillDispersion,
-       {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
-      {"引っ張り分析",
-       "引っ張り分析",
-       "過去の当選数字に前回の数字が入っているか分析します",
-       6850,
-       13500,
-       fillCarryOver,
-       {{"", kBlack, kLightCyan, ":前回の数字"}}},
-      {"連番飛び石分析",
-       "連番・飛び石分析",
-       "過去の当選番号の連続数字と一つ飛び数字の傾向を分析します",
-       6550,
-       13400,
-       fillConsecutive,
-       {}},
-      {"数字合計分析",
-       "数字合計分析",
-       "過去の当選番号の本数字＋ボーナス数字合計を分析します",
-       7350,
-       13680,
-       fillNumberSum,
-       {}},
-      {"低数字高数字の組合せパターン分析",
-       "低数字・高数字の組合せパターン分析",
-       "過去の当選番号を低数字（０１～１５）と高数字（１６～３１）に分けて組合せパターンを分析します（ボーナス数字は入"
-       "れていません",
-       7130,
-       13600,
-       fillLowHigh,
-       {}},
-      {"偶数奇数の組合せパターン分析",
-       "偶数・奇数の組合せパターン分析",
-       "過去の当選番号を偶数と奇数に分類して分析します",
-       7130,
-       13600,
-       fillOddEven,
-       {}},
-      {"分割4傾向分析",
-       "4分割傾向分析",
-       "過去の当選番号の４グループに分類して分析します",
-       7500,
-       13600,
-       fillFourRanges,
-       {}},
-      {"分割6データ分析", "6分割データ分析", "過去の当選番号の６グループに分類して分析します", 9250, 12400,
-       fillSixGroups, kGroupLegend},
-      {"分割7データ分析", "7分割データ分析", "過去の当選番号の７グループに分類して分析します", 9250, 12200,
-       fillSevenGroups, kGroupLegend},
-      {"分割10データ分析", "10分割データ分析", "過去の当選番号の１０グループに分類して分析します", 9250, 12200,
-       fillTenGroups, kGroupLegend},
-      {"下一桁出現傾向分析",
-       "下一桁出現傾向分析",
-       "過去の当選番号の下一桁の数字の出現傾向を分析します",
-       7370,
-       13980,
-       fillLastDigitTrend,
-       {}},
-      {"下一桁連続出現回数分析",
-       "下一桁連続出現回数分析",
-       "過去の当選番号の下一桁数字が何回続けて出現しているか分析します",
-       7370,
-       13935,
-       fillLastDigitRuns,
-       {}},
-      {std::string(kPredictionWindow), "一発ゼノバ予想", "", 9360, 8244, nullptr, {}},
-  };
-  return table;
+namespace {
+
+// An analysis window shows the one grid its analysis makes of the history.
+template <Grid (*Analysis)(const History&)>
+std::vector<Grid> oneGrid(const WindowInputs& in) {
+  std::vector<Grid> grids;
+  grids.push_back(Analysis(in.history));
+  return grids;
 }
 
-const WindowDef* findWindow(std::string_view name) {
-  for (const WindowDef& w : windowTable())
-    if (w.name == name) return &w;
+std::vector<Grid> fillPrediction(const WindowInputs& in) { return predictionGrids(in.history, in.prediction); }
+
+constexpr Submenu kFrequencyMenu{"mnuHindo", "頻度分析"};
+constexpr Submenu kIntervalMenu{"mnuKankaku", "間隔分析"};
+constexpr Submenu kPatternMenu{"mnuPattern", "組合せパターン分析"};
+constexpr Submenu kDivisionMenu{"mnuBunkatsuData", "分割データ分析"};
+
+// The group division windows: main-number and bonus markers, and a group that the draw missed.
+const std::vector<LegendItem> kGroupLegend = {{"●", kMainMarkBlue, kWhite, "：本数字"},
+                                              {"●", kBonusPink, kWhite, "：ボーナス数字"},
+                                              {"", kBlack, kMissedGroupGrey, ":該当なし"}};
+
+struct Rows {
+  std::vector<WindowRow> table;   // windowTable()
+  std::vector<WindowRow> others;  // windows that show no grid of the history
+};
+
+const Rows& rows() {
+  static const Rows r{
+      {
+          {WindowId::AppearanceFrequency,
+           WindowKind::Analysis,
+           {"出現頻度分析",
+            "出現頻度分析",
+            "過去の当選番号の出現回数を数字別に分析します",
+            13750,
+            9530,
+            {{"●", kBlack, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
+           {"mnuSyutugenHindo", "出現頻度分析", &kFrequencyMenu},
+           oneGrid<fillAppearanceFrequency>},
+          {WindowId::AppearanceByCount,
+           WindowKind::Analysis,
+           {"回数別出現分析", "回数別頻度分析", "過去の当選番号から出現回数別の数字を分析します", 3405, 7355, {}},
+           {"mnuSyutugenKaisu", "回数別出現分析", &kFrequencyMenu},
+           oneGrid<fillAppearanceByCount>},
+          {WindowId::AppearanceInterval,
+           WindowKind::Analysis,
+           {"出現間隔分析", "出現間隔分析", "過去の当選数字が何回前に出現しているか分析します", 8630, 13800, {}},
+           {"mnuSyutugenKankaku", "出現間隔分析", &kIntervalMenu},
+           oneGrid<fillAppearanceInterval>},
+          {WindowId::NumberGap,
+           WindowKind::Analysis,
+           {"数字間隔分析",
+            "数字間隔分析",
+            "当選数字を第１数字～第５数字別に前回数字との数字の間隔を分析します",
+            8630,
+            13820,
+            {}},
+           {"mnuNumberKankaku", "数字間隔分析", &kIntervalMenu},
+           oneGrid<fillNumberGap>},
+          {WindowId::AppearanceCount,
+           WindowKind::Analysis,
+           {"出現回数分析", "出現回数分析", "過去の当選数字が何回出現したか分析します", 8590, 13850, {}},
+           {"mnuZenkaiSyutugen", "出現回数分析"},
+           oneGrid<fillAppearanceCount>},
+          {WindowId::Dispersion,
+           WindowKind::Analysis,
+           {"バラツキ分析",
+            "バラツキ分析",
+            "過去の当選番号のバラツキを数字別に分析します",
+            9750,
+            12650,
+            {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
+           {"mnuBaratsuki", "バラツキ分析"},
+           oneGrid<fillDispersion>},
+          {WindowId::CarryOver,
+           WindowKind::Analysis,
+           {"引っ張り分析",
+            "引っ張り分析",
+            "過去の当選数字に前回の数字が入っているか分析します",
+            6850,
+            13500,
+            {{"", kBlack, kLightCyan, ":前回の数字"}}},
+           {"mnuHippari", "引っ張り分析"},
+           oneGrid<fillCarryOver>},
+          {WindowId::Consecutive,
+           WindowKind::Analysis,
+           {"連番飛び石分析",
+            "連番・飛び石分析",
+            "過去の当選番号の連続数字と一つ飛び数字の傾向を分析します",
+            6550,
+            13400,
+            {}},
+           {"mnuRenbanTobiishi", "連番・飛び石分析"},
+           oneGrid<fillConsecutive>},
+          {WindowId::NumberSum,
+           WindowKind::Analysis,
+           {"数字合計分析", "数字合計分析", "過去の当選番号の本数字＋ボーナス数字合計を分析します", 7350, 13680, {}},
+           {"mnuHonsuji", "数字合計分析"},
+           oneGrid<fillNumberSum>},
+          {WindowId::LowHigh,
+           WindowKind::Analysis,
+           {"低数字高数字の組合せパターン分析",
+            "低数字・高数字の組合せパターン分析",
+            "過去の当選番号を低数字（０１～１５）と高数字（１６～３１）に分けて組合せパターンを分析します（ボーナス"
+            "数字は入れていません",
+            7130,
+            13600,
+            {}},
+           {"mnuLowHightPattern", "低数字・高数字の組合せパターン分析", &kPatternMenu},
+           oneGrid<fillLowHigh>},
+          {WindowId::OddEven,
+           WindowKind::Analysis,
+           {"偶数奇数の組合せパターン分析",
+            "偶数・奇数の組合せパターン分析",
+            "過去の当選番号を偶数と奇数に分類して分析します",
+            7130,
+            13600,
+            {}},
+           {"mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", &kPatternMenu},
+           oneGrid<fillOddEven>},
+          {WindowId::FourRanges,
+           WindowKind::Analysis,
+           {"分割4傾向分析", "4分割傾向分析", "過去の当選番号の４グループに分類して分析します", 7500, 13600, {}},
+           {"mnu5BunkatsuKeiko", "4分割傾向分析"},
+           oneGrid<fillFourRanges>},
+          {WindowId::SixGroups,
+           WindowKind::Analysis,
+           {"分割6データ分析", "6分割データ分析", "過去の当選番号の６グループに分類して分析します", 9250, 12400,
+            kGroupLegend},
+           {"mnu6BunkatsuData", "6分割データ分析", &kDivisionMenu},
+           oneGrid<fillSixGroups>},
+          {WindowId::SevenGroups,
+           WindowKind::Analysis,
+           {"分割7データ分析", "7分割データ分析", "過去の当選番号の７グループに分類して分析します", 9250, 12200,
+            kGroupLegend},
+           {"mnu7BunkatsuData", "7分割データ分析", &kDivisionMenu},
+           oneGrid<fillSevenGroups>},
+          {WindowId::TenGroups,
+           WindowKind::Analysis,
+           {"分割10データ分析", "10分割データ分析", "過去の当選番号の１０グループに分類して分析します", 9250, 12200,
+            kGroupLegend},
+           {"mnu11BunkatsuData", "10分割データ分析", &kDivisionMenu},
+           oneGrid<fillTenGroups>},
+          {WindowId::LastDigitTrend,
+           WindowKind::Analysis,
+           {"下一桁出現傾向分析",
+            "下一桁出現傾向分析",
+            "過去の当選番号の下一桁の数字の出現傾向を分析します",
+            7370,
+            13980,
+            {}},
+           {"mnuLastChar", "下一桁出現傾向分析"},
+           oneGrid<fillLastDigitTrend>},
+          {WindowId::LastDigitRuns,
+           WindowKind::Analysis,
+           {"下一桁連続出現回数分析",
+            "下一桁連続出現回数分析",
+            "過去の当選番号の下一桁数字が何回続けて出現しているか分析します",
+            7370,
+            13935,
+            {}},
+           {"mnuLastCharRenzoku", "下一桁連続出現回数分析"},
+           oneGrid<fillLastDigitRuns>},
+          // opened by the menu bar's own command 一発ゼノバ予想(&D)
+          {WindowId::Prediction,
+           WindowKind::Prediction,
+           {"一発ゼノバ", "一発ゼノバ予想", "", 9360, 8244, {}},
+           {},
+           fillPrediction},
+      },
+      {
+          {WindowId::DataEntry,
+           WindowKind::DataEntry,
+           {"当選データ入力",
+            "当選データ入力",
+            "当選数字を開催回数毎に入力します（分析対象データとなります）",
+            7400,
+            13900,
+            {}}},
+          {WindowId::About, WindowKind::About, {"バージョン情報", "バージョン情報", "", 5700, 2700, {}}},
+      }};
+  return r;
+}
+
+}  // namespace
+
+std::span<const WindowRow> windowTable() { return rows().table; }
+
+const WindowRow& windowRow(WindowId id) {
+  for (const auto* list : {&rows().table, &rows().others})
+    for (const WindowRow& w : *list)
+      if (w.id == id) return w;
+  std::abort();  // every id has its row (the table test walks them all)
+}
+
+const WindowRow* findWindow(std::string_view name) {
+  for (const WindowRow& w : windowTable())
+    if (w.def.name == name) return &w;
   return nullptr;
 }
 

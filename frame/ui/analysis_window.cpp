@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "frame/grid_geometry.h"
 #include "frame/ui/child_frame.h"
@@ -37,9 +38,9 @@ QLabel* legendSample(const LegendItem& item, QWidget* parent) {
 
 }  // namespace
 
-AnalysisWindow::AnalysisWindow(const WindowDef& def, const History& history, QWidget* parent) : QWidget(parent) {
+AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
+    : QWidget(parent), grid_(std::move(grid)) {
   setFont(GridView::gridFont());
-  if (def.fill) grid_ = def.fill(history);
 
   // Margins and gaps in twips: 2 px and 4 px at 96 DPI.
   const int margin = twipsToPixels(30, logicalDpiX()), gap = twipsToPixels(60, logicalDpiY());

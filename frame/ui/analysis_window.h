@@ -5,7 +5,6 @@
 
 #include "frame/grid.h"
 #include "frame/window_def.h"
-#include "store/history.h"
 
 class QLabel;
 class QPushButton;
@@ -17,8 +16,8 @@ class GridView;
 class AnalysisWindow : public QWidget {
   Q_OBJECT
  public:
-  // Fills the grid from the history with the window's fill procedure.
-  AnalysisWindow(const WindowDef& def, const History& history, QWidget* parent = nullptr);
+  // Shows `grid` under the description line of `def`, with its legend.
+  AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent = nullptr);
 
   const Grid& grid() const { return grid_; }
   GridView* gridView() const { return fpSpread1; }

@@ -1,13 +1,12 @@
 #include "prediction/core/prediction_dump.h"
 
 #include "prediction/core/prediction_methods.h"
-#include "prediction/core/prediction_state.h"
 
 namespace km {
 
-std::vector<Grid> predictionGrids(const History& history, const std::string& iniPath) {
+std::vector<Grid> predictionGrids(const History& history, const PredictionState& settings) {
   PredictionState state;
-  state.ReadInitFile(iniPath);
+  state.reflect = settings.reflect;
   PredictionGrids grids;
   openPrediction(state, history, grids);
   return std::vector<Grid>(grids.begin(), grids.end());

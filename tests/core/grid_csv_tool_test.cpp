@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "prediction/core/prediction_dump.h"
 #include "store/database.h"
 #include "tests/core/test_history.h"
 #include "windows/window_table.h"
@@ -108,18 +107,20 @@ void expectRecords(const std::vector<std::vector<std::string>>& records, const s
 }  // namespace
 
 TEST_F(GridCsvTool, EveryAnalysisWindowEqualsItsGridTexts) {
-  for (const WindowDef& w : windowTable()) {
-    if (!w.fill) continue;
-    SCOPED_TRACE(w.name);
+  const PredictionState settings;
+  for (const WindowRow& w : windowTable()) {
+    if (w.kind != WindowKind::Analysis) continue;
+    SCOPED_TRACE(w.def.name);
     int status = 0;
-    const std::string out = runTool("grid " + db + " " + w.name + " --csv", &status);
+    const std::string out = runTool("grid " + db + " " + w.def.name + " --csv", &status);
     ASSERT_EQ(status, 0);
     ASSERT_EQ(out.rfind("\xEF\xBB\xBF", 0), 0u);
     bool ok = false;
     const auto records = parseCsv(out.substr(3), &ok);
     EXPECT_TRUE(ok);
-    const Grid g = w.fill(history);
-    expectRecords(records, {&g});
+    const std::vector<Grid> g = w.fill({history, settings});
+    ASSERT_EQ(g.size(), 1u);
+    expectRecords(records, {&g[0]});
   }
 }
 
@@ -127,17 +128,20 @@ TEST_F(GridCsvTool, PredictionWindowGivesItsFourGridsSeparatedByEmptyLines) {
   const std::string ini = (dir / "none.ini").string();
   int status = 0;
   const std::string out =
-      runTool("grid " + db + " " + std::string(kPredictionWindow) + " --ini " + ini + " --csv", &status);
+      runTool("grid " + db + " " + windowRow(WindowId::Prediction).def.name + " --ini " + ini + " --csv", &status);
   ASSERT_EQ(status, 0);
   ASSERT_EQ(out.rfind("\xEF\xBB\xBF", 0), 0u);
   bool ok = false;
   const auto records = parseCsv(out.substr(3), &ok);
   EXPECT_TRUE(ok);
-  const std::vector<Grid> grids = predictionGrids(history, ini);
+  PredictionState settings;
+  settings.ReadInitFile(ini);
+  const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({history, settings});
   ASSERT_EQ(grids.size(), 4u);
   expectRecords(records, {&grids[0], &grids[1], &grids[2], &grids[3]});
   // the options may come in either order; a stray word is refused
-  EXPECT_EQ(runTool("grid " + db + " " + std::string(kPredictionWindow) + " --csv --ini " + ini, &status), out);
+  EXPECT_EQ(runTool("grid " + db + " " + windowRow(WindowId::Prediction).def.name + " --csv --ini " + ini, &status),
+            out);
   runTool("grid " + db + " 出現間隔分析 --cvs", &status);
   EXPECT_NE(status, 0);
 }

@@ -11,7 +11,6 @@
 
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
-#include "prediction/core/prediction_dump.h"
 #include "windows/window_table.h"
 
 using namespace km;
@@ -56,15 +55,14 @@ struct Dumps {
   std::string json, csv;
 };
 
-Dumps dump(const WindowDef& w, const History& h) {
-  std::vector<Grid> owned;
-  if (w.fill)
-    owned.push_back(w.fill(h));
-  else
-    owned = predictionGrids(h, "/nonexistent/settings.ini");
+// Every window through its row of the table, the prediction window with
+// every reflect setting off (as without a settings file).
+Dumps dump(const WindowRow& w, const History& h) {
+  const PredictionState settings;
+  const std::vector<Grid> owned = w.fill({h, settings});
   std::vector<const Grid*> grids;
   for (const Grid& g : owned) grids.push_back(&g);
-  return {windowToJson(w, grids), gridsToCsvFile(grids)};
+  return {windowToJson(w.def, grids), gridsToCsvFile(grids)};
 }
 
 }  // namespace
@@ -77,13 +75,13 @@ TEST(GridGolden, EveryWindowWritesWhatItWroteBeforeCellsWereShared) {
   const History h = longHistory(1500);
   std::ostringstream got;
   int compared = 0;
-  for (const WindowDef& w : windowTable()) {
+  for (const WindowRow& w : windowTable()) {
     const std::uint64_t d = fnv1a(dump(w, h).json);
-    got << "    {\"" << w.name << "\", 0x" << std::hex << d << std::dec << "ull},\n";
-    auto it = expected.find(w.name);
+    got << "    {\"" << w.def.name << "\", 0x" << std::hex << d << std::dec << "ull},\n";
+    auto it = expected.find(w.def.name);
     if (it == expected.end()) continue;
     ++compared;
-    EXPECT_EQ(it->second, d) << w.name;
+    EXPECT_EQ(it->second, d) << w.def.name;
   }
   EXPECT_EQ(compared, 18) << "digests now:\n" << got.str();
   if (HasFailure()) std::cout << got.str();
@@ -91,18 +89,15 @@ TEST(GridGolden, EveryWindowWritesWhatItWroteBeforeCellsWereShared) {
 
 TEST(GridGolden, StreamedDumpsEqualTheWholeTexts) {
   const History h = longHistory(1500);
-  for (const WindowDef& w : windowTable()) {
-    std::vector<Grid> owned;
-    if (w.fill)
-      owned.push_back(w.fill(h));
-    else
-      owned = predictionGrids(h, "/nonexistent/settings.ini");
+  const PredictionState settings;
+  for (const WindowRow& w : windowTable()) {
+    const std::vector<Grid> owned = w.fill({h, settings});
     std::vector<const Grid*> grids;
     for (const Grid& g : owned) grids.push_back(&g);
     std::ostringstream json, csv;
-    writeWindowJson(json, w, grids);
+    writeWindowJson(json, w.def, grids);
     writeGridsCsv(csv, grids);
-    EXPECT_EQ(json.str(), windowToJson(w, grids)) << w.name;
-    EXPECT_EQ(csv.str(), gridsToCsvFile(grids)) << w.name;
+    EXPECT_EQ(json.str(), windowToJson(w.def, grids)) << w.def.name;
+    EXPECT_EQ(csv.str(), gridsToCsvFile(grids)) << w.def.name;
   }
 }

@@ -58,11 +58,11 @@ struct EntryWindowTest : ::testing::Test {
     frm->show();
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(frm.get(), &activate);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(std::string(kPredictionWindow)); }));
-    frm->findChildWindow(std::string(kPredictionWindow))->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::Prediction); }));
+    frm->findChildWindow(WindowId::Prediction)->close();
     ASSERT_TRUE(frm->propEnd());
     frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
-    sub = frm->findChildWindow(kDataEntryWindow);
+    sub = frm->findChildWindow(WindowId::DataEntry);
     ASSERT_TRUE(sub);
     win = qobject_cast<DataEntryWindow*>(sub->widget());
     ASSERT_TRUE(win);
@@ -150,7 +150,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_TRUE(cell(1, 2).flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(cell(1, 7).flags() & Qt::ItemIsEditable);
   win->closeButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
 }
 
@@ -222,7 +222,7 @@ TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
-  EXPECT_EQ(frm->findChildWindow(kDataEntryWindow), sub);
+  EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), sub);
   EXPECT_FALSE(frm->propEnd());
 }
 
@@ -251,7 +251,7 @@ TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty)
   QTest::keyClick(grid(), Qt::Key_Delete);  // an empty cell is accepted
   EXPECT_EQ(stored()[7].text[5], "");
   win->closeButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
   EXPECT_EQ(stored()[6].text[1], "5");
 }
@@ -266,7 +266,7 @@ TEST_F(EntryWindowTest, CloseBoxDropsUnsavedTextsAndSaysSo) {
   sub->close();
   ASSERT_TRUE(box.seen);
   EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
   const auto after = stored();
   ASSERT_EQ(after.size(), before.size());
@@ -390,7 +390,7 @@ TEST_F(EntryWindowTest, ReadOnlyDatabaseIsRefusedWithAMessage) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
   EXPECT_NE(box.text.indexOf(QStringLiteral("読み取り専用")), -1) << box.text.toStdString();
   EXPECT_EQ(box.icon, QMessageBox::Critical);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->propEnd());
 }
 
@@ -429,7 +429,7 @@ TEST_F(EntryWindowTest, EmptyHistoryOffersTheFirstLine) {
 TEST(EntryWindowAlone, LockedDatabaseKeepsTheStoredValue) {
   test::ProgramFolder folder(test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
   const ConnectString cs = makeConnectString(folder.dir.string());
-  DataEntryWindow win(cs, nullptr, 50);
+  DataEntryWindow win(windowRow(WindowId::DataEntry).def, cs, nullptr, 50);
   win.show();
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);

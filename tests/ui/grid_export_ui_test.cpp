@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "analyses/intervals/appearance_interval.h"
 #include "frame/grid_export.h"
 #include "frame/grid_setup.h"
 #include "frame/ui/analysis_window.h"
@@ -28,6 +30,7 @@
 #include "prediction/ui/prediction_window.h"
 #include "tests/core/test_files.h"
 #include "tests/ui/ui_helpers.h"
+#include "windows/ui/window_content.h"
 #include "windows/window_table.h"
 
 namespace fs = std::filesystem;
@@ -229,10 +232,13 @@ TEST(GridViewMenu, RightClickMenuItemsAndShortcuts) {
 
 TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
   const History h = History::fromRows(longHistory(12));
-  const WindowDef& def = *findWindow("出現間隔分析");
-  ChildFrame frame(nullptr, def);
-  frame.load([&](QWidget* p) { return new AnalysisWindow(def, h, p); });
-  auto* w = qobject_cast<AnalysisWindow*>(frame.widget());
+  PredictionState state;
+  WindowContext context{h, state, {}};
+  const WindowRow& row = windowRow(WindowId::AppearanceInterval);
+  QMdiArea area;
+  auto* frame = new ChildFrame(nullptr, row.def);
+  buildWindow(area, *frame, row, context);
+  auto* w = qobject_cast<AnalysisWindow*>(frame->widget());
   ASSERT_TRUE(w);
   EXPECT_EQ(gridTitle(w->gridView()), QStringLiteral("出現間隔分析"));
   const std::vector<const Grid*> grids = windowGrids(w->gridView());
@@ -268,10 +274,12 @@ TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
 TEST(GridCsv, PredictionWindowSavesItsFourGridsInOrder) {
   PredictionState state;
   const History h = History::fromRows(longHistory(8));
-  const WindowDef& def = *findWindow(kPredictionWindow);
-  ChildFrame frame(nullptr, def);
-  frame.load([&](QWidget* p) { return new PredictionWindow(state, h, p); });
-  auto* w = qobject_cast<PredictionWindow*>(frame.widget());
+  WindowContext context{h, state, {}};
+  const WindowRow& row = windowRow(WindowId::Prediction);
+  QMdiArea area;
+  auto* frame = new ChildFrame(nullptr, row.def);
+  buildWindow(area, *frame, row, context);
+  auto* w = qobject_cast<PredictionWindow*>(frame->widget());
   ASSERT_TRUE(w);
   for (int i = 0; i < 4; ++i) {
     const std::vector<const Grid*> grids = windowGrids(w->gridView(i));
@@ -304,7 +312,7 @@ TEST(GridPrint, PaginationRepeatsRoomForTheHeader) {
 
 TEST(GridPrint, LongWindowToPdfHasItsPagesAndTheHeaderOnEachPage) {
   const History h = History::fromRows(longHistory(300));
-  const Grid grid = findWindow("出現間隔分析")->fill(h);
+  const Grid grid = fillAppearanceInterval(h);
   ASSERT_EQ(grid.frozenRows(), 2);
   const QColor header(grid.cell(2, 1).bg.r, grid.cell(2, 1).bg.g, grid.cell(2, 1).bg.b);
   ASSERT_EQ(header, QColor(255, 200, 200));

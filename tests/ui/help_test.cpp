@@ -49,15 +49,20 @@ std::vector<Draw> someDraws() {
   return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
 }
 
-// Every child window's caption with the title of the page that F1 shows for it.
-std::vector<std::pair<QString, QString>> captionsAndPages() {
-  std::vector<std::pair<QString, QString>> out;
-  for (const WindowDef& w : windowTable()) {
-    const QString caption = QString::fromStdString(w.caption);
-    out.emplace_back(caption, caption);
+struct WindowPage {
+  WindowId id;
+  QString caption, title;
+};
+
+// Every child window with its caption and the title of the page that F1 shows for it.
+std::vector<WindowPage> captionsAndPages() {
+  std::vector<WindowPage> out;
+  for (const WindowRow& w : windowTable()) {
+    const QString caption = QString::fromStdString(w.def.caption);
+    out.push_back({w.id, caption, caption});
   }
-  out.emplace_back(QStringLiteral("当選データ入力"), QStringLiteral("当選データ入力"));
-  out.emplace_back(QStringLiteral("バージョン情報"), QStringLiteral("カズマキについて"));
+  out.push_back({WindowId::DataEntry, QStringLiteral("当選データ入力"), QStringLiteral("当選データ入力")});
+  out.push_back({WindowId::About, QStringLiteral("バージョン情報"), QStringLiteral("カズマキについて")});
   return out;
 }
 
@@ -113,7 +118,7 @@ TEST(HelpFiles, CollectionFileIsBuiltAndFindsTheOverviewAndEveryWindowCaption) {
   ASSERT_EQ(overview.size(), 1);
   EXPECT_EQ(pageTitle(engine, overview.first().url), QStringLiteral("カズマキについて"));
 
-  for (const auto& [caption, title] : captionsAndPages()) {
+  for (const auto& [id, caption, title] : captionsAndPages()) {
     const QList<QHelpLink> docs = engine.documentsForKeyword(caption);
     ASSERT_EQ(docs.size(), 1) << caption.toStdString();
     EXPECT_EQ(pageTitle(engine, docs.first().url), title) << caption.toStdString();
@@ -290,14 +295,8 @@ TEST_F(HelpMainFrmTest, FullTextSearchFindsJapaneseWordsInsideSentences) {
 
 TEST_F(HelpMainFrmTest, F1InAChildWindowOpensThatWindowsPage) {
   frm.show();
-  for (const auto& [caption, title] : captionsAndPages()) {
-    std::string name;
-    for (const WindowDef& w : windowTable())
-      if (QString::fromStdString(w.caption) == caption) name = w.name;
-    if (caption == QStringLiteral("当選データ入力")) name = kDataEntryWindow;
-    if (caption == QStringLiteral("バージョン情報")) name = kAboutWindow;
-    ASSERT_FALSE(name.empty()) << caption.toStdString();
-    QMdiSubWindow* sub = frm.openWindow(name);
+  for (const auto& [id, caption, title] : captionsAndPages()) {
+    QMdiSubWindow* sub = frm.openWindow(id);
     ASSERT_NE(sub, nullptr);
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
@@ -354,7 +353,8 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("バージョン情報"));
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
-  EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, aboutWindowDef().width, aboutWindowDef().height));
+  const WindowDef& def = windowRow(WindowId::About).def;
+  EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height));
   auto* about = qobject_cast<AboutDialog*>(sub->widget());
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->productLabel()->text(), QStringLiteral("カズマキ"));
@@ -389,7 +389,7 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
   about->closeButton()->click();
   EXPECT_TRUE(frm.mdiArea()->subWindowList().isEmpty());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
 }
 
 TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
@@ -397,19 +397,19 @@ TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   EXPECT_TRUE(frm.propEnd());
   action("mnuAbout")->trigger();
   EXPECT_TRUE(frm.propEnd());
-  frm.findChildWindow(kAboutWindow)->close();
+  frm.findChildWindow(WindowId::About)->close();
   EXPECT_TRUE(frm.propEnd());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
 
   // an analysis window open: closing the About dialog must not set the flag
-  frm.openWindow("出現間隔分析");
+  frm.openWindow(WindowId::AppearanceInterval);
   EXPECT_FALSE(frm.propEnd());
   action("mnuAbout")->trigger();
   EXPECT_FALSE(frm.propEnd());
-  frm.findChildWindow(kAboutWindow)->close();  // the close box
+  frm.findChildWindow(WindowId::About)->close();  // the close box
   EXPECT_FALSE(frm.propEnd());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(kAboutWindow) == nullptr; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
   action("mnuAbout")->trigger();
-  qobject_cast<AboutDialog*>(frm.findChildWindow(kAboutWindow)->widget())->closeButton()->click();
+  qobject_cast<AboutDialog*>(frm.findChildWindow(WindowId::About)->widget())->closeButton()->click();
   EXPECT_FALSE(frm.propEnd());
 }

@@ -93,8 +93,9 @@ int room(const GridView& v, const Grid& g, int c, int r) {
 // scale) is one the grid shows in a tooltip.
 TEST_F(Shipped, NoWindowCutsOffAText) {
   int checked = 0;
-  for (const WindowDef& def : windowTable()) {
-    QMdiSubWindow* sub = frm.openWindow(def.name);
+  for (const WindowRow& row : windowTable()) {
+    const WindowDef& def = row.def;
+    QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
     for (GridView* v : sub->findChildren<GridView*>()) {
       const Grid& g = *v->grid();
@@ -132,8 +133,9 @@ TEST_F(Shipped, NoWindowCutsOffAText) {
 // the window's width and leave no empty band above the close button.
 TEST_F(Shipped, EveryGridFitsItsWindow) {
   showLarge();
-  for (const WindowDef& def : windowTable()) {
-    QMdiSubWindow* sub = frm.openWindow(def.name);
+  for (const WindowRow& row : windowTable()) {
+    const WindowDef& def = row.def;
+    QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
     // the designed size, grown by at most a few per cent where the grids need it
     const QSize designed = ChildFrame::twipsToPixels(sub, def.width, def.height);
@@ -228,8 +230,9 @@ TEST_F(Shipped, ToolReportsTheGeometryTheProgramLaysOut) {
   showLarge();
   const std::string db = (folder->dir / "Kazumaki.mdb").string();
   ASSERT_TRUE(std::filesystem::exists(db));
-  for (const WindowDef& def : windowTable()) {
-    QMdiSubWindow* sub = frm.openWindow(def.name);
+  for (const WindowRow& row : windowTable()) {
+    const WindowDef& def = row.def;
+    QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
     ASSERT_TRUE(waitFor([&] { return sub->widget()->isVisible(); }));
     std::vector<const Grid*> grids;
@@ -256,7 +259,7 @@ TEST_F(Shipped, ToolReportsTheGeometryTheProgramLaysOut) {
 // The toolkit speaks Japanese: the child window's system menu and the
 // standard buttons.
 TEST_F(Shipped, ToolkitTextsAreJapanese) {
-  QMdiSubWindow* sub = frm.openWindow("出現間隔分析");
+  QMdiSubWindow* sub = frm.openWindow(WindowId::AppearanceInterval);
   ASSERT_TRUE(sub && sub->systemMenu());
   const QList<QAction*> actions = sub->systemMenu()->actions();
   ASSERT_FALSE(actions.isEmpty());
@@ -279,9 +282,9 @@ TEST_F(Shipped, CtrlF4ClosesTheActiveChildWindow) {
   frm.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
   // the program comes up with the prediction window
-  ASSERT_TRUE(waitFor([&] { return frm.findChildWindow(std::string(kPredictionWindow)) != nullptr; }));
-  QMdiSubWindow* first = frm.openWindow("引っ張り分析");
-  QMdiSubWindow* second = frm.openWindow("連番飛び石分析");
+  ASSERT_TRUE(waitFor([&] { return frm.findChildWindow(WindowId::Prediction) != nullptr; }));
+  QMdiSubWindow* first = frm.openWindow(WindowId::CarryOver);
+  QMdiSubWindow* second = frm.openWindow(WindowId::Consecutive);
   ASSERT_TRUE(first && second);
   ASSERT_TRUE(waitFor([&] { return frm.mdiArea()->activeSubWindow() == second; }));
   EXPECT_FALSE(frm.propEnd());
@@ -291,15 +294,15 @@ TEST_F(Shipped, CtrlF4ClosesTheActiveChildWindow) {
   EXPECT_TRUE(keys.contains(QStringLiteral("Ctrl+F4"))) << keys.join(' ').toStdString();
   EXPECT_TRUE(keys.contains(QStringLiteral("Ctrl+W"))) << keys.join(' ').toStdString();
   QTest::keyClick(frm.mdiArea()->activeSubWindow()->widget(), Qt::Key_F4, Qt::ControlModifier);
-  ASSERT_TRUE(waitFor([&] { return !frm.findChildWindow("連番飛び石分析"); }));
-  EXPECT_TRUE(frm.findChildWindow("引っ張り分析"));
+  ASSERT_TRUE(waitFor([&] { return !frm.findChildWindow(WindowId::Consecutive); }));
+  EXPECT_TRUE(frm.findChildWindow(WindowId::CarryOver));
   EXPECT_TRUE(frm.propEnd());
   // Ctrl+W as before
   ASSERT_TRUE(waitFor([&] { return frm.mdiArea()->activeSubWindow() != nullptr; }));
   QMdiSubWindow* next = frm.mdiArea()->activeSubWindow();
   const std::string name = next->objectName().toStdString();
   QTest::keyClick(next->widget(), Qt::Key_W, Qt::ControlModifier);
-  ASSERT_TRUE(waitFor([&] { return !frm.findChildWindow(name); })) << name;
+  ASSERT_TRUE(waitFor([&] { return !frm.findChildWindow(findWindow(name)->id); })) << name;
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
 }
 
@@ -309,7 +312,7 @@ TEST_F(Shipped, AreaScrollsToAChildWindowLargerThanIt) {
   frm.resize(1024, 768);
   frm.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-  QMdiSubWindow* sub = frm.openWindow("出現間隔分析");
+  QMdiSubWindow* sub = frm.openWindow(WindowId::AppearanceInterval);
   ASSERT_TRUE(sub);
   QScrollBar* bar = frm.mdiArea()->verticalScrollBar();
   ASSERT_TRUE(waitFor([&] { return bar->isVisible(); }));
@@ -326,7 +329,7 @@ TEST_F(Shipped, AreaScrollsToAChildWindowLargerThanIt) {
 TEST_F(Shipped, PredictionWindowArrangedSmallStaysUsable) {
   frm.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-  QMdiSubWindow* sub = frm.openWindow(std::string(kPredictionWindow));
+  QMdiSubWindow* sub = frm.openWindow(WindowId::Prediction);
   ASSERT_TRUE(sub);
   sub->resize(300, 250);
   auto* w = qobject_cast<PredictionWindow*>(sub->widget());

@@ -121,9 +121,9 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
 
 TEST_F(MainFrmTest, PropEndIsAPlainFlag) {
   EXPECT_TRUE(frm.propEnd());
-  QMdiSubWindow* a = frm.openWindow("出現頻度分析");
+  QMdiSubWindow* a = frm.openWindow(WindowId::AppearanceFrequency);
   EXPECT_FALSE(frm.propEnd());
-  frm.openWindow("出現間隔分析");
+  frm.openWindow(WindowId::AppearanceInterval);
   EXPECT_FALSE(frm.propEnd());
   a->close();  // the close box
   EXPECT_TRUE(frm.propEnd()) << "closing any one window sets the flag";
@@ -131,16 +131,16 @@ TEST_F(MainFrmTest, PropEndIsAPlainFlag) {
 }
 
 TEST_F(MainFrmTest, SecondChoiceActivatesTheOpenWindow) {
-  QMdiSubWindow* first = frm.openWindow("引っ張り分析");
-  frm.openWindow("出現間隔分析");
-  QMdiSubWindow* again = frm.openWindow("引っ張り分析");
+  QMdiSubWindow* first = frm.openWindow(WindowId::CarryOver);
+  frm.openWindow(WindowId::AppearanceInterval);
+  QMdiSubWindow* again = frm.openWindow(WindowId::CarryOver);
   EXPECT_EQ(first, again);
   EXPECT_EQ(openCount(), 2);
   EXPECT_EQ(frm.mdiArea()->activeSubWindow(), first);
 }
 
 TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
-  frm.openWindow("出現頻度分析");
+  frm.openWindow(WindowId::AppearanceFrequency);
   {
     test::MessageBoxWatcher box;
     action("mnuMasterInput")->trigger();
@@ -149,10 +149,10 @@ TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
     EXPECT_EQ(box.text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。"));
     EXPECT_EQ(box.icon, QMessageBox::Critical);
   }
-  EXPECT_EQ(frm.findChildWindow(kDataEntryWindow), nullptr);
-  frm.findChildWindow("出現頻度分析")->close();
+  EXPECT_EQ(frm.findChildWindow(WindowId::DataEntry), nullptr);
+  frm.findChildWindow(WindowId::AppearanceFrequency)->close();
   action("mnuMasterInput")->trigger();
-  QMdiSubWindow* entry = frm.findChildWindow(kDataEntryWindow);
+  QMdiSubWindow* entry = frm.findChildWindow(WindowId::DataEntry);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->windowTitle(), QStringLiteral("当選データ入力"));
 }
@@ -160,20 +160,20 @@ TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
 TEST_F(MainFrmTest, PredictionWindowOpensOnceOnActivation) {
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &activate);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "opened after the activation is handled";
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "opened after the activation is handled";
   ASSERT_TRUE(test::runQueuedCalls());
-  QMdiSubWindow* pred = frm.findChildWindow(std::string(kPredictionWindow));
+  QMdiSubWindow* pred = frm.findChildWindow(WindowId::Prediction);
   ASSERT_NE(pred, nullptr);
   EXPECT_EQ(pred->windowTitle(), QStringLiteral("一発ゼノバ予想"));
   EXPECT_EQ(pred->size(), ChildFrame::twipsToPixels(pred, 9360, 8244));
   EXPECT_FALSE(frm.propEnd());
   pred->close();
   EXPECT_TRUE(frm.propEnd());
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "a closed window is not found";
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "a closed window is not found";
   // the user comes back to the program: the closed window stays closed
   QApplication::sendEvent(&frm, &activate);
   ASSERT_TRUE(test::runQueuedCalls());
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_EQ(openCount(), 0);
 }
 
@@ -188,11 +188,11 @@ TEST_F(MainFrmTest, ArrangeModes) {
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &activate);
   ASSERT_TRUE(test::runQueuedCalls());
-  QMdiSubWindow* pred = frm.findChildWindow(std::string(kPredictionWindow));
+  QMdiSubWindow* pred = frm.findChildWindow(WindowId::Prediction);
   ASSERT_NE(pred, nullptr);
   pred->close();
-  QMdiSubWindow* a = frm.openWindow("引っ張り分析");
-  QMdiSubWindow* b = frm.openWindow("出現間隔分析");
+  QMdiSubWindow* a = frm.openWindow(WindowId::CarryOver);
+  QMdiSubWindow* b = frm.openWindow(WindowId::AppearanceInterval);
   ASSERT_TRUE(test::runQueuedCalls());
   ASSERT_EQ(openCount(), 2);
   const QRect area = frm.mdiArea()->viewport()->rect();
@@ -216,39 +216,39 @@ TEST_F(MainFrmTest, OpeningAWindowRunsNoOtherEvent) {
   std::string openDuringCall;
   QTimer::singleShot(0, &frm, [&] {
     ran = true;
-    for (const char* name : {"出現頻度分析", "出現間隔分析"})
-      if (frm.findChildWindow(name)) openDuringCall += name;
+    for (WindowId id : {WindowId::AppearanceFrequency, WindowId::AppearanceInterval})
+      if (frm.findChildWindow(id)) openDuringCall += windowRow(id).def.name;
   });
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &activate);  // queues the prediction window
-  frm.openWindow("出現頻度分析");
-  frm.openWindow("出現間隔分析");
+  frm.openWindow(WindowId::AppearanceFrequency);
+  frm.openWindow(WindowId::AppearanceInterval);
   EXPECT_FALSE(ran);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_EQ(openCount(), 2);
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_TRUE(ran);
   EXPECT_EQ(openDuringCall, "出現頻度分析出現間隔分析");
-  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_EQ(openCount(), 3);
 }
 
 TEST_F(MainFrmTest, AWindowClosedAndChosenAgainOpensAfresh) {
-  QMdiSubWindow* first = frm.openWindow("引っ張り分析");
+  QMdiSubWindow* first = frm.openWindow(WindowId::CarryOver);
   first->close();  // deleted later, when control returns to the event loop
-  QMdiSubWindow* again = frm.openWindow("引っ張り分析");
+  QMdiSubWindow* again = frm.openWindow(WindowId::CarryOver);
   ASSERT_NE(again, nullptr);
   EXPECT_NE(again, first);
   EXPECT_FALSE(again->isHidden());
   EXPECT_FALSE(frm.propEnd());
   ASSERT_TRUE(QTest::qWaitFor([&] { return openCount() == 1; }, 30000));
-  EXPECT_EQ(frm.findChildWindow("引っ張り分析"), again);
+  EXPECT_EQ(frm.findChildWindow(WindowId::CarryOver), again);
 }
 
 TEST_F(MainFrmTest, ExitClosesEveryWindowWithoutAQuestion) {
   frm.show();
-  frm.openWindow("出現頻度分析");
-  frm.openWindow("出現間隔分析");
+  frm.openWindow(WindowId::AppearanceFrequency);
+  frm.openWindow(WindowId::AppearanceInterval);
   action("mnuEnd")->trigger();
   EXPECT_EQ(openCount(), 0);
   EXPECT_TRUE(frm.propEnd());
@@ -275,5 +275,5 @@ TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   MainFrm frm(folder.path(), folder.settings());
   ASSERT_TRUE(frm.startUp());
   EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
-  for (const WindowDef& def : windowTable()) EXPECT_NE(frm.openWindow(def.name), nullptr) << def.name;
+  for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
 }

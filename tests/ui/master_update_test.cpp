@@ -307,7 +307,7 @@ struct MenuUpdateTest : MasterUpdateTest {
 
 TEST_F(MenuUpdateTest, ReplacesTheDatabaseWhileTheProgramKeepsItsHistory) {
   use("/valid");
-  frm->openWindow("出現頻度分析");  // an analysis window does not stand in the way
+  frm->openWindow(WindowId::AppearanceFrequency);  // an analysis window does not stand in the way
   const test::MessageBoxWatcher* w = choose();
   EXPECT_EQ(w->text, QStringLiteral("当選データを最新化しました。"));
   EXPECT_EQ(w->icon, QMessageBox::NoIcon);
@@ -319,7 +319,7 @@ TEST_F(MenuUpdateTest, ReplacesTheDatabaseWhileTheProgramKeepsItsHistory) {
 
 TEST_F(MenuUpdateTest, RefusedWhileTheDataEntryWindowIsOpen) {
   use("/valid");
-  ASSERT_NE(frm->openWindow(kDataEntryWindow), nullptr);
+  ASSERT_NE(frm->openWindow(WindowId::DataEntry), nullptr);
   const test::MessageBoxWatcher* w = choose();
   EXPECT_EQ(w->text, MasterUpdateDialog::refusalText());
   EXPECT_EQ(w->icon, QMessageBox::Critical);
@@ -328,8 +328,8 @@ TEST_F(MenuUpdateTest, RefusedWhileTheDataEntryWindowIsOpen) {
   EXPECT_EQ(server.requests("/valid"), 0);
   expectUntouched("refused");
 
-  frm->findChildWindow(kDataEntryWindow)->close();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(kDataEntryWindow) == nullptr; }, 5000));
+  frm->findChildWindow(WindowId::DataEntry)->close();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }, 5000));
   w = choose();
   EXPECT_EQ(w->text, QStringLiteral("当選データを最新化しました。"));
   EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));

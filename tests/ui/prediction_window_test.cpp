@@ -56,7 +56,7 @@ struct PredictionWindowTest : ::testing::Test {
     ASSERT_TRUE(frm->startUp());
   }
   PredictionWindow* open() {
-    QMdiSubWindow* sub = frm->openWindow(std::string(kPredictionWindow));
+    QMdiSubWindow* sub = frm->openWindow(WindowId::Prediction);
     return sub ? qobject_cast<PredictionWindow*>(sub->widget()) : nullptr;
   }
 };
@@ -142,7 +142,7 @@ TEST_F(PredictionWindowTest, SettingsSurviveACloseAndReachTheFileAtProgramEnd) {
   w->reflectOnButton(8)->click();
   w->reflectOnButton(9)->click();
   w->closeButton()->click();
-  EXPECT_EQ(frm->findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm->findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_TRUE(frm->propEnd());
   // Not written yet.
   EXPECT_EQ(readFile(folder.dir / "カズマキ.ini"), "数字合計分析Opt=True\r\n頻度分析Opt=False\r\n");

@@ -41,14 +41,14 @@ TEST(StartUpAsync, ActivatedBeforeTheHistoryThePredictionWindowOpensWhenItArrive
   EXPECT_FALSE(frm.menuBar()->isEnabled()) << "no command before the history is there";
   EXPECT_EQ(frm.history().recordCount(), 0);
   activate(frm);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr) << "no prediction without a history";
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "no prediction without a history";
   ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
   EXPECT_TRUE(ended.at(0).at(0).toBool());
   EXPECT_FALSE(frm.loading());
   EXPECT_TRUE(frm.menuBar()->isEnabled());
   EXPECT_EQ(frm.history().recordCount(), 3);
   EXPECT_EQ(frm.history().stats.LastDrawNo, 3);
-  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_FALSE(frm.propEnd());
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_EQ(ended.count(), 1) << "delivered once";
@@ -69,7 +69,7 @@ TEST(StartUpAsync, AHistoryReadBeforeTheWindowAsksIsTakenAtOnceAndThePredictionC
   EXPECT_TRUE(frm.menuBar()->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy pointer when nothing is waited for";
   EXPECT_EQ(frm.history().recordCount(), 3);
-  EXPECT_NE(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_FALSE(frm.propEnd());
   // the activation that follows the show opens nothing more, and nothing is delivered again
   frm.show();
@@ -99,7 +99,7 @@ TEST(StartUpAsync, AFailedReadThatEndedBeforeTheWindowAsksStillStopsFromTheEvent
   EXPECT_TRUE(box.seen);
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   frm.close();
   EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
 }
@@ -120,7 +120,7 @@ TEST(StartUpAsync, AMissingDatabaseShowsTheStopBoxAndWritesNothing) {
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_TRUE(box.text.contains(QStringLiteral("Kazumaki.mdb")));
   EXPECT_TRUE(box.text.contains(QStringLiteral("見つかりません")));
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   frm.close();
   EXPECT_FALSE(std::filesystem::exists(empty.dir / "Kazumaki.mdb"));
   EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
@@ -157,7 +157,7 @@ TEST(StartUpAsync, AWindowClosedBeforeTheHistoryArrivesTakesNothingOfIt) {
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_EQ(ended.count(), 0);
   EXPECT_EQ(frm.history().recordCount(), 0);
-  EXPECT_EQ(frm.findChildWindow(std::string(kPredictionWindow)), nullptr);
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer is gone";
   frm.close();
   EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));

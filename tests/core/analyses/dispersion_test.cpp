@@ -122,15 +122,15 @@ TEST(Dispersion, EmptyHistoryShowsTheLabelsAlone) {
 }
 
 TEST(Dispersion, LegendShowsBothDotColours) {
-  const WindowDef* w = findWindow("バラツキ分析");
-  ASSERT_NE(w, nullptr);
+  const WindowRow* row = findWindow("バラツキ分析");
+  ASSERT_NE(row, nullptr);
+  const WindowDef* w = &row->def;
   ASSERT_EQ(w->legend.size(), 2u);
   EXPECT_EQ(w->legend[0].sample, "●");
   EXPECT_EQ(w->legend[0].sampleFg, kMain);
   EXPECT_EQ(w->legend[0].label, "：本数字");
   EXPECT_EQ(w->legend[1].sampleFg, kBonus);
   EXPECT_EQ(w->legend[1].label, "：ボーナス数字");
-  EXPECT_EQ(w->fill, &fillDispersion);
 }
 
 }  // namespace

@@ -202,8 +202,9 @@ TEST(GroupDivision, MarkersGreyGroupsAndSkippedDraws) {
 
 TEST(GroupDivision, WindowsShowTheMarkerLegend) {
   for (const char* name : {"分割6データ分析", "分割7データ分析", "分割10データ分析"}) {
-    const WindowDef* w = findWindow(name);
-    ASSERT_NE(w, nullptr) << name;
+    const WindowRow* row = findWindow(name);
+    ASSERT_NE(row, nullptr) << name;
+    const WindowDef* w = &row->def;
     ASSERT_EQ(w->legend.size(), 3u) << name;
     EXPECT_TRUE(w->legend[0].sample == "●" && w->legend[0].sampleFg == kMain && w->legend[0].label == "：本数字");
     EXPECT_TRUE(w->legend[1].sample == "●" && w->legend[1].sampleFg == kBonus &&

@@ -16,6 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::vector<Grid> gridsWithSettingsFile(const History& h, const std::string& ini) {
+  PredictionState settings;
+  settings.ReadInitFile(ini);
+  return predictionGrids(h, settings);
+}
+
 TEST(PredictionDump, FollowsTheSettingsFile) {
   std::string tmpl = (fs::temp_directory_path() / "km-dump-XXXXXX").string();
   ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
@@ -25,7 +31,7 @@ TEST(PredictionDump, FollowsTheSettingsFile) {
   // Three draws; see the elimination tests for the arithmetic.
   const History h = test::history({{2, 3, 5, 6, 4, 20}, {1, 1, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14}});
 
-  std::vector<Grid> g = predictionGrids(h, (dir / "missing.ini").string());
+  std::vector<Grid> g = gridsWithSettingsFile(h, (dir / "missing.ini").string());
   ASSERT_EQ(g.size(), 4u);
   EXPECT_EQ(g[1].text(2, 2), "11");
   EXPECT_EQ(g[1].text(6, 2), "12");
@@ -33,7 +39,7 @@ TEST(PredictionDump, FollowsTheSettingsFile) {
   EXPECT_EQ(g[3].maxRows(), 2);
 
   std::ofstream(ini, std::ios::binary) << "分割データ分析Opt=True\r\n";
-  g = predictionGrids(h, ini);
+  g = gridsWithSettingsFile(h, ini);
   EXPECT_EQ(g[1].text(2, 2), "12");
   EXPECT_EQ(g[1].text(4, 2), "31");
 
@@ -49,7 +55,7 @@ TEST(PredictionDump, FollowsTheSettingsFile) {
 }
 
 TEST(PredictionDump, EmptyHistoryShowsHeadersOnly) {
-  const std::vector<Grid> g = predictionGrids(History{}, "/nonexistent/カズマキ.ini");
+  const std::vector<Grid> g = predictionGrids(History{}, PredictionState());
   ASSERT_EQ(g.size(), 4u);
   for (const Grid& x : g)
     for (int r = 2; r <= x.maxRows(); ++r)

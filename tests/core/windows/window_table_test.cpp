@@ -5,29 +5,35 @@
 #include <climits>
 #include <set>
 
-#include "prediction/core/prediction_dump.h"
 #include "tests/core/test_history.h"
 
 using namespace km;
 
-TEST(WindowTable, EighteenWindowsWithUniqueNamesAndSizes) {
-  const auto& table = windowTable();
-  EXPECT_EQ(table.size(), 18u);
-  std::set<std::string> names;
-  for (const WindowDef& w : table) {
-    EXPECT_TRUE(names.insert(w.name).second) << w.name;
-    EXPECT_GT(w.width, 0);
-    EXPECT_GT(w.height, 0);
-    EXPECT_EQ(findWindow(w.name), &w);
+// Each window is found by its id and by its name; the analyses are offered
+// by the データ分析 menu and fill one grid, the prediction window fills four.
+TEST(WindowTable, EveryWindowIsFoundByItsIdAndNameAndFillsItsGrids) {
+  const History h = test::history({{1, 3, 17, 20, 25, 26}, {2, 11, 12, 21, 30, 28}});
+  const PredictionState settings;
+  std::set<std::string> names, menuItems;
+  for (const WindowRow& w : windowTable()) {
+    SCOPED_TRACE(w.def.name);
+    EXPECT_TRUE(names.insert(w.def.name).second);
+    EXPECT_EQ(&windowRow(w.id), &w);
+    EXPECT_EQ(findWindow(w.def.name), &w);
+    EXPECT_GT(w.def.width, 0);
+    EXPECT_GT(w.def.height, 0);
+    const bool analysis = w.kind == WindowKind::Analysis;
+    EXPECT_EQ(w.menu.name != nullptr, analysis) << "the prediction window has a command of its own";
+    if (analysis) {
+      EXPECT_TRUE(menuItems.insert(w.menu.name).second);
+    }
+    EXPECT_EQ(w.fill({h, settings}).size(), analysis ? 1u : 4u);
   }
-  const WindowDef* interval = findWindow("出現間隔分析");
-  ASSERT_NE(interval, nullptr);
-  EXPECT_EQ(interval->caption, "出現間隔分析");
-  EXPECT_EQ(interval->width, 8630);
-  EXPECT_EQ(interval->height, 13800);
-  const WindowDef* prediction = findWindow(kPredictionWindow);
-  ASSERT_NE(prediction, nullptr);
-  EXPECT_EQ(prediction->caption, "一発ゼノバ予想");
+  EXPECT_EQ(names.size(), 18u);
+  for (WindowId id : {WindowId::DataEntry, WindowId::About}) {
+    EXPECT_EQ(windowRow(id).id, id);
+    EXPECT_EQ(findWindow(windowRow(id).def.name), nullptr) << "no grid of the history to dump";
+  }
   EXPECT_EQ(findWindow("存在しない"), nullptr);
 }
 
@@ -46,12 +52,9 @@ TEST(WindowTable, EveryWindowSurvivesValuesOutsideTheirRanges) {
       {40000, {7, 8, 9, 10, 11, 12}},
       {40000, {-40000, 8, 9, 10, 11, 40000}},
   });
-  for (const WindowDef& w : windowTable()) {
-    if (!w.fill) continue;
-    const Grid g = w.fill(odd);
-    EXPECT_GT(g.maxRows(), 0) << w.name;
-  }
-  EXPECT_EQ(predictionGrids(odd, "/nonexistent/カズマキ.ini").size(), 4u);
+  const PredictionState settings;
+  for (const WindowRow& w : windowTable())
+    for (const Grid& g : w.fill({odd, settings})) EXPECT_GT(g.maxRows(), 0) << w.def.name;
 }
 
 TEST(WindowTable, PredictionSurvivesExtremeValuesInRecentDraws) {
@@ -60,7 +63,8 @@ TEST(WindowTable, PredictionSurvivesExtremeValuesInRecentDraws) {
     rows.push_back({no, {no % 2 ? INT_MAX : INT_MIN, 2, 3, 4, no % 3 ? 5 : INT_MAX, no % 5 ? 6 : INT_MIN}});
   std::vector<Draw> draws;
   for (const test::Row& r : rows) draws.push_back(test::draws({r})[0]);
-  const std::vector<Grid> grids = predictionGrids(History::fromRows(draws), "/nonexistent/カズマキ.ini");
+  const PredictionState settings;
+  const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({History::fromRows(draws), settings});
   ASSERT_EQ(grids.size(), 4u);
   EXPECT_FALSE(grids[1].text(2, 2).empty()) << "the elimination method still shows numbers";
 }

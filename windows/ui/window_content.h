@@ -1,0 +1,29 @@
+#pragma once
+// Building a child window from its row of the window table: the one way the
+// program, kazumaki-tool and the tests turn a window into widgets.
+#include <vector>
+
+#include "frame/ui/child_frame.h"
+#include "store/database.h"
+#include "windows/window_table.h"
+
+class QMdiArea;
+
+namespace km {
+
+// What the windows are built from: the main window's history and prediction
+// state (the prediction window changes its settings), and the database the
+// data entry window edits.
+struct WindowContext {
+  const History& history;
+  PredictionState& prediction;
+  ConnectString database;
+};
+
+// Builds the content of `row`'s window into `frame` (made for that row),
+// puts the frame into `area` at the top left at the table's size and shows
+// it.  Returns the grids the window shows, in order (none for the data entry
+// and About windows); they live as long as the frame.
+std::vector<const Grid*> buildWindow(QMdiArea& area, ChildFrame& frame, const WindowRow& row, WindowContext& ctx);
+
+}  // namespace km
