@@ -186,7 +186,9 @@ CsvResult parseHistoryCsv(const std::string& text) {
     if (f.size() != 8) return fail("expected 8 fields, found " + std::to_string(f.size()));
     long no = 0;
     if (!parseInt(f[0], no)) return fail("draw number " + excerpt(f[0]) + notNumber(f[0]));
-    if (no < 1 || no > 32767) return fail("draw number " + f[0] + " is outside 1..32767");
+    if (!isDrawNo(no))
+      return fail("draw number " + f[0] + " is outside " + std::to_string(kMinDrawNo) + ".." +
+                  std::to_string(kMaxDrawNo));
     if (!r.draws.empty()) {
       if (no == r.draws.back().no) return fail("duplicate draw number " + f[0]);
       if (no < r.draws.back().no) return fail("draw number " + f[0] + " is not ascending");
@@ -197,13 +199,17 @@ CsvResult parseHistoryCsv(const std::string& text) {
       return fail("date " + excerpt(f[1]) + " is no date of the calendar in the form YYYY-MM-DD");
     d.date = f[1];
     for (int i = 0; i < kNumberFields; ++i) {
+      // a number as the entry window takes it: spaces around it and full-width digits are fine
       const std::string& s = f[2 + i];
-      if (s.empty()) continue;
-      long v = 0;
-      if (!parseInt(s, v)) return fail(std::string(kFieldNames[i]) + " " + excerpt(s) + notNumber(s));
-      if (!isLotteryNumber(static_cast<int>(v)))
-        return fail(std::string(kFieldNames[i]) + " " + s + " is outside 1..31");
-      d.n[i] = static_cast<int>(v);
+      const CellNumber v = parseCellNumber(s);
+      if (v.kind == CellNumber::Empty) continue;
+      long digits = 0;
+      if (v.kind == CellNumber::Wrong)
+        return fail(std::string(kFieldNames[i]) + " " +
+                    (parseInt(s, digits)
+                         ? s + " is outside " + std::to_string(kMinNumber) + ".." + std::to_string(kMaxNumber)
+                         : excerpt(s) + notNumber(s)));
+      d.n[i] = v.value;
     }
     r.draws.push_back(std::move(d));
   }

@@ -16,7 +16,8 @@ struct CsvResult {
 };
 
 // Parses and checks the whole text: header, eight fields a line, draw numbers
-// 1..32767 strictly ascending, dates empty or YYYY-MM-DD, numbers empty or 1..31.
+// (digits, 1..32767) strictly ascending, dates empty or YYYY-MM-DD, numbers
+// empty or lottery numbers as parseCellNumber reads them.
 CsvResult parseHistoryCsv(const std::string& text);
 std::string historyToCsv(const std::vector<Draw>& draws);
 

@@ -159,36 +159,6 @@ constexpr const char* kAnotherPageSize =
     "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います"
     "）。";
 
-// A number field: NULL, empty, blank or non-numeric text is empty.
-std::optional<int> readNumber(sqlite3_stmt* s, int col) {
-  switch (sqlite3_column_type(s, col)) {
-    case SQLITE_INTEGER: {
-      const sqlite3_int64 v = sqlite3_column_int64(s, col);
-      if (v > INT_MAX) return INT_MAX;
-      if (v < INT_MIN) return INT_MIN;
-      return static_cast<int>(v);
-    }
-    case SQLITE_FLOAT: {
-      const double v = sqlite3_column_double(s, col);
-      if (v != std::floor(v) || std::fabs(v) > 2e9) return std::nullopt;
-      return static_cast<int>(v);
-    }
-    case SQLITE_TEXT: {
-      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-      if (!t) return std::nullopt;
-      errno = 0;
-      char* end = nullptr;
-      const long v = std::strtol(t, &end, 10);
-      if (end == t) return std::nullopt;  // no digits: empty or blank text
-      while (*end == ' ' || *end == '\t') ++end;
-      if (*end || errno == ERANGE || v > INT_MAX || v < INT_MIN) return std::nullopt;
-      return static_cast<int>(v);
-    }
-    default:
-      return std::nullopt;
-  }
-}
-
 // The message as the store reports it: the sentence, the file, and SQLite's
 // own account when there is one; the message also goes to the log.
 std::string report(const std::string& what, const std::string& path, const std::string& cause = {}) {
@@ -236,7 +206,7 @@ std::string closeConnection(DbPtr& db) {
 struct WorkBudget {
   long calls = 0;
   static constexpr int kStepsPerCall = 1000;
-  // 5 million virtual machine steps: reading the largest history (32767
+  // 5 million virtual machine steps: reading the largest history (kMaxDrawNo
   // draws) and its dates takes about 0.15 million each.
   static constexpr long kMaxCalls = 5000;
 };
@@ -254,15 +224,26 @@ void limitWork(sqlite3* db, WorkBudget& budget) {
 
 // The history query: at most one row more than any history can hold is
 // taken from the view before sorting, so a view without end stops early.
-constexpr const char* kHistoryQuery =
-    "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM (SELECT 回数, 第1数字, 第2数字, "
-    "第3数字, 第4数字, 第5数字, ボーナス数字 FROM 全データ選択クエリ LIMIT 32768) ORDER BY 回数";
+const std::string& historyQuery() {
+  static const std::string query =
+      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM (SELECT 回数, 第1数字, 第2数字, "
+      "第3数字, 第4数字, 第5数字, ボーナス数字 FROM 全データ選択クエリ LIMIT " +
+      std::to_string(kMaxDrawNo + 1) + ") ORDER BY 回数";
+  return query;
+}
+
+// Why a stored draw number is none (empty when it is one): it is stored as
+// an integer (text or a real would sort apart from the others) and is 1..32767.
+std::string wrongStoredDrawNo(sqlite3_stmt* s, int col) {
+  if (sqlite3_column_type(s, col) != SQLITE_INTEGER) return "が整数ではありません。";
+  const sqlite3_int64 no = sqlite3_column_int64(s, col);
+  if (isDrawNo(no)) return {};
+  return std::to_string(no) + "は" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) + "の範囲外です。";
+}
 
 constexpr const char* kEndlessQuery =
     "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
     "データベースではありません。";
-
-constexpr sqlite3_int64 kMaxStoredDrawNo = 32767;
 
 // What a file beside the database holds, as far as a read must know.
 enum class Beside { None, Unused, HotJournal, Foreign };
@@ -378,6 +359,41 @@ std::string fileUri(const std::string& path) {
 
 }  // namespace
 
+std::string fieldText(sqlite3_stmt* s, int col) {
+  switch (sqlite3_column_type(s, col)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      return std::to_string(sqlite3_column_int64(s, col));
+    case SQLITE_FLOAT: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(s, col));
+      std::string t = buf;
+      if (t.find_first_of(".eEn") == std::string::npos) t += ".0";  // a real stays visibly a real
+      return t;
+    }
+    default: {
+      const unsigned char* t = sqlite3_column_text(s, col);
+      return t ? reinterpret_cast<const char*>(t) : std::string();
+    }
+  }
+}
+
+CellNumber storedNumber(sqlite3_stmt* s, int col) {
+  switch (sqlite3_column_type(s, col)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER: {
+      const sqlite3_int64 v = sqlite3_column_int64(s, col);
+      return {CellNumber::Number, static_cast<int>(std::clamp<sqlite3_int64>(v, INT_MIN, INT_MAX))};
+    }
+    case SQLITE_TEXT:
+      return parseWholeNumber(fieldText(s, col));
+    default:
+      return {CellNumber::Wrong, 0};
+  }
+}
+
 StoreLog setStoreLog(StoreLog log) {
   StoreLog previous = storeLog;
   storeLog = log ? log : logToStderr;
@@ -434,26 +450,25 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   }
   WorkBudget budget;
   limitWork(db.get(), budget);
-  StmtPtr q = prepare(db.get(), kHistoryQuery);
+  StmtPtr q = prepare(db.get(), historyQuery().c_str());
   if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
-    // Draw numbers are whole numbers 1..32767 in strictly ascending order; any
-    // other value is damage (a draw number stored as text or a real sorts
-    // apart from the others), and the bound stops a query that never ends.
+    // Draw numbers in strictly ascending order; any other value is damage,
+    // and the bound stops a query that never ends.
     const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
-    if (sqlite3_column_type(q.get(), 0) != SQLITE_INTEGER)
-      return fail("データベースファイルが壊れています。" + where + "が整数ではありません。");
+    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
+      return fail("データベースファイルが壊れています。" + where + wrong);
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
-    if (no < 1 || no > kMaxStoredDrawNo)
-      return fail("データベースファイルが壊れています。" + where + std::to_string(no) + "は1〜" +
-                  std::to_string(kMaxStoredDrawNo) + "の範囲外です。");
     if (!r.rows.empty() && no <= r.rows.back().no)
       return fail("データベースファイルが壊れています。" + where + std::to_string(no) +
                   (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
     d.no = static_cast<int>(no);
-    for (int f = 0; f < kNumberFields; ++f) d.n[f] = readNumber(q.get(), f + 1);
+    // A number is kept as the file holds it, whatever its value (the analyses
+    // look at lottery numbers only); a field that holds no number is empty.
+    for (int f = 0; f < kNumberFields; ++f)
+      if (const CellNumber v = storedNumber(q.get(), f + 1); v.kind == CellNumber::Number) d.n[f] = v.value;
     r.rows.push_back(std::move(d));
   }
   if (step == SQLITE_INTERRUPT) return fail(kEndlessQuery);
@@ -465,8 +480,8 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
     size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
-      if (++read > static_cast<size_t>(kMaxStoredDrawNo))
-        return fail("データベースファイルが壊れています。抽選日の表が" + std::to_string(kMaxStoredDrawNo) +
+      if (++read > static_cast<size_t>(kMaxDrawNo))
+        return fail("データベースファイルが壊れています。抽選日の表が" + std::to_string(kMaxDrawNo) +
                     "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
@@ -485,16 +500,6 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
 namespace {
 
 constexpr const char* kFieldNames[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
-
-// A number field is empty when it is NULL or text of blanks only.
-bool isEmptyField(sqlite3_stmt* s, int col) {
-  if (sqlite3_column_type(s, col) == SQLITE_NULL) return true;
-  if (sqlite3_column_type(s, col) != SQLITE_TEXT) return false;
-  const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-  for (; t && *t; ++t)
-    if (*t != ' ' && *t != '\t') return false;
-  return true;
-}
 
 std::string sqliteReason(sqlite3* db) { return std::string("（") + sqlite3_errmsg(db) + "）"; }
 
@@ -559,25 +564,27 @@ HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
   }
   WorkBudget budget;
   limitWork(db.get(), budget);
-  StmtPtr q = prepare(db.get(), kHistoryQuery);
+  StmtPtr q = prepare(db.get(), historyQuery().c_str());
   if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
   std::set<int> seen;
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
-    const std::optional<int> no = isEmptyField(q.get(), 0) ? std::nullopt : readNumber(q.get(), 0);
-    const std::string where = std::to_string(r.draws + 1) + "行目";
-    if (!no) return refuse(where + "の「回数」が空か、数ではありません。");
-    if (*no < 1 || *no > 32767) return refuse(where + "の「回数」" + std::to_string(*no) + "は範囲外です。");
-    if (!seen.insert(*no).second) return refuse("「回数」" + std::to_string(*no) + "が重複しています。");
+    // the rules of the start-up read, except that a number field holding
+    // anything but a lottery number is refused: a new file must be sound
+    const std::string where = std::to_string(r.draws + 1) + "行目の「回数」";
+    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty()) return refuse(where + wrong);
+    const int no = sqlite3_column_int(q.get(), 0);
+    if (!seen.insert(no).second) return refuse("「回数」" + std::to_string(no) + "が重複しています。");
     for (int f = 0; f < kNumberFields; ++f) {
-      if (isEmptyField(q.get(), f + 1)) continue;
-      const std::optional<int> v = readNumber(q.get(), f + 1);
-      const std::string field = std::string("第") + std::to_string(*no) + "回の「" + kFieldNames[f + 1] + "」";
-      if (!v) return refuse(field + "が数ではありません。");
-      if (!isLotteryNumber(*v)) return refuse(field + std::to_string(*v) + "は1〜31の範囲外です。");
+      const CellNumber v = storedNumber(q.get(), f + 1);
+      const std::string field = std::string("第") + std::to_string(no) + "回の「" + kFieldNames[f + 1] + "」";
+      if (v.kind == CellNumber::Wrong) return refuse(field + "が数ではありません。");
+      if (v.kind == CellNumber::Number && !isLotteryNumber(v.value))
+        return refuse(field + std::to_string(v.value) + "は" + std::to_string(kMinNumber) + "〜" +
+                      std::to_string(kMaxNumber) + "の範囲外です。");
     }
     ++r.draws;
-    r.lastDrawNo = std::max(r.lastDrawNo, *no);
+    r.lastDrawNo = std::max(r.lastDrawNo, no);
   }
   if (step == SQLITE_INTERRUPT) return refuse("「全データ選択クエリ」の読み込みが終わりません。");
   if (step != SQLITE_DONE)

@@ -7,6 +7,7 @@
 #include "store/history.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace km {
 
@@ -57,7 +58,8 @@ struct HistoryCheck {
 // Opens the file read-only with the key of `cs` and checks that it can serve
 // as the history: encrypted with that key and intact, the draw table and the
 // history query with all their fields, at least one draw, every draw number
-// 1..32767 and unique, every number empty or 1..31.  Nothing is written.
+// as the start-up read takes it (an integer 1..32767) and unique, every
+// number field empty or a lottery number (storedNumber).  Nothing is written.
 HistoryCheck checkHistoryDatabase(const ConnectString& cs);
 
 // Creates a new encrypted database holding exactly these draws, written to a
@@ -76,6 +78,16 @@ struct QueryBudget {
 };
 void limitQueryWork(sqlite3* db, QueryBudget& budget);
 void unlimitQueryWork(sqlite3* db);
+
+// A stored field's text as the entry window shows it: empty for NULL, an
+// integer in digits, a real visibly a real ("5.0"), text as it stands.
+std::string fieldText(sqlite3_stmt* s, int col);
+// A stored number field: an integer is a Number of its value (as the file
+// holds it, any value), text is read by parseWholeNumber (NULL and blanks are
+// Empty, "５" is 5, "abc" and "+5" are Wrong), a real or a blob is Wrong (the
+// entry window shows "5.0").  Whether the Number is a lottery number is the
+// reader's to ask.
+CellNumber storedNumber(sqlite3_stmt* s, int col);
 
 // For other connections on the same files (the entry store): true when the
 // linked SQLite is SQLCipher, and keying a freshly opened connection with

@@ -32,79 +32,9 @@ StmtPtr prepare(sqlite3* db, const std::string& sql) {
   return StmtPtr(s);
 }
 
-bool isSpaceAt(std::string_view t, size_t i, size_t& len) {
-  if (t[i] == ' ' || t[i] == '\t') {
-    len = 1;
-    return true;
-  }
-  if (t.substr(i, 3) == "\xE3\x80\x80") {  // full-width space
-    len = 3;
-    return true;
-  }
-  return false;
-}
-
-std::string columnText(sqlite3_stmt* s, int col) {
-  switch (sqlite3_column_type(s, col)) {
-    case SQLITE_NULL:
-      return {};
-    case SQLITE_INTEGER:
-      return std::to_string(sqlite3_column_int64(s, col));
-    case SQLITE_FLOAT: {
-      char buf[64];
-      std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(s, col));
-      std::string t = buf;
-      if (t.find_first_of(".eEn") == std::string::npos) t += ".0";  // a real stays visibly a real
-      return t;
-    }
-    default: {
-      const unsigned char* t = sqlite3_column_text(s, col);
-      return t ? reinterpret_cast<const char*>(t) : std::string();
-    }
-  }
-}
-
-bool validDate(const std::string& d) { return isCalendarDate(d); }
-
 std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
 
 }  // namespace
-
-CellNumber parseCellNumber(std::string_view t) {
-  size_t b = 0, e = t.size(), len = 0;
-  while (b < e && isSpaceAt(t, b, len)) b += len;
-  // trailing spaces: half-width or full-width
-  while (e > b) {
-    if (t[e - 1] == ' ' || t[e - 1] == '\t') {
-      --e;
-    } else if (e - b >= 3 && t.substr(e - 3, 3) == "\xE3\x80\x80") {
-      e -= 3;
-    } else {
-      break;
-    }
-  }
-  if (b == e) return {};
-  long value = 0;
-  for (size_t i = b; i < e;) {
-    int d;
-    if (t[i] >= '0' && t[i] <= '9') {
-      d = t[i] - '0';
-      i += 1;
-    } else if (e - i >= 3 && static_cast<unsigned char>(t[i]) == 0xEF && static_cast<unsigned char>(t[i + 1]) == 0xBC &&
-               static_cast<unsigned char>(t[i + 2]) >= 0x90 && static_cast<unsigned char>(t[i + 2]) <= 0x99) {
-      d = static_cast<unsigned char>(t[i + 2]) - 0x90;  // ０..９
-      i += 3;
-    } else {
-      return {CellNumber::Wrong, 0};
-    }
-    value = value * 10 + d;
-    if (value > 1000) return {CellNumber::Wrong, 0};  // far beyond 31; stops before any overflow
-  }
-  if (value < 1 || value > kMaxNumber) return {CellNumber::Wrong, 0};
-  return {CellNumber::Number, static_cast<int>(value)};
-}
-
-const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
 
 std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text) {
   for (int line = 1; line <= lineCount; ++line)
@@ -240,8 +170,8 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     EntryRow r;
     r.no = sqlite3_column_int(q.get(), 0);
-    for (int f = 0; f < kNumberFields; ++f) r.text[f] = columnText(q.get(), f + 1);
-    r.date = columnText(q.get(), 7);
+    for (int f = 0; f < kNumberFields; ++f) r.text[f] = fieldText(q.get(), f + 1);
+    r.date = fieldText(q.get(), 7);
     rows.push_back(std::move(r));
   }
   if (step == SQLITE_INTERRUPT) {
@@ -342,8 +272,12 @@ std::string EntryStore::setCell(int no, int column, std::string_view text) {
   return commit();
 }
 
+// The messages below name the highest draw number in full-width digits.
+static_assert(kMaxDrawNo == 32767);
+
 std::string EntryStore::insertAfter(int afterNo, int& newNo) {
-  if (afterNo < 0 || afterNo >= kMaxDrawNo) return "回数が範囲外のため、行を追加できません。";
+  // after draw 0 (before the first) up to the draw before the highest
+  if (afterNo < kMinDrawNo - 1 || afterNo >= kMaxDrawNo) return "回数が範囲外のため、行を追加できません。";
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {
@@ -401,7 +335,7 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
       return std::string(kFieldNames[f]) + "「" + texts[f] + "」: " + wrongNumberReason();
     values[f] = v.value;
   }
-  if (!date.empty() && !validDate(date)) return "抽選日「" + date + "」は YYYY-MM-DD の日付で指定してください。";
+  if (!date.empty() && !isCalendarDate(date)) return "抽選日「" + date + "」は YYYY-MM-DD の日付で指定してください。";
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {

@@ -18,27 +18,16 @@
 #include <vector>
 
 #include "store/database.h"
+#include "store/domain_values.h"
 
 struct sqlite3;
 
 namespace km {
 
-inline constexpr int kMaxDrawNo = 32767;
 // Grid columns of the entry window: 1 is the draw number, 2..7 the numbers.
 inline constexpr int kFirstNumberColumn = 2;
 inline constexpr int kLastNumberColumn = 7;
 
-// A number cell's text as typed or stored.
-struct CellNumber {
-  enum Kind { Empty, Number, Wrong } kind = Empty;
-  int value = 0;  // 1..31 when kind is Number
-};
-// Spaces around the text are ignored; full-width digits count as their
-// half-width value ("１２" is 12).  Anything but an empty text or a whole
-// number 1..31 written in digits is Wrong ("0", "32", "5.0", "abc").
-CellNumber parseCellNumber(std::string_view text);
-// Why a Wrong text is refused, for messages.
-const char* wrongNumberReason();
 // The message of the check on closing.
 inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
 

@@ -2,22 +2,6 @@
 
 namespace km {
 
-bool isCalendarDate(const std::string& d) {
-  if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
-  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-    if (d[i] < '0' || d[i] > '9') return false;
-  auto num = [&d](int at, int len) {
-    int v = 0;
-    for (int i = at; i < at + len; ++i) v = v * 10 + (d[i] - '0');
-    return v;
-  };
-  const int y = num(0, 4), m = num(5, 2), day = num(8, 2);
-  if (y < 1 || m < 1 || m > 12 || day < 1) return false;
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
-}
-
 Stats computeStats(const std::vector<Draw>& rows) {
   Stats s;
   if (rows.empty()) return s;  // every statistic keeps its initial value

@@ -5,16 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "store/domain_values.h"
+
 namespace km {
 
 // Field positions of the six numbers of a draw: 第1数字..第5数字, ボーナス数字.
 enum Field : int { N1 = 0, N2 = 1, N3 = 2, N4 = 3, N5 = 4, Bonus = 5 };
 constexpr int kNumberFields = 6;
-constexpr int kMaxNumber = 31;
 
-// One row of the history query.  A number field may be empty (NULL or empty
-// text in the database); values are kept as the database holds them, so a
-// damaged file may hand out numbers outside 1..31.
+// One row of the history query.  A number field may be empty (NULL, blanks
+// or anything but a whole number in the database: storedNumber); numbers are
+// kept as the database holds them, so a damaged file may hand out numbers
+// outside 1..31, which the analyses guard against.
 struct Draw {
   int no = 0;                                       // 回数
   std::array<std::optional<int>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
@@ -28,13 +30,6 @@ struct Draw {
   // Value of a field; only meaningful when the field is filled.
   int operator[](int field) const { return n[field].value_or(0); }
 };
-
-// True when `date` is YYYY-MM-DD naming a day that exists (years 0001..9999,
-// leap years as the Gregorian calendar has them).
-bool isCalendarDate(const std::string& date);
-
-// True when v can index a per-number table 1..31.
-inline bool isLotteryNumber(int v) { return v >= 1 && v <= kMaxNumber; }
 
 // Whole-history statistics computed once at start-up.
 struct Stats {

@@ -12,18 +12,17 @@ namespace {
 constexpr int kCols = 13;
 constexpr int kFirstDataRow = 3;
 constexpr int kFirstCountCol = 8;
-constexpr int kMaxDrawNo = 32767;  // draw numbers are 16-bit
 constexpr Rgb kCountHeaderBg = RGB(200, 255, 200);
 
 // One row per draw number up to the last complete draw, so that gaps in the
-// draw numbers leave empty rows at the bottom.  A damaged last draw number
-// outside 0..32767 adds no rows, and there are always enough rows for every
-// complete draw.
+// draw numbers leave empty rows at the bottom.  A last draw number that is
+// none (a damaged file's) adds no rows, and there are always enough rows for
+// every complete draw.
 int dataRows(const History& history) {
   const int complete = static_cast<int>(
       std::count_if(history.HistoryRs.begin(), history.HistoryRs.end(), [](const Draw& d) { return d.complete(); }));
   const int last = history.stats.LastDrawNo;
-  return std::max(complete, last >= 0 && last <= kMaxDrawNo ? last : 0);
+  return std::max(complete, isDrawNo(last) ? last : 0);
 }
 
 void setUp(Grid& g, int rows) {
@@ -66,8 +65,9 @@ Grid fillAppearanceCount(const History& history) {
   writeHeader(g);
 
   // priorHits[n]: how often n came up in the complete draws already shown
+  // (entries 0..31: a stored 0 is counted like a number, other values are not)
   std::array<int, kMaxNumber + 1> priorHits{};
-  const auto counted = [](int v) { return v >= 0 && v <= kMaxNumber; };
+  const auto counted = [](int v) { return v == 0 || isLotteryNumber(v); };
   int row = kFirstDataRow;
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;  // no row: the following draws move up

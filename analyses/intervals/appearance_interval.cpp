@@ -12,7 +12,6 @@ namespace km {
 namespace {
 
 // Draw numbers are 16-bit: the seen-draws table covers all of them.
-constexpr int kMaxDrawNo = 32767;
 
 // 0: first appearance, 1 or more: that many draws ago, negative: nothing.
 void writeInterval(Grid& g, int value, int col, int row) {
@@ -36,7 +35,7 @@ Grid fillAppearanceInterval(const History& history) {
       g.setText(1, row, d.no);
       for (int f = 0; f < kNumberFields; ++f) g.setText(intervalNumberCol(f), row, d[f]);
       // a draw number outside the table is not remembered
-      if (d.no >= 1 && d.no <= kMaxDrawNo)
+      if (isDrawNo(d.no))
         for (int f = 0; f < kNumberFields; ++f) seen[d.no][f] = d[f];
 
       for (int f = 0; f < kNumberFields; ++f) {

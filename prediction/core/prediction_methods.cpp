@@ -53,7 +53,7 @@ void eliminationMethod(PredictionState& s, int drawCount, int reflect, Grid& g) 
   for (size_t r = 0; r < kEliminationRules.size(); ++r) {
     const EliminationRule& rule = kEliminationRules[r];
     const int row = drawCount - rule.back - reflect;
-    if (row < 0 || row > PredictionState::kMaxDrawNo) {
+    if (row < 0 || row > PredictionState::kLastTableDrawNo) {
       s.elimination[r].clear();  // history too short for this rule
       continue;
     }
@@ -159,7 +159,7 @@ void buildPredictionGrids(PredictionGrids& grids) {
 void scanHistory(PredictionState& s, const History& history) {
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;
-    if (d.no < 1 || d.no > PredictionState::kMaxDrawNo) continue;  // outside the history table
+    if (!isDrawNo(d.no) || d.no > PredictionState::kLastTableDrawNo) continue;  // outside the history table
     for (int k = 1; k <= 6; ++k) s.history[d.no][k] = d[k - 1];
     for (int k = 1; k <= 6; ++k) {
       const int n = s.history[d.no][k];

@@ -99,7 +99,7 @@ std::string settingsTextToUtf8(const std::string& bytes) {
   return out;
 }
 
-PredictionState::PredictionState() : history(kMaxDrawNo + 1) {
+PredictionState::PredictionState() : history(kLastTableDrawNo + 1) {
   for (auto& row : history) row.fill(0);
 }
 

@@ -11,10 +11,12 @@ namespace km {
 class PredictionState {
  public:
   static constexpr int kSettingCount = 12;
-  static constexpr int kMaxDrawNo = 5000;  // last row of the history table
-  static constexpr int kSlots = 7;         // 0 unused, 1..5 第1数字..第5数字, 6 ボーナス数字
-  static constexpr int kMethods = 5;       // 0..3 used: 7, 9, 11 and 12 draw cycles
-  static constexpr int kRules = 16;        // 0..14 used
+  // The size of the history table, not a bound of draw numbers (kMaxDrawNo):
+  // rows 0..5000, so that later draws are not scanned.
+  static constexpr int kLastTableDrawNo = 5000;
+  static constexpr int kSlots = 7;    // 0 unused, 1..5 第1数字..第5数字, 6 ボーナス数字
+  static constexpr int kMethods = 5;  // 0..3 used: 7, 9, 11 and 12 draw cycles
+  static constexpr int kRules = 16;   // 0..14 used
 
   PredictionState();
 

@@ -401,7 +401,7 @@ TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
       {"draw,date,n1,n2,n3,n4,n5,bonus\r1,,1,2,3,4,5,6\r", "line 1: a line ends with CR alone", ""},
       {h + "1,,1,2,3,4,5,6\r2,,1,2,3,4,5,6\n", "line 2: a line ends with CR alone", ""},
       {h + std::string("1,,1,2\0,3,4,5,6\n", 16), "line 2: the file holds a NUL byte", ""},
-      {h + "1,,１,2,3,4,5,6\n", "line 2: n1 '１' is not a whole number (full-width digits", ""},
+      {h + "１,,1,2,3,4,5,6\n", "line 2: draw number '１' is not a whole number (full-width digits", ""},
       {h + "1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: duplicate draw number 1", ""},
       {h + "2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: draw number 1 is not ascending", ""},
       {h + "1,\x1b]0;owned\x07,1,2,3,4,5,6\n", "line 2: date '\\x1B]0;owned\\x07'", ""},

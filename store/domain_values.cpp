@@ -1,0 +1,77 @@
+#include "store/domain_values.h"
+
+namespace km {
+
+bool isCalendarDate(const std::string& d) {
+  if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (d[i] < '0' || d[i] > '9') return false;
+  auto num = [&d](int at, int len) {
+    int v = 0;
+    for (int i = at; i < at + len; ++i) v = v * 10 + (d[i] - '0');
+    return v;
+  };
+  const int y = num(0, 4), m = num(5, 2), day = num(8, 2);
+  if (y < 1 || m < 1 || m > 12 || day < 1) return false;
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
+}
+
+namespace {
+
+bool isSpaceAt(std::string_view t, size_t i, size_t& len) {
+  if (t[i] == ' ' || t[i] == '\t') {
+    len = 1;
+    return true;
+  }
+  if (t.substr(i, 3) == "\xE3\x80\x80") {  // full-width space
+    len = 3;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CellNumber parseWholeNumber(std::string_view t) {
+  size_t b = 0, e = t.size(), len = 0;
+  while (b < e && isSpaceAt(t, b, len)) b += len;
+  // trailing spaces: half-width or full-width
+  while (e > b) {
+    if (t[e - 1] == ' ' || t[e - 1] == '\t') {
+      --e;
+    } else if (e - b >= 3 && t.substr(e - 3, 3) == "\xE3\x80\x80") {
+      e -= 3;
+    } else {
+      break;
+    }
+  }
+  if (b == e) return {};
+  long value = 0;
+  for (size_t i = b; i < e;) {
+    int d;
+    if (t[i] >= '0' && t[i] <= '9') {
+      d = t[i] - '0';
+      i += 1;
+    } else if (e - i >= 3 && static_cast<unsigned char>(t[i]) == 0xEF && static_cast<unsigned char>(t[i + 1]) == 0xBC &&
+               static_cast<unsigned char>(t[i + 2]) >= 0x90 && static_cast<unsigned char>(t[i + 2]) <= 0x99) {
+      d = static_cast<unsigned char>(t[i + 2]) - 0x90;  // ０..９
+      i += 3;
+    } else {
+      return {CellNumber::Wrong, 0};
+    }
+    value = value * 10 + d;
+    if (value >= 1000000000) return {CellNumber::Wrong, 0};  // stops before any overflow
+  }
+  return {CellNumber::Number, static_cast<int>(value)};
+}
+
+CellNumber parseCellNumber(std::string_view text) {
+  const CellNumber n = parseWholeNumber(text);
+  return n.kind == CellNumber::Number && !isLotteryNumber(n.value) ? CellNumber{CellNumber::Wrong, 0} : n;
+}
+
+const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
+
+}  // namespace km
