@@ -533,8 +533,11 @@ TEST(BadTarget, StaleTemporaryFilesOfOursAreRemovedAndALiveOneIsKept) {
   const std::string liveName = fs::path(live.path()).filename().string();
   EXPECT_EQ(dir.names(),
             (std::set<std::string>{"Kazumaki.mdb", ".Kazumaki.mdb.tmp-notours", "Kazumaki.mdb.bak", liveName}));
+  // the journal of the live one (a database being written) stays with it
+  writeRaw(live.path() + "-journal", "journal");
   EXPECT_EQ(removeStaleTemporaryFiles(db), 0) << "the live one is held by its writer";
   EXPECT_TRUE(fs::exists(live.path()));
+  EXPECT_TRUE(fs::exists(live.path() + "-journal"));
 }
 
 TEST(BadTarget, TemporaryFilesOfEarlierVersionsGoOnceAnHourOld) {

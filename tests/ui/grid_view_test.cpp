@@ -52,6 +52,35 @@ TEST(GridView, SizesItselfToTheVisibleColumnsAndRows) {
   EXPECT_EQ(v.columnX(5) - v.columnX(1), qRound(4 * 5 * kColumnCharTwips * v.logicalDpiX() / 1440.0));
 }
 
+// A grid larger than its visible part shows the scroll bars its setting asks
+// for, and sizes itself to hold them.
+TEST(GridView, ShowsTheScrollBarsItsGridAsksFor) {
+  const struct {
+    ScrollBars bars;
+    bool horizontal, vertical;
+  } cases[] = {
+      {ScrollBars::Horizontal, true, false}, {ScrollBars::Vertical, false, true}, {ScrollBars::Both, true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.bars));
+    Grid g(20, 100);
+    g.setVisible(4, 5);
+    g.setColWidth(-1, 5);
+    g.setRowHeight(-1, 10);
+    g.setScrollBars(c.bars);
+    GridView v;
+    v.setGrid(&g);
+    const QSize hint = v.sizeHint();
+    EXPECT_EQ(hint.width() - v.columnX(5) - 2 * v.frameWidth(),
+              c.vertical ? v.verticalScrollBar()->sizeHint().width() : 0);
+    EXPECT_EQ(hint.height() - v.rowY(6) - 2 * v.frameWidth(),
+              c.horizontal ? v.horizontalScrollBar()->sizeHint().height() : 0);
+    v.resize(hint);
+    v.show();
+    EXPECT_TRUE(!c.horizontal || v.horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(!c.vertical || v.verticalScrollBar()->isVisible());
+  }
+}
+
 TEST(GridView, OverflowRunsIntoEmptyNeighboursOnly) {
   Grid g(4, 2);
   g.setColWidth(-1, 2);
