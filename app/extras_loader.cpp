@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "km_build_id.h"
 #include "store/program_folder.h"
 
 namespace km {
@@ -34,7 +35,7 @@ const Extras* loadExtrasModule(const QString& path, QString& error) {
     return nullptr;
   }
   auto entry = reinterpret_cast<ExtrasEntry>(dlsym(handle, kExtrasEntry));
-  const Extras* table = entry ? entry(kExtrasVersion) : nullptr;
+  const Extras* table = entry ? entry(KM_BUILD_ID) : nullptr;
   if (!table) {
     error = cannotLoad(QStringLiteral("%1 はこのプログラムと版が合いません。").arg(path));
     dlclose(handle);

@@ -28,12 +28,12 @@ struct Extras {
   QWidget* (*startUpdate)(QWidget* parent, const QString& target);
 };
 
-// Raised whenever the table above changes: a module from another build is refused.
-inline constexpr int kExtrasVersion = 1;
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";
-inline constexpr const char* kExtrasEntry = "kazumaki_extras";
-// The module's entry: the table, or null when `version` is not its own.
-using ExtrasEntry = const Extras* (*)(int version);
+inline constexpr const char* kExtrasEntry = "kazumaki_extras_of_build";
+// The module's entry: the table, or null when `buildId` is not the id of the
+// build the module comes from (KM_BUILD_ID, made from the sources of both, so
+// that the classes passed through the table are laid out alike).
+using ExtrasEntry = const Extras* (*)(const char* buildId);
 
 // The table, loaded on the first call; null, with `error` (Japanese) saying
 // why, when it cannot be had.  A failed load is tried again on the next call.

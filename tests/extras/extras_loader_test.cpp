@@ -9,9 +9,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "app/main_frm.h"
 #include "help/help_files.h"
+#include "km_build_id.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 
@@ -61,6 +64,32 @@ TEST(ExtrasModule, AMissingOrForeignModuleIsRefusedWithTheReason) {
   // a library that is not the module has no entry to ask
   EXPECT_EQ(loadExtrasModule(QStringLiteral("libz.so.1"), error), nullptr);
   EXPECT_EQ(error, kCannotLoad + QStringLiteral("libz.so.1 はこのプログラムと版が合いません。"));
+}
+
+// The module of this build, copied elsewhere, loads; the same copy bearing
+// another build's id is refused with the message.
+TEST(ExtrasModule, AModuleOfAnotherBuildIsRefused) {
+  QFile built(QDir(kBuiltFolder).filePath(QString::fromLatin1(kExtrasModuleFile)));
+  ASSERT_TRUE(built.open(QIODevice::ReadOnly));
+  const QByteArray bytes = built.readAll();
+  const QByteArray id = QByteArrayLiteral("kazumaki-build-id:" KM_BUILD_ID);
+  const qsizetype at = bytes.indexOf(id);
+  ASSERT_GE(at, 0) << "the module carries its id";
+  QTemporaryDir dir;
+  for (const bool foreign : {false, true}) {
+    QByteArray copy = bytes;
+    if (foreign) copy[at + id.size() - 1] = copy[at + id.size() - 1] == '0' ? '1' : '0';
+    const QString path = dir.filePath(QStringLiteral("%1/%2").arg(foreign).arg(QString::fromLatin1(kExtrasModuleFile)));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(copy) == copy.size());
+    out.close();
+    QString error;
+    const Extras* x = loadExtrasModule(path, error);
+    EXPECT_EQ(x != nullptr, !foreign) << error.toStdString();
+    EXPECT_TRUE(!foreign || error == kCannotLoad + path + QStringLiteral(" はこのプログラムと版が合いません。"))
+        << error.toStdString();
+  }
 }
 
 TEST(ExtrasModule, IsLookedForBesideTheProgramThenInTheInstalledLibraryFolder) {
