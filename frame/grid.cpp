@@ -76,6 +76,7 @@ void Grid::resize(int cols, int rows) {
   rowHeights_.resize(rows, 0.0);
   cols_ = cols;
   rows_ = rows;
+  std::erase_if(toolTips_, [&](const auto& t) { return !contains(t.first.second, t.first.first); });
 }
 
 void Grid::setMaxCols(int cols) { resize(cols, rows_); }
@@ -107,6 +108,19 @@ double Grid::colWidth(int col) const {
 double Grid::rowHeight(int row) const {
   if (row < 1 || row > rows_ || rowHeights_[row - 1] <= 0) return defaultRowHeight_;
   return rowHeights_[row - 1];
+}
+
+void Grid::setToolTip(int col, int row, std::string_view text) {
+  if (!contains(col, row)) return;
+  if (text.empty())
+    toolTips_.erase({row, col});
+  else
+    toolTips_[{row, col}] = texts_.id(text);
+}
+
+const std::string& Grid::toolTip(int col, int row) const {
+  const auto it = toolTips_.find({row, col});
+  return texts_[it == toolTips_.end() ? 0 : it->second];
 }
 
 void Grid::setText(int col, int row, std::string_view text) {

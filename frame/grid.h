@@ -15,6 +15,7 @@
 // looks.
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -143,6 +144,11 @@ class Grid {
   Line verticalEdge(int col, int row) const;
   Line horizontalEdge(int col, int row) const;
 
+  // A cell's own tooltip (empty: none).  Few cells have one, so they are kept
+  // apart from the cells.
+  void setToolTip(int col, int row, std::string_view text);
+  const std::string& toolTip(int col, int row) const;
+
   void setActiveCell(int col, int row) {
     activeCol_ = col;
     activeRow_ = row;
@@ -223,7 +229,8 @@ class Grid {
     Op op = Op::Bg;
   };
   std::vector<Change> changes_;
-  std::vector<std::uint32_t> numberTexts_;  // text number of the decimal text of 0, 1, ...; ~0u: not yet
+  std::map<std::pair<int, int>, std::uint32_t> toolTips_;  // (row, col) -> text number
+  std::vector<std::uint32_t> numberTexts_;                 // text number of the decimal text of 0, 1, ...; ~0u: not yet
   int activeCol_ = 0, activeRow_ = 0;
 };
 

@@ -134,7 +134,8 @@ void writeGrid(Out& out, const Grid& g, const GridPlacement* placement) {
       const Line* lines[4] = {&x.left, &x.right, &x.top, &x.bottom};
       bool anyLine = false;
       for (const Line* l : lines) anyLine = anyLine || l->visible();
-      if (text.empty() && x.bg == kWhite && x.fg == kBlack && !anyLine && !x.overflow) continue;
+      const std::string& tip = g.toolTip(c, r);
+      if (text.empty() && tip.empty() && x.bg == kWhite && x.fg == kBlack && !anyLine && !x.overflow) continue;
       if (!first) o += ',';
       first = false;
       o += "{\"col\":";
@@ -143,6 +144,10 @@ void writeGrid(Out& out, const Grid& g, const GridPlacement* placement) {
       o += std::to_string(r);
       o += ",\"text\":";
       appendQuoted(o, text);
+      if (!tip.empty()) {
+        o += ",\"tooltip\":";
+        appendQuoted(o, tip);
+      }
       o += ",\"bg\":\"";
       appendHex(o, x.bg);
       o += "\",\"fg\":\"";

@@ -315,11 +315,14 @@ bool GridView::isTextCut(int col, int row) const {
 
 bool GridView::viewportEvent(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
-    // A text that its cell cannot show in full shows in full in a tooltip.
+    // A cell's own tooltip; else a text that its cell cannot show in full shows in full.
     auto* help = static_cast<QHelpEvent*>(e);
     int col = 0, row = 0;
-    if (cellAt(help->pos(), &col, &row) && isTextCut(col, row)) {
-      QToolTip::showText(help->globalPos(), QString::fromStdString(grid_->text(col, row)), viewport());
+    const bool onCell = cellAt(help->pos(), &col, &row);
+    const std::string tip = onCell ? grid_->toolTip(col, row) : std::string();
+    if (onCell && (!tip.empty() || isTextCut(col, row))) {
+      QToolTip::showText(help->globalPos(), QString::fromStdString(tip.empty() ? grid_->text(col, row) : tip),
+                         viewport());
     } else {
       QToolTip::hideText();
       e->ignore();
