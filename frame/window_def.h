@@ -26,4 +26,15 @@ struct WindowDef {
   std::vector<LegendItem> legend;
 };
 
+// Where a fill that runs off the user-interface thread says how far it has
+// got, and learns that its window has gone and the result is not wanted.
+class FillProgress {
+ public:
+  virtual void report(int done, int total) = 0;
+  virtual bool cancelled() const = 0;
+
+ protected:
+  ~FillProgress() = default;
+};
+
 }  // namespace km

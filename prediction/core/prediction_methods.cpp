@@ -156,8 +156,10 @@ void buildPredictionGrids(PredictionGrids& grids) {
   for (int i = 0; i < kPredictionGridCount; ++i) buildPredictionGrid(grids[i], i);
 }
 
-void scanHistory(PredictionState& s, const History& history) {
-  for (const Draw& d : history.HistoryRs) {
+void scanHistory(PredictionState& s, const History& history) { scanDraws(s, history.HistoryRs); }
+
+void scanDraws(PredictionState& s, std::span<const Draw> draws) {
+  for (const Draw& d : draws) {
     if (!d.complete()) continue;
     if (!isDrawNo(d.no) || d.no > PredictionState::kLastTableDrawNo) continue;  // outside the history table
     for (int k = 1; k <= 6; ++k) s.history[d.no][k] = d[k - 1];

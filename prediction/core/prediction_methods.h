@@ -3,6 +3,7 @@
 // cycle method (grid 0), the elimination method (grid 1), the run prediction
 // (grid 2) and the single-shot prediction (grid 3).
 #include <array>
+#include <span>
 #include <string>
 
 #include "frame/grid.h"
@@ -57,6 +58,8 @@ void buildPredictionGrids(PredictionGrids& grids);
 // tables of the state (on top of what an earlier scan left).  A draw with an
 // empty number field, or a draw number outside 1..5000, is skipped.
 void scanHistory(PredictionState& state, const History& history);
+// The same walk over the given draws alone (a part of a history, in order).
+void scanDraws(PredictionState& state, std::span<const Draw> draws);
 
 // Writes the cycle table into grid 0 and recomputes grids 1 to 3 from the
 // history table and the reflect settings.  drawCount is the number of rows of
