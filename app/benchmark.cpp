@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/main_frm.h"
+#include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
 #include "windows/window_table.h"
 
@@ -93,6 +94,13 @@ bool Benchmark::eventFilter(QObject* watched, QEvent* e) {
 void Benchmark::check() {
   checkQueued_ = false;
   if (!target_) return;
+  for (const AnalysisWindow* a : target_->findChildren<AnalysisWindow*>()) {
+    if (a->isFilled()) continue;
+    // a fill in the background: what counts is the paint of its grid
+    painted_.clear();
+    connect(a, &AnalysisWindow::filled, this, &Benchmark::check, Qt::UniqueConnection);
+    return;
+  }
   const auto views = target_->findChildren<GridView*>();
   for (GridView* v : views)
     if (std::find(painted_.begin(), painted_.end(), v->viewport()) == painted_.end()) return;

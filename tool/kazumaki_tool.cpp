@@ -2,6 +2,7 @@
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
 #include <QApplication>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <cerrno>
 #include <cstdio>
@@ -17,8 +18,11 @@
 #include "entry/master_update.h"
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
+#include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/window_placement.h"
+#include "prediction/core/backtest.h"
+#include "prediction/core/prediction_record.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
@@ -36,6 +40,9 @@ int usage() {
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
                "                                       print WINDOW's grids as JSON (or CSV)\n"
+               "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
+               "                                       how the predictions would have done, as JSON\n"
+               "                                       (or CSV); --draws: one CSV line per draw and line\n"
                "  kazumaki-tool update DB [URL]        replace DB with the published history\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
@@ -174,6 +181,12 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   km::WindowContext context{history, state, connectTo(dbPath)};
   auto* frame = new km::ChildFrame(nullptr, w->def);
   const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
+  for (const km::AnalysisWindow* a : frame->findChildren<km::AnalysisWindow*>()) {
+    if (a->isFilled()) continue;  // a fill that runs in the background: the grid is wanted now
+    QEventLoop loop;
+    QObject::connect(a, &km::AnalysisWindow::filled, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
   area.show();
   QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
   const km::WindowPlacement placement = km::measureWindow(frame);
@@ -287,6 +300,72 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
   return std::cout.good() ? 0 : 1;
 }
 
+// --- backtest: the record of the prediction lines (the window 予想の成績) ---
+
+// One CSV line per evaluated draw and prediction line:
+// draw,line,predicted,drawn,hits with the numbers separated by single spaces.
+void writeBacktestDraws(std::ostream& os, const km::Backtest& b) {
+  auto joined = [](const auto& numbers) {
+    std::string s;
+    for (int v : numbers) {
+      if (!s.empty()) s += ' ';
+      s += std::to_string(v);
+    }
+    return s;
+  };
+  os << "draw,line,predicted,drawn,hits\n";
+  for (const km::BacktestDraw& d : b.draws)
+    for (int l = 0; l < km::kPredictionLineCount; ++l)
+      os << d.no << ',' << km::kPredictionLineLabels[l] << ',' << joined(d.lines[l]) << ',' << joined(d.drawn) << ','
+         << d.hits[l] << '\n';
+}
+
+int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, bool csv, bool draws) {
+  km::LoadResult r;
+  if (!load(dbPath, false, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows));
+  km::PredictionState settings;
+  settings.ReadInitFile(ini);
+  const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
+  if (draws) {
+    writeBacktestDraws(std::cout, b);
+  } else {
+    const km::Grid g = km::recordGrid(b, settings.reflect);
+    if (csv)
+      km::writeGridsCsv(std::cout, {&g});
+    else
+      km::writeWindowJson(std::cout, km::windowRow(km::WindowId::PredictionRecord).def, {&g});
+  }
+  return std::cout.good() ? 0 : 1;
+}
+
+// backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]
+int backtestCommand(const std::vector<std::string>& a) {
+  std::string db, ini;
+  int from = 0;
+  bool csv = false, draws = false;
+  for (size_t i = 1; i < a.size(); ++i) {
+    if (a[i] == "--csv") {
+      csv = true;
+    } else if (a[i] == "--draws") {
+      draws = true;
+    } else if (a[i] == "--ini" && i + 1 < a.size()) {
+      ini = a[++i];
+    } else if (a[i] == "--from" && i + 1 < a.size()) {
+      if (!wholeNumber(a[++i], from) || from < 1) return usage();
+    } else if (a[i].rfind("--", 0) == 0 || !db.empty()) {
+      return usage();
+    } else {
+      db = a[i];
+    }
+  }
+  if (!db.empty()) return backtest(db, ini.empty() ? km::kSettingsFileName : ini, from, csv, draws);
+  std::string dir;
+  if (!programFolder(dir)) return 1;
+  return backtest(km::makeConnectString(dir).path, ini.empty() ? dir + "/" + km::kSettingsFileName : ini, from, csv,
+                  draws);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -332,6 +411,7 @@ int main(int argc, char** argv) {
       return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini,
                   csv);
     }
+    if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
     if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
     if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");

@@ -15,10 +15,12 @@
 #include "analyses/number_sets/consecutive.h"
 #include "analyses/number_sets/dispersion.h"
 #include "analyses/number_sets/number_sum.h"
+#include "analyses/pairs/pair_analysis.h"
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
 #include "frame/grid_setup.h"
 #include "prediction/core/prediction_dump.h"
+#include "prediction/core/prediction_record.h"
 
 namespace km {
 
@@ -33,6 +35,12 @@ std::vector<Grid> oneGrid(const WindowInputs& in) {
 }
 
 std::vector<Grid> fillPrediction(const WindowInputs& in) { return predictionGrids(in.history, in.prediction); }
+
+std::vector<Grid> fillRecord(const WindowInputs& in) {
+  std::vector<Grid> grids;
+  grids.push_back(fillPredictionRecord(in.history, in.prediction.reflect, in.progress));
+  return grids;
+}
 
 constexpr Submenu kFrequencyMenu{"mnuHindo", "頻度分析"};
 constexpr Submenu kIntervalMenu{"mnuKankaku", "間隔分析"};
@@ -186,6 +194,32 @@ const Rows& rows() {
             {}},
            {"mnuLastCharRenzoku", "下一桁連続出現回数分析"},
            oneGrid<fillLastDigitRuns>},
+          // beyond the menu's own analyses, after its separator
+          {WindowId::Pairs,
+           WindowKind::Analysis,
+           {"相性分析",
+            "相性分析",
+            "本数字どうしが同じ回に出現した回数を分析します",
+            12600,
+            8900,
+            {{"", kBlack, pairTint(2), "：偶然より2σ以上多い"},
+             {"", kBlack, pairTint(1), "：1σ以上多い"},
+             {"", kBlack, pairTint(-1), "：1σ以上少ない"},
+             {"", kBlack, pairTint(-2), "：2σ以上少ない"},
+             {"", kBlack, kPairOwnCountBg, "：その数字の出現回数"}}},
+           {"mnuAisyou", "相性分析", nullptr, true},
+           oneGrid<fillPairs>},
+          {WindowId::PredictionRecord,
+           WindowKind::Analysis,
+           {kPredictionRecordWindow,
+            kPredictionRecordWindow,
+            "過去の各回について、その前の回までのデータで予想した数字が何個当たったかを集計します",
+            11700,
+            4100,
+            {{"", kBlack, kRecordAboveChance, "：偶然より多い"}, {"", kBlack, kRecordBelowChance, "：偶然より少ない"}}},
+           {"mnuYosoSeiseki", "予想の成績"},
+           fillRecord,
+           true},
           // opened by the menu bar's own command 一発ゼノバ予想(&D)
           {WindowId::Prediction,
            WindowKind::Prediction,

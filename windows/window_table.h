@@ -36,6 +36,8 @@ enum class WindowId : std::uint8_t {
   TenGroups,            // 分割10データ分析
   LastDigitTrend,       // 下一桁出現傾向分析
   LastDigitRuns,        // 下一桁連続出現回数分析
+  Pairs,                // 相性分析 (after the menu's separator)
+  PredictionRecord,     // 予想の成績
   Prediction,           // 一発ゼノバ
   DataEntry,            // 当選データ入力
   About,                // バージョン情報
@@ -46,10 +48,12 @@ enum class WindowId : std::uint8_t {
 enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, About };
 
 // What a fill reads: the history, and the prediction window's settings
-// (only their reflect switches are read).
+// (only their reflect switches are read).  A fill that runs in the
+// background is given where to report its progress.
 struct WindowInputs {
   const History& history;
   const PredictionState& prediction;
+  FillProgress* progress = nullptr;
 };
 
 // Every grid the window shows, in the order it shows them.
@@ -77,6 +81,9 @@ struct WindowRow {
   WindowDef def;
   MenuItem menu = {};
   FillFn fill = nullptr;  // null for the windows that show no grid of the history
+  // The fill may take long: the window opens at once and runs it off the
+  // user-interface thread (windows/ui/window_content.cpp).
+  bool background = false;
 };
 
 // The windows that show grids of the history: the analyses in menu order,

@@ -4,8 +4,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
+#include <QThreadPool>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 #include <utility>
 
 #include "frame/grid_geometry.h"
@@ -63,11 +68,71 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
     bottom->addSpacing(12);
   }
   bottom->addStretch(1);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setFormat(QStringLiteral("計算中… %p%"));
+  progress_->setRange(0, 0);  // busy until the fill gives its count
+  progress_->hide();
+  bottom->addWidget(progress_);
   Command1 = new QPushButton(QStringLiteral("閉じる"), this);
   Command1->setObjectName(QStringLiteral("Command1"));
   connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(Command1);
   layout->addLayout(bottom);
+}
+
+AnalysisWindow::AnalysisWindow(const WindowDef& def, BackgroundFill fill, QWidget* parent)
+    : AnalysisWindow(def, Grid(), parent) {
+  fillInBackground(std::move(fill));
+}
+
+namespace {
+
+// The fill's progress, handed to the window through the promise.
+class PromiseProgress final : public FillProgress {
+ public:
+  explicit PromiseProgress(QPromise<Grid>& p) : p_(p) {}
+  void report(int done, int total) override {
+    if (total != total_) p_.setProgressRange(0, total_ = total);
+    p_.setProgressValue(done);
+  }
+  bool cancelled() const override { return p_.isCanceled(); }
+
+ private:
+  QPromise<Grid>& p_;
+  int total_ = -1;
+};
+
+}  // namespace
+
+void AnalysisWindow::fillInBackground(BackgroundFill fill) {
+  filled_ = false;
+  watcher_ = new QFutureWatcher<Grid>(this);
+  connect(watcher_, &QFutureWatcher<Grid>::progressRangeChanged, progress_, &QProgressBar::setRange);
+  connect(watcher_, &QFutureWatcher<Grid>::progressValueChanged, progress_, &QProgressBar::setValue);
+  connect(watcher_, &QFutureWatcher<Grid>::finished, this, [this] {
+    if (watcher_->future().resultCount() > 0) grid_ = watcher_->future().takeResult();
+    filled_ = true;
+    progress_->hide();
+    fpSpread1->refresh();
+    layout()->activate();  // the grid at its size before anyone looks
+    emit filled();
+  });
+  QTimer::singleShot(300, progress_, [this] { progress_->setVisible(!filled_); });
+
+  auto promise = std::make_shared<QPromise<Grid>>();
+  watcher_->setFuture(promise->future());
+  promise->start();
+  QThreadPool::globalInstance()->start([promise, fill = std::move(fill)] {
+    PromiseProgress progress(*promise);
+    Grid g = fill(progress);
+    if (!promise->isCanceled()) promise->addResult(std::move(g));
+    promise->finish();
+  });
+}
+
+AnalysisWindow::~AnalysisWindow() {
+  if (watcher_) watcher_->future().cancel();
 }
 
 }  // namespace km

@@ -1,12 +1,15 @@
 #pragma once
 // The content of every analysis window: the description line, the grid
 // (fpSpread1), the legend and the close button Command1.
+#include <QFutureWatcher>
 #include <QWidget>
+#include <functional>
 
 #include "frame/grid.h"
 #include "frame/window_def.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace km {
@@ -19,14 +22,34 @@ class AnalysisWindow : public QWidget {
   // Shows `grid` under the description line of `def`, with its legend.
   AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent = nullptr);
 
+  // A fill that may take long: it runs on the application's thread pool (it
+  // must own what it reads), the window opens at once with an empty grid and
+  // a progress bar that shows when the fill takes more than a moment, and the
+  // grid shows when the fill is done.  Closing the window cancels the fill.
+  using BackgroundFill = std::function<Grid(FillProgress&)>;
+  AnalysisWindow(const WindowDef& def, BackgroundFill fill, QWidget* parent = nullptr);
+  ~AnalysisWindow() override;
+
   const Grid& grid() const { return grid_; }
   GridView* gridView() const { return fpSpread1; }
   QPushButton* closeButton() const { return Command1; }
+  // False while a background fill is running.
+  bool isFilled() const { return filled_; }
+  QProgressBar* progressBar() const { return progress_; }
+
+ signals:
+  // The grid is there (emitted only by a background fill).
+  void filled();
 
  private:
+  void fillInBackground(BackgroundFill fill);
+
   Grid grid_;
   GridView* fpSpread1 = nullptr;
   QPushButton* Command1 = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QFutureWatcher<Grid>* watcher_ = nullptr;
+  bool filled_ = true;
 };
 
 }  // namespace km

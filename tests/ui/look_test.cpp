@@ -97,6 +97,7 @@ TEST_F(Shipped, NoWindowCutsOffAText) {
     const WindowDef& def = row.def;
     QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
+    ASSERT_TRUE(test::waitFilled(sub)) << def.name;
     for (GridView* v : sub->findChildren<GridView*>()) {
       const Grid& g = *v->grid();
       const QFontMetrics fm(v->font());
@@ -137,6 +138,7 @@ TEST_F(Shipped, EveryGridFitsItsWindow) {
     const WindowDef& def = row.def;
     QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
+    ASSERT_TRUE(test::waitFilled(sub)) << def.name;
     // the designed size, grown by at most a few per cent where the grids need it
     const QSize designed = ChildFrame::twipsToPixels(sub, def.width, def.height);
     EXPECT_GE(sub->width(), designed.width()) << def.name;
@@ -234,6 +236,7 @@ TEST_F(Shipped, ToolReportsTheGeometryTheProgramLaysOut) {
     const WindowDef& def = row.def;
     QMdiSubWindow* sub = frm.openWindow(row.id);
     ASSERT_TRUE(sub) << def.name;
+    ASSERT_TRUE(test::waitFilled(sub)) << def.name;
     ASSERT_TRUE(waitFor([&] { return sub->widget()->isVisible(); }));
     std::vector<const Grid*> grids;
     for (GridView* v : sub->findChildren<GridView*>()) grids.push_back(v->grid());

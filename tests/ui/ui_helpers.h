@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/ui/analysis_window.h"
 #include "store/database.h"
 
 namespace km::test {
@@ -34,6 +35,18 @@ inline bool runQueuedCalls() {
   bool reached = false;
   QTimer::singleShot(0, [&reached] { reached = true; });
   return QTest::qWaitFor([&reached] { return reached; }, 30000);
+}
+
+// Waits until every analysis window in `w` has its grid (a fill in the
+// background ends on its own thread).
+inline bool waitFilled(QWidget* w) {
+  return QTest::qWaitFor(
+      [w] {
+        for (const AnalysisWindow* a : w->findChildren<AnalysisWindow*>())
+          if (!a->isFilled()) return false;
+        return true;
+      },
+      30000);
 }
 
 // Answers the next modal message box with `button`, recording its title and text.

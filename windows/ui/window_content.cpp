@@ -1,6 +1,7 @@
 #include "windows/ui/window_content.h"
 
 #include <QMdiArea>
+#include <memory>
 #include <utility>
 
 #include "entry/data_entry_window.h"
@@ -12,9 +13,26 @@ namespace km {
 
 namespace {
 
+// A fill for the thread pool: it owns copies of what it reads, since the
+// program's history and settings may change or go before the fill ends.
+AnalysisWindow::BackgroundFill backgroundFill(const WindowRow& row, const WindowContext& ctx) {
+  auto history = std::make_shared<const History>(ctx.history);
+  auto settings = std::make_shared<PredictionState>();
+  settings->reflect = ctx.prediction.reflect;
+  return [fill = row.fill, history, settings](FillProgress& progress) {
+    std::vector<Grid> grids = fill({*history, *settings, &progress});
+    return grids.empty() ? Grid() : std::move(grids.front());
+  };
+}
+
 QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, std::vector<const Grid*>& grids) {
   switch (row.kind) {
     case WindowKind::Analysis: {
+      if (row.background) {
+        auto* w = new AnalysisWindow(row.def, backgroundFill(row, ctx), parent);
+        grids.push_back(&w->grid());
+        return w;
+      }
       std::vector<Grid> filled = row.fill({ctx.history, ctx.prediction});
       auto* w = new AnalysisWindow(row.def, filled.empty() ? Grid() : std::move(filled.front()), parent);
       grids.push_back(&w->grid());

@@ -1,0 +1,74 @@
+// kazumaki-tool backtest: the record as the window shows it, and one line per
+// draw and prediction line that anyone can check.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "prediction/core/backtest.h"
+#include "store/database.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_process.h"
+
+namespace fs = std::filesystem;
+
+namespace km {
+namespace {
+
+struct BacktestTool : ::testing::Test {
+  fs::path dir = fs::temp_directory_path() / ("km-backtest-" + std::to_string(::getpid()));
+  std::string db = (dir / "Kazumaki.mdb").string();
+  std::string ini = (dir / "none.ini").string();
+  History history;
+  void SetUp() override {
+    fs::create_directories(dir);
+    std::vector<Draw> rows;
+    for (int no = 1; no <= 70; ++no) {
+      Draw d;
+      d.no = no;
+      for (int f = 0; f < 6; ++f) d.n[f] = (no * 7 + f * 5) % 31 + 1;
+      if (no == 20) d.n[5].reset();
+      rows.push_back(d);
+    }
+    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");
+    history = History::fromRows(rows);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  test::ToolRun run(const std::string& args) const { return test::runTool("backtest " + db + " --ini " + ini + args); }
+};
+
+std::string joined(const std::vector<int>& v) {
+  std::string s;
+  for (int n : v) s += (s.empty() ? "" : " ") + std::to_string(n);
+  return s;
+}
+
+TEST_F(BacktestTool, DrawLinesAreTheRecordsOwn) {
+  for (int from : {0, 60}) {
+    const test::ToolRun out = run(from ? " --draws --from " + std::to_string(from) : " --draws");
+    ASSERT_EQ(out.status, 0) << out.out;
+    const Backtest b = runBacktest(history, {}, from);
+    std::ostringstream want;
+    want << "draw,line,predicted,drawn,hits\n";
+    for (const BacktestDraw& d : b.draws)
+      for (int l = 0; l < kPredictionLineCount; ++l)
+        want << d.no << ',' << kPredictionLineLabels[l] << ',' << joined(d.lines[l]) << ','
+             << joined({d.drawn.begin(), d.drawn.end()}) << ',' << d.hits[l] << '\n';
+    EXPECT_EQ(out.out, want.str());
+    EXPECT_EQ(b.draws.front().no, from ? 60 : 52);
+  }
+}
+
+TEST_F(BacktestTool, TableEqualsTheWindowsGridAndBadArgumentsAreRefused) {
+  const test::ToolRun csv = run(" --csv");
+  ASSERT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.out, test::runTool("grid " + db + " 予想の成績 --csv --ini " + ini).out);
+  const test::ToolRun json = run("");
+  EXPECT_EQ(json.out.rfind("{\"window\":\"予想の成績\",\"caption\":\"予想の成績\"", 0), 0u) << json.out.substr(0, 200);
+  EXPECT_NE(json.out.find("\"text\":\"１発予想\""), std::string::npos);
+  for (const char* bad : {" --from 0", " --from x", " --bogus", " extra"}) EXPECT_EQ(run(bad).status >> 8, 2) << bad;
+  EXPECT_EQ(test::runTool("backtest " + (dir / "missing.mdb").string()).status >> 8, 1);
+}
+
+}  // namespace
+}  // namespace km
