@@ -1,7 +1,8 @@
 #!/bin/bash
 # Performance benchmark: start-up against a bare Qt MDI program, memory with
-# every window open, fill, dump, repaint and scroll times, on the shipped
-# history and on a generated 5000-draw one.  Prints one table.
+# every window open, fill, dump, repaint and scroll times and the prediction
+# record, on the shipped history and on a generated 5000-draw one.  Prints one
+# table.
 #
 #   scripts/bench.sh [PAIRS]     (PAIRS paired start-up runs, default 101: the bare program's time
 #                                  moves too much from run to run for fewer)
@@ -121,3 +122,20 @@ grep ' ms per fill' "$work/f1353.out" | while IFS= read -r line; do
 done
 echo
 echo "(dump: CPU seconds, user + system, of kazumaki-tool grid, the whole process)"
+
+# 4. the prediction record (予想の成績): the whole record in the program (its fill, as in the table
+#    above) and kazumaki-tool backtest --draws as a whole process (wall time, median of 11 runs)
+recordFill() { grep -F '予想の成績: ' "$1" | sed 's/.*: //' | awk '{ print $1 }'; }
+backtestWall() {
+  for ((k = 0; k < 11; ++k)); do
+    t0=${EPOCHREALTIME/[.,]/}
+    "$build/bin/kazumaki-tool" backtest "$1" --ini /nonexistent --draws >/dev/null
+    t1=${EPOCHREALTIME/[.,]/}
+    echo $((t1 - t0))
+  done | awk '{ print $1 / 1000 }' | median
+}
+echo
+echo "| prediction record (予想の成績) | 1353 draws | 5000 draws |"
+echo "|---|---|---|"
+echo "| whole record in the program (fill), ms | $(recordFill "$work/f1353.out") | $(recordFill "$work/f5000.out") |"
+echo "| kazumaki-tool backtest --draws, wall ms | $(backtestWall "$work/ship/Kazumaki.mdb") | $(backtestWall "$work/d5000/Kazumaki.mdb") |"

@@ -15,6 +15,7 @@
 
 #include "app/fonts.h"
 #include "app/main_frm.h"
+#include "frame/ui/analysis_window.h"
 #include "help/help_window.h"
 #include "windows/window_table.h"
 
@@ -72,6 +73,9 @@ int main(int argc, char** argv) {
           pred && row->id != km::WindowId::Prediction)
         pred->close();
       QMdiSubWindow* sub = frm.openWindow(row->id);
+      // a fill in the background: its grid, not its progress
+      for (km::AnalysisWindow* a : sub->findChildren<km::AnalysisWindow*>())
+        while (!a->isFilled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
       shoot(QString::fromStdString(w));
       sub->close();
     }
