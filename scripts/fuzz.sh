@@ -38,6 +38,7 @@ fuzzers=(
   "settings      30000   settings"
   "database      30000   database"
   "update        20000   database"
+  "feed         200000   feed"
 )
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKM_FUZZ=ON >/dev/null

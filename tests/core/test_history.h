@@ -1,6 +1,7 @@
 #pragma once
 // Small hand-made histories for tests.
 #include <array>
+#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <vector>
@@ -39,5 +40,18 @@ inline History history(std::initializer_list<std::array<int, 6>> rows) {
 }
 
 inline History historyRows(std::initializer_list<Row> rows) { return History::fromRows(draws(rows)); }
+
+// Draws 1..n as a results feed lists them: five different main numbers, a
+// bonus that is none of them and dates that rise from draw to draw.
+inline std::vector<Draw> feedDraws(int n) {
+  std::vector<Draw> out;
+  for (int no = 1; no <= n; ++no) {
+    const int s = 1 + no % 26;
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2000 + no / 300 % 8000, 1 + no % 300 / 25, 1 + no % 25);
+    out.push_back(Draw{no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date});
+  }
+  return out;
+}
 
 }  // namespace km::test

@@ -1,0 +1,503 @@
+#include "store/feed.h"
+
+#include <algorithm>
+#include <array>
+#include <ctime>
+#include <map>
+
+#include "store/csv.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kMaxFeedDrawNo = 32767;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string_view skipStart(std::string_view s) {
+  if (s.substr(0, kBom.size()) == kBom) s.remove_prefix(kBom.size());
+  while (!s.empty() && (s[0] == ' ' || s[0] == '\t' || s[0] == '\r' || s[0] == '\n')) s.remove_prefix(1);
+  return s;
+}
+
+// A reader of JSON text that keeps the strings (and the spelling of numbers)
+// it is asked for and skips everything else.  No recursion: arrays and
+// objects inside a skipped value are counted, up to a depth of 64.
+class Json {
+ public:
+  explicit Json(std::string_view s) : s_(s) {}
+
+  // The place of the next character, for messages.
+  std::string where() const {
+    return std::to_string(1 + std::count(s_.begin(), s_.begin() + static_cast<long>(std::min(i_, s_.size())), '\n')) +
+           "行目";
+  }
+  bool fail(const std::string& why) {
+    if (error_.empty()) error_ = why + "（" + where() + "）";
+    return false;
+  }
+  const std::string& error() const { return error_; }
+
+  void space() {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' || s_[i_] == '\n')) ++i_;
+  }
+  // Consumes `c` after white space.
+  bool take(char c) {
+    space();
+    if (i_ < s_.size() && s_[i_] == c) {
+      ++i_;
+      return true;
+    }
+    return false;
+  }
+  bool atEnd() {
+    space();
+    return i_ == s_.size();
+  }
+  char peek() {
+    space();
+    return i_ < s_.size() ? s_[i_] : '\0';
+  }
+
+  bool string(std::string& out) {
+    out.clear();
+    if (!take('"')) return fail("JSON の文字列がありません");
+    while (i_ < s_.size()) {
+      const unsigned char c = static_cast<unsigned char>(s_[i_++]);
+      if (c == '"') return true;
+      if (c < 0x20) return fail("JSON の文字列に制御文字があります");
+      if (c != '\\') {
+        out += static_cast<char>(c);
+        continue;
+      }
+      if (i_ == s_.size()) break;
+      const char e = s_[i_++];
+      switch (e) {
+        case '"':
+        case '\\':
+        case '/':
+          out += e;
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
+        case 'u': {
+          unsigned cp = 0;
+          if (!hex4(cp)) return fail("JSON の \\u の後が16進数4桁ではありません");
+          if (cp >= 0xD800 && cp < 0xDC00 && s_.substr(i_, 2) == "\\u") {
+            i_ += 2;
+            unsigned low = 0;
+            if (!hex4(low) || low < 0xDC00 || low > 0xDFFF) return fail("JSON の \\u の組が正しくありません");
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+          }
+          utf8(cp, out);
+          break;
+        }
+        default:
+          return fail("JSON の文字列に正しくない \\ があります");
+      }
+    }
+    return fail("JSON の文字列が閉じていません");
+  }
+
+  // A scalar value: a string, a number (its spelling), or null, NaN and
+  // Infinity (empty).  `kind` is 's', 'n' or '0'; anything else is left
+  // unread and `kind` says what it starts with.
+  bool scalar(std::string& out, char& kind) {
+    out.clear();
+    const char c = peek();
+    if (c == '"') {
+      kind = 's';
+      return string(out);
+    }
+    for (const char* word : {"null", "NaN", "Infinity", "-Infinity"}) {
+      const std::string_view w(word);
+      if (s_.substr(i_, w.size()) == w) {
+        i_ += w.size();
+        kind = '0';
+        return true;
+      }
+    }
+    if (c == '-' || (c >= '0' && c <= '9')) {
+      kind = 'n';
+      const size_t start = i_;
+      while (i_ < s_.size() && std::string_view("+-.eE0123456789").find(s_[i_]) != std::string_view::npos) ++i_;
+      out.assign(s_.substr(start, i_ - start));
+      return true;
+    }
+    kind = c;
+    return true;
+  }
+
+  // Skips one value of any kind.
+  bool skip() {
+    std::string scratch;
+    std::string closers;
+    do {
+      char kind = 0;
+      if (!scalar(scratch, kind)) return false;
+      if (kind == 's' || kind == 'n' || kind == '0') {
+      } else if (kind == 't' || kind == 'f') {
+        const std::string_view w = kind == 't' ? "true" : "false";
+        if (s_.substr(i_, w.size()) != w) return fail("JSON の書き方が正しくありません");
+        i_ += w.size();
+      } else if (kind == '[' || kind == '{') {
+        if (closers.size() >= 64) return fail("JSON の入れ子が深すぎます");
+        ++i_;
+        closers += kind == '[' ? ']' : '}';
+        if (take(closers.back())) {
+          closers.pop_back();
+        } else {
+          if (closers.back() == '}' && !memberName(scratch)) return false;
+          continue;
+        }
+      } else {
+        return fail("JSON の書き方が正しくありません");
+      }
+      // after a value: a comma and the next one, or the end of its container
+      while (!closers.empty()) {
+        if (take(',')) {
+          if (closers.back() == '}' && !memberName(scratch)) return false;
+          break;
+        }
+        if (!take(closers.back())) return fail("JSON の , か閉じかっこがありません");
+        closers.pop_back();
+      }
+    } while (!closers.empty());
+    return true;
+  }
+
+  // "name": of an object member.
+  bool memberName(std::string& name) {
+    if (!string(name)) return false;
+    return take(':') || fail("JSON の : がありません");
+  }
+
+ private:
+  bool hex4(unsigned& v) {
+    if (i_ + 4 > s_.size()) return false;
+    v = 0;
+    for (int k = 0; k < 4; ++k) {
+      const char h = s_[i_++];
+      v <<= 4;
+      if (h >= '0' && h <= '9')
+        v |= static_cast<unsigned>(h - '0');
+      else if (h >= 'a' && h <= 'f')
+        v |= static_cast<unsigned>(h - 'a' + 10);
+      else if (h >= 'A' && h <= 'F')
+        v |= static_cast<unsigned>(h - 'A' + 10);
+      else
+        return false;
+    }
+    return true;
+  }
+  static void utf8(unsigned cp, std::string& out) {
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | cp >> 6);
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | cp >> 12);
+      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | cp >> 18);
+      out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+
+  std::string_view s_;
+  size_t i_ = 0;
+  std::string error_;
+};
+
+// Quotes a feed value for a message: at most 20 bytes, control characters as ?.
+std::string quoted(const std::string& v) {
+  std::string q = v.substr(0, 20);
+  for (char& c : q)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return "「" + q + (v.size() > 20 ? "…" : "") + "」";
+}
+
+// Whole numbers written in ASCII digits (leading zeros allowed).
+bool digits(const std::string& v, int maxLength, int& out) {
+  if (v.empty() || static_cast<int>(v.size()) > maxLength) return false;
+  out = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + (c - '0');
+  }
+  return true;
+}
+
+// YYYY/M/D, YYYY/MM/DD or YYYY-MM-DD as YYYY-MM-DD; empty when it is none.
+std::string isoDate(const std::string& v) {
+  int y = 0, m = 0, d = 0;
+  const size_t a = v.find_first_of("/-");
+  const size_t b = a == std::string::npos ? a : v.find(v[a], a + 1);
+  if (a != 4 || b == std::string::npos || !digits(v.substr(0, 4), 4, y) || !digits(v.substr(a + 1, b - a - 1), 2, m) ||
+      !digits(v.substr(b + 1), 2, d))
+    return {};
+  auto two = [](int v) { return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10); };
+  std::string out = v.substr(0, 4);
+  out += '-';
+  out += two(m);
+  out += '-';
+  out += two(d);
+  return isCalendarDate(out) ? out : std::string();
+}
+
+constexpr const char* kNumberNames[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字"};
+constexpr const char* kBonusNames[] = {"ボーナス数字", "BONUS数字", "第6数字"};
+
+FeedRead readJson(std::string_view text) {
+  FeedRead r;
+  Json j(text);
+  auto fail = [&](const std::string& why) {
+    r.draws.clear();
+    r.error = why;
+    return r;
+  };
+  auto syntax = [&](const char* why) {
+    j.fail(why);
+    return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
+  };
+  if (!j.take('[')) return fail("取得先のデータが当選データの一覧（JSON の配列）ではありません。");
+  std::string name, value;
+  for (bool first = true; !j.take(']'); first = false) {
+    if (!first && !j.take(',')) return syntax("JSON の , か ] がありません");
+    const std::string entry = "取得先の一覧の" + std::to_string(r.draws.size() + 1) + "件目";
+    if (!j.take('{')) return fail(entry + "が当選データ（JSON のオブジェクト）ではありません（" + j.where() + "）。");
+    std::map<std::string, std::string> fields;
+    for (bool firstMember = true; !j.take('}'); firstMember = false) {
+      if (!firstMember && !j.take(',')) return syntax("JSON の , か } がありません");
+      if (!j.memberName(name)) return syntax("JSON の項目名がありません");
+      const bool wanted = name == "開催回" || name == "日付" ||
+                          std::find(std::begin(kNumberNames), std::end(kNumberNames), name) != std::end(kNumberNames) ||
+                          std::find(std::begin(kBonusNames), std::end(kBonusNames), name) != std::end(kBonusNames);
+      if (!wanted) {
+        if (!j.skip()) return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
+        continue;
+      }
+      char kind = 0;
+      if (!j.scalar(value, kind)) return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
+      if (kind != 's' && kind != 'n' && kind != '0')
+        return fail(entry + "の「" + name + "」が文字列ではありません（" + j.where() + "）。");
+      fields[name] = value;
+    }
+    if (r.draws.size() == static_cast<size_t>(kMaxFeedDrawNo))
+      return fail("取得先の一覧が" + std::to_string(kMaxFeedDrawNo) + "件を超えています。");
+    Draw d;
+    const auto no = fields.find("開催回");
+    if (no == fields.end() || no->second.empty()) return fail(entry + "に「開催回」がありません。");
+    if (!digits(no->second, 5, d.no) || d.no < 1 || d.no > kMaxFeedDrawNo)
+      return fail(entry + "の「開催回」" + quoted(no->second) + "は1〜" + std::to_string(kMaxFeedDrawNo) +
+                  "の回数ではありません。");
+    const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
+    for (int f = 0; f < 5; ++f) {
+      const std::string& v = fields[kNumberNames[f]];
+      int n = 0;
+      if (v.empty()) continue;
+      if (!digits(v, 4, n)) return fail(draw + "の「" + kNumberNames[f] + "」" + quoted(v) + "は数ではありません。");
+      d.n[f] = n;
+    }
+    const char* bonusFrom = nullptr;
+    for (const char* b : kBonusNames) {
+      const std::string& v = fields[b];
+      int n = 0;
+      if (v.empty()) continue;
+      if (!digits(v, 4, n)) return fail(draw + "の「" + b + "」" + quoted(v) + "は数ではありません。");
+      if (d.n[Bonus] && *d.n[Bonus] != n) return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
+      d.n[Bonus] = n;
+      bonusFrom = b;
+    }
+    const std::string& date = fields["日付"];
+    if (!date.empty()) {
+      d.date = isoDate(date);
+      if (d.date.empty()) return fail(draw + "の「日付」" + quoted(date) + "は暦にある日付ではありません。");
+    }
+    r.draws.push_back(std::move(d));
+  }
+  if (!j.atEnd()) return syntax("JSON の配列の後に余分な文字があります");
+  r.ok = true;
+  return r;
+}
+
+std::string numbersText(const Draw& d) {
+  std::string t;
+  for (int f = 0; f < 5; ++f) t += (f ? " " : "") + (d.n[f] ? std::to_string(*d.n[f]) : std::string("空欄"));
+  t += " ＋";
+  t += d.n[Bonus] ? std::to_string(*d.n[Bonus]) : std::string("空欄");
+  return t;
+}
+
+// The main numbers in ascending order (a typed draw may list them in the order drawn).
+std::array<int, 5> sortedMain(const Draw& d) {
+  std::array<int, 5> m{};
+  for (int f = 0; f < 5; ++f) m[f] = d[f];
+  std::sort(m.begin(), m.end());
+  return m;
+}
+
+bool agree(const Draw& stored, const Draw& feed) {
+  if (!stored.complete() || !feed.complete()) return false;
+  if (sortedMain(stored) != sortedMain(feed) || stored[Bonus] != feed[Bonus]) return false;
+  return stored.date.empty() || feed.date.empty() || stored.date == feed.date;
+}
+
+// Why a new draw cannot be taken; empty when it can.  `before` is the date of
+// the draw before it (empty when unknown).
+std::string checkNewDraw(const Draw& d, const std::string& before) {
+  const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
+  static const char* names[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
+  for (int f = 0; f < kNumberFields; ++f) {
+    if (!d.n[f]) return draw + "の「" + names[f] + "」が空欄です。";
+    if (!isLotteryNumber(*d.n[f]))
+      return draw + "の「" + names[f] + "」" + std::to_string(*d.n[f]) + "は1〜31の範囲外です。";
+  }
+  const std::array<int, 5> m = sortedMain(d);
+  if (std::adjacent_find(m.begin(), m.end()) != m.end()) return draw + "の本数字に同じ数があります。";
+  if (std::find(m.begin(), m.end(), d[Bonus]) != m.end()) return draw + "のボーナス数字が本数字と同じです。";
+  if (d.date.empty()) return draw + "に日付がありません。";
+  if (!before.empty() && d.date <= before)
+    return draw + "の日付 " + d.date + " が、前の回の日付 " + before + " より後ではありません。";
+  return {};
+}
+
+}  // namespace
+
+FeedForm feedForm(std::string_view bytes) {
+  const std::string_view s = skipStart(bytes);
+  if (!s.empty() && (s[0] == '[' || s[0] == '{')) return FeedForm::Json;
+  if (s.substr(0, std::string_view(kCsvHeader).size()) == kCsvHeader) return FeedForm::Csv;
+  return FeedForm::Other;
+}
+
+FeedRead readFeed(std::string_view bytes) {
+  switch (feedForm(bytes)) {
+    case FeedForm::Json: {
+      std::string_view s = bytes;
+      if (s.substr(0, kBom.size()) == kBom) s.remove_prefix(kBom.size());
+      return readJson(s);
+    }
+    case FeedForm::Csv: {
+      CsvResult csv = parseHistoryCsv(std::string(bytes));
+      FeedRead r;
+      r.ok = csv.ok;
+      r.draws = std::move(csv.draws);
+      if (!csv.ok) r.error = "取得先の CSV を読めません（" + csv.error + "）。";
+      return r;
+    }
+    case FeedForm::Other:
+      break;
+  }
+  FeedRead r;
+  r.error = "取得先のデータが当選データの一覧（JSON・CSV）ではありません。";
+  return r;
+}
+
+std::string describeDraw(const Draw& d) {
+  return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date + "）");
+}
+
+FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
+  FeedMerge m;
+  auto refuse = [&m](const std::string& why) {
+    m.status = FeedMerge::Refused;
+    m.reason = why;
+    m.added.clear();
+    return m;
+  };
+  if (feed.empty()) return refuse("取得先の一覧に当選データが1件もありません。");
+  std::stable_sort(feed.begin(), feed.end(), [](const Draw& a, const Draw& b) { return a.no < b.no; });
+  for (size_t i = 1; i < feed.size(); ++i)
+    if (feed[i].no == feed[i - 1].no)
+      return refuse("取得先の一覧に第" + std::to_string(feed[i].no) + "回が2回あります。");
+  m.newest = feed.back();
+
+  // Every draw both have must agree.
+  std::map<int, const Draw*> byNo;
+  for (const Draw& d : stored) byNo[d.no] = &d;
+  std::string differences;
+  int different = 0;
+  for (const Draw& f : feed) {
+    const auto s = byNo.find(f.no);
+    if (s == byNo.end() || agree(*s->second, f)) continue;
+    if (++different <= 3)
+      differences +=
+          "\n第" + std::to_string(f.no) + "回\n　手元：" + describeDraw(*s->second) + "\n　取得先：" + describeDraw(f);
+  }
+  if (different > 0) {
+    if (different > 3) differences += "\nほか" + std::to_string(different - 3) + "回";
+    return refuse("取得先の当選データが、手元の当選データと" + std::to_string(different) + "回分違います。" +
+                  differences + "\n手元の回に空欄や誤りがあるときは、当選データ入力で直してから最新化してください。");
+  }
+
+  // The new draws follow the last stored draw without a gap.
+  const int last =
+      stored.empty() ? 0 : std::max_element(stored.begin(), stored.end(), [](const Draw& a, const Draw& b) {
+                             return a.no < b.no;
+                           })->no;
+  std::string before;
+  for (const Draw& d : stored)
+    if (d.no <= last && !d.date.empty() && (before.empty() || d.date > before)) before = d.date;
+  int expected = last + 1;
+  for (const Draw& d : feed) {
+    if (d.no <= last) continue;
+    if (d.no != expected)
+      return refuse("取得先の一覧に第" + std::to_string(expected) + "回がありません（" +
+                    (expected == last + 1 ? "手元の最新は第" + std::to_string(last) + "回、取得先の次は第"
+                                          : "第" + std::to_string(expected - 1) + "回の次が第") +
+                    std::to_string(d.no) + "回です）。");
+    if (const std::string why = checkNewDraw(d, before); !why.empty()) return refuse(why);
+    before = d.date;
+    m.added.push_back(d);
+    ++expected;
+  }
+  m.status = m.added.empty() ? FeedMerge::NothingNew : FeedMerge::Append;
+  return m;
+}
+
+std::optional<long> dayNumber(const std::string& date) {
+  if (!isCalendarDate(date)) return std::nullopt;
+  // days from civil (proleptic Gregorian calendar)
+  long y = std::stol(date.substr(0, 4));
+  const long m = std::stol(date.substr(5, 2)), d = std::stol(date.substr(8, 2));
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+bool isStale(const std::string& date, const std::string& today) {
+  const auto a = dayNumber(date), b = dayNumber(today);
+  return a && b && *b - *a > kStaleDays;
+}
+
+std::string todayDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char out[11];
+  std::strftime(out, sizeof out, "%Y-%m-%d", &local);
+  return out;
+}
+
+}  // namespace km

@@ -1,0 +1,66 @@
+#pragma once
+// A results feed: the draws a public source lists, read from its JSON list
+// or from a CSV in kazumaki-tool's own form, and the rule by which they join
+// the user's history: append only, and only when the feed agrees with every
+// draw already stored.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/history.h"
+
+namespace km {
+
+enum class FeedForm { Json, Csv, Other };
+// A JSON text (it starts with [ or {), the CSV (it starts with its header
+// line) or anything else (a database, an error page); a byte order mark and
+// white space before the start are skipped.
+FeedForm feedForm(std::string_view bytes);
+
+struct FeedRead {
+  bool ok = false;
+  std::string error;        // Japanese; names the entry and the field
+  std::vector<Draw> draws;  // in the order listed
+};
+
+// The JSON list: an array of objects, one per draw, whose fields 開催回,
+// 日付 (YYYY/M/D, YYYY/MM/DD or YYYY-MM-DD; stored as YYYY-MM-DD),
+// 第1数字..第5数字 and ボーナス数字 give the draw, as strings or numbers.  The
+// list has also named the bonus BONUS数字, and for a while put it in 第6数字
+// with ボーナス数字 left empty: the first of the three that is not empty
+// counts, and two that differ are refused.  Every other field is ignored,
+// and so are the NaN and Infinity that some writers of JSON put there.  The
+// CSV is read by parseHistoryCsv.  At most 32767 draws.
+FeedRead readFeed(std::string_view bytes);
+
+struct FeedMerge {
+  enum Status { Append, NothingNew, Refused } status = Refused;
+  std::string reason;       // Refused: why, in Japanese, naming the draws
+  std::vector<Draw> added;  // Append: the new draws in order
+  Draw newest;              // the feed's newest draw (its number and date)
+};
+
+// Joins `feed` to the `stored` history.  Draws after the last stored draw are
+// new; they must follow it without a gap, each with five different main
+// numbers 1..31, a bonus 1..31 that is none of them and a calendar date later
+// than the draw before.  Every feed draw that is also stored must agree with
+// it (the main numbers in any order, the bonus, and the date where both have
+// one); a single difference refuses the whole feed.  A feed that lists a draw
+// twice is refused too.  Stored draws after the feed's last are kept.
+FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed);
+
+// The draw as a message shows it: "6 11 13 14 18 ＋5（2025-09-23）".
+std::string describeDraw(const Draw& d);
+
+// Days since 1970-01-01 of a calendar date YYYY-MM-DD.
+std::optional<long> dayNumber(const std::string& date);
+// A history whose newest draw is more than this many days old is stale.
+inline constexpr int kStaleDays = 14;
+// True when `date` lies more than kStaleDays days before `today`; false when
+// either is no calendar date.
+bool isStale(const std::string& date, const std::string& today);
+// Today's local date, YYYY-MM-DD.
+std::string todayDate();
+
+}  // namespace km
