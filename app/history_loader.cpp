@@ -8,14 +8,14 @@
 
 namespace km {
 
-HistoryLoader::HistoryLoader(ConnectString cs)
-    : thread_([this, cs = std::move(cs)] {
+HistoryLoader::HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit)
+    : thread_([this, cs = std::move(cs), timeLimit] {
         // A little below the user-interface thread: on a machine with few
         // cores the toolkit's start comes first (this thread's few
         // milliseconds still come long before the history is wanted), and
         // under a heavy load the window is up, busy, until the history comes.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
-        LoadResult r = loadHistory(cs);
+        LoadResult r = loadHistory(cs, false, ReadLimits{timeLimit, &stop_});
         {
           std::lock_guard lock(mutex_);
           result_ = std::move(r);
@@ -25,6 +25,7 @@ HistoryLoader::HistoryLoader(ConnectString cs)
       }) {}
 
 HistoryLoader::~HistoryLoader() {
+  stop_.stop();
   if (thread_.joinable()) thread_.join();
 }
 

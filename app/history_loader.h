@@ -17,9 +17,10 @@ class HistoryLoader : public QObject {
   Q_OBJECT
 
  public:
-  // Starts reading at once.  May be made before the application object.
-  explicit HistoryLoader(ConnectString cs);
-  // Waits for the read to end (it cannot be cut short).
+  // Starts reading at once.  May be made before the application object.  A
+  // read that takes longer than `timeLimit` ends as a failure.
+  explicit HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit = kReadTimeLimit);
+  // Stops the read and waits for it to end.
   ~HistoryLoader() override;
   HistoryLoader(const HistoryLoader&) = delete;
   HistoryLoader& operator=(const HistoryLoader&) = delete;
@@ -47,6 +48,7 @@ class HistoryLoader : public QObject {
   // user-interface thread only
   bool delivered_ = false;
   std::function<void(LoadResult)> done_;
+  StopSignal stop_;
   std::thread thread_;  // last: starts when everything above is built
 };
 

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
 #include "help/help_files.h"
+#include "store/feed.h"
 #include "windows/ui/window_content.h"
 
 namespace km {
@@ -95,6 +97,7 @@ bool MainFrm::endStartUp(LoadResult r) {
   }
   history_ = History::fromRows(std::move(r.rows));
   started_ = true;
+  showLatestData();
   emit startUpEnded(true);
   return true;
 }
@@ -117,14 +120,15 @@ void MainFrm::startUp(HistoryLoader& loader) {
     return;
   }
   loading_ = true;
-  menuBar()->setEnabled(false);
+  // Only 終了 is there before the history: the program can always be left.
+  for (QAction* a : menuBar()->actions()) a->setEnabled(a->objectName() == QLatin1String("mnuEnd"));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   loader.whenLoaded(this, [this](LoadResult r) {
     if (!loading_) return;  // closed while the history was read
     loading_ = false;
     QApplication::restoreOverrideCursor();
     if (!endStartUp(std::move(r))) return;  // the program ends on startUpEnded(false)
-    menuBar()->setEnabled(true);
+    for (QAction* a : menuBar()->actions()) a->setEnabled(true);
     if (activated_) openPredictionOnce();
   });
 }
@@ -237,6 +241,39 @@ void MainFrm::mnuMasterUpdate_Click() {
   if (!x) return showStop(this, error);
   x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
+QString MainFrm::latestDataText(const History& history) {
+  const int last = history.stats.LastDrawNo;
+  if (last == 0) return QStringLiteral("最新データ：なし");
+  QString text = QStringLiteral("最新データ：第%1回").arg(last);
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+    if (d->no == last && !d->date.empty()) text += QStringLiteral("（%1）").arg(QString::fromStdString(d->date));
+  return text;
+}
+
+QString MainFrm::reminderText(const History& history, const std::string& today) {
+  const int last = history.stats.LastDrawNo;
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+    if (d->no == last) return isStale(d->date, today) ? QStringLiteral("最新化してください") : QString();
+  return last == 0 ? QStringLiteral("最新化してください") : QString();
+}
+
+// The newest stored draw in the status bar; no question, no network at start.
+void MainFrm::showLatestData() {
+  if (!latestData_) {
+    latestData_ = new QLabel(this);
+    latestData_->setObjectName(QStringLiteral("latestData"));
+    reminder_ = new QLabel(this);
+    reminder_->setObjectName(QStringLiteral("updateReminder"));
+    QPalette red = reminder_->palette();
+    red.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    reminder_->setPalette(red);
+    statusBar()->addWidget(latestData_);
+    statusBar()->addWidget(reminder_, 1);
+  }
+  latestData_->setText(latestDataText(history_));
+  reminder_->setText(reminderText(history_, todayDate()));
+}
+
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
 void MainFrm::mnuAbout_Click() { openWindow(WindowId::About); }
 

@@ -13,6 +13,7 @@
 #include "store/history.h"
 #include "windows/window_table.h"
 
+class QLabel;
 class QMdiArea;
 class QMenu;
 class QMdiSubWindow;
@@ -70,6 +71,12 @@ class MainFrm : public QMainWindow, public ChildHost {
   // Text shown by the data entry refusal.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
 
+  // The status line: the newest draw and its date ("最新データ：第1353回
+  // （2025-09-23）"), and the reminder when that date is more than
+  // kStaleDays days before `today` (YYYY-MM-DD).
+  static QString latestDataText(const History& history);
+  static QString reminderText(const History& history, const std::string& today);
+
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
@@ -90,6 +97,7 @@ class MainFrm : public QMainWindow, public ChildHost {
  private:
   void buildMenus();
   void addWindowItems(QMenu* menu);
+  void showLatestData();
   void beginStartUp();
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.
@@ -103,6 +111,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool loading_ = false;
   bool activated_ = false;
   bool predictionOpenedOnce_ = false;
+  QLabel* latestData_ = nullptr;
+  QLabel* reminder_ = nullptr;
   ConnectString ConnectString_;
   History history_;
   PredictionState predictionState_;

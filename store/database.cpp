@@ -200,9 +200,10 @@ std::string closeConnection(DbPtr& db) {
   return cause;
 }
 
-// A bound on the work of one query: a view that never ends (or sorts rows
-// without end) is stopped instead of growing without bound.  Reading and
-// sorting the largest possible history takes a small part of it.
+// A bound on the work of the data entry store's queries (and the check of a
+// downloaded file): a view that never ends (or sorts rows without end) is
+// stopped instead of growing without bound.  Reading and sorting the largest
+// possible history takes a small part of it.
 struct WorkBudget {
   long calls = 0;
   static constexpr int kStepsPerCall = 1000;
@@ -241,9 +242,14 @@ std::string wrongStoredDrawNo(sqlite3_stmt* s, int col) {
   return std::to_string(no) + "は" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) + "の範囲外です。";
 }
 
-constexpr const char* kEndlessQuery =
-    "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
-    "データベースではありません。";
+// A read that its watch interrupted: the time ran out, or it was told to stop.
+std::string endlessRead(const ReadLimits& limits) {
+  const auto ms = limits.time.count();
+  const std::string limit = ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒";
+  return "データベースファイルの読み込みが" + limit +
+         "以内に終わりません。ファイルが壊れているか、このプログラムのデータベースではありません。";
+}
+constexpr const char* kReadStopped = "データベースファイルの読み込みを中止しました。";
 
 // What a file beside the database holds, as far as a read must know.
 enum class Beside { None, Unused, HotJournal, Foreign };
@@ -408,7 +414,7 @@ ConnectString makeConnectString(const std::string& programFolder) {
   return ConnectString{(fs::path(programFolder) / kDatabaseFileName).string(), databasePassword()};
 }
 
-LoadResult loadHistory(const ConnectString& cs, bool withDates) {
+LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   LoadResult r;
   auto fail = [&](const std::string& what, const std::string& cause = {}) {
     r.rows.clear();
@@ -426,6 +432,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
+  guardConnection(db.get());
   if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
   switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
     case Keying::Keyed:
@@ -448,8 +455,9 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
     if (sqlite3_column_int(view.get(), 0) == 0)
       return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
-  WorkBudget budget;
-  limitWork(db.get(), budget);
+  // Declared after the connection: the watch ends before the connection closes.
+  const QueryWatch watch(db.get(), limits.time, limits.stop);
+  const auto interrupted = [&] { return watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped); };
   StmtPtr q = prepare(db.get(), historyQuery().c_str());
   if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
   int step;
@@ -471,11 +479,17 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
       if (const CellNumber v = storedNumber(q.get(), f + 1); v.kind == CellNumber::Number) d.n[f] = v.value;
     r.rows.push_back(std::move(d));
   }
-  if (step == SQLITE_INTERRUPT) return fail(kEndlessQuery);
+  if (step == SQLITE_INTERRUPT) return fail(interrupted());
   if (step != SQLITE_DONE)
     return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db.get()));
-  if (withDates) {
-    limitWork(db.get(), budget);
+  if (!withDates) {
+    // the newest complete draw's date, for the status line; a table without it is no failure
+    const auto newest = std::find_if(r.rows.rbegin(), r.rows.rend(), [](const Draw& d) { return d.complete(); });
+    StmtPtr dq = newest == r.rows.rend() ? nullptr : prepare(db.get(), "SELECT 抽選日 FROM 当選データ WHERE 回数 = ?");
+    if (dq && sqlite3_bind_int(dq.get(), 1, newest->no) == SQLITE_OK && sqlite3_step(dq.get()) == SQLITE_ROW &&
+        sqlite3_column_type(dq.get(), 0) == SQLITE_TEXT)
+      newest->date = reinterpret_cast<const char*>(sqlite3_column_text(dq.get(), 0));
+  } else {
     StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
     if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
     size_t i = 0, read = 0;
@@ -490,7 +504,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates) {
         if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
       }
     }
-    if (step == SQLITE_INTERRUPT) return fail("データベースファイルの抽選日の読み込みが終わりません。");
+    if (step == SQLITE_INTERRUPT) return fail(interrupted());
     if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
   }
   r.ok = true;

@@ -1,10 +1,12 @@
 #pragma once
 // The encrypted result database: opening it, reading the history query and
 // writing a whole new database file.
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "store/history.h"
+#include "store/query_watch.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,11 +42,19 @@ struct LoadResult {
   std::vector<Draw> rows;
 };
 
+// Bounds on a read: its queries are interrupted when `time` has passed, or
+// when `stop` (if given) is told to stop.
+struct ReadLimits {
+  std::chrono::milliseconds time = kReadTimeLimit;
+  StopSignal* stop = nullptr;
+};
+
 // Opens the file read-only (nothing is ever written), checks the cipher and
 // the key and reads the history query.  With dates, also reads each draw's
 // date from the draw table where it has one; a failed read of the dates
-// fails the whole load.
-LoadResult loadHistory(const ConnectString& cs, bool withDates = false);
+// fails the whole load.  Without, only the date of the newest complete draw
+// is read, where the draw table has it.
+LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const ReadLimits& limits = {});
 
 // What a check of a database file found: ok, or the reason why the file
 // cannot serve as the history.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,6 +14,8 @@
 
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
+#include "store/csv.h"
+#include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
@@ -280,4 +283,29 @@ TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   ASSERT_TRUE(frm.startUp());
   EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
   for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
+}
+
+TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
+  const History h = History::fromRows(test::feedDraws(3));
+  EXPECT_EQ(MainFrm::latestDataText(h), QStringLiteral("最新データ：第3回（2000-01-04）"));
+  const struct {
+    const char* today;
+    bool remind;
+  } cases[] = {{"2000-01-18", false}, {"2000-01-19", true}, {"", false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(MainFrm::reminderText(h, c.today), c.remind ? QStringLiteral("最新化してください") : QString())
+        << c.today;
+  EXPECT_EQ(MainFrm::latestDataText(History()), QStringLiteral("最新データ：なし"));
+  EXPECT_EQ(MainFrm::reminderText(History(), "2000-01-01"), QStringLiteral("最新化してください"));
+
+  // the start reads the newest draw's date, and only that
+  std::vector<Draw> shipped = parseHistoryCsv(test::slurp(KM_SHIPPED_CSV)).draws;
+  shipped.resize(1340);
+  test::ProgramFolder folder(shipped);
+  MainFrm frm(folder.path(), folder.settings());
+  ASSERT_TRUE(frm.startUp());
+  EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("latestData"))->text(),
+            QStringLiteral("最新データ：第1340回（2025-06-24）"));
+  EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("updateReminder"))->text(), QStringLiteral("最新化してください"));
+  EXPECT_EQ(frm.history().HistoryRs[1338].date, "");
 }

@@ -2,7 +2,9 @@
 // same failure messages, nothing written by a failed start, and no command
 // before the history is there.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -23,6 +25,14 @@ std::vector<Draw> someDraws() {
   return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
 }
 
+// The names of the menu bar's items that can be chosen.
+QStringList enabledBarItems(MainFrm& frm) {
+  QStringList on;
+  for (QAction* a : frm.menuBar()->actions())
+    if (a->isEnabled()) on << a->objectName();
+  return on;
+}
+
 void activate(MainFrm& frm) {
   QEvent e(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &e);
@@ -38,14 +48,14 @@ TEST(StartUpAsync, ActivatedBeforeTheHistoryThePredictionWindowOpensWhenItArrive
   frm.startUp(loader);
   // nothing has been delivered yet: that only happens from the event loop
   EXPECT_TRUE(frm.loading());
-  EXPECT_FALSE(frm.menuBar()->isEnabled()) << "no command before the history is there";
+  EXPECT_EQ(enabledBarItems(frm), QStringList{"mnuEnd"}) << "no command but 終了 before the history is there";
   EXPECT_EQ(frm.history().recordCount(), 0);
   activate(frm);
   EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "no prediction without a history";
   ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
   EXPECT_TRUE(ended.at(0).at(0).toBool());
   EXPECT_FALSE(frm.loading());
-  EXPECT_TRUE(frm.menuBar()->isEnabled());
+  EXPECT_EQ(enabledBarItems(frm).size(), frm.menuBar()->actions().size());
   EXPECT_EQ(frm.history().recordCount(), 3);
   EXPECT_EQ(frm.history().stats.LastDrawNo, 3);
   EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
@@ -66,7 +76,7 @@ TEST(StartUpAsync, AHistoryReadBeforeTheWindowAsksIsTakenAtOnceAndThePredictionC
   ASSERT_EQ(ended.count(), 1);
   EXPECT_TRUE(ended.at(0).at(0).toBool());
   EXPECT_FALSE(frm.loading());
-  EXPECT_TRUE(frm.menuBar()->isEnabled());
+  EXPECT_EQ(enabledBarItems(frm).size(), frm.menuBar()->actions().size());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy pointer when nothing is waited for";
   EXPECT_EQ(frm.history().recordCount(), 3);
   EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
@@ -140,6 +150,34 @@ TEST(StartUpAsync, AWrongKeyShowsSQLitesReasonAndWritesNothing) {
   EXPECT_TRUE(box.seen);
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_FALSE(box.text.isEmpty());
+  frm.close();
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini")) << "a failed start writes nothing";
+}
+
+TEST(StartUpAsync, AReadPastItsTimeLimitEndsInAStopBoxAndMeanwhileTheProgramCanBeLeft) {
+  test::ProgramFolder folder(someDraws());
+  const ConnectString cs = makeConnectString(folder.dir.string());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(cs.path.c_str(), &db), SQLITE_OK);
+  ASSERT_TRUE(keyConnection(db, cs.password));
+  ASSERT_EQ(sqlite3_exec(db,
+                         "DROP VIEW 全データ選択クエリ; CREATE VIEW 全データ選択クエリ AS WITH RECURSIVE c(x) AS "
+                         "(SELECT 1 UNION ALL SELECT x FROM c) SELECT 1 AS 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS "
+                         "第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS ボーナス数字 FROM c",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  MainFrm frm(folder.path(), folder.settings());
+  QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+  HistoryLoader loader(cs, std::chrono::milliseconds(300));
+  test::MessageBoxWatcher box;
+  frm.startUp(loader);
+  EXPECT_EQ(enabledBarItems(frm), QStringList{"mnuEnd"});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
+  EXPECT_FALSE(ended.at(0).at(0).toBool());
+  EXPECT_TRUE(box.seen);
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_TRUE(box.text.contains(QStringLiteral("300ミリ秒以内に終わりません"))) << box.text.toStdString();
   frm.close();
   EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini")) << "a failed start writes nothing";
 }
