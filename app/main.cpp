@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProcess>
 #include <QScopeGuard>
 #include <chrono>
 #include <iostream>
@@ -101,5 +102,17 @@ int main(int argc, char** argv) {
   frm.startUp(*loader);
   frm.showMaximized();
   frm.activateWindow();
-  return app.exec();
+  const int rc = app.exec();
+  if (rc == 0 && frm.restartRequested()) {
+    // The new program is started once this one has let go of the folder, so
+    // that it does not find itself already running.
+    instance.release();
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1))) {
+      QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"),
+                      QStringLiteral("カズマキMiddleを再起動できませんでした。もう一度起動してください。"),
+                      QMessageBox::Ok);
+      box.exec();
+    }
+  }
+  return rc;
 }

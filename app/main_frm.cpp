@@ -241,6 +241,11 @@ void MainFrm::mnuMasterUpdate_Click() {
   if (!x) return showStop(this, error);
   x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
+void MainFrm::restartProgram() {
+  restartRequested_ = true;
+  close();
+}
+
 QString MainFrm::latestDataText(const History& history) {
   const int last = history.stats.LastDrawNo;
   if (last == 0) return QStringLiteral("最新データ：なし");
@@ -255,6 +260,12 @@ QString MainFrm::reminderText(const History& history, const std::string& today) 
   for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
     if (d->no == last) return isStale(d->date, today) ? QStringLiteral("最新化してください") : QString();
   return last == 0 ? QStringLiteral("最新化してください") : QString();
+}
+
+void MainFrm::showStoredLatest(int drawNo, const QString& date) {
+  if (!latestData_) return;
+  latestData_->setText(QStringLiteral("最新データ：第%1回（%2）").arg(drawNo).arg(date));
+  reminder_->setText(QStringLiteral("再起動すると分析と予想に使われます"));
 }
 
 // The newest stored draw in the status bar; no question, no network at start.

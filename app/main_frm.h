@@ -77,6 +77,14 @@ class MainFrm : public QMainWindow, public ChildHost {
   static QString latestDataText(const History& history);
   static QString reminderText(const History& history, const std::string& today);
 
+  // Closes the program and starts it again (after an update brought new
+  // draws); main() starts the new one once this one has let go of its folder.
+  Q_INVOKABLE void restartProgram();
+  // After an update added draws: the status line names the newest stored
+  // draw, which the windows show after a restart.
+  Q_INVOKABLE void showStoredLatest(int drawNo, const QString& date);
+  bool restartRequested() const { return restartRequested_; }
+
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
@@ -111,6 +119,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool loading_ = false;
   bool activated_ = false;
   bool predictionOpenedOnce_ = false;
+  bool restartRequested_ = false;
   QLabel* latestData_ = nullptr;
   QLabel* reminder_ = nullptr;
   ConnectString ConnectString_;

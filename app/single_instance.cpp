@@ -75,13 +75,19 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
   });
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { release(); }
+
+void SingleInstance::release() {
   if (socketFd_ >= 0) {
     delete notifier_;
+    notifier_ = nullptr;
     ::close(socketFd_);
+    socketFd_ = -1;
     ::unlink(socketPath_.constData());
   }
   if (lockFd_ >= 0) ::close(lockFd_);
+  lockFd_ = -1;
+  first_ = false;
 }
 
 bool SingleInstance::askFirstToComeForward() const {

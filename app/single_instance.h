@@ -22,6 +22,9 @@ class SingleInstance : public QObject {
 
   // True when this process is the program for the folder.
   bool isFirst() const { return first_; }
+  // Lets go of the folder (the lock and the socket), so that a program
+  // started after this call is the first: the hand-over of a restart.
+  void release();
   // From a later start: asks the first to come to the front; true when it
   // took the request.
   bool askFirstToComeForward() const;

@@ -1,16 +1,21 @@
 #include "entry/master_update.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslError>
 #include <QtGlobal>
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
-#include "store/database_update.h"
-
 #ifndef KM_UPDATE_URL
-#error "KM_UPDATE_URL must name the HTTPS address of the published database"
+#error "KM_UPDATE_URL must name the HTTPS address of the results list"
 #endif
 
 namespace km {
@@ -19,11 +24,6 @@ namespace {
 
 const QString kUntouched = QStringLiteral("当選データファイルは変更していません。");
 
-QString downloadFailed(const QString& why, const QUrl& url) {
-  return QStringLiteral("当選データをダウンロードできませんでした。\n") + why + QStringLiteral("\n") +
-         url.toDisplayString() + QStringLiteral("\n") + kUntouched;
-}
-
 QString networkReason(QNetworkReply::NetworkError e) {
   switch (e) {
     case QNetworkReply::ConnectionRefusedError:
@@ -31,11 +31,11 @@ QString networkReason(QNetworkReply::NetworkError e) {
     case QNetworkReply::RemoteHostClosedError:
       return QStringLiteral("サーバーが接続を切りました。");
     case QNetworkReply::HostNotFoundError:
-      return QStringLiteral("サーバーが見つかりません。");
+      return QStringLiteral("サーバーが見つかりません。インターネットに接続しているか確かめてください。");
     case QNetworkReply::TimeoutError:
       return QStringLiteral("接続がタイムアウトしました。");
     case QNetworkReply::SslHandshakeFailedError:
-      return QStringLiteral("安全な接続（TLS）を確立できません。");
+      return QStringLiteral("安全な接続（TLS）を確立できません。サーバーの証明書を信頼できません。");
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::BackgroundRequestNotAllowedError:
@@ -59,22 +59,75 @@ QString mebibytes(qint64 n) {
   return n % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(n / (1024 * 1024)) : QStringLiteral("%1 バイト").arg(n);
 }
 
+// "30秒", "10分", "0.3秒"
+QString duration(int ms) {
+  if (ms % 60000 == 0) return QStringLiteral("%1分").arg(ms / 60000);
+  return QStringLiteral("%1秒").arg(ms / 1000.0);
+}
+
+QString draw(int no) { return QStringLiteral("第%1回").arg(no); }
+
+// Reads a local source: a regular file of at most `cap` bytes, not through a
+// symbolic link that another user owns.  Empty on success, else why.
+QString readSourceFile(const QString& path, qint64 cap, std::string& bytes, QString& details) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::lstat(name.constData(), &st) != 0) {
+    details = QString::fromLocal8Bit(std::strerror(errno));
+    return QStringLiteral("取得先のファイルがありません: ") + path;
+  }
+  if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid())
+    return QStringLiteral("取得先のファイルはほかのユーザーのシンボリックリンクのため、読みません: ") + path;
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    details = QString::fromLocal8Bit(std::strerror(errno));
+    return QStringLiteral("取得先のファイルを読めません: ") + path;
+  }
+  QString why;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = QStringLiteral("取得先のファイルが通常のファイルではありません: ") + path;
+  } else if (st.st_size > cap) {
+    why = QStringLiteral("取得先のファイルが大きすぎます（上限 %1）: ").arg(mebibytes(cap)) + path;
+  } else {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    if (got != bytes.size()) {
+      details = QString::fromLocal8Bit(std::strerror(errno));
+      why = QStringLiteral("取得先のファイルを読めません: ") + path;
+    }
+  }
+  ::close(fd);
+  return why;
+}
+
 }  // namespace
 
 QUrl builtInUpdateUrl() { return QUrl(QStringLiteral(KM_UPDATE_URL)); }
 
 UpdateSource explicitUpdateSource(const QString& text) {
   UpdateSource s;
-  const QUrl url(text.trimmed(), QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) || url.host().isEmpty()) {
-    s.error = QStringLiteral(
-                  "当選データの取得先が正しくありません（http:// または https:// で始まるアドレスを指定して"
-                  "ください）: ") +
-              text;
-    return s;
+  const QString t = text.trimmed();
+  if (!t.contains(QLatin1String("://"))) {
+    if (!t.isEmpty()) s.file = QFileInfo(t).absoluteFilePath();
+  } else {
+    const QUrl url(t, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (url.isValid() && scheme == QLatin1String("file") && !url.toLocalFile().isEmpty())
+      s.file = url.toLocalFile();
+    else if (url.isValid() && (scheme == QLatin1String("https") || scheme == QLatin1String("http")) &&
+             !url.host().isEmpty())
+      s.url = url;
   }
-  s.url = url;
+  if (s.file.isEmpty() && s.url.isEmpty())
+    s.error = QStringLiteral(
+                  "当選データの取得先が正しくありません（https:// で始まるアドレスか、ファイルを指定してください）: ") +
+              text;
   return s;
 }
 
@@ -85,15 +138,19 @@ UpdateSource updateSource() {
     if (!s.error.isEmpty()) s.error = QString::fromUtf8(kUpdateUrlVariable) + QStringLiteral(": ") + s.error;
     return s;
   }
-  return UpdateSource{builtInUpdateUrl(), {}};
+  return UpdateSource{builtInUpdateUrl(), {}, {}};
 }
 
-MasterUpdate::MasterUpdate(const QUrl& url, const QString& target, QObject* parent)
-    : QObject(parent), url_(url), target_(target) {
+MasterUpdate::MasterUpdate(const UpdateSource& source, const QString& target, QObject* parent)
+    : QObject(parent), source_(source), target_(target) {
   stall_.setSingleShot(true);
+  deadline_.setSingleShot(true);
   connect(&stall_, &QTimer::timeout, this, [this] {
-    fail(Outcome::Failed,
-         downloadFailed(QStringLiteral("%1秒間データが届かないため、打ち切りました。").arg(stallMs_ / 1000.0), url_));
+    failDownload(QStringLiteral("%1間データが届かないため、打ち切りました。").arg(duration(limits_.stallMs)));
+  });
+  connect(&rate_, &QTimer::timeout, this, &MasterUpdate::checkRate);
+  connect(&deadline_, &QTimer::timeout, this, [this] {
+    failDownload(QStringLiteral("%1以内に転送が終わらないため、打ち切りました。").arg(duration(limits_.deadlineMs)));
   });
 }
 
@@ -103,26 +160,31 @@ MasterUpdate::~MasterUpdate() {
     reply_->abort();
     delete reply_;
   }
+  stop_.stop();
+  if (worker_.joinable()) worker_.join();
 }
 
 void MasterUpdate::start() {
   if (started_) return;
   started_ = true;
   // The file must be there before anything is fetched; it is looked at again
-  // when the download is complete.
+  // when the source has arrived.
   if (!QFileInfo(target_).isFile()) {
     const QString text = QString::fromStdString(missingDatabaseText(target_.toStdString()));
     QTimer::singleShot(0, this, [this, text] { finish(Outcome::Missing, text); });
     return;
   }
-  const QString scheme = url_.scheme().toLower();
-  if (!url_.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
-    const QString text = downloadFailed(QStringLiteral("取得先のアドレスが正しくありません。"), url_);
-    QTimer::singleShot(0, this, [this, text] { finish(Outcome::Failed, text); });
+  if (!source_.file.isEmpty()) {
+    QTimer::singleShot(0, this, [this] { check({}); });
+    return;
+  }
+  const QString scheme = source_.url.scheme().toLower();
+  if (!source_.url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
+    QTimer::singleShot(0, this, [this] { failDownload(QStringLiteral("取得先のアドレスが正しくありません。")); });
     return;
   }
   nam_ = new QNetworkAccessManager(this);
-  QNetworkRequest request(url_);
+  QNetworkRequest request(source_.url);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
   request.setMaximumRedirectsAllowed(10);
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -132,25 +194,38 @@ void MasterUpdate::start() {
   connect(reply_, &QNetworkReply::redirected, this, &MasterUpdate::onRedirected);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &MasterUpdate::onMetaData);
   connect(reply_, &QNetworkReply::finished, this, &MasterUpdate::onReplyFinished);
+  clock_.start();
   restartStallTimer();
+  rate_.start(limits_.rateWindowMs);
+  deadline_.start(limits_.deadlineMs);
 }
 
 void MasterUpdate::cancel() {
   if (outcome_ != Outcome::Running || !started_) return;
+  if (!stop_.stop()) return;  // the new file is being written: it ends as it would have
   fail(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
 }
 
 void MasterUpdate::restartStallTimer() {
-  if (outcome_ == Outcome::Running) stall_.start(stallMs_);
+  if (outcome_ == Outcome::Running && reply_) stall_.start(limits_.stallMs);
+}
+
+void MasterUpdate::checkRate() {
+  if (!reply_ || outcome_ != Outcome::Running) return;
+  const qint64 elapsed = clock_.elapsed();
+  if (body_.size() * 1000 < limits_.minBytesPerSecond * elapsed)
+    failDownload(QStringLiteral("転送が遅すぎるため（%1間で %2 バイト、毎秒 %3 バイト未満）、打ち切りました。")
+                     .arg(duration(static_cast<int>(elapsed)))
+                     .arg(body_.size())
+                     .arg(limits_.minBytesPerSecond));
 }
 
 void MasterUpdate::onReadyRead() {
   if (!reply_ || outcome_ != Outcome::Running) return;
   restartStallTimer();
-  body_.append(reply_->read(maxBytes_ + 1 - body_.size()));
-  if (body_.size() > maxBytes_) {
-    fail(Outcome::Failed,
-         downloadFailed(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(maxBytes_)), url_));
+  body_.append(reply_->read(limits_.maxBytes + 1 - body_.size()));
+  if (body_.size() > limits_.maxBytes) {
+    failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
     return;
   }
   // Reported here rather than from downloadProgress, which Qt holds back to
@@ -162,9 +237,7 @@ void MasterUpdate::onRedirected(const QUrl& to) {
   if (!reply_ || outcome_ != Outcome::Running) return;
   const QUrl next = reply_->url().resolved(to);
   if (next.scheme().toLower() != QLatin1String("https")) {
-    fail(
-        Outcome::Failed,
-        downloadFailed(QStringLiteral("転送先が HTTPS ではないため、打ち切りました: ") + next.toDisplayString(), url_));
+    failDownload(QStringLiteral("転送先が HTTPS ではないため、打ち切りました: ") + next.toDisplayString());
     return;
   }
   restartStallTimer();
@@ -178,72 +251,123 @@ void MasterUpdate::onMetaData() {
   bool known = false;
   const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
   total_ = known ? length : -1;
-  if (known && length > maxBytes_) {
-    fail(Outcome::Failed,
-         downloadFailed(
-             QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(maxBytes_)),
-             url_));
-  }
+  if (known && length > limits_.maxBytes)
+    failDownload(
+        QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(limits_.maxBytes)));
 }
 
 void MasterUpdate::onReplyFinished() {
   if (!reply_ || outcome_ != Outcome::Running) return;
   stall_.stop();
+  rate_.stop();
+  deadline_.stop();
   QNetworkReply* reply = reply_;
   reply_ = nullptr;
   reply->deleteLater();
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  const QString statusText =
-      QStringLiteral("サーバーの応答: %1 %2")
+  const QString statusLine =
+      QStringLiteral("HTTP %1 %2")
           .arg(status)
-          .arg(QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()));
+          .arg(QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()))
+          .trimmed();
+  if (status >= 400 || (reply->error() == QNetworkReply::NoError && status != 200)) {
+    failDownload(status == 404 ? QStringLiteral("取得先にデータがありません（%1）。").arg(statusLine)
+                               : QStringLiteral("サーバーがデータを渡しませんでした（%1）。").arg(statusLine),
+                 statusLine);
+    return;
+  }
   if (reply->error() != QNetworkReply::NoError) {
-    if (status >= 400)
-      fail(Outcome::Failed, downloadFailed(statusText.trimmed(), url_));
-    else
-      fail(Outcome::Failed, downloadFailed(networkReason(reply->error()) + QStringLiteral("（") + reply->errorString() +
-                                               QStringLiteral("）"),
-                                           url_));
+    failDownload(networkReason(reply->error()), reply->errorString());
     return;
   }
-  if (status != 200) {
-    fail(Outcome::Failed, downloadFailed(statusText.trimmed(), url_));
+  body_.append(reply->read(limits_.maxBytes + 1 - body_.size()));
+  if (body_.size() > limits_.maxBytes) {
+    failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
     return;
   }
-  body_.append(reply->read(maxBytes_ + 1 - body_.size()));
-  if (body_.size() > maxBytes_) {
-    fail(Outcome::Failed,
-         downloadFailed(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(maxBytes_)), url_));
-    return;
-  }
-  const ReplaceResult r =
-      replaceHistoryDatabase(target_.toStdString(), std::string_view(body_.constData(), size_t(body_.size())));
+  QByteArray body = std::move(body_);
   body_.clear();
-  drawsBefore_ = r.drawsBefore;
-  drawsAfter_ = r.drawsAfter;
-  lastDrawNo_ = r.lastDrawNo;
-  const QString why = QString::fromStdString(r.message);
+  check(std::move(body));
+}
+
+// The draws are checked, and the database written, on a thread of their own;
+// the result comes back to this object's thread as a queued call.
+void MasterUpdate::check(QByteArray body) {
+  checking_ = true;
+  emit checkingStarted();
+  UpdateOptions options;
+  options.limits = ReadLimits{readTime_, &stop_};
+  options.today = today_.toStdString();
+  worker_ = std::thread([this, body = std::move(body), options, target = target_.toStdString(), file = source_.file,
+                         cap = limits_.maxBytes] {
+    UpdateResult r;
+    std::string bytes;
+    QString details;
+    const QString why = file.isEmpty() ? QString() : readSourceFile(file, cap, bytes, details);
+    if (!why.isEmpty()) {
+      r.reason = why.toStdString();
+      r.details = details.toStdString();
+    } else {
+      r = updateHistory(target, file.isEmpty() ? std::string_view(body.constData(), size_t(body.size())) : bytes,
+                        options);
+    }
+    QMetaObject::invokeMethod(
+        this, [this, r = std::move(r)] { onChecked(r); }, Qt::QueuedConnection);
+  });
+}
+
+void MasterUpdate::onChecked(const UpdateResult& r) {
+  if (worker_.joinable()) worker_.join();
+  checking_ = false;
+  if (outcome_ != Outcome::Running) return;  // cancelled: nothing was written
+  result_ = r;
+  const QString details = QString::fromStdString(r.details);
+  const Draw& newest = r.newest;
+  const QString newestDate = newest.date.empty() ? QString() : QString::fromStdString(newest.date);
   switch (r.status) {
-    case ReplaceResult::Replaced:
-      finish(Outcome::Updated, successText());
+    case UpdateResult::Added: {
+      const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
+      const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
+      const Draw& added = r.added.back();
+      finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
+                                   .arg(range)
+                                   .arg(n)
+                                   .arg(draw(added.no), QString::fromStdString(added.date)));
       break;
-    case ReplaceResult::Missing:
-      finish(Outcome::Missing, why);
+    }
+    case UpdateResult::NothingNew: {
+      QString text = QStringLiteral("取得先に新しい回はありません（取得先の最新：%1%2）。")
+                         .arg(draw(newest.no), newestDate.isEmpty() ? QString() : QStringLiteral(" ") + newestDate);
+      if (r.sourceStale)
+        text += QStringLiteral(
+                    "\n取得先の最新の回が%1日より前のものです。取得先の更新が止まっているかもしれません。"
+                    "別の取得先は、環境変数 %2 か「kazumaki-tool update データベース 取得先」で指定できます。")
+                    .arg(kStaleDays)
+                    .arg(QString::fromUtf8(kUpdateUrlVariable));
+      finish(Outcome::NothingNew, text);
       break;
-    case ReplaceResult::Invalid:
-      finish(Outcome::Failed, QStringLiteral("ダウンロードしたファイルは当選データとして使えません。\n") + why +
-                                  QStringLiteral("\n") + kUntouched);
+    }
+    case UpdateResult::Missing:
+      finish(Outcome::Missing, QString::fromStdString(r.reason));
       break;
-    case ReplaceResult::WriteFailed:
-      finish(Outcome::Failed, QStringLiteral("当選データファイルを置き換えられませんでした。\n") + why +
-                                  QStringLiteral("\n") + kUntouched);
+    case UpdateResult::Cancelled:
+      finish(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
+      break;
+    case UpdateResult::Refused:
+      finish(Outcome::Failed, QString::fromStdString(r.reason) + QStringLiteral("\n") + kUntouched, details);
       break;
   }
 }
 
-void MasterUpdate::fail(Outcome outcome, const QString& why) {
+void MasterUpdate::failDownload(const QString& why, const QString& details) {
+  fail(Outcome::Failed,
+       QStringLiteral("当選データをダウンロードできませんでした。\n") + why + QStringLiteral("\n") +
+           source_.url.toDisplayString() + QStringLiteral("\n") + kUntouched,
+       details);
+}
+
+void MasterUpdate::fail(Outcome outcome, const QString& why, const QString& details) {
   if (outcome_ != Outcome::Running) return;
-  stall_.stop();
   if (QNetworkReply* reply = reply_) {
     reply_ = nullptr;
     reply->disconnect(this);
@@ -251,14 +375,17 @@ void MasterUpdate::fail(Outcome outcome, const QString& why) {
     reply->deleteLater();
   }
   body_.clear();
-  finish(outcome, why);
+  finish(outcome, why, details);
 }
 
-void MasterUpdate::finish(Outcome outcome, const QString& message) {
+void MasterUpdate::finish(Outcome outcome, const QString& message, const QString& details) {
   if (outcome_ != Outcome::Running) return;
   stall_.stop();
+  rate_.stop();
+  deadline_.stop();
   outcome_ = outcome;
   message_ = message;
+  details_ = details;
   emit finished();
 }
 

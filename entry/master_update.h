@@ -1,14 +1,21 @@
 #pragma once
-// MasterUpdate: fetches the published history database over the network and
-// puts it in place of the local one (store/database_update.h), without
-// blocking the event loop.  Widget-free: the menu command shows it under a
-// progress dialog, kazumaki-tool runs it under a QCoreApplication.
+// MasterUpdate: brings the history up to date from its source, without
+// blocking the event loop.  The source is fetched over the network (or read
+// from a local file); its draws are then checked and joined to the history
+// on a thread of their own (store/database_update.h).  Widget-free: the menu
+// command shows it under a progress dialog, kazumaki-tool runs it under a
+// QCoreApplication.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <memory>
+#include <thread>
+
+#include "store/database_update.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -16,58 +23,79 @@ class QNetworkReply;
 namespace km {
 
 inline constexpr const char* kUpdateUrlVariable = "KAZUMAKI_UPDATE_URL";
-inline constexpr qint64 kUpdateMaxBytes = 64 * 1024 * 1024;
-inline constexpr int kUpdateStallMs = 30 * 1000;
 
-// The address the update is fetched from: the environment variable
-// KAZUMAKI_UPDATE_URL when it is set, else the address built into the
-// program.  error is set (and url empty) when the address is unusable.
+// Bounds on a transfer.  It ends when no byte arrives for stallMs, when after
+// rateWindowMs fewer than minBytesPerSecond have arrived on average, when it
+// has not ended after deadlineMs, or when the body grows beyond maxBytes.
+struct TransferLimits {
+  int stallMs = 30 * 1000;
+  int rateWindowMs = 30 * 1000;
+  qint64 minBytesPerSecond = 1024;
+  int deadlineMs = 10 * 60 * 1000;
+  qint64 maxBytes = 64 * 1024 * 1024;
+};
+
+// Where the update comes from: an address (https://, or http:// when given
+// explicitly) or a local file.  error is set (and both empty) when the source
+// is unusable.
 struct UpdateSource {
   QUrl url;
+  QString file;
   QString error;
+  // The source as the user named it: the address or the file's path.
+  QString display() const { return file.isEmpty() ? url.toDisplayString() : file; }
 };
+// The environment variable KAZUMAKI_UPDATE_URL when it is set, else the
+// address built into the program (the public results list).
 UpdateSource updateSource();
-// The address built into the program (always HTTPS).
 QUrl builtInUpdateUrl();
-// Checks an address given explicitly (environment or command line): http or
-// https with a host.
+// A source given explicitly (environment or command line): an http or https
+// address with a host, a file:// address or a path to a file.
 UpdateSource explicitUpdateSource(const QString& text);
 
 class MasterUpdate : public QObject {
   Q_OBJECT
 
  public:
-  enum class Outcome { Running, Updated, Missing, Failed, Cancelled };
+  enum class Outcome { Running, Updated, NothingNew, Missing, Failed, Cancelled };
 
-  // Fetches `url` and replaces the database at `target` with it.
-  MasterUpdate(const QUrl& url, const QString& target, QObject* parent = nullptr);
+  // Updates the database at `target` from `source`.
+  MasterUpdate(const UpdateSource& source, const QString& target, QObject* parent = nullptr);
+  // Ends a running update (a check running on its thread is stopped first).
   ~MasterUpdate() override;
 
-  // The transfer ends when no byte arrives for this long, or when the body
-  // grows beyond maxBytes.
-  void setStallTimeout(int ms) { stallMs_ = ms; }
-  void setMaxBytes(qint64 n) { maxBytes_ = n; }
+  void setLimits(const TransferLimits& limits) { limits_ = limits; }
+  const TransferLimits& limits() const { return limits_; }
+  // How long each read of a database may take.
+  void setReadTimeLimit(std::chrono::milliseconds ms) { readTime_ = ms; }
+  // The date the source's newest draw is compared with (YYYY-MM-DD; default today).
+  void setToday(const QString& date) { today_ = date; }
 
-  // Starts the transfer; finished() follows later, never from within start().
+  // Starts the update; finished() follows later, never from within start().
   void start();
-  // Ends a running transfer; the database stays as it was.
+  // Ends a running update; the database stays as it was.  Once the new file
+  // is being written the update cannot be stopped and ends as it would have.
   void cancel();
 
-  const QUrl& url() const { return url_; }
+  const UpdateSource& source() const { return source_; }
   const QString& target() const { return target_; }
   Outcome outcome() const { return outcome_; }
-  // The user's message for the outcome: the success text, the missing-file
-  // text, or what went wrong and that the database was left as it was.
+  // The source has arrived and its draws are being checked.
+  bool checking() const { return checking_; }
+  // The user's message for the outcome, in Japanese: what was added, that
+  // there is nothing new, or what went wrong and that the database was left
+  // as it was.
   const QString& message() const { return message_; }
-  int drawsBefore() const { return drawsBefore_; }
-  int drawsAfter() const { return drawsAfter_; }
-  int lastDrawNo() const { return lastDrawNo_; }
-
-  static QString successText() { return QStringLiteral("当選データを最新化しました。"); }
+  // The technical account behind a failure (the network's, the server's or
+  // SQLite's own words), or empty.
+  const QString& details() const { return details_; }
+  const UpdateResult& result() const { return result_; }
 
  signals:
   // Bytes received so far and the announced size (-1 when unknown).
   void progress(qint64 received, qint64 total);
+  // The source has arrived; its draws are being checked.
+  void checkingStarted();
   void finished();
 
  private:
@@ -75,23 +103,32 @@ class MasterUpdate : public QObject {
   void onRedirected(const QUrl& to);
   void onMetaData();
   void onReplyFinished();
-  void fail(Outcome outcome, const QString& why);
-  void finish(Outcome outcome, const QString& message);
+  void checkRate();
+  void check(QByteArray body);
+  void onChecked(const UpdateResult& r);
+  void fail(Outcome outcome, const QString& why, const QString& details = {});
+  void failDownload(const QString& why, const QString& details = {});
+  void finish(Outcome outcome, const QString& message, const QString& details = {});
   void restartStallTimer();
 
-  QUrl url_;
+  UpdateSource source_;
   QString target_;
-  int stallMs_ = kUpdateStallMs;
-  qint64 maxBytes_ = kUpdateMaxBytes;
+  TransferLimits limits_;
+  std::chrono::milliseconds readTime_ = kReadTimeLimit;
+  QString today_;
   QNetworkAccessManager* nam_ = nullptr;
   QPointer<QNetworkReply> reply_;
-  QTimer stall_;
+  QTimer stall_, rate_, deadline_;
+  QElapsedTimer clock_;
   QByteArray body_;
   qint64 total_ = -1;  // the announced size
   Outcome outcome_ = Outcome::Running;
-  QString message_;
   bool started_ = false;
-  int drawsBefore_ = -1, drawsAfter_ = 0, lastDrawNo_ = 0;
+  bool checking_ = false;
+  QString message_, details_;
+  UpdateResult result_;
+  StopSignal stop_;
+  std::thread worker_;
 };
 
 }  // namespace km

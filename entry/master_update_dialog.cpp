@@ -1,30 +1,15 @@
 #include "entry/master_update_dialog.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <limits>
 
+#include "frame/ui/message_box.h"
+
 namespace km {
-
-namespace {
-
-// Message boxes are shown without a nested event loop: the download's
-// signal handlers return at once and the box deletes itself when answered.
-void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
-  auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setWindowModality(Qt::ApplicationModal);
-  box->show();
-}
-
-QString programTitle(QWidget* parent) {
-  QWidget* top = parent ? parent->window() : nullptr;
-  return top && !top->windowTitle().isEmpty() ? top->windowTitle() : QStringLiteral("カズマキMiddle");
-}
-
-}  // namespace
 
 MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& target) {
   if (parent) {
@@ -33,10 +18,10 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
   }
   const UpdateSource source = updateSource();
   if (!source.error.isEmpty()) {
-    showMessage(parent, QMessageBox::Critical, QStringLiteral("メッセ－ジ"), source.error);
+    showMessageLater(parent, {QMessageBox::Critical, source.error, {}});
     return nullptr;
   }
-  auto* dialog = new MasterUpdateDialog(parent, source.url, target);
+  auto* dialog = new MasterUpdateDialog(parent, source, target);
   dialog->update()->start();
   // Shown from the event loop, unless the update has ended at once (no
   // database file): then only its message appears.
@@ -46,8 +31,8 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
   return dialog;
 }
 
-MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QUrl& url, const QString& target)
-    : QProgressDialog(parent), update_(new MasterUpdate(url, target, this)), bar_(new QProgressBar) {
+MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const UpdateSource& source, const QString& target)
+    : QProgressDialog(parent), update_(new MasterUpdate(source, target, this)), bar_(new QProgressBar) {
   setObjectName(QStringLiteral("MasterUpdateDialog"));
   setWindowTitle(QStringLiteral("当選データ最新化"));
   setWindowModality(Qt::WindowModal);
@@ -58,11 +43,17 @@ MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QUrl& url, const Q
   setBar(bar_);
   setRange(0, 0);
   setCancelButtonText(QStringLiteral("キャンセル"));
-  setLabelText(QStringLiteral("当選データをダウンロードしています。\n%1\n\n受信 0 バイト").arg(url.toDisplayString()));
+  setLabelText(source.file.isEmpty()
+                   ? QStringLiteral("当選データをダウンロードしています。\n%1\n\n受信 0 バイト").arg(source.display())
+                   : QStringLiteral("当選データを読み込んでいます。\n%1").arg(source.display()));
   reset();  // no delayed show of its own: shown by start()
   setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60);
   connect(this, &QProgressDialog::canceled, update_, &MasterUpdate::cancel);
   connect(update_, &MasterUpdate::progress, this, &MasterUpdateDialog::showProgress);
+  connect(update_, &MasterUpdate::checkingStarted, this, [this] {
+    setRange(0, 0);
+    setLabelText(QStringLiteral("当選データを確かめています。\n%1").arg(update_->source().display()));
+  });
   connect(update_, &MasterUpdate::finished, this, &MasterUpdateDialog::showOutcome);
 }
 
@@ -75,24 +66,45 @@ void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
     bar_->setValue(int(std::min(std::min(received, total), cap)));
   }
   setLabelText(
-      QStringLiteral("当選データをダウンロードしています。\n%1\n\n%2").arg(update_->url().toDisplayString(), amount));
+      QStringLiteral("当選データをダウンロードしています。\n%1\n\n%2").arg(update_->source().display(), amount));
 }
 
 void MasterUpdateDialog::showOutcome() {
   disconnect(this, &QProgressDialog::canceled, update_, &MasterUpdate::cancel);
   hide();
   QWidget* owner = parentWidget();
+  const QString text = update_->message();
   switch (update_->outcome()) {
-    case MasterUpdate::Outcome::Updated:
+    case MasterUpdate::Outcome::Updated: {
+      Message m{QMessageBox::NoIcon,
+                text + QStringLiteral("\n") + restartText(),
+                {},
+                QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Yes};
+      QMessageBox* box = showMessageLater(owner, m);
+      box->button(QMessageBox::Yes)->setText(restartButtonText());
+      box->button(QMessageBox::No)->setText(laterButtonText());
+      const QPointer<QWidget> window = owner ? owner->window() : nullptr;
+      const Draw& newest = update_->result().added.back();
+      if (window)
+        QMetaObject::invokeMethod(window, kShowLatestMethod, Qt::QueuedConnection, Q_ARG(int, newest.no),
+                                  Q_ARG(QString, QString::fromStdString(newest.date)));
+      connect(box, &QMessageBox::finished, box, [box, window] {
+        if (window && box->clickedButton() == box->button(QMessageBox::Yes))
+          QMetaObject::invokeMethod(window, kRestartMethod, Qt::QueuedConnection);
+      });
+      break;
+    }
+    case MasterUpdate::Outcome::NothingNew:
     case MasterUpdate::Outcome::Missing:
-      showMessage(owner, QMessageBox::NoIcon, programTitle(owner), update_->message());
+      showMessageLater(owner, {QMessageBox::NoIcon, text, update_->details()});
       break;
     case MasterUpdate::Outcome::Cancelled:
-      showMessage(owner, QMessageBox::Information, QStringLiteral("メッセ－ジ"), update_->message());
+      showMessageLater(owner, {QMessageBox::Information, text, update_->details()});
       break;
     case MasterUpdate::Outcome::Failed:
     case MasterUpdate::Outcome::Running:
-      showMessage(owner, QMessageBox::Critical, QStringLiteral("メッセ－ジ"), update_->message());
+      showMessageLater(owner, {QMessageBox::Critical, text, update_->details()});
       break;
   }
   deleteLater();

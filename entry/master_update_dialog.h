@@ -1,6 +1,7 @@
 #pragma once
 // The menu command 当選データ最新化: runs a MasterUpdate under a progress
-// dialog with a Cancel button and tells the outcome in a message box.
+// dialog with a Cancel button and tells the outcome in a message box.  After
+// draws were added the box offers to restart the program, which reads them.
 #include <QProgressDialog>
 
 #include "entry/master_update.h"
@@ -13,12 +14,12 @@ class MasterUpdateDialog : public QProgressDialog {
   Q_OBJECT
 
  public:
-  // Starts the update of `target` from the configured address, unless one is
+  // Starts the update of `target` from the configured source, unless one is
   // already running under `parent`.  Returns the dialog (it deletes itself
   // when the outcome has been shown), or nullptr when nothing was started.
   static MasterUpdateDialog* start(QWidget* parent, const QString& target);
 
-  MasterUpdateDialog(QWidget* parent, const QUrl& url, const QString& target);
+  MasterUpdateDialog(QWidget* parent, const UpdateSource& source, const QString& target);
   MasterUpdate* update() const { return update_; }
 
   // Refusal while the data entry window is open.
@@ -27,6 +28,15 @@ class MasterUpdateDialog : public QProgressDialog {
         "当選データ入力ウィンドウを閉じてから実行してください。\n"
         "入力中のデータベースを置き換えることはできません。");
   }
+  // The line under the success message, and its restart button.
+  static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }
+  static QString restartButtonText() { return QStringLiteral("今すぐ再起動"); }
+  static QString laterButtonText() { return QStringLiteral("あとで"); }
+  // What the window the dialog belongs to is asked to do on the restart
+  // button (an invokable method of the main window).
+  static constexpr const char* kRestartMethod = "restartProgram";
+  // ... and told the newest stored draw (int, QString) after draws were added.
+  static constexpr const char* kShowLatestMethod = "showStoredLatest";
 
  private:
   void showProgress(qint64 received, qint64 total);

@@ -1,7 +1,7 @@
-// The check of a downloaded database before it replaces the history: any
-// bytes either replace the database with a history that start-up reads in
-// full, or leave the old file byte for byte as it was, with a reason and no
-// file left behind.
+// The update of the history from a source's bytes: any bytes either add
+// draws that follow the old history (which stays as it was, its file kept as
+// the backup) or leave the old file byte for byte as it was, with a reason
+// and no file left behind.
 #include <cstdint>
 #include <string>
 
@@ -16,6 +16,7 @@ using kmfuzz::broken;
 namespace {
 
 std::string oldDatabase;
+std::vector<km::Draw> oldDraws;
 
 }  // namespace
 
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
       km::parseHistoryCsv(std::string(km::kCsvHeader) + "\n1,2000-01-01,1,2,3,4,5,6\n2,,7,8,9,10,11,\n");
   if (!csv.ok || !km::writeDatabase({path.string(), km::databasePassword()}, csv.draws).empty()) std::abort();
   oldDatabase = kmfuzz::readFile(path);
+  oldDraws = csv.draws;
   return 0;
 }
 
@@ -33,29 +35,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const kmfuzz::DatabaseInput in = kmfuzz::databaseInput(data, size);
   const auto folder = kmfuzz::workFolder();
   const auto target = folder / km::kDatabaseFileName;
-  const km::ReplaceResult r = km::replaceHistoryDatabase(target.string(), in.file);
+  const km::UpdateResult r = km::updateHistory(target.string(), in.file, {{}, "2025-01-01"});
   const auto names = kmfuzz::folderEntries(folder);
-  kmfuzz::tell("mode " + std::to_string(in.mode) +
-               (r.status == km::ReplaceResult::Replaced ? ": replaced, " + std::to_string(r.drawsAfter) + " draws"
-                                                        : ": " + r.message));
-  if (r.status == km::ReplaceResult::Replaced) {
+  kmfuzz::tell(
+      "mode " + std::to_string(in.mode) +
+      (r.status == km::UpdateResult::Added ? ": added " + std::to_string(r.added.size()) + " draws" : ": " + r.reason));
+  if (r.status == km::UpdateResult::Added) {
     if (in.mode == 2) broken("a file of another password was taken");
-    if (kmfuzz::readFile(target) != in.file) broken("the database is not the downloaded file");
     if (kmfuzz::readFile(km::backupPathFor(target.string())) != oldDatabase) broken("the backup is not the old file");
-    if (names.size() != 2) broken("the replacement left a file behind");
-    // What the check accepted, start-up must read in full.
-    const km::LoadResult load = km::loadHistory({target.string(), km::databasePassword()});
-    if (!load.ok) broken("an accepted download cannot be read", load.message);
-    if (static_cast<int>(load.rows.size()) != r.drawsAfter) broken("start-up reads another number of draws");
-    if (load.rows.empty() || load.rows.back().no != r.lastDrawNo) broken("start-up reads another last draw");
+    if (names.size() != 2) broken("the update left a file behind");
+    const km::LoadResult load = km::loadHistory({target.string(), km::databasePassword()}, true);
+    if (!load.ok) broken("an updated history cannot be read", load.message);
+    if (load.rows.size() != oldDraws.size() + r.added.size()) broken("start-up reads another number of draws");
+    for (size_t i = 0; i < load.rows.size(); ++i) {
+      const km::Draw& want = i < oldDraws.size() ? oldDraws[i] : r.added[i - oldDraws.size()];
+      if (load.rows[i].no != want.no || load.rows[i].n != want.n || load.rows[i].date != want.date)
+        broken("the history is not the old one followed by the added draws");
+    }
+    if (r.drawsAfter != static_cast<int>(load.rows.size())) broken("the count of draws is wrong");
     kmfuzz::writeFile(target, oldDatabase);
     std::error_code ec;
     std::filesystem::remove(km::backupPathFor(target.string()), ec);
   } else {
-    if (r.status != km::ReplaceResult::Invalid) broken("a download neither taken nor refused", r.message);
-    if (r.message.empty()) broken("a refused download without a reason");
-    if (kmfuzz::readFile(target) != oldDatabase) broken("a refused download changed the database");
-    if (names.size() != 1) broken("a refused download left a file behind", kmfuzz::joined(names));
+    if (r.status != km::UpdateResult::Refused && r.status != km::UpdateResult::NothingNew)
+      broken("an update neither taken nor refused", r.reason);
+    if (r.status == km::UpdateResult::Refused && r.reason.empty()) broken("a refused update without a reason");
+    if (kmfuzz::readFile(target) != oldDatabase) broken("an update that added nothing changed the database");
+    if (names.size() != 1) broken("an update that added nothing left a file behind", kmfuzz::joined(names));
   }
   return 0;
 }

@@ -200,10 +200,10 @@ std::string closeConnection(DbPtr& db) {
   return cause;
 }
 
-// A bound on the work of the data entry store's queries (and the check of a
-// downloaded file): a view that never ends (or sorts rows without end) is
-// stopped instead of growing without bound.  Reading and sorting the largest
-// possible history takes a small part of it.
+// A bound on the work of the data entry store's queries: a view that never
+// ends (or sorts rows without end) is stopped instead of growing without
+// bound.  Reading and sorting the largest possible history takes a small part
+// of it.
 struct WorkBudget {
   long calls = 0;
   static constexpr int kStepsPerCall = 1000;
@@ -211,17 +211,6 @@ struct WorkBudget {
   // draws) and its dates takes about 0.15 million each.
   static constexpr long kMaxCalls = 5000;
 };
-
-int overBudget(void* p) {
-  auto* b = static_cast<WorkBudget*>(p);
-  return ++b->calls > WorkBudget::kMaxCalls ? 1 : 0;
-}
-
-// Installs `budget` on the connection for the statements that follow.
-void limitWork(sqlite3* db, WorkBudget& budget) {
-  budget.calls = 0;
-  sqlite3_progress_handler(db, WorkBudget::kStepsPerCall, overBudget, &budget);
-}
 
 // The history query: at most one row more than any history can hold is
 // taken from the view before sorting, so a view without end stops early.
@@ -515,100 +504,169 @@ namespace {
 
 constexpr const char* kFieldNames[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
 
-std::string sqliteReason(sqlite3* db) { return std::string("（") + sqlite3_errmsg(db) + "）"; }
+// Reads the draw table on a keyed connection into `out`.  The table must be
+// a plain one: reading a view or a virtual table would run what the file
+// defines.  Every row comes over as it is stored, or the read is refused.
+TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
+  TableRead r;
+  const QueryWatch watch(db, limits.time, limits.stop);
+  auto bad = [&](const std::string& why, bool withCause = false) {
+    r.status = TableRead::Bad;
+    r.rows.clear();
+    const bool interrupted = sqlite3_errcode(db) == SQLITE_INTERRUPT;
+    r.message = interrupted ? (watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped)) : why;
+    if (withCause || interrupted) r.cause = sqliteCause(db);
+    return r;
+  };
+  {
+    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = '当選データ'");
+    if (!t) return bad("データベースファイルの中身を読めません。", true);
+    const int step = sqlite3_step(t.get());
+    if (step != SQLITE_ROW && step != SQLITE_DONE) return bad("データベースファイルの中身を読めません。", true);
+    if (step == SQLITE_DONE) return bad("データベースファイルに「当選データ」の表がありません。");
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
+    std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1) ? sqlite3_column_text(t.get(), 1)
+                                                                                    : (const unsigned char*)"");
+    for (char& c : sql) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!type || std::string(type) != "table" || sql.rfind("CREATE TABLE", 0) != 0)
+      return bad("データベースファイルの「当選データ」が普通の表ではありません。");
+  }
+  StmtPtr q = prepare(db,
+                      "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM 当選データ "
+                      "ORDER BY 回数");
+  if (!q) return bad("データベースファイルの「当選データ」の表を読めません。", true);
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
+    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
+      return bad("データベースファイルの「当選データ」の" + where + wrong);
+    const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
+    if (!r.rows.empty() && no == r.rows.back().no)
+      return bad("データベースファイルの「当選データ」に第" + std::to_string(no) + "回が2行あります。");
+    Draw d;
+    d.no = static_cast<int>(no);
+    const std::string draw = "データベースファイルの第" + std::to_string(no) + "回の";
+    switch (sqlite3_column_type(q.get(), 1)) {
+      case SQLITE_NULL:
+        break;
+      case SQLITE_TEXT:
+        d.date = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 1));
+        break;
+      default:
+        return bad(draw + "「抽選日」が文字列ではありません。");
+    }
+    for (int f = 0; f < kNumberFields; ++f) {
+      const CellNumber v = storedNumber(q.get(), f + 2);
+      if (v.kind == CellNumber::Wrong) return bad(draw + "「" + kFieldNames[f + 1] + "」が数ではありません。");
+      if (v.kind == CellNumber::Number) d.n[f] = v.value;
+    }
+    r.rows.push_back(std::move(d));
+  }
+  if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
+  r.status = TableRead::Read;
+  return r;
+}
 
 }  // namespace
 
-HistoryCheck checkHistoryDatabase(const ConnectString& cs) {
-  HistoryCheck r;
-  auto refuse = [&r](std::string why) {
-    r.message = std::move(why);
+TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits) {
+  TableRead r;
+  auto notOurs = [&r](sqlite3* db, int rc = SQLITE_ERROR) {
+    r.status = TableRead::NotOurs;
+    r.message = "このプログラムの暗号化データベースではありません。";
+    r.cause = sqliteCause(db, rc);
     return r;
   };
   std::error_code ec;
-  if (!fs::is_regular_file(cs.path, ec)) return refuse("ファイルがありません: " + cs.path);
-  if (fs::file_size(cs.path, ec) == 0) return refuse("ファイルが空です。");
-  // The file is checked as it stands: immutable, so no journal is consulted
+  if (!fs::is_regular_file(cs.path, ec) || fs::file_size(cs.path, ec) == 0) return notOurs(nullptr, SQLITE_NOTADB);
+  // The file is read as it stands: immutable, so no journal is consulted
   // and nothing is created beside it, not even for a file in WAL mode.
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2((fileUri(cs.path) + "?immutable=1").c_str(), &raw,
                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   DbPtr db(raw);
-  if (rc != SQLITE_OK) return refuse("ファイルを開けません" + (db ? sqliteReason(db.get()) : std::string()) + "。");
-  if (!hasCipher(db.get()))
-    return refuse("暗号化データベースを扱うライブラリが使えないため、ファイルを確かめられません。");
+  if (rc != SQLITE_OK) return notOurs(db.get(), rc);
+  guardConnection(db.get());
+  if (!hasCipher(db.get())) {
+    r.message = "暗号化データベースを扱うライブラリが使えないため、データベースを読めません。";
+    return r;
+  }
   switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
     case Keying::Keyed:
       break;
     case Keying::Failed:
-      return refuse("ファイルを開けません" + sqliteReason(db.get()) + "。");
+      return notOurs(db.get());
     case Keying::AnotherPageSize:
-      return refuse(kAnotherPageSize);
+      r.message = kAnotherPageSize;
+      return r;
   }
   {
     StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
-      return refuse("カズマキの当選データベースではありません。パスワードが一致しないか、ファイルが壊れています" +
-                    sqliteReason(db.get()) + "。");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return notOurs(db.get());
   }
-  {
-    StmtPtr q = prepare(db.get(), "PRAGMA integrity_check(1)");
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
-      return refuse("ファイルが壊れています" + sqliteReason(db.get()) + "。");
-    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
-    if (!t || std::string(t) != "ok") return refuse("ファイルが壊れています（" + std::string(t ? t : "") + "）。");
-  }
-  {
-    StmtPtr q = prepare(db.get(), "PRAGMA table_info(当選データ)");
-    std::vector<std::string> have;
-    while (q && sqlite3_step(q.get()) == SQLITE_ROW) {
-      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 1));
-      if (t) have.emplace_back(t);
-    }
-    if (have.empty()) return refuse("「当選データ」の表がありません。");
-    for (const char* f : kFieldNames)
-      if (std::find(have.begin(), have.end(), f) == have.end())
-        return refuse(std::string("「当選データ」の表に「") + f + "」の項目がありません。");
-  }
-  {
-    StmtPtr q =
-        prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE type = 'view' AND name = '全データ選択クエリ'");
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW || sqlite3_column_int(q.get(), 0) == 0)
-      return refuse("「全データ選択クエリ」がありません。");
-  }
-  WorkBudget budget;
-  limitWork(db.get(), budget);
-  StmtPtr q = prepare(db.get(), historyQuery().c_str());
-  if (!q) return refuse("「全データ選択クエリ」を読めません" + sqliteReason(db.get()) + "。");
-  std::set<int> seen;
-  int step;
-  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
-    // the rules of the start-up read, except that a number field holding
-    // anything but a lottery number is refused: a new file must be sound
-    const std::string where = std::to_string(r.draws + 1) + "行目の「回数」";
-    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty()) return refuse(where + wrong);
-    const int no = sqlite3_column_int(q.get(), 0);
-    if (!seen.insert(no).second) return refuse("「回数」" + std::to_string(no) + "が重複しています。");
-    for (int f = 0; f < kNumberFields; ++f) {
-      const CellNumber v = storedNumber(q.get(), f + 1);
-      const std::string field = std::string("第") + std::to_string(no) + "回の「" + kFieldNames[f + 1] + "」";
-      if (v.kind == CellNumber::Wrong) return refuse(field + "が数ではありません。");
-      if (v.kind == CellNumber::Number && !isLotteryNumber(v.value))
-        return refuse(field + std::to_string(v.value) + "は" + std::to_string(kMinNumber) + "〜" +
-                      std::to_string(kMaxNumber) + "の範囲外です。");
-    }
-    ++r.draws;
-    r.lastDrawNo = std::max(r.lastDrawNo, no);
-  }
-  if (step == SQLITE_INTERRUPT) return refuse("「全データ選択クエリ」の読み込みが終わりません。");
-  if (step != SQLITE_DONE)
-    return refuse("ファイルが壊れているため、当選データを読めません" + sqliteReason(db.get()) + "。");
-  if (r.draws == 0) return refuse("当選データが1件もありません。");
-  r.ok = true;
-  return r;
+  return readDrawRows(db.get(), limits);
 }
 
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws) {
+std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs, const ReadLimits& limits,
+                                                         std::string& error, std::string& cause) {
+  auto fail = [&](const std::string& why, sqlite3* db = nullptr) {
+    error = why + "\n" + cs.path;
+    cause = db ? sqliteCause(db) : std::string();
+    return nullptr;
+  };
+  struct stat st {};
+  if (::stat(cs.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return fail("データベースファイルが見つからないか、通常のファイルではありません。");
+  if (const std::string beside = checkBesideFiles(cs); !beside.empty()) {
+    error = beside;
+    return nullptr;
+  }
+  std::unique_ptr<HistoryWriteLock> lock(new HistoryWriteLock);
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &lock->db_, SQLITE_OPEN_READWRITE, nullptr);
+  sqlite3* db = lock->db_;
+  if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", db);
+  guardConnection(db);
+  sqlite3_busy_timeout(db, 5000);
+  if (!hasCipher(db)) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  switch (applyKeyQuickly(db, cs.path, cs.password)) {
+    case Keying::Keyed:
+      break;
+    case Keying::Failed:
+      return fail("データベースファイルを開けません。", db);
+    case Keying::AnotherPageSize:
+      return fail(kAnotherPageSize);
+  }
+  {
+    StmtPtr q = prepare(db, "SELECT count(*) FROM sqlite_master");
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
+      return fail("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", db);
+  }
+  // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
+  if (!exec(db, "BEGIN IMMEDIATE")) {
+    const int code = sqlite3_errcode(db);
+    return fail(code == SQLITE_BUSY || code == SQLITE_LOCKED
+                    ? "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。"
+                : code == SQLITE_READONLY ? "データベースファイルが読み取り専用のため、当選データを変更できません。"
+                                          : "データベースへ書き込めません。",
+                db);
+  }
+  TableRead read = readDrawRows(db, limits);
+  if (read.status != TableRead::Read) {
+    error = read.message + "\n" + cs.path;
+    cause = read.cause;
+    return nullptr;
+  }
+  lock->draws_ = std::move(read.rows);
+  return lock;
+}
+
+HistoryWriteLock::~HistoryWriteLock() {
+  if (!db_) return;
+  if (!sqlite3_get_autocommit(db_)) exec(db_, "ROLLBACK");
+  sqlite3_close_v2(db_);
+}
+
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath) {
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
@@ -642,7 +700,7 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     const std::string closeFailure = closeConnection(db);
     if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);
   }
-  if (!file.commit()) return fail("データベースを置き換えられません。", file.error());
+  if (!file.commit(backupPath)) return fail("データベースを置き換えられません。", file.error());
   return {};
 }
 

@@ -2,6 +2,7 @@
 // The encrypted result database: opening it, reading the history query and
 // writing a whole new database file.
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,28 +57,51 @@ struct ReadLimits {
 // is read, where the draw table has it.
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const ReadLimits& limits = {});
 
-// What a check of a database file found: ok, or the reason why the file
-// cannot serve as the history.
-struct HistoryCheck {
-  bool ok = false;
-  std::string message;
-  int draws = 0;       // rows of the history query
-  int lastDrawNo = 0;  // the highest draw number
+// The rows of the draw table 当選データ, read straight from the table, never
+// through a view or anything else the file defines.
+struct TableRead {
+  enum Status { Read, NotOurs, Bad } status = Bad;
+  std::string message;  // NotOurs, Bad: why, in Japanese
+  std::string cause;    // SQLite's own account, where it gave one
+  std::vector<Draw> rows;
 };
 
-// Opens the file read-only with the key of `cs` and checks that it can serve
-// as the history: encrypted with that key and intact, the draw table and the
-// history query with all their fields, at least one draw, every draw number
-// as the start-up read takes it (an integer 1..32767) and unique, every
-// number field empty or a lottery number (storedNumber).  Nothing is written.
-HistoryCheck checkHistoryDatabase(const ConnectString& cs);
+// Reads a file this program did not write (a downloaded database) as it
+// stands: without a journal and creating nothing beside it.  NotOurs when it
+// is no database encrypted with the key of `cs`; Bad when the table is
+// missing or no plain table, or holds a draw number that is not a whole
+// number 1..32767, or twice, a number that is neither empty nor a whole
+// number, or a date that is no text.
+TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
+
+// The history database held for its replacement by a new file: while the
+// lock lives no other connection can write to it (they wait, or report the
+// file busy), so nothing written between the read and the replacement is
+// lost.  The draws are read as readDrawTable reads them.
+class HistoryWriteLock {
+ public:
+  // Null with the reason in `error` (and SQLite's account in `cause`) when
+  // the file cannot be locked or read.
+  static std::unique_ptr<HistoryWriteLock> take(const ConnectString& cs, const ReadLimits& limits, std::string& error,
+                                                std::string& cause);
+  ~HistoryWriteLock();
+  HistoryWriteLock(const HistoryWriteLock&) = delete;
+  HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
+  const std::vector<Draw>& draws() const { return draws_; }
+
+ private:
+  HistoryWriteLock() = default;
+  sqlite3* db_ = nullptr;
+  std::vector<Draw> draws_;
+};
 
 // Creates a new encrypted database holding exactly these draws, written to a
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason (with SQLite's message
 // and extended result code where SQLite failed); on failure the old file is
-// left as it was and no temporary file remains.
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws);
+// left as it was and no temporary file remains.  With a backup path, the old
+// file is first copied there.
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath = {});
 
 // A bound on the work of the queries run on one connection, so that a view
 // that never ends (or sorts rows without end) stops with SQLITE_INTERRUPT

@@ -1,7 +1,9 @@
 // Takes the screenshots of 当選データ最新化 on a real display (run it under
-// xvfb-run): the progress dialog during a transfer, and the message after a
-// successful update.  A local server stands in for the publisher; the program
-// folder's database is copied, never written.
+// xvfb-run): the progress dialog during a transfer, and the messages when new
+// draws were added, when there is nothing new and when the source disagrees
+// with the history.  A local server stands in for the results list, serving
+// the reconstructed list of tests/data/feed; the program folder's history is
+// copied (cut at draw 1340), never written.
 //   screenshot_update PROGRAM_FOLDER OUT_DIR
 #include <QAction>
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,6 +22,7 @@
 #include "app/main_frm.h"
 #include "entry/master_update.h"
 #include "entry/master_update_dialog.h"
+#include "store/database.h"
 #include "tests/ui/http_test_server.h"
 
 namespace {
@@ -41,6 +45,7 @@ void when(std::function<bool()> ready, std::function<void()> then) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   km::installFontSubstitutions();
+  km::loadToolkitTranslations();
   if (argc < 3) {
     std::cerr << "usage: screenshot_update PROGRAM_FOLDER OUT_DIR\n";
     return 2;
@@ -48,17 +53,21 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
   QTemporaryDir folder;
-  QFile::copy(QDir(QString::fromLocal8Bit(argv[1])).filePath("Kazumaki.mdb"), folder.filePath("Kazumaki.mdb"));
-  QFile db(folder.filePath("Kazumaki.mdb"));
-  db.open(QIODevice::ReadOnly);
-  const QByteArray bytes = db.readAll();
+  km::LoadResult shipped =
+      km::loadHistory(km::makeConnectString(QDir(QString::fromLocal8Bit(argv[1])).path().toStdString()), true);
+  if (!shipped.ok || shipped.rows.size() < 1353) return 1;
+  shipped.rows.resize(1340);
+  if (!km::writeDatabase(km::makeConnectString(folder.path().toStdString()), shipped.rows).empty()) return 1;
+  QFile feedFile(QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json"));
+  feedFile.open(QIODevice::ReadOnly);
+  const QByteArray feed = feedFile.readAll();
 
-  const QString path = QStringLiteral("/download/Kazumaki/Kazumaki.mdb");
+  const QString path = QStringLiteral("/Po-3/miniloto-data/main/miniloto.json");
   km::test::HttpTestServer server;
   km::test::HttpResponse stall;
-  stall.body = bytes;
+  stall.body = feed;
   stall.mode = km::test::HttpResponse::Stall;
-  stall.stallAfter = bytes.size() * 2 / 5;
+  stall.stallAfter = feed.size() * 2 / 5;
   server.route(path, stall);
   qputenv(km::kUpdateUrlVariable, server.url(path).toUtf8());
 
@@ -73,7 +82,13 @@ int main(int argc, char** argv) {
   };
   auto* menu = frm.findChild<QAction*>(QStringLiteral("mnuMasterUpdate"));
   auto box = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
-  // After the transfer is cancelled: a whole download, then a damaged one.
+  // After the transfer is cancelled: the list, the same list again, and a
+  // list in which draw 1200 has another bonus number.
+  QByteArray changed = feed;
+  const QByteArray draw1200 = "\"開催回\": \"1200\"";
+  const QByteArray bonus = "\"ボーナス数字\": \"";
+  const qsizetype at = changed.indexOf(bonus, changed.indexOf(draw1200)) + bonus.size();
+  changed.replace(at, changed.indexOf('"', at) - at, "31");
   auto next = [&](const QByteArray& body, const QString& name, std::function<void()> then) {
     km::test::HttpResponse r;
     r.body = body;
@@ -82,7 +97,7 @@ int main(int argc, char** argv) {
     when([&] { return box() != nullptr; },
          [&, name, then] {
            shoot(name);
-           box()->accept();
+           box()->button(box()->buttons().size() > 1 ? QMessageBox::No : QMessageBox::Ok)->click();
            then();
          });
   };
@@ -99,10 +114,12 @@ int main(int argc, char** argv) {
           when([&] { return box() != nullptr; },
                [&] {
                  box()->accept();
-                 next(bytes, QStringLiteral("当選データ最新化-完了"), [&] {
-                   next(bytes.left(bytes.size() / 2), QStringLiteral("当選データ最新化-失敗"), [&] {
-                     frm.close();
-                     app.quit();
+                 next(feed, QStringLiteral("当選データ最新化-完了"), [&] {
+                   next(feed, QStringLiteral("当選データ最新化-新しい回なし"), [&] {
+                     next(changed, QStringLiteral("当選データ最新化-失敗"), [&] {
+                       frm.close();
+                       app.quit();
+                     });
                    });
                  });
                });

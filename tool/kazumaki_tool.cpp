@@ -43,7 +43,9 @@ int usage() {
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
-               "  kazumaki-tool update DB [URL]        replace DB with the published history\n"
+               "  kazumaki-tool update DB [SOURCE]     add the draws published since DB's last one\n"
+               "                                       (SOURCE: an https:// address or a file; by\n"
+               "                                       default the public results list)\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
                "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
@@ -276,27 +278,29 @@ int check(const std::string& dbPath) {
   return 1;
 }
 
-// Fetches the published database (from URL, else as the program does) and
-// puts it in place of DB once it has been checked.
-int update(int argc, char** argv, const std::string& dbPath, const std::string* url) {
+// Brings DB up to date from SOURCE (an address or a file), else from the
+// program's own source.  The same lines as the program's messages: on
+// standard output when draws were added or there is nothing new (exit 0),
+// on standard error with the technical account when refused (exit 1).
+int update(int argc, char** argv, const std::string& dbPath, const std::string* source) {
   QCoreApplication app(argc, argv);
-  const km::UpdateSource source = url ? km::explicitUpdateSource(QString::fromStdString(*url)) : km::updateSource();
-  if (!source.error.isEmpty()) {
-    std::cerr << "kazumaki-tool: " << source.error.toStdString() << "\n";
+  const km::UpdateSource from = source ? km::explicitUpdateSource(QString::fromStdString(*source)) : km::updateSource();
+  if (!from.error.isEmpty()) {
+    std::cerr << "kazumaki-tool: " << from.error.toStdString() << "\n";
     return 1;
   }
-  km::MasterUpdate job(source.url, QString::fromStdString(dbPath));
+  km::MasterUpdate job(from, QString::fromStdString(dbPath));
   QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   job.start();
   app.exec();
-  if (job.outcome() != km::MasterUpdate::Outcome::Updated) {
+  const bool ok =
+      job.outcome() == km::MasterUpdate::Outcome::Updated || job.outcome() == km::MasterUpdate::Outcome::NothingNew;
+  if (!ok) {
     std::cerr << "kazumaki-tool: " << job.message().toStdString() << "\n";
+    if (!job.details().isEmpty()) std::cerr << "kazumaki-tool: (" << job.details().toStdString() << ")\n";
     return 1;
   }
-  const std::string before =
-      job.drawsBefore() < 0 ? std::string("（読めなかったファイル）") : std::to_string(job.drawsBefore()) + "回分";
-  std::cout << job.message().toStdString() << " " << dbPath << ": " << before << " → " << job.drawsAfter()
-            << "回分（最新 第" << job.lastDrawNo() << "回）\n";
+  std::cout << job.message().toStdString() << "\n";
   return std::cout.good() ? 0 : 1;
 }
 

@@ -20,11 +20,13 @@
 #include <random>
 
 #include "prediction/core/prediction_state.h"
+#include "store/csv.h"
 #include "store/database.h"
 #include "store/database_update.h"
 #include "store/entry_store.h"
 #include "store/replace_file.h"
 #include "tests/core/store_fault_helpers.h"
+#include "tests/core/test_history.h"
 #include "tests/core/test_process.h"
 
 using namespace km;
@@ -235,17 +237,15 @@ TEST(FaultInjection, EveryStepOfTheReplaceThatFailsLeavesTheOldFileAndSaysWhy) {
 
 TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile) {
   ScratchDir dir;
-  const std::string db = dir.file("Kazumaki.mdb"), fresh = dir.file("fresh.mdb"), ini = dir.file(kSettingsFileName);
-  ASSERT_EQ(writeDatabase(at(db), history(30)), "");
-  ASSERT_EQ(writeDatabase(at(fresh), history(600)), "");
-  const std::string old = slurpFile(db), bytes = slurpFile(fresh);
-  fs::remove(fresh);
+  const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
+  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(30)), "");
+  const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(1200));
   std::ofstream(ini, std::ios::binary) << settingsText(true);
   {
-    FileSizeLimit limit(bytes.size() / 2);
-    const ReplaceResult r = replaceHistoryDatabase(db, bytes);
-    EXPECT_EQ(r.status, ReplaceResult::WriteFailed);
-    EXPECT_NE(r.message.find("File too large"), std::string::npos) << r.message;
+    FileSizeLimit limit(old.size() * 2);
+    const UpdateResult r = updateHistory(db, feed);
+    EXPECT_EQ(r.status, UpdateResult::Refused);
+    EXPECT_NE(r.details.find("disk I/O error"), std::string::npos) << r.details;
     PredictionState s;
     FileSizeLimit tiny(40);
     EXPECT_FALSE(s.WriteInitFile(ini));
@@ -288,16 +288,12 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
   std::ofstream(ini, std::ios::binary) << settingsText(true);
   finishReadOnly(ro);
   const std::string old = slurpFile(db);
-  std::string fresh;
-  {
-    ScratchDir other;
-    ASSERT_EQ(writeDatabase(at(other.file("x.mdb")), history(40)), "");
-    fresh = slurpFile(other.file("x.mdb"));
-  }
+  const std::string feed = historyToCsv(test::feedDraws(40));
   const std::string out = asNobody([&] {
     std::string o;
     o += "import:" + writeDatabase(at(db), history(30)) + "\n";
-    o += "update:" + replaceHistoryDatabase(db, fresh).message + "\n";
+    const UpdateResult u = updateHistory(db, feed);
+    o += "update:" + u.reason + " " + u.details + "\n";
     PredictionState s;
     o += std::string("settings:") + (s.WriteInitFile(ini) ? "written" : "refused") + "\n";
     std::string error;
@@ -307,7 +303,9 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
   });
   EXPECT_NE(out.find("import:データベースを作成できません。"), std::string::npos) << out;
   EXPECT_NE(out.find("Permission denied"), std::string::npos) << out;
-  EXPECT_NE(out.find("update:一時ファイルを作成できません（Permission denied）"), std::string::npos) << out;
+  EXPECT_NE(out.find("update:手元の当選データファイルを読めません。\nデータベースファイルが読み取り専用"),
+            std::string::npos)
+      << out;
   EXPECT_NE(out.find("settings:refused"), std::string::npos) << out;
   EXPECT_EQ(out.find("entry:opened"), std::string::npos) << out;
   EXPECT_TRUE(slurpFile(db) == old);
@@ -335,9 +333,9 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
   }
   EXPECT_NE(writeDatabase(at(f), history(3)).find("No such file or directory"), std::string::npos);
   EXPECT_FALSE(PredictionState().WriteInitFile((gone / kSettingsFileName).string()));
-  const ReplaceResult r = replaceHistoryDatabase((gone / "Kazumaki.mdb").string(), "x");
-  EXPECT_EQ(r.status, ReplaceResult::Missing);
-  EXPECT_NE(r.message.find("存在しません"), std::string::npos) << r.message;
+  const UpdateResult r = updateHistory((gone / "Kazumaki.mdb").string(), "x");
+  EXPECT_EQ(r.status, UpdateResult::Missing);
+  EXPECT_NE(r.reason.find("存在しません"), std::string::npos) << r.reason;
 
   // the data entry store's folder goes while it is open
   fs::create_directory(gone);
@@ -434,18 +432,12 @@ TEST(FaultInjection, KilledEntryTransactionsAreRolledBackAtTheNextStart) {
   EXPECT_GT(olds, 0);
 }
 
-TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewBytes) {
+TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
-  ASSERT_EQ(writeDatabase(at(db), history(40)), "");
-  const std::string old = slurpFile(db);
-  std::string fresh;
-  {
-    ScratchDir other;
-    ASSERT_EQ(writeDatabase(at(other.file("x.mdb")), history(900)), "");
-    fresh = slurpFile(other.file("x.mdb"));
-  }
-  const auto update = [&] { replaceHistoryDatabase(db, fresh); };
+  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(40)), "");
+  const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(900));
+  const auto update = [&] { updateHistory(db, feed); };
   PredictionState on;
   on.reflect.fill(true);
   const auto settings = [&] { on.WriteInitFile(ini); };
@@ -464,10 +456,14 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewBytes) {
     killed += writeKilledAt(u, update);
     killed += writeKilledAt(s, settings);
     const std::string nowDb = slurpFile(db), nowIni = slurpFile(ini);
-    ASSERT_TRUE(nowDb == old || nowDb == fresh) << "update killed at step " << u << " of " << updateSteps;
+    if (nowDb != old) {
+      const LoadResult r = loadHistory(at(db));
+      ASSERT_TRUE(r.ok && sameRows(r.rows, test::feedDraws(900)))
+          << "update killed at step " << u << " of " << updateSteps << ": " << r.message;
+      ++newUpdates;
+    }
     ASSERT_TRUE(nowIni == settingsText(false) || nowIni == settingsText(true))
         << "settings killed at step " << s << " of " << settingsSteps;
-    newUpdates += nowDb == fresh;
     newSettings += nowIni == settingsText(true);
     if (fs::exists(db + ".bak")) {
       ASSERT_TRUE(slurpFile(db + ".bak") == old) << "the backup is whole";

@@ -1,13 +1,73 @@
-// The results list as published and the rule that joins it to the user's draws.
+// The update of the history from a source: the results list as published,
+// the rule that joins it to the user's draws, and what every refused or
+// hostile source leaves behind (the database byte for byte).
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 
-#include "store/feed.h"
+#include "store/csv.h"
+#include "store/database_update.h"
+#include "store/entry_store.h"
+#include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
 
 using namespace km;
 using namespace km::test;
+
+namespace {
+
+ConnectString at(const std::string& path) { return {path, databasePassword()}; }
+
+// One entry of the list as the published file spells it.
+std::string entry(const Draw& d, const std::string& extra = {}) {
+  std::string e = "{\"開催回\": \"" + std::to_string(d.no) + "\", \"日付\": \"" + d.date.substr(0, 4) + "/" +
+                  d.date.substr(5, 2) + "/" + d.date.substr(8, 2) + "\"";
+  for (int f = 0; f < 5; ++f) e += ", \"第" + std::to_string(f + 1) + "数字\": \"" + std::to_string(d[f]) + "\"";
+  return e + ", \"ボーナス数字\": \"" + std::to_string(d[Bonus]) + "\"" + extra + "}";
+}
+std::string list(const std::vector<Draw>& draws) {
+  std::string j = "[";
+  for (const Draw& d : draws) j += (j.size() > 1 ? ",\n" : "\n") + entry(d);
+  return j + "\n]";
+}
+
+std::string shipped() { return slurpFile(KM_SHIPPED_CSV); }
+std::string feedFile(const char* name) { return slurpFile(std::string(KM_FEED_DATA) + "/" + name); }
+
+bool sameHistory(const std::vector<Draw>& a, const std::vector<Draw>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].no != b[i].no || a[i].n != b[i].n || a[i].date != b[i].date) return false;
+  return true;
+}
+
+// A keyed database made of the given SQL, as another program could make it.
+std::string craftedDatabase(const ScratchDir& dir, const std::string& sql) {
+  const std::string p = dir.file("crafted.mdb");
+  fs::remove(p);
+  sqlite3* db = openKeyed(p);
+  EXPECT_EQ(execSql(db, sql.c_str()), SQLITE_OK) << sqlite3_errmsg(db) << "\n" << sql;
+  sqlite3_close(db);
+  std::string bytes = slurpFile(p);
+  fs::remove(p);
+  return bytes;
+}
+
+const std::string kTable =
+    "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, "
+    "ボーナス数字);";
+std::string values(const std::vector<Draw>& draws) {
+  std::string v;
+  for (const Draw& d : draws) {
+    v += "INSERT INTO 当選データ VALUES (" + std::to_string(d.no) + ", '" + d.date + "'";
+    for (int f = 0; f < kNumberFields; ++f) v += ", " + std::to_string(d[f]);
+    v += ");";
+  }
+  return v;
+}
+
+}  // namespace
 
 TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
   const struct {
@@ -119,4 +179,158 @@ TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
   EXPECT_TRUE(isStale("2025-09-23", "2025-10-08"));
   EXPECT_FALSE(isStale("", "2026-12-08"));
   EXPECT_EQ(todayDate().size(), 10u);
+}
+
+TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOne) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  const CsvResult all = parseHistoryCsv(shipped());
+  ASSERT_TRUE(all.ok);
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}), "");
+  const std::string old = slurpFile(db);
+
+  UpdateResult r = updateHistory(db, feedFile("miniloto-1340.json"), {{}, "2025-06-30"});
+  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
+  EXPECT_EQ(r.newest.no, 1340);
+  EXPECT_FALSE(r.sourceStale);
+  EXPECT_EQ(slurpFile(db), old);
+
+  r = updateHistory(db, feedFile("miniloto-1353.json"));
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.added.front().no, 1341);
+  EXPECT_EQ(r.added.back().no, 1353);
+  EXPECT_EQ(r.drawsBefore, 1340);
+  EXPECT_EQ(r.drawsAfter, 1353);
+  EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, all.draws));
+  EXPECT_EQ(slurpFile(db + ".bak"), old);
+
+  r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form
+  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
+  EXPECT_TRUE(r.sourceStale);
+}
+
+TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+  const std::string old = slurpFile(db);
+  std::vector<Draw> changed = feedDraws(8);
+  changed[2].n[Bonus] = 31;
+  std::string wrongKey;
+  {
+    ScratchDir other;
+    ASSERT_EQ(writeDatabase({other.file("x"), "123456"}, feedDraws(8)), "");
+    wrongKey = slurpFile(other.file("x"));
+  }
+  const std::string fine = craftedDatabase(dir, kTable + values(feedDraws(8)));
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* says;
+  } cases[] = {
+      {"nothing", "", "取得先から届いたデータが空です。"},
+      {"an error page", "<html>Service Unavailable</html>", "このプログラムのデータベースでもありません"},
+      {"a changed old draw", list(changed), "手元の当選データと1回分違います"},
+      {"an empty list", "[]", "1件もありません"},
+      {"a wrongly keyed database", wrongKey, "このプログラムのデータベースでもありません"},
+      {"a cut database", fine.substr(0, fine.size() / 2), "データベース"},
+      {"the table as a view",
+       craftedDatabase(dir,
+                       "CREATE TABLE t (a); CREATE VIEW 当選データ AS SELECT 1 AS 回数, '' AS 抽選日, 1 AS 第1数字, "
+                       "2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS ボーナス数字;"),
+       "「当選データ」が普通の表ではありません"},
+      {"no table", craftedDatabase(dir, "CREATE TABLE t (a);"), "「当選データ」の表がありません"},
+      {"a draw number as text",
+       craftedDatabase(
+           dir,
+           "CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字);"
+           "INSERT INTO 当選データ VALUES ('x', '', 1, 2, 3, 4, 5, 6);"),
+       "整数ではありません"},
+  };
+  for (const auto& c : cases) {
+    const UpdateResult r = updateHistory(db, c.bytes);
+    EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
+    EXPECT_NE((r.reason + r.details).find(c.says), std::string::npos) << c.what << ": " << r.reason;
+    EXPECT_EQ(slurpFile(db), old) << c.what;
+    EXPECT_EQ(dir.names(), std::set<std::string>{"Kazumaki.mdb"}) << c.what;
+  }
+  EXPECT_EQ(updateHistory(db, "").reason, "取得先から届いたデータが空です。") << "said by the check for no data";
+}
+
+TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  const std::vector<Draw> rows = feedDraws(6);
+  const std::string hostile[] = {
+      // a trigger that wipes the history at the next added draw
+      kTable + values(rows) + "CREATE TRIGGER wipe AFTER INSERT ON 当選データ BEGIN DELETE FROM 当選データ; END;",
+      // a history query that runs for minutes
+      kTable + values(rows) +
+          "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 当選データ WHERE replace(hex(zeroblob(30000)), '0', 'a') "
+          "LIKE '%a%a%a%a%a%a%a%a%a%a%b';",
+      // a write-ahead log in place of the journal
+      kTable + values(rows) + "PRAGMA journal_mode = WAL;",
+  };
+  for (const std::string& sql : hostile) {
+    fs::remove(db);
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(3)), "");
+    const UpdateResult r = updateHistory(db, craftedDatabase(dir, sql));
+    ASSERT_EQ(r.status, UpdateResult::Added) << sql << ": " << r.reason;
+    EXPECT_EQ(r.drawsAfter, 6);
+    std::string error;
+    auto store = EntryStore::open(at(db), error);
+    ASSERT_TRUE(store) << error;
+    int no = 0;
+    EXPECT_EQ(store->append({"1", "2", "3", "4", "5", "6"}, "", no), "") << sql;
+    store.reset();
+    const LoadResult after = loadHistory(at(db));
+    ASSERT_TRUE(after.ok) << after.message;
+    EXPECT_EQ(after.rows.size(), 7u) << "a later draw keeps every draw: " << sql;
+    sqlite3* raw = openKeyed(db);
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(raw, "SELECT group_concat(type || ' ' || name) FROM sqlite_master", -1, &q, nullptr);
+    ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))),
+              "table 当選データ,view 全データ選択クエリ")
+        << sql;
+    sqlite3_finalize(q);
+    sqlite3_close(raw);
+    fs::remove(db + ".bak");
+    EXPECT_EQ(dir.names(), std::set<std::string>{"Kazumaki.mdb"});
+  }
+}
+
+TEST(HistoryUpdate, AStopBeforeTheWriteLeavesTheDatabaseAndAStopAfterItIsTooLate) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+  const std::string old = slurpFile(db);
+  StopSignal stop;
+  EXPECT_TRUE(stop.stop());
+  const UpdateResult r = updateHistory(db, list(feedDraws(8)), {{kReadTimeLimit, &stop}, {}});
+  EXPECT_EQ(r.status, UpdateResult::Cancelled);
+  EXPECT_EQ(slurpFile(db), old);
+  EXPECT_EQ(dir.names(), std::set<std::string>{"Kazumaki.mdb"});
+  StopSignal writing;
+  EXPECT_TRUE(writing.beginCommit());
+  EXPECT_FALSE(writing.stop()) << "the write goes on to its end";
+  EXPECT_FALSE(writing.stopped());
+}
+
+TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  UpdateResult r = updateHistory(db, list(feedDraws(3)));
+  EXPECT_EQ(r.status, UpdateResult::Missing);
+  EXPECT_EQ(r.reason, "当選データファイル：'" + db + "'が存在しません");
+  EXPECT_TRUE(dir.names().empty());
+
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(2)), "");
+  const std::string old = slurpFile(db);
+  fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
+  r = updateHistory(db, list(feedDraws(3)));
+  EXPECT_EQ(r.status, UpdateResult::Refused);
+  EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
+  EXPECT_EQ(slurpFile(db), old);
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
 }

@@ -14,6 +14,7 @@
 #include "store/database.h"
 #include "store/database_update.h"
 #include "store/key_derivation.h"
+#include "tests/core/test_history.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -45,12 +46,7 @@ std::string slurp(const std::string& p) {
 
 // A sound history written by the store, then switched to WAL mode (which the
 // program never uses): the header of the file says so from then on.
-void writeWalModeHistory(const std::string& path, int drawCount = 2) {
-  std::vector<Draw> draws(drawCount);
-  for (int i = 0; i < drawCount; ++i) {
-    draws[i].no = i + 1;
-    for (int f = 0; f < kNumberFields; ++f) draws[i].n[f] = f + 1;
-  }
+void writeWalModeHistory(const std::string& path, const std::vector<Draw>& draws = test::feedDraws(2)) {
   ASSERT_EQ(writeDatabase({path, databasePassword()}, draws), "");
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
@@ -76,42 +72,54 @@ TEST(FuzzFindings, ReadingADatabaseInWalModeLeavesNoFileBesideIt) {
 }
 
 // Checking a download made a file in WAL mode create -wal and -shm files
-// beside the temporary file, and they stayed in the program folder.
-TEST(FuzzFindings, CheckingADownloadInWalModeLeavesNoFileBehind) {
+// beside the temporary file, and they stayed in the program folder.  Now its
+// draws are read as the file stands and a new file of the program's own is
+// written: nothing of the download's mode comes over.
+TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
   Folder f("update");
   const std::string mdb = f.path(kDatabaseFileName);
-  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {Draw{7, {1, 2, 3, 4, 5, 6}, ""}}), "");
+  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, test::feedDraws(1)), "");
   const std::string old = slurp(mdb);
   const std::string download = f.path("download.mdb");
 
-  writeWalModeHistory(download, 0);
+  writeWalModeHistory(download, {});
   std::string bytes = slurp(download);
   fs::remove(download);
-  ReplaceResult r = replaceHistoryDatabase(mdb, bytes);
-  EXPECT_EQ(r.status, ReplaceResult::Invalid) << r.message;
-  EXPECT_NE(r.message.find("1件もありません"), std::string::npos) << r.message;
+  UpdateResult r = updateHistory(mdb, bytes);
+  EXPECT_EQ(r.status, UpdateResult::Refused) << r.reason;
+  EXPECT_NE(r.reason.find("1件もありません"), std::string::npos) << r.reason;
   EXPECT_TRUE(slurp(mdb) == old);
   EXPECT_EQ(f.names(), std::set<std::string>{kDatabaseFileName});
 
-  writeWalModeHistory(download, 3);
+  writeWalModeHistory(download, test::feedDraws(3));
   bytes = slurp(download);
   fs::remove(download);
-  r = replaceHistoryDatabase(mdb, bytes);
-  EXPECT_EQ(r.status, ReplaceResult::Replaced) << r.message;
+  r = updateHistory(mdb, bytes);
+  EXPECT_EQ(r.status, UpdateResult::Added) << r.reason;
   EXPECT_EQ(r.drawsAfter, 3);
-  EXPECT_TRUE(slurp(mdb) == bytes);
+  EXPECT_FALSE(slurp(mdb) == bytes);
   EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
   EXPECT_EQ(loadHistory({mdb, databasePassword()}).rows.size(), 3u);
   EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
+
+  // a history in WAL mode (an earlier version installed downloads as they were) is rebuilt in the program's own
+  fs::remove(mdb);
+  writeWalModeHistory(mdb, test::feedDraws(3));
+  writeWalModeHistory(download, test::feedDraws(4));
+  r = updateHistory(mdb, slurp(download));
+  fs::remove(download);
+  EXPECT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
+  EXPECT_EQ(loadHistory({mdb, databasePassword()}).rows.size(), 4u);
 }
 
 TEST(FuzzFindings, TheCheckOpensPathsWithUriCharactersAsTheyAre) {
   Folder f("uri");
   const std::string mdb = f.path("a ?b#c%41 カズマキ.mdb");
   ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {Draw{1, {1, 2, 3, 4, 5, 6}, ""}}), "");
-  const HistoryCheck check = checkHistoryDatabase({mdb, databasePassword()});
-  EXPECT_TRUE(check.ok) << check.message;
-  EXPECT_EQ(check.draws, 1);
+  const TableRead read = readDrawTable({mdb, databasePassword()});
+  EXPECT_EQ(read.status, TableRead::Read) << read.message;
+  EXPECT_EQ(read.rows.size(), 1u);
   EXPECT_EQ(f.names(), std::set<std::string>{"a ?b#c%41 カズマキ.mdb"});
 }
 
@@ -172,8 +180,8 @@ TEST(FuzzFindings, AKeyedFileClaimingAnotherPageSizeIsRefusedBeforeItIsRead) {
     const LoadResult read = loadHistory(cs);
     EXPECT_FALSE(read.ok) << claimed;
     EXPECT_NE(read.message.find("ページの大きさ"), std::string::npos) << read.message;
-    const HistoryCheck check = checkHistoryDatabase(cs);
-    EXPECT_FALSE(check.ok) << claimed;
+    const TableRead check = readDrawTable(cs);
+    EXPECT_NE(check.status, TableRead::Read) << claimed;
     EXPECT_NE(check.message.find("ページの大きさ"), std::string::npos) << check.message;
     EXPECT_EQ(slurp(db), before);
     EXPECT_EQ(f.names(), std::set<std::string>{"Kazumaki.mdb"});

@@ -1,37 +1,52 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the update tests, running in the
-// test's own event loop.  Each path answers with a fixed response; a stalled
-// response sends part of its body and then nothing more.
+// test's own event loop, over TLS when given a configuration.  Each path
+// answers with a fixed response; a stalled response sends part of its body
+// and then nothing more; a dripping one sends a few bytes at a time.
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <memory>
 
 namespace km::test {
 
 struct HttpResponse {
-  enum Mode { Whole, CloseDelimited, Stall };
+  enum Mode { Whole, CloseDelimited, Stall, Drip };
   int status = 200;
   QByteArray reason = "OK";
   QByteArray body;
   QByteArray location;  // Location header of a redirect
   Mode mode = Whole;
   qsizetype stallAfter = 0;  // bytes of the body sent before a stall
+  qsizetype dripBytes = 1;   // a drip: this many bytes every dripMs
+  int dripMs = 5;
 };
 
 class HttpTestServer {
  public:
-  HttpTestServer() {
-    server_.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* s = server_.nextPendingConnection()) {
+  explicit HttpTestServer(const QSslConfiguration* tls = nullptr) : tls_(tls != nullptr) {
+    if (tls) {
+      auto* s = new QSslServer;
+      s->setSslConfiguration(*tls);
+      server_.reset(s);
+    } else {
+      server_.reset(new QTcpServer);
+    }
+    server_->listen(QHostAddress::LocalHost, 0);
+    QObject::connect(server_.get(), &QTcpServer::pendingConnectionAvailable, [this] {
+      while (QTcpSocket* s = server_->nextPendingConnection()) {
         sockets_.append(s);
         ++connections_;
         QObject::connect(s, &QTcpSocket::readyRead, [this, s] { onRequest(s); });
+        if (s->bytesAvailable() > 0) onRequest(s);
       }
     });
   }
@@ -40,14 +55,14 @@ class HttpTestServer {
       if (s) s->abort();
   }
 
-  bool listening() const { return server_.isListening(); }
+  bool listening() const { return server_->isListening(); }
   QString url(const QString& path) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(tls_ ? "https" : "http").arg(server_->serverPort()).arg(path);
   }
   void route(const QString& path, const HttpResponse& r) { routes_[path] = r; }
   int requests(const QString& path) const { return hits_.value(path); }
   int connections() const { return connections_; }
-  // Bytes of stalled bodies handed out so far.
+  // Bytes of stalled or dripping bodies handed out so far.
   qint64 stalledBytesSent() const { return stalledSent_; }
 
  private:
@@ -78,11 +93,27 @@ class HttpTestServer {
       stalledSent_ += r.stallAfter;
       return;  // and nothing more, until the client gives up
     }
+    if (r.mode == HttpResponse::Drip) {
+      auto* t = new QTimer(s);
+      auto sent = std::make_shared<qsizetype>(0);
+      QObject::connect(t, &QTimer::timeout, s, [this, s, t, r, sent] {
+        s->write(r.body.mid(*sent, r.dripBytes));
+        *sent += r.dripBytes;
+        stalledSent_ += r.dripBytes;
+        if (*sent >= r.body.size()) {
+          t->stop();
+          s->disconnectFromHost();
+        }
+      });
+      t->start(r.dripMs);
+      return;
+    }
     s->write(r.body);
     s->disconnectFromHost();
   }
 
-  QTcpServer server_;
+  bool tls_;
+  std::unique_ptr<QTcpServer> server_;
   QList<QPointer<QTcpSocket>> sockets_;
   QMap<QTcpSocket*, QByteArray> pending_;
   QMap<QString, HttpResponse> routes_;

@@ -1,24 +1,26 @@
-// The update of the history over the network against a local server: what is
-// refused leaves the database byte for byte, what is accepted replaces it and
-// keeps the old file as Kazumaki.mdb.bak.
+// The update of the history from a local server, as the program and
+// kazumaki-tool run it: what is refused or cut short leaves the database byte
+// for byte, what brings new draws adds them and keeps the old file as
+// Kazumaki.mdb.bak.
 #include "entry/master_update.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QAction>
-#include <QMdiSubWindow>
+#include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSslKey>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "app/main_frm.h"
 #include "entry/master_update_dialog.h"
-#include "store/database.h"
+#include "store/csv.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/http_test_server.h"
@@ -32,430 +34,376 @@ namespace {
 
 using test::slurp;
 
-// Compares file contents without printing them.
-::testing::AssertionResult sameBytes(const std::string& a, const std::string& b) {
-  if (a == b) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "contents differ (" << a.size() << " and " << b.size() << " bytes)";
+QByteArray testFile(const QString& name) {
+  QFile f(QStringLiteral(KM_TEST_DATA "/") + name);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
 }
 
-std::vector<Draw> oldDraws() { return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}}); }
+// The shipped history cut at draw 1340, as a user who installed it then has it.
+std::vector<Draw> cutAt1340() {
+  std::vector<Draw> d = parseHistoryCsv(slurp(KM_SHIPPED_CSV)).draws;
+  d.resize(1340);
+  return d;
+}
 
-// Database files to serve, made once.
-struct Served {
-  QByteArray fresh, wrongKey, outOfRange;
-  static const Served& get() {
-    static const Served s = [] {
-      Served out;
-      test::ProgramFolder scratch({}, false);
-      auto bytes = [&](const std::string& password, const std::vector<Draw>& draws) {
-        const std::string p = (scratch.dir / "x.mdb").string();
-        fs::remove(p);
-        writeDatabase({p, password}, draws);
-        const std::string b = slurp(p);
-        return QByteArray(b.data(), qsizetype(b.size()));
-      };
-      out.fresh =
-          bytes(databasePassword(),
-                test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}}));
-      out.wrongKey = bytes("123456", oldDraws());
-      out.outOfRange =
-          bytes(databasePassword(), test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 0}}}));
-      return out;
-    }();
-    return s;
-  }
-};
+test::HttpResponse body(const QByteArray& b, test::HttpResponse::Mode mode = test::HttpResponse::Whole) {
+  test::HttpResponse r;
+  r.body = b;
+  r.mode = mode;
+  return r;
+}
 
-struct Result {
-  Outcome outcome = Outcome::Running;
-  QString message;
-  int finishedSignals = 0;
-  qint64 lastReceived = -1, lastTotal = -1;
-  int drawsBefore = 0, drawsAfter = 0;
-};
-
-struct MasterUpdateTest : ::testing::Test {
+struct UpdateTest : ::testing::Test {
   test::HttpTestServer server;
-  test::ProgramFolder folder{oldDraws()};
+  test::ProgramFolder folder{cutAt1340()};
   std::string old;
 
   void SetUp() override {
     ASSERT_TRUE(server.listening());
     old = slurp(target());
-    const Served& s = Served::get();
-    auto body = [](const QByteArray& b) {
-      test::HttpResponse r;
-      r.body = b;
-      return r;
-    };
-    server.route("/valid", body(s.fresh));
+    const QByteArray feed = testFile(QStringLiteral("feed/miniloto-1353.json"));
+    server.route("/1353.json", body(feed));
+    server.route("/1340.json", body(testFile(QStringLiteral("feed/miniloto-1340.json"))));
     server.route("/empty", body({}));
-    server.route("/garbage", body(QByteArray("<html><body>maintenance</body></html>").repeated(100)));
-    server.route("/truncated", body(s.fresh.left(s.fresh.size() / 2)));
-    server.route("/wrongkey", body(s.wrongKey));
-    server.route("/range", body(s.outOfRange));
+    server.route("/garbage", body("<html><body>maintenance</body></html>"));
+    server.route("/stall", [&] {
+      auto r = body(feed, test::HttpResponse::Stall);
+      r.stallAfter = 1000;
+      return r;
+    }());
+    server.route("/drip", body(feed, test::HttpResponse::Drip));  // a byte every few milliseconds
+    server.route("/endless", [&] {
+      auto r = body(feed.repeated(20), test::HttpResponse::Drip);
+      r.dripBytes = 4096;
+      return r;
+    }());
+    server.route("/unsized", body(feed, test::HttpResponse::CloseDelimited));
     test::HttpResponse r;
     r.status = 500;
     r.reason = "Internal Server Error";
     server.route("/error", r);
-    r = body(s.fresh);
-    r.mode = test::HttpResponse::Stall;
-    r.stallAfter = 1000;
-    server.route("/stall", r);
-    r = body(s.fresh);
-    r.mode = test::HttpResponse::CloseDelimited;
-    server.route("/unsized", r);
     r = test::HttpResponse();
     r.status = 302;
     r.reason = "Found";
-    r.location = server.url("/valid").toUtf8();
+    r.location = server.url("/1353.json").toUtf8();
     server.route("/redirect-http", r);
-    r.location = "/valid";
-    server.route("/redirect-relative", r);
-    r.location = server.url("/valid").replace("http://", "https://").toUtf8();
+    r.location = server.url("/1353.json").replace("http://", "https://").toUtf8();
     server.route("/redirect-https", r);
   }
   void TearDown() override { qunsetenv(kUpdateUrlVariable); }
 
   std::string target() const { return (folder.dir / "Kazumaki.mdb").string(); }
   QString qtarget() const { return QString::fromStdString(target()); }
-  std::string backup() const { return target() + ".bak"; }
   std::set<std::string> names() const {
     std::set<std::string> out;
     for (const auto& e : fs::directory_iterator(folder.dir)) out.insert(e.path().filename().string());
     return out;
   }
-  void expectUntouched(const QString& what) const {
-    EXPECT_TRUE(sameBytes(slurp(target()), old)) << what.toStdString();
-    EXPECT_EQ(names(), std::set<std::string>{"Kazumaki.mdb"}) << what.toStdString();
+  void expectUntouched(const std::string& what) const {
+    EXPECT_TRUE(slurp(target()) == old) << what;
+    EXPECT_EQ(names(), std::set<std::string>{"Kazumaki.mdb"}) << what;
   }
-  std::string freshBytes() const { return Served::get().fresh.toStdString(); }
 
-  Result run(const QString& path, qint64 cap = kUpdateMaxBytes, int stallMs = kUpdateStallMs) {
-    MasterUpdate job(QUrl(server.url(path)), qtarget());
-    job.setMaxBytes(cap);
-    job.setStallTimeout(stallMs);
-    Result r;
-    QObject::connect(&job, &MasterUpdate::finished, [&] { ++r.finishedSignals; });
-    QObject::connect(&job, &MasterUpdate::progress, [&](qint64 got, qint64 total) {
-      r.lastReceived = got;
-      r.lastTotal = total;
-    });
+  struct Run {
+    Outcome outcome = Outcome::Running;
+    QString message, details;
+    int finished = 0;
+  };
+  Run run(const UpdateSource& source, const TransferLimits& limits = {}, const QString& today = {}) {
+    MasterUpdate job(source, qtarget());
+    job.setLimits(limits);
+    job.setToday(today);
+    Run r;
+    QObject::connect(&job, &MasterUpdate::finished, [&] { ++r.finished; });
     job.start();
     EXPECT_EQ(job.outcome(), Outcome::Running) << "decided inside start()";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return job.outcome() != Outcome::Running; }, 20000)) << path.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return job.outcome() != Outcome::Running; }, 30000));
     r.outcome = job.outcome();
     r.message = job.message();
-    r.drawsBefore = job.drawsBefore();
-    r.drawsAfter = job.drawsAfter();
+    r.details = job.details();
     return r;
+  }
+  Run get(const char* path, const TransferLimits& limits = {}, const QString& today = {}) {
+    return run(UpdateSource{QUrl(server.url(QString::fromUtf8(path))), {}, {}}, limits, today);
   }
 };
 
+const QString kAdded = QStringLiteral("第1341回〜第1353回（13回分）を追加しました。\n最新：第1353回（2025-09-23）");
+
 }  // namespace
 
-TEST_F(MasterUpdateTest, ValidDownloadReplacesTheDatabaseAndKeepsTheBackup) {
-  const Result r = run("/valid");
+TEST_F(UpdateTest, ThePublishedListAddsTheNewDrawsAndKeepsTheOldFile) {
+  Run r = get("/1353.json");
   ASSERT_EQ(r.outcome, Outcome::Updated) << r.message.toStdString();
-  EXPECT_EQ(r.message, QStringLiteral("当選データを最新化しました。"));
-  EXPECT_EQ(r.finishedSignals, 1);
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
-  EXPECT_TRUE(sameBytes(slurp(backup()), old));
-  EXPECT_EQ(names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
-  EXPECT_EQ(r.lastReceived, Served::get().fresh.size());
-  EXPECT_EQ(r.lastTotal, Served::get().fresh.size());
-  EXPECT_EQ(r.drawsBefore, 2);
-  EXPECT_EQ(r.drawsAfter, 3);
-  EXPECT_EQ(server.requests("/valid"), 1);
+  EXPECT_EQ(r.message, kAdded);
+  EXPECT_EQ(r.finished, 1);
+  EXPECT_TRUE(slurp(target() + ".bak") == old);
+  const LoadResult now = loadHistory(makeConnectString(folder.dir.string()), true);
+  EXPECT_EQ(historyToCsv(now.rows), slurp(KM_SHIPPED_CSV)) << "the history is the shipped one";
+
+  r = get("/1353.json", {}, QStringLiteral("2025-09-30"));
+  EXPECT_EQ(r.outcome, Outcome::NothingNew);
+  EXPECT_EQ(r.message, QStringLiteral("取得先に新しい回はありません（取得先の最新：第1353回 2025-09-23）。"));
+  r = get("/1340.json", {}, QStringLiteral("2026-12-08"));
+  EXPECT_EQ(r.outcome, Outcome::NothingNew);
+  EXPECT_TRUE(
+      r.message.startsWith(QStringLiteral("取得先に新しい回はありません（取得先の最新：第1340回 2025-06-24）。\n")))
+      << r.message.toStdString();
+  EXPECT_TRUE(r.message.contains(QStringLiteral("更新が止まっているかもしれません"))) << r.message.toStdString();
+  EXPECT_TRUE(r.message.contains(QStringLiteral("KAZUMAKI_UPDATE_URL")));
 }
 
-TEST_F(MasterUpdateTest, EveryBadDownloadLeavesTheDatabaseByteForByte) {
+TEST_F(UpdateTest, EveryFailedOrCutShortTransferLeavesTheDatabaseByteForByte) {
+  TransferLimits quick;
+  quick.stallMs = 300;
+  quick.rateWindowMs = 100;
+  quick.deadlineMs = 400;
+  TransferLimits patient = quick;  // slow but steady: only the deadline ends it
+  patient.minBytesPerSecond = 1;
+  patient.stallMs = patient.rateWindowMs = 60000;
+  TransferLimits small;
+  small.maxBytes = testFile(QStringLiteral("feed/miniloto-1353.json")).size() - 1;
   const struct {
     const char* path;
+    TransferLimits limits;
     const char* says;
+    const char* details;
   } cases[] = {
-      {"/empty", "空です"},
-      {"/garbage", "使えません"},
-      {"/truncated", "使えません"},
-      {"/wrongkey", "パスワードが一致しない"},
-      {"/range", "1〜31の範囲外"},
-      {"/nothing-here", "404 Not Found"},
-      {"/error", "500 Internal Server Error"},
-      {"/redirect-http", "HTTPS ではない"},
-      {"/redirect-relative", "HTTPS ではない"},
+      {"/empty", {}, "取得先から届いたデータが空です。", ""},
+      {"/garbage", {}, "当選データの一覧（JSON・CSV）でも、このプログラムのデータベースでもありません", "SQLite"},
+      {"/nothing-here", {}, "取得先にデータがありません（HTTP 404 Not Found）", "HTTP 404"},
+      {"/error", {}, "サーバーがデータを渡しませんでした（HTTP 500 Internal Server Error）", "HTTP 500"},
+      {"/redirect-http", {}, "HTTPS ではない", ""},
+      {"/stall", quick, "0.3秒間データが届かない", ""},
+      {"/drip", quick, "転送が遅すぎる", ""},
+      {"/endless", patient, "0.4秒以内に転送が終わらない", ""},
+      {"/1353.json", small, "大きすぎます", ""},
+      {"/unsized", small, "大きすぎます", ""},
   };
   for (const auto& c : cases) {
-    const Result r = run(QString::fromUtf8(c.path));
+    const Run r = get(c.path, c.limits);
     EXPECT_EQ(r.outcome, Outcome::Failed) << c.path;
-    EXPECT_EQ(r.finishedSignals, 1) << c.path;
+    EXPECT_EQ(r.finished, 1) << c.path;
     EXPECT_TRUE(r.message.contains(QString::fromUtf8(c.says))) << c.path << ": " << r.message.toStdString();
-    EXPECT_TRUE(r.message.contains(QStringLiteral("当選データファイルは変更していません。"))) << c.path;
-    expectUntouched(QString::fromUtf8(c.path));
+    EXPECT_TRUE(r.message.endsWith(QStringLiteral("\n当選データファイルは変更していません。"))) << c.path;
+    EXPECT_TRUE(r.details.contains(QString::fromUtf8(c.details))) << c.path << ": " << r.details.toStdString();
+    expectUntouched(c.path);
   }
-  EXPECT_EQ(server.requests("/valid"), 0) << "a redirect to plain HTTP is not followed";
+  EXPECT_EQ(server.requests("/1353.json"), 1) << "a redirect to plain HTTP is not followed";
 }
 
-TEST_F(MasterUpdateTest, RedirectToHttpsIsFollowed) {
-  const Result r = run("/redirect-https", kUpdateMaxBytes, 2000);
-  EXPECT_EQ(r.outcome, Outcome::Failed);  // the test server speaks no TLS
+TEST_F(UpdateTest, ARedirectToHttpsIsFollowed) {
+  TransferLimits quick;
+  quick.stallMs = 300;
+  const Run r = get("/redirect-https", quick);
+  EXPECT_EQ(r.outcome, Outcome::Failed);  // this server speaks no TLS
   EXPECT_FALSE(r.message.contains(QStringLiteral("HTTPS ではない"))) << r.message.toStdString();
   EXPECT_EQ(server.connections(), 2) << "the second connection is the followed redirect";
   expectUntouched("https redirect");
 }
 
-TEST_F(MasterUpdateTest, StalledTransferEndsAfterTheTimeout) {
-  const Result r = run("/stall", kUpdateMaxBytes, 300);
+TEST_F(UpdateTest, OverTlsATrustedCertificateIsTakenAndAnUntrustedOneRefused) {
+  QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+  tls.setLocalCertificate(QSslCertificate(testFile(QStringLiteral("tls/localhost.crt"))));
+  tls.setPrivateKey(QSslKey(testFile(QStringLiteral("tls/localhost.key")), QSsl::Ec));
+  tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+  test::HttpTestServer secure(&tls);
+  secure.route("/1353.json", body(testFile(QStringLiteral("feed/miniloto-1353.json"))));
+  const UpdateSource source{QUrl(secure.url(QStringLiteral("/1353.json"))), {}, {}};
+  ASSERT_EQ(source.url.scheme(), QStringLiteral("https"));
+
+  Run r = run(source);  // the system's certificates do not know it
   EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_TRUE(r.message.contains(QStringLiteral("0.3秒間データが届かない"))) << r.message.toStdString();
-  EXPECT_EQ(r.lastReceived, 1000);
-  expectUntouched("stall");
+  EXPECT_TRUE(r.message.contains(QStringLiteral("安全な接続（TLS）を確立できません"))) << r.message.toStdString();
+  EXPECT_FALSE(r.details.isEmpty());
+  expectUntouched("untrusted");
+
+  const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+  QSslConfiguration trusting = system;
+  trusting.addCaCertificate(QSslCertificate(testFile(QStringLiteral("tls/localhost.crt"))));
+  QSslConfiguration::setDefaultConfiguration(trusting);
+  r = run(source);
+  QSslConfiguration::setDefaultConfiguration(system);
+  EXPECT_EQ(r.outcome, Outcome::Updated) << r.message.toStdString() << " " << r.details.toStdString();
+  EXPECT_EQ(r.message, kAdded);
 }
 
-TEST_F(MasterUpdateTest, SizeCapEndsTheTransferAtOneByteOver) {
-  const qsizetype size = Served::get().fresh.size();
-  Result r = run("/valid", size - 1);  // announced length over the cap
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_TRUE(r.message.contains(QStringLiteral("大きすぎます"))) << r.message.toStdString();
-  expectUntouched("announced");
-  r = run("/unsized", size - 1);  // no length announced: counted while it arrives
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_TRUE(r.message.contains(QStringLiteral("大きすぎます"))) << r.message.toStdString();
-  expectUntouched("unsized");
-  r = run("/unsized", size);  // exactly the cap is accepted
-  EXPECT_EQ(r.outcome, Outcome::Updated) << r.message.toStdString();
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
-}
-
-TEST_F(MasterUpdateTest, CancelEndsARunningTransfer) {
-  MasterUpdate job(QUrl(server.url("/stall")), qtarget());
-  int finished = 0;
-  QObject::connect(&job, &MasterUpdate::finished, [&] { ++finished; });
+TEST_F(UpdateTest, CancelEndsATransferAndACheckAtOnce) {
+  MasterUpdate job({QUrl(server.url("/stall")), {}, {}}, qtarget());
   job.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.stalledBytesSent() > 0; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.stalledBytesSent() > 0; }, 30000));
   job.cancel();
   EXPECT_EQ(job.outcome(), Outcome::Cancelled);
-  EXPECT_EQ(finished, 1);
-  EXPECT_TRUE(job.message().contains(QStringLiteral("中止しました"))) << job.message().toStdString();
-  job.cancel();
-  EXPECT_EQ(finished, 1);
-  expectUntouched("cancel");
+  EXPECT_EQ(job.message(),
+            QStringLiteral("当選データの最新化を中止しました。\n当選データファイルは変更していません。"));
+  expectUntouched("cancelled transfer");
+
+  // the check waits for another program's write lock when it is cancelled
+  const QString feed = QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(target().c_str(), &other), SQLITE_OK);
+  ASSERT_TRUE(keyConnection(other, databasePassword()));
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  {
+    MasterUpdate checking({{}, feed, {}}, qtarget());
+    checking.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return checking.checking(); }, 30000));
+    checking.cancel();
+    EXPECT_EQ(checking.outcome(), Outcome::Cancelled);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  }  // the check ends before the update goes, and writes nothing
+  sqlite3_close(other);
+  expectUntouched("cancelled check");
 }
 
-TEST_F(MasterUpdateTest, MissingDatabaseIsToldWithItsPathAndNothingIsFetched) {
-  fs::remove(target());
-  const Result r = run("/valid");
-  EXPECT_EQ(r.outcome, Outcome::Missing);
-  EXPECT_EQ(r.message, QStringLiteral("当選データファイル：'") + qtarget() + QStringLiteral("'が存在しません"));
-  EXPECT_EQ(server.requests("/valid"), 0);
-  EXPECT_TRUE(names().empty());
-}
-
-TEST_F(MasterUpdateTest, AddressComesFromTheBuildOrTheEnvironment) {
+TEST_F(UpdateTest, SourcesComeFromTheBuildTheEnvironmentOrTheCommandLine) {
   qunsetenv(kUpdateUrlVariable);
-  UpdateSource s = updateSource();
-  EXPECT_TRUE(s.error.isEmpty());
-  EXPECT_EQ(s.url, builtInUpdateUrl());
-  EXPECT_EQ(s.url.scheme(), QStringLiteral("https"));
-  EXPECT_EQ(s.url.path(), QStringLiteral("/download/Kazumaki/Kazumaki.mdb"));
-
-  qputenv(kUpdateUrlVariable, "http://127.0.0.1:5/x.mdb");
-  s = updateSource();
-  EXPECT_TRUE(s.error.isEmpty());
-  EXPECT_EQ(s.url, QUrl("http://127.0.0.1:5/x.mdb"));
-
-  for (const char* bad : {"ftp://example.org/x.mdb", "file:///etc/passwd", "https://", "Kazumaki.mdb"}) {
-    qputenv(kUpdateUrlVariable, bad);
-    s = updateSource();
-    EXPECT_TRUE(s.url.isEmpty()) << bad;
-    EXPECT_TRUE(s.error.contains(QStringLiteral("KAZUMAKI_UPDATE_URL"))) << bad;
+  EXPECT_EQ(updateSource().url, QUrl("https://raw.githubusercontent.com/Po-3/miniloto-data/main/miniloto.json"));
+  const struct {
+    const char* text;
+    const char* url;   // what it names, or
+    const char* file;  // (both empty: refused)
+  } cases[] = {
+      {"http://127.0.0.1:5/x.json", "http://127.0.0.1:5/x.json", ""},
+      {" https://example.org/m.json ", "https://example.org/m.json", ""},
+      {"/tmp/miniloto.json", "", "/tmp/miniloto.json"},
+      {"file:///tmp/a%20b.csv", "", "/tmp/a b.csv"},
+      {"ftp://example.org/x", "", ""},
+      {"https://", "", ""},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    qputenv(kUpdateUrlVariable, c.text);
+    const UpdateSource s = updateSource();
+    if (!*c.text) {
+      EXPECT_EQ(s.url, builtInUpdateUrl()) << "an empty variable is no setting";
+      continue;
+    }
+    EXPECT_EQ(s.url, QUrl(QString::fromUtf8(c.url))) << c.text;
+    EXPECT_EQ(s.file, QString::fromUtf8(c.file)) << c.text;
+    EXPECT_EQ(s.error.isEmpty(), *c.url || *c.file) << c.text;
+    EXPECT_TRUE(s.error.isEmpty() || s.error.startsWith(QStringLiteral("KAZUMAKI_UPDATE_URL: "))) << c.text;
   }
-  qputenv(kUpdateUrlVariable, "");
-  EXPECT_EQ(updateSource().url, builtInUpdateUrl());
 }
 
 // ---- the menu command ----
 
 namespace {
 
-struct MenuUpdateTest : MasterUpdateTest {
+struct MenuUpdateTest : UpdateTest {
   std::unique_ptr<MainFrm> frm;
   void SetUp() override {
-    MasterUpdateTest::SetUp();
+    UpdateTest::SetUp();
     frm = std::make_unique<MainFrm>(folder.path(), folder.settings());
     ASSERT_TRUE(frm->startUp());
   }
   void TearDown() override {
     frm.reset();
-    MasterUpdateTest::TearDown();
+    UpdateTest::TearDown();
   }
-  QAction* menuItem() const { return frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate")); }
   void use(const char* path) { qputenv(kUpdateUrlVariable, server.url(QString::fromUtf8(path)).toUtf8()); }
-  // Chooses the menu item and waits for the message box that ends it.
-  test::MessageBoxWatcher* choose() {
-    auto* w = new test::MessageBoxWatcher;
-    watchers_.emplace_back(w);
-    menuItem()->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([w] { return w->seen; }, 20000));
+  // Chooses the menu item and answers the message box that ends it with `button`.
+  std::unique_ptr<test::MessageBoxWatcher> choose(QMessageBox::StandardButton button = QMessageBox::Ok) {
+    auto w = std::make_unique<test::MessageBoxWatcher>(button);
+    frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->seen; }, 30000));
     return w;
   }
-
- private:
-  std::vector<std::unique_ptr<test::MessageBoxWatcher>> watchers_;
 };
 
 }  // namespace
 
-TEST_F(MenuUpdateTest, ReplacesTheDatabaseWhileTheProgramKeepsItsHistory) {
-  use("/valid");
+TEST_F(MenuUpdateTest, NewDrawsAreToldWithARestartThatClosesTheProgramForItsNextStart) {
+  use("/1353.json");
   frm->openWindow(WindowId::AppearanceFrequency);  // an analysis window does not stand in the way
-  const test::MessageBoxWatcher* w = choose();
-  EXPECT_EQ(w->text, QStringLiteral("当選データを最新化しました。"));
+  auto w = choose(QMessageBox::No);
+  EXPECT_EQ(w->text, kAdded + QStringLiteral("\n") + MasterUpdateDialog::restartText());
   EXPECT_EQ(w->icon, QMessageBox::NoIcon);
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
-  EXPECT_TRUE(sameBytes(slurp(backup()), old));
-  EXPECT_EQ(frm->history().recordCount(), 2) << "the new history is read at the next start";
-  EXPECT_TRUE(QTest::qWaitFor([&] { return frm->findChild<MasterUpdateDialog*>() == nullptr; }, 5000));
+  EXPECT_EQ(frm->history().recordCount(), 1340) << "the windows keep the history of the start";
+  ASSERT_TRUE(test::runQueuedCalls());
+  EXPECT_FALSE(frm->restartRequested()) << "あとで: the program goes on";
+  EXPECT_EQ(frm->findChild<QLabel*>(QStringLiteral("latestData"))->text(),
+            QStringLiteral("最新データ：第1353回（2025-09-23）"));
+  EXPECT_EQ(frm->findChild<QLabel*>(QStringLiteral("updateReminder"))->text(),
+            QStringLiteral("再起動すると分析と予想に使われます"));
+
+  ASSERT_EQ(writeDatabase(makeConnectString(folder.dir.string()), cutAt1340()), "");
+  frm->show();
+  w = choose(QMessageBox::Yes);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return frm->restartRequested() && !frm->isVisible(); }, 30000));
+  EXPECT_TRUE(fs::exists(folder.settings().toStdString())) << "closed as 終了 closes: the settings are written";
 }
 
-TEST_F(MenuUpdateTest, RefusedWhileTheDataEntryWindowIsOpen) {
-  use("/valid");
+TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) {
+  use("/error");
+  auto w = choose();
+  EXPECT_EQ(w->icon, QMessageBox::Critical);
+  EXPECT_EQ(w->title, QStringLiteral("メッセ－ジ"));
+  EXPECT_TRUE(w->text.contains(QStringLiteral("サーバーがデータを渡しませんでした"))) << w->text.toStdString();
+  EXPECT_EQ(w->details, QStringLiteral("HTTP 500 Internal Server Error"));
+  expectUntouched("error via menu");
+
   ASSERT_NE(frm->openWindow(WindowId::DataEntry), nullptr);
-  const test::MessageBoxWatcher* w = choose();
+  w = choose();
   EXPECT_EQ(w->text, MasterUpdateDialog::refusalText());
-  EXPECT_EQ(w->icon, QMessageBox::Critical);
-  EXPECT_EQ(w->title, QStringLiteral("メッセ－ジ"));
-  EXPECT_EQ(frm->findChild<MasterUpdateDialog*>(), nullptr);
-  EXPECT_EQ(server.requests("/valid"), 0);
-  expectUntouched("refused");
-
-  frm->findChildWindow(WindowId::DataEntry)->close();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }, 5000));
-  w = choose();
-  EXPECT_EQ(w->text, QStringLiteral("当選データを最新化しました。"));
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
+  EXPECT_EQ(server.requests("/error"), 1) << "nothing is fetched while the entry window is open";
 }
 
-TEST_F(MenuUpdateTest, MissingFileMessageNamesTheDatabaseOpenedAtStartUp) {
-  use("/valid");
-  fs::remove(target());
-  bool dialogShown = false;
-  QTimer probe;
-  QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (auto* d = frm->findChild<MasterUpdateDialog*>(); d && d->isVisible()) dialogShown = true;
-  });
-  probe.start(0);
-  const test::MessageBoxWatcher* w = choose();
-  probe.stop();
-  EXPECT_FALSE(dialogShown) << "no progress dialog for a file that is not there";
-  EXPECT_EQ(w->text,
-            QStringLiteral("当選データファイル：'") + folder.path() + QStringLiteral("/Kazumaki.mdb'が存在しません"));
-  EXPECT_EQ(w->icon, QMessageBox::NoIcon);
-  EXPECT_FALSE(fs::exists(target()));
-}
-
-TEST_F(MenuUpdateTest, FailureIsAStopMessageAndTheDatabaseStays) {
-  use("/garbage");
-  const test::MessageBoxWatcher* w = choose();
-  EXPECT_EQ(w->icon, QMessageBox::Critical);
-  EXPECT_EQ(w->title, QStringLiteral("メッセ－ジ"));
-  EXPECT_TRUE(w->text.contains(QStringLiteral("使えません"))) << w->text.toStdString();
-  expectUntouched("garbage via menu");
-
-  qputenv(kUpdateUrlVariable, "ftp://example.org/Kazumaki.mdb");
-  w = choose();
-  EXPECT_EQ(w->icon, QMessageBox::Critical);
-  EXPECT_TRUE(w->text.contains(QStringLiteral("KAZUMAKI_UPDATE_URL"))) << w->text.toStdString();
-  expectUntouched("bad address");
-}
-
-TEST_F(MenuUpdateTest, ProgressDialogShowsTheTransferAndItsCancelButtonEndsIt) {
+TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt) {
   use("/stall");
-  auto* w = new test::MessageBoxWatcher;
-  std::unique_ptr<test::MessageBoxWatcher> owner(w);
-  menuItem()->trigger();
+  test::MessageBoxWatcher w;
+  frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
   QPointer<MasterUpdateDialog> dialog = frm->findChild<MasterUpdateDialog*>();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 5000));
-  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
   auto* bar = dialog->findChild<QProgressBar*>();
-  ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 1000; }, 10000));
-  EXPECT_EQ(bar->maximum(), Served::get().fresh.size());
-  EXPECT_TRUE(dialog->labelText().contains(QStringLiteral("受信"))) << dialog->labelText().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible() && bar->value() == 1000; }, 30000));
+  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_TRUE(dialog->labelText().contains(server.url("/stall")));
   QPushButton* cancel = dialog->findChild<QPushButton*>();
-  ASSERT_NE(cancel, nullptr);
   EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
   cancel->click();
-  ASSERT_TRUE(QTest::qWaitFor([w] { return w->seen; }, 10000));
-  EXPECT_EQ(w->icon, QMessageBox::Information);
-  EXPECT_TRUE(w->text.contains(QStringLiteral("中止しました"))) << w->text.toStdString();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.seen; }, 30000));
+  EXPECT_EQ(w.icon, QMessageBox::Information);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
   expectUntouched("cancel button");
 }
 
 // ---- kazumaki-tool update ----
 
-namespace {
+TEST_F(UpdateTest, TheToolPrintsTheSameLinesAndExitsOneOnlyOnARefusal) {
+  auto tool = [](const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QString::fromUtf8(kUpdateUrlVariable));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KM_TOOL), args);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 30000));
+    return std::tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                      QString::fromUtf8(p.readAllStandardError()));
+  };
+  const QString feed = QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json");
+  auto [code, out, err] = tool({"update", qtarget(), server.url("/garbage")});
+  EXPECT_EQ(code, 1);
+  EXPECT_TRUE(out.isEmpty());
+  EXPECT_TRUE(err.contains(QStringLiteral("当選データファイルは変更していません。"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("(SQLite:"))) << "the technical account too: " << err.toStdString();
+  expectUntouched("tool refusal");
 
-struct ToolRun {
-  int exitCode = -1;
-  QString out, err;
-};
-
-ToolRun runTool(const QStringList& args, const QString& envUrl = {}) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QString::fromUtf8(kUpdateUrlVariable));
-  if (!envUrl.isEmpty()) env.insert(QString::fromUtf8(kUpdateUrlVariable), envUrl);
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(KM_TOOL), args);
-  ToolRun r;
-  // the server answers from this event loop while the tool runs
-  if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 30000)) p.kill();
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
-
-}  // namespace
-
-TEST_F(MasterUpdateTest, ToolUpdateReplacesAndSummarises) {
-  ToolRun r = runTool({"update", qtarget(), server.url("/valid")});
-  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-  EXPECT_EQ(r.out, QStringLiteral("当選データを最新化しました。 ") + qtarget() +
-                       QStringLiteral(": 2回分 → 3回分（最新 第3回）\n"));
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
-  EXPECT_TRUE(sameBytes(slurp(backup()), old));
-
-  // without an address on the command line the environment's is used
-  fs::remove(backup());
-  { std::ofstream(target(), std::ios::binary | std::ios::trunc) << old; }
-  r = runTool({"update", qtarget()}, server.url("/valid"));
-  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-  EXPECT_TRUE(sameBytes(slurp(target()), freshBytes()));
-}
-
-TEST_F(MasterUpdateTest, ToolUpdateFailsWithTheReasonAndLeavesTheFile) {
-  for (const char* path : {"/garbage", "/wrongkey", "/nothing-here", "/redirect-http"}) {
-    const ToolRun r = runTool({"update", qtarget(), server.url(QString::fromUtf8(path))});
-    EXPECT_EQ(r.exitCode, 1) << path;
-    EXPECT_TRUE(r.out.isEmpty()) << path;
-    EXPECT_TRUE(r.err.contains(QStringLiteral("当選データファイルは変更していません。")))
-        << path << r.err.toStdString();
-    expectUntouched(QString::fromUtf8(path));
-  }
-  ToolRun r = runTool({"update", qtarget(), "ftp://example.org/x"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.contains(QStringLiteral("取得先が正しくありません"))) << r.err.toStdString();
+  std::tie(code, out, err) = tool({"update", qtarget(), feed});
+  EXPECT_EQ(code, 0) << err.toStdString();
+  EXPECT_EQ(out, kAdded + QStringLiteral("\n"));
+  std::tie(code, out, err) = tool({"update", qtarget(), QStringLiteral("file://") + feed});
+  EXPECT_EQ(code, 0) << err.toStdString();
+  EXPECT_TRUE(out.startsWith(QStringLiteral("取得先に新しい回はありません"))) << out.toStdString();
 
   const QString missing = folder.path() + QStringLiteral("/none.mdb");
-  r = runTool({"update", missing, server.url("/valid")});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err,
+  std::tie(code, out, err) = tool({"update", missing, feed});
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(err,
             QStringLiteral("kazumaki-tool: 当選データファイル：'") + missing + QStringLiteral("'が存在しません\n"));
-  EXPECT_EQ(server.requests("/valid"), 0);
-  expectUntouched("tool");
+  std::tie(code, out, err) = tool({"update", qtarget(), folder.path() + QStringLiteral("/nothing.json")});
+  EXPECT_EQ(code, 1);
+  EXPECT_TRUE(err.contains(QStringLiteral("取得先のファイルがありません"))) << err.toStdString();
 }

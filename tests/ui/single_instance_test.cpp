@@ -41,6 +41,11 @@ TEST(SingleInstance, TheFolderIsFreeAgainOnceTheFirstHasEnded) {
   EXPECT_TRUE(next.isFirst()) << "the lock goes with the process that held it";
   SingleInstance third(folder.path());
   EXPECT_FALSE(third.isFirst());
+  // a restart lets go of the folder before the new program starts
+  next.release();
+  SingleInstance restarted(folder.path());
+  EXPECT_TRUE(restarted.isFirst()) << "the new program is not refused";
+  EXPECT_FALSE(SingleInstance(folder.path()).isFirst());
 }
 
 TEST(SingleInstance, ASocketLeftByAKilledProgramIsTakenOver) {

@@ -51,7 +51,7 @@ inline bool waitFilled(QWidget* w) {
 
 // Answers the next modal message box with `button`, recording its title and text.
 struct MessageBoxWatcher {
-  QString title, text;
+  QString title, text, details;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
   bool seen = false;
@@ -63,6 +63,7 @@ struct MessageBoxWatcher {
         seen = true;
         title = box->windowTitle();
         text = box->text();
+        details = box->detailedText();
         icon = box->icon();
         defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
         box->button(button)->click();
