@@ -6,12 +6,12 @@
 #include <map>
 
 #include "store/csv.h"
+#include "store/domain_values.h"
 
 namespace km {
 
 namespace {
 
-constexpr int kMaxFeedDrawNo = 32767;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 std::string_view skipStart(std::string_view s) {
@@ -300,30 +300,33 @@ FeedRead readJson(std::string_view text) {
         return fail(entry + "の「" + name + "」が文字列ではありません（" + j.where() + "）。");
       fields[name] = value;
     }
-    if (r.draws.size() == static_cast<size_t>(kMaxFeedDrawNo))
-      return fail("取得先の一覧が" + std::to_string(kMaxFeedDrawNo) + "件を超えています。");
+    if (r.draws.size() == static_cast<size_t>(kMaxDrawNo))
+      return fail("取得先の一覧が" + std::to_string(kMaxDrawNo) + "件を超えています。");
     Draw d;
     const auto no = fields.find("開催回");
-    if (no == fields.end() || no->second.empty()) return fail(entry + "に「開催回」がありません。");
-    if (!digits(no->second, 5, d.no) || d.no < 1 || d.no > kMaxFeedDrawNo)
-      return fail(entry + "の「開催回」" + quoted(no->second) + "は1〜" + std::to_string(kMaxFeedDrawNo) +
-                  "の回数ではありません。");
+    const CellNumber drawNo = parseWholeNumber(no == fields.end() ? std::string() : no->second);
+    if (drawNo.kind == CellNumber::Empty) return fail(entry + "に「開催回」がありません。");
+    if (drawNo.kind != CellNumber::Number || !isDrawNo(drawNo.value))
+      return fail(entry + "の「開催回」" + quoted(no->second) + "は" + std::to_string(kMinDrawNo) + "〜" +
+                  std::to_string(kMaxDrawNo) + "の回数ではありません。");
+    d.no = drawNo.value;
     const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
     for (int f = 0; f < 5; ++f) {
       const std::string& v = fields[kNumberNames[f]];
-      int n = 0;
-      if (v.empty()) continue;
-      if (!digits(v, 4, n)) return fail(draw + "の「" + kNumberNames[f] + "」" + quoted(v) + "は数ではありません。");
-      d.n[f] = n;
+      const CellNumber n = parseWholeNumber(v);
+      if (n.kind == CellNumber::Wrong)
+        return fail(draw + "の「" + kNumberNames[f] + "」" + quoted(v) + "は数ではありません。");
+      if (n.kind == CellNumber::Number) d.n[f] = n.value;
     }
     const char* bonusFrom = nullptr;
     for (const char* b : kBonusNames) {
       const std::string& v = fields[b];
-      int n = 0;
-      if (v.empty()) continue;
-      if (!digits(v, 4, n)) return fail(draw + "の「" + b + "」" + quoted(v) + "は数ではありません。");
-      if (d.n[Bonus] && *d.n[Bonus] != n) return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
-      d.n[Bonus] = n;
+      const CellNumber n = parseWholeNumber(v);
+      if (n.kind == CellNumber::Empty) continue;
+      if (n.kind == CellNumber::Wrong) return fail(draw + "の「" + b + "」" + quoted(v) + "は数ではありません。");
+      if (d.n[Bonus] && *d.n[Bonus] != n.value)
+        return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
+      d.n[Bonus] = n.value;
       bonusFrom = b;
     }
     const std::string& date = fields["日付"];
@@ -368,7 +371,8 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
   for (int f = 0; f < kNumberFields; ++f) {
     if (!d.n[f]) return draw + "の「" + names[f] + "」が空欄です。";
     if (!isLotteryNumber(*d.n[f]))
-      return draw + "の「" + names[f] + "」" + std::to_string(*d.n[f]) + "は1〜31の範囲外です。";
+      return draw + "の「" + names[f] + "」" + std::to_string(*d.n[f]) + "は" + std::to_string(kMinNumber) + "〜" +
+             std::to_string(kMaxNumber) + "の範囲外です。";
   }
   const std::array<int, 5> m = sortedMain(d);
   if (std::adjacent_find(m.begin(), m.end()) != m.end()) return draw + "の本数字に同じ数があります。";
