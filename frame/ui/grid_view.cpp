@@ -117,12 +117,19 @@ QSize GridView::sizeHint() const {
   return QSize(std::max(w, 20), std::max(h, 20));
 }
 
+void GridView::setScrollBarsOff(bool off) {
+  scrollBarsOff_ = off;
+  updateScrollBars();
+}
+
+// The grid's scroll bar setting is for its designed size, where the view
+// shows the bars it names (sizeHint leaves room for them) and no others.  A
+// view made smaller than that (a window arranged or resized by the user)
+// shows a bar for any direction in which cells are out of reach.
 void GridView::updateScrollBars() {
-  const ScrollBars sb = grid_ ? grid_->scrollBars() : ScrollBars::None;
-  setVerticalScrollBarPolicy(sb == ScrollBars::Vertical || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
-                                                                                  : Qt::ScrollBarAlwaysOff);
-  setHorizontalScrollBarPolicy(sb == ScrollBars::Horizontal || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
-                                                                                      : Qt::ScrollBarAlwaysOff);
+  const Qt::ScrollBarPolicy policy = scrollBarsOff_ ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+  setVerticalScrollBarPolicy(policy);
+  setHorizontalScrollBarPolicy(policy);
   const QSize vp = viewport()->size();
   // vertical: scrolls by whole rows below the frozen ones
   int maxV = 0;

@@ -23,6 +23,10 @@ class GridView : public QAbstractScrollArea {
   const Grid* grid() const { return grid_; }
   void refresh();
 
+  // A view that paints pages of a printout shows no scroll bars whatever its
+  // size; any other shows those it needs (see updateScrollBars).
+  void setScrollBarsOff(bool off);
+
   // Geometry in pixels, for tests and for the frame.
   int columnX(int col) const;  // left edge of a column (1-based) in content coordinates
   int rowY(int row) const;     // top edge of a row in content coordinates
@@ -82,6 +86,7 @@ class GridView : public QAbstractScrollArea {
 
   GridSelection selection_;
   bool dragging_ = false;
+  bool scrollBarsOff_ = false;
 
   const Grid* grid_ = nullptr;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width
