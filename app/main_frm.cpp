@@ -17,6 +17,7 @@
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
+#include "frame/ui/window_arrangement.h"
 #include "help/help_files.h"
 #include "windows/ui/window_content.h"
 
@@ -250,38 +251,17 @@ void MainFrm::showHelp(const QString& keyword) {
 }
 
 void MainFrm::arrange(int mode) {
-  const QList<QMdiSubWindow*> all = mdi_->subWindowList();
-  QList<QMdiSubWindow*> shown;
-  for (QMdiSubWindow* w : all)
-    if (!w->isMinimized() && w->isVisible()) shown.append(w);
-  const QRect area = mdi_->viewport()->rect();
   switch (mode) {
     case 0:
-      mdi_->cascadeSubWindows();
+      cascadeWindows(mdi_);
       break;
-    case 1:    // one above another, each the full width
-    case 2: {  // side by side, each the full height
-      if (shown.isEmpty()) break;
-      const int n = static_cast<int>(shown.size());
-      for (int i = 0; i < n; ++i) {
-        QRect r =
-            mode == 1
-                ? QRect(0, area.height() * i / n, area.width(), area.height() * (i + 1) / n - area.height() * i / n)
-                : QRect(area.width() * i / n, 0, area.width() * (i + 1) / n - area.width() * i / n, area.height());
-        shown[i]->setGeometry(r);
-      }
+    case 1:
+    case 2:
+      tileWindows(mdi_, mode == 1);
       break;
-    }
-    case 3: {  // minimised windows along the bottom edge
-      int x = 0;
-      for (QMdiSubWindow* w : all) {
-        if (!w->isMinimized()) continue;
-        const QSize s = w->size();
-        w->move(x, area.height() - s.height());
-        x += s.width();
-      }
+    case 3:
+      arrangeIcons(mdi_);
       break;
-    }
     default:
       break;
   }

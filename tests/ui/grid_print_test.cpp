@@ -137,7 +137,9 @@ TEST(GridPrint, TheWidestWindowPrintsReadablyOnPagesAcross) {
   buf << in.rdbuf();
   CsvResult csv = parseHistoryCsv(buf.str());
   ASSERT_TRUE(csv.ok);
-  const Grid grid = findWindow("出現頻度分析")->fill(History::fromRows(std::move(csv.draws)));
+  const History history = History::fromRows(std::move(csv.draws));
+  const PredictionState settings;
+  const Grid grid = findWindow("出現頻度分析")->fill({history, settings}).front();
   const fs::path pdf = fs::temp_directory_path() / ("km-print-" + std::to_string(::getpid()) + ".pdf");
   const PrintResult r = printGridToPdf(grid, QStringLiteral("出現頻度分析"), QString::fromStdString(pdf.string()));
   ASSERT_TRUE(r.ok) << r.error.toStdString();
