@@ -13,6 +13,7 @@
 class QHelpEngine;
 class QLineEdit;
 class QListWidget;
+class QSplitter;
 class QTabWidget;
 class QToolButton;
 
@@ -66,12 +67,15 @@ class HelpWindow : public QWidget {
  private:
   void runSearch();
   void openHit(int row);
+  // Widens the left pane so that the contents show every title whole.
+  void fitContents();
 
   QHelpEngine* engine_ = nullptr;
   bool ready_ = false;
   QString error_;
   HelpBrowser* browser_ = nullptr;
   QTabWidget* tabs_ = nullptr;
+  QSplitter* split_ = nullptr;
   QLineEdit* indexFilter_ = nullptr;
   QLineEdit* searchInput_ = nullptr;
   QListWidget* searchResults_ = nullptr;

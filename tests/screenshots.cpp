@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
           help->showKeyword(keyword);  // the index selects the keyword once it is there
           QApplication::processEvents();
           help->grab().save(QDir(out).filePath(QStringLiteral("ヘルプ_") + keyword + QStringLiteral(".png")));
+          help->tabs()->setCurrentIndex(0);  // and the contents
+          QApplication::processEvents();
+          help->grab().save(QDir(out).filePath(QStringLiteral("ヘルプ目次_") + keyword + QStringLiteral(".png")));
           help->close();
         }
         continue;

@@ -55,7 +55,6 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   layout->setSpacing(gap);
   auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
   description->setObjectName(QStringLiteral("Label1"));
-  description->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);  // never more than its lines
   layout->addWidget(description);
 
   // The grid, with the legend and the close button right under it, grows

@@ -1,15 +1,26 @@
-// Child windows arranged by the ウィンドウ menu, made smaller and maximised.
+// Child windows arranged by the ウィンドウ menu, made smaller and maximised,
+// and the lines of their labels.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <map>
+#include <memory>
+#include <set>
 
+#include "app/fonts.h"
 #include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/wrapped_label.h"
+#include "prediction/core/prediction_methods.h"
+#include "prediction/core/prediction_state.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
 
@@ -152,4 +163,60 @@ TEST_F(Arranged, AMaximisedWindowKeepsItsContentTogether) {
     w->close();
     ASSERT_TRUE(test::runQueuedCalls());
   }
+}
+
+// At the designed sizes no label breaks inside a word; the prediction
+// window's captions break before their brackets or not at all.
+TEST_F(Arranged, LabelsBreakBetweenWords) {
+  std::map<QString, QStringList> expected;
+  for (int i = 0; i < 3; ++i) {
+    const QString caption = QString::fromUtf8(kPredictionGridCaptions[i]);
+    const int open = static_cast<int>(caption.indexOf(QLatin1Char('(')));
+    expected[caption] = {caption.left(open), caption.mid(open)};
+  }
+  for (const char* c : kSettingCaptions) {
+    const QString caption = QString::fromUtf8(c);
+    const int open = static_cast<int>(caption.indexOf(QStringLiteral("（")));
+    expected[caption] = open < 0 ? QStringList{caption} : QStringList{caption.left(open), caption.mid(open)};
+  }
+  int checked = 0;
+  for (const WindowDef& def : windowTable()) {
+    QMdiSubWindow* w = open(def.name);
+    for (const WrappedLabel* label : w->findChildren<WrappedLabel*>()) {
+      const QString text = label->text();
+      const QStringList lines = label->lines();
+      EXPECT_EQ(lines.isEmpty(), text.isEmpty()) << def.name;
+      if (auto it = expected.find(text); it != expected.end()) {
+        EXPECT_EQ(lines, it->second) << text.toStdString();
+        ++checked;
+      }
+      std::set<int> words;
+      for (const auto& b : wordBreaks(text)) words.insert(b.first);
+      int at = 0;
+      for (int i = 0; i + 1 < lines.size(); ++i) {
+        at += static_cast<int>(lines[i].size());
+        EXPECT_TRUE(words.count(at)) << def.name << ": \"" << text.toStdString() << "\" breaks after \""
+                                     << lines[i].toStdString() << "\"";
+      }
+    }
+    w->close();
+    ASSERT_TRUE(test::runQueuedCalls());
+  }
+  EXPECT_EQ(checked, static_cast<int>(expected.size()));
+}
+
+// Dialog buttons show their text alone, even where the desktop's theme
+// would give them icons.
+TEST(DialogButtons, CarryNoIcons) {
+  struct IconsStyle : QProxyStyle {
+    int styleHint(StyleHint h, const QStyleOption* o, const QWidget* w, QStyleHintReturn* r) const override {
+      return h == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(h, o, w, r);
+    }
+  };
+  const std::unique_ptr<QStyle> plain(withPlainDialogButtons(new IconsStyle));
+  EXPECT_EQ(plain->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
+  EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"), QStringLiteral("x"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok);
+  for (QAbstractButton* b : box.buttons()) EXPECT_TRUE(b->icon().isNull()) << b->text().toStdString();
 }
