@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/database_recovery.h"
 #include "app/history_loader.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/child_frame.h"
@@ -87,10 +88,10 @@ void MainFrm::beginStartUp() {
   ConnectString_ = makeConnectString(programFolder_.toStdString());
 }
 
-// A failed read: the stop box with the reason, and nothing is kept.
+// A failed read: the stop box with the reason (and, for a missing or damaged
+// database, the backup in its place if the user wants it); nothing is kept.
 bool MainFrm::endStartUp(LoadResult r) {
-  if (!r.ok) {
-    showStop(isVisible() ? this : nullptr, QString::fromStdString(r.message));
+  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, ConnectString_, r)) {
     emit startUpEnded(false);
     return false;
   }
@@ -233,9 +234,9 @@ void MainFrm::mnuMasterUpdate_Click() {
     showStop(this, MasterUpdateDialog::refusalText());
     return;
   }
-  QString error;
-  const Extras* x = extras(error);
-  if (!x) return showStop(this, error);
+  QString error, details;
+  const Extras* x = extras(error, &details);
+  if (!x) return showStop(this, error, details);
   x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
@@ -245,9 +246,9 @@ QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
 void MainFrm::showHelp(const QString& keyword) {
   const QString collection = QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile));
-  QString error;
-  if (const Extras* x = extras(error)) help_ = x->showHelp(help_, this, collection, keyword, error);
-  if (!help_) showStop(this, error);
+  QString error, details;
+  if (const Extras* x = extras(error, &details)) help_ = x->showHelp(help_, this, collection, keyword, error, details);
+  if (!help_) showStop(this, error, details);
 }
 
 void MainFrm::arrange(int mode) {
@@ -283,14 +284,13 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   if (help_) help_->close();
   mdi_->closeAllSubWindows();
   if (started_) {
-    std::string why;
-    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), &why)) {
+    FileFailure why;
+    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why
-      QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"),
-                      QStringLiteral("設定ファイルに書き込めませんでした。\n") + settingsPath_ + QStringLiteral("\n") +
-                          QString::fromStdString(why),
-                      QMessageBox::Ok, this);
-      box.exec();
+      execMessage(this, {QMessageBox::Warning,
+                         QStringLiteral("予想ウィンドウの設定を設定ファイルに保存できませんでした。\n") +
+                             QString::fromStdString(why.text),
+                         QString::fromStdString(why.cause)});
     }
     history_ = History();
     started_ = false;

@@ -162,7 +162,8 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent) : QWidget
   if (!QFileInfo::exists(collectionFile)) {
     error_ = QStringLiteral("ヘルプファイル「%1」が見つかりません。").arg(collectionFile);
   } else if (!engine_->setupData()) {
-    error_ = QStringLiteral("ヘルプファイル「%1」を開けませんでした。\n%2").arg(collectionFile, engine_->error());
+    error_ = QStringLiteral("ヘルプファイルを開けませんでした。ファイルが壊れています。\n%1").arg(collectionFile);
+    errorDetails_ = engine_->error();
   } else if (engine_->registeredDocumentations().isEmpty()) {
     error_ = QStringLiteral("ヘルプファイル「%1」にヘルプが登録されていません。").arg(collectionFile);
   } else {

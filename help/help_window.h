@@ -47,6 +47,7 @@ class HelpWindow : public QWidget {
   // False when the help files are missing or cannot be read; errorText() says why.
   bool isReady() const { return ready_; }
   QString errorText() const { return error_; }
+  QString errorDetails() const { return errorDetails_; }  // the help engine's own words
 
   // Opens the keyword index at `keyword` and shows the keyword's page.
   // False when no page carries the keyword (the index still shows it).
@@ -72,7 +73,7 @@ class HelpWindow : public QWidget {
 
   QHelpEngine* engine_ = nullptr;
   bool ready_ = false;
-  QString error_;
+  QString error_, errorDetails_;
   HelpBrowser* browser_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QSplitter* split_ = nullptr;

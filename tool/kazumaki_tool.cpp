@@ -139,9 +139,15 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
   return 0;
 }
 
+// A reason and, on a line of its own, the library's or the system's account.
+void tell(const std::string& reason, const std::string& details = {}) {
+  std::cerr << "kazumaki-tool: " << reason << "\n";
+  if (!details.empty()) std::cerr << "  " << details << "\n";
+}
+
 bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
   r = km::loadHistory(connectTo(dbPath), withDates);
-  if (!r.ok) std::cerr << "kazumaki-tool: " << r.message << "\n";
+  if (!r.ok) tell(r.message, r.details);
   return r.ok;
 }
 
@@ -205,15 +211,15 @@ bool wholeNumber(const std::string& text, int& value) {
 }
 
 std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath) {
-  std::string error;
-  auto store = km::EntryStore::open(connectTo(dbPath), error);
-  if (!store) std::cerr << "kazumaki-tool: " << error << "\n";
+  std::string error, details;
+  auto store = km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details);
+  if (!store) tell(error, details);
   return store;
 }
 
-int done(const std::string& error) {
+int done(const std::string& error, const km::EntryStore* store = nullptr) {
   if (error.empty()) return 0;
-  std::cerr << "kazumaki-tool: " << error << "\n";
+  tell(error, store ? store->details() : std::string());
   return 1;
 }
 
@@ -223,7 +229,7 @@ int add(const std::string& dbPath, const std::vector<std::string>& numbers, cons
   auto store = openEntry(dbPath);
   if (!store) return 1;
   int no = 0;
-  if (const std::string e = store->append(texts, date, no); !e.empty()) return done(e);
+  if (const std::string e = store->append(texts, date, no); !e.empty()) return done(e, store.get());
   std::cout << no << "\n";
   return 0;
 }
@@ -237,7 +243,7 @@ int set(const std::string& dbPath, const std::string& draw, const std::string& c
     return done("「" + text + "」: " + km::wrongNumberReason());
   auto store = openEntry(dbPath);
   if (!store) return 1;
-  return done(store->setCell(no, col, text));
+  return done(store->setCell(no, col, text), store.get());
 }
 
 int insert(const std::string& dbPath, const std::string& after) {
@@ -246,7 +252,7 @@ int insert(const std::string& dbPath, const std::string& after) {
   auto store = openEntry(dbPath);
   if (!store) return 1;
   int newNo = 0;
-  if (const std::string e = store->insertAfter(no, newNo); !e.empty()) return done(e);
+  if (const std::string e = store->insertAfter(no, newNo); !e.empty()) return done(e, store.get());
   std::cout << newNo << "\n";
   return 0;
 }
@@ -256,7 +262,7 @@ int remove(const std::string& dbPath, const std::string& draw) {
   if (!wholeNumber(draw, no)) return usage();
   auto store = openEntry(dbPath);
   if (!store) return 1;
-  return done(store->remove(no));
+  return done(store->remove(no), store.get());
 }
 
 // Prints "LINE COLUMN" of the first wrong cell on standard output.
@@ -264,7 +270,7 @@ int check(const std::string& dbPath) {
   auto store = openEntry(dbPath);
   if (!store) return 1;
   std::vector<km::EntryRow> rows;
-  if (const std::string e = store->readAll(rows); !e.empty()) return done(e);
+  if (const std::string e = store->readAll(rows); !e.empty()) return done(e, store.get());
   const auto wrong = km::findWrongCell(static_cast<int>(rows.size()), [&](int line, int col) {
     return rows[line - 1].text[col - km::kFirstNumberColumn];
   });

@@ -137,7 +137,7 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
   if (!painter.begin(&printer)) {
     result.error = printer.outputFileName().isEmpty()
                        ? QStringLiteral("プリンタを使えません。プリンタの電源と接続、設定を確かめてください。")
-                       : QStringLiteral("ファイルに書き込めません: %1").arg(printer.outputFileName());
+                       : QStringLiteral("ファイルに書き込めません。\n%1").arg(printer.outputFileName());
     return result;
   }
   const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -216,10 +216,15 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
 
 PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path) {
   ReplacementFile file(path.toStdString());
+  auto failed = [&file](PrintResult& r) {
+    r.ok = false;
+    r.error = QString::fromStdString(file.failure().text);
+    r.details = QString::fromStdString(file.failure().cause);
+    return r;
+  };
   if (!file.ok()) {
     PrintResult r;
-    r.error = QString::fromStdString(file.error());
-    return r;
+    return failed(r);
   }
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -230,10 +235,7 @@ PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString
   printer.setDocName(title);
   printer.setCreator(QStringLiteral("カズマキMiddle"));
   PrintResult r = printGrid(printer, grid, title);
-  if (r.ok && !file.commit()) {
-    r.ok = false;
-    r.error = QString::fromStdString(file.error());
-  }
+  if (r.ok && !file.commit()) return failed(r);
   return r;
 }
 
@@ -269,8 +271,7 @@ void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& tit
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();
   const PrintResult r = printGridToPdf(grid, title, path);
-  if (!r.ok)
-    showStop(parent, QStringLiteral("PDFファイルを保存できませんでした。\n%1\n%2").arg(r.error, path), r.details);
+  if (!r.ok) showStop(parent, QStringLiteral("表をPDFファイルに保存できませんでした。\n%1").arg(r.error), r.details);
 }
 
 }  // namespace km

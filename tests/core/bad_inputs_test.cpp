@@ -85,7 +85,9 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   writeRaw(db, junk);
   r = loadHistory(at(db));
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("SQLite:"), std::string::npos) << "SQLite's own account goes with ours: " << r.message;
+  EXPECT_NE(r.details.find("SQLite:"), std::string::npos) << "SQLite's own account goes apart: " << r.details;
+  EXPECT_EQ(r.message.find("SQLite"), std::string::npos) << r.message;
+  EXPECT_EQ(r.failure, LoadFailure::Damaged);
 
   ::unlink(db.c_str());
   sqlite3* plain = nullptr;

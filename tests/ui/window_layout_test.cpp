@@ -180,7 +180,8 @@ TEST_F(Arranged, LabelsBreakBetweenWords) {
     expected[caption] = open < 0 ? QStringList{caption} : QStringList{caption.left(open), caption.mid(open)};
   }
   int checked = 0;
-  for (const WindowDef& def : windowTable()) {
+  for (const WindowRow& row : windowTable()) {
+    const WindowDef& def = row.def;
     QMdiSubWindow* w = open(def.name);
     for (const WrappedLabel* label : w->findChildren<WrappedLabel*>()) {
       const QString text = label->text();
