@@ -20,6 +20,7 @@
 #include "frame/grid_json.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
+#include "frame/ui/grid_print.h"
 #include "frame/ui/window_placement.h"
 #include "prediction/core/backtest.h"
 #include "prediction/core/prediction_record.h"
@@ -38,8 +39,9 @@ int usage() {
                "                                       create or replace DB from CSV (--force: even\n"
                "                                       when an empty CSV would empty a history)\n"
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
-               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
-               "                                       print WINDOW's grids as JSON (or CSV)\n"
+               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
+               "                                       print WINDOW's grids as JSON (or CSV), or\n"
+               "                                       its grid to FILE as the program prints it\n"
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
@@ -161,7 +163,8 @@ int exportCsv(const std::string& dbPath) {
 // The window is built and laid out as the program shows it, on an
 // off-screen display at 96 DPI, so that the pixel geometry reported is the
 // one the program lays out.
-int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
+int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv,
+         const std::string& pdf) {
   const km::WindowRow* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
@@ -196,6 +199,18 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   area.show();
   QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
   const km::WindowPlacement placement = km::measureWindow(frame);
+  if (!pdf.empty()) {
+    // printed as the grid menu's "PDFで保存..." prints it (the first grid of a window of several)
+    const km::PrintResult r =
+        km::printGridToPdf(*grids.front(), QString::fromStdString(w->def.caption), QString::fromStdString(pdf));
+    if (!r.ok) {
+      tell(r.error.toStdString(), r.details.toStdString());
+      return 1;
+    }
+    std::cout << pdf << ": " << r.pages << "ページ（横 " << r.across << "・縦 " << r.down << "）、画面の大きさの "
+              << static_cast<int>(r.scale * 100 + 0.5) << "%\n";
+    return std::cout.good() ? 0 : 1;
+  }
   if (csv)
     km::writeGridsCsv(std::cout, grids);
   else
@@ -397,11 +412,13 @@ int main(int argc, char** argv) {
     }
     if (a.size() >= 2 && a[0] == "grid") {
       std::vector<std::string> names;
-      std::string ini;
+      std::string ini, pdf;
       bool csv = false;
       for (size_t i = 1; i < a.size(); ++i) {
         if (a[i] == "--csv") {
           csv = true;
+        } else if (a[i] == "--pdf" && i + 1 < a.size()) {
+          pdf = a[++i];
         } else if (a[i] == "--ini" && i + 1 < a.size()) {
           ini = a[++i];
         } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
@@ -411,11 +428,11 @@ int main(int argc, char** argv) {
         }
       }
       if (names.empty()) return usage();
-      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv);
+      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv, pdf);
       std::string dir;
       if (!programFolder(dir)) return 1;
-      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini,
-                  csv);
+      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv,
+                  pdf);
     }
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);

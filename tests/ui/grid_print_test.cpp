@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "store/csv.h"
+#include "store/database.h"
 #include "windows/window_table.h"
 
 namespace fs = std::filesystem;
@@ -131,13 +132,15 @@ std::vector<Word> pdfWords(const QString& pdf, double* pageWidth, double* pageHe
   return words;
 }
 
-TEST(GridPrint, TheWidestWindowPrintsReadablyOnPagesAcross) {
+std::vector<Draw> shippedDraws() {
   std::ifstream in(KM_SHIPPED_CSV, std::ios::binary);
   std::stringstream buf;
   buf << in.rdbuf();
-  CsvResult csv = parseHistoryCsv(buf.str());
-  ASSERT_TRUE(csv.ok);
-  const History history = History::fromRows(std::move(csv.draws));
+  return parseHistoryCsv(buf.str()).draws;
+}
+
+TEST(GridPrint, TheWidestWindowPrintsReadablyOnPagesAcross) {
+  const History history = History::fromRows(shippedDraws());
   const PredictionState settings;
   const Grid grid = findWindow("出現頻度分析")->fill({history, settings}).front();
   const fs::path pdf = fs::temp_directory_path() / ("km-print-" + std::to_string(::getpid()) + ".pdf");
@@ -166,3 +169,24 @@ TEST(GridPrint, TheWidestWindowPrintsReadablyOnPagesAcross) {
 }
 
 }  // namespace
+
+// kazumaki-tool grid DB WINDOW --pdf FILE prints through the same code.
+TEST(GridPrint, TheToolPrintsAsTheProgramDoes) {
+  const fs::path dir = fs::temp_directory_path() / ("km-print-tool-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string db = (dir / "Kazumaki.mdb").string(), pdf = (dir / "出現頻度分析.pdf").string();
+  ASSERT_EQ(writeDatabase({db, databasePassword()}, shippedDraws()), "");
+  QProcess tool;
+  tool.start(QStringLiteral(KM_TOOL),
+             {QStringLiteral("grid"), QString::fromStdString(db), QStringLiteral("出現頻度分析"),
+              QStringLiteral("--pdf"), QString::fromStdString(pdf)});
+  ASSERT_TRUE(tool.waitForFinished(60000));
+  const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  double width = 0, height = 0;
+  const std::vector<Word> words = pdfWords(QString::fromStdString(pdf), &width, &height);
+  const int pages = words.empty() ? 0 : words.back().page;
+  EXPECT_GT(pages, 1);
+  EXPECT_TRUE(out.contains(QStringLiteral("%1ページ（横 %1・縦 1）").arg(pages))) << out.toStdString();
+  fs::remove_all(dir);
+}
