@@ -69,7 +69,10 @@ struct MessageBoxWatcher {
         for (QAbstractButton* b : box->buttons()) buttons << b->text();
         icon = box->icon();
         defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
-        box->button(button)->click();
+        // a box without the wanted button is answered with its first, and the test sees why
+        QAbstractButton* b = box->button(button);
+        if (!b) b = box->buttons().value(0);
+        if (b) b->click();
         timer->stop();
         timer->deleteLater();
       }
