@@ -25,13 +25,14 @@ QStringList extrasModulePlaces(const QString& executableFolder) {
               dir.filePath(QStringLiteral(KM_EXTRAS_DIR_FROM_BIN "/") + QString::fromLatin1(kExtrasModuleFile)))};
 }
 
-const Extras* loadExtrasModule(const QString& path, QString& error) {
+const Extras* loadExtrasModule(const QString& path, QString& error, QString* details) {
   // Every symbol is bound now: a module that does not fit the program fails
   // here, with the loader's message, rather than on some later call.
   void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* why = dlerror();
-    error = cannotLoad(QString::fromLocal8Bit(why ? why : path.toLocal8Bit().constData()));
+    error = cannotLoad(path);
+    if (details && why) *details = QString::fromLocal8Bit(why);
     return nullptr;
   }
   auto entry = reinterpret_cast<ExtrasEntry>(dlsym(handle, kExtrasEntry));
@@ -44,13 +45,13 @@ const Extras* loadExtrasModule(const QString& path, QString& error) {
   return table;
 }
 
-const Extras* extras(QString& error) {
+const Extras* extras(QString& error, QString* details) {
   static const Extras* loaded = nullptr;
   if (loaded) return loaded;
   const QStringList places = extrasModulePlaces(QString::fromStdString(runningExecutableFolder()));
   for (const QString& place : places) {
     if (!QFileInfo::exists(place)) continue;
-    loaded = loadExtrasModule(place, error);
+    loaded = loadExtrasModule(place, error, details);
     return loaded;
   }
   error = cannotLoad(QStringLiteral("%1 がありません。").arg(places.join(QStringLiteral("、"))));

@@ -13,8 +13,8 @@ namespace km {
 QStringList extrasModulePlaces(const QString& executableFolder);
 
 // Loads the module at `path` and returns its table; null with `error`
-// (Japanese, with the loader's own message) when it cannot be loaded or is
-// from another build.  A module once loaded stays.
-const Extras* loadExtrasModule(const QString& path, QString& error);
+// (Japanese) and the loader's own message in `details` when it cannot be
+// loaded, or is from another build.  A module once loaded stays.
+const Extras* loadExtrasModule(const QString& path, QString& error, QString* details = nullptr);
 
 }  // namespace km

@@ -8,12 +8,13 @@ namespace km {
 namespace {
 
 QWidget* showHelp(QWidget* window, QWidget* parent, const QString& collectionFile, const QString& keyword,
-                  QString& error) {
+                  QString& error, QString& details) {
   auto* help = qobject_cast<HelpWindow*>(window);
   if (!help) {
     help = new HelpWindow(collectionFile, parent);
     if (!help->isReady()) {
       error = help->errorText();
+      details = help->errorDetails();
       delete help;  // the next command tries the files again
       return nullptr;
     }

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTranslator>
 
 #include "frame/ui/grid_view.h"
@@ -28,10 +30,28 @@ namespace km {
 constexpr const char* kGothic = "IPAGothic";
 constexpr const char* kMincho = "IPAPMincho";
 
+namespace {
+
+class PlainButtonsStyle : public QProxyStyle {
+ public:
+  explicit PlainButtonsStyle(QStyle* base) : QProxyStyle(base) {}
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+}  // namespace
+
+QStyle* withPlainDialogButtons(QStyle* base) { return new PlainButtonsStyle(base); }
+
 void installFontSubstitutions() {
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QString::fromLatin1(kGothic));
   QFont::insertSubstitution(QStringLiteral("HGS明朝E"), QString::fromLatin1(kMincho));
   QApplication::setFont(GridView::gridFont());
+  if (!dynamic_cast<PlainButtonsStyle*>(QApplication::style()))
+    QApplication::setStyle(withPlainDialogButtons(QStyleFactory::create(QApplication::style()->name())));
 }
 
 bool loadToolkitTranslations() {

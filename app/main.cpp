@@ -19,6 +19,7 @@
 #include "app/main_frm.h"
 #include "app/single_instance.h"
 #include "app/warm_up.h"
+#include "frame/ui/message_box.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/program_folder.h"
@@ -68,19 +69,16 @@ int main(int argc, char** argv) {
   km::installFontSubstitutions();
   km::loadToolkitTranslations();
   if (!folder.ok || !folder.warning.empty()) {
-    const QString text = QString::fromStdString(folder.ok ? folder.warning : folder.message);
-    QMessageBox box(folder.ok ? QMessageBox::Warning : QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text,
-                    QMessageBox::Ok);
-    box.exec();
+    km::execMessage(nullptr, {folder.ok ? QMessageBox::Warning : QMessageBox::Critical,
+                              QString::fromStdString(folder.ok ? folder.warning : folder.message),
+                              QString::fromStdString(folder.details)});
     if (!folder.ok) return 1;
   }
   const QDir dir(QString::fromStdString(folder.path));
   km::SingleInstance instance(dir.path());
   if (!instance.isFirst()) {
     instance.askFirstToComeForward();
-    QMessageBox box(QMessageBox::Information, QStringLiteral("メッセ－ジ"), km::SingleInstance::alreadyRunningText(),
-                    QMessageBox::Ok);
-    box.exec();
+    km::execMessage(nullptr, {QMessageBox::Information, km::SingleInstance::alreadyRunningText()});
     return 0;
   }
   const QString settings = dir.filePath(QString::fromUtf8(km::kSettingsFileName));

@@ -13,11 +13,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/database_recovery.h"
 #include "app/history_loader.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
+#include "frame/ui/window_arrangement.h"
 #include "help/help_files.h"
 #include "store/feed.h"
 #include "windows/ui/window_content.h"
@@ -88,10 +90,10 @@ void MainFrm::beginStartUp() {
   ConnectString_ = makeConnectString(programFolder_.toStdString());
 }
 
-// A failed read: the stop box with the reason, and nothing is kept.
+// A failed read: the stop box with the reason (and, for a missing or damaged
+// database, the backup in its place if the user wants it); nothing is kept.
 bool MainFrm::endStartUp(LoadResult r) {
-  if (!r.ok) {
-    showStop(isVisible() ? this : nullptr, QString::fromStdString(r.message));
+  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, ConnectString_, r)) {
     emit startUpEnded(false);
     return false;
   }
@@ -236,9 +238,9 @@ void MainFrm::mnuMasterUpdate_Click() {
     showStop(this, MasterUpdateDialog::refusalText());
     return;
   }
-  QString error;
-  const Extras* x = extras(error);
-  if (!x) return showStop(this, error);
+  QString error, details;
+  const Extras* x = extras(error, &details);
+  if (!x) return showStop(this, error, details);
   x->startUpdate(this, QString::fromStdString(ConnectString_.path));
 }
 void MainFrm::restartProgram() {
@@ -292,44 +294,23 @@ QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
 void MainFrm::showHelp(const QString& keyword) {
   const QString collection = QDir(programFolder_).filePath(QString::fromUtf8(kHelpCollectionFile));
-  QString error;
-  if (const Extras* x = extras(error)) help_ = x->showHelp(help_, this, collection, keyword, error);
-  if (!help_) showStop(this, error);
+  QString error, details;
+  if (const Extras* x = extras(error, &details)) help_ = x->showHelp(help_, this, collection, keyword, error, details);
+  if (!help_) showStop(this, error, details);
 }
 
 void MainFrm::arrange(int mode) {
-  const QList<QMdiSubWindow*> all = mdi_->subWindowList();
-  QList<QMdiSubWindow*> shown;
-  for (QMdiSubWindow* w : all)
-    if (!w->isMinimized() && w->isVisible()) shown.append(w);
-  const QRect area = mdi_->viewport()->rect();
   switch (mode) {
     case 0:
-      mdi_->cascadeSubWindows();
+      cascadeWindows(mdi_);
       break;
-    case 1:    // one above another, each the full width
-    case 2: {  // side by side, each the full height
-      if (shown.isEmpty()) break;
-      const int n = static_cast<int>(shown.size());
-      for (int i = 0; i < n; ++i) {
-        QRect r =
-            mode == 1
-                ? QRect(0, area.height() * i / n, area.width(), area.height() * (i + 1) / n - area.height() * i / n)
-                : QRect(area.width() * i / n, 0, area.width() * (i + 1) / n - area.width() * i / n, area.height());
-        shown[i]->setGeometry(r);
-      }
+    case 1:
+    case 2:
+      tileWindows(mdi_, mode == 1);
       break;
-    }
-    case 3: {  // minimised windows along the bottom edge
-      int x = 0;
-      for (QMdiSubWindow* w : all) {
-        if (!w->isMinimized()) continue;
-        const QSize s = w->size();
-        w->move(x, area.height() - s.height());
-        x += s.width();
-      }
+    case 3:
+      arrangeIcons(mdi_);
       break;
-    }
     default:
       break;
   }
@@ -351,14 +332,13 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   if (help_) help_->close();
   mdi_->closeAllSubWindows();
   if (started_) {
-    std::string why;
-    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), &why)) {
+    FileFailure why;
+    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why
-      QMessageBox box(QMessageBox::Warning, QStringLiteral("メッセ－ジ"),
-                      QStringLiteral("設定ファイルに書き込めませんでした。\n") + settingsPath_ + QStringLiteral("\n") +
-                          QString::fromStdString(why),
-                      QMessageBox::Ok, this);
-      box.exec();
+      execMessage(this, {QMessageBox::Warning,
+                         QStringLiteral("予想ウィンドウの設定を設定ファイルに保存できませんでした。\n") +
+                             QString::fromStdString(why.text),
+                         QString::fromStdString(why.cause)});
     }
     history_ = History();
     started_ = false;

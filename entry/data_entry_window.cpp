@@ -23,6 +23,7 @@
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_actions.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/message_box.h"
 #include "frame/ui/wrapped_label.h"
 
 namespace km {
@@ -208,10 +209,11 @@ void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, QWidget* parent, int busyTimeoutMs)
     : QWidget(parent) {
   setFont(GridView::gridFont());
-  std::string openError;
-  auto store = EntryStore::open(cs, openError, busyTimeoutMs);
+  std::string openError, openDetails;
+  auto store = EntryStore::open(cs, openError, busyTimeoutMs, &openDetails);
   model_ = new EntryModel(std::move(store), this);
-  QString error = model_->writable() ? model_->load() : QString::fromStdString(openError);
+  const QString error = model_->writable() ? model_->load() : QString::fromStdString(openError);
+  const QString details = model_->writable() ? model_->details() : QString::fromStdString(openDetails);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
@@ -267,8 +269,8 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   if (model_->rowCount() > 0) fpSpread1->setCurrentIndex(model_->index(0, 1));
   if (!error.isEmpty()) {
     // Nothing can be changed: say why once the window is up, then close it.
-    QTimer::singleShot(0, this, [this, error] {
-      showStop(error);
+    QTimer::singleShot(0, this, [this, error, details] {
+      showStop(error, details);
       closeChildOf(this);
     });
   }
@@ -307,10 +309,7 @@ bool DataEntryWindow::confirm(const QString& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
-void DataEntryWindow::showStop(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("メッセ－ジ"), text, QMessageBox::Ok, this);
-  box.exec();
-}
+void DataEntryWindow::showStop(const QString& text, const QString& details) { km::showStop(this, text, details); }
 
 void DataEntryWindow::mnuAddLine_Click() {
   if (!confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) return;
@@ -319,7 +318,7 @@ void DataEntryWindow::mnuAddLine_Click() {
   const int col = cur.isValid() ? cur.column() : 1;
   const int row = cur.isValid() ? cur.row() : -1;  // -1: the first draw of an empty history
   if (const QString e = model_->insertLineAfter(row); !e.isEmpty()) {
-    showStop(e);
+    showStop(e, model_->details());
     return;
   }
   const QModelIndex next = model_->index(std::min(row + 1, model_->rowCount() - 1), col);
@@ -333,7 +332,7 @@ void DataEntryWindow::mnuDelLine_Click() {
   const int col = cur.column();
   const int row = cur.row();
   if (const QString e = model_->deleteLine(row); !e.isEmpty()) {
-    showStop(e);
+    showStop(e, model_->details());
     return;
   }
   if (model_->rowCount() > 0)
@@ -360,10 +359,9 @@ void DataEntryWindow::closeEvent(QCloseEvent* e) {
   // The close box skips the check: texts that were never written are dropped.
   fpSpread1->commitOpenEditor();
   if (const int n = model_->unsavedCount(); n > 0) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("メッセ－ジ"),
-                    QStringLiteral("誤りのある数字（%1件）はデータベースに保存されていないため、破棄しました。").arg(n),
-                    QMessageBox::Ok, this);
-    box.exec();
+    execMessage(this,
+                {QMessageBox::Information,
+                 QStringLiteral("誤りのある数字（%1件）はデータベースに保存されていないため、破棄しました。").arg(n)});
   }
   e->accept();
 }

@@ -74,7 +74,7 @@ class DataEntryWindow : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void showStop(const QString& text);
+  void showStop(const QString& text, const QString& details = {});
   bool confirm(const QString& text);
 
   EntryModel* model_ = nullptr;

@@ -115,7 +115,7 @@ bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int ro
   }
   const std::string e = store_->setCell(l.no, col, text);
   if (!e.empty()) {
-    emit writeFailed(qs(e));
+    emit writeFailed(qs(e), qs(store_->details()));
     return false;
   }
   l.stored[f] = v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
@@ -123,6 +123,8 @@ bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int ro
   emit dataChanged(index, index);
   return true;
 }
+
+QString EntryModel::details() const { return store_ ? qs(store_->details()) : QString(); }
 
 QString EntryModel::insertLineAfter(int row) {
   if (!store_ || row < -1 || row >= rowCount()) return {};

@@ -53,9 +53,11 @@ class EntryModel : public QAbstractTableModel {
   QString insertLineAfter(int row);
   // Deletes line `row`; the following lines of its run move down by one.
   QString deleteLine(int row);
+  // SQLite's own account of the last reason, for the message's details.
+  QString details() const;
 
  signals:
-  void writeFailed(const QString& message);
+  void writeFailed(const QString& message, const QString& details);
 
  private:
   struct Line {

@@ -101,6 +101,10 @@ class Grid {
   int visibleRows() const { return visibleRows_; }
   void setFrozenRows(int rows) { frozenRows_ = rows < 0 ? 0 : rows; }
   int frozenRows() const { return frozenRows_; }
+  // The leading columns that name each row (its draw number or its number):
+  // a printout too wide for one page repeats them on every page across.
+  void setLabelCols(int cols) { labelCols_ = cols < 0 ? 0 : cols; }
+  int labelCols() const { return labelCols_; }
   void setScrollBars(ScrollBars s) { scrollBars_ = s; }
   ScrollBars scrollBars() const { return scrollBars_; }
 
@@ -209,6 +213,7 @@ class Grid {
   int cols_ = 0, rows_ = 0;
   int visibleCols_ = 0, visibleRows_ = 0;
   int frozenRows_ = 0;
+  int labelCols_ = 1;  // column 1 names the rows in every window
   ScrollBars scrollBars_ = ScrollBars::Both;
   double defaultColWidth_ = 8.0, defaultRowHeight_ = 12.0;
   std::vector<double> colWidths_, rowHeights_;  // <= 0: default

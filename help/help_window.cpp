@@ -12,12 +12,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 namespace km {
 
@@ -64,8 +67,10 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent) : QWidget
   contents->setObjectName(QStringLiteral("helpContents"));
   connect(contents, &QHelpContentWidget::linkActivated, browser_,
           [this](const QUrl& url) { browser_->setSource(url); });
-  connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents,
-          [contents] { contents->expandAll(); });
+  connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this, [this, contents] {
+    contents->expandAll();
+    fitContents();
+  });
 
   // Keyword index
   auto* indexTab = new QWidget(this);
@@ -140,29 +145,55 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent) : QWidget
   bar->addWidget(home);
   bar->addStretch(1);
 
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->addWidget(tabs_);
-  split->addWidget(browser_);
-  split->setStretchFactor(0, 0);
-  split->setStretchFactor(1, 1);
-  split->setSizes({260, 640});
+  split_ = new QSplitter(Qt::Horizontal, this);
+  split_->addWidget(tabs_);
+  split_->addWidget(browser_);
+  split_->setStretchFactor(0, 0);
+  split_->setStretchFactor(1, 1);
+  split_->setSizes({260, 640});
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(bar);
-  layout->addWidget(split, 1);
+  layout->addWidget(split_, 1);
   resize(960, 700);
 
   // The set-up only reads: a missing collection file is not created.
   if (!QFileInfo::exists(collectionFile)) {
     error_ = QStringLiteral("ヘルプファイル「%1」が見つかりません。").arg(collectionFile);
   } else if (!engine_->setupData()) {
-    error_ = QStringLiteral("ヘルプファイル「%1」を開けませんでした。\n%2").arg(collectionFile, engine_->error());
+    error_ = QStringLiteral("ヘルプファイルを開けませんでした。ファイルが壊れています。\n%1").arg(collectionFile);
+    errorDetails_ = engine_->error();
   } else if (engine_->registeredDocumentations().isEmpty()) {
     error_ = QStringLiteral("ヘルプファイル「%1」にヘルプが登録されていません。").arg(collectionFile);
   } else {
     ready_ = true;
   }
+}
+
+void HelpWindow::fitContents() {
+  QHelpContentWidget* contents = engine_->contentWidget();
+  // the widest title at its depth, the tree's frame and a scroll bar, and
+  // what the tabs take round their pages
+  int widest = 0;
+  const QAbstractItemModel* model = contents->model();
+  std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+      const QModelIndex i = model->index(r, 0, parent);
+      const int indent = (depth + (contents->rootIsDecorated() ? 1 : 0)) * contents->indentation();
+      widest = std::max(widest, indent + contents->sizeHintForIndex(i).width());
+      walk(i, depth + 1);
+    }
+  };
+  walk(QModelIndex(), 0);
+  const int tree = widest + 2 * contents->frameWidth() + contents->verticalScrollBar()->sizeHint().width();
+  const int around = contents->isVisible() ? std::max(0, tabs_->width() - contents->width())
+                                           : 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+  const int need = tree + around;
+  const QList<int> sizes = split_->sizes();
+  if (sizes.size() != 2 || sizes[0] >= need) return;
+  const int total = sizes[0] + sizes[1];
+  split_->setSizes({need, std::max(total - need, total / 2)});
 }
 
 bool HelpWindow::showKeyword(const QString& keyword) {

@@ -13,6 +13,7 @@
 class QHelpEngine;
 class QLineEdit;
 class QListWidget;
+class QSplitter;
 class QTabWidget;
 class QToolButton;
 
@@ -46,6 +47,7 @@ class HelpWindow : public QWidget {
   // False when the help files are missing or cannot be read; errorText() says why.
   bool isReady() const { return ready_; }
   QString errorText() const { return error_; }
+  QString errorDetails() const { return errorDetails_; }  // the help engine's own words
 
   // Opens the keyword index at `keyword` and shows the keyword's page.
   // False when no page carries the keyword (the index still shows it).
@@ -66,12 +68,15 @@ class HelpWindow : public QWidget {
  private:
   void runSearch();
   void openHit(int row);
+  // Widens the left pane so that the contents show every title whole.
+  void fitContents();
 
   QHelpEngine* engine_ = nullptr;
   bool ready_ = false;
-  QString error_;
+  QString error_, errorDetails_;
   HelpBrowser* browser_ = nullptr;
   QTabWidget* tabs_ = nullptr;
+  QSplitter* split_ = nullptr;
   QLineEdit* indexFilter_ = nullptr;
   QLineEdit* searchInput_ = nullptr;
   QListWidget* searchResults_ = nullptr;

@@ -11,7 +11,7 @@ packages=(
   libsqlcipher-dev libssl-dev
   libqt6network6 ca-certificates
   fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick x11-xserver-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev fakeroot file lintian
   poppler-utils
 )

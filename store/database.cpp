@@ -280,8 +280,9 @@ std::string rollBackJournal(const ConnectString& cs) {
 // opens it: a journal of an interrupted write is rolled back; a write-ahead
 // log (this program never makes one) or a journal that is none of ours is
 // named and the read refused, since opening would take them in or create
-// further files.  Empty when the read may go on.
-std::string checkBesideFiles(const ConnectString& cs) {
+// further files.  Empty when the read may go on; else the reason, and
+// SQLite's account in `cause` where it gave one.
+std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
   const std::string name = fs::path(cs.path).filename().string();
   const std::string wal = cs.path + "-wal";
   struct stat st {};
@@ -301,10 +302,10 @@ std::string checkBesideFiles(const ConnectString& cs) {
     case Beside::HotJournal:
       break;
   }
-  if (const std::string cause = rollBackJournal(cs); !cause.empty())
+  if (cause = rollBackJournal(cs); !cause.empty())
     return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）"
            "。\n" +
-           journal + "\n" + cause;
+           journal;
   if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
   return {};
 }
@@ -405,24 +406,38 @@ ConnectString makeConnectString(const std::string& programFolder) {
 
 LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   LoadResult r;
+  LoadFailure kind = LoadFailure::Damaged;  // what the failures below are, unless said before them
   auto fail = [&](const std::string& what, const std::string& cause = {}) {
     r.rows.clear();
-    r.message = report(what, cs.path, cause);
+    r.failure = kind;
+    report(what, cs.path, cause);  // the log has both
+    r.message = what + "\n" + cs.path;
+    r.details = cause;
     return r;
   };
   struct stat st {};
+  kind = LoadFailure::Missing;
   if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return fail("データベースファイルが見つかりません。");
   // A pipe or a device would block the read or never end.
+  kind = LoadFailure::Unreadable;
   if (!S_ISREG(st.st_mode)) return fail("データベースファイルが通常のファイルではありません。");
-  if (access(cs.path.c_str(), R_OK) != 0) return fail("データベースファイルを読み込めません。", std::strerror(errno));
-  if (const std::string beside = checkBesideFiles(cs); !beside.empty()) return fail(beside);
+  if (access(cs.path.c_str(), R_OK) != 0)
+    return fail("データベースファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
+                std::strerror(errno));
+  kind = LoadFailure::Beside;
+  std::string besideCause;
+  if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty()) return fail(beside, besideCause);
+  kind = LoadFailure::Damaged;
   const SideFilesOfARead sideFiles(cs.path);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   DbPtr db(raw);
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
   guardConnection(db.get());
-  if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  if (!hasCipher(db.get())) {
+    kind = LoadFailure::NoCipher;
+    return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  }
   switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
     case Keying::Keyed:
       break;
@@ -617,8 +632,10 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
   struct stat st {};
   if (::stat(cs.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     return fail("データベースファイルが見つからないか、通常のファイルではありません。");
-  if (const std::string beside = checkBesideFiles(cs); !beside.empty()) {
+  std::string besideCause;
+  if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty()) {
     error = beside;
+    cause = besideCause;
     return nullptr;
   }
   std::unique_ptr<HistoryWriteLock> lock(new HistoryWriteLock);

@@ -34,12 +34,25 @@ StoreLog setStoreLog(StoreLog log);
 // Writes one line to that log (the program's other failures use it too).
 void writeLog(const std::string& line);
 
-// Result of reading the history.  message is a Japanese sentence naming the
-// file, followed, where SQLite reported the failure, by SQLite's own message
-// and extended result code.
+// What kept a read of the history from succeeding.
+enum class LoadFailure {
+  None,
+  Missing,     // no file of that name
+  Unreadable,  // not a regular file, or no permission to read it
+  Beside,      // a file beside it that is none of ours, or a write that cannot be undone
+  NoCipher,    // the program's own encryption library is missing
+  Damaged,     // the file itself: not a database of this program, or damaged
+};
+
+// Result of reading the history.  message is Japanese: what is wrong, on its
+// first line, and the file on the next; details is the technical account
+// (SQLite's own message and extended result code, the system's error text),
+// empty when there is none.  Both go to the log.
 struct LoadResult {
   bool ok = false;
+  LoadFailure failure = LoadFailure::None;
   std::string message;
+  std::string details;
   std::vector<Draw> rows;
 };
 

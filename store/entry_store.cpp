@@ -43,7 +43,13 @@ std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std
   return std::nullopt;
 }
 
-std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::string& error, int busyTimeoutMs) {
+std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::string& error, int busyTimeoutMs,
+                                             std::string* details) {
+  // SQLite's account of a failure goes apart from the reason
+  const auto failed = [&](const std::unique_ptr<EntryStore>& store, const char* what) {
+    error = store->failure(what);
+    if (details) *details = store->details();
+  };
   std::error_code ec;
   if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) {
     error = named("データベースファイルが見つかりません。", cs.path);
@@ -69,7 +75,7 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
   const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   std::unique_ptr<EntryStore> store(new EntryStore(raw, cs.path));
   if (rc != SQLITE_OK) {
-    error = store->failure("データベースファイルを開けません。");
+    failed(store, "データベースファイルを開けません。");
     return nullptr;
   }
   if (!sqlcipherLinked(raw)) {
@@ -77,7 +83,7 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
     return nullptr;
   }
   if (!keyConnection(raw, cs.password)) {
-    error = store->failure("データベースファイルを開けません。");
+    failed(store, "データベースファイルを開けません。");
     return nullptr;
   }
   sqlite3_busy_timeout(raw, busyTimeoutMs);
@@ -90,11 +96,11 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
         prepare(raw, "SELECT count(*) FROM sqlite_master WHERE name IN ('当選データ', '全データ選択クエリ')");
     const int step = check ? sqlite3_step(check.get()) : SQLITE_ERROR;
     if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
-      error = store->failure("データベースファイルが他のプログラムで使用中のため、開けません。");
+      failed(store, "データベースファイルが他のプログラムで使用中のため、開けません。");
       return nullptr;
     }
     if (step != SQLITE_ROW) {
-      error = store->failure("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
+      failed(store, "データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
       return nullptr;
     }
     if (sqlite3_column_int(check.get(), 0) != 2) {
@@ -103,7 +109,10 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
     }
   }
   // The write lock must be obtainable now, or the user learns it before typing.
-  if (!store->begin(error)) return nullptr;
+  if (!store->begin(error)) {
+    if (details) *details = store->details();
+    return nullptr;
+  }
   store->rollback();
   return store;
 }
@@ -122,12 +131,13 @@ std::string EntryStore::failure(const char* what) const {
   else if (code == SQLITE_FULL)
     msg = "ディスクに空きがないため、当選データを変更できません。";
   msg += "\n" + path_;
+  details_.clear();
   if (db_) {
-    msg += std::string("\n(") + sqlite3_errmsg(db_);
+    details_ = std::string("SQLite: ") + sqlite3_errmsg(db_);
     // the system's account of a failed read or write (a full disk, an I/O error)
     if (const int sys = sqlite3_system_errno(db_); sys != 0 && (code == SQLITE_IOERR || code == SQLITE_FULL))
-      msg += std::string(": ") + std::strerror(sys);
-    msg += ")";
+      details_ += std::string(": ") + std::strerror(sys);
+    details_ += "（コード " + std::to_string(db_ ? sqlite3_extended_errcode(db_) : code) + "）";
   }
   return msg;
 }
@@ -155,6 +165,7 @@ void EntryStore::rollback() {
 }
 
 std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
+  details_.clear();
   rows.clear();
   QueryBudget budget;
   limitQueryWork(db_, budget);
@@ -240,6 +251,7 @@ bool EntryStore::renumber(int no, int to, std::string& error) {
 }
 
 std::string EntryStore::setCell(int no, int column, std::string_view text) {
+  details_.clear();
   if (column < kFirstNumberColumn || column > kLastNumberColumn) return "列は２～７で指定してください。";
   const CellNumber v = parseCellNumber(text);
   if (v.kind == CellNumber::Wrong) return wrongNumberReason();
@@ -276,6 +288,7 @@ std::string EntryStore::setCell(int no, int column, std::string_view text) {
 static_assert(kMaxDrawNo == 32767);
 
 std::string EntryStore::insertAfter(int afterNo, int& newNo) {
+  details_.clear();
   // after draw 0 (before the first) up to the draw before the highest
   if (afterNo < kMinDrawNo - 1 || afterNo >= kMaxDrawNo) return "回数が範囲外のため、行を追加できません。";
   std::string error;
@@ -306,6 +319,7 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
 }
 
 std::string EntryStore::remove(int no) {
+  details_.clear();
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {
@@ -328,6 +342,7 @@ std::string EntryStore::remove(int no) {
 
 std::string EntryStore::append(const std::array<std::string, kNumberFields>& texts, const std::string& date,
                                int& newNo) {
+  details_.clear();
   std::array<int, kNumberFields> values{};
   for (int f = 0; f < kNumberFields; ++f) {
     const CellNumber v = parseCellNumber(texts[f]);

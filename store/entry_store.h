@@ -53,9 +53,10 @@ class EntryStore {
   static constexpr int kDefaultBusyTimeoutMs = 5000;
 
   // Opens the database for writing.  A missing, read-only, locked or foreign
-  // file gives nullptr and a Japanese reason in `error`.
+  // file gives nullptr and a Japanese reason in `error` (what is wrong, then
+  // the file), and SQLite's account in `details` where it gave one.
   static std::unique_ptr<EntryStore> open(const ConnectString& cs, std::string& error,
-                                          int busyTimeoutMs = kDefaultBusyTimeoutMs);
+                                          int busyTimeoutMs = kDefaultBusyTimeoutMs, std::string* details = nullptr);
   ~EntryStore();
   EntryStore(const EntryStore&) = delete;
   EntryStore& operator=(const EntryStore&) = delete;
@@ -65,6 +66,8 @@ class EntryStore {
 
   // Each of these is one transaction; they return an empty string when the
   // change is committed, else the reason, and then nothing has changed.
+  // A reason is Japanese (what is wrong, then the file); SQLite's own account
+  // of the failure is details() until the next failure.
   //
   // Writes the text a user typed into grid column 2..7 of draw `no`.
   std::string setCell(int no, int column, std::string_view text);
@@ -76,6 +79,10 @@ class EntryStore {
   std::string append(const std::array<std::string, kNumberFields>& texts, const std::string& date, int& newNo);
 
   const std::string& path() const { return path_; }
+  // SQLite's account of the last failure (its message, the system's error
+  // text for a failed read or write, the extended result code); empty when
+  // the last reason came from the program's own checks.
+  const std::string& details() const { return details_; }
 
  private:
   EntryStore(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
@@ -91,6 +98,7 @@ class EntryStore {
 
   sqlite3* db_;
   std::string path_;
+  mutable std::string details_;
 };
 
 }  // namespace km

@@ -49,19 +49,27 @@ bool isHelpFile(const fs::path& p) {
 }
 
 // Copies the help files of `from` into `to` where missing or different.
-// Returns the Japanese description of the first failure, or "".
-std::string refreshHelpFiles(const fs::path& from, const fs::path& to) {
+// Returns the Japanese description of the first failure, or "", and the
+// system's words in `details`.
+std::string refreshHelpFiles(const fs::path& from, const fs::path& to, std::string& details) {
   std::error_code ec;
   std::vector<fs::path> files;
   for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec))
     if (isHelpFile(it->path()) && isFile(it->path())) files.push_back(it->path());
   for (const fs::path& src : files) {
     std::string bytes, why;
-    if (!readWhole(src, bytes, why)) return "ヘルプファイルを読めません（" + why + "）: " + src.string();
+    if (!readWhole(src, bytes, why)) {
+      details = why;
+      return "ヘルプファイルを読めません。\n" + src.string();
+    }
     const fs::path dst = to / src.filename();
     std::string old, ignored;
     if (isFile(dst) && readWhole(dst, old, ignored) && old == bytes) continue;
-    if (!replaceFileContents(dst.string(), bytes, &why)) return "ヘルプファイルをコピーできません: " + why;
+    FileFailure failure;
+    if (!replaceFileContents(dst.string(), bytes, nullptr, {}, &failure)) {
+      details = failure.cause;
+      return "ヘルプファイルをデータフォルダへコピーできません。" + failure.text;
+    }
   }
   return {};
 }
@@ -126,8 +134,9 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   std::error_code ec;
   fs::create_directories(user, ec);
   if (ec || !fs::is_directory(user, ec)) {
-    r.message = "データフォルダを作成できません（" + (ec ? ec.message() : std::string("フォルダではありません")) +
-                "）: " + user.string();
+    r.message = "データフォルダを作成できません" + std::string(ec ? "。" : "（同じ名前のファイルがあります）。") +
+                "\n" + user.string();
+    if (ec) r.details = ec.message();
     return r;
   }
 
@@ -138,25 +147,38 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   if (!isFile(userDb)) {
     const fs::path shippedDb = source / kDatabaseFileName;
     if (!isFile(shippedDb)) {
-      r.message = std::string("当選データ（") + kDatabaseFileName + "）が見つかりません: " + shippedDb.string();
+      const std::string name = kDatabaseFileName;
+      std::error_code ignored;
+      if (!fs::is_directory(places.shippedFolder, ignored)) {
+        // a build or a copy of the program: the file belongs beside it
+        r.message = "当選データ（" + name + "）が見つかりません。\nプログラムのフォルダ " + exeDir.string() + " に " +
+                    name + " を置いてから、もう一度起動してください。";
+      } else {
+        r.message = "当選データ（" + name + "）が見つかりません。\nデータフォルダ " + user.string() +
+                    " にも、インストール先 " + fs::path(places.shippedFolder).lexically_normal().string() +
+                    " にもありません。" + name + " をデータフォルダに置くか、パッケージを入れ直してください。";
+      }
       return r;
     }
     std::string bytes, why;
     if (!readWhole(shippedDb, bytes, why)) {
-      r.message = "当選データを読めません（" + why + "）: " + shippedDb.string();
+      r.message = "当選データを読めません。\n" + shippedDb.string();
+      r.details = why;
       return r;
     }
-    if (!replaceFileContents(userDb.string(), bytes, &why)) {
-      r.message = "当選データをデータフォルダへコピーできません: " + why;
+    FileFailure failure;
+    if (!replaceFileContents(userDb.string(), bytes, nullptr, {}, &failure)) {
+      r.message = "当選データをデータフォルダへコピーできません。" + failure.text;
+      r.details = failure.cause;
       return r;
     }
     r.seeded = true;
   }
 
   if (!isWritableProgramFolder(user.string()))
-    r.warning = "データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません: " + user.string();
+    r.warning = "データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません。\n" + user.string();
   else
-    r.warning = refreshHelpFiles(source, user);
+    r.warning = refreshHelpFiles(source, user, r.details);
   r.ok = true;
   return r;
 }

@@ -34,8 +34,9 @@ struct ProgramFolder {
   std::string path;      // the program folder
   bool perUser = false;  // path is the per-user folder
   bool seeded = false;   // the database was copied into it just now
-  std::string message;   // why there is no program folder (Japanese)
+  std::string message;   // why there is no program folder (Japanese), what to do and where
   std::string warning;   // a shipped help file could not be copied (Japanese); the program still runs
+  std::string details;   // the system's own words for either, if any
 };
 
 // True when files can be created and replaced in the folder and an existing

@@ -46,8 +46,9 @@ bool syncFolder(const std::string& folder) {
 }
 
 // Where a chain of symbolic links ends (the path itself when it is no link);
-// empty with `why` set for a loop.
-std::string followLinks(const std::string& path, std::string& why) {
+// empty with `why` (and the system's `cause`) set for a loop or a link that
+// cannot be read.
+std::string followLinks(const std::string& path, std::string& why, std::string& at, std::string& cause) {
   fs::path p(path);
   for (int hops = 0; hops < 40; ++hops) {
     struct stat st {};
@@ -55,12 +56,15 @@ std::string followLinks(const std::string& path, std::string& why) {
     std::error_code ec;
     const fs::path next = fs::read_symlink(p, ec);
     if (ec) {
-      why = "リンク先を読めません（" + ec.message() + "）: " + p.string();
+      why = "リンク先を読めません";
+      at = p.string();
+      cause = ec.message();
       return {};
     }
     p = next.is_absolute() ? next : (p.has_parent_path() ? p.parent_path() : fs::path(".")) / next;
   }
-  why = "シンボリックリンクが循環しています: " + path;
+  why = "シンボリックリンクが循環しています";
+  at = path;
   return {};
 }
 
@@ -120,8 +124,8 @@ int removeEarlierTemporaryFiles(const std::string& folder, const std::string& ta
 }  // namespace
 
 int removeStaleTemporaryFiles(const std::string& target) {
-  std::string why;
-  const std::string resolved = followLinks(target, why);
+  std::string why, at, cause;
+  const std::string resolved = followLinks(target, why, at, cause);
   if (resolved.empty()) return 0;
   const std::string folder = folderOf(resolved);
   const std::string prefix = temporaryPrefix(resolved);
@@ -160,24 +164,24 @@ int removeStaleTemporaryFiles(const std::string& target) {
 }
 
 ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)) {
-  std::string why;
-  resolved_ = followLinks(target_, why);
+  std::string why, at, cause;
+  resolved_ = followLinks(target_, why, at, cause);
   if (resolved_.empty()) {
-    error_ = why;
+    fail(why, at, cause);
     return;
   }
   struct stat st {};
   if (::lstat(resolved_.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      error_ = "通常のファイルではないため、置き換えられません: " + resolved_;
+      fail("通常のファイルではないため、置き換えられません", resolved_);
       return;
     }
     if ((st.st_mode & 0222) == 0) {
-      error_ = "読み取り専用のファイルのため、書き込みません: " + resolved_;
+      fail("読み取り専用のファイルのため、書き込みません", resolved_);
       return;
     }
     if (st.st_nlink > 1) {
-      error_ = "ほかの名前（ハードリンク）からも使われているファイルのため、置き換えられません: " + resolved_;
+      fail("ほかの名前（ハードリンク）からも使われているファイルのため、置き換えられません", resolved_);
       return;
     }
   }
@@ -185,7 +189,7 @@ ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)
   std::string tmpl = (fs::path(folderOf(resolved_)) / (temporaryPrefix(resolved_) + "XXXXXX")).string();
   fd_ = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd_ < 0) {
-    error_ = "一時ファイルを作成できません（" + osError() + "）: " + tmpl;
+    fail("一時ファイルを作成できません", tmpl, osError(), folderOf(resolved_));
     return;
   }
   tmp_ = tmpl;
@@ -198,8 +202,11 @@ ReplacementFile::~ReplacementFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool ReplacementFile::fail(const std::string& why) {
-  if (error_.empty()) error_ = why;
+bool ReplacementFile::fail(const std::string& what, const std::string& path, const std::string& cause,
+                           const std::string& shown) {
+  if (!error_.empty()) return false;
+  error_ = cause.empty() ? what + ": " + path : what + "（" + cause + "）: " + path;
+  failure_ = {what + "。\n" + (shown.empty() ? path : shown), cause};
   return false;
 }
 
@@ -210,7 +217,7 @@ bool ReplacementFile::write(std::string_view bytes) {
     const ssize_t n = stepAllowed("write") ? ::write(fd_, bytes.data(), chunk) : -1;
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail("ファイルへ書き込めません（" + osError() + "）: " + tmp_);
+      return fail("ファイルへ書き込めません", tmp_, osError(), resolved_);
     }
     bytes.remove_prefix(static_cast<size_t>(n));
   }
@@ -222,22 +229,26 @@ bool ReplacementFile::commit(const std::string& backupPath) {
   struct stat st {};
   const bool exists = ::stat(resolved_.c_str(), &st) == 0;
   if (exists && (st.st_mode & 0222) == 0)  // made read-only while we wrote
-    return fail("読み取り専用のファイルのため、書き込みません: " + resolved_);
+    return fail("読み取り専用のファイルのため、書き込みません", resolved_);
   const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-  if (::fchmod(fd_, mode) != 0) return fail("ファイルの属性を設定できません（" + osError() + "）: " + tmp_);
+  if (::fchmod(fd_, mode) != 0) return fail("ファイルの属性を設定できません", tmp_, osError(), resolved_);
   if (!stepAllowed("sync") || ::fsync(fd_) != 0)
-    return fail("ファイルをディスクへ書き出せません（" + osError() + "）: " + tmp_);
+    return fail("ファイルをディスクへ書き出せません", tmp_, osError(), resolved_);
   if (!backupPath.empty() && exists) {
     std::ifstream in(resolved_, std::ios::binary);
     const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) return fail("元のファイルを読めません: " + resolved_);
-    std::string why;
-    if (!stepAllowed("backup")) return fail("控えを作成できません（" + osError() + "）: " + backupPath);
-    if (!replaceFileContents(backupPath, old, &why)) return fail("控えを作成できません: " + why);
+    if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);
+    if (!stepAllowed("backup")) return fail("控えを作成できません", backupPath, osError());
+    ReplacementFile backup(backupPath);
+    if (!backup.write(old) || !backup.commit()) {
+      error_ = "控えを作成できません: " + backup.error();
+      failure_ = {"控えを作成できません。\n" + backup.failure().text, backup.failure().cause};
+      return false;
+    }
     ::chmod(backupPath.c_str(), mode);  // no wider access than the file it keeps
   }
   if (!stepAllowed("rename") || ::rename(tmp_.c_str(), resolved_.c_str()) != 0)
-    return fail("ファイルを置き換えられません（" + osError() + "）: " + resolved_);
+    return fail("ファイルを置き換えられません", resolved_, osError());
   committed_ = true;
   stepAllowed("renamed");  // the new file is in place; nothing can undo that
   const int fd = fd_;
@@ -250,10 +261,11 @@ bool ReplacementFile::commit(const std::string& backupPath) {
 }
 
 bool replaceFileContents(const std::string& target, std::string_view bytes, std::string* error,
-                         const std::string& backupPath) {
+                         const std::string& backupPath, FileFailure* failure) {
   ReplacementFile f(target);
   const bool ok = f.write(bytes) && f.commit(backupPath);
   if (!ok && error) *error = f.error();
+  if (!ok && failure) *failure = f.failure();
   return ok;
 }
 

@@ -13,6 +13,14 @@
 
 namespace km {
 
+// A failed file operation as the user reads it and as the system told it:
+// `text` says in Japanese what could not be done, on its first line, and
+// names the file on the next; `cause` is the system's own words (strerror),
+// empty when there are none.
+struct FileFailure {
+  std::string text, cause;
+};
+
 class ReplacementFile {
  public:
   // Creates an empty temporary file in the target's folder (the folder of the
@@ -26,7 +34,11 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   bool ok() const { return fd_ >= 0 && error_.empty(); }
+  // Why not, in one line for the command line and the log: the sentence, the
+  // system's words in brackets and the file.
   const std::string& error() const { return error_; }
+  // The same, split for a message box.
+  const FileFailure& failure() const { return failure_; }
   // The temporary file, for writers that open it themselves (a database).
   const std::string& path() const { return tmp_; }
   const std::string& target() const { return target_; }
@@ -41,9 +53,13 @@ class ReplacementFile {
   bool commit(const std::string& backupPath = {});
 
  private:
-  bool fail(const std::string& why);
+  // Keeps the first failure: `what` went wrong with `path`, which the user
+  // sees as `shown` (the target rather than its temporary file) when given.
+  bool fail(const std::string& what, const std::string& path, const std::string& cause = {},
+            const std::string& shown = {});
 
   std::string target_, resolved_, tmp_, error_;
+  FileFailure failure_;
   int fd_ = -1;
   bool committed_ = false;
 };
@@ -63,6 +79,6 @@ ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook);
 // Replaces the file at `target` with `bytes`; on failure the target is left
 // as it was and `error` (if given) says why.
 bool replaceFileContents(const std::string& target, std::string_view bytes, std::string* error = nullptr,
-                         const std::string& backupPath = {});
+                         const std::string& backupPath = {}, FileFailure* failure = nullptr);
 
 }  // namespace km

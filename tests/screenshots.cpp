@@ -60,11 +60,18 @@ int main(int argc, char** argv) {
           help->showKeyword(keyword);  // the index selects the keyword once it is there
           QApplication::processEvents();
           help->grab().save(QDir(out).filePath(QStringLiteral("ヘルプ_") + keyword + QStringLiteral(".png")));
+          help->tabs()->setCurrentIndex(0);  // and the contents
+          QApplication::processEvents();
+          help->grab().save(QDir(out).filePath(QStringLiteral("ヘルプ目次_") + keyword + QStringLiteral(".png")));
           help->close();
         }
         continue;
       }
-      const km::WindowRow* row = km::findWindow(w);
+      // "最大化:WINDOW" shows the window maximised
+      const std::string maximised = "最大化:";
+      const bool maximise = w.rfind(maximised, 0) == 0;
+      const std::string name = maximise ? w.substr(maximised.size()) : w;
+      const km::WindowRow* row = km::findWindow(name);
       if (!row) {
         std::cerr << "no window " << w << "\n";
         continue;
@@ -76,7 +83,9 @@ int main(int argc, char** argv) {
       // a fill in the background: its grid, not its progress
       for (km::AnalysisWindow* a : sub->findChildren<km::AnalysisWindow*>())
         while (!a->isFilled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-      shoot(QString::fromStdString(w));
+      if (maximise) sub->showMaximized();
+      shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name));
+      if (maximise) sub->showNormal();
       sub->close();
     }
     frm.close();

@@ -20,6 +20,7 @@
 #include "frame/grid_json.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
+#include "frame/ui/grid_print.h"
 #include "frame/ui/window_placement.h"
 #include "prediction/core/backtest.h"
 #include "prediction/core/prediction_record.h"
@@ -38,8 +39,9 @@ int usage() {
                "                                       create or replace DB from CSV (--force: even\n"
                "                                       when an empty CSV would empty a history)\n"
                "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
-               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv]\n"
-               "                                       print WINDOW's grids as JSON (or CSV)\n"
+               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
+               "                                       print WINDOW's grids as JSON (or CSV), or\n"
+               "                                       its grid to FILE as the program prints it\n"
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
@@ -141,9 +143,15 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
   return 0;
 }
 
+// A reason and, on a line of its own, the library's or the system's account.
+void tell(const std::string& reason, const std::string& details = {}) {
+  std::cerr << "kazumaki-tool: " << reason << "\n";
+  if (!details.empty()) std::cerr << "  " << details << "\n";
+}
+
 bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
   r = km::loadHistory(connectTo(dbPath), withDates);
-  if (!r.ok) std::cerr << "kazumaki-tool: " << r.message << "\n";
+  if (!r.ok) tell(r.message, r.details);
   return r.ok;
 }
 
@@ -157,7 +165,8 @@ int exportCsv(const std::string& dbPath) {
 // The window is built and laid out as the program shows it, on an
 // off-screen display at 96 DPI, so that the pixel geometry reported is the
 // one the program lays out.
-int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv) {
+int grid(const std::string& dbPath, const std::string& window, const std::string& ini, bool csv,
+         const std::string& pdf) {
   const km::WindowRow* w = km::findWindow(window);
   if (!w) {
     std::cerr << "kazumaki-tool: no window named " << window << "\n";
@@ -192,6 +201,18 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   area.show();
   QCoreApplication::sendPostedEvents();  // the pending layouts, nothing else
   const km::WindowPlacement placement = km::measureWindow(frame);
+  if (!pdf.empty()) {
+    // printed as the grid menu's "PDFで保存..." prints it (the first grid of a window of several)
+    const km::PrintResult r =
+        km::printGridToPdf(*grids.front(), QString::fromStdString(w->def.caption), QString::fromStdString(pdf));
+    if (!r.ok) {
+      tell(r.error.toStdString(), r.details.toStdString());
+      return 1;
+    }
+    std::cout << pdf << ": " << r.pages << "ページ（横 " << r.across << "・縦 " << r.down << "）、画面の大きさの "
+              << static_cast<int>(r.scale * 100 + 0.5) << "%\n";
+    return std::cout.good() ? 0 : 1;
+  }
   if (csv)
     km::writeGridsCsv(std::cout, grids);
   else
@@ -207,15 +228,15 @@ bool wholeNumber(const std::string& text, int& value) {
 }
 
 std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath) {
-  std::string error;
-  auto store = km::EntryStore::open(connectTo(dbPath), error);
-  if (!store) std::cerr << "kazumaki-tool: " << error << "\n";
+  std::string error, details;
+  auto store = km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details);
+  if (!store) tell(error, details);
   return store;
 }
 
-int done(const std::string& error) {
+int done(const std::string& error, const km::EntryStore* store = nullptr) {
   if (error.empty()) return 0;
-  std::cerr << "kazumaki-tool: " << error << "\n";
+  tell(error, store ? store->details() : std::string());
   return 1;
 }
 
@@ -225,7 +246,7 @@ int add(const std::string& dbPath, const std::vector<std::string>& numbers, cons
   auto store = openEntry(dbPath);
   if (!store) return 1;
   int no = 0;
-  if (const std::string e = store->append(texts, date, no); !e.empty()) return done(e);
+  if (const std::string e = store->append(texts, date, no); !e.empty()) return done(e, store.get());
   std::cout << no << "\n";
   return 0;
 }
@@ -239,7 +260,7 @@ int set(const std::string& dbPath, const std::string& draw, const std::string& c
     return done("「" + text + "」: " + km::wrongNumberReason());
   auto store = openEntry(dbPath);
   if (!store) return 1;
-  return done(store->setCell(no, col, text));
+  return done(store->setCell(no, col, text), store.get());
 }
 
 int insert(const std::string& dbPath, const std::string& after) {
@@ -248,7 +269,7 @@ int insert(const std::string& dbPath, const std::string& after) {
   auto store = openEntry(dbPath);
   if (!store) return 1;
   int newNo = 0;
-  if (const std::string e = store->insertAfter(no, newNo); !e.empty()) return done(e);
+  if (const std::string e = store->insertAfter(no, newNo); !e.empty()) return done(e, store.get());
   std::cout << newNo << "\n";
   return 0;
 }
@@ -258,7 +279,7 @@ int remove(const std::string& dbPath, const std::string& draw) {
   if (!wholeNumber(draw, no)) return usage();
   auto store = openEntry(dbPath);
   if (!store) return 1;
-  return done(store->remove(no));
+  return done(store->remove(no), store.get());
 }
 
 // Prints "LINE COLUMN" of the first wrong cell on standard output.
@@ -266,7 +287,7 @@ int check(const std::string& dbPath) {
   auto store = openEntry(dbPath);
   if (!store) return 1;
   std::vector<km::EntryRow> rows;
-  if (const std::string e = store->readAll(rows); !e.empty()) return done(e);
+  if (const std::string e = store->readAll(rows); !e.empty()) return done(e, store.get());
   const auto wrong = km::findWrongCell(static_cast<int>(rows.size()), [&](int line, int col) {
     return rows[line - 1].text[col - km::kFirstNumberColumn];
   });
@@ -395,11 +416,13 @@ int main(int argc, char** argv) {
     }
     if (a.size() >= 2 && a[0] == "grid") {
       std::vector<std::string> names;
-      std::string ini;
+      std::string ini, pdf;
       bool csv = false;
       for (size_t i = 1; i < a.size(); ++i) {
         if (a[i] == "--csv") {
           csv = true;
+        } else if (a[i] == "--pdf" && i + 1 < a.size()) {
+          pdf = a[++i];
         } else if (a[i] == "--ini" && i + 1 < a.size()) {
           ini = a[++i];
         } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
@@ -409,11 +432,11 @@ int main(int argc, char** argv) {
         }
       }
       if (names.empty()) return usage();
-      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv);
+      if (names.size() == 2) return grid(names[0], names[1], ini.empty() ? "カズマキ.ini" : ini, csv, pdf);
       std::string dir;
       if (!programFolder(dir)) return 1;
-      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini,
-                  csv);
+      return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv,
+                  pdf);
     }
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);

@@ -10,6 +10,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -56,29 +57,52 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   description->setObjectName(QStringLiteral("Label1"));
   layout->addWidget(description);
 
-  fpSpread1 = new GridView(this);
+  // The grid, with the legend and the close button right under it, grows
+  // with the window to show more cells, up to all of them, and keeps to the
+  // top left beyond that: a maximised window shows more rows, not a grid in
+  // one corner and its button in another.
+  auto* body = new QWidget(this);
+  body->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  auto* bodyLayout = new QVBoxLayout(body);
+  bodyLayout->setContentsMargins(0, 0, 0, 0);
+  bodyLayout->setSpacing(gap);
+  fpSpread1 = new GridView(body);
   fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
   fpSpread1->setGrid(&grid_);
-  layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
+  fpSpread1->setGrowsToShowMore(true);
+  bodyLayout->addWidget(fpSpread1, 1);  // no alignment: that would keep it at its designed size
 
   auto* bottom = new QHBoxLayout;
   for (const LegendItem& item : def.legend) {
-    bottom->addWidget(legendSample(item, this));
-    bottom->addWidget(new QLabel(QString::fromStdString(item.label), this));
+    bottom->addWidget(legendSample(item, body));
+    bottom->addWidget(new QLabel(QString::fromStdString(item.label), body));
     bottom->addSpacing(12);
   }
   bottom->addStretch(1);
-  progress_ = new QProgressBar(this);
+  progress_ = new QProgressBar(body);
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->setFormat(QStringLiteral("計算中… %p%"));
   progress_->setRange(0, 0);  // busy until the fill gives its count
   progress_->hide();
   bottom->addWidget(progress_);
-  Command1 = new QPushButton(QStringLiteral("閉じる"), this);
+  Command1 = new QPushButton(QStringLiteral("閉じる"), body);
   Command1->setObjectName(QStringLiteral("Command1"));
   connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(Command1);
-  layout->addLayout(bottom);
+  bodyLayout->addLayout(bottom);
+  body_ = body;
+  keepBodyToGrid();
+  layout->addWidget(body, 1);  // beyond its largest size it stays at the top left of its room
+  layout->addStretch(0);       // the room left under it once it shows every cell
+}
+
+// The body is never larger than the whole grid with the row under it.
+void AnalysisWindow::keepBodyToGrid() {
+  const QSize most = fpSpread1->maximumSize();
+  QLayout* l = body_->layout();
+  const QLayoutItem* bottom = l->itemAt(l->count() - 1);
+  body_->setMaximumSize(std::max(most.width(), bottom->minimumSize().width()),
+                        most.height() + l->spacing() + bottom->sizeHint().height());
 }
 
 AnalysisWindow::AnalysisWindow(const WindowDef& def, BackgroundFill fill, QWidget* parent)
@@ -115,6 +139,7 @@ void AnalysisWindow::fillInBackground(BackgroundFill fill) {
     filled_ = true;
     progress_->hide();
     fpSpread1->refresh();
+    keepBodyToGrid();
     layout()->activate();  // the grid at its size before anyone looks
     emit filled();
   });

@@ -43,8 +43,10 @@ class AnalysisWindow : public QWidget {
 
  private:
   void fillInBackground(BackgroundFill fill);
+  void keepBodyToGrid();
 
   Grid grid_;
+  QWidget* body_ = nullptr;  // the grid and the row under it
   GridView* fpSpread1 = nullptr;
   QPushButton* Command1 = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -15,10 +15,11 @@ class Grid;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new
-  // one under `parent`.  Returns the window, or null with `error` set when
-  // the help files cannot be read (no window is left behind then).
+  // one under `parent`.  Returns the window, or null with `error` (Japanese)
+  // and `details` (the help engine's own words) set when the help files
+  // cannot be read (no window is left behind then).
   QWidget* (*showHelp)(QWidget* window, QWidget* parent, const QString& collectionFile, const QString& keyword,
-                       QString& error);
+                       QString& error, QString& details);
   // The grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...".
   void (*printGridWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
   void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title);
@@ -36,8 +37,9 @@ inline constexpr const char* kExtrasEntry = "kazumaki_extras_of_build";
 using ExtrasEntry = const Extras* (*)(const char* buildId);
 
 // The table, loaded on the first call; null, with `error` (Japanese) saying
-// why, when it cannot be had.  A failed load is tried again on the next call.
-const Extras* extras(QString& error);
+// why and the loader's own message in `details`, when it cannot be had.  A
+// failed load is tried again on the next call.
+const Extras* extras(QString& error, QString* details = nullptr);
 
 // The table of the code linked into this program (the module returns the same).
 const Extras& linkedExtras();

@@ -3,6 +3,6 @@
 
 namespace km {
 
-const Extras* extras(QString&) { return &linkedExtras(); }
+const Extras* extras(QString&, QString*) { return &linkedExtras(); }
 
 }  // namespace km

@@ -6,20 +6,18 @@
 #include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QStandardPaths>
 
 #include "frame/grid_export.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/message_box.h"
 #include "store/replace_file.h"
 
 namespace km {
 
 namespace {
-
-const QString kMessageTitle = QStringLiteral("メッセ－ジ");
 
 QAction* addAction(GridView* view, const QString& text, const char* name, QKeySequence key = {}) {
   auto* a = new QAction(text, view);
@@ -85,11 +83,11 @@ std::vector<const Grid*> windowGrids(const GridView* view) {
 }
 
 bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const QString& path) {
-  std::string error;
-  if (replaceFileContents(path.toStdString(), gridsToCsvFile(grids), &error)) return true;
-  QMessageBox::critical(
-      parent, kMessageTitle,
-      QStringLiteral("CSVファイルを保存できませんでした。\n%1\n%2").arg(path, QString::fromStdString(error)));
+  FileFailure failure;
+  if (replaceFileContents(path.toStdString(), gridsToCsvFile(grids), nullptr, {}, &failure)) return true;
+  showStop(parent,
+           QStringLiteral("表をCSVファイルに保存できませんでした。\n%1").arg(QString::fromStdString(failure.text)),
+           QString::fromStdString(failure.cause));
   return false;
 }
 
@@ -98,10 +96,10 @@ namespace {
 using PrintCommand = void (*)(QWidget* parent, const Grid& grid, const QString& title);
 void runPrintCommand(GridView* view, PrintCommand Extras::*command) {
   if (!view->grid()) return;
-  QString error;
-  const Extras* x = extras(error);
+  QString error, details;
+  const Extras* x = extras(error, &details);
   if (!x) {
-    QMessageBox::critical(view, kMessageTitle, error);
+    showStop(view, error, details);
     return;
   }
   (x->*command)(view, *view->grid(), gridTitle(view));

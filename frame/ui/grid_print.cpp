@@ -1,8 +1,6 @@
 #include "frame/ui/grid_print.h"
 
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPicture>
@@ -13,15 +11,16 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
+#include "frame/grid_geometry.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/message_box.h"
 #include "store/replace_file.h"
 
 namespace km {
 
 namespace {
-
-const QString kMessageTitle = QStringLiteral("メッセ－ジ");
 
 QString defaultPath(const QString& title, const QString& suffix) {
   QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -29,14 +28,22 @@ QString defaultPath(const QString& title, const QString& suffix) {
   return dir + QLatin1Char('/') + title + QLatin1Char('.') + suffix;
 }
 
+int sum(const std::vector<int>& v, int from, int to) {  // elements [from, to)
+  return std::accumulate(v.begin() + from, v.begin() + to, 0);
+}
+
+// The margins of every printout; a printer that cannot print so near the
+// edge widens them.
+void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter); }
+
 }  // namespace
 
-std::vector<PrintPage> paginateRows(const std::vector<int>& heights, int frozen, int headerHeight, int pageHeight) {
-  std::vector<PrintPage> pages;
+std::vector<PrintSpan> paginateRows(const std::vector<int>& heights, int frozen, int headerHeight, int pageHeight) {
+  std::vector<PrintSpan> pages;
   const int rows = static_cast<int>(heights.size());
   frozen = std::clamp(frozen, 0, rows);
   if (rows == 0) return pages;
-  if (frozen == rows) return {PrintPage{1, rows}};
+  if (frozen == rows) return {PrintSpan{1, rows}};
   const int room = pageHeight - headerHeight;
   int row = frozen + 1;
   while (row <= rows) {
@@ -49,24 +56,88 @@ std::vector<PrintPage> paginateRows(const std::vector<int>& heights, int frozen,
   return pages;
 }
 
+std::vector<PrintSpan> paginateColumns(const std::vector<int>& widths, int labelCols, int pageWidth) {
+  std::vector<PrintSpan> pages;
+  const int cols = static_cast<int>(widths.size());
+  labelCols = std::clamp(labelCols, 0, cols);
+  const int labels = sum(widths, 0, labelCols);
+  int col = 1;
+  while (col <= cols) {
+    const int room = pages.empty() ? pageWidth : pageWidth - labels;
+    int used = widths[col - 1];
+    int last = col;
+    while (last < cols && used + widths[last] <= room) used += widths[last++];
+    pages.push_back({col, last});
+    col = last + 1;
+  }
+  return pages;
+}
+
+PrintPlan planPrint(const std::vector<int>& widths, const std::vector<int>& heights, int labelCols, int frozenRows,
+                    double paperWidth, double paperHeight) {
+  PrintPlan plan;
+  const int cols = static_cast<int>(widths.size()), rows = static_cast<int>(heights.size());
+  plan.labelCols = std::clamp(labelCols, 0, cols);
+  if (sum(widths, 0, plan.labelCols) * 3 > paperWidth) plan.labelCols = 0;
+  auto pageWidth = [&](double scale) { return static_cast<int>(std::floor(paperWidth / scale)); };
+  auto acrossAt = [&](double scale) { return paginateColumns(widths, plan.labelCols, pageWidth(scale)).size(); };
+  if (sum(widths, 0, cols) > paperWidth) {
+    // as few pages across as the smallest size needs, at the largest size that keeps to them
+    const size_t fewest = acrossAt(kMinPrintScale);
+    double lo = kMinPrintScale, hi = 1;
+    if (acrossAt(hi) <= fewest) lo = hi;
+    for (int i = 0; i < 40 && hi - lo > 1e-4; ++i) {
+      const double mid = (lo + hi) / 2;
+      (acrossAt(mid) <= fewest ? lo : hi) = mid;
+    }
+    plan.scale = lo;
+  }
+  if (plan.across = paginateColumns(widths, plan.labelCols, pageWidth(plan.scale)); plan.across.size() == 1)
+    plan.labelCols = 0;
+  const int pageHeight = static_cast<int>(std::floor(paperHeight / plan.scale));
+  plan.headerRows = std::clamp(frozenRows, 0, rows);
+  // nothing scrolls under them, or they leave no room: printed once like any rows
+  if (plan.headerRows == rows || sum(heights, 0, plan.headerRows) * 2 > pageHeight) plan.headerRows = 0;
+  plan.down = paginateRows(heights, plan.headerRows, sum(heights, 0, plan.headerRows), pageHeight);
+  return plan;
+}
+
+QString pageLabel(int page, int across, int down) {
+  const int pages = across * down;
+  if (across <= 1) return QStringLiteral("%1 / %2").arg(page).arg(pages);
+  return QStringLiteral("%1 / %2（横 %3/%4・縦 %5/%6）")
+      .arg(page)
+      .arg(pages)
+      .arg((page - 1) % across + 1)
+      .arg(across)
+      .arg((page - 1) / across + 1)
+      .arg(down);
+}
+
+QPageLayout::Orientation printOrientation(const Grid& grid) {
+  const GridGeometry g = gridGeometry(grid, 96, 96);
+  return g.colX.back() > g.rowY.back() ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
 PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& title) {
   PrintResult result;
-  // The page is painted by a grid view of its own, kept off the screen, with
-  // its frozen rows on top and the page's rows scrolled in below them.
+  // The pages are painted by a grid view of its own, kept off the screen,
+  // with the header rows on top and the page's rows scrolled in below them.
   Grid grid = source;
   grid.setScrollBars(ScrollBars::None);
   GridView view;
   view.setAttribute(Qt::WA_DontShowOnScreen);
+  view.setScrollBarsOff(true);
   view.setGrid(&grid);
-  const int width = std::max(1, view.columnX(grid.maxCols() + 1));
-  std::vector<int> heights;
+  std::vector<int> widths, heights;
+  for (int c = 1; c <= grid.maxCols(); ++c) widths.push_back(view.columnX(c + 1) - view.columnX(c));
   for (int r = 1; r <= grid.maxRows(); ++r) heights.push_back(view.rowY(r + 1) - view.rowY(r));
 
   QPainter painter;
   if (!painter.begin(&printer)) {
     result.error = printer.outputFileName().isEmpty()
-                       ? QStringLiteral("プリンタを開けません。")
-                       : QStringLiteral("ファイルを書き込めません: %1").arg(printer.outputFileName());
+                       ? QStringLiteral("プリンタを使えません。プリンタの電源と接続、設定を確かめてください。")
+                       : QStringLiteral("ファイルに書き込めません。\n%1").arg(printer.outputFileName());
     return result;
   }
   const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -74,29 +145,30 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
   textFont.setPointSize(10);
   const QFontMetrics fm(textFont, &printer);
   const int band = fm.height() * 2;  // caption above, page number below
-  // Natural size is the screen's; a wider grid shrinks to the paper's width.
+  // A view pixel is natural device pixels on paper at the screen's size.
   const double natural = printer.resolution() / static_cast<double>(view.logicalDpiX());
-  result.scale = std::min(natural, paper.width() / static_cast<double>(width));
-  const int pageHeight = static_cast<int>(std::floor((paper.height() - 2 * band) / result.scale));
-  int frozen = std::min(grid.frozenRows(), grid.maxRows());
-  int header = view.rowY(frozen + 1);
-  if (frozen > 0 && (frozen == grid.maxRows() || header > pageHeight / 2)) {
-    // nothing scrolls under them, or they leave no room: printed once like any rows
-    grid.setFrozenRows(0);
+  const PrintPlan plan = planPrint(widths, heights, grid.labelCols(), grid.frozenRows(), paper.width() / natural,
+                                   (paper.height() - 2 * band) / natural);
+  if (plan.headerRows != grid.frozenRows()) {
+    grid.setFrozenRows(plan.headerRows);
     view.refresh();
-    frozen = 0;
-    header = 0;
   }
-  const std::vector<PrintPage> pages = paginateRows(heights, frozen, header, pageHeight);
-  result.pages = static_cast<int>(pages.size());
+  result.pages = plan.pages();
+  result.across = static_cast<int>(plan.across.size());
+  result.down = static_cast<int>(plan.down.size());
+  result.scale = plan.scale;
+  const int header = view.rowY(plan.headerRows + 1);
+  const int labels = view.columnX(plan.labelCols + 1);
+  const double toDevice = natural * plan.scale;
 
   const int from = printer.fromPage() > 0 ? printer.fromPage() : 1;
   const int to = printer.toPage() > 0 ? std::min(printer.toPage(), result.pages) : result.pages;
-  view.resize(width + 2 * view.frameWidth(), 10);
+  view.resize(100, 100);
   view.show();
   bool firstPage = true;
   for (int i = from; i <= to; ++i) {
-    const PrintPage& pg = pages[i - 1];
+    const PrintSpan& cols = plan.across[(i - 1) % result.across];
+    const PrintSpan& rows = plan.down[(i - 1) / result.across];
     if (!firstPage && !printer.newPage()) {
       result.error = QStringLiteral("ページを追加できません。");
       return result;
@@ -106,23 +178,31 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
     painter.setPen(Qt::black);
     painter.drawText(QRect(0, 0, paper.width(), band), Qt::AlignLeft | Qt::AlignVCenter, title);
     painter.drawText(QRect(0, paper.height() - band, paper.width(), band), Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("%1 / %2").arg(i).arg(result.pages));
+                     pageLabel(i, result.across, result.down));
 
-    // the view's height is the header rows and this page's rows, scrolled to the page's first row
-    const int height = header + view.rowY(pg.last + 1) - view.rowY(pg.first);
+    // The view is the page: the label columns (after the first page across)
+    // and this page's columns, the header rows and this page's rows.
+    const int left = cols.first > 1 ? labels : 0;
+    const int width = left + view.columnX(cols.last + 1) - view.columnX(cols.first);
+    const int height = header + view.rowY(rows.last + 1) - view.rowY(rows.first);
     view.resize(width + 2 * view.frameWidth(), height + 2 * view.frameWidth());
-    view.verticalScrollBar()->setValue(pg.first - frozen - 1);
+    view.verticalScrollBar()->setValue(rows.first - plan.headerRows - 1);
     // Recorded as a picture first: a widget rendered straight onto a printer
     // arrives as one huge bitmap, a picture keeps texts and lines as such.
     QPicture picture;
     QPainter recorder(&picture);
-    view.viewport()->render(&recorder, QPoint(0, 0), QRegion(0, 0, width, height), QWidget::DrawWindowBackground);
+    auto paint = [&](int scrolledTo, const QRect& part) {
+      view.horizontalScrollBar()->setValue(scrolledTo);
+      view.viewport()->render(&recorder, part.topLeft(), QRegion(part), QWidget::DrawWindowBackground);
+    };
+    paint(view.columnX(cols.first) - left, QRect(left, 0, width - left, height));
+    if (left > 0) paint(0, QRect(0, 0, left, height));
     recorder.end();
     painter.save();
     painter.translate(0, band);
     // a picture plays back scaled from its resolution to the printer's
     const double replay = picture.logicalDpiX() / static_cast<double>(printer.logicalDpiX());
-    painter.scale(result.scale * replay, result.scale * replay);
+    painter.scale(toDevice * replay, toDevice * replay);
     painter.drawPicture(0, 0, picture);
     painter.restore();
   }
@@ -136,39 +216,46 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
 
 PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path) {
   ReplacementFile file(path.toStdString());
+  auto failed = [&file](PrintResult& r) {
+    r.ok = false;
+    r.error = QString::fromStdString(file.failure().text);
+    r.details = QString::fromStdString(file.failure().cause);
+    return r;
+  };
   if (!file.ok()) {
     PrintResult r;
-    r.error = QString::fromStdString(file.error());
-    return r;
+    return failed(r);
   }
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(file.path()));
   printer.setPageSize(QPageSize(QPageSize::A4));
-  printer.setPageOrientation(QPageLayout::Portrait);
+  printer.setPageOrientation(printOrientation(grid));
+  setMargins(printer);
   printer.setDocName(title);
   printer.setCreator(QStringLiteral("カズマキMiddle"));
   PrintResult r = printGrid(printer, grid, title);
-  if (r.ok && !file.commit()) {
-    r.ok = false;
-    r.error = QString::fromStdString(file.error());
-  }
+  if (r.ok && !file.commit()) return failed(r);
   return r;
 }
 
 void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);
+  printer.setPageOrientation(printOrientation(grid));
+  setMargins(printer);
   QPrintDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("印刷"));
   if (dialog.exec() != QDialog::Accepted) return;
   const PrintResult r = printGrid(printer, grid, title);
-  if (!r.ok) QMessageBox::critical(parent, kMessageTitle, QStringLiteral("印刷できませんでした。\n%1").arg(r.error));
+  if (!r.ok) showStop(parent, QStringLiteral("印刷できませんでした。\n%1").arg(r.error), r.details);
 }
 
 void previewGrid(QWidget* parent, const Grid& grid, const QString& title) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);
+  printer.setPageOrientation(printOrientation(grid));
+  setMargins(printer);
   QPrintPreviewDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("印刷プレビュー - %1").arg(title));
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
@@ -184,9 +271,7 @@ void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& tit
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();
   const PrintResult r = printGridToPdf(grid, title, path);
-  if (!r.ok)
-    QMessageBox::critical(parent, kMessageTitle,
-                          QStringLiteral("PDFファイルを保存できませんでした。\n%1\n%2").arg(path, r.error));
+  if (!r.ok) showStop(parent, QStringLiteral("表をPDFファイルに保存できませんでした。\n%1").arg(r.error), r.details);
 }
 
 }  // namespace km

@@ -64,10 +64,26 @@ void GridView::setGrid(const Grid* grid) {
   refresh();
 }
 
+void GridView::setGrowsToShowMore(bool on) {
+  growsToShowMore_ = on;
+  setSizePolicy(on ? QSizePolicy::Expanding : QSizePolicy::Maximum, on ? QSizePolicy::Expanding : QSizePolicy::Maximum);
+  refresh();
+}
+
 void GridView::refresh() {
   selection_.setBounds(grid_ ? grid_->maxCols() : 0, grid_ ? grid_->maxRows() : 0);
   textMetrics_.clear();
   layoutGrid();
+  if (growsToShowMore_) {
+    // every cell, with room for a scroll bar in a direction the designed
+    // size already scrolls (it still does, unless the screen holds every cell)
+    QSize full(contentWidth() + 2 * frameWidth(), rowY(grid_ ? grid_->maxRows() + 1 : 1) + 2 * frameWidth());
+    if (grid_ && grid_->visibleRows() > 0 && grid_->visibleRows() < grid_->maxRows())
+      full.rwidth() += verticalScrollBar()->sizeHint().width();
+    if (grid_ && grid_->visibleCols() > 0 && grid_->visibleCols() < grid_->maxCols())
+      full.rheight() += horizontalScrollBar()->sizeHint().height();
+    setMaximumSize(full.expandedTo(sizeHint()));
+  }
   updateGeometry();
   updateScrollBars();
   viewport()->update();
@@ -117,19 +133,38 @@ QSize GridView::sizeHint() const {
   return QSize(std::max(w, 20), std::max(h, 20));
 }
 
+void GridView::setScrollBarsOff(bool off) {
+  scrollBarsOff_ = off;
+  updateScrollBars();
+}
+
+// The grid's scroll bar setting is for its designed size, where the view
+// shows the bars it names (sizeHint leaves room for them) and no others.  A
+// view made smaller than that (a window arranged or resized by the user)
+// shows a bar for any direction in which cells are out of reach.
 void GridView::updateScrollBars() {
-  const ScrollBars sb = grid_ ? grid_->scrollBars() : ScrollBars::None;
-  setVerticalScrollBarPolicy(sb == ScrollBars::Vertical || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
-                                                                                  : Qt::ScrollBarAlwaysOff);
-  setHorizontalScrollBarPolicy(sb == ScrollBars::Horizontal || sb == ScrollBars::Both ? Qt::ScrollBarAsNeeded
-                                                                                      : Qt::ScrollBarAlwaysOff);
-  const QSize vp = viewport()->size();
+  const Qt::ScrollBarPolicy policy = scrollBarsOff_ ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+  setVerticalScrollBarPolicy(policy);
+  setHorizontalScrollBarPolicy(policy);
+  // Which bars are needed is worked out from the whole view, not from the
+  // viewport that the bars shown now leave: otherwise two bars, each shown
+  // for want of the room the other takes, would stay when the view grows.
+  const int rows = grid_ ? grid_->maxRows() : 0;
+  const int frozen = grid_ ? std::min(grid_->frozenRows(), rows) : 0;
+  const int scrolledHeight = rowY(rows + 1) - frozenHeight();
+  QSize room = size() - QSize(2 * frameWidth(), 2 * frameWidth());
+  if (!scrollBarsOff_) {
+    const int barW = verticalScrollBar()->sizeHint().width(), barH = horizontalScrollBar()->sizeHint().height();
+    bool needV = scrolledHeight > room.height() - frozenHeight(), needH = contentWidth() > room.width();
+    needH = needH || (needV && contentWidth() > room.width() - barW);
+    needV = needV || (needH && scrolledHeight > room.height() - barH - frozenHeight());
+    needH = needH || (needV && contentWidth() > room.width() - barW);
+    room -= QSize(needV ? barW : 0, needH ? barH : 0);
+  }
   // vertical: scrolls by whole rows below the frozen ones
   int maxV = 0;
   if (grid_) {
-    const int rows = grid_->maxRows();
-    const int frozen = std::min(grid_->frozenRows(), rows);
-    const int avail = vp.height() - frozenHeight();
+    const int avail = room.height() - frozenHeight();
     int first = rows;  // smallest first row such that the rest fits
     int used = 0;
     while (first > frozen && used + (rowY(first + 1) - rowY(first)) <= avail) {
@@ -141,8 +176,8 @@ void GridView::updateScrollBars() {
   verticalScrollBar()->setRange(0, maxV);
   verticalScrollBar()->setPageStep(std::max(1, grid_ ? grid_->visibleRows() - grid_->frozenRows() : 1));
   verticalScrollBar()->setSingleStep(1);
-  horizontalScrollBar()->setRange(0, std::max(0, contentWidth() - vp.width()));
-  horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
+  horizontalScrollBar()->setRange(0, std::max(0, contentWidth() - room.width()));
+  horizontalScrollBar()->setPageStep(std::max(1, room.width()));
   horizontalScrollBar()->setSingleStep(20);
 }
 

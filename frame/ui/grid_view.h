@@ -23,11 +23,21 @@ class GridView : public QAbstractScrollArea {
   const Grid* grid() const { return grid_; }
   void refresh();
 
+  // A view that paints pages of a printout shows no scroll bars whatever its
+  // size; any other shows those it needs (see updateScrollBars).
+  void setScrollBarsOff(bool off);
+
   // Geometry in pixels, for tests and for the frame.
   int columnX(int col) const;  // left edge of a column (1-based) in content coordinates
   int rowY(int row) const;     // top edge of a row in content coordinates
   int firstScrolledRow() const;
+  // The designed size: the grid's visible columns and rows, with room for
+  // the scroll bars the grid names.
   QSize sizeHint() const override;
+  // A view that grows with its window: beyond its designed size it shows
+  // more columns and rows, up to all of them (its maximum size follows the
+  // grid).  Off by default: the view keeps to its designed size.
+  void setGrowsToShowMore(bool on);
   QSize minimumSizeHint() const override { return QSize(40, 40); }
 
   // Whether a cell's text, with the empty cells it may run into, is wider
@@ -82,6 +92,8 @@ class GridView : public QAbstractScrollArea {
 
   GridSelection selection_;
   bool dragging_ = false;
+  bool scrollBarsOff_ = false;
+  bool growsToShowMore_ = false;
 
   const Grid* grid_ = nullptr;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width

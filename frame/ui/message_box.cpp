@@ -1,5 +1,7 @@
 #include "frame/ui/message_box.h"
 
+#include <QAbstractButton>
+
 #include "store/database.h"
 
 namespace km {
@@ -9,6 +11,8 @@ QString messageTitle() { return QStringLiteral("メッセ－ジ"); }
 QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
   auto* box = new QMessageBox(m.icon, messageTitle(), m.text, m.buttons, parent);
   if (m.defaultButton != QMessageBox::NoButton) box->setDefaultButton(m.defaultButton);
+  for (const auto& [button, caption] : m.captions)
+    if (QAbstractButton* b = box->button(button)) b->setText(caption);
   if (!m.details.isEmpty()) {
     box->setDetailedText(m.details);
     QString line = m.text + QStringLiteral(" / ") + m.details;

@@ -5,6 +5,8 @@
 // it goes to the box's details and, as one line, to the log.
 #include <QMessageBox>
 #include <QString>
+#include <utility>
+#include <vector>
 
 namespace km {
 
@@ -12,10 +14,13 @@ QString messageTitle();
 
 struct Message {
   QMessageBox::Icon icon = QMessageBox::Critical;
-  QString text;     // Japanese, from its first line
-  QString details;  // technical account; empty: none
+  QString text = {};     // Japanese, from its first line
+  QString details = {};  // technical account; empty: none
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  // Standard buttons under captions of their own: the action the text offers
+  // ("バックアップ（Kazumaki.mdb.bak）から戻す") instead of はい.
+  std::vector<std::pair<QMessageBox::StandardButton, QString>> captions = {};
 };
 
 // The box, not yet shown (the details, when there are any, are logged now).

@@ -147,13 +147,13 @@ void PredictionState::ReadInitFile(const std::string& path) {
   }
 }
 
-bool PredictionState::WriteInitFile(const std::string& path, std::string* error) const {
+bool PredictionState::WriteInitFile(const std::string& path, std::string* error, FileFailure* failure) const {
   std::string data;
   for (int i = 0; i < kSettingCount; ++i) {
     data += kSettingKeys[i];
     data += reflect[i] ? "=True\r\n" : "=False\r\n";
   }
-  return replaceFileContents(path, data, error);
+  return replaceFileContents(path, data, error, {}, failure);
 }
 
 }  // namespace km

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "store/replace_file.h"
+
 namespace km {
 
 class PredictionState {
@@ -25,8 +27,9 @@ class PredictionState {
   void ReadInitFile(const std::string& path);
   // Replaces the settings file with the twelve settings (written to a temporary
   // file beside it, then renamed over it); false when it could not be written,
-  // with the reason in `error` when given.
-  bool WriteInitFile(const std::string& path, std::string* error = nullptr) const;
+  // with the reason in `error` when given (one line), or split for a message
+  // box in `failure`.
+  bool WriteInitFile(const std::string& path, std::string* error = nullptr, FileFailure* failure = nullptr) const;
 
   // Number of settings that are on (0..12).
   int reflectCount() const;

@@ -77,21 +77,22 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   auto* options = new QGroupBox(QString::fromUtf8(kOptionsFrame), this);
   options->setObjectName(QStringLiteral("Frameデータ分析オプション"));
   auto* ol = new QVBoxLayout(options);
-  ol->setContentsMargins(6, 4, 6, 6);
+  ol->setContentsMargins(4, 4, 4, 6);
   ol->setSpacing(4);
   ol->addWidget(wrappedLabel(kOptionsDescription, options));
   auto* frames = new QGridLayout;
-  frames->setHorizontalSpacing(4);
+  frames->setHorizontalSpacing(3);
   frames->setVerticalSpacing(2);
   constexpr int kPerColumn = PredictionState::kSettingCount / 2;
   for (int i = 0; i < PredictionState::kSettingCount; ++i) {
     // A captioned box per setting, its two buttons one above the other: the
-    // caption wraps rather than widen the window.
+    // caption wraps between its words rather than widen the window, and the
+    // longest name ("■下一桁連続出現回数分析") keeps to one line.
     auto* frame = new QFrame(options);
     frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
     frame->setFrameShape(QFrame::StyledPanel);
     auto* fl = new QVBoxLayout(frame);
-    fl->setContentsMargins(4, 2, 2, 2);
+    fl->setContentsMargins(3, 2, 1, 2);
     fl->setSpacing(0);
     auto* caption = wrappedLabel(kSettingCaptions[i], frame);
     caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));

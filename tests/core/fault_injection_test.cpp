@@ -269,7 +269,7 @@ TEST(FaultInjection, AFullDiskDuringAnEntryTransactionLeavesTheOldHistory) {
     error = store->insertAfter(1, newNo);
   }
   EXPECT_FALSE(error.empty());
-  EXPECT_NE(error.find("File too large"), std::string::npos) << error;
+  EXPECT_NE(store->details().find("File too large"), std::string::npos) << store->details();
   store.reset();
   EXPECT_EQ(fs::file_size(db), size);
   const LoadResult r = loadHistory(at(db));

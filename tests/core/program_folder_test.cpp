@@ -47,8 +47,13 @@ ProgramFolder locateAsUser(const ProgramFolderPlaces& places) {
     ::close(fds[0]);
     if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(3);
     const ProgramFolder r = locateProgramFolder(places);
+    auto oneLine = [](std::string t) {  // a message's lines, kept apart by a unit separator
+      for (char& c : t)
+        if (c == '\n') c = '\x1f';
+      return t;
+    };
     std::string out = std::string(r.ok ? "1" : "0") + (r.perUser ? "1" : "0") + (r.seeded ? "1" : "0") + r.path + '\n' +
-                      r.message + '\n' + r.warning + '\n';
+                      oneLine(r.message) + '\n' + oneLine(r.warning) + '\n';
     const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
     ::_exit(written ? 0 : 4);
   }
@@ -72,6 +77,9 @@ ProgramFolder locateAsUser(const ProgramFolderPlaces& places) {
   std::getline(lines, r.path);
   std::getline(lines, r.message);
   std::getline(lines, r.warning);
+  for (std::string* t : {&r.message, &r.warning})
+    for (char& c : *t)
+      if (c == '\x1f') c = '\n';
   return r;
 }
 
@@ -162,13 +170,21 @@ TEST_F(ProgramFolderTest, ReadOnlyDatabaseInAWritableFolderIsNotUsedInPlace) {
   EXPECT_EQ(slurp(db(user)), "write-protected");
 }
 
+// The message says what is missing on its first line, then where the file
+// belongs: beside a program that is not installed (a build, a copy), else in
+// the data folder or the installation.
 TEST_F(ProgramFolderTest, NoDatabaseAnywhereIsReportedAndNothingIsMadeUp) {
-  const ProgramFolder f = locateAsUser(places);
-  EXPECT_FALSE(f.ok);
-  EXPECT_NE(f.message.find("Kazumaki.mdb"), std::string::npos) << f.message;
-  EXPECT_NE(f.message.find(db(shipped).string()), std::string::npos) << f.message;
-  EXPECT_NE(f.message.find("見つかりません"), std::string::npos) << f.message;
-  EXPECT_FALSE(fs::exists(db(user)));
+  for (bool installed : {false, true}) {
+    SCOPED_TRACE(installed);
+    if (installed) fs::create_directories(shipped);
+    const ProgramFolder f = locateAsUser(places);
+    EXPECT_FALSE(f.ok);
+    EXPECT_EQ(f.message.substr(0, f.message.find('\n')), "当選データ（Kazumaki.mdb）が見つかりません。");
+    for (const fs::path& named : installed ? std::vector<fs::path>{user, shipped} : std::vector<fs::path>{exe})
+      EXPECT_NE(f.message.find(named.string() + " "), std::string::npos) << named << " in " << f.message;
+    EXPECT_EQ(f.message.find(shipped.string()) != std::string::npos, installed) << f.message;
+    EXPECT_FALSE(fs::exists(db(user)));
+  }
 }
 
 TEST_F(ProgramFolderTest, PerUserFolderThatCannotBeMadeIsReported) {

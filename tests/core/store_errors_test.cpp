@@ -102,8 +102,8 @@ TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
   const LoadResult r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
-  EXPECT_NE(r.message.find("SQLite: file is encrypted or is not a database（コード 26）"), std::string::npos)
-      << r.message;
+  EXPECT_EQ(r.details, "SQLite: file is encrypted or is not a database（コード 26）");
+  EXPECT_EQ(r.message.find("SQLite"), std::string::npos) << "Japanese alone: " << r.message;
   ASSERT_EQ(log.lines().size(), 1u);
   EXPECT_NE(log.lines()[0].find(db), std::string::npos);
   EXPECT_NE(log.lines()[0].find("（コード 26）"), std::string::npos);
@@ -129,7 +129,7 @@ TEST(DatabaseRead, AFailedReadOfTheDatesIsReported) {
   EXPECT_FALSE(dated.ok) << "not an export without dates";
   EXPECT_TRUE(dated.rows.empty());
   EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
-  EXPECT_NE(dated.message.find("no such table: 当選データ"), std::string::npos) << dated.message;
+  EXPECT_NE(dated.details.find("no such table: 当選データ"), std::string::npos) << dated.details;
   EXPECT_EQ(log.lines().size(), 1u);
 }
 
@@ -163,7 +163,7 @@ TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
   EXPECT_FALSE(dated.ok);
   EXPECT_TRUE(dated.rows.empty());
   EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
-  EXPECT_NE(dated.message.find("SQLite: "), std::string::npos) << dated.message;
+  EXPECT_NE(dated.details.find("SQLite: "), std::string::npos) << dated.details;
   EXPECT_EQ(log.lines().size(), 1u);
 }
 

@@ -266,7 +266,8 @@ TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
   EXPECT_TRUE(box.seen);
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   EXPECT_EQ(box.icon, QMessageBox::Critical);
-  EXPECT_TRUE(box.text.startsWith(QStringLiteral("CSVファイルを保存できませんでした。\n"))) << box.text.toStdString();
+  EXPECT_TRUE(box.text.startsWith(QStringLiteral("表をCSVファイルに保存できませんでした。\n")))
+      << box.text.toStdString();
   EXPECT_GT(box.text.split(QLatin1Char('\n')).size(), 2);  // the path and the reason
   EXPECT_FALSE(fs::exists(tmp.dir / "missing"));
 }

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/main_frm.h"
 #include "frame/ui/child_frame.h"
@@ -262,6 +263,30 @@ TEST_F(HelpMainFrmTest, ContentsBackForwardAndHome) {
   help->showKeyword(QStringLiteral("データ分析"));
   help->browser()->setSource(help->browser()->source().resolved(QUrl(QStringLiteral("consecutive.html"))));
   EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("連番・飛び石分析"));
+}
+
+// The contents show every title whole, the longest at its depth included.
+TEST_F(HelpMainFrmTest, ContentsShowWholeTitles) {
+  frm.showHelp(QStringLiteral("出現間隔分析"));
+  HelpWindow* help = helpOf(frm);
+  ASSERT_NE(help, nullptr);
+  help->tabs()->setCurrentIndex(0);
+  QHelpContentWidget* tree = help->engine()->contentWidget();
+  QHelpContentModel* model = help->engine()->contentModel();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 1 && tree->isExpanded(model->index(0, 0)); }));
+  QApplication::sendPostedEvents();
+  int titles = 0;
+  std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+      const QModelIndex i = model->index(r, 0, parent);
+      ++titles;
+      const int need = tree->visualRect(i).left() + tree->fontMetrics().horizontalAdvance(i.data().toString());
+      EXPECT_LE(need, tree->viewport()->width()) << i.data().toString().toStdString();
+      walk(i);
+    }
+  };
+  walk(QModelIndex());
+  EXPECT_GT(titles, 20);
 }
 
 TEST_F(HelpMainFrmTest, FullTextSearchFindsJapaneseWordsInsideSentences) {

@@ -1,0 +1,70 @@
+#include "store/database_restore.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "store/database_update.h"
+#include "store/replace_file.h"
+
+namespace km {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A backup larger than this is no history of this program.
+constexpr std::uintmax_t kMaxBackupBytes = 64ull * 1024 * 1024;
+
+}  // namespace
+
+BackupCheck checkBackup(const ConnectString& cs) {
+  BackupCheck b;
+  b.path = backupPathFor(cs.path);
+  std::error_code ec;
+  b.exists = fs::is_regular_file(b.path, ec);
+  if (!b.exists) return b;
+  // usable when the start-up read takes it, with at least one draw
+  const LoadResult read = loadHistory(ConnectString{b.path, cs.password});
+  b.usable = read.ok && !read.rows.empty();
+  b.draws = static_cast<int>(read.rows.size());
+  for (const Draw& d : read.rows) b.lastDrawNo = std::max(b.lastDrawNo, d.no);
+  b.reason = !read.ok            ? read.message + (read.details.empty() ? "" : "\n" + read.details)
+             : read.rows.empty() ? std::string("当選データが1件もありません。")
+                                 : std::string();
+  return b;
+}
+
+std::string damagedPathFor(const std::string& database) { return database + ".damaged"; }
+
+RestoreResult restoreFromBackup(const ConnectString& cs) {
+  RestoreResult r;
+  const BackupCheck b = checkBackup(cs);
+  if (!b.usable) {
+    r.message = "バックアップから戻せません。バックアップが使えるものではありません。\n" + b.path;
+    r.details = b.reason;
+    return r;
+  }
+  std::error_code ec;
+  const auto size = fs::file_size(b.path, ec);
+  std::ifstream in(b.path, std::ios::binary);
+  std::string bytes;
+  if (!ec && size <= kMaxBackupBytes && in) bytes.assign(std::istreambuf_iterator<char>(in), {});
+  if (ec || size > kMaxBackupBytes || !in || bytes.size() != size) {
+    r.message = "バックアップを読めません。\n" + b.path;
+    r.details = ec ? ec.message() : std::string();
+    return r;
+  }
+  // the damaged file is copied aside (itself atomically) before the rename
+  ReplacementFile file(cs.path);
+  if (!file.write(bytes) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string())) {
+    r.message = "バックアップから戻せません。" + file.failure().text;
+    r.details = file.failure().cause;
+    return r;
+  }
+  r.ok = true;
+  return r;
+}
+
+}  // namespace km
