@@ -32,6 +32,23 @@ int sum(const std::vector<int>& v, int from, int to) {  // elements [from, to)
   return std::accumulate(v.begin() + from, v.begin() + to, 0);
 }
 
+// Pages of consecutive items from item `first` (1-based) on: each takes as
+// many as fit in its room (`firstRoom` on the first page, `room` after), and
+// at least one.
+std::vector<PrintSpan> packSpans(const std::vector<int>& sizes, int first, int firstRoom, int room) {
+  std::vector<PrintSpan> pages;
+  const int count = static_cast<int>(sizes.size());
+  for (int item = first; item <= count;) {
+    const int fits = pages.empty() ? firstRoom : room;
+    int used = sizes[item - 1];
+    int last = item;
+    while (last < count && used + sizes[last] <= fits) used += sizes[last++];
+    pages.push_back({item, last});
+    item = last + 1;
+  }
+  return pages;
+}
+
 // The margins of every printout; a printer that cannot print so near the
 // edge widens them.
 void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter); }
@@ -39,38 +56,16 @@ void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6
 }  // namespace
 
 std::vector<PrintSpan> paginateRows(const std::vector<int>& heights, int frozen, int headerHeight, int pageHeight) {
-  std::vector<PrintSpan> pages;
   const int rows = static_cast<int>(heights.size());
   frozen = std::clamp(frozen, 0, rows);
-  if (rows == 0) return pages;
+  if (rows == 0) return {};
   if (frozen == rows) return {PrintSpan{1, rows}};
-  const int room = pageHeight - headerHeight;
-  int row = frozen + 1;
-  while (row <= rows) {
-    int used = heights[row - 1];
-    int last = row;
-    while (last < rows && used + heights[last] <= room) used += heights[last++];
-    pages.push_back({row, last});
-    row = last + 1;
-  }
-  return pages;
+  return packSpans(heights, frozen + 1, pageHeight - headerHeight, pageHeight - headerHeight);
 }
 
 std::vector<PrintSpan> paginateColumns(const std::vector<int>& widths, int labelCols, int pageWidth) {
-  std::vector<PrintSpan> pages;
-  const int cols = static_cast<int>(widths.size());
-  labelCols = std::clamp(labelCols, 0, cols);
-  const int labels = sum(widths, 0, labelCols);
-  int col = 1;
-  while (col <= cols) {
-    const int room = pages.empty() ? pageWidth : pageWidth - labels;
-    int used = widths[col - 1];
-    int last = col;
-    while (last < cols && used + widths[last] <= room) used += widths[last++];
-    pages.push_back({col, last});
-    col = last + 1;
-  }
-  return pages;
+  labelCols = std::clamp(labelCols, 0, static_cast<int>(widths.size()));
+  return packSpans(widths, 1, pageWidth, pageWidth - sum(widths, 0, labelCols));
 }
 
 PrintPlan planPrint(const std::vector<int>& widths, const std::vector<int>& heights, int labelCols, int frozenRows,

@@ -54,4 +54,17 @@ inline std::vector<Draw> feedDraws(int n) {
   return out;
 }
 
+// Draws 1..n whose six numbers, all different, move through 1..31 from draw
+// to draw: long histories for windows that must scroll or print on pages.
+inline std::vector<Draw> rotatingDraws(int n) {
+  std::vector<Draw> out;
+  for (int i = 1; i <= n; ++i) {
+    Draw d;
+    d.no = i;
+    for (int k = 0; k < 6; ++k) d.n[k] = (i * 7 + k * 5) % 31 + 1;
+    out.push_back(d);
+  }
+  return out;
+}
+
 }  // namespace km::test

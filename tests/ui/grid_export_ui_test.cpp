@@ -29,6 +29,7 @@
 #include "frame/ui/grid_view.h"
 #include "prediction/ui/prediction_window.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/ui/window_content.h"
 #include "windows/window_table.h"
@@ -79,17 +80,6 @@ struct TempDir {
   ~TempDir() { fs::remove_all(dir); }
   QString path(const char* name) const { return QString::fromStdString((dir / name).string()); }
 };
-
-std::vector<Draw> longHistory(int n) {
-  std::vector<Draw> out;
-  for (int i = 1; i <= n; ++i) {
-    Draw d;
-    d.no = i;
-    for (int k = 0; k < 6; ++k) d.n[k] = (i * 7 + k * 5) % 31 + 1;
-    out.push_back(d);
-  }
-  return out;
-}
 
 bool near(QColor a, QColor b, int tol = 12) {
   return std::abs(a.red() - b.red()) <= tol && std::abs(a.green() - b.green()) <= tol &&
@@ -231,7 +221,7 @@ TEST(GridViewMenu, RightClickMenuItemsAndShortcuts) {
 }
 
 TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
-  const History h = History::fromRows(longHistory(12));
+  const History h = History::fromRows(test::rotatingDraws(12));
   PredictionState state;
   WindowContext context{h, state, {}};
   const WindowRow& row = windowRow(WindowId::AppearanceInterval);
@@ -274,7 +264,7 @@ TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
 
 TEST(GridCsv, PredictionWindowSavesItsFourGridsInOrder) {
   PredictionState state;
-  const History h = History::fromRows(longHistory(8));
+  const History h = History::fromRows(test::rotatingDraws(8));
   WindowContext context{h, state, {}};
   const WindowRow& row = windowRow(WindowId::Prediction);
   QMdiArea area;
@@ -312,7 +302,7 @@ TEST(GridPrint, PaginationRepeatsRoomForTheHeader) {
 }
 
 TEST(GridPrint, LongWindowToPdfHasItsPagesAndTheHeaderOnEachPage) {
-  const History h = History::fromRows(longHistory(300));
+  const History h = History::fromRows(test::rotatingDraws(300));
   const Grid grid = fillAppearanceInterval(h);
   ASSERT_EQ(grid.frozenRows(), 2);
   const QColor header(grid.cell(2, 1).bg.r, grid.cell(2, 1).bg.g, grid.cell(2, 1).bg.b);

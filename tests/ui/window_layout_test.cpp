@@ -21,6 +21,7 @@
 #include "frame/ui/wrapped_label.h"
 #include "prediction/core/prediction_methods.h"
 #include "prediction/core/prediction_state.h"
+#include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
 
@@ -28,20 +29,9 @@ using namespace km;
 
 namespace {
 
-std::vector<Draw> manyDraws(int n) {
-  std::vector<Draw> out;
-  for (int i = 1; i <= n; ++i) {
-    Draw d;
-    d.no = i;
-    for (int k = 0; k < 6; ++k) d.n[k] = (i * 7 + k * 5) % 31 + 1;
-    out.push_back(d);
-  }
-  return out;
-}
-
 struct Arranged : ::testing::Test {
   static inline test::ProgramFolder* folder = nullptr;
-  static void SetUpTestSuite() { folder = new test::ProgramFolder(manyDraws(400)); }
+  static void SetUpTestSuite() { folder = new test::ProgramFolder(test::rotatingDraws(400)); }
   static void TearDownTestSuite() {
     delete folder;
     folder = nullptr;
