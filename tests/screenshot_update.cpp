@@ -14,11 +14,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <iostream>
 
 #include "app/fonts.h"
+#include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "entry/master_update.h"
 #include "entry/master_update_dialog.h"
@@ -72,7 +74,11 @@ int main(int argc, char** argv) {
   qputenv(km::kUpdateUrlVariable, server.url(path).toUtf8());
 
   km::MainFrm frm(folder.path(), folder.filePath("カズマキ.ini"));
-  if (!frm.startUp()) return 1;
+  // started as the program starts, once the history has been read
+  km::HistoryLoader loader(km::makeConnectString(folder.path().toStdString()));
+  while (!loader.ready()) QThread::msleep(10);
+  frm.startUp(loader);
+  if (frm.loading()) return 1;  // the read failed
   frm.resize(1024, 720);
   frm.show();
   auto shoot = [&](const QString& name) {
