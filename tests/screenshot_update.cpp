@@ -30,7 +30,7 @@
 namespace {
 
 // Runs `then` once `ready` holds, checking from the event loop.
-void when(std::function<bool()> ready, std::function<void()> then) {
+void when(const std::function<bool()>& ready, const std::function<void()>& then) {
   auto* t = new QTimer;
   t->setInterval(50);
   QObject::connect(t, &QTimer::timeout, [t, ready, then] {
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   const QByteArray bonus = "\"ボーナス数字\": \"";
   const qsizetype at = changed.indexOf(bonus, changed.indexOf(draw1200)) + bonus.size();
   changed.replace(at, changed.indexOf('"', at) - at, "31");
-  auto next = [&](const QByteArray& body, const QString& name, std::function<void()> then) {
+  auto next = [&](const QByteArray& body, const QString& name, const std::function<void()>& then) {
     km::test::HttpResponse r;
     r.body = body;
     server.route(path, r);
