@@ -282,7 +282,8 @@ TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
   shipped.resize(1340);
   test::ProgramFolder folder(shipped);
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("latestData"))->text(),
             QStringLiteral("最新データ：第1340回（2025-06-24）"));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("updateReminder"))->text(), QStringLiteral("最新化してください"));

@@ -37,10 +37,11 @@ struct Arranged : ::testing::Test {
     folder = nullptr;
   }
   MainFrm frm{folder->path(), folder->settings()};
+  test::ProgramStart start{*folder};
   void SetUp() override {
-    ASSERT_TRUE(frm.startUp());
+    ASSERT_TRUE(start.run(frm));
+    test::closePredictionWindow(frm);
     frm.resize(1200, 900);
-    frm.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
   }
   QMdiSubWindow* open(const std::string& name) {
