@@ -200,6 +200,7 @@ TEST_F(MainFrmTest, ArrangeModes) {
   QMdiSubWindow* b = frm.openWindow(WindowId::AppearanceInterval);
   ASSERT_TRUE(test::runQueuedCalls());
   ASSERT_EQ(openCount(), 2);
+  EXPECT_EQ(b->pos(), QPoint(0, 0)) << "a window opens at the top left, over the others";
   const QRect area = frm.mdiArea()->viewport()->rect();
   frm.arrange(1);
   EXPECT_EQ(a->width(), area.width());

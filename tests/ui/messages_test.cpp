@@ -71,7 +71,7 @@ TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
   MainFrm frm(folder.path(), folder.settings());
   test::MessageBoxWatcher box(c.answer);
   test::ProgramStart start{folder};
-  EXPECT_EQ(start.run(frm), c.started);
+  EXPECT_EQ(start.run(frm, true), c.started);
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   expectJapanese(box.text);
