@@ -104,16 +104,6 @@ bool MainFrm::endStartUp(LoadResult r) {
   return true;
 }
 
-bool MainFrm::startUp() {
-  beginStartUp();
-  BusyCursor busy;
-  LoadResult r = loadHistory(ConnectString_);
-  QApplication::restoreOverrideCursor();
-  const bool ok = endStartUp(std::move(r));
-  QApplication::setOverrideCursor(Qt::WaitCursor);  // balanced by BusyCursor
-  return ok;
-}
-
 void MainFrm::startUp(HistoryLoader& loader) {
   beginStartUp();
   if (std::optional<LoadResult> read = loader.takeIfReadWell()) {

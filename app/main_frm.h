@@ -29,11 +29,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   // programFolder holds Kazumaki.mdb; settingsPath is the settings file.
   MainFrm(const QString& programFolder, const QString& settingsPath, QWidget* parent = nullptr);
 
-  // Start-up: settings, history and statistics.  On failure a message box
-  // has been shown and the program must end without writing anything.
-  bool startUp();
-  // The same start-up with the history read by `loader` on its own thread:
-  // the settings are read now.  A history already read is taken at once and
+  // Start-up: the settings are read now, the history is read by `loader` on
+  // its own thread.  A history already read is taken at once and
   // the prediction window opens now, so that it comes up with the main
   // window.  Otherwise the menus wait, under the busy pointer, for the
   // history; when it is there the prediction window opens (on the first

@@ -153,7 +153,7 @@ bool EntryStore::begin(std::string& error) {
 
 std::string EntryStore::commit() {
   if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    const std::string why = failure("データベースへ書き込めません。");
+    std::string why = failure("データベースへ書き込めません。");
     rollback();
     return why;
   }

@@ -29,7 +29,7 @@ struct HmacSha1 {
     if (key.size() > 64) {
       SHA1(reinterpret_cast<const unsigned char*>(key.data()), key.size(), k);
     } else {
-      std::memcpy(k, key.data(), key.size());
+      std::memcpy(k, key.data(), key.size());  // NOLINT(bugprone-not-null-terminated-result): key bytes, no string
     }
     std::uint8_t pad[64];
     for (int i = 0; i < 64; ++i) pad[i] = k[i] ^ 0x36;

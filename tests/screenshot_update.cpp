@@ -14,11 +14,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <iostream>
 
 #include "app/fonts.h"
+#include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "entry/master_update.h"
 #include "entry/master_update_dialog.h"
@@ -28,7 +30,7 @@
 namespace {
 
 // Runs `then` once `ready` holds, checking from the event loop.
-void when(std::function<bool()> ready, std::function<void()> then) {
+void when(const std::function<bool()>& ready, const std::function<void()>& then) {
   auto* t = new QTimer;
   t->setInterval(50);
   QObject::connect(t, &QTimer::timeout, [t, ready, then] {
@@ -72,7 +74,11 @@ int main(int argc, char** argv) {
   qputenv(km::kUpdateUrlVariable, server.url(path).toUtf8());
 
   km::MainFrm frm(folder.path(), folder.filePath("カズマキ.ini"));
-  if (!frm.startUp()) return 1;
+  // started as the program starts, once the history has been read
+  km::HistoryLoader loader(km::makeConnectString(folder.path().toStdString()));
+  while (!loader.ready()) QThread::msleep(10);
+  frm.startUp(loader);
+  if (frm.loading()) return 1;  // the read failed
   frm.resize(1024, 720);
   frm.show();
   auto shoot = [&](const QString& name) {
@@ -89,7 +95,7 @@ int main(int argc, char** argv) {
   const QByteArray bonus = "\"ボーナス数字\": \"";
   const qsizetype at = changed.indexOf(bonus, changed.indexOf(draw1200)) + bonus.size();
   changed.replace(at, changed.indexOf('"', at) - at, "31");
-  auto next = [&](const QByteArray& body, const QString& name, std::function<void()> then) {
+  auto next = [&](const QByteArray& body, const QString& name, const std::function<void()>& then) {
     km::test::HttpResponse r;
     r.body = body;
     server.route(path, r);

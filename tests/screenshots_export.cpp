@@ -8,10 +8,12 @@
 #include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QThread>
 #include <QTimer>
 #include <iostream>
 
 #include "app/fonts.h"
+#include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_print.h"
@@ -39,7 +41,11 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
   km::MainFrm frm(folder, QDir(folder).filePath(QStringLiteral("カズマキ.ini")));
-  if (!frm.startUp()) return 1;
+  // started as the program starts, once the history has been read
+  km::HistoryLoader loader(km::makeConnectString(folder.toStdString()));
+  while (!loader.ready()) QThread::msleep(10);
+  frm.startUp(loader);
+  if (frm.loading()) return 1;  // the read failed
   frm.resize(1280, 1000);
   frm.show();
   frm.activateWindow();

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QMdiArea>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -210,7 +211,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
       return 1;
     }
     std::cout << pdf << ": " << r.pages << "ページ（横 " << r.across << "・縦 " << r.down << "）、画面の大きさの "
-              << static_cast<int>(r.scale * 100 + 0.5) << "%\n";
+              << std::lround(r.scale * 100) << "%\n";
     return std::cout.good() ? 0 : 1;
   }
   if (csv)

@@ -18,7 +18,10 @@ int pairTintStep(long long count, long long draws);
 // Background of each step, from two below (index 0) to two above (index 4).
 inline constexpr std::array<Rgb, 5> kPairTints = {RGB(150, 185, 255), RGB(210, 225, 255), kWhite, RGB(255, 210, 210),
                                                   RGB(255, 150, 150)};
-inline constexpr Rgb pairTint(int step) { return kPairTints[static_cast<size_t>(step + 2)]; }
+inline constexpr Rgb pairTint(int step) {
+  const int index = step + 2;
+  return kPairTints[static_cast<size_t>(index)];
+}
 // The diagonal: a number's own count as a main number.
 inline constexpr Rgb kPairOwnCountBg = RGB(210, 210, 210);
 

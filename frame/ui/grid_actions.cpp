@@ -19,7 +19,7 @@ namespace km {
 
 namespace {
 
-QAction* addAction(GridView* view, const QString& text, const char* name, QKeySequence key = {}) {
+QAction* addAction(GridView* view, const QString& text, const char* name, const QKeySequence& key = {}) {
   auto* a = new QAction(text, view);
   a->setObjectName(QString::fromLatin1(name));
   if (!key.isEmpty()) {

@@ -90,13 +90,13 @@ std::vector<std::pair<int, int>> wordBreaks(const QString& text) {
   for (int i = 1; i < text.size(); ++i) {
     const QChar before = text[i - 1], c = text[i];
     if (neverFirst(c) || isOpening(before)) continue;
-    if (before.isSpace() && !c.isSpace())
-      out.emplace_back(i, 1);
-    else if (isOpening(c) || (isStop(before) && before != QLatin1Char('.')))
+    const bool space = before.isSpace() && !c.isSpace();
+    // before an opening bracket, after punctuation, after a closing bracket ("）と" keeps its particle)
+    const bool mark =
+        isOpening(c) || (isStop(before) && before != QLatin1Char('.')) || (isClosing(before) && !isHiragana(c));
+    if (!space && mark)
       out.emplace_back(i, 2);
-    else if (isClosing(before) && !isHiragana(c))  // "）と" keeps its particle
-      out.emplace_back(i, 2);
-    else if (isHiragana(before) && isKanji(c))
+    else if (space || (isHiragana(before) && isKanji(c)))
       out.emplace_back(i, 1);
   }
   return out;

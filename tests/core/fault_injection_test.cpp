@@ -182,7 +182,7 @@ std::string asNobody(const std::function<std::string()>& body) { return test::in
 
 // A folder of `dir` that the unprivileged user may read but not write.
 fs::path readOnlyFolder(const ScratchDir& dir) {
-  const fs::path f = dir.path / "ro";
+  fs::path f = dir.path / "ro";
   fs::create_directory(f);
   ::chmod(dir.path.c_str(), 0755);
   return f;

@@ -107,7 +107,8 @@ TEST(ExtrasModule, IsLookedForBesideTheProgramThenInTheInstalledLibraryFolder) {
 TEST(ExtrasModule, WithoutTheModuleTheHelpCommandSaysWhyAndNothingOpens) {
   test::ProgramFolder folder(test::draws({{1, {1, 3, 17, 20, 25, 26}}}));
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start(folder);
+  ASSERT_TRUE(start.run(frm));
   test::MessageBoxWatcher box;
   frm.findChild<QAction*>(QStringLiteral("mnuHelpFile"))->trigger();
   EXPECT_TRUE(box.seen);

@@ -19,7 +19,7 @@ namespace {
 // The fill waits for the test's word, reporting its progress and watching for its cancellation.
 std::atomic<bool> release{false}, started{false}, sawCancel{false};
 
-AnalysisWindow::BackgroundFill slowFill(std::string text) {
+AnalysisWindow::BackgroundFill slowFill(const std::string& text) {
   return [text](FillProgress& progress) {
     started = true;
     for (int done = 0; !release; done = (done + 1) % 100) {

@@ -45,6 +45,7 @@ struct EntryWindowTest : ::testing::Test {
   std::vector<Draw> draws = numbered(60);
   std::unique_ptr<test::ProgramFolder> folder;
   std::unique_ptr<MainFrm> frm;
+  std::unique_ptr<test::ProgramStart> launch;
   QMdiSubWindow* sub = nullptr;
   DataEntryWindow* win = nullptr;
 
@@ -54,12 +55,9 @@ struct EntryWindowTest : ::testing::Test {
     folder = std::make_unique<test::ProgramFolder>(draws);
     if (readOnly) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0444);
     frm = std::make_unique<MainFrm>(folder->path(), folder->settings());
-    ASSERT_TRUE(frm->startUp());
-    frm->show();
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(frm.get(), &activate);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::Prediction); }));
-    frm->findChildWindow(WindowId::Prediction)->close();
+    launch = std::make_unique<test::ProgramStart>(*folder);
+    ASSERT_TRUE(launch->run(*frm));
+    test::closePredictionWindow(*frm);
     ASSERT_TRUE(frm->propEnd());
     frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
     sub = frm->findChildWindow(WindowId::DataEntry);
@@ -70,6 +68,7 @@ struct EntryWindowTest : ::testing::Test {
   void TearDown() override {
     if (folder) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0644);
     frm.reset();
+    launch.reset();
     folder.reset();
   }
   EntryGrid* grid() const { return win->grid(); }

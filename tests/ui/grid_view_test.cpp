@@ -79,6 +79,16 @@ TEST(GridView, ShowsTheScrollBarsItsGridAsksFor) {
     EXPECT_TRUE(!c.horizontal || v.horizontalScrollBar()->isVisible());
     EXPECT_TRUE(!c.vertical || v.verticalScrollBar()->isVisible());
   }
+  // switched off (a printed page): no bar, however many cells are out of view
+  Grid g(20, 100);
+  g.setScrollBars(ScrollBars::Both);
+  GridView v;
+  v.setScrollBarsOff(true);
+  v.setGrid(&g);
+  v.resize(60, 60);
+  v.show();
+  EXPECT_FALSE(v.horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(v.verticalScrollBar()->isVisible());
 }
 
 TEST(GridView, OverflowRunsIntoEmptyNeighboursOnly) {

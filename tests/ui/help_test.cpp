@@ -92,7 +92,11 @@ struct HelpFolder : test::ProgramFolder {
 struct HelpMainFrmTest : ::testing::Test {
   HelpFolder folder;
   MainFrm frm{folder.path(), folder.settings()};
-  void SetUp() override { ASSERT_TRUE(frm.startUp()); }
+  test::ProgramStart start{folder};
+  void SetUp() override {
+    ASSERT_TRUE(start.run(frm));
+    test::closePredictionWindow(frm);
+  }
   QAction* action(const char* name) { return frm.findChild<QAction*>(QString::fromUtf8(name)); }
 };
 
@@ -186,7 +190,8 @@ TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
 
   // and the whole program starts on it
   MainFrm frm(folder.path(), folder.settings());
-  EXPECT_TRUE(frm.startUp());
+  test::ProgramStart start(folder);
+  EXPECT_TRUE(start.run(frm));
   EXPECT_EQ(frm.history().recordCount(), 3);
 }
 
@@ -343,7 +348,8 @@ TEST_F(HelpMainFrmTest, F1InAChildWindowOpensThatWindowsPage) {
 TEST(HelpMissing, HelpMenuWithoutTheHelpFilesSaysWhichFileIsMissing) {
   HelpFolder folder(false);
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start(folder);
+  ASSERT_TRUE(start.run(frm));
   test::MessageBoxWatcher box;
   frm.findChild<QAction*>(QStringLiteral("mnuHelpFile"))->trigger();
   EXPECT_TRUE(box.seen);

@@ -38,7 +38,7 @@ class HttpTestServer {
       s->setSslConfiguration(*tls);
       server_.reset(s);
     } else {
-      server_.reset(new QTcpServer);
+      server_ = std::make_unique<QTcpServer>();
     }
     server_->listen(QHostAddress::LocalHost, 0);
     QObject::connect(server_.get(), &QTcpServer::pendingConnectionAvailable, [this] {

@@ -53,7 +53,8 @@ struct Shipped : ::testing::Test {
     folder = nullptr;
   }
   MainFrm frm{folder->path(), folder->settings()};
-  void SetUp() override { ASSERT_TRUE(frm.startUp()); }
+  test::ProgramStart start{*folder};
+  void SetUp() override { ASSERT_TRUE(start.run(frm)); }
   // The main window on screen, large enough for any child window.
   void showLarge() {
     frm.resize(1600, 1200);

@@ -28,10 +28,16 @@ std::vector<Draw> someDraws() {
   return test::draws({{1, {1, 3, 17, 20, 25, 26}}, {2, {2, 11, 12, 21, 30, 28}}, {3, {1, 8, 10, 24, 30, 28}}});
 }
 
+// Started as the program starts; the prediction window it comes up with is
+// closed, so that each test opens the windows it looks at.
 struct MainFrmTest : ::testing::Test {
   test::ProgramFolder folder{someDraws()};
   MainFrm frm{folder.path(), folder.settings()};
-  void SetUp() override { ASSERT_TRUE(frm.startUp()); }
+  test::ProgramStart start{folder};
+  void SetUp() override {
+    ASSERT_TRUE(start.run(frm));
+    test::closePredictionWindow(frm);
+  }
   QAction* action(const char* name) { return frm.findChild<QAction*>(QString::fromUtf8(name)); }
   int openCount() const { return static_cast<int>(frm.mdiArea()->subWindowList().size()); }
 };
@@ -164,44 +170,37 @@ TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
   EXPECT_EQ(entry->windowTitle(), QStringLiteral("当選データ入力"));
 }
 
-TEST_F(MainFrmTest, PredictionWindowOpensOnceOnActivation) {
-  QEvent activate(QEvent::WindowActivate);
-  QApplication::sendEvent(&frm, &activate);
-  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "opened after the activation is handled";
-  ASSERT_TRUE(test::runQueuedCalls());
+// The program comes up with the prediction window, once: a closed one stays
+// closed when the user comes back to the program.
+TEST(MainFrmStartUp, ThePredictionWindowComesUpWithTheProgramOnce) {
+  test::ProgramFolder folder{someDraws()};
+  MainFrm frm{folder.path(), folder.settings()};
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
   QMdiSubWindow* pred = frm.findChildWindow(WindowId::Prediction);
   ASSERT_NE(pred, nullptr);
   EXPECT_EQ(pred->windowTitle(), QStringLiteral("一発ゼノバ予想"));
   EXPECT_EQ(pred->size(), ChildFrame::twipsToPixels(pred, 9360, 8244));
+  EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
   EXPECT_FALSE(frm.propEnd());
   pred->close();
   EXPECT_TRUE(frm.propEnd());
   EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "a closed window is not found";
-  // the user comes back to the program: the closed window stays closed
-  QApplication::sendEvent(&frm, &activate);
-  ASSERT_TRUE(test::runQueuedCalls());
-  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
-  EXPECT_EQ(openCount(), 0);
-}
-
-// The prediction window opens on the first activation, which a shown window
-// gets at a moment of the platform's choosing: the test activates the window
-// itself and waits until the prediction window is open before closing it, so
-// that no later activation can add a window.
-TEST_F(MainFrmTest, ArrangeModes) {
-  frm.resize(1000, 800);
-  frm.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &activate);
   ASSERT_TRUE(test::runQueuedCalls());
-  QMdiSubWindow* pred = frm.findChildWindow(WindowId::Prediction);
-  ASSERT_NE(pred, nullptr);
-  pred->close();
+  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
+  EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 0);
+}
+
+TEST_F(MainFrmTest, ArrangeModes) {
+  frm.resize(1000, 800);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
   QMdiSubWindow* a = frm.openWindow(WindowId::CarryOver);
   QMdiSubWindow* b = frm.openWindow(WindowId::AppearanceInterval);
   ASSERT_TRUE(test::runQueuedCalls());
   ASSERT_EQ(openCount(), 2);
+  EXPECT_EQ(b->pos(), QPoint(0, 0)) << "a window opens at the top left, over the others";
   const QRect area = frm.mdiArea()->viewport()->rect();
   frm.arrange(1);
   EXPECT_EQ(a->width(), area.width());
@@ -226,18 +225,13 @@ TEST_F(MainFrmTest, OpeningAWindowRunsNoOtherEvent) {
     for (WindowId id : {WindowId::AppearanceFrequency, WindowId::AppearanceInterval})
       if (frm.findChildWindow(id)) openDuringCall += windowRow(id).def.name;
   });
-  QEvent activate(QEvent::WindowActivate);
-  QApplication::sendEvent(&frm, &activate);  // queues the prediction window
   frm.openWindow(WindowId::AppearanceFrequency);
   frm.openWindow(WindowId::AppearanceInterval);
   EXPECT_FALSE(ran);
-  EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr);
   EXPECT_EQ(openCount(), 2);
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_TRUE(ran);
   EXPECT_EQ(openDuringCall, "出現頻度分析出現間隔分析");
-  EXPECT_NE(frm.findChildWindow(WindowId::Prediction), nullptr);
-  EXPECT_EQ(openCount(), 3);
 }
 
 TEST_F(MainFrmTest, AWindowClosedAndChosenAgainOpensAfresh) {
@@ -262,25 +256,11 @@ TEST_F(MainFrmTest, ExitClosesEveryWindowWithoutAQuestion) {
   EXPECT_FALSE(frm.isVisible());
 }
 
-TEST(MainFrmStartUp, MissingOrDamagedDatabaseStopsWithAMessage) {
-  test::ProgramFolder empty({}, false);
-  MainFrm frm(empty.path(), empty.settings());
-  test::MessageBoxWatcher box;
-  EXPECT_FALSE(frm.startUp());
-  EXPECT_TRUE(box.seen);
-  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
-  EXPECT_EQ(box.icon, QMessageBox::Critical);
-  EXPECT_TRUE(box.text.contains(QStringLiteral("Kazumaki.mdb")));
-  EXPECT_TRUE(box.text.contains(QStringLiteral("見つかりません")));
-  frm.close();
-  EXPECT_FALSE(std::filesystem::exists(empty.dir / "Kazumaki.mdb"));
-  EXPECT_FALSE(std::filesystem::exists(empty.dir / "カズマキ.ini")) << "a failed start writes nothing";
-}
-
 TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   test::ProgramFolder folder({});
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
   for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
 }
@@ -303,7 +283,8 @@ TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
   shipped.resize(1340);
   test::ProgramFolder folder(shipped);
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("latestData"))->text(),
             QStringLiteral("最新データ：第1340回（2025-06-24）"));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("updateReminder"))->text(), QStringLiteral("最新化してください"));

@@ -293,10 +293,12 @@ namespace {
 
 struct MenuUpdateTest : UpdateTest {
   std::unique_ptr<MainFrm> frm;
+  std::unique_ptr<test::ProgramStart> start;
   void SetUp() override {
     UpdateTest::SetUp();
     frm = std::make_unique<MainFrm>(folder.path(), folder.settings());
-    ASSERT_TRUE(frm->startUp());
+    start = std::make_unique<test::ProgramStart>(folder);
+    ASSERT_TRUE(start->run(*frm));
   }
   void TearDown() override {
     frm.reset();

@@ -70,7 +70,8 @@ TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
 
   MainFrm frm(folder.path(), folder.settings());
   test::MessageBoxWatcher box(c.answer);
-  EXPECT_EQ(frm.startUp(), c.started);
+  test::ProgramStart start{folder};
+  EXPECT_EQ(start.run(frm, true), c.started);
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   expectJapanese(box.text);
@@ -128,7 +129,8 @@ TEST(Messages, SettingsThatCannotBeWrittenAtTheEnd) {
   test::ProgramFolder folder(someDraws(3));
   fs::create_directories(folder.dir / "カズマキ.ini");  // a folder where the file goes
   MainFrm frm(folder.path(), folder.settings());
-  ASSERT_TRUE(frm.startUp());
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
   test::MessageBoxWatcher box;
   frm.close();
   ASSERT_TRUE(box.seen);

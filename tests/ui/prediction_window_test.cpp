@@ -50,10 +50,12 @@ std::string readFile(const std::filesystem::path& p) {
 struct PredictionWindowTest : ::testing::Test {
   test::ProgramFolder folder{threeDraws()};
   std::unique_ptr<MainFrm> frm;
+  std::unique_ptr<test::ProgramStart> start;
   void SetUp() override {
     std::ofstream(folder.dir / "カズマキ.ini", std::ios::binary) << "数字合計分析Opt=True\r\n頻度分析Opt=False\r\n";
     frm = std::make_unique<MainFrm>(folder.path(), folder.settings());
-    ASSERT_TRUE(frm->startUp());
+    start = std::make_unique<test::ProgramStart>(folder);
+    ASSERT_TRUE(start->run(*frm));
   }
   PredictionWindow* open() {
     QMdiSubWindow* sub = frm->openWindow(WindowId::Prediction);

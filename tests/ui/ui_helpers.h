@@ -1,15 +1,22 @@
 #pragma once
 // Helpers for widget tests: temporary program folders and modal message boxes.
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/history_loader.h"
+#include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
 #include "store/database.h"
 
@@ -28,6 +35,11 @@ struct ProgramFolder {
   QString path() const { return QString::fromStdString(dir.string()); }
   QString settings() const { return QString::fromStdString((dir / "カズマキ.ini").string()); }
 };
+
+// Closes the prediction window the program came up with; it does not open again.
+inline void closePredictionWindow(MainFrm& frm) {
+  if (QMdiSubWindow* w = frm.findChildWindow(WindowId::Prediction)) w->close();
+}
 
 // Runs every call queued so far (QTimer::singleShot(0, ...), queued
 // invocations): a marker queued after them has run once they all have.
@@ -89,6 +101,36 @@ struct MessageBoxWatcher {
 
  private:
   QTimer* timer_ = nullptr;
+};
+
+// The program's start in a test, as main() does it: the history of the
+// folder's database read by a loader on its own thread while the main window
+// is built, shown and activated, and the prediction window opened when the
+// history is there.  The loader lives as long as this object.  A message box
+// at start that the test does not expect fails the test (answered with its
+// first button) instead of waiting for an answer for ever.
+struct ProgramStart {
+  HistoryLoader loader;
+  explicit ProgramStart(const ProgramFolder& folder) : loader(makeConnectString(folder.dir.string())) {}
+  // Waits until the start has ended and, when it ended well, until the
+  // prediction window is open; false when it failed (its stop box shown).
+  bool run(MainFrm& frm, bool boxExpected = false) {
+    std::optional<MessageBoxWatcher> unexpected;
+    if (!boxExpected) unexpected.emplace();
+    const bool ok = start(frm);
+    if (unexpected && unexpected->seen) ADD_FAILURE() << "message box at start: " << unexpected->text.toStdString();
+    return ok && !(unexpected && unexpected->seen);
+  }
+
+ private:
+  bool start(MainFrm& frm) {
+    QSignalSpy ended(&frm, &MainFrm::startUpEnded);
+    frm.startUp(loader);
+    frm.show();
+    frm.activateWindow();
+    if (!QTest::qWaitFor([&] { return !ended.isEmpty(); }, 30000) || !ended.at(0).at(0).toBool()) return false;
+    return QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::Prediction) != nullptr; }, 30000);
+  }
 };
 
 }  // namespace km::test

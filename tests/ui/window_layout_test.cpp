@@ -37,10 +37,11 @@ struct Arranged : ::testing::Test {
     folder = nullptr;
   }
   MainFrm frm{folder->path(), folder->settings()};
+  test::ProgramStart start{*folder};
   void SetUp() override {
-    ASSERT_TRUE(frm.startUp());
+    ASSERT_TRUE(start.run(frm));
+    test::closePredictionWindow(frm);
     frm.resize(1200, 900);
-    frm.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
   }
   QMdiSubWindow* open(const std::string& name) {
@@ -95,7 +96,7 @@ TEST_F(Arranged, TilesShareTheAreaWithThePredictionWindow) {
     int covered = 0;
     for (QMdiSubWindow* w : frm.mdiArea()->subWindowList()) {
       EXPECT_EQ(mode == 1 ? w->width() : w->height(), mode == 1 ? room.width() : room.height());
-      EXPECT_NEAR(mode == 1 ? w->height() : w->width(), (mode == 1 ? room.height() : room.width()) / 3, 1);
+      EXPECT_NEAR(mode == 1 ? w->height() : w->width(), (mode == 1 ? room.height() : room.width()) / 3.0, 1);
       covered += w->width() * w->height();
     }
     EXPECT_EQ(covered, room.width() * room.height());

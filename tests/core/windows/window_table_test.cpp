@@ -5,6 +5,8 @@
 #include <climits>
 #include <set>
 
+#include "analyses/pairs/pair_analysis.h"
+#include "prediction/core/prediction_record.h"
 #include "tests/core/test_history.h"
 
 using namespace km;
@@ -67,4 +69,27 @@ TEST(WindowTable, PredictionSurvivesExtremeValuesInRecentDraws) {
   const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({History::fromRows(draws), settings});
   ASSERT_EQ(grids.size(), 4u);
   EXPECT_FALSE(grids[1].text(2, 2).empty()) << "the elimination method still shows numbers";
+}
+
+// A legend says which way from chance each tint lies.
+TEST(WindowTable, LegendsNameTheTintsTheirGridsUse) {
+  const struct {
+    WindowId id;
+    Rgb tint;
+    const char* says;
+  } cases[] = {{WindowId::Pairs, pairTint(2), "2σ以上多い"},
+               {WindowId::Pairs, pairTint(1), "1σ以上多い"},
+               {WindowId::Pairs, pairTint(-1), "1σ以上少ない"},
+               {WindowId::Pairs, pairTint(-2), "2σ以上少ない"},
+               {WindowId::PredictionRecord, kRecordAboveChance, "偶然より多い"},
+               {WindowId::PredictionRecord, kRecordBelowChance, "偶然より少ない"}};
+  for (const auto& c : cases) {
+    int found = 0;
+    for (const LegendItem& item : windowRow(c.id).def.legend)
+      if (item.sampleBg == c.tint) {
+        ++found;
+        EXPECT_NE(item.label.find(c.says), std::string::npos) << item.label << " for " << c.says;
+      }
+    EXPECT_EQ(found, 1) << c.says;
+  }
 }
