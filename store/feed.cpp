@@ -386,6 +386,10 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
 }  // namespace
 
 FeedForm feedForm(std::string_view bytes) {
+  // A text never holds a NUL byte; an encrypted database (whose first bytes
+  // are random and may well be "[" or "{") all but certainly does within its
+  // first page (4096 random bytes without one: about 1 in 10 million).
+  if (bytes.find('\0') != std::string_view::npos) return FeedForm::Other;
   const std::string_view s = skipStart(bytes);
   if (!s.empty() && (s[0] == '[' || s[0] == '{')) return FeedForm::Json;
   if (s.substr(0, std::string_view(kCsvHeader).size()) == kCsvHeader) return FeedForm::Csv;

@@ -15,7 +15,7 @@ namespace km {
 enum class FeedForm { Json, Csv, Other };
 // A JSON text (it starts with [ or {), the CSV (it starts with its header
 // line) or anything else (a database, an error page); a byte order mark and
-// white space before the start are skipped.
+// white space before the start are skipped, and bytes holding a NUL are no text.
 FeedForm feedForm(std::string_view bytes);
 
 struct FeedRead {

@@ -100,6 +100,9 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25,26\n", "1 3 17 20 25 ＋26（1999-04-13）"},
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25\n", "CSV を読めません"},
       {"<html>Service Unavailable</html>", "JSON・CSV）ではありません"},
+      // a database whose random first byte happens to be "[" or "{" is no list
+      {std::string(R"([{"開催回": "1"}])") + '\0' + "\x93", "JSON・CSV）ではありません"},
+      {std::string("{") + '\0' + "\x17\xA0", "JSON・CSV）ではありません"},
   };
   for (const auto& c : cases) {
     const FeedRead r = readFeed(c.json);
