@@ -74,52 +74,8 @@ bool programFolder(std::string& folder) {
 
 km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
 
-// The CSV's bytes: a regular file of at most kMaxCsvBytes (a full history of
-// 32767 draws takes about 1.3 MB); false with the reason otherwise.
-constexpr long long kMaxCsvBytes = 64LL * 1024 * 1024;
-
-bool readCsvFile(const std::string& path, std::string& bytes, std::string& why) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    why = "no such file";
-    return false;
-  }
-  if (std::filesystem::is_directory(status)) {
-    why = "this is a folder, not a CSV file";
-    return false;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    why = "not a regular file (a pipe or a device cannot be imported)";
-    return false;
-  }
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec && static_cast<long long>(size) > kMaxCsvBytes) {
-    why = "the file is larger than 64 MB, far more than any history";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    why = std::string("cannot read (") + std::strerror(errno) + ")";
-    return false;
-  }
-  std::stringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) {
-    why = "read error";
-    return false;
-  }
-  bytes = buf.str();
-  return true;
-}
-
 int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
-  std::string text, why;
-  if (!readCsvFile(csvPath, text, why)) {
-    std::cerr << "kazumaki-tool: " << csvPath << ": " << why << "\n";
-    return 1;
-  }
-  const km::CsvResult r = km::parseHistoryCsv(text);
+  const km::CsvResult r = km::readHistoryCsvFile(csvPath);
   if (!r.ok) {
     std::cerr << "kazumaki-tool: " << csvPath << ": " << r.error << "\n";
     return 1;

@@ -444,6 +444,33 @@ TEST(BadCsv, AMillionLinesStopAtTheFirstImpossibleDrawNumber) {
   EXPECT_EQ(r.error, "line 32769: draw number 32768 is outside 1..32767");
 }
 
+TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("big.csv");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string before = slurpFile(db);
+  const struct {
+    std::string head, filler, says;
+  } cases[] = {
+      // the shipped history (lines 1..1354), an empty line, then draws up to 64 MiB
+      {slurpFile(KM_SHIPPED_CSV) + "\n", "1354,2025-09-30,1,2,3,4,5,6\n", ": line 1355: empty line"},
+      // one field of 64 MiB
+      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), ": line 2: a field is longer than 64 KiB"},
+  };
+  for (const auto& c : cases) {
+    {
+      std::ofstream out(csv, std::ios::binary | std::ios::trunc);
+      out << c.head;
+      for (size_t n = c.head.size(); n + c.filler.size() <= 64 << 20; n += c.filler.size()) out << c.filler;
+    }
+    // the program's libraries take about 90 MiB of it
+    const ToolRun r = test::runTool("import-csv " + quoted(csv) + " " + quoted(db), "ulimit -v 307200 && ");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    EXPECT_EQ(slurpFile(db), before);
+  }
+}
+
 TEST(BadCsv, ADateWithACommaOrALineBreakIsQuotedOnExportAndRefusedOnImport) {
   std::vector<Draw> d = threeDraws();
   d[1].date = "2001-01-01,9,9,9,9,9,9\n4";
