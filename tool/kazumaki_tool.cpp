@@ -184,9 +184,10 @@ bool wholeNumber(const std::string& text, int& value) {
   return true;
 }
 
-std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath) {
+std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath, bool write = true) {
   std::string error, details;
-  auto store = km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details);
+  auto store = write ? km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details)
+                     : km::EntryStore::openToRead(connectTo(dbPath), error, &details);
   if (!store) tell(error, details);
   return store;
 }
@@ -241,7 +242,7 @@ int remove(const std::string& dbPath, const std::string& draw) {
 
 // Prints "LINE COLUMN" of the first wrong cell on standard output.
 int check(const std::string& dbPath) {
-  auto store = openEntry(dbPath);
+  auto store = openEntry(dbPath, false);
   if (!store) return 1;
   std::vector<km::EntryRow> rows;
   if (const std::string e = store->readAll(rows); !e.empty()) return done(e, store.get());
