@@ -84,6 +84,11 @@ std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::str
     error = named("データベースファイルのフォルダに書き込めないため、当選データを変更できません。", cs.path);
     return nullptr;
   }
+  if (const std::string link = foreignLinkOn(cs.path); write && !link.empty()) {
+    error = named(
+        "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", link);
+    return nullptr;
+  }
   // What the start-up read refuses beside the file, a writer refuses too
   // (SQLite would take a foreign journal for its own and delete it).
   std::string cause;

@@ -547,6 +547,48 @@ TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "data"}));
 }
 
+// In a shared sticky folder another user's link never leads a write (the
+// backup, the settings, the entry store) into a file of the user's, and the
+// user's own link to a backup keeps the mode of the file it leads to.
+TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
+  if (::geteuid() != 0) GTEST_SKIP() << "planting a link as another user needs root";
+  for (const bool foreign : {true, false}) {
+    ScratchDir dir;
+    ASSERT_EQ(::chmod(dir.path.c_str(), 01777), 0);
+    const std::string db = dir.file("Kazumaki.mdb"), victim = dir.file("victim"), ini = dir.file(kSettingsFileName);
+    ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+    writeRaw(victim, "secret");
+    ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+    const auto plant = [&](const std::string& link) {
+      return std::string(symlink(victim.c_str(), link.c_str()) == 0 ? "" : "no link");
+    };
+    for (const std::string& link : {db + ".bak", ini})
+      ASSERT_EQ(foreign ? inChild([&] { return plant(link); }, true) : plant(link), "");
+    std::vector<Draw> more = threeDraws();
+    more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
+    const std::string written = writeDatabase(at(db), more, db + ".bak");
+    PredictionState settings;
+    const bool iniWritten = settings.WriteInitFile(ini);
+    EXPECT_EQ(modeOf(victim), 0600u);
+    if (foreign) {
+      EXPECT_NE(written.find("ほかのユーザーが作ったシンボリックリンク"), std::string::npos) << written;
+      EXPECT_FALSE(iniWritten);
+      EXPECT_EQ(slurpFile(victim), "secret");
+      EXPECT_EQ(loadHistory(at(db)).rows.size(), 3u);
+      ASSERT_EQ(inChild([&] { return plant(dir.file("link.mdb")); }, true), "");
+      ::unlink(victim.c_str());
+      ASSERT_EQ(writeDatabase(at(victim), threeDraws()), "");
+      std::string error;
+      EXPECT_FALSE(EntryStore::open(at(dir.file("link.mdb")), error));
+      EXPECT_NE(error.find("ほかのユーザー"), std::string::npos) << error;
+    } else {
+      EXPECT_EQ(written, "");
+      EXPECT_TRUE(iniWritten);
+      EXPECT_NE(slurpFile(victim), "secret");
+    }
+  }
+}
+
 TEST(BadTarget, AHardLinkedFileIsNotSplitAndAFolderIsNotReplaced) {
   ScratchDir dir;
   const std::string a = dir.file("a.txt"), b = dir.file("b.txt");
