@@ -10,6 +10,7 @@
 
 #include "store/query_watch.h"
 #include "store/replace_file.h"
+#include "store/text_excerpt.h"
 
 namespace km {
 
@@ -414,10 +415,11 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   for (int f = 0; f < kNumberFields; ++f) {
     const CellNumber v = parseCellNumber(texts[f]);
     if (v.kind != CellNumber::Number)
-      return std::string(kFieldNames[f]) + "「" + texts[f] + "」: " + wrongNumberReason();
+      return std::string(kFieldNames[f]) + "「" + excerpt(texts[f]) + "」: " + wrongNumberReason();
     values[f] = v.value;
   }
-  if (!date.empty() && !isCalendarDate(date)) return "抽選日「" + date + "」は YYYY-MM-DD の日付で指定してください。";
+  if (!date.empty() && !isCalendarDate(date))
+    return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {

@@ -516,6 +516,39 @@ TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
 
 // ---- targets of a write -----------------------------------------------------
 
+// Whatever a user types reaches the terminal without its control codes and
+// cut short; odd but sound input gets a message, not the usage.
+TEST(BadTool, TextFromTheCommandLineIsEscapedAndEveryFailureSaid) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string stale = dir.file(".Kazumaki.mdb.tmp-AbC123");
+  writeRaw(stale, "left by a killed write");
+  const struct {
+    std::string args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"add DB 1 2 3 4 5 6 --date \"$(printf 'x\\033]0;T\\007')\"", 1, "抽選日「x\\x1B]0;T\\x07」"},
+      {"set DB 3 2 \"$(printf '\\033[31mX')\"", 1, "「\\x1B[31mX」"},
+      {"set DB 3 2 \"$(head -c 100000 /dev/zero | tr '\\0' x)\"", 1, "xxx…」"},
+      {"delete DB \"$(printf '\\033c')\"", 1, "回数「\\x1Bc」は整数で"},
+      {"insert DB 0000001", 0, "2"},
+      {"add DB 1 2 3 4 5 6", 0, "5"},
+      {"export-csv DB", 1, "標準出力へ書き込めません"},
+  };
+  for (const auto& c : cases) {
+    std::string args = c.args;
+    args.replace(args.find("DB"), 2, quoted(db));
+    const ToolRun r = test::runTool(args, {}, c.args == "export-csv DB" ? " 2>&1 >/dev/full" : " 2>&1");
+    EXPECT_EQ(WEXITSTATUS(r.status), c.status) << c.args << ": " << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << c.args;
+    EXPECT_LT(r.out.size(), 400u) << c.args;
+  }
+  EXPECT_FALSE(fs::exists(stale)) << "a writer removes what a killed write of it left";
+}
+
 TEST(BadTarget, AReadOnlyDatabaseIsRefusedAndKeepsItsModeAndBytes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
