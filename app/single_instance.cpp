@@ -26,7 +26,36 @@ bool socketAddress(const QByteArray& path, sockaddr_un& address) {
   std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
   return true;
 }
+// A folder of the user's own that nobody else may enter: an existing
+// directory (not a link), owned by the user, without access for others.
+bool privateFolder(const QByteArray& path) {
+  struct stat st {};
+  return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+// `path` made (0700) when it is not there, and checked.
+bool ownPrivateFolder(const QByteArray& path) {
+  if (path.isEmpty() || !path.startsWith('/')) return false;
+  ::mkdir(path.constData(), 0700);
+  return privateFolder(path);
+}
 }  // namespace
+
+QString SingleInstance::runtimeFolder() {
+  // the session's own folder, else one of the user's own in the temporary
+  // folder, else in the user's cache folder: one another user made or can
+  // enter is never used, so nobody else can hold the lock or the socket
+  if (const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR"); xdg.startsWith('/') && privateFolder(xdg))
+    return QFile::decodeName(xdg);
+  const QByteArray inTemp =
+      QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("kazumaki-%1").arg(::geteuid())));
+  if (ownPrivateFolder(inTemp)) return QFile::decodeName(inTemp);
+  QByteArray cache = qgetenv("XDG_CACHE_HOME");
+  if (!cache.startsWith('/')) cache = qgetenv("HOME").startsWith('/') ? qgetenv("HOME") + "/.cache" : QByteArray();
+  if (!cache.isEmpty() && ownPrivateFolder(cache + "/kazumaki")) return QFile::decodeName(cache + "/kazumaki");
+  return {};
+}
 
 QString SingleInstance::alreadyRunningText() { return QStringLiteral("カズマキMiddleはすでに起動しています。"); }
 
@@ -39,9 +68,14 @@ QString SingleInstance::keyFor(const QString& programFolder) {
 
 SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
     : QObject(parent), key_(keyFor(programFolder)) {
-  const QDir temp(QDir::tempPath());
-  socketPath_ = QFile::encodeName(temp.filePath(key_ + QStringLiteral(".socket")));
-  const QByteArray lockPath = QFile::encodeName(temp.filePath(key_ + QStringLiteral(".lock")));
+  const QString runtime = runtimeFolder();
+  if (runtime.isEmpty()) {  // no private place: start, alone or not, rather than not at all
+    first_ = true;
+    return;
+  }
+  const QDir folder(runtime);
+  socketPath_ = QFile::encodeName(folder.filePath(key_ + QStringLiteral(".socket")));
+  const QByteArray lockPath = QFile::encodeName(folder.filePath(key_ + QStringLiteral(".lock")));
   lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
     ::close(lockFd_);
@@ -57,10 +91,9 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
   socketFd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (socketFd_ < 0) return;
   ::unlink(socketPath_.constData());  // left by a process that was killed; ours now
-  const mode_t mask = ::umask(0077);  // the user's own processes only
-  const int bound = ::bind(socketFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  ::umask(mask);
-  if (bound != 0) {
+  // the user's own processes only, through the folder: no umask, which
+  // would change the mode of files other threads create meanwhile
+  if (::bind(socketFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     ::close(socketFd_);
     socketFd_ = -1;
     return;

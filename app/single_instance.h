@@ -3,7 +3,8 @@
 // two data entry windows, and the last to exit would overwrite the other's
 // settings.  The first start holds a lock keyed by the folder and listens on
 // a local datagram socket of the same key; a later start finds the lock
-// taken, asks the first to come to the front and ends.
+// taken, asks the first to come to the front and ends.  Both live in a
+// folder of the user's own, so that no other user can hold them.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -33,6 +34,11 @@ class SingleInstance : public QObject {
   static QString alreadyRunningText();
   // The key of a folder: the same for every spelling of one folder.
   static QString keyFor(const QString& programFolder);
+  // Where the lock and the socket are: $XDG_RUNTIME_DIR, else the folder
+  // kazumaki-UID in the temporary folder, else kazumaki in the user's cache
+  // folder; only a folder of the user's own that no one else can enter.
+  // Empty when there is none (the program then starts without the lock).
+  static QString runtimeFolder();
 
  signals:
   // A later start asked this one to come to the front.

@@ -116,6 +116,7 @@ bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int ro
   const std::string e = store_->setCell(l.no, col, text);
   if (!e.empty()) {
     emit writeFailed(qs(e), qs(store_->details()));
+    reloadIfChangedElsewhere();
     return false;
   }
   l.stored[f] = v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
@@ -130,15 +131,21 @@ QString EntryModel::insertLineAfter(int row) {
   if (!store_ || row < -1 || row >= rowCount()) return {};
   int newNo = 0;
   const std::string e = store_->insertAfter(row < 0 ? 0 : lines_[row].no, newNo);
-  if (!e.empty()) return qs(e);
+  if (!e.empty()) return reloadIfChangedElsewhere(), qs(e);
   return reload(row + 1, +1);
 }
 
 QString EntryModel::deleteLine(int row) {
   if (!store_ || row < 0 || row >= rowCount()) return {};
   const std::string e = store_->remove(lines_[row].no);
-  if (!e.empty()) return qs(e);
+  if (!e.empty()) return reloadIfChangedElsewhere(), qs(e);
   return reload(row, -1);
+}
+
+void EntryModel::reloadIfChangedElsewhere() {
+  // the lines moved under the window: it shows what the file holds now, and
+  // the next change is made on that
+  if (store_ && store_->changedElsewhere()) load();
 }
 
 QString EntryModel::reload(int at, int delta) {

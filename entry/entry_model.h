@@ -42,6 +42,7 @@ class EntryModel : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
   bool writable() const { return store_ != nullptr; }
+  EntryStore* store() const { return store_.get(); }
   int drawNo(int row) const { return lines_[row].no; }
   // The text shown in grid column `col` (1..7) of line `line` (1..rowCount).
   std::string cellText(int line, int col) const;
@@ -68,6 +69,7 @@ class EntryModel : public QAbstractTableModel {
   // Re-reads the lines after a change of the line structure; `shift` maps
   // old unsaved texts to their new lines (the inserted or deleted position).
   QString reload(int at, int delta);
+  void reloadIfChangedElsewhere();
 
   std::unique_ptr<EntryStore> store_;
   std::vector<Line> lines_;

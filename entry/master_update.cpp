@@ -277,7 +277,12 @@ void MasterUpdate::onReplyFinished() {
     return;
   }
   if (reply->error() != QNetworkReply::NoError) {
-    failDownload(networkReason(reply->error()), reply->errorString());
+    // the library's words, which may end without saying what failed (a
+    // damaged or oversized compressed body: "Decompression failed: ")
+    QString words = reply->errorString().trimmed();
+    if (words.isEmpty() || words.endsWith(QLatin1Char(':')))
+      words += QStringLiteral(" QNetworkReply::NetworkError %1").arg(int(reply->error()));
+    failDownload(networkReason(reply->error()), words.trimmed());
     return;
   }
   body_.append(reply->read(limits_.maxBytes + 1 - body_.size()));

@@ -1,40 +1,25 @@
 #include "store/csv.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+#include "store/text_excerpt.h"
 
 namespace km {
 
 namespace {
 
-// A field as a message may quote it: at most 24 bytes (whole UTF-8
-// characters), control characters, bytes that are no UTF-8 and quotes
-// written as \xNN, so neither a huge field nor terminal codes reach the user.
-std::string excerpt(const std::string& s) {
-  constexpr size_t kMax = 24;
-  std::string out = "'";
-  size_t i = 0;
-  while (i < s.size()) {
-    if (i >= kMax) {
-      out += "…";
-      break;
-    }
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    bool valid = len > 0 && i + len <= s.size();
-    for (size_t k = 1; valid && k < len; ++k) valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-    if (len == 1 && (c < 0x20 || c == 0x7F || c == '\'' || c == '\\')) valid = false;
-    if (!valid) {
-      static const char* hex = "0123456789ABCDEF";
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-      ++i;
-      continue;
-    }
-    out.append(s, i, len);
-    i += len;
-  }
-  return out + "'";
+std::string quotedExcerpt(const std::string& s) {
+  std::string q = "'";
+  q += excerpt(s);
+  q += '\'';
+  return q;
 }
 
 // Why a text is no whole number, for the message.
@@ -57,6 +42,43 @@ bool parseInt(const std::string& s, long& v) {
   return true;
 }
 
+// The bytes of a text or a file, a block at a time, with one byte of lookahead.
+class ByteSource {
+ public:
+  using Fill = std::function<long(char* buffer, size_t size)>;  // bytes read, 0 at the end, < 0 on an error
+  explicit ByteSource(std::string_view text) : view_(text) {}
+  explicit ByteSource(Fill fill) : fill_(std::move(fill)), block_(64 * 1024, '\0') {}
+
+  static constexpr int kEnd = -1;
+  int peek() {
+    if (at_ == view_.size() && !refill()) return kEnd;
+    return static_cast<unsigned char>(view_[at_]);
+  }
+  int next() {
+    const int c = peek();
+    if (c != kEnd) ++at_;
+    return c;
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  bool refill() {
+    if (!fill_) return false;
+    const long n = fill_(block_.data(), block_.size());
+    if (n < 0) failed_ = true;
+    if (n <= 0) return false;
+    view_ = std::string_view(block_.data(), static_cast<size_t>(n));
+    at_ = 0;
+    return true;
+  }
+
+  std::string_view view_;
+  size_t at_ = 0;
+  Fill fill_;
+  std::string block_;
+  bool failed_ = false;
+};
+
 // One record of the text: its fields and the line it starts on.
 struct Record {
   std::vector<std::string> fields;
@@ -64,79 +86,86 @@ struct Record {
   bool blank = false;  // an empty line
 };
 
-// Splits the text into records: fields separated by commas, records by LF or
-// CR LF; a field in double quotes may hold commas, line breaks and doubled
-// quotes.  False with `error` set on a NUL byte, a lone CR or an unclosed quote.
-bool splitRecords(const std::string& text, std::vector<Record>& out, std::string& error) {
-  int line = 1;
-  size_t i = 0;
-  const size_t n = text.size();
-  auto fail = [&](const std::string& why) {
-    error = "line " + std::to_string(line) + ": " + why;
-    return false;
-  };
-  while (i < n) {
-    Record r;
-    r.line = line;
+// Reads records one after another: fields separated by commas, records by LF
+// or CR LF; a field in double quotes may hold commas, line breaks and doubled
+// quotes.
+class RecordReader {
+ public:
+  explicit RecordReader(ByteSource& in) : in_(in) {}
+
+  bool atEnd() { return in_.peek() == ByteSource::kEnd; }
+  // The next record; false with `error` set on a NUL byte, a lone CR, an
+  // unclosed quote, a field over kMaxCsvFieldBytes or a failed read.
+  bool read(Record& r, std::string& error) {
+    r.fields.clear();
+    r.line = line_;
     std::string cur;
-    bool quoted = false, wasQuoted = false;
+    bool quoted = false, wasQuoted = false, tooLong = false;
+    auto fail = [&](int at, const std::string& why) {
+      error = "line " + std::to_string(at) + ": " + why;
+      return false;
+    };
+    auto add = [&](char c) {
+      if (cur.size() < kMaxCsvFieldBytes)
+        cur += c;
+      else
+        tooLong = true;
+    };
+    auto endField = [&] {
+      r.fields.push_back(std::move(cur));
+      cur.clear();
+    };
     for (;;) {
-      if (i >= n) {
-        if (quoted) {
-          line = r.line;
-          return fail("a quoted field is not closed");
-        }
-        r.fields.push_back(cur);
+      const int c = in_.next();
+      if (c == ByteSource::kEnd) {
+        if (in_.failed()) return fail(line_, "the file cannot be read to its end");
+        if (quoted) return fail(r.line, "a quoted field is not closed");
+        endField();
         break;
       }
-      const char c = text[i];
-      if (c == '\0') return fail("the file holds a NUL byte (it is no text file)");
+      if (c == '\0') return fail(line_, "the file holds a NUL byte (it is no text file)");
+      const bool crAlone = c == '\r' && in_.peek() != '\n';
+      if (crAlone) return fail(line_, "a line ends with CR alone; lines must end with LF or CR LF");
       if (quoted) {
         if (c == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            cur += '"';
-            i += 2;
-          } else {
+          if (in_.peek() == '"')
+            add(static_cast<char>(in_.next()));
+          else
             quoted = false;
-            ++i;
-          }
           continue;
         }
-        if (c == '\r' && (i + 1 >= n || text[i + 1] != '\n'))
-          return fail("a line ends with CR alone; lines must end with LF or CR LF");
-        if (c == '\n') ++line;
-        cur += c;
-        ++i;
+        if (c == '\n') ++line_;
+        add(static_cast<char>(c));
         continue;
       }
       if (c == '"' && cur.empty() && !wasQuoted) {
         quoted = wasQuoted = true;
-        ++i;
         continue;
       }
       if (c == ',') {
-        r.fields.push_back(cur);
-        cur.clear();
+        endField();
         wasQuoted = false;
-        ++i;
         continue;
       }
-      if (c == '\r' && (i + 1 >= n || text[i + 1] != '\n'))
-        return fail("a line ends with CR alone; lines must end with LF or CR LF");
       if (c == '\r' || c == '\n') {
-        i += c == '\r' ? 2 : 1;
-        r.fields.push_back(cur);
-        ++line;
+        if (c == '\r') in_.next();  // its LF
+        endField();
+        ++line_;
         break;
       }
-      cur += c;
-      ++i;
+      add(static_cast<char>(c));
     }
+    if (tooLong)
+      return fail(r.line, "a field is longer than " + std::to_string(kMaxCsvFieldBytes / 1024) +
+                              " KiB, far more than any value of a history");
     r.blank = r.fields.size() == 1 && r.fields[0].empty() && !wasQuoted;
-    out.push_back(std::move(r));
+    return true;
   }
-  return true;
-}
+
+ private:
+  ByteSource& in_;
+  int line_ = 1;
+};
 
 // A field as CSV writes it: quoted when it holds a comma, a quote or a line break.
 std::string csvField(const std::string& s) {
@@ -149,9 +178,7 @@ std::string csvField(const std::string& s) {
   return out + "\"";
 }
 
-}  // namespace
-
-CsvResult parseHistoryCsv(const std::string& text) {
+CsvResult parseRecords(ByteSource& in) {
   CsvResult r;
   int lineNo = 1;
   auto fail = [&](const std::string& why) {
@@ -159,33 +186,32 @@ CsvResult parseHistoryCsv(const std::string& text) {
     r.error = "line " + std::to_string(lineNo) + ": " + why;
     return r;
   };
-  if (text.empty()) return fail("the file is empty");
-  std::vector<Record> records;
-  std::string error;
-  if (!splitRecords(text, records, error)) {
-    r.error = error;
-    return r;
-  }
+  RecordReader reader(in);
+  if (reader.atEnd()) return in.failed() ? fail("the file cannot be read") : fail("the file is empty");
   static const char* kFieldNames[] = {"n1", "n2", "n3", "n4", "n5", "bonus"};
-  for (size_t k = 0; k < records.size(); ++k) {
-    Record& rec = records[k];
+  Record rec;
+  for (bool first = true; !reader.atEnd() || first; first = false) {
+    if (!reader.read(rec, r.error)) {
+      r.draws.clear();
+      return r;
+    }
     lineNo = rec.line;
-    if (k == 0) {
+    if (first) {
       std::string header;
       for (size_t f = 0; f < rec.fields.size(); ++f) header += (f ? "," : "") + rec.fields[f];
       if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
       if (header != kCsvHeader)
-        return fail(std::string("the header must be ") + kCsvHeader + ", found " + excerpt(header));
+        return fail(std::string("the header must be ") + kCsvHeader + ", found " + quotedExcerpt(header));
       continue;
     }
     if (rec.blank) {
-      if (k + 1 == records.size()) break;  // a blank last line
+      if (reader.atEnd()) break;  // a blank last line
       return fail("empty line");
     }
     const auto& f = rec.fields;
     if (f.size() != 8) return fail("expected 8 fields, found " + std::to_string(f.size()));
     long no = 0;
-    if (!parseInt(f[0], no)) return fail("draw number " + excerpt(f[0]) + notNumber(f[0]));
+    if (!parseInt(f[0], no)) return fail("draw number " + quotedExcerpt(f[0]) + notNumber(f[0]));
     if (!isDrawNo(no))
       return fail("draw number " + f[0] + " is outside " + std::to_string(kMinDrawNo) + ".." +
                   std::to_string(kMaxDrawNo));
@@ -196,7 +222,7 @@ CsvResult parseHistoryCsv(const std::string& text) {
     Draw d;
     d.no = static_cast<int>(no);
     if (!f[1].empty() && !isCalendarDate(f[1]))
-      return fail("date " + excerpt(f[1]) + " is no date of the calendar in the form YYYY-MM-DD");
+      return fail("date " + quotedExcerpt(f[1]) + " is no date of the calendar in the form YYYY-MM-DD");
     d.date = f[1];
     for (int i = 0; i < kNumberFields; ++i) {
       // a number as the entry window takes it: spaces around it and full-width digits are fine
@@ -208,13 +234,57 @@ CsvResult parseHistoryCsv(const std::string& text) {
         return fail(std::string(kFieldNames[i]) + " " +
                     (parseInt(s, digits)
                          ? s + " is outside " + std::to_string(kMinNumber) + ".." + std::to_string(kMaxNumber)
-                         : excerpt(s) + notNumber(s)));
+                         : quotedExcerpt(s) + notNumber(s)));
       d.n[i] = v.value;
     }
     r.draws.push_back(std::move(d));
   }
   r.ok = true;
   return r;
+}
+
+}  // namespace
+
+CsvResult parseHistoryCsv(std::string_view text) {
+  ByteSource in(text);
+  return parseRecords(in);
+}
+
+CsvResult readHistoryCsvFile(const std::string& path) {
+  CsvResult r;
+  // Opened without blocking, so that a pipe put in the file's place after a
+  // look at it cannot hold the import; what was opened is what is checked.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    r.error = err == ENOENT ? std::string("no such file") : std::string("cannot read (") + std::strerror(err) + ")";
+    return r;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (S_ISDIR(st.st_mode)) {
+    r.error = "this is a folder, not a CSV file";
+    return r;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    r.error = "not a regular file (a pipe or a device cannot be imported)";
+    return r;
+  }
+  if (st.st_size > kMaxCsvBytes) {
+    r.error = "the file is larger than 64 MB, far more than any history";
+    return r;
+  }
+  ByteSource in([fd](char* buffer, size_t size) -> long {
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, size);
+      if (n >= 0 || errno != EINTR) return n;
+    }
+  });
+  return parseRecords(in);
 }
 
 std::string historyToCsv(const std::vector<Draw>& draws) {

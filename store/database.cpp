@@ -200,18 +200,6 @@ std::string closeConnection(DbPtr& db) {
   return cause;
 }
 
-// A bound on the work of the data entry store's queries: a view that never
-// ends (or sorts rows without end) is stopped instead of growing without
-// bound.  Reading and sorting the largest possible history takes a small part
-// of it.
-struct WorkBudget {
-  long calls = 0;
-  static constexpr int kStepsPerCall = 1000;
-  // 5 million virtual machine steps: reading the largest history (kMaxDrawNo
-  // draws) and its dates takes about 0.15 million each.
-  static constexpr long kMaxCalls = 5000;
-};
-
 // The history query: at most one row more than any history can hold is
 // taken from the view before sorting, so a view without end stops early.
 const std::string& historyQuery() {
@@ -231,13 +219,7 @@ std::string wrongStoredDrawNo(sqlite3_stmt* s, int col) {
   return std::to_string(no) + "は" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) + "の範囲外です。";
 }
 
-// A read that its watch interrupted: the time ran out, or it was told to stop.
-std::string endlessRead(const ReadLimits& limits) {
-  const auto ms = limits.time.count();
-  const std::string limit = ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒";
-  return "データベースファイルの読み込みが" + limit +
-         "以内に終わりません。ファイルが壊れているか、このプログラムのデータベースではありません。";
-}
+std::string endlessRead(const ReadLimits& limits) { return readTooLongText(limits.time); }
 constexpr const char* kReadStopped = "データベースファイルの読み込みを中止しました。";
 
 // What a file beside the database holds, as far as a read must know.
@@ -274,40 +256,6 @@ std::string rollBackJournal(const ConnectString& cs) {
   if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return sqliteCause(db.get());
   q.reset();
   return closeConnection(db);
-}
-
-// Looks at the files SQLite would take up beside the database before a read
-// opens it: a journal of an interrupted write is rolled back; a write-ahead
-// log (this program never makes one) or a journal that is none of ours is
-// named and the read refused, since opening would take them in or create
-// further files.  Empty when the read may go on; else the reason, and
-// SQLite's account in `cause` where it gave one.
-std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
-  const std::string name = fs::path(cs.path).filename().string();
-  const std::string wal = cs.path + "-wal";
-  struct stat st {};
-  if (::lstat(wal.c_str(), &st) == 0)
-    return "データベースファイルの横に、このプログラムが作らないファイル「" + name +
-           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
-  const std::string journal = cs.path + "-journal";
-  switch (journalBeside(journal)) {
-    case Beside::None:
-    case Beside::Unused:
-      return {};
-    case Beside::Foreign:
-      return "データベースファイルの横にある「" + name +
-             "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
-             "削除してください。\n" +
-             journal;
-    case Beside::HotJournal:
-      break;
-  }
-  if (cause = rollBackJournal(cs); !cause.empty())
-    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）"
-           "。\n" +
-           journal;
-  if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
-  return {};
 }
 
 // A database whose header asks for WAL mode (this program never writes one)
@@ -354,6 +302,41 @@ std::string fileUri(const std::string& path) {
 }
 
 }  // namespace
+
+std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
+  const std::string name = fs::path(cs.path).filename().string();
+  const std::string wal = cs.path + "-wal";
+  struct stat st {};
+  if (::lstat(wal.c_str(), &st) == 0)
+    return "データベースファイルの横に、このプログラムが作らないファイル「" + name +
+           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
+  const std::string journal = cs.path + "-journal";
+  switch (journalBeside(journal)) {
+    case Beside::None:
+    case Beside::Unused:
+      return {};
+    case Beside::Foreign:
+      return "データベースファイルの横にある「" + name +
+             "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
+             "削除してください。\n" +
+             journal;
+    case Beside::HotJournal:
+      break;
+  }
+  if (cause = rollBackJournal(cs); !cause.empty())
+    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）"
+           "。\n" +
+           journal;
+  if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
+  return {};
+}
+
+std::string readTooLongText(std::chrono::milliseconds time) {
+  const auto ms = time.count();
+  const std::string limit = ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒";
+  return "データベースファイルの読み込みが" + limit +
+         "以内に終わりません。ファイルが壊れているか、このプログラムのデータベースではありません。";
+}
 
 std::string fieldText(sqlite3_stmt* s, int col) {
   switch (sqlite3_column_type(s, col)) {
@@ -623,7 +606,8 @@ TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits) {
 }
 
 std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs, const ReadLimits& limits,
-                                                         std::string& error, std::string& cause) {
+                                                         std::string& error, std::string& cause, Refusal* refusal) {
+  if (refusal) *refusal = Refusal::Other;
   auto fail = [&](const std::string& why, sqlite3* db = nullptr) {
     error = why + "\n" + cs.path;
     cause = db ? sqliteCause(db) : std::string();
@@ -632,10 +616,9 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
   struct stat st {};
   if (::stat(cs.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     return fail("データベースファイルが見つからないか、通常のファイルではありません。");
-  std::string besideCause;
-  if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty()) {
+  if (const std::string beside = checkBesideFiles(cs, cause); !beside.empty()) {
     error = beside;
-    cause = besideCause;
+    if (refusal) *refusal = Refusal::Beside;
     return nullptr;
   }
   std::unique_ptr<HistoryWriteLock> lock(new HistoryWriteLock);
@@ -643,7 +626,7 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
   sqlite3* db = lock->db_;
   if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", db);
   guardConnection(db);
-  sqlite3_busy_timeout(db, 5000);
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (!hasCipher(db)) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
   switch (applyKeyQuickly(db, cs.path, cs.password)) {
     case Keying::Keyed:
@@ -661,8 +644,9 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
   if (!exec(db, "BEGIN IMMEDIATE")) {
     const int code = sqlite3_errcode(db);
-    return fail(code == SQLITE_BUSY || code == SQLITE_LOCKED
-                    ? "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。"
+    const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    if (busy && refusal) *refusal = Refusal::Busy;
+    return fail(busy ? kEditingElsewhere
                 : code == SQLITE_READONLY ? "データベースファイルが読み取り専用のため、当選データを変更できません。"
                                           : "データベースへ書き込めません。",
                 db);
@@ -720,15 +704,6 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
   if (!file.commit(backupPath)) return fail("データベースを置き換えられません。", file.error());
   return {};
 }
-
-void limitQueryWork(sqlite3* db, QueryBudget& budget) {
-  budget.calls = 0;
-  sqlite3_progress_handler(
-      db, WorkBudget::kStepsPerCall,
-      [](void* p) { return ++static_cast<QueryBudget*>(p)->calls > WorkBudget::kMaxCalls ? 1 : 0; }, &budget);
-}
-
-void unlimitQueryWork(sqlite3* db) { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
 
 bool sqlcipherLinked(sqlite3* db) { return hasCipher(db); }
 bool keyConnection(sqlite3* db, const std::string& password) { return applyKey(db, password); }

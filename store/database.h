@@ -87,16 +87,29 @@ struct TableRead {
 // number, or a date that is no text.
 TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
 
+// How long a writer waits for another's write lock before it gives up.  The
+// other writers (a change of the entry store, the update's write) hold it for
+// well under a second; only the data entry window holds it for longer: for as
+// long as it is open.
+inline constexpr int kBusyTimeoutMs = 5000;
+// What a writer is told when the write lock stays taken.
+inline constexpr const char* kEditingElsewhere =
+    "当選データ入力ウィンドウで編集中です。当選データ入力ウィンドウを閉じてから、もう一度実行してください。";
+
 // The history database held for its replacement by a new file: while the
 // lock lives no other connection can write to it (they wait, or report the
 // file busy), so nothing written between the read and the replacement is
 // lost.  The draws are read as readDrawTable reads them.
 class HistoryWriteLock {
  public:
+  // Why take() failed: another writer holds the lock, a file beside the
+  // database is none of ours, or anything else (a missing, foreign or damaged
+  // file, one that cannot be written).
+  enum class Refusal { Busy, Beside, Other };
   // Null with the reason in `error` (and SQLite's account in `cause`) when
   // the file cannot be locked or read.
   static std::unique_ptr<HistoryWriteLock> take(const ConnectString& cs, const ReadLimits& limits, std::string& error,
-                                                std::string& cause);
+                                                std::string& cause, Refusal* refusal = nullptr);
   ~HistoryWriteLock();
   HistoryWriteLock(const HistoryWriteLock&) = delete;
   HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
@@ -116,15 +129,18 @@ class HistoryWriteLock {
 // file is first copied there.
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath = {});
 
-// A bound on the work of the queries run on one connection, so that a view
-// that never ends (or sorts rows without end) stops with SQLITE_INTERRUPT
-// instead of growing without bound.  Reading the largest possible history
-// takes a small part of it.  The budget must outlive the queries.
-struct QueryBudget {
-  long calls = 0;
-};
-void limitQueryWork(sqlite3* db, QueryBudget& budget);
-void unlimitQueryWork(sqlite3* db);
+// Looks at the files SQLite would take up beside the database before a
+// connection opens it: a journal of an interrupted write is rolled back; a
+// write-ahead log (this program never makes one) or a journal that is none of
+// ours is named and the connection refused, since opening would take them in,
+// delete them or create further files.  Empty when the connection may go on;
+// else the reason (what, then the file), with SQLite's account in `cause`
+// where it gave one.  Every reader and writer of the database runs it first.
+std::string checkBesideFiles(const ConnectString& cs, std::string& cause);
+
+// "データベースファイルの読み込みが10秒以内に終わりません。…": a read that its
+// watch stopped when `time` had passed.
+std::string readTooLongText(std::chrono::milliseconds time);
 
 // A stored field's text as the entry window shows it: empty for NULL, an
 // integer in digits, a real visibly a real ("5.0"), text as it stands.

@@ -59,9 +59,13 @@ UpdateResult updateHistory(const std::string& target, std::string_view bytes, co
   // The user's history, held against other writers until the new file is in place.
   std::string error, cause;
   const ConnectString cs{target, databasePassword()};
-  const std::unique_ptr<HistoryWriteLock> lock = HistoryWriteLock::take(cs, options.limits, error, cause);
+  HistoryWriteLock::Refusal refusal{};
+  const std::unique_ptr<HistoryWriteLock> lock = HistoryWriteLock::take(cs, options.limits, error, cause, &refusal);
   if (stop && stop->stopped()) return cancelled();
-  if (!lock) return refuse("手元の当選データファイルを読めません。\n" + error, cause);
+  if (!lock)
+    return refuse(
+        refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
+        cause);
   const std::vector<Draw>& stored = lock->draws();
   FeedMerge merge = mergeFeed(stored, std::move(source));
   r.newest = merge.newest;

@@ -8,6 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "store/query_watch.h"
+#include "store/replace_file.h"
+#include "store/text_excerpt.h"
+
 namespace km {
 
 namespace fs = std::filesystem;
@@ -45,6 +49,15 @@ std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std
 
 std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::string& error, int busyTimeoutMs,
                                              std::string* details) {
+  return openAs(cs, error, busyTimeoutMs, details, true);
+}
+
+std::unique_ptr<EntryStore> EntryStore::openToRead(const ConnectString& cs, std::string& error, std::string* details) {
+  return openAs(cs, error, kDefaultBusyTimeoutMs, details, false);
+}
+
+std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::string& error, int busyTimeoutMs,
+                                               std::string* details, bool write) {
   // SQLite's account of a failure goes apart from the reason
   const auto failed = [&](const std::unique_ptr<EntryStore>& store, const char* what) {
     error = store->failure(what);
@@ -63,21 +76,38 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
     error = named("データベースファイルが通常のファイルではありません。", cs.path);
     return nullptr;
   }
-  if (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0) {
+  if (write &&
+      (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0)) {
     error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
     return nullptr;
   }
-  if (access(folder.c_str(), W_OK) != 0) {
+  if (write && access(folder.c_str(), W_OK) != 0) {
     error = named("データベースファイルのフォルダに書き込めないため、当選データを変更できません。", cs.path);
     return nullptr;
   }
+  if (const std::string link = foreignLinkOn(cs.path); write && !link.empty()) {
+    error = named(
+        "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", link);
+    return nullptr;
+  }
+  // What the start-up read refuses beside the file, a writer refuses too
+  // (SQLite would take a foreign journal for its own and delete it).
+  std::string cause;
+  if (const std::string beside = checkBesideFiles(cs, cause); !beside.empty()) {
+    error = beside;
+    if (details) *details = cause;
+    return nullptr;
+  }
+  if (write) removeStaleTemporaryFiles(cs.path);
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-  std::unique_ptr<EntryStore> store(new EntryStore(raw, cs.path));
+  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<EntryStore> store(new EntryStore(raw, cs.path, busyTimeoutMs));
+  store->readOnly_ = !write;
   if (rc != SQLITE_OK) {
     failed(store, "データベースファイルを開けません。");
     return nullptr;
   }
+  guardConnection(raw);
   if (!sqlcipherLinked(raw)) {
     error = "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。";
     return nullptr;
@@ -87,7 +117,7 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
     return nullptr;
   }
   sqlite3_busy_timeout(raw, busyTimeoutMs);
-  if (sqlite3_db_readonly(raw, "main") == 1) {
+  if (write && sqlite3_db_readonly(raw, "main") == 1) {
     error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
     return nullptr;
   }
@@ -108,22 +138,28 @@ std::unique_ptr<EntryStore> EntryStore::open(const ConnectString& cs, std::strin
       return nullptr;
     }
   }
-  // The write lock must be obtainable now, or the user learns it before typing.
-  if (!store->begin(error)) {
-    if (details) *details = store->details();
+  if (!write) return store;
+  // The write lock, held from now on: the user learns before typing that
+  // another writer has it, and no other writer gets it while the store lives.
+  if (sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    failed(store, "データベースへ書き込めません。");
     return nullptr;
   }
-  store->rollback();
+  store->held_ = true;
+  store->version_ = store->dataVersion();
   return store;
 }
 
-EntryStore::~EntryStore() { sqlite3_close_v2(db_); }
+EntryStore::~EntryStore() {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close_v2(db_);
+}
 
 std::string EntryStore::failure(const char* what) const {
   std::string msg = what;
   const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-    msg = "データベースファイルが他のプログラムで使用中のため、当選データを変更できません。";
+    msg = kEditingElsewhere;
   else if (db_ && sqlite3_extended_errcode(db_) == SQLITE_READONLY_DBMOVED)
     msg = "データベースファイルが開いている間に移動または削除されたため、当選データを変更できません。";
   else if (code == SQLITE_READONLY)
@@ -142,13 +178,45 @@ std::string EntryStore::failure(const char* what) const {
   return msg;
 }
 
+long long EntryStore::dataVersion() const {
+  StmtPtr q = prepare(db_, "PRAGMA data_version");
+  return q && sqlite3_step(q.get()) == SQLITE_ROW ? sqlite3_column_int64(q.get(), 0) : -1;
+}
+
 bool EntryStore::begin(std::string& error) {
+  if (readOnly_) {
+    error = named("当選データを読むだけの接続のため、変更できません。", path_);
+    return false;
+  }
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
-  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    error = failure("データベースへ書き込めません。");
+  if (!held_) {
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      error = failure("データベースへ書き込めません。");
+      return false;
+    }
+    held_ = true;
+  }
+  // The data version moves when another connection commits a change.
+  if (changedElsewhere_ || dataVersion() != version_) {
+    changedElsewhere_ = true;
+    error = named(kChangedElsewhere, path_);
     return false;
   }
   return true;
+}
+
+void EntryStore::relock() {
+  held_ = false;
+  if (readOnly_) return;
+  // At once or not at all: a writer that got in meanwhile is found by the next change.
+  sqlite3_busy_timeout(db_, 0);
+  held_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_busy_timeout(db_, busyTimeoutMs_);
+}
+
+void EntryStore::releaseWriteLock() {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  held_ = false;
 }
 
 std::string EntryStore::commit() {
@@ -157,22 +225,22 @@ std::string EntryStore::commit() {
     rollback();
     return why;
   }
+  relock();
   return {};
 }
 
 void EntryStore::rollback() {
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  relock();
 }
 
-std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
+std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& limits) {
   details_.clear();
   rows.clear();
-  QueryBudget budget;
-  limitQueryWork(db_, budget);
-  struct Unlimit {
-    sqlite3* db;
-    ~Unlimit() { unlimitQueryWork(db); }
-  } unlimit{db_};
+  const long long version = dataVersion();
+  // Declared after the statement's connection and before the statement: the
+  // watch ends after the statement is finalized.
+  const QueryWatch watch(db_, limits.time, limits.stop);
   StmtPtr q = prepare(db_,
                       "SELECT q.回数, q.第1数字, q.第2数字, q.第3数字, q.第4数字, q.第5数字, q.ボーナス数字, t.抽選日 "
                       "FROM 全データ選択クエリ q LEFT JOIN 当選データ t ON t.回数 = q.回数 ORDER BY q.回数");
@@ -187,15 +255,15 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows) {
   }
   if (step == SQLITE_INTERRUPT) {
     rows.clear();
-    return named(
-        "データベースファイルの「全データ選択クエリ」の読み込みが終わりません。ファイルが壊れているか、このプログラムの"
-        "データベースではありません。",
-        path_);
+    return named(watch.timedOut() ? readTooLongText(limits.time) : "データベースファイルの読み込みを中止しました。",
+                 path_);
   }
   if (step != SQLITE_DONE) {
     rows.clear();
     return failure("データベースファイルが壊れているため、当選データを読めません。");
   }
+  version_ = version;
+  changedElsewhere_ = false;
   return {};
 }
 
@@ -347,10 +415,11 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   for (int f = 0; f < kNumberFields; ++f) {
     const CellNumber v = parseCellNumber(texts[f]);
     if (v.kind != CellNumber::Number)
-      return std::string(kFieldNames[f]) + "「" + texts[f] + "」: " + wrongNumberReason();
+      return std::string(kFieldNames[f]) + "「" + excerpt(texts[f]) + "」: " + wrongNumberReason();
     values[f] = v.value;
   }
-  if (!date.empty() && !isCalendarDate(date)) return "抽選日「" + date + "」は YYYY-MM-DD の日付で指定してください。";
+  if (!date.empty() && !isCalendarDate(date))
+    return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {

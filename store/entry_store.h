@@ -5,6 +5,15 @@
 // inserted line, a deleted line.  Only sound values are ever written: an
 // empty cell or a whole number 1..31.
 //
+// The store holds the database's write lock from the moment it opens until it
+// goes, taking it again right after each change: while the data entry window
+// is open, every other writer (another store, the update, kazumaki-tool) is
+// told kEditingElsewhere, and nothing changes the lines the window shows.
+// Should another writer get in all the same (between a change and the taking
+// of the lock again, or after releaseWriteLock), the next change finds it
+// through SQLite's data version and is refused with kChangedElsewhere, never
+// written into a line that moved.
+//
 // Draw numbers behave like line numbers within a run of consecutive draws:
 // a line inserted after draw d becomes draw d + 1 and the following draws of
 // that run move up by one; deleting a draw moves the following draws of its
@@ -30,6 +39,9 @@ inline constexpr int kLastNumberColumn = 7;
 
 // The message of the check on closing.
 inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
+// A change refused because another writer changed the file since it was read.
+inline constexpr const char* kChangedElsewhere =
+    "データベースファイルがほかのプログラムで変更されたため、この変更は保存していません。";
 
 // The check on closing: lines from the top, within a line the columns 2..7
 // from the left; the first cell whose text is Wrong.  `text` gives a cell's
@@ -50,19 +62,35 @@ struct EntryRow {
 
 class EntryStore {
  public:
-  static constexpr int kDefaultBusyTimeoutMs = 5000;
+  static constexpr int kDefaultBusyTimeoutMs = kBusyTimeoutMs;
 
-  // Opens the database for writing.  A missing, read-only, locked or foreign
-  // file gives nullptr and a Japanese reason in `error` (what is wrong, then
-  // the file), and SQLite's account in `details` where it gave one.
+  // Opens the database for writing and takes its write lock, after the check
+  // of the files beside it that the start-up read makes, and removes the
+  // temporary files a killed write of it left.  A missing, read-only, locked
+  // or foreign file gives nullptr and a Japanese reason in `error` (what is
+  // wrong, then the file), and SQLite's account in `details` where it gave one.
   static std::unique_ptr<EntryStore> open(const ConnectString& cs, std::string& error,
                                           int busyTimeoutMs = kDefaultBusyTimeoutMs, std::string* details = nullptr);
+  // Opens the database for reading only (kazumaki-tool check), after the
+  // same check of the files beside it; takes no lock and removes nothing, and
+  // every change is refused.
+  static std::unique_ptr<EntryStore> openToRead(const ConnectString& cs, std::string& error,
+                                                std::string* details = nullptr);
   ~EntryStore();
   EntryStore(const EntryStore&) = delete;
   EntryStore& operator=(const EntryStore&) = delete;
 
-  // Every draw in draw-number order.  Returns an empty string or the reason.
-  std::string readAll(std::vector<EntryRow>& rows);
+  // Every draw in draw-number order, read within the time of `limits`.
+  // Returns an empty string or the reason.  What is read is what the next
+  // change is checked against.
+  std::string readAll(std::vector<EntryRow>& rows, const ReadLimits& limits = {});
+
+  // Lets other writers in until the next change, which takes the lock again
+  // and is refused when they changed the file.
+  void releaseWriteLock();
+  // The last change was refused with kChangedElsewhere; the lines must be
+  // read again (readAll) before the next.
+  bool changedElsewhere() const { return changedElsewhere_; }
 
   // Each of these is one transaction; they return an empty string when the
   // change is committed, else the reason, and then nothing has changed.
@@ -85,11 +113,19 @@ class EntryStore {
   const std::string& details() const { return details_; }
 
  private:
-  EntryStore(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  EntryStore(sqlite3* db, std::string path, int busyTimeoutMs)
+      : db_(db), path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}
+  static std::unique_ptr<EntryStore> openAs(const ConnectString& cs, std::string& error, int busyTimeoutMs,
+                                            std::string* details, bool write);
   std::string failure(const char* what) const;
+  // Makes sure the store holds the write lock and that nobody changed the
+  // file since it was read; false with the reason otherwise.
   bool begin(std::string& error);
   std::string commit();
   void rollback();
+  // Takes the write lock again at once, if nobody else holds it.
+  void relock();
+  long long dataVersion() const;
   // The last draw number of the run that starts at `from` (from - 1 when
   // `from` is not stored), or an error.
   bool runEnd(int from, int& end, std::string& error);
@@ -99,6 +135,11 @@ class EntryStore {
   sqlite3* db_;
   std::string path_;
   mutable std::string details_;
+  int busyTimeoutMs_;
+  bool readOnly_ = false;
+  bool held_ = false;       // in the transaction that holds the write lock
+  long long version_ = -1;  // SQLite's data version when the lines were read
+  bool changedElsewhere_ = false;
 };
 
 }  // namespace km

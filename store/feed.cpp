@@ -404,7 +404,7 @@ FeedRead readFeed(std::string_view bytes) {
       return readJson(s);
     }
     case FeedForm::Csv: {
-      CsvResult csv = parseHistoryCsv(std::string(bytes));
+      CsvResult csv = parseHistoryCsv(bytes);
       FeedRead r;
       r.ok = csv.ok;
       r.draws = std::move(csv.draws);

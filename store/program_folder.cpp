@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,7 @@
 
 #include "store/database.h"
 #include "store/replace_file.h"
+#include "store/text_excerpt.h"
 
 namespace fs = std::filesystem;
 
@@ -98,8 +100,13 @@ ProgramFolderPlaces defaultProgramFolderPlaces(const std::string& executableFold
   if (homeDir.empty()) {
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) homeDir = pw->pw_dir;
   }
-  if (homeDir.empty() || !fs::path(homeDir).is_absolute()) {
+  if (homeDir.empty()) {
     p.userFolderProblem = "ユーザーのデータフォルダが決まりません（XDG_DATA_HOME も HOME も設定されていません）。";
+    return p;
+  }
+  if (!fs::path(homeDir).is_absolute()) {
+    p.userFolderProblem =
+        "ユーザーのデータフォルダが決まりません（HOME が絶対パスではありません：" + excerpt(homeDir, 64) + "）。";
     return p;
   }
   p.userFolder = (fs::path(homeDir) / ".local" / "share" / "kazumaki").string();
@@ -113,13 +120,43 @@ bool isWritableProgramFolder(const std::string& folder) {
   return !isFile(db) || canWrite(db);
 }
 
+static std::string notARegularFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {};  // nothing there
+  const bool link = S_ISLNK(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0)
+    return link ? (errno == ELOOP ? "循環しているシンボリックリンク" : "行き先のないシンボリックリンク")
+                : std::string();
+  if (S_ISREG(st.st_mode)) return {};
+  if (S_ISDIR(st.st_mode)) return "フォルダ";
+  if (S_ISFIFO(st.st_mode)) return "名前付きパイプ（FIFO）";
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "デバイス";
+  if (S_ISSOCK(st.st_mode)) return "ソケット";
+  return "特殊なファイル";
+}
+
 ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   ProgramFolder r;
   const fs::path exeDir(places.executableFolder);
-  const bool exeHoldsDatabase = isFile(exeDir / kDatabaseFileName);
-  if (exeHoldsDatabase && isWritableProgramFolder(places.executableFolder)) {
+  // Something in the database's place that is no file is named, where it is;
+  // the program does not go on to another folder of its own accord.
+  const std::string exeDb = (exeDir / kDatabaseFileName).string();
+  if (const std::string what = notARegularFile(exeDb); !what.empty()) {
+    r.message = "当選データファイル（" + std::string(kDatabaseFileName) + "）が通常のファイルではありません（" + what +
+                "）。\nプログラムのフォルダ " + exeDir.string() + " の " + kDatabaseFileName +
+                " を当選データのファイルに置き換えてから、もう一度起動してください。\n" + exeDb;
+    return r;
+  }
+  const bool exeHoldsDatabase = isFile(exeDb);
+  if (exeHoldsDatabase && canWrite(exeDir)) {
     r.ok = true;
     r.path = places.executableFolder;
+    // a write-protected database is used where it is, read only, and said so
+    if (!canWrite(exeDb))
+      r.warning =
+          "当選データファイルが読み取り専用のため、当選データの入力と最新化では保存できません。"
+          "保存するには、ファイルの書き込みの許可を確かめてください。\n" +
+          exeDb;
     return r;
   }
 

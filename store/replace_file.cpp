@@ -46,13 +46,21 @@ bool syncFolder(const std::string& folder) {
 }
 
 // Where a chain of symbolic links ends (the path itself when it is no link);
-// empty with `why` (and the system's `cause`) set for a loop or a link that
-// cannot be read.
+// empty with `why` (and the system's `cause`) set for a loop, a link that
+// cannot be read, or one that another user made: only the user's own links
+// and root's are followed, so that nobody can send a write of ours into a
+// file of their choosing (the kernel's rule for shared folders, everywhere).
 std::string followLinks(const std::string& path, std::string& why, std::string& at, std::string& cause) {
   fs::path p(path);
   for (int hops = 0; hops < 40; ++hops) {
     struct stat st {};
     if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p.string();
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+      why = "ほかのユーザーが作ったシンボリックリンクのため、書き込みません";
+      at = p.string();
+      cause = "owner uid " + std::to_string(st.st_uid);
+      return {};
+    }
     std::error_code ec;
     const fs::path next = fs::read_symlink(p, ec);
     if (ec) {
@@ -115,13 +123,19 @@ int removeEarlierTemporaryFiles(const std::string& folder, const std::string& ta
   for (const std::string& name : names) {
     const std::string path = (fs::path(folder) / name).string();
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < hourAgo && ::unlink(path.c_str()) == 0)
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_mtime < hourAgo &&
+        ::unlink(path.c_str()) == 0)
       ++removed;
   }
   return removed;
 }
 
 }  // namespace
+
+std::string foreignLinkOn(const std::string& path) {
+  std::string why, at, cause;
+  return followLinks(path, why, at, cause).empty() && cause.rfind("owner uid ", 0) == 0 ? at : std::string();
+}
 
 int removeStaleTemporaryFiles(const std::string& target) {
   std::string why, at, cause;
@@ -143,7 +157,9 @@ int removeStaleTemporaryFiles(const std::string& target) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat st {};
-    const bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    // only the user's own files: another user's file of that name is theirs
+    const bool stale =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (stale && ::unlink(path.c_str()) == 0) ++removed;
     ::close(fd);
   }
@@ -156,6 +172,8 @@ int removeStaleTemporaryFiles(const std::string& target) {
     struct stat st {};
     const std::string basePath = (fs::path(folder) / base).string();
     if (::lstat(basePath.c_str(), &st) == 0) continue;  // its database is still being written
+    const std::string journalPath = (fs::path(folder) / name).string();
+    if (::lstat(journalPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
     if (::unlink((fs::path(folder) / name).c_str()) == 0) ++removed;
   }
   removed += removeEarlierTemporaryFiles(folder, resolved);
@@ -230,7 +248,8 @@ bool ReplacementFile::commit(const std::string& backupPath) {
   const bool exists = ::stat(resolved_.c_str(), &st) == 0;
   if (exists && (st.st_mode & 0222) == 0)  // made read-only while we wrote
     return fail("読み取り専用のファイルのため、書き込みません", resolved_);
-  const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
+  mode_t mode = exists ? (st.st_mode & 07777) : 0644;
+  if (limitMode_) mode = exists ? (mode & *limitMode_) : *limitMode_;
   if (::fchmod(fd_, mode) != 0) return fail("ファイルの属性を設定できません", tmp_, osError(), resolved_);
   if (!stepAllowed("sync") || ::fsync(fd_) != 0)
     return fail("ファイルをディスクへ書き出せません", tmp_, osError(), resolved_);
@@ -239,13 +258,15 @@ bool ReplacementFile::commit(const std::string& backupPath) {
     const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);
     if (!stepAllowed("backup")) return fail("控えを作成できません", backupPath, osError());
+    // no wider access than the file it keeps, given to the new file before
+    // it is in place: a file an earlier backup's link leads to keeps its mode
     ReplacementFile backup(backupPath);
+    backup.limitMode_ = mode;
     if (!backup.write(old) || !backup.commit()) {
       error_ = "控えを作成できません: " + backup.error();
       failure_ = {"控えを作成できません。\n" + backup.failure().text, backup.failure().cause};
       return false;
     }
-    ::chmod(backupPath.c_str(), mode);  // no wider access than the file it keeps
   }
   if (!stepAllowed("rename") || ::rename(tmp_.c_str(), resolved_.c_str()) != 0)
     return fail("ファイルを置き換えられません", resolved_, osError());

@@ -4,10 +4,13 @@
 //
 // A target that is a symbolic link is written through the link: the file it
 // points to is replaced, in that file's folder, and the link stays a link.
+// Only links of the user's own (or root's) are followed; another user's link
+// is refused, since it could lead the write into any file the user owns.
 // A target that cannot be replaced without harm is refused before anything is
 // written: one that is read-only (no write permission for anyone), not a
 // regular file, or a file with further hard links (a rename would split them).
 // The new file keeps the target's permissions.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,11 +61,16 @@ class ReplacementFile {
   bool fail(const std::string& what, const std::string& path, const std::string& cause = {},
             const std::string& shown = {});
 
+  std::optional<unsigned> limitMode_;  // a backup: no more permissions than the file it keeps
   std::string target_, resolved_, tmp_, error_;
   FileFailure failure_;
   int fd_ = -1;
   bool committed_ = false;
 };
+
+// The first symbolic link on the way to `path` that another user (not root)
+// made, which no write may follow; empty when there is none.
+std::string foreignLinkOn(const std::string& path);
 
 // Removes the temporary files that interrupted writes of `target` left in its
 // folder (files still being written by a live process are kept); returns how

@@ -29,10 +29,28 @@
 #include "store/database.h"
 #include "store/entry_store.h"
 #include "store/program_folder.h"
+#include "store/text_excerpt.h"
 #include "windows/ui/window_content.h"
 #include "windows/window_table.h"
 
 namespace {
+
+// A reason and, on a line of its own, the library's or the system's account;
+// every line the tool writes to standard error comes through here, with a
+// terminal's control codes in any text from outside written as \xNN.
+void tell(const std::string& reason, const std::string& details = {}) {
+  std::cerr << "kazumaki-tool: " << km::terminalSafe(reason) << "\n";
+  if (!details.empty()) std::cerr << "  " << km::terminalSafe(details) << "\n";
+}
+
+// The exit status after writing to standard output: 1, said, when the
+// output could not be written (a full disk, a closed pipe).
+int written() {
+  std::cout.flush();
+  if (std::cout.good()) return 0;
+  tell("標準出力へ書き込めません。", errno ? std::strerror(errno) : std::string());
+  return 1;
+}
 
 int usage() {
   std::cerr << "usage:\n"
@@ -64,64 +82,20 @@ int usage() {
 bool programFolder(std::string& folder) {
   const km::ProgramFolder f = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
   if (!f.ok) {
-    std::cerr << "kazumaki-tool: " << f.message << "\n";
+    tell(f.message);
     return false;
   }
-  if (!f.warning.empty()) std::cerr << "kazumaki-tool: " << f.warning << "\n";
+  if (!f.warning.empty()) tell(f.warning);
   folder = f.path;
   return true;
 }
 
 km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
 
-// The CSV's bytes: a regular file of at most kMaxCsvBytes (a full history of
-// 32767 draws takes about 1.3 MB); false with the reason otherwise.
-constexpr long long kMaxCsvBytes = 64LL * 1024 * 1024;
-
-bool readCsvFile(const std::string& path, std::string& bytes, std::string& why) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    why = "no such file";
-    return false;
-  }
-  if (std::filesystem::is_directory(status)) {
-    why = "this is a folder, not a CSV file";
-    return false;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    why = "not a regular file (a pipe or a device cannot be imported)";
-    return false;
-  }
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec && static_cast<long long>(size) > kMaxCsvBytes) {
-    why = "the file is larger than 64 MB, far more than any history";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    why = std::string("cannot read (") + std::strerror(errno) + ")";
-    return false;
-  }
-  std::stringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) {
-    why = "read error";
-    return false;
-  }
-  bytes = buf.str();
-  return true;
-}
-
 int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
-  std::string text, why;
-  if (!readCsvFile(csvPath, text, why)) {
-    std::cerr << "kazumaki-tool: " << csvPath << ": " << why << "\n";
-    return 1;
-  }
-  const km::CsvResult r = km::parseHistoryCsv(text);
+  const km::CsvResult r = km::readHistoryCsvFile(csvPath);
   if (!r.ok) {
-    std::cerr << "kazumaki-tool: " << csvPath << ": " << r.error << "\n";
+    tell(csvPath + ": " + r.error);
     return 1;
   }
   std::error_code ec;
@@ -129,25 +103,19 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
     // An empty CSV over a history is almost always a mistake: it takes --force.
     const km::LoadResult before = km::loadHistory(connectTo(dbPath));
     if (!before.ok || !before.rows.empty()) {
-      std::cerr << "kazumaki-tool: " << csvPath << " holds no draws; " << dbPath << " is not replaced by it ("
-                << (before.ok ? "it holds " + std::to_string(before.rows.size()) + " draws"
-                              : std::string("it could not be read"))
-                << "); give --force to replace it all the same\n";
+      tell(csvPath + " holds no draws; " + dbPath + " is not replaced by it (" +
+           (before.ok ? "it holds " + std::to_string(before.rows.size()) + " draws"
+                      : std::string("it could not be read")) +
+           "); give --force to replace it all the same");
       return 1;
     }
   }
   const std::string err = km::writeDatabase(connectTo(dbPath), r.draws);
   if (!err.empty()) {
-    std::cerr << "kazumaki-tool: " << err << "\n";
+    tell(err);
     return 1;
   }
   return 0;
-}
-
-// A reason and, on a line of its own, the library's or the system's account.
-void tell(const std::string& reason, const std::string& details = {}) {
-  std::cerr << "kazumaki-tool: " << reason << "\n";
-  if (!details.empty()) std::cerr << "  " << details << "\n";
 }
 
 bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
@@ -160,7 +128,7 @@ int exportCsv(const std::string& dbPath) {
   km::LoadResult r;
   if (!load(dbPath, true, r)) return 1;
   std::cout << km::historyToCsv(r.rows);
-  return std::cout.good() ? 0 : 1;
+  return written();
 }
 
 // The window is built and laid out as the program shows it, on an
@@ -170,7 +138,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
          const std::string& pdf) {
   const km::WindowRow* w = km::findWindow(window);
   if (!w) {
-    std::cerr << "kazumaki-tool: no window named " << window << "\n";
+    tell("no window named " + km::excerpt(window, 64));
     return 1;
   }
   km::LoadResult r;
@@ -182,7 +150,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   char* argv[] = {arg0, arg1, arg2, nullptr};
   // The toolkit's notes about the off-screen display are not the tool's output.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "kazumaki-tool: " << msg.toStdString() << "\n";
+    if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
   });
   QApplication app(argc, argv);
   km::installFontSubstitutions();
@@ -212,25 +180,28 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
     }
     std::cout << pdf << ": " << r.pages << "ページ（横 " << r.across << "・縦 " << r.down << "）、画面の大きさの "
               << std::lround(r.scale * 100) << "%\n";
-    return std::cout.good() ? 0 : 1;
+    return written();
   }
   if (csv)
     km::writeGridsCsv(std::cout, grids);
   else
     km::writeWindowJson(std::cout, w->def, grids, &placement);
-  return std::cout.good() ? 0 : 1;
+  return written();
 }
 
 // Entry commands: the same store as the data entry window.
 bool wholeNumber(const std::string& text, int& value) {
-  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  value = std::stoi(text);
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const size_t digits = text.find_first_not_of('0');  // leading zeros count for nothing
+  if (digits != std::string::npos && text.size() - digits > 6) return false;
+  value = digits == std::string::npos ? 0 : std::stoi(text.substr(digits));
   return true;
 }
 
-std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath) {
+std::unique_ptr<km::EntryStore> openEntry(const std::string& dbPath, bool write = true) {
   std::string error, details;
-  auto store = km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details);
+  auto store = write ? km::EntryStore::open(connectTo(dbPath), error, km::EntryStore::kDefaultBusyTimeoutMs, &details)
+                     : km::EntryStore::openToRead(connectTo(dbPath), error, &details);
   if (!store) tell(error, details);
   return store;
 }
@@ -239,6 +210,10 @@ int done(const std::string& error, const km::EntryStore* store = nullptr) {
   if (error.empty()) return 0;
   tell(error, store ? store->details() : std::string());
   return 1;
+}
+
+int notADrawNumber(const std::string& text) {
+  return done("回数「" + km::excerpt(text) + "」は整数で指定してください。");
 }
 
 int add(const std::string& dbPath, const std::vector<std::string>& numbers, const std::string& date) {
@@ -254,11 +229,11 @@ int add(const std::string& dbPath, const std::vector<std::string>& numbers, cons
 
 int set(const std::string& dbPath, const std::string& draw, const std::string& column, const std::string& text) {
   int no = 0, col = 0;
-  if (!wholeNumber(draw, no) || !wholeNumber(column, col) || col < km::kFirstNumberColumn ||
-      col > km::kLastNumberColumn)
-    return usage();
+  if (!wholeNumber(draw, no)) return notADrawNumber(draw);
+  if (!wholeNumber(column, col) || col < km::kFirstNumberColumn || col > km::kLastNumberColumn)
+    return done("列「" + km::excerpt(column) + "」は２～７で指定してください。");
   if (km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
-    return done("「" + text + "」: " + km::wrongNumberReason());
+    return done("「" + km::excerpt(text) + "」: " + km::wrongNumberReason());
   auto store = openEntry(dbPath);
   if (!store) return 1;
   return done(store->setCell(no, col, text), store.get());
@@ -266,7 +241,7 @@ int set(const std::string& dbPath, const std::string& draw, const std::string& c
 
 int insert(const std::string& dbPath, const std::string& after) {
   int no = 0;
-  if (!wholeNumber(after, no)) return usage();
+  if (!wholeNumber(after, no)) return notADrawNumber(after);
   auto store = openEntry(dbPath);
   if (!store) return 1;
   int newNo = 0;
@@ -277,7 +252,7 @@ int insert(const std::string& dbPath, const std::string& after) {
 
 int remove(const std::string& dbPath, const std::string& draw) {
   int no = 0;
-  if (!wholeNumber(draw, no)) return usage();
+  if (!wholeNumber(draw, no)) return notADrawNumber(draw);
   auto store = openEntry(dbPath);
   if (!store) return 1;
   return done(store->remove(no), store.get());
@@ -285,7 +260,7 @@ int remove(const std::string& dbPath, const std::string& draw) {
 
 // Prints "LINE COLUMN" of the first wrong cell on standard output.
 int check(const std::string& dbPath) {
-  auto store = openEntry(dbPath);
+  auto store = openEntry(dbPath, false);
   if (!store) return 1;
   std::vector<km::EntryRow> rows;
   if (const std::string e = store->readAll(rows); !e.empty()) return done(e, store.get());
@@ -295,8 +270,8 @@ int check(const std::string& dbPath) {
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  std::cerr << "kazumaki-tool: " << km::kWrongNumberMessage << " 第" << r.no << "回 " << wrong->column << "列目「"
-            << r.text[wrong->column - km::kFirstNumberColumn] << "」\n";
+  tell(std::string(km::kWrongNumberMessage) + " 第" + std::to_string(r.no) + "回 " + std::to_string(wrong->column) +
+       "列目「" + km::excerpt(r.text[wrong->column - km::kFirstNumberColumn]) + "」");
   return 1;
 }
 
@@ -308,7 +283,7 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
   QCoreApplication app(argc, argv);
   const km::UpdateSource from = source ? km::explicitUpdateSource(QString::fromStdString(*source)) : km::updateSource();
   if (!from.error.isEmpty()) {
-    std::cerr << "kazumaki-tool: " << from.error.toStdString() << "\n";
+    tell(from.error.toStdString());
     return 1;
   }
   km::MasterUpdate job(from, QString::fromStdString(dbPath));
@@ -318,12 +293,12 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
   const bool ok =
       job.outcome() == km::MasterUpdate::Outcome::Updated || job.outcome() == km::MasterUpdate::Outcome::NothingNew;
   if (!ok) {
-    std::cerr << "kazumaki-tool: " << job.message().toStdString() << "\n";
-    if (!job.details().isEmpty()) std::cerr << "kazumaki-tool: (" << job.details().toStdString() << ")\n";
+    tell(job.message().toStdString());
+    if (!job.details().isEmpty()) tell("(" + job.details().toStdString() + ")");
     return 1;
   }
   std::cout << job.message().toStdString() << "\n";
-  return std::cout.good() ? 0 : 1;
+  return written();
 }
 
 // --- backtest: the record of the prediction lines (the window 予想の成績) ---
@@ -362,7 +337,7 @@ int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, 
     else
       km::writeWindowJson(std::cout, km::windowRow(km::WindowId::PredictionRecord).def, {&g});
   }
-  return std::cout.good() ? 0 : 1;
+  return written();
 }
 
 // backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]
@@ -450,7 +425,7 @@ int main(int argc, char** argv) {
     if (a.size() == 2 && a[0] == "check") return check(a[1]);
     return usage();
   } catch (const std::exception& e) {
-    std::cerr << "kazumaki-tool: " << e.what() << "\n";
+    tell(e.what());
     return 1;
   }
 }

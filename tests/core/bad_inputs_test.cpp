@@ -198,15 +198,15 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsOrRunsLongIsStoppedByTheWallClock) {
     EXPECT_FALSE(r.ok) << c.view;
     EXPECT_NE((r.message + r.details).find(c.says), std::string::npos) << c.view << ": " << r.message;
   }
-  // the data entry store (the entry window, kazumaki-tool check) is bounded by its work
+  // the data entry store (the entry window, kazumaki-tool check) by the same clock
   const std::string sorted = dir.file("sorted.mdb");
   makeDatabase(sorted, {kTable, "CREATE VIEW 全データ選択クエリ AS " + cases[2].view});
   std::string error;
   auto store = EntryStore::open(at(sorted), error);
   ASSERT_TRUE(store) << error;
   std::vector<EntryRow> rows;
-  error = store->readAll(rows);
-  EXPECT_NE(error.find("読み込みが終わりません"), std::string::npos) << error;
+  error = store->readAll(rows, ReadLimits{std::chrono::milliseconds(300)});
+  EXPECT_NE(error.find("300ミリ秒以内に終わりません"), std::string::npos) << error;
   EXPECT_TRUE(rows.empty());
 }
 
@@ -232,6 +232,14 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
   EXPECT_NE(r.message.find("Kazumaki.mdb-journal」は、このデータベースのジャーナル"), std::string::npos) << r.message;
   EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message;
   EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << "the foreign file is left alone";
+  // every writer and reader of the tool refuses it alike
+  for (const char* args : {"check", "add", "delete"}) {
+    const std::string more = std::string(args) == "add" ? " 1 2 3 4 5 6" : std::string(args) == "delete" ? " 1" : "";
+    const ToolRun t = tool(std::string(args) + " " + quoted(db) + more);
+    EXPECT_NE(t.status, 0) << args;
+    EXPECT_NE(t.out.find("このデータベースのジャーナル"), std::string::npos) << args << ": " << t.out;
+    EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << args;
+  }
   ::unlink((db + "-journal").c_str());
 
   writeRaw(db + "-wal", std::string(4096, 'w'));
@@ -444,6 +452,36 @@ TEST(BadCsv, AMillionLinesStopAtTheFirstImpossibleDrawNumber) {
   EXPECT_EQ(r.error, "line 32769: draw number 32768 is outside 1..32767");
 }
 
+TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer reserves far more address space than the bound";
+#endif
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("big.csv");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string before = slurpFile(db);
+  const struct {
+    std::string head, filler, says;
+  } cases[] = {
+      // the shipped history (lines 1..1354), an empty line, then draws up to 64 MiB
+      {slurpFile(KM_SHIPPED_CSV) + "\n", "1354,2025-09-30,1,2,3,4,5,6\n", ": line 1355: empty line"},
+      // one field of 64 MiB
+      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), ": line 2: a field is longer than 64 KiB"},
+  };
+  for (const auto& c : cases) {
+    {
+      std::ofstream out(csv, std::ios::binary | std::ios::trunc);
+      out << c.head;
+      for (size_t n = c.head.size(); n + c.filler.size() <= 64 << 20; n += c.filler.size()) out << c.filler;
+    }
+    // the program's libraries take about 90 MiB of it
+    const ToolRun r = test::runTool("import-csv " + quoted(csv) + " " + quoted(db), "ulimit -v 307200 && ");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    EXPECT_EQ(slurpFile(db), before);
+  }
+}
+
 TEST(BadCsv, ADateWithACommaOrALineBreakIsQuotedOnExportAndRefusedOnImport) {
   std::vector<Draw> d = threeDraws();
   d[1].date = "2001-01-01,9,9,9,9,9,9\n4";
@@ -481,6 +519,39 @@ TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
 
 // ---- targets of a write -----------------------------------------------------
 
+// Whatever a user types reaches the terminal without its control codes and
+// cut short; odd but sound input gets a message, not the usage.
+TEST(BadTool, TextFromTheCommandLineIsEscapedAndEveryFailureSaid) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  const std::string stale = dir.file(".Kazumaki.mdb.tmp-AbC123");
+  writeRaw(stale, "left by a killed write");
+  const struct {
+    std::string args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"add DB 1 2 3 4 5 6 --date \"$(printf 'x\\033]0;T\\007')\"", 1, "抽選日「x\\x1B]0;T\\x07」"},
+      {"set DB 3 2 \"$(printf '\\033[31mX')\"", 1, "「\\x1B[31mX」"},
+      {"set DB 3 2 \"$(head -c 100000 /dev/zero | tr '\\0' x)\"", 1, "xxx…」"},
+      {"delete DB \"$(printf '\\033c')\"", 1, "回数「\\x1Bc」は整数で"},
+      {"insert DB 0000001", 0, "2"},
+      {"add DB 1 2 3 4 5 6", 0, "5"},
+      {"export-csv DB", 1, "標準出力へ書き込めません"},
+  };
+  for (const auto& c : cases) {
+    std::string args = c.args;
+    args.replace(args.find("DB"), 2, quoted(db));
+    const ToolRun r = test::runTool(args, {}, c.args == "export-csv DB" ? " 2>&1 >/dev/full" : " 2>&1");
+    EXPECT_EQ(WEXITSTATUS(r.status), c.status) << c.args << ": " << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << c.args;
+    EXPECT_LT(r.out.size(), 400u) << c.args;
+  }
+  EXPECT_FALSE(fs::exists(stale)) << "a writer removes what a killed write of it left";
+}
+
 TEST(BadTarget, AReadOnlyDatabaseIsRefusedAndKeepsItsModeAndBytes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
@@ -510,6 +581,48 @@ TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
   EXPECT_EQ(loadHistory(at(real)).rows.size(), 4u);
   EXPECT_EQ(modeOf(real), 0600u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "data"}));
+}
+
+// In a shared sticky folder another user's link never leads a write (the
+// backup, the settings, the entry store) into a file of the user's, and the
+// user's own link to a backup keeps the mode of the file it leads to.
+TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
+  if (::geteuid() != 0) GTEST_SKIP() << "planting a link as another user needs root";
+  for (const bool foreign : {true, false}) {
+    ScratchDir dir;
+    ASSERT_EQ(::chmod(dir.path.c_str(), 01777), 0);
+    const std::string db = dir.file("Kazumaki.mdb"), victim = dir.file("victim"), ini = dir.file(kSettingsFileName);
+    ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+    writeRaw(victim, "secret");
+    ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+    const auto plant = [&](const std::string& link) {
+      return std::string(symlink(victim.c_str(), link.c_str()) == 0 ? "" : "no link");
+    };
+    for (const std::string& link : {db + ".bak", ini})
+      ASSERT_EQ(foreign ? inChild([&] { return plant(link); }, true) : plant(link), "");
+    std::vector<Draw> more = threeDraws();
+    more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
+    const std::string written = writeDatabase(at(db), more, db + ".bak");
+    PredictionState settings;
+    const bool iniWritten = settings.WriteInitFile(ini);
+    EXPECT_EQ(modeOf(victim), 0600u);
+    if (foreign) {
+      EXPECT_NE(written.find("ほかのユーザーが作ったシンボリックリンク"), std::string::npos) << written;
+      EXPECT_FALSE(iniWritten);
+      EXPECT_EQ(slurpFile(victim), "secret");
+      EXPECT_EQ(loadHistory(at(db)).rows.size(), 3u);
+      ASSERT_EQ(inChild([&] { return plant(dir.file("link.mdb")); }, true), "");
+      ::unlink(victim.c_str());
+      ASSERT_EQ(writeDatabase(at(victim), threeDraws()), "");
+      std::string error;
+      EXPECT_FALSE(EntryStore::open(at(dir.file("link.mdb")), error));
+      EXPECT_NE(error.find("ほかのユーザー"), std::string::npos) << error;
+    } else {
+      EXPECT_EQ(written, "");
+      EXPECT_TRUE(iniWritten);
+      EXPECT_NE(slurpFile(victim), "secret");
+    }
+  }
 }
 
 TEST(BadTarget, AHardLinkedFileIsNotSplitAndAFolderIsNotReplaced) {

@@ -82,7 +82,9 @@ struct EntryStoreTest : ::testing::Test {
     return s;
   }
   std::vector<EntryRow> rows() {
-    auto s = open();
+    std::string error;
+    auto s = EntryStore::openToRead(cs(), error);
+    EXPECT_TRUE(s) << error;
     std::vector<EntryRow> r;
     if (s) {
       EXPECT_EQ(s->readAll(r), "");
@@ -355,32 +357,61 @@ TEST_F(EntryStoreTest, ReadOnlyFileIsRefusedAndUntouched) {
 
 TEST_F(EntryStoreTest, LockedFileGivesAClearMessageAndNoChange) {
   makeRun(3);
-  auto s = open(50);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open_v2(db.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
   ASSERT_TRUE(keyConnection(other, databasePassword()));
+  // another writer, one that keeps readers out and one that lets them in
+  for (const char* begin : {"BEGIN EXCLUSIVE", "BEGIN IMMEDIATE"}) {
+    ASSERT_EQ(sqlite3_exec(other, begin, nullptr, nullptr, nullptr), SQLITE_OK);
+    std::string openError, details;
+    EXPECT_FALSE(EntryStore::open(cs(), openError, 50, &details));
+    EXPECT_NE(openError.find("編集中"), std::string::npos) << openError;
+    EXPECT_NE(details.find("locked"), std::string::npos) << details;  // SQLite's own words, apart
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  // a store that let the lock go finds it taken at its next change
+  auto s = open(50);
+  s->releaseWriteLock();
   ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  const std::string e = s->setCell(1, 2, "9");
-  EXPECT_NE(e.find("使用中"), std::string::npos) << e;
-  EXPECT_NE(s->details().find("locked"), std::string::npos) << s->details();  // SQLite's own words, apart
-  EXPECT_EQ(e.find("locked"), std::string::npos) << e;
-  int no = 0;
-  EXPECT_FALSE(s->insertAfter(1, no).empty());
-  std::string openError;
-  EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
-  EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  // another writer that still lets readers in: refused when opening as well
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  openError.clear();
-  EXPECT_FALSE(EntryStore::open(cs(), openError, 50));
-  EXPECT_NE(openError.find("使用中"), std::string::npos) << openError;
+  EXPECT_NE(s->setCell(1, 2, "9").find("編集中"), std::string::npos);
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
   s.reset();
   const auto r = rows();
   ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(r[0].text[0], "2");
+}
+
+// While a store is open (the data entry window) no other writer gets in; one
+// that did all the same (the lock let go) makes the store's next change fail
+// instead of landing on a line that moved.
+TEST_F(EntryStoreTest, AnOpenStoreKeepsOtherWritersOutAndNeverWritesAMovedLine) {
+  makeRun(3);
+  const std::vector<EntryRow> before = rows();
+  auto window = open();  // no other open of the file from here: closing it would drop the process's locks
+  std::ofstream((dir / "new.csv").string()) << "draw,date,n1,n2,n3,n4,n5,bonus\n4,2000-01-08,1,2,3,4,5,6\n";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"delete", "1"}, {"update", (dir / "new.csv").string()}}) {
+    const ToolResult r = run(args);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_NE(r.err.find("当選データ入力ウィンドウで編集中です"), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(sameRows(rows(), before));
+  EXPECT_EQ(run({"check"}).status, 0);  // reading goes on
+  std::vector<EntryRow> shown;
+  ASSERT_EQ(window->readAll(shown), "");
+  window->releaseWriteLock();
+  {
+    auto other = open();
+    ASSERT_EQ(other->remove(1), "");  // draw 1 is now the former draw 2
+  }
+  EXPECT_NE(window->setCell(1, 2, "9").find("ほかのプログラムで変更"), std::string::npos);
+  EXPECT_TRUE(window->changedElsewhere());
+  EXPECT_EQ(rows()[0].text[0], "3");
+  ASSERT_EQ(window->readAll(shown), "");  // read again, the change goes where the window shows it
+  EXPECT_EQ(window->setCell(1, 2, "9"), "");
+  EXPECT_EQ(rows()[0].text[0], "9");
+  EXPECT_EQ(rows().size(), 2u);
 }
 
 TEST_F(EntryStoreTest, WrongPasswordAndMissingFileAreRefused) {

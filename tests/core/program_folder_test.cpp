@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -160,14 +161,43 @@ TEST_F(ProgramFolderTest, ReadOnlyExecutableFolderSeedsThePerUserFolderFromItsOw
   EXPECT_EQ(slurp(db(user)), "read-only copy");
 }
 
-TEST_F(ProgramFolderTest, ReadOnlyDatabaseInAWritableFolderIsNotUsedInPlace) {
+TEST_F(ProgramFolderTest, ReadOnlyDatabaseInAWritableFolderIsUsedInPlaceAndSaidSo) {
   put(db(exe), "write-protected");
   fs::permissions(exe, fs::perms::all);
   fs::permissions(db(exe), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const ProgramFolder f = locateAsUser(places);
   ASSERT_TRUE(f.ok) << f.message;
-  EXPECT_TRUE(f.perUser);
-  EXPECT_EQ(slurp(db(user)), "write-protected");
+  EXPECT_FALSE(f.perUser) << "no switch to a copy the user does not know about";
+  EXPECT_EQ(f.path, exe.string());
+  EXPECT_NE(f.warning.find("読み取り専用のため、当選データの入力と最新化では保存できません"), std::string::npos)
+      << f.warning;
+  EXPECT_FALSE(fs::exists(user));
+}
+
+// No file in the database's place: the message says what it is and where,
+// and nothing is made anywhere.
+TEST_F(ProgramFolderTest, SomethingElseInTheDatabasesPlaceIsNamedAndNothingIsMade) {
+  put(db(shipped), "installed");
+  const struct {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+  } cases[] = {
+      {"名前付きパイプ（FIFO）", [](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }},
+      {"フォルダ", [](const fs::path& p) { fs::create_directory(p); }},
+      {"循環しているシンボリックリンク", [](const fs::path& p) { fs::create_symlink(p.filename(), p); }},
+      {"デバイス", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+      {"行き先のないシンボリックリンク", [](const fs::path& p) { fs::create_symlink("nowhere", p); }},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(db(exe));
+    c.make(db(exe));
+    const ProgramFolder f = locateAsUser(places);
+    EXPECT_FALSE(f.ok) << c.what;
+    EXPECT_NE(f.message.find("通常のファイルではありません（" + std::string(c.what) + "）"), std::string::npos)
+        << f.message;
+    EXPECT_NE(f.message.find(exe.string()), std::string::npos) << f.message;
+    EXPECT_FALSE(fs::exists(user)) << c.what;
+  }
 }
 
 // The message says what is missing on its first line, then where the file
@@ -242,6 +272,9 @@ TEST(ProgramFolderPlaces, PerUserFolderFollowsXdgDataHomeThenHome) {
   ::unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(defaultProgramFolderPlaces("/usr/bin").userFolder, "/home/someone/.local/share/kazumaki");
   EXPECT_EQ(defaultProgramFolderPlaces("/usr/bin").shippedFolder, "/usr/share/kazumaki");
+  ::setenv("HOME", "relative", 1);  // named as what it is, not as unset
+  EXPECT_NE(defaultProgramFolderPlaces("/usr/bin").userFolderProblem.find("HOME が絶対パスではありません：relative"),
+            std::string::npos);
 
   if (oldXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
   if (oldHome)

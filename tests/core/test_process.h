@@ -42,9 +42,10 @@ struct ToolRun {
   std::string out;  // standard output and standard error together
 };
 
-// Runs kazumaki-tool (KM_TOOL) with `args` through the shell.
-inline ToolRun runTool(const std::string& args) {
-  const std::string cmd = std::string(KM_TOOL) + " " + args + " 2>&1";
+// Runs kazumaki-tool (KM_TOOL) with `args` through the shell, after the
+// shell commands `before` (such as a ulimit); `after` the redirections.
+inline ToolRun runTool(const std::string& args, const std::string& before = {}, const std::string& after = " 2>&1") {
+  const std::string cmd = before + std::string(KM_TOOL) + " " + args + after;
   ToolRun r{0, {}};
   FILE* p = popen(cmd.c_str(), "r");
   char buf[4096];

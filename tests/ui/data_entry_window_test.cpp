@@ -76,7 +76,7 @@ struct EntryWindowTest : ::testing::Test {
   // What the database holds now, read over a connection of our own.
   std::vector<EntryRow> stored() const {
     std::string error;
-    auto s = EntryStore::open(makeConnectString(folder->dir.string()), error);
+    auto s = EntryStore::openToRead(makeConnectString(folder->dir.string()), error);
     EXPECT_TRUE(s) << error;
     std::vector<EntryRow> rows;
     if (s) s->readAll(rows);
@@ -423,29 +423,46 @@ TEST_F(EntryWindowTest, EmptyHistoryOffersTheFirstLine) {
   win->editMenu()->hide();
 }
 
-// A write refused by another program's lock is told, and the cell keeps what
-// the database holds.
-TEST(EntryWindowAlone, LockedDatabaseKeepsTheStoredValue) {
-  test::ProgramFolder folder(test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
-  const ConnectString cs = makeConnectString(folder.dir.string());
-  DataEntryWindow win(windowRow(WindowId::DataEntry).def, cs, nullptr, 50);
-  win.show();
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  ASSERT_TRUE(keyConnection(other, databasePassword()));
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  test::MessageBoxWatcher box;
-  win.grid()->setFocus();
-  win.grid()->setCurrentIndex(win.model()->index(1, 1));
-  QTest::keyClick(win.grid(), '5');
-  QTest::keyClick(win.grid()->indexWidget(win.grid()->currentIndex()), Qt::Key_Return);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
-  EXPECT_NE(box.text.indexOf(QStringLiteral("使用中")), -1) << box.text.toStdString();
-  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
-  EXPECT_EQ(win.model()->cellText(2, 2), "7");
-  EXPECT_EQ(win.model()->unsavedCount(), 0);
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
+// A write refused by another program's lock, or because another writer moved
+// the lines meanwhile, is told; the window then shows what the file holds and
+// no other draw is changed.
+TEST(EntryWindowAlone, AWriteRefusedOrOvertakenKeepsEveryStoredValue) {
+  struct Case {
+    bool moved;  // another writer deleted draw 1 (else it holds the lock)
+    const char* says;
+  };
+  for (const Case c : {Case{false, "編集中"}, Case{true, "ほかのプログラムで変更"}}) {
+    test::ProgramFolder folder(test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
+    const ConnectString cs = makeConnectString(folder.dir.string());
+    DataEntryWindow win(windowRow(WindowId::DataEntry).def, cs, nullptr, 50);
+    win.show();
+    win.model()->store()->releaseWriteLock();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_TRUE(keyConnection(other, databasePassword()));
+    ASSERT_EQ(sqlite3_exec(
+                  other,
+                  c.moved ? "DELETE FROM 当選データ WHERE 回数 = 1; UPDATE 当選データ SET 回数 = 1" : "BEGIN EXCLUSIVE",
+                  nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    test::MessageBoxWatcher box;
+    win.grid()->setFocus();
+    win.grid()->setCurrentIndex(win.model()->index(0, 1));
+    QTest::keyClick(win.grid(), '9');
+    QTest::keyClick(win.grid()->indexWidget(win.grid()->currentIndex()), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }));
+    EXPECT_NE(box.text.indexOf(QString::fromUtf8(c.says)), -1) << box.text.toStdString();
+    EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+    EXPECT_EQ(win.model()->cellText(1, 2), c.moved ? "7" : "1");
+    EXPECT_EQ(win.model()->rowCount(), c.moved ? 1 : 2);
+    EXPECT_EQ(win.model()->unsavedCount(), 0);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    std::string error;
+    std::vector<EntryRow> rows;
+    ASSERT_EQ(EntryStore::openToRead(cs, error)->readAll(rows), "");
+    EXPECT_EQ(rows[0].text[0], c.moved ? "7" : "1");
+  }
 }
 
 TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
