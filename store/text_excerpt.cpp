@@ -1,5 +1,7 @@
 #include "store/text_excerpt.h"
 
+#include <algorithm>
+
 namespace km {
 
 namespace {
@@ -29,10 +31,13 @@ bool isC1(std::string_view text, size_t i, size_t len) {
   return len == 2 && static_cast<unsigned char>(text[i]) == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
 }
 
-}  // namespace
-
-std::string excerpt(std::string_view text, size_t maxBytes) {
+// The text with every byte that is no UTF-8, every C1 control and every
+// ASCII byte `escapeAscii` names written as \xNN; after `maxBytes` bytes of
+// the text, "…" ends it.
+template <class EscapeAscii>
+std::string escaped(std::string_view text, size_t maxBytes, EscapeAscii escapeAscii) {
   std::string out;
+  out.reserve(std::min(text.size(), maxBytes));
   size_t i = 0;
   while (i < text.size()) {
     if (i >= maxBytes) {
@@ -41,7 +46,7 @@ std::string excerpt(std::string_view text, size_t maxBytes) {
     }
     const auto c = static_cast<unsigned char>(text[i]);
     const size_t len = utf8Length(text, i);
-    if (len == 0 || (len == 1 && (isControl(c) || c == '\'' || c == '\\'))) {
+    if (len == 0 || (len == 1 && escapeAscii(c))) {
       appendHex(out, c);
       ++i;
       continue;
@@ -58,28 +63,14 @@ std::string excerpt(std::string_view text, size_t maxBytes) {
   return out;
 }
 
+}  // namespace
+
+std::string excerpt(std::string_view text, size_t maxBytes) {
+  return escaped(text, maxBytes, [](unsigned char c) { return isControl(c) || c == '\'' || c == '\\'; });
+}
+
 std::string terminalSafe(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const size_t len = utf8Length(text, i);
-    if (len == 0 || (len == 1 && isControl(c) && c != '\n')) {
-      appendHex(out, c);
-      ++i;
-      continue;
-    }
-    if (isC1(text, i, len)) {
-      appendHex(out, c);
-      appendHex(out, static_cast<unsigned char>(text[i + 1]));
-      i += len;
-      continue;
-    }
-    out.append(text, i, len);
-    i += len;
-  }
-  return out;
+  return escaped(text, text.size(), [](unsigned char c) { return isControl(c) && c != '\n'; });
 }
 
 }  // namespace km

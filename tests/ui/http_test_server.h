@@ -24,6 +24,7 @@ struct HttpResponse {
   QByteArray reason = "OK";
   QByteArray body;
   QByteArray location;  // Location header of a redirect
+  QByteArray encoding;  // Content-Encoding header
   Mode mode = Whole;
   qsizetype stallAfter = 0;  // bytes of the body sent before a stall
   qsizetype dripBytes = 1;   // a drip: this many bytes every dripMs
@@ -86,6 +87,7 @@ class HttpTestServer {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " " + r.reason + "\r\n";
     if (r.mode != HttpResponse::CloseDelimited) head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
     if (!r.location.isEmpty()) head += "Location: " + r.location + "\r\n";
+    if (!r.encoding.isEmpty()) head += "Content-Encoding: " + r.encoding + "\r\n";
     head += "Content-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
     s->write(head);
     if (r.mode == HttpResponse::Stall) {

@@ -79,6 +79,11 @@ struct UpdateTest : ::testing::Test {
       return r;
     }());
     server.route("/unsized", body(feed, test::HttpResponse::CloseDelimited));
+    {
+      test::HttpResponse gzip = body(QByteArray("\x1f\x8b\x08\x00 not compressed at all", 28));
+      gzip.encoding = "gzip";
+      server.route("/bad-gzip", gzip);
+    }
     test::HttpResponse r;
     r.status = 500;
     r.reason = "Internal Server Error";
@@ -180,6 +185,7 @@ TEST_F(UpdateTest, EveryFailedOrCutShortTransferLeavesTheDatabaseByteForByte) {
       {"/endless", patient, "0.4秒以内に転送が終わらない", ""},
       {"/1353.json", small, "大きすぎます", ""},
       {"/unsized", small, "大きすぎます", ""},
+      {"/bad-gzip", {}, "", "NetworkError"},  // the library's words end in "Decompression failed: "
   };
   for (const auto& c : cases) {
     const Run r = get(c.path, c.limits);
