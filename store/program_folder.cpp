@@ -216,6 +216,14 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
     r.warning = "データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません。\n" + user.string();
   else
     r.warning = refreshHelpFiles(source, user, r.details);
+  // A copy of the program in a folder the user cannot write: the user is told
+  // once, when the data is copied, where entries and updates go from now on.
+  if (r.seeded && exeHoldsDatabase) {
+    const std::string moved = "プログラムのフォルダ " + exeDir.string() +
+                              " に書き込めないため、当選データをデータフォルダ " + user.string() +
+                              " にコピーして使います。当選データの入力と最新化、設定はデータフォルダに保存されます。";
+    r.warning = r.warning.empty() ? moved : moved + "\n\n" + r.warning;
+  }
   r.ok = true;
   return r;
 }

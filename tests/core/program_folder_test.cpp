@@ -159,6 +159,11 @@ TEST_F(ProgramFolderTest, ReadOnlyExecutableFolderSeedsThePerUserFolderFromItsOw
   EXPECT_EQ(f.path, user.string());
   EXPECT_TRUE(f.seeded);
   EXPECT_EQ(slurp(db(user)), "read-only copy");
+  // the move is said once, naming both folders; later starts say nothing
+  EXPECT_NE(f.warning.find("に書き込めないため、当選データをデータフォルダ " + user.string()), std::string::npos)
+      << f.warning;
+  EXPECT_NE(f.warning.find(exe.string()), std::string::npos) << f.warning;
+  EXPECT_TRUE(locateAsUser(places).warning.empty());
 }
 
 TEST_F(ProgramFolderTest, ReadOnlyDatabaseInAWritableFolderIsUsedInPlaceAndSaidSo) {
