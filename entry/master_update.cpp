@@ -1,18 +1,15 @@
 #include "entry/master_update.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
 #include <QtGlobal>
-#include <cerrno>
-#include <cstring>
 #include <string_view>
+
+#include "store/replace_file.h"
 
 #ifndef KM_UPDATE_URL
 #error "KM_UPDATE_URL must name the HTTPS address of the results list"
@@ -70,40 +67,25 @@ QString draw(int no) { return QStringLiteral("第%1回").arg(no); }
 // Reads a local source: a regular file of at most `cap` bytes, not through a
 // symbolic link that another user owns.  Empty on success, else why.
 QString readSourceFile(const QString& path, qint64 cap, std::string& bytes, QString& details) {
-  const QByteArray name = QFile::encodeName(path);
-  struct stat st {};
-  if (::lstat(name.constData(), &st) != 0) {
-    details = QString::fromLocal8Bit(std::strerror(errno));
-    return QStringLiteral("取得先のファイルがありません: ") + path;
+  FileRead file = readRegularFile(QFile::encodeName(path).toStdString(), static_cast<unsigned long long>(cap));
+  details = QString::fromLocal8Bit(file.cause);
+  switch (file.status) {
+    case FileRead::Read:
+      bytes = std::move(file.bytes);
+      details.clear();
+      return {};
+    case FileRead::Missing:
+      return QStringLiteral("取得先のファイルがありません: ") + path;
+    case FileRead::ForeignLink:
+      return QStringLiteral("取得先のファイルはほかのユーザーのシンボリックリンクのため、読みません: ") + path;
+    case FileRead::NotRegular:
+      return QStringLiteral("取得先のファイルが通常のファイルではありません: ") + path;
+    case FileRead::TooLarge:
+      return QStringLiteral("取得先のファイルが大きすぎます（上限 %1）: ").arg(mebibytes(cap)) + path;
+    case FileRead::Unreadable:
+      break;
   }
-  if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid())
-    return QStringLiteral("取得先のファイルはほかのユーザーのシンボリックリンクのため、読みません: ") + path;
-  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    details = QString::fromLocal8Bit(std::strerror(errno));
-    return QStringLiteral("取得先のファイルを読めません: ") + path;
-  }
-  QString why;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    why = QStringLiteral("取得先のファイルが通常のファイルではありません: ") + path;
-  } else if (st.st_size > cap) {
-    why = QStringLiteral("取得先のファイルが大きすぎます（上限 %1）: ").arg(mebibytes(cap)) + path;
-  } else {
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    if (got != bytes.size()) {
-      details = QString::fromLocal8Bit(std::strerror(errno));
-      why = QStringLiteral("取得先のファイルを読めません: ") + path;
-    }
-  }
-  ::close(fd);
-  return why;
+  return QStringLiteral("取得先のファイルを読めません: ") + path;
 }
 
 }  // namespace

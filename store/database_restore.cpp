@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "store/database_update.h"
 #include "store/replace_file.h"
@@ -46,19 +44,16 @@ RestoreResult restoreFromBackup(const ConnectString& cs) {
     r.details = b.reason;
     return r;
   }
-  std::error_code ec;
-  const auto size = fs::file_size(b.path, ec);
-  std::ifstream in(b.path, std::ios::binary);
-  std::string bytes;
-  if (!ec && size <= kMaxBackupBytes && in) bytes.assign(std::istreambuf_iterator<char>(in), {});
-  if (ec || size > kMaxBackupBytes || !in || bytes.size() != size) {
+  const FileRead backup = readRegularFile(b.path, kMaxBackupBytes);
+  if (backup.status != FileRead::Read) {
     r.message = "バックアップを読めません。\n" + b.path;
-    r.details = ec ? ec.message() : std::string();
+    r.details = backup.cause;
     return r;
   }
   // the damaged file is copied aside (itself atomically) before the rename
+  std::error_code ec;
   ReplacementFile file(cs.path);
-  if (!file.write(bytes) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string())) {
+  if (!file.write(backup.bytes) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string())) {
     r.message = "バックアップから戻せません。" + file.failure().text;
     r.details = file.failure().cause;
     return r;

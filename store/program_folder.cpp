@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -31,17 +29,17 @@ bool isFile(const fs::path& p) {
 
 bool canWrite(const fs::path& p) { return ::faccessat(AT_FDCWD, p.c_str(), W_OK, AT_EACCESS) == 0; }
 
+// A shipped file (the database, a help file): no larger than any of them can be.
 bool readWhole(const fs::path& p, std::string& bytes, std::string& why) {
-  std::ifstream in(p, std::ios::binary);
-  if (!in) {
-    why = std::strerror(errno);
+  constexpr unsigned long long kMaxShippedBytes = 64ull * 1024 * 1024;
+  FileRead file = readRegularFile(p.string(), kMaxShippedBytes);
+  if (file.status != FileRead::Read) {
+    why = file.status == FileRead::TooLarge     ? std::string("64 MiB を超えています")
+          : file.status == FileRead::NotRegular ? std::string("通常のファイルではありません")
+                                                : file.cause;
     return false;
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    why = "読み込みエラー";
-    return false;
-  }
+  bytes = std::move(file.bytes);
   return true;
 }
 

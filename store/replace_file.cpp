@@ -137,6 +137,49 @@ std::string foreignLinkOn(const std::string& path) {
   return followLinks(path, why, at, cause).empty() && cause.rfind("owner uid ", 0) == 0 ? at : std::string();
 }
 
+FileRead readRegularFile(const std::string& path, unsigned long long cap) {
+  FileRead r;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    r.cause = osError();
+    return r;
+  }
+  if (const std::string link = foreignLinkOn(path); !link.empty()) {
+    r.status = FileRead::ForeignLink;
+    r.cause = link;
+    return r;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    r.status = errno == ENOENT ? FileRead::Missing : FileRead::Unreadable;
+    r.cause = osError();
+    return r;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    r.status = FileRead::NotRegular;
+  } else if (static_cast<unsigned long long>(st.st_size) > cap) {
+    r.status = FileRead::TooLarge;
+  } else {
+    r.bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < r.bytes.size()) {
+      const ssize_t n = ::read(fd, r.bytes.data() + got, r.bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    if (got == r.bytes.size()) {
+      r.status = FileRead::Read;
+    } else {
+      r.status = FileRead::Unreadable;
+      r.cause = osError();
+      r.bytes.clear();
+    }
+  }
+  ::close(fd);
+  return r;
+}
+
 int removeStaleTemporaryFiles(const std::string& target) {
   std::string why, at, cause;
   const std::string resolved = followLinks(target, why, at, cause);

@@ -68,6 +68,17 @@ class ReplacementFile {
   bool committed_ = false;
 };
 
+// A whole file read from outside the program: a regular file of at most
+// `cap` bytes, opened without waiting on a pipe or a device and not through a
+// symbolic link that another user (not root) made.
+struct FileRead {
+  enum Status { Read, Missing, ForeignLink, NotRegular, TooLarge, Unreadable };
+  Status status = Missing;
+  std::string bytes;
+  std::string cause;  // the system's words (or the link's owner), where there are any
+};
+FileRead readRegularFile(const std::string& path, unsigned long long cap);
+
 // The first symbolic link on the way to `path` that another user (not root)
 // made, which no write may follow; empty when there is none.
 std::string foreignLinkOn(const std::string& path);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "prediction/core/prediction_state.h"
 #include "tests/core/store_fault_helpers.h"
@@ -112,4 +113,33 @@ TEST(ReplaceFile, ARenameThatFailsLeavesNoTemporaryFile) {
   EXPECT_NE(why.find("置き換えられません"), std::string::npos) << why;
   EXPECT_TRUE(fs::is_directory(dir.path / "blocked" / "inside"));
   EXPECT_EQ(dir.names(), (std::set<std::string>{"blocked"}));
+}
+
+TEST(ReadRegularFile, ReadsOnlyAnOrdinaryFileWithinItsCap) {
+  ScratchDir dir;
+  writeRaw(dir.file("ten"), "0123456789");
+  ::mkfifo(dir.file("fifo").c_str(), 0600);
+  fs::create_directory(dir.path / "folder");
+  fs::create_symlink(dir.file("ten"), dir.file("own-link"));
+  fs::create_symlink(dir.file("ten"), dir.file("their-link"));
+  const bool root = ::geteuid() == 0;  // only root can give a link to another user
+  if (root) ::lchown(dir.file("their-link").c_str(), 65534, 65534);
+  const struct {
+    const char* name;
+    unsigned long long cap;
+    FileRead::Status status;
+  } cases[] = {
+      {"ten", 10, FileRead::Read},
+      {"ten", 9, FileRead::TooLarge},
+      {"missing", 10, FileRead::Missing},
+      {"fifo", 10, FileRead::NotRegular},  // opened without waiting for a writer
+      {"folder", 10, FileRead::NotRegular},
+      {"own-link", 10, FileRead::Read},
+      {"their-link", 10, root ? FileRead::ForeignLink : FileRead::Read},
+  };
+  for (const auto& c : cases) {
+    const FileRead r = readRegularFile(dir.file(c.name), c.cap);
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.bytes, c.status == FileRead::Read ? "0123456789" : "") << c.name;
+  }
 }
