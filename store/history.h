@@ -1,6 +1,7 @@
 #pragma once
 // The draw record, the in-memory history snapshot and the start-up statistics.
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,18 @@ namespace km {
 // Field positions of the six numbers of a draw: 第1数字..第5数字, ボーナス数字.
 enum Field : int { N1 = 0, N2 = 1, N3 = 2, N4 = 3, N5 = 4, Bonus = 5 };
 constexpr int kNumberFields = 6;
+
+// What a draw paid, where a source gave it: per tier 1..4 (index 0..3) the
+// number of winning tickets and the yen paid for each winning ticket (0 when
+// nobody won the tier).
+inline constexpr int kPrizeTiers = 4;
+struct Prize {
+  std::array<long long, kPrizeTiers> winners{};
+  std::array<long long, kPrizeTiers> yen{};
+  bool operator==(const Prize&) const = default;
+};
+// Prizes by draw number; a draw without an entry has no known prize.
+using PrizeTable = std::map<int, Prize>;
 
 // One row of the history query.  A number field may be empty (NULL, blanks
 // or anything but a whole number in the database: storedNumber); numbers are
@@ -51,10 +64,12 @@ Stats computeStats(const std::vector<Draw>& rows);
 struct History {
   std::vector<Draw> HistoryRs;
   Stats stats;
+  PrizeTable prizes;  // of the draws whose prize is stored
 
-  static History fromRows(std::vector<Draw> rows) {
+  static History fromRows(std::vector<Draw> rows, PrizeTable prizes = {}) {
     History h;
     h.HistoryRs = std::move(rows);
+    h.prizes = std::move(prizes);
     h.stats = computeStats(h.HistoryRs);
     return h;
   }
