@@ -26,7 +26,9 @@ QWidget* showHelp(QWidget* window, QWidget* parent, const QString& collectionFil
   return help;
 }
 
-QWidget* startUpdate(QWidget* parent, const QString& target) { return MasterUpdateDialog::start(parent, target); }
+QWidget* startUpdate(QWidget* parent, const QString& target, const QString& file) {
+  return MasterUpdateDialog::start(parent, target, file);
+}
 
 }  // namespace
 

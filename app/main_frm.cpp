@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -67,6 +70,7 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("カズマキMiddle"));
+  setAcceptDrops(true);
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName(QStringLiteral("MDIClient"));
   mdi_->setBackground(QColor(128, 128, 128));
@@ -231,27 +235,43 @@ void MainFrm::mnuMasterUpdate_Click() {
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(ConnectString_.path));
+  x->startUpdate(this, QString::fromStdString(ConnectString_.path), {});
+}
+
+void MainFrm::importFile(const QString& file) {
+  if (findChildWindow(WindowId::DataEntry)) {
+    showStop(this, MasterUpdateDialog::refusalText());
+    return;
+  }
+  QString error, details;
+  const Extras* x = extras(error, &details);
+  if (!x) return showStop(this, error, details);
+  x->startUpdate(this, QString::fromStdString(ConnectString_.path), file);
+}
+
+void MainFrm::dragEnterEvent(QDragEnterEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (!loading_ && urls.size() == 1 && urls.front().isLocalFile()) e->acceptProposedAction();
+}
+
+void MainFrm::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (loading_ || urls.size() != 1 || !urls.front().isLocalFile()) return;
+  e->acceptProposedAction();
+  const QString file = urls.front().toLocalFile();
+  Message ask{QMessageBox::Warning,
+              QStringLiteral("次のファイルから当選データを取り込みます。よろしいですか？\n") + file,
+              {},
+              QMessageBox::Yes | QMessageBox::No,
+              QMessageBox::No};
+  QMessageBox* box = showMessageLater(this, ask);
+  connect(box, &QMessageBox::finished, this, [this, box, file] {
+    if (box->clickedButton() == box->button(QMessageBox::Yes)) importFile(file);
+  });
 }
 void MainFrm::restartProgram() {
   restartRequested_ = true;
   close();
-}
-
-QString MainFrm::latestDataText(const History& history) {
-  const int last = history.stats.LastDrawNo;
-  if (last == 0) return QStringLiteral("最新データ：なし");
-  QString text = QStringLiteral("最新データ：第%1回").arg(last);
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
-    if (d->no == last && !d->date.empty()) text += QStringLiteral("（%1）").arg(QString::fromStdString(d->date));
-  return text;
-}
-
-QString MainFrm::reminderText(const History& history, const std::string& today) {
-  const int last = history.stats.LastDrawNo;
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
-    if (d->no == last) return isStale(d->date, today) ? QStringLiteral("最新化してください") : QString();
-  return last == 0 ? QStringLiteral("最新化してください") : QString();
 }
 
 void MainFrm::showStoredLatest(int drawNo, const QString& date) {
@@ -265,7 +285,9 @@ void MainFrm::showLatestData() {
   if (!latestData_) {
     latestData_ = new QLabel(this);
     latestData_->setObjectName(QStringLiteral("latestData"));
+    latestData_->setTextFormat(Qt::PlainText);  // a stored date is the file's text, never markup
     reminder_ = new QLabel(this);
+    reminder_->setTextFormat(Qt::PlainText);
     reminder_->setObjectName(QStringLiteral("updateReminder"));
     QPalette red = reminder_->palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
@@ -273,8 +295,9 @@ void MainFrm::showLatestData() {
     statusBar()->addWidget(latestData_);
     statusBar()->addWidget(reminder_, 1);
   }
-  latestData_->setText(latestDataText(history_));
-  reminder_->setText(reminderText(history_, todayDate()));
+  const StatusLine line = statusLine(history_, todayDate());
+  latestData_->setText(QString::fromStdString(line.latest));
+  reminder_->setText(QString::fromStdString(line.missing));
 }
 
 void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }

@@ -68,12 +68,6 @@ class MainFrm : public QMainWindow, public ChildHost {
   // Text shown by the data entry refusal.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
 
-  // The status line: the newest draw and its date ("最新データ：第1353回
-  // （2025-09-23）"), and the reminder when that date is more than
-  // kStaleDays days before `today` (YYYY-MM-DD).
-  static QString latestDataText(const History& history);
-  static QString reminderText(const History& history, const std::string& today);
-
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
   Q_INVOKABLE void restartProgram();
@@ -81,10 +75,16 @@ class MainFrm : public QMainWindow, public ChildHost {
   // draw, which the windows show after a restart.
   Q_INVOKABLE void showStoredLatest(int drawNo, const QString& date);
   bool restartRequested() const { return restartRequested_; }
+  // Takes the draws of a file the user chose (a results list, a CSV or a
+  // database) as the update does.
+  void importFile(const QString& file);
 
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  // A file dropped on the window is taken after a confirmation.
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  public:
   // Menu commands that do more than open their window.

@@ -17,9 +17,13 @@ class MasterUpdateDialog : public QProgressDialog {
   // Starts the update of `target` from the configured source, unless one is
   // already running under `parent`.  Returns the dialog (it deletes itself
   // when the outcome has been shown), or nullptr when nothing was started.
-  static MasterUpdateDialog* start(QWidget* parent, const QString& target);
+  // With `file`, from that file alone (one the user chose: it may hold just
+  // the draws after the last stored one).
+  static MasterUpdateDialog* start(QWidget* parent, const QString& target, const QString& file = {});
+  // The button of the outcome box that takes a file instead.
+  static QString fromFileButtonText() { return QStringLiteral("ファイルから取り込む..."); }
 
-  MasterUpdateDialog(QWidget* parent, const UpdateSource& source, const QString& target);
+  MasterUpdateDialog(QWidget* parent, const QList<UpdateSource>& sources, const QString& target);
   MasterUpdate* update() const { return update_; }
 
   // Refusal while the data entry window is open.
@@ -41,6 +45,9 @@ class MasterUpdateDialog : public QProgressDialog {
  private:
   void showProgress(qint64 received, qint64 total);
   void showOutcome();
+
+  // Lets the user choose a file and updates from it.
+  static void chooseFile(QWidget* parent, const QString& target);
 
   MasterUpdate* update_;
   QProgressBar* bar_;

@@ -24,6 +24,7 @@
 
 #include "store/key_derivation.h"
 #include "store/replace_file.h"
+#include "store/text_excerpt.h"
 
 namespace km {
 
@@ -33,7 +34,7 @@ namespace {
 
 constexpr long kPasswordSeed = 417253;  // the shipped database's password, as a number
 
-void logToStderr(const std::string& line) { std::cerr << "kazumaki: " << line << std::endl; }
+void logToStderr(const std::string& line) { std::cerr << "kazumaki: " << terminalSafe(line) << std::endl; }
 StoreLog storeLog = logToStderr;
 
 struct DbCloser {
@@ -650,6 +651,13 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
                 : code == SQLITE_READONLY ? "データベースファイルが読み取り専用のため、当選データを変更できません。"
                                           : "データベースへ書き込めません。",
                 db);
+  }
+  // A writer that waited while another replaced the file holds the lock of
+  // the file that was replaced: what it read and wrote would be lost.
+  int moved = 0;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+    if (refusal) *refusal = Refusal::Moved;
+    return fail("データベースファイルが、ほかの更新で置き換えられました。");
   }
   TableRead read = readDrawRows(db, limits);
   if (read.status != TableRead::Read) {

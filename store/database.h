@@ -105,7 +105,9 @@ class HistoryWriteLock {
   // Why take() failed: another writer holds the lock, a file beside the
   // database is none of ours, or anything else (a missing, foreign or damaged
   // file, one that cannot be written).
-  enum class Refusal { Busy, Beside, Other };
+  // Moved: another writer replaced the file while this one waited for its
+  // lock; taking it again reads the new file.
+  enum class Refusal { Busy, Beside, Moved, Other };
   // Null with the reason in `error` (and SQLite's account in `cause`) when
   // the file cannot be locked or read.
   static std::unique_ptr<HistoryWriteLock> take(const ConnectString& cs, const ReadLimits& limits, std::string& error,

@@ -357,12 +357,6 @@ std::array<int, 5> sortedMain(const Draw& d) {
   return m;
 }
 
-bool agree(const Draw& stored, const Draw& feed) {
-  if (!stored.complete() || !feed.complete()) return false;
-  if (sortedMain(stored) != sortedMain(feed) || stored[Bonus] != feed[Bonus]) return false;
-  return stored.date.empty() || feed.date.empty() || stored.date == feed.date;
-}
-
 // Why a new draw cannot be taken; empty when it can.  `before` is the date of
 // the draw before it (empty when unknown).
 std::string checkNewDraw(const Draw& d, const std::string& before) {
@@ -378,6 +372,8 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
   if (std::adjacent_find(m.begin(), m.end()) != m.end()) return draw + "の本数字に同じ数があります。";
   if (std::find(m.begin(), m.end(), d[Bonus]) != m.end()) return draw + "のボーナス数字が本数字と同じです。";
   if (d.date.empty()) return draw + "に日付がありません。";
+  if (!isCalendarDate(d.date))
+    return draw + "の日付 " + quoted(d.date) + " は暦にある日付（YYYY-MM-DD）ではありません。";
   if (!before.empty() && d.date <= before)
     return draw + "の日付 " + d.date + " が、前の回の日付 " + before + " より後ではありません。";
   return {};
@@ -419,11 +415,17 @@ FeedRead readFeed(std::string_view bytes) {
   return r;
 }
 
+bool sameDraw(const Draw& a, const Draw& b) {
+  if (!a.complete() || !b.complete()) return false;
+  if (sortedMain(a) != sortedMain(b) || a[Bonus] != b[Bonus]) return false;
+  return a.date.empty() || b.date.empty() || a.date == b.date;
+}
+
 std::string describeDraw(const Draw& d) {
   return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date + "）");
 }
 
-FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
+FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
   FeedMerge m;
   auto refuse = [&m](const std::string& why) {
     m.status = FeedMerge::Refused;
@@ -442,10 +444,12 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
   std::map<int, const Draw*> byNo;
   for (const Draw& d : stored) byNo[d.no] = &d;
   std::string differences;
-  int different = 0;
+  int different = 0, shared = 0;
   for (const Draw& f : feed) {
     const auto s = byNo.find(f.no);
-    if (s == byNo.end() || agree(*s->second, f)) continue;
+    if (s == byNo.end()) continue;
+    ++shared;
+    if (sameDraw(*s->second, f)) continue;
     if (++different <= 3)
       differences +=
           "\n第" + std::to_string(f.no) + "回\n　手元：" + describeDraw(*s->second) + "\n　取得先：" + describeDraw(f);
@@ -464,6 +468,16 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
   std::string before;
   for (const Draw& d : stored)
     if (d.no <= last && !d.date.empty() && (before.empty() || d.date > before)) before = d.date;
+  // A list that shares no draw with the history may be of another lottery
+  // or numbered otherwise: only a file the user chose may start right after
+  // it (a gap is found below).
+  if (!stored.empty() && shared == 0 && !rules.mayStartAfterLast)
+    return refuse("取得先の一覧には、手元の当選データと同じ回が1回もありません（取得先は第" +
+                  std::to_string(feed.front().no) + "回〜第" + std::to_string(feed.back().no) + "回、手元の最新は第" +
+                  std::to_string(last) + "回）。別のくじの一覧か、回の数え方が違う一覧です。");
+  const std::string storedDate = before;  // the newest stored date
+  const std::string today = rules.today.empty() ? todayDate() : rules.today;
+  const std::optional<long> todayNo = dayNumber(today);
   int expected = last + 1;
   for (const Draw& d : feed) {
     if (d.no <= last) continue;
@@ -473,9 +487,21 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
                                           : "第" + std::to_string(expected - 1) + "回の次が第") +
                     std::to_string(d.no) + "回です）。");
     if (const std::string why = checkNewDraw(d, before); !why.empty()) return refuse(why);
+    if (todayNo && *dayNumber(d.date) > *todayNo + kFutureDays)
+      return refuse("取得先の第" + std::to_string(d.no) + "回の日付 " + d.date + " は、今日（" + today +
+                    "）より先です。");
     before = d.date;
     m.added.push_back(d);
     ++expected;
+  }
+  // One draw a week: a list with more new draws than the weeks since the
+  // last known date allow is numbered otherwise or made up.
+  const std::string from = !storedDate.empty() ? storedDate : m.added.empty() ? std::string() : m.added.front().date;
+  if (const auto a = dayNumber(from); a && todayNo && !m.added.empty()) {
+    const long allowed = std::max(0L, *todayNo - *a) / 7 + kExtraDraws + (storedDate.empty() ? 1 : 0);
+    if (static_cast<long>(m.added.size()) > allowed)
+      return refuse("取得先の新しい回が多すぎます（" + std::to_string(m.added.size()) + "回分。" + from + "から今日（" +
+                    today + "）までに行われた回は多くても約" + std::to_string(allowed) + "回です）。");
   }
   m.status = m.added.empty() ? FeedMerge::NothingNew : FeedMerge::Append;
   return m;
@@ -497,6 +523,45 @@ std::optional<long> dayNumber(const std::string& date) {
 bool isStale(const std::string& date, const std::string& today) {
   const auto a = dayNumber(date), b = dayNumber(today);
   return a && b && *b - *a > kStaleDays;
+}
+
+int drawsSince(const std::string& lastDate, const std::string& today) {
+  const auto from = dayNumber(lastDate), to = dayNumber(today);
+  if (!from || !to || *to <= *from) return 0;
+  int n = 0;
+  // 1970-01-01 (day 0) was a Thursday: day d is a Tuesday when d % 7 == 5
+  long day = *from + 1;
+  while ((day % 7 + 7) % 7 != 5) ++day;
+  for (; day <= *to; day += 7) {
+    // the year-end break: a Tuesday on 31 December .. 3 January
+    const long z = day + 719468, era = (z >= 0 ? z : z - 146096) / 146097, doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365,
+               doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153, dom = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+    if ((month == 12 && dom == 31) || (month == 1 && dom <= 3)) continue;
+    ++n;
+  }
+  return n;
+}
+
+StatusLine statusLine(const History& history, const std::string& today) {
+  StatusLine line;
+  const int last = history.stats.LastDrawNo;
+  if (last == 0) return {"最新データ：なし", "最新化してください"};
+  line.latest = "最新データ：第" + std::to_string(last) + "回";
+  std::string date;
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+    if (d->no == last) {
+      date = d->date;
+      break;
+    }
+  if (!date.empty()) line.latest += "（" + date + "）";
+  if (!isCalendarDate(date)) {
+    line.missing = "最新化してください";
+  } else if (const int n = drawsSince(date, today); n > 0) {
+    line.missing = "約" + std::to_string(n) + "回分が未取り込みです";
+  }
+  return line;
 }
 
 std::string todayDate() {

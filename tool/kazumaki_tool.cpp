@@ -3,6 +3,7 @@
 // from the publisher's address.
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <cerrno>
 #include <cmath>
@@ -28,6 +29,7 @@
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
+#include "store/feed.h"
 #include "store/program_folder.h"
 #include "store/text_excerpt.h"
 #include "windows/ui/window_content.h"
@@ -64,9 +66,10 @@ int usage() {
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
-               "  kazumaki-tool update DB [SOURCE]     add the draws published since DB's last one\n"
+               "  kazumaki-tool update DB [SOURCE...]  add the draws published since DB's last one\n"
                "                                       (SOURCE: an https:// address or a file; by\n"
-               "                                       default the public results list)\n"
+               "                                       default the public results lists, cross-checked)\n"
+               "  kazumaki-tool status [DB]            print the newest draw and how many are missing\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
                "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
@@ -275,17 +278,20 @@ int check(const std::string& dbPath) {
   return 1;
 }
 
-// Brings DB up to date from SOURCE (an address or a file), else from the
-// program's own source.  The same lines as the program's messages: on
+// Brings DB up to date from the SOURCEs (addresses or files), else from the
+// program's own sources.  The same lines as the program's messages: on
 // standard output when draws were added or there is nothing new (exit 0),
 // on standard error with the technical account when refused (exit 1).
-int update(int argc, char** argv, const std::string& dbPath, const std::string* source) {
+int update(int argc, char** argv, const std::string& dbPath, const std::vector<std::string>& sources) {
   QCoreApplication app(argc, argv);
-  const km::UpdateSource from = source ? km::explicitUpdateSource(QString::fromStdString(*source)) : km::updateSource();
-  if (!from.error.isEmpty()) {
-    tell(from.error.toStdString());
-    return 1;
-  }
+  QList<km::UpdateSource> from;
+  for (const std::string& s : sources) from.append(km::explicitUpdateSource(QString::fromStdString(s)));
+  if (sources.empty()) from = km::updateSources(QFileInfo(QString::fromStdString(dbPath)).absolutePath());
+  for (const km::UpdateSource& s : from)
+    if (!s.error.isEmpty() && from.size() == 1) {
+      tell(s.error.toStdString());
+      return 1;
+    }
   km::MasterUpdate job(from, QString::fromStdString(dbPath));
   QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   job.start();
@@ -297,7 +303,17 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
     if (!job.details().isEmpty()) tell("(" + job.details().toStdString() + ")");
     return 1;
   }
-  std::cout << job.message().toStdString() << "\n";
+  std::cout << km::terminalSafe(job.message().toStdString()) << "\n";
+  return written();
+}
+
+// The main window's status line for DB: its newest draw and how many draws
+// the calendar has held since.
+int status(const std::string& dbPath) {
+  km::LoadResult r;
+  if (!load(dbPath, false, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows));
+  std::cout << km::terminalSafe(km::statusLine(history, km::todayDate()).text()) << "\n";
   return written();
 }
 
@@ -415,8 +431,13 @@ int main(int argc, char** argv) {
                   pdf);
     }
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
-    if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
-    if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
+    if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
+    if (a.size() <= 2 && !a.empty() && a[0] == "status") {
+      if (a.size() == 2) return status(a[1]);
+      std::string dir;
+      if (!programFolder(dir)) return 1;
+      return status(km::makeConnectString(dir).path);
+    }
     if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");
     if (a.size() == 10 && a[0] == "add" && a[8] == "--date") return add(a[1], {a.begin() + 2, a.begin() + 8}, a[9]);
     if (a.size() == 5 && a[0] == "set") return set(a[1], a[2], a[3], a[4]);

@@ -25,8 +25,9 @@ struct Extras {
   void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title);
   void (*saveGridPdfWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
   // The update of the database at `target` under its progress dialog (null
-  // when one is already running under `parent`).
-  QWidget* (*startUpdate)(QWidget* parent, const QString& target);
+  // when one is already running under `parent`), from the configured sources
+  // or, when `file` is given, from that file the user chose.
+  QWidget* (*startUpdate)(QWidget* parent, const QString& target, const QString& file);
 };
 
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";

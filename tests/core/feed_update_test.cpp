@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <thread>
 
 #include "store/csv.h"
 #include "store/database_update.h"
@@ -174,6 +175,29 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
   }
 }
 
+TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
+  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-06
+  const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
+  const struct {
+    const char* what;
+    std::vector<Draw> feed;
+    MergeRules rules;
+    const char* says;  // in the reason, or "" when the draws are taken
+  } cases[] = {
+      {"as many new draws as the weeks allow", eight, {"2000-01-10", false}, ""},
+      {"more than the weeks allow", feedDraws(15), {"2000-01-10", false}, "新しい回が多すぎます（10回分"},
+      {"a date more than a week after today", eight, {"2000-01-01", false}, "第8回の日付 2000-01-09 は、今日"},
+      {"no draw in common with the history", after, {"", false}, "同じ回が1回もありません"},
+      {"a file the user chose may hold only the new draws", after, {"", true}, ""},
+      {"but not with a gap", gap, {"", true}, "第6回がありません"},
+  };
+  for (const auto& c : cases) {
+    const FeedMerge m = mergeFeed(five, c.feed, c.rules);
+    EXPECT_EQ(m.status == FeedMerge::Append, !*c.says) << c.what << ": " << m.reason;
+    EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
+  }
+}
+
 TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
   EXPECT_EQ(dayNumber("1970-01-01"), 0);
   EXPECT_EQ(*dayNumber("2000-03-01") - *dayNumber("2000-02-28"), 2) << "a leap day";
@@ -243,6 +267,12 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
                        "2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS ボーナス数字;"),
        "「当選データ」が普通の表ではありません"},
       {"no table", craftedDatabase(dir, "CREATE TABLE t (a);"), "「当選データ」の表がありません"},
+      {"a new draw whose date is markup", craftedDatabase(dir, kTable + values([] {
+                                                                 auto d = feedDraws(6);
+                                                                 d[5].date = "<img src=\"/dev/zero\">";
+                                                                 return d;
+                                                               }())),
+       "暦にある日付"},
       {"a draw number as text",
        craftedDatabase(
            dir,
@@ -330,10 +360,87 @@ TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
 
   ASSERT_EQ(writeDatabase(at(db), feedDraws(2)), "");
   const std::string old = slurpFile(db);
-  fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
-  r = updateHistory(db, list(feedDraws(3)));
-  EXPECT_EQ(r.status, UpdateResult::Refused);
-  EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
-  EXPECT_EQ(slurpFile(db), old);
-  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
+  for (const bool link : {false, true}) {
+    if (link)
+      fs::create_symlink(db, dir.path / "Kazumaki.mdb.bak");  // a backup that is the database itself
+    else
+      fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
+    r = updateHistory(db, list(feedDraws(3)));
+    EXPECT_EQ(r.status, UpdateResult::Refused) << link;
+    EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
+    EXPECT_NE(r.details.find("Kazumaki.mdb.bak"), std::string::npos) << r.details;
+    EXPECT_EQ(slurpFile(db), old);
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
+    fs::remove_all(dir.path / "Kazumaki.mdb.bak");
+  }
+}
+
+TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther) {
+  const std::vector<Draw> eight = feedDraws(8);
+  auto altered = [&](int no) {
+    std::vector<Draw> d = eight;
+    d[no - 1].n[Bonus] = *d[no - 1].n[Bonus] % 31 + 1 == *d[no - 1].n[0] ? 31 : *d[no - 1].n[Bonus] % 31 + 1;
+    return list(d);
+  };
+  std::vector<Draw> oldChanged = eight;
+  oldChanged[1].n[Bonus] = 31;
+  const SourceInput ahead{"甲", list(eight), {}, {}, false}, behind{"乙", list(feedDraws(6)), {}, {}, false},
+      unreachable{"丙", {}, "取得先にデータがありません（HTTP 404 Not Found）。", "HTTP 404", false},
+      differsFromHistory{"丁", list(oldChanged), {}, {}, false};
+  const struct {
+    const char* what;
+    std::vector<SourceInput> sources;
+    const char* added;  // "first-last", or "" when refused
+    const char* says;   // in the reason, or in the conflict when draws were added
+  } cases[] = {
+      {"one list ahead of the other", {behind, ahead}, "6-8", ""},
+      {"one source cannot be reached", {unreachable, ahead}, "6-8", ""},
+      {"one source differs from the history", {differsFromHistory, ahead}, "6-8", ""},
+      {"two sources differ on the first new draw", {ahead, {"戊", altered(6), {}, {}, false}}, "", "「甲」"},
+      {"... and on a later one", {ahead, {"戊", altered(8), {}, {}, false}}, "6-7", "第8回からは取り込んでいません"},
+      {"no source can be used", {unreachable, differsFromHistory}, "", "「丁」：取得先の当選データが"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    const std::string db = dir.file("Kazumaki.mdb");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    const std::string old = slurpFile(db);
+    const UpdateResult r = updateHistory(db, c.sources);
+    ASSERT_EQ(r.sources.size(), c.sources.size()) << c.what;
+    if (!*c.added) {
+      EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
+      EXPECT_NE(r.reason.find(c.says), std::string::npos) << c.what << ": " << r.reason;
+      EXPECT_EQ(slurpFile(db), old) << c.what;
+      continue;
+    }
+    ASSERT_EQ(r.status, UpdateResult::Added) << c.what << ": " << r.reason;
+    EXPECT_EQ(std::to_string(r.added.front().no) + "-" + std::to_string(r.added.back().no), c.added) << c.what;
+    EXPECT_NE(r.conflict.find(c.says), std::string::npos) << c.what << ": " << r.conflict;
+    EXPECT_EQ(loadHistory(at(db)).rows.size(), size_t(r.added.back().no)) << c.what;
+    for (size_t i = 0; i < r.sources.size(); ++i)
+      EXPECT_EQ(r.sources[i].usable, c.sources[i].error.empty() && c.sources[i].name != "丁") << c.what << " " << i;
+  }
+  // two that differ on a new draw are both named, with what each says
+  ScratchDir dir;
+  ASSERT_EQ(writeDatabase(at(dir.file("Kazumaki.mdb")), feedDraws(5)), "");
+  const UpdateResult r = updateHistory(dir.file("Kazumaki.mdb"), {ahead, {"戊", altered(6), {}, {}, false}});
+  EXPECT_NE(r.reason.find("「戊」"), std::string::npos) << r.reason;
+  EXPECT_NE(r.reason.find("第6回"), std::string::npos) << r.reason;
+}
+
+TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
+  for (int round = 0; round < 5; ++round) {
+    ScratchDir dir;
+    const std::string db = dir.file("Kazumaki.mdb");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    UpdateResult a, b;
+    std::thread first([&] { a = updateHistory(db, list(feedDraws(8))); });
+    std::thread second([&] { b = updateHistory(db, list(feedDraws(10))); });
+    first.join();
+    second.join();
+    EXPECT_NE(a.status, UpdateResult::Refused) << a.reason;
+    EXPECT_NE(b.status, UpdateResult::Refused) << b.reason;
+    // whichever came second read what the first wrote: no draw is lost
+    EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, feedDraws(10))) << "round " << round;
+  }
 }

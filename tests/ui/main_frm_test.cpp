@@ -15,6 +15,7 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "store/csv.h"
+#include "store/feed.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
@@ -265,18 +266,28 @@ TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
 }
 
-TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
-  const History h = History::fromRows(test::feedDraws(3));
-  EXPECT_EQ(MainFrm::latestDataText(h), QStringLiteral("最新データ：第3回（2000-01-04）"));
+TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {
+  std::vector<Draw> rows = test::feedDraws(3);  // the newest on Tuesday 2000-01-04
   const struct {
+    const char* last;
     const char* today;
-    bool remind;
-  } cases[] = {{"2000-01-18", false}, {"2000-01-19", true}, {"", false}};
-  for (const auto& c : cases)
-    EXPECT_EQ(MainFrm::reminderText(h, c.today), c.remind ? QStringLiteral("最新化してください") : QString())
-        << c.today;
-  EXPECT_EQ(MainFrm::latestDataText(History()), QStringLiteral("最新データ：なし"));
-  EXPECT_EQ(MainFrm::reminderText(History(), "2000-01-01"), QStringLiteral("最新化してください"));
+    const char* line;
+  } cases[] = {
+      {"2000-01-04", "2000-01-10", "最新データ：第3回（2000-01-04）"},
+      {"2000-01-04", "2000-01-11", "最新データ：第3回（2000-01-04）　約1回分が未取り込みです"},
+      {"2000-01-04", "2000-01-19", "最新データ：第3回（2000-01-04）　約2回分が未取り込みです"},
+      {"2000-01-04", "", "最新データ：第3回（2000-01-04）"},
+      {"2024-12-24", "2025-01-07", "最新データ：第3回（2024-12-24）　約1回分が未取り込みです"},  // the year-end break
+      {"2025-12-23", "2026-01-06", "最新データ：第3回（2025-12-23）　約2回分が未取り込みです"},  // 30 December is drawn
+      {"2026-08-18", "2026-12-09", "最新データ：第3回（2026-08-18）　約16回分が未取り込みです"},
+      {"", "2000-01-19", "最新データ：第3回　最新化してください"},
+      {"<img src=x>", "2000-01-19", "最新データ：第3回（<img src=x>）　最新化してください"},
+  };
+  for (const auto& c : cases) {
+    rows.back().date = c.last;
+    EXPECT_EQ(statusLine(History::fromRows(rows), c.today).text(), c.line) << c.last << " " << c.today;
+  }
+  EXPECT_EQ(statusLine(History(), "2000-01-01").text(), "最新データ：なし　最新化してください");
 
   // the start reads the newest draw's date, and only that
   std::vector<Draw> shipped = parseHistoryCsv(test::slurp(KM_SHIPPED_CSV)).draws;
@@ -287,6 +298,8 @@ TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
   ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("latestData"))->text(),
             QStringLiteral("最新データ：第1340回（2025-06-24）"));
-  EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("updateReminder"))->text(), QStringLiteral("最新化してください"));
+  const auto* missing = frm.findChild<QLabel*>(QStringLiteral("updateReminder"));
+  EXPECT_TRUE(missing->text().endsWith(QStringLiteral("回分が未取り込みです"))) << missing->text().toStdString();
+  EXPECT_EQ(missing->textFormat(), Qt::PlainText) << "a stored date is never markup";
   EXPECT_EQ(frm.history().HistoryRs[1338].date, "");
 }
