@@ -17,7 +17,10 @@ namespace km {
 MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& target, const QString& file) {
   if (parent) {
     for (MasterUpdateDialog* d : parent->findChildren<MasterUpdateDialog*>())
-      if (d->update()->outcome() == MasterUpdate::Outcome::Running) return nullptr;
+      if (d->update()->outcome() == MasterUpdate::Outcome::Running) {
+        showMessageLater(parent, {QMessageBox::Information, busyText(), {}});
+        return nullptr;
+      }
   }
   QList<UpdateSource> sources;
   if (file.isEmpty()) {

@@ -32,6 +32,10 @@ class MasterUpdateDialog : public QProgressDialog {
         "当選データ入力ウィンドウを閉じてから実行してください。\n"
         "入力中のデータベースを置き換えることはできません。");
   }
+  // A second update while one runs.
+  static QString busyText() {
+    return QStringLiteral("ほかの更新が実行中です。終わってから、もう一度実行してください。");
+  }
   // The line under the success message, and its restart button.
   static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }
   static QString restartButtonText() { return QStringLiteral("今すぐ再起動"); }

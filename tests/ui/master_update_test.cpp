@@ -435,17 +435,22 @@ TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) 
 
 TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt) {
   use("/stall");
-  test::MessageBoxWatcher w;
   frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
   QPointer<MasterUpdateDialog> dialog = frm->findChild<MasterUpdateDialog*>();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
   auto* bar = dialog->findChild<QProgressBar*>();
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible() && bar->value() == 1000; }, 30000));
+  {
+    test::MessageBoxWatcher busy;
+    EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return busy.seen; }, 30000));
+    EXPECT_EQ(busy.text, MasterUpdateDialog::busyText()) << busy.text.toStdString();
+  }
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_TRUE(dialog->labelText().contains(server.url("/stall")));
   QPushButton* cancel = dialog->findChild<QPushButton*>();
   EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
+  test::MessageBoxWatcher w;
   cancel->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.seen; }, 30000));
   EXPECT_EQ(w.icon, QMessageBox::Information);
