@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
@@ -104,6 +105,7 @@ bool MainFrm::endStartUp(LoadResult r) {
   history_ = History::fromRows(std::move(r.rows));
   started_ = true;
   showLatestData();
+  if (checksSourcesAtStart()) QTimer::singleShot(0, this, &MainFrm::checkSourcesInBackground);
   emit startUpEnded(true);
   return true;
 }
@@ -272,6 +274,31 @@ void MainFrm::dropEvent(QDropEvent* e) {
 void MainFrm::restartProgram() {
   restartRequested_ = true;
   close();
+}
+
+namespace {
+constexpr const char* kCheckAtStartKey = "起動時に取得先を確かめる";
+}  // namespace
+
+bool MainFrm::checksSourcesAtStart() const {
+  const auto& lines = predictionState_.otherSettings;
+  return std::find(lines.begin(), lines.end(), std::string(kCheckAtStartKey) + "=True") != lines.end();
+}
+
+void MainFrm::setChecksSourcesAtStart(bool on) {
+  auto& lines = predictionState_.otherSettings;
+  std::erase_if(lines, [](const std::string& l) { return l.rfind(std::string(kCheckAtStartKey) + "=", 0) == 0; });
+  if (on) lines.push_back(std::string(kCheckAtStartKey) + "=True");
+}
+
+void MainFrm::checkSourcesInBackground() {
+  QString error;
+  const Extras* x = extras(error);
+  if (!x) return;  // the status line stays as it is
+  x->checkSources(this, QString::fromStdString(ConnectString_.path), history_.HistoryRs,
+                  [label = QPointer<QLabel>(reminder_)](const QString& text) {
+                    if (label && !text.isEmpty()) label->setText(text);
+                  });
 }
 
 void MainFrm::showStoredLatest(int drawNo, const QString& date) {

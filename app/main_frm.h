@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frame/ui/child_frame.h"
+#include "frame/ui/update_host.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/history.h"
@@ -22,7 +23,7 @@ namespace km {
 
 class HistoryLoader;
 
-class MainFrm : public QMainWindow, public ChildHost {
+class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   Q_OBJECT
 
  public:
@@ -70,10 +71,14 @@ class MainFrm : public QMainWindow, public ChildHost {
 
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
-  Q_INVOKABLE void restartProgram();
+  void restartProgram() override;
   // After an update added draws: the status line names the newest stored
   // draw, which the windows show after a restart.
-  Q_INVOKABLE void showStoredLatest(int drawNo, const QString& date);
+  void showStoredLatest(int drawNo, const QString& date) override;
+  // The sources are looked at in the background after every start (kept in
+  // the settings file): the status line says when they have newer draws.
+  bool checksSourcesAtStart() const override;
+  void setChecksSourcesAtStart(bool on) override;
   bool restartRequested() const { return restartRequested_; }
   // Takes the draws of a file the user chose (a results list, a CSV or a
   // database) as the update does.
@@ -103,6 +108,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   void buildMenus();
   void addWindowItems(QMenu* menu);
   void showLatestData();
+  void checkSourcesInBackground();
   void beginStartUp();
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.

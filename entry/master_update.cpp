@@ -407,6 +407,7 @@ void MasterUpdate::check(std::vector<SourceInput> inputs) {
   UpdateOptions options;
   options.limits = ReadLimits{readTime_, &stop_};
   options.today = today_.toStdString();
+  if (comparing_) options.compareWith = &compareWith_;
   std::vector<QString> files;
   for (const UpdateSource& s : sources_) files.push_back(s.error.isEmpty() ? s.file : QString());
   worker_ = std::thread([this, inputs = std::move(inputs), files = std::move(files), options,

@@ -80,6 +80,10 @@ class MasterUpdate : public QObject {
   const TransferLimits& limits() const { return limits_; }
   // How long each read of a database may take.
   void setReadTimeLimit(std::chrono::milliseconds ms) { readTime_ = ms; }
+  // Only looks: the sources are compared with `draws` (the history read at
+  // start) and nothing is written; the outcome is Updated when they have
+  // draws beyond them (result().added), else NothingNew.
+  void compareOnly(std::vector<Draw> draws) { compareWith_ = std::move(draws), comparing_ = true; }
   // The date the source's newest draw is compared with (YYYY-MM-DD; default today).
   void setToday(const QString& date) { today_ = date; }
 
@@ -137,6 +141,8 @@ class MasterUpdate : public QObject {
   QString message_, details_;
   UpdateResult result_;
   StopSignal stop_;
+  std::vector<Draw> compareWith_;
+  bool comparing_ = false;
   std::thread worker_;
 };
 

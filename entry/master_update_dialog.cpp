@@ -1,5 +1,6 @@
 #include "entry/master_update_dialog.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "frame/ui/message_box.h"
+#include "frame/ui/update_host.h"
 
 namespace km {
 
@@ -108,14 +110,14 @@ void MasterUpdateDialog::showOutcome() {
       QMessageBox* box = showMessageLater(owner, m);
       box->button(QMessageBox::Yes)->setText(restartButtonText());
       box->button(QMessageBox::No)->setText(laterButtonText());
+      // the main window shows the newest stored draw, and restarts on the button
       const QPointer<QWidget> window = owner ? owner->window() : nullptr;
       const Draw& newest = update_->result().added.back();
-      if (window)
-        QMetaObject::invokeMethod(window, kShowLatestMethod, Qt::QueuedConnection, Q_ARG(int, newest.no),
-                                  Q_ARG(QString, QString::fromStdString(newest.date)));
+      if (auto* host = dynamic_cast<UpdateHost*>(window.data()))
+        host->showStoredLatest(newest.no, QString::fromStdString(newest.date));
       connect(box, &QMessageBox::finished, box, [box, window] {
-        if (window && box->clickedButton() == box->button(QMessageBox::Yes))
-          QMetaObject::invokeMethod(window, kRestartMethod, Qt::QueuedConnection);
+        auto* host = dynamic_cast<UpdateHost*>(window.data());
+        if (host && box->clickedButton() == box->button(QMessageBox::Yes)) host->restartProgram();
       });
       break;
     }
@@ -135,7 +137,16 @@ void MasterUpdateDialog::showOutcome() {
       QPushButton* fromFile = box->addButton(fromFileButtonText(), QMessageBox::ActionRole);
       const QString target = update_->target();
       const QPointer<QWidget> parent = owner;
-      connect(box, &QMessageBox::finished, box, [box, fromFile, target, parent] {
+      // the option to look at the sources after every start, kept by the main window
+      const QPointer<QWidget> window = owner ? owner->window() : nullptr;
+      if (auto* host = dynamic_cast<UpdateHost*>(window.data())) {
+        auto* check = new QCheckBox(checkAtStartText());
+        check->setChecked(host->checksSourcesAtStart());
+        box->setCheckBox(check);
+      }
+      connect(box, &QMessageBox::finished, box, [box, fromFile, target, parent, window] {
+        if (auto* host = dynamic_cast<UpdateHost*>(window.data()); host && box->checkBox())
+          host->setChecksSourcesAtStart(box->checkBox()->isChecked());
         if (box->clickedButton() == fromFile) chooseFile(parent, target);
       });
       break;

@@ -40,11 +40,11 @@ class MasterUpdateDialog : public QProgressDialog {
   static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }
   static QString restartButtonText() { return QStringLiteral("今すぐ再起動"); }
   static QString laterButtonText() { return QStringLiteral("あとで"); }
-  // What the window the dialog belongs to is asked to do on the restart
-  // button (an invokable method of the main window).
-  static constexpr const char* kRestartMethod = "restartProgram";
-  // ... and told the newest stored draw (int, QString) after draws were added.
-  static constexpr const char* kShowLatestMethod = "showStoredLatest";
+  // The option of the outcome box: the sources are looked at once after
+  // every start, and only the status line says what they have.
+  static QString checkAtStartText() {
+    return QStringLiteral("起動するたびに取得先を確かめる（状態表示に出すだけで、取り込みはしません）");
+  }
 
  private:
   void showProgress(qint64 received, qint64 total);

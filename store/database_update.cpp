@@ -132,13 +132,16 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   std::string error, cause;
   const ConnectString cs{target, databasePassword()};
   HistoryWriteLock::Refusal refusal{};
-  const std::unique_ptr<HistoryWriteLock> lock = lockHistory(cs, options.limits, error, cause, refusal);
-  if (stop && stop->stopped()) return cancelled();
-  if (!lock)
-    return refuse(
-        refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
-        cause);
-  const std::vector<Draw>& stored = lock->draws();
+  std::unique_ptr<HistoryWriteLock> lock;
+  if (!options.compareWith) {
+    lock = lockHistory(cs, options.limits, error, cause, refusal);
+    if (stop && stop->stopped()) return cancelled();
+    if (!lock)
+      return refuse(
+          refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
+          cause);
+  }
+  const std::vector<Draw>& stored = lock ? lock->draws() : *options.compareWith;
   r.drawsBefore = r.drawsAfter = static_cast<int>(stored.size());
 
   // Each source on its own against the history.
@@ -185,6 +188,11 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   if (taken.empty()) {
     if (!r.conflict.empty()) return refuse(r.conflict);
     r.status = UpdateResult::NothingNew;
+    return r;
+  }
+  if (options.compareWith) {
+    r.status = UpdateResult::Added;
+    r.added = std::move(taken);
     return r;
   }
   std::vector<Draw> all = stored;

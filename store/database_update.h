@@ -22,6 +22,10 @@ std::string backupPathFor(const std::string& target);
 struct UpdateOptions {
   ReadLimits limits;  // for every read; limits.stop also ends the update before it writes
   std::string today;  // YYYY-MM-DD, for the staleness of the source; empty: today
+  // A look at the sources only: they are compared with these draws (the
+  // history the program read at start) instead of the file, which is neither
+  // locked nor written; Added then lists the draws the sources have beyond them.
+  const std::vector<Draw>* compareWith = nullptr;
 };
 
 // One source as it arrived: its bytes, or why nothing arrived.

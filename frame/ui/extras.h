@@ -6,7 +6,12 @@
 // first command that needs one of them.  Tests and kazumaki-tool link the
 // same code in and get the same table without loading anything.
 #include <QString>
+#include <functional>
+#include <vector>
 
+#include "store/history.h"
+
+class QObject;
 class QWidget;
 
 namespace km {
@@ -28,6 +33,11 @@ struct Extras {
   // when one is already running under `parent`), from the configured sources
   // or, when `file` is given, from that file the user chose.
   QWidget* (*startUpdate)(QWidget* parent, const QString& target, const QString& file);
+  // A look at the configured sources in the background, nothing written: `done`
+  // gets the status line's text when they have draws beyond `stored`, else an
+  // empty text (also when no source could be read).
+  void (*checkSources)(QObject* parent, const QString& target, const std::vector<Draw>& stored,
+                       const std::function<void(const QString&)>& done);
 };
 
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";

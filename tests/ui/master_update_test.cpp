@@ -421,6 +421,7 @@ TEST_F(MenuUpdateTest, NewDrawsAreToldWithARestartThatClosesTheProgramForItsNext
 TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) {
   use("/error");
   auto w = choose();
+  EXPECT_TRUE(w->buttons.contains(MasterUpdateDialog::fromFileButtonText()));
   EXPECT_EQ(w->icon, QMessageBox::Critical);
   EXPECT_EQ(w->title, QStringLiteral("メッセ－ジ"));
   EXPECT_TRUE(w->text.contains(QStringLiteral("サーバーがデータを渡しませんでした"))) << w->text.toStdString();
@@ -456,6 +457,27 @@ TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt
   EXPECT_EQ(w.icon, QMessageBox::Information);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
   expectUntouched("cancel button");
+}
+
+TEST_F(UpdateTest, WithTheOptionTheSourcesAreLookedAtAfterTheStartAndOnlyTheStatusLineSaysSo) {
+  {
+    std::ofstream ini(folder.settings().toStdString());
+    ini << "起動時に取得先を確かめる=True\r\n";
+  }
+  qputenv(kUpdateUrlVariable, server.url("/1353.json").toUtf8());
+  MainFrm frm(folder.path(), folder.settings());
+  test::ProgramStart start{folder};
+  ASSERT_TRUE(start.run(frm));
+  EXPECT_TRUE(frm.checksSourcesAtStart());
+  auto* line = frm.findChild<QLabel*>(QStringLiteral("updateReminder"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return line->text().startsWith(QStringLiteral("取得先に")); }, 30000));
+  EXPECT_EQ(line->text(),
+            QStringLiteral("取得先に第1341回〜第1353回（13回分）があります。「当選データ最新化」で取り込めます"));
+  EXPECT_TRUE(slurp(target()) == old) << "a look only";
+  // the option is kept in the settings file beside the twelve settings
+  frm.setChecksSourcesAtStart(false);
+  frm.close();
+  EXPECT_EQ(slurp(folder.settings().toStdString()).find("起動時に取得先を確かめる"), std::string::npos);
 }
 
 // ---- kazumaki-tool update ----
