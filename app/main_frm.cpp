@@ -97,7 +97,7 @@ bool MainFrm::endStartUp(LoadResult r) {
     emit startUpEnded(false);
     return false;
   }
-  history_ = History::fromRows(std::move(r.rows));
+  history_ = History::fromRows(std::move(r.rows), std::move(r.prizes));
   started_ = true;
   showLatestData();
   emit startUpEnded(true);

@@ -83,7 +83,7 @@ UpdateResult updateHistory(const std::string& target, std::string_view bytes, co
   std::vector<Draw> all = stored;
   all.insert(all.end(), merge.added.begin(), merge.added.end());
   if (stop && !stop->beginCommit()) return cancelled();
-  if (const std::string why = writeDatabase(cs, all, backupPathFor(target)); !why.empty())
+  if (const std::string why = writeDatabase(cs, all, lock->prizes(), backupPathFor(target)); !why.empty())
     return refuse("当選データファイルを書き換えられませんでした。", why);
   r.status = UpdateResult::Added;
   r.added = std::move(merge.added);
