@@ -519,7 +519,12 @@ FeedForm feedForm(std::string_view bytes) {
   const std::string_view s = skipStart(bytes);
   if (!s.empty() && (s[0] == '[' || s[0] == '{')) return FeedForm::Json;
   if (s.substr(0, std::string_view(kCsvHeader).size()) == kCsvHeader) return FeedForm::Csv;
-  if (const std::optional<std::string> text = textAsUtf8(bytes); text && looksLikeResultsCsv(*text))
+  // The header is within the first lines: only they are decoded to look at
+  // it, cut at a line break (a byte that no character of UTF-8 or Shift_JIS
+  // holds within it).
+  std::string_view head = bytes.substr(0, 64 * 1024);
+  if (head.size() < bytes.size()) head = head.substr(0, head.rfind('\n') + 1);
+  if (const std::optional<std::string> text = textAsUtf8(head); text && looksLikeResultsCsv(*text))
     return FeedForm::ResultsCsv;
   return FeedForm::Other;
 }
