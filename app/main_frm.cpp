@@ -102,7 +102,7 @@ bool MainFrm::endStartUp(LoadResult r) {
     emit startUpEnded(false);
     return false;
   }
-  history_ = History::fromRows(std::move(r.rows));
+  history_ = History::fromRows(std::move(r.rows), std::move(r.prizes));
   started_ = true;
   showLatestData();
   if (checksSourcesAtStart()) QTimer::singleShot(0, this, &MainFrm::checkSourcesInBackground);

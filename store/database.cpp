@@ -388,6 +388,68 @@ ConnectString makeConnectString(const std::string& programFolder) {
   return ConnectString{(fs::path(programFolder) / kDatabaseFileName).string(), databasePassword()};
 }
 
+namespace {
+
+// The table of prizes 当選金: one row per draw whose prize is known.
+constexpr const char* kPrizeColumnNames[] = {"1等口数", "2等口数", "3等口数", "4等口数",
+                                             "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
+
+// ", "1等口数", ..." with each name followed by `type`.
+std::string prizeColumns(const std::string& type = {}) {
+  std::string c;
+  for (const char* n : kPrizeColumnNames) c += std::string(", \"") + n + "\"" + type;
+  return c;
+}
+
+// Reads the table 当選金 into `out`; a file without it has no prizes.  Empty
+// on success, else why (naming the draw), with SQLite's account in `cause`.
+std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
+  out.clear();
+  auto failed = [&](const std::string& why) {
+    cause = sqliteCause(db);
+    out.clear();
+    return why;
+  };
+  {
+    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = '当選金'");
+    if (!t) return failed("データベースファイルの中身を読めません。");
+    const int step = sqlite3_step(t.get());
+    if (step == SQLITE_DONE) return {};
+    if (step != SQLITE_ROW) return failed("データベースファイルの中身を読めません。");
+    // only a plain table: a view would run what the file defines
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
+    std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!type || std::string(type) != "table" || head != "CREATE TABLE")
+      return "データベースファイルの「当選金」が普通の表ではありません。";
+  }
+  StmtPtr q = prepare(
+      db,
+      ("SELECT 回数" + prizeColumns() + " FROM 当選金 ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1)).c_str());
+  if (!q) return failed("データベースファイルの「当選金」の表を読めません。");
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
+      return "データベースファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
+             wrong;
+    const int no = sqlite3_column_int(q.get(), 0);
+    Prize p;
+    for (int i = 0; i < 2 * kPrizeTiers; ++i) {
+      const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
+      if (sqlite3_column_type(q.get(), i + 1) != SQLITE_INTEGER || v < 0 || v > kMaxPrizeValue)
+        return "データベースファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
+               kPrizeColumnNames[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
+      (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = v;
+    }
+    out[no] = p;
+  }
+  if (step != SQLITE_DONE) return failed("データベースファイルの「当選金」の表を読めません。");
+  return {};
+}
+
+}  // namespace
+
 LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   LoadResult r;
   LoadFailure kind = LoadFailure::Damaged;  // what the failures below are, unless said before them
@@ -495,6 +557,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
     if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
   }
+  {
+    std::string cause;
+    if (const std::string why = readPrizes(db.get(), r.prizes, cause); !why.empty())
+      return fail(sqlite3_errcode(db.get()) == SQLITE_INTERRUPT ? interrupted() : why, cause);
+  }
   r.ok = true;
   return r;
 }
@@ -562,6 +629,11 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     r.rows.push_back(std::move(d));
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
+  std::string cause;
+  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) {
+    r.cause = cause;
+    return bad(why);
+  }
   r.status = TableRead::Read;
   return r;
 }
@@ -666,6 +738,7 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
     return nullptr;
   }
   lock->draws_ = std::move(read.rows);
+  lock->prizes_ = std::move(read.prizes);
   return lock;
 }
 
@@ -675,7 +748,8 @@ HistoryWriteLock::~HistoryWriteLock() {
   sqlite3_close_v2(db_);
 }
 
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath) {
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes,
+                          const std::string& backupPath) {
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
@@ -695,7 +769,8 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
               "第2数字 INTEGER, 第3数字 INTEGER, 第4数字 INTEGER, 第5数字 INTEGER, ボーナス数字 INTEGER)") ||
         !exec(db.get(),
               "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, "
-              "ボーナス数字 FROM 当選データ ORDER BY 回数"))
+              "ボーナス数字 FROM 当選データ ORDER BY 回数") ||
+        !exec(db.get(), "CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY" + prizeColumns(" INTEGER") + ")"))
       return fail("データベースの表を作成できません。", sqliteCause(db.get()));
     StmtPtr ins = prepare(db.get(), "INSERT INTO 当選データ VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!ins) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
@@ -705,6 +780,17 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
         return fail("データベースへ書き込めません（第" + std::to_string(d.no) + "回）。", sqliteCause(db.get()));
     }
     ins.reset();
+    StmtPtr prize = prepare(db.get(), "INSERT INTO 当選金 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    if (!prize) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    for (const auto& [no, p] : prizes) {
+      sqlite3_reset(prize.get());
+      int rc = sqlite3_bind_int(prize.get(), 1, no);
+      for (int i = 0; i < 2 * kPrizeTiers && rc == SQLITE_OK; ++i)
+        rc = sqlite3_bind_int64(prize.get(), i + 2, (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers]);
+      if (rc != SQLITE_OK || sqlite3_step(prize.get()) != SQLITE_DONE)
+        return fail("データベースへ書き込めません（第" + std::to_string(no) + "回の当選金）。", sqliteCause(db.get()));
+    }
+    prize.reset();
     if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
     const std::string closeFailure = closeConnection(db);
     if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);

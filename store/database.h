@@ -54,6 +54,7 @@ struct LoadResult {
   std::string message;
   std::string details;
   std::vector<Draw> rows;
+  PrizeTable prizes;  // the table 当選金, where the file has it
 };
 
 // Bounds on a read: its queries are interrupted when `time` has passed, or
@@ -64,7 +65,9 @@ struct ReadLimits {
 };
 
 // Opens the file read-only (nothing is ever written), checks the cipher and
-// the key and reads the history query.  With dates, also reads each draw's
+// the key and reads the history query, and the prizes from the table 当選金
+// where the file has one (a file without it has no prizes; a row that is not
+// a draw number and eight whole numbers 0..kMaxPrizeValue fails the load).  With dates, also reads each draw's
 // date from the draw table where it has one; a failed read of the dates
 // fails the whole load.  Without, only the date of the newest complete draw
 // is read, where the draw table has it.
@@ -77,6 +80,7 @@ struct TableRead {
   std::string message;  // NotOurs, Bad: why, in Japanese
   std::string cause;    // SQLite's own account, where it gave one
   std::vector<Draw> rows;
+  PrizeTable prizes;  // the table 当選金, read as loadHistory reads it
 };
 
 // Reads a file this program did not write (a downloaded database) as it
@@ -116,20 +120,24 @@ class HistoryWriteLock {
   HistoryWriteLock(const HistoryWriteLock&) = delete;
   HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
   const std::vector<Draw>& draws() const { return draws_; }
+  const PrizeTable& prizes() const { return prizes_; }
 
  private:
   HistoryWriteLock() = default;
   sqlite3* db_ = nullptr;
   std::vector<Draw> draws_;
+  PrizeTable prizes_;
 };
 
-// Creates a new encrypted database holding exactly these draws, written to a
+// Creates a new encrypted database holding exactly these draws (and these
+// prizes, in the table 当選金 of their own), written to a
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason (with SQLite's message
 // and extended result code where SQLite failed); on failure the old file is
 // left as it was and no temporary file remains.  With a backup path, the old
 // file is first copied there.
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath = {});
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
+                          const std::string& backupPath = {});
 
 // Looks at the files SQLite would take up beside the database before a
 // connection opens it: a journal of an interrupted write is rolled back; a

@@ -198,7 +198,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   std::vector<Draw> all = stored;
   all.insert(all.end(), taken.begin(), taken.end());
   if (stop && !stop->beginCommit()) return cancelled();
-  if (const std::string why = writeDatabase(cs, all, backupPathFor(target)); !why.empty())
+  if (const std::string why = writeDatabase(cs, all, lock->prizes(), backupPathFor(target)); !why.empty())
     return refuse("当選データファイルを書き換えられませんでした。", why);
   r.status = UpdateResult::Added;
   r.added = std::move(taken);

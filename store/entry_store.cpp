@@ -38,6 +38,23 @@ StmtPtr prepare(sqlite3* db, const std::string& sql) {
 
 std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
 
+// A prize goes with its draw's row: the prizes of draws `from`..`to` are
+// deleted (by = 0) or moved by `by` along with the rows.  A file without the
+// table 当選金 has nothing to move.
+bool movePrizes(sqlite3* db, int from, int to, int by) {
+  StmtPtr t = prepare(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '当選金'");
+  if (!t) return false;
+  const int step = sqlite3_step(t.get());
+  if (step == SQLITE_DONE) return true;
+  if (step != SQLITE_ROW) return false;
+  const std::string range = " WHERE 回数 BETWEEN " + std::to_string(from) + " AND " + std::to_string(to);
+  // through negative numbers, so that no number is taken twice on the way
+  const std::string sql = by == 0 ? "DELETE FROM 当選金" + range
+                                  : "UPDATE 当選金 SET 回数 = -(回数 + " + std::to_string(by) + ")" + range +
+                                        "; UPDATE 当選金 SET 回数 = -回数 WHERE 回数 < 0";
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 }  // namespace
 
 std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text) {
@@ -375,6 +392,7 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   if (end >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、行を追加できません。");
   for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
     if (!renumber(n, n + 1, error)) return fail(error);
+  if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure("データベースへ書き込めません。"));
   {
     StmtPtr ins = prepare(db_, "INSERT INTO 当選データ (回数) VALUES (?)");
     if (!ins) return fail(failure("データベースへ書き込めません。"));
@@ -403,6 +421,8 @@ std::string EntryStore::remove(int no) {
   }
   int end = 0;
   if (!runEnd(no + 1, end, error)) return fail(error);
+  if (!movePrizes(db_, no, no, 0) || !movePrizes(db_, no + 1, end, -1))
+    return fail(failure("データベースへ書き込めません。"));
   for (int n = no + 1; n <= end; ++n)  // from the bottom, so that no number is taken twice
     if (!renumber(n, n - 1, error)) return fail(error);
   return commit();

@@ -12,16 +12,24 @@
 
 namespace km {
 
-enum class FeedForm { Json, Csv, Other };
+enum class FeedForm { Json, Csv, ResultsCsv, Other };
 // A JSON text (it starts with [ or {), the CSV (it starts with its header
-// line) or anything else (a database, an error page); a byte order mark and
-// white space before the start are skipped, and bytes holding a NUL are no text.
+// line), a results file with a Japanese header row (looksLikeResultsCsv, in
+// UTF-8 or Shift_JIS) or anything else (a database, an error page); a byte
+// order mark and white space before the start are skipped, and bytes holding
+// a NUL are no text.
 FeedForm feedForm(std::string_view bytes);
+
+// The text in UTF-8: bytes that are valid UTF-8 as they are (without a byte
+// order mark), else bytes read as Shift_JIS (Windows' code page 932, through
+// iconv); nothing when they are neither.
+std::optional<std::string> textAsUtf8(std::string_view bytes);
 
 struct FeedRead {
   bool ok = false;
   std::string error;        // Japanese; names the entry and the field
   std::vector<Draw> draws;  // in the order listed
+  PrizeTable prizes;        // of the draws whose source gives all eight prize fields
 };
 
 // The JSON list: an array of objects, one per draw, whose fields 開催回,
@@ -29,9 +37,14 @@ struct FeedRead {
 // 第1数字..第5数字 and ボーナス数字 give the draw, as strings or numbers.  The
 // list has also named the bonus BONUS数字, and for a while put it in 第6数字
 // with ボーナス数字 left empty: the first of the three that is not empty
-// counts, and two that differ are refused.  Every other field is ignored,
-// and so are the NaN and Infinity that some writers of JSON put there.  The
-// CSV is read by parseHistoryCsv.  At most 32767 draws.
+// counts, and two that differ are refused.  The prize fields 1等口数..4等口数
+// and 1等賞金..4等賞金 are all eight whole numbers (a known prize), all absent
+// or empty (none), or the list is refused.  Every other field is ignored, and
+// so are the NaN and Infinity that some writers of JSON put there.  Also the
+// object {"draws": [{"round", "date", "numbers": [5 numbers], "bonus"}, ...]}
+// with other members ignored.  A name twice in one object is refused.  The
+// CSV is read by parseHistoryCsv, a results file by parseResultsCsv.  At most
+// 32767 draws.
 FeedRead readFeed(std::string_view bytes);
 
 struct FeedMerge {

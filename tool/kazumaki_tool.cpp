@@ -59,7 +59,9 @@ int usage() {
                "  kazumaki-tool import-csv CSV DB [--force]\n"
                "                                       create or replace DB from CSV (--force: even\n"
                "                                       when an empty CSV would empty a history)\n"
-               "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
+               "  kazumaki-tool export-csv [DB] [--prizes]\n"
+               "                                       print DB's history as CSV (--prizes: with the\n"
+               "                                       winners and yen of tiers 1..4, empty if unknown)\n"
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
                "                                       print WINDOW's grids as JSON (or CSV), or\n"
                "                                       its grid to FILE as the program prints it\n"
@@ -113,7 +115,7 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
       return 1;
     }
   }
-  const std::string err = km::writeDatabase(connectTo(dbPath), r.draws);
+  const std::string err = km::writeDatabase(connectTo(dbPath), r.draws, r.prizes);
   if (!err.empty()) {
     tell(err);
     return 1;
@@ -127,10 +129,10 @@ bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
   return r.ok;
 }
 
-int exportCsv(const std::string& dbPath) {
+int exportCsv(const std::string& dbPath, bool prizes) {
   km::LoadResult r;
   if (!load(dbPath, true, r)) return 1;
-  std::cout << km::historyToCsv(r.rows);
+  std::cout << (prizes ? km::historyToCsvWithPrizes(r.rows, r.prizes) : km::historyToCsv(r.rows));
   return written();
 }
 
@@ -146,7 +148,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   }
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
 
   int argc = 3;
   char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
@@ -340,7 +342,7 @@ void writeBacktestDraws(std::ostream& os, const km::Backtest& b) {
 int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, bool csv, bool draws) {
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   km::PredictionState settings;
   settings.ReadInitFile(ini);
   const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
@@ -400,11 +402,19 @@ int main(int argc, char** argv) {
       if (paths.size() != 2) return usage();
       return importCsv(paths[0], paths[1], force);
     }
-    if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
-    if (a.size() == 1 && a[0] == "export-csv") {
+    if (!a.empty() && a[0] == "export-csv") {
+      std::vector<std::string> paths;
+      bool prizes = false;
+      for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--prizes")
+          prizes = true;
+        else
+          paths.push_back(a[i]);
+      }
+      if (paths.size() > 1) return usage();
       std::string dir;
-      if (!programFolder(dir)) return 1;
-      return exportCsv(km::makeConnectString(dir).path);
+      if (paths.empty() && !programFolder(dir)) return 1;
+      return exportCsv(paths.empty() ? km::makeConnectString(dir).path : paths[0], prizes);
     }
     if (a.size() >= 2 && a[0] == "grid") {
       std::vector<std::string> names;

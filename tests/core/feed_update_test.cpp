@@ -76,7 +76,7 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
     const char* says;  // the first draw read, or the error
   } cases[] = {
       {R"([{"開催回": "1", "日付": "1999/4/13", "第1数字": "1", "第2数字": "3", "第3数字": "17", "第4数字": "20",
-           "第5数字": "25", "1等口数": "29", "EOF": null, "ボーナス数字": "26", "特徴": ["奇数多め", "合計小さめ"]}])",
+           "第5数字": "25", "キャリーオーバー": "0", "EOF": null, "ボーナス数字": "26", "特徴": ["奇数多め", "合計小さめ"]}])",
        "1 3 17 20 25 ＋26（1999-04-13）"},
       {R"([{"開催回": "1333", "日付": "2025/05/06", "第1数字": "7", "第2数字": "11", "第3数字": "18",
            "第4数字": "25", "第5数字": "26", "第6数字": "6", "ボーナス数字": "", "特徴": []}])",
@@ -86,7 +86,7 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
        "1 12 15 27 31 ＋18（2025-04-01）"},
       {"\xEF\xBB\xBF [{\"\\u958b\\u50ac\\u56de\": \"2\", \"\\u7b2c1\\u6570\\u5b57\": \"\\u0031\"}]",
        "1 空欄 空欄 空欄 空欄 ＋空欄"},
-      {R"({"開催回": "1"})", "（JSON の配列）ではありません"},
+      {R"({"開催回": "1"})", "当選データの一覧（「draws」）がありません"},
       {"[1]", "1件目が当選データ（JSON のオブジェクト）ではありません"},
       {R"([{"日付": "2025/1/7"}])", "1件目に「開催回」がありません"},
       {R"([{"開催回": "0"}])", "「開催回」「0」は1〜32767の回数ではありません"},
@@ -100,6 +100,36 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
       {std::string(R"([{"開催回": "1", "a": )") + std::string(100, '['), "入れ子が深すぎます"},
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25,26\n", "1 3 17 20 25 ＋26（1999-04-13）"},
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25\n", "CSV を読めません"},
+      // the second list's shape
+      {R"({"last_updated": "2026-08-22T01:39:48", "total_draws": 1, "draws": [{"round": 1400, "date": "2026-08-18",
+           "numbers": [1, 14, 15, 17, 29], "bonus": 30}]})",
+       "1 14 15 17 29 ＋30（2026-08-18）"},
+      {R"({"draws": [{"round": 1, "numbers": [1, 2, 3, 4]}]})", "1件目の「numbers」が5個の数の配列ではありません"},
+      {R"({"draws": [{"round": 1, "numbers": [1, 2, 3, 4, 5, 6]}]})", "「numbers」が5個の数の配列ではありません"},
+      {R"({"draws": [{"round": 1, "第1数字": "1", "numbers": [1, 2, 3, 4, 5]}]})", "「第1数字」と「numbers」が両方"},
+      {R"({"total_draws": 0})", "（「draws」）がありません"},
+      {R"({"draws": [], "draws": []})", "取得先のデータに項目「draws」が2つあります"},
+      // a name twice in one entry, wanted or not
+      {R"([{"開催回": "1"}, {"開催回": "2", "開催回": "3"}])", "2件目に項目「開催回」が2つあります"},
+      {R"([{"round": 1, "開催回": "1"}])", "1件目に項目「開催回」が2つあります"},
+      {R"([{"開催回": "1", "特徴": [], "特徴": []}])", "1件目に項目「特徴」が2つあります"},
+      // the prize fields: all eight or none
+      {R"([{"開催回": "1", "1等口数": "29"}])", "第1回の「2等口数」がありません"},
+      {R"([{"開催回": "1", "1等口数": "1", "2等口数": "2", "3等口数": "3", "4等口数": "4", "1等賞金": "5",
+           "2等賞金": "6", "3等賞金": "7", "4等賞金": "9,00"}])",
+       "第1回の「4等賞金」「9,00」は0以上の整数ではありません"},
+      // a results file with a Japanese header row
+      {"回,日付,第1数字,第2数字,第3数字,第4数字,第5数字,ボーナス数字\n第1353回,2025/9/23,6,11,13,14,18,5\n",
+       "6 11 13 14 18 ＋5（2025-09-23）"},
+      {"\xEF\xBB\xBF開催回,抽せん日,抽せん数字1,抽せん数字2,抽せん数字3,抽せん数字4,抽せん数字5,ボーナス数字,備考\n"
+       "1,1999-04-13,01,03,17,20,25,26,\"a,b\"\n",
+       "1 3 17 20 25 ＋26（1999-04-13）"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5\n1,1999/4/13,1,3,17,20,25\n",
+       "「ボーナス数字」の列がありません"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n第X回,1999/4/13,1,3,17,20,25,26\n",
+       "2行目：回号「第X回」は1〜32767の回数ではありません"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n1,2025年2月30日,1,3,17,20,25,26\n",
+       "第1回の抽せん日「2025年2月30日」は暦にある日付ではありません"},
       {"<html>Service Unavailable</html>", "JSON・CSV）ではありません"},
       // a database whose random first byte happens to be "[" or "{" is no list
       {std::string(R"([{"開催回": "1"}])") + '\0' + "\x93", "JSON・CSV）ではありません"},
@@ -109,6 +139,51 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
     const FeedRead r = readFeed(c.json);
     const std::string got = r.ok && !r.draws.empty() ? describeDraw(r.draws[0]) : r.error;
     EXPECT_NE(got.find(c.says), std::string::npos) << c.json << "\n-> " << got;
+  }
+}
+
+TEST(Feed, CutCopiesOfBothPublishedListsAndABanksShiftJisFileGiveTheShippedDraws) {
+  const CsvResult shippedHistory = parseHistoryCsv(shipped());
+  ASSERT_TRUE(shippedHistory.ok);
+  const struct {
+    const char* file;
+    int first, last;
+    size_t prizes;
+  } cases[] = {
+      {"analyzer-1396-1400.json", 1396, 1400, 0},
+      {"po3-1350-1353.json", 1350, 1353, 4},
+      {"results-sjis.csv", 1353, 1351, 0},  // newest first, below a title line
+  };
+  for (const auto& c : cases) {
+    const FeedRead r = readFeed(feedFile(c.file));
+    ASSERT_TRUE(r.ok) << c.file << ": " << r.error;
+    ASSERT_EQ(r.draws.size(), static_cast<size_t>(std::abs(c.last - c.first) + 1)) << c.file;
+    EXPECT_EQ(r.draws.front().no, c.first) << c.file;
+    EXPECT_EQ(r.draws.back().no, c.last) << c.file;
+    for (const Draw& d : r.draws) {
+      const Draw& s = shippedHistory.draws[static_cast<size_t>(d.no - 1)];
+      EXPECT_TRUE(sameHistory({d}, {s})) << c.file << ": " << describeDraw(d) << " / " << describeDraw(s);
+    }
+    EXPECT_EQ(r.prizes.size(), c.prizes) << c.file;
+    for (const auto& [no, prize] : r.prizes) EXPECT_EQ(prize, shippedHistory.prizes.at(no)) << c.file << " " << no;
+  }
+}
+
+TEST(Feed, ADrawNumberIsReadByOneRuleInTheListAndInBothCsvForms) {
+  const struct {
+    std::string no;
+    int read;  // 0: refused
+  } cases[] = {{"１２", 12}, {" 12", 12}, {"012", 12}, {"1.0", 0}, {"0", 0}, {"32768", 0}, {"+5", 0}};
+  for (const auto& c : cases) {
+    const std::string texts[] = {
+        "[{\"開催回\": \"" + c.no + "\"}]",
+        std::string(kCsvHeader) + "\n" + c.no + ",,1,2,3,4,5,6\n",
+        "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n" + c.no + ",,1,2,3,4,5,6\n",
+    };
+    for (const std::string& t : texts) {
+      const FeedRead r = readFeed(t);
+      EXPECT_EQ(r.ok ? r.draws.at(0).no : 0, c.read) << t << "\n-> " << r.error;
+    }
   }
 }
 
@@ -208,12 +283,15 @@ TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
   EXPECT_EQ(todayDate().size(), 10u);
 }
 
-TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOne) {
+TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKeepsItsPrizes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
   const CsvResult all = parseHistoryCsv(shipped());
   ASSERT_TRUE(all.ok);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}), "");
+  const std::vector<Draw> to1353(all.draws.begin(), all.draws.begin() + 1353);
+  const PrizeTable prizes(all.prizes.begin(), all.prizes.find(1341));
+  ASSERT_EQ(prizes.size(), 1340u);
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}, prizes), "");
   const std::string old = slurpFile(db);
 
   UpdateResult r = updateHistory(db, feedFile("miniloto-1340.json"), {{}, "2025-06-30"});
@@ -228,12 +306,16 @@ TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOne) {
   EXPECT_EQ(r.added.back().no, 1353);
   EXPECT_EQ(r.drawsBefore, 1340);
   EXPECT_EQ(r.drawsAfter, 1353);
-  EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, all.draws));
+  const LoadResult after = loadHistory(at(db), true);
+  EXPECT_TRUE(sameHistory(after.rows, to1353));
+  EXPECT_EQ(after.prizes, prizes) << "the update writes a new file: the stored prizes go into it";
   EXPECT_EQ(slurpFile(db + ".bak"), old);
 
-  r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form
-  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
+  r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form, with prizes, to draw 1400
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.drawsAfter, 1400);
   EXPECT_TRUE(r.sourceStale);
+  EXPECT_EQ(loadHistory(at(db)).prizes, prizes);
 }
 
 TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
@@ -324,7 +406,7 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
     sqlite3_prepare_v2(raw, "SELECT group_concat(type || ' ' || name) FROM sqlite_master", -1, &q, nullptr);
     ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))),
-              "table 当選データ,view 全データ選択クエリ")
+              "table 当選データ,view 全データ選択クエリ,table 当選金")
         << sql;
     sqlite3_finalize(q);
     sqlite3_close(raw);

@@ -160,7 +160,9 @@ TEST_F(UpdateTest, ThePublishedListAddsTheNewDrawsAndKeepsTheOldFile) {
   EXPECT_EQ(r.finished, 1);
   EXPECT_TRUE(slurp(target() + ".bak") == old);
   const LoadResult now = loadHistory(makeConnectString(folder.dir.string()), true);
-  EXPECT_EQ(historyToCsv(now.rows), slurp(KM_SHIPPED_CSV)) << "the history is the shipped one";
+  std::vector<Draw> shipped = parseHistoryCsv(slurp(KM_SHIPPED_CSV)).draws;
+  shipped.resize(1353);
+  EXPECT_EQ(historyToCsv(now.rows), historyToCsv(shipped)) << "the history is the shipped one to draw 1353";
 
   r = get("/1353.json", {}, QStringLiteral("2025-09-30"));
   EXPECT_EQ(r.outcome, Outcome::NothingNew);
