@@ -452,7 +452,9 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
   const QString newestDate = newest.date.empty() ? QString() : QString::fromStdString(newest.date);
   // Several sources: each is named with its newest draw or why it was left out.
   const QString perSource = r.sources.size() > 1 ? sourceLines(r) : QString();
-  const QString conflict = r.conflict.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(r.conflict);
+  QString conflict = r.conflict.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(r.conflict);
+  if (r.prizesAdded > 0) conflict += QStringLiteral("\n当選金のデータを%1回分追加しました。").arg(r.prizesAdded);
+  conflict += QString::fromStdString(r.prizeNotes);
   switch (r.status) {
     case UpdateResult::Added: {
       const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
@@ -475,7 +477,7 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
                     "取得先」で指定できます。")
                     .arg(kStaleDays)
                     .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
-      finish(Outcome::NothingNew, text + perSource);
+      finish(Outcome::NothingNew, text + conflict + perSource);
       break;
     }
     case UpdateResult::Missing:

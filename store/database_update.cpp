@@ -1,6 +1,8 @@
 #include "store/database_update.h"
 
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "store/replace_file.h"
 
@@ -18,6 +20,7 @@ namespace {
 // copy beside the target.  Empty `reason` when read.
 struct SourceDraws {
   std::vector<Draw> draws;
+  PrizeTable prizes;
   std::string reason, details;
 };
 
@@ -31,6 +34,7 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
     FeedRead feed = readFeed(bytes);
     if (!feed.ok) r.reason = feed.error;
     r.draws = std::move(feed.draws);
+    r.prizes = std::move(feed.prizes);
     return r;
   }
   ReplacementFile scratch(target);  // removed when it goes, never committed
@@ -48,12 +52,59 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
     r.details = table.cause;
   } else {
     r.draws = std::move(table.rows);
+    r.prizes = std::move(table.prizes);
   }
   return r;
 }
 
 // "「NAME」：" before a source's own words, when there are several sources.
 std::string sourceLabel(const std::string& name) { return name.empty() ? std::string() : "「" + name + "」："; }
+
+// "取得先「NAME」" in a sentence.
+std::string sourceNamed(const std::string& name) { return name.empty() ? "取得先" : "取得先「" + name + "」"; }
+
+// The prizes the usable sources give for the draws that are kept: a draw's
+// stored prize is never changed, and a prize two sources give differently
+// is not taken.  Each such difference is named in `notes`.
+PrizeTable newPrizes(const PrizeTable& stored, const std::vector<Draw>& storedDraws, const std::vector<Draw>& taken,
+                     const std::vector<SourceInput>& sources, const std::vector<SourceReport>& reports,
+                     const std::vector<SourceDraws>& read, std::string& notes) {
+  std::set<int> kept;
+  for (const Draw& d : storedDraws) kept.insert(d.no);
+  for (const Draw& d : taken) kept.insert(d.no);
+  PrizeTable found;
+  std::map<int, size_t> from;
+  std::set<int> differ;
+  int told = 0;
+  auto note = [&](const std::string& line) {
+    if (++told <= 3) notes.append("\n").append(line);
+  };
+  for (size_t i = 0; i < read.size(); ++i) {
+    if (!reports[i].usable) continue;
+    for (const auto& [no, prize] : read[i].prizes) {
+      if (!kept.contains(no) || differ.contains(no)) continue;
+      if (const auto s = stored.find(no); s != stored.end()) {
+        if (s->second != prize)
+          note("第" + std::to_string(no) + "回の当選金が、手元のデータと" + sourceNamed(sources[i].name) +
+               "とで違います（手元のままにしました）。");
+        continue;
+      }
+      if (const auto f = found.find(no); f != found.end()) {
+        if (f->second != prize) {
+          note("第" + std::to_string(no) + "回の当選金が、" + sourceNamed(sources[from[no]].name) + "と" +
+               sourceNamed(sources[i].name) + "で違うため、取り込みませんでした。");
+          found.erase(f);
+          differ.insert(no);
+        }
+        continue;
+      }
+      found[no] = prize;
+      from[no] = i;
+    }
+  }
+  if (told > 3) notes.append("\nほか" + std::to_string(told - 3) + "件");
+  return found;
+}
 
 // Takes the history's write lock; a file that another writer replaced while
 // this one waited is taken again, so the history read is the newest.
@@ -185,22 +236,27 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
     if (!first || !r.conflict.empty()) break;
     taken.push_back(*first);
   }
-  if (taken.empty()) {
-    if (!r.conflict.empty()) return refuse(r.conflict);
-    r.status = UpdateResult::NothingNew;
-    return r;
-  }
   if (options.compareWith) {
-    r.status = UpdateResult::Added;
+    r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
     r.added = std::move(taken);
     return r;
   }
+  // The prizes the sources add to the stored ones.
+  PrizeTable prizes = lock->prizes();
+  const PrizeTable more = newPrizes(prizes, stored, taken, sources, r.sources, read, r.prizeNotes);
+  r.prizesAdded = static_cast<int>(more.size());
+  if (taken.empty() && more.empty()) {
+    if (!r.conflict.empty()) return refuse(r.conflict + r.prizeNotes);
+    r.status = UpdateResult::NothingNew;
+    return r;
+  }
+  prizes.insert(more.begin(), more.end());
   std::vector<Draw> all = stored;
   all.insert(all.end(), taken.begin(), taken.end());
   if (stop && !stop->beginCommit()) return cancelled();
-  if (const std::string why = writeDatabase(cs, all, lock->prizes(), backupPathFor(target)); !why.empty())
+  if (const std::string why = writeDatabase(cs, all, prizes, backupPathFor(target)); !why.empty())
     return refuse("当選データファイルを書き換えられませんでした。", why);
-  r.status = UpdateResult::Added;
+  r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
   r.added = std::move(taken);
   r.drawsAfter = static_cast<int>(all.size());
   return r;

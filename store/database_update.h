@@ -57,6 +57,10 @@ struct UpdateResult {
   // Two sources that report a new draw differently: that draw and the later
   // ones were not taken (Japanese, naming the draw and both sources).
   std::string conflict;
+  // Prizes the sources gave for stored or added draws that had none (written
+  // even when no draw is new), and the differences that were not taken.
+  int prizesAdded = 0;
+  std::string prizeNotes;
 };
 
 // Reads `bytes` as a source and updates the database at `target` (which must

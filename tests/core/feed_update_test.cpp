@@ -315,7 +315,8 @@ TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKee
   ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
   EXPECT_EQ(r.drawsAfter, 1400);
   EXPECT_TRUE(r.sourceStale);
-  EXPECT_EQ(loadHistory(at(db)).prizes, prizes);
+  EXPECT_EQ(r.prizesAdded, 13) << "the prizes the source has for draws 1341..1353, which had none";
+  EXPECT_EQ(loadHistory(at(db)).prizes, all.prizes);
 }
 
 TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
@@ -508,6 +509,32 @@ TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther
   const UpdateResult r = updateHistory(dir.file("Kazumaki.mdb"), {ahead, {"戊", altered(6), {}, {}, false}});
   EXPECT_NE(r.reason.find("「戊」"), std::string::npos) << r.reason;
   EXPECT_NE(r.reason.find("第6回"), std::string::npos) << r.reason;
+}
+
+TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNotWritten) {
+  auto prize = [](int no) {
+    Prize p;
+    for (int t = 0; t < kPrizeTiers; ++t) p.winners[t] = no + t, p.yen[t] = 1000 * (no + t);
+    return p;
+  };
+  PrizeTable stored, a, b;
+  for (int no = 1; no <= 7; ++no) a[no] = b[no] = prize(no);
+  for (int no = 1; no <= 5; ++no) stored[no] = prize(no);
+  a[2].yen[0] = 1;      // differs from the stored prize
+  b[7].winners[3] = 0;  // the two sources differ on a new draw's prize
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5), stored), "");
+  const UpdateResult r = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false},
+                                            {"乙", historyToCsvWithPrizes(feedDraws(7), b), {}, {}, false}});
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.prizesAdded, 1) << "draw 6 alone";
+  EXPECT_NE(r.prizeNotes.find("第2回の当選金が、手元のデータと取得先「甲」とで違います"), std::string::npos)
+      << r.prizeNotes;
+  EXPECT_NE(r.prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos) << r.prizeNotes;
+  PrizeTable expected = stored;
+  expected[6] = prize(6);
+  EXPECT_EQ(loadHistory(at(db)).prizes, expected);
 }
 
 TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
