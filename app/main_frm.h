@@ -22,7 +22,7 @@ namespace km {
 
 class HistoryLoader;
 
-class MainFrm : public QMainWindow, public ChildHost {
+class MainFrm : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -46,8 +46,9 @@ class MainFrm : public QMainWindow, public ChildHost {
   void startUpEnded(bool ok);
 
  public:
-  bool propEnd() const { return propEnd_; }
-  void setPropEnd(bool v) override { propEnd_ = v; }
+  // The captions of the open child windows that show the history (every
+  // one but the About dialog), in the order of the window menu.
+  QStringList openWindowCaptions() const;
 
   // Opens a child window, or brings the open one to the front.
   QMdiSubWindow* openWindow(WindowId id);
@@ -55,8 +56,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   QMdiSubWindow* findChildWindow(WindowId id) const;
   QMdiArea* mdiArea() const { return mdi_; }
 
-  // The four arrangements: 0 cascade, 1 stacked, 2 side by side, 3 icons.
-  void arrange(int mode);
+  enum class Arrangement { Cascade, Stacked, SideBySide, Icons };
+  void arrangeWindows(Arrangement arrangement);
 
   const History& history() const { return history_; }
   PredictionState& predictionState() { return predictionState_; }
@@ -65,7 +66,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   void showHelp(const QString& keyword);
   QWidget* helpWindow() const;
 
-  // Text shown by the data entry refusal.
+  // First line of the data entry refusal; the captions of the windows to close follow.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
 
   // The status line: the newest draw and its date ("最新データ：第1353回
@@ -88,16 +89,16 @@ class MainFrm : public QMainWindow, public ChildHost {
 
  public:
   // Menu commands that do more than open their window.
-  void mnuEnd_Click();
-  void mnuYoso_Click();
-  void mnuMasterUpdate_Click();
-  void mnuMasterInput_Click();
-  void mnuWindowHorizontal_Click();
-  void mnuWindowVertical_Click();
-  void mnuWindowCascade_Click();
-  void mnuWindowArrangeIcon_Click();
-  void mnuHelpFile_Click();
-  void mnuAbout_Click();
+  void openPrediction();
+  // The two commands that change the history run only while no window is in
+  // their way: the entry window, which edits the file in place, only while
+  // no other window shows the history; the update, which replaces the file,
+  // only while the entry window is closed (the other windows keep showing
+  // the history read at start, as the status line then says).
+  void startUpdate();
+  void openEntryWindow();
+  void openHelpOverview();
+  void openAbout();
 
  private:
   void buildMenus();
@@ -107,11 +108,12 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.
   void openPredictionOnce();
+  // False after telling the user which windows to close first.
+  bool noWindowInTheWay(bool ofTheEntryWindow);
 
   QString programFolder_;
   QString settingsPath_;
   QMdiArea* mdi_ = nullptr;
-  bool propEnd_ = true;
   bool started_ = false;
   bool loading_ = false;
   bool activated_ = false;
@@ -119,7 +121,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool restartRequested_ = false;
   QLabel* latestData_ = nullptr;
   QLabel* reminder_ = nullptr;
-  ConnectString ConnectString_;
+  ConnectString database_;
   History history_;
   PredictionState predictionState_;
   std::map<WindowId, QPointer<ChildFrame>> children_;
