@@ -283,7 +283,7 @@ void MasterUpdate::check(QByteArray body) {
   checking_ = true;
   emit checkingStarted();
   UpdateOptions options;
-  options.limits = ReadLimits{readTime_, &stop_};
+  options.limits = ReadLimits{kReadTimeLimit, &stop_};
   options.today = today_.toStdString();
   worker_ = std::thread([this, body = std::move(body), options, target = target_.toStdString(), file = source_.file,
                          cap = limits_.maxBytes] {

@@ -66,8 +66,6 @@ class MasterUpdate : public QObject {
 
   void setLimits(const TransferLimits& limits) { limits_ = limits; }
   const TransferLimits& limits() const { return limits_; }
-  // How long each read of a database may take.
-  void setReadTimeLimit(std::chrono::milliseconds ms) { readTime_ = ms; }
   // The date the source's newest draw is compared with (YYYY-MM-DD; default today).
   void setToday(const QString& date) { today_ = date; }
 
@@ -114,7 +112,6 @@ class MasterUpdate : public QObject {
   UpdateSource source_;
   QString target_;
   TransferLimits limits_;
-  std::chrono::milliseconds readTime_ = kReadTimeLimit;
   QString today_;
   QNetworkAccessManager* nam_ = nullptr;
   QPointer<QNetworkReply> reply_;
