@@ -1,21 +1,15 @@
 #include "store/entry_store.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <utility>
 
 #include "store/query_watch.h"
-#include "store/replace_file.h"
 #include "store/schema.h"
 #include "store/text_excerpt.h"
 
 namespace km {
-
-namespace fs = std::filesystem;
 
 namespace {
 
