@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
       const bool maximise = w.rfind(maximised, 0) == 0;
       const std::string name = maximise ? w.substr(maximised.size()) : w;
       const km::WindowRow* row = km::findWindow(name);
+      if (const km::WindowRow& entry = km::windowRow(km::WindowId::DataEntry); !row && entry.def.name == name)
+        row = &entry;
       if (!row) {
         std::cerr << "no window " << w << "\n";
         continue;
