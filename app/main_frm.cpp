@@ -39,25 +39,28 @@ struct MenuRow {
   int level;
   const char* name;
   const char* caption;
-  void (MainFrm::*click)();
+  void (*click)(MainFrm&);
   bool windows = false;
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", &MainFrm::mnuEnd_Click},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", &MainFrm::mnuYoso_Click},
+    {0, "mnuEnd", "終了(&X)", [](MainFrm& f) { f.close(); }},
+    {0, "mnuYoso", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
     {0, "mnuMain", "データ分析(&S)", nullptr, true},
     {0, "mnuHosyu", "データ管理(&M)", nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", &MainFrm::mnuMasterUpdate_Click},
-    {1, "mnuMasterInput", "当選データ入力(&I)", &MainFrm::mnuMasterInput_Click},
+    {1, "mnuMasterUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
+    {1, "mnuMasterInput", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
     {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", &MainFrm::mnuWindowHorizontal_Click},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)", &MainFrm::mnuWindowVertical_Click},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", &MainFrm::mnuWindowCascade_Click},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", &MainFrm::mnuWindowArrangeIcon_Click},
+    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Stacked); }},
+    {1, "mnuWindowVertical", "左右に並べて表示(&V)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::SideBySide); }},
+    {1, "mnuWindowCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
+    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
     {0, "mnuHelp", "ヘルプ(&H)", nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", &MainFrm::mnuHelpFile_Click},
-    {1, "mnuAbout", "バージョン情報(&A)", &MainFrm::mnuAbout_Click},
+    {1, "mnuHelpFile", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
+    {1, "mnuAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -91,14 +94,13 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
 
 void MainFrm::beginStartUp() {
   predictionState_.ReadInitFile(settingsPath_.toStdString());
-  propEnd_ = true;
-  ConnectString_ = makeConnectString(programFolder_.toStdString());
+  database_ = makeConnectString(programFolder_.toStdString());
 }
 
 // A failed read: the stop box with the reason (and, for a missing or damaged
 // database, the backup in its place if the user wants it); nothing is kept.
 bool MainFrm::endStartUp(LoadResult r) {
-  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, ConnectString_, r)) {
+  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, database_, r)) {
     emit startUpEnded(false);
     return false;
   }
@@ -152,7 +154,7 @@ void MainFrm::buildMenus() {
     }
     QAction* action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
     action->setObjectName(QString::fromUtf8(m.name));
-    connect(action, &QAction::triggered, this, m.click);
+    connect(action, &QAction::triggered, this, [this, click = m.click] { click(*this); });
   }
 }
 
@@ -196,10 +198,9 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
     return open;
   }
   const WindowRow& row = windowRow(id);
-  // The About dialog shows no data and leaves propEnd alone.
-  auto* frame = new ChildFrame(row.kind == WindowKind::About ? nullptr : this, row.def);
+  auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
-  WindowContext context{history_, predictionState_, ConnectString_};
+  WindowContext context{history_, predictionState_, database_};
   buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
   return frame;
@@ -208,36 +209,45 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
 void MainFrm::openPredictionOnce() {
   if (predictionOpenedOnce_) return;
   predictionOpenedOnce_ = true;
-  mnuYoso_Click();
+  openPrediction();
 }
 
-void MainFrm::mnuYoso_Click() { openWindow(WindowId::Prediction); }
+void MainFrm::openPrediction() { openWindow(WindowId::Prediction); }
 
-void MainFrm::mnuMasterInput_Click() {
-  if (propEnd_) {
-    openWindow(WindowId::DataEntry);
-  } else {
-    showStop(this, QString::fromUtf8(refusalText()));
+QStringList MainFrm::openWindowCaptions() const {
+  QStringList captions;
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    const auto* frame = qobject_cast<const ChildFrame*>(w);
+    if (frame && !frame->isClosed() && frame != findChildWindow(WindowId::About))
+      captions << QString::fromStdString(frame->def().caption);
   }
+  return captions;
 }
 
-void MainFrm::mnuEnd_Click() { close(); }
-void MainFrm::mnuWindowCascade_Click() { arrange(0); }
-void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
-void MainFrm::mnuWindowVertical_Click() { arrange(2); }
-void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
+bool MainFrm::noWindowInTheWay(bool ofTheEntryWindow) {
+  if (ofTheEntryWindow) {
+    const QStringList open = openWindowCaptions();
+    if (open.isEmpty()) return true;
+    showStop(this, QString::fromUtf8(refusalText()) + QLatin1Char('\n') + open.join(QLatin1Char('\n')));
+    return false;
+  }
+  if (!findChildWindow(WindowId::DataEntry)) return true;
+  showStop(this, MasterUpdateDialog::refusalText());
+  return false;
+}
+
+void MainFrm::openEntryWindow() {
+  if (noWindowInTheWay(true)) openWindow(WindowId::DataEntry);
+}
+
 // The download runs under its own progress dialog; the new history is read at
-// the next start.  Replacing the file under the data entry window's open
-// connection would lose what is being typed, so that window must be closed.
-void MainFrm::mnuMasterUpdate_Click() {
-  if (findChildWindow(WindowId::DataEntry)) {
-    showStop(this, MasterUpdateDialog::refusalText());
-    return;
-  }
+// the next start.
+void MainFrm::startUpdate() {
+  if (!noWindowInTheWay(false)) return;
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(ConnectString_.path), {});
+  x->startUpdate(this, QString::fromStdString(database_.path), {});
 }
 
 void MainFrm::importFile(const QString& file) {
@@ -248,7 +258,7 @@ void MainFrm::importFile(const QString& file) {
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(ConnectString_.path), file);
+  x->startUpdate(this, QString::fromStdString(database_.path), file);
 }
 
 void MainFrm::dragEnterEvent(QDragEnterEvent* e) {
@@ -295,7 +305,7 @@ void MainFrm::checkSourcesInBackground() {
   QString error;
   const Extras* x = extras(error);
   if (!x) return;  // the status line stays as it is
-  x->checkSources(this, QString::fromStdString(ConnectString_.path), history_.HistoryRs,
+  x->checkSources(this, QString::fromStdString(database_.path), history_.HistoryRs,
                   [label = QPointer<QLabel>(reminder_)](const QString& text) {
                     if (label && !text.isEmpty()) label->setText(text);
                   });
@@ -327,8 +337,8 @@ void MainFrm::showLatestData() {
   reminder_->setText(QString::fromStdString(line.missing));
 }
 
-void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
-void MainFrm::mnuAbout_Click() { openWindow(WindowId::About); }
+void MainFrm::openHelpOverview() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
+void MainFrm::openAbout() { openWindow(WindowId::About); }
 
 QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
@@ -339,19 +349,17 @@ void MainFrm::showHelp(const QString& keyword) {
   if (!help_) showStop(this, error, details);
 }
 
-void MainFrm::arrange(int mode) {
-  switch (mode) {
-    case 0:
+void MainFrm::arrangeWindows(Arrangement arrangement) {
+  switch (arrangement) {
+    case Arrangement::Cascade:
       cascadeWindows(mdi_);
       break;
-    case 1:
-    case 2:
-      tileWindows(mdi_, mode == 1);
+    case Arrangement::Stacked:
+    case Arrangement::SideBySide:
+      tileWindows(mdi_, arrangement == Arrangement::Stacked);
       break;
-    case 3:
+    case Arrangement::Icons:
       arrangeIcons(mdi_);
-      break;
-    default:
       break;
   }
 }

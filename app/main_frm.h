@@ -23,7 +23,7 @@ namespace km {
 
 class HistoryLoader;
 
-class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
+class MainFrm : public QMainWindow, public UpdateHost {
   Q_OBJECT
 
  public:
@@ -47,8 +47,9 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   void startUpEnded(bool ok);
 
  public:
-  bool propEnd() const { return propEnd_; }
-  void setPropEnd(bool v) override { propEnd_ = v; }
+  // The captions of the open child windows that show the history (every
+  // one but the About dialog), in the order of the window menu.
+  QStringList openWindowCaptions() const;
 
   // Opens a child window, or brings the open one to the front.
   QMdiSubWindow* openWindow(WindowId id);
@@ -56,8 +57,8 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   QMdiSubWindow* findChildWindow(WindowId id) const;
   QMdiArea* mdiArea() const { return mdi_; }
 
-  // The four arrangements: 0 cascade, 1 stacked, 2 side by side, 3 icons.
-  void arrange(int mode);
+  enum class Arrangement { Cascade, Stacked, SideBySide, Icons };
+  void arrangeWindows(Arrangement arrangement);
 
   const History& history() const { return history_; }
   PredictionState& predictionState() { return predictionState_; }
@@ -66,7 +67,7 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   void showHelp(const QString& keyword);
   QWidget* helpWindow() const;
 
-  // Text shown by the data entry refusal.
+  // First line of the data entry refusal; the captions of the windows to close follow.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
 
   // Closes the program and starts it again (after an update brought new
@@ -93,16 +94,16 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
 
  public:
   // Menu commands that do more than open their window.
-  void mnuEnd_Click();
-  void mnuYoso_Click();
-  void mnuMasterUpdate_Click();
-  void mnuMasterInput_Click();
-  void mnuWindowHorizontal_Click();
-  void mnuWindowVertical_Click();
-  void mnuWindowCascade_Click();
-  void mnuWindowArrangeIcon_Click();
-  void mnuHelpFile_Click();
-  void mnuAbout_Click();
+  void openPrediction();
+  // The two commands that change the history run only while no window is in
+  // their way: the entry window, which edits the file in place, only while
+  // no other window shows the history; the update, which replaces the file,
+  // only while the entry window is closed (the other windows keep showing
+  // the history read at start, as the status line then says).
+  void startUpdate();
+  void openEntryWindow();
+  void openHelpOverview();
+  void openAbout();
 
  private:
   void buildMenus();
@@ -113,11 +114,12 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.
   void openPredictionOnce();
+  // False after telling the user which windows to close first.
+  bool noWindowInTheWay(bool ofTheEntryWindow);
 
   QString programFolder_;
   QString settingsPath_;
   QMdiArea* mdi_ = nullptr;
-  bool propEnd_ = true;
   bool started_ = false;
   bool loading_ = false;
   bool activated_ = false;
@@ -125,7 +127,7 @@ class MainFrm : public QMainWindow, public ChildHost, public UpdateHost {
   bool restartRequested_ = false;
   QLabel* latestData_ = nullptr;
   QLabel* reminder_ = nullptr;
-  ConnectString ConnectString_;
+  ConnectString database_;
   History history_;
   PredictionState predictionState_;
   std::map<WindowId, QPointer<ChildFrame>> children_;

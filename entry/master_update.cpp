@@ -405,7 +405,7 @@ void MasterUpdate::check(std::vector<SourceInput> inputs) {
   checking_ = true;
   emit checkingStarted();
   UpdateOptions options;
-  options.limits = ReadLimits{readTime_, &stop_};
+  options.limits = ReadLimits{kReadTimeLimit, &stop_};
   options.today = today_.toStdString();
   if (comparing_) options.compareWith = &compareWith_;
   std::vector<QString> files;

@@ -78,8 +78,6 @@ class MasterUpdate : public QObject {
 
   void setLimits(const TransferLimits& limits) { limits_ = limits; }
   const TransferLimits& limits() const { return limits_; }
-  // How long each read of a database may take.
-  void setReadTimeLimit(std::chrono::milliseconds ms) { readTime_ = ms; }
   // Only looks: the sources are compared with `draws` (the history read at
   // start) and nothing is written; the outcome is Updated when they have
   // draws beyond them (result().added), else NothingNew.
@@ -131,7 +129,6 @@ class MasterUpdate : public QObject {
   QList<UpdateSource> sources_;
   QString target_;
   TransferLimits limits_;
-  std::chrono::milliseconds readTime_ = kReadTimeLimit;
   QString today_;
   QNetworkAccessManager* nam_ = nullptr;
   std::vector<Fetch*> fetches_;  // children of this object

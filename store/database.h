@@ -38,7 +38,7 @@ void writeLog(const std::string& line);
 enum class LoadFailure {
   None,
   Missing,     // no file of that name
-  Unreadable,  // not a regular file, or no permission to read it
+  Unreadable,  // not a regular file, no permission to read it, or another writer holds it
   Beside,      // a file beside it that is none of ours, or a write that cannot be undone
   NoCipher,    // the program's own encryption library is missing
   Damaged,     // the file itself: not a database of this program, or damaged
@@ -73,6 +73,72 @@ struct ReadLimits {
 // is read, where the draw table has it.
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const ReadLimits& limits = {});
 
+// How long a writer waits for another's write lock before it gives up.  The
+// other writers (a change of the entry store, the update's write) hold it for
+// well under a second; only the data entry window holds it for longer: for as
+// long as it is open.
+inline constexpr int kBusyTimeoutMs = 5000;
+// What a writer is told when the write lock stays taken.
+inline constexpr const char* kEditingElsewhere =
+    "当選データ入力ウィンドウで編集中です。当選データ入力ウィンドウを閉じてから、もう一度実行してください。";
+
+// How a connection on a history file is opened.
+enum class OpenMode {
+  Read,        // read-only, no lock: the start-up read, the backup check, kazumaki-tool check
+  ReadLocked,  // read under the write lock, waiting up to the busy time for it: the update's replacement
+  Write,       // the entry store: like ReadLocked, and refused when the file or its folder cannot be written
+  Download,    // a file from outside, read as it stands: no journal, nothing created beside it
+  RollBack,    // the rolling back of an interrupted write's journal: nothing checked beside the file
+};
+
+// Why a history file was not opened.
+enum class OpenFailure {
+  None,
+  Missing,      // no file of that name
+  Unreadable,   // not a regular file, or no permission to read it
+  NotWritable,  // a writer's file or folder is read-only, or the file is another user's link
+  Beside,       // a file beside it that is none of ours, or a write that cannot be undone
+  NoCipher,     // the program's own encryption library is missing
+  Busy,         // another writer holds the write lock
+  Damaged,      // the file itself: not a database of this program under this key, or damaged
+};
+
+class HistoryConnection;
+
+// A connection, or why there is none: message is Japanese (what, then the
+// file), cause the library's or system's words, empty when there are none.
+struct Opening {
+  std::unique_ptr<HistoryConnection> connection;
+  OpenFailure failure = OpenFailure::None;
+  std::string message;
+  std::string cause;
+};
+
+// The one way into a history file.  In this order: the file and the files
+// beside it (checkBesideFiles; a writer's file and folder must be writable),
+// the page size in the header of page 1, the cipher library, the key, and a
+// read that proves the key; ReadLocked and Write then take the write lock.
+Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs = kBusyTimeoutMs);
+
+// An open connection; it closes when it goes (rolling back what was not
+// committed), and a read removes the side files it made.
+class HistoryConnection {
+ public:
+  ~HistoryConnection();
+  HistoryConnection(const HistoryConnection&) = delete;
+  HistoryConnection& operator=(const HistoryConnection&) = delete;
+  sqlite3* get() const { return db_; }
+  // Closes it now: empty, or SQLite's account of why it could not.
+  std::string close();
+
+ private:
+  friend Opening openHistory(const ConnectString&, OpenMode, int);
+  HistoryConnection() = default;
+  struct SideFiles;
+  std::unique_ptr<SideFiles> sideFiles_;  // set before db_ is opened, gone after it is closed
+  sqlite3* db_ = nullptr;
+};
+
 // The rows of the draw table 当選データ, read straight from the table, never
 // through a view or anything else the file defines.
 struct TableRead {
@@ -90,15 +156,6 @@ struct TableRead {
 // number 1..32767, or twice, a number that is neither empty nor a whole
 // number, or a date that is no text.
 TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
-
-// How long a writer waits for another's write lock before it gives up.  The
-// other writers (a change of the entry store, the update's write) hold it for
-// well under a second; only the data entry window holds it for longer: for as
-// long as it is open.
-inline constexpr int kBusyTimeoutMs = 5000;
-// What a writer is told when the write lock stays taken.
-inline constexpr const char* kEditingElsewhere =
-    "当選データ入力ウィンドウで編集中です。当選データ入力ウィンドウを閉じてから、もう一度実行してください。";
 
 // The history database held for its replacement by a new file: while the
 // lock lives no other connection can write to it (they wait, or report the
@@ -124,7 +181,7 @@ class HistoryWriteLock {
 
  private:
   HistoryWriteLock() = default;
-  sqlite3* db_ = nullptr;
+  std::unique_ptr<HistoryConnection> connection_;
   std::vector<Draw> draws_;
   PrizeTable prizes_;
 };
@@ -162,10 +219,8 @@ std::string fieldText(sqlite3_stmt* s, int col);
 // reader's to ask.
 CellNumber storedNumber(sqlite3_stmt* s, int col);
 
-// For other connections on the same files (the entry store): true when the
-// linked SQLite is SQLCipher, and keying a freshly opened connection with
-// every cipher parameter fixed.
-bool sqlcipherLinked(sqlite3* db);
+// Keys a freshly opened connection with every cipher parameter fixed (for
+// files made by hand; every reader and writer goes through openHistory).
 bool keyConnection(sqlite3* db, const std::string& password);
 
 }  // namespace km

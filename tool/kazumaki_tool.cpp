@@ -164,7 +164,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   km::PredictionState state;
   state.ReadInitFile(ini);
   km::WindowContext context{history, state, connectTo(dbPath)};
-  auto* frame = new km::ChildFrame(nullptr, w->def);
+  auto* frame = new km::ChildFrame(w->def);
   const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
   for (const km::AnalysisWindow* a : frame->findChildren<km::AnalysisWindow*>()) {
     if (a->isFilled()) continue;  // a fill that runs in the background: the grid is wanted now

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 #include "analyses/intervals/appearance_interval.h"
 #include "analyses/last_digit/last_digit_runs.h"
@@ -208,6 +209,26 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsOrRunsLongIsStoppedByTheWallClock) {
   error = store->readAll(rows, ReadLimits{std::chrono::milliseconds(300)});
   EXPECT_NE(error.find("300ミリ秒以内に終わりません"), std::string::npos) << error;
   EXPECT_TRUE(rows.empty());
+}
+
+// A deadline that falls between two statements bounds the next ones too
+// (an interruption alone reaches only the statements running at that moment).
+TEST(BadDatabase, EveryStatementAfterTheReadsDeadlineIsInterrupted) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  {
+    const QueryWatch watch(db, std::chrono::milliseconds(0));
+    while (!watch.timedOut()) std::this_thread::yield();
+    for (int statement = 1; statement <= 2; ++statement)
+      EXPECT_EQ(sqlite3_exec(db,
+                             "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) "
+                             "SELECT count(*) FROM c",
+                             nullptr, nullptr, nullptr),
+                SQLITE_INTERRUPT)
+          << statement;
+  }
+  EXPECT_EQ(sqlite3_exec(db, "SELECT 1", nullptr, nullptr, nullptr), SQLITE_OK) << "a read after the watch runs";
+  sqlite3_close(db);
 }
 
 TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {

@@ -177,11 +177,12 @@ TEST_F(UpdateTest, ThePublishedListAddsTheNewDrawsAndKeepsTheOldFile) {
 }
 
 TEST_F(UpdateTest, EveryFailedOrCutShortTransferLeavesTheDatabaseByteForByte) {
+  // each case has only its own bound short, so that no other ends it first
   TransferLimits quick;
   quick.stallMs = 300;
   quick.rateWindowMs = 100;
-  quick.deadlineMs = 400;
-  TransferLimits patient = quick;  // slow but steady: only the deadline ends it
+  TransferLimits patient;  // slow but steady: only the deadline ends it
+  patient.deadlineMs = 400;
   patient.minBytesPerSecond = 1;
   patient.stallMs = patient.rateWindowMs = 60000;
   TransferLimits small;
