@@ -1,3 +1,4 @@
+#include "charts/chart_window.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/grid_print.h"
@@ -31,7 +32,8 @@ QWidget* startUpdate(QWidget* parent, const QString& target) { return MasterUpda
 }  // namespace
 
 const Extras& linkedExtras() {
-  static const Extras table{&showHelp, &printGridWithDialog, &previewGrid, &saveGridPdfWithDialog, &startUpdate};
+  static const Extras table{&showHelp,    &printGridWithDialog, &previewGrid, &saveGridPdfWithDialog,
+                            &startUpdate, &makeChartWindow};
   return table;
 }
 

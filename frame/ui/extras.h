@@ -1,5 +1,5 @@
 #pragma once
-// The help, printing and the history update need libraries that the program
+// The help, printing, the charts and the history update need libraries that the program
 // does not load at start (the help engine with its database driver, printing,
 // and the network with its proxy and Kerberos libraries: a few milliseconds
 // of every start).  They sit in a module, kazumaki-extras.so, loaded on the
@@ -12,6 +12,8 @@ class QWidget;
 namespace km {
 
 class Grid;
+struct History;
+struct WindowDef;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new
@@ -27,6 +29,8 @@ struct Extras {
   // The update of the database at `target` under its progress dialog (null
   // when one is already running under `parent`).
   QWidget* (*startUpdate)(QWidget* parent, const QString& target);
+  // The グラフ window's content (it draws with Qt Charts), with its own copy of the history.
+  QWidget* (*makeChartWindow)(const WindowDef& def, const History& history, QWidget* parent);
 };
 
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";
