@@ -29,8 +29,8 @@ constexpr int kTests = 5;
 }  // namespace
 
 const char* pValueReading(double p) {
-  if (p < 0.01) return "偶然では100回に1回も起きない程度で、珍しい結果です。";
-  if (p < 0.05) return "偶然でも20回に1回ほどは起きる程度で、やや珍しい結果です。";
+  if (p < 0.01) return "偶然では100回に1回も起きない、珍しい結果です。";
+  if (p < 0.05) return "偶然でも20回に1回ほど起きる、やや珍しい結果です。";
   return "偶然でふつうに起きる程度です。";
 }
 
@@ -46,7 +46,7 @@ Grid fillRandomnessTests(const History& history) {
   g.setColWidth(1, 20);
   g.setColWidth(2, 10);
   g.setColWidth(3, 7);
-  g.setColWidth(5, 64);
+  g.setColWidth(5, 80);
   g.setLabelCols(1);
   g.setFrozenRows(kFirstTestRow - 1);
   setTitle(g, 1, 1, "多くの検定を一度に行うと、偶然だけでもいくつかは小さなp値になります（20回に1回は0.05未満）。");
@@ -79,7 +79,7 @@ Grid fillRandomnessTests(const History& history) {
       {"ボーナス数字の出現回数", fixed(bonusChi.corrected, 1), std::to_string(bonusChi.df), bonusChi.p,
        bonusChi.draws > 0, "ボーナス数字の出現回数のばらつきは、"},
       {"奇数・偶数の並び（連）", std::to_string(runs.runs), "", runs.p, runs.valid,
-       "奇数が多い回と偶数が多い回の入れ替わり（期待値 " + fixed(runs.expectedRuns, 1) + "）は、"},
+       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixed(runs.expectedRuns, 1) + "）は、"},
       {"本数字の合計の平均", fixed(sums.mean, 2), "", sums.meanP, sums.draws >= 2,
        "合計の平均と理論値 " + fixed(exact.mean, 1) + " とのずれは、"},
       {"本数字の合計の分散", fixed(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP, sums.draws >= 2,
