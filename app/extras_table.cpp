@@ -1,5 +1,6 @@
 #include <QFileInfo>
 
+#include "charts/chart_window.h"
 #include "entry/master_update_dialog.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/grid_print.h"
@@ -52,8 +53,8 @@ void checkSources(QObject* parent, const QString& target, const std::vector<Draw
 }
 
 const Extras& linkedExtras() {
-  static const Extras table{&showHelp,    &printGridWithDialog, &previewGrid, &saveGridPdfWithDialog,
-                            &startUpdate, &checkSources};
+  static const Extras table{&showHelp,    &printGridWithDialog, &previewGrid,    &saveGridPdfWithDialog,
+                            &startUpdate, &checkSources,        &makeChartWindow};
   return table;
 }
 

@@ -158,14 +158,13 @@ void MainFrm::buildMenus() {
   }
 }
 
-// An item per window of the table that has one, in the table's order; rows
-// next to each other with the same submenu share it.
+// An item per window the menu offers, in its order; rows next to each other
+// with the same submenu share it.
 void MainFrm::addWindowItems(QMenu* menu) {
   const Submenu* current = nullptr;
   QMenu* sub = nullptr;
-  for (const WindowRow& row : windowTable()) {
-    const MenuItem& item = row.menu;
-    if (!item.name) continue;
+  for (const WindowRow* row : menuWindows()) {
+    const MenuItem& item = row->menu;
     if (item.separatorBefore) menu->addSeparator();
     if (item.submenu != current || item.separatorBefore) {
       current = item.submenu;
@@ -178,7 +177,7 @@ void MainFrm::addWindowItems(QMenu* menu) {
     }
     QAction* action = (sub ? sub : menu)->addAction(QString::fromUtf8(item.caption));
     action->setObjectName(QString::fromUtf8(item.name));
-    const WindowId id = row.id;
+    const WindowId id = row->id;
     connect(action, &QAction::triggered, this, [this, id] { openWindow(id); });
   }
 }
@@ -198,6 +197,13 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
     return open;
   }
   const WindowRow& row = windowRow(id);
+  if (row.kind == WindowKind::Chart) {  // drawn by the extras module: no window without it
+    QString error, details;
+    if (!extras(error, &details)) {
+      showStop(this, error, details);
+      return nullptr;
+    }
+  }
   auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
   WindowContext context{history_, predictionState_, database_};

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
       const std::string maximised = "最大化:";
       const bool maximise = w.rfind(maximised, 0) == 0;
       const std::string name = maximise ? w.substr(maximised.size()) : w;
-      const km::WindowRow* row = km::findWindow(name);
+      const km::WindowRow* row = name == "グラフ" ? &km::windowRow(km::WindowId::Charts) : km::findWindow(name);
       if (const km::WindowRow& entry = km::windowRow(km::WindowId::DataEntry); !row && entry.def.name == name)
         row = &entry;
       if (!row) {

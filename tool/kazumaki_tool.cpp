@@ -2,10 +2,14 @@
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "analyses/statistics/chart_choice.h"
 #include "app/fonts.h"
+#include "charts/chart_render.h"
 #include "entry/master_update.h"
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
@@ -65,6 +71,12 @@ int usage() {
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
                "                                       print WINDOW's grids as JSON (or CSV), or\n"
                "                                       its grid to FILE as the program prints it\n"
+               "  kazumaki-tool chart [DB] NAME [--numbers N,N..] [--window 52|104|260] [--size WxH]\n"
+               "                      (--png FILE | --pdf FILE) [--time]\n"
+               "                                       draw the chart NAME (出現の推移, 合計の分布,\n"
+               "                                       出現間隔の分布, 賞金の推移) as the グラフ window\n"
+               "                                       does, to a PNG image (default 1000x640) or a PDF\n"
+               "                                       (--time: say how long the drawing took)\n"
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
@@ -192,6 +204,105 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   else
     km::writeWindowJson(std::cout, w->def, grids, &placement);
   return written();
+}
+
+bool wholeNumber(const std::string& text, int& value);
+
+// The chart drawn as the グラフ window draws it, off-screen.
+int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, const std::string& png,
+          const std::string& pdf, bool timed) {
+  km::LoadResult r;
+  if (!load(dbPath, false, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows));
+  int argc = 3;
+  char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
+  char* argv[] = {arg0, arg1, arg2, nullptr};
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
+  });
+  QApplication app(argc, argv);
+  km::installFontSubstitutions();
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  QString note;
+  QChart* c = km::makeChart(history, choice, note);
+  if (!c) {
+    tell(note.toStdString());
+    return 1;
+  }
+  QChartView view(c);
+  view.setAttribute(Qt::WA_DontShowOnScreen);
+  view.resize(size);
+  view.show();
+  QCoreApplication::sendPostedEvents();  // the chart's layout at that size
+  const std::string name(km::chartName(choice.kind));
+  const km::ChartOutput out = png.empty()
+                                  ? km::saveChartPdf(view, QString::fromStdString(name), QString::fromStdString(pdf))
+                                  : km::saveChartPng(view, QString::fromStdString(png));
+  if (!out.ok) {
+    tell(out.error.toStdString(), out.details.toStdString());
+    return 1;
+  }
+  if (timed)
+    std::cout << name << ": " << history.recordCount() << " draws, built, laid out and written in "
+              << std::chrono::duration<double, std::milli>(Clock::now() - start).count() << " ms\n";
+  return written();
+}
+
+// chart [DB] NAME [--numbers N,N..] [--window N] [--size WxH] (--png FILE | --pdf FILE)
+int chartCommand(const std::vector<std::string>& a) {
+  std::vector<std::string> names;
+  std::string png, pdf;
+  km::ChartChoice choice;
+  QSize size(1000, 640);
+  bool timed = false;
+  for (size_t i = 1; i < a.size(); ++i) {
+    if (a[i] == "--time") {
+      timed = true;
+    } else if (a[i] == "--png" && i + 1 < a.size()) {
+      png = a[++i];
+    } else if (a[i] == "--pdf" && i + 1 < a.size()) {
+      pdf = a[++i];
+    } else if (a[i] == "--numbers" && i + 1 < a.size()) {
+      const auto numbers = km::parseChartNumbers(a[++i]);
+      if (!numbers) {
+        tell("--numbers: one to five different numbers of 1..31, such as 7,12");
+        return 2;
+      }
+      choice.numbers = *numbers;
+    } else if (a[i] == "--window" && i + 1 < a.size()) {
+      int n = 0;
+      if (!wholeNumber(a[++i], n) ||
+          std::find(km::kTrendWindows.begin(), km::kTrendWindows.end(), n) == km::kTrendWindows.end())
+        return usage();
+      choice.window = n;
+    } else if (a[i] == "--size" && i + 1 < a.size()) {
+      const std::string& t = a[++i];
+      const size_t x = t.find('x');
+      int w = 0, h = 0;
+      if (x == std::string::npos || !wholeNumber(t.substr(0, x), w) || !wholeNumber(t.substr(x + 1), h) || w < 200 ||
+          h < 150 || w > 8000 || h > 8000) {
+        tell("--size: WIDTHxHEIGHT in pixels, from 200x150 to 8000x8000");
+        return 2;
+      }
+      size = QSize(w, h);
+    } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
+      return usage();
+    } else {
+      names.push_back(a[i]);
+    }
+  }
+  if (names.empty() || png.empty() == pdf.empty()) return usage();
+  const auto kind = km::chartNamed(names.back());
+  if (!kind) {
+    tell("no chart named " + km::excerpt(names.back(), 64) + " (出現の推移, 合計の分布, 出現間隔の分布, 賞金の推移)");
+    return 1;
+  }
+  choice.kind = *kind;
+  if (names.size() == 2) return chart(names[0], choice, size, png, pdf, timed);
+  std::string dir;
+  if (!programFolder(dir)) return 1;
+  return chart(km::makeConnectString(dir).path, choice, size, png, pdf, timed);
 }
 
 // Entry commands: the same store as the data entry window.
@@ -441,6 +552,7 @@ int main(int argc, char** argv) {
                   pdf);
     }
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
+    if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
     if (a.size() <= 2 && !a.empty() && a[0] == "status") {
       if (a.size() == 2) return status(a[1]);

@@ -1,5 +1,5 @@
 #pragma once
-// The help, printing and the history update need libraries that the program
+// The help, printing, the charts and the history update need libraries that the program
 // does not load at start (the help engine with its database driver, printing,
 // and the network with its proxy and Kerberos libraries: a few milliseconds
 // of every start).  They sit in a module, kazumaki-extras.so, loaded on the
@@ -17,6 +17,8 @@ class QWidget;
 namespace km {
 
 class Grid;
+struct History;
+struct WindowDef;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new
@@ -38,6 +40,8 @@ struct Extras {
   // empty text (also when no source could be read).
   void (*checkSources)(QObject* parent, const QString& target, const std::vector<Draw>& stored,
                        const std::function<void(const QString&)>& done);
+  // The グラフ window's content (it draws with Qt Charts), with its own copy of the history.
+  QWidget* (*makeChartWindow)(const WindowDef& def, const History& history, QWidget* parent);
 };
 
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";

@@ -62,6 +62,7 @@ std::vector<WindowPage> captionsAndPages() {
     const QString caption = QString::fromStdString(w.def.caption);
     out.push_back({w.id, caption, caption});
   }
+  out.push_back({WindowId::Charts, QStringLiteral("グラフ"), QStringLiteral("グラフ")});
   out.push_back({WindowId::DataEntry, QStringLiteral("当選データ入力"), QStringLiteral("当選データ入力")});
   out.push_back({WindowId::About, QStringLiteral("バージョン情報"), QStringLiteral("カズマキについて")});
   return out;

@@ -87,6 +87,8 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
       "1  ",  // the separator
       "1 mnuAisyou 相性分析",
       "1 mnuYosoSeiseki 予想の成績",
+      "1 mnuGraph グラフ",
+      "1 mnuKentei 検定",
       "0 mnuHosyu データ管理(&M)",
       "1 mnuMasterUpdate 当選データ最新化(&U)",
       "1 mnuMasterInput 当選データ入力(&I)",
@@ -121,15 +123,15 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       EXPECT_EQ(sub->pos(), QPoint(0, 0));
       EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height)) << def.name;
       EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
-      auto* content = qobject_cast<AnalysisWindow*>(sub->widget());
-      ASSERT_NE(content, nullptr);
-      EXPECT_EQ(content->closeButton()->text(), QStringLiteral("閉じる"));
-      content->closeButton()->click();
+      auto* close = sub->widget()->findChild<QPushButton*>(QStringLiteral("Command1"));
+      ASSERT_NE(close, nullptr) << def.name;
+      EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
+      close->click();
       EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
       ++opened;
     }
   }
-  EXPECT_EQ(opened, 19);
+  EXPECT_EQ(opened, 21);
   EXPECT_EQ(openCount(), 0);
 }
 
@@ -258,6 +260,7 @@ TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
   for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
+  EXPECT_NE(frm.openWindow(WindowId::Charts), nullptr);
 }
 
 TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {

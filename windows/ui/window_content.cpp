@@ -1,11 +1,13 @@
 #include "windows/ui/window_content.h"
 
+#include <QLabel>
 #include <QMdiArea>
 #include <memory>
 #include <utility>
 
 #include "entry/data_entry_window.h"
 #include "frame/ui/analysis_window.h"
+#include "frame/ui/extras.h"
 #include "help/about_dialog.h"
 #include "prediction/ui/prediction_window.h"
 
@@ -47,6 +49,13 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return new DataEntryWindow(row.def, ctx.database, parent);
     case WindowKind::About:
       return new AboutDialog(parent);
+    case WindowKind::Chart: {
+      QString error;
+      if (const Extras* x = extras(error)) return x->makeChartWindow(row.def, ctx.history, parent);
+      auto* why = new QLabel(error, parent);  // the main window has said why already
+      why->setTextFormat(Qt::PlainText);
+      return why;
+    }
   }
   return nullptr;
 }
