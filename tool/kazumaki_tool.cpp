@@ -213,7 +213,7 @@ int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, 
           const std::string& pdf, bool timed) {
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   int argc = 3;
   char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
   char* argv[] = {arg0, arg1, arg2, nullptr};
