@@ -537,6 +537,30 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   EXPECT_EQ(loadHistory(at(db)).prizes, expected);
 }
 
+TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUpWhileTheOtherHasNothingNew) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  const CsvResult all = parseHistoryCsv(shipped());
+  ASSERT_TRUE(all.ok);
+  ASSERT_EQ(all.draws.size(), 1400u);
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1390}), "");
+  const UpdateResult r = updateHistory(db,
+                                       {{"analyzer", feedFile("analyzer-1386-1400.json"), {}, {}, false},
+                                        {"po3", feedFile("po3-1350-1353.json"), {}, {}, false}},
+                                       {{}, "2026-12-09"});
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.added.front().no, 1391);
+  EXPECT_EQ(r.added.back().no, 1400);
+  ASSERT_EQ(r.sources.size(), 2u);
+  EXPECT_TRUE(r.sources[1].usable) << r.sources[1].reason;
+  EXPECT_EQ(r.sources[1].newest.no, 1353);
+  EXPECT_EQ(r.sources[1].newDraws, 0);
+  EXPECT_EQ(r.prizesAdded, 4) << "the first list's prizes of draws 1350..1353";
+  const LoadResult after = loadHistory(at(db), true);
+  EXPECT_TRUE(sameHistory(after.rows, all.draws));
+  for (int no = 1350; no <= 1353; ++no) EXPECT_EQ(after.prizes.at(no), all.prizes.at(no)) << no;
+}
+
 TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
   for (int round = 0; round < 5; ++round) {
     ScratchDir dir;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -481,6 +482,34 @@ TEST_F(UpdateTest, WithTheOptionTheSourcesAreLookedAtAfterTheStartAndOnlyTheStat
   frm.setChecksSourcesAtStart(false);
   frm.close();
   EXPECT_EQ(slurp(folder.settings().toStdString()).find("起動時に取得先を確かめる"), std::string::npos);
+}
+
+TEST_F(MenuUpdateTest, AFileDroppedOnTheWindowIsTakenAfterAConfirmation) {
+  const QString feed = QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json");
+  auto drop = [&] {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(feed)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frm.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frm.get(), &dropped);
+  };
+  {
+    test::MessageBoxWatcher ask(QMessageBox::No);
+    drop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ask.seen; }, 30000));
+    EXPECT_TRUE(ask.text.endsWith(feed)) << ask.text.toStdString();
+    EXPECT_EQ(ask.defaultButton, QMessageBox::No);
+  }
+  EXPECT_EQ(frm->findChild<MasterUpdateDialog*>(), nullptr) << "いいえ: nothing is read";
+  expectUntouched("declined drop");
+  test::MessageBoxWatcher ask(QMessageBox::Yes);
+  drop();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ask.seen; }, 30000));
+  test::MessageBoxWatcher outcome(QMessageBox::No);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.seen; }, 30000));
+  EXPECT_TRUE(outcome.text.startsWith(kAdded)) << outcome.text.toStdString();
 }
 
 // ---- kazumaki-tool update ----
