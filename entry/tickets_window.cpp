@@ -1,0 +1,233 @@
+#include "entry/tickets_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
+
+#include "analyses/tickets/ticket_check.h"
+#include "entry/tickets_model.h"
+#include "frame/ui/child_frame.h"
+#include "frame/ui/grid_view.h"
+#include "frame/ui/message_box.h"
+#include "frame/ui/wrapped_label.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kVisibleTicketLines = 8;
+constexpr int kMaxErrorsShown = 10;
+
+WrappedLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
+  auto* l = new WrappedLabel(text, parent);
+  l->setTextFormat(Qt::PlainText);
+  l->setObjectName(QString::fromUtf8(name));
+  return l;
+}
+
+}  // namespace
+
+void TicketsGrid::paste() {
+  if (pasteLines && pasteLines(QApplication::clipboard()->text())) return;
+  EntryGrid::paste();
+}
+
+TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent)
+    : QWidget(parent), history_(history), path_(std::move(path)) {
+  setObjectName(QStringLiteral("当選確認"));
+  setFont(GridView::gridFont());
+  model_ = new TicketsModel(path_, history_.stats.LastDrawNo + 1, this);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setSpacing(4);
+  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "Label1"));
+
+  // The tickets.
+  damaged_ = plainLabel({}, this, "LabelDamaged");
+  QPalette red = damaged_->palette();
+  red.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  damaged_->setPalette(red);
+  layout->addWidget(damaged_);
+  tickets_ = new TicketsGrid(this);
+  tickets_->setObjectName(QStringLiteral("fpSpreadTickets"));
+  tickets_->setModel(model_);
+  tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
+  const QFontMetrics fm(GridView::gridFont());
+  const int rowHeight = fm.height() + 6;
+  tickets_->verticalHeader()->setDefaultSectionSize(rowHeight);
+  tickets_->verticalHeader()->setFixedWidth(fm.horizontalAdvance(QStringLiteral("0000")) + 10);
+  tickets_->horizontalHeader()->setFixedHeight(rowHeight);
+  const int digit = fm.horizontalAdvance(QStringLiteral("0"));
+  tickets_->setColumnWidth(TicketsModel::From, digit * 7);
+  tickets_->setColumnWidth(TicketsModel::Draws, digit * 8);
+  for (int c = TicketsModel::FirstNumber; c <= TicketsModel::LastNumber; ++c) tickets_->setColumnWidth(c, digit * 6);
+  tickets_->horizontalHeader()->setStretchLastSection(true);
+  tickets_->setFixedHeight(tickets_->horizontalHeader()->height() + kVisibleTicketLines * rowHeight +
+                           2 * tickets_->frameWidth());
+  layout->addWidget(tickets_);
+
+  auto* ticketButtons = new QHBoxLayout;
+  ticketButtons->addWidget(
+      plainLabel(QStringLiteral("数字は全角でも、「3 7 12 20 31」のように1つのセルにまとめても入力できます。"
+                                "数字5個ずつの行を貼り付けると（Ctrl+V）、次の回の買い目として加わります。"),
+                 this, "LabelHint"),
+      1);
+  delete_ = new QPushButton(QStringLiteral("行削除"), this);
+  delete_->setObjectName(QStringLiteral("CmdDelete"));
+  connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
+  ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
+  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
+  afresh_->setObjectName(QStringLiteral("CmdAfresh"));
+  connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
+  ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
+  layout->addLayout(ticketButtons);
+
+  // Any line over the whole history.
+  auto* lineRow = new QHBoxLayout;
+  auto* lineCaption = new QLabel(QStringLiteral("この数字なら"), this);
+  lineCaption->setObjectName(QStringLiteral("LabelLine"));
+  lineRow->addWidget(lineCaption);
+  lineField_ = new QLineEdit(this);
+  lineField_->setObjectName(QStringLiteral("TextLine"));
+  lineField_->setPlaceholderText(QStringLiteral("例：3 7 12 20 31"));
+  lineField_->setFixedWidth(digit * 22);
+  lineCaption->setBuddy(lineField_);
+  lineRow->addWidget(lineField_);
+  lineRow->addStretch(1);
+  layout->addLayout(lineRow);
+  lineResult_ = plainLabel({}, this, "LabelLineResult");
+  layout->addWidget(lineResult_);
+  connect(lineField_, &QLineEdit::textChanged, this, &TicketsWindow::checkLine);
+
+  // The wins.
+  view_ = new GridView(this);
+  view_->setObjectName(QStringLiteral("fpSpread1"));
+  view_->setGrowsToShowMore(true);
+  layout->addWidget(view_, 1);
+  chance_ = plainLabel({}, this, "LabelChance");
+  layout->addWidget(chance_);
+  totals_ = plainLabel({}, this, "LabelTotals");
+  layout->addWidget(totals_);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  close_ = new QPushButton(QStringLiteral("閉じる"), this);
+  close_->setObjectName(QStringLiteral("Command1"));
+  connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(close_);
+  layout->addLayout(bottom);
+
+  connect(model_, &TicketsModel::ticketsChanged, this, &TicketsWindow::refresh);
+  // A failed write is told after the edit has finished, never inside it.
+  connect(
+      model_, &TicketsModel::writeFailed, this,
+      [this](const QString& text, const QString& details) { showStop(this, text, details); }, Qt::QueuedConnection);
+
+  const TicketsFileRead read = model_->load();
+  const bool bad = read.status == TicketsFileRead::Damaged || read.status == TicketsFileRead::Unreadable;
+  damaged_->setText(bad ? QString::fromStdString(read.message) : QString());
+  damaged_->setVisible(bad);
+  afresh_->setVisible(read.status == TicketsFileRead::Damaged);
+  delete_->setEnabled(!bad);
+  if (bad) {
+    const Message m{QMessageBox::Warning, QString::fromStdString(read.message), QString::fromStdString(read.cause)};
+    QTimer::singleShot(0, this, [this, m] { showMessageLater(this, m); });
+  }
+  checkLine();
+}
+
+void TicketsWindow::refresh() {
+  const std::vector<Ticket>& tickets = model_->tickets();
+  const TicketsCheck check = checkTickets(history_, tickets);
+  grid_ = km::ticketsGrid(check, tickets);
+  view_->setGrid(&grid_);
+  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(history_), check)));
+  totals_->setText(QString::fromStdString(totalsText(check)));
+}
+
+void TicketsWindow::checkLine() {
+  const std::string text = lineField_->text().toStdString();
+  if (lineField_->text().trimmed().isEmpty()) {
+    lineResult_->setText(
+        QStringLiteral("5個の数字を入れると、保存されている全回で買っていたらどうだったかを示します。"));
+    return;
+  }
+  const NumbersParse p = parseTicketNumbers(text);
+  lineResult_->setText(
+      QString::fromStdString(p.ok() ? lineOverHistoryText(checkLineOverHistory(history_, p.numbers)) : p.error + "。"));
+}
+
+bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnown) {
+  std::vector<Ticket> added;
+  auto same = [](const Ticket& a, const Ticket& b) {
+    return a.from == b.from && a.draws == b.draws && a.numbers == b.numbers;
+  };
+  for (const Ticket& t : tickets) {
+    auto known = [&](const std::vector<Ticket>& in) {
+      return std::any_of(in.begin(), in.end(), [&](const Ticket& k) { return same(k, t); });
+    };
+    if (!skipKnown || (!known(model_->tickets()) && !known(added))) added.push_back(t);
+  }
+  if (added.empty() && !model_->locked()) return true;
+  if (!model_->appendTickets(added)) {
+    showMessageLater(
+        this, {QMessageBox::Warning, QStringLiteral("買い目のファイルが壊れているため、買い目を加えられません。\n") +
+                                         QString::fromStdString(path_)});
+    return false;
+  }
+  tickets_->scrollToBottom();
+  return true;
+}
+
+bool TicketsWindow::pasteLines(const QString& text) {
+  const PastedLines p = parsePastedLines(text.toStdString());
+  if (p.lines.empty()) return false;
+  std::vector<Ticket> tickets;
+  for (const TicketNumbers& n : p.lines) tickets.push_back({model_->nextDraw(), 1, n, {}});
+  addTickets(tickets);
+  if (!p.errors.empty()) {
+    QString text = QStringLiteral("次の行は数字5個ではないため入れませんでした。");
+    for (size_t i = 0; i < p.errors.size() && i < static_cast<size_t>(kMaxErrorsShown); ++i)
+      text += QLatin1Char('\n') + QString::fromStdString(p.errors[i]);
+    if (p.errors.size() > static_cast<size_t>(kMaxErrorsShown))
+      text += QStringLiteral("\nほか%1行").arg(p.errors.size() - kMaxErrorsShown);
+    showMessageLater(this, {QMessageBox::Warning, text});
+  }
+  return true;
+}
+
+void TicketsWindow::deleteSelectedLines() {
+  std::set<int> rows;
+  for (const QModelIndex& i : tickets_->selectionModel()->selectedIndexes()) rows.insert(i.row());
+  if (rows.empty() && tickets_->currentIndex().isValid()) rows.insert(tickets_->currentIndex().row());
+  model_->removeLines({rows.begin(), rows.end()});
+}
+
+void TicketsWindow::startAfresh() {
+  const Message ask{
+      QMessageBox::Question,
+      QStringLiteral("壊れた買い目のファイルを別の名前（tickets.csv.damaged）で残し、空の買い目から始めますか？\n") +
+          QString::fromStdString(path_),
+      {},
+      QMessageBox::Yes | QMessageBox::No,
+      QMessageBox::No};
+  if (execMessage(this, ask) != QMessageBox::Yes) return;
+  FileFailure why;
+  const std::string aside = model_->startAfresh(&why);
+  if (aside.empty()) return showStop(this, QString::fromStdString(why.text), QString::fromStdString(why.cause));
+  damaged_->setText(QStringLiteral("壊れたファイルは %1 として残しました。").arg(QString::fromStdString(aside)));
+  afresh_->setVisible(false);
+  delete_->setEnabled(true);
+}
+
+}  // namespace km
