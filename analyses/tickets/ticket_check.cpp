@@ -124,6 +124,10 @@ LineOverHistory checkLineOverHistory(const History& history, const TicketNumbers
     if (!w.tier) continue;
     w.yen = prizeOf(history, d.no, w.tier);
     count(r, w);
+    if (w.yen)
+      r.tierYen[w.tier - 1] += *w.yen;
+    else
+      ++r.tierUnknown[w.tier - 1];
     if (!r.best || better(w, *r.best)) r.best = std::move(w);
   }
   return r;

@@ -67,6 +67,8 @@ TicketsCheck checkTickets(const History& history, const std::vector<Ticket>& tic
 struct LineOverHistory {
   int draws = 0;
   std::array<int, kPrizeTiers> tierCounts{};
+  std::array<long long, kPrizeTiers> tierYen{};  // of the wins whose prize is known
+  std::array<int, kPrizeTiers> tierUnknown{};    // wins whose prize is not stored
   long long wonYen = 0;
   int unknownPrizeWins = 0;
   std::optional<TicketWin> best;  // the highest tier, then the largest known prize, then the earliest
