@@ -69,11 +69,12 @@ TicketsModel::Line TicketsModel::lineOf(const Ticket& t) {
   l[Draws] = QString::number(t.draws);
   for (int i = 0; i < 5; ++i) l[FirstNumber + i] = QString::number(t.numbers[i]);
   l[Note] = QString::fromStdString(t.note);
+  l.written = t;
   return l;
 }
 
 bool TicketsModel::isBlank(const Line& l) const {
-  return std::all_of(l.begin(), l.end(), [](const QString& s) { return s.trimmed().isEmpty(); });
+  return std::all_of(l.cells.begin(), l.cells.end(), [](const QString& s) { return s.trimmed().isEmpty(); });
 }
 
 void TicketsModel::ensureBlankLast() {
@@ -203,7 +204,11 @@ void TicketsModel::removeLines(std::vector<int> rows) {
 void TicketsModel::commit() {
   tickets_.clear();
   for (int r = 0; r < static_cast<int>(lines_.size()); ++r) {
-    const Line& l = lines_[r];
+    Line& l = lines_[r];
+    if (isBlank(l)) {  // emptied: no longer a ticket
+      l.written.reset();
+      continue;
+    }
     Ticket t;
     t.from = soundValue(From, l[From]);
     t.draws = soundValue(Draws, l[Draws]);
@@ -212,9 +217,13 @@ void TicketsModel::commit() {
       t.numbers[i] = soundValue(FirstNumber + i, l[FirstNumber + i]);
       sound = t.numbers[i] && problem(r, FirstNumber + i).isEmpty();
     }
-    if (!sound) continue;
+    if (!sound) {
+      if (l.written) tickets_.push_back(*l.written);
+      continue;
+    }
     std::sort(t.numbers.begin(), t.numbers.end());
     t.note = utf8(l[Note]);
+    l.written = t;
     tickets_.push_back(std::move(t));
   }
   if (tickets_ != written_ && !locked_) {

@@ -3,10 +3,11 @@
 // 購入回数, five numbers, メモ) and a blank line at the end for the next one.
 // A line whose every cell is sound is a ticket; the tickets are written to
 // tickets.csv after every change that alters them.  A text that is not sound
-// stays in the grid only, marked, and its line is not written.
+// stays in the grid only, marked: the file keeps the line as it was.
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,13 @@ class TicketsModel : public QAbstractTableModel {
   void writeFailed(const QString& message, const QString& details);
 
  private:
-  using Line = std::array<QString, ColumnCount>;
+  struct Line {
+    std::array<QString, ColumnCount> cells;
+    // The line as last written: kept in the file while a cell is not sound.
+    std::optional<Ticket> written;
+    QString& operator[](int col) { return cells[static_cast<size_t>(col)]; }
+    const QString& operator[](int col) const { return cells[static_cast<size_t>(col)]; }
+  };
   static Line lineOf(const Ticket& t);
   bool isBlank(const Line& l) const;
   // Recomputes the tickets and writes them when they changed.
