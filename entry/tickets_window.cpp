@@ -113,11 +113,25 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   view_ = new GridView(this);
   view_->setObjectName(QStringLiteral("fpSpread1"));
   view_->setGrowsToShowMore(true);
-  layout->addWidget(view_, 1);
+  layout->addWidget(view_, 1, Qt::AlignLeft);
+  // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
+  QString legend;
+  for (const LegendItem& item : def.legend)
+    legend +=
+        QStringLiteral("<span style=\"background-color:rgb(%1,%2,%3)\">&nbsp;&nbsp;&nbsp;&nbsp;</span>%4&nbsp;&nbsp;")
+            .arg(item.sampleBg.r)
+            .arg(item.sampleBg.g)
+            .arg(item.sampleBg.b)
+            .arg(QString::fromStdString(item.label).toHtmlEscaped());
+  auto* legendLabel = new QLabel(legend, this);
+  legendLabel->setObjectName(QStringLiteral("LabelLegend"));
+  legendLabel->setTextFormat(Qt::RichText);
+  layout->addWidget(legendLabel);
   chance_ = plainLabel({}, this, "LabelChance");
   layout->addWidget(chance_);
   totals_ = plainLabel({}, this, "LabelTotals");
   layout->addWidget(totals_);
+  layout->addStretch(0);
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);

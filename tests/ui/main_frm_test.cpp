@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "store/csv.h"
@@ -86,6 +87,7 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
       "1  ",  // the separator
       "1 mnuAisyou 相性分析",
       "1 mnuYosoSeiseki 予想の成績",
+      "1 mnuTousenKakunin 当選確認",
       "0 mnuHosyu データ管理(&M)",
       "1 mnuMasterUpdate 当選データ最新化(&U)",
       "1 mnuMasterInput 当選データ入力(&I)",
@@ -120,15 +122,17 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       EXPECT_EQ(sub->pos(), QPoint(0, 0));
       EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height)) << def.name;
       EXPECT_FALSE(frm.propEnd());
-      auto* content = qobject_cast<AnalysisWindow*>(sub->widget());
-      ASSERT_NE(content, nullptr);
-      EXPECT_EQ(content->closeButton()->text(), QStringLiteral("閉じる"));
-      content->closeButton()->click();
+      QPushButton* close = nullptr;
+      if (auto* content = qobject_cast<AnalysisWindow*>(sub->widget())) close = content->closeButton();
+      if (auto* content = qobject_cast<TicketsWindow*>(sub->widget())) close = content->closeButton();
+      ASSERT_NE(close, nullptr);
+      EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
+      close->click();
       EXPECT_TRUE(frm.propEnd());
       ++opened;
     }
   }
-  EXPECT_EQ(opened, 19);
+  EXPECT_EQ(opened, 20);
   EXPECT_EQ(openCount(), 0);
 }
 
