@@ -59,7 +59,7 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
         showStop(parent, q(restored.message), q(restored.details));
         return false;
       }
-      r = loadHistory(cs, true);
+      r = loadHistory(cs);
       if (r.ok) return true;
       details = q(r.details);  // the backup read no better: said as any other failure
     } else if (backup.exists) {

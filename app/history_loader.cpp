@@ -15,8 +15,7 @@ HistoryLoader::HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLim
         // milliseconds still come long before the history is wanted), and
         // under a heavy load the window is up, busy, until the history comes.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
-        // with every draw's date, which 当選確認 lists beside each win
-        LoadResult r = loadHistory(cs, true, ReadLimits{timeLimit, &stop_});
+        LoadResult r = loadHistory(cs, false, ReadLimits{timeLimit, &stop_});
         {
           std::lock_guard lock(mutex_);
           result_ = std::move(r);

@@ -175,8 +175,12 @@ bool TicketsModel::setData(const QModelIndex& index, const QVariant& value, int 
   return true;
 }
 
-bool TicketsModel::appendTickets(const std::vector<Ticket>& tickets) {
-  if (locked_) return false;
+int TicketsModel::appendTickets(const std::vector<Ticket>& all) {
+  if (locked_) return -1;
+  // the file holds at most kMaxTickets lines: no more are taken
+  const size_t room = static_cast<size_t>(std::max(0, kMaxTickets - (static_cast<int>(lines_.size()) - 1)));
+  const std::vector<Ticket> tickets(all.begin(), all.begin() + static_cast<long>(std::min(room, all.size())));
+  if (tickets.empty()) return 0;
   // the blank last line stays last
   const int at = static_cast<int>(lines_.size()) - 1;
   beginInsertRows({}, at, at + static_cast<int>(tickets.size()) - 1);
@@ -184,7 +188,7 @@ bool TicketsModel::appendTickets(const std::vector<Ticket>& tickets) {
     lines_.insert(lines_.begin() + at + static_cast<int>(i), lineOf(tickets[i]));
   endInsertRows();
   commit();
-  return true;
+  return static_cast<int>(tickets.size());
 }
 
 void TicketsModel::removeLines(std::vector<int> rows) {

@@ -42,8 +42,9 @@ class TicketsModel : public QAbstractTableModel {
 
   // The sound lines, in grid order.
   const std::vector<Ticket>& tickets() const { return tickets_; }
-  // Appends lines after the last one and writes them; false when locked.
-  bool appendTickets(const std::vector<Ticket>& tickets);
+  // Appends lines after the last one and writes them: how many were taken
+  // (the grid holds at most kMaxTickets lines), -1 when locked.
+  int appendTickets(const std::vector<Ticket>& tickets);
   // Removes the lines `rows` (0-based; the blank last line is never removed).
   void removeLines(std::vector<int> rows);
   // Why a cell is refused; empty when it is sound or empty.

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -41,7 +42,8 @@ void TicketsGrid::paste() {
   EntryGrid::paste();
 }
 
-TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent)
+TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent,
+                             const ConnectString& database)
     : QWidget(parent), history_(history), path_(std::move(path)) {
   setObjectName(QStringLiteral("当選確認"));
   setFont(GridView::gridFont());
@@ -158,11 +160,41 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
     QTimer::singleShot(0, this, [this, m] { showMessageLater(this, m); });
   }
   checkLine();
+  if (!database.path.empty()) readDates(database);
+}
+
+TicketsWindow::~TicketsWindow() {
+  stop_.stop();
+  if (dateReader_.joinable()) dateReader_.join();
+}
+
+// Every draw's date, read on a thread of its own (bounded by the read's time
+// limit, stopped when the window goes); a failed read leaves the dates out.
+void TicketsWindow::readDates(const ConnectString& database) {
+  QPointer<TicketsWindow> self(this);
+  dateReader_ = std::thread([this, self, database] {
+    LoadResult r = loadHistory(database, true, ReadLimits{kReadTimeLimit, &stop_});
+    if (!r.ok) return;
+    std::map<int, std::string> dates;
+    for (const Draw& d : r.rows)
+      if (!d.date.empty()) dates.emplace(d.no, d.date);
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, dates = std::move(dates)]() mutable {
+          if (!self) return;
+          self->dates_ = std::move(dates);
+          self->refresh();
+          self->checkLine();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void TicketsWindow::refresh() {
   const std::vector<Ticket>& tickets = model_->tickets();
-  const TicketsCheck check = checkTickets(history_, tickets);
+  TicketsCheck check = checkTickets(history_, tickets);
+  for (TicketWin& w : check.wins)
+    if (auto it = dates_.find(w.draw); w.date.empty() && it != dates_.end()) w.date = it->second;
   grid_ = km::ticketsGrid(check, tickets);
   view_->setGrid(&grid_);
   chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(history_), check)));
@@ -177,8 +209,11 @@ void TicketsWindow::checkLine() {
     return;
   }
   const NumbersParse p = parseTicketNumbers(text);
-  lineResult_->setText(
-      QString::fromStdString(p.ok() ? lineOverHistoryText(checkLineOverHistory(history_, p.numbers)) : p.error + "。"));
+  if (!p.ok()) return lineResult_->setText(QString::fromStdString(p.error + "。"));
+  LineOverHistory r = checkLineOverHistory(history_, p.numbers);
+  if (auto it = r.best ? dates_.find(r.best->draw) : dates_.end(); it != dates_.end() && r.best->date.empty())
+    r.best->date = it->second;
+  lineResult_->setText(QString::fromStdString(lineOverHistoryText(r)));
 }
 
 bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnown) {
@@ -193,10 +228,11 @@ bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnow
     if (!skipKnown || (!known(model_->tickets()) && !known(added))) added.push_back(t);
   }
   if (added.empty() && !model_->locked()) return true;
-  if (!model_->appendTickets(added)) {
-    showMessageLater(
-        this, {QMessageBox::Warning, QStringLiteral("買い目のファイルが壊れているため、買い目を加えられません。\n") +
-                                         QString::fromStdString(path_)});
+  if (model_->appendTickets(added) < static_cast<int>(added.size())) {
+    const QString why = model_->locked()
+                            ? QStringLiteral("買い目のファイルが壊れているため、買い目を加えられません。")
+                            : QStringLiteral("買い目は%1行までです。これ以上は加えられません。").arg(kMaxTickets);
+    showMessageLater(this, {QMessageBox::Warning, why + QLatin1Char('\n') + QString::fromStdString(path_)});
     return false;
   }
   tickets_->scrollToBottom();

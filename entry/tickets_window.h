@@ -5,13 +5,18 @@
 // line over the whole history at once.
 #include <QWidget>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "entry/data_entry_window.h"
 #include "frame/grid.h"
 #include "frame/window_def.h"
+#include "store/database.h"
 #include "store/history.h"
+#include "store/query_watch.h"
 #include "store/tickets_file.h"
 
 class QLabel;
@@ -36,8 +41,13 @@ class TicketsGrid : public EntryGrid {
 class TicketsWindow : public QWidget {
   Q_OBJECT
  public:
-  // The tickets of `path` checked against `history` (which outlives the window).
-  TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent = nullptr);
+  // The tickets of `path` checked against `history` (which outlives the
+  // window).  The history read at start carries the newest draw's date
+  // only: with `database` the dates of the other draws are read in the
+  // background and shown beside the wins when they come.
+  TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent = nullptr,
+                const ConnectString& database = {});
+  ~TicketsWindow() override;
 
   // Adds lines for the draws they name; with `skipKnown` (the prediction
   // window's button) a line already there for the same draws is not added
@@ -65,6 +75,7 @@ class TicketsWindow : public QWidget {
  private:
   void refresh();
   void checkLine();
+  void readDates(const ConnectString& database);
   void deleteSelectedLines();
 
   const History& history_;
@@ -81,6 +92,9 @@ class TicketsWindow : public QWidget {
   QLabel* chance_ = nullptr;
   QLabel* totals_ = nullptr;
   QPushButton* close_ = nullptr;
+  std::map<int, std::string> dates_;  // draw number -> date, from the background read
+  StopSignal stop_;
+  std::thread dateReader_;  // joined before the window goes
 };
 
 }  // namespace km

@@ -40,9 +40,12 @@ TicketWin match(const TicketNumbers& line, const Draw& d) {
   return w;
 }
 
+// What the draw paid a winning line of the tier; none where the prize is not
+// stored, or where nobody won the tier (what a winner would have been paid
+// is not known then).
 std::optional<long long> prizeOf(const History& h, int draw, int tier) {
   auto it = h.prizes.find(draw);
-  if (it == h.prizes.end()) return std::nullopt;
+  if (it == h.prizes.end() || it->second.winners[tier - 1] <= 0) return std::nullopt;
   return it->second.yen[tier - 1];
 }
 

@@ -39,7 +39,7 @@ struct TicketWin {
   int tier = 0;
   std::array<bool, 5> mainHit{};  // per number of the line: a main number of the draw
   int bonusAt = -1;               // the line's number equal to the bonus (2等), -1 when none
-  std::optional<long long> yen;   // none where the draw's prize is not stored
+  std::optional<long long> yen;   // none where the draw's prize is not stored or nobody won the tier
 };
 
 // A ticket's draw that is not in the history yet (未抽せん).

@@ -135,6 +135,18 @@ TEST(TicketsFromPrediction, TheButtonPutsTheLinesInOnceThroughTheMainWindow) {
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines);
   prediction->ticketsButton()->click();
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
+
+  // the start reads the newest date only: the window reads the others and shows them beside the wins
+  auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
+  ASSERT_TRUE(tickets);
+  const Draw& first = frm.history().HistoryRs.front();
+  ASSERT_EQ(first.date, "");
+  TicketNumbers n{first[0], first[1], first[2], first[3], first[4]};
+  std::sort(n.begin(), n.end());
+  tickets->addTickets({{first.no, 1, n, ""}});
+  EXPECT_EQ(tickets->grid().text(9, 2), "1等");
+  const std::string date = readHistoryCsvFile(KM_SHIPPED_CSV).draws.front().date;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tickets->grid().text(3, 2) == date; }, 30000)) << date;
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return new DataEntryWindow(row.def, ctx.database, parent);
     case WindowKind::Tickets: {
       const std::string path = (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
-      auto* w = new TicketsWindow(row.def, ctx.history, path, parent);
+      auto* w = new TicketsWindow(row.def, ctx.history, path, parent, ctx.database);
       grids.push_back(&w->grid());
       return w;
     }

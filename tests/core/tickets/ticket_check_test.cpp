@@ -123,6 +123,11 @@ TEST(TicketsCheck, ALineOverTheWholeHistoryNamesItsBestWin) {
   EXPECT_NE(lineOverHistoryText(r).find("最高：第9回（2020-01-09） 2等 150,000円"), std::string::npos)
       << lineOverHistoryText(r);
   EXPECT_FALSE(checkLineOverHistory(h, {27, 28, 29, 30, 31}).best);
+  // 1等 at 2, 5 and 9: draw 5 has no prize stored and nobody won 1等 at 9, so neither paid a known sum
+  const LineOverHistory all = checkLineOverHistory(h, {1, 2, 3, 4, 5});
+  EXPECT_EQ(all.tierCounts[0], 3);
+  EXPECT_EQ(all.tierYen[0], 1000000);
+  EXPECT_EQ(all.tierUnknown[0], 2);
 }
 
 TEST(TicketsCheck, ChanceIsTheTierProbabilitiesTimesTheMeanPrizes) {
