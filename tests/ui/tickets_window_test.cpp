@@ -99,7 +99,7 @@ TEST_F(TicketsWindowTest, DamagedFileIsKeptUntilTheUserStartsAfresh) {
     EXPECT_NE(box.text.indexOf(QString::fromStdString(path)), -1);
   }
   TicketsModel* m = w->model();
-  EXPECT_TRUE(m->locked());
+  ASSERT_TRUE(m->locked());
   EXPECT_FALSE(m->setData(m->index(0, TicketsModel::FirstNumber), QStringLiteral("1 2 3 4 5")));
   EXPECT_FALSE(w->addTickets({{1, 1, {1, 2, 3, 4, 5}, ""}}));
   EXPECT_EQ(test::slurp(path), damaged);
