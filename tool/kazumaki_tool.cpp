@@ -63,9 +63,6 @@ int usage() {
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
                "                                       print WINDOW's grids as JSON (or CSV), or\n"
                "                                       its grid to FILE as the program prints it\n"
-               "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
-               "                                       how the predictions would have done, as JSON\n"
-               "                                       (or CSV); --draws: one CSV line per draw and line\n"
                "  kazumaki-tool tickets [DB] FILE [--csv]\n"
                "                                       the wins of the tickets in FILE (the format of\n"
                "                                       tickets.csv); --csv: ticket,draw,date,tier,prize\n"
@@ -73,6 +70,9 @@ int usage() {
                "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
                "                                       that line over every stored draw (--csv:\n"
                "                                       tier,count,yen)\n"
+               "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
+               "                                       how the predictions would have done, as JSON\n"
+               "                                       (or CSV); --draws: one CSV line per draw and line\n"
                "  kazumaki-tool update DB [SOURCE]     add the draws published since DB's last one\n"
                "                                       (SOURCE: an https:// address or a file; by\n"
                "                                       default the public results list)\n"
@@ -505,8 +505,8 @@ int main(int argc, char** argv) {
       return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv,
                   pdf);
     }
-    if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
+    if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
     if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
     if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");
