@@ -22,6 +22,7 @@
 #include "frame/ui/message_box.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
+#include "store/database_update.h"
 #include "store/program_folder.h"
 #include "store/replace_file.h"
 
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   const QString settings = dir.filePath(QString::fromUtf8(km::kSettingsFileName));
   // What writes killed in an earlier run left behind goes now.
   km::removeStaleTemporaryFiles(km::makeConnectString(folder.path).path);
+  km::removeStaleTemporaryFiles(km::backupPathFor(km::makeConnectString(folder.path).path));
   km::removeStaleTemporaryFiles(settings.toStdString());
   QApplication::setWindowIcon(windowIcon());
   km::MainFrm frm(dir.path(), settings);

@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
@@ -36,25 +40,28 @@ struct MenuRow {
   int level;
   const char* name;
   const char* caption;
-  void (MainFrm::*click)();
+  void (*click)(MainFrm&);
   bool windows = false;
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", &MainFrm::mnuEnd_Click},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", &MainFrm::mnuYoso_Click},
+    {0, "mnuEnd", "終了(&X)", [](MainFrm& f) { f.close(); }},
+    {0, "mnuYoso", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
     {0, "mnuMain", "データ分析(&S)", nullptr, true},
     {0, "mnuHosyu", "データ管理(&M)", nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", &MainFrm::mnuMasterUpdate_Click},
-    {1, "mnuMasterInput", "当選データ入力(&I)", &MainFrm::mnuMasterInput_Click},
+    {1, "mnuMasterUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
+    {1, "mnuMasterInput", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
     {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)", &MainFrm::mnuWindowHorizontal_Click},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)", &MainFrm::mnuWindowVertical_Click},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", &MainFrm::mnuWindowCascade_Click},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)", &MainFrm::mnuWindowArrangeIcon_Click},
+    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Stacked); }},
+    {1, "mnuWindowVertical", "左右に並べて表示(&V)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::SideBySide); }},
+    {1, "mnuWindowCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
+    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)",
+     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
     {0, "mnuHelp", "ヘルプ(&H)", nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", &MainFrm::mnuHelpFile_Click},
-    {1, "mnuAbout", "バージョン情報(&A)", &MainFrm::mnuAbout_Click},
+    {1, "mnuHelpFile", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
+    {1, "mnuAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -68,6 +75,7 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("カズマキMiddle"));
+  setAcceptDrops(true);
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName(QStringLiteral("MDIClient"));
   mdi_->setBackground(QColor(128, 128, 128));
@@ -87,20 +95,20 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
 
 void MainFrm::beginStartUp() {
   predictionState_.ReadInitFile(settingsPath_.toStdString());
-  propEnd_ = true;
-  ConnectString_ = makeConnectString(programFolder_.toStdString());
+  database_ = makeConnectString(programFolder_.toStdString());
 }
 
 // A failed read: the stop box with the reason (and, for a missing or damaged
 // database, the backup in its place if the user wants it); nothing is kept.
 bool MainFrm::endStartUp(LoadResult r) {
-  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, ConnectString_, r)) {
+  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, database_, r)) {
     emit startUpEnded(false);
     return false;
   }
-  history_ = History::fromRows(std::move(r.rows));
+  history_ = History::fromRows(std::move(r.rows), std::move(r.prizes));
   started_ = true;
   showLatestData();
+  if (checksSourcesAtStart()) QTimer::singleShot(0, this, &MainFrm::checkSourcesInBackground);
   emit startUpEnded(true);
   return true;
 }
@@ -147,18 +155,17 @@ void MainFrm::buildMenus() {
     }
     QAction* action = m.level == 0 ? menuBar()->addAction(caption) : parents[m.level]->addAction(caption);
     action->setObjectName(QString::fromUtf8(m.name));
-    connect(action, &QAction::triggered, this, m.click);
+    connect(action, &QAction::triggered, this, [this, click = m.click] { click(*this); });
   }
 }
 
-// An item per window of the table that has one, in the table's order; rows
-// next to each other with the same submenu share it.
+// An item per window the menu offers, in its order; rows next to each other
+// with the same submenu share it.
 void MainFrm::addWindowItems(QMenu* menu) {
   const Submenu* current = nullptr;
   QMenu* sub = nullptr;
-  for (const WindowRow& row : windowTable()) {
-    const MenuItem& item = row.menu;
-    if (!item.name) continue;
+  for (const WindowRow* row : menuWindows()) {
+    const MenuItem& item = row->menu;
     if (item.separatorBefore) menu->addSeparator();
     if (item.submenu != current || item.separatorBefore) {
       current = item.submenu;
@@ -171,7 +178,7 @@ void MainFrm::addWindowItems(QMenu* menu) {
     }
     QAction* action = (sub ? sub : menu)->addAction(QString::fromUtf8(item.caption));
     action->setObjectName(QString::fromUtf8(item.name));
-    const WindowId id = row.id;
+    const WindowId id = row->id;
     connect(action, &QAction::triggered, this, [this, id] { openWindow(id); });
   }
 }
@@ -191,10 +198,16 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
     return open;
   }
   const WindowRow& row = windowRow(id);
-  // The About dialog shows no data and leaves propEnd alone.
-  auto* frame = new ChildFrame(row.kind == WindowKind::About ? nullptr : this, row.def);
+  if (row.kind == WindowKind::Chart) {  // drawn by the extras module: no window without it
+    QString error, details;
+    if (!extras(error, &details)) {
+      showStop(this, error, details);
+      return nullptr;
+    }
+  }
+  auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
-  WindowContext context{history_, predictionState_, ConnectString_,
+  WindowContext context{history_, predictionState_, database_,
                         [this](const std::vector<Ticket>& tickets) { addTickets(tickets); }};
   buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
@@ -209,28 +222,48 @@ void MainFrm::addTickets(const std::vector<Ticket>& tickets) {
 void MainFrm::openPredictionOnce() {
   if (predictionOpenedOnce_) return;
   predictionOpenedOnce_ = true;
-  mnuYoso_Click();
+  openPrediction();
 }
 
-void MainFrm::mnuYoso_Click() { openWindow(WindowId::Prediction); }
+void MainFrm::openPrediction() { openWindow(WindowId::Prediction); }
 
-void MainFrm::mnuMasterInput_Click() {
-  if (propEnd_) {
-    openWindow(WindowId::DataEntry);
-  } else {
-    showStop(this, QString::fromUtf8(refusalText()));
+QStringList MainFrm::openWindowCaptions() const {
+  QStringList captions;
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    const auto* frame = qobject_cast<const ChildFrame*>(w);
+    if (frame && !frame->isClosed() && frame != findChildWindow(WindowId::About))
+      captions << QString::fromStdString(frame->def().caption);
   }
+  return captions;
 }
 
-void MainFrm::mnuEnd_Click() { close(); }
-void MainFrm::mnuWindowCascade_Click() { arrange(0); }
-void MainFrm::mnuWindowHorizontal_Click() { arrange(1); }
-void MainFrm::mnuWindowVertical_Click() { arrange(2); }
-void MainFrm::mnuWindowArrangeIcon_Click() { arrange(3); }
+bool MainFrm::noWindowInTheWay(bool ofTheEntryWindow) {
+  if (ofTheEntryWindow) {
+    const QStringList open = openWindowCaptions();
+    if (open.isEmpty()) return true;
+    showStop(this, QString::fromUtf8(refusalText()) + QLatin1Char('\n') + open.join(QLatin1Char('\n')));
+    return false;
+  }
+  if (!findChildWindow(WindowId::DataEntry)) return true;
+  showStop(this, MasterUpdateDialog::refusalText());
+  return false;
+}
+
+void MainFrm::openEntryWindow() {
+  if (noWindowInTheWay(true)) openWindow(WindowId::DataEntry);
+}
+
 // The download runs under its own progress dialog; the new history is read at
-// the next start.  Replacing the file under the data entry window's open
-// connection would lose what is being typed, so that window must be closed.
-void MainFrm::mnuMasterUpdate_Click() {
+// the next start.
+void MainFrm::startUpdate() {
+  if (!noWindowInTheWay(false)) return;
+  QString error, details;
+  const Extras* x = extras(error, &details);
+  if (!x) return showStop(this, error, details);
+  x->startUpdate(this, QString::fromStdString(database_.path), {});
+}
+
+void MainFrm::importFile(const QString& file) {
   if (findChildWindow(WindowId::DataEntry)) {
     showStop(this, MasterUpdateDialog::refusalText());
     return;
@@ -238,27 +271,57 @@ void MainFrm::mnuMasterUpdate_Click() {
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(ConnectString_.path));
+  x->startUpdate(this, QString::fromStdString(database_.path), file);
+}
+
+void MainFrm::dragEnterEvent(QDragEnterEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (!loading_ && urls.size() == 1 && urls.front().isLocalFile()) e->acceptProposedAction();
+}
+
+void MainFrm::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (loading_ || urls.size() != 1 || !urls.front().isLocalFile()) return;
+  e->acceptProposedAction();
+  const QString file = urls.front().toLocalFile();
+  Message ask{QMessageBox::Warning,
+              QStringLiteral("次のファイルから当選データを取り込みます。よろしいですか？\n") + file,
+              {},
+              QMessageBox::Yes | QMessageBox::No,
+              QMessageBox::No};
+  QMessageBox* box = showMessageLater(this, ask);
+  connect(box, &QMessageBox::finished, this, [this, box, file] {
+    if (box->clickedButton() == box->button(QMessageBox::Yes)) importFile(file);
+  });
 }
 void MainFrm::restartProgram() {
   restartRequested_ = true;
   close();
 }
 
-QString MainFrm::latestDataText(const History& history) {
-  const int last = history.stats.LastDrawNo;
-  if (last == 0) return QStringLiteral("最新データ：なし");
-  QString text = QStringLiteral("最新データ：第%1回").arg(last);
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
-    if (d->no == last && !d->date.empty()) text += QStringLiteral("（%1）").arg(QString::fromStdString(d->date));
-  return text;
+namespace {
+constexpr const char* kCheckAtStartKey = "起動時に取得先を確かめる";
+}  // namespace
+
+bool MainFrm::checksSourcesAtStart() const {
+  const auto& lines = predictionState_.otherSettings;
+  return std::find(lines.begin(), lines.end(), std::string(kCheckAtStartKey) + "=True") != lines.end();
 }
 
-QString MainFrm::reminderText(const History& history, const std::string& today) {
-  const int last = history.stats.LastDrawNo;
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
-    if (d->no == last) return isStale(d->date, today) ? QStringLiteral("最新化してください") : QString();
-  return last == 0 ? QStringLiteral("最新化してください") : QString();
+void MainFrm::setChecksSourcesAtStart(bool on) {
+  auto& lines = predictionState_.otherSettings;
+  std::erase_if(lines, [](const std::string& l) { return l.rfind(std::string(kCheckAtStartKey) + "=", 0) == 0; });
+  if (on) lines.push_back(std::string(kCheckAtStartKey) + "=True");
+}
+
+void MainFrm::checkSourcesInBackground() {
+  QString error;
+  const Extras* x = extras(error);
+  if (!x) return;  // the status line stays as it is
+  x->checkSources(this, QString::fromStdString(database_.path), history_.HistoryRs,
+                  [label = QPointer<QLabel>(reminder_)](const QString& text) {
+                    if (label && !text.isEmpty()) label->setText(text);
+                  });
 }
 
 void MainFrm::showStoredLatest(int drawNo, const QString& date) {
@@ -272,7 +335,9 @@ void MainFrm::showLatestData() {
   if (!latestData_) {
     latestData_ = new QLabel(this);
     latestData_->setObjectName(QStringLiteral("latestData"));
+    latestData_->setTextFormat(Qt::PlainText);  // a stored date is the file's text, never markup
     reminder_ = new QLabel(this);
+    reminder_->setTextFormat(Qt::PlainText);
     reminder_->setObjectName(QStringLiteral("updateReminder"));
     QPalette red = reminder_->palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
@@ -280,12 +345,13 @@ void MainFrm::showLatestData() {
     statusBar()->addWidget(latestData_);
     statusBar()->addWidget(reminder_, 1);
   }
-  latestData_->setText(latestDataText(history_));
-  reminder_->setText(reminderText(history_, todayDate()));
+  const StatusLine line = statusLine(history_, todayDate());
+  latestData_->setText(QString::fromStdString(line.latest));
+  reminder_->setText(QString::fromStdString(line.missing));
 }
 
-void MainFrm::mnuHelpFile_Click() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
-void MainFrm::mnuAbout_Click() { openWindow(WindowId::About); }
+void MainFrm::openHelpOverview() { showHelp(QString::fromUtf8(kHelpOverviewKeyword)); }
+void MainFrm::openAbout() { openWindow(WindowId::About); }
 
 QWidget* MainFrm::helpWindow() const { return help_.data(); }
 
@@ -296,19 +362,17 @@ void MainFrm::showHelp(const QString& keyword) {
   if (!help_) showStop(this, error, details);
 }
 
-void MainFrm::arrange(int mode) {
-  switch (mode) {
-    case 0:
+void MainFrm::arrangeWindows(Arrangement arrangement) {
+  switch (arrangement) {
+    case Arrangement::Cascade:
       cascadeWindows(mdi_);
       break;
-    case 1:
-    case 2:
-      tileWindows(mdi_, mode == 1);
+    case Arrangement::Stacked:
+    case Arrangement::SideBySide:
+      tileWindows(mdi_, arrangement == Arrangement::Stacked);
       break;
-    case 3:
+    case Arrangement::Icons:
       arrangeIcons(mdi_);
-      break;
-    default:
       break;
   }
 }

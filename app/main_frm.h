@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frame/ui/child_frame.h"
+#include "frame/ui/update_host.h"
 #include "prediction/core/prediction_state.h"
 #include "store/database.h"
 #include "store/history.h"
@@ -22,7 +23,7 @@ namespace km {
 
 class HistoryLoader;
 
-class MainFrm : public QMainWindow, public ChildHost {
+class MainFrm : public QMainWindow, public UpdateHost {
   Q_OBJECT
 
  public:
@@ -46,8 +47,9 @@ class MainFrm : public QMainWindow, public ChildHost {
   void startUpEnded(bool ok);
 
  public:
-  bool propEnd() const { return propEnd_; }
-  void setPropEnd(bool v) override { propEnd_ = v; }
+  // The captions of the open child windows that show the history (every
+  // one but the About dialog), in the order of the window menu.
+  QStringList openWindowCaptions() const;
 
   // Opens a child window, or brings the open one to the front.
   QMdiSubWindow* openWindow(WindowId id);
@@ -57,8 +59,8 @@ class MainFrm : public QMainWindow, public ChildHost {
   QMdiSubWindow* findChildWindow(WindowId id) const;
   QMdiArea* mdiArea() const { return mdi_; }
 
-  // The four arrangements: 0 cascade, 1 stacked, 2 side by side, 3 icons.
-  void arrange(int mode);
+  enum class Arrangement { Cascade, Stacked, SideBySide, Icons };
+  void arrangeWindows(Arrangement arrangement);
 
   const History& history() const { return history_; }
   PredictionState& predictionState() { return predictionState_; }
@@ -67,53 +69,59 @@ class MainFrm : public QMainWindow, public ChildHost {
   void showHelp(const QString& keyword);
   QWidget* helpWindow() const;
 
-  // Text shown by the data entry refusal.
+  // First line of the data entry refusal; the captions of the windows to close follow.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
-
-  // The status line: the newest draw and its date ("最新データ：第1353回
-  // （2025-09-23）"), and the reminder when that date is more than
-  // kStaleDays days before `today` (YYYY-MM-DD).
-  static QString latestDataText(const History& history);
-  static QString reminderText(const History& history, const std::string& today);
 
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
-  Q_INVOKABLE void restartProgram();
+  void restartProgram() override;
   // After an update added draws: the status line names the newest stored
   // draw, which the windows show after a restart.
-  Q_INVOKABLE void showStoredLatest(int drawNo, const QString& date);
+  void showStoredLatest(int drawNo, const QString& date) override;
+  // The sources are looked at in the background after every start (kept in
+  // the settings file): the status line says when they have newer draws.
+  bool checksSourcesAtStart() const override;
+  void setChecksSourcesAtStart(bool on) override;
   bool restartRequested() const { return restartRequested_; }
+  // Takes the draws of a file the user chose (a results list, a CSV or a
+  // database) as the update does.
+  void importFile(const QString& file);
 
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  // A file dropped on the window is taken after a confirmation.
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  public:
   // Menu commands that do more than open their window.
-  void mnuEnd_Click();
-  void mnuYoso_Click();
-  void mnuMasterUpdate_Click();
-  void mnuMasterInput_Click();
-  void mnuWindowHorizontal_Click();
-  void mnuWindowVertical_Click();
-  void mnuWindowCascade_Click();
-  void mnuWindowArrangeIcon_Click();
-  void mnuHelpFile_Click();
-  void mnuAbout_Click();
+  void openPrediction();
+  // The two commands that change the history run only while no window is in
+  // their way: the entry window, which edits the file in place, only while
+  // no other window shows the history; the update, which replaces the file,
+  // only while the entry window is closed (the other windows keep showing
+  // the history read at start, as the status line then says).
+  void startUpdate();
+  void openEntryWindow();
+  void openHelpOverview();
+  void openAbout();
 
  private:
   void buildMenus();
   void addWindowItems(QMenu* menu);
   void showLatestData();
+  void checkSourcesInBackground();
   void beginStartUp();
   bool endStartUp(LoadResult r);
   // The program comes up with the prediction window: it opens once, at start.
   void openPredictionOnce();
+  // False after telling the user which windows to close first.
+  bool noWindowInTheWay(bool ofTheEntryWindow);
 
   QString programFolder_;
   QString settingsPath_;
   QMdiArea* mdi_ = nullptr;
-  bool propEnd_ = true;
   bool started_ = false;
   bool loading_ = false;
   bool activated_ = false;
@@ -121,7 +129,7 @@ class MainFrm : public QMainWindow, public ChildHost {
   bool restartRequested_ = false;
   QLabel* latestData_ = nullptr;
   QLabel* reminder_ = nullptr;
-  ConnectString ConnectString_;
+  ConnectString database_;
   History history_;
   PredictionState predictionState_;
   std::map<WindowId, QPointer<ChildFrame>> children_;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputMethodEvent>
@@ -11,9 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPromise>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -209,11 +212,7 @@ void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, QWidget* parent, int busyTimeoutMs)
     : QWidget(parent) {
   setFont(GridView::gridFont());
-  std::string openError, openDetails;
-  auto store = EntryStore::open(cs, openError, busyTimeoutMs, &openDetails);
-  model_ = new EntryModel(std::move(store), this);
-  const QString error = model_->writable() ? model_->load() : QString::fromStdString(openError);
-  const QString details = model_->writable() ? model_->details() : QString::fromStdString(openDetails);
+  model_ = new EntryModel(nullptr, this);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
@@ -245,6 +244,10 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
 
   auto* bottom = new QHBoxLayout;
+  // beside the button, where its going moves nothing
+  opening_ = new QLabel(QStringLiteral("開いています..."), this);
+  opening_->setObjectName(QStringLiteral("opening"));
+  bottom->addWidget(opening_);
   bottom->addStretch(1);
   Command1 = new QPushButton(QStringLiteral("閉じる"), this);
   Command1->setObjectName(QStringLiteral("Command1"));
@@ -266,13 +269,47 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   // A failed write is told after the edit has finished, never inside it.
   connect(model_, &EntryModel::writeFailed, this, &DataEntryWindow::showStop, Qt::QueuedConnection);
 
+  fpSpread1->setEnabled(false);
+  openStore(cs, busyTimeoutMs);
+}
+
+struct DataEntryWindow::OpenedStore {
+  std::unique_ptr<EntryStore> store;
+  std::string error, details;
+};
+
+void DataEntryWindow::openStore(const ConnectString& cs, int busyTimeoutMs) {
+  // A window closed meanwhile drops the result: the store goes with the
+  // promise, and its lock with it.
+  using Result = std::shared_ptr<OpenedStore>;
+  auto* watcher = new QFutureWatcher<Result>(this);
+  connect(watcher, &QFutureWatcher<Result>::finished, this, [this, watcher] {
+    if (watcher->future().resultCount() > 0) storeOpened(watcher->future().result());
+    watcher->deleteLater();
+  });
+  auto promise = std::make_shared<QPromise<Result>>();
+  watcher->setFuture(promise->future());
+  promise->start();
+  QThreadPool::globalInstance()->start([promise, cs, busyTimeoutMs] {
+    auto opened = std::make_shared<OpenedStore>();
+    opened->store = EntryStore::open(cs, opened->error, busyTimeoutMs, &opened->details);
+    promise->addResult(std::move(opened));
+    promise->finish();
+  });
+}
+
+void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
+  const bool open = result->store != nullptr;
+  const QString error = open ? model_->load(std::move(result->store)) : QString::fromStdString(result->error);
+  const QString details = open ? model_->details() : QString::fromStdString(result->details);
+  delete opening_;
+  opening_ = nullptr;
+  fpSpread1->setEnabled(true);
   if (model_->rowCount() > 0) fpSpread1->setCurrentIndex(model_->index(0, 1));
   if (!error.isEmpty()) {
-    // Nothing can be changed: say why once the window is up, then close it.
-    QTimer::singleShot(0, this, [this, error, details] {
-      showStop(error, details);
-      closeChildOf(this);
-    });
+    // Nothing can be changed: say why, then close the window.
+    showStop(error, details);
+    closeChildOf(this);
   }
 }
 

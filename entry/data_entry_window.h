@@ -4,6 +4,7 @@
 // the check of the numbers on 閉じる.
 #include <QTableView>
 #include <QWidget>
+#include <memory>
 
 #include "frame/window_def.h"
 #include "store/database.h"
@@ -12,6 +13,7 @@
 class QMenu;
 class QAction;
 class QPushButton;
+class QLabel;
 
 namespace km {
 
@@ -51,6 +53,11 @@ class DataEntryWindow : public QWidget {
   DataEntryWindow(const WindowDef& def, const ConnectString& cs, QWidget* parent = nullptr,
                   int busyTimeoutMs = EntryStore::kDefaultBusyTimeoutMs);
 
+  // The store is opened (the key derived, the write lock waited for) on a
+  // thread of its own; until then the window says 「開いています...」 and
+  // nothing can be edited.
+  bool opening() const { return opening_ != nullptr; }
+
   EntryGrid* grid() const { return fpSpread1; }
   EntryModel* model() const { return model_; }
   QPushButton* closeButton() const { return Command1; }
@@ -74,9 +81,13 @@ class DataEntryWindow : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  struct OpenedStore;
+  void openStore(const ConnectString& cs, int busyTimeoutMs);
+  void storeOpened(const std::shared_ptr<OpenedStore>& result);
   void showStop(const QString& text, const QString& details = {});
   bool confirm(const QString& text);
 
+  QLabel* opening_ = nullptr;  // 「開いています...」 while the store is opened
   EntryModel* model_ = nullptr;
   EntryGrid* fpSpread1 = nullptr;
   QPushButton* Command1 = nullptr;

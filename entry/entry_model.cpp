@@ -37,6 +37,11 @@ QString EntryModel::load() {
   return error;
 }
 
+QString EntryModel::load(std::unique_ptr<EntryStore> store) {
+  store_ = std::move(store);
+  return load();
+}
+
 int EntryModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(lines_.size());
 }

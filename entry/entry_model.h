@@ -31,6 +31,8 @@ class EntryModel : public QAbstractTableModel {
 
   // Reads every line from the database; an empty string or the reason.
   QString load();
+  // Takes the store opened meanwhile and reads every line through it.
+  QString load(std::unique_ptr<EntryStore> store);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,7 +45,6 @@ class EntryModel : public QAbstractTableModel {
 
   bool writable() const { return store_ != nullptr; }
   EntryStore* store() const { return store_.get(); }
-  int drawNo(int row) const { return lines_[row].no; }
   // The text shown in grid column `col` (1..7) of line `line` (1..rowCount).
   std::string cellText(int line, int col) const;
   // How many texts are kept in the grid only.

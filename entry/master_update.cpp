@@ -1,5 +1,6 @@
 #include "entry/master_update.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -11,8 +12,8 @@
 
 #include "store/replace_file.h"
 
-#ifndef KM_UPDATE_URL
-#error "KM_UPDATE_URL must name the HTTPS address of the results list"
+#ifndef KM_UPDATE_URLS
+#error "KM_UPDATE_URLS must name the HTTPS addresses of the results lists"
 #endif
 
 namespace km {
@@ -90,7 +91,12 @@ QString readSourceFile(const QString& path, qint64 cap, std::string& bytes, QStr
 
 }  // namespace
 
-QUrl builtInUpdateUrl() { return QUrl(QStringLiteral(KM_UPDATE_URL)); }
+QList<QUrl> builtInUpdateUrls() {
+  QList<QUrl> urls;
+  for (const QString& u : QStringLiteral(KM_UPDATE_URLS).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    urls.append(QUrl(u));
+  return urls;
+}
 
 UpdateSource explicitUpdateSource(const QString& text) {
   UpdateSource s;
@@ -113,73 +119,269 @@ UpdateSource explicitUpdateSource(const QString& text) {
   return s;
 }
 
-UpdateSource updateSource() {
+QList<UpdateSource> updateSources(const QString& programFolder) {
   const QString env = qEnvironmentVariable(kUpdateUrlVariable);
   if (!env.isEmpty()) {
     UpdateSource s = explicitUpdateSource(env);
     if (!s.error.isEmpty()) s.error = QString::fromUtf8(kUpdateUrlVariable) + QStringLiteral(": ") + s.error;
-    return s;
+    return {s};
   }
-  return UpdateSource{builtInUpdateUrl(), {}, {}};
+  QList<UpdateSource> sources;
+  // the user's own list: a small text file of theirs, read within a bound
+  const QString listFile = QDir(programFolder).filePath(QString::fromUtf8(kSourcesFileName));
+  if (!programFolder.isEmpty() && QFileInfo::exists(listFile)) {
+    const FileRead list = readRegularFile(QFile::encodeName(listFile).toStdString(), 64 * 1024);
+    if (list.status != FileRead::Read) {
+      UpdateSource bad;
+      bad.error = QStringLiteral("取得先の一覧のファイルを読めません: ") + listFile;
+      sources.append(bad);
+    } else {
+      const QStringList lines = QString::fromUtf8(list.bytes).split(QLatin1Char('\n'));
+      for (int i = 0; i < lines.size() && sources.size() < 20; ++i) {
+        const QString line = lines[i].section(QLatin1Char('#'), 0, 0).trimmed();
+        if (line.isEmpty()) continue;
+        UpdateSource s = explicitUpdateSource(line);
+        if (!s.error.isEmpty())
+          s.error = QStringLiteral("%1 の%2行目: ").arg(QString::fromUtf8(kSourcesFileName)).arg(i + 1) + s.error;
+        sources.append(s);
+      }
+    }
+  }
+  for (const QUrl& url : builtInUpdateUrls()) sources.append(UpdateSource{url, {}, {}, false});
+  return sources;
 }
 
-MasterUpdate::MasterUpdate(const UpdateSource& source, const QString& target, QObject* parent)
-    : QObject(parent), source_(source), target_(target) {
-  stall_.setSingleShot(true);
-  deadline_.setSingleShot(true);
-  connect(&stall_, &QTimer::timeout, this, [this] {
-    failDownload(QStringLiteral("%1間データが届かないため、打ち切りました。").arg(duration(limits_.stallMs)));
-  });
-  connect(&rate_, &QTimer::timeout, this, &MasterUpdate::checkRate);
-  connect(&deadline_, &QTimer::timeout, this, [this] {
-    failDownload(QStringLiteral("%1以内に転送が終わらないため、打ち切りました。").arg(duration(limits_.deadlineMs)));
-  });
-}
+// One source on its way: fetched over the network within the limits, or
+// read from its file on the check's thread.  It ends with bytes or a reason.
+class MasterUpdate::Fetch : public QObject {
+ public:
+  Fetch(const UpdateSource& source, const TransferLimits& limits, QNetworkAccessManager* nam, MasterUpdate* owner)
+      : QObject(owner), source_(source), limits_(limits), owner_(owner) {
+    stall_.setSingleShot(true);
+    deadline_.setSingleShot(true);
+    connect(&stall_, &QTimer::timeout, this, [this] {
+      failDownload(QStringLiteral("%1間データが届かないため、打ち切りました。").arg(duration(limits_.stallMs)));
+    });
+    connect(&rate_, &QTimer::timeout, this, &Fetch::checkRate);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+      failDownload(QStringLiteral("%1以内に転送が終わらないため、打ち切りました。").arg(duration(limits_.deadlineMs)));
+    });
+    if (!source_.error.isEmpty()) {
+      done(source_.error);
+      return;
+    }
+    if (!source_.file.isEmpty()) {
+      done_ = true;  // read with the check
+      return;
+    }
+    const QString scheme = source_.url.scheme().toLower();
+    if (!source_.url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
+      failDownload(QStringLiteral("取得先のアドレスが正しくありません。"));
+      return;
+    }
+    QNetworkRequest request(source_.url);
+    // Redirects: up to ten, never from HTTPS down to plain HTTP.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("kazumaki"));
+    reply_ = nam->get(request);
+    connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
+    connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
+    connect(reply_, &QNetworkReply::finished, this, &Fetch::onReplyFinished);
+    clock_.start();
+    restartStallTimer();
+    rate_.start(limits_.rateWindowMs);
+    deadline_.start(limits_.deadlineMs);
+  }
+  ~Fetch() override { abort(); }
+
+  bool finished() const { return done_; }
+  const UpdateSource& source() const { return source_; }
+  qint64 received() const { return body_.size(); }
+  qint64 total() const { return total_; }
+  // What it brought, for the check: the bytes, or why there are none.
+  SourceInput input() const {
+    SourceInput in;
+    in.name = source_.display().toStdString();
+    in.bytes.assign(body_.constData(), size_t(body_.size()));
+    in.error = error_.toStdString();
+    in.details = details_.toStdString();
+    in.chosenFile = source_.chosen;
+    return in;
+  }
+  // Ends the transfer; no word of it reaches the owner any more.
+  void abort() {
+    stall_.stop();
+    rate_.stop();
+    deadline_.stop();
+    if (QNetworkReply* reply = reply_) {
+      reply_ = nullptr;
+      reply->disconnect(this);
+      reply->abort();
+      reply->deleteLater();
+    }
+  }
+
+ private:
+  static constexpr int kMaxRedirects = 10;
+
+  void done(const QString& error = {}, const QString& details = {}) {
+    if (done_) return;
+    abort();
+    done_ = true;
+    error_ = error;
+    details_ = details;
+    if (!error.isEmpty()) body_.clear();
+    // from the event loop: the owner may be in the middle of starting
+    QTimer::singleShot(0, owner_, [owner = owner_] { owner->onFetched(); });
+  }
+  void failDownload(const QString& why, const QString& details = {}) {
+    done(QStringLiteral("当選データをダウンロードできませんでした。\n") + why + QStringLiteral("\n") +
+             source_.url.toDisplayString(),
+         details);
+  }
+  void restartStallTimer() {
+    if (!done_ && reply_) stall_.start(limits_.stallMs);
+  }
+  void checkRate() {
+    if (!reply_ || done_) return;
+    const qint64 elapsed = clock_.elapsed();
+    if (body_.size() * 1000 < limits_.minBytesPerSecond * elapsed)
+      failDownload(QStringLiteral("転送が遅すぎるため（%1間で %2 バイト、毎秒 %3 バイト未満）、打ち切りました。")
+                       .arg(duration(static_cast<int>(elapsed)))
+                       .arg(body_.size())
+                       .arg(limits_.minBytesPerSecond));
+  }
+  void onReadyRead() {
+    if (!reply_ || done_) return;
+    restartStallTimer();
+    body_.append(reply_->read(limits_.maxBytes + 1 - body_.size()));
+    if (body_.size() > limits_.maxBytes) {
+      failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
+      return;
+    }
+    // Reported here rather than from downloadProgress, which Qt holds back to
+    // a few signals a second.
+    emit owner_->progress(owner_->receivedBytes(), owner_->announcedBytes());
+  }
+  void onMetaData() {
+    if (!reply_ || done_) return;
+    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) return;  // a redirect's own size
+    bool known = false;
+    const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+    total_ = known ? length : -1;
+    if (known && length > limits_.maxBytes)
+      failDownload(
+          QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(limits_.maxBytes)));
+  }
+  void onReplyFinished() {
+    if (!reply_ || done_) return;
+    QNetworkReply* reply = reply_;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QString statusLine =
+        QStringLiteral("HTTP %1 %2")
+            .arg(status)
+            .arg(QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()))
+            .trimmed();
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError) body_.append(reply->read(limits_.maxBytes + 1 - body_.size()));
+    if (error == QNetworkReply::TooManyRedirectsError) {
+      failDownload(QStringLiteral("転送（リダイレクト）が%1回を超えたか、同じ所を回っています。").arg(kMaxRedirects),
+                   reply->errorString());
+    } else if (error == QNetworkReply::InsecureRedirectError) {
+      failDownload(QStringLiteral("転送先が HTTPS ではないため、打ち切りました。"), reply->errorString());
+    } else if (status >= 400 || (error == QNetworkReply::NoError && status != 200)) {
+      failDownload(status == 404 ? QStringLiteral("取得先にデータがありません（%1）。").arg(statusLine)
+                                 : QStringLiteral("サーバーがデータを渡しませんでした（%1）。").arg(statusLine),
+                   statusLine);
+    } else if (error != QNetworkReply::NoError) {
+      // the library's words, which may end without saying what failed (a
+      // damaged or oversized compressed body: "Decompression failed: ")
+      QString words = reply->errorString().trimmed();
+      if (words.isEmpty() || words.endsWith(QLatin1Char(':')))
+        words += QStringLiteral(" QNetworkReply::NetworkError %1").arg(int(error));
+      // a connection cut in the middle of the body is said as such
+      const bool cut = body_.size() > 0 || error == QNetworkReply::RemoteHostClosedError;
+      failDownload(cut ? QStringLiteral("転送の途中で接続が切れました（%1 バイト受信）。").arg(body_.size())
+                       : networkReason(error),
+                   words.trimmed());
+    } else if (body_.size() > limits_.maxBytes) {
+      failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
+    } else {
+      done();
+    }
+  }
+
+  UpdateSource source_;
+  TransferLimits limits_;
+  MasterUpdate* owner_;
+  QPointer<QNetworkReply> reply_;
+  QTimer stall_, rate_, deadline_;
+  QElapsedTimer clock_;
+  QByteArray body_;
+  qint64 total_ = -1;  // the announced size
+  bool done_ = false;
+  QString error_, details_;
+};
+
+MasterUpdate::MasterUpdate(const QList<UpdateSource>& sources, const QString& target, QObject* parent)
+    : QObject(parent), sources_(sources), target_(target) {}
 
 MasterUpdate::~MasterUpdate() {
-  if (reply_) {
-    reply_->disconnect(this);
-    reply_->abort();
-    delete reply_;
-  }
+  for (Fetch* f : fetches_) f->abort();
+  stopWorker();
+}
+
+void MasterUpdate::stopWorker() {
+  // the check stops at its next look at the signal (a read is interrupted)
   stop_.stop();
   if (worker_.joinable()) worker_.join();
+}
+
+QString MasterUpdate::sourcesText() const {
+  QStringList names;
+  for (const UpdateSource& s : sources_) names.append(s.display());
+  return names.join(QLatin1Char('\n'));
+}
+
+qint64 MasterUpdate::receivedBytes() const {
+  qint64 n = 0;
+  for (const Fetch* f : fetches_) n += f->received();
+  return n;
+}
+
+qint64 MasterUpdate::announcedBytes() const {
+  qint64 n = 0;
+  for (const Fetch* f : fetches_) {
+    if (!f->source().file.isEmpty() || !f->source().error.isEmpty()) continue;
+    if (f->total() < 0) return -1;
+    n += f->total();
+  }
+  return n > 0 ? n : -1;
 }
 
 void MasterUpdate::start() {
   if (started_) return;
   started_ = true;
   // The file must be there before anything is fetched; it is looked at again
-  // when the source has arrived.
+  // when the sources have arrived.
   if (!QFileInfo(target_).isFile()) {
     const QString text = QString::fromStdString(missingDatabaseText(target_.toStdString()));
     QTimer::singleShot(0, this, [this, text] { finish(Outcome::Missing, text); });
     return;
   }
-  if (!source_.file.isEmpty()) {
-    QTimer::singleShot(0, this, [this] { check({}); });
+  if (sources_.isEmpty()) {
+    QTimer::singleShot(0, this, [this] { fail(Outcome::Failed, QStringLiteral("当選データの取得先がありません。")); });
     return;
   }
-  const QString scheme = source_.url.scheme().toLower();
-  if (!source_.url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
-    QTimer::singleShot(0, this, [this] { failDownload(QStringLiteral("取得先のアドレスが正しくありません。")); });
-    return;
+  for (const UpdateSource& s : sources_) {
+    if (!nam_ && !s.url.isEmpty() && s.error.isEmpty()) nam_ = new QNetworkAccessManager(this);
+    fetches_.push_back(new Fetch(s, limits_, nam_, this));
   }
-  nam_ = new QNetworkAccessManager(this);
-  QNetworkRequest request(source_.url);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-  request.setMaximumRedirectsAllowed(10);
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("kazumaki"));
-  reply_ = nam_->get(request);
-  connect(reply_, &QNetworkReply::readyRead, this, &MasterUpdate::onReadyRead);
-  connect(reply_, &QNetworkReply::redirected, this, &MasterUpdate::onRedirected);
-  connect(reply_, &QNetworkReply::metaDataChanged, this, &MasterUpdate::onMetaData);
-  connect(reply_, &QNetworkReply::finished, this, &MasterUpdate::onReplyFinished);
-  clock_.start();
-  restartStallTimer();
-  rate_.start(limits_.rateWindowMs);
-  deadline_.start(limits_.deadlineMs);
+  // every source may have been decided at once (files, errors)
+  QTimer::singleShot(0, this, &MasterUpdate::onFetched);
 }
 
 void MasterUpdate::cancel() {
@@ -188,120 +390,57 @@ void MasterUpdate::cancel() {
   fail(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
 }
 
-void MasterUpdate::restartStallTimer() {
-  if (outcome_ == Outcome::Running && reply_) stall_.start(limits_.stallMs);
-}
-
-void MasterUpdate::checkRate() {
-  if (!reply_ || outcome_ != Outcome::Running) return;
-  const qint64 elapsed = clock_.elapsed();
-  if (body_.size() * 1000 < limits_.minBytesPerSecond * elapsed)
-    failDownload(QStringLiteral("転送が遅すぎるため（%1間で %2 バイト、毎秒 %3 バイト未満）、打ち切りました。")
-                     .arg(duration(static_cast<int>(elapsed)))
-                     .arg(body_.size())
-                     .arg(limits_.minBytesPerSecond));
-}
-
-void MasterUpdate::onReadyRead() {
-  if (!reply_ || outcome_ != Outcome::Running) return;
-  restartStallTimer();
-  body_.append(reply_->read(limits_.maxBytes + 1 - body_.size()));
-  if (body_.size() > limits_.maxBytes) {
-    failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
-    return;
-  }
-  // Reported here rather than from downloadProgress, which Qt holds back to
-  // a few signals a second.
-  emit progress(body_.size(), total_);
-}
-
-void MasterUpdate::onRedirected(const QUrl& to) {
-  if (!reply_ || outcome_ != Outcome::Running) return;
-  const QUrl next = reply_->url().resolved(to);
-  if (next.scheme().toLower() != QLatin1String("https")) {
-    failDownload(QStringLiteral("転送先が HTTPS ではないため、打ち切りました: ") + next.toDisplayString());
-    return;
-  }
-  restartStallTimer();
-  emit reply_->redirectAllowed();
-}
-
-void MasterUpdate::onMetaData() {
-  if (!reply_ || outcome_ != Outcome::Running) return;
-  const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) return;  // a redirect's own size
-  bool known = false;
-  const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-  total_ = known ? length : -1;
-  if (known && length > limits_.maxBytes)
-    failDownload(
-        QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(limits_.maxBytes)));
-}
-
-void MasterUpdate::onReplyFinished() {
-  if (!reply_ || outcome_ != Outcome::Running) return;
-  stall_.stop();
-  rate_.stop();
-  deadline_.stop();
-  QNetworkReply* reply = reply_;
-  reply_ = nullptr;
-  reply->deleteLater();
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  const QString statusLine =
-      QStringLiteral("HTTP %1 %2")
-          .arg(status)
-          .arg(QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()))
-          .trimmed();
-  if (status >= 400 || (reply->error() == QNetworkReply::NoError && status != 200)) {
-    failDownload(status == 404 ? QStringLiteral("取得先にデータがありません（%1）。").arg(statusLine)
-                               : QStringLiteral("サーバーがデータを渡しませんでした（%1）。").arg(statusLine),
-                 statusLine);
-    return;
-  }
-  if (reply->error() != QNetworkReply::NoError) {
-    // the library's words, which may end without saying what failed (a
-    // damaged or oversized compressed body: "Decompression failed: ")
-    QString words = reply->errorString().trimmed();
-    if (words.isEmpty() || words.endsWith(QLatin1Char(':')))
-      words += QStringLiteral(" QNetworkReply::NetworkError %1").arg(int(reply->error()));
-    failDownload(networkReason(reply->error()), words.trimmed());
-    return;
-  }
-  body_.append(reply->read(limits_.maxBytes + 1 - body_.size()));
-  if (body_.size() > limits_.maxBytes) {
-    failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
-    return;
-  }
-  QByteArray body = std::move(body_);
-  body_.clear();
-  check(std::move(body));
+void MasterUpdate::onFetched() {
+  if (outcome_ != Outcome::Running || checking_) return;
+  for (const Fetch* f : fetches_)
+    if (!f->finished()) return;
+  std::vector<SourceInput> inputs;
+  for (const Fetch* f : fetches_) inputs.push_back(f->input());
+  check(std::move(inputs));
 }
 
 // The draws are checked, and the database written, on a thread of their own;
 // the result comes back to this object's thread as a queued call.
-void MasterUpdate::check(QByteArray body) {
+void MasterUpdate::check(std::vector<SourceInput> inputs) {
   checking_ = true;
   emit checkingStarted();
   UpdateOptions options;
-  options.limits = ReadLimits{readTime_, &stop_};
+  options.limits = ReadLimits{kReadTimeLimit, &stop_};
   options.today = today_.toStdString();
-  worker_ = std::thread([this, body = std::move(body), options, target = target_.toStdString(), file = source_.file,
-                         cap = limits_.maxBytes] {
-    UpdateResult r;
-    std::string bytes;
-    QString details;
-    const QString why = file.isEmpty() ? QString() : readSourceFile(file, cap, bytes, details);
-    if (!why.isEmpty()) {
-      r.reason = why.toStdString();
-      r.details = details.toStdString();
-    } else {
-      r = updateHistory(target, file.isEmpty() ? std::string_view(body.constData(), size_t(body.size())) : bytes,
-                        options);
+  if (comparing_) options.compareWith = &compareWith_;
+  std::vector<QString> files;
+  for (const UpdateSource& s : sources_) files.push_back(s.error.isEmpty() ? s.file : QString());
+  worker_ = std::thread([this, inputs = std::move(inputs), files = std::move(files), options,
+                         target = target_.toStdString(), cap = limits_.maxBytes]() mutable {
+    for (size_t i = 0; i < inputs.size() && i < files.size(); ++i) {
+      if (files[i].isEmpty() || stop_.stopped()) continue;
+      QString details;
+      const QString why = readSourceFile(files[i], cap, inputs[i].bytes, details);
+      inputs[i].error = why.toStdString();
+      inputs[i].details = details.toStdString();
     }
+    UpdateResult r = updateHistory(target, inputs, options);
     QMetaObject::invokeMethod(
         this, [this, r = std::move(r)] { onChecked(r); }, Qt::QueuedConnection);
   });
 }
+
+namespace {
+
+// One line a source: its newest draw, or why it was left out.
+QString sourceLines(const UpdateResult& r) {
+  QString lines = QStringLiteral("\n取得先：");
+  for (const SourceReport& s : r.sources) {
+    lines += QStringLiteral("\n　") + QString::fromStdString(s.name) + QStringLiteral("：");
+    if (s.usable)
+      lines += QStringLiteral("%1（%2）まで").arg(draw(s.newest.no), QString::fromStdString(s.newest.date));
+    else
+      lines += QString::fromStdString(s.reason).replace(QLatin1Char('\n'), QStringLiteral(" "));
+  }
+  return lines;
+}
+
+}  // namespace
 
 void MasterUpdate::onChecked(const UpdateResult& r) {
   if (worker_.joinable()) worker_.join();
@@ -311,15 +450,21 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
   const QString details = QString::fromStdString(r.details);
   const Draw& newest = r.newest;
   const QString newestDate = newest.date.empty() ? QString() : QString::fromStdString(newest.date);
+  // Several sources: each is named with its newest draw or why it was left out.
+  const QString perSource = r.sources.size() > 1 ? sourceLines(r) : QString();
+  QString conflict = r.conflict.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(r.conflict);
+  if (r.prizesAdded > 0) conflict += QStringLiteral("\n当選金のデータを%1回分追加しました。").arg(r.prizesAdded);
+  conflict += QString::fromStdString(r.prizeNotes);
   switch (r.status) {
     case UpdateResult::Added: {
       const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
       const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
       const Draw& added = r.added.back();
       finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
-                                   .arg(range)
-                                   .arg(n)
-                                   .arg(draw(added.no), QString::fromStdString(added.date)));
+                                       .arg(range)
+                                       .arg(n)
+                                       .arg(draw(added.no), QString::fromStdString(added.date)) +
+                                   conflict + perSource);
       break;
     }
     case UpdateResult::NothingNew: {
@@ -328,10 +473,11 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
       if (r.sourceStale)
         text += QStringLiteral(
                     "\n取得先の最新の回が%1日より前のものです。取得先の更新が止まっているかもしれません。"
-                    "別の取得先は、環境変数 %2 か「kazumaki-tool update データベース 取得先」で指定できます。")
+                    "別の取得先は、プログラムフォルダの%2、環境変数 %3 か「kazumaki-tool update データベース "
+                    "取得先」で指定できます。")
                     .arg(kStaleDays)
-                    .arg(QString::fromUtf8(kUpdateUrlVariable));
-      finish(Outcome::NothingNew, text);
+                    .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
+      finish(Outcome::NothingNew, text + conflict + perSource);
       break;
     }
     case UpdateResult::Missing:
@@ -346,30 +492,14 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
   }
 }
 
-void MasterUpdate::failDownload(const QString& why, const QString& details) {
-  fail(Outcome::Failed,
-       QStringLiteral("当選データをダウンロードできませんでした。\n") + why + QStringLiteral("\n") +
-           source_.url.toDisplayString() + QStringLiteral("\n") + kUntouched,
-       details);
-}
-
 void MasterUpdate::fail(Outcome outcome, const QString& why, const QString& details) {
   if (outcome_ != Outcome::Running) return;
-  if (QNetworkReply* reply = reply_) {
-    reply_ = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-  }
-  body_.clear();
+  for (Fetch* f : fetches_) f->abort();
   finish(outcome, why, details);
 }
 
 void MasterUpdate::finish(Outcome outcome, const QString& message, const QString& details) {
   if (outcome_ != Outcome::Running) return;
-  stall_.stop();
-  rate_.stop();
-  deadline_.stop();
   outcome_ = outcome;
   message_ = message;
   details_ = details;

@@ -7,6 +7,7 @@
 // QCoreApplication.
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <QUrl>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "store/database_update.h"
 
@@ -42,15 +44,23 @@ struct UpdateSource {
   QUrl url;
   QString file;
   QString error;
+  bool chosen = false;  // a file the user picked (it may hold only the draws after the last stored one)
   // The source as the user named it: the address or the file's path.
   QString display() const { return file.isEmpty() ? url.toDisplayString() : file; }
 };
-// The environment variable KAZUMAKI_UPDATE_URL when it is set, else the
-// address built into the program (the public results list).
-UpdateSource updateSource();
-QUrl builtInUpdateUrl();
-// A source given explicitly (environment or command line): an http or https
-// address with a host, a file:// address or a path to a file.
+// The public results lists built into the program, in the order they are asked.
+QList<QUrl> builtInUpdateUrls();
+// The file in the program folder where the user lists sources of their own,
+// one address or file a line (# begins a comment); they are asked before the
+// built-in lists.
+inline constexpr const char* kSourcesFileName = "取得先.txt";
+// The sources asked, in order: the environment variable KAZUMAKI_UPDATE_URL
+// alone when it is set; else the lines of the sources file in
+// `programFolder`, then the built-in lists.  A line that names no source is
+// one source with its error set.
+QList<UpdateSource> updateSources(const QString& programFolder);
+// A source given explicitly (environment, sources file or command line): an
+// http or https address with a host, a file:// address or a path to a file.
 UpdateSource explicitUpdateSource(const QString& text);
 
 class MasterUpdate : public QObject {
@@ -59,15 +69,19 @@ class MasterUpdate : public QObject {
  public:
   enum class Outcome { Running, Updated, NothingNew, Missing, Failed, Cancelled };
 
-  // Updates the database at `target` from `source`.
-  MasterUpdate(const UpdateSource& source, const QString& target, QObject* parent = nullptr);
+  // Updates the database at `target` from `sources`, fetched side by side.
+  MasterUpdate(const QList<UpdateSource>& sources, const QString& target, QObject* parent = nullptr);
+  MasterUpdate(const UpdateSource& source, const QString& target, QObject* parent = nullptr)
+      : MasterUpdate(QList<UpdateSource>{source}, target, parent) {}
   // Ends a running update (a check running on its thread is stopped first).
   ~MasterUpdate() override;
 
   void setLimits(const TransferLimits& limits) { limits_ = limits; }
   const TransferLimits& limits() const { return limits_; }
-  // How long each read of a database may take.
-  void setReadTimeLimit(std::chrono::milliseconds ms) { readTime_ = ms; }
+  // Only looks: the sources are compared with `draws` (the history read at
+  // start) and nothing is written; the outcome is Updated when they have
+  // draws beyond them (result().added), else NothingNew.
+  void compareOnly(std::vector<Draw> draws) { compareWith_ = std::move(draws), comparing_ = true; }
   // The date the source's newest draw is compared with (YYYY-MM-DD; default today).
   void setToday(const QString& date) { today_ = date; }
 
@@ -77,7 +91,9 @@ class MasterUpdate : public QObject {
   // is being written the update cannot be stopped and ends as it would have.
   void cancel();
 
-  const UpdateSource& source() const { return source_; }
+  const QList<UpdateSource>& sources() const { return sources_; }
+  // The sources as a progress line names them.
+  QString sourcesText() const;
   const QString& target() const { return target_; }
   Outcome outcome() const { return outcome_; }
   // The source has arrived and its draws are being checked.
@@ -99,35 +115,31 @@ class MasterUpdate : public QObject {
   void finished();
 
  private:
-  void onReadyRead();
-  void onRedirected(const QUrl& to);
-  void onMetaData();
-  void onReplyFinished();
-  void checkRate();
-  void check(QByteArray body);
+  class Fetch;
+  void onFetched();
+  void check(std::vector<SourceInput> inputs);
   void onChecked(const UpdateResult& r);
   void fail(Outcome outcome, const QString& why, const QString& details = {});
-  void failDownload(const QString& why, const QString& details = {});
   void finish(Outcome outcome, const QString& message, const QString& details = {});
-  void restartStallTimer();
+  void stopWorker();
+  // Bytes received from every source so far, and the sizes they announced (-1 while one is unknown).
+  qint64 receivedBytes() const;
+  qint64 announcedBytes() const;
 
-  UpdateSource source_;
+  QList<UpdateSource> sources_;
   QString target_;
   TransferLimits limits_;
-  std::chrono::milliseconds readTime_ = kReadTimeLimit;
   QString today_;
   QNetworkAccessManager* nam_ = nullptr;
-  QPointer<QNetworkReply> reply_;
-  QTimer stall_, rate_, deadline_;
-  QElapsedTimer clock_;
-  QByteArray body_;
-  qint64 total_ = -1;  // the announced size
+  std::vector<Fetch*> fetches_;  // children of this object
   Outcome outcome_ = Outcome::Running;
   bool started_ = false;
   bool checking_ = false;
   QString message_, details_;
   UpdateResult result_;
   StopSignal stop_;
+  std::vector<Draw> compareWith_;
+  bool comparing_ = false;
   std::thread worker_;
 };
 

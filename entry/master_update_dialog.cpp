@@ -1,5 +1,9 @@
 #include "entry/master_update_dialog.h"
 
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
@@ -8,20 +12,30 @@
 #include <limits>
 
 #include "frame/ui/message_box.h"
+#include "frame/ui/update_host.h"
 
 namespace km {
 
-MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& target) {
+MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& target, const QString& file) {
   if (parent) {
     for (MasterUpdateDialog* d : parent->findChildren<MasterUpdateDialog*>())
-      if (d->update()->outcome() == MasterUpdate::Outcome::Running) return nullptr;
+      if (d->update()->outcome() == MasterUpdate::Outcome::Running) {
+        showMessageLater(parent, {QMessageBox::Information, busyText(), {}});
+        return nullptr;
+      }
   }
-  const UpdateSource source = updateSource();
-  if (!source.error.isEmpty()) {
-    showMessageLater(parent, {QMessageBox::Critical, source.error, {}});
+  QList<UpdateSource> sources;
+  if (file.isEmpty()) {
+    sources = updateSources(QFileInfo(target).absolutePath());
+  } else {
+    sources.append(explicitUpdateSource(file));
+    sources.front().chosen = true;
+  }
+  if (sources.size() == 1 && !sources.front().error.isEmpty()) {
+    showMessageLater(parent, {QMessageBox::Critical, sources.front().error, {}});
     return nullptr;
   }
-  auto* dialog = new MasterUpdateDialog(parent, source, target);
+  auto* dialog = new MasterUpdateDialog(parent, sources, target);
   dialog->update()->start();
   // Shown from the event loop, unless the update has ended at once (no
   // database file): then only its message appears.
@@ -31,8 +45,8 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
   return dialog;
 }
 
-MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const UpdateSource& source, const QString& target)
-    : QProgressDialog(parent), update_(new MasterUpdate(source, target, this)), bar_(new QProgressBar) {
+MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QList<UpdateSource>& sources, const QString& target)
+    : QProgressDialog(parent), update_(new MasterUpdate(sources, target, this)), bar_(new QProgressBar) {
   setObjectName(QStringLiteral("MasterUpdateDialog"));
   setWindowTitle(QStringLiteral("当選データ最新化"));
   setWindowModality(Qt::WindowModal);
@@ -43,18 +57,31 @@ MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const UpdateSource& sour
   setBar(bar_);
   setRange(0, 0);
   setCancelButtonText(QStringLiteral("キャンセル"));
-  setLabelText(source.file.isEmpty()
-                   ? QStringLiteral("当選データをダウンロードしています。\n%1\n\n受信 0 バイト").arg(source.display())
-                   : QStringLiteral("当選データを読み込んでいます。\n%1").arg(source.display()));
+  // the sources' names come from outside: shown as they are, never as markup
+  auto* label = new QLabel;
+  label->setTextFormat(Qt::PlainText);
+  setLabel(label);
+  setLabelText(QStringLiteral("当選データを取得しています。\n%1\n\n受信 0 バイト").arg(update_->sourcesText()));
   reset();  // no delayed show of its own: shown by start()
   setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60);
   connect(this, &QProgressDialog::canceled, update_, &MasterUpdate::cancel);
   connect(update_, &MasterUpdate::progress, this, &MasterUpdateDialog::showProgress);
   connect(update_, &MasterUpdate::checkingStarted, this, [this] {
     setRange(0, 0);
-    setLabelText(QStringLiteral("当選データを確かめています。\n%1").arg(update_->source().display()));
+    setLabelText(QStringLiteral("当選データを確かめています。\n%1").arg(update_->sourcesText()));
   });
   connect(update_, &MasterUpdate::finished, this, &MasterUpdateDialog::showOutcome);
+}
+
+void MasterUpdateDialog::chooseFile(QWidget* parent, const QString& target) {
+  auto* dialog = new QFileDialog(parent, QStringLiteral("当選データのファイルを選んでください"));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  dialog->setNameFilters(
+      {QStringLiteral("当選データ（*.csv *.json *.txt *.mdb）"), QStringLiteral("すべてのファイル（*）")});
+  connect(dialog, &QFileDialog::fileSelected, dialog,
+          [parent = QPointer<QWidget>(parent), target](const QString& file) { start(parent, target, file); });
+  dialog->open();
 }
 
 void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
@@ -65,8 +92,7 @@ void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
     setRange(0, int(std::min(total, cap)));
     bar_->setValue(int(std::min(std::min(received, total), cap)));
   }
-  setLabelText(
-      QStringLiteral("当選データをダウンロードしています。\n%1\n\n%2").arg(update_->source().display(), amount));
+  setLabelText(QStringLiteral("当選データを取得しています。\n%1\n\n%2").arg(update_->sourcesText(), amount));
 }
 
 void MasterUpdateDialog::showOutcome() {
@@ -84,28 +110,47 @@ void MasterUpdateDialog::showOutcome() {
       QMessageBox* box = showMessageLater(owner, m);
       box->button(QMessageBox::Yes)->setText(restartButtonText());
       box->button(QMessageBox::No)->setText(laterButtonText());
+      // the main window shows the newest stored draw, and restarts on the button
       const QPointer<QWidget> window = owner ? owner->window() : nullptr;
       const Draw& newest = update_->result().added.back();
-      if (window)
-        QMetaObject::invokeMethod(window, kShowLatestMethod, Qt::QueuedConnection, Q_ARG(int, newest.no),
-                                  Q_ARG(QString, QString::fromStdString(newest.date)));
+      if (auto* host = dynamic_cast<UpdateHost*>(window.data()))
+        host->showStoredLatest(newest.no, QString::fromStdString(newest.date));
       connect(box, &QMessageBox::finished, box, [box, window] {
-        if (window && box->clickedButton() == box->button(QMessageBox::Yes))
-          QMetaObject::invokeMethod(window, kRestartMethod, Qt::QueuedConnection);
+        auto* host = dynamic_cast<UpdateHost*>(window.data());
+        if (host && box->clickedButton() == box->button(QMessageBox::Yes)) host->restartProgram();
       });
       break;
     }
-    case MasterUpdate::Outcome::NothingNew:
     case MasterUpdate::Outcome::Missing:
       showMessageLater(owner, {QMessageBox::NoIcon, text, update_->details()});
       break;
     case MasterUpdate::Outcome::Cancelled:
       showMessageLater(owner, {QMessageBox::Information, text, update_->details()});
       break;
+    case MasterUpdate::Outcome::NothingNew:
     case MasterUpdate::Outcome::Failed:
-    case MasterUpdate::Outcome::Running:
-      showMessageLater(owner, {QMessageBox::Critical, text, update_->details()});
+    case MasterUpdate::Outcome::Running: {
+      // no source had what is missing: a file the user saved may have it
+      const bool none = update_->outcome() == MasterUpdate::Outcome::NothingNew;
+      QMessageBox* box =
+          showMessageLater(owner, {none ? QMessageBox::NoIcon : QMessageBox::Critical, text, update_->details()});
+      QPushButton* fromFile = box->addButton(fromFileButtonText(), QMessageBox::ActionRole);
+      const QString target = update_->target();
+      const QPointer<QWidget> parent = owner;
+      // the option to look at the sources after every start, kept by the main window
+      const QPointer<QWidget> window = owner ? owner->window() : nullptr;
+      if (auto* host = dynamic_cast<UpdateHost*>(window.data())) {
+        auto* check = new QCheckBox(checkAtStartText());
+        check->setChecked(host->checksSourcesAtStart());
+        box->setCheckBox(check);
+      }
+      connect(box, &QMessageBox::finished, box, [box, fromFile, target, parent, window] {
+        if (auto* host = dynamic_cast<UpdateHost*>(window.data()); host && box->checkBox())
+          host->setChecksSourcesAtStart(box->checkBox()->isChecked());
+        if (box->clickedButton() == fromFile) chooseFile(parent, target);
+      });
       break;
+    }
   }
   deleteLater();
 }

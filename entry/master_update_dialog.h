@@ -17,9 +17,13 @@ class MasterUpdateDialog : public QProgressDialog {
   // Starts the update of `target` from the configured source, unless one is
   // already running under `parent`.  Returns the dialog (it deletes itself
   // when the outcome has been shown), or nullptr when nothing was started.
-  static MasterUpdateDialog* start(QWidget* parent, const QString& target);
+  // With `file`, from that file alone (one the user chose: it may hold just
+  // the draws after the last stored one).
+  static MasterUpdateDialog* start(QWidget* parent, const QString& target, const QString& file = {});
+  // The button of the outcome box that takes a file instead.
+  static QString fromFileButtonText() { return QStringLiteral("ファイルから取り込む..."); }
 
-  MasterUpdateDialog(QWidget* parent, const UpdateSource& source, const QString& target);
+  MasterUpdateDialog(QWidget* parent, const QList<UpdateSource>& sources, const QString& target);
   MasterUpdate* update() const { return update_; }
 
   // Refusal while the data entry window is open.
@@ -28,19 +32,26 @@ class MasterUpdateDialog : public QProgressDialog {
         "当選データ入力ウィンドウを閉じてから実行してください。\n"
         "入力中のデータベースを置き換えることはできません。");
   }
+  // A second update while one runs.
+  static QString busyText() {
+    return QStringLiteral("ほかの更新が実行中です。終わってから、もう一度実行してください。");
+  }
   // The line under the success message, and its restart button.
   static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }
   static QString restartButtonText() { return QStringLiteral("今すぐ再起動"); }
   static QString laterButtonText() { return QStringLiteral("あとで"); }
-  // What the window the dialog belongs to is asked to do on the restart
-  // button (an invokable method of the main window).
-  static constexpr const char* kRestartMethod = "restartProgram";
-  // ... and told the newest stored draw (int, QString) after draws were added.
-  static constexpr const char* kShowLatestMethod = "showStoredLatest";
+  // The option of the outcome box: the sources are looked at once after
+  // every start, and only the status line says what they have.
+  static QString checkAtStartText() {
+    return QStringLiteral("起動するたびに取得先を確かめる（状態表示に出すだけで、取り込みはしません）");
+  }
 
  private:
   void showProgress(qint64 received, qint64 total);
   void showOutcome();
+
+  // Lets the user choose a file and updates from it.
+  static void chooseFile(QWidget* parent, const QString& target);
 
   MasterUpdate* update_;
   QProgressBar* bar_;

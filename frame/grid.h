@@ -103,7 +103,6 @@ class Grid {
   int frozenRows() const { return frozenRows_; }
   // The leading columns that name each row (its draw number or its number):
   // a printout too wide for one page repeats them on every page across.
-  void setLabelCols(int cols) { labelCols_ = cols < 0 ? 0 : cols; }
   int labelCols() const { return labelCols_; }
   void setScrollBars(ScrollBars s) { scrollBars_ = s; }
   ScrollBars scrollBars() const { return scrollBars_; }
@@ -152,13 +151,6 @@ class Grid {
   // apart from the cells.
   void setToolTip(int col, int row, std::string_view text);
   const std::string& toolTip(int col, int row) const;
-
-  void setActiveCell(int col, int row) {
-    activeCol_ = col;
-    activeRow_ = row;
-  }
-  int activeCol() const { return activeCol_; }
-  int activeRow() const { return activeRow_; }
 
   // How many distinct texts and looks the grid holds (the empty text and the
   // default look included).
@@ -236,7 +228,6 @@ class Grid {
   std::vector<Change> changes_;
   std::map<std::pair<int, int>, std::uint32_t> toolTips_;  // (row, col) -> text number
   std::vector<std::uint32_t> numberTexts_;                 // text number of the decimal text of 0, 1, ...; ~0u: not yet
-  int activeCol_ = 0, activeRow_ = 0;
 };
 
 }  // namespace km

@@ -53,7 +53,6 @@ inline Grid makeGrid(const GridSetup& s) {
   g.setColWidth(-1, s.colWidth);
   g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
   if (s.allLines) g.setBorder(Block::all(), kAllSides);
-  g.setActiveCell(0, 0);
   return g;
 }
 

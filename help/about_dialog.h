@@ -1,6 +1,6 @@
 #pragma once
 // バージョン情報: the About dialog, a child window inside the main window.
-// It shows no data, so it leaves the main window's propEnd alone.
+// It shows no data, so it never keeps the data entry window from opening.
 #include <QWidget>
 
 class QLabel;

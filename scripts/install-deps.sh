@@ -3,10 +3,11 @@
 # Packages already present are skipped; sudo is used only when not root.
 set -euo pipefail
 
+# (qt6-charts-dev needs libqt6opengl6-dev for its CMake files but does not depend on it.)
 packages=(
   build-essential cmake pkg-config ccache clang-format
   libgtest-dev googletest
-  qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6
   libgl-dev libfontconfig-dev
   libsqlcipher-dev libssl-dev
   libqt6network6 ca-certificates

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -88,54 +89,57 @@ struct Record {
 
 // Reads records one after another: fields separated by commas, records by LF
 // or CR LF; a field in double quotes may hold commas, line breaks and doubled
-// quotes.
+// quotes.  A record of more than `maxFields` fields is refused when the field
+// past them ends, one of more than kMaxCsvLineBytes bytes when its byte past
+// them is read: what a record holds stays within both.
 class RecordReader {
  public:
   explicit RecordReader(ByteSource& in) : in_(in) {}
 
   bool atEnd() { return in_.peek() == ByteSource::kEnd; }
+  void setMaxFields(size_t n) { maxFields_ = n; }
   // The next record; false with `error` set on a NUL byte, a lone CR, an
-  // unclosed quote, a field over kMaxCsvFieldBytes or a failed read.
+  // unclosed quote, too many fields, too long a line or a failed read.
   bool read(Record& r, std::string& error) {
     r.fields.clear();
     r.line = line_;
     std::string cur;
-    bool quoted = false, wasQuoted = false, tooLong = false;
+    bool quoted = false, wasQuoted = false;
+    size_t bytes = 0;
     auto fail = [&](int at, const std::string& why) {
       error = "line " + std::to_string(at) + ": " + why;
       return false;
     };
-    auto add = [&](char c) {
-      if (cur.size() < kMaxCsvFieldBytes)
-        cur += c;
-      else
-        tooLong = true;
-    };
     auto endField = [&] {
       r.fields.push_back(std::move(cur));
       cur.clear();
+      return r.fields.size() <= maxFields_;
     };
+    const std::string tooMany = "expected " + std::to_string(maxFields_) + " fields, found more";
     for (;;) {
       const int c = in_.next();
       if (c == ByteSource::kEnd) {
         if (in_.failed()) return fail(line_, "the file cannot be read to its end");
         if (quoted) return fail(r.line, "a quoted field is not closed");
-        endField();
+        if (!endField()) return fail(r.line, tooMany);
         break;
       }
+      if (++bytes > kMaxCsvLineBytes)
+        return fail(r.line, "a line is longer than " + std::to_string(kMaxCsvLineBytes / 1024) +
+                                " KiB, far more than any line of a history");
       if (c == '\0') return fail(line_, "the file holds a NUL byte (it is no text file)");
       const bool crAlone = c == '\r' && in_.peek() != '\n';
       if (crAlone) return fail(line_, "a line ends with CR alone; lines must end with LF or CR LF");
       if (quoted) {
         if (c == '"') {
           if (in_.peek() == '"')
-            add(static_cast<char>(in_.next()));
+            cur += static_cast<char>(in_.next());
           else
             quoted = false;
           continue;
         }
         if (c == '\n') ++line_;
-        add(static_cast<char>(c));
+        cur += static_cast<char>(c);
         continue;
       }
       if (c == '"' && cur.empty() && !wasQuoted) {
@@ -143,21 +147,18 @@ class RecordReader {
         continue;
       }
       if (c == ',') {
-        endField();
+        if (!endField()) return fail(r.line, tooMany);
         wasQuoted = false;
         continue;
       }
       if (c == '\r' || c == '\n') {
         if (c == '\r') in_.next();  // its LF
-        endField();
         ++line_;
+        if (!endField()) return fail(r.line, tooMany);
         break;
       }
-      add(static_cast<char>(c));
+      cur += static_cast<char>(c);
     }
-    if (tooLong)
-      return fail(r.line, "a field is longer than " + std::to_string(kMaxCsvFieldBytes / 1024) +
-                              " KiB, far more than any value of a history");
     r.blank = r.fields.size() == 1 && r.fields[0].empty() && !wasQuoted;
     return true;
   }
@@ -165,6 +166,7 @@ class RecordReader {
  private:
   ByteSource& in_;
   int line_ = 1;
+  size_t maxFields_ = 16;
 };
 
 // A field as CSV writes it: quoted when it holds a comma, a quote or a line break.
@@ -178,21 +180,46 @@ std::string csvField(const std::string& s) {
   return out + "\"";
 }
 
+constexpr const char* kPrizeColumns[] = {"w1", "w2", "w3", "w4", "p1", "p2", "p3", "p4"};
+
+// The eight prize fields of a row from `first` on: all empty (false, no
+// error), or all whole numbers (true); else `error` says which and why.
+bool parsePrize(const std::vector<std::string>& f, size_t first, Prize& prize, std::string& error) {
+  size_t filled = 0;
+  for (size_t i = first; i < first + 8; ++i) filled += parseWholeNumber(f[i]).kind != CellNumber::Empty;
+  if (filled == 0) return false;
+  for (size_t i = first; i < first + 8; ++i) {
+    const CellNumber v = parseWholeNumber(f[i]);
+    if (v.kind != CellNumber::Number) {
+      error = std::to_string(i + 1) + "列目（" + kPrizeColumns[i - first] + "）" +
+              (v.kind == CellNumber::Empty ? std::string("が空欄です")
+                                           : "の「" + excerpt(f[i]) + "」は0以上の整数ではありません") +
+              "（w1〜p4 の8列は、すべて空欄か、すべて0以上の整数です）";
+      return false;
+    }
+    (i - first < kPrizeTiers ? prize.winners : prize.yen)[(i - first) % kPrizeTiers] = v.value;
+  }
+  return true;
+}
+
 CsvResult parseRecords(ByteSource& in) {
   CsvResult r;
   int lineNo = 1;
   auto fail = [&](const std::string& why) {
     r.draws.clear();
+    r.prizes.clear();
     r.error = "line " + std::to_string(lineNo) + ": " + why;
     return r;
   };
   RecordReader reader(in);
   if (reader.atEnd()) return in.failed() ? fail("the file cannot be read") : fail("the file is empty");
   static const char* kFieldNames[] = {"n1", "n2", "n3", "n4", "n5", "bonus"};
+  size_t columns = 8;
   Record rec;
   for (bool first = true; !reader.atEnd() || first; first = false) {
     if (!reader.read(rec, r.error)) {
       r.draws.clear();
+      r.prizes.clear();
       return r;
     }
     lineNo = rec.line;
@@ -200,8 +227,11 @@ CsvResult parseRecords(ByteSource& in) {
       std::string header;
       for (size_t f = 0; f < rec.fields.size(); ++f) header += (f ? "," : "") + rec.fields[f];
       if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
-      if (header != kCsvHeader)
-        return fail(std::string("the header must be ") + kCsvHeader + ", found " + quotedExcerpt(header));
+      if (header != kCsvHeader && header != kCsvPrizeHeader)
+        return fail(std::string("the header must be ") + kCsvHeader + " or " + kCsvPrizeHeader + ", found " +
+                    quotedExcerpt(header));
+      columns = rec.fields.size();
+      reader.setMaxFields(columns);
       continue;
     }
     if (rec.blank) {
@@ -209,18 +239,22 @@ CsvResult parseRecords(ByteSource& in) {
       return fail("empty line");
     }
     const auto& f = rec.fields;
-    if (f.size() != 8) return fail("expected 8 fields, found " + std::to_string(f.size()));
-    long no = 0;
-    if (!parseInt(f[0], no)) return fail("draw number " + quotedExcerpt(f[0]) + notNumber(f[0]));
-    if (!isDrawNo(no))
-      return fail("draw number " + f[0] + " is outside " + std::to_string(kMinDrawNo) + ".." +
-                  std::to_string(kMaxDrawNo));
+    if (f.size() != columns)
+      return fail("expected " + std::to_string(columns) + " fields, found " + std::to_string(f.size()));
+    const CellNumber drawNo = parseDrawNo(f[0]);
+    long digits = 0;
+    if (drawNo.kind != CellNumber::Number)
+      return fail(drawNo.kind == CellNumber::Wrong && parseInt(f[0], digits)
+                      ? "draw number " + f[0] + " is outside " + std::to_string(kMinDrawNo) + ".." +
+                            std::to_string(kMaxDrawNo)
+                      : "draw number " + quotedExcerpt(f[0]) + " is not a whole number");
+    const int no = drawNo.value;
     if (!r.draws.empty()) {
-      if (no == r.draws.back().no) return fail("duplicate draw number " + f[0]);
-      if (no < r.draws.back().no) return fail("draw number " + f[0] + " is not ascending");
+      if (no == r.draws.back().no) return fail("duplicate draw number " + std::to_string(no));
+      if (no < r.draws.back().no) return fail("draw number " + std::to_string(no) + " is not ascending");
     }
     Draw d;
-    d.no = static_cast<int>(no);
+    d.no = no;
     if (!f[1].empty() && !isCalendarDate(f[1]))
       return fail("date " + quotedExcerpt(f[1]) + " is no date of the calendar in the form YYYY-MM-DD");
     d.date = f[1];
@@ -229,13 +263,20 @@ CsvResult parseRecords(ByteSource& in) {
       const std::string& s = f[2 + i];
       const CellNumber v = parseCellNumber(s);
       if (v.kind == CellNumber::Empty) continue;
-      long digits = 0;
       if (v.kind == CellNumber::Wrong)
         return fail(std::string(kFieldNames[i]) + " " +
                     (parseInt(s, digits)
                          ? s + " is outside " + std::to_string(kMinNumber) + ".." + std::to_string(kMaxNumber)
                          : quotedExcerpt(s) + notNumber(s)));
       d.n[i] = v.value;
+    }
+    if (columns == 16) {
+      Prize prize;
+      std::string why;
+      if (parsePrize(f, 8, prize, why))
+        r.prizes[d.no] = prize;
+      else if (!why.empty())
+        return fail(why);
     }
     r.draws.push_back(std::move(d));
   }
@@ -287,17 +328,175 @@ CsvResult readHistoryCsvFile(const std::string& path) {
   return parseRecords(in);
 }
 
-std::string historyToCsv(const std::vector<Draw>& draws) {
-  std::string out = std::string(kCsvHeader) + "\n";
+namespace {
+
+std::string csvText(const std::vector<Draw>& draws, const PrizeTable* prizes) {
+  std::string out = std::string(prizes ? kCsvPrizeHeader : kCsvHeader) + "\n";
   for (const Draw& d : draws) {
     out += std::to_string(d.no) + "," + csvField(d.date);
     for (const auto& v : d.n) {
       out += ',';
       if (v) out += std::to_string(*v);
     }
+    if (prizes) {
+      const auto p = prizes->find(d.no);
+      for (int i = 0; i < 2 * kPrizeTiers; ++i) {
+        out += ',';
+        if (p != prizes->end())
+          out += std::to_string((i < kPrizeTiers ? p->second.winners : p->second.yen)[i % kPrizeTiers]);
+      }
+    }
     out += '\n';
   }
   return out;
+}
+
+}  // namespace
+
+std::string historyToCsv(const std::vector<Draw>& draws) { return csvText(draws, nullptr); }
+
+std::string historyToCsvWithPrizes(const std::vector<Draw>& draws, const PrizeTable& prizes) {
+  return csvText(draws, &prizes);
+}
+
+namespace {
+
+// The columns of a results file: -1 where the header has none.
+struct ResultColumns {
+  int draw = -1, date = -1;
+  std::array<int, kNumberFields> number{-1, -1, -1, -1, -1, -1};
+};
+
+// A header cell without spaces around it and with full-width digits as ASCII.
+std::string headerName(const std::string& cell) {
+  std::string out;
+  for (size_t i = 0; i < cell.size();) {
+    if (cell.compare(i, 3, "\xE3\x80\x80") == 0) {  // full-width space
+      i += 3;
+    } else if (cell[i] == ' ' || cell[i] == '\t') {
+      i += 1;
+    } else if (cell.compare(i, 2, "\xEF\xBC") == 0 && i + 2 < cell.size() &&
+               static_cast<unsigned char>(cell[i + 2]) >= 0x90 && static_cast<unsigned char>(cell[i + 2]) <= 0x99) {
+      out += static_cast<char>('0' + static_cast<unsigned char>(cell[i + 2]) - 0x90);
+      i += 3;
+    } else {
+      out += cell[i++];
+    }
+  }
+  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.erase(0, 3);
+  return out;
+}
+
+// The header's columns, or an error naming what is missing or doubled; an
+// empty error with no draw column when the row is no header.
+ResultColumns resultColumns(const std::vector<std::string>& cells, std::string& error) {
+  ResultColumns c;
+  auto take = [&](int& slot, size_t at, const std::string& name) {
+    if (slot >= 0 && error.empty()) error = "見出しの行に「" + name + "」にあたる列が2つあります";
+    slot = static_cast<int>(at);
+  };
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const std::string n = headerName(cells[i]);
+    if (n == "回号" || n == "開催回" || n == "回") take(c.draw, i, "回号");
+    if (n == "抽せん日" || n == "日付") take(c.date, i, "抽せん日");
+    if (n == "ボーナス数字") take(c.number[Bonus], i, "ボーナス数字");
+    for (int k = 0; k < 5; ++k) {
+      const std::string d = std::to_string(k + 1);
+      if (n == "本数字" + d || n == "抽せん数字" + d || n == "第" + d + "数字") take(c.number[k], i, "本数字" + d);
+    }
+  }
+  if (c.draw < 0 || !error.empty()) return c;
+  if (c.date < 0) error = "見出しの行に「抽せん日」（または「日付」）の列がありません";
+  for (int k = 0; k < kNumberFields && error.empty(); ++k)
+    if (c.number[k] < 0)
+      error = k == Bonus ? std::string("見出しの行に「ボーナス数字」の列がありません")
+                         : "見出しの行に「本数字" + std::to_string(k + 1) + "」（または「抽せん数字" +
+                               std::to_string(k + 1) + "」「第" + std::to_string(k + 1) + "数字」）の列がありません";
+  return c;
+}
+
+constexpr int kResultsHeaderLines = 10;
+constexpr size_t kResultsMaxFields = 64;
+
+// Reads the header and the rows; `headerOnly` stops after the header.
+CsvResult readResults(std::string_view utf8, bool headerOnly) {
+  CsvResult r;
+  ByteSource in(utf8);
+  RecordReader reader(in);
+  reader.setMaxFields(kResultsMaxFields);
+  Record rec;
+  std::string error;
+  auto fail = [&](int line, const std::string& why) {
+    r.draws.clear();
+    r.error = std::to_string(line) + "行目：" + why;
+    return r;
+  };
+  ResultColumns cols;
+  for (int line = 0; cols.draw < 0; ++line) {
+    if (line == kResultsHeaderLines || reader.atEnd()) {
+      r.error = "見出しの行（回号・抽せん日・本数字1〜5・ボーナス数字）がありません";
+      return r;
+    }
+    if (!reader.read(rec, error)) {
+      r.error = error;
+      return r;
+    }
+    cols = resultColumns(rec.fields, error);
+    if (!error.empty()) return fail(rec.line, error);
+  }
+  if (headerOnly) {
+    r.ok = true;
+    return r;
+  }
+  static const char* kNames[] = {"本数字1", "本数字2", "本数字3", "本数字4", "本数字5", "ボーナス数字"};
+  while (!reader.atEnd()) {
+    if (!reader.read(rec, error)) {
+      r.draws.clear();
+      r.error = error;
+      return r;
+    }
+    if (rec.blank) continue;
+    const auto& f = rec.fields;
+    auto cell = [&](int at) { return at < static_cast<int>(f.size()) ? f[at] : std::string(); };
+    if (r.draws.size() == static_cast<size_t>(kMaxDrawNo))
+      return fail(rec.line, "当選データが" + std::to_string(kMaxDrawNo) + "件を超えています");
+    // 第1234回 is 1234
+    std::string drawText = cell(cols.draw);
+    if (drawText.compare(0, 3, "第") == 0) drawText.erase(0, 3);
+    if (drawText.size() >= 3 && drawText.compare(drawText.size() - 3, 3, "回") == 0)
+      drawText.erase(drawText.size() - 3);
+    const CellNumber no = parseDrawNo(drawText);
+    if (no.kind != CellNumber::Number)
+      return fail(rec.line, "回号「" + excerpt(cell(cols.draw)) + "」は" + std::to_string(kMinDrawNo) + "〜" +
+                                std::to_string(kMaxDrawNo) + "の回数ではありません");
+    Draw d;
+    d.no = no.value;
+    const std::string date = cell(cols.date);
+    d.date = normalizedDate(date);
+    if (d.date.empty() && !date.empty())
+      return fail(rec.line,
+                  "第" + std::to_string(d.no) + "回の抽せん日「" + excerpt(date) + "」は暦にある日付ではありません");
+    for (int k = 0; k < kNumberFields; ++k) {
+      const std::string v = cell(cols.number[k]);
+      const CellNumber n = parseWholeNumber(v);
+      if (n.kind == CellNumber::Wrong)
+        return fail(rec.line,
+                    "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は数ではありません");
+      if (n.kind == CellNumber::Number) d.n[k] = n.value;
+    }
+    r.draws.push_back(std::move(d));
+  }
+  r.ok = true;
+  return r;
+}
+
+}  // namespace
+
+CsvResult parseResultsCsv(std::string_view utf8) { return readResults(utf8, false); }
+
+bool looksLikeResultsCsv(std::string_view utf8) {
+  const CsvResult r = readResults(utf8, true);
+  return r.ok || r.error.find("見出しの行に") != std::string::npos;
 }
 
 }  // namespace km

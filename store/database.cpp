@@ -24,6 +24,8 @@
 
 #include "store/key_derivation.h"
 #include "store/replace_file.h"
+#include "store/schema.h"
+#include "store/text_excerpt.h"
 
 namespace km {
 
@@ -33,7 +35,7 @@ namespace {
 
 constexpr long kPasswordSeed = 417253;  // the shipped database's password, as a number
 
-void logToStderr(const std::string& line) { std::cerr << "kazumaki: " << line << std::endl; }
+void logToStderr(const std::string& line) { std::cerr << "kazumaki: " << terminalSafe(line) << std::endl; }
 StoreLog storeLog = logToStderr;
 
 struct DbCloser {
@@ -67,15 +69,19 @@ bool hasCipher(sqlite3* db) {
 
 // Keys the connection and fixes every cipher parameter, so that later
 // SQLCipher versions open the same files.
+bool fixCipherSettings(sqlite3* db) {
+  for (const char* setting : schema::kCipherSettings)
+    if (!exec(db, setting)) return false;
+  return true;
+}
+
 bool applyKey(sqlite3* db, const std::string& password) {
   for (char ch : password)
     if (ch == '\'') return false;
-  return exec(db, "PRAGMA key = '" + password + "'") && exec(db, "PRAGMA cipher_page_size = 1024") &&
-         exec(db, "PRAGMA kdf_iter = 64000") && exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
-         exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
+  return exec(db, "PRAGMA key = '" + password + "'") && fixCipherSettings(db);
 }
 
-constexpr int kCipherPageSize = 1024;
+using schema::kCipherPageSize;
 constexpr int kCipherReserve = 48;  // per page: IV (16), HMAC-SHA1 (20), padding
 
 // HMAC-SHA1 of the parts one after another, through OpenSSL's MAC interface.
@@ -138,26 +144,13 @@ bool claimsAnotherPageSize(const std::string& path, const DatabaseKey& key) {
   return pageSize != kCipherPageSize;
 }
 
-enum class Keying { Keyed, Failed, AnotherPageSize };
-
-// The same key, derived from the file's salt on two threads and given raw,
-// after page 1 has been looked at.  A file too short to hold a salt is keyed
-// by its password: the read then reports what is wrong with it.
-Keying applyKeyQuickly(sqlite3* db, const std::string& path, const std::string& password) {
-  const std::optional<DatabaseSalt> salt = readDatabaseSalt(path);
-  if (!salt) return applyKey(db, password) ? Keying::Keyed : Keying::Failed;
-  const DatabaseKey key = deriveDatabaseKey(password, *salt);
-  if (claimsAnotherPageSize(path, key)) return Keying::AnotherPageSize;
-  const bool keyed = exec(db, "PRAGMA key = \"" + rawKeyLiteral(key) + "\"") &&
-                     exec(db, "PRAGMA cipher_page_size = 1024") && exec(db, "PRAGMA kdf_iter = 64000") &&
-                     exec(db, "PRAGMA cipher_hmac_algorithm = HMAC_SHA1") &&
-                     exec(db, "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1");
-  return keyed ? Keying::Keyed : Keying::Failed;
-}
-
 constexpr const char* kAnotherPageSize =
     "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います"
     "）。";
+constexpr const char* kNotOurDatabase = "このプログラムの暗号化データベースではありません。";
+constexpr const char* kKeyOrDamage =
+    "データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。";
+constexpr const char* kReadOnlyFile = "データベースファイルが読み取り専用のため、当選データを変更できません。";
 
 // The message as the store reports it: the sentence, the file, and SQLite's
 // own account when there is one; the message also goes to the log.
@@ -203,10 +196,9 @@ std::string closeConnection(DbPtr& db) {
 // The history query: at most one row more than any history can hold is
 // taken from the view before sorting, so a view without end stops early.
 const std::string& historyQuery() {
-  static const std::string query =
-      "SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM (SELECT 回数, 第1数字, 第2数字, "
-      "第3数字, 第4数字, 第5数字, ボーナス数字 FROM 全データ選択クエリ LIMIT " +
-      std::to_string(kMaxDrawNo + 1) + ") ORDER BY 回数";
+  static const std::string query = "SELECT " + schema::numberColumns() + " FROM (SELECT " + schema::numberColumns() +
+                                   " FROM " + schema::kHistoryView + " LIMIT " + std::to_string(kMaxDrawNo + 1) +
+                                   ") ORDER BY " + schema::kDrawNo;
   return query;
 }
 
@@ -247,43 +239,10 @@ Beside journalBeside(const std::string& journal) {
 // Rolls back the journal an interrupted write left, as SQLite does for the
 // first connection that may write: the database is as before that write.
 std::string rollBackJournal(const ConnectString& cs) {
-  sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-  DbPtr db(raw);
-  if (rc != SQLITE_OK) return sqliteCause(db.get(), rc);
-  if (!hasCipher(db.get()) || !applyKey(db.get(), cs.password)) return sqliteCause(db.get());
-  StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
-  if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return sqliteCause(db.get());
-  q.reset();
-  return closeConnection(db);
+  Opening o = openHistory(cs, OpenMode::RollBack);
+  if (!o.connection) return o.cause.empty() ? o.message : o.cause;
+  return o.connection->close();
 }
-
-// A database whose header asks for WAL mode (this program never writes one)
-// makes even a read-only connection create -wal and -shm files beside it.
-// Declared before the connection, this removes those the read created once
-// the connection is closed, so that a read leaves the folder as it was.
-class SideFilesOfARead {
- public:
-  explicit SideFilesOfARead(std::string path) : path_(std::move(path)) {
-    std::error_code ec;
-    for (size_t i = 0; i < std::size(kSuffixes); ++i) existed_[i] = fs::exists(path_ + kSuffixes[i], ec);
-  }
-  ~SideFilesOfARead() {
-    // A -wal that is no longer empty holds another connection's writes: both stay.
-    std::error_code ec;
-    if (existed_[0] || existed_[1]) return;
-    const auto walSize = fs::file_size(path_ + kSuffixes[0], ec);
-    if (!ec && walSize != 0) return;
-    for (const char* suffix : kSuffixes) fs::remove(path_ + suffix, ec);
-  }
-  SideFilesOfARead(const SideFilesOfARead&) = delete;
-  SideFilesOfARead& operator=(const SideFilesOfARead&) = delete;
-
- private:
-  static constexpr const char* kSuffixes[] = {"-wal", "-shm"};
-  std::string path_;
-  bool existed_[std::size(kSuffixes)] = {};
-};
 
 // An SQLite URI naming the file, for opening it with parameters.
 std::string fileUri(const std::string& path) {
@@ -302,6 +261,31 @@ std::string fileUri(const std::string& path) {
 }
 
 }  // namespace
+
+// A database whose header asks for WAL mode (this program never writes one)
+// makes even a read-only connection create -wal and -shm files beside it.
+// Declared before the connection, this removes those the read created once
+// the connection is closed, so that a read leaves the folder as it was.
+struct HistoryConnection::SideFiles {
+  explicit SideFiles(std::string path) : path_(std::move(path)) {
+    std::error_code ec;
+    for (size_t i = 0; i < std::size(kSuffixes); ++i) existed_[i] = fs::exists(path_ + kSuffixes[i], ec);
+  }
+  ~SideFiles() {
+    // A -wal that is no longer empty holds another connection's writes: both stay.
+    std::error_code ec;
+    if (existed_[0] || existed_[1]) return;
+    const auto walSize = fs::file_size(path_ + kSuffixes[0], ec);
+    if (!ec && walSize != 0) return;
+    for (const char* suffix : kSuffixes) fs::remove(path_ + suffix, ec);
+  }
+  SideFiles(const SideFiles&) = delete;
+  SideFiles& operator=(const SideFiles&) = delete;
+
+  static constexpr const char* kSuffixes[] = {"-wal", "-shm"};
+  std::string path_;
+  bool existed_[std::size(kSuffixes)] = {};
+};
 
 std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
   const std::string name = fs::path(cs.path).filename().string();
@@ -329,6 +313,114 @@ std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
            journal;
   if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
   return {};
+}
+
+HistoryConnection::~HistoryConnection() {
+  if (!db_) return;
+  if (!sqlite3_get_autocommit(db_)) exec(db_, "ROLLBACK");
+  sqlite3_close_v2(db_);
+}
+
+std::string HistoryConnection::close() {
+  DbPtr db(db_);
+  db_ = nullptr;
+  return db ? closeConnection(db) : std::string();
+}
+
+Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
+  Opening o;
+  auto fail = [&](OpenFailure kind, const std::string& what, const std::string& cause = {},
+                  const std::string& file = {}) {
+    o.connection.reset();
+    o.failure = kind;
+    o.message = what + "\n" + (file.empty() ? cs.path : file);
+    o.cause = cause;
+    return std::move(o);
+  };
+  const bool locks = mode == OpenMode::ReadLocked || mode == OpenMode::Write;
+  // the file itself, and the files beside it
+  if (mode != OpenMode::RollBack) {
+    struct stat st {};
+    if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+      return fail(OpenFailure::Missing, "データベースファイルが見つかりません。");
+    // A pipe or a device would block the read or never end.
+    if (!S_ISREG(st.st_mode))
+      return fail(OpenFailure::Unreadable, "データベースファイルが通常のファイルではありません。");
+    if (access(cs.path.c_str(), R_OK) != 0)
+      return fail(OpenFailure::Unreadable,
+                  "データベースファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
+                  std::strerror(errno));
+    // An empty file would open as an empty database under any key.
+    if (mode == OpenMode::Download && st.st_size == 0)
+      return fail(OpenFailure::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB));
+    if (mode == OpenMode::Write) {
+      // A file marked read-only stays unchanged, even for a user whom the system would let write it.
+      const fs::path parent = fs::path(cs.path).parent_path();
+      if ((st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0)
+        return fail(OpenFailure::NotWritable, kReadOnlyFile);
+      if (access(parent.empty() ? "." : parent.c_str(), W_OK) != 0)
+        return fail(OpenFailure::NotWritable,
+                    "データベースファイルのフォルダに書き込めないため、当選データを変更できません。");
+      if (const std::string link = foreignLinkOn(cs.path); !link.empty())
+        return fail(
+            OpenFailure::NotWritable,
+            "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", {},
+            link);
+    }
+    // A file from outside is read without its journal: nothing beside it is looked at.
+    std::string besideCause;
+    if (mode != OpenMode::Download)
+      if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty())
+        return fail(OpenFailure::Beside, beside, besideCause);
+    if (mode == OpenMode::Write) removeStaleTemporaryFiles(cs.path);
+  }
+  // the page size in the header, before the cipher library reads the page
+  const std::optional<DatabaseSalt> salt = readDatabaseSalt(cs.path);
+  std::optional<DatabaseKey> key;
+  if (salt) {
+    key = deriveDatabaseKey(cs.password, *salt);
+    if (claimsAnotherPageSize(cs.path, *key)) return fail(OpenFailure::Damaged, kAnotherPageSize);
+  }
+  std::unique_ptr<HistoryConnection> c(new HistoryConnection);
+  if (mode == OpenMode::Read) c->sideFiles_ = std::make_unique<HistoryConnection::SideFiles>(cs.path);
+  // The file from outside is opened immutable: no journal is consulted and
+  // nothing is created beside it, not even for a file in WAL mode.
+  const bool readOnly = mode == OpenMode::Read || mode == OpenMode::Download;
+  const std::string name = mode == OpenMode::Download ? fileUri(cs.path) + "?immutable=1" : cs.path;
+  const int flags =
+      (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | (mode == OpenMode::Download ? SQLITE_OPEN_URI : 0);
+  const int rc = sqlite3_open_v2(name.c_str(), &c->db_, flags, nullptr);
+  sqlite3* db = c->db_;
+  if (rc != SQLITE_OK) return fail(OpenFailure::Damaged, "データベースファイルを開けません。", sqliteCause(db, rc));
+  guardConnection(db);
+  // the cipher, the key (derived above from the file's salt; a file too short
+  // to hold a salt is keyed by its password and the check below says what is
+  // wrong with it), and a read that proves the key
+  if (!hasCipher(db))
+    return fail(OpenFailure::NoCipher, "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  const bool keyed = key ? exec(db, "PRAGMA key = \"" + rawKeyLiteral(*key) + "\"") && fixCipherSettings(db)
+                         : applyKey(db, cs.password);
+  if (!keyed) return fail(OpenFailure::Damaged, "データベースファイルを開けません。", sqliteCause(db));
+  if (mode != OpenMode::Download) sqlite3_busy_timeout(db, busyTimeoutMs);
+  {
+    StmtPtr check = prepare(db, "SELECT count(*) FROM sqlite_master");
+    const int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(db);  // the schema's read may be refused
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED)
+      return fail(OpenFailure::Busy, kEditingElsewhere, sqliteCause(db));
+    if (step != SQLITE_ROW) return fail(OpenFailure::Damaged, kKeyOrDamage, sqliteCause(db));
+  }
+  if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1)
+    return fail(OpenFailure::NotWritable, kReadOnlyFile);
+  // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
+  if (locks && !exec(db, "BEGIN IMMEDIATE")) {
+    const int code = sqlite3_errcode(db);
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+      return fail(OpenFailure::Busy, kEditingElsewhere, sqliteCause(db));
+    return fail(OpenFailure::NotWritable, code == SQLITE_READONLY ? kReadOnlyFile : "データベースへ書き込めません。",
+                sqliteCause(db));
+  }
+  o.connection = std::move(c);
+  return o;
 }
 
 std::string readTooLongText(std::chrono::milliseconds time) {
@@ -387,66 +479,121 @@ ConnectString makeConnectString(const std::string& programFolder) {
   return ConnectString{(fs::path(programFolder) / kDatabaseFileName).string(), databasePassword()};
 }
 
+namespace {
+
+// The table of prizes 当選金: one row per draw whose prize is known.
+constexpr const char* kPrizeColumnNames[] = {"1等口数", "2等口数", "3等口数", "4等口数",
+                                             "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
+
+// ", "1等口数", ..." with each name followed by `type`.
+std::string prizeColumns(const std::string& type = {}) {
+  std::string c;
+  for (const char* n : kPrizeColumnNames) c += std::string(", \"") + n + "\"" + type;
+  return c;
+}
+
+// Reads the table 当選金 into `out`; a file without it has no prizes.  Empty
+// on success, else why (naming the draw), with SQLite's account in `cause`.
+std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
+  out.clear();
+  auto failed = [&](const std::string& why) {
+    cause = sqliteCause(db);
+    out.clear();
+    return why;
+  };
+  {
+    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = '当選金'");
+    if (!t) return failed("データベースファイルの中身を読めません。");
+    const int step = sqlite3_step(t.get());
+    if (step == SQLITE_DONE) return {};
+    if (step != SQLITE_ROW) return failed("データベースファイルの中身を読めません。");
+    // only a plain table: a view would run what the file defines
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
+    std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!type || std::string(type) != "table" || head != "CREATE TABLE")
+      return "データベースファイルの「当選金」が普通の表ではありません。";
+  }
+  StmtPtr q = prepare(
+      db,
+      ("SELECT 回数" + prizeColumns() + " FROM 当選金 ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1)).c_str());
+  if (!q) return failed("データベースファイルの「当選金」の表を読めません。");
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
+      return "データベースファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
+             wrong;
+    const int no = sqlite3_column_int(q.get(), 0);
+    Prize p;
+    for (int i = 0; i < 2 * kPrizeTiers; ++i) {
+      const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
+      if (sqlite3_column_type(q.get(), i + 1) != SQLITE_INTEGER || v < 0 || v > kMaxPrizeValue)
+        return "データベースファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
+               kPrizeColumnNames[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
+      (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = v;
+    }
+    out[no] = p;
+  }
+  if (step != SQLITE_DONE) return failed("データベースファイルの「当選金」の表を読めません。");
+  return {};
+}
+
+}  // namespace
+
 LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   LoadResult r;
   LoadFailure kind = LoadFailure::Damaged;  // what the failures below are, unless said before them
-  auto fail = [&](const std::string& what, const std::string& cause = {}) {
+  // a message that names its file already, and one that is named here
+  auto failNamed = [&](const std::string& message, const std::string& cause) {
     r.rows.clear();
     r.failure = kind;
-    report(what, cs.path, cause);  // the log has both
-    r.message = what + "\n" + cs.path;
+    std::string line = message + (cause.empty() ? "" : " " + cause);  // the log has both
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    storeLog(line);
+    r.message = message;
     r.details = cause;
     return r;
   };
-  struct stat st {};
-  kind = LoadFailure::Missing;
-  if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return fail("データベースファイルが見つかりません。");
-  // A pipe or a device would block the read or never end.
-  kind = LoadFailure::Unreadable;
-  if (!S_ISREG(st.st_mode)) return fail("データベースファイルが通常のファイルではありません。");
-  if (access(cs.path.c_str(), R_OK) != 0)
-    return fail("データベースファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
-                std::strerror(errno));
-  kind = LoadFailure::Beside;
-  std::string besideCause;
-  if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty()) return fail(beside, besideCause);
-  kind = LoadFailure::Damaged;
-  const SideFilesOfARead sideFiles(cs.path);
-  sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-  DbPtr db(raw);
-  if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", sqliteCause(db.get(), rc));
-  guardConnection(db.get());
-  if (!hasCipher(db.get())) {
-    kind = LoadFailure::NoCipher;
-    return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+  auto fail = [&](const std::string& what, const std::string& cause = {}) {
+    return failNamed(what + "\n" + cs.path, cause);
+  };
+  Opening opened = openHistory(cs, OpenMode::Read);
+  if (!opened.connection) {
+    switch (opened.failure) {
+      case OpenFailure::Missing:
+        kind = LoadFailure::Missing;
+        break;
+      case OpenFailure::Unreadable:
+      case OpenFailure::Busy:  // a file another writer holds is no damaged one
+        kind = LoadFailure::Unreadable;
+        break;
+      case OpenFailure::Beside:
+        kind = LoadFailure::Beside;
+        break;
+      case OpenFailure::NoCipher:
+        kind = LoadFailure::NoCipher;
+        break;
+      default:
+        break;
+    }
+    return failNamed(opened.message, opened.cause);
   }
-  switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
-    case Keying::Keyed:
-      break;
-    case Keying::Failed:
-      return fail("データベースファイルを開けません。", sqliteCause(db.get()));
-    case Keying::AnotherPageSize:
-      return fail(kAnotherPageSize);
-  }
+  const std::unique_ptr<HistoryConnection> connection = std::move(opened.connection);
+  sqlite3* db = connection->get();
   {
-    StmtPtr check = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
-    if (!check || sqlite3_step(check.get()) != SQLITE_ROW)
-      return fail("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。",
-                  sqliteCause(db.get()));
-  }
-  {
-    StmtPtr view = prepare(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = '全データ選択クエリ'");
+    StmtPtr view = prepare(db, "SELECT count(*) FROM sqlite_master WHERE name = ?");
+    if (view) sqlite3_bind_text(view.get(), 1, schema::kHistoryView, -1, SQLITE_STATIC);
     if (!view || sqlite3_step(view.get()) != SQLITE_ROW)
-      return fail("データベースファイルを読めません。", sqliteCause(db.get()));
+      return fail("データベースファイルを読めません。", sqliteCause(db));
     if (sqlite3_column_int(view.get(), 0) == 0)
       return fail("データベースファイルに「全データ選択クエリ」がありません。");
   }
   // Declared after the connection: the watch ends before the connection closes.
-  const QueryWatch watch(db.get(), limits.time, limits.stop);
+  const QueryWatch watch(db, limits.time, limits.stop);
   const auto interrupted = [&] { return watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped); };
-  StmtPtr q = prepare(db.get(), historyQuery().c_str());
-  if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db.get()));
+  StmtPtr q = prepare(db, historyQuery().c_str());
+  if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
@@ -468,17 +615,21 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
   if (step != SQLITE_DONE)
-    return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db.get()));
+    return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db));
   if (!withDates) {
     // the newest complete draw's date, for the status line; a table without it is no failure
+    static const std::string dateOfDraw =
+        std::string("SELECT ") + schema::kDate + " FROM " + schema::kDrawTable + " WHERE " + schema::kDrawNo + " = ?";
     const auto newest = std::find_if(r.rows.rbegin(), r.rows.rend(), [](const Draw& d) { return d.complete(); });
-    StmtPtr dq = newest == r.rows.rend() ? nullptr : prepare(db.get(), "SELECT 抽選日 FROM 当選データ WHERE 回数 = ?");
+    StmtPtr dq = newest == r.rows.rend() ? nullptr : prepare(db, dateOfDraw.c_str());
     if (dq && sqlite3_bind_int(dq.get(), 1, newest->no) == SQLITE_OK && sqlite3_step(dq.get()) == SQLITE_ROW &&
         sqlite3_column_type(dq.get(), 0) == SQLITE_TEXT)
       newest->date = reinterpret_cast<const char*>(sqlite3_column_text(dq.get(), 0));
   } else {
-    StmtPtr dq = prepare(db.get(), "SELECT 回数, 抽選日 FROM 当選データ ORDER BY 回数");
-    if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
+    static const std::string dates = std::string("SELECT ") + schema::kDrawNo + ", " + schema::kDate + " FROM " +
+                                     schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
+    StmtPtr dq = prepare(db, dates.c_str());
+    if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db));
     size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
       if (++read > static_cast<size_t>(kMaxDrawNo))
@@ -492,15 +643,18 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
       }
     }
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
-    if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db.get()));
+    if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db));
+  }
+  {
+    std::string cause;
+    if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty())
+      return fail(sqlite3_errcode(db) == SQLITE_INTERRUPT ? interrupted() : why, cause);
   }
   r.ok = true;
   return r;
 }
 
 namespace {
-
-constexpr const char* kFieldNames[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
 
 // Reads the draw table on a keyed connection into `out`.  The table must be
 // a plain one: reading a view or a virtual table would run what the file
@@ -517,8 +671,9 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     return r;
   };
   {
-    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = '当選データ'");
+    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = ?");
     if (!t) return bad("データベースファイルの中身を読めません。", true);
+    sqlite3_bind_text(t.get(), 1, schema::kDrawTable, -1, SQLITE_STATIC);
     const int step = sqlite3_step(t.get());
     if (step != SQLITE_ROW && step != SQLITE_DONE) return bad("データベースファイルの中身を読めません。", true);
     if (step == SQLITE_DONE) return bad("データベースファイルに「当選データ」の表がありません。");
@@ -529,9 +684,9 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     if (!type || std::string(type) != "table" || sql.rfind("CREATE TABLE", 0) != 0)
       return bad("データベースファイルの「当選データ」が普通の表ではありません。");
   }
-  StmtPtr q = prepare(db,
-                      "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 FROM 当選データ "
-                      "ORDER BY 回数");
+  static const std::string rows =
+      "SELECT " + schema::drawColumns() + " FROM " + schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
+  StmtPtr q = prepare(db, rows.c_str());
   if (!q) return bad("データベースファイルの「当選データ」の表を読めません。", true);
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
@@ -555,12 +710,17 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     }
     for (int f = 0; f < kNumberFields; ++f) {
       const CellNumber v = storedNumber(q.get(), f + 2);
-      if (v.kind == CellNumber::Wrong) return bad(draw + "「" + kFieldNames[f + 1] + "」が数ではありません。");
+      if (v.kind == CellNumber::Wrong) return bad(draw + "「" + schema::kNumbers[f] + "」が数ではありません。");
       if (v.kind == CellNumber::Number) d.n[f] = v.value;
     }
     r.rows.push_back(std::move(d));
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
+  std::string cause;
+  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) {
+    r.cause = cause;
+    return bad(why);
+  }
   r.status = TableRead::Read;
   return r;
 }
@@ -568,106 +728,58 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
 }  // namespace
 
 TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits) {
-  TableRead r;
-  auto notOurs = [&r](sqlite3* db, int rc = SQLITE_ERROR) {
-    r.status = TableRead::NotOurs;
-    r.message = "このプログラムの暗号化データベースではありません。";
-    r.cause = sqliteCause(db, rc);
-    return r;
-  };
-  std::error_code ec;
-  if (!fs::is_regular_file(cs.path, ec) || fs::file_size(cs.path, ec) == 0) return notOurs(nullptr, SQLITE_NOTADB);
-  // The file is read as it stands: immutable, so no journal is consulted
-  // and nothing is created beside it, not even for a file in WAL mode.
-  sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2((fileUri(cs.path) + "?immutable=1").c_str(), &raw,
-                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-  DbPtr db(raw);
-  if (rc != SQLITE_OK) return notOurs(db.get(), rc);
-  guardConnection(db.get());
-  if (!hasCipher(db.get())) {
-    r.message = "暗号化データベースを扱うライブラリが使えないため、データベースを読めません。";
+  Opening opened = openHistory(cs, OpenMode::Download);
+  if (!opened.connection) {
+    TableRead r;
+    r.message = opened.message.substr(0, opened.message.find('\n'));
+    r.cause = opened.cause;
+    // damage of the cipher's own page is said as such; anything else that fails to open is no database of ours
+    const bool notOurs = opened.failure != OpenFailure::NoCipher && r.message != kAnotherPageSize;
+    if (notOurs) r.message = kNotOurDatabase;
+    r.status = notOurs ? TableRead::NotOurs : TableRead::Bad;
     return r;
   }
-  switch (applyKeyQuickly(db.get(), cs.path, cs.password)) {
-    case Keying::Keyed:
-      break;
-    case Keying::Failed:
-      return notOurs(db.get());
-    case Keying::AnotherPageSize:
-      r.message = kAnotherPageSize;
-      return r;
-  }
-  {
-    StmtPtr q = prepare(db.get(), "SELECT count(*) FROM sqlite_master");
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return notOurs(db.get());
-  }
-  return readDrawRows(db.get(), limits);
+  return readDrawRows(opened.connection->get(), limits);
 }
 
 std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs, const ReadLimits& limits,
                                                          std::string& error, std::string& cause, Refusal* refusal) {
+  Opening opened = openHistory(cs, OpenMode::ReadLocked);
+  if (!opened.connection) {
+    if (refusal)
+      *refusal = opened.failure == OpenFailure::Busy     ? Refusal::Busy
+                 : opened.failure == OpenFailure::Beside ? Refusal::Beside
+                                                         : Refusal::Other;
+    error = opened.message;
+    cause = opened.cause;
+    return nullptr;
+  }
   if (refusal) *refusal = Refusal::Other;
-  auto fail = [&](const std::string& why, sqlite3* db = nullptr) {
-    error = why + "\n" + cs.path;
-    cause = db ? sqliteCause(db) : std::string();
-    return nullptr;
-  };
-  struct stat st {};
-  if (::stat(cs.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-    return fail("データベースファイルが見つからないか、通常のファイルではありません。");
-  if (const std::string beside = checkBesideFiles(cs, cause); !beside.empty()) {
-    error = beside;
-    if (refusal) *refusal = Refusal::Beside;
-    return nullptr;
-  }
   std::unique_ptr<HistoryWriteLock> lock(new HistoryWriteLock);
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &lock->db_, SQLITE_OPEN_READWRITE, nullptr);
-  sqlite3* db = lock->db_;
-  if (rc != SQLITE_OK) return fail("データベースファイルを開けません。", db);
-  guardConnection(db);
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  if (!hasCipher(db)) return fail("暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
-  switch (applyKeyQuickly(db, cs.path, cs.password)) {
-    case Keying::Keyed:
-      break;
-    case Keying::Failed:
-      return fail("データベースファイルを開けません。", db);
-    case Keying::AnotherPageSize:
-      return fail(kAnotherPageSize);
+  lock->connection_ = std::move(opened.connection);
+  // A writer that waited while another replaced the file holds the lock of
+  // the file that was replaced: what it read and wrote would be lost.
+  int moved = 0;
+  if (sqlite3_file_control(lock->connection_->get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+    if (refusal) *refusal = Refusal::Moved;
+    error = "データベースファイルが、ほかの更新で置き換えられました。\n" + cs.path;
+    return nullptr;
   }
-  {
-    StmtPtr q = prepare(db, "SELECT count(*) FROM sqlite_master");
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW)
-      return fail("データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。", db);
-  }
-  // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
-  if (!exec(db, "BEGIN IMMEDIATE")) {
-    const int code = sqlite3_errcode(db);
-    const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
-    if (busy && refusal) *refusal = Refusal::Busy;
-    return fail(busy ? kEditingElsewhere
-                : code == SQLITE_READONLY ? "データベースファイルが読み取り専用のため、当選データを変更できません。"
-                                          : "データベースへ書き込めません。",
-                db);
-  }
-  TableRead read = readDrawRows(db, limits);
+  TableRead read = readDrawRows(lock->connection_->get(), limits);
   if (read.status != TableRead::Read) {
     error = read.message + "\n" + cs.path;
     cause = read.cause;
     return nullptr;
   }
   lock->draws_ = std::move(read.rows);
+  lock->prizes_ = std::move(read.prizes);
   return lock;
 }
 
-HistoryWriteLock::~HistoryWriteLock() {
-  if (!db_) return;
-  if (!sqlite3_get_autocommit(db_)) exec(db_, "ROLLBACK");
-  sqlite3_close_v2(db_);
-}
+HistoryWriteLock::~HistoryWriteLock() = default;
 
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath) {
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes,
+                          const std::string& backupPath) {
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
@@ -681,15 +793,12 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えません。");
     if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
     // One transaction: one write to disk for the whole history, not one per draw.
-    if (!exec(db.get(), "BEGIN") ||
-        !exec(db.get(),
-              "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 第1数字 INTEGER, "
-              "第2数字 INTEGER, 第3数字 INTEGER, 第4数字 INTEGER, 第5数字 INTEGER, ボーナス数字 INTEGER)") ||
-        !exec(db.get(),
-              "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, "
-              "ボーナス数字 FROM 当選データ ORDER BY 回数"))
+    if (!exec(db.get(), "BEGIN") || !exec(db.get(), schema::createDrawTable()) ||
+        !exec(db.get(), schema::createHistoryView()) ||
+        !exec(db.get(), "CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY" + prizeColumns(" INTEGER") + ")"))
       return fail("データベースの表を作成できません。", sqliteCause(db.get()));
-    StmtPtr ins = prepare(db.get(), "INSERT INTO 当選データ VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    StmtPtr ins = prepare(
+        db.get(), (std::string("INSERT INTO ") + schema::kDrawTable + " VALUES (?, ?, ?, ?, ?, ?, ?, ?)").c_str());
     if (!ins) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
     for (const Draw& d : draws) {
       sqlite3_reset(ins.get());
@@ -697,6 +806,17 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
         return fail("データベースへ書き込めません（第" + std::to_string(d.no) + "回）。", sqliteCause(db.get()));
     }
     ins.reset();
+    StmtPtr prize = prepare(db.get(), "INSERT INTO 当選金 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    if (!prize) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    for (const auto& [no, p] : prizes) {
+      sqlite3_reset(prize.get());
+      int rc = sqlite3_bind_int(prize.get(), 1, no);
+      for (int i = 0; i < 2 * kPrizeTiers && rc == SQLITE_OK; ++i)
+        rc = sqlite3_bind_int64(prize.get(), i + 2, (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers]);
+      if (rc != SQLITE_OK || sqlite3_step(prize.get()) != SQLITE_DONE)
+        return fail("データベースへ書き込めません（第" + std::to_string(no) + "回の当選金）。", sqliteCause(db.get()));
+    }
+    prize.reset();
     if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
     const std::string closeFailure = closeConnection(db);
     if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);
@@ -705,7 +825,6 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
   return {};
 }
 
-bool sqlcipherLinked(sqlite3* db) { return hasCipher(db); }
 bool keyConnection(sqlite3* db, const std::string& password) { return applyKey(db, password); }
 
 }  // namespace km

@@ -38,7 +38,7 @@ void writeLog(const std::string& line);
 enum class LoadFailure {
   None,
   Missing,     // no file of that name
-  Unreadable,  // not a regular file, or no permission to read it
+  Unreadable,  // not a regular file, no permission to read it, or another writer holds it
   Beside,      // a file beside it that is none of ours, or a write that cannot be undone
   NoCipher,    // the program's own encryption library is missing
   Damaged,     // the file itself: not a database of this program, or damaged
@@ -54,6 +54,7 @@ struct LoadResult {
   std::string message;
   std::string details;
   std::vector<Draw> rows;
+  PrizeTable prizes;  // the table 当選金, where the file has it
 };
 
 // Bounds on a read: its queries are interrupted when `time` has passed, or
@@ -64,28 +65,13 @@ struct ReadLimits {
 };
 
 // Opens the file read-only (nothing is ever written), checks the cipher and
-// the key and reads the history query.  With dates, also reads each draw's
+// the key and reads the history query, and the prizes from the table 当選金
+// where the file has one (a file without it has no prizes; a row that is not
+// a draw number and eight whole numbers 0..kMaxPrizeValue fails the load).  With dates, also reads each draw's
 // date from the draw table where it has one; a failed read of the dates
 // fails the whole load.  Without, only the date of the newest complete draw
 // is read, where the draw table has it.
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const ReadLimits& limits = {});
-
-// The rows of the draw table 当選データ, read straight from the table, never
-// through a view or anything else the file defines.
-struct TableRead {
-  enum Status { Read, NotOurs, Bad } status = Bad;
-  std::string message;  // NotOurs, Bad: why, in Japanese
-  std::string cause;    // SQLite's own account, where it gave one
-  std::vector<Draw> rows;
-};
-
-// Reads a file this program did not write (a downloaded database) as it
-// stands: without a journal and creating nothing beside it.  NotOurs when it
-// is no database encrypted with the key of `cs`; Bad when the table is
-// missing or no plain table, or holds a draw number that is not a whole
-// number 1..32767, or twice, a number that is neither empty nor a whole
-// number, or a date that is no text.
-TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
 
 // How long a writer waits for another's write lock before it gives up.  The
 // other writers (a change of the entry store, the update's write) hold it for
@@ -96,6 +82,81 @@ inline constexpr int kBusyTimeoutMs = 5000;
 inline constexpr const char* kEditingElsewhere =
     "当選データ入力ウィンドウで編集中です。当選データ入力ウィンドウを閉じてから、もう一度実行してください。";
 
+// How a connection on a history file is opened.
+enum class OpenMode {
+  Read,        // read-only, no lock: the start-up read, the backup check, kazumaki-tool check
+  ReadLocked,  // read under the write lock, waiting up to the busy time for it: the update's replacement
+  Write,       // the entry store: like ReadLocked, and refused when the file or its folder cannot be written
+  Download,    // a file from outside, read as it stands: no journal, nothing created beside it
+  RollBack,    // the rolling back of an interrupted write's journal: nothing checked beside the file
+};
+
+// Why a history file was not opened.
+enum class OpenFailure {
+  None,
+  Missing,      // no file of that name
+  Unreadable,   // not a regular file, or no permission to read it
+  NotWritable,  // a writer's file or folder is read-only, or the file is another user's link
+  Beside,       // a file beside it that is none of ours, or a write that cannot be undone
+  NoCipher,     // the program's own encryption library is missing
+  Busy,         // another writer holds the write lock
+  Damaged,      // the file itself: not a database of this program under this key, or damaged
+};
+
+class HistoryConnection;
+
+// A connection, or why there is none: message is Japanese (what, then the
+// file), cause the library's or system's words, empty when there are none.
+struct Opening {
+  std::unique_ptr<HistoryConnection> connection;
+  OpenFailure failure = OpenFailure::None;
+  std::string message;
+  std::string cause;
+};
+
+// The one way into a history file.  In this order: the file and the files
+// beside it (checkBesideFiles; a writer's file and folder must be writable),
+// the page size in the header of page 1, the cipher library, the key, and a
+// read that proves the key; ReadLocked and Write then take the write lock.
+Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs = kBusyTimeoutMs);
+
+// An open connection; it closes when it goes (rolling back what was not
+// committed), and a read removes the side files it made.
+class HistoryConnection {
+ public:
+  ~HistoryConnection();
+  HistoryConnection(const HistoryConnection&) = delete;
+  HistoryConnection& operator=(const HistoryConnection&) = delete;
+  sqlite3* get() const { return db_; }
+  // Closes it now: empty, or SQLite's account of why it could not.
+  std::string close();
+
+ private:
+  friend Opening openHistory(const ConnectString&, OpenMode, int);
+  HistoryConnection() = default;
+  struct SideFiles;
+  std::unique_ptr<SideFiles> sideFiles_;  // set before db_ is opened, gone after it is closed
+  sqlite3* db_ = nullptr;
+};
+
+// The rows of the draw table 当選データ, read straight from the table, never
+// through a view or anything else the file defines.
+struct TableRead {
+  enum Status { Read, NotOurs, Bad } status = Bad;
+  std::string message;  // NotOurs, Bad: why, in Japanese
+  std::string cause;    // SQLite's own account, where it gave one
+  std::vector<Draw> rows;
+  PrizeTable prizes;  // the table 当選金, read as loadHistory reads it
+};
+
+// Reads a file this program did not write (a downloaded database) as it
+// stands: without a journal and creating nothing beside it.  NotOurs when it
+// is no database encrypted with the key of `cs`; Bad when the table is
+// missing or no plain table, or holds a draw number that is not a whole
+// number 1..32767, or twice, a number that is neither empty nor a whole
+// number, or a date that is no text.
+TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
+
 // The history database held for its replacement by a new file: while the
 // lock lives no other connection can write to it (they wait, or report the
 // file busy), so nothing written between the read and the replacement is
@@ -105,7 +166,9 @@ class HistoryWriteLock {
   // Why take() failed: another writer holds the lock, a file beside the
   // database is none of ours, or anything else (a missing, foreign or damaged
   // file, one that cannot be written).
-  enum class Refusal { Busy, Beside, Other };
+  // Moved: another writer replaced the file while this one waited for its
+  // lock; taking it again reads the new file.
+  enum class Refusal { Busy, Beside, Moved, Other };
   // Null with the reason in `error` (and SQLite's account in `cause`) when
   // the file cannot be locked or read.
   static std::unique_ptr<HistoryWriteLock> take(const ConnectString& cs, const ReadLimits& limits, std::string& error,
@@ -114,20 +177,24 @@ class HistoryWriteLock {
   HistoryWriteLock(const HistoryWriteLock&) = delete;
   HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
   const std::vector<Draw>& draws() const { return draws_; }
+  const PrizeTable& prizes() const { return prizes_; }
 
  private:
   HistoryWriteLock() = default;
-  sqlite3* db_ = nullptr;
+  std::unique_ptr<HistoryConnection> connection_;
   std::vector<Draw> draws_;
+  PrizeTable prizes_;
 };
 
-// Creates a new encrypted database holding exactly these draws, written to a
+// Creates a new encrypted database holding exactly these draws (and these
+// prizes, in the table 当選金 of their own), written to a
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason (with SQLite's message
 // and extended result code where SQLite failed); on failure the old file is
 // left as it was and no temporary file remains.  With a backup path, the old
 // file is first copied there.
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const std::string& backupPath = {});
+std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
+                          const std::string& backupPath = {});
 
 // Looks at the files SQLite would take up beside the database before a
 // connection opens it: a journal of an interrupted write is rolled back; a
@@ -152,10 +219,8 @@ std::string fieldText(sqlite3_stmt* s, int col);
 // reader's to ask.
 CellNumber storedNumber(sqlite3_stmt* s, int col);
 
-// For other connections on the same files (the entry store): true when the
-// linked SQLite is SQLCipher, and keying a freshly opened connection with
-// every cipher parameter fixed.
-bool sqlcipherLinked(sqlite3* db);
+// Keys a freshly opened connection with every cipher parameter fixed (for
+// files made by hand; every reader and writer goes through openHistory).
 bool keyConnection(sqlite3* db, const std::string& password);
 
 }  // namespace km

@@ -1,6 +1,8 @@
 #include "store/database_update.h"
 
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "store/replace_file.h"
 
@@ -12,7 +14,117 @@ std::string missingDatabaseText(const std::string& path) { return "当選デー�
 
 std::string backupPathFor(const std::string& target) { return target + ".bak"; }
 
+namespace {
+
+// A source's draws: a list, or the rows of a database read from a scratch
+// copy beside the target.  Empty `reason` when read.
+struct SourceDraws {
+  std::vector<Draw> draws;
+  PrizeTable prizes;
+  std::string reason, details;
+};
+
+SourceDraws readSource(const std::string& target, std::string_view bytes, const ReadLimits& limits) {
+  SourceDraws r;
+  if (bytes.empty()) {
+    r.reason = "取得先から届いたデータが空です。";
+    return r;
+  }
+  if (feedForm(bytes) != FeedForm::Other) {
+    FeedRead feed = readFeed(bytes);
+    if (!feed.ok) r.reason = feed.error;
+    r.draws = std::move(feed.draws);
+    r.prizes = std::move(feed.prizes);
+    return r;
+  }
+  ReplacementFile scratch(target);  // removed when it goes, never committed
+  if (!scratch.ok() || !scratch.write(bytes)) {
+    r.reason = "ダウンロードしたデータを一時ファイルに書けません。";
+    r.details = scratch.error();
+    return r;
+  }
+  TableRead table = readDrawTable({scratch.path(), databasePassword()}, limits);
+  if (table.status == TableRead::NotOurs) {
+    r.reason = "取得先のデータは、当選データの一覧（JSON・CSV）でも、このプログラムのデータベースでもありません。";
+    r.details = table.cause;
+  } else if (table.status != TableRead::Read) {
+    r.reason = "取得先のデータベースを使えません：" + table.message;
+    r.details = table.cause;
+  } else {
+    r.draws = std::move(table.rows);
+    r.prizes = std::move(table.prizes);
+  }
+  return r;
+}
+
+// "「NAME」：" before a source's own words, when there are several sources.
+std::string sourceLabel(const std::string& name) { return name.empty() ? std::string() : "「" + name + "」："; }
+
+// "取得先「NAME」" in a sentence.
+std::string sourceNamed(const std::string& name) { return name.empty() ? "取得先" : "取得先「" + name + "」"; }
+
+// The prizes the usable sources give for the draws that are kept: a draw's
+// stored prize is never changed, and a prize two sources give differently
+// is not taken.  Each such difference is named in `notes`.
+PrizeTable newPrizes(const PrizeTable& stored, const std::vector<Draw>& storedDraws, const std::vector<Draw>& taken,
+                     const std::vector<SourceInput>& sources, const std::vector<SourceReport>& reports,
+                     const std::vector<SourceDraws>& read, std::string& notes) {
+  std::set<int> kept;
+  for (const Draw& d : storedDraws) kept.insert(d.no);
+  for (const Draw& d : taken) kept.insert(d.no);
+  PrizeTable found;
+  std::map<int, size_t> from;
+  std::set<int> differ;
+  int told = 0;
+  auto note = [&](const std::string& line) {
+    if (++told <= 3) notes.append("\n").append(line);
+  };
+  for (size_t i = 0; i < read.size(); ++i) {
+    if (!reports[i].usable) continue;
+    for (const auto& [no, prize] : read[i].prizes) {
+      if (!kept.contains(no) || differ.contains(no)) continue;
+      if (const auto s = stored.find(no); s != stored.end()) {
+        if (s->second != prize)
+          note("第" + std::to_string(no) + "回の当選金が、手元のデータと" + sourceNamed(sources[i].name) +
+               "とで違います（手元のままにしました）。");
+        continue;
+      }
+      if (const auto f = found.find(no); f != found.end()) {
+        if (f->second != prize) {
+          note("第" + std::to_string(no) + "回の当選金が、" + sourceNamed(sources[from[no]].name) + "と" +
+               sourceNamed(sources[i].name) + "で違うため、取り込みませんでした。");
+          found.erase(f);
+          differ.insert(no);
+        }
+        continue;
+      }
+      found[no] = prize;
+      from[no] = i;
+    }
+  }
+  if (told > 3) notes.append("\nほか" + std::to_string(told - 3) + "件");
+  return found;
+}
+
+// Takes the history's write lock; a file that another writer replaced while
+// this one waited is taken again, so the history read is the newest.
+std::unique_ptr<HistoryWriteLock> lockHistory(const ConnectString& cs, const ReadLimits& limits, std::string& error,
+                                              std::string& cause, HistoryWriteLock::Refusal& refusal) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::unique_ptr<HistoryWriteLock> lock = HistoryWriteLock::take(cs, limits, error, cause, &refusal);
+    if (lock || refusal != HistoryWriteLock::Refusal::Moved) return lock;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 UpdateResult updateHistory(const std::string& target, std::string_view bytes, const UpdateOptions& options) {
+  return updateHistory(target, std::vector<SourceInput>{SourceInput{{}, std::string(bytes), {}, {}, false}}, options);
+}
+
+UpdateResult updateHistory(const std::string& target, const std::vector<SourceInput>& sources,
+                           const UpdateOptions& options) {
   UpdateResult r;
   auto refuse = [&r](const std::string& why, const std::string& details = {}) {
     r.status = UpdateResult::Refused;
@@ -33,60 +145,119 @@ UpdateResult updateHistory(const std::string& target, std::string_view bytes, co
     r.reason = missingDatabaseText(target);
     return r;
   }
-  if (bytes.empty()) return refuse("取得先から届いたデータが空です。");
 
-  // The source's draws: a list, or the rows of a database read from a scratch copy.
-  std::vector<Draw> source;
-  if (feedForm(bytes) != FeedForm::Other) {
-    FeedRead feed = readFeed(bytes);
-    if (!feed.ok) return refuse(feed.error);
-    source = std::move(feed.draws);
-  } else {
-    ReplacementFile scratch(target);  // removed when it goes, never committed
-    if (!scratch.ok() || !scratch.write(bytes))
-      return refuse("ダウンロードしたデータを一時ファイルに書けません。", scratch.error());
-    TableRead table = readDrawTable({scratch.path(), databasePassword()}, options.limits);
+  // Every source's draws, read before the history is locked.
+  std::vector<SourceDraws> read(sources.size());
+  r.sources.resize(sources.size());
+  for (size_t i = 0; i < sources.size(); ++i) {
+    r.sources[i].name = sources[i].name;
+    if (!sources[i].error.empty()) {
+      read[i].reason = sources[i].error;
+      read[i].details = sources[i].details;
+    } else {
+      read[i] = readSource(target, sources[i].bytes, options.limits);
+    }
     if (stop && stop->stopped()) return cancelled();
-    if (table.status == TableRead::NotOurs)
-      return refuse("取得先のデータは、当選データの一覧（JSON・CSV）でも、このプログラムのデータベースでもありません。",
-                    table.cause);
-    if (table.status != TableRead::Read)
-      return refuse("取得先のデータベースを使えません：" + table.message, table.cause);
-    source = std::move(table.rows);
   }
-  if (stop && stop->stopped()) return cancelled();
+  // Why no source could be used: each source's reason, named when there are several.
+  auto noneUsable = [&] {
+    if (r.sources.size() == 1) return refuse(r.sources[0].reason, r.sources[0].details);
+    std::string why = "どの取得先からも当選データを取り込めませんでした。", details;
+    for (const SourceReport& s : r.sources) {
+      why.append("\n").append(sourceLabel(s.name)).append(s.reason);
+      if (s.details.empty()) continue;
+      if (!details.empty()) details.append("\n");
+      details.append(sourceLabel(s.name)).append(s.details);
+    }
+    return refuse(why, details);
+  };
+  bool anyRead = false;
+  for (size_t i = 0; i < sources.size(); ++i) {
+    r.sources[i].reason = read[i].reason;
+    r.sources[i].details = read[i].details;
+    anyRead = anyRead || read[i].reason.empty();
+  }
+  if (!anyRead) return noneUsable();
 
   // The user's history, held against other writers until the new file is in place.
   std::string error, cause;
   const ConnectString cs{target, databasePassword()};
   HistoryWriteLock::Refusal refusal{};
-  const std::unique_ptr<HistoryWriteLock> lock = HistoryWriteLock::take(cs, options.limits, error, cause, &refusal);
-  if (stop && stop->stopped()) return cancelled();
-  if (!lock)
-    return refuse(
-        refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
-        cause);
-  const std::vector<Draw>& stored = lock->draws();
-  FeedMerge merge = mergeFeed(stored, std::move(source));
-  r.newest = merge.newest;
-  r.drawsBefore = r.drawsAfter = static_cast<int>(stored.size());
-  r.sourceStale = isStale(merge.newest.date, options.today.empty() ? todayDate() : options.today);
-  switch (merge.status) {
-    case FeedMerge::Refused:
-      return refuse(merge.reason);
-    case FeedMerge::NothingNew:
-      r.status = UpdateResult::NothingNew;
-      return r;
-    case FeedMerge::Append:
-      break;
+  std::unique_ptr<HistoryWriteLock> lock;
+  if (!options.compareWith) {
+    lock = lockHistory(cs, options.limits, error, cause, refusal);
+    if (stop && stop->stopped()) return cancelled();
+    if (!lock)
+      return refuse(
+          refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
+          cause);
   }
+  const std::vector<Draw>& stored = lock ? lock->draws() : *options.compareWith;
+  r.drawsBefore = r.drawsAfter = static_cast<int>(stored.size());
+
+  // Each source on its own against the history.
+  std::vector<std::vector<Draw>> added(sources.size());
+  for (size_t i = 0; i < sources.size(); ++i) {
+    SourceReport& report = r.sources[i];
+    if (!report.reason.empty()) continue;
+    FeedMerge merge = mergeFeed(stored, std::move(read[i].draws), {options.today, sources[i].chosenFile});
+    if (merge.status == FeedMerge::Refused) {
+      report.reason = merge.reason;
+      continue;
+    }
+    report.usable = true;
+    report.newest = merge.newest;
+    report.newDraws = static_cast<int>(merge.added.size());
+    if (merge.newest.no > r.newest.no) r.newest = merge.newest;
+    added[i] = std::move(merge.added);
+  }
+  bool anyUsable = false;
+  for (const SourceReport& s : r.sources) anyUsable = anyUsable || s.usable;
+  if (!anyUsable) return noneUsable();
+  r.sourceStale = isStale(r.newest.date, options.today.empty() ? todayDate() : options.today);
+
+  // The new draws, one after another, as long as some source lists the next
+  // one and every source that lists it agrees.
+  std::vector<Draw> taken;
+  for (size_t k = 0;; ++k) {
+    const Draw* first = nullptr;
+    size_t from = 0;
+    for (size_t i = 0; i < added.size() && r.conflict.empty(); ++i) {
+      if (k >= added[i].size()) continue;
+      if (!first) {
+        first = &added[i][k];
+        from = i;
+      } else if (!sameDraw(*first, added[i][k])) {
+        r.conflict = "取得先によって第" + std::to_string(first->no) + "回の当選数字が違うため、第" +
+                     std::to_string(first->no) + "回からは取り込んでいません。\n　" + sourceLabel(sources[from].name) +
+                     describeDraw(*first) + "\n　" + sourceLabel(sources[i].name) + describeDraw(added[i][k]);
+      }
+    }
+    if (!first || !r.conflict.empty()) break;
+    taken.push_back(*first);
+  }
+  if (options.compareWith) {
+    r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
+    r.added = std::move(taken);
+    return r;
+  }
+  // The prizes the sources add to the stored ones.
+  PrizeTable prizes = lock->prizes();
+  const PrizeTable more = newPrizes(prizes, stored, taken, sources, r.sources, read, r.prizeNotes);
+  r.prizesAdded = static_cast<int>(more.size());
+  if (taken.empty() && more.empty()) {
+    if (!r.conflict.empty()) return refuse(r.conflict + r.prizeNotes);
+    r.status = UpdateResult::NothingNew;
+    return r;
+  }
+  prizes.insert(more.begin(), more.end());
   std::vector<Draw> all = stored;
-  all.insert(all.end(), merge.added.begin(), merge.added.end());
+  all.insert(all.end(), taken.begin(), taken.end());
   if (stop && !stop->beginCommit()) return cancelled();
-  if (const std::string why = writeDatabase(cs, all, backupPathFor(target)); !why.empty())
+  if (const std::string why = writeDatabase(cs, all, prizes, backupPathFor(target)); !why.empty())
     return refuse("当選データファイルを書き換えられませんでした。", why);
-  r.status = UpdateResult::Added;
-  r.added = std::move(merge.added);
+  r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
+  r.added = std::move(taken);
   r.drawsAfter = static_cast<int>(all.size());
   return r;
 }

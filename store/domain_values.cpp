@@ -72,6 +72,49 @@ CellNumber parseCellNumber(std::string_view text) {
   return n.kind == CellNumber::Number && !isLotteryNumber(n.value) ? CellNumber{CellNumber::Wrong, 0} : n;
 }
 
+CellNumber parseDrawNo(std::string_view text) {
+  const CellNumber n = parseWholeNumber(text);
+  return n.kind == CellNumber::Number && !isDrawNo(n.value) ? CellNumber{CellNumber::Wrong, 0} : n;
+}
+
+std::string normalizedDate(std::string_view v) {
+  // the three separators: "-" twice, "/" twice, or 年 月 日 (three bytes each in UTF-8)
+  struct Form {
+    std::string_view first, second, end;
+  };
+  static constexpr Form kForms[] = {{"-", "-", ""}, {"/", "/", ""}, {"\xE5\xB9\xB4", "\xE6\x9C\x88", "\xE6\x97\xA5"}};
+  auto number = [](std::string_view t, size_t minLen, size_t maxLen, int& out) {
+    if (t.size() < minLen || t.size() > maxLen) return false;
+    out = 0;
+    for (char c : t) {
+      if (c < '0' || c > '9') return false;
+      out = out * 10 + (c - '0');
+    }
+    return true;
+  };
+  for (const Form& f : kForms) {
+    if (v.size() < 4 + f.first.size() || v.substr(4, f.first.size()) != f.first) continue;
+    std::string_view rest = v.substr(4 + f.first.size());
+    if (!f.end.empty()) {
+      if (rest.size() < f.end.size() || rest.substr(rest.size() - f.end.size()) != f.end) return {};
+      rest.remove_suffix(f.end.size());
+    }
+    const size_t mid = rest.find(f.second);
+    int y = 0, m = 0, d = 0;
+    if (mid == std::string_view::npos || !number(v.substr(0, 4), 4, 4, y) || !number(rest.substr(0, mid), 1, 2, m) ||
+        !number(rest.substr(mid + f.second.size()), 1, 2, d))
+      return {};
+    std::string out = std::string(v.substr(0, 4)) + '-';
+    out += static_cast<char>('0' + m / 10);
+    out += static_cast<char>('0' + m % 10);
+    out += '-';
+    out += static_cast<char>('0' + d / 10);
+    out += static_cast<char>('0' + d % 10);
+    return isCalendarDate(out) ? out : std::string();
+  }
+  return {};
+}
+
 const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
 
 }  // namespace km

@@ -32,6 +32,14 @@ struct CellNumber {
 // Empty, a whole number written in digits (below 10^9), or Wrong ("5.0",
 // "+5", "-3", "abc").
 CellNumber parseWholeNumber(std::string_view text);
+// 回数 written as text, by every reader of an outside list or file: a whole
+// number as parseWholeNumber reads it (so full-width digits count, "１２" is
+// 12) that is a draw number; Empty, Number or Wrong ("0", "32768", "1.0").
+CellNumber parseDrawNo(std::string_view text);
+// A date written as the results lists write it: YYYY-MM-DD, YYYY/M/D (or
+// YYYY/MM/DD) and YYYY年M月D日, as YYYY-MM-DD; empty when it is none of these
+// or no day of the calendar.
+std::string normalizedDate(std::string_view text);
 // A number cell: Empty, a lottery number written in digits, or Wrong (the
 // above, and "0", "32").
 CellNumber parseCellNumber(std::string_view text);

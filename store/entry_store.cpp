@@ -1,26 +1,29 @@
 #include "store/entry_store.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <utility>
 
 #include "store/query_watch.h"
-#include "store/replace_file.h"
+#include "store/schema.h"
 #include "store/text_excerpt.h"
 
 namespace km {
 
-namespace fs = std::filesystem;
-
 namespace {
 
+using schema::kDrawNo;
+using schema::kDrawTable;
 // Column names of the number fields, in grid order (columns 2..7).
-constexpr const char* kFieldNames[kNumberFields] = {"第1数字", "第2数字", "第3数字",
-                                                    "第4数字", "第5数字", "ボーナス数字"};
+constexpr const auto& kFieldNames = schema::kNumbers;
+
+// "SELECT ... FROM 当選データ ..." with the table's name put in for each %T and the draw number's for each %N.
+std::string onDraws(std::string sql) {
+  for (const auto& [mark, name] : {std::pair{"%T", kDrawTable}, std::pair{"%N", kDrawNo}})
+    for (size_t at; (at = sql.find(mark)) != std::string::npos;) sql.replace(at, 2, name);
+  return sql;
+}
 
 struct StmtFinalizer {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -37,6 +40,23 @@ StmtPtr prepare(sqlite3* db, const std::string& sql) {
 }
 
 std::string named(const std::string& what, const std::string& path) { return what + "\n" + path; }
+
+// A prize goes with its draw's row: the prizes of draws `from`..`to` are
+// deleted (by = 0) or moved by `by` along with the rows.  A file without the
+// table 当選金 has nothing to move.
+bool movePrizes(sqlite3* db, int from, int to, int by) {
+  StmtPtr t = prepare(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '当選金'");
+  if (!t) return false;
+  const int step = sqlite3_step(t.get());
+  if (step == SQLITE_DONE) return true;
+  if (step != SQLITE_ROW) return false;
+  const std::string range = " WHERE 回数 BETWEEN " + std::to_string(from) + " AND " + std::to_string(to);
+  // through negative numbers, so that no number is taken twice on the way
+  const std::string sql = by == 0 ? "DELETE FROM 当選金" + range
+                                  : "UPDATE 当選金 SET 回数 = -(回数 + " + std::to_string(by) + ")" + range +
+                                        "; UPDATE 当選金 SET 回数 = -回数 WHERE 回数 < 0";
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 }  // namespace
 
@@ -58,79 +78,26 @@ std::unique_ptr<EntryStore> EntryStore::openToRead(const ConnectString& cs, std:
 
 std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::string& error, int busyTimeoutMs,
                                                std::string* details, bool write) {
-  // SQLite's account of a failure goes apart from the reason
-  const auto failed = [&](const std::unique_ptr<EntryStore>& store, const char* what) {
-    error = store->failure(what);
-    if (details) *details = store->details();
-  };
-  std::error_code ec;
-  if (!fs::exists(cs.path, ec) || fs::is_directory(cs.path, ec)) {
-    error = named("データベースファイルが見つかりません。", cs.path);
+  // Writing, the store holds the write lock from now on: the user learns
+  // before typing that another writer has it, and no other writer gets it
+  // while the store lives.
+  Opening opened = openHistory(cs, write ? OpenMode::Write : OpenMode::Read, busyTimeoutMs);
+  if (!opened.connection) {
+    error = opened.message;
+    if (details) *details = opened.cause;
     return nullptr;
   }
-  // A file marked read-only stays unchanged, even for a user whom the
-  // system would let write it.
-  struct stat st {};
-  const std::string folder = fs::path(cs.path).parent_path().empty() ? "." : fs::path(cs.path).parent_path().string();
-  if (stat(cs.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {  // a pipe or a device
-    error = named("データベースファイルが通常のファイルではありません。", cs.path);
-    return nullptr;
-  }
-  if (write &&
-      (stat(cs.path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0)) {
-    error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
-    return nullptr;
-  }
-  if (write && access(folder.c_str(), W_OK) != 0) {
-    error = named("データベースファイルのフォルダに書き込めないため、当選データを変更できません。", cs.path);
-    return nullptr;
-  }
-  if (const std::string link = foreignLinkOn(cs.path); write && !link.empty()) {
-    error = named(
-        "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", link);
-    return nullptr;
-  }
-  // What the start-up read refuses beside the file, a writer refuses too
-  // (SQLite would take a foreign journal for its own and delete it).
-  std::string cause;
-  if (const std::string beside = checkBesideFiles(cs, cause); !beside.empty()) {
-    error = beside;
-    if (details) *details = cause;
-    return nullptr;
-  }
-  if (write) removeStaleTemporaryFiles(cs.path);
-  sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(cs.path.c_str(), &raw, write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<EntryStore> store(new EntryStore(raw, cs.path, busyTimeoutMs));
+  std::unique_ptr<EntryStore> store(new EntryStore(std::move(opened.connection), cs.path, busyTimeoutMs));
   store->readOnly_ = !write;
-  if (rc != SQLITE_OK) {
-    failed(store, "データベースファイルを開けません。");
-    return nullptr;
-  }
-  guardConnection(raw);
-  if (!sqlcipherLinked(raw)) {
-    error = "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。";
-    return nullptr;
-  }
-  if (!keyConnection(raw, cs.password)) {
-    failed(store, "データベースファイルを開けません。");
-    return nullptr;
-  }
-  sqlite3_busy_timeout(raw, busyTimeoutMs);
-  if (write && sqlite3_db_readonly(raw, "main") == 1) {
-    error = named("データベースファイルが読み取り専用のため、当選データを変更できません。", cs.path);
-    return nullptr;
-  }
   {
-    StmtPtr check =
-        prepare(raw, "SELECT count(*) FROM sqlite_master WHERE name IN ('当選データ', '全データ選択クエリ')");
-    const int step = check ? sqlite3_step(check.get()) : SQLITE_ERROR;
-    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
-      failed(store, "データベースファイルが他のプログラムで使用中のため、開けません。");
-      return nullptr;
+    StmtPtr check = prepare(store->db_, "SELECT count(*) FROM sqlite_master WHERE name IN (?, ?)");
+    if (check) {
+      sqlite3_bind_text(check.get(), 1, kDrawTable, -1, SQLITE_STATIC);
+      sqlite3_bind_text(check.get(), 2, schema::kHistoryView, -1, SQLITE_STATIC);
     }
-    if (step != SQLITE_ROW) {
-      failed(store, "データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。");
+    if (!check || sqlite3_step(check.get()) != SQLITE_ROW) {
+      error = store->failure("データベースファイルを読めません。");
+      if (details) *details = store->details();
       return nullptr;
     }
     if (sqlite3_column_int(check.get(), 0) != 2) {
@@ -138,22 +105,12 @@ std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::str
       return nullptr;
     }
   }
-  if (!write) return store;
-  // The write lock, held from now on: the user learns before typing that
-  // another writer has it, and no other writer gets it while the store lives.
-  if (sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    failed(store, "データベースへ書き込めません。");
-    return nullptr;
-  }
-  store->held_ = true;
-  store->version_ = store->dataVersion();
+  store->held_ = write;
+  if (write) store->version_ = store->dataVersion();
   return store;
 }
 
-EntryStore::~EntryStore() {
-  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close_v2(db_);
-}
+EntryStore::~EntryStore() = default;
 
 std::string EntryStore::failure(const char* what) const {
   std::string msg = what;
@@ -241,9 +198,9 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
   // Declared after the statement's connection and before the statement: the
   // watch ends after the statement is finalized.
   const QueryWatch watch(db_, limits.time, limits.stop);
-  StmtPtr q = prepare(db_,
-                      "SELECT q.回数, q.第1数字, q.第2数字, q.第3数字, q.第4数字, q.第5数字, q.ボーナス数字, t.抽選日 "
-                      "FROM 全データ選択クエリ q LEFT JOIN 当選データ t ON t.回数 = q.回数 ORDER BY q.回数");
+  static const std::string all = "SELECT " + schema::numberColumns("q.") + ", t." + schema::kDate + " FROM " +
+                                 schema::kHistoryView + onDraws(" q LEFT JOIN %T t ON t.%N = q.%N ORDER BY q.%N");
+  StmtPtr q = prepare(db_, all);
   if (!q) return failure("データベースファイルの「全データ選択クエリ」を読めません。");
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
@@ -268,7 +225,7 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
 }
 
 bool EntryStore::exists(int no, bool& found, std::string& error) {
-  StmtPtr q = prepare(db_, "SELECT 1 FROM 当選データ WHERE 回数 = ?");
+  StmtPtr q = prepare(db_, onDraws("SELECT 1 FROM %T WHERE %N = ?"));
   if (!q) {
     error = failure("データベースを読めません。");
     return false;
@@ -284,7 +241,7 @@ bool EntryStore::exists(int no, bool& found, std::string& error) {
 }
 
 bool EntryStore::runEnd(int from, int& end, std::string& error) {
-  StmtPtr q = prepare(db_, "SELECT 回数 FROM 当選データ WHERE 回数 >= ? ORDER BY 回数");
+  StmtPtr q = prepare(db_, onDraws("SELECT %N FROM %T WHERE %N >= ? ORDER BY %N"));
   if (!q) {
     error = failure("データベースを読めません。");
     return false;
@@ -304,7 +261,7 @@ bool EntryStore::runEnd(int from, int& end, std::string& error) {
 }
 
 bool EntryStore::renumber(int no, int to, std::string& error) {
-  StmtPtr u = prepare(db_, "UPDATE 当選データ SET 回数 = ? WHERE 回数 = ?");
+  StmtPtr u = prepare(db_, onDraws("UPDATE %T SET %N = ? WHERE %N = ?"));
   if (!u) {
     error = failure("データベースへ書き込めません。");
     return false;
@@ -326,7 +283,7 @@ std::string EntryStore::setCell(int no, int column, std::string_view text) {
   std::string error;
   if (!begin(error)) return error;
   StmtPtr u = prepare(
-      db_, std::string("UPDATE 当選データ SET ") + kFieldNames[column - kFirstNumberColumn] + " = ? WHERE 回数 = ?");
+      db_, onDraws(std::string("UPDATE %T SET ") + kFieldNames[column - kFirstNumberColumn] + " = ? WHERE %N = ?"));
   if (!u) {
     error = failure("データベースへ書き込めません。");
     rollback();
@@ -375,8 +332,9 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   if (end >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、行を追加できません。");
   for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
     if (!renumber(n, n + 1, error)) return fail(error);
+  if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure("データベースへ書き込めません。"));
   {
-    StmtPtr ins = prepare(db_, "INSERT INTO 当選データ (回数) VALUES (?)");
+    StmtPtr ins = prepare(db_, onDraws("INSERT INTO %T (%N) VALUES (?)"));
     if (!ins) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(ins.get(), 1, afterNo + 1);
     if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
@@ -395,7 +353,7 @@ std::string EntryStore::remove(int no) {
     return why;
   };
   {
-    StmtPtr del = prepare(db_, "DELETE FROM 当選データ WHERE 回数 = ?");
+    StmtPtr del = prepare(db_, onDraws("DELETE FROM %T WHERE %N = ?"));
     if (!del) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(del.get(), 1, no);
     if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
@@ -403,6 +361,8 @@ std::string EntryStore::remove(int no) {
   }
   int end = 0;
   if (!runEnd(no + 1, end, error)) return fail(error);
+  if (!movePrizes(db_, no, no, 0) || !movePrizes(db_, no + 1, end, -1))
+    return fail(failure("データベースへ書き込めません。"));
   for (int n = no + 1; n <= end; ++n)  // from the bottom, so that no number is taken twice
     if (!renumber(n, n - 1, error)) return fail(error);
   return commit();
@@ -428,7 +388,7 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   };
   int next = 1;
   {
-    StmtPtr q = prepare(db_, "SELECT coalesce(max(回数), 0) FROM 当選データ");
+    StmtPtr q = prepare(db_, onDraws("SELECT coalesce(max(%N), 0) FROM %T"));
     if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return fail(failure("データベースを読めません。"));
     const sqlite3_int64 last = sqlite3_column_int64(q.get(), 0);
     if (last >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、追加できません。");
@@ -436,9 +396,7 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   }
   {
     StmtPtr ins =
-        prepare(db_,
-                "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        prepare(db_, onDraws("INSERT INTO %T (") + schema::drawColumns() + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!ins) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(ins.get(), 1, next);
     if (date.empty())

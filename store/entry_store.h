@@ -113,8 +113,11 @@ class EntryStore {
   const std::string& details() const { return details_; }
 
  private:
-  EntryStore(sqlite3* db, std::string path, int busyTimeoutMs)
-      : db_(db), path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}
+  EntryStore(std::unique_ptr<HistoryConnection> connection, std::string path, int busyTimeoutMs)
+      : connection_(std::move(connection)),
+        db_(connection_->get()),
+        path_(std::move(path)),
+        busyTimeoutMs_(busyTimeoutMs) {}
   static std::unique_ptr<EntryStore> openAs(const ConnectString& cs, std::string& error, int busyTimeoutMs,
                                             std::string* details, bool write);
   std::string failure(const char* what) const;
@@ -132,6 +135,7 @@ class EntryStore {
   bool renumber(int no, int to, std::string& error);
   bool exists(int no, bool& found, std::string& error);
 
+  std::unique_ptr<HistoryConnection> connection_;  // rolls back what was not committed, and closes
   sqlite3* db_;
   std::string path_;
   mutable std::string details_;

@@ -1,9 +1,12 @@
 #include "store/feed.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
 #include <ctime>
 #include <map>
+#include <set>
 
 #include "store/csv.h"
 #include "store/domain_values.h"
@@ -234,79 +237,84 @@ std::string quoted(const std::string& v) {
   return "「" + q + (v.size() > 20 ? "…" : "") + "」";
 }
 
-// Whole numbers written in ASCII digits (leading zeros allowed).
-bool digits(const std::string& v, int maxLength, int& out) {
-  if (v.empty() || static_cast<int>(v.size()) > maxLength) return false;
-  out = 0;
-  for (char c : v) {
-    if (c < '0' || c > '9') return false;
-    out = out * 10 + (c - '0');
-  }
-  return true;
-}
-
-// YYYY/M/D, YYYY/MM/DD or YYYY-MM-DD as YYYY-MM-DD; empty when it is none.
-std::string isoDate(const std::string& v) {
-  int y = 0, m = 0, d = 0;
-  const size_t a = v.find_first_of("/-");
-  const size_t b = a == std::string::npos ? a : v.find(v[a], a + 1);
-  if (a != 4 || b == std::string::npos || !digits(v.substr(0, 4), 4, y) || !digits(v.substr(a + 1, b - a - 1), 2, m) ||
-      !digits(v.substr(b + 1), 2, d))
-    return {};
-  auto two = [](int v) { return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10); };
-  std::string out = v.substr(0, 4);
-  out += '-';
-  out += two(m);
-  out += '-';
-  out += two(d);
-  return isCalendarDate(out) ? out : std::string();
-}
-
 constexpr const char* kNumberNames[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字"};
 constexpr const char* kBonusNames[] = {"ボーナス数字", "BONUS数字", "第6数字"};
 
-FeedRead readJson(std::string_view text) {
-  FeedRead r;
-  Json j(text);
-  auto fail = [&](const std::string& why) {
-    r.draws.clear();
-    r.error = why;
-    return r;
-  };
-  auto syntax = [&](const char* why) {
-    j.fail(why);
-    return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
-  };
-  if (!j.take('[')) return fail("取得先のデータが当選データの一覧（JSON の配列）ではありません。");
-  std::string name, value;
-  for (bool first = true; !j.take(']'); first = false) {
-    if (!first && !j.take(',')) return syntax("JSON の , か ] がありません");
-    const std::string entry = "取得先の一覧の" + std::to_string(r.draws.size() + 1) + "件目";
-    if (!j.take('{')) return fail(entry + "が当選データ（JSON のオブジェクト）ではありません（" + j.where() + "）。");
+constexpr const char* kPrizeNames[] = {"1等口数", "2等口数", "3等口数", "4等口数",
+                                       "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
+
+bool isOneOf(const std::string& name, const auto& names) {
+  return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+// The list's entries, from after its [ to its ].
+class EntryReader {
+ public:
+  EntryReader(Json& j, FeedRead& r) : j_(j), r_(r) {}
+
+  // False with r_.error set.
+  bool entries() {
+    for (bool first = true; !j_.take(']'); first = false) {
+      if (!first && !j_.take(',')) return syntax("JSON の , か ] がありません");
+      if (r_.draws.size() == static_cast<size_t>(kMaxDrawNo))
+        return fail("取得先の一覧が" + std::to_string(kMaxDrawNo) + "件を超えています。");
+      if (!entry()) return false;
+    }
+    return true;
+  }
+  bool fail(const std::string& why) {
+    r_.error = why;
+    return false;
+  }
+  bool syntax(const char* why) {
+    j_.fail(why);
+    return fail("取得先のデータを JSON として読めません（" + j_.error() + "）。");
+  }
+  bool jsonError() { return fail("取得先のデータを JSON として読めません（" + j_.error() + "）。"); }
+
+ private:
+  bool entry() {
+    const std::string entry = "取得先の一覧の" + std::to_string(r_.draws.size() + 1) + "件目";
+    if (!j_.take('{')) return fail(entry + "が当選データ（JSON のオブジェクト）ではありません（" + j_.where() + "）。");
     std::map<std::string, std::string> fields;
-    for (bool firstMember = true; !j.take('}'); firstMember = false) {
-      if (!firstMember && !j.take(',')) return syntax("JSON の , か } がありません");
-      if (!j.memberName(name)) return syntax("JSON の項目名がありません");
-      const bool wanted = name == "開催回" || name == "日付" ||
-                          std::find(std::begin(kNumberNames), std::end(kNumberNames), name) != std::end(kNumberNames) ||
-                          std::find(std::begin(kBonusNames), std::end(kBonusNames), name) != std::end(kBonusNames);
+    std::set<std::string> names;
+    std::string name, value;
+    for (bool firstMember = true; !j_.take('}'); firstMember = false) {
+      if (!firstMember && !j_.take(',')) return syntax("JSON の , か } がありません");
+      if (!j_.memberName(name)) return syntax("JSON の項目名がありません");
+      if (!names.insert(name).second)
+        return fail(entry + "に項目" + quoted(name) + "が2つあります（" + j_.where() + "）。");
+      // the second list's names for the same fields
+      std::string field = name == "round"   ? "開催回"
+                          : name == "date"  ? "日付"
+                          : name == "bonus" ? "ボーナス数字"
+                                            : name;
+      if (field != name && !names.insert(field).second)
+        return fail(entry + "に項目「" + field + "」と「" + name + "」が両方あります（" + j_.where() + "）。");
+      if (name == "numbers") {
+        for (const char* n : kNumberNames)
+          if (!names.insert(n).second)
+            return fail(entry + "に項目「" + n + "」と「numbers」が両方あります（" + j_.where() + "）。");
+        if (!numbers(entry, fields)) return false;
+        continue;
+      }
+      const bool wanted = field == "開催回" || field == "日付" || isOneOf(field, kNumberNames) ||
+                          isOneOf(field, kBonusNames) || isOneOf(field, kPrizeNames);
       if (!wanted) {
-        if (!j.skip()) return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
+        if (!j_.skip()) return jsonError();
         continue;
       }
       char kind = 0;
-      if (!j.scalar(value, kind)) return fail("取得先のデータを JSON として読めません（" + j.error() + "）。");
+      if (!j_.scalar(value, kind)) return jsonError();
       if (kind != 's' && kind != 'n' && kind != '0')
-        return fail(entry + "の「" + name + "」が文字列ではありません（" + j.where() + "）。");
-      fields[name] = value;
+        return fail(entry + "の「" + name + "」が文字列ではありません（" + j_.where() + "）。");
+      fields[field] = value;
     }
-    if (r.draws.size() == static_cast<size_t>(kMaxDrawNo))
-      return fail("取得先の一覧が" + std::to_string(kMaxDrawNo) + "件を超えています。");
     Draw d;
     const auto no = fields.find("開催回");
-    const CellNumber drawNo = parseWholeNumber(no == fields.end() ? std::string() : no->second);
+    const CellNumber drawNo = parseDrawNo(no == fields.end() ? std::string() : no->second);
     if (drawNo.kind == CellNumber::Empty) return fail(entry + "に「開催回」がありません。");
-    if (drawNo.kind != CellNumber::Number || !isDrawNo(drawNo.value))
+    if (drawNo.kind != CellNumber::Number)
       return fail(entry + "の「開催回」" + quoted(no->second) + "は" + std::to_string(kMinDrawNo) + "〜" +
                   std::to_string(kMaxDrawNo) + "の回数ではありません。");
     d.no = drawNo.value;
@@ -331,12 +339,94 @@ FeedRead readJson(std::string_view text) {
     }
     const std::string& date = fields["日付"];
     if (!date.empty()) {
-      d.date = isoDate(date);
+      d.date = normalizedDate(date);
       if (d.date.empty()) return fail(draw + "の「日付」" + quoted(date) + "は暦にある日付ではありません。");
     }
-    r.draws.push_back(std::move(d));
+    if (!prize(draw, d.no, fields)) return false;
+    r_.draws.push_back(std::move(d));
+    return true;
   }
-  if (!j.atEnd()) return syntax("JSON の配列の後に余分な文字があります");
+
+  // "numbers": [five numbers] as 第1数字..第5数字.
+  bool numbers(const std::string& entry, std::map<std::string, std::string>& fields) {
+    const std::string wrong = entry + "の「numbers」が5個の数の配列ではありません（" + j_.where() + "）。";
+    if (!j_.take('[')) return fail(wrong);
+    std::string value;
+    for (int k = 0; !j_.take(']'); ++k) {
+      if (k == 5 || (k > 0 && !j_.take(','))) return fail(wrong);
+      char kind = 0;
+      if (!j_.scalar(value, kind)) return jsonError();
+      if (kind != 's' && kind != 'n') return fail(wrong);
+      for (const char* n : kNumberNames)
+        if (fields.count(n) == 0) {
+          fields[n] = value;
+          break;
+        }
+    }
+    return fields.count(kNumberNames[4]) == 1 || fail(wrong);
+  }
+
+  // The eight prize fields: all empty, or all whole numbers.
+  bool prize(const std::string& draw, int no, std::map<std::string, std::string>& fields) {
+    int filled = 0;
+    for (const char* n : kPrizeNames) filled += parseWholeNumber(fields[n]).kind != CellNumber::Empty;
+    if (filled == 0) return true;
+    Prize p;
+    for (int i = 0; i < 2 * kPrizeTiers; ++i) {
+      const std::string& v = fields[kPrizeNames[i]];
+      const CellNumber n = parseWholeNumber(v);
+      if (n.kind != CellNumber::Number)
+        return fail(
+            draw + "の「" + kPrizeNames[i] + "」" +
+            (n.kind == CellNumber::Empty ? std::string("がありません") : quoted(v) + "は0以上の整数ではありません") +
+            "（1等口数〜4等賞金の8項目は、すべて揃っているか、すべてないかのどちらかです）。");
+      (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = n.value;
+    }
+    r_.prizes[no] = p;
+    return true;
+  }
+
+  Json& j_;
+  FeedRead& r_;
+};
+
+FeedRead readJson(std::string_view text) {
+  FeedRead r;
+  Json j(text);
+  EntryReader reader(j, r);
+  auto failed = [&r] {
+    r.draws.clear();
+    r.prizes.clear();
+    return r;
+  };
+  if (j.take('[')) {
+    if (!reader.entries()) return failed();
+  } else if (j.take('{')) {
+    // {"draws": [...], ...}: the other members are skipped
+    std::set<std::string> names;
+    std::string name;
+    bool listed = false;
+    for (bool first = true; !j.take('}'); first = false) {
+      if (!first && !j.take(',')) return reader.syntax("JSON の , か } がありません"), failed();
+      if (!j.memberName(name)) return reader.syntax("JSON の項目名がありません"), failed();
+      if (!names.insert(name).second) {
+        reader.fail("取得先のデータに項目" + quoted(name) + "が2つあります（" + j.where() + "）。");
+        return failed();
+      }
+      if (name != "draws") {
+        if (!j.skip()) return reader.jsonError(), failed();
+        continue;
+      }
+      if (!j.take('[')) return reader.fail("取得先のデータの「draws」が配列ではありません。"), failed();
+      if (!reader.entries()) return failed();
+      listed = true;
+    }
+    if (!listed) return reader.fail("取得先のデータに当選データの一覧（「draws」）がありません。"), failed();
+  } else {
+    reader.fail("取得先のデータが当選データの一覧（JSON の配列）ではありません。");
+    return failed();
+  }
+  if (!j.atEnd()) return reader.syntax("JSON の配列の後に余分な文字があります"), failed();
   r.ok = true;
   return r;
 }
@@ -357,12 +447,6 @@ std::array<int, 5> sortedMain(const Draw& d) {
   return m;
 }
 
-bool agree(const Draw& stored, const Draw& feed) {
-  if (!stored.complete() || !feed.complete()) return false;
-  if (sortedMain(stored) != sortedMain(feed) || stored[Bonus] != feed[Bonus]) return false;
-  return stored.date.empty() || feed.date.empty() || stored.date == feed.date;
-}
-
 // Why a new draw cannot be taken; empty when it can.  `before` is the date of
 // the draw before it (empty when unknown).
 std::string checkNewDraw(const Draw& d, const std::string& before) {
@@ -378,9 +462,47 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
   if (std::adjacent_find(m.begin(), m.end()) != m.end()) return draw + "の本数字に同じ数があります。";
   if (std::find(m.begin(), m.end(), d[Bonus]) != m.end()) return draw + "のボーナス数字が本数字と同じです。";
   if (d.date.empty()) return draw + "に日付がありません。";
+  if (!isCalendarDate(d.date))
+    return draw + "の日付 " + quoted(d.date) + " は暦にある日付（YYYY-MM-DD）ではありません。";
   if (!before.empty() && d.date <= before)
     return draw + "の日付 " + d.date + " が、前の回の日付 " + before + " より後ではありません。";
   return {};
+}
+
+}  // namespace
+
+namespace {
+
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no
+// surrogate, nothing past U+10FFFF.
+bool validUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t len = 0;
+    unsigned cp = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      len = 2, cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3, cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4, cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > s.size()) return false;
+    for (size_t k = 1; k < len; ++k) {
+      const unsigned char b = static_cast<unsigned char>(s[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (b & 0x3F);
+    }
+    if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+    i += len;
+  }
+  return true;
 }
 
 }  // namespace
@@ -393,7 +515,33 @@ FeedForm feedForm(std::string_view bytes) {
   const std::string_view s = skipStart(bytes);
   if (!s.empty() && (s[0] == '[' || s[0] == '{')) return FeedForm::Json;
   if (s.substr(0, std::string_view(kCsvHeader).size()) == kCsvHeader) return FeedForm::Csv;
+  // The header is within the first lines: only they are decoded to look at
+  // it, cut at a line break (a byte that no character of UTF-8 or Shift_JIS
+  // holds within it).
+  std::string_view head = bytes.substr(0, 64 * 1024);
+  if (head.size() < bytes.size()) head = head.substr(0, head.rfind('\n') + 1);
+  if (const std::optional<std::string> text = textAsUtf8(head); text && looksLikeResultsCsv(*text))
+    return FeedForm::ResultsCsv;
   return FeedForm::Other;
+}
+
+std::optional<std::string> textAsUtf8(std::string_view bytes) {
+  if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+  if (validUtf8(bytes)) return std::string(bytes);
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  struct Closer {
+    iconv_t cd;
+    ~Closer() { iconv_close(cd); }
+  } closer{cd};
+  // a byte of Shift_JIS (a half-width kana) takes at most 3 in UTF-8
+  std::string out(bytes.size() * 3 + 4, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size(), outLeft = out.size();
+  char* at = out.data();
+  if (iconv(cd, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
 }
 
 FeedRead readFeed(std::string_view bytes) {
@@ -403,11 +551,17 @@ FeedRead readFeed(std::string_view bytes) {
       if (s.substr(0, kBom.size()) == kBom) s.remove_prefix(kBom.size());
       return readJson(s);
     }
-    case FeedForm::Csv: {
-      CsvResult csv = parseHistoryCsv(bytes);
+    case FeedForm::Csv:
+    case FeedForm::ResultsCsv: {
+      CsvResult csv;
+      if (feedForm(bytes) == FeedForm::Csv)
+        csv = parseHistoryCsv(bytes);
+      else if (const std::optional<std::string> text = textAsUtf8(bytes))
+        csv = parseResultsCsv(*text);
       FeedRead r;
       r.ok = csv.ok;
       r.draws = std::move(csv.draws);
+      r.prizes = std::move(csv.prizes);
       if (!csv.ok) r.error = "取得先の CSV を読めません（" + csv.error + "）。";
       return r;
     }
@@ -419,11 +573,17 @@ FeedRead readFeed(std::string_view bytes) {
   return r;
 }
 
+bool sameDraw(const Draw& a, const Draw& b) {
+  if (!a.complete() || !b.complete()) return false;
+  if (sortedMain(a) != sortedMain(b) || a[Bonus] != b[Bonus]) return false;
+  return a.date.empty() || b.date.empty() || a.date == b.date;
+}
+
 std::string describeDraw(const Draw& d) {
   return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date + "）");
 }
 
-FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
+FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
   FeedMerge m;
   auto refuse = [&m](const std::string& why) {
     m.status = FeedMerge::Refused;
@@ -442,10 +602,12 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
   std::map<int, const Draw*> byNo;
   for (const Draw& d : stored) byNo[d.no] = &d;
   std::string differences;
-  int different = 0;
+  int different = 0, shared = 0;
   for (const Draw& f : feed) {
     const auto s = byNo.find(f.no);
-    if (s == byNo.end() || agree(*s->second, f)) continue;
+    if (s == byNo.end()) continue;
+    ++shared;
+    if (sameDraw(*s->second, f)) continue;
     if (++different <= 3)
       differences +=
           "\n第" + std::to_string(f.no) + "回\n　手元：" + describeDraw(*s->second) + "\n　取得先：" + describeDraw(f);
@@ -464,6 +626,16 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
   std::string before;
   for (const Draw& d : stored)
     if (d.no <= last && !d.date.empty() && (before.empty() || d.date > before)) before = d.date;
+  // A list that shares no draw with the history may be of another lottery
+  // or numbered otherwise: only a file the user chose may start right after
+  // it (a gap is found below).
+  if (!stored.empty() && shared == 0 && !rules.mayStartAfterLast)
+    return refuse("取得先の一覧には、手元の当選データと同じ回が1回もありません（取得先は第" +
+                  std::to_string(feed.front().no) + "回〜第" + std::to_string(feed.back().no) + "回、手元の最新は第" +
+                  std::to_string(last) + "回）。別のくじの一覧か、回の数え方が違う一覧です。");
+  const std::string storedDate = before;  // the newest stored date
+  const std::string today = rules.today.empty() ? todayDate() : rules.today;
+  const std::optional<long> todayNo = dayNumber(today);
   int expected = last + 1;
   for (const Draw& d : feed) {
     if (d.no <= last) continue;
@@ -473,9 +645,21 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed) {
                                           : "第" + std::to_string(expected - 1) + "回の次が第") +
                     std::to_string(d.no) + "回です）。");
     if (const std::string why = checkNewDraw(d, before); !why.empty()) return refuse(why);
+    if (todayNo && *dayNumber(d.date) > *todayNo + kFutureDays)
+      return refuse("取得先の第" + std::to_string(d.no) + "回の日付 " + d.date + " は、今日（" + today +
+                    "）より先です。");
     before = d.date;
     m.added.push_back(d);
     ++expected;
+  }
+  // One draw a week: a list with more new draws than the weeks since the
+  // last known date allow is numbered otherwise or made up.
+  const std::string from = !storedDate.empty() ? storedDate : m.added.empty() ? std::string() : m.added.front().date;
+  if (const auto a = dayNumber(from); a && todayNo && !m.added.empty()) {
+    const long allowed = std::max(0L, *todayNo - *a) / 7 + kExtraDraws + (storedDate.empty() ? 1 : 0);
+    if (static_cast<long>(m.added.size()) > allowed)
+      return refuse("取得先の新しい回が多すぎます（" + std::to_string(m.added.size()) + "回分。" + from + "から今日（" +
+                    today + "）までに行われた回は多くても約" + std::to_string(allowed) + "回です）。");
   }
   m.status = m.added.empty() ? FeedMerge::NothingNew : FeedMerge::Append;
   return m;
@@ -497,6 +681,45 @@ std::optional<long> dayNumber(const std::string& date) {
 bool isStale(const std::string& date, const std::string& today) {
   const auto a = dayNumber(date), b = dayNumber(today);
   return a && b && *b - *a > kStaleDays;
+}
+
+int drawsSince(const std::string& lastDate, const std::string& today) {
+  const auto from = dayNumber(lastDate), to = dayNumber(today);
+  if (!from || !to || *to <= *from) return 0;
+  int n = 0;
+  // 1970-01-01 (day 0) was a Thursday: day d is a Tuesday when d % 7 == 5
+  long day = *from + 1;
+  while ((day % 7 + 7) % 7 != 5) ++day;
+  for (; day <= *to; day += 7) {
+    // the year-end break: a Tuesday on 31 December .. 3 January
+    const long z = day + 719468, era = (z >= 0 ? z : z - 146096) / 146097, doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365,
+               doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153, dom = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+    if ((month == 12 && dom == 31) || (month == 1 && dom <= 3)) continue;
+    ++n;
+  }
+  return n;
+}
+
+StatusLine statusLine(const History& history, const std::string& today) {
+  StatusLine line;
+  const int last = history.stats.LastDrawNo;
+  if (last == 0) return {"最新データ：なし", "最新化してください"};
+  line.latest = "最新データ：第" + std::to_string(last) + "回";
+  std::string date;
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+    if (d->no == last) {
+      date = d->date;
+      break;
+    }
+  if (!date.empty()) line.latest += "（" + date + "）";
+  if (!isCalendarDate(date)) {
+    line.missing = "最新化してください";
+  } else if (const int n = drawsSince(date, today); n > 0) {
+    line.missing = "約" + std::to_string(n) + "回分が未取り込みです";
+  }
+  return line;
 }
 
 std::string todayDate() {

@@ -12,16 +12,24 @@
 
 namespace km {
 
-enum class FeedForm { Json, Csv, Other };
+enum class FeedForm { Json, Csv, ResultsCsv, Other };
 // A JSON text (it starts with [ or {), the CSV (it starts with its header
-// line) or anything else (a database, an error page); a byte order mark and
-// white space before the start are skipped, and bytes holding a NUL are no text.
+// line), a results file with a Japanese header row (looksLikeResultsCsv, in
+// UTF-8 or Shift_JIS) or anything else (a database, an error page); a byte
+// order mark and white space before the start are skipped, and bytes holding
+// a NUL are no text.
 FeedForm feedForm(std::string_view bytes);
+
+// The text in UTF-8: bytes that are valid UTF-8 as they are (without a byte
+// order mark), else bytes read as Shift_JIS (Windows' code page 932, through
+// iconv); nothing when they are neither.
+std::optional<std::string> textAsUtf8(std::string_view bytes);
 
 struct FeedRead {
   bool ok = false;
   std::string error;        // Japanese; names the entry and the field
   std::vector<Draw> draws;  // in the order listed
+  PrizeTable prizes;        // of the draws whose source gives all eight prize fields
 };
 
 // The JSON list: an array of objects, one per draw, whose fields 開催回,
@@ -29,9 +37,14 @@ struct FeedRead {
 // 第1数字..第5数字 and ボーナス数字 give the draw, as strings or numbers.  The
 // list has also named the bonus BONUS数字, and for a while put it in 第6数字
 // with ボーナス数字 left empty: the first of the three that is not empty
-// counts, and two that differ are refused.  Every other field is ignored,
-// and so are the NaN and Infinity that some writers of JSON put there.  The
-// CSV is read by parseHistoryCsv.  At most 32767 draws.
+// counts, and two that differ are refused.  The prize fields 1等口数..4等口数
+// and 1等賞金..4等賞金 are all eight whole numbers (a known prize), all absent
+// or empty (none), or the list is refused.  Every other field is ignored, and
+// so are the NaN and Infinity that some writers of JSON put there.  Also the
+// object {"draws": [{"round", "date", "numbers": [5 numbers], "bonus"}, ...]}
+// with other members ignored.  A name twice in one object is refused.  The
+// CSV is read by parseHistoryCsv, a results file by parseResultsCsv.  At most
+// 32767 draws.
 FeedRead readFeed(std::string_view bytes);
 
 struct FeedMerge {
@@ -41,14 +54,32 @@ struct FeedMerge {
   Draw newest;              // the feed's newest draw (its number and date)
 };
 
+// What else a new draw from outside must satisfy.  `today` (YYYY-MM-DD;
+// empty: today) bounds the dates and the number of new draws; a file the user
+// chose may start right after the last stored draw, while any other source
+// must list at least one stored draw of a history that has any.
+struct MergeRules {
+  std::string today;
+  bool mayStartAfterLast = false;
+};
+// A new draw may be dated at most this many days after today.
+inline constexpr int kFutureDays = 7;
+// The new draws may number at most the weeks since the last stored draw's
+// date (or, for an empty history, the first new draw's) plus this many.
+inline constexpr int kExtraDraws = 4;
+
 // Joins `feed` to the `stored` history.  Draws after the last stored draw are
 // new; they must follow it without a gap, each with five different main
 // numbers 1..31, a bonus 1..31 that is none of them and a calendar date later
-// than the draw before.  Every feed draw that is also stored must agree with
+// than the draw before and at most kFutureDays after today; no more new
+// draws than the calendar allows.  Every feed draw that is also stored must agree with
 // it (the main numbers in any order, the bonus, and the date where both have
 // one); a single difference refuses the whole feed.  A feed that lists a draw
 // twice is refused too.  Stored draws after the feed's last are kept.
-FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed);
+FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules = {});
+// Whether two reports of one draw agree: both complete, the same main
+// numbers in any order, the same bonus, and the same date where both have one.
+bool sameDraw(const Draw& a, const Draw& b);
 
 // The draw as a message shows it: "6 11 13 14 18 ＋5（2025-09-23）".
 std::string describeDraw(const Draw& d);
@@ -60,6 +91,19 @@ inline constexpr int kStaleDays = 14;
 // True when `date` lies more than kStaleDays days before `today`; false when
 // either is no calendar date.
 bool isStale(const std::string& date, const std::string& today);
+// How many draws the calendar says were held after `lastDate` up to and
+// including `today`: one every Tuesday, except a Tuesday that falls on
+// 31 December to 3 January (the year-end break); 0 when either is no date.
+int drawsSince(const std::string& lastDate, const std::string& today);
+// The status line of a history: its newest draw ("最新データ：第1400回（2026-08-18）",
+// "最新データ：なし") and, when the calendar says draws were held since that
+// draw's date (or the history is empty), how many ("約16回分が未取り込みです";
+// "最新化してください" when the newest draw has no date).
+struct StatusLine {
+  std::string latest, missing;
+  std::string text() const { return missing.empty() ? latest : latest + "　" + missing; }
+};
+StatusLine statusLine(const History& history, const std::string& today);
 // Today's local date, YYYY-MM-DD.
 std::string todayDate();
 

@@ -23,6 +23,9 @@ struct Prize {
   std::array<long long, kPrizeTiers> yen{};
   bool operator==(const Prize&) const = default;
 };
+// The largest count or amount a reader takes (whole numbers below 10^9, as
+// parseWholeNumber reads them); the largest paid so far is 4 * 10^7 yen.
+inline constexpr long long kMaxPrizeValue = 999999999;
 // Prizes by draw number; a draw without an entry has no known prize.
 using PrizeTable = std::map<int, Prize>;
 

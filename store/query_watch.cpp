@@ -25,15 +25,25 @@ bool StopSignal::stopped() const {
   return stopped_;
 }
 
+// Every few steps of a statement: nonzero interrupts it.
+int QueryWatch::checkEnded(void* watch) { return static_cast<QueryWatch*>(watch)->ended_.load() ? 1 : 0; }
+
 QueryWatch::QueryWatch(sqlite3* db, std::chrono::milliseconds limit, StopSignal* stop)
-    : signal_(stop ? *stop : own_), thread_([this, db, limit] {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        std::unique_lock lock(signal_.mutex_);
-        const bool ended = signal_.changed_.wait_until(lock, deadline, [this] { return done_ || signal_.stopped_; });
-        if (done_) return;
-        timedOut_ = !ended;
-        sqlite3_interrupt(db);
-      }) {}
+    : db_(db), signal_(stop ? *stop : own_) {
+  // sqlite3_interrupt reaches only the statements running at that moment: a
+  // statement begun after it would run unbounded, so every statement of the
+  // connection also asks whether the read has ended.
+  sqlite3_progress_handler(db_, kStepsBetweenChecks, &QueryWatch::checkEnded, this);
+  thread_ = std::thread([this, limit] {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::unique_lock lock(signal_.mutex_);
+    const bool stopped = signal_.changed_.wait_until(lock, deadline, [this] { return done_ || signal_.stopped_; });
+    if (done_) return;
+    timedOut_ = !stopped;
+    ended_ = true;
+    sqlite3_interrupt(db_);
+  });
+}
 
 QueryWatch::~QueryWatch() {
   {
@@ -42,6 +52,7 @@ QueryWatch::~QueryWatch() {
   }
   signal_.changed_.notify_all();
   thread_.join();
+  sqlite3_progress_handler(db_, 0, nullptr, nullptr);
 }
 
 bool QueryWatch::timedOut() const {

@@ -5,6 +5,7 @@
 // SQLITE_INTERRUPT; what a single SQL function call does between two steps
 // cannot be interrupted, so connections on files this program did not write
 // also get tight limits on value sizes and LIKE patterns (guardConnection).
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -39,8 +40,9 @@ class StopSignal {
 };
 
 // Interrupts the queries of `db` once `limit` has passed or `stop` (when
-// given) is told to stop, until the watch goes.  The connection must outlive
-// the watch.
+// given) is told to stop, and every statement after that, until the watch
+// goes.  The connection must outlive the watch, and has no other progress
+// handler meanwhile.
 class QueryWatch {
  public:
   QueryWatch(sqlite3* db, std::chrono::milliseconds limit, StopSignal* stop = nullptr);
@@ -52,11 +54,15 @@ class QueryWatch {
   bool timedOut() const;
 
  private:
+  static constexpr int kStepsBetweenChecks = 1000;
+  static int checkEnded(void* watch);
+  sqlite3* db_;
+  std::atomic<bool> ended_{false};
   StopSignal own_;
   StopSignal& signal_;
   bool done_ = false;  // under signal_.mutex_
   bool timedOut_ = false;
-  std::thread thread_;  // last: starts when everything above is set
+  std::thread thread_;  // started when everything above is set
 };
 
 // Limits for a connection on a file this program did not write: values of at

@@ -297,6 +297,10 @@ bool ReplacementFile::commit(const std::string& backupPath) {
   if (!stepAllowed("sync") || ::fsync(fd_) != 0)
     return fail("ファイルをディスクへ書き出せません", tmp_, osError(), resolved_);
   if (!backupPath.empty() && exists) {
+    // a backup that leads to the file itself (a link) would keep nothing
+    struct stat bst {};
+    if (::stat(backupPath.c_str(), &bst) == 0 && bst.st_dev == st.st_dev && bst.st_ino == st.st_ino)
+      return fail("控えのファイルが元のファイルそのものを指しているため、控えを作れません", backupPath);
     std::ifstream in(resolved_, std::ios::binary);
     const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);

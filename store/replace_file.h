@@ -46,7 +46,6 @@ class ReplacementFile {
   const std::string& path() const { return tmp_; }
   const std::string& target() const { return target_; }
   // The file that is replaced: the target, or where its symbolic links lead.
-  const std::string& resolvedTarget() const { return resolved_; }
 
   // Appends bytes to the temporary file.
   bool write(std::string_view bytes);

@@ -34,7 +34,7 @@ tool=$prefix/bin/kazumaki-tool
 run() { (cd "$tmp" && env -u XDG_DATA_HOME HOME="$tmp/home" "$@"); }
 
 # First use: the per-user folder is made and seeded from the installed database.
-run XDG_DATA_HOME="$tmp/xdg" "$tool" export-csv >"$tmp/out.csv" || fail "export-csv failed"
+run XDG_DATA_HOME="$tmp/xdg" "$tool" export-csv --prizes >"$tmp/out.csv" || fail "export-csv failed"
 cmp -s "$tmp/out.csv" "$csv" || fail "export-csv on the per-user copy differs from the shipped history"
 user=$tmp/xdg/kazumaki
 cmp -s "$user/Kazumaki.mdb" "$prefix/share/kazumaki/Kazumaki.mdb" || fail "per-user copy is not the installed database"
@@ -48,12 +48,12 @@ run XDG_DATA_HOME="$tmp/xdg" "$tool" grid 出現間隔分析 >"$tmp/grid.json" |
 grep -q '出現間隔分析' "$tmp/grid.json" || fail "grid printed no window"
 
 # Without XDG_DATA_HOME the per-user folder is ~/.local/share/kazumaki.
-run "$tool" export-csv >"$tmp/out.csv" || fail "export-csv with HOME only failed"
+run "$tool" export-csv --prizes >"$tmp/out.csv" || fail "export-csv with HOME only failed"
 cmp -s "$tmp/out.csv" "$csv" || fail "export-csv with HOME only differs from the shipped history"
 [ -f "$tmp/home/.local/share/kazumaki/Kazumaki.mdb" ] || fail "no copy in ~/.local/share/kazumaki"
 
 # An explicit database still works as before.
-run "$tool" export-csv "$prefix/share/kazumaki/Kazumaki.mdb" >"$tmp/out.csv" || fail "export-csv DB failed"
+run "$tool" export-csv "$prefix/share/kazumaki/Kazumaki.mdb" --prizes >"$tmp/out.csv" || fail "export-csv DB failed"
 cmp -s "$tmp/out.csv" "$csv" || fail "export-csv DB differs from the shipped history"
 
 snapshot >"$tmp/after"

@@ -16,6 +16,7 @@
 #include "app/fonts.h"
 #include "app/history_loader.h"
 #include "app/main_frm.h"
+#include "entry/data_entry_window.h"
 #include "frame/ui/analysis_window.h"
 #include "help/help_window.h"
 #include "windows/window_table.h"
@@ -76,7 +77,9 @@ int main(int argc, char** argv) {
       const std::string maximised = "最大化:";
       const bool maximise = w.rfind(maximised, 0) == 0;
       const std::string name = maximise ? w.substr(maximised.size()) : w;
-      const km::WindowRow* row = km::findWindow(name);
+      const km::WindowRow* row = name == "グラフ" ? &km::windowRow(km::WindowId::Charts) : km::findWindow(name);
+      if (const km::WindowRow& entry = km::windowRow(km::WindowId::DataEntry); !row && entry.def.name == name)
+        row = &entry;
       if (!row) {
         std::cerr << "no window " << w << "\n";
         continue;
@@ -85,6 +88,11 @@ int main(int argc, char** argv) {
           pred && row->id != km::WindowId::Prediction)
         pred->close();
       QMdiSubWindow* sub = frm.openWindow(row->id);
+      // the entry window opening its store, then with its lines
+      if (auto* entry = qobject_cast<km::DataEntryWindow*>(sub->widget())) {
+        if (entry->opening()) shoot(QString::fromStdString(name) + QStringLiteral("_開いています"));
+        while (entry->opening()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+      }
       // a fill in the background: its grid, not its progress
       for (km::AnalysisWindow* a : sub->findChildren<km::AnalysisWindow*>())
         while (!a->isFilled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

@@ -2,9 +2,14 @@
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMdiArea>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "analyses/statistics/chart_choice.h"
 #include "analyses/tickets/ticket_check.h"
 #include "app/fonts.h"
+#include "charts/chart_render.h"
 #include "entry/master_update.h"
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
@@ -29,6 +36,7 @@
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/entry_store.h"
+#include "store/feed.h"
 #include "store/program_folder.h"
 #include "store/text_excerpt.h"
 #include "store/tickets_file.h"
@@ -59,10 +67,18 @@ int usage() {
                "  kazumaki-tool import-csv CSV DB [--force]\n"
                "                                       create or replace DB from CSV (--force: even\n"
                "                                       when an empty CSV would empty a history)\n"
-               "  kazumaki-tool export-csv [DB]        print DB's history as CSV\n"
+               "  kazumaki-tool export-csv [DB] [--prizes]\n"
+               "                                       print DB's history as CSV (--prizes: with the\n"
+               "                                       winners and yen of tiers 1..4, empty if unknown)\n"
                "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
                "                                       print WINDOW's grids as JSON (or CSV), or\n"
                "                                       its grid to FILE as the program prints it\n"
+               "  kazumaki-tool chart [DB] NAME [--numbers N,N..] [--window 52|104|260] [--size WxH]\n"
+               "                      (--png FILE | --pdf FILE) [--time]\n"
+               "                                       draw the chart NAME (出現の推移, 合計の分布,\n"
+               "                                       出現間隔の分布, 賞金の推移) as the グラフ window\n"
+               "                                       does, to a PNG image (default 1000x640) or a PDF\n"
+               "                                       (--time: say how long the drawing took)\n"
                "  kazumaki-tool tickets [DB] FILE [--csv]\n"
                "                                       the wins of the tickets in FILE (the format of\n"
                "                                       tickets.csv); --csv: ticket,draw,date,tier,prize\n"
@@ -73,9 +89,10 @@ int usage() {
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
-               "  kazumaki-tool update DB [SOURCE]     add the draws published since DB's last one\n"
+               "  kazumaki-tool update DB [SOURCE...]  add the draws published since DB's last one\n"
                "                                       (SOURCE: an https:// address or a file; by\n"
-               "                                       default the public results list)\n"
+               "                                       default the public results lists, cross-checked)\n"
+               "  kazumaki-tool status [DB]            print the newest draw and how many are missing\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
                "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
@@ -119,7 +136,7 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
       return 1;
     }
   }
-  const std::string err = km::writeDatabase(connectTo(dbPath), r.draws);
+  const std::string err = km::writeDatabase(connectTo(dbPath), r.draws, r.prizes);
   if (!err.empty()) {
     tell(err);
     return 1;
@@ -133,10 +150,10 @@ bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
   return r.ok;
 }
 
-int exportCsv(const std::string& dbPath) {
+int exportCsv(const std::string& dbPath, bool prizes) {
   km::LoadResult r;
   if (!load(dbPath, true, r)) return 1;
-  std::cout << km::historyToCsv(r.rows);
+  std::cout << (prizes ? km::historyToCsvWithPrizes(r.rows, r.prizes) : km::historyToCsv(r.rows));
   return written();
 }
 
@@ -152,7 +169,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   }
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
 
   int argc = 3;
   char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
@@ -168,7 +185,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   km::PredictionState state;
   state.ReadInitFile(ini);
   km::WindowContext context{history, state, connectTo(dbPath)};
-  auto* frame = new km::ChildFrame(nullptr, w->def);
+  auto* frame = new km::ChildFrame(w->def);
   const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
   for (const km::AnalysisWindow* a : frame->findChildren<km::AnalysisWindow*>()) {
     if (a->isFilled()) continue;  // a fill that runs in the background: the grid is wanted now
@@ -196,6 +213,105 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   else
     km::writeWindowJson(std::cout, w->def, grids, &placement);
   return written();
+}
+
+bool wholeNumber(const std::string& text, int& value);
+
+// The chart drawn as the グラフ window draws it, off-screen.
+int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, const std::string& png,
+          const std::string& pdf, bool timed) {
+  km::LoadResult r;
+  if (!load(dbPath, false, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  int argc = 3;
+  char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
+  char* argv[] = {arg0, arg1, arg2, nullptr};
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
+  });
+  QApplication app(argc, argv);
+  km::installFontSubstitutions();
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  QString note;
+  QChart* c = km::makeChart(history, choice, note);
+  if (!c) {
+    tell(note.toStdString());
+    return 1;
+  }
+  QChartView view(c);
+  view.setAttribute(Qt::WA_DontShowOnScreen);
+  view.resize(size);
+  view.show();
+  QCoreApplication::sendPostedEvents();  // the chart's layout at that size
+  const std::string name(km::chartName(choice.kind));
+  const km::ChartOutput out = png.empty()
+                                  ? km::saveChartPdf(view, QString::fromStdString(name), QString::fromStdString(pdf))
+                                  : km::saveChartPng(view, QString::fromStdString(png));
+  if (!out.ok) {
+    tell(out.error.toStdString(), out.details.toStdString());
+    return 1;
+  }
+  if (timed)
+    std::cout << name << ": " << history.recordCount() << " draws, built, laid out and written in "
+              << std::chrono::duration<double, std::milli>(Clock::now() - start).count() << " ms\n";
+  return written();
+}
+
+// chart [DB] NAME [--numbers N,N..] [--window N] [--size WxH] (--png FILE | --pdf FILE)
+int chartCommand(const std::vector<std::string>& a) {
+  std::vector<std::string> names;
+  std::string png, pdf;
+  km::ChartChoice choice;
+  QSize size(1000, 640);
+  bool timed = false;
+  for (size_t i = 1; i < a.size(); ++i) {
+    if (a[i] == "--time") {
+      timed = true;
+    } else if (a[i] == "--png" && i + 1 < a.size()) {
+      png = a[++i];
+    } else if (a[i] == "--pdf" && i + 1 < a.size()) {
+      pdf = a[++i];
+    } else if (a[i] == "--numbers" && i + 1 < a.size()) {
+      const auto numbers = km::parseChartNumbers(a[++i]);
+      if (!numbers) {
+        tell("--numbers: one to five different numbers of 1..31, such as 7,12");
+        return 2;
+      }
+      choice.numbers = *numbers;
+    } else if (a[i] == "--window" && i + 1 < a.size()) {
+      int n = 0;
+      if (!wholeNumber(a[++i], n) ||
+          std::find(km::kTrendWindows.begin(), km::kTrendWindows.end(), n) == km::kTrendWindows.end())
+        return usage();
+      choice.window = n;
+    } else if (a[i] == "--size" && i + 1 < a.size()) {
+      const std::string& t = a[++i];
+      const size_t x = t.find('x');
+      int w = 0, h = 0;
+      if (x == std::string::npos || !wholeNumber(t.substr(0, x), w) || !wholeNumber(t.substr(x + 1), h) || w < 200 ||
+          h < 150 || w > 8000 || h > 8000) {
+        tell("--size: WIDTHxHEIGHT in pixels, from 200x150 to 8000x8000");
+        return 2;
+      }
+      size = QSize(w, h);
+    } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
+      return usage();
+    } else {
+      names.push_back(a[i]);
+    }
+  }
+  if (names.empty() || png.empty() == pdf.empty()) return usage();
+  const auto kind = km::chartNamed(names.back());
+  if (!kind) {
+    tell("no chart named " + km::excerpt(names.back(), 64) + " (出現の推移, 合計の分布, 出現間隔の分布, 賞金の推移)");
+    return 1;
+  }
+  choice.kind = *kind;
+  if (names.size() == 2) return chart(names[0], choice, size, png, pdf, timed);
+  std::string dir;
+  if (!programFolder(dir)) return 1;
+  return chart(km::makeConnectString(dir).path, choice, size, png, pdf, timed);
 }
 
 // Entry commands: the same store as the data entry window.
@@ -284,17 +400,20 @@ int check(const std::string& dbPath) {
   return 1;
 }
 
-// Brings DB up to date from SOURCE (an address or a file), else from the
-// program's own source.  The same lines as the program's messages: on
+// Brings DB up to date from the SOURCEs (addresses or files), else from the
+// program's own sources.  The same lines as the program's messages: on
 // standard output when draws were added or there is nothing new (exit 0),
 // on standard error with the technical account when refused (exit 1).
-int update(int argc, char** argv, const std::string& dbPath, const std::string* source) {
+int update(int argc, char** argv, const std::string& dbPath, const std::vector<std::string>& sources) {
   QCoreApplication app(argc, argv);
-  const km::UpdateSource from = source ? km::explicitUpdateSource(QString::fromStdString(*source)) : km::updateSource();
-  if (!from.error.isEmpty()) {
-    tell(from.error.toStdString());
-    return 1;
-  }
+  QList<km::UpdateSource> from;
+  for (const std::string& s : sources) from.append(km::explicitUpdateSource(QString::fromStdString(s)));
+  if (sources.empty()) from = km::updateSources(QFileInfo(QString::fromStdString(dbPath)).absolutePath());
+  for (const km::UpdateSource& s : from)
+    if (!s.error.isEmpty() && from.size() == 1) {
+      tell(s.error.toStdString());
+      return 1;
+    }
   km::MasterUpdate job(from, QString::fromStdString(dbPath));
   QObject::connect(&job, &km::MasterUpdate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   job.start();
@@ -306,7 +425,17 @@ int update(int argc, char** argv, const std::string& dbPath, const std::string* 
     if (!job.details().isEmpty()) tell("(" + job.details().toStdString() + ")");
     return 1;
   }
-  std::cout << job.message().toStdString() << "\n";
+  std::cout << km::terminalSafe(job.message().toStdString()) << "\n";
+  return written();
+}
+
+// The main window's status line for DB: its newest draw and how many draws
+// the calendar has held since.
+int status(const std::string& dbPath) {
+  km::LoadResult r;
+  if (!load(dbPath, false, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows));
+  std::cout << km::terminalSafe(km::statusLine(history, km::todayDate()).text()) << "\n";
   return written();
 }
 
@@ -333,7 +462,7 @@ void writeBacktestDraws(std::ostream& os, const km::Backtest& b) {
 int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, bool csv, bool draws) {
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   km::PredictionState settings;
   settings.ReadInitFile(ini);
   const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
@@ -454,7 +583,7 @@ int ticketsCommand(const std::vector<std::string>& a) {
   }
   km::LoadResult r;
   if (!load(db, true, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   return byLine ? ticketLine(history, line, csv) : ticketsOfFile(history, paths.back(), csv);
 }
 
@@ -475,11 +604,19 @@ int main(int argc, char** argv) {
       if (paths.size() != 2) return usage();
       return importCsv(paths[0], paths[1], force);
     }
-    if (a.size() == 2 && a[0] == "export-csv") return exportCsv(a[1]);
-    if (a.size() == 1 && a[0] == "export-csv") {
+    if (!a.empty() && a[0] == "export-csv") {
+      std::vector<std::string> paths;
+      bool prizes = false;
+      for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--prizes")
+          prizes = true;
+        else
+          paths.push_back(a[i]);
+      }
+      if (paths.size() > 1) return usage();
       std::string dir;
-      if (!programFolder(dir)) return 1;
-      return exportCsv(km::makeConnectString(dir).path);
+      if (paths.empty() && !programFolder(dir)) return 1;
+      return exportCsv(paths.empty() ? km::makeConnectString(dir).path : paths[0], prizes);
     }
     if (a.size() >= 2 && a[0] == "grid") {
       std::vector<std::string> names;
@@ -507,8 +644,14 @@ int main(int argc, char** argv) {
     }
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
-    if (a.size() == 2 && a[0] == "update") return update(argc, argv, a[1], nullptr);
-    if (a.size() == 3 && a[0] == "update") return update(argc, argv, a[1], &a[2]);
+    if (!a.empty() && a[0] == "chart") return chartCommand(a);
+    if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
+    if (a.size() <= 2 && !a.empty() && a[0] == "status") {
+      if (a.size() == 2) return status(a[1]);
+      std::string dir;
+      if (!programFolder(dir)) return 1;
+      return status(km::makeConnectString(dir).path);
+    }
     if (a.size() == 8 && a[0] == "add") return add(a[1], {a.begin() + 2, a.end()}, "");
     if (a.size() == 10 && a[0] == "add" && a[8] == "--date") return add(a[1], {a.begin() + 2, a.begin() + 8}, a[9]);
     if (a.size() == 5 && a[0] == "set") return set(a[1], a[2], a[3], a[4]);

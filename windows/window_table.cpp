@@ -18,6 +18,7 @@
 #include "analyses/pairs/pair_analysis.h"
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
+#include "analyses/statistics/randomness_tests.h"
 #include "analyses/tickets/ticket_check.h"
 #include "frame/grid_setup.h"
 #include "prediction/core/prediction_dump.h"
@@ -230,6 +231,16 @@ const Rows& rows() {
            {"mnuYosoSeiseki", "予想の成績"},
            fillRecord,
            true},
+          {WindowId::RandomnessTests,
+           WindowKind::Analysis,
+           {"検定",
+            "検定",
+            "当選数字が偶然の抽選らしく出ているかを、いくつかの検定で確かめます",
+            16400,
+            5200,
+            {{"", kBlack, kUnusualPBg, "：p値が0.05未満"}}},
+           {"mnuKentei", "検定"},
+           oneGrid<fillRandomnessTests>},
           {WindowId::Tickets,
            WindowKind::Tickets,
            {kTicketsWindow,
@@ -257,6 +268,10 @@ const Rows& rows() {
             13900,
             {}}},
           {WindowId::About, WindowKind::About, {"バージョン情報", "バージョン情報", "", 5700, 2700, {}}},
+          {WindowId::Charts,
+           WindowKind::Chart,
+           {"グラフ", "グラフ", "当選数字の推移と分布を、偶然で期待される範囲と並べて描きます", 12000, 9000, {}},
+           {"mnuGraph", "グラフ"}},
       }};
   return r;
 }
@@ -276,6 +291,16 @@ const WindowRow* findWindow(std::string_view name) {
   for (const WindowRow& w : windowTable())
     if (w.def.name == name) return &w;
   return nullptr;
+}
+
+std::vector<const WindowRow*> menuWindows() {
+  std::vector<const WindowRow*> menu;
+  for (const WindowRow& w : windowTable()) {
+    if (!w.menu.name) continue;
+    if (w.id == WindowId::RandomnessTests) menu.push_back(&windowRow(WindowId::Charts));
+    menu.push_back(&w);
+  }
+  return menu;
 }
 
 }  // namespace km

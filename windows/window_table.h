@@ -39,15 +39,18 @@ enum class WindowId : std::uint8_t {
   LastDigitRuns,        // 下一桁連続出現回数分析
   Pairs,                // 相性分析 (after the menu's separator)
   PredictionRecord,     // 予想の成績
-  Tickets,              // 当選確認
+  RandomnessTests,      // 検定
+  Tickets,              // 当選確認 (the menu's last)
   Prediction,           // 一発ゼノバ
   DataEntry,            // 当選データ入力
   About,                // バージョン情報
+  Charts,               // グラフ
 };
 
 // How the window's content is made: an analysis shows its one grid with the
-// description and the legend; the others are windows of their own.
-enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, Tickets, About };
+// description and the legend; the others are windows of their own (the
+// charts are drawn by the extras module).
+enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, Tickets, About, Chart };
 
 // What a fill reads: the history, and the prediction window's settings
 // (only their reflect switches are read).  A fill that runs in the
@@ -97,5 +100,8 @@ std::span<const WindowRow> windowTable();
 const WindowRow& windowRow(WindowId id);
 // The row of windowTable() with that name (kazumaki-tool's argument); none when there is none.
 const WindowRow* findWindow(std::string_view name);
+// The rows the データ分析 menu offers, in its order: those of windowTable()
+// with an item, and the chart window just before 検定.
+std::vector<const WindowRow*> menuWindows();
 
 }  // namespace km

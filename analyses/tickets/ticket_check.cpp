@@ -228,7 +228,6 @@ Grid ticketsGrid(const TicketsCheck& c, const std::vector<Ticket>& tickets) {
   }
   g.setBg({1, 1, kTicketsGridCols, 1}, kLightRed);
   g.setFrame({4, 1, 8, 1});
-  g.setLabelCols(2);
   setDrawNoColumn(g, 2, 2);
   g.setAlign({10, 2, 10, -1}, HAlign::Right);
   if (rows == 1) {

@@ -21,7 +21,7 @@ QSize ChildFrame::twipsToPixels(const QWidget* w, int widthTwips, int heightTwip
   return QSize(km::twipsToPixels(widthTwips, w->logicalDpiX()), km::twipsToPixels(heightTwips, w->logicalDpiY()));
 }
 
-ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def_(def) {
+ChildFrame::ChildFrame(const WindowDef& def) : def_(def) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QString::fromStdString(def.name));
   setWindowTitle(QString::fromStdString(def.caption));
@@ -43,7 +43,6 @@ ChildFrame::ChildFrame(ChildHost* host, const WindowDef& def) : host_(host), def
 
 void ChildFrame::load(const ContentFactory& makeContent) {
   BusyCursor busy;
-  if (host_) host_->setPropEnd(false);
   setWidget(makeContent(this));
   growToShowGrids();
 }
@@ -80,7 +79,6 @@ void ChildFrame::closeEvent(QCloseEvent* e) {
   QMdiSubWindow::closeEvent(e);
   if (!e->isAccepted()) return;
   closed_ = true;
-  if (host_) host_->setPropEnd(true);
 }
 
 void closeChildOf(QWidget* content) {

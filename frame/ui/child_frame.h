@@ -1,8 +1,8 @@
 #pragma once
 // ChildFrame: the child window that hosts every analysis, prediction and data
-// entry window inside the main window.  Loading shows the hourglass, clears
-// the main window's propEnd, places the window at the top left with its size
-// from the window table and builds the content; unloading sets propEnd again.
+// entry window inside the main window.  Loading shows the hourglass, places
+// the window at the top left with its size from the window table and builds
+// the content.
 #include <QMdiSubWindow>
 #include <functional>
 
@@ -10,24 +10,14 @@
 
 namespace km {
 
-// The main window as its child windows see it: they clear its propEnd flag
-// when they load and set it when they unload.
-class ChildHost {
- public:
-  virtual void setPropEnd(bool v) = 0;
-
- protected:
-  ~ChildHost() = default;
-};
-
 class ChildFrame : public QMdiSubWindow {
   Q_OBJECT
  public:
   using ContentFactory = std::function<QWidget*(QWidget* parent)>;
 
   // The frame is empty until load(), so that its owner can register it first.
-  ChildFrame(ChildHost* host, const WindowDef& def);
-  // Clears propEnd and builds the content under the hourglass.
+  explicit ChildFrame(const WindowDef& def);
+  // Builds the content under the hourglass.
   void load(const ContentFactory& makeContent);
 
   const WindowDef& def() const { return def_; }
@@ -46,7 +36,6 @@ class ChildFrame : public QMdiSubWindow {
  private:
   void growToShowGrids();
 
-  ChildHost* host_;
   WindowDef def_;
   QSize tableSize_;
   bool closed_ = false;

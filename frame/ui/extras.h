@@ -1,17 +1,24 @@
 #pragma once
-// The help, printing and the history update need libraries that the program
+// The help, printing, the charts and the history update need libraries that the program
 // does not load at start (the help engine with its database driver, printing,
 // and the network with its proxy and Kerberos libraries: a few milliseconds
 // of every start).  They sit in a module, kazumaki-extras.so, loaded on the
 // first command that needs one of them.  Tests and kazumaki-tool link the
 // same code in and get the same table without loading anything.
 #include <QString>
+#include <functional>
+#include <vector>
 
+#include "store/history.h"
+
+class QObject;
 class QWidget;
 
 namespace km {
 
 class Grid;
+struct History;
+struct WindowDef;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new
@@ -25,8 +32,16 @@ struct Extras {
   void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title);
   void (*saveGridPdfWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
   // The update of the database at `target` under its progress dialog (null
-  // when one is already running under `parent`).
-  QWidget* (*startUpdate)(QWidget* parent, const QString& target);
+  // when one is already running under `parent`), from the configured sources
+  // or, when `file` is given, from that file the user chose.
+  QWidget* (*startUpdate)(QWidget* parent, const QString& target, const QString& file);
+  // A look at the configured sources in the background, nothing written: `done`
+  // gets the status line's text when they have draws beyond `stored`, else an
+  // empty text (also when no source could be read).
+  void (*checkSources)(QObject* parent, const QString& target, const std::vector<Draw>& stored,
+                       const std::function<void(const QString&)>& done);
+  // The グラフ window's content (it draws with Qt Charts), with its own copy of the history.
+  QWidget* (*makeChartWindow)(const WindowDef& def, const History& history, QWidget* parent);
 };
 
 inline constexpr const char* kExtrasModuleFile = "kazumaki-extras.so";

@@ -20,13 +20,15 @@
 
 namespace km {
 
-namespace {
-
 QString defaultPath(const QString& title, const QString& suffix) {
   QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
   return dir + QLatin1Char('/') + title + QLatin1Char('.') + suffix;
 }
+
+void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter); }
+
+namespace {
 
 int sum(const std::vector<int>& v, int from, int to) {  // elements [from, to)
   return std::accumulate(v.begin() + from, v.begin() + to, 0);
@@ -48,10 +50,6 @@ std::vector<PrintSpan> packSpans(const std::vector<int>& sizes, int first, int f
   }
   return pages;
 }
-
-// The margins of every printout; a printer that cannot print so near the
-// edge widens them.
-void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter); }
 
 }  // namespace
 

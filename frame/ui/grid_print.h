@@ -80,6 +80,12 @@ PrintResult printGrid(QPrinter& printer, const Grid& grid, const QString& title)
 // Writes the grid as an A4 PDF file in the grid's orientation, atomically.
 PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path);
 
+// The file a save dialog offers first: the title in the documents folder.
+QString defaultPath(const QString& title, const QString& suffix);
+// The margins of every printout; a printer that cannot print so near the
+// edge widens them.
+void setMargins(QPrinter& printer);
+
 // The dialogs behind the grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...".
 void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title);
 void previewGrid(QWidget* parent, const Grid& grid, const QString& title);

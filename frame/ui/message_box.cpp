@@ -10,6 +10,7 @@ QString messageTitle() { return QStringLiteral("メッセ－ジ"); }
 
 QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
   auto* box = new QMessageBox(m.icon, messageTitle(), m.text, m.buttons, parent);
+  box->setTextFormat(Qt::PlainText);  // texts from files and servers are shown as they are, never as markup
   if (m.defaultButton != QMessageBox::NoButton) box->setDefaultButton(m.defaultButton);
   for (const auto& [button, caption] : m.captions)
     if (QAbstractButton* b = box->button(button)) b->setText(caption);

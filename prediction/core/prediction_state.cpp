@@ -133,10 +133,15 @@ std::string readSettingsBytes(const std::string& path) {
 
 void PredictionState::ReadInitFile(const std::string& path) {
   const std::string text = settingsTextToUtf8(readSettingsBytes(path));
+  otherSettings.clear();
   for (std::string line : splitAll(text, '\n')) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::vector<std::string> parts = splitAll(line, '=');
     if (parts.size() < 2) continue;  // no "=": not a setting
+    if (std::find(kSettingKeys.begin(), kSettingKeys.end(), parts[0]) == kSettingKeys.end()) {
+      otherSettings.push_back(line);
+      continue;
+    }
     for (int i = 0; i < kSettingCount; ++i) {
       if (parts[0] != kSettingKeys[i]) continue;
       if (parts[1] == "True")
@@ -153,6 +158,7 @@ bool PredictionState::WriteInitFile(const std::string& path, std::string* error,
     data += kSettingKeys[i];
     data += reflect[i] ? "=True\r\n" : "=False\r\n";
   }
+  for (const std::string& line : otherSettings) data += line + "\r\n";
   return replaceFileContents(path, data, error, {}, failure);
 }
 

@@ -35,6 +35,9 @@ class PredictionState {
   int reflectCount() const;
 
   std::array<bool, kSettingCount> reflect{};  // all off until ReadInitFile
+  // The file's other settings ("key=value" lines of the program's other
+  // parts), kept as they are and written after the twelve.
+  std::vector<std::string> otherSettings;
 
   // History table: draw number 0..5000 x slot 0..6, zero where no draw was stored.
   std::vector<std::array<int, kSlots>> history;

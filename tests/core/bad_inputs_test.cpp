@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 #include "analyses/intervals/appearance_interval.h"
 #include "analyses/last_digit/last_digit_runs.h"
@@ -208,6 +209,26 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsOrRunsLongIsStoppedByTheWallClock) {
   error = store->readAll(rows, ReadLimits{std::chrono::milliseconds(300)});
   EXPECT_NE(error.find("300ミリ秒以内に終わりません"), std::string::npos) << error;
   EXPECT_TRUE(rows.empty());
+}
+
+// A deadline that falls between two statements bounds the next ones too
+// (an interruption alone reaches only the statements running at that moment).
+TEST(BadDatabase, EveryStatementAfterTheReadsDeadlineIsInterrupted) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  {
+    const QueryWatch watch(db, std::chrono::milliseconds(0));
+    while (!watch.timedOut()) std::this_thread::yield();
+    for (int statement = 1; statement <= 2; ++statement)
+      EXPECT_EQ(sqlite3_exec(db,
+                             "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) "
+                             "SELECT count(*) FROM c",
+                             nullptr, nullptr, nullptr),
+                SQLITE_INTERRUPT)
+          << statement;
+  }
+  EXPECT_EQ(sqlite3_exec(db, "SELECT 1", nullptr, nullptr, nullptr), SQLITE_OK) << "a read after the watch runs";
+  sqlite3_close(db);
 }
 
 TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {
@@ -417,7 +438,7 @@ TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
       {"draw,date,n1,n2,n3,n4,n5,bonus\r1,,1,2,3,4,5,6\r", "line 1: a line ends with CR alone", ""},
       {h + "1,,1,2,3,4,5,6\r2,,1,2,3,4,5,6\n", "line 2: a line ends with CR alone", ""},
       {h + std::string("1,,1,2\0,3,4,5,6\n", 16), "line 2: the file holds a NUL byte", ""},
-      {h + "１,,1,2,3,4,5,6\n", "line 2: draw number '１' is not a whole number (full-width digits", ""},
+      {h + "１.0,,1,2,3,4,5,6\n", "line 2: draw number '１.0' is not a whole number", ""},
       {h + "1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: duplicate draw number 1", ""},
       {h + "2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: draw number 1 is not ascending", ""},
       {h + "1,\x1b]0;owned\x07,1,2,3,4,5,6\n", "line 2: date '\\x1B]0;owned\\x07'", ""},
@@ -463,10 +484,12 @@ TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine
   const struct {
     std::string head, filler, says;
   } cases[] = {
-      // the shipped history (lines 1..1354), an empty line, then draws up to 64 MiB
-      {slurpFile(KM_SHIPPED_CSV) + "\n", "1354,2025-09-30,1,2,3,4,5,6\n", ": line 1355: empty line"},
+      // the shipped history (lines 1..1401), an empty line, then draws up to 64 MiB
+      {slurpFile(KM_SHIPPED_CSV) + "\n", "1401,2026-08-25,1,2,3,4,5,6,,,,,,,,\n", ": line 1402: empty line"},
       // one field of 64 MiB
-      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), ": line 2: a field is longer than 64 KiB"},
+      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), ": line 2: a line is longer than 4 KiB"},
+      // one line of 64 million commas (it once took 2 GB)
+      {std::string(kCsvHeader) + "\n1", std::string(4096, ','), ": line 2: expected 8 fields, found more"},
   };
   for (const auto& c : cases) {
     {
@@ -602,7 +625,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
       ASSERT_EQ(foreign ? inChild([&] { return plant(link); }, true) : plant(link), "");
     std::vector<Draw> more = threeDraws();
     more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
-    const std::string written = writeDatabase(at(db), more, db + ".bak");
+    const std::string written = writeDatabase(at(db), more, {}, db + ".bak");
     PredictionState settings;
     const bool iniWritten = settings.WriteInitFile(ini);
     EXPECT_EQ(modeOf(victim), 0600u);

@@ -260,6 +260,24 @@ TEST_F(EntryStoreTest, DeleteMovesTheRestOfItsRunDown) {
   EXPECT_EQ(r[3].no, 6);
 }
 
+TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
+  const auto prize = [](int n) { return Prize{{n, 0, 0, 0}, {0, 0, 0, n}}; };
+  ASSERT_EQ(writeDatabase(cs(),
+                          {draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {7, 8, 9, 10, 11, 12}),
+                           draw(3, {13, 14, 15, 16, 17, 18}), draw(5, {19, 20, 21, 22, 23, 24})},
+                          {{1, prize(1)}, {2, prize(2)}, {3, prize(3)}, {5, prize(5)}}),
+            "");
+  auto s = open();
+  int no = 0;
+  ASSERT_EQ(s->insertAfter(1, no), "");  // 2 and 3 move up; 5 stays past the gap
+  s.reset();
+  EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(2)}, {4, prize(3)}, {5, prize(5)}}));
+  s = open();
+  ASSERT_EQ(s->remove(3), "");  // its prize goes, and the draws above move down with theirs
+  s.reset();
+  EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
+}
+
 TEST_F(EntryStoreTest, InsertThenDeleteGivesBackTheSameHistory) {
   std::vector<Draw> v;
   for (int i = 1; i <= 20; ++i) v.push_back(draw(i, {i % 31 + 1, 2, 3, 4, 5, std::nullopt}, "2002-03-04"));

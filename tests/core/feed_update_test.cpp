@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <thread>
 
 #include "store/csv.h"
 #include "store/database_update.h"
@@ -75,7 +76,7 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
     const char* says;  // the first draw read, or the error
   } cases[] = {
       {R"([{"開催回": "1", "日付": "1999/4/13", "第1数字": "1", "第2数字": "3", "第3数字": "17", "第4数字": "20",
-           "第5数字": "25", "1等口数": "29", "EOF": null, "ボーナス数字": "26", "特徴": ["奇数多め", "合計小さめ"]}])",
+           "第5数字": "25", "キャリーオーバー": "0", "EOF": null, "ボーナス数字": "26", "特徴": ["奇数多め", "合計小さめ"]}])",
        "1 3 17 20 25 ＋26（1999-04-13）"},
       {R"([{"開催回": "1333", "日付": "2025/05/06", "第1数字": "7", "第2数字": "11", "第3数字": "18",
            "第4数字": "25", "第5数字": "26", "第6数字": "6", "ボーナス数字": "", "特徴": []}])",
@@ -85,7 +86,7 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
        "1 12 15 27 31 ＋18（2025-04-01）"},
       {"\xEF\xBB\xBF [{\"\\u958b\\u50ac\\u56de\": \"2\", \"\\u7b2c1\\u6570\\u5b57\": \"\\u0031\"}]",
        "1 空欄 空欄 空欄 空欄 ＋空欄"},
-      {R"({"開催回": "1"})", "（JSON の配列）ではありません"},
+      {R"({"開催回": "1"})", "当選データの一覧（「draws」）がありません"},
       {"[1]", "1件目が当選データ（JSON のオブジェクト）ではありません"},
       {R"([{"日付": "2025/1/7"}])", "1件目に「開催回」がありません"},
       {R"([{"開催回": "0"}])", "「開催回」「0」は1〜32767の回数ではありません"},
@@ -99,6 +100,36 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
       {std::string(R"([{"開催回": "1", "a": )") + std::string(100, '['), "入れ子が深すぎます"},
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25,26\n", "1 3 17 20 25 ＋26（1999-04-13）"},
       {"draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25\n", "CSV を読めません"},
+      // the second list's shape
+      {R"({"last_updated": "2026-08-22T01:39:48", "total_draws": 1, "draws": [{"round": 1400, "date": "2026-08-18",
+           "numbers": [1, 14, 15, 17, 29], "bonus": 30}]})",
+       "1 14 15 17 29 ＋30（2026-08-18）"},
+      {R"({"draws": [{"round": 1, "numbers": [1, 2, 3, 4]}]})", "1件目の「numbers」が5個の数の配列ではありません"},
+      {R"({"draws": [{"round": 1, "numbers": [1, 2, 3, 4, 5, 6]}]})", "「numbers」が5個の数の配列ではありません"},
+      {R"({"draws": [{"round": 1, "第1数字": "1", "numbers": [1, 2, 3, 4, 5]}]})", "「第1数字」と「numbers」が両方"},
+      {R"({"total_draws": 0})", "（「draws」）がありません"},
+      {R"({"draws": [], "draws": []})", "取得先のデータに項目「draws」が2つあります"},
+      // a name twice in one entry, wanted or not
+      {R"([{"開催回": "1"}, {"開催回": "2", "開催回": "3"}])", "2件目に項目「開催回」が2つあります"},
+      {R"([{"round": 1, "開催回": "1"}])", "1件目に項目「開催回」が2つあります"},
+      {R"([{"開催回": "1", "特徴": [], "特徴": []}])", "1件目に項目「特徴」が2つあります"},
+      // the prize fields: all eight or none
+      {R"([{"開催回": "1", "1等口数": "29"}])", "第1回の「2等口数」がありません"},
+      {R"([{"開催回": "1", "1等口数": "1", "2等口数": "2", "3等口数": "3", "4等口数": "4", "1等賞金": "5",
+           "2等賞金": "6", "3等賞金": "7", "4等賞金": "9,00"}])",
+       "第1回の「4等賞金」「9,00」は0以上の整数ではありません"},
+      // a results file with a Japanese header row
+      {"回,日付,第1数字,第2数字,第3数字,第4数字,第5数字,ボーナス数字\n第1353回,2025/9/23,6,11,13,14,18,5\n",
+       "6 11 13 14 18 ＋5（2025-09-23）"},
+      {"\xEF\xBB\xBF開催回,抽せん日,抽せん数字1,抽せん数字2,抽せん数字3,抽せん数字4,抽せん数字5,ボーナス数字,備考\n"
+       "1,1999-04-13,01,03,17,20,25,26,\"a,b\"\n",
+       "1 3 17 20 25 ＋26（1999-04-13）"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5\n1,1999/4/13,1,3,17,20,25\n",
+       "「ボーナス数字」の列がありません"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n第X回,1999/4/13,1,3,17,20,25,26\n",
+       "2行目：回号「第X回」は1〜32767の回数ではありません"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n1,2025年2月30日,1,3,17,20,25,26\n",
+       "第1回の抽せん日「2025年2月30日」は暦にある日付ではありません"},
       {"<html>Service Unavailable</html>", "JSON・CSV）ではありません"},
       // a database whose random first byte happens to be "[" or "{" is no list
       {std::string(R"([{"開催回": "1"}])") + '\0' + "\x93", "JSON・CSV）ではありません"},
@@ -108,6 +139,51 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
     const FeedRead r = readFeed(c.json);
     const std::string got = r.ok && !r.draws.empty() ? describeDraw(r.draws[0]) : r.error;
     EXPECT_NE(got.find(c.says), std::string::npos) << c.json << "\n-> " << got;
+  }
+}
+
+TEST(Feed, CutCopiesOfBothPublishedListsAndABanksShiftJisFileGiveTheShippedDraws) {
+  const CsvResult shippedHistory = parseHistoryCsv(shipped());
+  ASSERT_TRUE(shippedHistory.ok);
+  const struct {
+    const char* file;
+    int first, last;
+    size_t prizes;
+  } cases[] = {
+      {"analyzer-1396-1400.json", 1396, 1400, 0},
+      {"po3-1350-1353.json", 1350, 1353, 4},
+      {"results-sjis.csv", 1353, 1351, 0},  // newest first, below a title line
+  };
+  for (const auto& c : cases) {
+    const FeedRead r = readFeed(feedFile(c.file));
+    ASSERT_TRUE(r.ok) << c.file << ": " << r.error;
+    ASSERT_EQ(r.draws.size(), static_cast<size_t>(std::abs(c.last - c.first) + 1)) << c.file;
+    EXPECT_EQ(r.draws.front().no, c.first) << c.file;
+    EXPECT_EQ(r.draws.back().no, c.last) << c.file;
+    for (const Draw& d : r.draws) {
+      const Draw& s = shippedHistory.draws[static_cast<size_t>(d.no - 1)];
+      EXPECT_TRUE(sameHistory({d}, {s})) << c.file << ": " << describeDraw(d) << " / " << describeDraw(s);
+    }
+    EXPECT_EQ(r.prizes.size(), c.prizes) << c.file;
+    for (const auto& [no, prize] : r.prizes) EXPECT_EQ(prize, shippedHistory.prizes.at(no)) << c.file << " " << no;
+  }
+}
+
+TEST(Feed, ADrawNumberIsReadByOneRuleInTheListAndInBothCsvForms) {
+  const struct {
+    std::string no;
+    int read;  // 0: refused
+  } cases[] = {{"１２", 12}, {" 12", 12}, {"012", 12}, {"1.0", 0}, {"0", 0}, {"32768", 0}, {"+5", 0}};
+  for (const auto& c : cases) {
+    const std::string texts[] = {
+        "[{\"開催回\": \"" + c.no + "\"}]",
+        std::string(kCsvHeader) + "\n" + c.no + ",,1,2,3,4,5,6\n",
+        "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n" + c.no + ",,1,2,3,4,5,6\n",
+    };
+    for (const std::string& t : texts) {
+      const FeedRead r = readFeed(t);
+      EXPECT_EQ(r.ok ? r.draws.at(0).no : 0, c.read) << t << "\n-> " << r.error;
+    }
   }
 }
 
@@ -174,6 +250,29 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
   }
 }
 
+TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
+  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-06
+  const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
+  const struct {
+    const char* what;
+    std::vector<Draw> feed;
+    MergeRules rules;
+    const char* says;  // in the reason, or "" when the draws are taken
+  } cases[] = {
+      {"as many new draws as the weeks allow", eight, {"2000-01-10", false}, ""},
+      {"more than the weeks allow", feedDraws(15), {"2000-01-10", false}, "新しい回が多すぎます（10回分"},
+      {"a date more than a week after today", eight, {"2000-01-01", false}, "第8回の日付 2000-01-09 は、今日"},
+      {"no draw in common with the history", after, {"", false}, "同じ回が1回もありません"},
+      {"a file the user chose may hold only the new draws", after, {"", true}, ""},
+      {"but not with a gap", gap, {"", true}, "第6回がありません"},
+  };
+  for (const auto& c : cases) {
+    const FeedMerge m = mergeFeed(five, c.feed, c.rules);
+    EXPECT_EQ(m.status == FeedMerge::Append, !*c.says) << c.what << ": " << m.reason;
+    EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
+  }
+}
+
 TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
   EXPECT_EQ(dayNumber("1970-01-01"), 0);
   EXPECT_EQ(*dayNumber("2000-03-01") - *dayNumber("2000-02-28"), 2) << "a leap day";
@@ -184,12 +283,15 @@ TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
   EXPECT_EQ(todayDate().size(), 10u);
 }
 
-TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOne) {
+TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKeepsItsPrizes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
   const CsvResult all = parseHistoryCsv(shipped());
   ASSERT_TRUE(all.ok);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}), "");
+  const std::vector<Draw> to1353(all.draws.begin(), all.draws.begin() + 1353);
+  const PrizeTable prizes(all.prizes.begin(), all.prizes.find(1341));
+  ASSERT_EQ(prizes.size(), 1340u);
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}, prizes), "");
   const std::string old = slurpFile(db);
 
   UpdateResult r = updateHistory(db, feedFile("miniloto-1340.json"), {{}, "2025-06-30"});
@@ -204,12 +306,17 @@ TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOne) {
   EXPECT_EQ(r.added.back().no, 1353);
   EXPECT_EQ(r.drawsBefore, 1340);
   EXPECT_EQ(r.drawsAfter, 1353);
-  EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, all.draws));
+  const LoadResult after = loadHistory(at(db), true);
+  EXPECT_TRUE(sameHistory(after.rows, to1353));
+  EXPECT_EQ(after.prizes, prizes) << "the update writes a new file: the stored prizes go into it";
   EXPECT_EQ(slurpFile(db + ".bak"), old);
 
-  r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form
-  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
+  r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form, with prizes, to draw 1400
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.drawsAfter, 1400);
   EXPECT_TRUE(r.sourceStale);
+  EXPECT_EQ(r.prizesAdded, 13) << "the prizes the source has for draws 1341..1353, which had none";
+  EXPECT_EQ(loadHistory(at(db)).prizes, all.prizes);
 }
 
 TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
@@ -243,6 +350,12 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
                        "2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS ボーナス数字;"),
        "「当選データ」が普通の表ではありません"},
       {"no table", craftedDatabase(dir, "CREATE TABLE t (a);"), "「当選データ」の表がありません"},
+      {"a new draw whose date is markup", craftedDatabase(dir, kTable + values([] {
+                                                                 auto d = feedDraws(6);
+                                                                 d[5].date = "<img src=\"/dev/zero\">";
+                                                                 return d;
+                                                               }())),
+       "暦にある日付"},
       {"a draw number as text",
        craftedDatabase(
            dir,
@@ -294,7 +407,7 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
     sqlite3_prepare_v2(raw, "SELECT group_concat(type || ' ' || name) FROM sqlite_master", -1, &q, nullptr);
     ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))),
-              "table 当選データ,view 全データ選択クエリ")
+              "table 当選データ,view 全データ選択クエリ,table 当選金")
         << sql;
     sqlite3_finalize(q);
     sqlite3_close(raw);
@@ -330,10 +443,113 @@ TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
 
   ASSERT_EQ(writeDatabase(at(db), feedDraws(2)), "");
   const std::string old = slurpFile(db);
-  fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
-  r = updateHistory(db, list(feedDraws(3)));
-  EXPECT_EQ(r.status, UpdateResult::Refused);
-  EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
-  EXPECT_EQ(slurpFile(db), old);
-  EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
+  for (const bool link : {false, true}) {
+    if (link)
+      fs::create_symlink(db, dir.path / "Kazumaki.mdb.bak");  // a backup that is the database itself
+    else
+      fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
+    r = updateHistory(db, list(feedDraws(3)));
+    EXPECT_EQ(r.status, UpdateResult::Refused) << link;
+    EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
+    EXPECT_NE(r.details.find("Kazumaki.mdb.bak"), std::string::npos) << r.details;
+    EXPECT_EQ(slurpFile(db), old);
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
+    fs::remove_all(dir.path / "Kazumaki.mdb.bak");
+  }
+}
+
+TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther) {
+  const std::vector<Draw> eight = feedDraws(8);
+  auto altered = [&](int no) {
+    std::vector<Draw> d = eight;
+    d[no - 1].n[Bonus] = *d[no - 1].n[Bonus] % 31 + 1 == *d[no - 1].n[0] ? 31 : *d[no - 1].n[Bonus] % 31 + 1;
+    return list(d);
+  };
+  std::vector<Draw> oldChanged = eight;
+  oldChanged[1].n[Bonus] = 31;
+  const SourceInput ahead{"甲", list(eight), {}, {}, false}, behind{"乙", list(feedDraws(6)), {}, {}, false},
+      unreachable{"丙", {}, "取得先にデータがありません（HTTP 404 Not Found）。", "HTTP 404", false},
+      differsFromHistory{"丁", list(oldChanged), {}, {}, false};
+  const struct {
+    const char* what;
+    std::vector<SourceInput> sources;
+    const char* added;  // "first-last", or "" when refused
+    const char* says;   // in the reason, or in the conflict when draws were added
+  } cases[] = {
+      {"one list ahead of the other", {behind, ahead}, "6-8", ""},
+      {"one source cannot be reached", {unreachable, ahead}, "6-8", ""},
+      {"one source differs from the history", {differsFromHistory, ahead}, "6-8", ""},
+      {"two sources differ on the first new draw", {ahead, {"戊", altered(6), {}, {}, false}}, "", "「甲」"},
+      {"... and on a later one", {ahead, {"戊", altered(8), {}, {}, false}}, "6-7", "第8回からは取り込んでいません"},
+      {"no source can be used", {unreachable, differsFromHistory}, "", "「丁」：取得先の当選データが"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    const std::string db = dir.file("Kazumaki.mdb");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    const std::string old = slurpFile(db);
+    const UpdateResult r = updateHistory(db, c.sources);
+    ASSERT_EQ(r.sources.size(), c.sources.size()) << c.what;
+    if (!*c.added) {
+      EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
+      EXPECT_NE(r.reason.find(c.says), std::string::npos) << c.what << ": " << r.reason;
+      EXPECT_EQ(slurpFile(db), old) << c.what;
+      continue;
+    }
+    ASSERT_EQ(r.status, UpdateResult::Added) << c.what << ": " << r.reason;
+    EXPECT_EQ(std::to_string(r.added.front().no) + "-" + std::to_string(r.added.back().no), c.added) << c.what;
+    EXPECT_NE(r.conflict.find(c.says), std::string::npos) << c.what << ": " << r.conflict;
+    EXPECT_EQ(loadHistory(at(db)).rows.size(), size_t(r.added.back().no)) << c.what;
+    for (size_t i = 0; i < r.sources.size(); ++i)
+      EXPECT_EQ(r.sources[i].usable, c.sources[i].error.empty() && c.sources[i].name != "丁") << c.what << " " << i;
+  }
+  // two that differ on a new draw are both named, with what each says
+  ScratchDir dir;
+  ASSERT_EQ(writeDatabase(at(dir.file("Kazumaki.mdb")), feedDraws(5)), "");
+  const UpdateResult r = updateHistory(dir.file("Kazumaki.mdb"), {ahead, {"戊", altered(6), {}, {}, false}});
+  EXPECT_NE(r.reason.find("「戊」"), std::string::npos) << r.reason;
+  EXPECT_NE(r.reason.find("第6回"), std::string::npos) << r.reason;
+}
+
+TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNotWritten) {
+  auto prize = [](int no) {
+    Prize p;
+    for (int t = 0; t < kPrizeTiers; ++t) p.winners[t] = no + t, p.yen[t] = 1000 * (no + t);
+    return p;
+  };
+  PrizeTable stored, a, b;
+  for (int no = 1; no <= 7; ++no) a[no] = b[no] = prize(no);
+  for (int no = 1; no <= 5; ++no) stored[no] = prize(no);
+  a[2].yen[0] = 1;      // differs from the stored prize
+  b[7].winners[3] = 0;  // the two sources differ on a new draw's prize
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5), stored), "");
+  const UpdateResult r = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false},
+                                            {"乙", historyToCsvWithPrizes(feedDraws(7), b), {}, {}, false}});
+  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(r.prizesAdded, 1) << "draw 6 alone";
+  EXPECT_NE(r.prizeNotes.find("第2回の当選金が、手元のデータと取得先「甲」とで違います"), std::string::npos)
+      << r.prizeNotes;
+  EXPECT_NE(r.prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos) << r.prizeNotes;
+  PrizeTable expected = stored;
+  expected[6] = prize(6);
+  EXPECT_EQ(loadHistory(at(db)).prizes, expected);
+}
+
+TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
+  for (int round = 0; round < 5; ++round) {
+    ScratchDir dir;
+    const std::string db = dir.file("Kazumaki.mdb");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    UpdateResult a, b;
+    std::thread first([&] { a = updateHistory(db, list(feedDraws(8))); });
+    std::thread second([&] { b = updateHistory(db, list(feedDraws(10))); });
+    first.join();
+    second.join();
+    EXPECT_NE(a.status, UpdateResult::Refused) << a.reason;
+    EXPECT_NE(b.status, UpdateResult::Refused) << b.reason;
+    // whichever came second read what the first wrote: no draw is lost
+    EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, feedDraws(10))) << "round " << round;
+  }
 }

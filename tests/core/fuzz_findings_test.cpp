@@ -12,9 +12,12 @@
 #include <sstream>
 
 #include "store/database.h"
+#include "store/database_restore.h"
 #include "store/database_update.h"
+#include "store/entry_store.h"
 #include "store/key_derivation.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -190,4 +193,84 @@ TEST(FuzzFindings, AKeyedFileClaimingAnotherPageSizeIsRefusedBeforeItIsRead) {
   const LoadResult wrongKey = loadHistory({db, "000000"});
   EXPECT_FALSE(wrongKey.ok);
   EXPECT_EQ(wrongKey.message.find("ページの大きさ"), std::string::npos) << wrongKey.message;
+}
+
+// Every reader and writer goes into the history the same one way: a damaged
+// file (the crafted page size above made the entry store's own opening, and
+// with it `check` and `set`, end in a segmentation fault) is refused by each
+// with the same message, and left as it was.
+TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
+  const std::string pw = databasePassword();
+  struct Damage {
+    const char* name;
+    void (*make)(const std::string& db);
+    const char* says;
+  };
+  const Damage damages[] = {
+      {"a header claiming 512-byte pages",
+       [](const std::string& db) {
+         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
+         claimPageSize(db, databasePassword(), 512);
+       },
+       "ページの大きさ"},
+      {"bytes of no database",
+       [](const std::string& db) { std::ofstream(db, std::ios::binary) << std::string(4096, 'x'); },
+       "パスワードが一致しないか"},
+      {"a foreign journal beside it",
+       [](const std::string& db) {
+         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
+         std::ofstream(db + "-journal", std::ios::binary) << "not a journal";
+       },
+       "ジャーナル"},
+  };
+  // What each said, or "opened" when it took the file.
+  struct Entry {
+    const char* name;
+    const char* file;  // the file it opens
+    std::function<std::string(const std::string& db)> open;
+  };
+  const auto toolSays = [](const std::string& args) {
+    const test::ToolRun t = test::runTool(args);
+    return WIFEXITED(t.status) && WEXITSTATUS(t.status) == 1 ? t.out : "ended otherwise: " + t.out;
+  };
+  const Entry entries[] = {
+      {"start-up read", "Kazumaki.mdb",
+       [&](const std::string& db) {
+         const LoadResult r = loadHistory({db, pw});
+         return r.ok ? std::string("opened") : r.message;
+       }},
+      {"kazumaki-tool check", "Kazumaki.mdb", [&](const std::string& db) { return toolSays("check '" + db + "'"); }},
+      {"kazumaki-tool set", "Kazumaki.mdb", [&](const std::string& db) { return toolSays("set '" + db + "' 1 2 5"); }},
+      {"kazumaki-tool add", "Kazumaki.mdb",
+       [&](const std::string& db) { return toolSays("add '" + db + "' 1 2 3 4 5 6"); }},
+      {"the entry store", "Kazumaki.mdb",
+       [&](const std::string& db) {
+         std::string error;
+         return EntryStore::open({db, pw}, error) ? std::string("opened") : error;
+       }},
+      {"the update's lock", "Kazumaki.mdb",
+       [&](const std::string& db) {
+         std::string error, cause;
+         return HistoryWriteLock::take({db, pw}, {}, error, cause) ? std::string("opened") : error;
+       }},
+      {"the backup put back", "Kazumaki.mdb.bak",
+       [&](const std::string& bak) {
+         const RestoreResult r = restoreFromBackup({bak.substr(0, bak.size() - 4), pw});
+         return r.ok ? std::string("opened") : r.details;
+       }},
+  };
+  for (const Damage& d : damages) {
+    for (const Entry& e : entries) {
+      SCOPED_TRACE(std::string(d.name) + ", " + e.name);
+      Folder f("one-way");
+      const std::string db = f.path(e.file);
+      d.make(db);
+      const std::set<std::string> names = f.names();
+      const std::string before = slurp(db);
+      const std::string said = e.open(db);
+      EXPECT_NE(said.find(d.says), std::string::npos) << said;
+      EXPECT_EQ(slurp(db), before);
+      EXPECT_EQ(f.names(), names);
+    }
+  }
 }

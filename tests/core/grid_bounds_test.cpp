@@ -81,7 +81,6 @@ TEST(GridBounds, ResizingKeepsEverySettingAndTheCellsThatStay) {
   g.setRowHeight(-1, 9);
   g.setColWidth(3, 8);
   g.setRowHeight(2, 14);
-  g.setActiveCell(2, 2);
   g.setText(3, 3, "33");
   g.setBg(Block::cell(1, 2), RGB(5, 5, 5));
   g.setBorder(Block::cell(2, 1), kRight, 1, RGB(7, 7, 7));
@@ -94,7 +93,6 @@ TEST(GridBounds, ResizingKeepsEverySettingAndTheCellsThatStay) {
   EXPECT_EQ(g.visibleRows(), 2);
   EXPECT_EQ(g.frozenRows(), 1);
   EXPECT_EQ(g.scrollBars(), ScrollBars::Horizontal);
-  EXPECT_EQ(g.activeCol(), 2);
   EXPECT_EQ(g.colWidth(3), 8);
   EXPECT_EQ(g.colWidth(5), 4) << "new columns take the default";
   EXPECT_EQ(g.rowHeight(2), 14);

@@ -209,3 +209,48 @@ TEST(DatabaseRead, TheHighestDrawNumberIsImportedAndReadBack) {
   EXPECT_EQ(r.rows[2].date, "2025-09-23");
   EXPECT_EQ(computeStats(r.rows).LastDrawNo, 32767);
 }
+
+TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumbers) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  const Prize prize{{1, 2, 3, 4}, {5000000, 60000, 700, 0}};
+  const struct {
+    std::string sql;   // run on a file holding draws 1..3 and the prize of draw 2
+    std::string says;  // empty: read, with the prize of draw 2 when the table is there
+  } cases[] = {
+      {"", ""},
+      {"DROP TABLE 当選金", ""},  // every file written before the table was
+      {"UPDATE 当選金 SET \"3等賞金\" = -1", "「当選金」の第2回の「3等賞金」が0〜999999999の整数ではありません"},
+      {"UPDATE 当選金 SET \"1等口数\" = 'abc'", "第2回の「1等口数」"},
+      {"UPDATE 当選金 SET \"4等口数\" = NULL", "第2回の「4等口数」"},
+      {"UPDATE 当選金 SET \"1等賞金\" = 1000000000", "第2回の「1等賞金」"},
+      {"INSERT INTO 当選金 VALUES (40000, 0, 0, 0, 0, 0, 0, 0, 0)",
+       "「当選金」の2行目の「回数」40000は1〜32767の範囲外です"},
+      {"DROP TABLE 当選金; CREATE VIEW 当選金 AS SELECT 1", "「当選金」が普通の表ではありません"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(db);
+    ASSERT_EQ(writeDatabase(at(db), manyDraws(3), {{2, prize}}), "");
+    if (!c.sql.empty()) {
+      sqlite3* h = openKeyed(db);
+      ASSERT_EQ(execSql(h, c.sql.c_str()), SQLITE_OK) << c.sql;
+      sqlite3_close(h);
+    }
+    StoreLogCapture log;
+    const LoadResult r = loadHistory(at(db));
+    std::string error, cause;
+    const auto lock = HistoryWriteLock::take(at(db), {}, error, cause);
+    if (c.says.empty()) {
+      ASSERT_TRUE(r.ok) << c.sql << ": " << r.message;
+      const PrizeTable expected = c.sql.empty() ? PrizeTable{{2, prize}} : PrizeTable{};
+      EXPECT_EQ(r.prizes, expected) << c.sql;
+      ASSERT_TRUE(lock) << error;
+      EXPECT_EQ(lock->prizes(), expected) << c.sql;
+    } else {
+      EXPECT_FALSE(r.ok) << c.sql;
+      EXPECT_NE(r.message.find(c.says), std::string::npos) << c.sql << ": " << r.message;
+      EXPECT_FALSE(lock) << c.sql;
+      EXPECT_NE(error.find(c.says), std::string::npos) << c.sql << ": " << error;
+    }
+  }
+}

@@ -144,16 +144,32 @@ TEST(Csv, ParsesAndWritesBack) {
   ASSERT_EQ(r.draws.size(), 2u);
   EXPECT_FALSE(r.draws[1].complete());
   EXPECT_EQ(historyToCsv(r.draws), text);
+  // with prizes: known on the first draw, unknown on the second
+  const std::string prized = std::string(kCsvPrizeHeader) +
+                             "\n1,1999-04-13,1,3,17,20,25,26,29,46,2331,59593,6090500,275800,9400,900\n"
+                             "2,,2,11,,21,30,28,,,,,,,,\n";
+  const CsvResult p = parseHistoryCsv(prized);
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(p.prizes.size(), 1u);
+  EXPECT_EQ(p.prizes.at(1).winners[3], 59593);
+  EXPECT_EQ(p.prizes.at(1).yen[0], 6090500);
+  EXPECT_EQ(historyToCsvWithPrizes(p.draws, p.prizes), prized);
 }
 
 TEST(Csv, RejectsBadLinesWithTheirNumber) {
   const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
   const std::string ok = "1,1999-04-13,1,3,17,20,25,26\n";
+  const std::string hp = std::string(kCsvPrizeHeader) + "\n";
   struct Case {
     std::string text, expect;
   } cases[] = {
       {"draw,n1\n", "line 1:"},
-      {h + ok + "2,1999-04-27,1,2,3\n", "line 3: expected 8 fields"},
+      {h + ok + "2,1999-04-27,1,2,3\n", "line 3: expected 8 fields, found 5"},
+      {h + ok + "2,1999-04-27,1,2,3,4,5,6,7\n", "line 3: expected 8 fields, found more"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7\n", "line 2: expected 16 fields, found 15"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,8,9\n", "line 2: expected 16 fields, found more"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,\n", "line 2: 16列目（p4）が空欄です"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,-4,5,6,7,8\n", "line 2: 12列目（w4）の「-4」は0以上の整数ではありません"},
       {h + ok + "1,1999-04-27,1,2,3,4,5,6\n", "line 3: duplicate draw number 1"},
       {h + "5,,1,2,3,4,5,6\n3,,1,2,3,4,5,6\n", "line 3: draw number 3 is not ascending"},
       {h + "0,,1,2,3,4,5,6\n", "line 2: draw number 0 is outside"},

@@ -33,17 +33,31 @@ struct ToolTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ToolTest, ShippedHistoryRoundTripsByteForByte) {
+TEST_F(ToolTest, ShippedHistoryRoundTripsByteForByteWithItsPrizes) {
   const std::string db = path("Kazumaki.mdb");
   ASSERT_EQ(run("import-csv " KM_SHIPPED_CSV " " + db).status, 0);
-  const ToolRun out = run("export-csv " + db);
+  const std::string shipped = slurp(KM_SHIPPED_CSV);
+  ToolRun out = run("export-csv " + db + " --prizes");
   ASSERT_EQ(out.status, 0);
-  EXPECT_EQ(out.out, slurp(KM_SHIPPED_CSV));
+  EXPECT_EQ(out.out, shipped);
+  // without --prizes: the eight columns of each line
+  std::string eight;
+  for (size_t at = 0, end; at < shipped.size(); at = end + 1) {
+    end = shipped.find('\n', at);
+    const std::string line = shipped.substr(at, end - at);
+    size_t cut = 0;
+    for (int commas = 0; commas < 8 && cut != std::string::npos; ++commas) cut = line.find(',', cut + (commas > 0));
+    eight += line.substr(0, cut) + "\n";
+  }
+  out = run("export-csv " + db);
+  EXPECT_EQ(out.out, eight);
   EXPECT_EQ(slurp(db).rfind("SQLite format 3", 0), std::string::npos);
   const km::LoadResult r = km::loadHistory({db, km::databasePassword()});
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.rows.size(), 1353u);
-  EXPECT_EQ(r.rows.back().no, 1353);
+  EXPECT_EQ(r.rows.size(), 1400u);
+  EXPECT_EQ(r.rows.back().no, 1400);
+  ASSERT_EQ(r.prizes.size(), 1353u);
+  EXPECT_EQ(r.prizes.rbegin()->first, 1353);
 }
 
 TEST_F(ToolTest, RejectedImportLeavesTheDatabaseUntouched) {

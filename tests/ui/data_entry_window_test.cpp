@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -58,12 +59,14 @@ struct EntryWindowTest : ::testing::Test {
     launch = std::make_unique<test::ProgramStart>(*folder);
     ASSERT_TRUE(launch->run(*frm));
     test::closePredictionWindow(*frm);
-    ASSERT_TRUE(frm->propEnd());
+    ASSERT_TRUE(frm->openWindowCaptions().isEmpty());
     frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
     sub = frm->findChildWindow(WindowId::DataEntry);
     ASSERT_TRUE(sub);
     win = qobject_cast<DataEntryWindow*>(sub->widget());
     ASSERT_TRUE(win);
+    const QPointer<DataEntryWindow> opening(win);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opening || !opening->opening(); }, 30000));
   }
   void TearDown() override {
     if (folder) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0644);
@@ -115,7 +118,7 @@ struct EntryWindowTest : ::testing::Test {
 
 TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
-  EXPECT_FALSE(frm->propEnd());
+  EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
   EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
             QStringLiteral("当選数字を開催回数毎に入力します（分析対象データとなります）"));
@@ -150,7 +153,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_TRUE(cell(1, 7).flags() & Qt::ItemIsEditable);
   win->closeButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  EXPECT_TRUE(frm->propEnd());
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
 }
 
 TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
@@ -222,7 +225,7 @@ TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
   EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), sub);
-  EXPECT_FALSE(frm->propEnd());
+  EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
 }
 
 TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty) {
@@ -251,7 +254,7 @@ TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty)
   EXPECT_EQ(stored()[7].text[5], "");
   win->closeButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  EXPECT_TRUE(frm->propEnd());
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(stored()[6].text[1], "5");
 }
 
@@ -266,7 +269,7 @@ TEST_F(EntryWindowTest, CloseBoxDropsUnsavedTextsAndSaysSo) {
   ASSERT_TRUE(box.seen);
   EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  EXPECT_TRUE(frm->propEnd());
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
   const auto after = stored();
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].text, before[i].text);
@@ -390,7 +393,7 @@ TEST_F(EntryWindowTest, ReadOnlyDatabaseIsRefusedWithAMessage) {
   EXPECT_NE(box.text.indexOf(QStringLiteral("読み取り専用")), -1) << box.text.toStdString();
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  EXPECT_TRUE(frm->propEnd());
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
 }
 
 TEST_F(EntryWindowTest, EmptyHistoryOffersTheFirstLine) {
@@ -436,6 +439,7 @@ TEST(EntryWindowAlone, AWriteRefusedOrOvertakenKeepsEveryStoredValue) {
     const ConnectString cs = makeConnectString(folder.dir.string());
     DataEntryWindow win(windowRow(WindowId::DataEntry).def, cs, nullptr, 50);
     win.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !win.opening(); }, 30000));
     win.model()->store()->releaseWriteLock();
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2(cs.path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);

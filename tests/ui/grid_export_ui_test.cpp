@@ -226,7 +226,7 @@ TEST(GridCsv, AnalysisWindowSavesItsGridAtomically) {
   WindowContext context{h, state, {}};
   const WindowRow& row = windowRow(WindowId::AppearanceInterval);
   QMdiArea area;
-  auto* frame = new ChildFrame(nullptr, row.def);
+  auto* frame = new ChildFrame(row.def);
   buildWindow(area, *frame, row, context);
   auto* w = qobject_cast<AnalysisWindow*>(frame->widget());
   ASSERT_TRUE(w);
@@ -268,7 +268,7 @@ TEST(GridCsv, PredictionWindowSavesItsFourGridsInOrder) {
   WindowContext context{h, state, {}};
   const WindowRow& row = windowRow(WindowId::Prediction);
   QMdiArea area;
-  auto* frame = new ChildFrame(nullptr, row.def);
+  auto* frame = new ChildFrame(row.def);
   buildWindow(area, *frame, row, context);
   auto* w = qobject_cast<PredictionWindow*>(frame->widget());
   ASSERT_TRUE(w);

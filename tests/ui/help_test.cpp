@@ -62,6 +62,7 @@ std::vector<WindowPage> captionsAndPages() {
     const QString caption = QString::fromStdString(w.def.caption);
     out.push_back({w.id, caption, caption});
   }
+  out.push_back({WindowId::Charts, QStringLiteral("グラフ"), QStringLiteral("グラフ")});
   out.push_back({WindowId::DataEntry, QStringLiteral("当選データ入力"), QStringLiteral("当選データ入力")});
   out.push_back({WindowId::About, QStringLiteral("バージョン情報"), QStringLiteral("カズマキについて")});
   return out;
@@ -425,22 +426,22 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
 
 TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   // no data window open: the flag stays set, so data entry remains possible
-  EXPECT_TRUE(frm.propEnd());
+  EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   action("mnuAbout")->trigger();
-  EXPECT_TRUE(frm.propEnd());
+  EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   frm.findChildWindow(WindowId::About)->close();
-  EXPECT_TRUE(frm.propEnd());
+  EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
 
   // an analysis window open: closing the About dialog must not set the flag
   frm.openWindow(WindowId::AppearanceInterval);
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   action("mnuAbout")->trigger();
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   frm.findChildWindow(WindowId::About)->close();  // the close box
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
   action("mnuAbout")->trigger();
   qobject_cast<AboutDialog*>(frm.findChildWindow(WindowId::About)->widget())->closeButton()->click();
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
 }

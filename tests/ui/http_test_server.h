@@ -19,14 +19,14 @@
 namespace km::test {
 
 struct HttpResponse {
-  enum Mode { Whole, CloseDelimited, Stall, Drip };
+  enum Mode { Whole, CloseDelimited, Stall, Drip, Cut };
   int status = 200;
   QByteArray reason = "OK";
   QByteArray body;
   QByteArray location;  // Location header of a redirect
   QByteArray encoding;  // Content-Encoding header
   Mode mode = Whole;
-  qsizetype stallAfter = 0;  // bytes of the body sent before a stall
+  qsizetype stallAfter = 0;  // bytes of the body sent before a stall, or before a cut
   qsizetype dripBytes = 1;   // a drip: this many bytes every dripMs
   int dripMs = 5;
 };
@@ -94,6 +94,11 @@ class HttpTestServer {
       s->write(r.body.left(r.stallAfter));
       stalledSent_ += r.stallAfter;
       return;  // and nothing more, until the client gives up
+    }
+    if (r.mode == HttpResponse::Cut) {  // the connection ends in the middle of the body
+      s->write(r.body.left(r.stallAfter));
+      s->disconnectFromHost();
+      return;
     }
     if (r.mode == HttpResponse::Drip) {
       auto* t = new QTimer(s);

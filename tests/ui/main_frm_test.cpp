@@ -16,6 +16,7 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "store/csv.h"
+#include "store/feed.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
@@ -87,6 +88,8 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
       "1  ",  // the separator
       "1 mnuAisyou 相性分析",
       "1 mnuYosoSeiseki 予想の成績",
+      "1 mnuGraph グラフ",
+      "1 mnuKentei 検定",
       "1 mnuTousenKakunin 当選確認",
       "0 mnuHosyu データ管理(&M)",
       "1 mnuMasterUpdate 当選データ最新化(&U)",
@@ -121,30 +124,17 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       EXPECT_EQ(sub->windowTitle().toStdString(), def.caption);
       EXPECT_EQ(sub->pos(), QPoint(0, 0));
       EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height)) << def.name;
-      EXPECT_FALSE(frm.propEnd());
-      QPushButton* close = nullptr;
-      if (auto* content = qobject_cast<AnalysisWindow*>(sub->widget())) close = content->closeButton();
-      if (auto* content = qobject_cast<TicketsWindow*>(sub->widget())) close = content->closeButton();
-      ASSERT_NE(close, nullptr);
+      EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
+      auto* close = sub->widget()->findChild<QPushButton*>(QStringLiteral("Command1"));
+      ASSERT_NE(close, nullptr) << def.name;
       EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
       close->click();
-      EXPECT_TRUE(frm.propEnd());
+      EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
       ++opened;
     }
   }
-  EXPECT_EQ(opened, 20);
+  EXPECT_EQ(opened, 22);
   EXPECT_EQ(openCount(), 0);
-}
-
-TEST_F(MainFrmTest, PropEndIsAPlainFlag) {
-  EXPECT_TRUE(frm.propEnd());
-  QMdiSubWindow* a = frm.openWindow(WindowId::AppearanceFrequency);
-  EXPECT_FALSE(frm.propEnd());
-  frm.openWindow(WindowId::AppearanceInterval);
-  EXPECT_FALSE(frm.propEnd());
-  a->close();  // the close box
-  EXPECT_TRUE(frm.propEnd()) << "closing any one window sets the flag";
-  EXPECT_EQ(openCount(), 1);
 }
 
 TEST_F(MainFrmTest, SecondChoiceActivatesTheOpenWindow) {
@@ -156,18 +146,23 @@ TEST_F(MainFrmTest, SecondChoiceActivatesTheOpenWindow) {
   EXPECT_EQ(frm.mdiArea()->activeSubWindow(), first);
 }
 
-TEST_F(MainFrmTest, DataEntryIsRefusedWhileAWindowIsOpen) {
-  frm.openWindow(WindowId::AppearanceFrequency);
+// 当選データ入力 opens only when no window shows the history: of two open
+// windows, the one left open still shows the history read at start.
+TEST_F(MainFrmTest, DataEntryOpensOnlyWhenNoWindowShowsTheHistory) {
+  frm.openWindow(WindowId::AppearanceFrequency)->close();
+  frm.openWindow(WindowId::AppearanceInterval);
+  frm.openWindow(WindowId::About);  // shows no history
   {
     test::MessageBoxWatcher box;
     action("mnuMasterInput")->trigger();
     EXPECT_TRUE(box.seen);
     EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
-    EXPECT_EQ(box.text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。"));
+    EXPECT_EQ(box.text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。\n") +
+                            QString::fromStdString(windowRow(WindowId::AppearanceInterval).def.caption));
     EXPECT_EQ(box.icon, QMessageBox::Critical);
   }
   EXPECT_EQ(frm.findChildWindow(WindowId::DataEntry), nullptr);
-  frm.findChildWindow(WindowId::AppearanceFrequency)->close();
+  frm.findChildWindow(WindowId::AppearanceInterval)->close();
   action("mnuMasterInput")->trigger();
   QMdiSubWindow* entry = frm.findChildWindow(WindowId::DataEntry);
   ASSERT_NE(entry, nullptr);
@@ -186,9 +181,9 @@ TEST(MainFrmStartUp, ThePredictionWindowComesUpWithTheProgramOnce) {
   EXPECT_EQ(pred->windowTitle(), QStringLiteral("一発ゼノバ予想"));
   EXPECT_EQ(pred->size(), ChildFrame::twipsToPixels(pred, 9360, 8244));
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   pred->close();
-  EXPECT_TRUE(frm.propEnd());
+  EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "a closed window is not found";
   QEvent activate(QEvent::WindowActivate);
   QApplication::sendEvent(&frm, &activate);
@@ -206,17 +201,17 @@ TEST_F(MainFrmTest, ArrangeModes) {
   ASSERT_EQ(openCount(), 2);
   EXPECT_EQ(b->pos(), QPoint(0, 0)) << "a window opens at the top left, over the others";
   const QRect area = frm.mdiArea()->viewport()->rect();
-  frm.arrange(1);
+  frm.arrangeWindows(MainFrm::Arrangement::Stacked);
   EXPECT_EQ(a->width(), area.width());
   EXPECT_EQ(b->width(), area.width());
   EXPECT_NE(a->y(), b->y());
-  frm.arrange(2);
+  frm.arrangeWindows(MainFrm::Arrangement::SideBySide);
   EXPECT_EQ(a->height(), area.height());
   EXPECT_NE(a->x(), b->x());
   b->showMinimized();
-  frm.arrange(3);
+  frm.arrangeWindows(MainFrm::Arrangement::Icons);
   EXPECT_EQ(b->geometry().bottom(), area.bottom());
-  frm.arrange(0);
+  frm.arrangeWindows(MainFrm::Arrangement::Cascade);
   EXPECT_EQ(openCount(), 2);
 }
 
@@ -245,7 +240,7 @@ TEST_F(MainFrmTest, AWindowClosedAndChosenAgainOpensAfresh) {
   ASSERT_NE(again, nullptr);
   EXPECT_NE(again, first);
   EXPECT_FALSE(again->isHidden());
-  EXPECT_FALSE(frm.propEnd());
+  EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   ASSERT_TRUE(QTest::qWaitFor([&] { return openCount() == 1; }, 30000));
   EXPECT_EQ(frm.findChildWindow(WindowId::CarryOver), again);
 }
@@ -256,7 +251,7 @@ TEST_F(MainFrmTest, ExitClosesEveryWindowWithoutAQuestion) {
   frm.openWindow(WindowId::AppearanceInterval);
   action("mnuEnd")->trigger();
   EXPECT_EQ(openCount(), 0);
-  EXPECT_TRUE(frm.propEnd());
+  EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   EXPECT_FALSE(frm.isVisible());
 }
 
@@ -267,20 +262,31 @@ TEST(MainFrmStartUp, EmptyHistoryStartsAndWindowsShowHeadersOnly) {
   ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.history().stats.LastDrawNo, 0);
   for (const WindowRow& row : windowTable()) EXPECT_NE(frm.openWindow(row.id), nullptr) << row.def.name;
+  EXPECT_NE(frm.openWindow(WindowId::Charts), nullptr);
 }
 
-TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
-  const History h = History::fromRows(test::feedDraws(3));
-  EXPECT_EQ(MainFrm::latestDataText(h), QStringLiteral("最新データ：第3回（2000-01-04）"));
+TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {
+  std::vector<Draw> rows = test::feedDraws(3);  // the newest on Tuesday 2000-01-04
   const struct {
+    const char* last;
     const char* today;
-    bool remind;
-  } cases[] = {{"2000-01-18", false}, {"2000-01-19", true}, {"", false}};
-  for (const auto& c : cases)
-    EXPECT_EQ(MainFrm::reminderText(h, c.today), c.remind ? QStringLiteral("最新化してください") : QString())
-        << c.today;
-  EXPECT_EQ(MainFrm::latestDataText(History()), QStringLiteral("最新データ：なし"));
-  EXPECT_EQ(MainFrm::reminderText(History(), "2000-01-01"), QStringLiteral("最新化してください"));
+    const char* line;
+  } cases[] = {
+      {"2000-01-04", "2000-01-10", "最新データ：第3回（2000-01-04）"},
+      {"2000-01-04", "2000-01-11", "最新データ：第3回（2000-01-04）　約1回分が未取り込みです"},
+      {"2000-01-04", "2000-01-19", "最新データ：第3回（2000-01-04）　約2回分が未取り込みです"},
+      {"2000-01-04", "", "最新データ：第3回（2000-01-04）"},
+      {"2024-12-24", "2025-01-07", "最新データ：第3回（2024-12-24）　約1回分が未取り込みです"},  // the year-end break
+      {"2025-12-23", "2026-01-06", "最新データ：第3回（2025-12-23）　約2回分が未取り込みです"},  // 30 December is drawn
+      {"2026-08-18", "2026-12-09", "最新データ：第3回（2026-08-18）　約16回分が未取り込みです"},
+      {"", "2000-01-19", "最新データ：第3回　最新化してください"},
+      {"<img src=x>", "2000-01-19", "最新データ：第3回（<img src=x>）　最新化してください"},
+  };
+  for (const auto& c : cases) {
+    rows.back().date = c.last;
+    EXPECT_EQ(statusLine(History::fromRows(rows), c.today).text(), c.line) << c.last << " " << c.today;
+  }
+  EXPECT_EQ(statusLine(History(), "2000-01-01").text(), "最新データ：なし　最新化してください");
 
   // the start reads the newest draw's date, and only that
   std::vector<Draw> shipped = parseHistoryCsv(test::slurp(KM_SHIPPED_CSV)).draws;
@@ -291,6 +297,8 @@ TEST(MainFrmStatusLine, TheNewestDrawAndAReminderWhenItIsOlderThanTwoWeeks) {
   ASSERT_TRUE(start.run(frm));
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("latestData"))->text(),
             QStringLiteral("最新データ：第1340回（2025-06-24）"));
-  EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("updateReminder"))->text(), QStringLiteral("最新化してください"));
+  const auto* missing = frm.findChild<QLabel*>(QStringLiteral("updateReminder"));
+  EXPECT_TRUE(missing->text().endsWith(QStringLiteral("回分が未取り込みです"))) << missing->text().toStdString();
+  EXPECT_EQ(missing->textFormat(), Qt::PlainText) << "a stored date is never markup";
   EXPECT_EQ(frm.history().HistoryRs[1338].date, "");
 }

@@ -112,7 +112,7 @@ TEST_F(PredictionWindowTest, LayoutTexts) {
 TEST_F(PredictionWindowTest, ButtonsFollowTheSettingsAndClicksRecompute) {
   PredictionWindow* w = open();
   ASSERT_NE(w, nullptr);
-  EXPECT_FALSE(frm->propEnd());
+  EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(w->reflectOnButton(i)->isChecked(), i == 6) << i;
     EXPECT_EQ(w->reflectOffButton(i)->isChecked(), i != 6) << i;
@@ -145,13 +145,13 @@ TEST_F(PredictionWindowTest, SettingsSurviveACloseAndReachTheFileAtProgramEnd) {
   w->reflectOnButton(9)->click();
   w->closeButton()->click();
   EXPECT_EQ(frm->findChildWindow(WindowId::Prediction), nullptr);
-  EXPECT_TRUE(frm->propEnd());
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
   // Not written yet.
   EXPECT_EQ(readFile(folder.dir / "カズマキ.ini"), "数字合計分析Opt=True\r\n頻度分析Opt=False\r\n");
 
   w = open();
   ASSERT_NE(w, nullptr);
-  EXPECT_FALSE(frm->propEnd());
+  EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_TRUE(w->reflectOffButton(6)->isChecked());
   EXPECT_TRUE(w->reflectOnButton(8)->isChecked());
   EXPECT_TRUE(w->reflectOnButton(9)->isChecked());

@@ -64,7 +64,7 @@ TEST_F(Arranged, CascadeShowsEveryCaptionInStackingOrder) {
     SCOPED_TRACE(front);
     for (const char* name : {"一発ゼノバ", "出現回数分析", "引っ張り分析", "数字合計分析"}) open(name);
     QMdiSubWindow* active = open(front);
-    frm.arrange(0);
+    frm.arrangeWindows(MainFrm::Arrangement::Cascade);
     const QList<QMdiSubWindow*> order = frm.mdiArea()->subWindowList(QMdiArea::StackingOrder);
     ASSERT_EQ(order.size(), 4);
     EXPECT_EQ(order.last(), active);
@@ -92,7 +92,7 @@ TEST_F(Arranged, TilesShareTheAreaWithThePredictionWindow) {
   const QRect room = frm.mdiArea()->viewport()->rect();
   for (int mode : {1, 2}) {
     SCOPED_TRACE(mode);
-    frm.arrange(mode);
+    frm.arrangeWindows(mode == 1 ? MainFrm::Arrangement::Stacked : MainFrm::Arrangement::SideBySide);
     int covered = 0;
     for (QMdiSubWindow* w : frm.mdiArea()->subWindowList()) {
       EXPECT_EQ(mode == 1 ? w->width() : w->height(), mode == 1 ? room.width() : room.height());

@@ -1,5 +1,6 @@
 #include "windows/ui/window_content.h"
 
+#include <QLabel>
 #include <QMdiArea>
 #include <filesystem>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "entry/data_entry_window.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
+#include "frame/ui/extras.h"
 #include "help/about_dialog.h"
 #include "prediction/ui/prediction_window.h"
 
@@ -55,6 +57,13 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
     }
     case WindowKind::About:
       return new AboutDialog(parent);
+    case WindowKind::Chart: {
+      QString error;
+      if (const Extras* x = extras(error)) return x->makeChartWindow(row.def, ctx.history, parent);
+      auto* why = new QLabel(error, parent);  // the main window has said why already
+      why->setTextFormat(Qt::PlainText);
+      return why;
+    }
   }
   return nullptr;
 }

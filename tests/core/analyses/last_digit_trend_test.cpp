@@ -49,7 +49,6 @@ TEST(LastDigitTrend, TitleAndDigitRowsAboveAndBelow) {
   EXPECT_TRUE(isDigitRow(g, 2));
   EXPECT_TRUE(isDigitRow(g, 3));
   EXPECT_TRUE(isTitleRow(g, 4));
-  EXPECT_EQ(g.activeCol() + g.activeRow(), 0);
 }
 
 TEST(LastDigitTrend, DigitRepeatedPerNumberAndColouredByCount) {

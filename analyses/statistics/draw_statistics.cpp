@@ -1,0 +1,189 @@
+#include "analyses/statistics/draw_statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "analyses/statistics/distributions.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kNumbers = 31;
+
+std::vector<std::array<int, 5>> countedDraws(const History& history) {
+  std::vector<std::array<int, 5>> out;
+  out.reserve(history.HistoryRs.size());
+  for (const Draw& d : history.HistoryRs)
+    if (auto m = mainNumbers(d)) out.push_back(*m);
+  return out;
+}
+
+ChiSquare chiSquareOf(const std::array<long long, kNumbers>& counts, int draws, double perDraw, double factor) {
+  ChiSquare c;
+  c.draws = draws;
+  if (draws <= 0) return c;
+  const double expected = draws * perDraw / kNumbers;
+  for (long long n : counts) c.statistic += (n - expected) * (n - expected) / expected;
+  c.corrected = c.statistic * factor;
+  c.p = chiSquareUpperP(c.corrected, c.df);
+  return c;
+}
+
+}  // namespace
+
+std::optional<std::array<int, 5>> mainNumbers(const Draw& d) {
+  if (!d.complete()) return std::nullopt;
+  std::array<int, 5> m{};
+  std::uint32_t seen = 0;
+  for (int f = N1; f <= N5; ++f) {
+    const int v = d[f];
+    if (!isLotteryNumber(v) || (seen & (1u << v))) return std::nullopt;
+    seen |= 1u << v;
+    m[static_cast<size_t>(f)] = v;
+  }
+  return m;
+}
+
+ChiSquare chiSquareOfMainCounts(const std::array<long long, 31>& counts, int draws) {
+  return chiSquareOf(counts, draws, 5, (kNumbers - 1.0) / (kNumbers - 5.0));
+}
+
+ChiSquare mainNumberChiSquare(const History& history) {
+  std::array<long long, kNumbers> counts{};
+  int draws = 0;
+  for (const auto& m : countedDraws(history)) {
+    ++draws;
+    for (int v : m) ++counts[static_cast<size_t>(v - 1)];
+  }
+  return chiSquareOfMainCounts(counts, draws);
+}
+
+ChiSquare bonusChiSquare(const History& history) {
+  std::array<long long, kNumbers> counts{};
+  int draws = 0;
+  for (const Draw& d : history.HistoryRs) {
+    if (!mainNumbers(d) || !isLotteryNumber(d[Bonus])) continue;
+    ++draws;
+    ++counts[static_cast<size_t>(d[Bonus] - 1)];
+  }
+  return chiSquareOf(counts, draws, 1, 1);
+}
+
+RunsTest oddEvenRuns(const History& history) {
+  RunsTest r;
+  int previous = -1;
+  for (const auto& m : countedDraws(history)) {
+    const int odd = static_cast<int>(std::count_if(m.begin(), m.end(), [](int v) { return v % 2 == 1; }));
+    const int kind = odd >= 3 ? 1 : 0;
+    ++r.draws;
+    r.oddDraws += kind;
+    if (kind != previous) ++r.runs;
+    previous = kind;
+  }
+  const double n1 = r.oddDraws, n2 = r.draws - r.oddDraws, n = r.draws;
+  if (n1 == 0 || n2 == 0) return r;
+  r.expectedRuns = 2 * n1 * n2 / n + 1;
+  const double variance = 2 * n1 * n2 * (2 * n1 * n2 - n) / (n * n * (n - 1));
+  if (!(variance > 0)) return r;
+  r.z = (r.runs - r.expectedRuns) / std::sqrt(variance);
+  r.p = normalTwoSidedP(r.z);
+  r.valid = true;
+  return r;
+}
+
+SumMoments sumMoments(const History& history) {
+  SumMoments s;
+  double total = 0, squares = 0;
+  for (const auto& m : countedDraws(history)) {
+    const double sum = m[0] + m[1] + m[2] + m[3] + m[4];
+    ++s.draws;
+    total += sum;
+    squares += sum * sum;
+  }
+  if (s.draws < 2) return s;
+  const SumDistribution& exact = exactSumDistribution();
+  const double n = s.draws;
+  s.mean = total / n;
+  s.variance = (squares - n * s.mean * s.mean) / (n - 1);
+  s.meanZ = (s.mean - exact.mean) / std::sqrt(exact.variance / n);
+  s.meanP = normalTwoSidedP(s.meanZ);
+  const double x = (n - 1) * s.variance / exact.variance;
+  const double upper = chiSquareUpperP(x, s.draws - 1);
+  s.varianceP = std::min(1.0, 2 * std::min(upper, 1 - upper));
+  return s;
+}
+
+std::vector<TrendPoint> movingCounts(const History& history, int number, int window) {
+  std::vector<TrendPoint> out;
+  if (window < 1) return out;
+  std::vector<int> drawNos, holds;
+  for (const Draw& d : history.HistoryRs) {
+    const auto m = mainNumbers(d);
+    if (!m) continue;
+    drawNos.push_back(d.no);
+    holds.push_back(std::find(m->begin(), m->end(), number) != m->end() ? 1 : 0);
+  }
+  int count = 0;
+  for (size_t i = 0; i < holds.size(); ++i) {
+    count += holds[i];
+    if (i >= static_cast<size_t>(window)) count -= holds[i - static_cast<size_t>(window)];
+    if (i + 1 >= static_cast<size_t>(window)) out.push_back({drawNos[i], count});
+  }
+  return out;
+}
+
+Band movingCountBand(int window) { return {window * kMainChance, std::sqrt(window * kMainChance * (1 - kMainChance))}; }
+
+std::vector<HistogramBin> sumHistogram(const History& history) {
+  std::vector<HistogramBin> bins;
+  for (int s = kMinSum; s <= kMaxSum; ++s) bins.push_back({s, 0, 0});
+  long long draws = 0;
+  for (const auto& m : countedDraws(history)) {
+    ++draws;
+    ++bins[static_cast<size_t>(m[0] + m[1] + m[2] + m[3] + m[4] - kMinSum)].count;
+  }
+  const SumDistribution& exact = exactSumDistribution();
+  for (HistogramBin& b : bins) b.expected = draws * exact.probability(b.value);
+  return bins;
+}
+
+std::optional<int> latestSum(const History& history) {
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+    if (const auto m = mainNumbers(*d)) return (*m)[0] + (*m)[1] + (*m)[2] + (*m)[3] + (*m)[4];
+  return std::nullopt;
+}
+
+std::vector<HistogramBin> gapHistogram(const History& history, int maxGap) {
+  std::vector<HistogramBin> bins;
+  if (maxGap < 1) return bins;
+  for (int g = 1; g <= maxGap; ++g) bins.push_back({g, 0, 0});
+  std::array<int, kNumbers + 1> last{};  // index + 1 of the number's last counted draw, 0: none yet
+  int index = 0;
+  long long gaps = 0;
+  for (const auto& m : countedDraws(history)) {
+    ++index;
+    for (int v : m) {
+      if (last[static_cast<size_t>(v)] > 0) {
+        const int gap = std::min(index - last[static_cast<size_t>(v)], maxGap);
+        ++bins[static_cast<size_t>(gap - 1)].count;
+        ++gaps;
+      }
+      last[static_cast<size_t>(v)] = index;
+    }
+  }
+  for (HistogramBin& b : bins) {
+    const double stay = std::pow(1 - kMainChance, b.value - 1);  // away for g - 1 draws
+    b.expected = gaps * (b.value == maxGap ? stay : stay * kMainChance);
+  }
+  return bins;
+}
+
+std::vector<PrizePoint> prizeSeries(const History& history) {
+  std::vector<PrizePoint> out;
+  for (const auto& [no, prize] : history.prizes) out.push_back({no, prize.yen, prize.winners[0]});
+  return out;
+}
+
+}  // namespace km

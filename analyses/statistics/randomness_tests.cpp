@@ -1,0 +1,109 @@
+#include "analyses/statistics/randomness_tests.h"
+
+#include <cstdio>
+#include <string>
+
+#include "analyses/statistics/distributions.h"
+#include "analyses/statistics/draw_statistics.h"
+#include "frame/grid_setup.h"
+
+namespace km {
+
+namespace {
+
+std::string fixed(double v, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  return text;
+}
+
+// Three significant figures, and "0.0001未満" below that.
+std::string pText(double p) {
+  if (p < 0.0001) return "0.0001未満";
+  return fixed(p, p < 0.001 ? 4 : 3);
+}
+
+constexpr int kFirstTestRow = 4;
+constexpr int kTests = 5;
+
+}  // namespace
+
+const char* pValueReading(double p) {
+  if (p < 0.01) return "偶然では100回に1回も起きない、珍しい結果です。";
+  if (p < 0.05) return "偶然でも20回に1回ほど起きる、やや珍しい結果です。";
+  return "偶然でふつうに起きる程度です。";
+}
+
+Grid fillRandomnessTests(const History& history) {
+  const int rows = kFirstTestRow + kTests;  // and the line of the draws counted
+  Grid g = makeGrid({.cols = 5,
+                     .rows = rows,
+                     .visibleCols = 5,
+                     .visibleRows = rows,
+                     .scrollBars = ScrollBars::None,
+                     .rowHeight = 14,
+                     .colWidth = 8});
+  g.setColWidth(1, 20);
+  g.setColWidth(2, 10);
+  g.setColWidth(3, 7);
+  g.setColWidth(5, 80);
+  g.setFrozenRows(kFirstTestRow - 1);
+  setTitle(g, 1, 1, "多くの検定を一度に行うと、偶然だけでもいくつかは小さなp値になります（20回に1回は0.05未満）。");
+  setTitle(g, 1, 2,
+           "p値が小さいほど偶然では起きにくい結果ですが、どの検定も次の回に出やすい数字を示すものではありません。");
+  const char* headings[] = {"検定", "値", "自由度", "p値", "意味"};
+  for (int c = 1; c <= 5; ++c) g.setText(c, 3, headings[c - 1]);
+  g.setColors({1, 3, 5, 3}, kBlack, kLightRed);
+  g.setBorder({1, 3, 5, rows - 1}, kAllSides);
+  g.setAlign({1, kFirstTestRow, 1, rows - 1}, HAlign::Left);
+  g.setAlign({5, kFirstTestRow, 5, rows - 1}, HAlign::Left);
+  g.setAlign({2, kFirstTestRow, 4, rows - 1}, HAlign::Right);
+
+  const ChiSquare mainChi = mainNumberChiSquare(history);
+  const ChiSquare bonusChi = bonusChiSquare(history);
+  const RunsTest runs = oddEvenRuns(history);
+  const SumMoments sums = sumMoments(history);
+  const SumDistribution& exact = exactSumDistribution();
+
+  struct Line {
+    const char* name;
+    std::string value, df;
+    double p;
+    bool known;
+    std::string subject;
+  };
+  const Line lines[kTests] = {
+      {"本数字の出現回数", fixed(mainChi.corrected, 1), std::to_string(mainChi.df), mainChi.p, mainChi.draws > 0,
+       "31個の数字の出現回数のばらつき（補正前 " + fixed(mainChi.statistic, 1) + "）は、"},
+      {"ボーナス数字の出現回数", fixed(bonusChi.corrected, 1), std::to_string(bonusChi.df), bonusChi.p,
+       bonusChi.draws > 0, "ボーナス数字の出現回数のばらつきは、"},
+      {"奇数・偶数の並び（連）", std::to_string(runs.runs), "", runs.p, runs.valid,
+       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixed(runs.expectedRuns, 1) + "）は、"},
+      {"本数字の合計の平均", fixed(sums.mean, 2), "", sums.meanP, sums.draws >= 2,
+       "合計の平均と理論値 " + fixed(exact.mean, 1) + " とのずれは、"},
+      {"本数字の合計の分散", fixed(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP, sums.draws >= 2,
+       "合計の分散と理論値 " + fixed(exact.variance, 1) + " とのずれは、"},
+  };
+  for (int i = 0; i < kTests; ++i) {
+    const Line& l = lines[i];
+    const int r = kFirstTestRow + i;
+    g.setText(1, r, l.name);
+    if (!l.known) {
+      g.setText(5, r, "データが足りないため計算できません。");
+      continue;
+    }
+    g.setText(2, r, l.value);
+    g.setText(3, r, l.df);
+    g.setText(4, r, pText(l.p));
+    g.setText(5, r, l.subject + pValueReading(l.p));
+    if (l.p < 0.05) g.setBg(Block::cell(4, r), kUnusualPBg);
+  }
+  g.setToolTip(2, kFirstTestRow, "カイ二乗（本数字は1回に5個ちがう数字が出るため 30/26 倍に補正）");
+  g.setToolTip(2, kFirstTestRow + 2, "連の数（z = " + fixed(runs.z, 2) + "）");
+  g.setToolTip(2, kFirstTestRow + 3, "z = " + fixed(sums.meanZ, 2));
+  setTitle(g, 1, rows,
+           "対象：本数字5個がそろった " + std::to_string(sums.draws) + " 回（空欄や範囲外の数字がある回は除きます）");
+  return g;
+}
+
+}  // namespace km

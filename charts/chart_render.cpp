@@ -1,0 +1,337 @@
+#include "charts/chart_render.h"
+
+#include <QApplication>
+#include <QAreaSeries>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsScene>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPainter>
+#include <QPrinter>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "analyses/statistics/distributions.h"
+#include "analyses/statistics/draw_statistics.h"
+#include "frame/ui/grid_print.h"
+#include "store/replace_file.h"
+
+namespace km {
+
+namespace {
+
+// Lines told apart by colour (the Okabe–Ito palette, which colour-blind
+// readers can tell apart) and by dash and width (grey print).
+struct LineLook {
+  QColor color;
+  Qt::PenStyle dash;
+  qreal width;
+};
+const LineLook kLooks[] = {
+    {QColor(0, 114, 178), Qt::SolidLine, 2.2},     // blue
+    {QColor(213, 94, 0), Qt::DashLine, 2.2},       // vermillion
+    {QColor(0, 158, 115), Qt::DotLine, 2.6},       // bluish green
+    {QColor(204, 121, 167), Qt::DashDotLine, 2.2}, // reddish purple
+    {QColor(230, 159, 0), Qt::DashDotDotLine, 2.2} // orange
+};
+const QColor kChanceGrey(200, 200, 200);
+const QColor kObservedFill(86, 180, 233, 150);  // sky blue
+
+QPen pen(const LineLook& look) {
+  QPen p(look.color, look.width, look.dash);
+  p.setCapStyle(Qt::FlatCap);
+  return p;
+}
+
+QValueAxis* valueAxis(const QString& title, const QFont& font) {
+  auto* a = new QValueAxis;
+  a->setTitleText(title);
+  a->setTitleFont(font);
+  a->setLabelsFont(font);
+  a->setLabelFormat(QStringLiteral("%d"));
+  return a;
+}
+
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+  chart->addSeries(series);
+  series->attachAxis(x);
+  series->attachAxis(y);
+}
+
+// A histogram's bars as one outline: each value v covers [v - 0.5, v + 0.5].
+QAreaSeries* bars(const std::vector<HistogramBin>& bins, const QString& name) {
+  auto* upper = new QLineSeries;
+  for (const HistogramBin& b : bins) {
+    upper->append(b.value - 0.5, static_cast<double>(b.count));
+    upper->append(b.value + 0.5, static_cast<double>(b.count));
+  }
+  auto* area = new QAreaSeries(upper);
+  area->setName(name);
+  area->setBrush(kObservedFill);
+  area->setPen(QPen(kLooks[0].color, 1));
+  return area;
+}
+
+QLineSeries* expectedLine(const std::vector<HistogramBin>& bins, const QString& name) {
+  auto* line = new QLineSeries;
+  line->setName(name);
+  for (const HistogramBin& b : bins) line->append(b.value, b.expected);
+  line->setPen(pen(kLooks[1]));
+  return line;
+}
+
+double highest(const std::vector<HistogramBin>& bins) {
+  double top = 1;
+  for (const HistogramBin& b : bins) top = std::max({top, static_cast<double>(b.count), b.expected});
+  return top;
+}
+
+void trendChart(QChart* chart, const History& history, const ChartChoice& choice, const QFont& font, QString& note) {
+  chart->setTitle(QStringLiteral("出現の推移（直近%1回の出現回数）").arg(choice.window));
+  auto* x = valueAxis(QStringLiteral("回"), font);
+  auto* y = valueAxis(QStringLiteral("直近%1回の出現回数").arg(choice.window), font);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  const Band band = movingCountBand(choice.window);
+  std::vector<std::vector<TrendPoint>> lines;
+  for (int n : choice.numbers) lines.push_back(movingCounts(history, n, choice.window));
+  if (lines.empty() || lines.front().empty()) {
+    note = QStringLiteral("本数字5個がそろった回が%1回に足りないため、出現の推移は描けません。").arg(choice.window);
+    return;
+  }
+  const double first = lines.front().front().drawNo, last = lines.front().back().drawNo;
+  auto* low = new QLineSeries, *high = new QLineSeries;
+  const double lo = std::max(0.0, band.mean - 2 * band.sd), hi = band.mean + 2 * band.sd;
+  low->append(first, lo);
+  low->append(last, lo);
+  high->append(first, hi);
+  high->append(last, hi);
+  auto* area = new QAreaSeries(high, low);
+  area->setName(QStringLiteral("偶然の範囲（±2σ）"));
+  area->setBrush(QColor(220, 220, 220));
+  area->setPen(Qt::NoPen);
+  attach(chart, area, x, y);
+  auto* mean = new QLineSeries;
+  mean->setName(QStringLiteral("期待値 %1").arg(band.mean, 0, 'f', 1));
+  mean->append(first, band.mean);
+  mean->append(last, band.mean);
+  mean->setPen(QPen(Qt::black, 1, Qt::DashLine));
+  attach(chart, mean, x, y);
+  double top = hi;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    auto* s = new QLineSeries;
+    s->setName(QStringLiteral("%1").arg(choice.numbers[i]));
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(lines[i].size()));
+    for (const TrendPoint& p : lines[i]) {
+      points.append(QPointF(p.drawNo, p.count));
+      top = std::max(top, static_cast<double>(p.count));
+    }
+    s->replace(points);
+    s->setPen(pen(kLooks[i % std::size(kLooks)]));
+    attach(chart, s, x, y);
+  }
+  x->setRange(first, last);
+  y->setRange(0, std::ceil(top + 1));
+  x->applyNiceNumbers();
+}
+
+void sumChart(QChart* chart, const History& history, const QFont& font, QString& note) {
+  chart->setTitle(QStringLiteral("合計の分布（本数字5個の合計）"));
+  const std::vector<HistogramBin> bins = sumHistogram(history);
+  const std::optional<int> latest = latestSum(history);
+  if (!latest) {
+    note = QStringLiteral("本数字5個がそろった回がないため、合計の分布は描けません。");
+    return;
+  }
+  auto* x = valueAxis(QStringLiteral("本数字の合計"), font);
+  auto* y = valueAxis(QStringLiteral("回数"), font);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  attach(chart, bars(bins, QStringLiteral("実際の回数")), x, y);
+  attach(chart, expectedLine(bins, QStringLiteral("偶然で期待される回数（厳密な分布）")), x, y);
+  const double top = highest(bins) * 1.1;
+  auto* mark = new QLineSeries;
+  int drawNo = 0;
+  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend() && !drawNo; ++d)
+    if (mainNumbers(*d)) drawNo = d->no;
+  mark->setName(QStringLiteral("最新の第%1回：合計 %2").arg(drawNo).arg(*latest));
+  mark->append(*latest, 0);
+  mark->append(*latest, top);
+  mark->setPen(QPen(Qt::black, 2.5, Qt::DashDotLine));
+  attach(chart, mark, x, y);
+  x->setRange(kMinSum, kMaxSum);
+  x->setTickCount(14);
+  y->setRange(0, std::ceil(top));
+  y->applyNiceNumbers();
+}
+
+void gapChart(QChart* chart, const History& history, const QFont& font, QString& note) {
+  chart->setTitle(QStringLiteral("出現間隔の分布（%1回以上は右端にまとめています）").arg(kGapBins));
+  const std::vector<HistogramBin> bins = gapHistogram(history, kGapBins);
+  long long gaps = 0;
+  for (const HistogramBin& b : bins) gaps += b.count;
+  if (gaps == 0) {
+    note = QStringLiteral("同じ数字が2回以上出ていないため、出現間隔の分布は描けません。");
+    return;
+  }
+  auto* x = valueAxis(QStringLiteral("出現間隔（何回後にまた出たか）"), font);
+  auto* y = valueAxis(QStringLiteral("回数"), font);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  attach(chart, bars(bins, QStringLiteral("実際の回数")), x, y);
+  attach(chart, expectedLine(bins, QStringLiteral("偶然で期待される回数（幾何分布）")), x, y);
+  x->setRange(0, kGapBins);
+  x->setTickCount(kGapBins / 5 + 1);
+  y->setRange(0, std::ceil(highest(bins) * 1.05));
+  y->applyNiceNumbers();
+}
+
+void prizeChart(QChart* chart, const History& history, const QFont& font, QString& note) {
+  chart->setTitle(QStringLiteral("賞金の推移（1口あたりの当せん金と1等の当せん口数）"));
+  const std::vector<PrizePoint> points = prizeSeries(history);
+  if (points.empty()) {
+    note = QStringLiteral("この当選データには賞金のデータがないため、賞金の推移は描けません。");
+    return;
+  }
+  auto* x = valueAxis(QStringLiteral("回"), font);
+  auto* yen = new QLogValueAxis;
+  yen->setTitleText(QStringLiteral("1口あたりの当せん金（円、対数目盛）"));
+  yen->setTitleFont(font);
+  yen->setLabelsFont(font);
+  yen->setLabelFormat(QStringLiteral("%.0f"));
+  yen->setBase(10);
+  auto* winners = valueAxis(QStringLiteral("1等の当せん口数"), font);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(yen, Qt::AlignLeft);
+  chart->addAxis(winners, Qt::AlignRight);
+  double low = 1e12, high = 1, most = 1;
+  for (int tier = 0; tier < kPrizeTiers; ++tier) {
+    auto* s = new QLineSeries;
+    s->setName(QStringLiteral("%1等").arg(tier + 1));
+    QList<QPointF> line;
+    for (const PrizePoint& p : points) {
+      const double v = static_cast<double>(p.yen[static_cast<size_t>(tier)]);
+      if (v <= 0) continue;  // nobody won the tier: no point on a logarithmic scale
+      line.append(QPointF(p.drawNo, v));
+      low = std::min(low, v);
+      high = std::max(high, v);
+    }
+    s->replace(line);
+    s->setPen(pen(kLooks[tier]));
+    attach(chart, s, x, yen);
+  }
+  auto* count = new QScatterSeries;
+  count->setName(QStringLiteral("1等の口数（右の目盛）"));
+  count->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+  count->setMarkerSize(4);
+  count->setColor(QColor(0, 0, 0));
+  count->setBorderColor(QColor(0, 0, 0));
+  for (const PrizePoint& p : points) {
+    count->append(p.drawNo, static_cast<double>(p.firstWinners));
+    most = std::max(most, static_cast<double>(p.firstWinners));
+  }
+  attach(chart, count, x, winners);
+  x->setRange(points.front().drawNo, std::max(points.back().drawNo, points.front().drawNo + 1));
+  x->applyNiceNumbers();
+  if (low > high) low = 1;
+  yen->setRange(std::pow(10, std::floor(std::log10(low))), std::pow(10, std::ceil(std::log10(high))));
+  winners->setRange(0, std::ceil(most * 1.1));
+  winners->applyNiceNumbers();
+}
+
+ChartOutput fileFailure(const ReplacementFile& file) {
+  return {false, QString::fromStdString(file.failure().text), QString::fromStdString(file.failure().cause)};
+}
+
+}  // namespace
+
+QChart* makeChart(const History& history, const ChartChoice& choice, QString& note) {
+  auto* chart = new QChart;
+  const QFont font = QApplication::font();
+  QFont title = font;
+  title.setPointSizeF(font.pointSizeF() * 1.25);
+  title.setBold(true);
+  chart->setTitleFont(title);
+  chart->legend()->setFont(font);
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setBackgroundRoundness(0);
+  chart->setAnimationOptions(QChart::NoAnimation);
+  note.clear();
+  switch (choice.kind) {
+    case ChartKind::Trend:
+      trendChart(chart, history, choice, font, note);
+      break;
+    case ChartKind::SumDistribution:
+      sumChart(chart, history, font, note);
+      break;
+    case ChartKind::GapDistribution:
+      gapChart(chart, history, font, note);
+      break;
+    case ChartKind::Prizes:
+      prizeChart(chart, history, font, note);
+      break;
+  }
+  if (note.isEmpty()) return chart;
+  delete chart;
+  return nullptr;
+}
+
+QImage chartImage(const QChartView& view) {
+  QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  view.scene()->render(&painter, QRectF(image.rect()), view.chart()->sceneBoundingRect(), Qt::IgnoreAspectRatio);
+  painter.end();
+  return image;
+}
+
+ChartOutput printChart(const QChartView& view, QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return {false, QStringLiteral("印刷を始められません。"), {}};
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
+      -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+  view.scene()->render(&painter, page, view.chart()->sceneBoundingRect(), Qt::KeepAspectRatio);
+  if (!painter.end()) return {false, QStringLiteral("印刷を完了できません。"), {}};
+  return {true, {}, {}};
+}
+
+ChartOutput saveChartPng(const QChartView& view, const QString& path) {
+  ReplacementFile file(path.toStdString());
+  if (!file.ok()) return fileFailure(file);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!chartImage(view).save(&buffer, "PNG")) return {false, QStringLiteral("画像を作れません。"), {}};
+  if (!file.write(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))) || !file.commit())
+    return fileFailure(file);
+  return {true, {}, {}};
+}
+
+ChartOutput saveChartPdf(const QChartView& view, const QString& title, const QString& path) {
+  ReplacementFile file(path.toStdString());
+  if (!file.ok()) return fileFailure(file);
+  ChartOutput r;
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(file.path()));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    setMargins(printer);
+    printer.setDocName(title);
+    printer.setCreator(QStringLiteral("カズマキMiddle"));
+    r = printChart(view, printer);
+  }
+  if (r.ok && !file.commit()) return fileFailure(file);
+  return r;
+}
+
+}  // namespace km

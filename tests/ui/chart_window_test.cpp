@@ -1,0 +1,148 @@
+#include "charts/chart_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <filesystem>
+
+#include "charts/chart_render.h"
+#include "tests/core/test_history.h"
+#include "tests/core/test_process.h"
+#include "tests/ui/ui_helpers.h"
+#include "windows/window_table.h"
+
+using namespace km;
+
+namespace {
+
+// 300 draws of rotating numbers, draws 101..300 with prizes.
+History chartHistory() {
+  PrizeTable prizes;
+  for (int no = 101; no <= 300; ++no)
+    prizes[no] = Prize{{no % 4, 30, 900, 20000}, {no % 4 ? 10000000 / (no % 4) : 0, 150000, 12000, 1000}};
+  return History::fromRows(test::rotatingDraws(300), prizes);
+}
+
+// Pixels of the plot area that are not the background.
+int inkInPlotArea(const QImage& image, const QRectF& plot) {
+  const QRgb background = image.pixel(plot.toRect().topLeft() + QPoint(1, 1));
+  int ink = 0;
+  const QRect r = plot.toRect().adjusted(2, 2, -2, -2);
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) ink += image.pixel(x, y) != background;
+  return ink;
+}
+
+}  // namespace
+
+// Every chart is drawn off-screen at the asked size with lines or bars in
+// its plot area.
+TEST(ChartWindow, EveryChartDrawsIntoItsPlotAreaAtTheAskedSize) {
+  const History h = chartHistory();
+  for (int kind = 0; kind < static_cast<int>(kChartNames.size()); ++kind) {
+    SCOPED_TRACE(std::string(kChartNames[static_cast<size_t>(kind)]));
+    QString note;
+    QChart* chart = makeChart(h, {static_cast<ChartKind>(kind), {3, 17}, 52}, note);
+    ASSERT_NE(chart, nullptr) << note.toStdString();
+    QChartView view(chart);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.resize(640, 400);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->plotArea().width() > 100; }));
+    const QImage image = chartImage(view);
+    EXPECT_EQ(image.size(), QSize(640, 400));
+    EXPECT_GT(inkInPlotArea(image, chart->plotArea()), 2000);
+    ASSERT_FALSE(chart->axes(Qt::Horizontal).isEmpty());
+    EXPECT_FALSE(chart->axes(Qt::Horizontal).front()->titleText().isEmpty()) << "the axes are named";
+  }
+}
+
+// Without prizes, or with too few draws for the window, a note stands in for the chart.
+TEST(ChartWindow, ANoteInsteadOfAnEmptyChart) {
+  const History noPrizes = History::fromRows(test::rotatingDraws(60));
+  ChartWindow w(windowRow(WindowId::Charts).def, noPrizes);
+  const struct {
+    ChartKind kind;
+    int window;
+    const char* note;  // empty: a chart
+  } cases[] = {
+      {ChartKind::Prizes, 52, "賞金のデータがない"},
+      {ChartKind::Trend, 104, "104回に足りない"},
+      {ChartKind::Trend, 52, ""},
+      {ChartKind::SumDistribution, 52, ""},
+  };
+  for (const auto& c : cases) {
+    w.draw({c.kind, {1}, c.window});
+    EXPECT_EQ(w.view() == nullptr, *c.note != 0) << c.note;
+    EXPECT_TRUE(w.note().contains(QString::fromUtf8(c.note))) << w.note().toStdString();
+  }
+  const History empty;
+  ChartWindow none(windowRow(WindowId::Charts).def, empty);
+  for (ChartKind k : {ChartKind::SumDistribution, ChartKind::GapDistribution}) {
+    none.draw({k, {1}, 52});
+    EXPECT_EQ(none.view(), nullptr);
+  }
+}
+
+// The numbers typed (full-width digits too) choose the lines; a wrong entry
+// is said and leaves the chart as it was.
+TEST(ChartWindow, TypedNumbersChooseTheLines) {
+  ChartWindow w(windowRow(WindowId::Charts).def, chartHistory());
+  auto* numbers = w.findChild<QLineEdit*>(QStringLiteral("chartNumbers"));
+  auto* error = w.findChild<QLabel*>(QStringLiteral("chartNumbersError"));
+  ASSERT_TRUE(numbers && error);
+  const struct {
+    const char* text;
+    std::vector<int> numbers;
+    bool wrong;
+  } cases[] = {
+      {"７，１２", {7, 12}, false},
+      {"0,40", {7, 12}, true},
+      {"1 2 3 4 5", {1, 2, 3, 4, 5}, false},
+      {"1,2,3,4,5,6", {1, 2, 3, 4, 5}, true},
+  };
+  for (const auto& c : cases) {
+    numbers->setText(QString::fromUtf8(c.text));
+    emit numbers->editingFinished();
+    EXPECT_EQ(w.choice().numbers, c.numbers) << c.text;
+    EXPECT_EQ(!error->text().isEmpty(), c.wrong) << c.text;
+    ASSERT_NE(w.view(), nullptr);
+    // the band, the expected line and one line a number
+    EXPECT_EQ(w.view()->chart()->series().size(), static_cast<qsizetype>(c.numbers.size() + 2)) << c.text;
+  }
+  auto* kind = w.findChild<QComboBox*>(QStringLiteral("chartKind"));
+  kind->setCurrentIndex(static_cast<int>(ChartKind::GapDistribution));
+  EXPECT_EQ(w.choice().kind, ChartKind::GapDistribution);
+  EXPECT_FALSE(numbers->isEnabled()) << "the numbers are for 出現の推移 only";
+}
+
+// kazumaki-tool draws each chart to a PNG of the asked size and to a PDF.
+TEST(ChartTool, DrawsEveryChartToPngAndPdf) {
+  const test::ProgramFolder folder(test::rotatingDraws(200));
+  const std::string db = (folder.dir / "Kazumaki.mdb").string();
+  for (const char* name : {"出現の推移", "合計の分布", "出現間隔の分布"}) {
+    const std::string png = (folder.dir / "c.png").string(), pdf = (folder.dir / "c.pdf").string();
+    test::ToolRun r = test::runTool("chart " + db + " " + name + " --numbers 3,4 --size 500x300 --png " + png);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(500, 300)) << name;
+    r = test::runTool("chart " + db + " " + name + " --pdf " + pdf);
+    EXPECT_EQ(r.status, 0) << r.out;
+    QFile f(QString::fromStdString(pdf));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    EXPECT_TRUE(f.read(5) == "%PDF-") << name;
+  }
+  const test::ToolRun none = test::runTool("chart " + db + " 賞金の推移 --png " + (folder.dir / "p.png").string());
+  EXPECT_NE(none.status, 0);
+  EXPECT_NE(none.out.find("賞金のデータがない"), std::string::npos) << none.out;
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "p.png"));
+  const test::ToolRun wrong = test::runTool("chart " + db + " グラフ --png " + (folder.dir / "w.png").string());
+  EXPECT_NE(wrong.status, 0);
+  EXPECT_NE(wrong.out.find("no chart named"), std::string::npos) << wrong.out;
+}
