@@ -131,7 +131,10 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   layout->addWidget(legendLabel);
   chance_ = plainLabel({}, this, "LabelChance");
   layout->addWidget(chance_);
-  totals_ = plainLabel({}, this, "LabelTotals");
+  // two short lines that never wrap (a wrap could split "1,100円" after its comma)
+  totals_ = new QLabel(this);
+  totals_->setTextFormat(Qt::PlainText);
+  totals_->setObjectName(QStringLiteral("LabelTotals"));
   layout->addWidget(totals_);
   layout->addStretch(0);
 
@@ -172,16 +175,17 @@ TicketsWindow::~TicketsWindow() {
 // limit, stopped when the window goes); a failed read leaves the dates out.
 void TicketsWindow::readDates(const ConnectString& database) {
   QPointer<TicketsWindow> self(this);
+  datesRead_ = false;
   dateReader_ = std::thread([this, self, database] {
     LoadResult r = loadHistory(database, true, ReadLimits{kReadTimeLimit, &stop_});
-    if (!r.ok) return;
     std::map<int, std::string> dates;
     for (const Draw& d : r.rows)
-      if (!d.date.empty()) dates.emplace(d.no, d.date);
+      if (r.ok && !d.date.empty()) dates.emplace(d.no, d.date);
     QMetaObject::invokeMethod(
         qApp,
         [self, dates = std::move(dates)]() mutable {
           if (!self) return;
+          self->datesRead_ = true;
           self->dates_ = std::move(dates);
           self->refresh();
           self->checkLine();

@@ -69,6 +69,8 @@ class TicketsWindow : public QWidget {
   QPushButton* afreshButton() const { return afresh_; }
   QPushButton* deleteButton() const { return delete_; }
   QPushButton* closeButton() const { return close_; }
+  // The background read of the dates has ended (or there is none).
+  bool datesRead() const { return datesRead_; }
   // 壊れたファイルを残して新しく始める: asks, then sets the file aside.
   void startAfresh();
 
@@ -93,6 +95,7 @@ class TicketsWindow : public QWidget {
   QLabel* totals_ = nullptr;
   QPushButton* close_ = nullptr;
   std::map<int, std::string> dates_;  // draw number -> date, from the background read
+  bool datesRead_ = true;
   StopSignal stop_;
   std::thread dateReader_;  // joined before the window goes
 };

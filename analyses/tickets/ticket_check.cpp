@@ -187,7 +187,8 @@ std::string totalsText(const TicketsCheck& c) {
                   yenText(c.wonYen) + "　回収率 ";
   t += c.spentYen > 0 ? fixed(100.0 * static_cast<double>(c.wonYen) / static_cast<double>(c.spentYen), 1) + "%"
                       : std::string("－");
-  t += "　" + tierCountsText(c.tierCounts);
+  t += '\n';  // the counts on a line of their own
+  t += tierCountsText(c.tierCounts);
   if (c.unknownPrizeWins) t += "　当せん金不明 " + std::to_string(c.unknownPrizeWins) + "回";
   if (!c.pending.empty()) t += "　未抽せん " + std::to_string(c.pending.size()) + "口（購入に数えていません）";
   return t;

@@ -89,7 +89,7 @@ ChanceReturn chanceReturn(const History& history);
 // Texts of the window and of kazumaki-tool.
 std::string yenText(long long yen);  // "12,345円"
 std::string chanceSentence(const ChanceReturn& chance, const TicketsCheck& check);
-std::string totalsText(const TicketsCheck& check);
+std::string totalsText(const TicketsCheck& check);  // two lines: the yen, then the counts
 std::string lineOverHistoryText(const LineOverHistory& r);
 
 // The list of wins (and pending draws) under the tickets: one row per win,
