@@ -20,6 +20,7 @@
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
 #include "entry/master_update_dialog.h"
+#include "entry/tickets_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
@@ -206,10 +207,16 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
   }
   auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
-  WindowContext context{history_, predictionState_, database_};
+  WindowContext context{history_, predictionState_, database_,
+                        [this](const std::vector<Ticket>& tickets) { addTickets(tickets); }};
   buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
   return frame;
+}
+
+void MainFrm::addTickets(const std::vector<Ticket>& tickets) {
+  QMdiSubWindow* w = openWindow(WindowId::Tickets);
+  if (auto* content = w ? w->findChild<TicketsWindow*>() : nullptr) content->addTickets(tickets, true);
 }
 
 void MainFrm::openPredictionOnce() {

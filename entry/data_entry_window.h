@@ -33,7 +33,7 @@ class EntryGrid : public QTableView {
   void commitOpenEditor();
   // Ctrl+C and Ctrl+V: the selected block out, a tab-separated block in.
   void copySelection();
-  void paste();
+  virtual void paste();
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

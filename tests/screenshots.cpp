@@ -17,6 +17,7 @@
 #include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "entry/data_entry_window.h"
+#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "help/help_window.h"
 #include "windows/window_table.h"
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
       // a fill in the background: its grid, not its progress
       for (km::AnalysisWindow* a : sub->findChildren<km::AnalysisWindow*>())
         while (!a->isFilled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+      for (km::TicketsWindow* t : sub->findChildren<km::TicketsWindow*>())
+        while (!t->datesRead()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
       if (maximise) sub->showMaximized();
       shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name));
       if (maximise) sub->showNormal();

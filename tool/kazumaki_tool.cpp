@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "analyses/statistics/chart_choice.h"
+#include "analyses/tickets/ticket_check.h"
 #include "app/fonts.h"
 #include "charts/chart_render.h"
 #include "entry/master_update.h"
@@ -38,6 +39,7 @@
 #include "store/feed.h"
 #include "store/program_folder.h"
 #include "store/text_excerpt.h"
+#include "store/tickets_file.h"
 #include "windows/ui/window_content.h"
 #include "windows/window_table.h"
 
@@ -77,6 +79,13 @@ int usage() {
                "                                       出現間隔の分布, 賞金の推移) as the グラフ window\n"
                "                                       does, to a PNG image (default 1000x640) or a PDF\n"
                "                                       (--time: say how long the drawing took)\n"
+               "  kazumaki-tool tickets [DB] FILE [--csv]\n"
+               "                                       the wins of the tickets in FILE (the format of\n"
+               "                                       tickets.csv); --csv: ticket,draw,date,tier,prize\n"
+               "                                       and last total,lines,spent,won,pending\n"
+               "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
+               "                                       that line over every stored draw (--csv:\n"
+               "                                       tier,count,yen)\n"
                "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
                "                                       how the predictions would have done, as JSON\n"
                "                                       (or CSV); --draws: one CSV line per draw and line\n"
@@ -496,6 +505,88 @@ int backtestCommand(const std::vector<std::string>& a) {
                   draws);
 }
 
+// --- tickets: the user's tickets against the stored draws (the window 当選確認) ---
+
+int ticketsOfFile(const km::History& history, const std::string& file, bool csv) {
+  const km::TicketsFileRead read = km::readTicketsFile(file);
+  if (read.status != km::TicketsFileRead::Read) {
+    tell(read.status == km::TicketsFileRead::Missing ? "買い目のファイルがありません。\n" + file : read.message,
+         read.cause);
+    return 1;
+  }
+  const std::vector<km::Ticket>& tickets = read.parse.tickets;
+  const km::TicketsCheck c = km::checkTickets(history, tickets);
+  auto position = [&](int ticket) { return read.parse.position[static_cast<size_t>(ticket)]; };
+  if (csv) {
+    std::cout << "ticket,draw,date,tier,prize\n";
+    for (const km::TicketWin& w : c.wins)
+      std::cout << position(w.ticket) << ',' << w.draw << ',' << w.date << ',' << w.tier << ','
+                << (w.yen ? std::to_string(*w.yen) : std::string()) << '\n';
+    std::cout << "total," << c.linesDrawn << ',' << c.spentYen << ',' << c.wonYen << ',' << c.pending.size() << '\n';
+    return written();
+  }
+  for (const km::TicketWin& w : c.wins)
+    std::cout << position(w.ticket) << "行目 第" << w.draw << "回" << (w.date.empty() ? "" : "（" + w.date + "）")
+              << ' ' << w.tier << "等 " << (w.yen ? km::yenText(*w.yen) : std::string("不明")) << '\n';
+  for (const km::TicketPending& p : c.pending)
+    std::cout << position(p.ticket) << "行目 第" << p.draw << "回 未抽せん\n";
+  std::cout << km::totalsText(c) << '\n' << km::chanceSentence(km::chanceReturn(history), c) << '\n';
+  return written();
+}
+
+int ticketLine(const km::History& history, const std::string& text, bool csv) {
+  const km::NumbersParse p = km::parseTicketNumbers(text);
+  if (!p.ok()) {
+    tell("--line：" + p.error + "。");
+    return 1;
+  }
+  const km::LineOverHistory r = km::checkLineOverHistory(history, p.numbers);
+  if (!csv) {
+    std::cout << km::lineOverHistoryText(r) << '\n';
+    return written();
+  }
+  std::cout << "tier,count,yen\n";
+  for (int k = 0; k < km::kPrizeTiers; ++k) {
+    // the yen only when every win of the tier has a known prize
+    const bool known = r.tierUnknown[k] == 0;
+    std::cout << k + 1 << ',' << r.tierCounts[k] << ',' << (known ? std::to_string(r.tierYen[k]) : std::string())
+              << '\n';
+  }
+  return written();
+}
+
+// tickets [DB] FILE [--csv] | tickets [DB] --line "N1 N2 N3 N4 N5" [--csv]
+int ticketsCommand(const std::vector<std::string>& a) {
+  std::vector<std::string> paths;
+  std::string line;
+  bool csv = false, byLine = false;
+  for (size_t i = 1; i < a.size(); ++i) {
+    if (a[i] == "--csv") {
+      csv = true;
+    } else if (a[i] == "--line" && i + 1 < a.size() && !byLine) {
+      byLine = true;
+      line = a[++i];
+    } else if (a[i].rfind("--", 0) == 0) {
+      return usage();
+    } else {
+      paths.push_back(a[i]);
+    }
+  }
+  if (paths.size() != (byLine ? 0u : 1u) && paths.size() != (byLine ? 1u : 2u)) return usage();
+  std::string db;
+  if (paths.size() == (byLine ? 1u : 2u)) {
+    db = paths.front();
+  } else {
+    std::string dir;
+    if (!programFolder(dir)) return 1;
+    db = km::makeConnectString(dir).path;
+  }
+  km::LoadResult r;
+  if (!load(db, true, r)) return 1;
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  return byLine ? ticketLine(history, line, csv) : ticketsOfFile(history, paths.back(), csv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -551,6 +642,7 @@ int main(int argc, char** argv) {
       return grid(km::makeConnectString(dir).path, names[0], ini.empty() ? dir + "/" + km::kSettingsFileName : ini, csv,
                   pdf);
     }
+    if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});

@@ -19,6 +19,7 @@
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
 #include "analyses/statistics/randomness_tests.h"
+#include "analyses/tickets/ticket_check.h"
 #include "frame/grid_setup.h"
 #include "prediction/core/prediction_dump.h"
 #include "prediction/core/prediction_record.h"
@@ -40,6 +41,15 @@ std::vector<Grid> fillPrediction(const WindowInputs& in) { return predictionGrid
 std::vector<Grid> fillRecord(const WindowInputs& in) {
   std::vector<Grid> grids;
   grids.push_back(fillPredictionRecord(in.history, in.prediction.reflect, in.progress));
+  return grids;
+}
+
+// 当選確認's lower grid: the wins of the user's tickets.
+std::vector<Grid> fillTickets(const WindowInputs& in) {
+  static const std::vector<Ticket> none;
+  const std::vector<Ticket>& tickets = in.tickets ? *in.tickets : none;
+  std::vector<Grid> grids;
+  grids.push_back(ticketsGrid(checkTickets(in.history, tickets), tickets));
   return grids;
 }
 
@@ -231,6 +241,16 @@ const Rows& rows() {
             {{"", kBlack, kUnusualPBg, "：p値が0.05未満"}}},
            {"mnuKentei", "検定"},
            oneGrid<fillRandomnessTests>},
+          {WindowId::Tickets,
+           WindowKind::Tickets,
+           {kTicketsWindow,
+            kTicketsWindow,
+            "購入した数字を、保存されている各回の当選数字と払戻金に照らして、当せんと購入金額を集計します",
+            10400,
+            11400,
+            {{"", kWhite, kTicketMainHit, "：当たった本数字"}, {"", kWhite, kTicketBonusHit, "：2等のボーナス数字"}}},
+           {"mnuTousenKakunin", "当選確認"},
+           fillTickets},
           // opened by the menu bar's own command 一発ゼノバ予想(&D)
           {WindowId::Prediction,
            WindowKind::Prediction,

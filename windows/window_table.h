@@ -15,6 +15,7 @@
 #include "frame/window_def.h"
 #include "prediction/core/prediction_state.h"
 #include "store/history.h"
+#include "store/tickets_file.h"
 
 namespace km {
 
@@ -39,6 +40,7 @@ enum class WindowId : std::uint8_t {
   Pairs,                // 相性分析 (after the menu's separator)
   PredictionRecord,     // 予想の成績
   RandomnessTests,      // 検定
+  Tickets,              // 当選確認 (the menu's last)
   Prediction,           // 一発ゼノバ
   DataEntry,            // 当選データ入力
   About,                // バージョン情報
@@ -48,15 +50,17 @@ enum class WindowId : std::uint8_t {
 // How the window's content is made: an analysis shows its one grid with the
 // description and the legend; the others are windows of their own (the
 // charts are drawn by the extras module).
-enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, About, Chart };
+enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, Tickets, About, Chart };
 
 // What a fill reads: the history, and the prediction window's settings
 // (only their reflect switches are read).  A fill that runs in the
-// background is given where to report its progress.
+// background is given where to report its progress.  The user's tickets are
+// read by 当選確認 alone (none when not given).
 struct WindowInputs {
   const History& history;
   const PredictionState& prediction;
   FillProgress* progress = nullptr;
+  const std::vector<Ticket>* tickets = nullptr;
 };
 
 // Every grid the window shows, in the order it shows them.

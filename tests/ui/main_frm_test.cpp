@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "store/csv.h"
@@ -89,6 +90,7 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
       "1 mnuYosoSeiseki 予想の成績",
       "1 mnuGraph グラフ",
       "1 mnuKentei 検定",
+      "1 mnuTousenKakunin 当選確認",
       "0 mnuHosyu データ管理(&M)",
       "1 mnuMasterUpdate 当選データ最新化(&U)",
       "1 mnuMasterInput 当選データ入力(&I)",
@@ -131,7 +133,7 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       ++opened;
     }
   }
-  EXPECT_EQ(opened, 21);
+  EXPECT_EQ(opened, 22);
   EXPECT_EQ(openCount(), 0);
 }
 

@@ -2,10 +2,12 @@
 
 #include <QLabel>
 #include <QMdiArea>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
 #include "entry/data_entry_window.h"
+#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/extras.h"
 #include "help/about_dialog.h"
@@ -41,12 +43,18 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return w;
     }
     case WindowKind::Prediction: {
-      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent);
+      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent, ctx.addTickets);
       for (int i = 0; i < kPredictionGridCount; ++i) grids.push_back(&w->grid(i));
       return w;
     }
     case WindowKind::DataEntry:
       return new DataEntryWindow(row.def, ctx.database, parent);
+    case WindowKind::Tickets: {
+      const std::string path = (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
+      auto* w = new TicketsWindow(row.def, ctx.history, path, parent, ctx.database);
+      grids.push_back(&w->grid());
+      return w;
+    }
     case WindowKind::About:
       return new AboutDialog(parent);
     case WindowKind::Chart: {

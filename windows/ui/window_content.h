@@ -1,6 +1,7 @@
 #pragma once
 // Building a child window from its row of the window table: the one way the
 // program, kazumaki-tool and the tests turn a window into widgets.
+#include <functional>
 #include <vector>
 
 #include "frame/ui/child_frame.h"
@@ -13,11 +14,14 @@ namespace km {
 
 // What the windows are built from: the main window's history and prediction
 // state (the prediction window changes its settings), and the database the
-// data entry window edits.
+// data entry window edits (当選確認 keeps tickets.csv beside it).  The
+// prediction window's lines go to 当選確認 through `addTickets` (none: its
+// button is off).
 struct WindowContext {
   const History& history;
   PredictionState& prediction;
   ConnectString database;
+  std::function<void(const std::vector<Ticket>&)> addTickets = {};
 };
 
 // Builds the content of `row`'s window into `frame` (made for that row),

@@ -24,14 +24,14 @@ TEST(WindowTable, EveryWindowIsFoundByItsIdAndNameAndFillsItsGrids) {
     EXPECT_EQ(findWindow(w.def.name), &w);
     EXPECT_GT(w.def.width, 0);
     EXPECT_GT(w.def.height, 0);
-    const bool analysis = w.kind == WindowKind::Analysis;
-    EXPECT_EQ(w.menu.name != nullptr, analysis) << "the prediction window has a command of its own";
-    if (analysis) {
+    const bool prediction = w.kind == WindowKind::Prediction;
+    EXPECT_EQ(w.menu.name == nullptr, prediction) << "the prediction window has a command of its own";
+    if (!prediction) {
       EXPECT_TRUE(menuItems.insert(w.menu.name).second);
     }
-    EXPECT_EQ(w.fill({h, settings}).size(), analysis ? 1u : 4u);
+    EXPECT_EQ(w.fill({h, settings}).size(), prediction ? 4u : 1u);
   }
-  EXPECT_EQ(names.size(), 21u);
+  EXPECT_EQ(names.size(), 22u);
   for (WindowId id : {WindowId::DataEntry, WindowId::About}) {
     EXPECT_EQ(windowRow(id).id, id);
     EXPECT_EQ(findWindow(windowRow(id).def.name), nullptr) << "no grid of the history to dump";

@@ -1,0 +1,287 @@
+#include "entry/tickets_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
+
+#include "analyses/tickets/ticket_check.h"
+#include "entry/tickets_model.h"
+#include "frame/ui/child_frame.h"
+#include "frame/ui/grid_view.h"
+#include "frame/ui/message_box.h"
+#include "frame/ui/wrapped_label.h"
+
+namespace km {
+
+namespace {
+
+constexpr int kVisibleTicketLines = 8;
+constexpr int kMaxErrorsShown = 10;
+
+WrappedLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
+  auto* l = new WrappedLabel(text, parent);
+  l->setTextFormat(Qt::PlainText);
+  l->setObjectName(QString::fromUtf8(name));
+  return l;
+}
+
+}  // namespace
+
+void TicketsGrid::paste() {
+  if (pasteLines && pasteLines(QApplication::clipboard()->text())) return;
+  EntryGrid::paste();
+}
+
+TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent,
+                             const ConnectString& database)
+    : QWidget(parent), history_(history), path_(std::move(path)) {
+  setObjectName(QStringLiteral("当選確認"));
+  setFont(GridView::gridFont());
+  model_ = new TicketsModel(path_, history_.stats.LastDrawNo + 1, this);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setSpacing(4);
+  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "Label1"));
+
+  // The tickets.
+  damaged_ = plainLabel({}, this, "LabelDamaged");
+  QPalette red = damaged_->palette();
+  red.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  damaged_->setPalette(red);
+  layout->addWidget(damaged_);
+  tickets_ = new TicketsGrid(this);
+  tickets_->setObjectName(QStringLiteral("fpSpreadTickets"));
+  tickets_->setModel(model_);
+  tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
+  const QFontMetrics fm(GridView::gridFont());
+  const int rowHeight = fm.height() + 6;
+  tickets_->verticalHeader()->setDefaultSectionSize(rowHeight);
+  tickets_->verticalHeader()->setFixedWidth(fm.horizontalAdvance(QStringLiteral("0000")) + 10);
+  tickets_->horizontalHeader()->setFixedHeight(rowHeight);
+  const int digit = fm.horizontalAdvance(QStringLiteral("0"));
+  tickets_->setColumnWidth(TicketsModel::From, digit * 7);
+  tickets_->setColumnWidth(TicketsModel::Draws, digit * 8);
+  for (int c = TicketsModel::FirstNumber; c <= TicketsModel::LastNumber; ++c) tickets_->setColumnWidth(c, digit * 6);
+  tickets_->horizontalHeader()->setStretchLastSection(true);
+  tickets_->setFixedHeight(tickets_->horizontalHeader()->height() + kVisibleTicketLines * rowHeight +
+                           2 * tickets_->frameWidth());
+  layout->addWidget(tickets_);
+
+  auto* ticketButtons = new QHBoxLayout;
+  ticketButtons->addWidget(
+      plainLabel(QStringLiteral("数字は全角でも、「3 7 12 20 31」のように1つのセルにまとめても入力できます。"
+                                "数字5個ずつの行を貼り付けると（Ctrl+V）、次の回の買い目として加わります。"),
+                 this, "LabelHint"),
+      1);
+  delete_ = new QPushButton(QStringLiteral("行削除"), this);
+  delete_->setObjectName(QStringLiteral("CmdDelete"));
+  connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
+  ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
+  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
+  afresh_->setObjectName(QStringLiteral("CmdAfresh"));
+  connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
+  ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
+  layout->addLayout(ticketButtons);
+
+  // Any line over the whole history.
+  auto* lineRow = new QHBoxLayout;
+  auto* lineCaption = new QLabel(QStringLiteral("この数字なら"), this);
+  lineCaption->setObjectName(QStringLiteral("LabelLine"));
+  lineRow->addWidget(lineCaption);
+  lineField_ = new QLineEdit(this);
+  lineField_->setObjectName(QStringLiteral("TextLine"));
+  lineField_->setPlaceholderText(QStringLiteral("例：3 7 12 20 31"));
+  lineField_->setFixedWidth(digit * 22);
+  lineCaption->setBuddy(lineField_);
+  lineRow->addWidget(lineField_);
+  lineRow->addStretch(1);
+  layout->addLayout(lineRow);
+  lineResult_ = plainLabel({}, this, "LabelLineResult");
+  layout->addWidget(lineResult_);
+  connect(lineField_, &QLineEdit::textChanged, this, &TicketsWindow::checkLine);
+
+  // The wins.
+  view_ = new GridView(this);
+  view_->setObjectName(QStringLiteral("fpSpread1"));
+  view_->setGrowsToShowMore(true);
+  layout->addWidget(view_, 1, Qt::AlignLeft);
+  // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
+  QString legend;
+  for (const LegendItem& item : def.legend)
+    legend +=
+        QStringLiteral("<span style=\"background-color:rgb(%1,%2,%3)\">&nbsp;&nbsp;&nbsp;&nbsp;</span>%4&nbsp;&nbsp;")
+            .arg(item.sampleBg.r)
+            .arg(item.sampleBg.g)
+            .arg(item.sampleBg.b)
+            .arg(QString::fromStdString(item.label).toHtmlEscaped());
+  auto* legendLabel = new QLabel(legend, this);
+  legendLabel->setObjectName(QStringLiteral("LabelLegend"));
+  legendLabel->setTextFormat(Qt::RichText);
+  layout->addWidget(legendLabel);
+  chance_ = plainLabel({}, this, "LabelChance");
+  layout->addWidget(chance_);
+  // two short lines that never wrap (a wrap could split "1,100円" after its comma)
+  totals_ = new QLabel(this);
+  totals_->setTextFormat(Qt::PlainText);
+  totals_->setObjectName(QStringLiteral("LabelTotals"));
+  layout->addWidget(totals_);
+  layout->addStretch(0);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  close_ = new QPushButton(QStringLiteral("閉じる"), this);
+  close_->setObjectName(QStringLiteral("Command1"));
+  connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(close_);
+  layout->addLayout(bottom);
+
+  connect(model_, &TicketsModel::ticketsChanged, this, &TicketsWindow::refresh);
+  // A failed write is told after the edit has finished, never inside it.
+  connect(
+      model_, &TicketsModel::writeFailed, this,
+      [this](const QString& text, const QString& details) { showStop(this, text, details); }, Qt::QueuedConnection);
+
+  const TicketsFileRead read = model_->load();
+  const bool bad = read.status == TicketsFileRead::Damaged || read.status == TicketsFileRead::Unreadable;
+  damaged_->setText(bad ? QString::fromStdString(read.message) : QString());
+  damaged_->setVisible(bad);
+  afresh_->setVisible(read.status == TicketsFileRead::Damaged);
+  delete_->setEnabled(!bad);
+  if (bad) {
+    const Message m{QMessageBox::Warning, QString::fromStdString(read.message), QString::fromStdString(read.cause)};
+    QTimer::singleShot(0, this, [this, m] { showMessageLater(this, m); });
+  }
+  checkLine();
+  if (!database.path.empty()) readDates(database);
+}
+
+TicketsWindow::~TicketsWindow() {
+  stop_.stop();
+  if (dateReader_.joinable()) dateReader_.join();
+}
+
+// Every draw's date, read on a thread of its own (bounded by the read's time
+// limit, stopped when the window goes); a failed read leaves the dates out.
+void TicketsWindow::readDates(const ConnectString& database) {
+  QPointer<TicketsWindow> self(this);
+  datesRead_ = false;
+  dateReader_ = std::thread([this, self, database] {
+    LoadResult r = loadHistory(database, true, ReadLimits{kReadTimeLimit, &stop_});
+    std::map<int, std::string> dates;
+    for (const Draw& d : r.rows)
+      if (r.ok && !d.date.empty()) dates.emplace(d.no, d.date);
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, dates = std::move(dates)]() mutable {
+          if (!self) return;
+          self->datesRead_ = true;
+          self->dates_ = std::move(dates);
+          self->refresh();
+          self->checkLine();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TicketsWindow::refresh() {
+  const std::vector<Ticket>& tickets = model_->tickets();
+  TicketsCheck check = checkTickets(history_, tickets);
+  for (TicketWin& w : check.wins)
+    if (auto it = dates_.find(w.draw); w.date.empty() && it != dates_.end()) w.date = it->second;
+  grid_ = km::ticketsGrid(check, tickets);
+  view_->setGrid(&grid_);
+  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(history_), check)));
+  totals_->setText(QString::fromStdString(totalsText(check)));
+}
+
+void TicketsWindow::checkLine() {
+  const std::string text = lineField_->text().toStdString();
+  if (lineField_->text().trimmed().isEmpty()) {
+    lineResult_->setText(
+        QStringLiteral("5個の数字を入れると、保存されている全回で買っていたらどうだったかを示します。"));
+    return;
+  }
+  const NumbersParse p = parseTicketNumbers(text);
+  if (!p.ok()) return lineResult_->setText(QString::fromStdString(p.error + "。"));
+  LineOverHistory r = checkLineOverHistory(history_, p.numbers);
+  if (auto it = r.best ? dates_.find(r.best->draw) : dates_.end(); it != dates_.end() && r.best->date.empty())
+    r.best->date = it->second;
+  lineResult_->setText(QString::fromStdString(lineOverHistoryText(r)));
+}
+
+bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnown) {
+  std::vector<Ticket> added;
+  auto same = [](const Ticket& a, const Ticket& b) {
+    return a.from == b.from && a.draws == b.draws && a.numbers == b.numbers;
+  };
+  for (const Ticket& t : tickets) {
+    auto known = [&](const std::vector<Ticket>& in) {
+      return std::any_of(in.begin(), in.end(), [&](const Ticket& k) { return same(k, t); });
+    };
+    if (!skipKnown || (!known(model_->tickets()) && !known(added))) added.push_back(t);
+  }
+  if (added.empty() && !model_->locked()) return true;
+  if (model_->appendTickets(added) < static_cast<int>(added.size())) {
+    const QString why = model_->locked()
+                            ? QStringLiteral("買い目のファイルが壊れているため、買い目を加えられません。")
+                            : QStringLiteral("買い目は%1行までです。これ以上は加えられません。").arg(kMaxTickets);
+    showMessageLater(this, {QMessageBox::Warning, why + QLatin1Char('\n') + QString::fromStdString(path_)});
+    return false;
+  }
+  tickets_->scrollToBottom();
+  return true;
+}
+
+bool TicketsWindow::pasteLines(const QString& text) {
+  const PastedLines p = parsePastedLines(text.toStdString());
+  if (p.lines.empty()) return false;
+  std::vector<Ticket> tickets;
+  for (const TicketNumbers& n : p.lines) tickets.push_back({model_->nextDraw(), 1, n, {}});
+  addTickets(tickets);
+  if (!p.errors.empty()) {
+    QString text = QStringLiteral("次の行は数字5個ではないため入れませんでした。");
+    for (size_t i = 0; i < p.errors.size() && i < static_cast<size_t>(kMaxErrorsShown); ++i)
+      text += QLatin1Char('\n') + QString::fromStdString(p.errors[i]);
+    if (p.errors.size() > static_cast<size_t>(kMaxErrorsShown))
+      text += QStringLiteral("\nほか%1行").arg(p.errors.size() - kMaxErrorsShown);
+    showMessageLater(this, {QMessageBox::Warning, text});
+  }
+  return true;
+}
+
+void TicketsWindow::deleteSelectedLines() {
+  std::set<int> rows;
+  for (const QModelIndex& i : tickets_->selectionModel()->selectedIndexes()) rows.insert(i.row());
+  if (rows.empty() && tickets_->currentIndex().isValid()) rows.insert(tickets_->currentIndex().row());
+  model_->removeLines({rows.begin(), rows.end()});
+}
+
+void TicketsWindow::startAfresh() {
+  const Message ask{
+      QMessageBox::Question,
+      QStringLiteral("壊れた買い目のファイルを別の名前（tickets.csv.damaged）で残し、空の買い目から始めますか？\n") +
+          QString::fromStdString(path_),
+      {},
+      QMessageBox::Yes | QMessageBox::No,
+      QMessageBox::No};
+  if (execMessage(this, ask) != QMessageBox::Yes) return;
+  FileFailure why;
+  const std::string aside = model_->startAfresh(&why);
+  if (aside.empty()) return showStop(this, QString::fromStdString(why.text), QString::fromStdString(why.cause));
+  damaged_->setText(QStringLiteral("壊れたファイルは %1 として残しました。").arg(QString::fromStdString(aside)));
+  afresh_->setVisible(false);
+  delete_->setEnabled(true);
+}
+
+}  // namespace km

@@ -1,0 +1,103 @@
+#pragma once
+// 当選確認: the user's own tickets (upper grid, kept in tickets.csv) checked
+// against every stored draw (lower grid), with the spend, the yen won and
+// what chance alone would pay; and the field 「この数字なら」 that checks any
+// line over the whole history at once.
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "entry/data_entry_window.h"
+#include "frame/grid.h"
+#include "frame/window_def.h"
+#include "store/database.h"
+#include "store/history.h"
+#include "store/query_watch.h"
+#include "store/tickets_file.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace km {
+
+class GridView;
+class TicketsModel;
+
+// The upper grid: the entry grid's keys; a paste of lines of five numbers
+// adds them as tickets, any other paste goes cell by cell.
+class TicketsGrid : public EntryGrid {
+  Q_OBJECT
+ public:
+  using EntryGrid::EntryGrid;
+  std::function<bool(const QString&)> pasteLines;  // true when the text was taken as lines
+  void paste() override;
+};
+
+class TicketsWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // The tickets of `path` checked against `history` (which outlives the
+  // window).  The history read at start carries the newest draw's date
+  // only: with `database` the dates of the other draws are read in the
+  // background and shown beside the wins when they come.
+  TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent = nullptr,
+                const ConnectString& database = {});
+  ~TicketsWindow() override;
+
+  // Adds lines for the draws they name; with `skipKnown` (the prediction
+  // window's button) a line already there for the same draws is not added
+  // again.  False when the file is damaged.
+  bool addTickets(const std::vector<Ticket>& tickets, bool skipKnown = false);
+  // Lines of five numbers as pasted text, bought for the next draw; the lines
+  // that are not five numbers are told in a message box.  False when none was.
+  bool pasteLines(const QString& text);
+
+  const Grid& grid() const { return grid_; }
+  TicketsModel* model() const { return model_; }
+  TicketsGrid* ticketsGrid() const { return tickets_; }
+  GridView* winsView() const { return view_; }
+  QLineEdit* lineField() const { return lineField_; }
+  QLabel* lineResult() const { return lineResult_; }
+  QLabel* chanceLabel() const { return chance_; }
+  QLabel* totalsLabel() const { return totals_; }
+  QLabel* damagedLabel() const { return damaged_; }
+  QPushButton* afreshButton() const { return afresh_; }
+  QPushButton* deleteButton() const { return delete_; }
+  QPushButton* closeButton() const { return close_; }
+  // The background read of the dates has ended (or there is none).
+  bool datesRead() const { return datesRead_; }
+  // 壊れたファイルを残して新しく始める: asks, then sets the file aside.
+  void startAfresh();
+
+ private:
+  void refresh();
+  void checkLine();
+  void readDates(const ConnectString& database);
+  void deleteSelectedLines();
+
+  const History& history_;
+  std::string path_;
+  Grid grid_;
+  TicketsModel* model_ = nullptr;
+  TicketsGrid* tickets_ = nullptr;
+  QLabel* damaged_ = nullptr;
+  QPushButton* afresh_ = nullptr;
+  QPushButton* delete_ = nullptr;
+  QLineEdit* lineField_ = nullptr;
+  QLabel* lineResult_ = nullptr;
+  GridView* view_ = nullptr;
+  QLabel* chance_ = nullptr;
+  QLabel* totals_ = nullptr;
+  QPushButton* close_ = nullptr;
+  std::map<int, std::string> dates_;  // draw number -> date, from the background read
+  bool datesRead_ = true;
+  StopSignal stop_;
+  std::thread dateReader_;  // joined before the window goes
+};
+
+}  // namespace km

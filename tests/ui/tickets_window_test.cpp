@@ -1,0 +1,153 @@
+// 当選確認 as the user works it: typed and pasted lines reach tickets.csv and
+// the wins below, a damaged file is kept until the user says otherwise, and
+// the prediction window's lines arrive through the main window.
+#include "entry/tickets_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "analyses/tickets/ticket_check.h"
+#include "entry/tickets_model.h"
+#include "prediction/ui/prediction_window.h"
+#include "store/csv.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_history.h"
+#include "tests/ui/ui_helpers.h"
+#include "windows/window_table.h"
+
+namespace fs = std::filesystem;
+
+namespace km {
+namespace {
+
+// Draw 1 drew 1..5 (bonus 6) and paid 1等 2,000,000 yen; draws 2 and 3 missed.
+History paidHistory() {
+  std::vector<Draw> rows = {{1, {1, 2, 3, 4, 5, 6}, "2025-01-07"},
+                            {2, {20, 21, 22, 23, 24, 25}, "2025-01-14"},
+                            {3, {20, 21, 22, 23, 24, 26}, "2025-01-21"}};
+  PrizeTable prizes;
+  for (int no : {1, 2, 3}) prizes[no] = {{1, 5, 100, 3000}, {2000000, 150000, 10000, 1000}};
+  return History::fromRows(rows, prizes);
+}
+
+struct TicketsWindowTest : ::testing::Test {
+  fs::path dir = fs::temp_directory_path() / ("km-ui-tickets-" + std::to_string(::getpid()));
+  std::string path = (dir / kTicketsFileName).string();
+  History history = paidHistory();
+  void SetUp() override { fs::create_directories(dir); }
+  void TearDown() override { fs::remove_all(dir); }
+  std::unique_ptr<TicketsWindow> open() {
+    return std::make_unique<TicketsWindow>(windowRow(WindowId::Tickets).def, history, path);
+  }
+  std::vector<Ticket> onDisk() const { return parseTicketsCsv(test::slurp(path)).tickets; }
+};
+
+TEST_F(TicketsWindowTest, TypedAndPastedLinesReachTheFileAndTheWins) {
+  auto w = open();
+  TicketsModel* m = w->model();
+  // full-width numbers typed into one cell fill the line; the next draw and one draw are filled in
+  ASSERT_TRUE(m->setData(m->index(0, TicketsModel::FirstNumber), QStringLiteral("５ ４，３　２ １")));
+  ASSERT_TRUE(m->setData(m->index(0, TicketsModel::From), QStringLiteral("１")));
+  EXPECT_EQ(onDisk(), (std::vector<Ticket>{{1, 1, {1, 2, 3, 4, 5}, ""}}));
+  EXPECT_EQ(w->grid().text(9, 2), "1等");
+  EXPECT_EQ(w->grid().text(10, 2), "2,000,000円");
+  EXPECT_NE(w->totalsLabel()->text().indexOf(QStringLiteral("購入 1口 200円")), -1)
+      << w->totalsLabel()->text().toStdString();
+  EXPECT_NE(w->chanceLabel()->text().indexOf(QStringLiteral("偶然だけなら、1口200円あたり平均約")), -1);
+
+  // a wrong number is marked and the file keeps the line as it was
+  ASSERT_TRUE(m->setData(m->index(0, TicketsModel::FirstNumber + 1), QStringLiteral("32")));
+  EXPECT_FALSE(m->problem(0, TicketsModel::FirstNumber + 1).isEmpty());
+  EXPECT_EQ(onDisk().size(), 1u);
+  EXPECT_EQ(onDisk()[0].numbers, (TicketNumbers{1, 2, 3, 4, 5}));
+
+  // pasted lines of five numbers are added for the next draw; the others are told
+  test::MessageBoxWatcher box;
+  QApplication::clipboard()->setText(QStringLiteral("3 7 12 20 31\n1 2 3\n"));
+  w->ticketsGrid()->setCurrentIndex(m->index(0, 0));
+  w->ticketsGrid()->paste();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }, 30000));
+  EXPECT_NE(box.text.indexOf(QStringLiteral("2行目：数字が5個ではありません（3個）")), -1) << box.text.toStdString();
+  ASSERT_EQ(onDisk().size(), 2u);
+  EXPECT_EQ(onDisk()[1], (Ticket{4, 1, {3, 7, 12, 20, 31}, ""}));
+  EXPECT_EQ(w->grid().text(9, 3), "未抽せん");
+  EXPECT_EQ(test::slurp(path + ".bak"), ticketsToCsv({{1, 1, {1, 2, 3, 4, 5}, ""}}));
+
+  w->lineField()->setText(QStringLiteral("1 2 3 4 6"));
+  EXPECT_NE(w->lineResult()->text().indexOf(QStringLiteral("2等 1回")), -1) << w->lineResult()->text().toStdString();
+  w->lineField()->setText(QStringLiteral("1 2 3 4"));
+  EXPECT_NE(w->lineResult()->text().indexOf(QStringLiteral("5個ではありません")), -1);
+}
+
+TEST_F(TicketsWindowTest, DamagedFileIsKeptUntilTheUserStartsAfresh) {
+  const std::string damaged = std::string(kTicketsHeader) + "\n1,1,1,2,3,4,32,\n";
+  std::ofstream(path, std::ios::binary) << damaged;
+  std::unique_ptr<TicketsWindow> w;
+  {
+    test::MessageBoxWatcher box;
+    w = open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.seen; }, 30000));
+    EXPECT_NE(box.text.indexOf(QStringLiteral("2行目")), -1) << box.text.toStdString();
+    EXPECT_NE(box.text.indexOf(QString::fromStdString(path)), -1);
+  }
+  TicketsModel* m = w->model();
+  ASSERT_TRUE(m->locked());
+  EXPECT_FALSE(m->setData(m->index(0, TicketsModel::FirstNumber), QStringLiteral("1 2 3 4 5")));
+  EXPECT_FALSE(w->addTickets({{1, 1, {1, 2, 3, 4, 5}, ""}}));
+  EXPECT_EQ(test::slurp(path), damaged);
+
+  {
+    test::MessageBoxWatcher no(QMessageBox::No);
+    w->startAfresh();
+    EXPECT_TRUE(no.seen);
+  }
+  EXPECT_EQ(test::slurp(path), damaged);
+  test::MessageBoxWatcher yes(QMessageBox::Yes);
+  w->startAfresh();
+  EXPECT_EQ(test::slurp(path + ".damaged"), damaged);
+  ASSERT_TRUE(m->setData(m->index(0, TicketsModel::FirstNumber), QStringLiteral("1 2 3 4 5")));
+  EXPECT_EQ(onDisk().size(), 1u);
+}
+
+TEST(TicketsFromPrediction, TheButtonPutsTheLinesInOnceThroughTheMainWindow) {
+  test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  MainFrm frm(folder.path(), folder.settings());
+  test::ProgramStart start(folder);
+  ASSERT_TRUE(start.run(frm));
+  auto* prediction = qobject_cast<PredictionWindow*>(frm.findChildWindow(WindowId::Prediction)->widget());
+  ASSERT_TRUE(prediction);
+  const std::vector<Ticket> lines = prediction->ticketsForNextDraw();
+  ASSERT_FALSE(lines.empty());
+  for (const Ticket& t : lines) EXPECT_EQ(t.from, frm.history().stats.LastDrawNo + 1);
+  ASSERT_TRUE(prediction->ticketsButton()->isEnabled());
+  prediction->ticketsButton()->click();
+  QMdiSubWindow* sub = frm.findChildWindow(WindowId::Tickets);
+  ASSERT_TRUE(sub);
+  const fs::path file = folder.dir / kTicketsFileName;
+  EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines);
+  prediction->ticketsButton()->click();
+  EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
+
+  // the start reads the newest date only: the window reads the others and shows them beside the wins
+  auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
+  ASSERT_TRUE(tickets);
+  const Draw& first = frm.history().HistoryRs.front();
+  ASSERT_EQ(first.date, "");
+  TicketNumbers n{first[0], first[1], first[2], first[3], first[4]};
+  std::sort(n.begin(), n.end());
+  tickets->addTickets({{first.no, 1, n, ""}});
+  EXPECT_EQ(tickets->grid().text(9, 2), "1等");
+  const std::string date = readHistoryCsvFile(KM_SHIPPED_CSV).draws.front().date;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tickets->grid().text(3, 2) == date; }, 30000)) << date;
+}
+
+}  // namespace
+}  // namespace km
