@@ -141,6 +141,19 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
   x->applyNiceNumbers();
 }
 
+// A histogram of the draws against what chance gives: its axes (the count
+// on the left) with the bars and the expected line on them.
+std::pair<QValueAxis*, QValueAxis*> histogram(QChart* chart, const std::vector<HistogramBin>& bins, const QString& xTitle,
+                                              const QString& expectedName, const QFont& font) {
+  auto* x = valueAxis(xTitle, font);
+  auto* y = valueAxis(QStringLiteral("回数"), font);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  attach(chart, bars(bins, QStringLiteral("実際の回数")), x, y);
+  attach(chart, expectedLine(bins, expectedName), x, y);
+  return {x, y};
+}
+
 void sumChart(QChart* chart, const History& history, const QFont& font, QString& note) {
   chart->setTitle(QStringLiteral("合計の分布（本数字5個の合計）"));
   const std::vector<HistogramBin> bins = sumHistogram(history);
@@ -149,12 +162,8 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
     note = QStringLiteral("本数字5個がそろった回がないため、合計の分布は描けません。");
     return;
   }
-  auto* x = valueAxis(QStringLiteral("本数字の合計"), font);
-  auto* y = valueAxis(QStringLiteral("回数"), font);
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  attach(chart, bars(bins, QStringLiteral("実際の回数")), x, y);
-  attach(chart, expectedLine(bins, QStringLiteral("偶然で期待される回数（厳密な分布）")), x, y);
+  auto [x, y] = histogram(chart, bins, QStringLiteral("本数字の合計"), QStringLiteral("偶然で期待される回数（厳密な分布）"),
+                          font);
   const double top = highest(bins) * 1.1;
   auto* mark = new QLineSeries;
   int drawNo = 0;
@@ -180,12 +189,8 @@ void gapChart(QChart* chart, const History& history, const QFont& font, QString&
     note = QStringLiteral("同じ数字が2回以上出ていないため、出現間隔の分布は描けません。");
     return;
   }
-  auto* x = valueAxis(QStringLiteral("出現間隔（何回後にまた出たか）"), font);
-  auto* y = valueAxis(QStringLiteral("回数"), font);
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  attach(chart, bars(bins, QStringLiteral("実際の回数")), x, y);
-  attach(chart, expectedLine(bins, QStringLiteral("偶然で期待される回数（幾何分布）")), x, y);
+  auto [x, y] = histogram(chart, bins, QStringLiteral("出現間隔（何回後にまた出たか）"),
+                          QStringLiteral("偶然で期待される回数（幾何分布）"), font);
   x->setRange(0, kGapBins);
   x->setTickCount(kGapBins / 5 + 1);
   y->setRange(0, std::ceil(highest(bins) * 1.05));

@@ -157,6 +157,26 @@ int exportCsv(const std::string& dbPath, bool prizes) {
   return written();
 }
 
+// The toolkit on an off-screen display, with the program's fonts; its notes
+// about that display are not the tool's output.
+class OffscreenApp {
+ public:
+  OffscreenApp() { km::installFontSubstitutions(); }
+
+ private:
+  static bool quietToolkit() {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
+    });
+    return true;
+  }
+  bool quiet_ = quietToolkit();  // before the toolkit starts
+  int argc_ = 3;
+  char arg0_[14] = "kazumaki-tool", arg1_[10] = "-platform", arg2_[10] = "offscreen";
+  char* argv_[4] = {arg0_, arg1_, arg2_, nullptr};
+  QApplication app_{argc_, argv_};
+};
+
 // The window is built and laid out as the program shows it, on an
 // off-screen display at 96 DPI, so that the pixel geometry reported is the
 // one the program lays out.
@@ -171,15 +191,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   if (!load(dbPath, false, r)) return 1;
   const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
 
-  int argc = 3;
-  char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
-  char* argv[] = {arg0, arg1, arg2, nullptr};
-  // The toolkit's notes about the off-screen display are not the tool's output.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
-  });
-  QApplication app(argc, argv);
-  km::installFontSubstitutions();
+  const OffscreenApp app;
   QMdiArea area;
   area.resize(4000, 4000);
   km::PredictionState state;
@@ -223,14 +235,7 @@ int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, 
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
   const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
-  int argc = 3;
-  char arg0[] = "kazumaki-tool", arg1[] = "-platform", arg2[] = "offscreen";
-  char* argv[] = {arg0, arg1, arg2, nullptr};
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
-  });
-  QApplication app(argc, argv);
-  km::installFontSubstitutions();
+  const OffscreenApp app;
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   QString note;
