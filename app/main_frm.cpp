@@ -207,16 +207,10 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
   }
   auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
-  WindowContext context{history_, predictionState_, database_,
-                        [this](const std::vector<Ticket>& tickets) { addTickets(tickets); }};
+  WindowContext context{history_, predictionState_, database_};
   buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
   return frame;
-}
-
-void MainFrm::addTickets(const std::vector<Ticket>& tickets) {
-  QMdiSubWindow* w = openWindow(WindowId::Tickets);
-  if (auto* content = w ? w->findChild<TicketsWindow*>() : nullptr) content->addTickets(tickets, true);
 }
 
 void MainFrm::openPredictionOnce() {

@@ -53,8 +53,6 @@ class MainFrm : public QMainWindow, public UpdateHost {
 
   // Opens a child window, or brings the open one to the front.
   QMdiSubWindow* openWindow(WindowId id);
-  // Puts lines into 当選確認 (opened or brought to the front) and writes them to its file.
-  void addTickets(const std::vector<Ticket>& tickets);
   // The open window, none when it is closed.
   QMdiSubWindow* findChildWindow(WindowId id) const;
   QMdiArea* mdiArea() const { return mdi_; }

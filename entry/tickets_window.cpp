@@ -43,8 +43,8 @@ void TicketsGrid::paste() {
 }
 
 TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent,
-                             const ConnectString& database)
-    : QWidget(parent), history_(history), path_(std::move(path)) {
+                             const ConnectString& database, PredictionLines predictionLines)
+    : QWidget(parent), history_(history), path_(std::move(path)), predictionLines_(std::move(predictionLines)) {
   setObjectName(QStringLiteral("当選確認"));
   setFont(GridView::gridFont());
   model_ = new TicketsModel(path_, history_.stats.LastDrawNo + 1, this);
@@ -88,6 +88,14 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   delete_->setObjectName(QStringLiteral("CmdDelete"));
   connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
   ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
+  prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる"), this);
+  prediction_->setObjectName(QStringLiteral("CmdPrediction"));
+  prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
+  prediction_->setEnabled(static_cast<bool>(predictionLines_));
+  connect(prediction_, &QPushButton::clicked, this, [this] {
+    if (predictionLines_) addTickets(predictionLines_(), true);
+  });
+  ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
   afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
   afresh_->setObjectName(QStringLiteral("CmdAfresh"));
   connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);

@@ -45,13 +45,16 @@ class TicketsWindow : public QWidget {
   // window).  The history read at start carries the newest draw's date
   // only: with `database` the dates of the other draws are read in the
   // background and shown beside the wins when they come.
+  // `predictionLines` gives the prediction window's lines for the next draw
+  // (「一発ゼノバ予想を入れる」; without it the button is off).
+  using PredictionLines = std::function<std::vector<Ticket>()>;
   TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent = nullptr,
-                const ConnectString& database = {});
+                const ConnectString& database = {}, PredictionLines predictionLines = {});
   ~TicketsWindow() override;
 
-  // Adds lines for the draws they name; with `skipKnown` (the prediction
-  // window's button) a line already there for the same draws is not added
-  // again.  False when the file is damaged.
+  // Adds lines for the draws they name; with `skipKnown` (the prediction's
+  // lines) a line already there for the same draws is not added again.
+  // False when the file is damaged.
   bool addTickets(const std::vector<Ticket>& tickets, bool skipKnown = false);
   // Lines of five numbers as pasted text, bought for the next draw; the lines
   // that are not five numbers are told in a message box.  False when none was.
@@ -68,6 +71,7 @@ class TicketsWindow : public QWidget {
   QLabel* damagedLabel() const { return damaged_; }
   QPushButton* afreshButton() const { return afresh_; }
   QPushButton* deleteButton() const { return delete_; }
+  QPushButton* predictionButton() const { return prediction_; }
   QPushButton* closeButton() const { return close_; }
   // The background read of the dates has ended (or there is none).
   bool datesRead() const { return datesRead_; }
@@ -88,6 +92,8 @@ class TicketsWindow : public QWidget {
   QLabel* damaged_ = nullptr;
   QPushButton* afresh_ = nullptr;
   QPushButton* delete_ = nullptr;
+  QPushButton* prediction_ = nullptr;
+  PredictionLines predictionLines_;
   QLineEdit* lineField_ = nullptr;
   QLabel* lineResult_ = nullptr;
   GridView* view_ = nullptr;

@@ -123,4 +123,20 @@ Backtest runBacktest(const History& history, const std::array<bool, PredictionSt
   return out;
 }
 
+std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings) {
+  PredictionState state = settings;  // its tables are the scan's own
+  PredictionGrids grids;
+  openPrediction(state, history, grids);
+  const PredictedLines lines = linesOf(grids);
+  std::vector<Ticket> tickets;
+  for (int l = 0; l < kPredictionLineCount; ++l) {
+    if (lines[l].size() != 5) continue;
+    Ticket t{std::min(history.stats.LastDrawNo + 1, kMaxDrawNo), 1, {}, kPredictionLineLabels[l]};
+    std::copy(lines[l].begin(), lines[l].end(), t.numbers.begin());
+    std::sort(t.numbers.begin(), t.numbers.end());
+    tickets.push_back(t);
+  }
+  return tickets;
+}
+
 }  // namespace km

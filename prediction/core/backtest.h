@@ -11,6 +11,7 @@
 #include "prediction/core/prediction_methods.h"
 #include "prediction/core/prediction_state.h"
 #include "store/history.h"
+#include "store/tickets_file.h"
 
 namespace km {
 
@@ -25,6 +26,10 @@ inline constexpr std::array<const char*, kPredictionLineCount> kPredictionLineLa
 using PredictedLines = std::array<std::vector<int>, kPredictionLineCount>;
 
 PredictedLines linesOf(const PredictionGrids& grids);
+// The prediction window's lines of five numbers for the draw after the
+// history's last, as tickets noted with their method ("１発予想"), with the
+// window's settings.
+std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings);
 
 // The prediction window's numbers computed from the draws it is handed, and
 // from nothing else.  When `before` extends the view of the previous call,

@@ -10,12 +10,10 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
 #include "frame/ui/wrapped_label.h"
-#include "prediction/core/backtest.h"
 
 namespace km {
 
@@ -31,9 +29,8 @@ QLabel* wrappedLabel(const char* text, QWidget* parent) { return new WrappedLabe
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent,
-                                   TicketsSink toTickets)
-    : QWidget(parent), state_(state), history_(history), toTickets_(std::move(toTickets)) {
+PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent)
+    : QWidget(parent), state_(state), history_(history) {
   setObjectName(QStringLiteral("一発ゼノバ"));
   setFont(GridView::gridFont());
 
@@ -122,15 +119,6 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   columns->addWidget(options, 1);
 
   auto* bottom = new QHBoxLayout;
-  bottom->addSpacing(6);
-  Cmd当選確認 = new QPushButton(QStringLiteral("当選確認に入れる"), this);
-  Cmd当選確認->setObjectName(QStringLiteral("Cmd当選確認"));
-  Cmd当選確認->setToolTip(QStringLiteral("表示中の予想（数字5個の行）を次の回の買い目として当選確認に入れます"));
-  Cmd当選確認->setEnabled(static_cast<bool>(toTickets_));
-  connect(Cmd当選確認, &QPushButton::clicked, this, [this] {
-    if (toTickets_) toTickets_(ticketsForNextDraw());
-  });
-  bottom->addWidget(Cmd当選確認);
   bottom->addStretch(1);
   Cmd閉じる = new QPushButton(QStringLiteral("閉じる"), this);
   Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
@@ -148,19 +136,6 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     fpSpread1[i]->setGrid(&grids_[i]);
     fpSpread1[i]->setFixedSize(fpSpread1[i]->sizeHint());  // exactly its rows and columns
   }
-}
-
-std::vector<Ticket> PredictionWindow::ticketsForNextDraw() const {
-  std::vector<Ticket> tickets;
-  const PredictedLines lines = linesOf(grids_);
-  for (int l = 0; l < kPredictionLineCount; ++l) {
-    if (lines[l].size() != 5) continue;
-    Ticket t{std::min(history_.stats.LastDrawNo + 1, kMaxDrawNo), 1, {}, kPredictionLineLabels[l]};
-    std::copy(lines[l].begin(), lines[l].end(), t.numbers.begin());
-    std::sort(t.numbers.begin(), t.numbers.end());
-    tickets.push_back(t);
-  }
-  return tickets;
 }
 
 void PredictionWindow::Opt反映する_Click(int index) {

@@ -5,13 +5,10 @@
 // the grids are the window's own and are rebuilt at every opening.
 #include <QWidget>
 #include <array>
-#include <functional>
-#include <vector>
 
 #include "prediction/core/prediction_methods.h"
 #include "prediction/core/prediction_state.h"
 #include "store/history.h"
-#include "store/tickets_file.h"
 
 class QButtonGroup;
 class QPushButton;
@@ -26,21 +23,13 @@ class PredictionWindow : public QWidget {
  public:
   // Sets the option buttons from the settings, builds the grids, scans the
   // history and shows the predictions.
-  // `toTickets` takes the lines of 「当選確認に入れる」 (without it the button is off).
-  using TicketsSink = std::function<void(const std::vector<Ticket>&)>;
-  PredictionWindow(PredictionState& state, const History& history, QWidget* parent = nullptr,
-                   TicketsSink toTickets = {});
-
-  // The lines shown, those of five numbers, as tickets for the next draw
-  // noted with their method ("１発予想").
-  std::vector<Ticket> ticketsForNextDraw() const;
+  PredictionWindow(PredictionState& state, const History& history, QWidget* parent = nullptr);
 
   const Grid& grid(int index) const { return grids_[index]; }
   GridView* gridView(int index) const { return fpSpread1[index]; }
   QRadioButton* reflectOnButton(int index) const { return Opt反映する[index]; }
   QRadioButton* reflectOffButton(int index) const { return Opt反映しない[index]; }
   QPushButton* closeButton() const { return Cmd閉じる; }
-  QPushButton* ticketsButton() const { return Cmd当選確認; }
 
  private:
   void Opt反映する_Click(int index);
@@ -55,8 +44,6 @@ class PredictionWindow : public QWidget {
   std::array<QRadioButton*, PredictionState::kSettingCount> Opt反映しない{};
   std::array<QButtonGroup*, PredictionState::kSettingCount> pairs_{};
   QPushButton* Cmd閉じる = nullptr;
-  QPushButton* Cmd当選確認 = nullptr;
-  TicketsSink toTickets_;
 };
 
 }  // namespace km

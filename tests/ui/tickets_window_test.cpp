@@ -11,11 +11,13 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 
 #include "analyses/tickets/ticket_check.h"
 #include "entry/tickets_model.h"
+#include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
 #include "store/csv.h"
 #include "tests/core/test_files.h"
@@ -117,28 +119,35 @@ TEST_F(TicketsWindowTest, DamagedFileIsKeptUntilTheUserStartsAfresh) {
   EXPECT_EQ(onDisk().size(), 1u);
 }
 
-TEST(TicketsFromPrediction, TheButtonPutsTheLinesInOnceThroughTheMainWindow) {
+TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
   MainFrm frm(folder.path(), folder.settings());
   test::ProgramStart start(folder);
   ASSERT_TRUE(start.run(frm));
+  // the lines the prediction window shows, with the settings it has now
   auto* prediction = qobject_cast<PredictionWindow*>(frm.findChildWindow(WindowId::Prediction)->widget());
   ASSERT_TRUE(prediction);
-  const std::vector<Ticket> lines = prediction->ticketsForNextDraw();
+  prediction->reflectOnButton(0)->click();
+  const std::vector<Ticket> lines = predictionTickets(frm.history(), frm.predictionState());
   ASSERT_FALSE(lines.empty());
+  std::vector<int> shown =
+      linesOf({prediction->grid(0), prediction->grid(1), prediction->grid(2), prediction->grid(3)}).back();  // １発予想
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, std::vector<int>(lines.back().numbers.begin(), lines.back().numbers.end()))
+      << "the window's settings are the lines' settings: " << lines.back().note;
   for (const Ticket& t : lines) EXPECT_EQ(t.from, frm.history().stats.LastDrawNo + 1);
-  ASSERT_TRUE(prediction->ticketsButton()->isEnabled());
-  prediction->ticketsButton()->click();
-  QMdiSubWindow* sub = frm.findChildWindow(WindowId::Tickets);
+  QMdiSubWindow* sub = frm.openWindow(WindowId::Tickets);
   ASSERT_TRUE(sub);
+  auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
+  ASSERT_TRUE(tickets);
+  ASSERT_TRUE(tickets->predictionButton()->isEnabled());
+  tickets->predictionButton()->click();
   const fs::path file = folder.dir / kTicketsFileName;
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines);
-  prediction->ticketsButton()->click();
+  tickets->predictionButton()->click();
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
 
   // the start reads the newest date only: the window reads the others and shows them beside the wins
-  auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
-  ASSERT_TRUE(tickets);
   const Draw& first = frm.history().HistoryRs.front();
   ASSERT_EQ(first.date, "");
   TicketNumbers n{first[0], first[1], first[2], first[3], first[4]};

@@ -11,6 +11,7 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/extras.h"
 #include "help/about_dialog.h"
+#include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
 
 namespace km {
@@ -43,7 +44,7 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return w;
     }
     case WindowKind::Prediction: {
-      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent, ctx.addTickets);
+      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent);
       for (int i = 0; i < kPredictionGridCount; ++i) grids.push_back(&w->grid(i));
       return w;
     }
@@ -51,7 +52,10 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return new DataEntryWindow(row.def, ctx.database, parent);
     case WindowKind::Tickets: {
       const std::string path = (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
-      auto* w = new TicketsWindow(row.def, ctx.history, path, parent, ctx.database);
+      // the prediction's lines with the settings the prediction window has at the click
+      auto* w = new TicketsWindow(
+          row.def, ctx.history, path, parent, ctx.database,
+          [&history = ctx.history, &settings = ctx.prediction] { return predictionTickets(history, settings); });
       grids.push_back(&w->grid());
       return w;
     }

@@ -14,14 +14,11 @@ namespace km {
 
 // What the windows are built from: the main window's history and prediction
 // state (the prediction window changes its settings), and the database the
-// data entry window edits (当選確認 keeps tickets.csv beside it).  The
-// prediction window's lines go to 当選確認 through `addTickets` (none: its
-// button is off).
+// data entry window edits (当選確認 keeps tickets.csv beside it).
 struct WindowContext {
   const History& history;
   PredictionState& prediction;
   ConnectString database;
-  std::function<void(const std::vector<Ticket>&)> addTickets = {};
 };
 
 // Builds the content of `row`'s window into `frame` (made for that row),
