@@ -3,6 +3,8 @@
 // the colours the windows share.
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "frame/grid.h"
@@ -44,6 +46,13 @@ struct GridSetup {
 // A grid of that size and look with every cell centred both ways and no
 // active cell.  Heights of single rows and widths of single columns are set
 // afterwards.
+// A number as a cell shows it with `decimals` places ("0.781").
+inline std::string fixedText(double v, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  return text;
+}
+
 inline Grid makeGrid(const GridSetup& s) {
   Grid g(s.cols, s.rows);
   g.setVisible(s.visibleCols, s.visibleRows);

@@ -11,16 +11,10 @@ namespace km {
 
 namespace {
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
-
 // Three significant figures, and "0.0001未満" below that.
 std::string pText(double p) {
   if (p < 0.0001) return "0.0001未満";
-  return fixed(p, p < 0.001 ? 4 : 3);
+  return fixedText(p, p < 0.001 ? 4 : 3);
 }
 
 constexpr int kFirstTestRow = 4;
@@ -73,16 +67,16 @@ Grid fillRandomnessTests(const History& history) {
     std::string subject;
   };
   const Line lines[kTests] = {
-      {"本数字の出現回数", fixed(mainChi.corrected, 1), std::to_string(mainChi.df), mainChi.p, mainChi.draws > 0,
-       "31個の数字の出現回数のばらつき（補正前 " + fixed(mainChi.statistic, 1) + "）は、"},
-      {"ボーナス数字の出現回数", fixed(bonusChi.corrected, 1), std::to_string(bonusChi.df), bonusChi.p,
+      {"本数字の出現回数", fixedText(mainChi.corrected, 1), std::to_string(mainChi.df), mainChi.p, mainChi.draws > 0,
+       "31個の数字の出現回数のばらつき（補正前 " + fixedText(mainChi.statistic, 1) + "）は、"},
+      {"ボーナス数字の出現回数", fixedText(bonusChi.corrected, 1), std::to_string(bonusChi.df), bonusChi.p,
        bonusChi.draws > 0, "ボーナス数字の出現回数のばらつきは、"},
       {"奇数・偶数の並び（連）", std::to_string(runs.runs), "", runs.p, runs.valid,
-       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixed(runs.expectedRuns, 1) + "）は、"},
-      {"本数字の合計の平均", fixed(sums.mean, 2), "", sums.meanP, sums.draws >= 2,
-       "合計の平均と理論値 " + fixed(exact.mean, 1) + " とのずれは、"},
-      {"本数字の合計の分散", fixed(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP, sums.draws >= 2,
-       "合計の分散と理論値 " + fixed(exact.variance, 1) + " とのずれは、"},
+       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixedText(runs.expectedRuns, 1) + "）は、"},
+      {"本数字の合計の平均", fixedText(sums.mean, 2), "", sums.meanP, sums.draws >= 2,
+       "合計の平均と理論値 " + fixedText(exact.mean, 1) + " とのずれは、"},
+      {"本数字の合計の分散", fixedText(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP,
+       sums.draws >= 2, "合計の分散と理論値 " + fixedText(exact.variance, 1) + " とのずれは、"},
   };
   for (int i = 0; i < kTests; ++i) {
     const Line& l = lines[i];
@@ -99,8 +93,8 @@ Grid fillRandomnessTests(const History& history) {
     if (l.p < 0.05) g.setBg(Block::cell(4, r), kUnusualPBg);
   }
   g.setToolTip(2, kFirstTestRow, "カイ二乗（本数字は1回に5個ちがう数字が出るため 30/26 倍に補正）");
-  g.setToolTip(2, kFirstTestRow + 2, "連の数（z = " + fixed(runs.z, 2) + "）");
-  g.setToolTip(2, kFirstTestRow + 3, "z = " + fixed(sums.meanZ, 2));
+  g.setToolTip(2, kFirstTestRow + 2, "連の数（z = " + fixedText(runs.z, 2) + "）");
+  g.setToolTip(2, kFirstTestRow + 3, "z = " + fixedText(sums.meanZ, 2));
   setTitle(g, 1, rows,
            "対象：本数字5個がそろった " + std::to_string(sums.draws) + " 回（空欄や範囲外の数字がある回は除きます）");
   return g;

@@ -65,12 +65,6 @@ void count(Totals& t, const TicketWin& w) {
     ++t.unknownPrizeWins;
 }
 
-std::string fixed(double v, int decimals) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
-
 std::string tierCountsText(const std::array<int, kPrizeTiers>& counts) {
   std::string t;
   for (int k = 0; k < kPrizeTiers; ++k) {
@@ -169,15 +163,15 @@ std::string yenText(long long yen) {
 
 std::string chanceSentence(const ChanceReturn& chance, const TicketsCheck& check) {
   if (!chance.known()) return "払戻金の記録がないため、偶然だけなら戻る金額は計算できません。";
-  std::string t = "偶然だけなら、1口200円あたり平均約" + fixed(chance.perLineYen, 0) +
+  std::string t = "偶然だけなら、1口200円あたり平均約" + fixedText(chance.perLineYen, 0) +
                   "円が戻る計算です（払戻金の記録がある" + std::to_string(chance.drawsWithPrizes) +
                   "回の各等級の平均当せん金から）。";
   if (check.linesDrawn > 0 && check.unknownPrizeWins == 0) {
     const double own = static_cast<double>(check.wonYen) / static_cast<double>(check.linesDrawn);
-    t += "この買い目では1口あたり約" + fixed(own, 0) + "円でした。";
+    t += "この買い目では1口あたり約" + fixedText(own, 0) + "円でした。";
   } else if (check.linesDrawn > 0) {
     t += "この買い目では当せん金の分かる分だけで1口あたり約" +
-         fixed(static_cast<double>(check.wonYen) / static_cast<double>(check.linesDrawn), 0) + "円でした。";
+         fixedText(static_cast<double>(check.wonYen) / static_cast<double>(check.linesDrawn), 0) + "円でした。";
   }
   return t;
 }
@@ -185,7 +179,7 @@ std::string chanceSentence(const ChanceReturn& chance, const TicketsCheck& check
 std::string totalsText(const TicketsCheck& c) {
   std::string t = "購入 " + std::to_string(c.linesDrawn) + "口 " + yenText(c.spentYen) + "　当せん金 " +
                   yenText(c.wonYen) + "　回収率 ";
-  t += c.spentYen > 0 ? fixed(100.0 * static_cast<double>(c.wonYen) / static_cast<double>(c.spentYen), 1) + "%"
+  t += c.spentYen > 0 ? fixedText(100.0 * static_cast<double>(c.wonYen) / static_cast<double>(c.spentYen), 1) + "%"
                       : std::string("－");
   t += '\n';  // the counts on a line of their own
   t += tierCountsText(c.tierCounts);

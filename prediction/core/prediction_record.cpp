@@ -9,12 +9,6 @@ namespace km {
 
 namespace {
 
-std::string fixed(double v, int decimals) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
-
 // "頻度分析" of "■頻度分析（出現頻度分析）".
 std::string settingName(int i) {
   std::string s = kSettingCaptions[i];
@@ -62,7 +56,7 @@ constexpr std::array<double, 13> kWidths = {10, 7, 6, 8, 5, 5, 5, 5, 5, 5, 9, 9,
 std::string standardErrorText(double z) {
   if (std::isnan(z)) return "－";
   std::string t = z >= 0 ? "+" : "";
-  t += fixed(z, 2);
+  t += fixedText(z, 2);
   return t;
 }
 
@@ -93,10 +87,10 @@ Grid recordGrid(const Backtest& b, const std::array<bool, PredictionState::kSett
     const bool any = r.draws > 0;
     g.setText(1, row, kPredictionLineLabels[l]);
     g.setText(2, row, r.draws);
-    g.setText(3, row, any ? fixed(r.meanNumbers(), 2) : "－");
-    g.setText(4, row, any ? fixed(r.meanHits(), 3) : "－");
+    g.setText(3, row, any ? fixedText(r.meanNumbers(), 2) : "－");
+    g.setText(4, row, any ? fixedText(r.meanHits(), 3) : "－");
     for (int h = 0; h <= 5; ++h) g.setText(5 + h, row, r.byHits[h]);
-    g.setText(11, row, any ? fixed(r.meanChance(), 3) : "－");
+    g.setText(11, row, any ? fixedText(r.meanChance(), 3) : "－");
     const double z = r.standardErrors();
     g.setText(12, row, standardErrorText(z));
     if (std::isnan(z)) continue;
