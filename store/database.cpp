@@ -481,16 +481,8 @@ ConnectString makeConnectString(const std::string& programFolder) {
 
 namespace {
 
-// The table of prizes 当選金: one row per draw whose prize is known.
-constexpr const char* kPrizeColumnNames[] = {"1等口数", "2等口数", "3等口数", "4等口数",
-                                             "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
-
-// ", "1等口数", ..." with each name followed by `type`.
-std::string prizeColumns(const std::string& type = {}) {
-  std::string c;
-  for (const char* n : kPrizeColumnNames) c += std::string(", \"") + n + "\"" + type;
-  return c;
-}
+using schema::kPrizeTable;
+using schema::prizeColumns;
 
 // Reads the table 当選金 into `out`; a file without it has no prizes.  Empty
 // on success, else why (naming the draw), with SQLite's account in `cause`.
@@ -502,7 +494,8 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
     return why;
   };
   {
-    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = '当選金'");
+    StmtPtr t =
+        prepare(db, (std::string("SELECT type, sql FROM sqlite_master WHERE name = '") + kPrizeTable + "'").c_str());
     if (!t) return failed("データベースファイルの中身を読めません。");
     const int step = sqlite3_step(t.get());
     if (step == SQLITE_DONE) return {};
@@ -515,9 +508,9 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
     if (!type || std::string(type) != "table" || head != "CREATE TABLE")
       return "データベースファイルの「当選金」が普通の表ではありません。";
   }
-  StmtPtr q = prepare(
-      db,
-      ("SELECT 回数" + prizeColumns() + " FROM 当選金 ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1)).c_str());
+  StmtPtr q = prepare(db, (std::string("SELECT 回数") + prizeColumns() + " FROM " + kPrizeTable +
+                           " ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1))
+                              .c_str());
   if (!q) return failed("データベースファイルの「当選金」の表を読めません。");
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
@@ -530,7 +523,7 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
       const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
       if (sqlite3_column_type(q.get(), i + 1) != SQLITE_INTEGER || v < 0 || v > kMaxPrizeValue)
         return "データベースファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
-               kPrizeColumnNames[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
+               schema::kPrizeColumns[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
       (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = v;
     }
     out[no] = p;
@@ -794,8 +787,7 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
     // One transaction: one write to disk for the whole history, not one per draw.
     if (!exec(db.get(), "BEGIN") || !exec(db.get(), schema::createDrawTable()) ||
-        !exec(db.get(), schema::createHistoryView()) ||
-        !exec(db.get(), "CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY" + prizeColumns(" INTEGER") + ")"))
+        !exec(db.get(), schema::createHistoryView()) || !exec(db.get(), schema::createPrizeTable()))
       return fail("データベースの表を作成できません。", sqliteCause(db.get()));
     StmtPtr ins = prepare(
         db.get(), (std::string("INSERT INTO ") + schema::kDrawTable + " VALUES (?, ?, ?, ?, ?, ?, ?, ?)").c_str());
@@ -806,7 +798,8 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
         return fail("データベースへ書き込めません（第" + std::to_string(d.no) + "回）。", sqliteCause(db.get()));
     }
     ins.reset();
-    StmtPtr prize = prepare(db.get(), "INSERT INTO 当選金 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    StmtPtr prize =
+        prepare(db.get(), (std::string("INSERT INTO ") + kPrizeTable + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").c_str());
     if (!prize) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
     for (const auto& [no, p] : prizes) {
       sqlite3_reset(prize.get());

@@ -45,16 +45,18 @@ std::string named(const std::string& what, const std::string& path) { return wha
 // deleted (by = 0) or moved by `by` along with the rows.  A file without the
 // table 当選金 has nothing to move.
 bool movePrizes(sqlite3* db, int from, int to, int by) {
-  StmtPtr t = prepare(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '当選金'");
+  StmtPtr t = prepare(
+      db, std::string("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '") + schema::kPrizeTable + "'");
   if (!t) return false;
   const int step = sqlite3_step(t.get());
   if (step == SQLITE_DONE) return true;
   if (step != SQLITE_ROW) return false;
   const std::string range = " WHERE 回数 BETWEEN " + std::to_string(from) + " AND " + std::to_string(to);
   // through negative numbers, so that no number is taken twice on the way
-  const std::string sql = by == 0 ? "DELETE FROM 当選金" + range
-                                  : "UPDATE 当選金 SET 回数 = -(回数 + " + std::to_string(by) + ")" + range +
-                                        "; UPDATE 当選金 SET 回数 = -回数 WHERE 回数 < 0";
+  const std::string table = schema::kPrizeTable;
+  const std::string sql = by == 0 ? "DELETE FROM " + table + range
+                                  : "UPDATE " + table + " SET 回数 = -(回数 + " + std::to_string(by) + ")" + range +
+                                        "; UPDATE " + table + " SET 回数 = -回数 WHERE 回数 < 0";
   return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

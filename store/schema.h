@@ -45,6 +45,22 @@ inline std::string createHistoryView() {
          " ORDER BY " + kDrawNo;
 }
 
+// The prizes: one row per draw whose prize is known, the winning tickets and
+// the yen paid per winning ticket of tiers 1..4 (a file may lack the table).
+inline constexpr const char* kPrizeTable = "当選金";
+inline constexpr const char* kPrizeColumns[2 * kPrizeTiers] = {"1等口数", "2等口数", "3等口数", "4等口数",
+                                                               "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
+// ", "1等口数", ..." with each name followed by `type`.
+inline std::string prizeColumns(const std::string& type = {}) {
+  std::string c;
+  for (const char* n : kPrizeColumns) c += std::string(", \"") + n + "\"" + type;
+  return c;
+}
+inline std::string createPrizeTable() {
+  return std::string("CREATE TABLE ") + kPrizeTable + " (" + kDrawNo + " INTEGER PRIMARY KEY" +
+         prizeColumns(" INTEGER") + ")";
+}
+
 // Fixed on every connection after its key, so that later versions of the
 // cipher library open the same files.
 inline constexpr int kCipherPageSize = 1024;
