@@ -223,12 +223,14 @@ Grid ticketsGrid(const TicketsCheck& c, const std::vector<Ticket>& tickets) {
   }
   g.setBg({1, 1, kTicketsGridCols, 1}, kLightRed);
   g.setFrame({4, 1, 8, 1});
-  setDrawNoColumn(g, 2, 2);
-  g.setAlign({10, 2, 10, -1}, HAlign::Right);
-  if (rows == 1) {
+  if (rows == 1) {  // the sentence runs across the row: no column of draw numbers or lines under it
+    g.clearBorder({1, 2, kTicketsGridCols, 2});
+    g.setFrame({1, 2, kTicketsGridCols, 2});
     setTitle(g, 1, 2, "当せんはありません");
     return g;
   }
+  setDrawNoColumn(g, 2, 2);
+  g.setAlign({10, 2, 10, -1}, HAlign::Right);
   int row = 2;
   auto numbers = [&](int ticket, const TicketWin* w) {
     const TicketNumbers& line = tickets[ticket].numbers;
