@@ -184,7 +184,9 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
          const std::string& pdf) {
   const km::WindowRow* w = km::findWindow(window);
   if (!w) {
-    tell("no window named " + km::excerpt(window, 64));
+    std::string names;
+    for (const km::WindowRow& row : km::windowTable()) names += (names.empty() ? "" : "、") + row.def.caption;
+    tell("「" + km::excerpt(window, 64) + "」というウィンドウはありません。指定できるのは次のウィンドウです：" + names);
     return 1;
   }
   km::LoadResult r;

@@ -289,7 +289,7 @@ const WindowRow& windowRow(WindowId id) {
 
 const WindowRow* findWindow(std::string_view name) {
   for (const WindowRow& w : windowTable())
-    if (w.def.name == name) return &w;
+    if (w.def.name == name || w.def.caption == name) return &w;
   return nullptr;
 }
 

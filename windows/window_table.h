@@ -98,7 +98,8 @@ struct WindowRow {
 std::span<const WindowRow> windowTable();
 // Any child window's row, those of the data entry and About windows included.
 const WindowRow& windowRow(WindowId id);
-// The row of windowTable() with that name (kazumaki-tool's argument); none when there is none.
+// The row of windowTable() with that name or caption as its title bar shows
+// it (kazumaki-tool's argument: 分割4傾向分析 or 4分割傾向分析); none when there is none.
 const WindowRow* findWindow(std::string_view name);
 // The rows the データ分析 menu offers, in its order: those of windowTable()
 // with an item, and the chart window just before 検定.

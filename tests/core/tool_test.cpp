@@ -93,7 +93,14 @@ TEST_F(ToolTest, ErrorsNeverCrash) {
   EXPECT_NE(junk.out.find("junk.mdb"), std::string::npos);
   write("good.csv", "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,6\n");
   ASSERT_EQ(run("import-csv " + path("good.csv") + " " + path("k.mdb")).status, 0);
-  EXPECT_NE(run("grid " + path("k.mdb") + " 存在しない窓").status, 0);
+  const ToolRun none = run("grid " + path("k.mdb") + " 存在しない窓");
+  EXPECT_NE(none.status, 0);
+  EXPECT_NE(
+      none.out.find("「存在しない窓」というウィンドウはありません。指定できるのは次のウィンドウです：出現頻度分析、"),
+      std::string::npos)
+      << none.out;
+  const ToolRun caption = run("grid " + path("k.mdb") + " 4分割傾向分析");  // as its title bar shows it
+  EXPECT_EQ(caption.out.rfind("{\"window\":\"分割4傾向分析\"", 0), 0u) << caption.out.substr(0, 200);
   const ToolRun ok = run("grid " + path("k.mdb") + " 出現間隔分析");
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.out.rfind("{\"window\":\"出現間隔分析\",\"caption\":\"出現間隔分析\"", 0), 0u) << ok.out.substr(0, 200);

@@ -22,6 +22,7 @@ TEST(WindowTable, EveryWindowIsFoundByItsIdAndNameAndFillsItsGrids) {
     EXPECT_TRUE(names.insert(w.def.name).second);
     EXPECT_EQ(&windowRow(w.id), &w);
     EXPECT_EQ(findWindow(w.def.name), &w);
+    EXPECT_EQ(findWindow(w.def.caption), &w) << "as its title bar shows it";
     EXPECT_GT(w.def.width, 0);
     EXPECT_GT(w.def.height, 0);
     const bool prediction = w.kind == WindowKind::Prediction;
