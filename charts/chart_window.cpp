@@ -17,6 +17,7 @@
 #include "charts/chart_render.h"
 #include "frame/grid_geometry.h"
 #include "frame/ui/child_frame.h"
+#include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_print.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/wrapped_label.h"
@@ -25,13 +26,7 @@ namespace km {
 
 ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* parent)
     : QWidget(parent), history_(history), title_(QString::fromStdString(def.caption)) {
-  const int margin = twipsToPixels(30, logicalDpiX()), gap = twipsToPixels(60, logicalDpiY());
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(margin, gap, margin, gap);
-  layout->setSpacing(gap);
-  auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
-  description->setObjectName(QStringLiteral("Label1"));
-  layout->addWidget(description);
+  QVBoxLayout* layout = windowColumn(this, def);
 
   auto* controls = new QHBoxLayout;
   kind_ = new QComboBox(this);

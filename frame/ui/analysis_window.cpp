@@ -44,18 +44,23 @@ QLabel* legendSample(const LegendItem& item, QWidget* parent) {
 
 }  // namespace
 
+QVBoxLayout* windowColumn(QWidget* window, const WindowDef& def) {
+  // Margins and gaps in twips: 2 px and 4 px at 96 DPI.
+  const int margin = twipsToPixels(30, window->logicalDpiX()), gap = twipsToPixels(60, window->logicalDpiY());
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(margin, gap, margin, gap);
+  layout->setSpacing(gap);
+  auto* description = new WrappedLabel(QString::fromStdString(def.description), window);
+  description->setObjectName(QStringLiteral("Label1"));
+  layout->addWidget(description);
+  return layout;
+}
+
 AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
     : QWidget(parent), grid_(std::move(grid)) {
   setFont(GridView::gridFont());
 
-  // Margins and gaps in twips: 2 px and 4 px at 96 DPI.
-  const int margin = twipsToPixels(30, logicalDpiX()), gap = twipsToPixels(60, logicalDpiY());
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(margin, gap, margin, gap);
-  layout->setSpacing(gap);
-  auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
-  description->setObjectName(QStringLiteral("Label1"));
-  layout->addWidget(description);
+  QVBoxLayout* layout = windowColumn(this, def);
 
   // The grid, with the legend and the close button right under it, grows
   // with the window to show more cells, up to all of them, and keeps to the
@@ -65,7 +70,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   body->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   auto* bodyLayout = new QVBoxLayout(body);
   bodyLayout->setContentsMargins(0, 0, 0, 0);
-  bodyLayout->setSpacing(gap);
+  bodyLayout->setSpacing(layout->spacing());
   fpSpread1 = new GridView(body);
   fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
   fpSpread1->setGrid(&grid_);

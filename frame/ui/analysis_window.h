@@ -8,6 +8,8 @@
 #include "frame/grid.h"
 #include "frame/window_def.h"
 
+class QVBoxLayout;
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -15,6 +17,10 @@ class QPushButton;
 namespace km {
 
 class GridView;
+
+// The column every window of the データ分析 menu is laid out in: margins and
+// gaps of 30 and 60 twips, and the window's description line first.
+QVBoxLayout* windowColumn(QWidget* window, const WindowDef& def);
 
 class AnalysisWindow : public QWidget {
   Q_OBJECT
