@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "frame/ui/message_box.h"
-#include "store/database_restore.h"
+#include "store/sqlite/database_restore.h"
 
 namespace km {
 

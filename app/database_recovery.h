@@ -3,7 +3,7 @@
 // user can do.  For a database that is missing or damaged while a sound
 // backup (Kazumaki.mdb.bak, kept by the update) lies beside it, the box offers
 // to put the backup in its place; the damaged file is kept beside it.
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 class QWidget;
 

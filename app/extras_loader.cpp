@@ -8,7 +8,7 @@
 #include <QFileInfo>
 
 #include "km_build_id.h"
-#include "store/program_folder.h"
+#include "store/files/program_folder.h"
 
 namespace km {
 

@@ -1,10 +1,10 @@
 #include <QFileInfo>
 
 #include "charts/chart_window.h"
-#include "entry/master_update_dialog.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/grid_print.h"
 #include "help/help_window.h"
+#include "update/master_update_dialog.h"
 
 namespace km {
 

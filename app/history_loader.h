@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace km {
 

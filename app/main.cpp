@@ -21,10 +21,10 @@
 #include "app/warm_up.h"
 #include "frame/ui/message_box.h"
 #include "prediction/core/prediction_state.h"
-#include "store/database.h"
-#include "store/database_update.h"
-#include "store/program_folder.h"
-#include "store/replace_file.h"
+#include "store/files/program_folder.h"
+#include "store/files/replace_file.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/database_update.h"
 
 namespace {
 

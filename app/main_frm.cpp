@@ -19,14 +19,14 @@
 
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
-#include "entry/master_update_dialog.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/window_arrangement.h"
 #include "help/help_files.h"
-#include "store/feed.h"
+#include "store/formats/feed.h"
+#include "update/master_update_dialog.h"
 #include "windows/ui/window_content.h"
 
 namespace km {

@@ -10,8 +10,8 @@
 #include "frame/ui/child_frame.h"
 #include "frame/ui/update_host.h"
 #include "prediction/core/prediction_state.h"
-#include "store/database.h"
 #include "store/history.h"
+#include "store/sqlite/database.h"
 #include "windows/window_table.h"
 
 class QLabel;

@@ -19,7 +19,7 @@
 #include "analyses/statistics/distributions.h"
 #include "analyses/statistics/draw_statistics.h"
 #include "frame/ui/grid_print.h"
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 
@@ -33,11 +33,11 @@ struct LineLook {
   qreal width;
 };
 const LineLook kLooks[] = {
-    {QColor(0, 114, 178), Qt::SolidLine, 2.2},     // blue
-    {QColor(213, 94, 0), Qt::DashLine, 2.2},       // vermillion
-    {QColor(0, 158, 115), Qt::DotLine, 2.6},       // bluish green
-    {QColor(204, 121, 167), Qt::DashDotLine, 2.2}, // reddish purple
-    {QColor(230, 159, 0), Qt::DashDotDotLine, 2.2} // orange
+    {QColor(0, 114, 178), Qt::SolidLine, 2.2},      // blue
+    {QColor(213, 94, 0), Qt::DashLine, 2.2},        // vermillion
+    {QColor(0, 158, 115), Qt::DotLine, 2.6},        // bluish green
+    {QColor(204, 121, 167), Qt::DashDotLine, 2.2},  // reddish purple
+    {QColor(230, 159, 0), Qt::DashDotDotLine, 2.2}  // orange
 };
 const QColor kChanceGrey(200, 200, 200);
 const QColor kObservedFill(86, 180, 233, 150);  // sky blue
@@ -105,7 +105,7 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
     return;
   }
   const double first = lines.front().front().drawNo, last = lines.front().back().drawNo;
-  auto* low = new QLineSeries, *high = new QLineSeries;
+  auto *low = new QLineSeries, *high = new QLineSeries;
   const double lo = std::max(0.0, band.mean - 2 * band.sd), hi = band.mean + 2 * band.sd;
   low->append(first, lo);
   low->append(last, lo);
@@ -143,8 +143,8 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
 
 // A histogram of the draws against what chance gives: its axes (the count
 // on the left) with the bars and the expected line on them.
-std::pair<QValueAxis*, QValueAxis*> histogram(QChart* chart, const std::vector<HistogramBin>& bins, const QString& xTitle,
-                                              const QString& expectedName, const QFont& font) {
+std::pair<QValueAxis*, QValueAxis*> histogram(QChart* chart, const std::vector<HistogramBin>& bins,
+                                              const QString& xTitle, const QString& expectedName, const QFont& font) {
   auto* x = valueAxis(xTitle, font);
   auto* y = valueAxis(QStringLiteral("回数"), font);
   chart->addAxis(x, Qt::AlignBottom);
@@ -162,8 +162,8 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
     note = QStringLiteral("本数字5個がそろった回がないため、合計の分布は描けません。");
     return;
   }
-  auto [x, y] = histogram(chart, bins, QStringLiteral("本数字の合計"), QStringLiteral("偶然で期待される回数（厳密な分布）"),
-                          font);
+  auto [x, y] = histogram(chart, bins, QStringLiteral("本数字の合計"),
+                          QStringLiteral("偶然で期待される回数（厳密な分布）"), font);
   const double top = highest(bins) * 1.1;
   auto* mark = new QLineSeries;
   int drawNo = 0;
@@ -301,8 +301,9 @@ ChartOutput printChart(const QChartView& view, QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) return {false, QStringLiteral("印刷を始められません。"), {}};
   painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-      -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+  const QRectF page = printer.pageLayout()
+                          .paintRectPixels(printer.resolution())
+                          .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
   view.scene()->render(&painter, page, view.chart()->sceneBoundingRect(), Qt::KeepAspectRatio);
   if (!painter.end()) return {false, QStringLiteral("印刷を完了できません。"), {}};
   return {true, {}, {}};

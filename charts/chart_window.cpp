@@ -16,8 +16,8 @@
 
 #include "charts/chart_render.h"
 #include "frame/grid_geometry.h"
-#include "frame/ui/child_frame.h"
 #include "frame/ui/analysis_window.h"
+#include "frame/ui/child_frame.h"
 #include "frame/ui/grid_print.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/wrapped_label.h"
@@ -86,8 +86,7 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   connect(kind_, &QComboBox::currentIndexChanged, this, changed);
   connect(window_, &QComboBox::currentIndexChanged, this, changed);
   connect(numbers_, &QLineEdit::editingFinished, this, [this] {
-    const auto parsed =
-        parseChartNumbers(numbers_->text().normalized(QString::NormalizationForm_KC).toStdString());
+    const auto parsed = parseChartNumbers(numbers_->text().normalized(QString::NormalizationForm_KC).toStdString());
     if (!parsed) {
       numbersError_->setText(QStringLiteral("1〜31の異なる数字を1〜5個入れてください。"));
       return;

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "frame/window_def.h"
-#include "store/database.h"
-#include "store/entry_store.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/entry_store.h"
 
 class QMenu;
 class QAction;

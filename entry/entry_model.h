@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "store/entry_store.h"
+#include "store/sqlite/entry_store.h"
 
 namespace km {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "store/tickets_file.h"
+#include "store/formats/tickets_file.h"
 
 namespace km {
 

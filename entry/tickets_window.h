@@ -14,10 +14,10 @@
 #include "entry/data_entry_window.h"
 #include "frame/grid.h"
 #include "frame/window_def.h"
-#include "store/database.h"
+#include "store/formats/tickets_file.h"
 #include "store/history.h"
-#include "store/query_watch.h"
-#include "store/tickets_file.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/query_watch.h"
 
 class QLabel;
 class QLineEdit;

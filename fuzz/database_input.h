@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "fuzz/cipher_pages.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace kmfuzz {
 

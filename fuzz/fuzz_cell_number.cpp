@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_files.h"
-#include "store/entry_store.h"
+#include "store/sqlite/entry_store.h"
 
 using kmfuzz::broken;
 

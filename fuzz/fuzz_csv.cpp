@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_files.h"
-#include "store/csv.h"
+#include "store/formats/csv.h"
 
 using kmfuzz::broken;
 

@@ -6,7 +6,7 @@
 
 #include "fuzz/database_input.h"
 #include "fuzz/fuzz_files.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 using kmfuzz::broken;
 

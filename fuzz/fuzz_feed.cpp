@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_files.h"
-#include "store/feed.h"
+#include "store/formats/feed.h"
 
 using kmfuzz::broken;
 

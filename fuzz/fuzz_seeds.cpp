@@ -10,8 +10,8 @@
 
 #include "fuzz/cipher_pages.h"
 #include "fuzz/fuzz_files.h"
-#include "store/csv.h"
-#include "store/database.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
 
 namespace fs = std::filesystem;
 

@@ -7,9 +7,9 @@
 
 #include "fuzz/database_input.h"
 #include "fuzz/fuzz_files.h"
-#include "store/csv.h"
-#include "store/database.h"
-#include "store/database_update.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/database_update.h"
 
 using kmfuzz::broken;
 

@@ -6,7 +6,7 @@
 #   bash scripts/format.sh --check   # the check the test command runs
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -d '' files < <(find app analyses entry frame fuzz help prediction store tests tool windows \
+mapfile -d '' files < <(find app analyses charts entry frame fuzz help prediction store tests tool update windows \
   -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.inc' \) -print0 | sort -z)
 if [ "${1:-}" != "--check" ]; then
   clang-format -i "${files[@]}"

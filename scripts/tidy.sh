@@ -4,7 +4,7 @@
 # Fails listing the findings; every check is an error.
 #
 #   bash scripts/tidy.sh                 # the whole tree (some minutes on two cores)
-#   bash scripts/tidy.sh store/csv.cpp   # the files named
+#   bash scripts/tidy.sh store/formats/csv.cpp   # the files named
 #   BUILD=build-other bash scripts/tidy.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +17,7 @@ cmake --build "$build" -j2 --target kazumaki kazumaki-tool core_tests ui_tests e
 if [ $# -gt 0 ]; then
   files=("$@")
 else
-  mapfile -t files < <(find app analyses entry frame help prediction store tests tool windows \
+  mapfile -t files < <(find app analyses charts entry frame help prediction store tests tool update windows \
     -type f -name '*.cpp' | sort)
 fi
 jobs=${JOBS:-2}

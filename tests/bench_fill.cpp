@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "windows/window_table.h"
 
 namespace {

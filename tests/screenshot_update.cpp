@@ -22,10 +22,10 @@
 #include "app/fonts.h"
 #include "app/history_loader.h"
 #include "app/main_frm.h"
-#include "entry/master_update.h"
-#include "entry/master_update_dialog.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/ui/http_test_server.h"
+#include "update/master_update.h"
+#include "update/master_update_dialog.h"
 
 namespace {
 

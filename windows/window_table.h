@@ -14,8 +14,8 @@
 #include "frame/grid.h"
 #include "frame/window_def.h"
 #include "prediction/core/prediction_state.h"
+#include "store/formats/tickets_file.h"
 #include "store/history.h"
-#include "store/tickets_file.h"
 
 namespace km {
 

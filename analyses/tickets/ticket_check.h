@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "frame/grid.h"
+#include "store/formats/tickets_file.h"
 #include "store/history.h"
-#include "store/tickets_file.h"
 
 namespace km {
 

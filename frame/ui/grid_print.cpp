@@ -16,7 +16,7 @@
 #include "frame/grid_geometry.h"
 #include "frame/ui/grid_view.h"
 #include "frame/ui/message_box.h"
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 

@@ -2,7 +2,7 @@
 
 #include <QAbstractButton>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace km {
 

@@ -10,8 +10,8 @@
 
 #include "prediction/core/prediction_methods.h"
 #include "prediction/core/prediction_state.h"
+#include "store/formats/tickets_file.h"
 #include "store/history.h"
-#include "store/tickets_file.h"
 
 namespace km {
 

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 

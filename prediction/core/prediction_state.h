@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "store/csv.h"
-#include "store/database.h"
-#include "store/entry_store.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 
 namespace km {

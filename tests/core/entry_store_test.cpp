@@ -1,6 +1,6 @@
 // The entry store: what may be written, draw numbering, transactions,
 // refused files, and kazumaki-tool's entry commands over it.
-#include "store/entry_store.h"
+#include "store/sqlite/entry_store.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 

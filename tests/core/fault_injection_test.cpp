@@ -20,11 +20,11 @@
 #include <random>
 
 #include "prediction/core/prediction_state.h"
-#include "store/csv.h"
-#include "store/database.h"
-#include "store/database_update.h"
-#include "store/entry_store.h"
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/database_update.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
 #include "tests/core/test_process.h"

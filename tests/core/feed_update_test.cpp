@@ -7,9 +7,9 @@
 #include <functional>
 #include <thread>
 
-#include "store/csv.h"
-#include "store/database_update.h"
-#include "store/entry_store.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database_update.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
 

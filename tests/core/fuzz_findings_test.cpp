@@ -11,11 +11,11 @@
 #include <set>
 #include <sstream>
 
-#include "store/database.h"
-#include "store/database_restore.h"
-#include "store/database_update.h"
-#include "store/entry_store.h"
-#include "store/key_derivation.h"
+#include "store/crypto/key_derivation.h"
+#include "store/sqlite/database.h"
+#include "store/sqlite/database_restore.h"
+#include "store/sqlite/database_update.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/test_history.h"
 #include "tests/core/test_process.h"
 

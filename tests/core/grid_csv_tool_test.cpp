@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 #include "windows/window_table.h"
 

@@ -1,6 +1,6 @@
 // The key derived side by side (or a thread a block) is the key the cipher library derives from
 // the password, so the files open as before.
-#include "store/key_derivation.h"
+#include "store/crypto/key_derivation.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 
 using namespace km;

@@ -1,5 +1,5 @@
 // Where the program keeps its database, settings and help.
-#include "store/program_folder.h"
+#include "store/files/program_folder.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <set>
 #include <sstream>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_files.h"
 
 namespace fs = std::filesystem;

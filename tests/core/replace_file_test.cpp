@@ -1,5 +1,5 @@
 // Replacing a file by writing a temporary file beside it and renaming it over.
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

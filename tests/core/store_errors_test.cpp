@@ -2,8 +2,8 @@
 // failed write leaves behind.
 #include <gtest/gtest.h>
 
-#include "store/csv.h"
-#include "store/database.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
 

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace km::test {
 

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "store/csv.h"
-#include "store/database.h"
+#include "store/formats/csv.h"
 #include "store/history.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_process.h"
 

@@ -23,7 +23,7 @@
 
 #include "app/main_frm.h"
 #include "entry/entry_model.h"
-#include "store/entry_store.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 

@@ -12,8 +12,8 @@
 #include <sstream>
 #include <utility>
 
-#include "store/csv.h"
-#include "store/database.h"
+#include "store/formats/csv.h"
+#include "store/sqlite/database.h"
 #include "windows/window_table.h"
 
 namespace fs = std::filesystem;

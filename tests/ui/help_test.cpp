@@ -31,7 +31,7 @@
 #include "frame/ui/child_frame.h"
 #include "help/about_dialog.h"
 #include "help/help_window.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"

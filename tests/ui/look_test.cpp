@@ -27,7 +27,7 @@
 #include "frame/ui/grid_view.h"
 #include "frame/ui/window_placement.h"
 #include "prediction/ui/prediction_window.h"
-#include "store/csv.h"
+#include "store/formats/csv.h"
 #include "tests/ui/ui_helpers.h"
 #include "windows/window_table.h"
 

@@ -2,7 +2,7 @@
 // kazumaki-tool run it: what is refused or cut short leaves the database byte
 // for byte, what brings new draws adds them and keeps the old file as
 // Kazumaki.mdb.bak.
-#include "entry/master_update.h"
+#include "update/master_update.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -21,12 +21,12 @@
 #include <set>
 
 #include "app/main_frm.h"
-#include "entry/master_update_dialog.h"
-#include "store/csv.h"
+#include "store/formats/csv.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/http_test_server.h"
 #include "tests/ui/ui_helpers.h"
+#include "update/master_update_dialog.h"
 
 namespace fs = std::filesystem;
 using namespace km;

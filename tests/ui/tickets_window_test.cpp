@@ -19,7 +19,7 @@
 #include "entry/tickets_model.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
-#include "store/csv.h"
+#include "store/formats/csv.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"

@@ -18,7 +18,7 @@
 #include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace km::test {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "frame/ui/child_frame.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "windows/window_table.h"
 
 class QMdiArea;

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "prediction/core/backtest.h"
-#include "store/database.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_process.h"
 

@@ -1,6 +1,6 @@
 // tickets.csv and pasted lines: what is read, what is refused with its line,
 // and a damaged file that is kept as it is.
-#include "store/tickets_file.h"
+#include "store/formats/tickets_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

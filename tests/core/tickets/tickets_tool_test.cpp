@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "store/database.h"
-#include "store/tickets_file.h"
+#include "store/formats/tickets_file.h"
+#include "store/sqlite/database.h"
 #include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;

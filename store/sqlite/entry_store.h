@@ -26,8 +26,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/database.h"
 #include "store/domain_values.h"
+#include "store/sqlite/database.h"
 
 struct sqlite3;
 

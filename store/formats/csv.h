@@ -47,7 +47,7 @@ std::string historyToCsv(const std::vector<Draw>& draws);
 std::string historyToCsvWithPrizes(const std::vector<Draw>& draws, const PrizeTable& prizes);
 
 // A results file as sites and banks offer it, already in UTF-8 (see
-// textAsUtf8 in store/feed.h): a header row naming the columns 回号, 開催回
+// textAsUtf8 in store/formats/feed.h): a header row naming the columns 回号, 開催回
 // or 回; 抽せん日 or 日付; 本数字1..5, 抽せん数字1..5 or 第1数字..第5数字; and
 // ボーナス数字, in any order among other columns, which are ignored.  Lines
 // before the header are skipped (at most 10).  Draw numbers may be written

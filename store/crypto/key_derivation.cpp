@@ -3,7 +3,7 @@
 // across the rounds.  On processors with the SHA instructions the rounds run
 // on them instead, the two blocks of the key side by side on one thread.
 #define OPENSSL_SUPPRESS_DEPRECATED
-#include "store/key_derivation.h"
+#include "store/crypto/key_derivation.h"
 
 #include <openssl/sha.h>
 

@@ -1,13 +1,13 @@
-#include "store/entry_store.h"
+#include "store/sqlite/entry_store.h"
 
 #include <sqlite3.h>
 
 #include <cstring>
 #include <utility>
 
-#include "store/query_watch.h"
-#include "store/schema.h"
-#include "store/text_excerpt.h"
+#include "store/files/text_excerpt.h"
+#include "store/sqlite/query_watch.h"
+#include "store/sqlite/schema.h"
 
 namespace km {
 

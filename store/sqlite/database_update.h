@@ -2,15 +2,15 @@
 // Bringing the history up to date from a source's bytes: a results feed (the
 // JSON list or a CSV) or a published database.  Nothing the source carries is
 // installed: its draws are read, checked and joined to the user's history by
-// the rule of store/feed.h, and a new database of the program's own schema is
+// the rule of store/formats/feed.h, and a new database of the program's own schema is
 // written from the result through the atomic writer, the old file kept as a
 // backup beside it.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "store/database.h"
-#include "store/feed.h"
+#include "store/formats/feed.h"
+#include "store/sqlite/database.h"
 
 namespace km {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 

@@ -11,6 +11,9 @@
 
 namespace km {
 
+// The history's file in the program folder.
+inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
+
 // Where the installed program keeps its shipped files, relative to the folder
 // of its executables (bin/ -> share/kazumaki/).
 inline constexpr const char* kShippedFolderFromBin = "../share/kazumaki";

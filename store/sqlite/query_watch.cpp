@@ -1,4 +1,4 @@
-#include "store/query_watch.h"
+#include "store/sqlite/query_watch.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "store/tickets_file.h"
+#include "store/formats/tickets_file.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "store/domain_values.h"
-#include "store/text_excerpt.h"
+#include "store/files/text_excerpt.h"
 
 namespace km {
 

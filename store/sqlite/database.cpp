@@ -1,4 +1,4 @@
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 #include <fcntl.h>
 #include <openssl/core_names.h>
@@ -22,10 +22,10 @@
 #include <memory>
 #include <set>
 
-#include "store/key_derivation.h"
-#include "store/replace_file.h"
-#include "store/schema.h"
-#include "store/text_excerpt.h"
+#include "store/crypto/key_derivation.h"
+#include "store/files/replace_file.h"
+#include "store/files/text_excerpt.h"
+#include "store/sqlite/schema.h"
 
 namespace km {
 

@@ -1,4 +1,4 @@
-#include "store/csv.h"
+#include "store/formats/csv.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <functional>
 
-#include "store/text_excerpt.h"
+#include "store/files/text_excerpt.h"
 
 namespace km {
 

@@ -1,10 +1,10 @@
-#include "store/database_update.h"
+#include "store/sqlite/database_update.h"
 
 #include <filesystem>
 #include <map>
 #include <set>
 
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 namespace km {
 

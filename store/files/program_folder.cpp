@@ -1,4 +1,4 @@
-#include "store/program_folder.h"
+#include "store/files/program_folder.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,9 +12,8 @@
 #include <system_error>
 #include <vector>
 
-#include "store/database.h"
-#include "store/replace_file.h"
-#include "store/text_excerpt.h"
+#include "store/files/replace_file.h"
+#include "store/files/text_excerpt.h"
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 // (Kazumaki.mdb.bak), for a database that is missing or damaged.
 #include <string>
 
-#include "store/database.h"
+#include "store/sqlite/database.h"
 
 namespace km {
 

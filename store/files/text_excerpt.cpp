@@ -1,4 +1,4 @@
-#include "store/text_excerpt.h"
+#include "store/files/text_excerpt.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "store/feed.h"
+#include "store/formats/feed.h"
 
 #include <iconv.h>
 
@@ -8,8 +8,8 @@
 #include <map>
 #include <set>
 
-#include "store/csv.h"
 #include "store/domain_values.h"
+#include "store/formats/csv.h"
 
 namespace km {
 

@@ -1,4 +1,4 @@
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

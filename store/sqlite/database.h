@@ -6,15 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "store/files/program_folder.h"
 #include "store/history.h"
-#include "store/query_watch.h"
+#include "store/sqlite/query_watch.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace km {
-
-inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
 
 // What a connection needs: the database file and its password.
 struct ConnectString {

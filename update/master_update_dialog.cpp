@@ -1,4 +1,4 @@
-#include "entry/master_update_dialog.h"
+#include "update/master_update_dialog.h"
 
 #include <QCheckBox>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "entry/master_update.h"
+#include "update/master_update.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,7 @@
 #include <QtGlobal>
 #include <string_view>
 
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
 
 #ifndef KM_UPDATE_URLS
 #error "KM_UPDATE_URLS must name the HTTPS addresses of the results lists"

@@ -1,10 +1,10 @@
-#include "store/database_restore.h"
+#include "store/sqlite/database_restore.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "store/database_update.h"
-#include "store/replace_file.h"
+#include "store/files/replace_file.h"
+#include "store/sqlite/database_update.h"
 
 namespace km {
 

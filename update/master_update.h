@@ -2,7 +2,7 @@
 // MasterUpdate: brings the history up to date from its source, without
 // blocking the event loop.  The source is fetched over the network (or read
 // from a local file); its draws are then checked and joined to the history
-// on a thread of their own (store/database_update.h).  Widget-free: the menu
+// on a thread of their own (store/sqlite/database_update.h).  Widget-free: the menu
 // command shows it under a progress dialog, kazumaki-tool runs it under a
 // QCoreApplication.
 #include <QByteArray>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "store/database_update.h"
+#include "store/sqlite/database_update.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;

@@ -4,7 +4,7 @@
 // draws were added the box offers to restart the program, which reads them.
 #include <QProgressDialog>
 
-#include "entry/master_update.h"
+#include "update/master_update.h"
 
 class QProgressBar;
 
