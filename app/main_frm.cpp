@@ -94,7 +94,7 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
 }
 
 void MainFrm::beginStartUp() {
-  predictionState_.ReadInitFile(settingsPath_.toStdString());
+  predictionState_.readSettingsFile(settingsPath_.toStdString());
   database_ = makeConnectString(programFolder_.toStdString());
 }
 
@@ -388,7 +388,7 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   mdi_->closeAllSubWindows();
   if (started_) {
     FileFailure why;
-    if (!predictionState_.WriteInitFile(settingsPath_.toStdString(), nullptr, &why)) {
+    if (!predictionState_.writeSettingsFile(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why
       execMessage(this, {QMessageBox::Warning,
                          QStringLiteral("予想ウィンドウの設定を設定ファイルに保存できませんでした。\n") +

@@ -36,17 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // its value either way.
   km::PredictionState on, off;
   on.reflect.fill(true);
-  on.ReadInitFile(path.string());
-  off.ReadInitFile(path.string());
+  on.readSettingsFile(path.string());
+  off.readSettingsFile(path.string());
   for (int i = 0; i < km::PredictionState::kSettingCount; ++i)
     if (on.reflect[i] != off.reflect[i] && (!on.reflect[i] || off.reflect[i]))
       broken("a setting read both ways", km::kSettingKeys[i]);
   if (kmfuzz::readFile(path) != bytes) broken("reading changed the settings file");
 
-  if (!off.WriteInitFile(path.string())) broken("the settings file could not be written");
+  if (!off.writeSettingsFile(path.string())) broken("the settings file could not be written");
   km::PredictionState back;
   back.reflect.fill(true);
-  back.ReadInitFile(path.string());
+  back.readSettingsFile(path.string());
   if (back.reflect != off.reflect) broken("written settings read back differently");
   std::error_code ec;
   std::filesystem::remove(path, ec);

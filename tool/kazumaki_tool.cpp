@@ -197,7 +197,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   QMdiArea area;
   area.resize(4000, 4000);
   km::PredictionState state;
-  state.ReadInitFile(ini);
+  state.readSettingsFile(ini);
   km::WindowContext context{history, state, connectTo(dbPath)};
   auto* frame = new km::ChildFrame(w->def);
   const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
@@ -471,7 +471,7 @@ int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, 
   if (!load(dbPath, false, r)) return 1;
   const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   km::PredictionState settings;
-  settings.ReadInitFile(ini);
+  settings.readSettingsFile(ini);
   const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
   if (draws) {
     writeBacktestDraws(std::cout, b);

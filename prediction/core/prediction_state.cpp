@@ -131,7 +131,7 @@ std::string readSettingsBytes(const std::string& path) {
   return bytes;
 }
 
-void PredictionState::ReadInitFile(const std::string& path) {
+void PredictionState::readSettingsFile(const std::string& path) {
   const std::string text = settingsTextToUtf8(readSettingsBytes(path));
   otherSettings.clear();
   for (std::string line : splitAll(text, '\n')) {
@@ -152,7 +152,7 @@ void PredictionState::ReadInitFile(const std::string& path) {
   }
 }
 
-bool PredictionState::WriteInitFile(const std::string& path, std::string* error, FileFailure* failure) const {
+bool PredictionState::writeSettingsFile(const std::string& path, std::string* error, FileFailure* failure) const {
   std::string data;
   for (int i = 0; i < kSettingCount; ++i) {
     data += kSettingKeys[i];

@@ -24,17 +24,17 @@ class PredictionState {
 
   // Reads the settings file; settings whose line is absent or malformed keep their value.
   // Accepts UTF-8 (with or without BOM) and Shift_JIS text (see readSettingsBytes).
-  void ReadInitFile(const std::string& path);
+  void readSettingsFile(const std::string& path);
   // Replaces the settings file with the twelve settings (written to a temporary
   // file beside it, then renamed over it); false when it could not be written,
   // with the reason in `error` when given (one line), or split for a message
   // box in `failure`.
-  bool WriteInitFile(const std::string& path, std::string* error = nullptr, FileFailure* failure = nullptr) const;
+  bool writeSettingsFile(const std::string& path, std::string* error = nullptr, FileFailure* failure = nullptr) const;
 
   // Number of settings that are on (0..12).
   int reflectCount() const;
 
-  std::array<bool, kSettingCount> reflect{};  // all off until ReadInitFile
+  std::array<bool, kSettingCount> reflect{};  // all off until readSettingsFile
   // The file's other settings ("key=value" lines of the program's other
   // parts), kept as they are and written after the twelve.
   std::vector<std::string> otherSettings;

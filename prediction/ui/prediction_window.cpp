@@ -65,10 +65,10 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     auto* caption = wrappedLabel(kPredictionGridCaptions[i], predictions);
     caption->setObjectName(QStringLiteral("LabelGrid%1").arg(i));
     pl->addWidget(caption);
-    fpSpread1[i] = new GridView(predictions);
-    fpSpread1[i]->setObjectName(QStringLiteral("fpSpread1"));
-    fpSpread1[i]->setProperty("index", i);
-    pl->addWidget(fpSpread1[i], 0, Qt::AlignLeft);
+    gridViews_[i] = new GridView(predictions);
+    gridViews_[i]->setObjectName(QStringLiteral("fpSpread1"));
+    gridViews_[i]->setProperty("index", i);
+    pl->addWidget(gridViews_[i], 0, Qt::AlignLeft);
   }
   pl->addStretch(1);
   columns->addWidget(predictions, 0);
@@ -97,21 +97,21 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     auto* caption = wrappedLabel(kSettingCaptions[i], frame);
     caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));
     fl->addWidget(caption);
-    Opt反映する[i] = new QRadioButton(QStringLiteral("反映する"), frame);
-    Opt反映する[i]->setObjectName(QStringLiteral("Opt反映する"));
-    Opt反映する[i]->setProperty("index", i);
-    Opt反映しない[i] = new QRadioButton(QStringLiteral("反映しない"), frame);
-    Opt反映しない[i]->setObjectName(QStringLiteral("Opt反映しない"));
-    Opt反映しない[i]->setProperty("index", i);
-    fl->addWidget(Opt反映する[i]);
-    fl->addWidget(Opt反映しない[i]);
+    reflectOnButtons_[i] = new QRadioButton(QStringLiteral("反映する"), frame);
+    reflectOnButtons_[i]->setObjectName(QStringLiteral("Opt反映する"));
+    reflectOnButtons_[i]->setProperty("index", i);
+    reflectOffButtons_[i] = new QRadioButton(QStringLiteral("反映しない"), frame);
+    reflectOffButtons_[i]->setObjectName(QStringLiteral("Opt反映しない"));
+    reflectOffButtons_[i]->setProperty("index", i);
+    fl->addWidget(reflectOnButtons_[i]);
+    fl->addWidget(reflectOffButtons_[i]);
     pairs_[i] = new QButtonGroup(this);
     pairs_[i]->setExclusive(true);
-    pairs_[i]->addButton(Opt反映する[i], 1);
-    pairs_[i]->addButton(Opt反映しない[i], 0);
+    pairs_[i]->addButton(reflectOnButtons_[i], 1);
+    pairs_[i]->addButton(reflectOffButtons_[i], 0);
     // Only the user's clicks change a setting, not setting the buttons below.
-    connect(Opt反映する[i], &QRadioButton::clicked, this, [this, i] { Opt反映する_Click(i); });
-    connect(Opt反映しない[i], &QRadioButton::clicked, this, [this, i] { Opt反映しない_Click(i); });
+    connect(reflectOnButtons_[i], &QRadioButton::clicked, this, [this, i] { reflectOn(i); });
+    connect(reflectOffButtons_[i], &QRadioButton::clicked, this, [this, i] { reflectOff(i); });
     frames->addWidget(frame, i % kPerColumn, i / kPerColumn);
   }
   ol->addLayout(frames);
@@ -130,27 +130,27 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   // Opening: the option buttons from the settings, then the grids, the scan
   // and the display sequence.
   for (int i = 0; i < PredictionState::kSettingCount; ++i)
-    (state_.reflect[i] ? Opt反映する[i] : Opt反映しない[i])->setChecked(true);
+    (state_.reflect[i] ? reflectOnButtons_[i] : reflectOffButtons_[i])->setChecked(true);
   openPrediction(state_, history_, grids_);
   for (int i = 0; i < kPredictionGridCount; ++i) {
-    fpSpread1[i]->setGrid(&grids_[i]);
-    fpSpread1[i]->setFixedSize(fpSpread1[i]->sizeHint());  // exactly its rows and columns
+    gridViews_[i]->setGrid(&grids_[i]);
+    gridViews_[i]->setFixedSize(gridViews_[i]->sizeHint());  // exactly its rows and columns
   }
 }
 
-void PredictionWindow::Opt反映する_Click(int index) {
+void PredictionWindow::reflectOn(int index) {
   state_.reflect[index] = true;
   redisplay();
 }
 
-void PredictionWindow::Opt反映しない_Click(int index) {
+void PredictionWindow::reflectOff(int index) {
   state_.reflect[index] = false;
   redisplay();
 }
 
 void PredictionWindow::redisplay() {
   runDisplaySequence(state_, history_.recordCount(), grids_);
-  for (GridView* v : fpSpread1) v->refresh();
+  for (GridView* v : gridViews_) v->refresh();
 }
 
 }  // namespace km

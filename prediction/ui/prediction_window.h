@@ -26,22 +26,22 @@ class PredictionWindow : public QWidget {
   PredictionWindow(PredictionState& state, const History& history, QWidget* parent = nullptr);
 
   const Grid& grid(int index) const { return grids_[index]; }
-  GridView* gridView(int index) const { return fpSpread1[index]; }
-  QRadioButton* reflectOnButton(int index) const { return Opt反映する[index]; }
-  QRadioButton* reflectOffButton(int index) const { return Opt反映しない[index]; }
+  GridView* gridView(int index) const { return gridViews_[index]; }
+  QRadioButton* reflectOnButton(int index) const { return reflectOnButtons_[index]; }
+  QRadioButton* reflectOffButton(int index) const { return reflectOffButtons_[index]; }
   QPushButton* closeButton() const { return Cmd閉じる; }
 
  private:
-  void Opt反映する_Click(int index);
-  void Opt反映しない_Click(int index);
+  void reflectOn(int index);
+  void reflectOff(int index);
   void redisplay();
 
   PredictionState& state_;
   const History& history_;
   PredictionGrids grids_;
-  std::array<GridView*, kPredictionGridCount> fpSpread1{};
-  std::array<QRadioButton*, PredictionState::kSettingCount> Opt反映する{};
-  std::array<QRadioButton*, PredictionState::kSettingCount> Opt反映しない{};
+  std::array<GridView*, kPredictionGridCount> gridViews_{};
+  std::array<QRadioButton*, PredictionState::kSettingCount> reflectOnButtons_{};
+  std::array<QRadioButton*, PredictionState::kSettingCount> reflectOffButtons_{};
   std::array<QButtonGroup*, PredictionState::kSettingCount> pairs_{};
   QPushButton* Cmd閉じる = nullptr;
 };

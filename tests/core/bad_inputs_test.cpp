@@ -338,7 +338,7 @@ TEST(BadSettings, OneUndecodableByteCostsOnlyItsOwnLine) {
     text.insert(third + 3, "\x80");
     writeRaw(ini, text);
     PredictionState s;
-    s.ReadInitFile(ini);
+    s.readSettingsFile(ini);
     for (int i = 0; i < PredictionState::kSettingCount; ++i) EXPECT_EQ(s.reflect[i], i != 2) << i;
   }
   // Shift_JIS with a damaged line
@@ -346,7 +346,7 @@ TEST(BadSettings, OneUndecodableByteCostsOnlyItsOwnLine) {
   sjis += "\xff\xfe=True\r\n";
   writeRaw(ini, sjis);
   PredictionState s;
-  s.ReadInitFile(ini);
+  s.readSettingsFile(ini);
   EXPECT_TRUE(s.reflect[0]);
 }
 
@@ -360,7 +360,7 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
   for (int i = 0; i < 4096; ++i) bin += static_cast<char>((i * 31 + 5) & 0xFF);
   writeRaw(ini, bin);
   PredictionState s;
-  s.ReadInitFile(ini);
+  s.readSettingsFile(ini);
   EXPECT_TRUE(s.reflect[1]);
 
   // huge: the lines within the first 64 KiB count, the rest is not read
@@ -369,7 +369,7 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
   huge += "\r\n間隔分析Opt=True\r\n";
   writeRaw(ini, huge);
   PredictionState big;
-  big.ReadInitFile(ini);
+  big.readSettingsFile(ini);
   EXPECT_TRUE(big.reflect[0]);
   EXPECT_FALSE(big.reflect[1]);
   EXPECT_LE(readSettingsBytes(ini).size(), kSettingsFileCap);
@@ -384,7 +384,7 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
     }
     if (kind == 2) fs::create_symlink("/dev/zero", ini);
     PredictionState p;
-    p.ReadInitFile(ini);  // returns at once: no block on a pipe, no endless read of a device
+    p.readSettingsFile(ini);  // returns at once: no block on a pipe, no endless read of a device
     EXPECT_EQ(p.reflectCount(), 0) << kind;
   }
   std::error_code ec;
@@ -394,7 +394,7 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
   EXPECT_EQ(inChild(
                 [&] {
                   PredictionState p;
-                  p.ReadInitFile(ini);
+                  p.readSettingsFile(ini);
                   return std::to_string(p.reflectCount());
                 },
                 true),
@@ -409,10 +409,10 @@ TEST(BadSettings, ASymlinkedSettingsFileIsReadAndWrittenThroughItsLink) {
   ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
   fs::create_symlink("real/k.ini", link);
   PredictionState s;
-  s.ReadInitFile(link);
+  s.readSettingsFile(link);
   EXPECT_TRUE(s.reflect[0]);
   s.reflect[1] = true;
-  ASSERT_TRUE(s.WriteInitFile(link));
+  ASSERT_TRUE(s.writeSettingsFile(link));
   EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
   EXPECT_NE(slurpFile(real).find("間隔分析Opt=True\r\n"), std::string::npos);
   EXPECT_EQ(modeOf(real), 0640u);
@@ -627,7 +627,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
     more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
     const std::string written = writeDatabase(at(db), more, {}, db + ".bak");
     PredictionState settings;
-    const bool iniWritten = settings.WriteInitFile(ini);
+    const bool iniWritten = settings.writeSettingsFile(ini);
     EXPECT_EQ(modeOf(victim), 0600u);
     if (foreign) {
       EXPECT_NE(written.find("ほかのユーザーが作ったシンボリックリンク"), std::string::npos) << written;
@@ -720,9 +720,9 @@ TEST(BadTarget, AFolderPathWithSpacesQuotesAndJapaneseWorksThroughout) {
   PredictionState s;
   s.reflect[3] = true;
   const std::string ini = (folder / kSettingsFileName).string();
-  ASSERT_TRUE(s.WriteInitFile(ini));
+  ASSERT_TRUE(s.writeSettingsFile(ini));
   PredictionState back;
-  back.ReadInitFile(ini);
+  back.readSettingsFile(ini);
   EXPECT_TRUE(back.reflect[3]);
 }
 
@@ -733,7 +733,7 @@ TEST(BadTarget, AReadOnlySettingsFileIsKeptAtExitAndTheReasonGiven) {
   ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
   PredictionState s;
   std::string why;
-  EXPECT_FALSE(s.WriteInitFile(ini, &why));
+  EXPECT_FALSE(s.writeSettingsFile(ini, &why));
   EXPECT_NE(why.find("読み取り専用"), std::string::npos) << why;
   EXPECT_EQ(slurpFile(ini), "頻度分析Opt=True\r\n");
   EXPECT_EQ(modeOf(ini), 0444u);

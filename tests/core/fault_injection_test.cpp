@@ -248,7 +248,7 @@ TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile)
     EXPECT_NE(r.details.find("disk I/O error"), std::string::npos) << r.details;
     PredictionState s;
     FileSizeLimit tiny(40);
-    EXPECT_FALSE(s.WriteInitFile(ini));
+    EXPECT_FALSE(s.writeSettingsFile(ini));
   }
   EXPECT_TRUE(slurpFile(db) == old);
   EXPECT_EQ(slurpFile(ini), settingsText(true));
@@ -295,7 +295,7 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
     const UpdateResult u = updateHistory(db, feed);
     o += "update:" + u.reason + " " + u.details + "\n";
     PredictionState s;
-    o += std::string("settings:") + (s.WriteInitFile(ini) ? "written" : "refused") + "\n";
+    o += std::string("settings:") + (s.writeSettingsFile(ini) ? "written" : "refused") + "\n";
     std::string error;
     auto store = EntryStore::open(at(db), error);
     o += "entry:" + (store ? std::string("opened") : error) + "\n";
@@ -332,7 +332,7 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
     EXPECT_NE(file.error().find("No such file or directory"), std::string::npos) << file.error();
   }
   EXPECT_NE(writeDatabase(at(f), history(3)).find("No such file or directory"), std::string::npos);
-  EXPECT_FALSE(PredictionState().WriteInitFile((gone / kSettingsFileName).string()));
+  EXPECT_FALSE(PredictionState().writeSettingsFile((gone / kSettingsFileName).string()));
   const UpdateResult r = updateHistory((gone / "Kazumaki.mdb").string(), "x");
   EXPECT_EQ(r.status, UpdateResult::Missing);
   EXPECT_NE(r.reason.find("存在しません"), std::string::npos) << r.reason;
@@ -440,7 +440,7 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
   const auto update = [&] { updateHistory(db, feed); };
   PredictionState on;
   on.reflect.fill(true);
-  const auto settings = [&] { on.WriteInitFile(ini); };
+  const auto settings = [&] { on.writeSettingsFile(ini); };
   std::ofstream(ini, std::ios::binary) << settingsText(false);
   const long updateSteps = stepsOf(update), settingsSteps = stepsOf(settings);
   ASSERT_GT(updateSteps, 3);

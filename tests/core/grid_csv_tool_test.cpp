@@ -135,7 +135,7 @@ TEST_F(GridCsvTool, PredictionWindowGivesItsFourGridsSeparatedByEmptyLines) {
   const auto records = parseCsv(out.substr(3), &ok);
   EXPECT_TRUE(ok);
   PredictionState settings;
-  settings.ReadInitFile(ini);
+  settings.readSettingsFile(ini);
   const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({history, settings});
   ASSERT_EQ(grids.size(), 4u);
   expectRecords(records, {&grids[0], &grids[1], &grids[2], &grids[3]});

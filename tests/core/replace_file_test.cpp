@@ -54,8 +54,8 @@ TEST(ReplaceFile, TheSettingsFileKeepsItsPermissionsOnRewrite) {
   writeRaw(ini, "頻度分析Opt=True\r\n");
   ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
   PredictionState s;
-  s.ReadInitFile(ini);
-  ASSERT_TRUE(s.WriteInitFile(ini));
+  s.readSettingsFile(ini);
+  ASSERT_TRUE(s.writeSettingsFile(ini));
   EXPECT_EQ(modeOf(ini), 0640u);
   EXPECT_NE(slurpFile(ini).find("頻度分析Opt=True\r\n"), std::string::npos);
   EXPECT_EQ(dir.names(), (std::set<std::string>{kSettingsFileName}));

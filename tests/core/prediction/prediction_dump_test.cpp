@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 std::vector<Grid> gridsWithSettingsFile(const History& h, const std::string& ini) {
   PredictionState settings;
-  settings.ReadInitFile(ini);
+  settings.readSettingsFile(ini);
   return predictionGrids(h, settings);
 }
 
@@ -45,7 +45,7 @@ TEST(PredictionDump, FollowsTheSettingsFile) {
 
   // Same as opening the window on a state that read that file.
   PredictionState s;
-  s.ReadInitFile(ini);
+  s.readSettingsFile(ini);
   PredictionGrids w;
   openPrediction(s, h, w);
   for (int i = 0; i < 4; ++i)

@@ -49,7 +49,7 @@ TEST_F(SettingsFile, WritesTwelveLinesInIndexOrderWithCrLf) {
   s.reflect[1] = true;
   s.reflect[8] = true;
   s.reflect[11] = true;
-  ASSERT_TRUE(s.WriteInitFile(path_));
+  ASSERT_TRUE(s.writeSettingsFile(path_));
   EXPECT_EQ(contents(),
             "頻度分析Opt=False\r\n"
             "間隔分析Opt=True\r\n"
@@ -67,11 +67,11 @@ TEST_F(SettingsFile, WritesTwelveLinesInIndexOrderWithCrLf) {
 
   // Round trip into a fresh state, and writing again replaces the whole file.
   PredictionState back;
-  back.ReadInitFile(path_);
+  back.readSettingsFile(path_);
   EXPECT_EQ(back.reflect, s.reflect);
   EXPECT_EQ(back.reflectCount(), 3);
   back.reflect.fill(false);
-  ASSERT_TRUE(back.WriteInitFile(path_));
+  ASSERT_TRUE(back.writeSettingsFile(path_));
   EXPECT_EQ(contents().find("True"), std::string::npos);
   size_t lines = 0;
   for (size_t at = contents().find("=False\r\n"); at != std::string::npos; at = contents().find("=False\r\n", at + 1))
@@ -97,23 +97,23 @@ TEST_F(SettingsFile, ReadingTakesOnlyKnownKeysWithTrueOrFalse) {
       "4分割傾向分析Opt=True\r\n"
       "下一桁出現傾向分析Opt=True=x\n"  // LF only; the second part counts
       "分割データ分析Opt=True");        // last line without an end
-  s.ReadInitFile(path_);
+  s.readSettingsFile(path_);
   const std::array<bool, 12> want = {true, false, true, true, true, false, false, false, true, true, true, false};
   EXPECT_EQ(s.reflect, want);
 
   put("頻度分析Opt=False\r\n");
-  s.ReadInitFile(path_);
+  s.readSettingsFile(path_);
   EXPECT_FALSE(s.reflect[0]);
 }
 
 TEST_F(SettingsFile, MissingFileKeepsEverySetting) {
   PredictionState s;
   s.reflect[5] = true;
-  s.ReadInitFile((dir_ / "none.ini").string());
+  s.readSettingsFile((dir_ / "none.ini").string());
   EXPECT_TRUE(s.reflect[5]);
   EXPECT_EQ(s.reflectCount(), 1);
   PredictionState fresh;
-  fresh.ReadInitFile((dir_ / "none.ini").string());
+  fresh.readSettingsFile((dir_ / "none.ini").string());
   EXPECT_EQ(fresh.reflectCount(), 0);
 }
 
@@ -124,25 +124,25 @@ TEST_F(SettingsFile, ReadsShiftJisAndUtf8WithBom) {
       "5\x95\xaa\x8a\x84\x8c\x58\x8c\xfc\x95\xaa\x90\xcd"
       "Opt=True\r\n");
   PredictionState s;
-  s.ReadInitFile(path_);
+  s.readSettingsFile(path_);
   EXPECT_TRUE(s.reflect[1]);
   EXPECT_TRUE(s.reflect[8]);
   EXPECT_EQ(s.reflectCount(), 2);
 
   put("\xEF\xBB\xBF"
       "頻度分析Opt=True\r\n");
-  s.ReadInitFile(path_);
+  s.readSettingsFile(path_);
   EXPECT_TRUE(s.reflect[0]);
   EXPECT_EQ(settingsTextToUtf8("\x83\x4a\x83\x59"), "カズ");
 }
 
 TEST_F(SettingsFile, WriteFailureReportsFalseAndLeavesOldFile) {
   PredictionState s;
-  EXPECT_FALSE(s.WriteInitFile((dir_ / "no-such-dir" / kSettingsFileName).string()));
+  EXPECT_FALSE(s.writeSettingsFile((dir_ / "no-such-dir" / kSettingsFileName).string()));
   // A directory in the way of the rename: the old entry stays, no temporary is left.
   fs::create_directory(dir_ / "blocked");
   fs::create_directory(dir_ / "blocked" / "x");
-  EXPECT_FALSE(s.WriteInitFile((dir_ / "blocked").string()));
+  EXPECT_FALSE(s.writeSettingsFile((dir_ / "blocked").string()));
   EXPECT_TRUE(fs::is_directory(dir_ / "blocked"));
   EXPECT_EQ(filesInDir(), 1);
 }
