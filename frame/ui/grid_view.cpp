@@ -173,7 +173,8 @@ void GridView::updateScrollBars() {
       used += rowY(first + 1) - rowY(first);
       --first;
     }
-    maxV = std::max(0, first - frozen);
+    // the last row stays reachable even when it is taller than the room
+    maxV = std::max(0, std::min(first, rows - 1) - frozen);
   }
   verticalScrollBar()->setRange(0, maxV);
   verticalScrollBar()->setPageStep(std::max(1, grid_ ? grid_->visibleRows() - grid_->frozenRows() : 1));
