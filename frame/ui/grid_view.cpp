@@ -376,9 +376,13 @@ GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) 
   // A text that may not run over and is too wide for its cell (a count of
   // three digits in a column of two) is narrowed to fit, within a limit:
   // every such text of a column width alike, so that they read as a set.
-  if (span.cut && !cell.overflow && !ink.isEmpty()) {
-    // by the text's advance, not its ink: texts of as many digits narrow alike
-    const double squeeze = std::min(1.0, (width() - 3.0) / std::max(advance, ink.width()));
+  // A number is narrowed as a number of as many zeros would be: "281" that
+  // would just fit with its narrow 1 reads alike with "280" beside it.
+  const bool number = std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+  const TextMetrics* zeros = number ? &metricsOf(fm, std::string(text.size(), '0')) : nullptr;
+  if ((span.cut || (zeros && zeros->ink.width() > width() - 1)) && !cell.overflow && !ink.isEmpty()) {
+    const int wide = std::max({advance, ink.width(), zeros ? zeros->advance : 0});
+    const double squeeze = std::min(1.0, (width() - 3.0) / wide);
     if (squeeze >= kMinSqueeze) {
       const double inkWidth = ink.width() * squeeze, inner = width() - 1;
       const double inkX = cell.halign == HAlign::Left    ? 1
