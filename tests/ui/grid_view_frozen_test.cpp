@@ -36,7 +36,8 @@ TEST(GridViewFrozenRows, EveryFrozenRowIsPaintedAtTheTopAndAfterScrolling) {
   g.setVisible(2, 10);
   g.setFrozenRows(3);
   g.setRowHeight(-1, 10);
-  g.setRowHeight(3, 15);  // the last frozen row is taller than the others
+  g.setRowHeight(3, 15);     // the last frozen row is taller than the others
+  g.setRowHeight(120, 200);  // the last row is taller than the room for rows
   g.setScrollBars(ScrollBars::Vertical);
   for (int r = 1; r <= 3; ++r)
     g.setBg(Block{-1, r, -1, r}, RGB(colours[r - 1].red(), colours[r - 1].green(), colours[r - 1].blue()));
@@ -55,6 +56,9 @@ TEST(GridViewFrozenRows, EveryFrozenRowIsPaintedAtTheTopAndAfterScrolling) {
   img = v.viewport()->grab().toImage();
   for (int r = 1; r <= 3; ++r) EXPECT_TRUE(filledWith(img, insideRow(v, r), colours[r - 1])) << "row " << r;
   EXPECT_TRUE(filledWith(img, insideRow(v, 4), QColor(0, 0, 200)));
+
+  v.verticalScrollBar()->setValue(v.verticalScrollBar()->maximum());
+  EXPECT_EQ(v.firstScrolledRow(), 120) << "scrolled to the end, the last row is in view, not past it";
 }
 
 namespace {
