@@ -9,6 +9,7 @@
 #include <QHelpIndexModel>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 #include <QTimer>
 #include <iostream>
@@ -19,6 +20,7 @@
 #include "entry/data_entry_window.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
+#include "frame/ui/grid_view.h"
 #include "help/help_window.h"
 #include "windows/window_table.h"
 
@@ -74,10 +76,10 @@ int main(int argc, char** argv) {
         }
         continue;
       }
-      // "最大化:WINDOW" shows the window maximised
-      const std::string maximised = "最大化:";
-      const bool maximise = w.rfind(maximised, 0) == 0;
-      const std::string name = maximise ? w.substr(maximised.size()) : w;
+      // "最大化:WINDOW" shows the window maximised, "右下へ:WINDOW" its grid scrolled to the far end both ways
+      const std::string maximised = "最大化:", farEnd = "右下へ:";
+      const bool maximise = w.rfind(maximised, 0) == 0, scroll = w.rfind(farEnd, 0) == 0;
+      const std::string name = maximise ? w.substr(maximised.size()) : scroll ? w.substr(farEnd.size()) : w;
       const km::WindowRow* row = name == "グラフ" ? &km::windowRow(km::WindowId::Charts) : km::findWindow(name);
       if (const km::WindowRow& entry = km::windowRow(km::WindowId::DataEntry); !row && entry.def.name == name)
         row = &entry;
@@ -100,6 +102,17 @@ int main(int argc, char** argv) {
       for (km::TicketsWindow* t : sub->findChildren<km::TicketsWindow*>())
         while (!t->datesRead()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
       if (maximise) sub->showMaximized();
+      if (scroll) {
+        sub->resize(sub->width(), sub->height() * 2 / 3);  // shorter than the grid: it scrolls down too
+        QApplication::processEvents();
+        for (km::GridView* v : sub->findChildren<km::GridView*>()) {
+          v->horizontalScrollBar()->setValue(v->horizontalScrollBar()->maximum());
+          v->verticalScrollBar()->setValue(v->verticalScrollBar()->maximum());
+        }
+        shoot(QString::fromStdString(name) + QStringLiteral("-右下へ"));
+        sub->close();
+        continue;
+      }
       shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name));
       if (maximise) sub->showNormal();
       sub->close();

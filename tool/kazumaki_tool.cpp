@@ -212,8 +212,8 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   const km::WindowPlacement placement = km::measureWindow(frame);
   if (!pdf.empty()) {
     // printed as the grid menu's "PDFで保存..." prints it (the first grid of a window of several)
-    const km::PrintResult r =
-        km::printGridToPdf(*grids.front(), QString::fromStdString(w->def.caption), QString::fromStdString(pdf));
+    const km::PrintResult r = km::printGridToPdf(*grids.front(), QString::fromStdString(w->def.caption),
+                                                 QString::fromStdString(pdf), w->def.legend);
     if (!r.ok) {
       tell(r.error.toStdString(), r.details.toStdString());
       return 1;

@@ -28,19 +28,34 @@ namespace km {
 
 namespace {
 
+// What stays in view of a window's grid while the rest scrolls, and stands
+// on every printed page: its coloured heading rows at the top (and the label
+// column at the left, column 1 in every window).  Each window's row says how
+// many heading rows it has, once.
+struct Frozen {
+  int headingRows;
+};
+
+Grid frozen(Grid g, Frozen f) {
+  g.setFrozenRows(f.headingRows);
+  return g;
+}
+
 // An analysis window shows the one grid its analysis makes of the history.
-template <Grid (*Analysis)(const History&)>
+template <Grid (*Analysis)(const History&), Frozen kFrozen>
 std::vector<Grid> oneGrid(const WindowInputs& in) {
   std::vector<Grid> grids;
-  grids.push_back(Analysis(in.history));
+  grids.push_back(frozen(Analysis(in.history), kFrozen));
   return grids;
 }
 
 std::vector<Grid> fillPrediction(const WindowInputs& in) { return predictionGrids(in.history, in.prediction); }
 
+// the two title lines and the coloured heading row above the prediction lines
 std::vector<Grid> fillRecord(const WindowInputs& in) {
   std::vector<Grid> grids;
-  grids.push_back(fillPredictionRecord(in.history, in.prediction.reflect, in.progress));
+  grids.push_back(
+      frozen(fillPredictionRecord(in.history, in.prediction.reflect, in.progress), {kRecordFirstLineRow - 1}));
   return grids;
 }
 
@@ -49,7 +64,7 @@ std::vector<Grid> fillTickets(const WindowInputs& in) {
   static const std::vector<Ticket> none;
   const std::vector<Ticket>& tickets = in.tickets ? *in.tickets : none;
   std::vector<Grid> grids;
-  grids.push_back(ticketsGrid(checkTickets(in.history, tickets), tickets));
+  grids.push_back(frozen(ticketsGrid(checkTickets(in.history, tickets), tickets), {1}));
   return grids;
 }
 
@@ -80,17 +95,17 @@ const Rows& rows() {
             9530,
             {{"●", kBlack, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
            {"mnuSyutugenHindo", "出現頻度分析", &kFrequencyMenu},
-           oneGrid<fillAppearanceFrequency>},
+           oneGrid<fillAppearanceFrequency, Frozen{2}>},
           {WindowId::AppearanceByCount,
            WindowKind::Analysis,
            {"回数別出現分析", "回数別頻度分析", "過去の当選番号から出現回数別の数字を分析します", 3405, 7355, {}},
            {"mnuSyutugenKaisu", "回数別出現分析", &kFrequencyMenu},
-           oneGrid<fillAppearanceByCount>},
+           oneGrid<fillAppearanceByCount, Frozen{1}>},
           {WindowId::AppearanceInterval,
            WindowKind::Analysis,
            {"出現間隔分析", "出現間隔分析", "過去の当選数字が何回前に出現しているか分析します", 8630, 13800, {}},
            {"mnuSyutugenKankaku", "出現間隔分析", &kIntervalMenu},
-           oneGrid<fillAppearanceInterval>},
+           oneGrid<fillAppearanceInterval, Frozen{2}>},
           {WindowId::NumberGap,
            WindowKind::Analysis,
            {"数字間隔分析",
@@ -100,12 +115,12 @@ const Rows& rows() {
             13820,
             {}},
            {"mnuNumberKankaku", "数字間隔分析", &kIntervalMenu},
-           oneGrid<fillNumberGap>},
+           oneGrid<fillNumberGap, Frozen{2}>},
           {WindowId::AppearanceCount,
            WindowKind::Analysis,
            {"出現回数分析", "出現回数分析", "過去の当選数字が何回出現したか分析します", 8590, 13850, {}},
            {"mnuZenkaiSyutugen", "出現回数分析"},
-           oneGrid<fillAppearanceCount>},
+           oneGrid<fillAppearanceCount, Frozen{2}>},
           {WindowId::Dispersion,
            WindowKind::Analysis,
            {"バラツキ分析",
@@ -115,7 +130,7 @@ const Rows& rows() {
             12650,
             {{"●", kMainDot, kWhite, "：本数字"}, {"●", kBonusPink, kWhite, "：ボーナス数字"}}},
            {"mnuBaratsuki", "バラツキ分析"},
-           oneGrid<fillDispersion>},
+           oneGrid<fillDispersion, Frozen{2}>},
           {WindowId::CarryOver,
            WindowKind::Analysis,
            {"引っ張り分析",
@@ -125,7 +140,7 @@ const Rows& rows() {
             13500,
             {{"", kBlack, kLightCyan, ":前回の数字"}}},
            {"mnuHippari", "引っ張り分析"},
-           oneGrid<fillCarryOver>},
+           oneGrid<fillCarryOver, Frozen{1}>},
           {WindowId::Consecutive,
            WindowKind::Analysis,
            {"連番飛び石分析",
@@ -135,12 +150,12 @@ const Rows& rows() {
             13400,
             {}},
            {"mnuRenbanTobiishi", "連番・飛び石分析"},
-           oneGrid<fillConsecutive>},
+           oneGrid<fillConsecutive, Frozen{1}>},
           {WindowId::NumberSum,
            WindowKind::Analysis,
            {"数字合計分析", "数字合計分析", "過去の当選番号の本数字＋ボーナス数字合計を分析します", 7350, 13680, {}},
            {"mnuHonsuji", "数字合計分析"},
-           oneGrid<fillNumberSum>},
+           oneGrid<fillNumberSum, Frozen{1}>},
           {WindowId::LowHigh,
            WindowKind::Analysis,
            {"低数字高数字の組合せパターン分析",
@@ -151,7 +166,7 @@ const Rows& rows() {
             13600,
             {}},
            {"mnuLowHightPattern", "低数字・高数字の組合せパターン分析", &kPatternMenu},
-           oneGrid<fillLowHigh>},
+           oneGrid<fillLowHigh, Frozen{1}>},
           {WindowId::OddEven,
            WindowKind::Analysis,
            {"偶数奇数の組合せパターン分析",
@@ -161,30 +176,30 @@ const Rows& rows() {
             13600,
             {}},
            {"mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析", &kPatternMenu},
-           oneGrid<fillOddEven>},
+           oneGrid<fillOddEven, Frozen{1}>},
           {WindowId::FourRanges,
            WindowKind::Analysis,
            {"分割4傾向分析", "4分割傾向分析", "過去の当選番号の４グループに分類して分析します", 7500, 13600, {}},
            {"mnu5BunkatsuKeiko", "4分割傾向分析"},
-           oneGrid<fillFourRanges>},
+           oneGrid<fillFourRanges, Frozen{1}>},
           {WindowId::SixGroups,
            WindowKind::Analysis,
            {"分割6データ分析", "6分割データ分析", "過去の当選番号の６グループに分類して分析します", 9250, 12400,
             kGroupLegend},
            {"mnu6BunkatsuData", "6分割データ分析", &kDivisionMenu},
-           oneGrid<fillSixGroups>},
+           oneGrid<fillSixGroups, Frozen{3}>},
           {WindowId::SevenGroups,
            WindowKind::Analysis,
            {"分割7データ分析", "7分割データ分析", "過去の当選番号の７グループに分類して分析します", 9250, 12200,
             kGroupLegend},
            {"mnu7BunkatsuData", "7分割データ分析", &kDivisionMenu},
-           oneGrid<fillSevenGroups>},
+           oneGrid<fillSevenGroups, Frozen{3}>},
           {WindowId::TenGroups,
            WindowKind::Analysis,
            {"分割10データ分析", "10分割データ分析", "過去の当選番号の１０グループに分類して分析します", 9250, 12200,
             kGroupLegend},
            {"mnu11BunkatsuData", "10分割データ分析", &kDivisionMenu},
-           oneGrid<fillTenGroups>},
+           oneGrid<fillTenGroups, Frozen{3}>},
           {WindowId::LastDigitTrend,
            WindowKind::Analysis,
            {"下一桁出現傾向分析",
@@ -194,7 +209,7 @@ const Rows& rows() {
             13980,
             {}},
            {"mnuLastChar", "下一桁出現傾向分析"},
-           oneGrid<fillLastDigitTrend>},
+           oneGrid<fillLastDigitTrend, Frozen{2}>},
           {WindowId::LastDigitRuns,
            WindowKind::Analysis,
            {"下一桁連続出現回数分析",
@@ -204,7 +219,7 @@ const Rows& rows() {
             13935,
             {}},
            {"mnuLastCharRenzoku", "下一桁連続出現回数分析"},
-           oneGrid<fillLastDigitRuns>},
+           oneGrid<fillLastDigitRuns, Frozen{2}>},
           // beyond the menu's own analyses, after its separator
           {WindowId::Pairs,
            WindowKind::Analysis,
@@ -219,7 +234,7 @@ const Rows& rows() {
              {"", kBlack, pairTint(-2), "：2σ以上少ない"},
              {"", kBlack, kPairOwnCountBg, "：その数字の出現回数"}}},
            {"mnuAisyou", "相性分析", nullptr, true},
-           oneGrid<fillPairs>},
+           oneGrid<fillPairs, Frozen{1}>},
           {WindowId::PredictionRecord,
            WindowKind::Analysis,
            {kPredictionRecordWindow,
@@ -240,7 +255,7 @@ const Rows& rows() {
             5200,
             {{"", kBlack, kUnusualPBg, "：p値が0.05未満"}}},
            {"mnuKentei", "検定"},
-           oneGrid<fillRandomnessTests>},
+           oneGrid<fillRandomnessTests, Frozen{3}>},
           {WindowId::Tickets,
            WindowKind::Tickets,
            {kTicketsWindow,

@@ -75,6 +75,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
   fpSpread1->setGrid(&grid_);
   fpSpread1->setGrowsToShowMore(true);
+  fpSpread1->setLegend(def.legend);
   bodyLayout->addWidget(fpSpread1, 1);  // no alignment: that would keep it at its designed size
 
   auto* bottom = new QHBoxLayout;

@@ -19,6 +19,7 @@ namespace km {
 class Grid;
 struct History;
 struct WindowDef;
+struct LegendItem;
 
 struct Extras {
   // Shows the help window at `keyword`: `window` when it is open, else a new
@@ -27,10 +28,12 @@ struct Extras {
   // cannot be read (no window is left behind then).
   QWidget* (*showHelp)(QWidget* window, QWidget* parent, const QString& collectionFile, const QString& keyword,
                        QString& error, QString& details);
-  // The grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...".
-  void (*printGridWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
-  void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title);
-  void (*saveGridPdfWithDialog)(QWidget* parent, const Grid& grid, const QString& title);
+  // The grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...", with the window's legend.
+  void (*printGridWithDialog)(QWidget* parent, const Grid& grid, const QString& title,
+                              const std::vector<LegendItem>& legend);
+  void (*previewGrid)(QWidget* parent, const Grid& grid, const QString& title, const std::vector<LegendItem>& legend);
+  void (*saveGridPdfWithDialog)(QWidget* parent, const Grid& grid, const QString& title,
+                                const std::vector<LegendItem>& legend);
   // The update of the database at `target` under its progress dialog (null
   // when one is already running under `parent`), from the configured sources
   // or, when `file` is given, from that file the user chose.

@@ -93,7 +93,8 @@ bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const 
 
 namespace {
 // Printing is done by the extras module, loaded on the first print.
-using PrintCommand = void (*)(QWidget* parent, const Grid& grid, const QString& title);
+using PrintCommand = void (*)(QWidget* parent, const Grid& grid, const QString& title,
+                              const std::vector<LegendItem>& legend);
 void runPrintCommand(GridView* view, PrintCommand Extras::*command) {
   if (!view->grid()) return;
   QString error, details;
@@ -102,7 +103,7 @@ void runPrintCommand(GridView* view, PrintCommand Extras::*command) {
     showStop(view, error, details);
     return;
   }
-  (x->*command)(view, *view->grid(), gridTitle(view));
+  (x->*command)(view, *view->grid(), gridTitle(view), view->legend());
 }
 }  // namespace
 

@@ -112,7 +112,31 @@ QPageLayout::Orientation printOrientation(const Grid& grid) {
   return g.colX.back() > g.rowY.back() ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
-PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& title) {
+namespace {
+
+// The legend on one line from `at`: each sample on its framed swatch, then its label.
+void drawLegend(QPainter& painter, const std::vector<LegendItem>& legend, QPoint at, int height) {
+  const QFontMetrics fm(painter.font(), painter.device());
+  int x = at.x();
+  for (const LegendItem& item : legend) {
+    const QRect swatch(x, at.y() + (height - fm.height()) / 2, fm.height(), fm.height());
+    painter.fillRect(swatch, QColor(item.sampleBg.r, item.sampleBg.g, item.sampleBg.b));
+    painter.setPen(Qt::black);
+    painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+    painter.setPen(QColor(item.sampleFg.r, item.sampleFg.g, item.sampleFg.b));
+    painter.drawText(swatch, Qt::AlignCenter, QString::fromStdString(item.sample));
+    x = swatch.right() + 1 + fm.horizontalAdvance(QLatin1Char(' ')) / 2;
+    const QString label = QString::fromStdString(item.label);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(x, at.y(), fm.horizontalAdvance(label), height), Qt::AlignLeft | Qt::AlignVCenter, label);
+    x += fm.horizontalAdvance(label) + fm.height();
+  }
+}
+
+}  // namespace
+
+PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& title,
+                      const std::vector<LegendItem>& legend) {
   PrintResult result;
   // The pages are painted by a grid view of its own, kept off the screen,
   // with the header rows on top and the page's rows scrolled in below them.
@@ -137,11 +161,14 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
   QFont textFont = GridView::gridFont();
   textFont.setPointSize(10);
   const QFontMetrics fm(textFont, &printer);
-  const int band = fm.height() * 2;  // caption above, page number below
+  const int band = fm.height() * 2;                             // caption above, page number below
+  const int legendBand = legend.empty() ? 0 : fm.height() * 2;  // the legend over the page number
   // A view pixel is natural device pixels on paper at the screen's size.
   const double natural = printer.resolution() / static_cast<double>(view.logicalDpiX());
   const PrintPlan plan = planPrint(widths, heights, grid.labelCols(), grid.frozenRows(), paper.width() / natural,
-                                   (paper.height() - 2 * band) / natural);
+                                   (paper.height() - 2 * band - legendBand) / natural);
+  // the view keeps the repeated rows and columns in view on every page
+  view.setPageLabelCols(plan.labelCols);
   if (plan.headerRows != grid.frozenRows()) {
     grid.setFrozenRows(plan.headerRows);
     view.refresh();
@@ -172,24 +199,22 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
     painter.drawText(QRect(0, 0, paper.width(), band), Qt::AlignLeft | Qt::AlignVCenter, title);
     painter.drawText(QRect(0, paper.height() - band, paper.width(), band), Qt::AlignHCenter | Qt::AlignVCenter,
                      pageLabel(i, result.across, result.down));
+    drawLegend(painter, legend, QPoint(0, paper.height() - band - legendBand), legendBand);
 
     // The view is the page: the label columns (after the first page across)
-    // and this page's columns, the header rows and this page's rows.
+    // and this page's columns, the header rows and this page's rows, scrolled
+    // as a user would scroll the window to them.
     const int left = cols.first > 1 ? labels : 0;
     const int width = left + view.columnX(cols.last + 1) - view.columnX(cols.first);
     const int height = header + view.rowY(rows.last + 1) - view.rowY(rows.first);
     view.resize(width + 2 * view.frameWidth(), height + 2 * view.frameWidth());
     view.verticalScrollBar()->setValue(rows.first - plan.headerRows - 1);
+    view.horizontalScrollBar()->setValue(view.columnX(cols.first) - left);
     // Recorded as a picture first: a widget rendered straight onto a printer
     // arrives as one huge bitmap, a picture keeps texts and lines as such.
     QPicture picture;
     QPainter recorder(&picture);
-    auto paint = [&](int scrolledTo, const QRect& part) {
-      view.horizontalScrollBar()->setValue(scrolledTo);
-      view.viewport()->render(&recorder, part.topLeft(), QRegion(part), QWidget::DrawWindowBackground);
-    };
-    paint(view.columnX(cols.first) - left, QRect(left, 0, width - left, height));
-    if (left > 0) paint(0, QRect(0, 0, left, height));
+    view.viewport()->render(&recorder, QPoint(), QRegion(0, 0, width, height), QWidget::DrawWindowBackground);
     recorder.end();
     painter.save();
     painter.translate(0, band);
@@ -207,7 +232,8 @@ PrintResult printGrid(QPrinter& printer, const Grid& source, const QString& titl
   return result;
 }
 
-PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path) {
+PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path,
+                           const std::vector<LegendItem>& legend) {
   ReplacementFile file(path.toStdString());
   auto failed = [&file](PrintResult& r) {
     r.ok = false;
@@ -227,12 +253,13 @@ PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString
   setMargins(printer);
   printer.setDocName(title);
   printer.setCreator(QStringLiteral("カズマキMiddle"));
-  PrintResult r = printGrid(printer, grid, title);
+  PrintResult r = printGrid(printer, grid, title, legend);
   if (r.ok && !file.commit()) return failed(r);
   return r;
 }
 
-void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title) {
+void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title,
+                         const std::vector<LegendItem>& legend) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);
   printer.setPageOrientation(printOrientation(grid));
@@ -240,11 +267,11 @@ void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title
   QPrintDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("印刷"));
   if (dialog.exec() != QDialog::Accepted) return;
-  const PrintResult r = printGrid(printer, grid, title);
+  const PrintResult r = printGrid(printer, grid, title, legend);
   if (!r.ok) showStop(parent, QStringLiteral("印刷できませんでした。\n%1").arg(r.error), r.details);
 }
 
-void previewGrid(QWidget* parent, const Grid& grid, const QString& title) {
+void previewGrid(QWidget* parent, const Grid& grid, const QString& title, const std::vector<LegendItem>& legend) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);
   printer.setPageOrientation(printOrientation(grid));
@@ -252,18 +279,19 @@ void previewGrid(QWidget* parent, const Grid& grid, const QString& title) {
   QPrintPreviewDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("印刷プレビュー - %1").arg(title));
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                   [&grid, &title](QPrinter* p) { printGrid(*p, grid, title); });
+                   [&grid, &title, &legend](QPrinter* p) { printGrid(*p, grid, title, legend); });
   dialog.exec();
 }
 
-void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& title) {
+void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& title,
+                           const std::vector<LegendItem>& legend) {
   QFileDialog dialog(parent, QStringLiteral("PDFで保存"), defaultPath(title, QStringLiteral("pdf")),
                      QStringLiteral("PDFファイル (*.pdf)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("pdf"));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();
-  const PrintResult r = printGridToPdf(grid, title, path);
+  const PrintResult r = printGridToPdf(grid, title, path, legend);
   if (!r.ok) showStop(parent, QStringLiteral("表をPDFファイルに保存できませんでした。\n%1").arg(r.error), r.details);
 }
 

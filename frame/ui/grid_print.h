@@ -6,8 +6,9 @@
 // from left to right, the next band below them on the following pages).  The
 // grid's frozen header rows are repeated at the top of every page and its
 // label columns (the draw number or the number that names each row) at the
-// left of every page across.  The window's caption stands above each page and
-// the page number below it.  A grid wider than tall prints across the paper
+// left of every page across; a heading that runs over several columns shows
+// its title on every page across it.  The window's caption stands above each
+// page, its legend (if any) and the page number below it.  A grid wider than tall prints across the paper
 // (landscape) unless the user chooses otherwise.  The cells are painted by a
 // GridView, so paper shows what the screen shows.
 #include <QPageLayout>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "frame/grid.h"
+#include "frame/window_def.h"
 
 class QPrinter;
 class QWidget;
@@ -75,10 +77,12 @@ struct PrintResult {
 };
 
 // Paints every page (or the range chosen in the print dialog) on the printer.
-PrintResult printGrid(QPrinter& printer, const Grid& grid, const QString& title);
+PrintResult printGrid(QPrinter& printer, const Grid& grid, const QString& title,
+                      const std::vector<LegendItem>& legend = {});
 
 // Writes the grid as an A4 PDF file in the grid's orientation, atomically.
-PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path);
+PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path,
+                           const std::vector<LegendItem>& legend = {});
 
 // The file a save dialog offers first: the title in the documents folder.
 QString defaultPath(const QString& title, const QString& suffix);
@@ -87,8 +91,10 @@ QString defaultPath(const QString& title, const QString& suffix);
 void setMargins(QPrinter& printer);
 
 // The dialogs behind the grid menu's "印刷...", "印刷プレビュー..." and "PDFで保存...".
-void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title);
-void previewGrid(QWidget* parent, const Grid& grid, const QString& title);
-void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& title);
+void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title,
+                         const std::vector<LegendItem>& legend);
+void previewGrid(QWidget* parent, const Grid& grid, const QString& title, const std::vector<LegendItem>& legend);
+void saveGridPdfWithDialog(QWidget* parent, const Grid& grid, const QString& title,
+                           const std::vector<LegendItem>& legend);
 
 }  // namespace km

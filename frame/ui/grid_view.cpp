@@ -28,6 +28,8 @@ Qt::Alignment qalign(const CellStyle& c) {
 }
 
 constexpr int kTextMargin = 2;  // between a text and its cell's lines
+// The narrowest a text is drawn to fit its cell, as a share of its width.
+constexpr double kMinSqueeze = 0.6;
 
 // Where a text's ink lies from its left edge: padding spaces are not ink.
 QRect inkRect(const QFontMetrics& fm, const QString& text) {
@@ -171,7 +173,8 @@ void GridView::updateScrollBars() {
       used += rowY(first + 1) - rowY(first);
       --first;
     }
-    maxV = std::max(0, first - frozen);
+    // the last row stays reachable even when it is taller than the room
+    maxV = std::max(0, std::min(first, rows - 1) - frozen);
   }
   verticalScrollBar()->setRange(0, maxV);
   verticalScrollBar()->setPageStep(std::max(1, grid_ ? grid_->visibleRows() - grid_->frozenRows() : 1));
@@ -188,26 +191,56 @@ void GridView::resizeEvent(QResizeEvent* e) {
 
 void GridView::scrollContentsBy(int, int) { viewport()->update(); }
 
+int GridView::frozenCols() const {
+  if (!grid_) return 0;
+  const int cols =
+      std::min(scrollBarsOff_ && pageLabelCols_ >= 0 ? pageLabelCols_ : grid_->labelCols(), grid_->maxCols());
+  if (cols <= 0 || cols == grid_->maxCols()) return 0;
+  if (scrollBarsOff_) return cols;
+  return 2 * columnX(cols + 1) <= viewport()->width() ? cols : 0;
+}
+
+int GridView::fixedLeft() const { return horizontalScrollBar()->value() > 0 ? frozenWidth() : 0; }
+
+int GridView::contentX(int viewportX) const {
+  return viewportX < fixedLeft() ? viewportX : viewportX + horizontalScrollBar()->value();
+}
+
+// A heading's band: the columns round (col, row) that read as one cell with
+// it, empty and without a line between them, right of the label columns.
+std::pair<int, int> GridView::headingBand(int col, int row, int firstCol) const {
+  int left = col, right = col;
+  while (right < grid_->maxCols() && grid_->text(right + 1, row).empty() && !grid_->verticalEdge(right, row).visible())
+    ++right;
+  while (left - 1 >= firstCol && grid_->text(left - 1, row).empty() && !grid_->verticalEdge(left - 1, row).visible())
+    --left;
+  return {left, right};
+}
+
 void GridView::paintEvent(QPaintEvent* event) {
   if (!grid_ || grid_->maxCols() == 0 || grid_->maxRows() == 0) return;
   QPainter p(viewport());
   const Grid& g = *grid_;
-  const int dx = -horizontalScrollBar()->value();
+  const int scrolledX = -horizontalScrollBar()->value();
   const int frozen = std::min(g.frozenRows(), g.maxRows());
   const int fh = frozenHeight();
+  const int fw = fixedLeft();
+  const int labels = fw > 0 ? frozenCols() : 0;
   const int scrollTop = rowY(firstScrolledRow());  // content y shown right under the frozen rows
   const QRect vp = viewport()->rect();
 
-  // first and last column that touch the viewport
-  auto colAt = [&](int x) {  // x in content coordinates
+  // the column at a content x
+  auto colAt = [&](int x) {
     auto it = std::upper_bound(colX_.begin(), colX_.end(), x);
     return std::clamp(static_cast<int>(it - colX_.begin()), 1, g.maxCols());
   };
-  const int c1 = colAt(-dx), c2 = colAt(-dx + vp.width());
 
-  // Paints rows [r1, r2] with content y offset `oy`, clipped to `clip`.
-  auto paintRows = [&](int r1, int r2, int oy, const QRect& clip) {
-    if (r1 > r2) return;
+  // Paints the cells of rows [r1, r2] and columns [c1, c2] with content
+  // offsets (dx, oy), clipped to `clip`.  Texts may run in from the columns
+  // from textCol1 to textCol2.  In heading rows of the part that scrolls
+  // sideways, a title whose band runs on into view stays in view.
+  auto paintCells = [&](int r1, int r2, int oy, int c1, int c2, int dx, int textCol1, int textCol2, const QRect& clip) {
+    if (r1 > r2 || c1 > c2) return;
     p.save();
     p.setClipRect(clip.intersected(event->rect()));
     auto cellRect = [&](int c, int r) {
@@ -218,22 +251,33 @@ void GridView::paintEvent(QPaintEvent* event) {
       for (int c = c1; c <= c2; ++c) p.fillRect(cellRect(c, r), qcolor(g.style(c, r).bg));
     // 2. texts (a text may run in from a column outside the visible range)
     const QFontMetrics fm(font());
+    const bool sticky = dx < 0;  // the part scrolled sideways
     for (int r = r1; r <= r2; ++r) {
-      for (int c = 1; c <= g.maxCols(); ++c) {
+      for (int c = textCol1; c <= textCol2; ++c) {
         const std::string& cellText = g.text(c, r);
         if (cellText.empty()) continue;
         const CellStyle& cell = g.style(c, r);
         if ((c < c1 || c > c2) && !cell.overflow) continue;
-        const QString text = QString::fromStdString(cellText);
         const TextSpan span = textSpan(fm, c, r);
-        const QRect rect(columnX(span.left) + dx, rowY(r) + oy, columnX(span.right + 1) - columnX(span.left),
-                         rowY(r + 1) - rowY(r));
+        QRect rect(columnX(span.left) + dx, rowY(r) + oy, columnX(span.right + 1) - columnX(span.left),
+                   rowY(r + 1) - rowY(r));
+        const int advance = metricsOf(fm, cellText).advance;
+        int x = rect.left() + span.x;
+        if (sticky && r <= frozen && cell.overflow && x < clip.left() + kTextMargin) {
+          const auto [bandLeft, bandRight] = headingBand(c, r, textCol1);
+          const int bandEnd = columnX(bandRight + 1) + dx;
+          x = std::max(x, std::min(clip.left() + kTextMargin, bandEnd - 1 - kTextMargin - advance));
+          rect = QRect(QPoint(columnX(bandLeft) + dx, rect.top()), QPoint(bandEnd - 1, rect.bottom()));
+        }
         if (rect.right() < 0 || rect.left() > vp.width()) continue;
         p.save();
         p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
         p.setPen(qcolor(cell.fg));
-        const QRect at(rect.left() + span.x, rect.top(), metricsOf(fm, cellText).advance, rect.height());
-        p.drawText(at, (qalign(cell) & Qt::AlignVertical_Mask) | Qt::AlignLeft | Qt::TextSingleLine, text);
+        p.translate(x, 0);
+        p.scale(span.squeeze, 1);
+        p.drawText(QRect(0, rect.top(), advance, rect.height()),
+                   (qalign(cell) & Qt::AlignVertical_Mask) | Qt::AlignLeft | Qt::TextSingleLine,
+                   QString::fromStdString(cellText));
         p.restore();
       }
     }
@@ -264,18 +308,24 @@ void GridView::paintEvent(QPaintEvent* event) {
     p.restore();
   };
 
-  // scrolled part first, then the frozen rows on top of it
+  // The part that scrolls both ways first, then the label columns left of
+  // it, the heading rows above it, and the corner where both stay.
   const int firstRow = firstScrolledRow();
   int lastRow = firstRow;
   while (lastRow < g.maxRows() && rowY(lastRow + 1) - scrollTop + fh < vp.height()) ++lastRow;
-  paintRows(firstRow, std::min(lastRow, g.maxRows()), fh - scrollTop, QRect(0, fh, vp.width(), vp.height() - fh));
-  paintRows(1, frozen, 0, QRect(0, 0, vp.width(), fh));
+  lastRow = std::min(lastRow, g.maxRows());
+  const int c1 = std::max(colAt(fw - scrolledX), labels + 1), c2 = colAt(vp.width() - scrolledX);
+  const QRect body(fw, fh, vp.width() - fw, vp.height() - fh), heading(fw, 0, vp.width() - fw, fh);
+  paintCells(firstRow, lastRow, fh - scrollTop, c1, c2, scrolledX, labels > 0 ? labels + 1 : 1, g.maxCols(), body);
+  paintCells(firstRow, lastRow, fh - scrollTop, 1, labels, 0, 1, labels, QRect(0, fh, fw, vp.height() - fh));
+  paintCells(1, frozen, 0, c1, c2, scrolledX, labels > 0 ? labels + 1 : 1, g.maxCols(), heading);
+  paintCells(1, frozen, 0, 1, labels, 0, 1, labels, QRect(0, 0, fw, fh));
   paintSelection(p);
   // the area past the last row or column keeps the viewport's grey
   if (hasFocus()) {  // keyboard focus: a frame in the highlight colour round the cells in view
     p.setPen(QPen(palette().color(QPalette::Highlight), 2));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(0, 0, std::min(vp.width(), contentWidth() + dx),
+    p.drawRect(QRect(0, 0, std::min(vp.width(), contentWidth() + scrolledX),
                      std::min(vp.height(), fh + rowY(g.maxRows() + 1) - scrollTop))
                    .adjusted(1, 1, -1, -1));
   }
@@ -323,6 +373,26 @@ GridView::TextSpan GridView::textSpan(const QFontMetrics& fm, int col, int row) 
   if (!inkInside(span.x) && !ink.isEmpty() && ink.width() <= width() - 1)
     span.x = std::clamp(span.x, -ink.left(), width() - 2 - ink.right());
   span.cut = !inkInside(span.x);
+  // A text that may not run over and is too wide for its cell (a count of
+  // three digits in a column of two) is narrowed to fit, within a limit:
+  // every such text of a column width alike, so that they read as a set.
+  // A number is narrowed as a number of as many zeros would be: "281" that
+  // would just fit with its narrow 1 reads alike with "280" beside it.
+  const bool number = std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+  const TextMetrics* zeros = number ? &metricsOf(fm, std::string(text.size(), '0')) : nullptr;
+  if ((span.cut || (zeros && zeros->ink.width() > width() - 1)) && !cell.overflow && !ink.isEmpty()) {
+    const int wide = std::max({advance, ink.width(), zeros ? zeros->advance : 0});
+    const double squeeze = std::min(1.0, (width() - 3.0) / wide);
+    if (squeeze >= kMinSqueeze) {
+      const double inkWidth = ink.width() * squeeze, inner = width() - 1;
+      const double inkX = cell.halign == HAlign::Left    ? 1
+                          : cell.halign == HAlign::Right ? inner - 1 - inkWidth
+                                                         : (inner - inkWidth) / 2;
+      span.x = static_cast<int>(std::lround(inkX - ink.left() * squeeze));
+      span.squeeze = squeeze;
+      span.cut = false;
+    }
+  }
   return span;
 }
 

@@ -1,15 +1,20 @@
 #pragma once
 // GridView paints any Grid: only the visible cells, texts running into empty
-// neighbours, each cell line once, frozen top rows, no built-in headers.
+// neighbours, each cell line once, no built-in headers.  The grid's heading
+// rows stay at the top while the rest scrolls; once the grid is scrolled
+// sideways its label columns stay at the left, and a heading that runs over
+// several columns keeps its title in view while any of its columns is.
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QFontMetrics>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "frame/grid.h"
 #include "frame/grid_selection.h"
+#include "frame/window_def.h"
 
 namespace km {
 
@@ -26,11 +31,18 @@ class GridView : public QAbstractScrollArea {
   // A view that paints pages of a printout shows no scroll bars whatever its
   // size; any other shows those it needs (see updateScrollBars).
   void setScrollBarsOff(bool off);
+  // The label columns a page of a printout repeats at its left (the grid's by default).
+  void setPageLabelCols(int cols) { pageLabelCols_ = cols; }
 
   // Geometry in pixels, for tests and for the frame.
   int columnX(int col) const;  // left edge of a column (1-based) in content coordinates
   int rowY(int row) const;     // top edge of a row in content coordinates
   int firstScrolledRow() const;
+  // The label columns that stay at the left while the grid is scrolled
+  // sideways: the grid's, when they take at most half the view, else none
+  // (on a page of a printout those the page repeats).  Their width in pixels.
+  int frozenCols() const;
+  int frozenWidth() const { return columnX(frozenCols() + 1); }
   // The designed size: the grid's visible columns and rows, with room for
   // the scroll bars the grid names.
   QSize sizeHint() const override;
@@ -45,6 +57,10 @@ class GridView : public QAbstractScrollArea {
   bool isTextCut(int col, int row) const;
   // The cell under a point of the viewport; false past the last row or column.
   bool cellAt(const QPoint& viewportPos, int* col, int* row) const;
+
+  // The window's legend, printed under the grid on every page.
+  void setLegend(std::vector<LegendItem> legend) { legend_ = std::move(legend); }
+  const std::vector<LegendItem>& legend() const { return legend_; }
 
   // The font of the grids and of the windows' labels: "ＭＳ Ｐゴシック", 9 points.
   static QFont gridFont();
@@ -75,6 +91,7 @@ class GridView : public QAbstractScrollArea {
     int left, right;  // columns
     int x;            // the text's left edge from the left of column `left`
     bool cut;
+    double squeeze = 1;  // the text's width is narrowed by this to fit
   };
   TextSpan textSpan(const QFontMetrics& fm, int col, int row) const;
   // A text's advance and ink, measured once per text and font.
@@ -82,20 +99,28 @@ class GridView : public QAbstractScrollArea {
     int advance;
     QRect ink;
   };
+  std::pair<int, int> headingBand(int col, int row, int firstCol) const;
   const TextMetrics& metricsOf(const QFontMetrics& fm, const std::string& text) const;
   void changeEvent(QEvent* e) override;
   void layoutGrid();
   void updateScrollBars();
   int contentWidth() const { return colX_.empty() ? 0 : colX_.back(); }
   int frozenHeight() const;
+  // The part at the left that does not scroll sideways: the label columns
+  // once the grid is scrolled, else none.
+  int fixedLeft() const;
+  // Content x of a viewport x.
+  int contentX(int viewportX) const;
   void paintSelection(QPainter& p);
 
   GridSelection selection_;
   bool dragging_ = false;
   bool scrollBarsOff_ = false;
+  int pageLabelCols_ = -1;  // -1: the grid's
   bool growsToShowMore_ = false;
 
   const Grid* grid_ = nullptr;
+  std::vector<LegendItem> legend_;
   std::vector<int> colX_;  // colX_[c] = left of column c+1; colX_[cols] = total width
   std::vector<int> rowY_;  // rowY_[r] = top of row r+1; rowY_[rows] = total height
   mutable std::unordered_map<std::string, TextMetrics> textMetrics_;

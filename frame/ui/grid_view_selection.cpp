@@ -19,7 +19,7 @@ constexpr int kEdgeGrip = 4;
 
 bool GridView::cellAt(const QPoint& pos, int* col, int* row) const {
   if (!grid_ || grid_->maxCols() == 0 || grid_->maxRows() == 0) return false;
-  const int x = pos.x() + horizontalScrollBar()->value();
+  const int x = contentX(pos.x());
   const int fh = frozenHeight();
   const int y = pos.y() < fh ? pos.y() : pos.y() - fh + rowY(firstScrolledRow());
   if (x < 0 || y < 0 || x >= colX_.back() || y >= rowY_.back()) return false;
@@ -52,10 +52,12 @@ void GridView::scrollToCell(int col, int row) {
       verticalScrollBar()->setValue(top - frozen - 1);
     }
   }
-  const int x1 = columnX(col), x2 = columnX(col + 1), h = horizontalScrollBar()->value();
+  if (col <= frozenCols()) return;  // a label column stays in view
+  // the columns right of the label columns show from the label columns' right edge
+  const int x1 = columnX(col) - frozenWidth(), x2 = columnX(col + 1), h = horizontalScrollBar()->value();
   const int w = viewport()->width();
   if (x1 < h)
-    horizontalScrollBar()->setValue(x1);
+    horizontalScrollBar()->setValue(std::max(0, x1));
   else if (x2 > h + w)
     horizontalScrollBar()->setValue(std::min(x1, x2 - w));
 }
@@ -72,7 +74,7 @@ void GridView::mousePressEvent(QMouseEvent* e) {
     if (!selection_.range().contains(col, row)) selection_.press(col, row, false);
   } else if (e->button() == Qt::LeftButton) {
     GridSelection::Kind kind = GridSelection::Kind::Cells;
-    if (pos.x() + horizontalScrollBar()->value() < kEdgeGrip)
+    if (contentX(pos.x()) < kEdgeGrip)
       kind = GridSelection::Kind::Rows;
     else if (pos.y() < kEdgeGrip)
       kind = GridSelection::Kind::Columns;
@@ -94,7 +96,7 @@ void GridView::mouseMoveEvent(QMouseEvent* e) {
   const QPoint inside(std::clamp(pos.x(), 0, vp.width() - 1), std::clamp(pos.y(), 0, vp.height() - 1));
   int col = 0, row = 0;
   if (!cellAt(inside, &col, &row)) {
-    const int x = std::min(inside.x() + horizontalScrollBar()->value(), colX_.back() - 1);
+    const int x = std::min(contentX(inside.x()), colX_.back() - 1);
     const int fh = frozenHeight();
     const int y = inside.y() < fh ? inside.y() : inside.y() - fh + rowY(firstScrolledRow());
     col = static_cast<int>(std::upper_bound(colX_.begin(), colX_.end(), std::max(x, 0)) - colX_.begin());
@@ -176,11 +178,10 @@ void GridView::paintSelection(QPainter& p) {
   QColor fill = palette().color(QPalette::Active, QPalette::Highlight);
   QColor edge = fill;
   fill.setAlpha(80);
-  const int dx = -horizontalScrollBar()->value();
   const int frozen = std::min(grid_->frozenRows(), grid_->maxRows());
-  const int fh = frozenHeight();
+  const int fh = frozenHeight(), fw = fixedLeft();
   const QRect vp = viewport()->rect();
-  auto part = [&](int first, int last, int oy, const QRect& clip) {
+  auto part = [&](int first, int last, int oy, int dx, const QRect& clip) {
     const int r1 = std::max(r.row1, first), r2 = std::min(r.row2, last);
     if (r1 > r2) return;
     const QRect block(columnX(r.col1) + dx, rowY(r1) + oy, columnX(r.col2 + 1) - columnX(r.col1),
@@ -193,8 +194,12 @@ void GridView::paintSelection(QPainter& p) {
     p.drawRect(block.adjusted(1, 1, -1, -1));
     p.restore();
   };
-  part(frozen + 1, grid_->maxRows(), fh - rowY(firstScrolledRow()), QRect(0, fh, vp.width(), vp.height() - fh));
-  part(1, frozen, 0, QRect(0, 0, vp.width(), fh));
+  // as the cells: the part that scrolls, the label columns, the heading rows, the corner
+  const int dx = -horizontalScrollBar()->value(), oy = fh - rowY(firstScrolledRow());
+  part(frozen + 1, grid_->maxRows(), oy, dx, QRect(fw, fh, vp.width() - fw, vp.height() - fh));
+  part(frozen + 1, grid_->maxRows(), oy, 0, QRect(0, fh, fw, vp.height() - fh));
+  part(1, frozen, 0, dx, QRect(fw, 0, vp.width() - fw, fh));
+  part(1, frozen, 0, 0, QRect(0, 0, fw, fh));
 }
 
 }  // namespace km

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <utility>
 
@@ -139,34 +140,65 @@ std::vector<Draw> shippedDraws() {
   return parseHistoryCsv(buf.str()).draws;
 }
 
-TEST(GridPrint, TheWidestWindowPrintsReadablyOnPagesAcross) {
-  const History history = History::fromRows(shippedDraws());
+// A window printed to PDF and read back: the pages across and down it needs,
+// and the words that stand on every page (its repeated heading rows and label
+// column, a heading over many columns, its legend).
+struct PrintedWindow {
+  const char* window;
+  bool across, down;  // more than one page that way
+  std::vector<QString> onEveryPage;
+};
+
+class PrintedWindows : public ::testing::TestWithParam<PrintedWindow> {};
+
+TEST_P(PrintedWindows, EveryPageCarriesTheHeadingsAndTheLegend) {
+  const PrintedWindow& c = GetParam();
+  SCOPED_TRACE(c.window);
+  static const History history = History::fromRows(shippedDraws());
   const PredictionState settings;
-  const Grid grid = findWindow("出現頻度分析")->fill({history, settings}).front();
+  const WindowRow* w = findWindow(c.window);
+  const Grid grid = w->fill({history, settings}).front();
   const fs::path pdf = fs::temp_directory_path() / ("km-print-" + std::to_string(::getpid()) + ".pdf");
-  const PrintResult r = printGridToPdf(grid, QStringLiteral("出現頻度分析"), QString::fromStdString(pdf.string()));
+  const PrintResult r =
+      printGridToPdf(grid, QString::fromStdString(w->def.caption), QString::fromStdString(pdf.string()), w->def.legend);
   ASSERT_TRUE(r.ok) << r.error.toStdString();
   double width = 0, height = 0;
   const std::vector<Word> words = pdfWords(QString::fromStdString(pdf.string()), &width, &height);
   fs::remove(pdf);
-  EXPECT_GT(r.pages, 1);
-  EXPECT_EQ(r.across, r.pages);
-  EXPECT_GT(width, height) << "landscape";
+  EXPECT_EQ(r.across > 1, c.across);
+  EXPECT_EQ(r.down > 1, c.down);
   ASSERT_FALSE(words.empty());
   double smallest = 100;
-  std::vector<int> labelsOnPage(r.pages + 1), pageLabels(r.pages + 1);
+  std::vector<std::map<QString, int>> onPage(r.pages + 1);
   for (const Word& w : words) {
     smallest = std::min(smallest, w.height);
-    if (w.text == QStringLiteral("数字")) ++labelsOnPage[w.page];
-    if (w.text.contains(QStringLiteral("（横"))) ++pageLabels[w.page];
+    ++onPage[w.page][w.text];
   }
   EXPECT_GE(smallest, 9 * kMinPrintScale - 0.05) << "a 9-point cell text stays at least the floor";
   for (int page = 1; page <= r.pages; ++page) {
     SCOPED_TRACE(page);
-    EXPECT_GE(labelsOnPage[page], 1) << "the label column on every page across";
-    EXPECT_EQ(pageLabels[page], 1);
+    for (const QString& word : c.onEveryPage) EXPECT_GE(onPage[page][word], 1) << word.toStdString();
+    int pageLabels = 0;
+    for (const auto& [word, n] : onPage[page]) pageLabels += word.contains(QStringLiteral("（横")) ? n : 0;
+    EXPECT_EQ(pageLabels, c.across ? 1 : 0);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, PrintedWindows,
+    ::testing::Values(
+        // the widest: pages across, each with the 数字 column and the merged title
+        PrintedWindow{"出現頻度分析", true, false, {QStringLiteral("数字"), QStringLiteral("度（回）")}},
+        // a long one: pages down, each under both heading rows
+        PrintedWindow{"出現回数分析",
+                      false,
+                      true,
+                      {QStringLiteral("前回までの出現回数合計(回)"), QStringLiteral("回数"), QStringLiteral("ボ数字")}},
+        PrintedWindow{"引っ張り分析", false, true, {QStringLiteral("ボーナス数字"), QStringLiteral(":前回の数字")}},
+        PrintedWindow{"分割6データ分析", false, true, {QStringLiteral("回"), QStringLiteral("：ボーナス数字")}},
+        // one page with its legend
+        PrintedWindow{
+            "相性分析", false, false, {QStringLiteral("：偶然より2σ以上多い"), QStringLiteral("：1σ以上少ない")}}));
 
 }  // namespace
 
