@@ -20,6 +20,12 @@ std::string asStored(int field, const std::string& text) {
   return v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
 }
 
+// The stored line with field `field` as `text`.
+LineTexts withStored(LineTexts stored, int field, const std::string& text) {
+  stored[field] = text;
+  return stored;
+}
+
 // Why a number the line shows twice is refused: the bonus is named when it is one of the two.
 std::string repeatReason(const std::array<int, kNumberFields>& numbers, int field) {
   int other = 0;
@@ -130,6 +136,9 @@ QString EntryModel::problem(int line, int col) const {
       why = dateProblem(t[f], storedDate(line - 1, -1), storedDate(line - 1, +1), today_);
     else if (numberRepeated(lineNumbers(t), f))
       why = repeatReason(lineNumbers(t), f);
+    else if (numberRepeated(lineNumbers(withStored(l.stored, f, t[f])), f))
+      // a number the file holds in a field that shows another text
+      why = repeatReason(lineNumbers(withStored(l.stored, f, t[f])), f);
     else
       why = "同じ行のほかの数字が保存されるまで保存できません。";
   }
