@@ -165,7 +165,8 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_EQ(grid()->viewport()->height(), 50 * rowH);
   EXPECT_GT(grid()->verticalScrollBar()->maximum(), 0);
   // the window shows the whole grid
-  EXPECT_TRUE(QRect(QPoint(0, 0), sub->widget()->size()).contains(grid()->geometry()));
+  EXPECT_TRUE(QRect(QPoint(0, 0), sub->widget()->size()).contains(grid()->geometry()))
+      << sub->widget()->width() << " " << grid()->geometry().right() << " " << grid()->columnWidth(7);
   // the draw number cannot be typed into
   EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(cell(1, 2).flags() & Qt::ItemIsEditable);
