@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
           const int last = m->rowCount() - 1;
           m->setData(m->index(last, km::kLastNumberColumn - 1), QString::fromStdString(m->cellText(last + 1, 2)));
           entry->grid()->scrollToBottom();
-          entry->grid()->setCurrentIndex(m->index(last, km::kLastNumberColumn - 1));
+          entry->grid()->setCurrentIndex(m->index(last, km::kDateColumn - 1));
         }
       }
       // a fill in the background: its grid, not its progress
