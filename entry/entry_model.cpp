@@ -26,13 +26,6 @@ LineTexts withStored(LineTexts stored, int field, const std::string& text) {
   return stored;
 }
 
-// Why a number the line shows twice is refused: the bonus is named when it is one of the two.
-std::string repeatReason(const std::array<int, kNumberFields>& numbers, int field) {
-  int other = 0;
-  while (other < kNumberFields && (other == field || numbers[other] != numbers[field])) ++other;
-  return repeatedNumberReason(other < kNumberFields ? std::max(field, other) : field);
-}
-
 }  // namespace
 
 EntryModel::EntryModel(std::unique_ptr<EntryStore> store, QObject* parent)
@@ -134,13 +127,11 @@ QString EntryModel::problem(int line, int col) const {
     // refused for the line around it: a number a later field holds, a date not before the next draw's
     if (col == kDateColumn)
       why = dateProblem(t[f], storedDate(line - 1, -1), storedDate(line - 1, +1), today_);
-    else if (numberRepeated(lineNumbers(t), f))
-      why = repeatReason(lineNumbers(t), f);
-    else if (numberRepeated(lineNumbers(withStored(l.stored, f, t[f])), f))
-      // a number the file holds in a field that shows another text
-      why = repeatReason(lineNumbers(withStored(l.stored, f, t[f])), f);
     else
-      why = "同じ行のほかの数字が保存されるまで保存できません。";
+      why = repeatProblem(lineNumbers(t), f);
+    // a number the file holds in a field that shows another text
+    if (why.empty() && col != kDateColumn) why = repeatProblem(lineNumbers(withStored(l.stored, f, t[f])), f);
+    if (why.empty()) why = "同じ行のほかの数字が保存されるまで保存できません。";
   }
   return (col == kDateColumn ? QStringLiteral("この日付は保存されていません。")
                              : QStringLiteral("この数字は保存されていません。")) +

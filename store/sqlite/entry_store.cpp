@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -93,6 +94,13 @@ std::array<int, kNumberFields> lineNumbers(const LineTexts& line) {
   for (int f = 0; f < kNumberFields; ++f)
     if (const CellNumber v = parseCellNumber(line[f]); v.kind == CellNumber::Number) n[f] = v.value;
   return n;
+}
+
+std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int field) {
+  if (!numberRepeated(numbers, field)) return {};
+  int other = 0;
+  while (other == field || numbers[other] != numbers[field]) ++other;
+  return repeatedNumberReason(std::max(field, other));
 }
 
 std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today) {
@@ -390,11 +398,8 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
       if (!neighbourDate(no, false, previous, error) || !neighbourDate(no, true, next, error)) return fail(error);
       if (std::string why = dateProblem(text, previous, next, today()); !why.empty()) return fail(why);
       line[f] = normalizedDate(text);
-    } else if (numberRepeated(numbers, f)) {
-      // named by the later field: the bonus when it is one of the two
-      int other = 0;
-      while (other == f || numbers[other] != numbers[f]) ++other;
-      return fail("第" + std::to_string(no) + "回の" + repeatedNumberReason(std::max(f, other)));
+    } else if (std::string why = repeatProblem(numbers, f); !why.empty()) {
+      return fail("第" + std::to_string(no) + "回の" + why);
     }
   }
   std::string sql = "UPDATE %T SET ";

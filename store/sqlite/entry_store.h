@@ -62,6 +62,10 @@ std::string dateProblem(std::string_view text, const std::string& previous, cons
 // lottery number or that an earlier column of the line already holds, or a
 // date refused by dateProblem (without a later draw); empty when sound.
 std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today);
+// Why field `field` (0..5) cannot hold its number, another field holding it
+// ("本数字に同じ数があります。", or the bonus's reason when the bonus is one of
+// the two); empty when no other field holds it.
+std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int field);
 // The numbers of a line as numbers, 0 where a text is none.
 std::array<int, kNumberFields> lineNumbers(const LineTexts& line);
 // The date `days` days after a calendar date; empty when it is none.
