@@ -384,8 +384,14 @@ void MainFrm::closeEvent(QCloseEvent* e) {
     loading_ = false;
     QApplication::restoreOverrideCursor();
   }
-  if (help_) help_->close();
   mdi_->closeAllSubWindows();
+  // a window that keeps unsaved input open (修正する) keeps the program open
+  for (QMdiSubWindow* sub : mdi_->subWindowList())
+    if (sub->isVisible()) {
+      e->ignore();
+      return;
+    }
+  if (help_) help_->close();
   if (started_) {
     FileFailure why;
     if (!predictionState_.writeSettingsFile(settingsPath_.toStdString(), nullptr, &why)) {

@@ -37,6 +37,7 @@ constexpr int kVisibleLines = 50;
 constexpr double kRowHeightPoints = 10;
 constexpr double kDrawNoWidthChars = 5;
 constexpr double kNumberWidthChars = 7;
+constexpr double kDateWidthChars = 11;  // YYYY-MM-DD
 
 // Pixel sizes of a column width in characters and a row height in points,
 // converted exactly as the analysis grids convert theirs.
@@ -220,28 +221,30 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   description->setObjectName(QStringLiteral("Label1"));
   layout->addWidget(description);
 
-  fpSpread1 = new EntryGrid(this);
-  fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
-  fpSpread1->setModel(model_);
+  grid_ = new EntryGrid(this);
+  grid_->setObjectName(QStringLiteral("fpSpread1"));
+  grid_->setModel(model_);
   const QSize numberCell = cellPixels(kNumberWidthChars, kRowHeightPoints);
   const QSize drawNoCell = cellPixels(kDrawNoWidthChars, kRowHeightPoints);
   const int rowHeight = numberCell.height();
-  QHeaderView* vh = fpSpread1->verticalHeader();
+  QHeaderView* vh = grid_->verticalHeader();
   vh->setMinimumSectionSize(1);
   vh->setDefaultSectionSize(rowHeight);
   const QFontMetrics fm(GridView::gridFont());
   vh->setFixedWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 10);
-  QHeaderView* hh = fpSpread1->horizontalHeader();
+  QHeaderView* hh = grid_->horizontalHeader();
   hh->setMinimumSectionSize(1);
   hh->setFixedHeight(std::max(rowHeight, 2 * fm.height() + 4));  // "ボーナス数字" takes two lines
-  fpSpread1->setColumnWidth(0, drawNoCell.width());
-  for (int c = 1; c < 7; ++c) fpSpread1->setColumnWidth(c, numberCell.width());
-  const int frame = 2 * fpSpread1->frameWidth();
-  const int gridWidth = vh->width() + drawNoCell.width() + 6 * numberCell.width() + frame +
-                        fpSpread1->verticalScrollBar()->sizeHint().width();
+  const int dateWidth = cellPixels(kDateWidthChars, kRowHeightPoints).width();
+  grid_->setColumnWidth(0, drawNoCell.width());
+  for (int c = 1; c < kDateColumn - 1; ++c) grid_->setColumnWidth(c, numberCell.width());
+  grid_->setColumnWidth(kDateColumn - 1, dateWidth);
+  const int frame = 2 * grid_->frameWidth();
+  const int gridWidth = vh->width() + drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth + frame +
+                        grid_->verticalScrollBar()->sizeHint().width();
   const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
-  fpSpread1->setFixedSize(gridWidth, gridHeight);
-  layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
+  grid_->setFixedSize(gridWidth, gridHeight);
+  layout->addWidget(grid_, 1, Qt::AlignLeft | Qt::AlignTop);
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing
@@ -249,27 +252,27 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   opening_->setObjectName(QStringLiteral("opening"));
   bottom->addWidget(opening_);
   bottom->addStretch(1);
-  Command1 = new QPushButton(QStringLiteral("閉じる"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  connect(Command1, &QPushButton::clicked, this, &DataEntryWindow::Command1_Click);
-  bottom->addWidget(Command1);
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
+  closeButton_->setObjectName(QStringLiteral("Command1"));
+  connect(closeButton_, &QPushButton::clicked, this, &DataEntryWindow::checkAndClose);
+  bottom->addWidget(closeButton_);
   layout->addLayout(bottom);
 
-  mnuEdit = new QMenu(QStringLiteral("編集(&E)"), this);
-  mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-  mnuAddLine = mnuEdit->addAction(QStringLiteral("行追加"));
-  mnuAddLine->setObjectName(QStringLiteral("mnuAddLine"));
-  mnuDelLine = mnuEdit->addAction(QStringLiteral("行削除"));
-  mnuDelLine->setObjectName(QStringLiteral("mnuDelLine"));
-  connect(mnuAddLine, &QAction::triggered, this, &DataEntryWindow::mnuAddLine_Click);
-  connect(mnuDelLine, &QAction::triggered, this, &DataEntryWindow::mnuDelLine_Click);
+  editMenu_ = new QMenu(QStringLiteral("編集(&E)"), this);
+  editMenu_->setObjectName(QStringLiteral("mnuEdit"));
+  addLineAction_ = editMenu_->addAction(QStringLiteral("行追加"));
+  addLineAction_->setObjectName(QStringLiteral("mnuAddLine"));
+  deleteLineAction_ = editMenu_->addAction(QStringLiteral("行削除"));
+  deleteLineAction_->setObjectName(QStringLiteral("mnuDelLine"));
+  connect(addLineAction_, &QAction::triggered, this, &DataEntryWindow::addLine);
+  connect(deleteLineAction_, &QAction::triggered, this, &DataEntryWindow::deleteLine);
   connect(vh, &QHeaderView::customContextMenuRequested, this,
           [this, vh](const QPoint& pos) { openEditMenu(vh->logicalIndexAt(pos), vh->viewport()->mapToGlobal(pos)); });
 
   // A failed write is told after the edit has finished, never inside it.
   connect(model_, &EntryModel::writeFailed, this, &DataEntryWindow::showStop, Qt::QueuedConnection);
 
-  fpSpread1->setEnabled(false);
+  grid_->setEnabled(false);
   openStore(cs, busyTimeoutMs);
 }
 
@@ -304,8 +307,8 @@ void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
   const QString details = open ? model_->details() : QString::fromStdString(result->details);
   delete opening_;
   opening_ = nullptr;
-  fpSpread1->setEnabled(true);
-  if (model_->rowCount() > 0) fpSpread1->setCurrentIndex(model_->index(0, 1));
+  grid_->setEnabled(true);
+  if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 1));
   if (!error.isEmpty()) {
     // Nothing can be changed: say why, then close the window.
     showStop(error, details);
@@ -316,14 +319,14 @@ void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
 bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
   if (!model_->writable()) return false;
   if (model_->rowCount() == 0 && line == -1) {
-    mnuDelLine->setEnabled(false);
-    mnuEdit->popup(globalPos);
+    deleteLineAction_->setEnabled(false);
+    editMenu_->popup(globalPos);
     return true;
   }
   if (line < 0 || line >= model_->rowCount()) return false;
-  mnuDelLine->setEnabled(true);
+  deleteLineAction_->setEnabled(true);
   int first = line, last = line;
-  const QModelIndexList selected = fpSpread1->selectionModel()->selectedIndexes();
+  const QModelIndexList selected = grid_->selectionModel()->selectedIndexes();
   if (!selected.isEmpty()) {
     first = last = selected.first().row();
     for (const QModelIndex& i : selected) {
@@ -333,10 +336,10 @@ bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
   }
   if (first != last) return false;
   // The line pointed at is the line the commands work on.
-  const int col = fpSpread1->currentIndex().isValid() ? fpSpread1->currentIndex().column() : 1;
-  fpSpread1->selectionModel()->setCurrentIndex(model_->index(line, col),
-                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  mnuEdit->popup(globalPos);
+  const int col = grid_->currentIndex().isValid() ? grid_->currentIndex().column() : 1;
+  grid_->selectionModel()->setCurrentIndex(model_->index(line, col),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  editMenu_->popup(globalPos);
   return true;
 }
 
@@ -348,9 +351,9 @@ bool DataEntryWindow::confirm(const QString& text) {
 
 void DataEntryWindow::showStop(const QString& text, const QString& details) { km::showStop(this, text, details); }
 
-void DataEntryWindow::mnuAddLine_Click() {
+void DataEntryWindow::addLine() {
   if (!confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) return;
-  const QModelIndex cur = fpSpread1->currentIndex();
+  const QModelIndex cur = grid_->currentIndex();
   if (!cur.isValid() && model_->rowCount() > 0) return;
   const int col = cur.isValid() ? cur.column() : 1;
   const int row = cur.isValid() ? cur.row() : -1;  // -1: the first draw of an empty history
@@ -359,12 +362,12 @@ void DataEntryWindow::mnuAddLine_Click() {
     return;
   }
   const QModelIndex next = model_->index(std::min(row + 1, model_->rowCount() - 1), col);
-  fpSpread1->selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
+  grid_->selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
 }
 
-void DataEntryWindow::mnuDelLine_Click() {
+void DataEntryWindow::deleteLine() {
   if (!confirm(QStringLiteral("選択された行を削除します。よろしいですか？"))) return;
-  const QModelIndex cur = fpSpread1->currentIndex();
+  const QModelIndex cur = grid_->currentIndex();
   if (!cur.isValid()) return;
   const int col = cur.column();
   const int row = cur.row();
@@ -373,32 +376,57 @@ void DataEntryWindow::mnuDelLine_Click() {
     return;
   }
   if (model_->rowCount() > 0)
-    fpSpread1->selectionModel()->setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), col),
-                                                 QItemSelectionModel::ClearAndSelect);
+    grid_->selectionModel()->setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), col),
+                                             QItemSelectionModel::ClearAndSelect);
 }
 
-void DataEntryWindow::Command1_Click() {
-  fpSpread1->commitOpenEditor();
-  const auto wrong =
-      findWrongCell(model_->rowCount(), [this](int line, int col) { return model_->cellText(line, col); });
-  if (wrong) {
-    showStop(QString::fromUtf8(kWrongNumberMessage));
-    const QModelIndex cell = model_->index(wrong->line - 1, wrong->column - 1);
-    fpSpread1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
-    fpSpread1->scrollTo(cell);
-    fpSpread1->setFocus();
+void DataEntryWindow::selectCell(int line, int column) {
+  const QModelIndex cell = model_->index(line - 1, column - 1);
+  grid_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+  grid_->scrollTo(cell);
+  grid_->setFocus();
+}
+
+void DataEntryWindow::checkAndClose() {
+  grid_->commitOpenEditor();
+  const auto wrong = findWrongCell(
+      model_->rowCount(), [this](int line, int col) { return model_->cellText(line, col); }, model_->today());
+  const auto unsaved = model_->firstUnsaved();
+  if (wrong || unsaved) {
+    // the first of the two: a text never written may be sound in itself (a repeat of a later field)
+    const bool useUnsaved =
+        unsaved && (!wrong || std::pair(unsaved->line, unsaved->column) < std::pair(wrong->line, wrong->column));
+    const CellPosition at = useUnsaved ? *unsaved : *wrong;
+    showStop(QString::fromUtf8(at.column == kDateColumn ? kWrongDateMessage : kWrongNumberMessage));
+    selectCell(at.line, at.column);
     return;
   }
   closeChildOf(this);
 }
 
 void DataEntryWindow::closeEvent(QCloseEvent* e) {
-  // The close box skips the check: texts that were never written are dropped.
-  fpSpread1->commitOpenEditor();
+  // Closed otherwise than by 閉じる (the close box, 終了): texts that were
+  // never written are corrected or dropped, as the user chooses.
+  grid_->commitOpenEditor();
   if (const int n = model_->unsavedCount(); n > 0) {
-    execMessage(this,
-                {QMessageBox::Information,
-                 QStringLiteral("誤りのある数字（%1件）はデータベースに保存されていないため、破棄しました。").arg(n)});
+    const auto pressed = execMessage(
+        this,
+        {QMessageBox::Warning,
+         QStringLiteral("誤りのあるセルが%1件あり、データベースに保存されていません。\n"
+                        "「修正する」で最初のセルに戻ります。「破棄して終了」でそれらのセルの入力を捨てて閉じます"
+                        "（保存済みのデータはそのまま残ります）。")
+             .arg(n),
+         {},
+         QMessageBox::Retry | QMessageBox::Discard,
+         QMessageBox::Retry,
+         {{QMessageBox::Retry, QStringLiteral("修正する")}, {QMessageBox::Discard, QStringLiteral("破棄して終了")}}});
+    if (pressed != QMessageBox::Discard) {
+      const auto first = model_->firstUnsaved();
+      if (first) selectCell(first->line, first->column);
+      e->ignore();
+      return;
+    }
+    model_->dropUnsaved();
   }
   e->accept();
 }

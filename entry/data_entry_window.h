@@ -1,7 +1,9 @@
 #pragma once
 // 当選データ入力: the result data entry window.  An editable grid of every
-// stored draw, a popup on the line headers to insert or delete a line, and
-// the check of the numbers on 閉じる.
+// stored draw with its date, a popup on the line headers to insert or delete
+// a line, the check of the numbers and dates on 閉じる, and the question
+// 修正する／破棄して終了 when the window is closed otherwise with texts that
+// were never written.
 #include <QTableView>
 #include <QWidget>
 #include <memory>
@@ -58,12 +60,12 @@ class DataEntryWindow : public QWidget {
   // nothing can be edited.
   bool opening() const { return opening_ != nullptr; }
 
-  EntryGrid* grid() const { return fpSpread1; }
+  EntryGrid* grid() const { return grid_; }
   EntryModel* model() const { return model_; }
-  QPushButton* closeButton() const { return Command1; }
-  QMenu* editMenu() const { return mnuEdit; }
-  QAction* addLineAction() const { return mnuAddLine; }
-  QAction* delLineAction() const { return mnuDelLine; }
+  QPushButton* closeButton() const { return closeButton_; }
+  QMenu* editMenu() const { return editMenu_; }
+  QAction* addLineAction() const { return addLineAction_; }
+  QAction* delLineAction() const { return deleteLineAction_; }
 
   // The popup on the line header of `line` (0-based) at a global position:
   // shown only for a line that holds data while the selection covers no more
@@ -72,10 +74,10 @@ class DataEntryWindow : public QWidget {
   // first draw.  True when shown.
   bool openEditMenu(int line, const QPoint& globalPos);
 
-  void mnuAddLine_Click();
-  void mnuDelLine_Click();
-  // 閉じる: checks the numbers and closes the window when they are sound.
-  void Command1_Click();
+  void addLine();
+  void deleteLine();
+  // 閉じる: checks the numbers and dates and closes the window when they are sound.
+  void checkAndClose();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -86,14 +88,15 @@ class DataEntryWindow : public QWidget {
   void storeOpened(const std::shared_ptr<OpenedStore>& result);
   void showStop(const QString& text, const QString& details = {});
   bool confirm(const QString& text);
+  void selectCell(int line, int column);
 
   QLabel* opening_ = nullptr;  // 「開いています...」 while the store is opened
   EntryModel* model_ = nullptr;
-  EntryGrid* fpSpread1 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QMenu* mnuEdit = nullptr;
-  QAction* mnuAddLine = nullptr;
-  QAction* mnuDelLine = nullptr;
+  EntryGrid* grid_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QAction* addLineAction_ = nullptr;
+  QAction* deleteLineAction_ = nullptr;
 };
 
 }  // namespace km

@@ -1,16 +1,30 @@
 #include "entry/entry_model.h"
 
 #include <QColor>
+#include <algorithm>
 
 namespace km {
 
 namespace {
 
-constexpr int kColumns = 7;
-constexpr const char* kHeaders[kColumns] = {"回数",    "第1数字", "第2数字",     "第3数字",
-                                            "第4数字", "第5数字", "ボーナス数字"};
+constexpr int kColumns = kDateColumn;
+constexpr const char* kHeaders[kColumns] = {"回数",    "第1数字", "第2数字",      "第3数字",
+                                            "第4数字", "第5数字", "ボーナス数字", "抽選日"};
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// A sound text as the store writes it: a number without leading zeros, a date as YYYY-MM-DD.
+std::string asStored(int field, const std::string& text) {
+  if (field == kDateField) return normalizedDate(text);
+  const CellNumber v = parseCellNumber(text);
+  return v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
+}
+
+// The stored line with field `field` as `text`.
+LineTexts withStored(LineTexts stored, int field, const std::string& text) {
+  stored[field] = text;
+  return stored;
+}
 
 }  // namespace
 
@@ -19,9 +33,17 @@ EntryModel::EntryModel(std::unique_ptr<EntryStore> store, QObject* parent)
 
 EntryModel::~EntryModel() = default;
 
+LineTexts EntryModel::Line::shown() const {
+  LineTexts t = stored;
+  for (int f = 0; f < kLineFields; ++f)
+    if (unsaved[f]) t[f] = *unsaved[f];
+  return t;
+}
+
 QString EntryModel::load() {
   beginResetModel();
   lines_.clear();
+  if (store_) today_ = store_->today();
   QString error;
   if (store_) {
     std::vector<EntryRow> rows;
@@ -30,9 +52,10 @@ QString EntryModel::load() {
       error = qs(e);
     } else {
       lines_.reserve(rows.size());
-      for (EntryRow& r : rows) lines_.push_back(Line{r.no, std::move(r.text), {}});
+      for (const EntryRow& r : rows) lines_.push_back(Line{r.no, r.line(), {}});
     }
   }
+  datesChanged();
   endResetModel();
   return error;
 }
@@ -63,6 +86,58 @@ int EntryModel::unsavedCount() const {
   return n;
 }
 
+std::optional<CellPosition> EntryModel::firstUnsaved() const {
+  for (size_t i = 0; i < lines_.size(); ++i)
+    for (int f = 0; f < kLineFields; ++f)
+      if (lines_[i].unsaved[f]) return CellPosition{static_cast<int>(i) + 1, f + kFirstNumberColumn, {}};
+  return std::nullopt;
+}
+
+void EntryModel::dropUnsaved() {
+  for (Line& l : lines_) l.unsaved = {};
+  datesChanged();
+  if (rowCount() > 0) emit dataChanged(index(0, 1), index(rowCount() - 1, kColumns - 1));
+}
+
+void EntryModel::datesChanged() {
+  dateAbove_.assign(lines_.size(), std::string());
+  std::string above;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    dateAbove_[i] = above;
+    const LineTexts t = lines_[i].shown();
+    if (cellProblem(t, kDateColumn, above, today_).empty())
+      if (std::string d = normalizedDate(t[kDateField]); !d.empty()) above = std::move(d);
+  }
+}
+
+std::string EntryModel::storedDate(int row, int step) const {
+  for (int i = row + step; i >= 0 && i < rowCount(); i += step)
+    if (isCalendarDate(lines_[i].stored[kDateField])) return lines_[i].stored[kDateField];
+  return {};
+}
+
+QString EntryModel::problem(int line, int col) const {
+  if (line < 1 || line > rowCount() || col < kFirstNumberColumn || col > kColumns) return {};
+  const Line& l = lines_[line - 1];
+  const int f = col - kFirstNumberColumn;
+  const LineTexts t = l.shown();
+  std::string why = cellProblem(t, col, dateAbove_[line - 1], today_);
+  if (!l.unsaved[f]) return qs(why);
+  if (why.empty()) {
+    // refused for the line around it: a number a later field holds, a date not before the next draw's
+    if (col == kDateColumn)
+      why = dateProblem(t[f], storedDate(line - 1, -1), storedDate(line - 1, +1), today_);
+    else
+      why = repeatProblem(lineNumbers(t), f);
+    // a number the file holds in a field that shows another text
+    if (why.empty() && col != kDateColumn) why = repeatProblem(lineNumbers(withStored(l.stored, f, t[f])), f);
+    if (why.empty()) why = "同じ行のほかの数字が保存されるまで保存できません。";
+  }
+  return (col == kDateColumn ? QStringLiteral("この日付は保存されていません。")
+                             : QStringLiteral("この数字は保存されていません。")) +
+         qs(why);
+}
+
 QVariant EntryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const int col = index.column() + 1;
@@ -77,14 +152,14 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
       if (col == kLastNumberColumn) return bonusText();
       return QColor(0, 0, 0);
     case Qt::BackgroundRole:
-      if (col > 1 && parseCellNumber(cellText(index.row() + 1, col)).kind == CellNumber::Wrong) return wrongBack();
+      if (col > 1 && !problem(index.row() + 1, col).isEmpty()) return wrongBack();
       if (col == 1) return drawNoBack();
       if (col == kLastNumberColumn) return bonusBack();
       return QColor(255, 255, 255);
-    case Qt::ToolTipRole:
-      if (col > 1 && lines_[index.row()].unsaved[col - kFirstNumberColumn])
-        return QStringLiteral("この数字は保存されていません。") + QString::fromUtf8(wrongNumberReason());
-      return {};
+    case Qt::ToolTipRole: {
+      const QString why = problem(index.row() + 1, col);
+      return why.isEmpty() ? QVariant() : QVariant(why);
+    }
     default:
       return {};
   }
@@ -108,25 +183,55 @@ Qt::ItemFlags EntryModel::flags(const QModelIndex& index) const {
 bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::EditRole || !store_ || !index.isValid() || index.column() == 0 || index.row() >= rowCount())
     return false;
-  Line& l = lines_[index.row()];
-  const int col = index.column() + 1;
-  const int f = col - kFirstNumberColumn;
-  const std::string text = value.toString().toStdString();
-  const CellNumber v = parseCellNumber(text);
-  if (v.kind == CellNumber::Wrong) {
-    l.unsaved[f] = text;
-    emit dataChanged(index, index);
-    return true;
+  const int row = index.row();
+  const int f = index.column() + 1 - kFirstNumberColumn;
+  lines_[row].unsaved[f] = value.toString().toStdString();
+  const bool written = writeSound(row, f);
+  datesChanged();
+  // a date moves the marks of the dates below it
+  if (row < rowCount()) emit dataChanged(this->index(row, 1), this->index(rowCount() - 1, kColumns - 1));
+  return written;
+}
+
+bool EntryModel::writeSound(int row, int edited) {
+  Line& l = lines_[row];
+  const LineTexts t = l.shown();
+  const std::array<int, kNumberFields> shownNumbers = lineNumbers(t);
+  std::vector<int> sound;
+  for (int f = 0; f < kLineFields; ++f) {
+    if (!l.unsaved[f]) continue;
+    if (f == kDateField ? dateProblem(t[f], storedDate(row, -1), storedDate(row, +1), today_).empty()
+                        : parseCellNumber(t[f]).kind != CellNumber::Wrong && !numberRepeated(shownNumbers, f))
+      sound.push_back(f);
   }
-  const std::string e = store_->setCell(l.no, col, text);
-  if (!e.empty()) {
+  // the fields not written keep their stored numbers, which the written ones may not repeat
+  for (bool dropped = true; dropped;) {
+    dropped = false;
+    LineTexts after = l.stored;
+    for (int f : sound) after[f] = t[f];
+    const std::array<int, kNumberFields> numbers = lineNumbers(after);
+    for (auto it = sound.begin(); it != sound.end();) {
+      if (*it != kDateField && numberRepeated(numbers, *it)) {
+        it = sound.erase(it);
+        dropped = true;
+      } else {
+        ++it;
+      }
+    }
+  }
+  if (sound.empty()) return true;
+  std::vector<std::pair<int, std::string>> cells;
+  for (int f : sound) cells.emplace_back(f + kFirstNumberColumn, t[f]);
+  if (const std::string e = store_->setCells(l.no, cells); !e.empty()) {
+    if (std::find(sound.begin(), sound.end(), edited) != sound.end()) l.unsaved[edited].reset();
     emit writeFailed(qs(e), qs(store_->details()));
     reloadIfChangedElsewhere();
     return false;
   }
-  l.stored[f] = v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
-  l.unsaved[f].reset();
-  emit dataChanged(index, index);
+  for (int f : sound) {
+    l.stored[f] = asStored(f, t[f]);
+    l.unsaved[f].reset();
+  }
   return true;
 }
 
@@ -164,7 +269,7 @@ QString EntryModel::reload(int at, int delta) {
   std::vector<Line> next;
   next.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    Line l{rows[i].no, std::move(rows[i].text), {}};
+    Line l{rows[i].no, rows[i].line(), {}};
     // unsaved texts stay on their lines; the lines below the change moved
     const int old = static_cast<int>(i) < at ? static_cast<int>(i) : static_cast<int>(i) - delta;
     if (old >= 0 && old < rowCount() && !(delta > 0 && static_cast<int>(i) == at)) l.unsaved = lines_[old].unsaved;
@@ -173,13 +278,15 @@ QString EntryModel::reload(int at, int delta) {
   if (delta > 0) {
     beginInsertRows({}, at, at);
     lines_ = std::move(next);
+    datesChanged();
     endInsertRows();
   } else {
     beginRemoveRows({}, at, at);
     lines_ = std::move(next);
+    datesChanged();
     endRemoveRows();
   }
-  if (at < rowCount()) emit dataChanged(index(at, 0), index(rowCount() - 1, 0));
+  if (at < rowCount()) emit dataChanged(index(at, 0), index(rowCount() - 1, kColumns - 1));
   return {};
 }
 

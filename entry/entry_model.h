@@ -1,9 +1,12 @@
 #pragma once
-// The table behind the data entry grid: one line per stored draw, seven
-// columns (回数, 第1数字..第5数字, ボーナス数字).  Every accepted edit, inserted
-// line and deleted line is written through the entry store at once.  A text
-// that is not a sound number stays in the grid only, marked, and is never
-// written; the grid then shows it instead of the stored value.
+// The table behind the data entry grid: one line per stored draw, eight
+// columns (回数, 第1数字..第5数字, ボーナス数字, 抽選日).  Every accepted edit,
+// inserted line and deleted line is written through the entry store at once.
+// A text the store would refuse (no number 1..31, a number the draw already
+// holds, a date out of order) stays in the grid only, marked, and is never
+// written; the grid then shows it instead of the stored value, and writes it
+// as soon as an edit of its line makes it sound.  A stored value that breaks
+// the same rules is marked too.
 #include <QAbstractTableModel>
 #include <QColor>
 #include <memory>
@@ -40,15 +43,24 @@ class EntryModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   // A sound text is written at once (writeFailed on a database error, and
-  // the cell keeps the stored value); any other text is kept, marked.
+  // the cell keeps the stored value); any other text is kept, marked.  The
+  // line's other kept texts are written with it when they have become sound.
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
   bool writable() const { return store_ != nullptr; }
   EntryStore* store() const { return store_.get(); }
-  // The text shown in grid column `col` (1..7) of line `line` (1..rowCount).
+  // The text shown in grid column `col` (1..8) of line `line` (1..rowCount).
   std::string cellText(int line, int col) const;
   // How many texts are kept in the grid only.
   int unsavedCount() const;
+  // The first cell (lines first, then columns) whose text is kept in the grid only.
+  std::optional<CellPosition> firstUnsaved() const;
+  // Forgets the texts kept in the grid only: the grid shows what the file holds.
+  void dropUnsaved();
+  // Why the cell is marked; empty when it is not.
+  QString problem(int line, int col) const;
+  // The day the date rules count from.
+  const std::string& today() const { return today_; }
 
   // A blank line after line `row` (0-based; -1 before the first line), written at once.  The following
   // lines of its run of draw numbers move up by one.  Empty or the reason.
@@ -64,9 +76,18 @@ class EntryModel : public QAbstractTableModel {
  private:
   struct Line {
     int no = 0;
-    std::array<std::string, kNumberFields> stored;
-    std::array<std::optional<std::string>, kNumberFields> unsaved;
+    LineTexts stored;
+    std::array<std::optional<std::string>, kLineFields> unsaved;
+    LineTexts shown() const;
   };
+  // Writes the kept texts of line `row` that have become sound, together;
+  // false after a write failure (told through writeFailed).
+  bool writeSound(int row, int editedField);
+  // The nearest date above line `row` (0-based) that the marks count from,
+  // and the stored ones the store checks a new date against.
+  std::string shownDateAbove(int row) const;
+  std::string storedDate(int row, int step) const;
+  void datesChanged();
   // Re-reads the lines after a change of the line structure; `shift` maps
   // old unsaved texts to their new lines (the inserted or deleted position).
   QString reload(int at, int delta);
@@ -74,6 +95,9 @@ class EntryModel : public QAbstractTableModel {
 
   std::unique_ptr<EntryStore> store_;
   std::vector<Line> lines_;
+  std::string today_;
+  // per line, the nearest sound date shown above it (kept for painting)
+  std::vector<std::string> dateAbove_;
 };
 
 }  // namespace km

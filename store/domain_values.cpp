@@ -77,7 +77,31 @@ CellNumber parseDrawNo(std::string_view text) {
   return n.kind == CellNumber::Number && !isDrawNo(n.value) ? CellNumber{CellNumber::Wrong, 0} : n;
 }
 
-std::string normalizedDate(std::string_view v) {
+std::string normalizedDate(std::string_view typed) {
+  // spaces around it go and full-width digits become half-width, as a number's
+  std::string folded;
+  {
+    size_t b = 0, e = typed.size(), len = 0;
+    while (b < e && isSpaceAt(typed, b, len)) b += len;
+    for (size_t i = b; i < e;) {
+      const auto c = [&](size_t k) { return static_cast<unsigned char>(typed[k]); };
+      if (e - i >= 3 && c(i) == 0xEF && c(i + 1) == 0xBC && c(i + 2) >= 0x90 && c(i + 2) <= 0x99) {
+        folded += static_cast<char>('0' + (c(i + 2) - 0x90));
+        i += 3;
+      } else {
+        folded += typed[i++];
+      }
+    }
+    while (!folded.empty()) {
+      if (folded.back() == ' ' || folded.back() == '\t')
+        folded.pop_back();
+      else if (folded.size() >= 3 && folded.compare(folded.size() - 3, 3, "\xE3\x80\x80") == 0)
+        folded.resize(folded.size() - 3);
+      else
+        break;
+    }
+  }
+  const std::string_view v = folded;
   // the three separators: "-" twice, "/" twice, or 年 月 日 (three bytes each in UTF-8)
   struct Form {
     std::string_view first, second, end;
@@ -116,5 +140,23 @@ std::string normalizedDate(std::string_view v) {
 }
 
 const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
+
+bool numberRepeated(const std::array<int, 6>& n, int field) {
+  if (field < 0 || field >= 6 || n[field] == 0) return false;
+  for (int g = 0; g < 6; ++g)
+    if (g != field && n[g] == n[field]) return true;
+  return false;
+}
+
+int repeatedNumberField(const std::array<int, 6>& n) {
+  for (int f = 1; f < 6; ++f)
+    for (int g = 0; g < f; ++g)
+      if (n[f] != 0 && n[g] == n[f]) return f;
+  return -1;
+}
+
+const char* repeatedNumberReason(int field) {
+  return field == 5 ? "ボーナス数字が本数字と同じです。" : "本数字に同じ数があります。";
+}
 
 }  // namespace km

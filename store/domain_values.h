@@ -2,6 +2,7 @@
 // The values a history is made of, each with its one rule: every reader and
 // writer (the start-up read, the CSV reader, the entry store, the update's
 // check, kazumaki-tool) and the analyses' guards test them here.
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -36,14 +37,25 @@ CellNumber parseWholeNumber(std::string_view text);
 // number as parseWholeNumber reads it (so full-width digits count, "１２" is
 // 12) that is a draw number; Empty, Number or Wrong ("0", "32768", "1.0").
 CellNumber parseDrawNo(std::string_view text);
-// A date written as the results lists write it: YYYY-MM-DD, YYYY/M/D (or
-// YYYY/MM/DD) and YYYY年M月D日, as YYYY-MM-DD; empty when it is none of these
-// or no day of the calendar.
+// A date written as the results lists write it or as it is typed: YYYY-MM-DD,
+// YYYY/M/D (or YYYY/MM/DD) and YYYY年M月D日, as YYYY-MM-DD; full-width digits
+// count as their half-width value and spaces around it are ignored, as for a
+// number; empty when it is none of these or no day of the calendar.
 std::string normalizedDate(std::string_view text);
 // A number cell: Empty, a lottery number written in digits, or Wrong (the
 // above, and "0", "32").
 CellNumber parseCellNumber(std::string_view text);
 // Why a Wrong text is refused, for messages.
 const char* wrongNumberReason();
+
+// One draw holds six different numbers: 第1数字..第5数字 and ボーナス数字 as
+// numbers (0 for an empty field), the first field, in that order, whose
+// number an earlier field already holds; -1 when no number repeats.
+int repeatedNumberField(const std::array<int, 6>& numbers);
+// Whether another field holds the number of field `field` (0..5).
+bool numberRepeated(const std::array<int, 6>& numbers, int field);
+// Why the repeat at `field` is refused: "本数字に同じ数があります。" for a main
+// number, "ボーナス数字が本数字と同じです。" for the bonus.
+const char* repeatedNumberReason(int field);
 
 }  // namespace km

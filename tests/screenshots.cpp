@@ -18,6 +18,7 @@
 #include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "entry/data_entry_window.h"
+#include "entry/entry_model.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
@@ -95,6 +96,13 @@ int main(int argc, char** argv) {
       if (auto* entry = qobject_cast<km::DataEntryWindow*>(sub->widget())) {
         if (entry->opening()) shoot(QString::fromStdString(name) + QStringLiteral("_開いています"));
         while (entry->opening()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        // the newest line in view, its bonus typed as one of its main numbers: kept in the grid only, marked
+        if (km::EntryModel* m = entry->model(); m->rowCount() > 0) {
+          const int last = m->rowCount() - 1;
+          m->setData(m->index(last, km::kLastNumberColumn - 1), QString::fromStdString(m->cellText(last + 1, 2)));
+          entry->grid()->scrollToBottom();
+          entry->grid()->setCurrentIndex(m->index(last, km::kDateColumn - 1));
+        }
       }
       // a fill in the background: its grid, not its progress
       for (km::AnalysisWindow* a : sub->findChildren<km::AnalysisWindow*>())
@@ -115,6 +123,7 @@ int main(int argc, char** argv) {
       }
       shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name));
       if (maximise) sub->showNormal();
+      if (auto* entry = qobject_cast<km::DataEntryWindow*>(sub->widget())) entry->model()->dropUnsaved();
       sub->close();
     }
     frm.close();

@@ -95,8 +95,10 @@ int usage() {
                "  kazumaki-tool status [DB]            print the newest draw and how many are missing\n"
                "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
                "                                       append the next draw, print its number\n"
-               "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 of DRAW\n"
-               "  kazumaki-tool insert DB AFTER_DRAW   insert a blank draw, print its number\n"
+               "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 (a number) or 8\n"
+               "                                       (the date, YYYY-MM-DD) of DRAW\n"
+               "  kazumaki-tool insert DB AFTER_DRAW   insert a blank draw dated a week after AFTER_DRAW,\n"
+               "                                       print its number\n"
                "  kazumaki-tool delete DB DRAW         delete a draw\n"
                "  kazumaki-tool check DB               print the first wrong line and column\n"
                "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
@@ -362,9 +364,10 @@ int add(const std::string& dbPath, const std::vector<std::string>& numbers, cons
 int set(const std::string& dbPath, const std::string& draw, const std::string& column, const std::string& text) {
   int no = 0, col = 0;
   if (!wholeNumber(draw, no)) return notADrawNumber(draw);
-  if (!wholeNumber(column, col) || col < km::kFirstNumberColumn || col > km::kLastNumberColumn)
-    return done("列「" + km::excerpt(column) + "」は２～７で指定してください。");
-  if (km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
+  if (!wholeNumber(column, col) || col < km::kFirstNumberColumn || col > km::kDateColumn)
+    return done("列「" + km::excerpt(column) + "」は２～８で指定してください。");
+  if (col != km::kDateColumn &&
+      km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
     return done("「" + km::excerpt(text) + "」: " + km::wrongNumberReason());
   auto store = openEntry(dbPath);
   if (!store) return 1;
@@ -396,14 +399,15 @@ int check(const std::string& dbPath) {
   if (!store) return 1;
   std::vector<km::EntryRow> rows;
   if (const std::string e = store->readAll(rows); !e.empty()) return done(e, store.get());
-  const auto wrong = km::findWrongCell(static_cast<int>(rows.size()), [&](int line, int col) {
-    return rows[line - 1].text[col - km::kFirstNumberColumn];
-  });
+  const auto wrong = km::findWrongCell(
+      static_cast<int>(rows.size()),
+      [&](int line, int col) { return rows[line - 1].line()[col - km::kFirstNumberColumn]; }, store->today());
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  tell(std::string(km::kWrongNumberMessage) + " 第" + std::to_string(r.no) + "回 " + std::to_string(wrong->column) +
-       "列目「" + km::excerpt(r.text[wrong->column - km::kFirstNumberColumn]) + "」");
+  tell(std::string(wrong->column == km::kDateColumn ? km::kWrongDateMessage : km::kWrongNumberMessage) + " 第" +
+       std::to_string(r.no) + "回 " + std::to_string(wrong->column) + "列目「" +
+       km::excerpt(r.line()[wrong->column - km::kFirstNumberColumn]) + "」: " + wrong->reason);
   return 1;
 }
 

@@ -458,9 +458,9 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
       return draw + "の「" + names[f] + "」" + std::to_string(*d.n[f]) + "は" + std::to_string(kMinNumber) + "〜" +
              std::to_string(kMaxNumber) + "の範囲外です。";
   }
-  const std::array<int, 5> m = sortedMain(d);
-  if (std::adjacent_find(m.begin(), m.end()) != m.end()) return draw + "の本数字に同じ数があります。";
-  if (std::find(m.begin(), m.end(), d[Bonus]) != m.end()) return draw + "のボーナス数字が本数字と同じです。";
+  std::array<int, kNumberFields> numbers{};
+  for (int f = 0; f < kNumberFields; ++f) numbers[f] = d[f];
+  if (const int f = repeatedNumberField(numbers); f >= 0) return draw + "の" + repeatedNumberReason(f);
   if (d.date.empty()) return draw + "に日付がありません。";
   if (!isCalendarDate(d.date))
     return draw + "の日付 " + quoted(d.date) + " は暦にある日付（YYYY-MM-DD）ではありません。";

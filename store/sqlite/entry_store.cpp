@@ -2,10 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "store/files/text_excerpt.h"
+#include "store/formats/feed.h"
 #include "store/sqlite/query_watch.h"
 #include "store/sqlite/schema.h"
 
@@ -62,10 +66,65 @@ bool movePrizes(sqlite3* db, int from, int to, int by) {
 
 }  // namespace
 
-std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text) {
-  for (int line = 1; line <= lineCount; ++line)
-    for (int col = kFirstNumberColumn; col <= kLastNumberColumn; ++col)
-      if (parseCellNumber(text(line, col)).kind == CellNumber::Wrong) return CellPosition{line, col};
+std::string dateAfter(const std::string& date, int days) {
+  const std::optional<long> n = dayNumber(date);
+  if (!n) return {};
+  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{*n + days}}};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()));
+  return isCalendarDate(text) ? text : std::string();
+}
+
+std::string dateProblem(std::string_view text, const std::string& previous, const std::string& next,
+                        const std::string& today) {
+  if (parseWholeNumber(text).kind == CellNumber::Empty) return {};  // nothing but spaces
+  const std::string d = normalizedDate(text);
+  if (d.empty()) return "抽選日「" + excerpt(text) + "」は暦にある日付（YYYY-MM-DD）で入力してください。";
+  if (!previous.empty() && d <= previous)
+    return "抽選日 " + d + " が、前の回の抽選日 " + previous + " より後ではありません。";
+  if (!next.empty() && d >= next) return "抽選日 " + d + " が、次の回の抽選日 " + next + " より前ではありません。";
+  if (const auto t = dayNumber(today); t && *dayNumber(d) > *t + kFutureDays)
+    return "抽選日 " + d + " は、今日（" + today + "）の" + std::to_string(kFutureDays) + "日後より先です。";
+  return {};
+}
+
+std::array<int, kNumberFields> lineNumbers(const LineTexts& line) {
+  std::array<int, kNumberFields> n{};
+  for (int f = 0; f < kNumberFields; ++f)
+    if (const CellNumber v = parseCellNumber(line[f]); v.kind == CellNumber::Number) n[f] = v.value;
+  return n;
+}
+
+std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int field) {
+  if (!numberRepeated(numbers, field)) return {};
+  int other = 0;
+  while (other == field || numbers[other] != numbers[field]) ++other;
+  return repeatedNumberReason(std::max(field, other));
+}
+
+std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today) {
+  if (column == kDateColumn) return dateProblem(line[kDateField], previous, {}, today);
+  if (column < kFirstNumberColumn || column > kLastNumberColumn) return {};
+  const int f = column - kFirstNumberColumn;
+  if (parseCellNumber(line[f]).kind == CellNumber::Wrong) return wrongNumberReason();
+  // a repeat is the later of the two fields: the numbers after this one do not count
+  std::array<int, kNumberFields> upTo = lineNumbers(line);
+  for (int g = f + 1; g < kNumberFields; ++g) upTo[g] = 0;
+  return numberRepeated(upTo, f) ? repeatedNumberReason(f) : std::string();
+}
+
+std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text,
+                                          const std::string& today) {
+  std::string previous;  // the nearest earlier date, every line above being sound
+  for (int line = 1; line <= lineCount; ++line) {
+    LineTexts l;
+    for (int col = kFirstNumberColumn; col <= kDateColumn; ++col) l[col - kFirstNumberColumn] = text(line, col);
+    for (int col = kFirstNumberColumn; col <= kDateColumn; ++col)
+      if (std::string why = cellProblem(l, col, previous, today); !why.empty())
+        return CellPosition{line, col, std::move(why)};
+    if (std::string d = normalizedDate(l[kDateField]); !d.empty()) previous = std::move(d);
+  }
   return std::nullopt;
 }
 
@@ -277,37 +336,101 @@ bool EntryStore::renumber(int no, int to, std::string& error) {
   return true;
 }
 
+std::string EntryStore::today() const { return today_.empty() ? todayDate() : today_; }
+
+bool EntryStore::neighbourDate(int no, bool later, std::string& date, std::string& error) {
+  StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N " + (later ? ">" : "<") +
+                                   " ? AND " + schema::kDate + " IS NOT NULL ORDER BY %N" + (later ? "" : " DESC")));
+  if (!q) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  sqlite3_bind_int(q.get(), 1, no);
+  date.clear();
+  int step;
+  while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
+    std::string d = fieldText(q.get(), 0);
+    if (isCalendarDate(d)) {
+      date = std::move(d);
+      return true;
+    }
+  }
+  if (step != SQLITE_DONE) {
+    error = failure("データベースを読めません。");
+    return false;
+  }
+  return true;
+}
+
 std::string EntryStore::setCell(int no, int column, std::string_view text) {
+  return setCells(no, {{column, std::string(text)}});
+}
+
+std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::string>>& cells) {
   details_.clear();
-  if (column < kFirstNumberColumn || column > kLastNumberColumn) return "列は２～７で指定してください。";
-  const CellNumber v = parseCellNumber(text);
-  if (v.kind == CellNumber::Wrong) return wrongNumberReason();
+  for (const auto& [column, text] : cells) {
+    if (column < kFirstNumberColumn || column > kDateColumn) return "列は２～８で指定してください。";
+    if (column != kDateColumn && parseCellNumber(text).kind == CellNumber::Wrong) return wrongNumberReason();
+  }
   std::string error;
   if (!begin(error)) return error;
-  StmtPtr u = prepare(
-      db_, onDraws(std::string("UPDATE %T SET ") + kFieldNames[column - kFirstNumberColumn] + " = ? WHERE %N = ?"));
-  if (!u) {
-    error = failure("データベースへ書き込めません。");
+  auto fail = [&](std::string why) {
     rollback();
-    return error;
+    return why;
+  };
+  LineTexts line;
+  {
+    StmtPtr q =
+        prepare(db_, onDraws("SELECT " + schema::numberColumns() + ", " + schema::kDate + " FROM %T WHERE %N = ?"));
+    if (!q) return fail(failure("データベースを読めません。"));
+    sqlite3_bind_int(q.get(), 1, no);
+    const int step = sqlite3_step(q.get());
+    if (step == SQLITE_DONE) return fail("第" + std::to_string(no) + "回の当選データがありません。");
+    if (step != SQLITE_ROW) return fail(failure("データベースを読めません。"));
+    for (int f = 0; f < kLineFields; ++f) line[f] = fieldText(q.get(), f + 1);
   }
-  if (v.kind == CellNumber::Number)
-    sqlite3_bind_int(u.get(), 1, v.value);
-  else
-    sqlite3_bind_null(u.get(), 1);
-  sqlite3_bind_int(u.get(), 2, no);
+  std::string previous, next;
+  for (const auto& [column, text] : cells) line[column - kFirstNumberColumn] = text;
+  const std::array<int, kNumberFields> numbers = lineNumbers(line);
+  for (const auto& [column, text] : cells) {
+    const int f = column - kFirstNumberColumn;
+    if (column == kDateColumn) {
+      if (!neighbourDate(no, false, previous, error) || !neighbourDate(no, true, next, error)) return fail(error);
+      if (std::string why = dateProblem(text, previous, next, today()); !why.empty()) return fail(why);
+      line[f] = normalizedDate(text);
+    } else if (std::string why = repeatProblem(numbers, f); !why.empty()) {
+      return fail("第" + std::to_string(no) + "回の" + why);
+    }
+  }
+  std::string sql = "UPDATE %T SET ";
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const int column = cells[i].first;
+    sql += std::string(i ? ", " : "") +
+           (column == kDateColumn ? schema::kDate : kFieldNames[column - kFirstNumberColumn]) + " = ?";
+  }
+  StmtPtr u = prepare(db_, onDraws(sql + " WHERE %N = ?"));
+  if (!u) return fail(failure("データベースへ書き込めません。"));
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const int column = cells[i].first, at = static_cast<int>(i) + 1;
+    if (column == kDateColumn) {
+      const std::string& d = line[kDateField];
+      if (d.empty())
+        sqlite3_bind_null(u.get(), at);
+      else
+        sqlite3_bind_text(u.get(), at, d.c_str(), -1, SQLITE_TRANSIENT);
+    } else if (const int v = numbers[column - kFirstNumberColumn]; v != 0) {
+      sqlite3_bind_int(u.get(), at, v);
+    } else {
+      sqlite3_bind_null(u.get(), at);
+    }
+  }
+  sqlite3_bind_int(u.get(), static_cast<int>(cells.size()) + 1, no);
   if (sqlite3_step(u.get()) != SQLITE_DONE) {
     error = failure("データベースへ書き込めません。");
     u.reset();
-    rollback();
-    return error;
+    return fail(error);
   }
-  const bool changed = sqlite3_changes(db_) == 1;
   u.reset();
-  if (!changed) {
-    rollback();
-    return "第" + std::to_string(no) + "回の当選データがありません。";
-  }
   return commit();
 }
 
@@ -335,10 +458,26 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
     if (!renumber(n, n + 1, error)) return fail(error);
   if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure("データベースへ書き込めません。"));
+  // dated a week after the draw before it, where that date fits
+  std::string date;
+  if (afterNo > 0) {
+    std::string before, next;
+    if (!neighbourDate(afterNo + 1, false, before, error) || !neighbourDate(afterNo + 1, true, next, error))
+      return fail(error);
+    StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N = ?"));
+    if (!q) return fail(failure("データベースを読めません。"));
+    sqlite3_bind_int(q.get(), 1, afterNo);
+    if (sqlite3_step(q.get()) == SQLITE_ROW && fieldText(q.get(), 0) == before) date = dateAfter(before, 7);
+    if (!dateProblem(date, before, next, today()).empty()) date.clear();
+  }
   {
-    StmtPtr ins = prepare(db_, onDraws("INSERT INTO %T (%N) VALUES (?)"));
+    StmtPtr ins = prepare(db_, onDraws("INSERT INTO %T (%N, ") + schema::kDate + ") VALUES (?, ?)");
     if (!ins) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(ins.get(), 1, afterNo + 1);
+    if (date.empty())
+      sqlite3_bind_null(ins.get(), 2);
+    else
+      sqlite3_bind_text(ins.get(), 2, date.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
   }
   error = commit();
@@ -380,7 +519,9 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
       return std::string(kFieldNames[f]) + "「" + excerpt(texts[f]) + "」: " + wrongNumberReason();
     values[f] = v.value;
   }
-  if (!date.empty() && !isCalendarDate(date))
+  if (const int f = repeatedNumberField(values); f >= 0)
+    return std::string(kFieldNames[f]) + "「" + std::to_string(values[f]) + "」: " + repeatedNumberReason(f);
+  if (!date.empty() && normalizedDate(date).empty())
     return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
   std::string error;
   if (!begin(error)) return error;
@@ -388,6 +529,7 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
     rollback();
     return why;
   };
+  const std::string day = normalizedDate(date);
   int next = 1;
   {
     StmtPtr q = prepare(db_, onDraws("SELECT coalesce(max(%N), 0) FROM %T"));
@@ -396,15 +538,20 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
     if (last >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、追加できません。");
     next = static_cast<int>(last < 0 ? 0 : last) + 1;
   }
+  if (!day.empty()) {
+    std::string previous;
+    if (!neighbourDate(next, false, previous, error)) return fail(error);
+    if (std::string why = dateProblem(day, previous, {}, today()); !why.empty()) return fail(why);
+  }
   {
     StmtPtr ins =
         prepare(db_, onDraws("INSERT INTO %T (") + schema::drawColumns() + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!ins) return fail(failure("データベースへ書き込めません。"));
     sqlite3_bind_int(ins.get(), 1, next);
-    if (date.empty())
+    if (day.empty())
       sqlite3_bind_null(ins.get(), 2);
     else
-      sqlite3_bind_text(ins.get(), 2, date.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(ins.get(), 2, day.c_str(), -1, SQLITE_TRANSIENT);
     for (int f = 0; f < kNumberFields; ++f) sqlite3_bind_int(ins.get(), 3 + f, values[f]);
     if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
   }

@@ -33,24 +33,55 @@ struct sqlite3;
 
 namespace km {
 
-// Grid columns of the entry window: 1 is the draw number, 2..7 the numbers.
+// Grid columns of the entry window: 1 is the draw number, 2..7 the numbers,
+// 8 the date (抽選日).
 inline constexpr int kFirstNumberColumn = 2;
 inline constexpr int kLastNumberColumn = 7;
+inline constexpr int kDateColumn = 8;
+// The texts of one line from column 2 on: the six numbers, then the date.
+inline constexpr int kLineFields = kNumberFields + 1;
+inline constexpr int kDateField = kNumberFields;
+using LineTexts = std::array<std::string, kLineFields>;
 
 // The message of the check on closing.
 inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
+// The same for a date.
+inline constexpr const char* kWrongDateMessage = "結果マスタの抽選日に誤りがあります。";
 // A change refused because another writer changed the file since it was read.
 inline constexpr const char* kChangedElsewhere =
     "データベースファイルがほかのプログラムで変更されたため、この変更は保存していません。";
 
-// The check on closing: lines from the top, within a line the columns 2..7
-// from the left; the first cell whose text is Wrong.  `text` gives a cell's
-// text by line (1-based) and grid column.
+// Why a typed date cannot be the date of a draw: no calendar date, not after
+// `previous` (the date of the nearest earlier draw that has one), not before
+// `next` (of the nearest later one), or more than kFutureDays after `today`;
+// empty when it can (an empty text can).  `previous` and `next` may be empty.
+std::string dateProblem(std::string_view text, const std::string& previous, const std::string& next,
+                        const std::string& today);
+// Why the text of grid column `column` (2..8) of a line is wrong, as the
+// check on closing and kazumaki-tool check see it: a number that is no
+// lottery number or that an earlier column of the line already holds, or a
+// date refused by dateProblem (without a later draw); empty when sound.
+std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today);
+// Why field `field` (0..5) cannot hold its number, another field holding it
+// ("本数字に同じ数があります。", or the bonus's reason when the bonus is one of
+// the two); empty when no other field holds it.
+std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int field);
+// The numbers of a line as numbers, 0 where a text is none.
+std::array<int, kNumberFields> lineNumbers(const LineTexts& line);
+// The date `days` days after a calendar date; empty when it is none.
+std::string dateAfter(const std::string& date, int days);
+
+// The check on closing: lines from the top, within a line the columns 2..8
+// from the left; the first wrong cell (cellProblem), each date checked
+// against the nearest earlier sound date.  `text` gives a cell's text by
+// line (1-based) and grid column.
 struct CellPosition {
   int line = 0;
   int column = 0;
+  std::string reason;
 };
-std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text);
+std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text,
+                                          const std::string& today);
 
 // One stored line: the draw number and the six number fields as text (empty
 // for NULL; a damaged file may hold any text, which is shown as it stands).
@@ -58,6 +89,12 @@ struct EntryRow {
   int no = 0;
   std::array<std::string, kNumberFields> text;
   std::string date;
+  LineTexts line() const {
+    LineTexts l;
+    for (int f = 0; f < kNumberFields; ++f) l[f] = text[f];
+    l[kDateField] = date;
+    return l;
+  }
 };
 
 class EntryStore {
@@ -97,16 +134,26 @@ class EntryStore {
   // A reason is Japanese (what is wrong, then the file); SQLite's own account
   // of the failure is details() until the next failure.
   //
-  // Writes the text a user typed into grid column 2..7 of draw `no`.
+  // Writes the text a user typed into grid column 2..8 of draw `no`.  A
+  // number another field of the draw holds, and a date refused by
+  // dateProblem against the draw's stored neighbours, are refused.
   std::string setCell(int no, int column, std::string_view text);
-  // A blank draw after draw `afterNo` (0: before the first draw).
+  // Writes several columns of draw `no` at once (so that two numbers can
+  // change places), on the same conditions.
+  std::string setCells(int no, const std::vector<std::pair<int, std::string>>& cells);
+  // A blank draw after draw `afterNo` (0: before the first draw), dated a
+  // week after draw `afterNo` when that date is one dateProblem accepts.
   std::string insertAfter(int afterNo, int& newNo);
   std::string remove(int no);
   // The next draw (last draw number + 1) with all six numbers, written only
-  // when all six are sound; `date` is empty or YYYY-MM-DD.
+  // when all six are sound and different; `date` is empty or a date
+  // dateProblem accepts after the last dated draw.
   std::string append(const std::array<std::string, kNumberFields>& texts, const std::string& date, int& newNo);
 
   const std::string& path() const { return path_; }
+  // The day the date rules count from; today unless set (for tests).
+  void setToday(std::string today) { today_ = std::move(today); }
+  std::string today() const;
   // SQLite's account of the last failure (its message, the system's error
   // text for a failed read or write, the extended result code); empty when
   // the last reason came from the program's own checks.
@@ -134,10 +181,14 @@ class EntryStore {
   bool runEnd(int from, int& end, std::string& error);
   bool renumber(int no, int to, std::string& error);
   bool exists(int no, bool& found, std::string& error);
+  // The date of the nearest draw before (`later` false) or after draw `no`
+  // that has a calendar date; empty when none.
+  bool neighbourDate(int no, bool later, std::string& date, std::string& error);
 
   std::unique_ptr<HistoryConnection> connection_;  // rolls back what was not committed, and closes
   sqlite3* db_;
   std::string path_;
+  std::string today_;
   mutable std::string details_;
   int busyTimeoutMs_;
   bool readOnly_ = false;

@@ -46,6 +46,8 @@ ToolResult tool(const std::vector<std::string>& args, const fs::path& errFile) {
   return r;
 }
 
+const std::string kToday = "2026-01-27";
+
 Draw draw(int no, std::array<std::optional<int>, 6> n, std::string date = {}) {
   Draw d;
   d.no = no;
@@ -69,10 +71,17 @@ struct EntryStoreTest : ::testing::Test {
   }
   ConnectString cs() const { return {db, databasePassword()}; }
   void make(const std::vector<Draw>& draws) { ASSERT_EQ(writeDatabase(cs(), draws), ""); }
-  // Draws numbered 1..n with distinct, recognisable numbers.
+  // Draws numbered 1..n, one a week from 1900-01-02, with recognisable
+  // numbers: i % 31 + 1, then the first five of 2..7 that differ from it.
   void makeRun(int n) {
     std::vector<Draw> v;
-    for (int i = 1; i <= n; ++i) v.push_back(draw(i, {i % 31 + 1, 2, 3, 4, 5, 6}, "2000-01-01"));
+    for (int i = 1; i <= n; ++i) {
+      const int first = i % 31 + 1;
+      std::array<std::optional<int>, 6> numbers{first};
+      for (int k = 2, f = 1; f < 6; ++k)
+        if (k != first) numbers[f++] = k;
+      v.push_back(draw(i, numbers, dateAfter("1900-01-02", 7 * (i - 1))));
+    }
     make(v);
   }
   std::unique_ptr<EntryStore> open(int busyMs = EntryStore::kDefaultBusyTimeoutMs) {
@@ -150,28 +159,67 @@ TEST(CloseCheck, LinesFirstThenColumnsBonusIncluded) {
     auto it = cells.find({line, col});
     return it == cells.end() ? std::string() : it->second;
   };
-  EXPECT_FALSE(findWrongCell(12, at));  // empty cells are accepted
+  EXPECT_FALSE(findWrongCell(12, at, kToday));  // empty cells are accepted
   cells[{10, 2}] = "32";
   cells[{3, 6}] = "0";
-  auto w = findWrongCell(12, at);
+  auto w = findWrongCell(12, at, kToday);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->line, 3);
   EXPECT_EQ(w->column, 6);
   cells[{3, 4}] = "5.0";  // same line, further left
-  w = findWrongCell(12, at);
+  w = findWrongCell(12, at, kToday);
   EXPECT_EQ(w->column, 4);
   cells.clear();
   cells[{2, 7}] = "45";   // the bonus number is checked like the others
   cells[{2, 1}] = "abc";  // the draw number column is not
-  w = findWrongCell(12, at);
+  w = findWrongCell(12, at, kToday);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->line, 2);
   EXPECT_EQ(w->column, 7);
   cells.clear();
   cells[{5999, 3}] = "x";  // no limit on the number of lines
-  w = findWrongCell(6000, at);
+  w = findWrongCell(6000, at, kToday);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->line, 5999);
+}
+
+// A number an earlier field of the line holds, and a date that is no day,
+// not after the nearest earlier date or more than a week after today.
+TEST(CloseCheck, RepeatsAndDatesOutOfOrderAreWrong) {
+  struct Case {
+    std::vector<LineTexts> lines;
+    int line, column;  // 0: every cell sound
+    const char* why;
+  };
+  const Case cases[] = {
+      {{{"1", "2", "3", "4", "5", "6", ""}}, 0, 0, ""},
+      {{{"5", "5", "3", "4", "", "6", ""}}, 1, 3, "本数字に同じ数があります。"},
+      {{{"1", "2", "3", "4", "5", "3", ""}}, 1, 7, "ボーナス数字が本数字と同じです。"},
+      {{{"", "１２", "3", "4", "12", "", ""}}, 1, 6, "本数字に同じ数があります。"},  // full-width is the same number
+      {{{"32", "2", "2", "4", "5", "6", "x"}}, 1, 2, "１～３１"},                    // from the left
+      {{{"1", "2", "3", "4", "5", "6", "2026-01-13"}, {"1", "2", "3", "4", "5", "6", "2026-01-13"}}, 2, 8, "前の回"},
+      {{{"", "", "", "", "", "", "2026-01-13"}, {}, {"", "", "", "", "", "", "2026-01-06"}}, 3, 8, "前の回"},
+      {{{"", "", "", "", "", "", "2026-01-20"},
+        {"", "", "", "", "", "", "2026-01-13"},
+        {"", "", "", "", "", "", "2026-01-27"}},
+       2,
+       8,
+       "前の回"},
+      {{{"", "", "", "", "", "", "２０２６-０１-１３"}, {"", "", "", "", "", "", "2026/1/20"}}, 0, 0, ""},
+      {{{"", "", "", "", "", "", "2026-02-03"}}, 0, 0, ""},  // a week after today
+      {{{"", "", "", "", "", "", "2026-02-04"}}, 1, 8, "7日後より先"},
+      {{{"", "", "", "", "", "", "2026-02-30"}}, 1, 8, "暦にある日付"},
+      {{{"", "", "", "", "", "", "20260113"}}, 1, 8, "暦にある日付"},
+  };
+  for (const Case& c : cases) {
+    const auto w = findWrongCell(
+        static_cast<int>(c.lines.size()), [&](int line, int col) { return c.lines[line - 1][col - 2]; }, kToday);
+    ASSERT_EQ(w.has_value(), c.line != 0) << c.why << " " << (w ? w->reason : "");
+    if (!w) continue;
+    EXPECT_EQ(w->line, c.line) << c.why;
+    EXPECT_EQ(w->column, c.column) << c.why;
+    EXPECT_NE(w->reason.find(c.why), std::string::npos) << w->reason;
+  }
 }
 
 // --- writing cells -----------------------------------------------------------
@@ -188,12 +236,80 @@ TEST_F(EntryStoreTest, SoundTextsAreWrittenOthersNever) {
   s.reset();
   const auto r = rows();
   ASSERT_EQ(r.size(), 3u);
-  EXPECT_EQ(r[1].text, (std::array<std::string, 6>{"12", "", "3", "4", "5", "31"}));
+  EXPECT_EQ(r[1].text, (std::array<std::string, 6>{"12", "", "4", "5", "6", "31"}));
   EXPECT_EQ(r[0].text[0], "2");
   const LoadResult h = loadHistory(cs());
   ASSERT_TRUE(h.ok);
   EXPECT_EQ(h.rows[1].n[0], 12);
   EXPECT_FALSE(h.rows[1].n[1]);
+}
+
+// A repeated number or a date out of order is refused and the file left as it
+// was; a sound date is stored as YYYY-MM-DD, and two numbers change places in
+// one write.
+TEST_F(EntryStoreTest, RepeatsAndDatesOutOfOrderAreRefusedUntouched) {
+  make({draw(1, {1, 2, 3, 4, 5, 6}, "2026-01-06"), draw(2, {7, 8, 9, 10, 11, 12}, "2026-01-13"),
+        draw(3, {13, 14, 15, 16, 17, 18}, "2026-01-20")});
+  auto s = open();
+  s->setToday(kToday);
+  struct Case {
+    int no, column;
+    const char* text;
+    const char* refusal;  // empty: written, read back as `stored`
+    const char* stored;
+  };
+  const Case cases[] = {
+      {2, 3, "7", "第2回の本数字に同じ数があります。", ""},
+      {2, 7, "８", "第2回のボーナス数字が本数字と同じです。", ""},
+      {2, 2, "12", "第2回のボーナス数字が本数字と同じです。", ""},  // the number the bonus holds
+      {2, 8, "2026-01-06", "前の回の抽選日 2026-01-06 より後ではありません", ""},
+      {2, 8, "2026-01-20", "次の回の抽選日 2026-01-20 より前ではありません", ""},
+      {3, 8, "2026-02-04", "今日（2026-01-27）の7日後より先", ""},
+      {2, 8, "2026-02-30", "暦にある日付", ""},
+      {2, 8, "abc", "暦にある日付", ""},
+      {2, 9, "1", "２～８", ""},
+      {3, 8, "２０２６-０２-０３", "", "2026-02-03"},
+      {2, 8, " 2026/1/14 ", "", "2026-01-14"},
+      {2, 8, "", "", ""},
+      {2, 3, "31", "", "31"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = slurp(db);
+    const std::string e = s->setCell(c.no, c.column, c.text);
+    if (*c.refusal) {
+      EXPECT_NE(e.find(c.refusal), std::string::npos) << c.text << ": " << e;
+      EXPECT_EQ(slurp(db), before) << c.text;
+    } else {
+      EXPECT_EQ(e, "") << c.text;
+      EXPECT_EQ(rows()[c.no - 1].line()[c.column - 2], c.stored) << c.text;
+    }
+  }
+  EXPECT_EQ(s->setCells(2, {{2, "31"}, {3, "7"}}), "");  // 7 and 31 change places
+  EXPECT_EQ(rows()[1].text, (std::array<std::string, 6>{"31", "7", "9", "10", "11", "12"}));
+}
+
+// A new line is dated a week after the line it follows, where that date fits
+// between its neighbours and is at most a week after today.
+TEST_F(EntryStoreTest, AnInsertedLineIsDatedAWeekAfterTheLineBefore) {
+  struct Case {
+    const char* before;  // date of draw 1
+    const char* next;    // date of draw 2
+    const char* proposed;
+  };
+  const Case cases[] = {
+      {"2026-01-06", "2026-01-20", "2026-01-13"}, {"2026-01-06", "2026-01-13", ""}, {"", "2026-01-20", ""},
+      {"2026-01-27", "", "2026-02-03"},           {"2026-01-28", "", ""},
+  };
+  for (const Case& c : cases) {
+    make({draw(1, {1, 2, 3, 4, 5, 6}, c.before), draw(2, {7, 8, 9, 10, 11, 12}, c.next)});
+    auto s = open();
+    s->setToday(kToday);
+    int no = 0;
+    ASSERT_EQ(s->insertAfter(1, no), "");
+    s.reset();
+    EXPECT_EQ(rows()[1].date, c.proposed) << c.before << " " << c.next;
+    fs::remove(db);
+  }
 }
 
 // --- numbering ---------------------------------------------------------------
@@ -449,13 +565,16 @@ TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "6\n");
   const std::string before = slurp(db);
-  for (const char* bonus : {"45", "0", "5.0", "x", ""}) {
+  for (const char* bonus : {"45", "0", "5.0", "x", "", "5"}) {
     r = run({"add", "1", "2", "3", "4", "5", bonus});
     EXPECT_EQ(r.status, 1) << bonus;
     EXPECT_NE(r.err.find("ボーナス数字"), std::string::npos) << r.err;
   }
-  r = run({"add", "1", "2", "3", "4", "5", "6", "--date", "2023-02-29"});
-  EXPECT_EQ(r.status, 1);
+  for (const char* date : {"2023-02-29", "2024-02-29", "9999-01-05"}) {  // no day, not after the last, far ahead
+    r = run({"add", "1", "2", "3", "4", "5", "6", "--date", date});
+    EXPECT_EQ(r.status, 1) << date;
+    EXPECT_NE(r.err.find("抽選日"), std::string::npos) << r.err;
+  }
   EXPECT_EQ(slurp(db), before);
   const auto rs = rows();
   ASSERT_EQ(rs.size(), 6u);
@@ -468,10 +587,19 @@ TEST_F(EntryStoreTest, ToolSetWritesOrLeavesTheFileUntouched) {
   EXPECT_EQ(run({"set", "2", "7", "１９"}).status, 0);
   EXPECT_EQ(run({"set", "2", "3", ""}).status, 0);
   const std::string before = slurp(db);
-  for (const char* bad : {"0", "32", "5.0", "abc"}) {
-    const ToolResult r = run({"set", "2", "4", bad});
-    EXPECT_EQ(r.status, 1) << bad;
-    EXPECT_NE(r.err.find("１～３１"), std::string::npos) << r.err;
+  struct Bad {
+    const char* column;
+    const char* text;
+    const char* says;
+  };
+  // line 2 now holds 3 (empty) 4 5 6 19, dated a week after line 1 (1900-01-02)
+  for (const Bad b :
+       {Bad{"4", "0", "１～３１"}, Bad{"4", "32", "１～３１"}, Bad{"4", "5.0", "１～３１"}, Bad{"4", "abc", "１～３１"},
+        Bad{"4", "3", "第2回の本数字に同じ数があります。"}, Bad{"2", "１９", "第2回のボーナス数字が本数字と同じです。"},
+        Bad{"8", "1900-01-02", "前の回の抽選日"}, Bad{"8", "1900-02-30", "暦にある日付"}, Bad{"9", "5", "２～８"}}) {
+    const ToolResult r = run({"set", "2", b.column, b.text});
+    EXPECT_EQ(r.status, 1) << b.text;
+    EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
   }
   EXPECT_EQ(run({"set", "9", "4", "5"}).status, 1);  // no such draw
   EXPECT_NE(run({"set", "2", "1", "5"}).status, 0);  // the draw number column
@@ -492,18 +620,41 @@ TEST_F(EntryStoreTest, ToolInsertDeleteAndCheck) {
   EXPECT_EQ(run({"delete", "3"}).status, 0);
   EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(run({"delete", "9"}).status, 1);
+  // one fault at a time in a sound file: the line and column on standard
+  // output, the reason as the update gives it on standard error
+  const std::string sound = slurp(db);
+  struct Fault {
+    int no;
+    const char* field;
+    const char* sqlValue;
+    const char* out;
+    const char* says;
+  };
+  // line 3 holds 4 2 3 5 6 7, dated 1900-01-16
+  for (const Fault f : {Fault{2, "ボーナス数字", "5.5", "2 7\n", "結果マスタの数字に誤りがあります。"},  // a real
+                        Fault{3, "第3数字", "2", "3 4\n", "第3回 4列目「2」: 本数字に同じ数があります。"},
+                        Fault{3, "ボーナス数字", "4", "3 7\n", "ボーナス数字が本数字と同じです。"},
+                        Fault{3, "抽選日", "'1900-01-09'", "3 8\n", "結果マスタの抽選日に誤りがあります。"},
+                        Fault{1, "抽選日", "'1900-02-30'", "1 8\n", "暦にある日付"},
+                        Fault{4, "抽選日", "'9999-01-05'", "4 8\n", "7日後より先"}}) {
+    rawSet(f.no, f.field, f.sqlValue);
+    r = run({"check"});
+    EXPECT_EQ(r.status, 1) << f.field;
+    EXPECT_EQ(r.out, f.out);
+    EXPECT_NE(r.err.find(f.says), std::string::npos) << r.err;
+    std::ofstream(db, std::ios::binary | std::ios::trunc) << sound;
+  }
   rawSet(4, "第2数字", "32");
-  rawSet(2, "ボーナス数字", "5.5");  // a real, as a foreign file may hold
-  r = run({"check"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "2 7\n");
-  EXPECT_NE(r.err.find("結果マスタの数字に誤りがあります。"), std::string::npos);
+  rawSet(2, "ボーナス数字", "5.5");
+  EXPECT_EQ(run({"check"}).out, "2 7\n");  // the topmost first
 }
 
 // A process killed between (or in the middle of) edits leaves a database that
 // opens and holds every edit that was reported as done.
 TEST_F(EntryStoreTest, KilledProcessKeepsEveryCommittedEdit) {
-  makeRun(40);
+  std::vector<Draw> blank;
+  for (int i = 1; i <= 40; ++i) blank.push_back(draw(i, {}));
+  make(blank);
   // edit i writes value (i % 31) + 1 into draw i / 6 + 1, column i % 6 + 2;
   // every fifth edit also inserts a blank line at the end; each finished
   // edit is reported on standard output

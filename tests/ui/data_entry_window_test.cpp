@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDate>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -31,12 +32,18 @@ using namespace km;
 
 namespace {
 
+// Draw i: i % 31 + 1, then the first five of 2..7 that differ from it;
+// dated one a week from 2020-01-07.
 std::vector<Draw> numbered(int count) {
   std::vector<Draw> v;
   for (int i = 1; i <= count; ++i) {
     Draw d;
     d.no = i;
-    d.n = {i % 31 + 1, 2, 3, 4, 5, 6};
+    const int first = i % 31 + 1;
+    d.n = {first};
+    for (int k = 2, f = 1; f < 6; ++k)
+      if (k != first) d.n[f++] = k;
+    d.date = dateAfter("2020-01-07", 7 * (i - 1));
     v.push_back(d);
   }
   return v;
@@ -101,6 +108,16 @@ struct EntryWindowTest : ::testing::Test {
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
   }
+  // Edits cell (line, col) to any text (F2, the text, Enter).
+  void enter(int line, int col, const QString& text) {
+    select(line, col);
+    QTest::keyClick(grid(), Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(openEditor());
+    ASSERT_TRUE(editor);
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
+  }
   // Right-clicks the line header of `line`.
   bool rightClickHeader(int line) {
     QHeaderView* vh = grid()->verticalHeader();
@@ -123,10 +140,10 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
             QStringLiteral("当選数字を開催回数毎に入力します（分析対象データとなります）"));
   EXPECT_EQ(win->closeButton()->text(), QStringLiteral("閉じる"));
-  ASSERT_EQ(model()->columnCount(), 7);
+  ASSERT_EQ(model()->columnCount(), 8);
   EXPECT_EQ(model()->rowCount(), 60);
-  const char* headers[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
-  for (int c = 0; c < 7; ++c)
+  const char* headers[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字", "抽選日"};
+  for (int c = 0; c < 8; ++c)
     EXPECT_EQ(model()->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(headers[c]));
   // colours of columns 1 and 7 on every line; the others plain
   for (int line : {1, 60}) {
@@ -142,15 +159,19 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_LT(grid()->columnWidth(0), grid()->columnWidth(1));
   EXPECT_NEAR(grid()->columnWidth(0) * 7.0 / 5.0, grid()->columnWidth(1), 2.0);
   for (int c = 2; c < 7; ++c) EXPECT_EQ(grid()->columnWidth(c), grid()->columnWidth(1));
+  EXPECT_EQ(shown(60, 8), "2021-02-23");
+  EXPECT_GE(grid()->columnWidth(7), QFontMetrics(grid()->font()).horizontalAdvance(QStringLiteral("2021-02-23")));
   const int rowH = grid()->rowHeight(0);
   EXPECT_EQ(grid()->viewport()->height(), 50 * rowH);
   EXPECT_GT(grid()->verticalScrollBar()->maximum(), 0);
   // the window shows the whole grid
-  EXPECT_TRUE(QRect(QPoint(0, 0), sub->widget()->size()).contains(grid()->geometry()));
+  EXPECT_TRUE(QRect(QPoint(0, 0), sub->widget()->size()).contains(grid()->geometry()))
+      << sub->widget()->width() << " " << grid()->geometry().right() << " " << grid()->columnWidth(7);
   // the draw number cannot be typed into
   EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(cell(1, 2).flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(cell(1, 7).flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(cell(1, 8).flags() & Qt::ItemIsEditable);
   win->closeButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
@@ -170,9 +191,9 @@ TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   QTest::keyClicks(openEditor(), QStringLiteral("1"));
   QTest::keyClick(openEditor(), Qt::Key_Return);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
-  // "6" + "1" is not a number 1..31: the text stays in the grid only, marked
-  EXPECT_EQ(shown(4, 7), "61");
-  EXPECT_EQ(stored()[3].text[5], "6");
+  // "7" + "1" is not a number 1..31: the text stays in the grid only, marked
+  EXPECT_EQ(shown(4, 7), "71");
+  EXPECT_EQ(stored()[3].text[5], "7");
   EXPECT_EQ(cell(4, 7).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
   // Delete empties the cell in the database
   select(5, 3);
@@ -209,7 +230,7 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
   QTest::keyClick(openEditor(), Qt::Key_Return);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !grid()->editing(); }));
   EXPECT_EQ(shown(3, 6), "五");
-  EXPECT_EQ(stored()[2].text[4], "5");
+  EXPECT_EQ(stored()[2].text[4], "6");
 }
 
 TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
@@ -239,7 +260,7 @@ TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty)
     EXPECT_EQ(grid()->currentIndex(), cell(7, 3));
   }
   select(7, 3);
-  type("5");
+  type("9");
   select(8, 7);
   type("45");
   {
@@ -255,24 +276,99 @@ TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty)
   win->closeButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
-  EXPECT_EQ(stored()[6].text[1], "5");
+  EXPECT_EQ(stored()[6].text[1], "9");
 }
 
-TEST_F(EntryWindowTest, CloseBoxDropsUnsavedTextsAndSaysSo) {
+// Closing otherwise than by 閉じる with texts never written asks: 修正する
+// keeps the window (and the program, on 終了) open on the first of them;
+// 破棄して終了 drops them and closes, the file as it was.
+TEST_F(EntryWindowTest, ClosingWithUnsavedTextsAsksToCorrectOrDiscard) {
   const auto before = stored();
-  select(2, 2);
-  type("0");
   select(3, 3);
   type("abc");
-  test::MessageBoxWatcher box;
-  sub->close();
-  ASSERT_TRUE(box.seen);
-  EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
+  select(2, 2);
+  type("0");
+  struct Case {
+    QMessageBox::StandardButton answer;
+    bool byEnd;  // 終了 of the main window, else the close box
+  };
+  for (const Case c :
+       {Case{QMessageBox::Retry, true}, Case{QMessageBox::Retry, false}, Case{QMessageBox::Discard, false}}) {
+    select(10, 4);
+    test::MessageBoxWatcher box(c.answer);
+    if (c.byEnd)
+      frm->close();
+    else
+      sub->close();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.buttons, (QStringList{QStringLiteral("修正する"), QStringLiteral("破棄して終了")}));
+    EXPECT_NE(box.text.indexOf(QStringLiteral("2件")), -1) << box.text.toStdString();
+    if (c.answer == QMessageBox::Discard) break;
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), sub);
+    EXPECT_EQ(grid()->currentIndex(), cell(2, 2));  // the first of them
+    EXPECT_EQ(shown(3, 3), "abc");
+  }
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
   EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
   const auto after = stored();
   ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].text, before[i].text);
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].line(), before[i].line());
+}
+
+// A number the line already holds and a date out of order stay in the grid,
+// marked with the reason, and are never written; a sound date is written as
+// YYYY-MM-DD, full-width digits included.
+TEST_F(EntryWindowTest, RepeatsAndDatesOutOfOrderStayInTheGridMarked) {
+  // line 10 holds 11 2 3 4 5 6, dated 2020-03-10 between 2020-03-03 and 2020-03-17
+  const QString today = QString::fromStdString(model()->today());
+  const QString ahead = QDate::fromString(today, Qt::ISODate).addDays(8).toString(Qt::ISODate);
+  const QString week = QDate::fromString(today, Qt::ISODate).addDays(7).toString(Qt::ISODate);
+  struct Case {
+    int line, col;
+    QString typed;
+    const char* written;  // what the file then holds; nullptr: nothing written
+    const char* says;
+  };
+  const Case cases[] = {
+      {10, 3, QStringLiteral("11"), nullptr, "本数字に同じ数があります。"},
+      {10, 7, QStringLiteral("３"), nullptr, "ボーナス数字が本数字と同じです。"},
+      {10, 8, QStringLiteral("2020-03-03"), nullptr, "前の回の抽選日"},
+      {10, 8, QStringLiteral("2020-03-17"), nullptr, "次の回の抽選日"},
+      {10, 8, QStringLiteral("2020-02-30"), nullptr, "暦にある日付"},
+      {60, 8, ahead, nullptr, "7日後より先"},
+      {10, 8, QStringLiteral("２０２０-０３-１１"), "2020-03-11", ""},
+      {60, 8, week, "", ""},
+  };
+  for (const Case& c : cases) {
+    enter(c.line, c.col, c.typed);
+    const std::string file = stored()[c.line - 1].line()[c.col - 2];
+    const QString tip = cell(c.line, c.col).data(Qt::ToolTipRole).toString();
+    if (c.written) {
+      EXPECT_EQ(file, *c.written ? c.written : c.typed.toStdString()) << c.says;
+      EXPECT_EQ(shown(c.line, c.col), file);
+      EXPECT_NE(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+    } else {
+      EXPECT_EQ(shown(c.line, c.col), c.typed.toStdString());
+      EXPECT_NE(file, c.typed.toStdString());
+      EXPECT_EQ(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+      EXPECT_NE(tip.indexOf(QString::fromUtf8(c.says)), -1) << tip.toStdString();
+    }
+  }
+  // 閉じる stops at the first text never written
+  {
+    test::MessageBoxWatcher box;
+    win->closeButton()->click();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
+    EXPECT_EQ(grid()->currentIndex(), cell(10, 3));
+  }
+  // two numbers change places: the first is kept until the second frees its number, then both are written
+  enter(12, 3, QStringLiteral("3"));  // line 12 holds 13 2 3 4 5 6
+  EXPECT_EQ(stored()[11].text[1], "2");
+  enter(12, 4, QStringLiteral("2"));
+  EXPECT_EQ(stored()[11].text, (std::array<std::string, 6>{"13", "3", "2", "4", "5", "6"}));
+  EXPECT_EQ(cell(12, 3).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
 }
 
 TEST_F(EntryWindowTest, PopupOnlyOnTheHeaderOfOneDataLine) {
@@ -342,6 +438,8 @@ TEST_F(EntryWindowTest, AddAtTheEndThenDeleteGivesBackTheHistory) {
     win->addLineAction()->trigger();
   }
   EXPECT_EQ(shown(61, 1), "61");
+  EXPECT_EQ(shown(61, 8), "2021-03-02");  // a week after the line before
+  EXPECT_EQ(stored()[60].date, "2021-03-02");
   type("3");
   EXPECT_EQ(stored()[60].text[0], "3");
   ASSERT_TRUE(win->openEditMenu(60, QPoint()));
@@ -499,9 +597,9 @@ TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
 // Ctrl+C takes the selected block out as the other grids do.
 TEST_F(EntryWindowTest, PasteChecksEveryValueAndCopyGivesTheBlock) {
   select(2, 2);
-  QApplication::clipboard()->setText(QStringLiteral("7\t８\t32\n5.0\t\t9\n"));
+  QApplication::clipboard()->setText(QStringLiteral("9\t８\t32\n5.0\t\t9\n"));
   QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(shown(2, 2), "7");
+  EXPECT_EQ(shown(2, 2), "9");
   EXPECT_EQ(shown(2, 3), "8");
   EXPECT_EQ(shown(2, 4), "32");  // kept in the grid only
   EXPECT_EQ(shown(3, 2), "5.0");
@@ -510,19 +608,20 @@ TEST_F(EntryWindowTest, PasteChecksEveryValueAndCopyGivesTheBlock) {
   EXPECT_EQ(model()->unsavedCount(), 2);
   const std::vector<EntryRow> rows = stored();
   ASSERT_GE(rows.size(), 3u);
-  EXPECT_EQ(rows[1].text[0], "7");
+  EXPECT_EQ(rows[1].text[0], "9");
   EXPECT_EQ(rows[1].text[1], "8");
-  EXPECT_EQ(rows[1].text[2], "3") << "an unsound value is never written";
+  EXPECT_EQ(rows[1].text[2], "4") << "an unsound value is never written";
   EXPECT_EQ(rows[2].text[0], draws[2].n[0] ? std::to_string(*draws[2].n[0]) : "");
   EXPECT_EQ(rows[2].text[1], "");
   EXPECT_EQ(rows[2].text[2], "9");
 
   // into the last line and past it, and over the draw-number column
   select(60, 6);
-  QApplication::clipboard()->setText(QStringLiteral("1\t2\t3\n4\t5\t6"));
+  QApplication::clipboard()->setText(QStringLiteral("1\t9\t2020-01-07\t3\n4\t5\t6"));
   QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(shown(60, 6), "1");
-  EXPECT_EQ(shown(60, 7), "2");
+  EXPECT_EQ(shown(60, 7), "9");
+  EXPECT_EQ(shown(60, 8), "2020-01-07");  // not after the line before: kept in the grid only
   EXPECT_EQ(model()->rowCount(), 60);
   select(5, 1);
   QApplication::clipboard()->setText(QStringLiteral("99\t10"));
@@ -532,6 +631,6 @@ TEST_F(EntryWindowTest, PasteChecksEveryValueAndCopyGivesTheBlock) {
 
   grid()->selectionModel()->select(QItemSelection(cell(2, 1), cell(3, 3)), QItemSelectionModel::ClearAndSelect);
   QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("2\t7\t8\n3\t5.0\t\n"));
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("2\t9\t8\n3\t5.0\t\n"));
   EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasHtml());
 }
