@@ -8,8 +8,12 @@
 
 namespace km {
 
-HistoryLoader::HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit)
-    : thread_([this, cs = std::move(cs), timeLimit] {
+HistoryLoader::HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit, Start start)
+    : go_(start == Start::Now), thread_([this, cs = std::move(cs), timeLimit] {
+        {
+          std::unique_lock lock(mutex_);
+          released_.wait(lock, [this] { return go_; });
+        }
         // A little below the user-interface thread: on a machine with few
         // cores the toolkit's start comes first (this thread's few
         // milliseconds still come long before the history is wanted), and
@@ -26,6 +30,7 @@ HistoryLoader::HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLim
 
 HistoryLoader::~HistoryLoader() {
   stop_.stop();
+  release();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -53,6 +58,14 @@ void HistoryLoader::whenLoaded(QObject* receiver, std::function<void(LoadResult)
           if (self) self->deliver();
         },
         Qt::QueuedConnection);
+}
+
+void HistoryLoader::release() {
+  {
+    std::lock_guard lock(mutex_);
+    go_ = true;
+  }
+  released_.notify_all();
 }
 
 bool HistoryLoader::ready() {

@@ -4,6 +4,7 @@
 // is built.  The result reaches the user-interface thread as a queued call:
 // nothing waits for it and no event is handled half-way through anything.
 #include <QObject>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -19,7 +20,11 @@ class HistoryLoader : public QObject {
  public:
   // Starts reading at once.  May be made before the application object.  A
   // read that takes longer than `timeLimit` ends as a failure.
-  explicit HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit = kReadTimeLimit);
+  // With `Start::WhenReleased` the read waits for release(): what happens
+  // while the history has not come can then be seen at leisure.
+  enum class Start { Now, WhenReleased };
+  explicit HistoryLoader(ConnectString cs, std::chrono::milliseconds timeLimit = kReadTimeLimit,
+                         Start start = Start::Now);
   // Stops the read and waits for it to end.
   ~HistoryLoader() override;
   HistoryLoader(const HistoryLoader&) = delete;
@@ -29,6 +34,8 @@ class HistoryLoader : public QObject {
   // result; at the next turn of the loop when the read has already ended.
   // Nothing is called once `receiver` is gone.
   void whenLoaded(QObject* receiver, std::function<void(LoadResult)> done);
+  // Lets a read made with Start::WhenReleased begin (any thread).
+  void release();
   // The read has ended (any thread).
   bool ready();
   // The history, taken now, when the read has already ended well; nothing
@@ -43,6 +50,8 @@ class HistoryLoader : public QObject {
   void deliver();
 
   std::mutex mutex_;
+  std::condition_variable released_;
+  bool go_ = true;
   bool ready_ = false;
   LoadResult result_;
   // user-interface thread only

@@ -194,13 +194,14 @@ TEST(StartUpAsync, AReadPastItsTimeLimitEndsInAStopBoxAndMeanwhileTheProgramCanB
 
 TEST(StartUpAsync, AWindowClosedBeforeTheHistoryArrivesTakesNothingOfIt) {
   test::ProgramFolder folder(someDraws());
-  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  HistoryLoader loader(makeConnectString(folder.dir.string()), kReadTimeLimit, HistoryLoader::Start::WhenReleased);
   MainFrm frm(folder.path(), folder.settings());
   QSignalSpy ended(&frm, &MainFrm::startUpEnded);
   frm.startUp(loader);
   activate(frm);
   frm.close();
   EXPECT_FALSE(frm.loading());
+  loader.release();
   ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
   ASSERT_TRUE(test::runQueuedCalls());
   EXPECT_EQ(ended.count(), 0);
@@ -213,13 +214,14 @@ TEST(StartUpAsync, AWindowClosedBeforeTheHistoryArrivesTakesNothingOfIt) {
 
 TEST(StartUpAsync, ClosingBeforeTheHistoryArrivesWritesNothingAndIgnoresTheLateResult) {
   test::ProgramFolder folder(someDraws());
-  HistoryLoader loader(makeConnectString(folder.dir.string()));
+  HistoryLoader loader(makeConnectString(folder.dir.string()), kReadTimeLimit, HistoryLoader::Start::WhenReleased);
   {
     MainFrm frm(folder.path(), folder.settings());
     frm.startUp(loader);
     frm.close();
     EXPECT_FALSE(std::filesystem::exists(folder.dir / "カズマキ.ini"));
   }
+  loader.release();
   // the result comes to a window that is gone: nothing runs
   ASSERT_TRUE(QTest::qWaitFor([&] { return loader.ready(); }, 30000));
   ASSERT_TRUE(test::runQueuedCalls());
