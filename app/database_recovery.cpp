@@ -5,6 +5,7 @@
 
 #include "frame/ui/message_box.h"
 #include "store/sqlite/database_restore.h"
+#include "store/sqlite/database_update.h"
 
 namespace km {
 
@@ -30,20 +31,41 @@ QString whatToDo(const LoadResult& r, const ConnectString& cs) {
   }
 }
 
+// What was put back, for the box that says so before the start goes on.
+QString restoredText(const ConnectString& cs, const LoadResult& r, bool keptDamaged) {
+  const QString backupName = QFileInfo(q(backupPathFor(cs.path))).fileName();
+  const Draw* newest = nullptr;
+  for (const Draw& d : r.rows)
+    if (!newest || d.no > newest->no) newest = &d;
+  QString text = QStringLiteral("当選データファイルをバックアップ（%1）から戻しました。\n%2\n\n")
+                     .arg(backupName, QDir::toNativeSeparators(q(cs.path)));
+  text += newest ? QStringLiteral("第%1回%2まで、%3回分の当選データで起動します。")
+                       .arg(newest->no)
+                       .arg(newest->date.empty() ? QString() : QStringLiteral("（%1）").arg(q(newest->date)))
+                       .arg(r.rows.size())
+                 : QStringLiteral("当選データなしで起動します。");
+  if (keptDamaged)
+    text += QStringLiteral("\n戻す前のファイルは %1 として残してあります。")
+                .arg(QFileInfo(q(damagedPathFor(cs.path))).fileName());
+  return text;
+}
+
 }  // namespace
 
 bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
   const bool replaceable = r.failure == LoadFailure::Missing || r.failure == LoadFailure::Damaged;
+  // The store has logged the failed read (and the backup's, if any) already.
   QString details = q(r.details);
   if (replaceable) {
     const BackupCheck backup = checkBackup(cs);
     const QString backupName = QFileInfo(q(backup.path)).fileName();
     if (backup.usable) {
+      const bool keepsDamaged = r.failure == LoadFailure::Damaged;
       QString text = q(r.message) + QStringLiteral("\n\nバックアップ（%1、第%2回まで、%3回分）から戻せます。")
                                         .arg(backupName)
                                         .arg(backup.lastDrawNo)
                                         .arg(backup.draws);
-      if (r.failure == LoadFailure::Damaged)
+      if (keepsDamaged)
         text +=
             QStringLiteral("今のファイルは %1 として残します。").arg(QFileInfo(q(damagedPathFor(cs.path))).fileName());
       const Message offer{QMessageBox::Warning,
@@ -52,7 +74,8 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
                           QMessageBox::Yes | QMessageBox::No,
                           QMessageBox::No,
                           {{QMessageBox::Yes, QStringLiteral("バックアップ（%1）から戻す").arg(backupName)},
-                           {QMessageBox::No, QStringLiteral("終了")}}};
+                           {QMessageBox::No, QStringLiteral("終了")}},
+                          true};
       if (execMessage(parent, offer) != QMessageBox::Yes) return false;
       const RestoreResult restored = restoreFromBackup(cs);
       if (!restored.ok) {
@@ -60,7 +83,10 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
         return false;
       }
       r = loadHistory(cs);
-      if (r.ok) return true;
+      if (r.ok) {
+        execMessage(parent, {QMessageBox::Information, restoredText(cs, r, keepsDamaged)});
+        return true;
+      }
       details = q(r.details);  // the backup read no better: said as any other failure
     } else if (backup.exists) {
       details += (details.isEmpty() ? QString() : QStringLiteral("\n")) +
@@ -68,7 +94,13 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
     }
   }
   const QString todo = whatToDo(r, cs);
-  showStop(parent, q(r.message) + (todo.isEmpty() ? QString() : QStringLiteral("\n\n") + todo), details);
+  execMessage(parent, {QMessageBox::Critical,
+                       q(r.message) + (todo.isEmpty() ? QString() : QStringLiteral("\n\n") + todo),
+                       details,
+                       QMessageBox::Ok,
+                       QMessageBox::NoButton,
+                       {},
+                       true});
   return false;
 }
 

@@ -10,7 +10,8 @@ class QWidget;
 namespace km {
 
 // Shows the box for the failed read `r` of `cs`.  True when the user had the
-// backup put back and the history was then read: `r` holds it.
+// backup put back and the history was then read: `r` holds it, and a box has
+// said what was put back (the file, its newest draw and how many draws).
 bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r);
 
 }  // namespace km

@@ -128,9 +128,12 @@ void MainFrm::startUp(HistoryLoader& loader) {
     if (!loading_) return;  // closed while the history was read
     loading_ = false;
     QApplication::restoreOverrideCursor();
+    // A history put back from its backup came after the boxes that asked and
+    // told: the window is shown, and may not be activated again by then.
+    const bool recovered = !r.ok;
     if (!endStartUp(std::move(r))) return;  // the program ends on startUpEnded(false)
     for (QAction* a : menuBar()->actions()) a->setEnabled(true);
-    if (activated_) openPredictionOnce();
+    if (activated_ || recovered) openPredictionOnce();
   });
 }
 

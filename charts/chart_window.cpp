@@ -138,13 +138,14 @@ void ChartWindow::redraw() {
 void ChartWindow::contextMenu(const QPoint& at) {
   QMenu menu(this);
   const QString title = QStringLiteral("%1_%2").arg(title_, kind_->currentText());
-  menu.addAction(QStringLiteral("印刷..."), this, [this] {
+  menu.addAction(QStringLiteral("印刷..."), this, [this, title] {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title_);
     printer.setPageOrientation(QPageLayout::Landscape);
     setMargins(printer);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("印刷"));
+    proposePdfFile(dialog, title);
     if (dialog.exec() != QDialog::Accepted) return;
     const ChartOutput r = printChart(*view_, printer);
     if (!r.ok) showStop(this, QStringLiteral("印刷できませんでした。\n%1").arg(r.error), r.details);

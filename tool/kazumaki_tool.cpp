@@ -63,46 +63,38 @@ int written() {
 }
 
 int usage() {
-  std::cerr << "usage:\n"
-               "  kazumaki-tool import-csv CSV DB [--force]\n"
-               "                                       create or replace DB from CSV (--force: even\n"
-               "                                       when an empty CSV would empty a history)\n"
-               "  kazumaki-tool export-csv [DB] [--prizes]\n"
-               "                                       print DB's history as CSV (--prizes: with the\n"
-               "                                       winners and yen of tiers 1..4, empty if unknown)\n"
-               "  kazumaki-tool grid [DB] WINDOW [--ini FILE] [--csv | --pdf FILE]\n"
-               "                                       print WINDOW's grids as JSON (or CSV), or\n"
-               "                                       its grid to FILE as the program prints it\n"
-               "  kazumaki-tool chart [DB] NAME [--numbers N,N..] [--window 52|104|260] [--size WxH]\n"
-               "                      (--png FILE | --pdf FILE) [--time]\n"
-               "                                       draw the chart NAME (出現の推移, 合計の分布,\n"
-               "                                       出現間隔の分布, 賞金の推移) as the グラフ window\n"
-               "                                       does, to a PNG image (default 1000x640) or a PDF\n"
-               "                                       (--time: say how long the drawing took)\n"
-               "  kazumaki-tool tickets [DB] FILE [--csv]\n"
-               "                                       the wins of the tickets in FILE (the format of\n"
-               "                                       tickets.csv); --csv: ticket,draw,date,tier,prize\n"
-               "                                       and last total,lines,spent,won,pending\n"
-               "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
-               "                                       that line over every stored draw (--csv:\n"
-               "                                       tier,count,yen)\n"
-               "  kazumaki-tool backtest [DB] [--ini FILE] [--from N] [--csv] [--draws]\n"
-               "                                       how the predictions would have done, as JSON\n"
-               "                                       (or CSV); --draws: one CSV line per draw and line\n"
-               "  kazumaki-tool update DB [SOURCE...]  add the draws published since DB's last one\n"
-               "                                       (SOURCE: an https:// address or a file; by\n"
-               "                                       default the public results lists, cross-checked)\n"
-               "  kazumaki-tool status [DB]            print the newest draw and how many are missing\n"
-               "  kazumaki-tool add DB N1 N2 N3 N4 N5 BONUS [--date YYYY-MM-DD]\n"
-               "                                       append the next draw, print its number\n"
-               "  kazumaki-tool set DB DRAW COLUMN TEXT  write TEXT into column 2..7 (a number) or 8\n"
-               "                                       (the date, YYYY-MM-DD) of DRAW\n"
-               "  kazumaki-tool insert DB AFTER_DRAW   insert a blank draw dated a week after AFTER_DRAW,\n"
-               "                                       print its number\n"
-               "  kazumaki-tool delete DB DRAW         delete a draw\n"
-               "  kazumaki-tool check DB               print the first wrong line and column\n"
-               "Without DB, the program's own Kazumaki.mdb is used (the per-user copy\n"
-               "of an installed program, made on first use).\n";
+  std::cerr
+      << "使い方：\n"
+         "  kazumaki-tool import-csv CSV DB [--force]\n"
+         "      CSV から DB を作る（置き換える）。--force：当選データのない CSV で、当選データのある DB も置き換える\n"
+         "  kazumaki-tool export-csv [DB] [--prizes]\n"
+         "      DB の当選データを CSV で書き出す。--prizes：1〜4等の当選口数と1口の金額も（不明の回は空欄）\n"
+         "  kazumaki-tool grid [DB] ウィンドウ [--ini ファイル] [--csv | --pdf ファイル]\n"
+         "      ウィンドウの表を JSON（--csv で CSV）で書き出す。--pdf：表を本体と同じように PDF に印刷する\n"
+         "  kazumaki-tool chart [DB] 名前 [--numbers N,N..] [--window 52|104|260] [--size 幅x高さ]\n"
+         "                      (--png ファイル | --pdf ファイル) [--time]\n"
+         "      グラフ（出現の推移・合計の分布・出現間隔の分布・賞金の推移）をグラフウィンドウと同じように\n"
+         "      PNG 画像（既定 1000x640）か PDF に描く。--time：描くのにかかった時間も表示する\n"
+         "  kazumaki-tool tickets [DB] ファイル [--csv]\n"
+         "      ファイル（tickets.csv の形）の買い目の当せんと合計。--csv：ticket,draw,date,tier,prize の行と、\n"
+         "      最後に total,口数,購入金額,当せん金,未抽せんの口数 の行\n"
+         "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
+         "      その数字を保存されている全部の回で買っていたら（--csv：tier,count,yen）\n"
+         "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
+         "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
+         "  kazumaki-tool update DB [取得先...]\n"
+         "      DB の最新の回より後の回を取り込む（取得先：https:// のアドレスかファイル。省くと公開の一覧を\n"
+         "      突き合わせて使う）\n"
+         "  kazumaki-tool status [DB]             最新の回と、未取り込みの回の見込み数を表示する\n"
+         "  kazumaki-tool add DB N1 N2 N3 N4 N5 ボーナス [--date YYYY-MM-DD]\n"
+         "      次の回を加え、その回数を表示する\n"
+         "  kazumaki-tool set DB 回 列 文字      回の列（2〜7 は数字、8 は抽せん日 YYYY-MM-DD）に文字を書き込む\n"
+         "  kazumaki-tool insert DB 回           "
+         "その回の後に、抽せん日をその1週間後とした空の回を入れ、その回数を表示する\n"
+         "  kazumaki-tool delete DB 回           その回を削除する\n"
+         "  kazumaki-tool check DB               最初の誤りの行と列を表示する\n"
+         "DB を省くと、本体の Kazumaki.mdb を使います（インストールしたプログラムでは、初めて使うときに作られる\n"
+         "データフォルダのコピー）。\n";
   return 2;
 }
 
@@ -110,7 +102,7 @@ int usage() {
 bool programFolder(std::string& folder) {
   const km::ProgramFolder f = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
   if (!f.ok) {
-    tell(f.message);
+    tell(f.message, f.details);
     return false;
   }
   if (!f.warning.empty()) tell(f.warning);
@@ -123,7 +115,7 @@ km::ConnectString connectTo(const std::string& path) { return km::ConnectString{
 int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
   const km::CsvResult r = km::readHistoryCsvFile(csvPath);
   if (!r.ok) {
-    tell(csvPath + ": " + r.error);
+    tell("CSV ファイル " + csvPath + " を取り込めません：" + r.error, r.cause);
     return 1;
   }
   std::error_code ec;
@@ -131,10 +123,11 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
     // An empty CSV over a history is almost always a mistake: it takes --force.
     const km::LoadResult before = km::loadHistory(connectTo(dbPath));
     if (!before.ok || !before.rows.empty()) {
-      tell(csvPath + " holds no draws; " + dbPath + " is not replaced by it (" +
-           (before.ok ? "it holds " + std::to_string(before.rows.size()) + " draws"
-                      : std::string("it could not be read")) +
-           "); give --force to replace it all the same");
+      tell(csvPath + " には当選データが1件もないため、" + dbPath + " を置き換えません（" +
+               (before.ok ? std::to_string(before.rows.size()) + "回分の当選データがあります"
+                          : std::string("読めません：") + before.message.substr(0, before.message.find('\n'))) +
+               "）。それでも置き換えるには --force を付けてください。",
+           before.details);
       return 1;
     }
   }
@@ -168,7 +161,8 @@ class OffscreenApp {
  private:
   static bool quietToolkit() {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-      if (type == QtCriticalMsg || type == QtFatalMsg) tell(msg.toStdString());
+      if (type == QtCriticalMsg || type == QtFatalMsg)
+        tell("画面の部品（Qt）が異常を知らせました。", msg.toStdString());
     });
     return true;
   }
@@ -261,9 +255,12 @@ int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, 
     tell(out.error.toStdString(), out.details.toStdString());
     return 1;
   }
-  if (timed)
-    std::cout << name << ": " << history.recordCount() << " draws, built, laid out and written in "
-              << std::chrono::duration<double, std::milli>(Clock::now() - start).count() << " ms\n";
+  if (timed) {
+    char ms[32];
+    std::snprintf(ms, sizeof ms, "%.2f", std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    std::cout << name << "：" << history.recordCount() << "回分のグラフを作り、配置して書き出すまで " << ms
+              << " ミリ秒\n";
+  }
   return written();
 }
 
@@ -284,7 +281,7 @@ int chartCommand(const std::vector<std::string>& a) {
     } else if (a[i] == "--numbers" && i + 1 < a.size()) {
       const auto numbers = km::parseChartNumbers(a[++i]);
       if (!numbers) {
-        tell("--numbers: one to five different numbers of 1..31, such as 7,12");
+        tell("--numbers には、1〜31の異なる数字を1〜5個、7,12 のようにコンマで区切って指定してください。");
         return 2;
       }
       choice.numbers = *numbers;
@@ -300,7 +297,7 @@ int chartCommand(const std::vector<std::string>& a) {
       int w = 0, h = 0;
       if (x == std::string::npos || !wholeNumber(t.substr(0, x), w) || !wholeNumber(t.substr(x + 1), h) || w < 200 ||
           h < 150 || w > 8000 || h > 8000) {
-        tell("--size: WIDTHxHEIGHT in pixels, from 200x150 to 8000x8000");
+        tell("--size には、幅x高さをピクセルで、200x150 から 8000x8000 までの間で指定してください（例：1000x640）。");
         return 2;
       }
       size = QSize(w, h);
@@ -313,7 +310,9 @@ int chartCommand(const std::vector<std::string>& a) {
   if (names.empty() || png.empty() == pdf.empty()) return usage();
   const auto kind = km::chartNamed(names.back());
   if (!kind) {
-    tell("no chart named " + km::excerpt(names.back(), 64) + " (出現の推移, 合計の分布, 出現間隔の分布, 賞金の推移)");
+    tell(
+        "「" + km::excerpt(names.back(), 64) +
+        "」というグラフはありません。指定できるのは次のグラフです：出現の推移、合計の分布、出現間隔の分布、賞金の推移");
     return 1;
   }
   choice.kind = *kind;
@@ -432,8 +431,7 @@ int update(int argc, char** argv, const std::string& dbPath, const std::vector<s
   const bool ok =
       job.outcome() == km::MasterUpdate::Outcome::Updated || job.outcome() == km::MasterUpdate::Outcome::NothingNew;
   if (!ok) {
-    tell(job.message().toStdString());
-    if (!job.details().isEmpty()) tell("(" + job.details().toStdString() + ")");
+    tell(job.message().toStdString(), job.details().toStdString());
     return 1;
   }
   std::cout << km::terminalSafe(job.message().toStdString()) << "\n";
@@ -601,6 +599,9 @@ int ticketsCommand(const std::vector<std::string>& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Every failure the store reports comes back here and is told once, with
+  // its technical account, by tell(): the store's own log line would repeat it.
+  km::setStoreLog([](const std::string&) {});
   try {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (!a.empty() && a[0] == "import-csv") {
@@ -671,7 +672,7 @@ int main(int argc, char** argv) {
     if (a.size() == 2 && a[0] == "check") return check(a[1]);
     return usage();
   } catch (const std::exception& e) {
-    tell(e.what());
+    tell("思いがけない異常のため、中止しました。", e.what());
     return 1;
   }
 }

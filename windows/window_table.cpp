@@ -240,7 +240,7 @@ const Rows& rows() {
            {kPredictionRecordWindow,
             kPredictionRecordWindow,
             "過去の各回について、その前の回までのデータで予想した数字が何個当たったかを集計します",
-            11700,
+            12800,
             4100,
             {{"", kBlack, kRecordAboveChance, "：偶然より多い"}, {"", kBlack, kRecordBelowChance, "：偶然より少ない"}}},
            {"mnuYosoSeiseki", "予想の成績"},

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -33,7 +34,8 @@ QAction* addAction(GridView* view, const QString& text, const char* name, const 
 void saveCsvWithDialog(GridView* view) {
   const QString title = gridTitle(view);
   QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  // as defaultPath (grid_print.h) chooses it for the PDF and the print dialog
+  if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
   QFileDialog dialog(view, QStringLiteral("CSVで保存"), dir + QLatin1Char('/') + title + QStringLiteral(".csv"),
                      QStringLiteral("CSVファイル (*.csv)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

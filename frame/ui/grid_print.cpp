@@ -1,6 +1,8 @@
 #include "frame/ui/grid_print.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPainter>
 #include <QPicture>
@@ -22,8 +24,14 @@ namespace km {
 
 QString defaultPath(const QString& title, const QString& suffix) {
   QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
   return dir + QLatin1Char('/') + title + QLatin1Char('.') + suffix;
+}
+
+void proposePdfFile(QPrintDialog& dialog, const QString& title) {
+  // the dialog's own proposal is the working folder or the home folder
+  if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+    file->setText(defaultPath(title, QStringLiteral("pdf")));
 }
 
 void setMargins(QPrinter& printer) { printer.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter); }
@@ -266,6 +274,7 @@ void printGridWithDialog(QWidget* parent, const Grid& grid, const QString& title
   setMargins(printer);
   QPrintDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("印刷"));
+  proposePdfFile(dialog, title);
   if (dialog.exec() != QDialog::Accepted) return;
   const PrintResult r = printGrid(printer, grid, title, legend);
   if (!r.ok) showStop(parent, QStringLiteral("印刷できませんでした。\n%1").arg(r.error), r.details);

@@ -15,6 +15,8 @@
 #include <QString>
 #include <vector>
 
+class QPrintDialog;
+
 #include "frame/grid.h"
 #include "frame/window_def.h"
 
@@ -84,8 +86,11 @@ PrintResult printGrid(QPrinter& printer, const Grid& grid, const QString& title,
 PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString& path,
                            const std::vector<LegendItem>& legend = {});
 
-// The file a save dialog offers first: the title in the documents folder.
+// The file a save dialog offers first: the title in the documents folder
+// (the home folder when there is none).  The print dialog offers the same
+// file for printing to a PDF file.
 QString defaultPath(const QString& title, const QString& suffix);
+void proposePdfFile(QPrintDialog& dialog, const QString& title);
 // The margins of every printout; a printer that cannot print so near the
 // edge widens them.
 void setMargins(QPrinter& printer);

@@ -14,8 +14,8 @@ QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
   if (m.defaultButton != QMessageBox::NoButton) box->setDefaultButton(m.defaultButton);
   for (const auto& [button, caption] : m.captions)
     if (QAbstractButton* b = box->button(button)) b->setText(caption);
-  if (!m.details.isEmpty()) {
-    box->setDetailedText(m.details);
+  if (!m.details.isEmpty()) box->setDetailedText(m.details);
+  if (!m.details.isEmpty() && !m.logged) {
     QString line = m.text + QStringLiteral(" / ") + m.details;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     writeLog(line.toStdString());

@@ -21,6 +21,9 @@ struct Message {
   // Standard buttons under captions of their own: the action the text offers
   // ("バックアップ（Kazumaki.mdb.bak）から戻す") instead of はい.
   std::vector<std::pair<QMessageBox::StandardButton, QString>> captions = {};
+  // The failure is in the log already (the store logs what it reports): the
+  // box does not write it a second time.
+  bool logged = false;
 };
 
 // The box, not yet shown (the details, when there are any, are logged now).

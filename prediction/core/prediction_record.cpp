@@ -46,10 +46,12 @@ std::string settingsTitle(const std::array<bool, PredictionState::kSettingCount>
   return t;
 }
 
-constexpr std::array<const char*, 13> kHeaders = {"予想",       "評価回数",   "予想数", "平均当たり", "0個",
-                                                  "1個",        "2個",        "3個",    "4個",        "5個",
-                                                  "偶然の平均", "偶然との差", "評価"};
-constexpr std::array<double, 13> kWidths = {10, 7, 6, 8, 5, 5, 5, 5, 5, 5, 9, 9, 12};
+// The difference from chance is said in standard errors (a z-score), not in numbers of hits.
+constexpr std::array<const char*, 13> kHeaders = {"予想", "評価回数", "予想数",     "平均当たり",
+                                                  "0個",  "1個",      "2個",        "3個",
+                                                  "4個",  "5個",      "偶然の平均", "偶然との差（標準誤差）",
+                                                  "評価"};
+constexpr std::array<double, 13> kWidths = {10, 7, 6, 8, 5, 5, 5, 5, 5, 5, 9, 17, 12};
 
 }  // namespace
 

@@ -92,7 +92,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
     frame->setFrameShape(QFrame::StyledPanel);
     auto* fl = new QVBoxLayout(frame);
-    fl->setContentsMargins(3, 2, 1, 2);
+    fl->setContentsMargins(3, 2, 3, 2);  // the caption keeps clear of the box on both sides
     fl->setSpacing(0);
     auto* caption = wrappedLabel(kSettingCaptions[i], frame);
     caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));

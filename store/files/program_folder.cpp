@@ -145,11 +145,14 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
     return r;
   }
   const bool exeHoldsDatabase = isFile(exeDb);
-  if (exeHoldsDatabase && canWrite(exeDir)) {
+  // A build or a copy whose database is gone but whose backup is there stays
+  // where it is: the start offers the backup in the database's place.
+  const bool exeHoldsBackup = !exeHoldsDatabase && isFile(exeDir / kDatabaseBackupFileName);
+  if ((exeHoldsDatabase || exeHoldsBackup) && canWrite(exeDir)) {
     r.ok = true;
     r.path = places.executableFolder;
     // a write-protected database is used where it is, read only, and said so
-    if (!canWrite(exeDb))
+    if (exeHoldsDatabase && !canWrite(exeDb))
       r.warning =
           "当選データファイルが読み取り専用のため、当選データの入力と最新化では保存できません。"
           "保存するには、ファイルの書き込みの許可を確かめてください。\n" +
@@ -165,6 +168,27 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   const fs::path user(places.userFolder);
   r.path = user.string();
   r.perUser = true;
+  // The shipped files come from the executable's folder (a read-only copy of
+  // the program) or else from the installed shared folder.
+  const fs::path source = exeHoldsDatabase ? exeDir : fs::path(places.shippedFolder);
+  const fs::path userDb = user / kDatabaseFileName;
+  const fs::path shippedDb = source / kDatabaseFileName;
+  const bool seed = !isFile(userDb);
+  if (seed && !isFile(shippedDb)) {
+    // said before anything is made: an empty data folder would help nobody
+    const std::string name = kDatabaseFileName;
+    std::error_code ignored;
+    if (!fs::is_directory(places.shippedFolder, ignored)) {
+      // a build or a copy of the program: the file belongs beside it
+      r.message = "当選データ（" + name + "）が見つかりません。\nプログラムのフォルダ " + exeDir.string() + " に " +
+                  name + " を置いてから、もう一度起動してください。";
+    } else {
+      r.message = "当選データ（" + name + "）が見つかりません。\nデータフォルダ " + user.string() +
+                  " にも、インストール先 " + fs::path(places.shippedFolder).lexically_normal().string() +
+                  " にもありません。" + name + " をデータフォルダに置くか、パッケージを入れ直してください。";
+    }
+    return r;
+  }
   std::error_code ec;
   fs::create_directories(user, ec);
   if (ec || !fs::is_directory(user, ec)) {
@@ -173,27 +197,7 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
     if (ec) r.details = ec.message();
     return r;
   }
-
-  // The shipped files come from the executable's folder (a read-only copy of
-  // the program) or else from the installed shared folder.
-  const fs::path source = exeHoldsDatabase ? exeDir : fs::path(places.shippedFolder);
-  const fs::path userDb = user / kDatabaseFileName;
-  if (!isFile(userDb)) {
-    const fs::path shippedDb = source / kDatabaseFileName;
-    if (!isFile(shippedDb)) {
-      const std::string name = kDatabaseFileName;
-      std::error_code ignored;
-      if (!fs::is_directory(places.shippedFolder, ignored)) {
-        // a build or a copy of the program: the file belongs beside it
-        r.message = "当選データ（" + name + "）が見つかりません。\nプログラムのフォルダ " + exeDir.string() + " に " +
-                    name + " を置いてから、もう一度起動してください。";
-      } else {
-        r.message = "当選データ（" + name + "）が見つかりません。\nデータフォルダ " + user.string() +
-                    " にも、インストール先 " + fs::path(places.shippedFolder).lexically_normal().string() +
-                    " にもありません。" + name + " をデータフォルダに置くか、パッケージを入れ直してください。";
-      }
-      return r;
-    }
+  if (seed) {
     std::string bytes, why;
     if (!readWhole(shippedDb, bytes, why)) {
       r.message = "当選データを読めません。\n" + shippedDb.string();

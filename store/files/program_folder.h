@@ -11,8 +11,9 @@
 
 namespace km {
 
-// The history's file in the program folder.
+// The history's file in the program folder, and the backup the update keeps beside it.
 inline constexpr const char* kDatabaseFileName = "Kazumaki.mdb";
+inline constexpr const char* kDatabaseBackupFileName = "Kazumaki.mdb.bak";
 
 // Where the installed program keeps its shipped files, relative to the folder
 // of its executables (bin/ -> share/kazumaki/).
@@ -47,12 +48,15 @@ struct ProgramFolder {
 bool isWritableProgramFolder(const std::string& folder);
 
 // The program folder by these rules:
-//  1. the executable's folder when it holds Kazumaki.mdb and is writable;
+//  1. the executable's folder when it holds Kazumaki.mdb, or only its backup
+//     Kazumaki.mdb.bak (the start then offers to put the backup back), and is
+//     writable;
 //  2. else the per-user folder, made when missing; a database missing there is
 //     copied from the executable's folder or else from the shipped folder, and
 //     the shipped help files (*.qch, *.qhc) are copied there when missing or
 //     changed, so that help follows the installed package.
-// The per-user database, once there, is never overwritten.
+// The per-user database, once there, is never overwritten.  Nothing is made
+// in the per-user folder when there is no database to put in it.
 ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places);
 
 }  // namespace km

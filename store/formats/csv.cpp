@@ -16,12 +16,7 @@ namespace km {
 
 namespace {
 
-std::string quotedExcerpt(const std::string& s) {
-  std::string q = "'";
-  q += excerpt(s);
-  q += '\'';
-  return q;
-}
+std::string quotedExcerpt(const std::string& s) { return "「" + excerpt(s) + "」"; }
 
 // Why a text is no whole number, for the message.
 std::string notNumber(const std::string& s) {
@@ -29,9 +24,12 @@ std::string notNumber(const std::string& s) {
   for (size_t i = 0; i + 2 < s.size(); ++i)
     if (s.compare(i, 2, "\xEF\xBC") == 0 && static_cast<unsigned char>(s[i + 2]) >= 0x90 &&
         static_cast<unsigned char>(s[i + 2]) <= 0x99)
-      return " is not a whole number (full-width digits; use 0-9)";
-  return " is not a whole number";
+      return "が整数ではありません（半角の0〜9で書いてください）";
+  return "が整数ではありません";
 }
+
+// "行目：" after the line's number, as every message of a file's line begins.
+std::string atLine(int line) { return std::to_string(line) + "行目："; }
 
 bool parseInt(const std::string& s, long& v) {
   if (s.empty() || s.size() > 9) return false;
@@ -107,7 +105,7 @@ class RecordReader {
     bool quoted = false, wasQuoted = false;
     size_t bytes = 0;
     auto fail = [&](int at, const std::string& why) {
-      error = "line " + std::to_string(at) + ": " + why;
+      error = atLine(at) + why;
       return false;
     };
     auto endField = [&] {
@@ -115,21 +113,21 @@ class RecordReader {
       cur.clear();
       return r.fields.size() <= maxFields_;
     };
-    const std::string tooMany = "expected " + std::to_string(maxFields_) + " fields, found more";
+    const std::string tooMany = "列が" + std::to_string(maxFields_) + "個より多くあります";
     for (;;) {
       const int c = in_.next();
       if (c == ByteSource::kEnd) {
-        if (in_.failed()) return fail(line_, "the file cannot be read to its end");
-        if (quoted) return fail(r.line, "a quoted field is not closed");
+        if (in_.failed()) return fail(line_, "ファイルを最後まで読めません");
+        if (quoted) return fail(r.line, "引用符（\"）で始まる列が閉じていません");
         if (!endField()) return fail(r.line, tooMany);
         break;
       }
       if (++bytes > kMaxCsvLineBytes)
-        return fail(r.line, "a line is longer than " + std::to_string(kMaxCsvLineBytes / 1024) +
-                                " KiB, far more than any line of a history");
-      if (c == '\0') return fail(line_, "the file holds a NUL byte (it is no text file)");
+        return fail(r.line, "1行が" + std::to_string(kMaxCsvLineBytes / 1024) +
+                                " KiBを超えています（当選データの1行はずっと短いはずです）");
+      if (c == '\0') return fail(line_, "NUL 文字があります（テキストファイルではありません）");
       const bool crAlone = c == '\r' && in_.peek() != '\n';
-      if (crAlone) return fail(line_, "a line ends with CR alone; lines must end with LF or CR LF");
+      if (crAlone) return fail(line_, "行が CR だけで終わっています（行の終わりは LF か CR LF にしてください）");
       if (quoted) {
         if (c == '"') {
           if (in_.peek() == '"')
@@ -208,12 +206,13 @@ CsvResult parseRecords(ByteSource& in) {
   auto fail = [&](const std::string& why) {
     r.draws.clear();
     r.prizes.clear();
-    r.error = "line " + std::to_string(lineNo) + ": " + why;
+    r.error = atLine(lineNo) + why;
     return r;
   };
   RecordReader reader(in);
-  if (reader.atEnd()) return in.failed() ? fail("the file cannot be read") : fail("the file is empty");
-  static const char* kFieldNames[] = {"n1", "n2", "n3", "n4", "n5", "bonus"};
+  if (reader.atEnd()) return in.failed() ? fail("ファイルを読めません") : fail("ファイルが空です");
+  static const char* kFieldNames[] = {"n1（第1数字）", "n2（第2数字）", "n3（第3数字）",
+                                      "n4（第4数字）", "n5（第5数字）", "bonus（ボーナス数字）"};
   size_t columns = 8;
   Record rec;
   for (bool first = true; !reader.atEnd() || first; first = false) {
@@ -228,35 +227,36 @@ CsvResult parseRecords(ByteSource& in) {
       for (size_t f = 0; f < rec.fields.size(); ++f) header += (f ? "," : "") + rec.fields[f];
       if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
       if (header != kCsvHeader && header != kCsvPrizeHeader)
-        return fail(std::string("the header must be ") + kCsvHeader + " or " + kCsvPrizeHeader + ", found " +
-                    quotedExcerpt(header));
+        return fail(std::string("見出しの行が「") + kCsvHeader + "」でも「" + kCsvPrizeHeader + "」でもありません（" +
+                    quotedExcerpt(header) + "）");
       columns = rec.fields.size();
       reader.setMaxFields(columns);
       continue;
     }
     if (rec.blank) {
       if (reader.atEnd()) break;  // a blank last line
-      return fail("empty line");
+      return fail("空の行があります");
     }
     const auto& f = rec.fields;
     if (f.size() != columns)
-      return fail("expected " + std::to_string(columns) + " fields, found " + std::to_string(f.size()));
+      return fail("列が" + std::to_string(columns) + "個ではありません（" + std::to_string(f.size()) + "個あります）");
     const CellNumber drawNo = parseDrawNo(f[0]);
     long digits = 0;
     if (drawNo.kind != CellNumber::Number)
       return fail(drawNo.kind == CellNumber::Wrong && parseInt(f[0], digits)
-                      ? "draw number " + f[0] + " is outside " + std::to_string(kMinDrawNo) + ".." +
-                            std::to_string(kMaxDrawNo)
-                      : "draw number " + quotedExcerpt(f[0]) + " is not a whole number");
+                      ? "回数「" + f[0] + "」が" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) +
+                            "の範囲外です"
+                      : "回数" + quotedExcerpt(f[0]) + notNumber(f[0]));
     const int no = drawNo.value;
     if (!r.draws.empty()) {
-      if (no == r.draws.back().no) return fail("duplicate draw number " + std::to_string(no));
-      if (no < r.draws.back().no) return fail("draw number " + std::to_string(no) + " is not ascending");
+      if (no == r.draws.back().no) return fail("回数" + std::to_string(no) + "が2回あります");
+      if (no < r.draws.back().no)
+        return fail("回数" + std::to_string(no) + "が前の行の回数より小さくなっています（小さい順に並べてください）");
     }
     Draw d;
     d.no = no;
     if (!f[1].empty() && !isCalendarDate(f[1]))
-      return fail("date " + quotedExcerpt(f[1]) + " is no date of the calendar in the form YYYY-MM-DD");
+      return fail("日付" + quotedExcerpt(f[1]) + "が、YYYY-MM-DD の形の暦にある日付ではありません");
     d.date = f[1];
     for (int i = 0; i < kNumberFields; ++i) {
       // a number as the entry window takes it: spaces around it and full-width digits are fine
@@ -264,10 +264,10 @@ CsvResult parseRecords(ByteSource& in) {
       const CellNumber v = parseCellNumber(s);
       if (v.kind == CellNumber::Empty) continue;
       if (v.kind == CellNumber::Wrong)
-        return fail(std::string(kFieldNames[i]) + " " +
+        return fail(std::string(kFieldNames[i]) + "の" + quotedExcerpt(s) +
                     (parseInt(s, digits)
-                         ? s + " is outside " + std::to_string(kMinNumber) + ".." + std::to_string(kMaxNumber)
-                         : quotedExcerpt(s) + notNumber(s)));
+                         ? "が" + std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) + "の範囲外です"
+                         : notNumber(s)));
       d.n[i] = v.value;
     }
     if (columns == 16) {
@@ -300,7 +300,10 @@ CsvResult readHistoryCsvFile(const std::string& path) {
   if (fd < 0 || ::fstat(fd, &st) != 0) {
     const int err = errno;
     if (fd >= 0) ::close(fd);
-    r.error = err == ENOENT ? std::string("no such file") : std::string("cannot read (") + std::strerror(err) + ")";
+    r.error = err == ENOENT   ? std::string("ファイルがありません")
+              : err == EACCES ? std::string("ファイルの読み取りの許可がありません")
+                              : std::string("ファイルを読めません");
+    r.cause = std::strerror(err);
     return r;
   }
   struct Closer {
@@ -308,15 +311,15 @@ CsvResult readHistoryCsvFile(const std::string& path) {
     ~Closer() { ::close(fd); }
   } closer{fd};
   if (S_ISDIR(st.st_mode)) {
-    r.error = "this is a folder, not a CSV file";
+    r.error = "CSV ファイルではなく、フォルダです";
     return r;
   }
   if (!S_ISREG(st.st_mode)) {
-    r.error = "not a regular file (a pipe or a device cannot be imported)";
+    r.error = "通常のファイルではありません（パイプやデバイスからは取り込めません）";
     return r;
   }
   if (st.st_size > kMaxCsvBytes) {
-    r.error = "the file is larger than 64 MB, far more than any history";
+    r.error = "ファイルが64 MBを超えています（当選データのファイルはずっと小さいはずです）";
     return r;
   }
   ByteSource in([fd](char* buffer, size_t size) -> long {

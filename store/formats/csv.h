@@ -25,7 +25,8 @@ inline constexpr size_t kMaxCsvLineBytes = 4 * 1024;
 
 struct CsvResult {
   bool ok = false;
-  std::string error;  // "line N: reason"
+  std::string error;  // "N行目：reason" (Japanese)
+  std::string cause;  // the system's words, where a file could not be read
   std::vector<Draw> draws;
   PrizeTable prizes;  // of the rows whose eight prize fields are filled
 };

@@ -144,12 +144,15 @@ bool claimsAnotherPageSize(const std::string& path, const DatabaseKey& key) {
   return pageSize != kCipherPageSize;
 }
 
-constexpr const char* kAnotherPageSize =
-    "データベースファイルが壊れています（ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います"
-    "）。";
+// What a user is told first about a file that is no history of this program;
+// the technical account (SQLite's words, the page size) goes to the details.
+constexpr const char* kAnotherPageSize = "当選データファイルが壊れています（ファイルの先頭が正しくありません）。";
+constexpr const char* kAnotherPageSizeCause =
+    "ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います";
 constexpr const char* kNotOurDatabase = "このプログラムの暗号化データベースではありません。";
 constexpr const char* kKeyOrDamage =
-    "データベースファイルを開けません。パスワードが一致しないか、ファイルが壊れています。";
+    "当選データファイルが壊れているか、このプログラムの当選データファイルではありません。";
+constexpr const char* kEmptyFile = "当選データファイルが空です（0バイト）。";
 constexpr const char* kReadOnlyFile = "データベースファイルが読み取り専用のため、当選データを変更できません。";
 
 // The message as the store reports it: the sentence, the file, and SQLite's
@@ -212,7 +215,7 @@ std::string wrongStoredDrawNo(sqlite3_stmt* s, int col) {
 }
 
 std::string endlessRead(const ReadLimits& limits) { return readTooLongText(limits.time); }
-constexpr const char* kReadStopped = "データベースファイルの読み込みを中止しました。";
+constexpr const char* kReadStopped = "当選データファイルの読み込みを中止しました。";
 
 // What a file beside the database holds, as far as a read must know.
 enum class Beside { None, Unused, HotJournal, Foreign };
@@ -292,7 +295,7 @@ std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
   const std::string wal = cs.path + "-wal";
   struct stat st {};
   if (::lstat(wal.c_str(), &st) == 0)
-    return "データベースファイルの横に、このプログラムが作らないファイル「" + name +
+    return "当選データファイルの横に、このプログラムが作らないファイル「" + name +
            "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
   const std::string journal = cs.path + "-journal";
   switch (journalBeside(journal)) {
@@ -300,15 +303,15 @@ std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
     case Beside::Unused:
       return {};
     case Beside::Foreign:
-      return "データベースファイルの横にある「" + name +
-             "-journal」は、このデータベースのジャーナル（書き込みの控え）ではありません。中身を確かめて、移動するか"
-             "削除してください。\n" +
+      return "当選データファイルの横にある「" + name +
+             "-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません。中身を確かめて、移動"
+             "するか削除してください。\n" +
              journal;
     case Beside::HotJournal:
       break;
   }
   if (cause = rollBackJournal(cs); !cause.empty())
-    return "前回中断された書き込みを取り消せません（データベースファイルとそのフォルダに書き込めるか確かめてください）"
+    return "前回中断された書き込みを取り消せません（当選データファイルとそのフォルダに書き込めるか確かめてください）"
            "。\n" +
            journal;
   if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
@@ -342,17 +345,19 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
   if (mode != OpenMode::RollBack) {
     struct stat st {};
     if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-      return fail(OpenFailure::Missing, "データベースファイルが見つかりません。");
+      return fail(OpenFailure::Missing, "当選データファイルが見つかりません。");
     // A pipe or a device would block the read or never end.
     if (!S_ISREG(st.st_mode))
-      return fail(OpenFailure::Unreadable, "データベースファイルが通常のファイルではありません。");
+      return fail(OpenFailure::Unreadable, "当選データファイルが通常のファイルではありません。");
     if (access(cs.path.c_str(), R_OK) != 0)
       return fail(OpenFailure::Unreadable,
-                  "データベースファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
+                  "当選データファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
                   std::strerror(errno));
     // An empty file would open as an empty database under any key.
-    if (mode == OpenMode::Download && st.st_size == 0)
-      return fail(OpenFailure::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB));
+    if (st.st_size == 0)
+      return mode == OpenMode::Download
+                 ? fail(OpenFailure::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
+                 : fail(OpenFailure::Damaged, kEmptyFile);
     if (mode == OpenMode::Write) {
       // A file marked read-only stays unchanged, even for a user whom the system would let write it.
       const fs::path parent = fs::path(cs.path).parent_path();
@@ -379,7 +384,8 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
   std::optional<DatabaseKey> key;
   if (salt) {
     key = deriveDatabaseKey(cs.password, *salt);
-    if (claimsAnotherPageSize(cs.path, *key)) return fail(OpenFailure::Damaged, kAnotherPageSize);
+    if (claimsAnotherPageSize(cs.path, *key))
+      return fail(OpenFailure::Damaged, kAnotherPageSize, kAnotherPageSizeCause);
   }
   std::unique_ptr<HistoryConnection> c(new HistoryConnection);
   if (mode == OpenMode::Read) c->sideFiles_ = std::make_unique<HistoryConnection::SideFiles>(cs.path);
@@ -391,16 +397,19 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
       (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | (mode == OpenMode::Download ? SQLITE_OPEN_URI : 0);
   const int rc = sqlite3_open_v2(name.c_str(), &c->db_, flags, nullptr);
   sqlite3* db = c->db_;
-  if (rc != SQLITE_OK) return fail(OpenFailure::Damaged, "データベースファイルを開けません。", sqliteCause(db, rc));
+  if (rc != SQLITE_OK) return fail(OpenFailure::Damaged, "当選データファイルを開けません。", sqliteCause(db, rc));
   guardConnection(db);
   // the cipher, the key (derived above from the file's salt; a file too short
   // to hold a salt is keyed by its password and the check below says what is
   // wrong with it), and a read that proves the key
   if (!hasCipher(db))
-    return fail(OpenFailure::NoCipher, "暗号化データベースを扱うライブラリが使えないため、データベースを開けません。");
+    return fail(
+        OpenFailure::NoCipher,
+        "暗号化データベースを扱うライブラリが使えないため、当選データファイルを開けません。プログラムを入れ直して"
+        "ください。");
   const bool keyed = key ? exec(db, "PRAGMA key = \"" + rawKeyLiteral(*key) + "\"") && fixCipherSettings(db)
                          : applyKey(db, cs.password);
-  if (!keyed) return fail(OpenFailure::Damaged, "データベースファイルを開けません。", sqliteCause(db));
+  if (!keyed) return fail(OpenFailure::Damaged, "当選データファイルを開けません。", sqliteCause(db));
   if (mode != OpenMode::Download) sqlite3_busy_timeout(db, busyTimeoutMs);
   {
     StmtPtr check = prepare(db, "SELECT count(*) FROM sqlite_master");
@@ -426,8 +435,8 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
 std::string readTooLongText(std::chrono::milliseconds time) {
   const auto ms = time.count();
   const std::string limit = ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒";
-  return "データベースファイルの読み込みが" + limit +
-         "以内に終わりません。ファイルが壊れているか、このプログラムのデータベースではありません。";
+  return "当選データファイルの読み込みが" + limit +
+         "以内に終わりません。ファイルが壊れているか、このプログラムの当選データファイルではありません。";
 }
 
 std::string fieldText(sqlite3_stmt* s, int col) {
@@ -496,39 +505,39 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
   {
     StmtPtr t =
         prepare(db, (std::string("SELECT type, sql FROM sqlite_master WHERE name = '") + kPrizeTable + "'").c_str());
-    if (!t) return failed("データベースファイルの中身を読めません。");
+    if (!t) return failed("当選データファイルが壊れているため、中身を読めません。");
     const int step = sqlite3_step(t.get());
     if (step == SQLITE_DONE) return {};
-    if (step != SQLITE_ROW) return failed("データベースファイルの中身を読めません。");
+    if (step != SQLITE_ROW) return failed("当選データファイルが壊れているため、中身を読めません。");
     // only a plain table: a view would run what the file defines
     const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
     const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
     std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
     for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (!type || std::string(type) != "table" || head != "CREATE TABLE")
-      return "データベースファイルの「当選金」が普通の表ではありません。";
+      return "当選データファイルの「当選金」（当選口数と当選金額）が、このプログラムの作る表ではありません。";
   }
   StmtPtr q = prepare(db, (std::string("SELECT 回数") + prizeColumns() + " FROM " + kPrizeTable +
                            " ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1))
                               .c_str());
-  if (!q) return failed("データベースファイルの「当選金」の表を読めません。");
+  if (!q) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
-      return "データベースファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
+      return "当選データファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
              wrong;
     const int no = sqlite3_column_int(q.get(), 0);
     Prize p;
     for (int i = 0; i < 2 * kPrizeTiers; ++i) {
       const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
       if (sqlite3_column_type(q.get(), i + 1) != SQLITE_INTEGER || v < 0 || v > kMaxPrizeValue)
-        return "データベースファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
+        return "当選データファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
                schema::kPrizeColumns[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
       (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = v;
     }
     out[no] = p;
   }
-  if (step != SQLITE_DONE) return failed("データベースファイルの「当選金」の表を読めません。");
+  if (step != SQLITE_DONE) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
   return {};
 }
 
@@ -578,15 +587,20 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     StmtPtr view = prepare(db, "SELECT count(*) FROM sqlite_master WHERE name = ?");
     if (view) sqlite3_bind_text(view.get(), 1, schema::kHistoryView, -1, SQLITE_STATIC);
     if (!view || sqlite3_step(view.get()) != SQLITE_ROW)
-      return fail("データベースファイルを読めません。", sqliteCause(db));
+      return fail("当選データファイルが壊れているため、読めません。", sqliteCause(db));
     if (sqlite3_column_int(view.get(), 0) == 0)
-      return fail("データベースファイルに「全データ選択クエリ」がありません。");
+      return fail(
+          "当選データファイルに当選データの一覧がありません。ファイルが壊れているか、このプログラムの当選データ"
+          "ファイルではありません。",
+          std::string("「") + schema::kHistoryView + "」がありません");
   }
   // Declared after the connection: the watch ends before the connection closes.
   const QueryWatch watch(db, limits.time, limits.stop);
   const auto interrupted = [&] { return watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped); };
   StmtPtr q = prepare(db, historyQuery().c_str());
-  if (!q) return fail("データベースファイルの「全データ選択クエリ」を読めません。", sqliteCause(db));
+  if (!q)
+    return fail("当選データファイルが壊れているため、当選データの一覧を読めません。",
+                std::string("「") + schema::kHistoryView + "」: " + sqliteCause(db));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     Draw d;
@@ -594,10 +608,10 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     // and the bound stops a query that never ends.
     const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
-      return fail("データベースファイルが壊れています。" + where + wrong);
+      return fail("当選データファイルが壊れています。" + where + wrong);
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
     if (!r.rows.empty() && no <= r.rows.back().no)
-      return fail("データベースファイルが壊れています。" + where + std::to_string(no) +
+      return fail("当選データファイルが壊れています。" + where + std::to_string(no) +
                   (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
     d.no = static_cast<int>(no);
     // A number is kept as the file holds it, whatever its value (the analyses
@@ -607,8 +621,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     r.rows.push_back(std::move(d));
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
-  if (step != SQLITE_DONE)
-    return fail("データベースファイルが壊れているため、当選データを読めません。", sqliteCause(db));
+  if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、当選データを読めません。", sqliteCause(db));
   if (!withDates) {
     // the newest complete draw's date, for the status line; a table without it is no failure
     static const std::string dateOfDraw =
@@ -622,11 +635,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     static const std::string dates = std::string("SELECT ") + schema::kDrawNo + ", " + schema::kDate + " FROM " +
                                      schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
     StmtPtr dq = prepare(db, dates.c_str());
-    if (!dq) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db));
+    if (!dq) return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
     size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
       if (++read > static_cast<size_t>(kMaxDrawNo))
-        return fail("データベースファイルが壊れています。抽選日の表が" + std::to_string(kMaxDrawNo) +
+        return fail("当選データファイルが壊れています。抽選日の表が" + std::to_string(kMaxDrawNo) +
                     "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
@@ -636,7 +649,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
       }
     }
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
-    if (step != SQLITE_DONE) return fail("データベースファイルの抽選日を読めません。", sqliteCause(db));
+    if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
   }
   {
     std::string cause;

@@ -79,7 +79,8 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   writeRaw(db, "");
   r = loadHistory(at(db));
   EXPECT_FALSE(r.ok) << "an empty file holds no history";
-  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+  EXPECT_EQ(r.message.substr(0, r.message.find('\n')), "当選データファイルが空です（0バイト）。") << r.message;
+  EXPECT_EQ(r.failure, LoadFailure::Damaged) << "the backup is offered for it";
 
   std::string junk(8192, '\0');
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
@@ -98,13 +99,14 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   sqlite3_close(plain);
   r = loadHistory(at(db));
   EXPECT_FALSE(r.ok) << "an unencrypted file is not the program's database";
-  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
 
   ::unlink(db.c_str());
   ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
   r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
+  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "the user never set one: " << r.message;
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"})) << "a read creates no file";
 }
 
@@ -122,7 +124,8 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
   makeDatabase(other, {std::string(kTable), "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 FROM 当選データ"});
   r = loadHistory(at(other));
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("当選データの一覧を読めません"), std::string::npos) << r.message;
+  EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.details;
 }
 
 TEST(BadDatabase, NumbersOutside1To31AreKeptForTheAnalysesToSkip) {
@@ -161,7 +164,7 @@ TEST(BadDatabase, DrawNumbersOutsideTheRangeOrNotWholeNumbersAreDamageAndSaidSo)
              std::string("INSERT INTO 当選データ (回数) VALUES ") + c.rows});
     const LoadResult r = loadHistory(at(db));
     EXPECT_FALSE(r.ok) << c.rows;
-    EXPECT_NE(r.message.find("データベースファイルが壊れています"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("当選データファイルが壊れています"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find(c.says), std::string::npos) << c.rows << ": " << r.message;
   }
 }
@@ -250,7 +253,10 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
   writeRaw(db + "-journal", "this is no journal of a database\n");
   LoadResult r = loadHistory(at(db));
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("Kazumaki.mdb-journal」は、このデータベースのジャーナル"), std::string::npos) << r.message;
+  EXPECT_NE(
+      r.message.find("Kazumaki.mdb-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません"),
+      std::string::npos)
+      << r.message;
   EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message;
   EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << "the foreign file is left alone";
   // every writer and reader of the tool refuses it alike
@@ -258,7 +264,8 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
     const std::string more = std::string(args) == "add" ? " 1 2 3 4 5 6" : std::string(args) == "delete" ? " 1" : "";
     const ToolRun t = tool(std::string(args) + " " + quoted(db) + more);
     EXPECT_NE(t.status, 0) << args;
-    EXPECT_NE(t.out.find("このデータベースのジャーナル"), std::string::npos) << args << ": " << t.out;
+    EXPECT_NE(t.out.find("書き込みの途中に作る控え（ジャーナル）ではありません"), std::string::npos)
+        << args << ": " << t.out;
     EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << args;
   }
   ::unlink((db + "-journal").c_str());
@@ -435,18 +442,19 @@ TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
   struct Case {
     std::string text, starts, holds;
   } cases[] = {
-      {"draw,date,n1,n2,n3,n4,n5,bonus\r1,,1,2,3,4,5,6\r", "line 1: a line ends with CR alone", ""},
-      {h + "1,,1,2,3,4,5,6\r2,,1,2,3,4,5,6\n", "line 2: a line ends with CR alone", ""},
-      {h + std::string("1,,1,2\0,3,4,5,6\n", 16), "line 2: the file holds a NUL byte", ""},
-      {h + "１.0,,1,2,3,4,5,6\n", "line 2: draw number '１.0' is not a whole number", ""},
-      {h + "1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: duplicate draw number 1", ""},
-      {h + "2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "line 3: draw number 1 is not ascending", ""},
-      {h + "1,\x1b]0;owned\x07,1,2,3,4,5,6\n", "line 2: date '\\x1B]0;owned\\x07'", ""},
-      {h + "1,2025-02-31,1,2,3,4,5,6\n", "line 2: date '2025-02-31' is no date", ""},
-      {h + "1,0000-01-01,1,2,3,4,5,6\n", "line 2: date '0000-01-01' is no date", ""},
-      {h + "1,2023-02-29,1,2,3,4,5,6\n", "line 2: date '2023-02-29' is no date", ""},
-      {h + "1,\"1999-04-13,1,2,3,4,5,6\n", "line 2: a quoted field is not closed", ""},
-      {"", "line 1: the file is empty", ""},
+      {"draw,date,n1,n2,n3,n4,n5,bonus\r1,,1,2,3,4,5,6\r", "1行目：行が CR だけで終わっています", ""},
+      {h + "1,,1,2,3,4,5,6\r2,,1,2,3,4,5,6\n", "2行目：行が CR だけで終わっています", ""},
+      {h + std::string("1,,1,2\0,3,4,5,6\n", 16), "2行目：NUL 文字があります", ""},
+      {h + "１.0,,1,2,3,4,5,6\n", "2行目：回数「１.0」が整数ではありません（半角の0〜9で書いてください）", ""},
+      {h + "1,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "3行目：回数1が2回あります", ""},
+      {h + "2,,1,2,3,4,5,6\n1,,1,2,3,4,5,6\n", "3行目：回数1が前の行の回数より小さくなっています", ""},
+      {h + "1,\x1b]0;owned\x07,1,2,3,4,5,6\n", "2行目：日付「\\x1B]0;owned\\x07」", ""},
+      {h + "1,2025-02-31,1,2,3,4,5,6\n", "2行目：日付「2025-02-31」が、YYYY-MM-DD の形の暦にある日付ではありません",
+       ""},
+      {h + "1,0000-01-01,1,2,3,4,5,6\n", "2行目：日付「0000-01-01」が", ""},
+      {h + "1,2023-02-29,1,2,3,4,5,6\n", "2行目：日付「2023-02-29」が", ""},
+      {h + "1,\"1999-04-13,1,2,3,4,5,6\n", "2行目：引用符（\"）で始まる列が閉じていません", ""},
+      {"", "1行目：ファイルが空です", ""},
   };
   for (const Case& c : cases) {
     const CsvResult r = parseHistoryCsv(c.text);
@@ -470,7 +478,7 @@ TEST(BadCsv, AMillionLinesStopAtTheFirstImpossibleDrawNumber) {
   for (int no = 1; no <= 1000000; ++no) text += std::to_string(no) + ",,1,2,3,4,5,6\n";
   const CsvResult r = parseHistoryCsv(text);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, "line 32769: draw number 32768 is outside 1..32767");
+  EXPECT_EQ(r.error, "32769行目：回数「32768」が1〜32767の範囲外です");
 }
 
 TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine) {
@@ -485,11 +493,11 @@ TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine
     std::string head, filler, says;
   } cases[] = {
       // the shipped history (lines 1..1401), an empty line, then draws up to 64 MiB
-      {slurpFile(KM_SHIPPED_CSV) + "\n", "1401,2026-08-25,1,2,3,4,5,6,,,,,,,,\n", ": line 1402: empty line"},
+      {slurpFile(KM_SHIPPED_CSV) + "\n", "1401,2026-08-25,1,2,3,4,5,6,,,,,,,,\n", "：1402行目：空の行があります"},
       // one field of 64 MiB
-      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), ": line 2: a line is longer than 4 KiB"},
+      {std::string(kCsvHeader) + "\n1,", std::string(4096, '9'), "：2行目：1行が4 KiBを超えています"},
       // one line of 64 million commas (it once took 2 GB)
-      {std::string(kCsvHeader) + "\n1", std::string(4096, ','), ": line 2: expected 8 fields, found more"},
+      {std::string(kCsvHeader) + "\n1", std::string(4096, ','), "：2行目：列が8個より多くあります"},
   };
   for (const auto& c : cases) {
     {
@@ -512,7 +520,7 @@ TEST(BadCsv, ADateWithACommaOrALineBreakIsQuotedOnExportAndRefusedOnImport) {
   EXPECT_NE(csv.find("2,\"2001-01-01,9,9,9,9,9,9\n4\",7,"), std::string::npos) << csv;
   const CsvResult r = parseHistoryCsv(csv);
   EXPECT_FALSE(r.ok) << "no fake row appears";
-  EXPECT_EQ(r.error.rfind("line 3: date '2001-01-01,9,9,9,9,9,9\\x0A4'", 0), 0u) << r.error;
+  EXPECT_EQ(r.error.rfind("3行目：日付「2001-01-01,9,9,9,9,9,9\\x0A4」", 0), 0u) << r.error;
 }
 
 TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
@@ -522,16 +530,17 @@ TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
   const std::string before = slurpFile(db);
   ToolRun r = tool("import-csv " + quoted(dir.path.string()) + " " + quoted(db));
   EXPECT_NE(r.status, 0);
-  EXPECT_NE(r.out.find("this is a folder, not a CSV file"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("CSV ファイルではなく、フォルダです"), std::string::npos) << r.out;
   ASSERT_EQ(::mkfifo(csv.c_str(), 0644), 0);
   r = tool("import-csv " + quoted(csv) + " " + quoted(db));
-  EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("通常のファイルではありません（パイプやデバイスからは取り込めません）"), std::string::npos)
+      << r.out;
   ::unlink(csv.c_str());
 
   writeRaw(csv, std::string(kCsvHeader) + "\n");
   r = tool("import-csv " + quoted(csv) + " " + quoted(db));
   EXPECT_NE(r.status, 0);
-  EXPECT_NE(r.out.find("it holds 3 draws"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("3回分の当選データがあります"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("--force"), std::string::npos) << r.out;
   EXPECT_EQ(slurpFile(db), before);
   r = tool("import-csv " + quoted(csv) + " " + quoted(db) + " --force");

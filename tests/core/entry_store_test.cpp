@@ -554,7 +554,7 @@ TEST_F(EntryStoreTest, WrongPasswordAndMissingFileAreRefused) {
   EXPECT_NE(error.find("見つかりません"), std::string::npos);
   makeRun(1);
   EXPECT_FALSE(EntryStore::open({db, "111111"}, error));
-  EXPECT_NE(error.find("パスワード"), std::string::npos) << error;
+  EXPECT_NE(error.find("このプログラムの当選データファイルではありません"), std::string::npos) << error;
 }
 
 // --- kazumaki-tool ---------------------------------------------------------------

@@ -182,17 +182,19 @@ TEST(FuzzFindings, AKeyedFileClaimingAnotherPageSizeIsRefusedBeforeItIsRead) {
     const std::string before = slurp(db);
     const LoadResult read = loadHistory(cs);
     EXPECT_FALSE(read.ok) << claimed;
-    EXPECT_NE(read.message.find("ページの大きさ"), std::string::npos) << read.message;
+    EXPECT_NE(read.message.find("壊れています"), std::string::npos) << read.message;
+    EXPECT_NE(read.details.find("ページの大きさ"), std::string::npos)
+        << "the technical account apart: " << read.details;
     const TableRead check = readDrawTable(cs);
     EXPECT_NE(check.status, TableRead::Read) << claimed;
-    EXPECT_NE(check.message.find("ページの大きさ"), std::string::npos) << check.message;
+    EXPECT_NE(check.cause.find("ページの大きさ"), std::string::npos) << check.cause;
     EXPECT_EQ(slurp(db), before);
     EXPECT_EQ(f.names(), std::set<std::string>{"Kazumaki.mdb"});
   }
   // a wrongly keyed read is not taken for it
   const LoadResult wrongKey = loadHistory({db, "000000"});
   EXPECT_FALSE(wrongKey.ok);
-  EXPECT_EQ(wrongKey.message.find("ページの大きさ"), std::string::npos) << wrongKey.message;
+  EXPECT_EQ(wrongKey.details.find("ページの大きさ"), std::string::npos) << wrongKey.details;
 }
 
 // Every reader and writer goes into the history the same one way: a damaged
@@ -212,16 +214,16 @@ TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
          ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
          claimPageSize(db, databasePassword(), 512);
        },
-       "ページの大きさ"},
+       "当選データファイルが壊れています（ファイルの先頭が正しくありません）。"},
       {"bytes of no database",
        [](const std::string& db) { std::ofstream(db, std::ios::binary) << std::string(4096, 'x'); },
-       "パスワードが一致しないか"},
+       "当選データファイルが壊れているか、このプログラムの当選データファイルではありません。"},
       {"a foreign journal beside it",
        [](const std::string& db) {
          ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
          std::ofstream(db + "-journal", std::ios::binary) << "not a journal";
        },
-       "ジャーナル"},
+       "控え（ジャーナル）ではありません"},
   };
   // What each said, or "opened" when it took the file.
   struct Entry {

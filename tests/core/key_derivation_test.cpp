@@ -72,6 +72,7 @@ TEST(KeyDerivation, TheSaltIsTheHeadOfTheFileAndAShortFileHasNone) {
   std::filesystem::resize_file(cs.path, 10);
   const LoadResult shortFile = loadHistory(cs);
   EXPECT_FALSE(shortFile.ok);
-  EXPECT_NE(shortFile.message.find("開けません"), std::string::npos) << shortFile.message;
+  EXPECT_NE(shortFile.message.find("このプログラムの当選データファイルではありません"), std::string::npos)
+      << shortFile.message;
   std::filesystem::remove_all(dir);
 }

@@ -123,6 +123,16 @@ TEST_F(ProgramFolderTest, WritableExecutableFolderWithDatabaseIsTheProgramFolder
   EXPECT_TRUE(f.warning.empty());
   EXPECT_FALSE(fs::exists(user)) << "nothing is made in the per-user folder";
   EXPECT_EQ(slurp(db(exe)), "portable");
+
+  // only the backup there: the start offers it in the database's place
+  fs::remove(db(exe));
+  put(exe / kDatabaseBackupFileName, "backup");
+  const ProgramFolder backup = locateProgramFolder(places);
+  ASSERT_TRUE(backup.ok) << backup.message;
+  EXPECT_EQ(backup.path, exe.string());
+  EXPECT_TRUE(backup.warning.empty()) << backup.warning;
+  EXPECT_FALSE(fs::exists(user)) << "nothing is made in the per-user folder";
+  EXPECT_EQ(names(exe), std::set<std::string>{kDatabaseBackupFileName});
 }
 
 TEST_F(ProgramFolderTest, InstalledProgramRunsFromASeededPerUserCopy) {
@@ -218,7 +228,7 @@ TEST_F(ProgramFolderTest, NoDatabaseAnywhereIsReportedAndNothingIsMadeUp) {
     for (const fs::path& named : installed ? std::vector<fs::path>{user, shipped} : std::vector<fs::path>{exe})
       EXPECT_NE(f.message.find(named.string() + " "), std::string::npos) << named << " in " << f.message;
     EXPECT_EQ(f.message.find(shipped.string()) != std::string::npos, installed) << f.message;
-    EXPECT_FALSE(fs::exists(db(user)));
+    EXPECT_FALSE(fs::exists(user)) << "no empty data folder is left";
   }
 }
 

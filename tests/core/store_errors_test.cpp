@@ -101,7 +101,7 @@ TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
   StoreLogCapture log;
   const LoadResult r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("パスワードが一致しないか"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
   EXPECT_EQ(r.details, "SQLite: file is encrypted or is not a database（コード 26）");
   EXPECT_EQ(r.message.find("SQLite"), std::string::npos) << "Japanese alone: " << r.message;
   ASSERT_EQ(log.lines().size(), 1u);
@@ -226,7 +226,8 @@ TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumber
       {"UPDATE 当選金 SET \"1等賞金\" = 1000000000", "第2回の「1等賞金」"},
       {"INSERT INTO 当選金 VALUES (40000, 0, 0, 0, 0, 0, 0, 0, 0)",
        "「当選金」の2行目の「回数」40000は1〜32767の範囲外です"},
-      {"DROP TABLE 当選金; CREATE VIEW 当選金 AS SELECT 1", "「当選金」が普通の表ではありません"},
+      {"DROP TABLE 当選金; CREATE VIEW 当選金 AS SELECT 1",
+       "「当選金」（当選口数と当選金額）が、このプログラムの作る表ではありません"},
   };
   for (const auto& c : cases) {
     fs::remove(db);

@@ -107,7 +107,8 @@ TEST(Database, FailuresAreReportedAndLeaveTheFileAlone) {
   const std::string before = readFile(good);
   r = loadHistory({good.string(), "123456"});
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("パスワード"), std::string::npos);
+  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
+  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "no password the user never set: " << r.message;
   EXPECT_EQ(readFile(good), before);
 
   // damaged: garbage bytes
@@ -163,22 +164,22 @@ TEST(Csv, RejectsBadLinesWithTheirNumber) {
   struct Case {
     std::string text, expect;
   } cases[] = {
-      {"draw,n1\n", "line 1:"},
-      {h + ok + "2,1999-04-27,1,2,3\n", "line 3: expected 8 fields, found 5"},
-      {h + ok + "2,1999-04-27,1,2,3,4,5,6,7\n", "line 3: expected 8 fields, found more"},
-      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7\n", "line 2: expected 16 fields, found 15"},
-      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,8,9\n", "line 2: expected 16 fields, found more"},
-      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,\n", "line 2: 16列目（p4）が空欄です"},
-      {hp + "1,,1,2,3,4,5,6,1,2,3,-4,5,6,7,8\n", "line 2: 12列目（w4）の「-4」は0以上の整数ではありません"},
-      {h + ok + "1,1999-04-27,1,2,3,4,5,6\n", "line 3: duplicate draw number 1"},
-      {h + "5,,1,2,3,4,5,6\n3,,1,2,3,4,5,6\n", "line 3: draw number 3 is not ascending"},
-      {h + "0,,1,2,3,4,5,6\n", "line 2: draw number 0 is outside"},
-      {h + "32768,,1,2,3,4,5,6\n", "line 2: draw number 32768 is outside"},
-      {h + "1,,1,2,3,4,5,32\n", "line 2: bonus 32 is outside 1..31"},
-      {h + "1,,0,2,3,4,5,6\n", "line 2: n1 0 is outside 1..31"},
-      {h + "1,,a,2,3,4,5,6\n", "line 2: n1 'a' is not a whole number"},
-      {h + "1,13/04/1999,1,2,3,4,5,6\n", "line 2: date"},
-      {"", "line 1: the file is empty"},
+      {"draw,n1\n", "1行目：見出しの行が"},
+      {h + ok + "2,1999-04-27,1,2,3\n", "3行目：列が8個ではありません（5個あります）"},
+      {h + ok + "2,1999-04-27,1,2,3,4,5,6,7\n", "3行目：列が8個より多くあります"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7\n", "2行目：列が16個ではありません（15個あります）"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,8,9\n", "2行目：列が16個より多くあります"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,4,5,6,7,\n", "2行目：16列目（p4）が空欄です"},
+      {hp + "1,,1,2,3,4,5,6,1,2,3,-4,5,6,7,8\n", "2行目：12列目（w4）の「-4」は0以上の整数ではありません"},
+      {h + ok + "1,1999-04-27,1,2,3,4,5,6\n", "3行目：回数1が2回あります"},
+      {h + "5,,1,2,3,4,5,6\n3,,1,2,3,4,5,6\n", "3行目：回数3が前の行の回数より小さくなっています"},
+      {h + "0,,1,2,3,4,5,6\n", "2行目：回数「0」が1〜32767の範囲外です"},
+      {h + "32768,,1,2,3,4,5,6\n", "2行目：回数「32768」が1〜32767の範囲外です"},
+      {h + "1,,1,2,3,4,5,32\n", "2行目：bonus（ボーナス数字）の「32」が1〜31の範囲外です"},
+      {h + "1,,0,2,3,4,5,6\n", "2行目：n1（第1数字）の「0」が1〜31の範囲外です"},
+      {h + "1,,a,2,3,4,5,6\n", "2行目：n1（第1数字）の「a」が整数ではありません"},
+      {h + "1,13/04/1999,1,2,3,4,5,6\n", "2行目：日付「13/04/1999」が"},
+      {"", "1行目：ファイルが空です"},
   };
   for (const Case& c : cases) {
     const CsvResult r = parseHistoryCsv(c.text);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "store/sqlite/database.h"
@@ -76,7 +77,7 @@ TEST_F(ToolTest, RejectedImportLeavesTheDatabaseUntouched) {
     write("bad.csv", text);
     const ToolRun r = run("import-csv " + path("bad.csv") + " " + db);
     EXPECT_NE(r.status, 0) << text;
-    EXPECT_NE(r.out.find("line "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("行目："), std::string::npos) << r.out;
     EXPECT_EQ(slurp(db), before);
   }
   for (const auto& e : fs::directory_iterator(dir))
@@ -119,7 +120,8 @@ TEST_F(ToolTest, DatabaseWithoutTheQueryOrWithoutEncryptionIsRefused) {
   sqlite3_close(db);
   km::LoadResult r = km::loadHistory({noView, km::databasePassword()});
   EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("全データ選択クエリ"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("当選データの一覧がありません"), std::string::npos) << r.message;
+  EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << r.details;
 
   // a plain, unencrypted database
   const std::string plain = path("plain.mdb");
@@ -131,3 +133,49 @@ TEST_F(ToolTest, DatabaseWithoutTheQueryOrWithoutEncryptionIsRefused) {
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(slurp(plain), before);
 }
+
+// What the tool says, it says in Japanese (option names aside), each line
+// once: the store's own log does not repeat a failure the tool tells.
+struct ToolSays {
+  const char* args;  // DIR stands for the scratch folder
+  int status;
+  const char* says;
+};
+
+class ToolSaysItInJapanese : public ToolTest, public ::testing::WithParamInterface<ToolSays> {};
+
+TEST_P(ToolSaysItInJapanese, OnceAndWithoutEnglish) {
+  const ToolSays& c = GetParam();
+  write("bad.csv", "draw,date,n1,n2,n3,n4,n5,bonus\n1,,1,2,3,4,5,99\n");
+  ASSERT_EQ(run("import-csv " KM_SHIPPED_CSV " " + path("good.mdb")).status, 0);
+  write("empty.mdb", "");
+  write("cut.mdb", slurp(path("good.mdb")).substr(0, 2048));
+  std::string args = c.args;
+  for (size_t at; (at = args.find("DIR")) != std::string::npos;) args.replace(at, 3, dir.string());
+  const ToolRun r = run(args);
+  EXPECT_EQ(r.status >> 8, c.status) << r.out;
+  EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+  std::set<std::string> lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(lines.insert(line).second) << "said twice: " << line;
+    if (line.rfind("  ", 0) == 0) continue;  // the library's or the system's own account
+    for (const char* english : {"line ", "usage", "draws", "no chart", "expected", "found", "holds", "kazumaki: "})
+      EXPECT_EQ(line.find(english), std::string::npos) << english << " in " << line;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ToolSaysItInJapanese,
+    ::testing::Values(ToolSays{"", 2, "使い方："},
+                      ToolSays{"status DIR/empty.mdb", 1, "当選データファイルが空です（0バイト）。"},
+                      ToolSays{"export-csv DIR/cut.mdb", 1, "このプログラムの当選データファイルではありません"},
+                      ToolSays{"status DIR/none.mdb", 1, "当選データファイルが見つかりません。"},
+                      ToolSays{"import-csv DIR/bad.csv DIR/new.mdb", 1,
+                               "2行目：bonus（ボーナス数字）の「99」が1〜31の範囲外です"},
+                      ToolSays{"import-csv DIR DIR/new.mdb", 1, "CSV ファイルではなく、フォルダです"},
+                      ToolSays{"import-csv DIR/none.csv DIR/new.mdb", 1, "ファイルがありません"},
+                      ToolSays{"chart DIR/good.mdb 何か --png DIR/a.png", 1, "「何か」というグラフはありません"},
+                      ToolSays{"chart DIR/good.mdb 出現の推移 --numbers 40 --png DIR/a.png", 2, "--numbers には"},
+                      ToolSays{"chart DIR/good.mdb 出現の推移 --size 10x10 --png DIR/a.png", 2, "--size には"},
+                      ToolSays{"chart DIR/good.mdb 出現の推移 --png DIR/a.png --time", 0, "1400回分のグラフを作り"}));

@@ -144,5 +144,5 @@ TEST(ChartTool, DrawsEveryChartToPngAndPdf) {
   EXPECT_FALSE(std::filesystem::exists(folder.dir / "p.png"));
   const test::ToolRun wrong = test::runTool("chart " + db + " グラフ --png " + (folder.dir / "w.png").string());
   EXPECT_NE(wrong.status, 0);
-  EXPECT_NE(wrong.out.find("no chart named"), std::string::npos) << wrong.out;
+  EXPECT_NE(wrong.out.find("「グラフ」というグラフはありません"), std::string::npos) << wrong.out;
 }

@@ -5,14 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <utility>
 
+#include "frame/grid_setup.h"
 #include "store/formats/csv.h"
 #include "store/sqlite/database.h"
 #include "windows/window_table.h"
@@ -221,4 +226,22 @@ TEST(GridPrint, TheToolPrintsAsTheProgramDoes) {
   EXPECT_GT(pages, 1);
   EXPECT_TRUE(out.contains(QStringLiteral("%1ページ（横 %1・縦 1）").arg(pages))) << out.toStdString();
   fs::remove_all(dir);
+}
+
+// 印刷... offers the PDF file where PDFで保存... does, not the working folder.
+TEST(GridPrint, ThePrintDialogOffersThePdfWhereSaveAsPdfDoes) {
+  Grid g = makeGrid({.cols = 3, .rows = 3});
+  QString offered;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))) offered = file->text();
+    poll.stop();
+    dialog->reject();
+  });
+  poll.start();
+  printGridWithDialog(nullptr, g, QStringLiteral("出現間隔分析"));
+  EXPECT_EQ(offered, defaultPath(QStringLiteral("出現間隔分析"), QStringLiteral("pdf")));
 }

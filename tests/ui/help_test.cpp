@@ -416,6 +416,11 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
     EXPECT_TRUE(sub->rect().contains(l->mapTo(sub, l->rect().bottomRight()))) << l->text().toStdString();
   }
 
+  // it keeps its size: no maximise button, and a double click on its title does not maximise it
+  EXPECT_FALSE(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+  QTest::mouseDClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, sub->contentsRect().top() / 2));
+  EXPECT_FALSE(sub->isMaximized());
+
   // one instance; 閉じる closes it
   action("mnuAbout")->trigger();
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);

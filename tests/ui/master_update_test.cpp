@@ -530,7 +530,7 @@ TEST_F(UpdateTest, TheToolPrintsTheSameLinesAndExitsOneOnlyOnARefusal) {
   EXPECT_EQ(code, 1);
   EXPECT_TRUE(out.isEmpty());
   EXPECT_TRUE(err.contains(QStringLiteral("当選データファイルは変更していません。"))) << err.toStdString();
-  EXPECT_TRUE(err.contains(QStringLiteral("(SQLite:"))) << "the technical account too: " << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("\n  SQLite:"))) << "the technical account too: " << err.toStdString();
   expectUntouched("tool refusal");
 
   std::tie(code, out, err) = tool({"update", qtarget(), feed});

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "app/main_frm.h"
 #include "frame/grid_setup.h"
 #include "frame/ui/grid_actions.h"
 #include "frame/ui/grid_print.h"
 #include "help/help_window.h"
+#include "store/files/program_folder.h"
 #include "store/sqlite/database_restore.h"
 #include "store/sqlite/database_update.h"
 #include "tests/core/test_files.h"
@@ -41,7 +43,7 @@ void expectJapanese(const QString& text) {
     EXPECT_FALSE(text.contains(QString::fromUtf8(word))) << word << " in " << text.toStdString();
 }
 
-enum class Db { Sound, Damaged, Missing };
+enum class Db { Sound, Damaged, Empty, Missing };
 enum class Backup { None, Sound, Damaged };
 
 struct StartCase {
@@ -54,6 +56,11 @@ struct StartCase {
 
 class StartWithABadDatabase : public ::testing::TestWithParam<StartCase> {};
 
+// A window manager that never hands the main window its activation.
+struct NoActivation : QObject {
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::WindowActivate; }
+};
+
 TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
   const StartCase& c = GetParam();
   SCOPED_TRACE(c.what);
@@ -65,16 +72,36 @@ TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
   }
   if (c.backup == Backup::Damaged) write(bak, junk());
   if (c.db == Db::Damaged) write(db, junk());
+  if (c.db == Db::Empty) write(db, "");
   if (c.db == Db::Missing) fs::remove(db);
+  if (c.db == Db::Missing && c.backup == Backup::Sound) {
+    // the folder of a build or a copy holding only the backup stays the program folder
+    const fs::path user = folder.dir / "data";
+    const km::ProgramFolder f =
+        locateProgramFolder({folder.dir.string(), (folder.dir / "share").string(), user.string(), {}});
+    EXPECT_TRUE(f.ok) << f.message;
+    EXPECT_EQ(f.path, folder.dir.string());
+    EXPECT_FALSE(fs::exists(user)) << "no data folder is made before the user has chosen";
+  }
   const std::string backupBytes = fs::exists(bak) ? test::slurp(bak.string()) : "";
+  const std::string dbBytes = fs::exists(db) ? test::slurp(db.string()) : "";
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder.dir)) names.insert(e.path().filename().string());
 
   MainFrm frm(folder.path(), folder.settings());
-  test::MessageBoxWatcher box(c.answer);
+  NoActivation noActivation;
+  if (c.restored) frm.installEventFilter(&noActivation);  // the start goes on all the same
+  test::MessageBoxWatcher box(c.answer, c.restored ? QMessageBox::Ok : QMessageBox::NoButton);
   test::ProgramStart start{folder};
   EXPECT_EQ(start.run(frm, true), c.started);
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   expectJapanese(box.text);
+  EXPECT_TRUE(box.text.contains(QString::fromStdString(db.string()))) << "which file";
+  if (c.db == Db::Empty) {
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("当選データファイルが空です（0バイト）。")))
+        << box.text.toStdString();
+  }
   const bool offered = box.buttons.contains(QStringLiteral("バックアップ（Kazumaki.mdb.bak）から戻す"));
   EXPECT_EQ(offered, c.offered) << box.buttons.join(QLatin1Char('|')).toStdString();
   if (c.db == Db::Damaged) {
@@ -87,13 +114,22 @@ TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
   if (c.restored) {
     EXPECT_EQ(frm.history().recordCount(), 4);
     EXPECT_EQ(test::slurp(db.string()), backupBytes);
-    EXPECT_EQ(fs::exists(damaged), c.db == Db::Damaged);
-    if (c.db == Db::Damaged) {
-      EXPECT_EQ(test::slurp(damaged.string()), junk()) << "the damaged file is kept";
+    EXPECT_EQ(fs::exists(damaged), c.db != Db::Missing);
+    if (c.db != Db::Missing) {
+      EXPECT_EQ(test::slurp(damaged.string()), dbBytes) << "the damaged file is kept";
     }
-  } else if (c.db == Db::Damaged) {
-    EXPECT_EQ(test::slurp(db.string()), junk()) << "nothing is touched";
-    EXPECT_FALSE(fs::exists(damaged));
+    // what was put back is said before the start goes on
+    ASSERT_TRUE(box.next && box.next->seen);
+    EXPECT_EQ(box.next->icon, QMessageBox::Information);
+    for (const QString& part : {QStringLiteral("バックアップ（Kazumaki.mdb.bak）から戻しました"),
+                                QString::fromStdString(db.string()), QStringLiteral("第4回"), QStringLiteral("4回分")})
+      EXPECT_TRUE(box.next->text.contains(part)) << part.toStdString() << " in " << box.next->text.toStdString();
+    EXPECT_EQ(box.next->text.contains(QStringLiteral("Kazumaki.mdb.damaged")), c.db != Db::Missing);
+  } else {
+    std::set<std::string> after;
+    for (const auto& e : fs::directory_iterator(folder.dir)) after.insert(e.path().filename().string());
+    EXPECT_EQ(after, names) << "nothing is made or moved";
+    EXPECT_EQ(fs::exists(db) ? test::slurp(db.string()) : "", dbBytes) << "nothing is touched";
   }
   EXPECT_EQ(fs::exists(bak) ? test::slurp(bak.string()) : "", backupBytes) << "the backup stays";
 }
@@ -105,7 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"damaged, damaged backup", Db::Damaged, Backup::Damaged, QMessageBox::Ok, false, false, false},
         StartCase{"damaged, put back", Db::Damaged, Backup::Sound, QMessageBox::Yes, true, true, true},
         StartCase{"damaged, not put back", Db::Damaged, Backup::Sound, QMessageBox::No, true, false, false},
-        StartCase{"missing, put back", Db::Missing, Backup::Sound, QMessageBox::Yes, true, true, true}));
+        StartCase{"empty, put back", Db::Empty, Backup::Sound, QMessageBox::Yes, true, true, true},
+        StartCase{"missing, put back", Db::Missing, Backup::Sound, QMessageBox::Yes, true, true, true},
+        StartCase{"missing, not put back", Db::Missing, Backup::Sound, QMessageBox::No, true, false, false},
+        StartCase{"missing, no backup", Db::Missing, Backup::None, QMessageBox::Ok, false, false, false}));
 
 // Files that cannot be written: the reason in Japanese, the system's words apart.
 TEST(Messages, SavingAndPrintingToAFolderThatIsNotThere) {

@@ -79,6 +79,10 @@ TEST_F(PredictionWindowTest, LayoutTexts) {
     auto* caption = box->findChild<QLabel*>();
     ASSERT_TRUE(caption) << i;
     EXPECT_EQ(caption->text(), QString::fromUtf8(kSettingCaptions[i]));
+    // the caption keeps clear of its box's lines ("■下一桁連続出現回数分析" touched the right one)
+    const QRect room = box->contentsRect(), at = caption->geometry();
+    EXPECT_GE(at.left() - room.left(), 2) << i;
+    EXPECT_GE(room.right() - at.right(), 2) << i;
     EXPECT_EQ(w->reflectOnButton(i)->parentWidget(), box);
     EXPECT_EQ(w->reflectOffButton(i)->parentWidget(), box);
   }

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,14 +63,18 @@ inline bool waitFilled(QWidget* w) {
       30000);
 }
 
-// Answers the next modal message box with `button`, recording its title and text.
+// Answers the next modal message box with `button`, recording its title and
+// text; with `then`, the box after it is answered so and recorded in `next`.
 struct MessageBoxWatcher {
   QString title, text, details;
   QStringList buttons;  // the captions, in the box's order
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
   bool seen = false;
-  explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok) {
+  std::unique_ptr<MessageBoxWatcher> next;
+  explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok,
+                             QMessageBox::StandardButton then = QMessageBox::NoButton) {
+    if (then != QMessageBox::NoButton) next_ = then;
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [this, timer, button] {
@@ -84,9 +89,10 @@ struct MessageBoxWatcher {
         // a box without the wanted button is answered with its first, and the test sees why
         QAbstractButton* b = box->button(button);
         if (!b) b = box->buttons().value(0);
-        if (b) b->click();
+        if (b) b->click();  // the box is gone when click() returns
         timer->stop();
         timer->deleteLater();
+        if (next_ != QMessageBox::NoButton) next = std::make_unique<MessageBoxWatcher>(next_);
       }
     });
     timer->start();
@@ -101,6 +107,7 @@ struct MessageBoxWatcher {
 
  private:
   QTimer* timer_ = nullptr;
+  QMessageBox::StandardButton next_ = QMessageBox::NoButton;
 };
 
 // The program's start in a test, as main() does it: the history of the

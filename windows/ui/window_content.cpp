@@ -77,6 +77,9 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
 std::vector<const Grid*> buildWindow(QMdiArea& area, ChildFrame& frame, const WindowRow& row, WindowContext& ctx) {
   std::vector<const Grid*> grids;
   frame.load([&](QWidget* parent) { return makeContent(row, ctx, parent, grids); });
+  // The About box keeps its size: no maximise button, and neither a double
+  // click on its title nor a maximised window beside it makes it fill the area.
+  if (row.kind == WindowKind::About) frame.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
   area.addSubWindow(&frame);
   frame.move(0, 0);
   frame.resize(frame.sizeHint());
