@@ -242,6 +242,6 @@ TEST(GridPrint, ThePrintDialogOffersThePdfWhereSaveAsPdfDoes) {
     dialog->reject();
   });
   poll.start();
-  printGridWithDialog(nullptr, g, QStringLiteral("出現間隔分析"));
+  printGridWithDialog(nullptr, g, QStringLiteral("出現間隔分析"), {});
   EXPECT_EQ(offered, defaultPath(QStringLiteral("出現間隔分析"), QStringLiteral("pdf")));
 }
