@@ -240,7 +240,12 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   const int gridWidth = vh->width() + drawNoCell.width() + 6 * numberCell.width() + frame +
                         fpSpread1->verticalScrollBar()->sizeHint().width();
   const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
-  fpSpread1->setFixedSize(gridWidth, gridHeight);
+  fpSpread1->setFixedWidth(gridWidth);
+  // its lines, or fewer (a few at least) where the window has less room: a
+  // maximised window in a small main window shows the grid's end, which
+  // the scroll bar reaches
+  fpSpread1->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
+  fpSpread1->setMaximumHeight(gridHeight);
   layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
 
   auto* bottom = new QHBoxLayout;
