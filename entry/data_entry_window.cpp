@@ -246,7 +246,8 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   // the scroll bar reaches
   fpSpread1->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
   fpSpread1->setMaximumHeight(gridHeight);
-  layout->addWidget(fpSpread1, 1, Qt::AlignLeft | Qt::AlignTop);
+  layout->addWidget(fpSpread1, 1, Qt::AlignLeft);  // as tall as there is room for, up to its lines
+  layout->addStretch(0);                           // the room under it when it shows them all
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing
