@@ -480,7 +480,9 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
   EXPECT_EQ(w.icon, QMessageBox::Information);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
   expectUntouched("cancel button");
+  test::MessageBoxWatcher refusal;  // answered, should one still come
   menu("mnuMasterInput");
+  EXPECT_FALSE(refusal.seen) << refusal.text.toStdString();
   EXPECT_NE(frm->findChildWindow(WindowId::DataEntry), nullptr) << "the update has ended";
 }
 
