@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     if (!ok) QCoreApplication::exit(1);
   });
   frm.startUp(*loader);
-  frm.showMaximized();
+  frm.showInItsPlace();  // where it was left, or maximised the first time
   frm.activateWindow();
   const int rc = app.exec();
   if (rc == 0 && frm.restartRequested()) {

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -247,11 +248,13 @@ bool MainFrm::noWindowInTheWay(bool ofTheEntryWindow) {
 }
 
 void MainFrm::openEntryWindow() {
+  // the update replaces the file the entry window would edit
+  if (updating_) return showStop(this, MasterUpdateDialog::entryRefusalText());
   if (noWindowInTheWay(true)) openWindow(WindowId::DataEntry);
 }
 
-// The download runs under its own progress dialog; the new history is read at
-// the next start.
+// The download runs under its own progress window, which leaves the program
+// usable; the new history is read at the next start.
 void MainFrm::startUpdate() {
   if (!noWindowInTheWay(false)) return;
   QString error, details;
@@ -297,18 +300,93 @@ void MainFrm::restartProgram() {
 }
 
 namespace {
+
+// The main window's own lines of the settings file.
 constexpr const char* kCheckAtStartKey = "起動時に取得先を確かめる";
+constexpr const char* kPlaceKey = "メインウィンドウの位置";  // left,top,width,height
+constexpr const char* kMaximisedKey = "メインウィンドウの最大化";
+
+// The value of `key` in the settings file's other lines; none without the key.
+std::optional<std::string> setting(const std::vector<std::string>& lines, const char* key) {
+  const std::string prefix = std::string(key) + "=";
+  for (const std::string& l : lines)
+    if (l.rfind(prefix, 0) == 0) return l.substr(prefix.size());
+  return std::nullopt;
+}
+
+// Sets `key` to `value` (none: removes it), leaving every other line as it is.
+void setSetting(std::vector<std::string>& lines, const char* key, const std::optional<std::string>& value) {
+  const std::string prefix = std::string(key) + "=";
+  std::erase_if(lines, [&prefix](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+  if (value) lines.push_back(prefix + *value);
+}
+
+// "left,top,width,height" as written by keepPlace; none for anything else.
+std::optional<QRect> placeOf(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  const QStringList parts = QString::fromStdString(*text).split(QLatin1Char(','));
+  if (parts.size() != 4) return std::nullopt;
+  int v[4];
+  for (int i = 0; i < 4; ++i) {
+    bool ok = false;
+    v[i] = parts[i].trimmed().toInt(&ok);
+    if (!ok || std::abs(v[i]) > 100000) return std::nullopt;
+  }
+  if (v[2] <= 0 || v[3] <= 0) return std::nullopt;
+  return QRect(v[0], v[1], v[2], v[3]);
+}
+
 }  // namespace
 
-bool MainFrm::checksSourcesAtStart() const {
+std::optional<QRect> rememberedPlace(const std::optional<QRect>& remembered, const QList<QRect>& available) {
+  if (!remembered) return std::nullopt;
+  // where the title bar is grabbed to move the window
+  const QPoint title(remembered->left() + remembered->width() / 2, remembered->top() + 8);
+  for (const QRect& a : available) {
+    if (!a.contains(title)) continue;
+    const QSize size = remembered->size().boundedTo(a.size());
+    const int x = std::clamp(remembered->left(), a.left(), a.left() + a.width() - size.width());
+    const int y = std::clamp(remembered->top(), a.top(), a.top() + a.height() - size.height());
+    return QRect(QPoint(x, y), size);
+  }
+  return std::nullopt;
+}
+
+void MainFrm::showInItsPlace() {
   const auto& lines = predictionState_.otherSettings;
-  return std::find(lines.begin(), lines.end(), std::string(kCheckAtStartKey) + "=True") != lines.end();
+  const std::optional<QRect> remembered = placeOf(setting(lines, kPlaceKey));
+  QList<QRect> available;
+  for (const QScreen* s : QGuiApplication::screens()) available << s->availableGeometry();
+  const std::optional<QRect> place = rememberedPlace(remembered, available);
+  const QRect at = place ? *place : screen()->availableGeometry();
+  move(at.topLeft());
+  resize(at.size());
+  if (!place || setting(lines, kMaximisedKey) == "True")
+    showMaximized();
+  else
+    show();
+}
+
+void MainFrm::keepPlace() {
+  auto& lines = predictionState_.otherSettings;
+  const bool maximised = windowState() & Qt::WindowMaximized;
+  const QRect place = maximised || isMinimized() ? normalGeometry() : QRect(pos(), size());
+  setSetting(lines, kPlaceKey,
+             QStringLiteral("%1,%2,%3,%4")
+                 .arg(place.left())
+                 .arg(place.top())
+                 .arg(place.width())
+                 .arg(place.height())
+                 .toStdString());
+  setSetting(lines, kMaximisedKey, maximised ? "True" : "False");
+}
+
+bool MainFrm::checksSourcesAtStart() const {
+  return setting(predictionState_.otherSettings, kCheckAtStartKey) == "True";
 }
 
 void MainFrm::setChecksSourcesAtStart(bool on) {
-  auto& lines = predictionState_.otherSettings;
-  std::erase_if(lines, [](const std::string& l) { return l.rfind(std::string(kCheckAtStartKey) + "=", 0) == 0; });
-  if (on) lines.push_back(std::string(kCheckAtStartKey) + "=True");
+  setSetting(predictionState_.otherSettings, kCheckAtStartKey, on ? std::optional<std::string>("True") : std::nullopt);
 }
 
 void MainFrm::checkSourcesInBackground() {
@@ -396,6 +474,7 @@ void MainFrm::closeEvent(QCloseEvent* e) {
     }
   if (help_) help_->close();
   if (started_) {
+    if (isVisible()) keepPlace();
     FileFailure why;
     if (!predictionState_.writeSettingsFile(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "frame/ui/child_frame.h"
@@ -22,6 +23,13 @@ class QMdiSubWindow;
 namespace km {
 
 class HistoryLoader;
+
+// Where the main window opens again (the top left of its frame and its
+// size): `remembered`, its place when the program last ended, as long as the
+// middle of its title bar is on one of the screens' `available` areas, moved
+// and made smaller as far as it must to fit that area.  None without a
+// remembered place or when it is on no screen any more.
+std::optional<QRect> rememberedPlace(const std::optional<QRect>& remembered, const QList<QRect>& available);
 
 class MainFrm : public QMainWindow, public UpdateHost {
   Q_OBJECT
@@ -41,6 +49,12 @@ class MainFrm : public QMainWindow, public UpdateHost {
   void startUp(HistoryLoader& loader);
   // The history has not been read yet (the menus are off).
   bool loading() const { return loading_; }
+  // Shows the window at the place and size it had when the program last
+  // ended, maximised if it was (kept in the settings file); the first time,
+  // or when that place is on no screen any more, maximised over the
+  // screen's available area, which is also its size when it is not
+  // maximised.
+  void showInItsPlace();
 
  signals:
   // The history is there (ok) or could not be read.
@@ -70,6 +84,10 @@ class MainFrm : public QMainWindow, public UpdateHost {
   // First line of the data entry refusal; the captions of the windows to close follow.
   static const char* refusalText() { return "表示中のウィンドウを閉じないと実行できません。"; }
 
+  // An update runs (its progress window is modeless): meanwhile the entry
+  // window is refused.
+  void updateRunning(bool running) override { updating_ = running; }
+  bool updating() const { return updating_; }
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
   void restartProgram() override;
@@ -116,6 +134,8 @@ class MainFrm : public QMainWindow, public UpdateHost {
   void openPredictionOnce();
   // False after telling the user which windows to close first.
   bool noWindowInTheWay(bool ofTheEntryWindow);
+  // The window's place and size, kept in the settings file at the end.
+  void keepPlace();
 
   QString programFolder_;
   QString settingsPath_;
@@ -125,6 +145,7 @@ class MainFrm : public QMainWindow, public UpdateHost {
   bool activated_ = false;
   bool predictionOpenedOnce_ = false;
   bool restartRequested_ = false;
+  bool updating_ = false;
   QLabel* latestData_ = nullptr;
   QLabel* reminder_ = nullptr;
   ConnectString database_;

@@ -243,8 +243,14 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   const int gridWidth = vh->width() + drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth + frame +
                         grid_->verticalScrollBar()->sizeHint().width();
   const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
-  grid_->setFixedSize(gridWidth, gridHeight);
-  layout->addWidget(grid_, 1, Qt::AlignLeft | Qt::AlignTop);
+  grid_->setFixedWidth(gridWidth);
+  // its lines, or fewer (a few at least) where the window has less room: a
+  // maximised window in a small main window shows the grid's end, which
+  // the scroll bar reaches
+  grid_->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
+  grid_->setMaximumHeight(gridHeight);
+  layout->addWidget(grid_, 1, Qt::AlignLeft);  // as tall as there is room for, up to its lines
+  layout->addStretch(0);                           // the room under it when it shows them all
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing

@@ -36,6 +36,7 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
     return nullptr;
   }
   auto* dialog = new MasterUpdateDialog(parent, sources, target);
+  dialog->tellHost(true);
   dialog->update()->start();
   // Shown from the event loop, unless the update has ended at once (no
   // database file): then only its message appears.
@@ -49,11 +50,14 @@ MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QList<UpdateSource
     : QProgressDialog(parent), update_(new MasterUpdate(sources, target, this)), bar_(new QProgressBar) {
   setObjectName(QStringLiteral("MasterUpdateDialog"));
   setWindowTitle(QStringLiteral("当選データ最新化"));
-  setWindowModality(Qt::WindowModal);
+  // The program stays usable while the sources are fetched: the progress is
+  // a window of its own beside the main window, not a modal one.
+  setWindowModality(Qt::NonModal);
   setAutoClose(false);
   setAutoReset(false);
   // The bar is set directly: QProgressDialog::setValue would run the event
-  // loop of a modal dialog from inside the download's signal handler.
+  // loop of a modal dialog from inside the download's signal handler, were
+  // the dialog ever made modal.
   setBar(bar_);
   setRange(0, 0);
   setCancelButtonText(QStringLiteral("キャンセル"));
@@ -95,9 +99,15 @@ void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
   setLabelText(QStringLiteral("当選データを取得しています。\n%1\n\n%2").arg(update_->sourcesText(), amount));
 }
 
+void MasterUpdateDialog::tellHost(bool running) {
+  if (auto* host = dynamic_cast<UpdateHost*>(parentWidget() ? parentWidget()->window() : nullptr))
+    host->updateRunning(running);
+}
+
 void MasterUpdateDialog::showOutcome() {
   disconnect(this, &QProgressDialog::canceled, update_, &MasterUpdate::cancel);
   hide();
+  tellHost(false);
   QWidget* owner = parentWidget();
   const QString text = update_->message();
   switch (update_->outcome()) {

@@ -1,7 +1,9 @@
 #pragma once
 // The menu command 当選データ最新化: runs a MasterUpdate under a progress
-// dialog with a Cancel button and tells the outcome in a message box.  After
-// draws were added the box offers to restart the program, which reads them.
+// window with a Cancel button and tells the outcome in a message box.  The
+// progress window is modeless: the program stays usable meanwhile (the main
+// window refuses only a second update and the entry window).  After draws
+// were added the box offers to restart the program, which reads them.
 #include <QProgressDialog>
 
 #include "update/master_update.h"
@@ -32,6 +34,12 @@ class MasterUpdateDialog : public QProgressDialog {
         "当選データ入力ウィンドウを閉じてから実行してください。\n"
         "入力中のデータベースを置き換えることはできません。");
   }
+  // The entry window while an update runs.
+  static QString entryRefusalText() {
+    return QStringLiteral(
+        "当選データの最新化が実行中です。終わってから、もう一度実行してください。\n"
+        "最新化が置き換えるデータベースに入力することはできません。");
+  }
   // A second update while one runs.
   static QString busyText() {
     return QStringLiteral("ほかの更新が実行中です。終わってから、もう一度実行してください。");
@@ -49,6 +57,8 @@ class MasterUpdateDialog : public QProgressDialog {
  private:
   void showProgress(qint64 received, qint64 total);
   void showOutcome();
+  // Tells the main window that the update runs or has ended.
+  void tellHost(bool running);
 
   // Lets the user choose a file and updates from it.
   static void chooseFile(QWidget* parent, const QString& target);

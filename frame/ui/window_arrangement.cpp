@@ -2,8 +2,14 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "frame/ui/grid_view.h"
 
 namespace km {
 
@@ -26,7 +32,81 @@ int titleBarHeight(const QMdiSubWindow* w) {
   return w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
 }
 
+// The room the area has for its windows: its viewport with the scroll bars it shows now.
+QSize areaRoom(const QMdiArea* area) { return area->contentsRect().size(); }
+
+// Lengths along one direction: `length` shared equally, except that no
+// window gets less than its least; those take their least and the others
+// share the rest.  When the least lengths together are more than `length`,
+// each window has its least (and the area scrolls).
+std::vector<int> shares(const std::vector<int>& least, int length) {
+  const int n = static_cast<int>(least.size());
+  std::vector<int> out(least);
+  if (std::accumulate(least.begin(), least.end(), 0) >= length) return out;
+  std::vector<bool> taken(n, false);
+  int room = length, left = n;
+  for (bool more = true; more;) {
+    more = false;
+    for (int i = 0; i < n; ++i) {
+      if (taken[i] || least[i] <= room / left) continue;
+      taken[i] = true;
+      room -= least[i];
+      --left;
+      more = true;
+    }
+  }
+  for (int i = 0, k = 0; i < n; ++i) {
+    if (taken[i]) continue;
+    out[i] = room * (k + 1) / left - room * k / left;
+    ++k;
+  }
+  return out;
+}
+
 }  // namespace
+
+QSize leastGridSize(const GridView& v) {
+  const Grid* g = v.grid();
+  if (!g || g->maxRows() == 0 || g->maxCols() == 0) return {};
+  const int rows = std::min(g->maxRows(), g->frozenRows() + kLeastGridRows);
+  const int cols = std::min(g->maxCols(), kLeastGridColumns);
+  QSize s(v.columnX(cols + 1) - v.columnX(1), v.rowY(rows + 1) - v.rowY(1));
+  if (rows < g->maxRows()) s.rwidth() += v.verticalScrollBar()->sizeHint().width();
+  if (cols < g->maxCols()) s.rheight() += v.horizontalScrollBar()->sizeHint().height();
+  return s + QSize(2 * v.frameWidth(), 2 * v.frameWidth());
+}
+
+QSize leastWindowSize(QMdiSubWindow* w) {
+  // The window's layout is asked with each grid held at its least size.
+  const QList<GridView*> views = w->findChildren<GridView*>();
+  std::vector<QSize> kept;
+  auto relayout = [w](QWidget* from) {
+    for (QWidget* p = from; p && p != w; p = p->parentWidget()) p->updateGeometry();
+  };
+  for (GridView* v : views) {
+    kept.push_back(v->minimumSize());
+    v->setMinimumSize(leastGridSize(*v).expandedTo(v->minimumSize()));
+    relayout(v);
+  }
+  QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
+  for (int i = 0; i < views.size(); ++i) {
+    views[i]->setMinimumSize(kept[i]);
+    relayout(views[i]);
+  }
+  // A window that scrolls its grids (the prediction window): from the top of
+  // what it scrolls down to the least rows of its first grid.
+  const QScrollArea* scroll = w->findChild<QScrollArea*>();
+  const GridView* first = scroll && scroll->widget() ? scroll->widget()->findChild<GridView*>() : nullptr;
+  if (first) {
+    QSize around = w->size() - scroll->viewport()->size();
+    if (!scroll->verticalScrollBar()->isVisible()) around.rwidth() += scroll->verticalScrollBar()->sizeHint().width();
+    if (!scroll->horizontalScrollBar()->isVisible())
+      around.rheight() += scroll->horizontalScrollBar()->sizeHint().height();
+    const QPoint at = first->mapTo(scroll->widget(), QPoint(0, 0));
+    least = least.expandedTo(around + QSize(at.x(), at.y()) + leastGridSize(*first));
+  }
+  return least;
+}
 
 void cascadeWindows(QMdiArea* area) {
   const QList<QMdiSubWindow*> shown = shownWindows(area);
@@ -49,13 +129,29 @@ void cascadeWindows(QMdiArea* area) {
 void tileWindows(QMdiArea* area, bool stacked) {
   const QList<QMdiSubWindow*> shown = shownWindows(area);
   if (shown.isEmpty()) return;
-  const QRect room = area->viewport()->rect();
-  const int n = static_cast<int>(shown.size());
-  for (int i = 0; i < n; ++i) {
-    const QRect r =
-        stacked ? QRect(0, room.height() * i / n, room.width(), room.height() * (i + 1) / n - room.height() * i / n)
-                : QRect(room.width() * i / n, 0, room.width() * (i + 1) / n - room.width() * i / n, room.height());
-    shown[i]->setGeometry(r);
+  // from the top left of what the area holds
+  area->horizontalScrollBar()->setValue(0);
+  area->verticalScrollBar()->setValue(0);
+  const QSize room = areaRoom(area);
+  auto along = [stacked](QSize s) { return stacked ? s.height() : s.width(); };
+  auto across = [stacked](QSize s) { return stacked ? s.width() : s.height(); };
+  std::vector<int> least;
+  std::vector<int> leastAcross;
+  for (QMdiSubWindow* w : shown) {
+    const QSize s = leastWindowSize(w);
+    least.push_back(along(s));
+    leastAcross.push_back(across(s));
+  }
+  const std::vector<int> lengths = shares(least, along(room));
+  // no room for them all: they go on beyond the area, which scrolls to them
+  int breadth = across(room);
+  if (std::accumulate(lengths.begin(), lengths.end(), 0) > along(room))
+    breadth -= area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+  int at = 0;
+  for (int i = 0; i < shown.size(); ++i) {
+    const int b = std::max(breadth, leastAcross[i]);
+    shown[i]->setGeometry(stacked ? QRect(0, at, b, lengths[i]) : QRect(at, 0, lengths[i], b));
+    at += lengths[i];
   }
 }
 

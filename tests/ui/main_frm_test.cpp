@@ -123,7 +123,10 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       const WindowDef& def = sub->def();
       EXPECT_EQ(sub->windowTitle().toStdString(), def.caption);
       EXPECT_EQ(sub->pos(), QPoint(0, 0));
-      EXPECT_EQ(sub->size(), ChildFrame::twipsToPixels(sub, def.width, def.height)) << def.name;
+      // its designed size, as far as the area has room for it
+      EXPECT_EQ(sub->size(),
+                ChildFrame::twipsToPixels(sub, def.width, def.height).boundedTo(frm.mdiArea()->viewport()->size()))
+          << def.name;
       EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
       auto* close = sub->widget()->findChild<QPushButton*>(QStringLiteral("Command1"));
       ASSERT_NE(close, nullptr) << def.name;
@@ -200,8 +203,9 @@ TEST_F(MainFrmTest, ArrangeModes) {
   ASSERT_TRUE(test::runQueuedCalls());
   ASSERT_EQ(openCount(), 2);
   EXPECT_EQ(b->pos(), QPoint(0, 0)) << "a window opens at the top left, over the others";
-  const QRect area = frm.mdiArea()->viewport()->rect();
   frm.arrangeWindows(MainFrm::Arrangement::Stacked);
+  QApplication::sendPostedEvents();  // the area's scroll bars follow its windows
+  const QRect area = frm.mdiArea()->viewport()->rect();
   EXPECT_EQ(a->width(), area.width());
   EXPECT_EQ(b->width(), area.width());
   EXPECT_NE(a->y(), b->y());

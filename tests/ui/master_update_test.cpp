@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
@@ -438,7 +440,7 @@ TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) 
   EXPECT_EQ(server.requests("/error"), 1) << "nothing is fetched while the entry window is open";
 }
 
-TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt) {
+TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButtonEndsTheTransfer) {
   use("/stall");
   frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
   QPointer<MasterUpdateDialog> dialog = frm->findChild<MasterUpdateDialog*>();
@@ -453,6 +455,23 @@ TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt
   }
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_TRUE(dialog->labelText().contains(server.url("/stall")));
+  // The program stays usable meanwhile: the menus open windows; only the
+  // entry window, which edits the file the update replaces, is refused.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  frm->mdiArea()->closeAllSubWindows();
+  ASSERT_TRUE(test::runQueuedCalls());
+  auto menu = [&](const char* name) { frm->findChild<QAction*>(QString::fromUtf8(name))->trigger(); };
+  menu("mnuSyutugenHindo");
+  EXPECT_NE(frm->findChildWindow(WindowId::AppearanceFrequency), nullptr);
+  frm->findChildWindow(WindowId::AppearanceFrequency)->close();
+  ASSERT_TRUE(test::runQueuedCalls());
+  {
+    test::MessageBoxWatcher refused;
+    menu("mnuMasterInput");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused.seen; }, 30000));
+    EXPECT_EQ(refused.text, MasterUpdateDialog::entryRefusalText());
+    EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), nullptr);
+  }
   QPushButton* cancel = dialog->findChild<QPushButton*>();
   EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
   test::MessageBoxWatcher w;
@@ -461,6 +480,10 @@ TEST_F(MenuUpdateTest, TheProgressDialogShowsTheTransferAndItsCancelButtonEndsIt
   EXPECT_EQ(w.icon, QMessageBox::Information);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
   expectUntouched("cancel button");
+  test::MessageBoxWatcher refusal;  // answered, should one still come
+  menu("mnuMasterInput");
+  EXPECT_FALSE(refusal.seen) << refusal.text.toStdString();
+  EXPECT_NE(frm->findChildWindow(WindowId::DataEntry), nullptr) << "the update has ended";
 }
 
 TEST_F(UpdateTest, WithTheOptionTheSourcesAreLookedAtAfterTheStartAndOnlyTheStatusLineSaysSo) {

@@ -3,21 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTest>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "app/fonts.h"
 #include "app/main_frm.h"
+#include "entry/data_entry_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
+#include "frame/ui/window_arrangement.h"
 #include "frame/ui/wrapped_label.h"
 #include "prediction/core/prediction_methods.h"
 #include "prediction/core/prediction_state.h"
@@ -86,20 +94,231 @@ TEST_F(Arranged, CascadeShowsEveryCaptionInStackingOrder) {
   }
 }
 
-// Both tiles share the area among all windows, the prediction window too.
-TEST_F(Arranged, TilesShareTheAreaWithThePredictionWindow) {
-  for (const char* name : {"一発ゼノバ", "出現回数分析", "引っ張り分析"}) open(name);
-  const QRect room = frm.mdiArea()->viewport()->rect();
-  for (int mode : {1, 2}) {
-    SCOPED_TRACE(mode);
-    frm.arrangeWindows(mode == 1 ? MainFrm::Arrangement::Stacked : MainFrm::Arrangement::SideBySide);
-    int covered = 0;
-    for (QMdiSubWindow* w : frm.mdiArea()->subWindowList()) {
-      EXPECT_EQ(mode == 1 ? w->width() : w->height(), mode == 1 ? room.width() : room.height());
-      EXPECT_NEAR(mode == 1 ? w->height() : w->width(), (mode == 1 ? room.height() : room.width()) / 3.0, 1);
-      covered += w->width() * w->height();
+namespace {
+
+// The rows of a grid's view that show whole under its heading rows.
+int rowsInView(const GridView* v) {
+  const int frozen = std::min(v->grid()->frozenRows(), v->grid()->maxRows());
+  const int room = v->viewport()->height() - (v->rowY(frozen + 1) - v->rowY(1));
+  int n = 0;
+  for (int r = frozen + 1; r <= v->grid()->maxRows() && v->rowY(r + 1) - v->rowY(frozen + 1) <= room; ++r) ++n;
+  return n;
+}
+
+// Every grid of the window shows a few rows under its headings (all of a
+// shorter one; the first grid of a window that scrolls its grids, from the
+// top), and its 閉じる is whole and inside the window.
+void expectUsable(QMdiSubWindow* w) {
+  const std::string name = w->objectName().toStdString();
+  const QScrollArea* scroll = w->findChild<QScrollArea*>();
+  if (const GridView* first = scroll ? scroll->widget()->findChild<GridView*>() : nullptr) {
+    const int top = first->mapTo(scroll->viewport(), QPoint(0, 0)).y() + first->frameWidth();
+    const int rows = std::min(first->grid()->maxRows(), first->grid()->frozenRows() + kLeastGridRows);
+    EXPECT_LE(top + first->rowY(rows + 1) - first->rowY(1), scroll->viewport()->height()) << name;
+  } else {
+    for (const GridView* v : w->findChildren<GridView*>()) {
+      const int rows = v->grid()->maxRows() - std::min(v->grid()->frozenRows(), v->grid()->maxRows());
+      EXPECT_GE(rowsInView(v), std::min(rows, kLeastGridRows)) << name << ": " << v->height() << " px";
     }
-    EXPECT_EQ(covered, room.width() * room.height());
+  }
+  int buttons = 0;
+  for (const QPushButton* close : w->findChildren<QPushButton*>()) {
+    if (close->text() != QStringLiteral("閉じる")) continue;
+    ++buttons;
+    EXPECT_TRUE(w->rect().contains(QRect(close->mapTo(w, QPoint(0, 0)), close->size()))) << name;
+    EXPECT_GE(close->width(), close->sizeHint().width()) << name << ": 閉じる cut";
+  }
+  EXPECT_EQ(buttons, 1) << name;
+}
+
+}  // namespace
+
+// Tiled, every window shows its grids' heading rows with a few rows under
+// them and its 閉じる whole.  Windows that have room share the area
+// equally, the prediction window too; when even their least sizes are more
+// than the area, each keeps its least size and the area scrolls to them.
+TEST_F(Arranged, TilesKeepEveryWindowsRowsAndCloseButton) {
+  const std::vector<const char*> two = {"出現回数分析", "引っ張り分析"};
+  const std::vector<const char*> three = {"一発ゼノバ", "出現回数分析", "引っ張り分析"};
+  const std::vector<const char*> eight = {"一発ゼノバ",   "出現頻度分析", "出現間隔分析", "出現回数分析",
+                                          "バラツキ分析", "引っ張り分析", "数字合計分析", "分割4傾向分析"};
+  const struct {
+    QSize main;
+    const std::vector<const char*>* windows;
+    bool stacked;
+    bool scrolls;
+  } cases[] = {
+      {{1200, 900}, &two, true, false},    {{1200, 900}, &two, false, false},   {{1600, 1200}, &three, true, false},
+      {{1200, 900}, &three, true, false},  {{1200, 900}, &three, false, false}, {{1600, 1000}, &eight, true, true},
+      {{1600, 1000}, &eight, false, true}, {{800, 600}, &eight, true, true},    {{800, 600}, &eight, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.main.width()) + "x" + std::to_string(c.main.height()) + " " +
+                 std::to_string(c.windows->size()) + (c.stacked ? " 上下" : " 左右"));
+    frm.resize(c.main);
+    QApplication::sendPostedEvents();
+    for (const char* name : *c.windows) ASSERT_TRUE(test::waitFilled(open(name)));
+    frm.arrangeWindows(c.stacked ? MainFrm::Arrangement::Stacked : MainFrm::Arrangement::SideBySide);
+    QApplication::sendPostedEvents();
+    const QRect room = frm.mdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow*> windows = frm.mdiArea()->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_EQ(windows.size(), static_cast<qsizetype>(c.windows->size()));
+    QRect all;
+    int covered = 0;
+    for (int i = 0; i < windows.size(); ++i) {
+      expectUsable(windows[i]);
+      all |= windows[i]->geometry();
+      covered += windows[i]->width() * windows[i]->height();
+      for (int j = i + 1; j < windows.size(); ++j)
+        EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry())) << i << " " << j;
+    }
+    const QScrollBar* bar = c.stacked ? frm.mdiArea()->verticalScrollBar() : frm.mdiArea()->horizontalScrollBar();
+    EXPECT_EQ(!room.contains(all), c.scrolls);
+    EXPECT_EQ(bar->isVisible(), c.scrolls) << "the area scrolls to the windows beyond it";
+    if (!c.scrolls) {
+      EXPECT_EQ(all, room) << "the area shared out whole";
+      EXPECT_EQ(covered, room.width() * room.height());
+    }
+    if (c.windows == &two) {  // room for both: equal shares
+      EXPECT_NEAR(c.stacked ? windows[0]->height() : windows[0]->width(),
+                  (c.stacked ? room.height() : room.width()) / 2.0, 1);
+    }
+    frm.mdiArea()->closeAllSubWindows();
+    ASSERT_TRUE(test::runQueuedCalls());
+  }
+}
+
+// A window never opens larger than the area: at the designed size where it
+// has the room, else smaller, with its grid scrolling and its legend and
+// 閉じる in view.
+TEST_F(Arranged, AWindowOpensWithinTheArea) {
+  const struct {
+    QSize main;
+    const char* window;
+    bool designed;  // at its designed size
+  } cases[] = {
+      {{1600, 1000}, "出現間隔分析", true},       {{1600, 900}, "出現間隔分析", false},
+      {{1024, 768}, "下一桁出現傾向分析", false}, {{1024, 768}, "出現頻度分析", true},
+      {{900, 700}, "出現頻度分析", false},        {{1024, 768}, "数字合計分析", false},
+      {{800, 600}, "出現回数分析", false},        {{1600, 1000}, "一発ゼノバ", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.window) + " " + std::to_string(c.main.height()));
+    frm.resize(c.main);
+    QApplication::sendPostedEvents();
+    QMdiSubWindow* w = open(c.window);
+    ASSERT_TRUE(test::waitFilled(w));
+    QApplication::sendPostedEvents();
+    const QRect room = frm.mdiArea()->viewport()->rect();
+    EXPECT_TRUE(room.contains(w->geometry()));
+    EXPECT_EQ(w->size() == w->sizeHint(), c.designed);
+    expectUsable(w);
+    for (const QLabel* legend : w->findChildren<QLabel*>())
+      EXPECT_TRUE(w->rect().contains(QRect(legend->mapTo(w, QPoint(0, 0)), legend->size())))
+          << legend->text().toStdString();
+    w->close();
+    ASSERT_TRUE(test::runQueuedCalls());
+  }
+}
+
+// Maximised, the entry window is the area's size, and its grid's last line
+// can be brought into view inside it.
+TEST_F(Arranged, AMaximisedEntryWindowFitsTheArea) {
+  for (const QSize main : {QSize(1600, 1000), QSize(1024, 768), QSize(800, 600)}) {
+    SCOPED_TRACE(main.height());
+    frm.resize(main);
+    QApplication::sendPostedEvents();
+    QMdiSubWindow* w = frm.openWindow(WindowId::DataEntry);
+    ASSERT_TRUE(w);
+    auto* entry = qobject_cast<DataEntryWindow*>(w->widget());
+    ASSERT_TRUE(QTest::qWaitFor([entry] { return !entry->opening(); }, 30000));
+    w->showMaximized();
+    QApplication::sendPostedEvents();
+    EXPECT_EQ(w->geometry(), frm.mdiArea()->viewport()->rect());
+    auto* grid = w->findChild<QTableView*>(QStringLiteral("fpSpread1"));
+    const QRect at(grid->mapTo(w, QPoint(0, 0)), grid->size());
+    EXPECT_TRUE(w->rect().contains(at));
+    // as many lines as there is room for, up to all it is made for
+    const int below = w->height() - at.bottom();
+    EXPECT_TRUE(grid->height() == grid->maximumHeight() || below < 3 * entry->fontMetrics().height() + 24)
+        << grid->height() << " px, " << below << " px under it";
+    grid->scrollToBottom();
+    QApplication::sendPostedEvents();
+    const QModelIndex last = grid->model()->index(grid->model()->rowCount() - 1, 0);
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualRect(last)));
+    w->showNormal();
+    w->close();
+    ASSERT_TRUE(test::runQueuedCalls());
+  }
+}
+
+// The main window opens again where it was left, kept on the screen; a place
+// on no screen any more is not taken.
+TEST(MainWindowPlace, ARememberedPlaceIsKeptToAScreen) {
+  const QRect left(0, 0, 1600, 960), right(1600, 0, 1920, 1050);
+  const struct {
+    const char* what;
+    std::optional<QRect> remembered;
+    QList<QRect> screens;
+    std::optional<QRect> expected;
+  } cases[] = {
+      {"the first start", std::nullopt, {left}, std::nullopt},
+      {"on the screen", QRect(100, 50, 1200, 800), {left}, QRect(100, 50, 1200, 800)},
+      {"larger than the screen", QRect(0, 0, 2000, 1200), {left}, left},
+      {"over the right edge", QRect(1000, 100, 1000, 700), {left}, QRect(600, 100, 1000, 700)},
+      {"over the bottom edge", QRect(10, 700, 800, 600), {left}, QRect(10, 360, 800, 600)},
+      {"on the second screen", QRect(1700, 100, 1000, 700), {left, right}, QRect(1700, 100, 1000, 700)},
+      {"the second screen gone", QRect(1700, 100, 1000, 700), {left}, std::nullopt},
+      {"above every screen", QRect(100, -600, 800, 500), {left}, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(rememberedPlace(c.remembered, c.screens), c.expected) << c.what;
+}
+
+// The place is written to the settings file at the end, beside the file's
+// other lines, and read at the next start; the first time, and when the
+// remembered place is on no screen, the window opens maximised over the
+// screen's available area.
+TEST(MainWindowPlace, IsKeptInTheSettingsFile) {
+  test::ProgramFolder folder(test::rotatingDraws(20));
+  const std::string ini = folder.settings().toStdString();
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  const struct {
+    const char* lines;
+    std::optional<QRect> opens;  // none: maximised over the available area
+  } cases[] = {
+      {"", std::nullopt},
+      {"メインウィンドウの位置=40,30,600,400\r\nメインウィンドウの最大化=False\r\n", QRect(40, 30, 600, 400)},
+      {"メインウィンドウの位置=40,30,600,400\r\nメインウィンドウの最大化=True\r\n", std::nullopt},
+      {"メインウィンドウの位置=9000,30,600,400\r\nメインウィンドウの最大化=False\r\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    {
+      std::ofstream f(ini, std::ios::binary | std::ios::trunc);
+      f << "ほかの部分の設定=1\r\n" << c.lines;
+    }
+    MainFrm frm(folder.path(), folder.settings());
+    test::ProgramStart start(folder);
+    ASSERT_TRUE(start.run(frm));
+    frm.showInItsPlace();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    if (c.opens) {
+      EXPECT_FALSE(frm.isMaximized());
+      EXPECT_EQ(QRect(frm.pos(), frm.size()), *c.opens);
+    } else {
+      EXPECT_TRUE(frm.isMaximized());
+      EXPECT_EQ(frm.size().boundedTo(available.size()), frm.size()) << "no larger than the available area";
+    }
+    frm.showNormal();
+    frm.move(50, 60);
+    frm.resize(640, 420);
+    frm.close();
+    std::ifstream f(ini, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_NE(written.find("ほかの部分の設定=1\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("メインウィンドウの位置=50,60,640,420\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("メインウィンドウの最大化=False\r\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("メインウィンドウの位置="), written.rfind("メインウィンドウの位置=")) << "one line";
   }
 }
 

@@ -83,6 +83,11 @@ std::vector<const Grid*> buildWindow(QMdiArea& area, ChildFrame& frame, const Wi
   area.addSubWindow(&frame);
   frame.move(0, 0);
   frame.resize(frame.sizeHint());
+  // Never larger than the area it opens in: its grid scrolls instead, and
+  // the legend and 閉じる stay in view.  The entry window keeps its designed
+  // lines (maximised, it takes the area's size).
+  if (area.isVisible() && row.kind != WindowKind::DataEntry)
+    frame.resize(frame.sizeHint().boundedTo(area.viewport()->size()));
   frame.show();
   return grids;
 }

@@ -22,9 +22,10 @@ struct WindowContext {
 };
 
 // Builds the content of `row`'s window into `frame` (made for that row),
-// puts the frame into `area` at the top left at the table's size and shows
-// it.  Returns the grids the window shows, in order (none for the data entry
-// and About windows); they live as long as the frame.
+// puts the frame into `area` at the top left at the table's size (at most
+// the size of the area when it is shown, but for the entry window) and
+// shows it.  Returns the grids the window shows, in order (none for the data
+// entry and About windows); they live as long as the frame.
 std::vector<const Grid*> buildWindow(QMdiArea& area, ChildFrame& frame, const WindowRow& row, WindowContext& ctx);
 
 }  // namespace km
