@@ -402,8 +402,7 @@ int check(const std::string& dbPath) {
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  tell(std::string(km::kWrongNumberMessage) + " 第" + std::to_string(r.no) + "回 " + std::to_string(wrong->column) +
-       "列目「" + km::excerpt(r.text[wrong->column - km::kFirstNumberColumn]) + "」");
+  tell(km::wrongNumberText(r.no, wrong->column, r.text[wrong->column - km::kFirstNumberColumn]));
   return 1;
 }
 

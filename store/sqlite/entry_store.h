@@ -33,12 +33,6 @@ struct sqlite3;
 
 namespace km {
 
-// Grid columns of the entry window: 1 is the draw number, 2..7 the numbers.
-inline constexpr int kFirstNumberColumn = 2;
-inline constexpr int kLastNumberColumn = 7;
-
-// The message of the check on closing.
-inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
 // A change refused because another writer changed the file since it was read.
 inline constexpr const char* kChangedElsewhere =
     "データベースファイルがほかのプログラムで変更されたため、この変更は保存していません。";
