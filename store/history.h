@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/domain_values.h"
@@ -76,6 +77,7 @@ class DrawDate {
   bool empty() const { return text_.empty(); }
   operator const std::string&() const { return text_; }
   bool operator==(const DrawDate&) const = default;
+  friend bool operator==(const DrawDate& d, std::string_view text) { return d.text_ == text; }
 
  private:
   std::string text_;

@@ -16,10 +16,9 @@ namespace {
 std::vector<Draw> manyDraws(int n) {
   std::vector<Draw> out;
   for (int no = 1; no <= n; ++no) {
-    Draw d;
-    d.no = no;
-    d.date = "2001-02-03";
-    for (int f = 0; f < kNumberFields; ++f) d.n[f] = 1 + (no + 5 * f) % 31;
+    Draw d = test::draw(no);
+    d.date = test::date("2001-02-03");
+    for (int f = 0; f < kNumberFields; ++f) d.n[f] = test::number(1 + (no + 5 * f) % 31);
     out.push_back(d);
   }
   return out;
@@ -49,7 +48,7 @@ TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
   const auto names = dir.names();
 
   std::vector<Draw> twice = manyDraws(50);
-  twice[40].no = 7;  // the same draw number twice: the insert of the 41st row fails
+  twice[40].no = twice[6].no;  // the same draw number twice: the insert of the 41st row fails
   StoreLogCapture log;
   const std::string err = writeDatabase(at(db), twice);
   EXPECT_NE(err.find("データベースへ書き込めません"), std::string::npos) << err;

@@ -34,9 +34,8 @@ namespace {
 std::vector<Draw> numbered(int count) {
   std::vector<Draw> v;
   for (int i = 1; i <= count; ++i) {
-    Draw d;
-    d.no = i;
-    d.n = {i % 31 + 1, 2, 3, 4, 5, 6};
+    Draw d = test::draw(i);
+    d.n = test::numbers({i % 31 + 1, 2, 3, 4, 5, 6});
     v.push_back(d);
   }
   return v;
@@ -213,8 +212,8 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
 }
 
 TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
-  draws[9].n[0] = 32;  // line 10
-  draws[2].n[3] = 0;   // line 3
+  draws[9].n[0] = test::number(32);  // line 10
+  draws[2].n[3] = test::number(0);   // line 3
   TearDown();
   start();
   test::MessageBoxWatcher box;

@@ -283,7 +283,7 @@ TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {
       {"<img src=x>", "2000-01-19", "最新データ：第3回（<img src=x>）　最新化してください"},
   };
   for (const auto& c : cases) {
-    rows.back().date = c.last;
+    rows.back().date = test::date(c.last);
     EXPECT_EQ(statusLine(History::fromRows(rows), c.today).text(), c.line) << c.last << " " << c.today;
   }
   EXPECT_EQ(statusLine(History(), "2000-01-01").text(), "最新データ：なし　最新化してください");

@@ -18,9 +18,8 @@ constexpr Rgb kBonusMark = RGB(255, 128, 192);
 History sameDraws(int n) {
   std::vector<Draw> rows;
   for (int i = 1; i <= n; ++i) {
-    Draw d;
-    d.no = i;
-    d.n = {1, 2, 3, 4, 5, 6};
+    Draw d = test::draw(i);
+    d.n = test::numbers({1, 2, 3, 4, 5, 6});
     rows.push_back(d);
   }
   return History::fromRows(std::move(rows));

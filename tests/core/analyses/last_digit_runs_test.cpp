@@ -33,7 +33,7 @@ TEST(LastDigitRuns, BothHeadersAlone) {
 TEST(LastDigitRuns, RunsCountEveryAppearanceIncludingTheBonus) {
   std::vector<Draw> rows;
   for (int no = 1; no <= 14; ++no)  // 3 only as the bonus of draws 10, 11, 12, 14; 21 in draws 4 and 5
-    rows.push_back({no, {1, 2, 4, no == 4 || no == 5 ? 21 : 5, 6, no >= 10 && no != 13 ? 13 : 7}, ""});
+    rows.push_back(test::draw(no, {1, 2, 4, no == 4 || no == 5 ? 21 : 5, 6, no >= 10 && no != 13 ? 13 : 7}, ""));
   const Grid g = fillLastDigitRuns(History::fromRows(std::move(rows)));
   EXPECT_EQ(run(g, 3, 11, 16), "- - 1 2 - - ");
   EXPECT_EQ(run(g, 1, 3, 16), "- 1 2 4 6 7 8 9 10 11 12 13 14 15 ");  // the same draw again counts too

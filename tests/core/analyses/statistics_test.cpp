@@ -171,9 +171,8 @@ TEST(ChartChoice, NumbersAreOneToFiveDifferentNumbersOfOneTo31) {
 TEST(RandomnessTests, ALeaningHistoryReadsAsUnusualAndAnEmptyOneAsUnknown) {
   std::vector<Draw> rows;
   for (int no = 1; no <= 200; ++no) {
-    Draw d;
-    d.no = no;
-    d.n = {1, 2 + no % 6, 8 + no % 7, 15 + no % 8, 23 + no % 9, 1 + (no * 7) % 31};
+    Draw d = test::draw(no);
+    d.n = test::numbers({1, 2 + no % 6, 8 + no % 7, 15 + no % 8, 23 + no % 9, 1 + (no * 7) % 31});
     rows.push_back(d);
   }
   const Grid g = fillRandomnessTests(History::fromRows(rows));
