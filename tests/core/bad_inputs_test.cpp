@@ -146,8 +146,10 @@ TEST(BadDatabase, AStoredDrawThatBreaksARuleIsRefusedNamingItsDrawAndColumn) {
       {"a sign", "(1, NULL, 1, 2, '+3', 4, 5, 6)", wrong + " 第1回 4列目「+3」"},
       {"an incomplete later draw", "(1, NULL, 1, 2, 3, 4, 5, 6), (2, NULL, 40, NULL, NULL, NULL, NULL, NULL)",
        wrong + " 第2回 2列目「40」"},
-      {"no such day", "(1, '2021-02-29', 1, 2, 3, 4, 5, 6)", "結果マスタの抽選日に誤りがあります。 第1回「2021-02-29」"},
-      {"a date as a number", "(1, 20210105, 1, 2, 3, 4, 5, 6)", "結果マスタの抽選日に誤りがあります。 第1回「20210105」"},
+      {"no such day", "(1, '2021-02-29', 1, 2, 3, 4, 5, 6)",
+       "結果マスタの抽選日に誤りがあります。 第1回「2021-02-29」"},
+      {"a date as a number", "(1, 20210105, 1, 2, 3, 4, 5, 6)",
+       "結果マスタの抽選日に誤りがあります。 第1回「20210105」"},
       {"a date of an older draw", "(1, 'yesterday', 1, 2, 3, 4, 5, 6), (2, '2021-01-05', 1, 2, 3, 4, 5, 6)",
        "結果マスタの抽選日に誤りがあります。 第1回「yesterday」"},
   };

@@ -141,10 +141,10 @@ TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
             SQLITE_OK);
   ASSERT_EQ(execSql(h, "INSERT INTO 結果 VALUES (1, 1, 2, 3, 4, 5, 6)"), SQLITE_OK);
   ASSERT_EQ(execSql(h, "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果"), SQLITE_OK);
-  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 備考 TEXT)"), SQLITE_OK);
   ASSERT_EQ(execSql(h,
                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                    "INSERT INTO 当選データ SELECT i, '2001-02-03' || printf('%040d', i) FROM n"),
+                    "INSERT INTO 当選データ SELECT i, '2001-02-03', printf('%040d', i) FROM n"),
             SQLITE_OK);
   sqlite3_close(h);
   {

@@ -43,14 +43,6 @@ TEST(Stats, CountsCompleteRowsMainAndBonusAlike) {
   EXPECT_EQ(s.HitsGroupCount, 5);  // 1 + four distinct counts
 }
 
-TEST(Stats, OutOfRangeNumbersNeverIndexOutside) {
-  const auto rows = test::draws({{1, {1, 2, 3, 40, 5000, -3}}});
-  const Stats s = computeStats(rows);
-  EXPECT_EQ(s.NumberHits[40], 1);  // inside the table, counted but never looked at
-  EXPECT_EQ(s.HitsMax, 1);
-  EXPECT_EQ(s.LastDrawNo, 1);
-}
-
 namespace {
 
 std::string readFile(const fs::path& p) {

@@ -61,7 +61,6 @@ TEST(DrawStatistics, ChiSquaresOfAHandWorkedHistory) {
       {2, {1, 2, 3, 4, std::nullopt, 9}},
       {3, {1, 2, 3, 4, 6, 7}},
       {4, {1, 1, 3, 4, 6, 7}},
-      {5, {1, 2, 3, 4, 32, 7}},
   });
   const ChiSquare main = mainNumberChiSquare(h);
   EXPECT_EQ(main.draws, 2);

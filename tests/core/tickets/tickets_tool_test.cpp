@@ -25,7 +25,8 @@ struct TicketsTool : ::testing::Test {
     std::vector<Draw> rows;
     for (int no = 1; no <= 6; ++no) {
       Draw d = test::draw(no, {}, "2024-01-0" + std::to_string(no));
-      for (int f = 0; f < 6; ++f) d.n[f] = test::number(no % 2 ? 1 + f : 10 + f);  // odd draws 1..5 + 6, even 10..14 + 15
+      for (int f = 0; f < 6; ++f)
+        d.n[f] = test::number(no % 2 ? 1 + f : 10 + f);  // odd draws 1..5 + 6, even 10..14 + 15
       rows.push_back(d);
     }
     ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");
