@@ -212,10 +212,11 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
 }
 
 TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
-  draws[9].n[0] = test::number(32);  // line 10
-  draws[2].n[3] = test::number(0);   // line 3
-  TearDown();
-  start();
+  select(10, 2);
+  type("32");
+  select(3, 5);
+  type("0");
+  select(1, 2);
   test::MessageBoxWatcher box;
   win->closeButton()->click();
   ASSERT_TRUE(box.seen);
