@@ -250,7 +250,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   grid_->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
   grid_->setMaximumHeight(gridHeight);
   layout->addWidget(grid_, 1, Qt::AlignLeft);  // as tall as there is room for, up to its lines
-  layout->addStretch(0);                           // the room under it when it shows them all
+  layout->addStretch(0);                       // the room under it when it shows them all
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing

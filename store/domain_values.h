@@ -1,7 +1,8 @@
 #pragma once
 // The values a history is made of, each with its one rule: every reader and
 // writer (the start-up read, the CSV reader, the entry store, the update's
-// check, kazumaki-tool) and the analyses' guards test them here.
+// check, kazumaki-tool) tests them here, and the typed values of a draw
+// (history.h) are made only through them.
 #include <array>
 #include <string>
 #include <string_view>

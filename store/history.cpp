@@ -8,11 +8,7 @@ Stats computeStats(const std::vector<Draw>& rows) {
 
   for (const Draw& d : rows) {
     if (!d.complete()) continue;
-    for (int f = 0; f < kNumberFields; ++f) {
-      const int v = d[f];
-      // a value outside the table has no entry (counting it would index outside)
-      if (v >= 0 && v < static_cast<int>(s.NumberHits.size())) ++s.NumberHits[v];
-    }
+    for (int f = 0; f < kNumberFields; ++f) ++s.NumberHits[d[f]];
     s.LastDrawNo = d.no;
   }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/domain_values.h"
@@ -29,31 +30,85 @@ inline constexpr long long kMaxPrizeValue = 999999999;
 // Prizes by draw number; a draw without an entry has no known prize.
 using PrizeTable = std::map<int, Prize>;
 
-// One row of the history query.  A number field may be empty (NULL, blanks
-// or anything but a whole number in the database: storedNumber); numbers are
-// kept as the database holds them, so a damaged file may hand out numbers
-// outside 1..31, which the analyses guard against.
+// The values of a draw, each made only through its rule in domain_values.h:
+// a value of these types is always a sound one, so nothing that reads a
+// history looks at its range again.  Each reads as a plain int (a date as
+// its text).
+
+// 回数: a draw number 1..32767.
+class DrawNo {
+ public:
+  static constexpr std::optional<DrawNo> of(long long v) {
+    return isDrawNo(v) ? std::optional<DrawNo>(DrawNo(static_cast<int>(v))) : std::nullopt;
+  }
+  constexpr operator int() const { return value_; }
+  constexpr bool operator==(const DrawNo&) const = default;
+
+ private:
+  constexpr explicit DrawNo(int v) : value_(v) {}
+  int value_;
+};
+
+// 第1数字..第5数字, ボーナス数字: a lottery number 1..31.
+class LotteryNumber {
+ public:
+  static constexpr std::optional<LotteryNumber> of(long long v) {
+    return isLotteryNumber(v) ? std::optional<LotteryNumber>(LotteryNumber(static_cast<int>(v))) : std::nullopt;
+  }
+  constexpr operator int() const { return value_; }
+  constexpr bool operator==(const LotteryNumber&) const = default;
+
+ private:
+  constexpr explicit LotteryNumber(int v) : value_(v) {}
+  int value_;
+};
+
+// 抽選日: empty, or YYYY-MM-DD naming a day of the calendar.
+class DrawDate {
+ public:
+  DrawDate() = default;
+  static std::optional<DrawDate> of(std::string text) {
+    if (!text.empty() && !isCalendarDate(text)) return std::nullopt;
+    DrawDate d;
+    d.text_ = std::move(text);
+    return d;
+  }
+  const std::string& text() const { return text_; }
+  bool empty() const { return text_.empty(); }
+  operator const std::string&() const { return text_; }
+  bool operator==(const DrawDate&) const = default;
+  friend bool operator==(const DrawDate& d, std::string_view text) { return d.text_ == text; }
+
+ private:
+  std::string text_;
+};
+
+// One draw of the history: its number, the six numbers (a number not yet
+// entered is empty) and its date (empty when none is known).
 struct Draw {
-  int no = 0;                                       // 回数
-  std::array<std::optional<int>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
-  std::string date;                                 // YYYY-MM-DD or empty
+  explicit Draw(DrawNo drawNo) : no(drawNo) {}
+  Draw() : Draw(*DrawNo::of(kMinDrawNo)) {}  // draw 1 with nothing entered
+
+  DrawNo no;                                                  // 回数
+  std::array<std::optional<LotteryNumber>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
+  DrawDate date;                                              // 抽選日
 
   bool complete() const {
     for (const auto& v : n)
       if (!v) return false;
     return true;
   }
-  // Value of a field; only meaningful when the field is filled.
-  int operator[](int field) const { return n[field].value_or(0); }
+  // Value of a field; 0 when it is empty.
+  int operator[](int field) const { return n[field] ? static_cast<int>(*n[field]) : 0; }
+  bool operator==(const Draw&) const = default;
 };
 
 // Whole-history statistics computed once at start-up.
 struct Stats {
   int LastDrawNo = 0;  // draw number of the last complete row, 0 when none
-  // Hits per value 0..3000 over the complete rows, main and bonus numbers
-  // alike; a damaged file's values outside 1..31 are counted here too (those
-  // outside 0..3000 are not), but the statistics below look at 1..31 only.
-  std::array<int, 3001> NumberHits{};
+  // Hits per lottery number (index 1..31) over the complete rows, main and
+  // bonus numbers alike.
+  std::array<int, kMaxNumber + 1> NumberHits{};
   int HitsMax = 0;
   int HitsMin = 0;
   int HitsGroupCount = 0;                  // 1 + number of distinct hit counts among 1..31

@@ -15,14 +15,13 @@ constexpr int kFirstCountCol = 8;
 constexpr Rgb kCountHeaderBg = RGB(200, 255, 200);
 
 // One row per draw number up to the last complete draw, so that gaps in the
-// draw numbers leave empty rows at the bottom.  A last draw number that is
-// none (a damaged file's) adds no rows, and there are always enough rows for
-// every complete draw.
+// draw numbers leave empty rows at the bottom; there are always enough rows
+// for every complete draw.
 int dataRows(const History& history) {
   const int complete = static_cast<int>(
       std::count_if(history.HistoryRs.begin(), history.HistoryRs.end(), [](const Draw& d) { return d.complete(); }));
   const int last = history.stats.LastDrawNo;
-  return std::max(complete, isDrawNo(last) ? last : 0);
+  return std::max(complete, last);
 }
 
 void setUp(Grid& g, int rows) {
@@ -65,20 +64,16 @@ Grid fillAppearanceCount(const History& history) {
   writeHeader(g);
 
   // priorHits[n]: how often n came up in the complete draws already shown
-  // (entries 0..31: a stored 0 is counted like a number, other values are not)
   std::array<int, kMaxNumber + 1> priorHits{};
-  const auto counted = [](int v) { return v == 0 || isLotteryNumber(v); };
   int row = kFirstDataRow;
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;  // no row: the following draws move up
     g.setText(1, row, d.no);
     for (int f = 0; f < kNumberFields; ++f) {
       g.setText(2 + f, row, d[f]);
-      // a number outside 0..31 has no count
-      if (counted(d[f])) g.setText(kFirstCountCol + f, row, priorHits[d[f]]);
+      g.setText(kFirstCountCol + f, row, priorHits[d[f]]);
     }
-    for (int f = 0; f < kNumberFields; ++f)
-      if (counted(d[f])) ++priorHits[d[f]];
+    for (int f = 0; f < kNumberFields; ++f) ++priorHits[d[f]];
     ++row;
   }
   return g;

@@ -132,10 +132,8 @@ Grid fillGroupDivision(const History& history, const GroupDivision& div) {
     g.setText(1, row, d.no);
     g.setText(kLastCol, row, d.no);
 
-    // A value outside 1..31 belongs to no group and gets no mark.
     std::vector<int> counts(div.groups.size(), 0);
     for (int f = 0; f < kNumberFields; ++f) {
-      if (!isLotteryNumber(d[f])) continue;
       g.setText(columnOf(d[f]), row, "●");
       if (groupOf[d[f]] >= 0) ++counts[groupOf[d[f]]];
     }
@@ -143,7 +141,7 @@ Grid fillGroupDivision(const History& history, const GroupDivision& div) {
       if (counts[i] == 0)
         g.setBg({columnOf(div.groups[i].first), row, columnOf(div.groups[i].last), row}, kMissedGroupGrey);
     for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) g.setFg(Block::cell(columnOf(d[f]), row), f == Bonus ? kBonusPink : kMainMarkBlue);
+      g.setFg(Block::cell(columnOf(d[f]), row), f == Bonus ? kBonusPink : kMainMarkBlue);
   }
   return g;
 }

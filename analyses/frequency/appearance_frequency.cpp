@@ -69,17 +69,13 @@ Grid fillAppearanceFrequency(const History& history) {
   std::array<int, kMaxNumber + 1> barLength{};
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;
-    // a number outside 1..31 has no bar: it gets no mark and no scale entry
-    for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) g.setText(barLength[d[f]] + 2, kScaleRow, barLength[d[f]] + 1);
+    for (int f = 0; f < kNumberFields; ++f) g.setText(barLength[d[f]] + 2, kScaleRow, barLength[d[f]] + 1);
     for (int f = 0; f < kNumberFields; ++f) {
       const int v = d[f];
-      if (!isLotteryNumber(v)) continue;
       g.setText(barLength[v] + 2, v + 2, "●");
       if (f == Bonus) g.setFg(Block::cell(barLength[v] + 2, v + 2), kBonusPink);
     }
-    for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) ++barLength[d[f]];
+    for (int f = 0; f < kNumberFields; ++f) ++barLength[d[f]];
   }
   return g;
 }

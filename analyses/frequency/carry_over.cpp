@@ -51,7 +51,6 @@ Grid fillCarryOver(const History& history) {
     for (int f = 0; f < kNumberFields; ++f) g.setText(f + 2, row, d[f]);
     for (int f = 0; f < kNumberFields; ++f) {
       const int v = d[f];
-      if (!isLotteryNumber(v)) continue;  // a number outside 1..31 is never marked
       for (int p : previous) {
         if (v == p) {
           g.setBg(Block::cell(f + 2, row), kLightCyan);

@@ -34,18 +34,12 @@ Grid fillAppearanceInterval(const History& history) {
     if (d.complete()) {
       g.setText(1, row, d.no);
       for (int f = 0; f < kNumberFields; ++f) g.setText(intervalNumberCol(f), row, d[f]);
-      // a draw number outside the table is not remembered
-      if (isDrawNo(d.no))
-        for (int f = 0; f < kNumberFields; ++f) seen[d.no][f] = d[f];
+      for (int f = 0; f < kNumberFields; ++f) seen[d.no][f] = d[f];
 
       for (int f = 0; f < kNumberFields; ++f) {
         const int v = d[f];
-        // a number outside 1..31 is no lottery number: no interval is shown for it
-        if (!isLotteryNumber(v)) continue;
         int interval = 0;
-        // in 64 bits: a damaged file's draw number may be at the ends of int
-        const int newest = static_cast<int>(std::clamp<long long>(static_cast<long long>(d.no) - 1, 0, kMaxDrawNo));
-        for (int k = newest; k >= 1 && interval == 0; --k)
+        for (int k = d.no - 1; k >= 1 && interval == 0; --k)
           if (std::find(seen[k].begin(), seen[k].end(), v) != seen[k].end()) interval = d.no - k;
         writeInterval(g, interval, intervalNumberCol(f) + 1, row);
       }

@@ -13,7 +13,7 @@ namespace {
 constexpr Rgb kFallBg = RGB(255, 200, 255);
 
 // "+3", "0", or "-2" on a tinted cell.
-void writeDifference(Grid& g, long long d, int col, int row) {
+void writeDifference(Grid& g, int d, int col, int row) {
   if (d > 0) {
     g.setText(col, row, std::string("+").append(std::to_string(d)));
   } else if (d < 0) {
@@ -39,8 +39,7 @@ Grid fillNumberGap(const History& history) {
       // the first record has nothing to compare with; after an incomplete first
       // record the next draw is compared with zeros
       if (row > kIntervalFirstDataRow)
-        for (int f = 0; f < kNumberFields; ++f)  // wide: a damaged value may be huge
-          writeDifference(g, static_cast<long long>(d[f]) - previous[f], intervalNumberCol(f) + 1, row);
+        for (int f = 0; f < kNumberFields; ++f) writeDifference(g, d[f] - previous[f], intervalNumberCol(f) + 1, row);
       for (int f = 0; f < kNumberFields; ++f) previous[f] = d[f];
     }
     ++row;  // an incomplete record leaves its row blank

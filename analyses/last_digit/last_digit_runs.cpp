@@ -55,14 +55,12 @@ Grid fillLastDigitRuns(const History& history) {
   const int n = history.recordCount();
 
   // Every appearance of each last digit, in history order; a draw holding the
-  // digit twice appears twice.  Values outside 1..31 are not lottery numbers
-  // and take no part.
+  // digit twice appears twice.
   std::array<std::vector<Hit>, 10> lists;
   for (int pos = 0; pos < n; ++pos) {
     const Draw& d = rows[pos];
     if (!d.complete()) continue;
-    for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) lists[d[f] % 10].push_back({d.no, pos});
+    for (int f = 0; f < kNumberFields; ++f) lists[d[f] % 10].push_back({d.no, pos});
   }
 
   Grid g;
@@ -77,9 +75,8 @@ Grid fillLastDigitRuns(const History& history) {
     for (size_t i = 1; i < list.size(); ++i) {
       const Hit& previous = list[i - 1];
       const Hit& current = list[i];
-      // a draw without the digit (or a missing draw) breaks the run; in 64 bits
-      // for a damaged file's draw number at the end of int
-      if (static_cast<long long>(previous.no) + 1 < current.no) {
+      // a draw without the digit (or a missing draw) breaks the run
+      if (previous.no + 1 < current.no) {
         run = 0;
         continue;
       }

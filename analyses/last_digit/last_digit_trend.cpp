@@ -53,11 +53,9 @@ Grid fillLastDigitTrend(const History& history) {
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;  // no line; an empty row stays above the bottom header
     g.setText(1, row, d.no);
-    // The digit is written once per number ending in it.  A value outside
-    // 1..31 is no lottery number and has no last digit here.
+    // The digit is written once per number ending in it.
     std::array<int, 10> numbers{};
-    for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) ++numbers[d[f] % 10];
+    for (int f = 0; f < kNumberFields; ++f) ++numbers[d[f] % 10];
     for (int j = 0; j <= 9; ++j) {
       g.setText(j + 2, row, std::string(numbers[j], static_cast<char>('0' + j)));
       g.setBg(Block::cell(j + 2, row), shareColor(numbers[j]));

@@ -44,7 +44,7 @@ int writeSide(Grid& g, int row, int noCol, const Draw& d, int step, Rgb pairBg) 
   for (int k = 0; k < 5; ++k) g.setText(noCol + 1 + k, row, d[k]);
   int pairs = 0;
   for (int k = 0; k < 4; ++k) {
-    if (static_cast<long long>(d[k]) + step == d[k + 1]) {  // wide: a damaged value may be huge
+    if (d[k] + step == d[k + 1]) {
       ++pairs;
       g.setBg({noCol + 1 + k, row, noCol + 2 + k, row}, pairBg);
     }

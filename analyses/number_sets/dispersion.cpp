@@ -61,12 +61,9 @@ Grid fillDispersion(const History& history) {
     if (!d.complete()) continue;  // no row: the next complete draw takes it
     g.setText(1, row, d.no);
     g.setText(kCols, row, d.no);
-    // a number outside 1..31 has no column: it gets no dot
-    for (int f = 0; f < kNumberFields; ++f)
-      if (isLotteryNumber(d[f])) g.setText(d[f] + 1, row, "●");
-    for (int f = 0; f < 5; ++f)
-      if (isLotteryNumber(d[f])) g.setFg(Block::cell(d[f] + 1, row), kMainDot);
-    if (isLotteryNumber(d[Bonus])) g.setFg(Block::cell(d[Bonus] + 1, row), kBonusPink);
+    for (int f = 0; f < kNumberFields; ++f) g.setText(d[f] + 1, row, "●");
+    for (int f = 0; f < 5; ++f) g.setFg(Block::cell(d[f] + 1, row), kMainDot);
+    g.setFg(Block::cell(d[Bonus] + 1, row), kBonusPink);
     ++row;
   }
   return g;

@@ -60,7 +60,7 @@ Grid fillNumberSum(const History& history) {
   for (const Draw& d : history.HistoryRs) {
     if (!d.complete()) continue;  // no row: the next complete draw takes it
     g.setText(1, row, d.no);
-    long long mainSum = 0;  // wide: a damaged value may be huge
+    int mainSum = 0;
     for (int f = 0; f < 5; ++f) {
       g.setText(2 + f, row, d[f]);
       mainSum += d[f];

@@ -46,8 +46,7 @@ Grid fillPairs(const History& history) {
     if (!d.complete()) continue;
     ++draws;
     std::uint32_t set = 0;  // bit n: n is a main number of the draw
-    for (int f = N1; f <= N5; ++f)
-      if (isLotteryNumber(d[f])) set |= 1u << d[f];
+    for (int f = N1; f <= N5; ++f) set |= 1u << d[f];
     for (int a = 1; a <= kMaxNumber; ++a) {
       if (!(set & (1u << a))) continue;
       for (int b = a; b <= kMaxNumber; ++b) {

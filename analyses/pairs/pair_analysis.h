@@ -27,8 +27,8 @@ inline constexpr Rgb kPairOwnCountBg = RGB(210, 210, 210);
 
 // Row 1 and column 1 name the numbers 1..31; cell (c + 1, r + 1) holds how
 // many complete draws had both r and c among their main numbers, the
-// diagonal how many had r.  Incomplete draws and stored values outside 1..31
-// count for nothing; the bonus number is not looked at.
+// diagonal how many had r.  Incomplete draws count for nothing; the bonus
+// number is not looked at.
 Grid fillPairs(const History& history);
 
 }  // namespace km

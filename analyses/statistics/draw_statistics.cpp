@@ -39,7 +39,7 @@ std::optional<std::array<int, 5>> mainNumbers(const Draw& d) {
   std::uint32_t seen = 0;
   for (int f = N1; f <= N5; ++f) {
     const int v = d[f];
-    if (!isLotteryNumber(v) || (seen & (1u << v))) return std::nullopt;
+    if (seen & (1u << v)) return std::nullopt;
     seen |= 1u << v;
     m[static_cast<size_t>(f)] = v;
   }
@@ -64,7 +64,7 @@ ChiSquare bonusChiSquare(const History& history) {
   std::array<long long, kNumbers> counts{};
   int draws = 0;
   for (const Draw& d : history.HistoryRs) {
-    if (!mainNumbers(d) || !isLotteryNumber(d[Bonus])) continue;
+    if (!mainNumbers(d)) continue;
     ++draws;
     ++counts[static_cast<size_t>(d[Bonus] - 1)];
   }

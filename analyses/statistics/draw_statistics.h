@@ -1,8 +1,8 @@
 #pragma once
 // What the charts and the randomness checks read from the history.  Only
-// draws whose five main numbers are five different numbers of 1..31 count
-// (a draw with an empty number, or a damaged file's values, is skipped), and
-// their order is the history's.
+// draws whose five main numbers are five different numbers count (a draw
+// with an empty number, or a number twice, is skipped), and their order is
+// the history's.
 #include <array>
 #include <optional>
 #include <vector>

@@ -17,8 +17,6 @@ TicketWin match(const TicketNumbers& line, const Draw& d) {
   w.draw = d.no;
   w.date = d.date;
   if (!d.complete()) return w;
-  for (int f = 0; f < kNumberFields; ++f)
-    if (!isLotteryNumber(d[f])) return w;
   int hits = 0;
   int missed = -1;
   for (int i = 0; i < 5; ++i) {

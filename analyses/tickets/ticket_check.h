@@ -27,7 +27,7 @@ inline constexpr long long kAllLines = 169911;
 inline constexpr std::array<long long, kPrizeTiers> kTierLines = {1, 5, 125, 3250};
 
 // The tier 1..4 the line wins in the draw, 0 for none.  A draw with an empty
-// number or a value outside 1..31 wins nothing.
+// number wins nothing.
 int prizeTier(const TicketNumbers& line, const Draw& draw);
 
 // One win: the ticket (index into the tickets checked), the draw, which of

@@ -62,8 +62,7 @@ PredictedLines PrefixPredictor::predict(std::span<const Draw> before) {
 
 int countHits(const std::vector<int>& predicted, const Draw& draw) {
   std::uint32_t drawn = 0;
-  for (int f = N1; f <= N5; ++f)
-    if (isLotteryNumber(draw[f])) drawn |= 1u << draw[f];
+  for (int f = N1; f <= N5; ++f) drawn |= 1u << draw[f];
   int hits = 0;
   for (int v : predicted) hits += (drawn >> v) & 1u;
   return hits;

@@ -22,7 +22,7 @@ inline constexpr std::array<const char*, kPredictionLineCount> kPredictionLineLa
     "7回周期法", "9回周期法", "11回周期法", "12回周期法", "消去法", "連発予想", "１発予想"};
 
 // Each line's numbers as the window shows them, in its order; a number shown
-// twice and a value outside 1..31 (from a damaged database) are left out.
+// twice and a text that is no lottery number are left out.
 using PredictedLines = std::array<std::vector<int>, kPredictionLineCount>;
 
 PredictedLines linesOf(const PredictionGrids& grids);

@@ -57,8 +57,7 @@ void eliminationMethod(PredictionState& s, int drawCount, int reflect, Grid& g) 
       s.elimination[r].clear();  // history too short for this rule
       continue;
     }
-    const std::string text =
-        std::to_string(foldNumber(static_cast<long long>(s.history[row][rule.slot]) + rule.offset));
+    const std::string text = std::to_string(foldNumber(s.history[row][rule.slot] + rule.offset));
     s.elimination[r] = text;
     bool seen = false;
     for (size_t e = 0; e < r; ++e) seen = seen || s.elimination[e] == text;
@@ -94,7 +93,7 @@ void clearNumbers(Grid& g) {
 
 }  // namespace
 
-long long foldNumber(long long v) {
+int foldNumber(int v) {
   if (v <= 0) return v + 31;
   if (v >= 32) return v - 31;
   return v;
@@ -161,7 +160,7 @@ void scanHistory(PredictionState& s, const History& history) { scanDraws(s, hist
 void scanDraws(PredictionState& s, std::span<const Draw> draws) {
   for (const Draw& d : draws) {
     if (!d.complete()) continue;
-    if (!isDrawNo(d.no) || d.no > PredictionState::kLastTableDrawNo) continue;  // outside the history table
+    if (d.no > PredictionState::kLastTableDrawNo) continue;  // outside the history table
     for (int k = 1; k <= 6; ++k) s.history[d.no][k] = d[k - 1];
     for (int k = 1; k <= 6; ++k) {
       const int n = s.history[d.no][k];

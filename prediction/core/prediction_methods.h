@@ -48,7 +48,7 @@ inline constexpr std::array<EliminationRule, 15> kEliminationRules = {{
 inline constexpr std::array<int, 4> kCycleGaps = {7, 9, 11, 12};
 
 // Folds v once into 1..31: v <= 0 gains 31, v >= 32 loses 31.
-long long foldNumber(long long v);  // wide: a damaged database may hold any value
+int foldNumber(int v);
 
 // Builds grid 0..3 from scratch (size, look, borders) with its header and labels.
 void buildPredictionGrid(Grid& g, int index);

@@ -253,11 +253,10 @@ CsvResult parseRecords(ByteSource& in) {
       if (no < r.draws.back().no)
         return fail("回数" + std::to_string(no) + "が前の行の回数より小さくなっています（小さい順に並べてください）");
     }
-    Draw d;
-    d.no = no;
-    if (!f[1].empty() && !isCalendarDate(f[1]))
-      return fail("日付" + quotedExcerpt(f[1]) + "が、YYYY-MM-DD の形の暦にある日付ではありません");
-    d.date = f[1];
+    Draw d(*DrawNo::of(no));
+    const std::optional<DrawDate> date = DrawDate::of(f[1]);
+    if (!date) return fail("日付" + quotedExcerpt(f[1]) + "が、YYYY-MM-DD の形の暦にある日付ではありません");
+    d.date = *date;
     for (int i = 0; i < kNumberFields; ++i) {
       // a number as the entry window takes it: spaces around it and full-width digits are fine
       const std::string& s = f[2 + i];
@@ -268,7 +267,7 @@ CsvResult parseRecords(ByteSource& in) {
                     (parseInt(s, digits)
                          ? "が" + std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) + "の範囲外です"
                          : notNumber(s)));
-      d.n[i] = v.value;
+      d.n[i] = LotteryNumber::of(v.value);
     }
     if (columns == 16) {
       Prize prize;
@@ -472,20 +471,25 @@ CsvResult readResults(std::string_view utf8, bool headerOnly) {
     if (no.kind != CellNumber::Number)
       return fail(rec.line, "回号「" + excerpt(cell(cols.draw)) + "」は" + std::to_string(kMinDrawNo) + "〜" +
                                 std::to_string(kMaxDrawNo) + "の回数ではありません");
-    Draw d;
-    d.no = no.value;
+    Draw d(*DrawNo::of(no.value));
     const std::string date = cell(cols.date);
-    d.date = normalizedDate(date);
-    if (d.date.empty() && !date.empty())
+    const std::optional<DrawDate> day = DrawDate::of(normalizedDate(date));
+    if (!day || (day->empty() && !date.empty()))
       return fail(rec.line,
                   "第" + std::to_string(d.no) + "回の抽せん日「" + excerpt(date) + "」は暦にある日付ではありません");
+    d.date = *day;
     for (int k = 0; k < kNumberFields; ++k) {
       const std::string v = cell(cols.number[k]);
       const CellNumber n = parseWholeNumber(v);
       if (n.kind == CellNumber::Wrong)
         return fail(rec.line,
                     "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は数ではありません");
-      if (n.kind == CellNumber::Number) d.n[k] = n.value;
+      if (n.kind == CellNumber::Empty) continue;
+      d.n[k] = LotteryNumber::of(n.value);
+      if (!d.n[k])
+        return fail(rec.line, "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は" +
+                                  std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) +
+                                  "の数ではありません");
     }
     r.draws.push_back(std::move(d));
   }

@@ -310,37 +310,42 @@ class EntryReader {
         return fail(entry + "の「" + name + "」が文字列ではありません（" + j_.where() + "）。");
       fields[field] = value;
     }
-    Draw d;
     const auto no = fields.find("開催回");
     const CellNumber drawNo = parseDrawNo(no == fields.end() ? std::string() : no->second);
     if (drawNo.kind == CellNumber::Empty) return fail(entry + "に「開催回」がありません。");
     if (drawNo.kind != CellNumber::Number)
       return fail(entry + "の「開催回」" + quoted(no->second) + "は" + std::to_string(kMinDrawNo) + "〜" +
                   std::to_string(kMaxDrawNo) + "の回数ではありません。");
-    d.no = drawNo.value;
+    Draw d(*DrawNo::of(drawNo.value));
     const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
-    for (int f = 0; f < 5; ++f) {
-      const std::string& v = fields[kNumberNames[f]];
+    // Empty, or a lottery number; else why not.
+    const auto number = [&](const char* name, const std::string& v, std::optional<LotteryNumber>& out) {
       const CellNumber n = parseWholeNumber(v);
-      if (n.kind == CellNumber::Wrong)
-        return fail(draw + "の「" + kNumberNames[f] + "」" + quoted(v) + "は数ではありません。");
-      if (n.kind == CellNumber::Number) d.n[f] = n.value;
-    }
+      if (n.kind == CellNumber::Wrong) return draw + "の「" + name + "」" + quoted(v) + "は数ではありません。";
+      if (n.kind == CellNumber::Empty) return std::string();
+      out = LotteryNumber::of(n.value);
+      if (!out)
+        return draw + "の「" + name + "」" + std::to_string(n.value) + "は" + std::to_string(kMinNumber) + "〜" +
+               std::to_string(kMaxNumber) + "の範囲外です。";
+      return std::string();
+    };
+    for (int f = 0; f < 5; ++f)
+      if (const std::string why = number(kNumberNames[f], fields[kNumberNames[f]], d.n[f]); !why.empty())
+        return fail(why);
     const char* bonusFrom = nullptr;
     for (const char* b : kBonusNames) {
-      const std::string& v = fields[b];
-      const CellNumber n = parseWholeNumber(v);
-      if (n.kind == CellNumber::Empty) continue;
-      if (n.kind == CellNumber::Wrong) return fail(draw + "の「" + b + "」" + quoted(v) + "は数ではありません。");
-      if (d.n[Bonus] && *d.n[Bonus] != n.value)
-        return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
-      d.n[Bonus] = n.value;
+      std::optional<LotteryNumber> bonus;
+      if (const std::string why = number(b, fields[b], bonus); !why.empty()) return fail(why);
+      if (!bonus) continue;
+      if (d.n[Bonus] && *d.n[Bonus] != *bonus) return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
+      d.n[Bonus] = bonus;
       bonusFrom = b;
     }
     const std::string& date = fields["日付"];
     if (!date.empty()) {
-      d.date = normalizedDate(date);
-      if (d.date.empty()) return fail(draw + "の「日付」" + quoted(date) + "は暦にある日付ではありません。");
+      const std::optional<DrawDate> day = DrawDate::of(normalizedDate(date));
+      if (!day || day->empty()) return fail(draw + "の「日付」" + quoted(date) + "は暦にある日付ではありません。");
+      d.date = *day;
     }
     if (!prize(draw, d.no, fields)) return false;
     r_.draws.push_back(std::move(d));
@@ -452,20 +457,14 @@ std::array<int, 5> sortedMain(const Draw& d) {
 std::string checkNewDraw(const Draw& d, const std::string& before) {
   const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
   static const char* names[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
-  for (int f = 0; f < kNumberFields; ++f) {
+  for (int f = 0; f < kNumberFields; ++f)
     if (!d.n[f]) return draw + "の「" + names[f] + "」が空欄です。";
-    if (!isLotteryNumber(*d.n[f]))
-      return draw + "の「" + names[f] + "」" + std::to_string(*d.n[f]) + "は" + std::to_string(kMinNumber) + "〜" +
-             std::to_string(kMaxNumber) + "の範囲外です。";
-  }
   std::array<int, kNumberFields> numbers{};
   for (int f = 0; f < kNumberFields; ++f) numbers[f] = d[f];
   if (const int f = repeatedNumberField(numbers); f >= 0) return draw + "の" + repeatedNumberReason(f);
   if (d.date.empty()) return draw + "に日付がありません。";
-  if (!isCalendarDate(d.date))
-    return draw + "の日付 " + quoted(d.date) + " は暦にある日付（YYYY-MM-DD）ではありません。";
-  if (!before.empty() && d.date <= before)
-    return draw + "の日付 " + d.date + " が、前の回の日付 " + before + " より後ではありません。";
+  if (!before.empty() && d.date.text() <= before)
+    return draw + "の日付 " + d.date.text() + " が、前の回の日付 " + before + " より後ではありません。";
   return {};
 }
 
@@ -580,7 +579,7 @@ bool sameDraw(const Draw& a, const Draw& b) {
 }
 
 std::string describeDraw(const Draw& d) {
-  return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date + "）");
+  return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date.text() + "）");
 }
 
 FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
@@ -625,7 +624,7 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
                            })->no;
   std::string before;
   for (const Draw& d : stored)
-    if (d.no <= last && !d.date.empty() && (before.empty() || d.date > before)) before = d.date;
+    if (d.no <= last && !d.date.empty() && (before.empty() || d.date.text() > before)) before = d.date;
   // A list that shares no draw with the history may be of another lottery
   // or numbered otherwise: only a file the user chose may start right after
   // it (a gap is found below).
@@ -646,7 +645,7 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
                     std::to_string(d.no) + "回です）。");
     if (const std::string why = checkNewDraw(d, before); !why.empty()) return refuse(why);
     if (todayNo && *dayNumber(d.date) > *todayNo + kFutureDays)
-      return refuse("取得先の第" + std::to_string(d.no) + "回の日付 " + d.date + " は、今日（" + today +
+      return refuse("取得先の第" + std::to_string(d.no) + "回の日付 " + d.date.text() + " は、今日（" + today +
                     "）より先です。");
     before = d.date;
     m.added.push_back(d);
@@ -714,7 +713,7 @@ StatusLine statusLine(const History& history, const std::string& today) {
       break;
     }
   if (!date.empty()) line.latest += "（" + date + "）";
-  if (!isCalendarDate(date)) {
+  if (date.empty()) {
     line.missing = "最新化してください";
   } else if (const int n = drawsSince(date, today); n > 0) {
     line.missing = "約" + std::to_string(n) + "回分が未取り込みです";

@@ -180,7 +180,8 @@ std::string sqliteCause(sqlite3* db, int rc = SQLITE_ERROR) {
 int bindDraw(sqlite3_stmt* s, const Draw& d) {
   int rc = sqlite3_bind_int(s, 1, d.no);
   if (rc == SQLITE_OK)
-    rc = d.date.empty() ? sqlite3_bind_null(s, 2) : sqlite3_bind_text(s, 2, d.date.c_str(), -1, SQLITE_TRANSIENT);
+    rc =
+        d.date.empty() ? sqlite3_bind_null(s, 2) : sqlite3_bind_text(s, 2, d.date.text().c_str(), -1, SQLITE_TRANSIENT);
   for (int f = 0; f < kNumberFields && rc == SQLITE_OK; ++f)
     rc = d.n[f] ? sqlite3_bind_int(s, 3 + f, *d.n[f]) : sqlite3_bind_null(s, 3 + f);
   return rc;
@@ -459,19 +460,43 @@ std::string fieldText(sqlite3_stmt* s, int col) {
   }
 }
 
-CellNumber storedNumber(sqlite3_stmt* s, int col) {
-  switch (sqlite3_column_type(s, col)) {
-    case SQLITE_NULL:
-      return {};
-    case SQLITE_INTEGER: {
-      const sqlite3_int64 v = sqlite3_column_int64(s, col);
-      return {CellNumber::Number, static_cast<int>(std::clamp<sqlite3_int64>(v, INT_MIN, INT_MAX))};
-    }
-    case SQLITE_TEXT:
-      return parseWholeNumber(fieldText(s, col));
-    default:
-      return {CellNumber::Wrong, 0};
+std::string wrongNumberText(int drawNo, int column, const std::string& text) {
+  return std::string(kWrongNumberMessage) + " 第" + std::to_string(drawNo) + "回 " + std::to_string(column) + "列目「" +
+         excerpt(text) + "」";
+}
+
+std::string wrongDateText(int drawNo, const std::string& text) {
+  return "結果マスタの抽選日に誤りがあります。 第" + std::to_string(drawNo) + "回「" + excerpt(text) + "」";
+}
+
+std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, int dateCol, std::string& wrong) {
+  const std::optional<DrawNo> no = DrawNo::of(sqlite3_column_int64(s, noCol));
+  if (!no || sqlite3_column_type(s, noCol) != SQLITE_INTEGER) {
+    wrong =
+        "データベースファイルが壊れています。「回数」「" + excerpt(fieldText(s, noCol)) + "」は回数ではありません。";
+    return std::nullopt;
   }
+  Draw d(*no);
+  for (int f = 0; f < kNumberFields; ++f) {
+    // the numbers as the check of the entry window reads them
+    const std::string text = fieldText(s, firstNumberCol + f);
+    const CellNumber v = parseCellNumber(text);
+    if (v.kind == CellNumber::Wrong) {
+      wrong = wrongNumberText(*no, kFirstNumberColumn + f, text);
+      return std::nullopt;
+    }
+    if (v.kind == CellNumber::Number) d.n[f] = LotteryNumber::of(v.value);
+  }
+  if (dateCol >= 0 && sqlite3_column_type(s, dateCol) != SQLITE_NULL) {
+    const std::string text = fieldText(s, dateCol);
+    const std::optional<DrawDate> date = DrawDate::of(text);
+    if (!date) {
+      wrong = wrongDateText(*no, text);
+      return std::nullopt;
+    }
+    d.date = *date;
+  }
+  return d;
 }
 
 StoreLog setStoreLog(StoreLog log) {
@@ -603,7 +628,6 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
                 std::string("「") + schema::kHistoryView + "」: " + sqliteCause(db));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
-    Draw d;
     // Draw numbers in strictly ascending order; any other value is damage,
     // and the bound stops a query that never ends.
     const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
@@ -613,12 +637,10 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     if (!r.rows.empty() && no <= r.rows.back().no)
       return fail("当選データファイルが壊れています。" + where + std::to_string(no) +
                   (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
-    d.no = static_cast<int>(no);
-    // A number is kept as the file holds it, whatever its value (the analyses
-    // look at lottery numbers only); a field that holds no number is empty.
-    for (int f = 0; f < kNumberFields; ++f)
-      if (const CellNumber v = storedNumber(q.get(), f + 1); v.kind == CellNumber::Number) d.n[f] = v.value;
-    r.rows.push_back(std::move(d));
+    std::string wrong;
+    std::optional<Draw> d = storedDraw(q.get(), 0, 1, -1, wrong);
+    if (!d) return fail(wrong);
+    r.rows.push_back(std::move(*d));
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
   if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、当選データを読めません。", sqliteCause(db));
@@ -629,8 +651,12 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     const auto newest = std::find_if(r.rows.rbegin(), r.rows.rend(), [](const Draw& d) { return d.complete(); });
     StmtPtr dq = newest == r.rows.rend() ? nullptr : prepare(db, dateOfDraw.c_str());
     if (dq && sqlite3_bind_int(dq.get(), 1, newest->no) == SQLITE_OK && sqlite3_step(dq.get()) == SQLITE_ROW &&
-        sqlite3_column_type(dq.get(), 0) == SQLITE_TEXT)
-      newest->date = reinterpret_cast<const char*>(sqlite3_column_text(dq.get(), 0));
+        sqlite3_column_type(dq.get(), 0) != SQLITE_NULL) {
+      const std::string text = fieldText(dq.get(), 0);
+      const std::optional<DrawDate> date = DrawDate::of(text);
+      if (!date) return fail(wrongDateText(newest->no, text));
+      newest->date = *date;
+    }
   } else {
     static const std::string dates = std::string("SELECT ") + schema::kDrawNo + ", " + schema::kDate + " FROM " +
                                      schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
@@ -643,9 +669,11 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
                     "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.rows.size() && r.rows[i].no < no) ++i;
-      if (i < r.rows.size() && r.rows[i].no == no) {
-        const unsigned char* t = sqlite3_column_text(dq.get(), 1);
-        if (t) r.rows[i].date = reinterpret_cast<const char*>(t);
+      if (i < r.rows.size() && r.rows[i].no == no && sqlite3_column_type(dq.get(), 1) != SQLITE_NULL) {
+        const std::string text = fieldText(dq.get(), 1);
+        const std::optional<DrawDate> date = DrawDate::of(text);
+        if (!date) return fail(wrongDateText(no, text));
+        r.rows[i].date = *date;
       }
     }
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
@@ -702,24 +730,10 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
     if (!r.rows.empty() && no == r.rows.back().no)
       return bad("データベースファイルの「当選データ」に第" + std::to_string(no) + "回が2行あります。");
-    Draw d;
-    d.no = static_cast<int>(no);
-    const std::string draw = "データベースファイルの第" + std::to_string(no) + "回の";
-    switch (sqlite3_column_type(q.get(), 1)) {
-      case SQLITE_NULL:
-        break;
-      case SQLITE_TEXT:
-        d.date = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 1));
-        break;
-      default:
-        return bad(draw + "「抽選日」が文字列ではありません。");
-    }
-    for (int f = 0; f < kNumberFields; ++f) {
-      const CellNumber v = storedNumber(q.get(), f + 2);
-      if (v.kind == CellNumber::Wrong) return bad(draw + "「" + schema::kNumbers[f] + "」が数ではありません。");
-      if (v.kind == CellNumber::Number) d.n[f] = v.value;
-    }
-    r.rows.push_back(std::move(d));
+    std::string wrong;
+    std::optional<Draw> d = storedDraw(q.get(), 0, 2, 1, wrong);
+    if (!d) return bad(wrong);
+    r.rows.push_back(std::move(*d));
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
   std::string cause;

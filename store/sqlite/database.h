@@ -3,6 +3,7 @@
 // writing a whole new database file.
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,20 @@ enum class LoadFailure {
   Damaged,     // the file itself: not a database of this program, or damaged
 };
 
+// Columns of a stored row as the entry window's grid shows them: 1 is the
+// draw number, 2..7 the numbers.
+inline constexpr int kFirstNumberColumn = 2;
+inline constexpr int kLastNumberColumn = 7;
+
+// The message of the check of the numbers (on closing the entry window, by
+// kazumaki-tool check, and by every read of the history).
+inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
+// How a wrong stored number is named: the message, the draw, the column and
+// an excerpt of the text ("結果マスタの数字に誤りがあります。 第12回 3列目「40」").
+std::string wrongNumberText(int drawNo, int column, const std::string& text);
+// How a stored date that is no day of the calendar is named, in the same way.
+std::string wrongDateText(int drawNo, const std::string& text);
+
 // Result of reading the history.  message is Japanese: what is wrong, on its
 // first line, and the file on the next; details is the technical account
 // (SQLite's own message and extended result code, the system's error text),
@@ -66,7 +81,10 @@ struct ReadLimits {
 // Opens the file read-only (nothing is ever written), checks the cipher and
 // the key and reads the history query, and the prizes from the table 当選金
 // where the file has one (a file without it has no prizes; a row that is not
-// a draw number and eight whole numbers 0..kMaxPrizeValue fails the load).  With dates, also reads each draw's
+// a draw number and eight whole numbers 0..kMaxPrizeValue fails the load).
+// A stored number that is neither empty nor a lottery number, or a date that
+// is no day of the calendar, fails the load, named by wrongNumberText
+// (wrongDateText) as kazumaki-tool check names it.  With dates, also reads each draw's
 // date from the draw table where it has one; a failed read of the dates
 // fails the whole load.  Without, only the date of the newest complete draw
 // is read, where the draw table has it.
@@ -152,8 +170,8 @@ struct TableRead {
 // stands: without a journal and creating nothing beside it.  NotOurs when it
 // is no database encrypted with the key of `cs`; Bad when the table is
 // missing or no plain table, or holds a draw number that is not a whole
-// number 1..32767, or twice, a number that is neither empty nor a whole
-// number, or a date that is no text.
+// number 1..32767, or twice, a number that is neither empty nor a lottery
+// number, or a date that is neither empty nor a day of the calendar.
 TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
 
 // The history database held for its replacement by a new file: while the
@@ -211,12 +229,12 @@ std::string readTooLongText(std::chrono::milliseconds time);
 // A stored field's text as the entry window shows it: empty for NULL, an
 // integer in digits, a real visibly a real ("5.0"), text as it stands.
 std::string fieldText(sqlite3_stmt* s, int col);
-// A stored number field: an integer is a Number of its value (as the file
-// holds it, any value), text is read by parseWholeNumber (NULL and blanks are
-// Empty, "５" is 5, "abc" and "+5" are Wrong), a real or a blob is Wrong (the
-// entry window shows "5.0").  Whether the Number is a lottery number is the
-// reader's to ask.
-CellNumber storedNumber(sqlite3_stmt* s, int col);
+// The draw of a stored row: the draw number in column noCol, the six numbers
+// from firstNumberCol on, read by their text as the check of the entry window
+// reads them (NULL and blanks are empty, "５" is 5), and the date in dateCol
+// (none when negative).  A value that breaks its rule gives nullopt, and in
+// `wrong` the draw and the column named as wrongNumberText names them.
+std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, int dateCol, std::string& wrong);
 
 // Keys a freshly opened connection with every cipher parameter fixed (for
 // files made by hand; every reader and writer goes through openHistory).

@@ -27,7 +27,7 @@ BackupCheck checkBackup(const ConnectString& cs) {
   const LoadResult read = loadHistory(ConnectString{b.path, cs.password});
   b.usable = read.ok && !read.rows.empty();
   b.draws = static_cast<int>(read.rows.size());
-  for (const Draw& d : read.rows) b.lastDrawNo = std::max(b.lastDrawNo, d.no);
+  for (const Draw& d : read.rows) b.lastDrawNo = std::max<int>(b.lastDrawNo, d.no);
   b.reason = !read.ok            ? read.message + (read.details.empty() ? "" : "\n" + read.details)
              : read.rows.empty() ? std::string("当選データが1件もありません。")
                                  : std::string();

@@ -33,19 +33,15 @@ struct sqlite3;
 
 namespace km {
 
-// Grid columns of the entry window: 1 is the draw number, 2..7 the numbers,
-// 8 the date (抽選日).
-inline constexpr int kFirstNumberColumn = 2;
-inline constexpr int kLastNumberColumn = 7;
+// Grid columns of the entry window: 1 is the draw number, 2..7 the numbers
+// (kFirstNumberColumn..kLastNumberColumn), 8 the date (抽選日).
 inline constexpr int kDateColumn = 8;
 // The texts of one line from column 2 on: the six numbers, then the date.
 inline constexpr int kLineFields = kNumberFields + 1;
 inline constexpr int kDateField = kNumberFields;
 using LineTexts = std::array<std::string, kLineFields>;
 
-// The message of the check on closing.
-inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
-// The same for a date.
+// The message of the check on closing for a date.
 inline constexpr const char* kWrongDateMessage = "結果マスタの抽選日に誤りがあります。";
 // A change refused because another writer changed the file since it was read.
 inline constexpr const char* kChangedElsewhere =

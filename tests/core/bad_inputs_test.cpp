@@ -12,8 +12,6 @@
 #include <functional>
 #include <thread>
 
-#include "analyses/intervals/appearance_interval.h"
-#include "analyses/last_digit/last_digit_runs.h"
 #include "prediction/core/prediction_state.h"
 #include "store/files/replace_file.h"
 #include "store/formats/csv.h"
@@ -128,17 +126,57 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
   EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.details;
 }
 
-TEST(BadDatabase, NumbersOutside1To31AreKeptForTheAnalysesToSkip) {
+// Every read of the history takes a stored draw only as sound values: a
+// number that is neither empty nor 1..31, or a date that is no day of the
+// calendar, refuses the whole history, naming the draw and the column as
+// kazumaki-tool check names them.
+TEST(BadDatabase, AStoredDrawThatBreaksARuleIsRefusedNamingItsDrawAndColumn) {
+  const std::string wrong = "結果マスタの数字に誤りがあります。";
+  const struct {
+    const char* what;
+    const char* rows;
+    std::string says;  // empty: the history is read
+  } cases[] = {
+      {"blanks, full-width digits and an empty bonus", "(1, '2020-01-07', ' ５', '２ ', 3, '　4', 5, NULL)", ""},
+      {"0", "(1, NULL, 0, 2, 3, 4, 5, 6)", wrong + " 第1回 2列目「0」"},
+      {"32", "(1, NULL, 1, 32, 3, 4, 5, 6)", wrong + " 第1回 3列目「32」"},
+      {"a negative number", "(1, NULL, 1, 2, -5, 4, 5, 6)", wrong + " 第1回 4列目「-5」"},
+      {"the end of int", "(1, NULL, 1, 2, 3, 4, 2147483647, 6)", wrong + " 第1回 6列目「2147483647」"},
+      {"beyond int", "(1, NULL, 1, 2, 3, 4, 5, 4294967297)", wrong + " 第1回 7列目「4294967297」"},
+      {"a bonus of 3000", "(1, NULL, 1, 2, 3, 4, 5, 3000)", wrong + " 第1回 7列目「3000」"},
+      {"a real", "(1, NULL, 5.0, 2, 3, 4, 5, 6)", wrong + " 第1回 2列目「5.0」"},
+      {"words", "(1, NULL, 1, 'abc', 3, 4, 5, 6)", wrong + " 第1回 3列目「abc」"},
+      {"a sign", "(1, NULL, 1, 2, '+3', 4, 5, 6)", wrong + " 第1回 4列目「+3」"},
+      {"an incomplete later draw", "(1, NULL, 1, 2, 3, 4, 5, 6), (2, NULL, 40, NULL, NULL, NULL, NULL, NULL)",
+       wrong + " 第2回 2列目「40」"},
+      {"no such day", "(1, '2021-02-29', 1, 2, 3, 4, 5, 6)",
+       "結果マスタの抽選日に誤りがあります。 第1回「2021-02-29」"},
+      {"a date as a number", "(1, 20210105, 1, 2, 3, 4, 5, 6)",
+       "結果マスタの抽選日に誤りがあります。 第1回「20210105」"},
+      {"a date of an older draw", "(1, 'yesterday', 1, 2, 3, 4, 5, 6), (2, '2021-01-05', 1, 2, 3, 4, 5, 6)",
+       "結果マスタの抽選日に誤りがあります。 第1回「yesterday」"},
+  };
   ScratchDir dir;
-  const std::string db = dir.file("Kazumaki.mdb");
-  makeDatabase(db, {kTable, kView, "INSERT INTO 当選データ VALUES (1, NULL, 0, 32, -5, 3000, 2147483647, 7)"});
-  const LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.rows[0][N2], 32);
-  EXPECT_EQ(r.rows[0][N5], INT_MAX);
-  const History h = History::fromRows(r.rows);
-  EXPECT_EQ(h.stats.NumberHits[3000], 1);
-  EXPECT_EQ(h.stats.NumberHits[7], 1);
+  int k = 0;
+  for (const auto& c : cases) {
+    const std::string db = dir.file(("d" + std::to_string(k++) + ".mdb").c_str());
+    makeDatabase(db, {kTable, kView, std::string("INSERT INTO 当選データ VALUES ") + c.rows});
+    const LoadResult r = loadHistory(at(db), true);
+    const TableRead t = readDrawTable(at(db));
+    if (c.says.empty()) {
+      ASSERT_TRUE(r.ok) << c.what << ": " << r.message;
+      EXPECT_EQ(t.status, TableRead::Read) << c.what << ": " << t.message;
+      EXPECT_EQ(r.rows, t.rows) << c.what;
+      EXPECT_TRUE(r.rows[0][N1] == 5 && r.rows[0][N2] == 2 && r.rows[0][N4] == 4 && !r.rows[0].n[Bonus]) << c.what;
+      continue;
+    }
+    EXPECT_FALSE(r.ok) << c.what;
+    EXPECT_TRUE(r.rows.empty()) << c.what;
+    EXPECT_EQ(r.message, c.says + "\n" + db) << c.what;
+    EXPECT_EQ(t.status, TableRead::Bad) << c.what;
+    EXPECT_TRUE(t.rows.empty()) << c.what;
+    EXPECT_EQ(t.message, c.says) << c.what;
+  }
 }
 
 TEST(BadDatabase, DrawNumbersOutsideTheRangeOrNotWholeNumbersAreDamageAndSaidSo) {
@@ -287,7 +325,7 @@ TEST(BadDatabase, AJournalLeftByAnInterruptedWriteIsRolledBackAtTheNextRead) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
   std::vector<Draw> many;
-  for (int no = 1; no <= 400; ++no) many.push_back(Draw{no, {1, 2, 3, 4, 5, 6}, "2001-01-01"});
+  for (int no = 1; no <= 400; ++no) many.push_back(test::draw(no, {1, 2, 3, 4, 5, 6}, "2001-01-01"));
   ASSERT_EQ(writeDatabase(at(db), many), "");
   const std::string before = slurpFile(db);
   // A writer that dies in the middle of its transaction, after some of the
@@ -312,24 +350,6 @@ TEST(BadDatabase, AJournalLeftByAnInterruptedWriteIsRolledBackAtTheNextRead) {
   // IV), so the file holds the same history, not the same bytes.
   EXPECT_EQ(loadHistory(at(db), true).rows.size(), 400u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"}));
-}
-
-// ---- analyses on a damaged file's draw numbers ----------------------------
-
-TEST(BadDatabase, DrawNumbersAtTheEndsOfIntDoNotOverflowTheAnalyses) {
-  // The history read refuses them; the analyses still compute in 64 bits.
-  const History h = History::fromRows(draws({{1, {1, 12, 13, 14, 15, 16}},
-                                             {INT_MIN, {1, 2, 3, 4, 5, 6}},
-                                             {INT_MAX, {1, 22, 23, 24, 25, 26}},
-                                             {INT_MAX, {1, 2, 3, 4, 5, 6}}}));
-  const Grid interval = fillAppearanceInterval(h);
-  ASSERT_EQ(interval.text(1, 4), std::to_string(INT_MIN));
-  // no draw comes before INT_MIN: its 1 is shown as a first appearance, as in draw 1
-  EXPECT_EQ(interval.text(3, 4), interval.text(3, 3));
-  EXPECT_EQ(interval.text(3, 4).find("2147483647"), std::string::npos) << interval.text(3, 4);
-  const Grid runs = fillLastDigitRuns(h);
-  // 1 in INT_MAX and again in INT_MAX: the same draw number follows, so the run goes on
-  EXPECT_FALSE(runs.text(3, 6).empty()) << "a run from INT_MAX to INT_MAX is not broken by an overflow";
 }
 
 // ---- settings file ---------------------------------------------------------
@@ -513,16 +533,6 @@ TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine
   }
 }
 
-TEST(BadCsv, ADateWithACommaOrALineBreakIsQuotedOnExportAndRefusedOnImport) {
-  std::vector<Draw> d = threeDraws();
-  d[1].date = "2001-01-01,9,9,9,9,9,9\n4";
-  const std::string csv = historyToCsv(d);
-  EXPECT_NE(csv.find("2,\"2001-01-01,9,9,9,9,9,9\n4\",7,"), std::string::npos) << csv;
-  const CsvResult r = parseHistoryCsv(csv);
-  EXPECT_FALSE(r.ok) << "no fake row appears";
-  EXPECT_EQ(r.error.rfind("3行目：日付「2001-01-01,9,9,9,9,9,9\\x0A4」", 0), 0u) << r.error;
-}
-
 TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
@@ -607,7 +617,7 @@ TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
   ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
   fs::create_symlink(real, link);
   std::vector<Draw> more = threeDraws();
-  more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
+  more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
   ASSERT_EQ(writeDatabase(at(link), more), "");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(loadHistory(at(real)).rows.size(), 4u);
@@ -633,7 +643,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
     for (const std::string& link : {db + ".bak", ini})
       ASSERT_EQ(foreign ? inChild([&] { return plant(link); }, true) : plant(link), "");
     std::vector<Draw> more = threeDraws();
-    more.push_back(Draw{4, {1, 2, 3, 4, 5, 6}, ""});
+    more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
     const std::string written = writeDatabase(at(db), more, {}, db + ".bak");
     PredictionState settings;
     const bool iniWritten = settings.writeSettingsFile(ini);

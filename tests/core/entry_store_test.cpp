@@ -49,10 +49,9 @@ ToolResult tool(const std::vector<std::string>& args, const fs::path& errFile) {
 const std::string kToday = "2026-01-27";
 
 Draw draw(int no, std::array<std::optional<int>, 6> n, std::string date = {}) {
-  Draw d;
-  d.no = no;
-  d.n = n;
-  d.date = std::move(date);
+  Draw d = test::draw(no);
+  d.n = test::numbers(n);
+  d.date = test::date(date);
   return d;
 }
 

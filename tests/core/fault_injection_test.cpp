@@ -39,7 +39,7 @@ ConnectString at(const std::string& path) { return {path, databasePassword()}; }
 std::vector<Draw> history(int n, const char* date = "2001-01-01") {
   std::vector<Draw> out;
   for (int no = 1; no <= n; ++no)
-    out.push_back(Draw{no, {no % 31 + 1, 2, 3, 4, 5, (no * 7) % 31 + 1}, no % 2 ? date : ""});
+    out.push_back(test::draw(no, {no % 31 + 1, 2, 3, 4, 5, (no * 7) % 31 + 1}, no % 2 ? date : ""));
   return out;
 }
 
@@ -401,8 +401,8 @@ TEST(FaultInjection, KilledEntryTransactionsAreRolledBackAtTheNextStart) {
   const long steps = stepsOf(write);
   ASSERT_GT(steps, 5);
   std::vector<Draw> after = history(300);
-  after.insert(after.begin() + 1, Draw{2, {}, ""});
-  for (size_t i = 2; i < after.size(); ++i) after[i].no += 1;
+  after.insert(after.begin() + 1, test::draw(2, {}, ""));
+  for (size_t i = 2; i < after.size(); ++i) after[i].no = DrawNo::of(after[i].no + 1).value();
   std::mt19937 rng(1515);
   int killed = 0, olds = 0, news = 0;
   for (int i = 0; i < killRepeats(); ++i) {

@@ -119,7 +119,7 @@ TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
 TEST(FuzzFindings, TheCheckOpensPathsWithUriCharactersAsTheyAre) {
   Folder f("uri");
   const std::string mdb = f.path("a ?b#c%41 カズマキ.mdb");
-  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {Draw{1, {1, 2, 3, 4, 5, 6}, ""}}), "");
+  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {test::draw(1, {1, 2, 3, 4, 5, 6}, "")}), "");
   const TableRead read = readDrawTable({mdb, databasePassword()});
   EXPECT_EQ(read.status, TableRead::Read) << read.message;
   EXPECT_EQ(read.rows.size(), 1u);

@@ -11,6 +11,7 @@
 
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
+#include "tests/core/test_history.h"
 #include "windows/window_table.h"
 
 using namespace km;
@@ -25,15 +26,14 @@ History longHistory(int n) {
     return (x >> 16) % 31 + 1;
   };
   for (int i = 1; i <= n; ++i) {
-    Draw d;
-    d.no = i;
+    Draw d = test::draw(i);
     std::array<bool, 32> used{};
     for (int f = 0; f < 6; ++f) {
       int v;
       do v = static_cast<int>(next());
       while (used[v]);
       used[v] = true;
-      d.n[f] = v;
+      d.n[f] = test::number(v);
     }
     std::sort(d.n.begin(), d.n.begin() + 5);
     if (i == n / 2) d.n[3].reset();  // one incomplete draw

@@ -16,10 +16,9 @@ namespace {
 std::vector<Draw> manyDraws(int n) {
   std::vector<Draw> out;
   for (int no = 1; no <= n; ++no) {
-    Draw d;
-    d.no = no;
-    d.date = "2001-02-03";
-    for (int f = 0; f < kNumberFields; ++f) d.n[f] = 1 + (no + 5 * f) % 31;
+    Draw d = test::draw(no);
+    d.date = test::date("2001-02-03");
+    for (int f = 0; f < kNumberFields; ++f) d.n[f] = test::number(1 + (no + 5 * f) % 31);
     out.push_back(d);
   }
   return out;
@@ -49,7 +48,7 @@ TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
   const auto names = dir.names();
 
   std::vector<Draw> twice = manyDraws(50);
-  twice[40].no = 7;  // the same draw number twice: the insert of the 41st row fails
+  twice[40].no = twice[6].no;  // the same draw number twice: the insert of the 41st row fails
   StoreLogCapture log;
   const std::string err = writeDatabase(at(db), twice);
   EXPECT_NE(err.find("データベースへ書き込めません"), std::string::npos) << err;
@@ -142,10 +141,10 @@ TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
             SQLITE_OK);
   ASSERT_EQ(execSql(h, "INSERT INTO 結果 VALUES (1, 1, 2, 3, 4, 5, 6)"), SQLITE_OK);
   ASSERT_EQ(execSql(h, "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果"), SQLITE_OK);
-  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT)"), SQLITE_OK);
+  ASSERT_EQ(execSql(h, "CREATE TABLE 当選データ (回数 INTEGER PRIMARY KEY, 抽選日 TEXT, 備考 TEXT)"), SQLITE_OK);
   ASSERT_EQ(execSql(h,
                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                    "INSERT INTO 当選データ SELECT i, '2001-02-03' || printf('%040d', i) FROM n"),
+                    "INSERT INTO 当選データ SELECT i, '2001-02-03', printf('%040d', i) FROM n"),
             SQLITE_OK);
   sqlite3_close(h);
   {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "store/history.h"
@@ -15,14 +16,28 @@ struct Row {
   std::array<std::optional<int>, 6> n;
 };
 
+// A draw of sound values (a value that breaks its rule throws).
+inline Draw draw(int no, const std::array<std::optional<int>, 6>& n = {}, const std::string& date = {}) {
+  Draw d(DrawNo::of(no).value());
+  for (int i = 0; i < 6; ++i)
+    if (n[i]) d.n[i] = LotteryNumber::of(*n[i]).value();
+  d.date = DrawDate::of(date).value();
+  return d;
+}
+
+// A lottery number, the six numbers of a draw, a date (throws for a value that breaks its rule).
+inline LotteryNumber number(int v) { return LotteryNumber::of(v).value(); }
+inline std::array<std::optional<LotteryNumber>, 6> numbers(const std::array<std::optional<int>, 6>& n) {
+  std::array<std::optional<LotteryNumber>, 6> out;
+  for (int i = 0; i < 6; ++i)
+    if (n[i]) out[i] = number(*n[i]);
+  return out;
+}
+inline DrawDate date(const std::string& text) { return DrawDate::of(text).value(); }
+
 inline std::vector<Draw> draws(std::initializer_list<Row> rows) {
   std::vector<Draw> out;
-  for (const Row& r : rows) {
-    Draw d;
-    d.no = r.no;
-    d.n = r.n;
-    out.push_back(d);
-  }
+  for (const Row& r : rows) out.push_back(draw(r.no, r.n));
   return out;
 }
 
@@ -30,12 +45,7 @@ inline std::vector<Draw> draws(std::initializer_list<Row> rows) {
 inline History history(std::initializer_list<std::array<int, 6>> rows) {
   std::vector<Draw> out;
   int no = 0;
-  for (const auto& r : rows) {
-    Draw d;
-    d.no = ++no;
-    for (int i = 0; i < 6; ++i) d.n[i] = r[i];
-    out.push_back(d);
-  }
+  for (const auto& r : rows) out.push_back(draw(++no, {r[0], r[1], r[2], r[3], r[4], r[5]}));
   return History::fromRows(std::move(out));
 }
 
@@ -49,7 +59,7 @@ inline std::vector<Draw> feedDraws(int n) {
     const int s = 1 + no % 26;
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2000 + no / 300 % 8000, 1 + no % 300 / 25, 1 + no % 25);
-    out.push_back(Draw{no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date});
+    out.push_back(draw(no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date));
   }
   return out;
 }
@@ -59,9 +69,8 @@ inline std::vector<Draw> feedDraws(int n) {
 inline std::vector<Draw> rotatingDraws(int n) {
   std::vector<Draw> out;
   for (int i = 1; i <= n; ++i) {
-    Draw d;
-    d.no = i;
-    for (int k = 0; k < 6; ++k) d.n[k] = (i * 7 + k * 5) % 31 + 1;
+    Draw d = draw(i);
+    for (int k = 0; k < 6; ++k) d.n[k] = number((i * 7 + k * 5) % 31 + 1);
     out.push_back(d);
   }
   return out;

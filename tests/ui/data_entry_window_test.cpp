@@ -37,13 +37,11 @@ namespace {
 std::vector<Draw> numbered(int count) {
   std::vector<Draw> v;
   for (int i = 1; i <= count; ++i) {
-    Draw d;
-    d.no = i;
     const int first = i % 31 + 1;
-    d.n = {first};
+    std::array<std::optional<int>, 6> n{first};
     for (int k = 2, f = 1; f < 6; ++k)
-      if (k != first) d.n[f++] = k;
-    d.date = dateAfter("2020-01-07", 7 * (i - 1));
+      if (k != first) n[f++] = k;
+    Draw d = test::draw(i, n, dateAfter("2020-01-07", 7 * (i - 1)));
     v.push_back(d);
   }
   return v;
@@ -234,10 +232,11 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
 }
 
 TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
-  draws[9].n[0] = 32;  // line 10
-  draws[2].n[3] = 0;   // line 3
-  TearDown();
-  start();
+  select(10, 2);
+  type("32");
+  select(3, 5);
+  type("0");
+  select(1, 2);
   test::MessageBoxWatcher box;
   win->closeButton()->click();
   ASSERT_TRUE(box.seen);

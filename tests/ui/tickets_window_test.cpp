@@ -32,9 +32,9 @@ namespace {
 
 // Draw 1 drew 1..5 (bonus 6) and paid 1等 2,000,000 yen; draws 2 and 3 missed.
 History paidHistory() {
-  std::vector<Draw> rows = {{1, {1, 2, 3, 4, 5, 6}, "2025-01-07"},
-                            {2, {20, 21, 22, 23, 24, 25}, "2025-01-14"},
-                            {3, {20, 21, 22, 23, 24, 26}, "2025-01-21"}};
+  std::vector<Draw> rows = {test::draw(1, {1, 2, 3, 4, 5, 6}, "2025-01-07"),
+                            test::draw(2, {20, 21, 22, 23, 24, 25}, "2025-01-14"),
+                            test::draw(3, {20, 21, 22, 23, 24, 26}, "2025-01-21")};
   PrizeTable prizes;
   for (int no : {1, 2, 3}) prizes[no] = {{1, 5, 100, 3000}, {2000000, 150000, 10000, 1000}};
   return History::fromRows(rows, prizes);

@@ -90,21 +90,6 @@ TEST(AppearanceCount, LastDrawShowsWholeHistoryHitsLessItsOwn) {
   for (int f = 0; f < 6; ++f) EXPECT_EQ(g.text(8 + f, 5), std::to_string(h.stats.NumberHits[numbers[f]] - 1)) << f;
 }
 
-TEST(AppearanceCount, StoredZeroIsCountedAndOutOfRangeNumbersGetNoCount) {
-  const Grid g = fillAppearanceCount(test::history({
-      {1, 2, 3, 4, 5, 0},
-      {1, 2, 3, 4, 32, 0},
-      {-1, INT_MAX, INT_MIN, 32, 31, 0},
-      {1, 31, 3, 4, 5, 32},
-  }));
-  EXPECT_EQ(g.text(13, 4), "1");  // the bonus 0 of draw 1
-  EXPECT_EQ(g.text(13, 5), "2");
-  EXPECT_EQ(g.text(6, 4), "32");  // shown, without a count
-  EXPECT_EQ(g.text(12, 4), "");
-  EXPECT_EQ(rowText(g, 5), "3 -1 2147483647 -2147483648 32 31 0     0 2");
-  EXPECT_EQ(rowText(g, 6), "4 1 31 3 4 5 32 2 1 2 2 1 ");
-}
-
 TEST(AppearanceCount, IncompleteDrawTakesNoRowAndTheLastRowStaysEmpty) {
   const Grid g = fillAppearanceCount(test::historyRows({
       {1, {1, 2, 3, 4, 5, 6}},
@@ -137,15 +122,8 @@ TEST(AppearanceCount, EmptyHistoryShowsTheHeaderRows) {
   EXPECT_EQ(g.text(11, 1), "前回までの出現回数合計(回)");
 }
 
-// A damaged draw number never sizes the grid beyond the history, and every
-// complete draw keeps its row.
-TEST(AppearanceCount, DamagedDrawNumbersNeitherInflateNorCutTheGrid) {
-  const Grid big = fillAppearanceCount(test::historyRows({{1, {1, 2, 3, 4, 5, 6}}, {INT_MAX, {1, 2, 3, 4, 5, 6}}}));
-  EXPECT_EQ(big.maxRows(), 4);
-  EXPECT_EQ(big.text(1, 4), "2147483647");
-  const Grid negative = fillAppearanceCount(test::historyRows({{1, {1, 2, 3, 4, 5, 6}}, {-3, {1, 2, 3, 4, 5, 6}}}));
-  EXPECT_EQ(negative.maxRows(), 4);
-  EXPECT_EQ(negative.text(8, 4), "1");
+// Draw numbers out of order never cut the grid: every complete draw keeps its row.
+TEST(AppearanceCount, DrawNumbersOutOfOrderDoNotCutTheGrid) {
   const Grid backwards = fillAppearanceCount(test::historyRows(
       {{7, {1, 2, 3, 4, 5, 6}}, {8, {1, 2, 3, 4, 5, 6}}, {9, {1, 2, 3, 4, 5, 6}}, {1, {1, 2, 3, 4, 5, 6}}}));
   ASSERT_EQ(backwards.maxRows(), 6);

@@ -105,15 +105,6 @@ TEST(Dispersion, IncompleteDrawTakesNoRowAndTheRowAboveTheBottomLabelsStaysEmpty
   expectLabelRow(g, 5);
 }
 
-TEST(Dispersion, NumbersOutsideOneToThirtyOneGetNoDot) {
-  const Grid g = fillDispersion(test::history({{0, 32, -1, INT_MAX, 5, INT_MIN}, {0, 1, 2, 3, 4, 32}}));
-  EXPECT_EQ(g.text(1, 3), "1");
-  EXPECT_EQ(g.text(33, 3), "1");
-  EXPECT_EQ(dots(g, 3), "....m..........................");
-  EXPECT_EQ(g.text(33, 4), "2");
-  EXPECT_EQ(dots(g, 4), "mmmm...........................");
-}
-
 TEST(Dispersion, EmptyHistoryShowsTheLabelsAlone) {
   const Grid g = fillDispersion(test::history({}));
   ASSERT_EQ(g.maxRows(), 3);

@@ -8,8 +8,8 @@ namespace km {
 namespace {
 
 History draws(int n) {
-  std::vector<Draw> rows(n);
-  for (int i = 0; i < n; ++i) rows[i] = {i + 1, {1, 2, 3, 4, 5, 6}, ""};
+  std::vector<Draw> rows;
+  for (int i = 0; i < n; ++i) rows.push_back(test::draw(i + 1, {1, 2, 3, 4, 5, 6}));
   return History::fromRows(std::move(rows));
 }
 

@@ -10,7 +10,7 @@ namespace {
 TEST(LastDigitRunColours, EveryRunLengthHasItsTint) {
   // 3 in every one of 16 draws: draw k+1 carries a run of length k
   std::vector<Draw> rows;
-  for (int no = 1; no <= 16; ++no) rows.push_back({no, {3, 4, 5, 6, 7, 8}, ""});
+  for (int no = 1; no <= 16; ++no) rows.push_back(test::draw(no, {3, 4, 5, 6, 7, 8}, ""));
   const Grid g = fillLastDigitRuns(History::fromRows(std::move(rows)));
   const Rgb cyan = RGB(200, 255, 255), green = RGB(200, 255, 200), yellow = RGB(255, 255, 200),
             pink = RGB(255, 200, 255), rose = RGB(255, 200, 200), grey = RGB(225, 225, 225);

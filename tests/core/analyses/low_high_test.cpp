@@ -65,10 +65,9 @@ TEST(LowHigh, SharesTheOddEvenPatternLetters) {
   std::vector<Draw> rows;
   const int lowOdd[] = {1, 3, 5, 7, 9}, highEven[] = {16, 18, 20, 22, 24};
   for (int k = 0; k <= 5; ++k) {
-    Draw d;
-    d.no = k + 1;
-    for (int f = 0; f < 5; ++f) d.n[f] = f < k ? lowOdd[f] : highEven[f];
-    d.n[Bonus] = 2;
+    Draw d = test::draw(k + 1);
+    for (int f = 0; f < 5; ++f) d.n[f] = test::number(f < k ? lowOdd[f] : highEven[f]);
+    d.n[Bonus] = test::number(2);
     rows.push_back(d);
   }
   const History h = History::fromRows(rows);
@@ -88,7 +87,7 @@ TEST(LowHigh, IncompleteDrawsLeaveEmptyRowsAndGapsKeepTheirNumbers) {
       {1, {1, 2, 3, 4, 5, std::nullopt}},
       {3, {1, 2, 3, 4, 20, 30}},
       {4, {std::nullopt, 2, 3, 4, 5, 6}},
-      {7, {0, 20, 21, 22, 40, -3}},  // damaged values follow the same rule: 15 or less is low
+      {7, {1, 20, 21, 22, 31, 3}},
   }));
   ASSERT_EQ(g.maxRows(), 5);
   EXPECT_EQ(g.text(1, 2) + " " + g.text(1, 3), "3 7");

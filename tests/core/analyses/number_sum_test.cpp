@@ -75,12 +75,6 @@ TEST(NumberSum, IncompleteDrawTakesNoRowAndTheLastRowStaysEmpty) {
   EXPECT_EQ(g.cell(7, 4).bg, kSumBg);
 }
 
-TEST(NumberSum, DamagedValuesDoNotOverflow) {
-  const Grid g = fillNumberSum(test::history({{INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}}));
-  EXPECT_EQ(g.text(7, 2), "10737418235");
-  EXPECT_EQ(g.text(9, 2), "12884901882");
-}
-
 TEST(NumberSum, EmptyHistoryShowsTheHeaderAlone) {
   const Grid g = fillNumberSum(test::history({}));
   ASSERT_EQ(g.maxRows(), 1);

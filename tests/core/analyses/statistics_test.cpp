@@ -61,7 +61,6 @@ TEST(DrawStatistics, ChiSquaresOfAHandWorkedHistory) {
       {2, {1, 2, 3, 4, std::nullopt, 9}},
       {3, {1, 2, 3, 4, 6, 7}},
       {4, {1, 1, 3, 4, 6, 7}},
-      {5, {1, 2, 3, 4, 32, 7}},
   });
   const ChiSquare main = mainNumberChiSquare(h);
   EXPECT_EQ(main.draws, 2);
@@ -171,9 +170,8 @@ TEST(ChartChoice, NumbersAreOneToFiveDifferentNumbersOfOneTo31) {
 TEST(RandomnessTests, ALeaningHistoryReadsAsUnusualAndAnEmptyOneAsUnknown) {
   std::vector<Draw> rows;
   for (int no = 1; no <= 200; ++no) {
-    Draw d;
-    d.no = no;
-    d.n = {1, 2 + no % 6, 8 + no % 7, 15 + no % 8, 23 + no % 9, 1 + (no * 7) % 31};
+    Draw d = test::draw(no);
+    d.n = test::numbers({1, 2 + no % 6, 8 + no % 7, 15 + no % 8, 23 + no % 9, 1 + (no * 7) % 31});
     rows.push_back(d);
   }
   const Grid g = fillRandomnessTests(History::fromRows(rows));

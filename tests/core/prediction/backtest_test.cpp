@@ -20,8 +20,7 @@ std::vector<Draw> generated(int n, int gap) {
   std::vector<Draw> rows;
   std::uint32_t x = 7;
   for (int no = 1; no <= n; ++no) {
-    Draw d;
-    d.no = no;
+    Draw d = test::draw(no);
     std::uint32_t used = 0;
     for (int f = 0; f < 6; ++f) {
       int v;
@@ -30,7 +29,7 @@ std::vector<Draw> generated(int n, int gap) {
         v = static_cast<int>((x >> 16) % 31 + 1);
       } while (used & (1u << v));
       used |= 1u << v;
-      d.n[f] = v;
+      d.n[f] = test::number(v);
     }
     if (no == gap) d.n[2].reset();
     rows.push_back(d);

@@ -8,6 +8,7 @@
 #include "prediction/core/backtest.h"
 #include "store/sqlite/database.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_history.h"
 #include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;
@@ -24,9 +25,8 @@ struct BacktestTool : ::testing::Test {
     fs::create_directories(dir);
     std::vector<Draw> rows;
     for (int no = 1; no <= 70; ++no) {
-      Draw d;
-      d.no = no;
-      for (int f = 0; f < 6; ++f) d.n[f] = (no * 7 + f * 5) % 31 + 1;
+      Draw d = test::draw(no);
+      for (int f = 0; f < 6; ++f) d.n[f] = test::number((no * 7 + f * 5) % 31 + 1);
       if (no == 20) d.n[5].reset();
       rows.push_back(d);
     }

@@ -166,9 +166,8 @@ TEST(CycleMethod, BonusCountsGapOneStopsAndLaterDrawsOverwrite) {
   for (int r = 3; r <= 5; ++r) EXPECT_EQ(numbers(o.grids[0], r), Texts(5, "")) << r;
 
   std::vector<Draw> rows = h.HistoryRs;
-  Draw d9;
-  d9.no = 9;
-  d9.n = {10, 24, 25, 30, 31, 1};
+  Draw d9 = test::draw(9);
+  d9.n = test::numbers({10, 24, 25, 30, 31, 1});
   rows.push_back(d9);
   Opened later(History::fromRows(rows));
   EXPECT_EQ(numbers(later.grids[0], 2), (Texts{"10", "6", "", "", ""}));

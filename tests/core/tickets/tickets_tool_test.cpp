@@ -8,6 +8,7 @@
 
 #include "store/formats/tickets_file.h"
 #include "store/sqlite/database.h"
+#include "tests/core/test_history.h"
 #include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;
@@ -23,8 +24,9 @@ struct TicketsTool : ::testing::Test {
     fs::create_directories(dir);
     std::vector<Draw> rows;
     for (int no = 1; no <= 6; ++no) {
-      Draw d{no, {}, "2024-01-0" + std::to_string(no)};
-      for (int f = 0; f < 6; ++f) d.n[f] = no % 2 ? 1 + f : 10 + f;  // odd draws 1..5 + 6, even 10..14 + 15
+      Draw d = test::draw(no, {}, "2024-01-0" + std::to_string(no));
+      for (int f = 0; f < 6; ++f)
+        d.n[f] = test::number(no % 2 ? 1 + f : 10 + f);  // odd draws 1..5 + 6, even 10..14 + 15
       rows.push_back(d);
     }
     ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");

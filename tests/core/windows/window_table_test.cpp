@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <set>
 
 #include "analyses/pairs/pair_analysis.h"
@@ -38,38 +37,6 @@ TEST(WindowTable, EveryWindowIsFoundByItsIdAndNameAndFillsItsGrids) {
     EXPECT_EQ(findWindow(windowRow(id).def.name), nullptr) << "no grid of the history to dump";
   }
   EXPECT_EQ(findWindow("存在しない"), nullptr);
-}
-
-// A damaged database can hold any value: no window may index outside a table.
-TEST(WindowTable, EveryWindowSurvivesValuesOutsideTheirRanges) {
-  const History odd = test::historyRows({
-      {-5, {1, 2, 3, 4, 5, 6}},
-      {0, {0, -1, 32, 3000, 3001, INT_MIN}},
-      {1, {INT_MAX, 31, 31, 31, 31, 31}},
-      {2, {1, 2, 3, 4, 5, std::nullopt}},
-      {999, {10, 20, 30, 1, 11, 21}},
-      {5000, {1, 2, 3, 4, 5, 6}},
-      {5001, {1, 2, 3, 4, 5, 6}},
-      {10001, {1, 2, 3, 4, 5, 6}},
-      {32767, {7, 8, 9, 10, 11, 12}},
-      {40000, {7, 8, 9, 10, 11, 12}},
-      {40000, {-40000, 8, 9, 10, 11, 40000}},
-  });
-  const PredictionState settings;
-  for (const WindowRow& w : windowTable())
-    for (const Grid& g : w.fill({odd, settings})) EXPECT_GT(g.maxRows(), 0) << w.def.name;
-}
-
-TEST(WindowTable, PredictionSurvivesExtremeValuesInRecentDraws) {
-  std::vector<test::Row> rows;
-  for (int no = 1; no <= 30; ++no)
-    rows.push_back({no, {no % 2 ? INT_MAX : INT_MIN, 2, 3, 4, no % 3 ? 5 : INT_MAX, no % 5 ? 6 : INT_MIN}});
-  std::vector<Draw> draws;
-  for (const test::Row& r : rows) draws.push_back(test::draws({r})[0]);
-  const PredictionState settings;
-  const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({History::fromRows(draws), settings});
-  ASSERT_EQ(grids.size(), 4u);
-  EXPECT_FALSE(grids[1].text(2, 2).empty()) << "the elimination method still shows numbers";
 }
 
 // A legend says which way from chance each tint lies.
