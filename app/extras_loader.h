@@ -1,5 +1,5 @@
 #pragma once
-// Loading kazumaki-extras.so (frame/ui/extras.h) into the program.
+// Loading the extras plugin (frame/ui/extras.h) into the program.
 #include <QString>
 #include <QStringList>
 
@@ -7,14 +7,18 @@
 
 namespace km {
 
-// Where the program looks for the module: beside itself (the build's program
+// Where the program looks for the plugin: beside itself (the build's program
 // folder), then in the library folder of an installation
 // (../lib/<multiarch>/kazumaki).
 QStringList extrasModulePlaces(const QString& executableFolder);
 
-// Loads the module at `path` and returns its table; null with `error`
-// (Japanese) and the loader's own message in `details` when it cannot be
-// loaded, or is from another build.  A module once loaded stays.
+// The interface id a plugin must bear to be loaded: it carries this build's id.
+QString extrasInterfaceId();
+
+// Loads the plugin at `path` and returns its interface; null with `error`
+// (Japanese) and the loader's own message in `details` when the file is
+// missing, is no plugin, cannot be loaded, or is from another build (told
+// from its metadata: its code is not run then).  A plugin once loaded stays.
 const Extras* loadExtrasModule(const QString& path, QString& error, QString* details = nullptr);
 
 }  // namespace km

@@ -1,7 +1,7 @@
 #pragma once
 // The グラフ window: one chart at a time, chosen from a list, with the
 // numbers and the window of 出現の推移; the right-click menu prints the chart
-// or saves it as PDF or PNG.  Part of the extras module.
+// or saves it as PDF or PNG.  Part of the extras plugin.
 #include <QWidget>
 #include <memory>
 
@@ -47,7 +47,7 @@ class ChartWindow : public QWidget {
   QLabel* note_ = nullptr;
 };
 
-// The extras table's entry: the window as the child frame's content.
+// The extras plugin's entry: the window as the child frame's content.
 QWidget* makeChartWindow(const WindowDef& def, const History& history, QWidget* parent);
 
 }  // namespace km

@@ -352,7 +352,7 @@ bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
 bool DataEntryWindow::confirm(const QString& text) {
   QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Yes | QMessageBox::No, this);
   box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return execMessageBox(box) == QMessageBox::Yes;
 }
 
 void DataEntryWindow::showStop(const QString& text, const QString& details) { km::showStop(this, text, details); }

@@ -13,7 +13,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 # moc's files and the generated headers must exist before they are parsed.
-cmake --build "$build" -j2 --target kazumaki kazumaki-tool core_tests ui_tests extras_tests >/dev/null
+cmake --build "$build" -j2 --target kazumaki kazumaki-tool core_tests ui_tests kazumaki-extras >/dev/null
 if [ $# -gt 0 ]; then
   files=("$@")
 else

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 root=$tmp/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 prefix=$root/usr
-# the module where the installed program looks for it
+# the plugin where the installed program looks for it
 extras=$(realpath -m --relative-to="$prefix" "$prefix/bin/$extras_dir/kazumaki-extras.so")
 for f in bin/kazumaki bin/kazumaki-tool $extras share/kazumaki/Kazumaki.mdb \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
@@ -22,11 +22,11 @@ for f in bin/kazumaki bin/kazumaki-tool $extras share/kazumaki/Kazumaki.mdb \
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 [ -x "$prefix/bin/kazumaki" ] && [ -x "$prefix/bin/kazumaki-tool" ] || fail "programs are not executable"
-# The help, printing and network libraries come with the module, not at start.
-if readelf -d "$prefix/bin/kazumaki" | grep -E 'NEEDED.*(Qt6Help|Qt6Network|Qt6PrintSupport|Qt6Sql)'; then
+# The help, printing, chart and network libraries come with the plugin, not at start.
+if readelf -d "$prefix/bin/kazumaki" | grep -E 'NEEDED.*(Qt6Help|Qt6Network|Qt6PrintSupport|Qt6Sql|Qt6Charts)'; then
   fail "the program loads the extras' libraries at start"
 fi
-readelf -d "$prefix/$extras" | grep -q 'NEEDED.*Qt6Help' || fail "the module does not bring the help library"
+readelf -d "$prefix/$extras" | grep -q 'NEEDED.*Qt6Help' || fail "the plugin does not bring the help library"
 snapshot() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
 snapshot >"$tmp/before"
 

@@ -94,10 +94,10 @@ bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const 
 }
 
 namespace {
-// Printing is done by the extras module, loaded on the first print.
-using PrintCommand = void (*)(QWidget* parent, const Grid& grid, const QString& title,
-                              const std::vector<LegendItem>& legend);
-void runPrintCommand(GridView* view, PrintCommand Extras::*command) {
+// Printing is done by the extras plugin, loaded on the first print.
+using PrintCommand = void (Extras::*)(QWidget* parent, const Grid& grid, const QString& title,
+                                      const std::vector<LegendItem>& legend) const;
+void runPrintCommand(GridView* view, PrintCommand command) {
   if (!view->grid()) return;
   QString error, details;
   const Extras* x = extras(error, &details);

@@ -1,12 +1,22 @@
 #include "frame/ui/message_box.h"
 
 #include <QAbstractButton>
+#include <QTimer>
 
 #include "store/sqlite/database.h"
 
 namespace km {
 
 QString messageTitle() { return QStringLiteral("メッセ－ジ"); }
+
+namespace {
+MessageAnswerer& answerer() {
+  static MessageAnswerer current;
+  return current;
+}
+}  // namespace
+
+MessageAnswerer setMessageAnswerer(MessageAnswerer next) { return std::exchange(answerer(), std::move(next)); }
 
 QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
   auto* box = new QMessageBox(m.icon, messageTitle(), m.text, m.buttons, parent);
@@ -25,9 +35,17 @@ QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
 
 QMessageBox::StandardButton execMessage(QWidget* parent, const Message& m) {
   QMessageBox* box = makeMessageBox(parent, m);
-  const auto pressed = static_cast<QMessageBox::StandardButton>(box->exec());
+  const auto pressed = execMessageBox(*box);
   delete box;
   return pressed;
+}
+
+QMessageBox::StandardButton execMessageBox(QMessageBox& box) {
+  // a copy: the answerer may set another while it answers
+  const MessageAnswerer answer = answerer();
+  if (!answer) return static_cast<QMessageBox::StandardButton>(box.exec());
+  QAbstractButton* pressed = answer(box);
+  return pressed ? box.standardButton(pressed) : QMessageBox::NoButton;
 }
 
 void showStop(QWidget* parent, const QString& text, const QString& details) {
@@ -39,6 +57,12 @@ QMessageBox* showMessageLater(QWidget* parent, const Message& m) {
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::ApplicationModal);
   box->show();
+  if (answerer()) {
+    QTimer::singleShot(0, box, [box] {
+      if (const MessageAnswerer answer = answerer())
+        if (QAbstractButton* pressed = answer(*box)) pressed->click();
+    });
+  }
   return box;
 }
 

@@ -5,6 +5,7 @@
 // it goes to the box's details and, as one line, to the log.
 #include <QMessageBox>
 #include <QString>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -30,10 +31,21 @@ struct Message {
 QMessageBox* makeMessageBox(QWidget* parent, const Message& m);
 // Shown and answered before it returns: the button pressed.
 QMessageBox::StandardButton execMessage(QWidget* parent, const Message& m);
+// `box` (made elsewhere) shown and answered the same way.
+QMessageBox::StandardButton execMessageBox(QMessageBox& box);
 // A stop box with OK, answered before it returns.
 void showStop(QWidget* parent, const QString& text, const QString& details = {});
 // Shown application-modal without waiting (for signal handlers, which must
 // return at once); the box deletes itself when answered.
 QMessageBox* showMessageLater(QWidget* parent, const Message& m);
+
+// Who answers the boxes above.  None (the program): the user.  One set (the
+// tests): every box is handed to it instead of waiting for the user, and the
+// button it returns is pressed (none: a box of execMessage is answered
+// NoButton); a box of execMessage is then not shown, one of showMessageLater is
+// handed over once the event loop runs (after its caller has added to it).
+using MessageAnswerer = std::function<QAbstractButton*(QMessageBox& box)>;
+// Sets the answerer (an empty one gives the boxes back to the user) and returns the one it replaces.
+MessageAnswerer setMessageAnswerer(MessageAnswerer answerer);
 
 }  // namespace km

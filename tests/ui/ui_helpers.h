@@ -14,11 +14,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/history_loader.h"
 #include "app/main_frm.h"
 #include "frame/ui/analysis_window.h"
+#include "frame/ui/message_box.h"
 #include "store/sqlite/database.h"
 
 namespace km::test {
@@ -63,8 +65,9 @@ inline bool waitFilled(QWidget* w) {
       30000);
 }
 
-// Answers the next modal message box with `button`, recording its title and
-// text; with `then`, the box after it is answered so and recorded in `next`.
+// Answers the next message box with `button` (through the program's one way
+// to its boxes, frame/ui/message_box.h), recording its title and text; with
+// `then`, the box after it is answered so and recorded in `next`.
 struct MessageBoxWatcher {
   QString title, text, details;
   QStringList buttons;  // the captions, in the box's order
@@ -74,40 +77,29 @@ struct MessageBoxWatcher {
   std::unique_ptr<MessageBoxWatcher> next;
   explicit MessageBoxWatcher(QMessageBox::StandardButton button = QMessageBox::Ok,
                              QMessageBox::StandardButton then = QMessageBox::NoButton) {
-    if (then != QMessageBox::NoButton) next_ = then;
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [this, timer, button] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        seen = true;
-        title = box->windowTitle();
-        text = box->text();
-        details = box->detailedText();
-        for (QAbstractButton* b : box->buttons()) buttons << b->text();
-        icon = box->icon();
-        defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
-        // a box without the wanted button is answered with its first, and the test sees why
-        QAbstractButton* b = box->button(button);
-        if (!b) b = box->buttons().value(0);
-        if (b) b->click();  // the box is gone when click() returns
-        timer->stop();
-        timer->deleteLater();
-        if (next_ != QMessageBox::NoButton) next = std::make_unique<MessageBoxWatcher>(next_);
-      }
+    previous_ = setMessageAnswerer([this, button, then](QMessageBox& box) -> QAbstractButton* {
+      seen = true;
+      title = box.windowTitle();
+      text = box.text();
+      details = box.detailedText();
+      for (QAbstractButton* b : box.buttons()) buttons << b->text();
+      icon = box.icon();
+      defaultButton = box.defaultButton() ? box.standardButton(box.defaultButton()) : QMessageBox::NoButton;
+      setMessageAnswerer(std::exchange(previous_, {}));  // the next box goes to whoever answered before
+      if (then != QMessageBox::NoButton) next = std::make_unique<MessageBoxWatcher>(then);
+      // a box without the wanted button is answered with its first, and the test sees why
+      QAbstractButton* b = box.button(button);
+      return b ? b : box.buttons().value(0);
     });
-    timer->start();
-    timer_ = timer;
   }
   ~MessageBoxWatcher() {
-    if (!seen && timer_) {
-      timer_->stop();
-      timer_->deleteLater();
-    }
+    if (!seen) setMessageAnswerer(std::move(previous_));
   }
+  MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+  MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
  private:
-  QTimer* timer_ = nullptr;
-  QMessageBox::StandardButton next_ = QMessageBox::NoButton;
+  MessageAnswerer previous_;
 };
 
 // The program's start in a test, as main() does it: the history of the
