@@ -311,24 +311,6 @@ TEST_F(Shipped, CtrlF4ClosesTheActiveChildWindow) {
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
 }
 
-// On a 1024 x 768 screen the per-draw windows are taller than the area: it
-// scrolls, and the close button can be brought into view.
-TEST_F(Shipped, AreaScrollsToAChildWindowLargerThanIt) {
-  frm.resize(1024, 768);
-  frm.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-  QMdiSubWindow* sub = frm.openWindow(WindowId::AppearanceInterval);
-  ASSERT_TRUE(sub);
-  QScrollBar* bar = frm.mdiArea()->verticalScrollBar();
-  ASSERT_TRUE(waitFor([&] { return bar->isVisible(); }));
-  ASSERT_GT(sub->height(), frm.mdiArea()->viewport()->height());
-  bar->setValue(bar->maximum());
-  auto* w = qobject_cast<AnalysisWindow*>(sub->widget());
-  const QPoint buttonBottom =
-      w->closeButton()->mapTo(frm.mdiArea()->viewport(), QPoint(0, w->closeButton()->height() - 1));
-  EXPECT_TRUE(frm.mdiArea()->viewport()->rect().contains(buttonBottom)) << buttonBottom.y();
-}
-
 // Arranged smaller than designed, the prediction window scrolls: no label
 // over a grid, every option button its full size, the close button in view.
 TEST_F(Shipped, PredictionWindowArrangedSmallStaysUsable) {
