@@ -393,7 +393,7 @@ void MainFrm::checkSourcesInBackground() {
   QString error;
   const Extras* x = extras(error);
   if (!x) return;  // the status line stays as it is
-  x->checkSources(this, QString::fromStdString(database_.path), history_.HistoryRs,
+  x->checkSources(this, QString::fromStdString(database_.path), history_.draws,
                   [label = QPointer<QLabel>(reminder_)](const QString& text) {
                     if (label && !text.isEmpty()) label->setText(text);
                   });

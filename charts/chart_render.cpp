@@ -167,7 +167,7 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
   const double top = highest(bins) * 1.1;
   auto* mark = new QLineSeries;
   int drawNo = 0;
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend() && !drawNo; ++d)
+  for (auto d = history.draws.rbegin(); d != history.draws.rend() && !drawNo; ++d)
     if (mainNumbers(*d)) drawNo = d->no;
   mark->setName(QStringLiteral("最新の第%1回：合計 %2").arg(drawNo).arg(*latest));
   mark->append(*latest, 0);

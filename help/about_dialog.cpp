@@ -56,12 +56,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent) {
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
 
-  Command1 = new QPushButton(QStringLiteral("閉じる"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
+  closeButton_->setObjectName(QStringLiteral("Command1"));
+  connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
-  bottom->addWidget(Command1);
+  bottom->addWidget(closeButton_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(16, 12, 16, 12);

@@ -17,14 +17,14 @@ class AboutDialog : public QWidget {
   QLabel* editionLabel() const { return edition_; }
   QLabel* versionLabel() const { return version_; }
   QLabel* taglineLabel() const { return tagline_; }
-  QPushButton* closeButton() const { return Command1; }
+  QPushButton* closeButton() const { return closeButton_; }
 
  private:
   QLabel* product_ = nullptr;
   QLabel* edition_ = nullptr;
   QLabel* version_ = nullptr;
   QLabel* tagline_ = nullptr;
-  QPushButton* Command1 = nullptr;
+  QPushButton* closeButton_ = nullptr;
 };
 
 }  // namespace km

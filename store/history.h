@@ -118,20 +118,20 @@ struct Stats {
 Stats computeStats(const std::vector<Draw>& rows);
 
 // The snapshot every analysis reads: the rows of the history query in 回数
-// order (HistoryRs) and the statistics derived from them.
+// order (draws) and the statistics derived from them.
 struct History {
-  std::vector<Draw> HistoryRs;
+  std::vector<Draw> draws;
   Stats stats;
   PrizeTable prizes;  // of the draws whose prize is stored
 
   static History fromRows(std::vector<Draw> rows, PrizeTable prizes = {}) {
     History h;
-    h.HistoryRs = std::move(rows);
+    h.draws = std::move(rows);
     h.prizes = std::move(prizes);
-    h.stats = computeStats(h.HistoryRs);
+    h.stats = computeStats(h.draws);
     return h;
   }
-  int recordCount() const { return static_cast<int>(HistoryRs.size()); }
+  int recordCount() const { return static_cast<int>(draws.size()); }
 };
 
 }  // namespace km

@@ -19,7 +19,7 @@ constexpr Rgb kCountHeaderBg = RGB(200, 255, 200);
 // for every complete draw.
 int dataRows(const History& history) {
   const int complete = static_cast<int>(
-      std::count_if(history.HistoryRs.begin(), history.HistoryRs.end(), [](const Draw& d) { return d.complete(); }));
+      std::count_if(history.draws.begin(), history.draws.end(), [](const Draw& d) { return d.complete(); }));
   const int last = history.stats.LastDrawNo;
   return std::max(complete, last);
 }
@@ -66,7 +66,7 @@ Grid fillAppearanceCount(const History& history) {
   // priorHits[n]: how often n came up in the complete draws already shown
   std::array<int, kMaxNumber + 1> priorHits{};
   int row = kFirstDataRow;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no row: the following draws move up
     g.setText(1, row, d.no);
     for (int f = 0; f < kNumberFields; ++f) {

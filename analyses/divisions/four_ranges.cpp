@@ -65,7 +65,7 @@ Grid fillFourRanges(const History& history) {
   writeHeader(g, rows);
 
   int shown = 0;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     std::array<int, 5> counts{};
     if (!d.complete()) continue;
     ++shown;

@@ -125,7 +125,7 @@ Grid fillGroupDivision(const History& history, const GroupDivision& div) {
   for (int k = 0; k < blocks; ++k) writeHeader(g, div, 2 + kBlockRows * k);
 
   int shown = 0;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no line
     ++shown;
     const int row = shown + 3 + 2 * ((shown - 1) / kBlockDraws);

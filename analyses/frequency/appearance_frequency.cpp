@@ -67,7 +67,7 @@ Grid fillAppearanceFrequency(const History& history) {
   writeLabels(g, m);
 
   std::array<int, kMaxNumber + 1> barLength{};
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;
     for (int f = 0; f < kNumberFields; ++f) g.setText(barLength[d[f]] + 2, kScaleRow, barLength[d[f]] + 1);
     for (int f = 0; f < kNumberFields; ++f) {

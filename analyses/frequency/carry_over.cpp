@@ -45,7 +45,7 @@ Grid fillCarryOver(const History& history) {
   // numbers of the last complete draw shown; zero never matches a lottery number
   std::array<int, kNumberFields> previous{};
   int row = 2;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no row; the next draw is compared with the last complete one
     g.setText(1, row, d.no);
     for (int f = 0; f < kNumberFields; ++f) g.setText(f + 2, row, d[f]);

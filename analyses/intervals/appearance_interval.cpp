@@ -30,7 +30,7 @@ Grid fillAppearanceInterval(const History& history) {
   // seen[no] holds the six numbers of draw `no`; draws not read yet hold zeros
   std::vector<std::array<int, kNumberFields>> seen(kMaxDrawNo + 1);
   int row = kIntervalFirstDataRow;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (d.complete()) {
       g.setText(1, row, d.no);
       for (int f = 0; f < kNumberFields; ++f) g.setText(intervalNumberCol(f), row, d[f]);

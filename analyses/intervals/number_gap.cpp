@@ -32,7 +32,7 @@ Grid fillNumberGap(const History& history) {
   // numbers of the last complete draw; zeros before the first one
   std::array<int, kNumberFields> previous{};
   int row = kIntervalFirstDataRow;  // advances for every record, complete or not
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (d.complete()) {
       g.setText(1, row, d.no);
       for (int f = 0; f < kNumberFields; ++f) g.setText(intervalNumberCol(f), row, d[f]);

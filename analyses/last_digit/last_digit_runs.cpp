@@ -51,7 +51,7 @@ void writeHeader(Grid& g, int start, bool mirrored) {
 }  // namespace
 
 Grid fillLastDigitRuns(const History& history) {
-  const std::vector<Draw>& rows = history.HistoryRs;
+  const std::vector<Draw>& rows = history.draws;
   const int n = history.recordCount();
 
   // Every appearance of each last digit, in history order; a draw holding the

@@ -50,7 +50,7 @@ Grid fillLastDigitTrend(const History& history) {
   writeHeader(g, n + 3, true);
 
   int row = kFirstDrawRow;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no line; an empty row stays above the bottom header
     g.setText(1, row, d.no);
     // The digit is written once per number ending in it.

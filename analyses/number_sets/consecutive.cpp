@@ -61,7 +61,7 @@ Grid fillConsecutive(const History& history) {
   writeHeader(g);
 
   int row = 2;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;              // incomplete draws take no row
     writeSide(g, row, 1, d, 1, kLightCyan);   // consecutive pairs
     writeSide(g, row, 7, d, 2, kLightGreen);  // stepping-stone pairs

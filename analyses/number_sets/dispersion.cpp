@@ -57,7 +57,7 @@ Grid fillDispersion(const History& history) {
   writeLabels(g, n + 3);
 
   int row = kFirstDataRow;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no row: the next complete draw takes it
     g.setText(1, row, d.no);
     g.setText(kCols, row, d.no);

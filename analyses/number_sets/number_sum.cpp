@@ -57,7 +57,7 @@ Grid fillNumberSum(const History& history) {
   writeHeader(g, 1);
 
   int row = 2;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no row: the next complete draw takes it
     g.setText(1, row, d.no);
     int mainSum = 0;

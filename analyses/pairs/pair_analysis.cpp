@@ -42,7 +42,7 @@ Grid fillPairs(const History& history) {
   // together[a][b]: draws with both a and b (a == b: with a); last[a][b]: the latest of them
   std::array<std::array<int, kSize>, kSize> together{}, last{};
   long long draws = 0;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;
     ++draws;
     std::uint32_t set = 0;  // bit n: n is a main number of the draw

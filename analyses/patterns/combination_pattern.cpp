@@ -60,7 +60,7 @@ Grid fillCombinationPattern(const History& history, const PatternKind& kind) {
   writeHeader(g, kind);
 
   int row = 2;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;  // no line; later draws move up
     g.setText(1, row, d.no);
     int first = 0;

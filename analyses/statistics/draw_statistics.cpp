@@ -14,8 +14,8 @@ constexpr int kNumbers = 31;
 
 std::vector<std::array<int, 5>> countedDraws(const History& history) {
   std::vector<std::array<int, 5>> out;
-  out.reserve(history.HistoryRs.size());
-  for (const Draw& d : history.HistoryRs)
+  out.reserve(history.draws.size());
+  for (const Draw& d : history.draws)
     if (auto m = mainNumbers(d)) out.push_back(*m);
   return out;
 }
@@ -63,7 +63,7 @@ ChiSquare mainNumberChiSquare(const History& history) {
 ChiSquare bonusChiSquare(const History& history) {
   std::array<long long, kNumbers> counts{};
   int draws = 0;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!mainNumbers(d)) continue;
     ++draws;
     ++counts[static_cast<size_t>(d[Bonus] - 1)];
@@ -119,7 +119,7 @@ std::vector<TrendPoint> movingCounts(const History& history, int number, int win
   std::vector<TrendPoint> out;
   if (window < 1) return out;
   std::vector<int> drawNos, holds;
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     const auto m = mainNumbers(d);
     if (!m) continue;
     drawNos.push_back(d.no);
@@ -150,7 +150,7 @@ std::vector<HistogramBin> sumHistogram(const History& history) {
 }
 
 std::optional<int> latestSum(const History& history) {
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+  for (auto d = history.draws.rbegin(); d != history.draws.rend(); ++d)
     if (const auto m = mainNumbers(*d)) return (*m)[0] + (*m)[1] + (*m)[2] + (*m)[3] + (*m)[4];
   return std::nullopt;
 }

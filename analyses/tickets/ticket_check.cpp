@@ -49,8 +49,8 @@ std::optional<long long> prizeOf(const History& h, int draw, int tier) {
 
 // The stored draw numbered `no`, none when it is missing.
 const Draw* drawNumbered(const History& h, int no) {
-  auto it = std::lower_bound(h.HistoryRs.begin(), h.HistoryRs.end(), no, [](const Draw& d, int n) { return d.no < n; });
-  return it != h.HistoryRs.end() && it->no == no ? &*it : nullptr;
+  auto it = std::lower_bound(h.draws.begin(), h.draws.end(), no, [](const Draw& d, int n) { return d.no < n; });
+  return it != h.draws.end() && it->no == no ? &*it : nullptr;
 }
 
 // Adds a win to the running totals.
@@ -112,7 +112,7 @@ LineOverHistory checkLineOverHistory(const History& history, const TicketNumbers
     if (a.tier != b.tier) return a.tier < b.tier;
     return a.yen.value_or(-1) > b.yen.value_or(-1);
   };
-  for (const Draw& d : history.HistoryRs) {
+  for (const Draw& d : history.draws) {
     if (!d.complete()) continue;
     ++r.draws;
     TicketWin w = match(line, d);

@@ -71,12 +71,12 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   auto* bodyLayout = new QVBoxLayout(body);
   bodyLayout->setContentsMargins(0, 0, 0, 0);
   bodyLayout->setSpacing(layout->spacing());
-  fpSpread1 = new GridView(body);
-  fpSpread1->setObjectName(QStringLiteral("fpSpread1"));
-  fpSpread1->setGrid(&grid_);
-  fpSpread1->setGrowsToShowMore(true);
-  fpSpread1->setLegend(def.legend);
-  bodyLayout->addWidget(fpSpread1, 1);  // no alignment: that would keep it at its designed size
+  gridView_ = new GridView(body);
+  gridView_->setObjectName(QStringLiteral("fpSpread1"));
+  gridView_->setGrid(&grid_);
+  gridView_->setGrowsToShowMore(true);
+  gridView_->setLegend(def.legend);
+  bodyLayout->addWidget(gridView_, 1);  // no alignment: that would keep it at its designed size
 
   auto* bottom = new QHBoxLayout;
   for (const LegendItem& item : def.legend) {
@@ -91,10 +91,10 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   progress_->setRange(0, 0);  // busy until the fill gives its count
   progress_->hide();
   bottom->addWidget(progress_);
-  Command1 = new QPushButton(QStringLiteral("閉じる"), body);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  connect(Command1, &QPushButton::clicked, this, [this] { closeChildOf(this); });
-  bottom->addWidget(Command1);
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"), body);
+  closeButton_->setObjectName(QStringLiteral("Command1"));
+  connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(closeButton_);
   bodyLayout->addLayout(bottom);
   body_ = body;
   keepBodyToGrid();
@@ -104,7 +104,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
 
 // The body is never larger than the whole grid with the row under it.
 void AnalysisWindow::keepBodyToGrid() {
-  const QSize most = fpSpread1->maximumSize();
+  const QSize most = gridView_->maximumSize();
   QLayout* l = body_->layout();
   const QLayoutItem* bottom = l->itemAt(l->count() - 1);
   body_->setMaximumSize(std::max(most.width(), bottom->minimumSize().width()),
@@ -144,7 +144,7 @@ void AnalysisWindow::fillInBackground(BackgroundFill fill) {
     if (watcher_->future().resultCount() > 0) grid_ = watcher_->future().takeResult();
     filled_ = true;
     progress_->hide();
-    fpSpread1->refresh();
+    gridView_->refresh();
     keepBodyToGrid();
     layout()->activate();  // the grid at its size before anyone looks
     emit filled();

@@ -1,6 +1,6 @@
 #pragma once
 // The content of every analysis window: the description line, the grid
-// (fpSpread1), the legend and the close button Command1.
+// (gridView_), the legend and the close button (closeButton_).
 #include <QFutureWatcher>
 #include <QWidget>
 #include <functional>
@@ -37,8 +37,8 @@ class AnalysisWindow : public QWidget {
   ~AnalysisWindow() override;
 
   const Grid& grid() const { return grid_; }
-  GridView* gridView() const { return fpSpread1; }
-  QPushButton* closeButton() const { return Command1; }
+  GridView* gridView() const { return gridView_; }
+  QPushButton* closeButton() const { return closeButton_; }
   // False while a background fill is running.
   bool isFilled() const { return filled_; }
   QProgressBar* progressBar() const { return progress_; }
@@ -53,8 +53,8 @@ class AnalysisWindow : public QWidget {
 
   Grid grid_;
   QWidget* body_ = nullptr;  // the grid and the row under it
-  GridView* fpSpread1 = nullptr;
-  QPushButton* Command1 = nullptr;
+  GridView* gridView_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QFutureWatcher<Grid>* watcher_ = nullptr;
   bool filled_ = true;

@@ -78,7 +78,7 @@ double LineRecord::standardErrors() const {
 
 Backtest runBacktest(const History& history, const std::array<bool, PredictionState::kSettingCount>& reflect,
                      int fromDrawNo, const BacktestProgress& progress, bool keepDraws) {
-  const std::vector<Draw>& rows = history.HistoryRs;
+  const std::vector<Draw>& rows = history.draws;
   // the rows evaluated
   std::vector<size_t> targets;
   int complete = 0;

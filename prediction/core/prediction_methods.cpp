@@ -155,7 +155,7 @@ void buildPredictionGrids(PredictionGrids& grids) {
   for (int i = 0; i < kPredictionGridCount; ++i) buildPredictionGrid(grids[i], i);
 }
 
-void scanHistory(PredictionState& s, const History& history) { scanDraws(s, history.HistoryRs); }
+void scanHistory(PredictionState& s, const History& history) { scanDraws(s, history.draws); }
 
 void scanDraws(PredictionState& s, std::span<const Draw> draws) {
   for (const Draw& d : draws) {

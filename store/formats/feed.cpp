@@ -707,7 +707,7 @@ StatusLine statusLine(const History& history, const std::string& today) {
   if (last == 0) return {"最新データ：なし", "最新化してください"};
   line.latest = "最新データ：第" + std::to_string(last) + "回";
   std::string date;
-  for (auto d = history.HistoryRs.rbegin(); d != history.HistoryRs.rend(); ++d)
+  for (auto d = history.draws.rbegin(); d != history.draws.rend(); ++d)
     if (d->no == last) {
       date = d->date;
       break;

@@ -303,5 +303,5 @@ TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {
   const auto* missing = frm.findChild<QLabel*>(QStringLiteral("updateReminder"));
   EXPECT_TRUE(missing->text().endsWith(QStringLiteral("回分が未取り込みです"))) << missing->text().toStdString();
   EXPECT_EQ(missing->textFormat(), Qt::PlainText) << "a stored date is never markup";
-  EXPECT_EQ(frm.history().HistoryRs[1338].date, "");
+  EXPECT_EQ(frm.history().draws[1338].date, "");
 }

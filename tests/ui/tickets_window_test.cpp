@@ -148,7 +148,7 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
 
   // the start reads the newest date only: the window reads the others and shows them beside the wins
-  const Draw& first = frm.history().HistoryRs.front();
+  const Draw& first = frm.history().draws.front();
   ASSERT_EQ(first.date, "");
   TicketNumbers n{first[0], first[1], first[2], first[3], first[4]};
   std::sort(n.begin(), n.end());

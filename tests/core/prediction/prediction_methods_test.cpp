@@ -165,7 +165,7 @@ TEST(CycleMethod, BonusCountsGapOneStopsAndLaterDrawsOverwrite) {
   EXPECT_EQ(o.state.cycle[0][6], "3");  // bonus position: kept, not shown
   for (int r = 3; r <= 5; ++r) EXPECT_EQ(numbers(o.grids[0], r), Texts(5, "")) << r;
 
-  std::vector<Draw> rows = h.HistoryRs;
+  std::vector<Draw> rows = h.draws;
   Draw d9 = test::draw(9);
   d9.n = test::numbers({10, 24, 25, 30, 31, 1});
   rows.push_back(d9);
