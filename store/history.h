@@ -35,33 +35,25 @@ using PrizeTable = std::map<int, Prize>;
 // history looks at its range again.  Each reads as a plain int (a date as
 // its text).
 
+// A whole number that can only hold what its rule (domain_values.h) accepts.
+template <bool (*Rule)(long long)>
+class RuledNumber {
+ public:
+  static constexpr std::optional<RuledNumber> of(long long v) {
+    return Rule(v) ? std::optional<RuledNumber>(RuledNumber(static_cast<int>(v))) : std::nullopt;
+  }
+  constexpr operator int() const { return value_; }
+  constexpr bool operator==(const RuledNumber&) const = default;
+
+ private:
+  constexpr explicit RuledNumber(int v) : value_(v) {}
+  int value_;
+};
+
 // 回数: a draw number 1..32767.
-class DrawNo {
- public:
-  static constexpr std::optional<DrawNo> of(long long v) {
-    return isDrawNo(v) ? std::optional<DrawNo>(DrawNo(static_cast<int>(v))) : std::nullopt;
-  }
-  constexpr operator int() const { return value_; }
-  constexpr bool operator==(const DrawNo&) const = default;
-
- private:
-  constexpr explicit DrawNo(int v) : value_(v) {}
-  int value_;
-};
-
+using DrawNo = RuledNumber<isDrawNo>;
 // 第1数字..第5数字, ボーナス数字: a lottery number 1..31.
-class LotteryNumber {
- public:
-  static constexpr std::optional<LotteryNumber> of(long long v) {
-    return isLotteryNumber(v) ? std::optional<LotteryNumber>(LotteryNumber(static_cast<int>(v))) : std::nullopt;
-  }
-  constexpr operator int() const { return value_; }
-  constexpr bool operator==(const LotteryNumber&) const = default;
-
- private:
-  constexpr explicit LotteryNumber(int v) : value_(v) {}
-  int value_;
-};
+using LotteryNumber = RuledNumber<isLotteryNumber>;
 
 // 抽選日: empty, or YYYY-MM-DD naming a day of the calendar.
 class DrawDate {
