@@ -39,30 +39,24 @@
 #include "store/formats/tickets_file.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/entry_store.h"
+#include "tool/commands.h"
+#include "tool/tool_common.h"
 #include "update/master_update.h"
 #include "windows/ui/window_content.h"
 #include "windows/window_table.h"
 
 namespace {
 
-// A reason and, on a line of its own, the library's or the system's account;
-// every line the tool writes to standard error comes through here, with a
-// terminal's control codes in any text from outside written as \xNN.
-void tell(const std::string& reason, const std::string& details = {}) {
-  std::cerr << "kazumaki-tool: " << km::terminalSafe(reason) << "\n";
-  if (!details.empty()) std::cerr << "  " << km::terminalSafe(details) << "\n";
-}
+using km::tool::connectTo;
+using km::tool::load;
+using km::tool::programFolder;
+using km::tool::tell;
+using km::tool::usage;
+using km::tool::written;
 
-// The exit status after writing to standard output: 1, said, when the
-// output could not be written (a full disk, a closed pipe).
-int written() {
-  std::cout.flush();
-  if (std::cout.good()) return 0;
-  tell("標準出力へ書き込めません。", errno ? std::strerror(errno) : std::string());
-  return 1;
-}
+}  // namespace
 
-int usage() {
+int km::tool::usage() {
   std::cerr
       << "使い方：\n"
          "  kazumaki-tool import-csv CSV DB [--force]\n"
@@ -98,19 +92,7 @@ int usage() {
   return 2;
 }
 
-// The program folder, as the program itself finds it.
-bool programFolder(std::string& folder) {
-  const km::ProgramFolder f = km::locateProgramFolder(km::defaultProgramFolderPlaces(km::runningExecutableFolder()));
-  if (!f.ok) {
-    tell(f.message, f.details);
-    return false;
-  }
-  if (!f.warning.empty()) tell(f.warning);
-  folder = f.path;
-  return true;
-}
-
-km::ConnectString connectTo(const std::string& path) { return km::ConnectString{path, km::databasePassword()}; }
+namespace {
 
 int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
   const km::CsvResult r = km::readHistoryCsvFile(csvPath);
@@ -137,12 +119,6 @@ int importCsv(const std::string& csvPath, const std::string& dbPath, bool force)
     return 1;
   }
   return 0;
-}
-
-bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
-  r = km::loadHistory(connectTo(dbPath), withDates);
-  if (!r.ok) tell(r.message, r.details);
-  return r.ok;
 }
 
 int exportCsv(const std::string& dbPath, bool prizes) {

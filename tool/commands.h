@@ -1,0 +1,14 @@
+#pragma once
+// The commands of kazumaki-tool that stand in files of their own: each takes
+// the command line after the program's name (a[0] is the command) and
+// returns the exit status (0 done, 1 refused or failed, said on standard
+// error, 2 the usage).
+#include <string>
+#include <vector>
+
+namespace km::tool {
+
+// The usage text, on standard error; returns 2.
+int usage();
+
+}  // namespace km::tool
