@@ -252,7 +252,7 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
 }
 
 TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
-  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-06
+  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-18, 8 on 2000-02-08
   const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
   const struct {
     const char* what;
@@ -260,9 +260,11 @@ TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
     MergeRules rules;
     const char* says;  // in the reason, or "" when the draws are taken
   } cases[] = {
-      {"as many new draws as the weeks allow", eight, {"2000-01-10", false}, ""},
-      {"more than the weeks allow", feedDraws(15), {"2000-01-10", false}, "新しい回が多すぎます（10回分"},
-      {"a date more than a week after today", eight, {"2000-01-01", false}, "第8回の日付 2000-01-09 は、今日"},
+      {"the newest drawn today in Japan", eight, {"2000-02-08", false}, ""},
+      {"the newest a day after today",
+       eight,
+       {"2000-02-07", false},
+       "取得先の第8回の抽選日 2000-02-08 は、今日（日本の日付で 2000-02-07）より後です。"},
       {"no draw in common with the history", after, {"", false}, "同じ回が1回もありません"},
       {"a file the user chose may hold only the new draws", after, {"", true}, ""},
       {"but not with a gap", gap, {"", true}, "第6回がありません"},
