@@ -105,7 +105,8 @@ UpdateSource explicitUpdateSource(const QString& text, const QString& base) {
   UpdateSource s;
   const QString t = text.trimmed();
   if (!t.contains(QLatin1String("://"))) {
-    if (!t.isEmpty()) s.file = base.isEmpty() ? QFileInfo(t).absoluteFilePath() : QDir(base).absoluteFilePath(t);
+    if (!t.isEmpty())
+      s.file = QDir::cleanPath(base.isEmpty() ? QFileInfo(t).absoluteFilePath() : QDir(base).absoluteFilePath(t));
   } else {
     QUrl url(t, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
