@@ -86,7 +86,7 @@ int km::tool::usage() {
          "      次の回を加え、その回数を表示する（--date を省くと、前の回の次の抽選日）\n"
          "  kazumaki-tool set DB 回 列 文字      回の列（2〜7 は数字、8 は抽せん日 YYYY-MM-DD）に文字を書き込む\n"
          "  kazumaki-tool insert DB 回           "
-         "その回の後に、抽せん日をその1週間後とした空の回を入れ、その回数を表示する\n"
+         "その回の後に、抽せん日を暦の上の次の抽せん日とした空の回を入れ、その回数を表示する\n"
          "  kazumaki-tool delete DB 回           その回を削除する\n"
          "  kazumaki-tool check DB               最初の誤りの行と列を表示する\n"
          "DB を省くと、本体の Kazumaki.mdb を使います（インストールしたプログラムでは、初めて使うときに作られる\n"
