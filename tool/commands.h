@@ -11,4 +11,7 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// wheel --numbers "N N .." --match T [--if M] [--csv]: a wheel's lines.
+int wheelCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool
