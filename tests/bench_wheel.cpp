@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "analyses/combos/wheel.h"
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
     guarantees.clear();
     for (int i = 3; i + 1 < argc; i += 2) guarantees.emplace_back(std::atoi(argv[i]), std::atoi(argv[i + 1]));
   }
-  std::printf("pool  T  M  lines  bound  proven  uncovered        ms\n");
+  std::printf("pool  T  M  lines  bound  proven  uncovered   wall ms    cpu ms\n");
   for (const auto& [t, m] : guarantees)
     for (int v = from; v <= to; ++v) {
       km::WheelRequest r;
@@ -32,14 +33,16 @@ int main(int argc, char** argv) {
       r.match = t;
       r.ifDrawn = m;
       const auto start = Clock::now();
+      const std::clock_t cpu = std::clock();
       const km::Wheel w = km::makeWheel(r);
       const double ms = msSince(start);
+      const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
       if (w.status != km::Wheel::Made) {
         std::printf("%4d %2d %2d  %s\n", v, t, m, w.reason.c_str());
         continue;
       }
-      std::printf("%4d %2d %2d  %5zu  %5d  %6s  %9lld  %8.1f\n", v, t, m, w.lines.size(), w.lowerBound,
-                  w.provenMinimum ? std::to_string(*w.provenMinimum).c_str() : "-", w.uncovered, ms);
+      std::printf("%4d %2d %2d  %5zu  %5d  %6s  %9lld  %8.1f  %8.1f\n", v, t, m, w.lines.size(), w.lowerBound,
+                  w.provenMinimum ? std::to_string(*w.provenMinimum).c_str() : "-", w.uncovered, ms, cpuMs);
       std::fflush(stdout);
     }
   return 0;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
 
 #include "analyses/combos/wheel_designs.h"
@@ -30,6 +31,13 @@ struct Binomials {
   }
 };
 constexpr Binomials kBinomials;
+
+// The bits set (std::popcount may be a library call on the baseline instruction set).
+inline int bits(Mask x) {
+  x = x - ((x >> 1) & 0x55555555u);
+  x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+  return static_cast<int>((((x + (x >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}
 
 long long choose(int n, int k) { return n < 0 || k < 0 || k > n ? 0 : kBinomials.c[n][k]; }
 
@@ -179,6 +187,30 @@ class Coverage {
     return d;
   }
 
+  // A change of one number of a line, `out` for `in`, in two halves: the keys
+  // only this line holds that hold `out` (lost), and the keys no line holds
+  // that would hold `in` (gained); `rest` is the line without `out`.
+  int lostKeys(Mask out, Mask rest, int* ranks) const { return keysThrough(out, rest, 1, ranks); }
+  int gainedKeys(Mask in, Mask rest, int* ranks) const { return keysThrough(in, rest, 0, ranks); }
+  // How the uncovered count would change with those keys lost and gained, changing nothing.
+  long long delta(const int* lost, int nl, const int* gained, int ng) {
+    if (s_.m == s_.t) return nl - ng;
+    long long d = 0;
+    for (int i = 0; i < nl; ++i)
+      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
+        if (--keysIn_[static_cast<size_t>(*e)] == 0) ++d;
+    for (int i = 0; i < ng; ++i)
+      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
+        if (keysIn_[static_cast<size_t>(*e)]++ == 0) --d;
+    for (int i = 0; i < ng; ++i)
+      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
+        --keysIn_[static_cast<size_t>(*e)];
+    for (int i = 0; i < nl; ++i)
+      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
+        ++keysIn_[static_cast<size_t>(*e)];
+    return d;
+  }
+
   long long uncovered() const { return static_cast<long long>(list_.size()); }
   int uncoveredAt(size_t i) const { return list_[i]; }
 
@@ -192,6 +224,25 @@ class Coverage {
     if (s_.m == s_.t) return insert(key);
     for (const int* e = s_.superBegin(key); e != s_.superBegin(key) + s_.perKey; ++e)
       if (--keysIn_[static_cast<size_t>(*e)] == 0) insert(*e);
+  }
+  // The keys holding `point` and t - 1 of the four numbers of `rest` that
+  // `held` lines hold.
+  int keysThrough(Mask point, Mask rest, int held, int* ranks) const {
+    static constexpr std::uint8_t kPatterns[4][6] = {
+        {0}, {1, 2, 4, 8}, {3, 5, 6, 9, 10, 12}, {7, 11, 13, 14}};  // t - 1 of 4
+    static constexpr int kCount[4] = {1, 4, 6, 4};
+    Mask at[4];
+    int n = 0;
+    for (Mask r = rest; r && n < 4; r &= r - 1) at[n++] = r & (~r + 1);
+    int count = 0;
+    for (int p = 0; p < kCount[s_.t - 1]; ++p) {
+      Mask k = point;
+      for (int j = 0; j < 4; ++j)
+        if (kPatterns[s_.t - 1][p] >> j & 1) k |= at[j];
+      const int r = rankOf(k);
+      if (held_[static_cast<size_t>(r)] == held) ranks[count++] = r;
+    }
+    return count;
   }
   void insert(int e) {
     pos_[static_cast<size_t>(e)] = static_cast<int>(list_.size());
@@ -211,6 +262,22 @@ class Coverage {
   std::vector<std::uint8_t> keysIn_;  // m > t: held keys within each element
   std::vector<int> list_, pos_;       // the uncovered elements some line could cover
 };
+
+// How long the search may go on, the same for the same request (never the
+// clock): a unit of work for each line a step looks at and each count it
+// changes, about a second and a half in all on this machine; and at one size,
+// a few fruitless attempts of steps enough for pools up to 20 to come near
+// their best, more for more keys.
+struct Effort {
+  long long work;
+  long long attemptSteps;
+  int attempts;
+};
+Effort effortFor(const Shape& s) {
+  constexpr long long kWork = 150'000'000, kStepsPerKey = 30;
+  constexpr int kAttempts = 4;
+  return {kWork, std::max<long long>(3000, kStepsPerKey * s.keys), kAttempts};
+}
 
 // The search for few lines covering every reachable element: a greedy start,
 // then, one line fewer at a time, a tabu search over single-number changes of
@@ -241,20 +308,30 @@ class Search {
 
   bool cancelled() const { return cancelled_; }
 
-  // Lines covering every reachable element, as few as the budget finds.
-  std::vector<Mask> run(int target, long long budget) {
-    budget_ = budget;
+  // Lines covering every reachable element, as few as the search finds
+  // before `target`, the work given out, or as many fruitless attempts at
+  // one size as the effort allows; from the lines `start` and as many more
+  // as they need.
+  std::vector<Mask> run(int target, const Effort& effort, const std::vector<Mask>& start) {
+    effort_ = effort;
+    for (Mask line : start) {
+      cover_->add(line);
+      lines_.push_back(line);
+    }
     greedy();
     if (cancelled_) return {};
     std::vector<Mask> best = lines_;
-    while (static_cast<int>(best.size()) > target && used_ < budget_) {
+    int failed = 0;
+    while (static_cast<int>(best.size()) > target && used_ < effort_.work && failed < effort_.attempts) {
       dropLine();
       if (descend()) {
         best = lines_;
+        failed = 0;
         continue;
       }
       if (cancelled_) return {};
-      // no cover one line smaller within the steps given: start again from the best with the steps left
+      // no cover one line smaller within the steps given: again from the best, another line dropped
+      ++failed;
       restore(best);
     }
     report(100);
@@ -262,8 +339,11 @@ class Search {
   }
 
  private:
-  std::uint64_t draw(std::uint64_t n) {
-    return n <= 1 ? 0 : std::uniform_int_distribution<std::uint64_t>(0, n - 1)(rng_);
+  // A number 0..n-1 at random (by multiplication rather than the library's
+  // distributions, so that every standard library draws the same).
+  std::uint64_t draw(std::uint64_t n) { return static_cast<std::uint64_t>((unsigned __int128){rng_()} * n >> 64); }
+  void shuffle(int* first, int n) {
+    for (int i = n - 1; i > 0; --i) std::swap(first[i], first[draw(static_cast<std::uint64_t>(i) + 1)]);
   }
 
   bool stopAsked() {
@@ -274,45 +354,51 @@ class Search {
     if (percent > lastPercent_ && control_.progress) control_.progress(percent);
     lastPercent_ = std::max(lastPercent_, percent);
   }
-  void reportSteps() {
-    report(static_cast<int>(std::min<long long>(99, used_ * 100 / std::max<long long>(1, budget_))));
-  }
 
   bool isAllowed(Mask line) const { return std::binary_search(allowed_->begin(), allowed_->end(), line); }
 
-  // A random line holding t numbers of element e (and usable).
-  Mask randomLineFor(Mask e, Mask keep) {
-    if (allowed_) {
-      std::vector<Mask> fit;
-      for (Mask line : *allowed_)
-        if (std::popcount(line & e) >= s_.t) fit.push_back(line);
-      return fit.empty() ? 0 : fit[draw(fit.size())];
-    }
+  Mask anyUncovered() {
+    return s_.elemMask[static_cast<size_t>(cover_->uncoveredAt(draw(static_cast<std::uint64_t>(cover_->uncovered()))))];
+  }
+
+  // The usable lines that hold t numbers of e.
+  std::vector<Mask> allowedThrough(Mask e) const {
+    std::vector<Mask> fit;
+    for (Mask line : *allowed_)
+      if (bits(line & e) >= s_.t) fit.push_back(line);
+    return fit;
+  }
+
+  // A line through t numbers of e drawn at random, filled up with numbers of
+  // `keep` and then any others; from `fit` when only usable lines may be drawn.
+  Mask randomLineFor(Mask e, Mask keep, const std::vector<Mask>& fit) {
+    if (allowed_) return fit.empty() ? 0 : fit[draw(fit.size())];
+    int from[kMaxPool];
+    int n = 0;
+    for (Mask x = e; x; x &= x - 1) from[n++] = std::countr_zero(x);
+    shuffle(from, n);
     Mask line = 0;
-    // t numbers of e, then numbers of `keep`, then any others, each at random
-    std::vector<int> from;
-    for (Mask x = e; x; x &= x - 1) from.push_back(std::countr_zero(x));
-    std::shuffle(from.begin(), from.end(), rng_);
-    for (int i = 0; i < s_.t; ++i) line |= Mask{1} << from[static_cast<size_t>(i)];
-    from.clear();
-    for (Mask x = keep & ~line; x; x &= x - 1) from.push_back(std::countr_zero(x));
-    std::shuffle(from.begin(), from.end(), rng_);
-    for (size_t i = 0; std::popcount(line) < kLineSize && i < from.size(); ++i) line |= Mask{1} << from[i];
-    while (std::popcount(line) < kLineSize) line |= Mask{1} << draw(static_cast<std::uint64_t>(s_.v));
+    for (int i = 0; i < s_.t; ++i) line |= Mask{1} << from[i];
+    n = 0;
+    for (Mask x = keep & ~line; x; x &= x - 1) from[n++] = std::countr_zero(x);
+    shuffle(from, n);
+    for (int i = 0; bits(line) < kLineSize && i < n; ++i) line |= Mask{1} << from[i];
+    while (bits(line) < kLineSize) line |= Mask{1} << draw(static_cast<std::uint64_t>(s_.v));
     return line;
   }
 
   // Lines added one at a time, each the best of a few drawn for an uncovered element.
   void greedy() {
     constexpr int kTries = 24;
+    std::vector<Mask> fit;
     while (cover_->uncovered() > 0) {
       if (stopAsked()) return;
-      const Mask e =
-          s_.elemMask[static_cast<size_t>(cover_->uncoveredAt(draw(static_cast<std::uint64_t>(cover_->uncovered()))))];
+      const Mask e = anyUncovered();
+      if (allowed_) fit = allowedThrough(e);
       Mask best = 0;
       long long bestGain = 0;
       for (int i = 0; i < kTries; ++i) {
-        const Mask line = randomLineFor(e, 0);
+        const Mask line = randomLineFor(e, 0, fit);
         if (!line) break;
         const long long gain = -cover_->delta(0, line);
         if (gain > bestGain) {
@@ -323,6 +409,7 @@ class Search {
       if (!best) break;  // cannot happen: e is reachable
       cover_->add(best);
       lines_.push_back(best);
+      used_ += static_cast<long long>(kTries) * s_.perKey;
     }
   }
 
@@ -347,72 +434,93 @@ class Search {
         at = i;
       }
     }
+    used_ += static_cast<long long>(lines_.size()) * s_.perKey;
     cover_->remove(lines_[at]);
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
   }
 
-  // Tabu search until nothing reachable is uncovered or the steps run out.
+  struct Move {
+    size_t line;
+    Mask out, in;
+  };
+
+  // Tabu search until nothing reachable is uncovered or the attempt's steps
+  // run out.  Each step draws an uncovered element and takes the best change
+  // of one number of a line that brings the line to t numbers of it; a
+  // number just taken out of a line stays out for a step or a few, unless
+  // bringing it back leaves fewer uncovered than ever in this attempt.
   bool descend() {
+    constexpr long long kTenure = 1, kTenureSpread = 4;
+    // with M > T a change is costly to weigh: a sample of this many is weighed
+    constexpr size_t kWeighedAtMost = 12;
     const size_t b = lines_.size();
-    std::vector<long long> tabu(b * static_cast<size_t>(s_.v), 0);  // [line][number]: not to come back before
+    std::vector<long long> tabu(b * static_cast<size_t>(s_.v), 0);  // [line][number]: not back before this step
+    std::vector<Move> moves;
     long long bestSeen = cover_->uncovered();
-    const long long limit = std::min(budget_, used_ + stepsPerSize());
+    std::vector<Mask> fit;
     for (long long step = 0; cover_->uncovered() > 0; ++step) {
-      if (used_ >= limit) return false;
-      ++used_;
-      if ((used_ & 255) == 0) {
+      if (step >= effort_.attemptSteps || used_ >= effort_.work) return false;
+      if ((step & 63) == 0) {
         if (stopAsked()) return false;
-        reportSteps();
+        report(static_cast<int>(std::min<long long>(99, used_ * 100 / std::max<long long>(1, effort_.work))));
       }
-      const Mask e =
-          s_.elemMask[static_cast<size_t>(cover_->uncoveredAt(draw(static_cast<std::uint64_t>(cover_->uncovered()))))];
-      long long bestDelta = 0;
-      int found = 0;
-      size_t moveLine = 0;
-      Mask moveTo = 0;
+      const Mask e = anyUncovered();
+      moves.clear();
       for (size_t i = 0; i < b; ++i) {
         const Mask line = lines_[i];
-        if (std::popcount(line & e) != s_.t - 1) continue;
-        for (Mask outs = line & ~e; outs; outs &= outs - 1) {
-          const Mask out = outs & (~outs + 1);
+        if (bits(line & e) != s_.t - 1) continue;
+        for (Mask outs = line & ~e; outs; outs &= outs - 1)
           for (Mask ins = e & ~line; ins; ins &= ins - 1) {
-            const Mask in = ins & (~ins + 1);
-            const Mask to = (line & ~out) | in;
-            if (allowed_ && !isAllowed(to)) continue;
-            const long long d = cover_->delta(line, to);
-            const bool banned = tabu[i * static_cast<size_t>(s_.v) + static_cast<size_t>(std::countr_zero(in))] > step;
-            if (banned && cover_->uncovered() + d >= bestSeen) continue;
-            if (found == 0 || d < bestDelta) {
-              bestDelta = d;
-              found = 1;
-              moveLine = i;
-              moveTo = to;
-            } else if (d == bestDelta && draw(static_cast<std::uint64_t>(++found)) == 0) {
-              moveLine = i;
-              moveTo = to;
-            }
+            const Mask out = outs & (~outs + 1), in = ins & (~ins + 1);
+            if (!allowed_ || isAllowed((line & ~out) | in)) moves.push_back({i, out, in});
           }
+      }
+      used_ += static_cast<long long>(b);
+      if (s_.m != s_.t && moves.size() > kWeighedAtMost) {
+        for (size_t k = 0; k < kWeighedAtMost; ++k) std::swap(moves[k], moves[k + draw(moves.size() - k)]);
+        moves.resize(kWeighedAtMost);
+      }
+      long long bestDelta = 0;
+      int found = 0;
+      Move chosen{0, 0, 0};
+      for (const Move& mv : moves) {
+        const Mask rest = lines_[mv.line] & ~mv.out;
+        int lost[6], gained[6];
+        const int nl = cover_->lostKeys(mv.out, rest, lost);
+        const int ng = cover_->gainedKeys(mv.in, rest, gained);
+        used_ += 1 + (nl + ng) * (s_.perKey - 1);
+        const long long d = cover_->delta(lost, nl, gained, ng);
+        const bool banned =
+            tabu[mv.line * static_cast<size_t>(s_.v) + static_cast<size_t>(std::countr_zero(mv.in))] > step;
+        if (banned && cover_->uncovered() + d >= bestSeen) continue;
+        if (found == 0 || d < bestDelta) {
+          bestDelta = d;
+          found = 1;
+          chosen = mv;
+        } else if (d == bestDelta && draw(static_cast<std::uint64_t>(++found)) == 0) {
+          chosen = mv;
         }
       }
+      size_t at = chosen.line;
+      Mask to = (lines_[at] & ~chosen.out) | chosen.in;
       if (found == 0) {
-        // no single change covers e: a line drawn at random takes a new line through e
-        moveLine = draw(b);
-        moveTo = randomLineFor(e, lines_[moveLine]);
-        if (!moveTo) continue;
+        // no single change will do: a line drawn at random becomes one through e
+        at = draw(b);
+        if (allowed_) fit = allowedThrough(e);
+        to = randomLineFor(e, lines_[at], fit);
+        if (!to) continue;
       }
-      const Mask from = lines_[moveLine];
+      const Mask from = lines_[at];
       cover_->remove(from);
-      cover_->add(moveTo);
-      lines_[moveLine] = moveTo;
-      for (Mask gone = from & ~moveTo; gone; gone &= gone - 1)
-        tabu[moveLine * static_cast<size_t>(s_.v) + static_cast<size_t>(std::countr_zero(gone))] =
-            step + 3 + static_cast<long long>(draw(8));
+      cover_->add(to);
+      lines_[at] = to;
+      for (Mask gone = from & ~to; gone; gone &= gone - 1)
+        tabu[at * static_cast<size_t>(s_.v) + static_cast<size_t>(std::countr_zero(gone))] =
+            step + kTenure + static_cast<long long>(draw(kTenureSpread));
       bestSeen = std::min(bestSeen, cover_->uncovered());
     }
     return true;
   }
-
-  long long stepsPerSize() const { return std::max<long long>(2000, budget_ / 8); }
 
   const Shape& s_;
   const std::vector<Mask>* allowed_;  // sorted; null: any line
@@ -421,16 +529,11 @@ class Search {
   std::vector<char> reachable_;
   std::unique_ptr<Coverage> cover_;
   std::vector<Mask> lines_;
-  long long budget_ = 0, used_ = 0;
+  Effort effort_{};
+  long long used_ = 0;
   int lastPercent_ = -1;
   bool cancelled_ = false;
 };
-
-// The number of steps the search may take: the same for the same request.
-long long stepBudget(const Shape& s) {
-  (void)s;
-  return 200000;
-}
 
 // Turán numbers: the least number of r-subsets of an n-set such that every
 // l-subset holds one, from below.  r = 2 is Turán's theorem (the complement
@@ -487,7 +590,7 @@ long long uncoveredSubsets(const std::vector<int>& pool, int match, int ifDrawn,
     Mask m = 0;
     for (int n : line)
       if (n >= 1 && n <= kMaxNumber && index[n] >= 0) m |= Mask{1} << index[n];
-    if (std::popcount(m) >= match) forEachSubsetOf(m, match, [&](Mask k) { held[static_cast<size_t>(rankOf(k))] = 1; });
+    if (bits(m) >= match) forEachSubsetOf(m, match, [&](Mask k) { held[static_cast<size_t>(rankOf(k))] = 1; });
   }
   // an M-subset is met in T numbers by a line exactly when one of its T-subsets lies within that line
   long long uncovered = 0;
@@ -499,6 +602,80 @@ long long uncoveredSubsets(const std::vector<int>& pool, int match, int ifDrawn,
   return uncovered;
 }
 
+namespace {
+
+std::optional<std::vector<Mask>> wheelOverIndices(int v, int t, int m, const std::vector<Mask>* allowed,
+                                                  const WheelControl& control);
+
+// For M > T, a wheel from wheels of T of T: split the pool into g groups so
+// that any M numbers have ceil(M / g) >= T numbers in one group, and take a
+// covering of each group's T-subsets (a group of five or fewer numbers is one
+// line).  Empty when no such split helps; null when stopped.
+std::optional<std::vector<Mask>> splitWheel(int v, int t, int m, const WheelControl& control) {
+  std::vector<Mask> best;
+  const WheelControl quiet{control.stop, {}};
+  for (int g = 2; g <= m && (m + g - 1) / g >= t; ++g) {
+    std::vector<Mask> lines;
+    int first = 0;
+    for (int group = 0; group < g; ++group) {
+      const int size = v / g + (group < v % g ? 1 : 0);
+      const Mask members = ((Mask{1} << size) - 1) << first;
+      if (size <= kLineSize) {
+        Mask line = members;
+        for (int x = 0; bits(line) < kLineSize; ++x) line |= Mask{1} << x;
+        lines.push_back(line);
+      } else {
+        const std::optional<std::vector<Mask>> part = wheelOverIndices(size, t, t, nullptr, quiet);
+        if (!part) return std::nullopt;
+        for (Mask line : *part) lines.push_back(line << first);
+      }
+      first += size;
+    }
+    if (best.empty() || lines.size() < best.size()) best = lines;
+  }
+  return best;
+}
+
+// A wheel over the indices 0..v-1 (only `allowed` lines when given); null when stopped.
+std::optional<std::vector<Mask>> wheelOverIndices(int v, int t, int m, const std::vector<Mask>* allowed,
+                                                  const WheelControl& control) {
+  std::vector<Mask> chosen;
+  if (const std::vector<WheelLine>* design = knownDesign(v, t, m)) {
+    // a design from the literature, used when every line of it may be used
+    for (const WheelLine& d : *design) {
+      Mask mask = 0;
+      for (int x : d) mask |= Mask{1} << x;
+      if (allowed && !std::binary_search(allowed->begin(), allowed->end(), mask)) {
+        chosen.clear();
+        break;
+      }
+      chosen.push_back(mask);
+    }
+  }
+  if (!chosen.empty()) {
+    if (control.progress) control.progress(100);
+    return chosen;
+  }
+  if (allowed && allowed->empty()) return chosen;  // no line may be used
+  std::vector<Mask> start;
+  if (m > t && !allowed) {
+    const std::optional<std::vector<Mask>> split = splitWheel(v, t, m, control);
+    if (!split) return std::nullopt;
+    start = *split;
+  }
+  const Shape shape(v, t, m);
+  const std::uint64_t seed = 0x9E3779B97F4A7C15ULL ^ (static_cast<std::uint64_t>(v) << 16) ^
+                             (static_cast<std::uint64_t>(t) << 8) ^ static_cast<std::uint64_t>(m) ^
+                             (static_cast<std::uint64_t>(allowed ? allowed->size() : 0) << 24);
+  Search search(shape, allowed, control, seed);
+  const int target = std::max(schoenheimBound(v, t, m), provenWheelMinimum(v, t, m).value_or(0));
+  chosen = search.run(target, effortFor(shape), start);
+  if (search.cancelled()) return std::nullopt;
+  return chosen;
+}
+
+}  // namespace
+
 Wheel makeWheel(const WheelRequest& request, const WheelControl& control) {
   Wheel w;
   std::vector<int> pool;
@@ -509,63 +686,28 @@ Wheel makeWheel(const WheelRequest& request, const WheelControl& control) {
   w.lowerBound = schoenheimBound(v, t, m);
   w.provenMinimum = provenWheelMinimum(v, t, m);
 
-  int index[kMaxNumber + 1];
-  std::fill(std::begin(index), std::end(index), -1);
-  for (int i = 0; i < v; ++i) index[pool[static_cast<size_t>(i)]] = i;
-  auto maskOf = [&](const WheelLine& line) {
-    Mask mask = 0;
-    for (int n : line) {
-      if (n < 1 || n > kMaxNumber || index[n] < 0) return Mask{0};
-      mask |= Mask{1} << index[n];
-    }
-    return std::popcount(mask) == kLineSize ? mask : Mask{0};
-  };
-
   std::vector<Mask> allowed;
   if (request.allowed) {
+    int index[kMaxNumber + 1];
+    std::fill(std::begin(index), std::end(index), -1);
+    for (int i = 0; i < v; ++i) index[pool[static_cast<size_t>(i)]] = i;
     allowed.reserve(request.allowed->size());
-    for (const WheelLine& line : *request.allowed)
-      if (const Mask mask = maskOf(line)) allowed.push_back(mask);  // lines beyond the pool cannot be used
+    for (const WheelLine& line : *request.allowed) {
+      Mask mask = 0;
+      for (int n : line) mask |= n >= 1 && n <= kMaxNumber && index[n] >= 0 ? Mask{1} << index[n] : Mask{0};
+      if (bits(mask) == kLineSize) allowed.push_back(mask);  // lines beyond the pool cannot be used
+    }
     std::sort(allowed.begin(), allowed.end());
     allowed.erase(std::unique(allowed.begin(), allowed.end()), allowed.end());
   }
-
-  std::vector<Mask> chosen;
-  const std::vector<WheelLine>* design = knownDesign(v, t, m);
-  if (design) {
-    // a design from the literature, used when every line of it may be used
-    for (const WheelLine& d : *design) {
-      const Mask mask =
-          maskOf({pool[static_cast<size_t>(d[0])], pool[static_cast<size_t>(d[1])], pool[static_cast<size_t>(d[2])],
-                  pool[static_cast<size_t>(d[3])], pool[static_cast<size_t>(d[4])]});
-      if (request.allowed && !std::binary_search(allowed.begin(), allowed.end(), mask)) {
-        chosen.clear();
-        break;
-      }
-      chosen.push_back(mask);
-    }
-  }
-  if (chosen.empty()) {
-    if (request.allowed && allowed.empty()) {
-      // no line may be used: every M-subset stays uncovered
-    } else {
-      const Shape shape(v, t, m);
-      const std::uint64_t seed = 0x9E3779B97F4A7C15ULL ^ (static_cast<std::uint64_t>(v) << 16) ^
-                                 (static_cast<std::uint64_t>(t) << 8) ^ static_cast<std::uint64_t>(m) ^
-                                 (static_cast<std::uint64_t>(allowed.size()) << 24);
-      Search search(shape, request.allowed ? &allowed : nullptr, control, seed);
-      const int target = std::max(w.lowerBound, w.provenMinimum.value_or(0));
-      chosen = search.run(target, stepBudget(shape));
-      if (search.cancelled()) {
-        w.status = Wheel::Cancelled;
-        return w;
-      }
-    }
-  } else if (control.progress) {
-    control.progress(100);
+  const std::optional<std::vector<Mask>> chosen =
+      wheelOverIndices(v, t, m, request.allowed ? &allowed : nullptr, control);
+  if (!chosen) {
+    w.status = Wheel::Cancelled;
+    return w;
   }
 
-  for (Mask mask : chosen) {
+  for (Mask mask : *chosen) {
     WheelLine line{};
     int n = 0;
     for (Mask x = mask; x; x &= x - 1) line[static_cast<size_t>(n++)] = pool[static_cast<size_t>(std::countr_zero(x))];

@@ -90,15 +90,17 @@ TEST_P(WheelSizes, GuaranteeHoldsAtTheSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, WheelSizes,
-                         ::testing::Values(SizeCase{9, 4, 4, 30, true}, SizeCase{10, 4, 4, 51, true},
-                                           SizeCase{11, 4, 4, 66, true}, SizeCase{12, 4, 4, 113, true},
-                                           SizeCase{21, 2, 2, 21, true}, SizeCase{25, 2, 2, 30, true},
-                                           SizeCase{17, 3, 3, 68, true}, SizeCase{12, 3, 3, 34, false},
-                                           SizeCase{15, 3, 3, 65, false}, SizeCase{20, 3, 3, 155, false},
-                                           // M > T: five drawn in 20 numbers, two of them on one line of
-                                           // four disjoint lines (pigeonholes); the bound is Turán's
-                                           SizeCase{20, 2, 5, 4, true}, SizeCase{10, 2, 3, 2, true},
-                                           SizeCase{6, 2, 2, 3, true}));
+                         ::testing::Values(
+                             // the proven minima: the least number of lines there can be
+                             SizeCase{9, 4, 4, 30, true}, SizeCase{10, 4, 4, 51, true}, SizeCase{11, 4, 4, 66, true},
+                             SizeCase{12, 4, 4, 113, true}, SizeCase{21, 2, 2, 21, true}, SizeCase{25, 2, 2, 30, true},
+                             SizeCase{17, 3, 3, 68, true}, SizeCase{6, 2, 2, 3, true},
+                             // clearly below a plain greedy choice (34, 65 and 155 lines)
+                             SizeCase{12, 3, 3, 30, false}, SizeCase{15, 3, 3, 58, false},
+                             SizeCase{20, 3, 3, 141, false},
+                             // M > T: five of 20 numbers put two on one of four disjoint lines and three in
+                             // one half of 20 (two wheels of 3 of 3 over 10, 17 lines each); the bound is Turán's
+                             SizeCase{20, 2, 5, 4, true}, SizeCase{10, 2, 3, 2, true}, SizeCase{20, 3, 5, 34, false}));
 
 TEST(WheelDesigns, EveryBuiltInDesignCoversEveryTSubsetAndMeetsItsMinimum) {
   ASSERT_FALSE(knownDesigns().empty());
@@ -226,23 +228,32 @@ TEST(WheelUncovered, CountsByHand) {
 }
 
 TEST(WheelControl, SameRequestSameLinesProgressToTheEndAndAStopEndsIt) {
-  const std::vector<int> pool = spreadPool(14);
+  const std::vector<int> pool = spreadPool(11);
   std::vector<int> seen;
   WheelControl control;
   control.progress = [&](int p) { seen.push_back(p); };
-  const Wheel a = makeWheel({pool, 3, 3}, control);
-  const Wheel b = makeWheel({pool, 3, 3});
+  const Wheel a = makeWheel({pool, 3, 4}, control);
+  const Wheel b = makeWheel({pool, 3, 4});
   ASSERT_EQ(a.status, Wheel::Made);
   EXPECT_EQ(a.lines, b.lines);
   ASSERT_FALSE(seen.empty());
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
   EXPECT_EQ(seen.back(), 100);
 
-  std::atomic<bool> stop{true};
-  control.stop = &stop;
-  const Wheel c = makeWheel({pool, 3, 3}, control);
-  EXPECT_EQ(c.status, Wheel::Cancelled);
-  EXPECT_TRUE(c.lines.empty());
+  // a stop asked before the start, and one asked at the first progress
+  for (const bool before : {true, false}) {
+    std::atomic<bool> stop{before};
+    seen.clear();
+    control.stop = &stop;
+    control.progress = [&](int p) {
+      seen.push_back(p);
+      stop = true;
+    };
+    const Wheel c = makeWheel({spreadPool(20), 3, 3}, control);
+    EXPECT_EQ(c.status, Wheel::Cancelled);
+    EXPECT_TRUE(c.lines.empty());
+    EXPECT_LE(seen.size(), before ? 0u : 1u);
+  }
 }
 
 }  // namespace
