@@ -5,7 +5,6 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include "store/crypto/key_derivation.h"
 
-#include <openssl/crypto.h>
 #include <openssl/sha.h>
 
 #include <cstring>
@@ -185,13 +184,6 @@ __attribute__((target("sha,ssse3,sse4.1"))) DatabaseKey deriveWithShaInstruction
 #endif  // KM_SHA_INSTRUCTIONS
 
 }  // namespace
-
-void startCryptoLibrary() {
-  static const bool started = OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_LOAD_CRYPTO_STRINGS |
-                                                      OPENSSL_INIT_NO_ADD_ALL_CIPHERS | OPENSSL_INIT_NO_ADD_ALL_DIGESTS,
-                                                  nullptr);
-  (void)started;
-}
 
 DatabaseKey deriveDatabaseKey(const std::string& password, const DatabaseSalt& salt, int rounds,
                               KeyDerivationPath path) {

@@ -19,12 +19,6 @@ using DatabaseSalt = std::array<std::uint8_t, 16>;
 // this thread; Portable: the crypto library's block function, a thread a block.
 enum class KeyDerivationPath { Fastest, Portable };
 
-// Starts the crypto library for the cipher, once, before anything else uses
-// it: without the system's configuration file, since the cipher needs only
-// the default provider's AES, SHA-1 and HMAC (the file's loading and what it
-// loads keep about 0.6 MiB of the library resident in every start).
-void startCryptoLibrary();
-
 // PBKDF2-HMAC-SHA1 of `password` and `salt` to 32 bytes.
 DatabaseKey deriveDatabaseKey(const std::string& password, const DatabaseSalt& salt, int rounds = kKdfRounds,
                               KeyDerivationPath path = KeyDerivationPath::Fastest);

@@ -88,7 +88,6 @@ using schema::kCipherPageSize;
 // only SQLite's layer knows of the locks.  Fewer bytes when the file is
 // shorter; empty when it cannot be read.
 std::string readFirstPage(const std::string& path) {
-  startCryptoLibrary();
   sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
   if (!vfs) return {};
   std::string fileMemory(static_cast<size_t>(vfs->szOsFile), '\0');
