@@ -171,21 +171,7 @@ class Coverage {
       if ((a[i].mask & ~to) != 0 && held_[static_cast<size_t>(a[i].rank)] == 1) lost[nl++] = a[i].rank;
     for (int i = 0; i < nb; ++i)
       if ((b[i].mask & ~from) != 0 && held_[static_cast<size_t>(b[i].rank)] == 0) gained[ng++] = b[i].rank;
-    if (s_.m == s_.t) return nl - ng;
-    long long d = 0;
-    for (int i = 0; i < nl; ++i)
-      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
-        if (--keysIn_[static_cast<size_t>(*e)] == 0) ++d;
-    for (int i = 0; i < ng; ++i)
-      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
-        if (keysIn_[static_cast<size_t>(*e)]++ == 0) --d;
-    for (int i = 0; i < ng; ++i)
-      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
-        --keysIn_[static_cast<size_t>(*e)];
-    for (int i = 0; i < nl; ++i)
-      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
-        ++keysIn_[static_cast<size_t>(*e)];
-    return d;
+    return delta(lost, nl, gained, ng);
   }
 
   // A change of one number of a line, `out` for `in`, in two halves: the keys
