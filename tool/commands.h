@@ -11,4 +11,7 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// combos [DB] [conditions] (--count | --csv | --sample K [--seed S]): the lines of 組合せ作成.
+int combosCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool

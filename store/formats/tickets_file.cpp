@@ -131,7 +131,7 @@ std::string fileMessage(const std::string& what, const std::string& path) { retu
 
 }  // namespace
 
-NumbersParse parseTicketNumbers(std::string_view text) {
+std::vector<std::string_view> splitNumberText(std::string_view text) {
   std::vector<std::string_view> tokens;
   size_t i = 0, start = 0;
   while (i <= text.size()) {
@@ -144,6 +144,11 @@ NumbersParse parseTicketNumbers(std::string_view text) {
     i += sep;
     start = i;
   }
+  return tokens;
+}
+
+NumbersParse parseTicketNumbers(std::string_view text) {
+  const std::vector<std::string_view> tokens = splitNumberText(text);
   if (tokens.empty()) return {{}, "数字がありません"};
   return checkNumbers(tokens);
 }
