@@ -82,6 +82,9 @@ int km::tool::usage() {
          "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）\n"
          "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
          "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
+         "  kazumaki-tool wheel --numbers \"N1 N2 ..\" --match T [--if M] [--csv]\n"
+         "      選んだ数字（6〜31個）で「当せん数字のうちM個が選んだ数字に入っていれば、少なくとも1口はT個一致」を\n"
+         "      保証する組合せ（2≦T≦M≦5、T≦4、M を省くと T）。--csv：n1,n2,n3,n4,n5 の行だけ\n"
          "  kazumaki-tool update DB [取得先...]\n"
          "      DB の最新の回より後の回を取り込む（取得先：https:// のアドレスかファイル。省くと公開の一覧を\n"
          "      突き合わせて使う）\n"
@@ -640,6 +643,7 @@ int main(int argc, char** argv) {
     if (!a.empty() && a[0] == "combos") return km::tool::combosCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
+    if (!a.empty() && a[0] == "wheel") return km::tool::wheelCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
     if (a.size() <= 2 && !a.empty() && a[0] == "status") {
       if (a.size() == 2) return status(a[1]);

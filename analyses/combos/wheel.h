@@ -1,0 +1,50 @@
+#pragma once
+// Wheels: lines over a pool of numbers that carry a proven guarantee.
+// (Agreed interface: analyses/combos/wheel.h. The wheel helper owns the file; others code against it.)
+#include <array>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace km {
+
+// A line: five different numbers 1..31, ascending.
+using WheelLine = std::array<int, 5>;
+
+struct WheelRequest {
+  std::vector<int> pool;  // 6..31 different numbers 1..31, ascending
+  int match = 3;          // T: at least one line holds T of the winning numbers ...
+  int ifDrawn = 3;        // M: ... whenever M of the five winning numbers are in the pool (2 <= T <= M <= 5, T <= 4)
+  // The lines the wheel may use (those the conditions keep, all within the pool); null: any line of the pool.
+  const std::vector<WheelLine>* allowed = nullptr;
+};
+
+struct WheelControl {
+  const std::atomic<bool>* stop = nullptr;    // set by another thread to end the search at once
+  std::function<void(int percent)> progress;  // 0..100, called from the working thread
+};
+
+struct Wheel {
+  enum Status { Made, Cancelled, Refused } status = Refused;
+  std::vector<WheelLine> lines;      // each ascending, in ascending order
+  int lowerBound = 0;                // Schönheim's bound for the pool size and guarantee
+  std::optional<int> provenMinimum;  // where the least size is known (proven) for this pool size and guarantee
+  // M-subsets of the pool that no line meets in T numbers, counted exhaustively
+  // after the search: 0 means the guarantee holds; more only under `allowed`.
+  long long uncovered = 0;
+  std::string reason;  // Refused: why, in Japanese
+};
+
+// Makes the wheel; the lines are verified against every M-subset of the pool before it returns.
+Wheel makeWheel(const WheelRequest& request, const WheelControl& control = {});
+
+// The M-subsets of `pool` that no line of `lines` meets in at least `match` numbers (exhaustive).
+long long uncoveredSubsets(const std::vector<int>& pool, int match, int ifDrawn, const std::vector<WheelLine>& lines);
+
+// Schönheim's lower bound on the lines of 5 numbers over v numbers such that every
+// M-subset meets some line in at least T numbers.
+int schoenheimBound(int v, int match, int ifDrawn);
+
+}  // namespace km
