@@ -165,7 +165,7 @@ std::string numberAt(const TicketNumbers& line, size_t) {
   return std::to_string(line[I]);
 }
 
-const std::array<LineColumn, 8> kLineColumns = {{
+const std::array<LineColumn, 7> kLineColumns = {{
     {"口", 7, [](const TicketNumbers&, size_t index) { return std::to_string(index + 1); }},
     {"数字", 4, numberAt<0>},
     {"", 4, numberAt<1>},
@@ -173,11 +173,6 @@ const std::array<LineColumn, 8> kLineColumns = {{
     {"", 4, numberAt<3>},
     {"", 4, numberAt<4>},
     {"合計", 6, [](const TicketNumbers& line, size_t) { return std::to_string(lineTraits(line).sum); }},
-    {"奇数・低数字", 12,
-     [](const TicketNumbers& line, size_t) {
-       const LineTraits t = lineTraits(line);
-       return std::to_string(t.odd) + "・" + std::to_string(t.low);
-     }},
 }};
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace km {
 namespace {
 
 // The line type the search takes and gives, whatever it is named.
-using WheelLine = std::remove_cvref_t<decltype(*WheelRequest{}.allowed)>::value_type;
+using SearchLine = std::remove_cvref_t<decltype(*WheelRequest{}.allowed)>::value_type;
 
 }  // namespace
 
@@ -69,11 +69,11 @@ WheelOutcome runWheel(const WheelPlan& plan, const std::atomic<bool>* stop, std:
     out.reason = plan.problem;
     return out;
   }
-  std::vector<WheelLine> allowed;
+  std::vector<SearchLine> allowed;
   if (plan.limited) {
     allowed.reserve(plan.allowed.size());
     for (const TicketNumbers& l : plan.allowed) {
-      WheelLine w{};
+      SearchLine w{};
       std::copy(l.begin(), l.end(), w.begin());
       allowed.push_back(w);
     }
