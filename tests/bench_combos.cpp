@@ -72,11 +72,10 @@ int main(int argc, char** argv) {
   std::cout << "kept lines (" << many.size() << "): " << medianMs(runs, [&] {
     sink += static_cast<int>(space.keptLines(some, km::kMaxLinesShown).size());
   }) << " ms\n";
-  std::cout << "lines grid of " << many.size() << " lines: " << medianMs(std::max(1, runs / 10), [&] {
-    sink += km::linesGrid(many).maxRows();
-  }) << " ms\n";
-  std::cout << "100 lines at random: " << medianMs(runs, [&] {
-    sink += static_cast<int>(space.sampleLines(heavy, 100, 42).size());
-  }) << " ms\n";
+  std::cout << "lines grid of " << many.size()
+            << " lines: " << medianMs(std::max(1, runs / 10), [&] { sink += km::linesGrid(many).maxRows(); })
+            << " ms\n";
+  std::cout << "100 lines at random: "
+            << medianMs(runs, [&] { sink += static_cast<int>(space.sampleLines(heavy, 100, 42).size()); }) << " ms\n";
   return sink == 42 ? 1 : 0;
 }

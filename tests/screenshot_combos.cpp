@@ -1,14 +1,17 @@
 // Takes the pictures of 組合せ作成 that docs/screenshots keeps: conditions
 // ticked with lines made at random, and a wheel made from a pool, on a real
 // display (run it under xvfb-run; QT_SCALE_FACTOR=2 for 192 DPI).  Not a test.
-//   screenshot_combos PROGRAM_FOLDER OUT_DIR [SUFFIX]
+//   screenshot_combos PROGRAM_FOLDER OUT_DIR [PREFIX]   (192dpi_ with QT_SCALE_FACTOR=2)
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QThread>
 #include <iostream>
@@ -24,12 +27,12 @@ int main(int argc, char** argv) {
   km::installFontSubstitutions();
   km::loadToolkitTranslations();
   if (argc < 3) {
-    std::cerr << "usage: screenshot_combos PROGRAM_FOLDER OUT_DIR [SUFFIX]\n";
+    std::cerr << "usage: screenshot_combos PROGRAM_FOLDER OUT_DIR [PREFIX]\n";
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
   const QString out = QString::fromLocal8Bit(argv[2]);
-  const QString suffix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+  const QString prefix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
   QDir().mkpath(out);
   km::MainFrm frm(folder, QDir(folder).filePath(QStringLiteral("カズマキ.ini")));
   km::HistoryLoader loader(km::makeConnectString(folder.toStdString()));
@@ -52,7 +55,7 @@ int main(int argc, char** argv) {
   if (!w) return 1;
   auto shoot = [&](const QString& name) {
     settle();
-    frm.grab().save(QDir(out).filePath(name + suffix + QStringLiteral(".png")));
+    frm.grab().save(QDir(out).filePath(prefix + name + QStringLiteral(".png")));
   };
   // conditions, and ten lines at random
   w->axisField()->setText(QStringLiteral("7"));
@@ -73,6 +76,21 @@ int main(int argc, char** argv) {
   w->makeLines();
   while (w->wheelRunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   shoot(QStringLiteral("組合せ作成_保証つき"));
+  // the データ分析 menu, its added windows after the separator
+  if (prefix.isEmpty()) {
+    sub->close();
+    for (QAction* a : frm.menuBar()->actions()) {
+      if (a->objectName() != QStringLiteral("mnuMain")) continue;
+      frm.menuBar()->setActiveAction(a);
+      settle();
+      QMenu* menu = a->menu();
+      const QRect r = menu->geometry().united(QRect(frm.menuBar()->mapToGlobal(QPoint(0, 0)), QSize(560, 1)));
+      QApplication::primaryScreen()
+          ->grabWindow(0, 0, 0, r.right() + 8, r.bottom() + 8)
+          .save(QDir(out).filePath(QStringLiteral("データ分析メニュー.png")));
+      menu->close();
+    }
+  }
   frm.close();
   return 0;
 }

@@ -147,7 +147,10 @@ std::string sharesSentence(const Figures& f) {
            "ですが、直近の回の条件を判定できる過去の当選数字がないため、当選数字の割合は示せません。";
   return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) + "、過去" + groupedNumber(f.all.judged) +
          "回の当選数字で条件に合ったのは" + shareText(f.all.hits, f.all.judged) +
-         "で、抽せんは偶然なので当選数字も組合せと同じ割合で条件から外れ、条件で1口の当たりやすさは変わりません。";
+         "で、抽せんは偶然なので当選数字も組合せと同じ割合で条件から外れ、条件で1口の当たりやすさは変わりません" +
+         (f.each[static_cast<size_t>(Condition::Recent)].on ? "（直近の回の条件は各回をその前の回の数字で判定するため、"
+                                                              "ほかの条件と合わせると割合が離れることがあります）。"
+                                                            : "。");
 }
 
 namespace {
