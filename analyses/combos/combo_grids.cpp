@@ -144,7 +144,7 @@ std::string sharesSentence(const Figures& f) {
   if (f.all.kept == 0) return "すべての条件に合う組合せはありません。条件をゆるめてください。";
   if (f.all.judged == 0)
     return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) +
-           "ですが、直近の回の条件を判定できる過去の当選数字がないため、当選数字の割合は示せません。";
+           "ですが、条件を判定できる過去の当選数字がないため、当選数字の割合は示せません。";
   return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) + "、過去" + groupedNumber(f.all.judged) +
          "回の当選数字で条件に合ったのは" + shareText(f.all.hits, f.all.judged) +
          "で、抽せんは偶然なので当選数字も組合せと同じ割合で条件から外れ、条件で1口の当たりやすさは変わりません" +

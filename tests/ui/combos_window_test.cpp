@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QThreadPool>
 #include <filesystem>
 #include <fstream>
 
@@ -185,6 +186,12 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
   EXPECT_TRUE(w->lines().empty());
   EXPECT_FALSE(w->progressBar()->isVisibleTo(w.get()));
   EXPECT_TRUE(w->makeButton()->isEnabled());
+
+  // closing the window stops a search at once: no thread is left working for it
+  w->makeButton()->click();
+  ASSERT_TRUE(w->wheelRunning());
+  w.reset();
+  EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
 }
 
 TEST_F(CombosWindowTest, LinesGoToTheTicketsFileAfterAConfirmation) {
