@@ -182,6 +182,8 @@ const ConditionsCase kCases[] = {
      })},
 };
 
+void PrintTo(const ConditionsCase& c, std::ostream* os) { *os << c.what; }
+
 class EveryCondition : public ::testing::TestWithParam<ConditionsCase> {};
 
 // Kept lines and stored winning lines kept, for every condition alone and
