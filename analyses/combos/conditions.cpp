@@ -316,7 +316,7 @@ std::vector<TicketNumbers> LineSpace::sampleLines(const Conditions& c, int count
 
 NumberSetParse parseNumberSet(std::string_view text) {
   NumberSetParse r;
-  for (std::string_view t : splitNumberText(text)) {
+  for (std::string_view t : numberTexts(text)) {
     const CellNumber n = parseCellNumber(t);
     if (n.kind != CellNumber::Number) {
       r.error = quoted(t) + "は1〜31の数字ではありません";
@@ -334,7 +334,7 @@ NumberSetParse parseNumberSet(std::string_view text) {
 
 CountsParse parseCountSet(std::string_view text, CountRange range) {
   CountsParse r;
-  for (std::string_view t : splitNumberText(text)) {
+  for (std::string_view t : numberTexts(text)) {
     const CellNumber n = parseWholeNumber(t);
     if (n.kind != CellNumber::Number || n.value < range.first || n.value > range.last) {
       r.error = quoted(t) + "は" + std::to_string(range.first) + "〜" + std::to_string(range.last) + "ではありません";

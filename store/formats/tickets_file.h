@@ -45,8 +45,6 @@ struct NumbersParse {
   bool ok() const { return error.empty(); }
 };
 NumbersParse parseTicketNumbers(std::string_view text);
-// The pieces of such a text between its separators, in order (none for a blank text).
-std::vector<std::string_view> splitNumberText(std::string_view text);
 
 // Pasted text, one line of five numbers a line; blank lines are skipped.
 // Errors name the pasted line ("2行目：…"); the sound lines are kept.
