@@ -9,7 +9,6 @@
 #include "analyses/tickets/ticket_check.h"
 #include "store/domain_values.h"
 #include "store/files/text_excerpt.h"
-#include "store/formats/tickets_file.h"
 #include "tool/commands.h"
 #include "tool/tool_common.h"
 
@@ -30,7 +29,7 @@ int countOption(const std::string& option, const std::string& text) {
 // all different (more checks in makeWheel); false, said, when not.
 bool poolOf(const std::string& text, std::vector<int>& pool) {
   std::string error;
-  for (std::string_view piece : splitNumberText(text)) {
+  for (std::string_view piece : numberTexts(text)) {
     const CellNumber n = parseCellNumber(piece);
     if (n.kind != CellNumber::Number) {
       error = "「" + excerpt(piece) + "」は1〜31の数字ではありません";

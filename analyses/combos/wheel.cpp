@@ -59,6 +59,7 @@ std::uint64_t nextSubset(std::uint64_t x) {
 // Calls f(mask) for every k-subset of {0..n-1}, in colex order.
 template <class F>
 void forEachSubset(int n, int k, F&& f) {
+  if (k == 0) return f(Mask{0});
   for (std::uint64_t x = (std::uint64_t{1} << k) - 1; x < (std::uint64_t{1} << n); x = nextSubset(x))
     f(static_cast<Mask>(x));
 }
@@ -170,21 +171,7 @@ class Coverage {
       if ((a[i].mask & ~to) != 0 && held_[static_cast<size_t>(a[i].rank)] == 1) lost[nl++] = a[i].rank;
     for (int i = 0; i < nb; ++i)
       if ((b[i].mask & ~from) != 0 && held_[static_cast<size_t>(b[i].rank)] == 0) gained[ng++] = b[i].rank;
-    if (s_.m == s_.t) return nl - ng;
-    long long d = 0;
-    for (int i = 0; i < nl; ++i)
-      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
-        if (--keysIn_[static_cast<size_t>(*e)] == 0) ++d;
-    for (int i = 0; i < ng; ++i)
-      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
-        if (keysIn_[static_cast<size_t>(*e)]++ == 0) --d;
-    for (int i = 0; i < ng; ++i)
-      for (const int* e = s_.superBegin(gained[i]); e != s_.superBegin(gained[i]) + s_.perKey; ++e)
-        --keysIn_[static_cast<size_t>(*e)];
-    for (int i = 0; i < nl; ++i)
-      for (const int* e = s_.superBegin(lost[i]); e != s_.superBegin(lost[i]) + s_.perKey; ++e)
-        ++keysIn_[static_cast<size_t>(*e)];
-    return d;
+    return delta(lost, nl, gained, ng);
   }
 
   // A change of one number of a line, `out` for `in`, in two halves: the keys
@@ -451,8 +438,10 @@ class Search {
   // bringing it back leaves fewer uncovered than ever in this attempt.
   bool descend() {
     constexpr long long kTenure = 1, kTenureSpread = 4;
-    // with M > T a change is costly to weigh: a sample of this many is weighed
-    constexpr size_t kWeighedAtMost = 12;
+    // with M > T a change is costly to weigh (each key a line gains or loses
+    // touches perKey elements): a sample is weighed, of about this many elements in all
+    constexpr size_t kElementsWeighed = 2000;
+    const size_t weighedAtMost = std::max<size_t>(12, kElementsWeighed / static_cast<size_t>(s_.perKey));
     const size_t b = lines_.size();
     std::vector<long long> tabu(b * static_cast<size_t>(s_.v), 0);  // [line][number]: not back before this step
     std::vector<Move> moves;
@@ -476,9 +465,9 @@ class Search {
           }
       }
       used_ += static_cast<long long>(b);
-      if (s_.m != s_.t && moves.size() > kWeighedAtMost) {
-        for (size_t k = 0; k < kWeighedAtMost; ++k) std::swap(moves[k], moves[k + draw(moves.size() - k)]);
-        moves.resize(kWeighedAtMost);
+      if (s_.m != s_.t && moves.size() > weighedAtMost) {
+        for (size_t k = 0; k < weighedAtMost; ++k) std::swap(moves[k], moves[k + draw(moves.size() - k)]);
+        moves.resize(weighedAtMost);
       }
       long long bestDelta = 0;
       int found = 0;
