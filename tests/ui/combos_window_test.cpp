@@ -156,14 +156,6 @@ TEST_F(CombosWindowTest, AWheelUnderConditionsSaysWhenItsGuaranteeCannotHold) {
   w->excludedField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25"));
   EXPECT_NE(w->poolField()->placeholderText().indexOf(QStringLiteral("6個")), -1)
       << w->poolField()->placeholderText().toStdString();
-  w->clearButton()->click();
-  w->excludedField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26"));
-  ASSERT_TRUE(make());
-  EXPECT_NE(result().find("5個しかないため"), std::string::npos) << result();
-  w->clearButton()->click();
-  w->poolField()->setText(QStringLiteral("1 2 3 4 5"));
-  ASSERT_TRUE(make());
-  EXPECT_NE(result().find("6〜31個"), std::string::npos) << result();
 }
 
 TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStopsIt) {
