@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <ostream>
 
 #include "analyses/combos/wheel_designs.h"
 
@@ -69,6 +69,10 @@ struct SizeCase {
   int most;    // the wheel has at most this many lines
   bool exact;  // ... and exactly as many (the proven minimum)
 };
+
+void PrintTo(const SizeCase& c, std::ostream* os) {
+  *os << "pool " << c.v << ", T " << c.t << ", M " << c.m << (c.exact ? ": " : ": at most ") << c.most;
+}
 
 class WheelSizes : public ::testing::TestWithParam<SizeCase> {};
 
@@ -134,6 +138,8 @@ struct AllowedCase {
   long long uncovered;  // the M-subsets no allowed line can meet in T
 };
 
+void PrintTo(const AllowedCase& c, std::ostream* os) { *os << c.what << ", T " << c.t << ", M " << c.m; }
+
 class WheelAllowed : public ::testing::TestWithParam<AllowedCase> {};
 
 TEST_P(WheelAllowed, UsesOnlyAllowedLinesAndCountsWhatStaysUncovered) {
@@ -176,6 +182,8 @@ struct RefusalCase {
   int t, m;
   const char* says;  // a part of the reason
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.pool.size() << " numbers, T " << c.t << ", M " << c.m; }
 
 class WheelRefusals : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -224,6 +232,9 @@ TEST(WheelUncovered, CountsByHand) {
   EXPECT_EQ(uncoveredSubsets(pool, 2, 3, one), 0);   // three of six hold two of the line
   EXPECT_EQ(uncoveredSubsets(pool, 4, 4, one), 10);  // the 4-subsets with 31
   EXPECT_EQ(uncoveredSubsets(pool, 3, 5, {}), 6);
+  // a line with numbers beyond the pool meets its subsets in the numbers it shares
+  EXPECT_EQ(uncoveredSubsets(pool, 2, 2, {{1, 2, 3, 4, 9}}), 14);
+  EXPECT_EQ(uncoveredSubsets(pool, 2, 3, {{1, 2, 3, 4, 9}}), 16);  // 20 triples, 4 with 3 and 9
   EXPECT_EQ(uncoveredSubsets({1, 1, 2, 3, 4, 5}, 2, 2, one), -1);
 }
 

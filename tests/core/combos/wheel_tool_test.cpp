@@ -2,6 +2,7 @@
 // and bad input refused in Japanese with nothing on standard output.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 
 #include "analyses/combos/wheel.h"
@@ -54,6 +55,8 @@ struct BadCase {
   int status;
   const char* says;  // on standard error; nothing on standard output
 };
+
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.args; }
 
 class WheelToolRefusals : public ::testing::TestWithParam<BadCase> {};
 
