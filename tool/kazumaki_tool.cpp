@@ -74,6 +74,12 @@ int km::tool::usage() {
          "      最後に total,口数,購入金額,当せん金,未抽せんの口数 の行\n"
          "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
          "      その数字を保存されている全部の回で買っていたら（--csv：tier,count,yen）\n"
+         "  kazumaki-tool combos [DB] [--axis \"3 7\"] [--exclude \"1 2\"] [--sum 70-90] [--odd 2,3] [--low 2,3]\n"
+         "                       [--consecutive 0,1] [--recent N:1,2] [--last-digits 4,5]\n"
+         "                       (--count | --csv | --sample K [--seed S])\n"
+         "      組合せ作成の条件に合う口。--count：残る組合せ,合った当選の回,判定した回 の1行。--csv：n1,n2,n3,n4,n5 "
+         "の\n"
+         "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）\n"
          "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
          "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
          "  kazumaki-tool wheel --numbers \"N1 N2 ..\" --match T [--if M] [--csv]\n"
@@ -635,6 +641,7 @@ int main(int argc, char** argv) {
                   pdf);
     }
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
+    if (!a.empty() && a[0] == "combos") return km::tool::combosCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (!a.empty() && a[0] == "wheel") return km::tool::wheelCommand(a);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "analyses/combos/combo_grids.h"
 #include "analyses/counts/appearance_by_count.h"
 #include "analyses/counts/appearance_count.h"
 #include "analyses/divisions/four_ranges.h"
@@ -266,6 +267,17 @@ const Rows& rows() {
             {{"", kWhite, kTicketMainHit, "：当たった本数字"}, {"", kWhite, kTicketBonusHit, "：2等のボーナス数字"}}},
            {"mnuTousenKakunin", "当選確認"},
            fillTickets},
+          {WindowId::Combos,
+           WindowKind::Combos,
+           {kCombosWindow,
+            kCombosWindow,
+            "条件で組合せを絞り、残る割合を過去の当選数字が同じ条件に合った割合と並べて示します。残った組合せから買う口"
+            "を作れます",
+            14200,
+            11200,
+            {}},
+           {"mnuKumiawaseSakusei", "組合せ作成"},
+           oneGrid<fillCombos, Frozen{2}>},
           // opened by the menu bar's own command 一発ゼノバ予想(&D)
           {WindowId::Prediction,
            WindowKind::Prediction,

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "entry/combos_window.h"
 #include "entry/data_entry_window.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
@@ -30,6 +31,11 @@ AnalysisWindow::BackgroundFill backgroundFill(const WindowRow& row, const Window
   };
 }
 
+// 当選確認's tickets.csv, beside the database.
+std::string ticketsPath(const WindowContext& ctx) {
+  return (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
+}
+
 QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, std::vector<const Grid*>& grids) {
   switch (row.kind) {
     case WindowKind::Analysis: {
@@ -51,12 +57,18 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
     case WindowKind::DataEntry:
       return new DataEntryWindow(row.def, ctx.database, parent);
     case WindowKind::Tickets: {
-      const std::string path = (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
+      const std::string path = ticketsPath(ctx);
       // the prediction's lines with the settings the prediction window has at the click
       auto* w = new TicketsWindow(
           row.def, ctx.history, path, parent, ctx.database,
           [&history = ctx.history, &settings = ctx.prediction] { return predictionTickets(history, settings); });
       grids.push_back(&w->grid());
+      return w;
+    }
+    case WindowKind::Combos: {
+      auto* w = new CombosWindow(row.def, ctx.history, ticketsPath(ctx), parent);
+      grids.push_back(&w->figuresGrid());
+      grids.push_back(&w->linesGrid());
       return w;
     }
     case WindowKind::About:
