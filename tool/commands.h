@@ -11,4 +11,7 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// popularity [DB] (--line "N1 N2 N3 N4 N5"... | --numbers) [--csv]: the window 人気度.
+int popularityCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool

@@ -74,6 +74,11 @@ int km::tool::usage() {
          "      最後に total,口数,購入金額,当せん金,未抽せんの口数 の行\n"
          "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
          "      その数字を保存されている全部の回で買っていたら（--csv：tier,count,yen）\n"
+         "  kazumaki-tool popularity [DB] --line \"N1 N2 N3 N4 N5\" [--line ...] [--csv]\n"
+         "      その数字が次の回に当たったときの1等・3等・4等の賞金の推定（人気度による。\n"
+         "      --csv：n1,n2,n3,n4,n5,prize1,prize3,prize4、円）\n"
+         "  kazumaki-tool popularity [DB] --numbers [--csv]\n"
+         "      数字ごとの人気度：その数字を含む買い目の1等の賞金が平均より何%多いか（--csv：number,effect,low,high）\n"
          "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
          "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
          "  kazumaki-tool update DB [取得先...]\n"
@@ -631,6 +636,7 @@ int main(int argc, char** argv) {
                   pdf);
     }
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
+    if (!a.empty() && a[0] == "popularity") return km::tool::popularityCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
