@@ -13,6 +13,7 @@
 #include "help/about_dialog.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
+#include "windows/ui/popularity_window.h"
 
 namespace km {
 
@@ -56,6 +57,11 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       auto* w = new TicketsWindow(
           row.def, ctx.history, path, parent, ctx.database,
           [&history = ctx.history, &settings = ctx.prediction] { return predictionTickets(history, settings); });
+      grids.push_back(&w->grid());
+      return w;
+    }
+    case WindowKind::Popularity: {
+      auto* w = new PopularityWindow(row.def, ctx.history, parent);
       grids.push_back(&w->grid());
       return w;
     }
