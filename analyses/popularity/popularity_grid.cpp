@@ -93,8 +93,8 @@ std::string lineEstimateText(const PopularityModel& m, const LineEstimate& e) {
 
 Grid popularityGrid(const PopularityModel& m) {
   constexpr int kFirstRow = 2;
-  constexpr int kVisibleRows = 19;          // the rest scrolls beside the chart
-  const int rows = kFirstRow + kMaxNumber;  // and the line of the draws used
+  constexpr int kVisibleRows = 19;              // the rest scrolls beside the chart
+  const int rows = kFirstRow + kMaxNumber + 1;  // and two lines: the draws used, the draw estimated for
   Grid g = makeGrid({.cols = kPopularityGridCols,
                      .rows = rows,
                      .visibleCols = kPopularityGridCols,
@@ -111,18 +111,19 @@ Grid popularityGrid(const PopularityModel& m) {
   for (int c = 1; c <= kPopularityGridCols; ++c) g.setText(c, 1, headings[c - 1]);
   g.setColors({1, 1, kPopularityGridCols, 1}, kBlack, kLightRed);
   g.setToolTip(2, 1, "1 がいちばん多く買われている数字");
-  g.setToolTip(3, 1, "その数字を含む買い目が1等に当たったときの賞金が、平均よりどれだけ多いか（−は少ない）");
+  g.setToolTip(3, 1, "その数字を含む買い目が1等に当たったときの賞金が、平均よりどれだけ多いか（マイナスは少ない）");
   g.setToolTip(4, 1, "推定の誤差：本当の値は95%の確からしさでこの範囲にあります");
   g.setToolTip(5, 1, "直近50回に本数字として出た回数（よく出た数字は買われやすくなります）");
   g.setToolTip(6, 1, "前回の本数字（次の回では買われにくくなります）");
-  g.setBorder({1, 1, kPopularityGridCols, rows - 1}, kAllSides);
-  setDrawNoColumn(g, 1, kFirstRow, rows - 1);
+  const int numbersEnd = kFirstRow + kMaxNumber - 1;
+  g.setBorder({1, 1, kPopularityGridCols, numbersEnd}, kAllSides);
+  setDrawNoColumn(g, 1, kFirstRow, numbersEnd);
   if (!m.fitted()) {
     setTitle(g, 2, kFirstRow, notFittedText(m));
     for (int n = kMinNumber; n <= kMaxNumber; ++n) g.setText(1, kFirstRow + n - 1, n);
     return g;
   }
-  g.setAlign({3, kFirstRow, 5, rows - 1}, HAlign::Right);
+  g.setAlign({3, kFirstRow, 5, numbersEnd}, HAlign::Right);
   for (const NumberPopularity& p : m.numbers) {
     const int r = kFirstRow + p.number - 1;
     g.setText(1, r, p.number);
@@ -134,9 +135,10 @@ Grid popularityGrid(const PopularityModel& m) {
     if (p.high < 0) g.setBg({2, r, 4, r}, kMoreBoughtBg);
     if (p.low > 0) g.setBg({2, r, 4, r}, kLessBoughtBg);
   }
-  setTitle(g, 1, rows,
-           "対象：当せん金のわかる第" + std::to_string(m.firstDraw) + "回〜第" + std::to_string(m.lastDraw) + "回（" +
-               std::to_string(m.drawsWithPrizes) + "回）。第" + std::to_string(m.nextDraw) + "回に向けた推定です");
+  setTitle(g, 1, rows - 1,
+           "対象：第" + std::to_string(m.firstDraw) + "回〜第" + std::to_string(m.lastDraw) + "回の当せん金（" +
+               std::to_string(m.drawsWithPrizes) + "回）");
+  setTitle(g, 1, rows, "第" + std::to_string(m.nextDraw) + "回に向けた推定です");
   return g;
 }
 

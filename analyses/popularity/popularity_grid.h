@@ -29,7 +29,8 @@ std::string qualitySentence(const PopularityModel& model);
 std::string lineEstimateText(const PopularityModel& model, const LineEstimate& e);
 
 // The grid: a heading row, then numbers 1..31 (数字, 人気の順, 1等の賞金,
-// 95%の範囲, 直近50回, 前回), then the draws it was fitted on.
+// 95%の範囲, 直近50回, 前回), then the draws it was fitted on and the draw
+// it looks ahead to.
 inline constexpr int kPopularityGridCols = 6;
 Grid popularityGrid(const PopularityModel& model);
 Grid fillPopularity(const History& history);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <numeric>
 
 #include "analyses/tickets/ticket_check.h"
@@ -25,17 +26,6 @@ std::vector<int> othersThan(const TicketNumbers& line) {
   return others;
 }
 
-// Every line of five numbers 1..31, in order.
-template <class F>
-void forEveryLine(F f) {
-  TicketNumbers d{};
-  for (d[0] = 1; d[0] <= kMaxNumber - 4; ++d[0])
-    for (d[1] = d[0] + 1; d[1] <= kMaxNumber - 3; ++d[1])
-      for (d[2] = d[1] + 1; d[2] <= kMaxNumber - 2; ++d[2])
-        for (d[3] = d[2] + 1; d[3] <= kMaxNumber - 1; ++d[3])
-          for (d[4] = d[3] + 1; d[4] <= kMaxNumber; ++d[4]) f(d);
-}
-
 std::vector<double> penalties() {
   std::vector<double> p(kFeatureCount, 0.0);
   for (int c = kFirstNumberCol; c < kFirstDistanceCol + kDistances; ++c) p[static_cast<size_t>(c)] = kPopularityRidge;
@@ -54,6 +44,65 @@ double scoreOf(const PopularityModel& m, const TicketNumbers& d) {
 
 double yenOf(const TierFit& t, double score, double bonusTerm = 0) {
   return std::exp(t.level + t.scale * score + t.bonusScale * bonusTerm) * t.smear;
+}
+
+// Each tier's mean yen over every possible draw (for the 2等, over every
+// bonus the draw leaves out): the line a player picks at random.  The yen
+// of a draw is a product of a factor per number and per pair, built up
+// loop by loop.
+std::array<double, kPrizeTiers> averageOverEveryDraw(const PopularityModel& m) {
+  using PerTier = std::array<double, kPrizeTiers>;
+  std::array<PerTier, kMaxNumber + 1> number{};
+  std::array<PerTier, kDistances + 1> pair{};
+  std::array<double, kMaxNumber + 1> bonus{};  // the 2等's factor of a bonus number
+  double bonusTotal = 0;
+  for (int t = 0; t < kPrizeTiers; ++t) {
+    const TierFit& tier = m.fit.tiers[static_cast<size_t>(t)];
+    for (int n = kMinNumber; n <= kMaxNumber; ++n)
+      number[static_cast<size_t>(n)][static_cast<size_t>(t)] =
+          std::exp(tier.scale * m.numberTerm[static_cast<size_t>(n)]);
+    for (int k = 1; k <= kDistances; ++k)
+      pair[static_cast<size_t>(k)][static_cast<size_t>(t)] =
+          std::exp(tier.scale * m.distanceTerm[static_cast<size_t>(k)]);
+  }
+  for (int n = kMinNumber; n <= kMaxNumber; ++n)
+    bonusTotal += bonus[static_cast<size_t>(n)] =
+        std::exp(m.fit.tiers[kTier2].bonusScale * m.numberTerm[static_cast<size_t>(n)]);
+  auto with = [&](const PerTier& partial, int n, std::initializer_list<int> before) {
+    PerTier p = partial;
+    for (size_t t = 0; t < kPrizeTiers; ++t) {
+      p[t] *= number[static_cast<size_t>(n)][t];
+      for (int b : before) p[t] *= pair[static_cast<size_t>(n - b)][t];
+    }
+    return p;
+  };
+  PerTier sums{};
+  const PerTier one = {1, 1, 1, 1};
+  for (int a = 1; a <= kMaxNumber - 4; ++a) {
+    const PerTier pa = with(one, a, {});
+    for (int b = a + 1; b <= kMaxNumber - 3; ++b) {
+      const PerTier pb = with(pa, b, {a});
+      for (int c = b + 1; c <= kMaxNumber - 2; ++c) {
+        const PerTier pc = with(pb, c, {a, b});
+        for (int d = c + 1; d <= kMaxNumber - 1; ++d) {
+          const PerTier pd = with(pc, d, {a, b, c});
+          for (int e = d + 1; e <= kMaxNumber; ++e) {
+            const PerTier pe = with(pd, e, {a, b, c, d});
+            const double left = bonusTotal - bonus[static_cast<size_t>(a)] - bonus[static_cast<size_t>(b)] -
+                                bonus[static_cast<size_t>(c)] - bonus[static_cast<size_t>(d)] -
+                                bonus[static_cast<size_t>(e)];
+            for (size_t t = 0; t < kPrizeTiers; ++t) sums[t] += pe[t] * (t == kTier2 ? left / (kNumbers - 5) : 1);
+          }
+        }
+      }
+    }
+  }
+  PerTier average{};
+  for (size_t t = 0; t < kPrizeTiers; ++t) {
+    const TierFit& tier = m.fit.tiers[t];
+    if (tier.known) average[t] = std::exp(tier.level) * tier.smear * sums[t] / kAllLines;
+  }
+  return average;
 }
 
 }  // namespace
@@ -136,15 +185,15 @@ std::optional<double> TierModel::logYen(int tier, const SparseRow& x, const Spar
   return t.level + t.scale * score + t.bonusScale * predict(b, this->score.coef);
 }
 
-TierModel fitTiers(const std::vector<PrizeSample>& samples, const std::vector<int>& use) {
+TierModel fitTiers(const std::vector<PrizeSample>& samples, const std::vector<int>& use, bool withCovariance) {
   TierModel m;
-  std::vector<SparseRow> x;
+  std::vector<const SparseRow*> x;
   std::vector<double> y;
   for (int i : use) {
-    x.push_back(samples[static_cast<size_t>(i)].x);
+    x.push_back(&samples[static_cast<size_t>(i)].x);
     y.push_back(*samples[static_cast<size_t>(i)].logYen[kTier4]);
   }
-  m.score = fitRidge(x, y, penalties());
+  m.score = fitRidge(x, y, penalties(), withCovariance);
   if (!m.score.ok) return m;
   m.ok = true;
   const std::vector<double>& coef = m.score.coef;
@@ -166,11 +215,11 @@ TierModel fitTiers(const std::vector<PrizeSample>& samples, const std::vector<in
       tier.level = coef[kLevelCol];
     } else {
       // least squares of the tier's log prize on the score (and the bonus's term)
-      const RidgeFit f = fitRidge(design, target, std::vector<double>(t == kTier2 ? 3 : 2, 0.0));
+      const RidgeFit f = fitRidge(design, target, std::vector<double>(t == kTier2 ? 3 : 2, 0.0), withCovariance);
       if (!f.ok) continue;
       tier.level = f.coef[0];
       tier.scale = f.coef[1];
-      tier.scaleVariance = f.cov[1][1];
+      if (withCovariance) tier.scaleVariance = f.cov[1][1];
       if (t == kTier2) tier.bonusScale = f.coef[2];
     }
     double smear = 0;
@@ -201,7 +250,7 @@ std::array<HeldOut, kPrizeTiers> heldOutQuality(const std::vector<PrizeSample>& 
                                                 const std::vector<Fold>& folds) {
   std::array<std::vector<std::pair<double, double>>, kPrizeTiers> judged;  // (actual, predicted)
   for (const Fold& f : folds) {
-    const TierModel m = fitTiers(samples, f.fitted);
+    const TierModel m = fitTiers(samples, f.fitted, false);
     for (int i : f.judged) {
       const PrizeSample& s = samples[static_cast<size_t>(i)];
       for (int t = 0; t < kPrizeTiers; ++t) {
@@ -257,29 +306,7 @@ PopularityModel fitPopularity(const History& history) {
   for (int k = 1; k <= kDistances; ++k)
     m.distanceTerm[static_cast<size_t>(k)] = coef[static_cast<size_t>(kFirstDistanceCol + k - 1)];
 
-  // the average line: every possible draw alike (for the 2等, every bonus it leaves out)
-  const TierFit& second = m.fit.tiers[kTier2];
-  std::array<double, kMaxNumber + 1> bonusFactor{};
-  double bonusTotal = 0;
-  for (int n = kMinNumber; n <= kMaxNumber; ++n)
-    bonusTotal += bonusFactor[static_cast<size_t>(n)] =
-        std::exp(second.bonusScale * m.numberTerm[static_cast<size_t>(n)]);
-  std::array<double, kPrizeTiers> sums{};
-  forEveryLine([&](const TicketNumbers& d) {
-    const double score = scoreOf(m, d);
-    for (int t = 0; t < kPrizeTiers; ++t) {
-      const TierFit& tier = m.fit.tiers[static_cast<size_t>(t)];
-      if (!tier.known) continue;
-      double yen = yenOf(tier, score);
-      if (t == kTier2) {
-        double left = bonusTotal;
-        for (int n : d) left -= bonusFactor[static_cast<size_t>(n)];
-        yen *= left / (kNumbers - 5);
-      }
-      sums[static_cast<size_t>(t)] += yen;
-    }
-  });
-  for (int t = 0; t < kPrizeTiers; ++t) m.averageYen[static_cast<size_t>(t)] = sums[static_cast<size_t>(t)] / kAllLines;
+  m.averageYen = averageOverEveryDraw(m);
 
   // Each number: the mean features of the lines holding it less those of
   // every line, read on the 1等's scale.

@@ -101,7 +101,8 @@ struct TierModel {
   // log yen of tier t for a draw of features x and bonus features b
   std::optional<double> logYen(int tier, const SparseRow& x, const SparseRow& b) const;
 };
-TierModel fitTiers(const std::vector<PrizeSample>& samples, const std::vector<int>& use);
+// Without `withCovariance` (a fit only to predict with) the scales' variances are not worked out.
+TierModel fitTiers(const std::vector<PrizeSample>& samples, const std::vector<int>& use, bool withCovariance = true);
 
 // The folds of the quality check: each block of consecutive samples is
 // judged by a fit on all the others.

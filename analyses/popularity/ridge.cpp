@@ -65,7 +65,16 @@ double quadraticForm(const std::vector<double>& u, const std::vector<std::vector
   return s;
 }
 
-RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y, const std::vector<double>& penalty) {
+RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y, const std::vector<double>& penalty,
+                  bool withCovariance) {
+  std::vector<const SparseRow*> rows;
+  rows.reserve(x.size());
+  for (const SparseRow& r : x) rows.push_back(&r);
+  return fitRidge(rows, y, penalty, withCovariance);
+}
+
+RidgeFit fitRidge(const std::vector<const SparseRow*>& x, const std::vector<double>& y,
+                  const std::vector<double>& penalty, bool withCovariance) {
   RidgeFit fit;
   const size_t n = penalty.size();
   fit.rows = static_cast<int>(x.size());
@@ -73,9 +82,9 @@ RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y,
   Square gram(n);
   std::vector<double> xty(n, 0.0);
   for (size_t r = 0; r < x.size(); ++r)
-    for (const auto& [i, vi] : x[r]) {
+    for (const auto& [i, vi] : *x[r]) {
       xty[static_cast<size_t>(i)] += vi * y[r];
-      for (const auto& [j, vj] : x[r]) gram(static_cast<size_t>(i), static_cast<size_t>(j)) += vi * vj;
+      for (const auto& [j, vj] : *x[r]) gram(static_cast<size_t>(i), static_cast<size_t>(j)) += vi * vj;
     }
   // an unpenalised column zero on every row still has a pivot
   const double floor = 1e-9 * static_cast<double>(x.size());
@@ -83,6 +92,8 @@ RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y,
   for (size_t c = 0; c < n; ++c) l(c, c) += penalty[c] > 0 ? penalty[c] : floor;
   if (!cholesky(l)) return fit;
   fit.coef = solveCholesky(l, xty);
+  fit.ok = true;
+  if (!withCovariance) return fit;
   // (X'X + Lambda)^-1, column by column
   Square inverse(n);
   for (size_t c = 0; c < n; ++c) {
@@ -97,7 +108,7 @@ RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y,
     for (size_t k = 0; k < n; ++k) trace += inverse(i, k) * gram(k, i);
   double rss = 0;
   for (size_t r = 0; r < x.size(); ++r) {
-    const double e = y[r] - predict(x[r], fit.coef);
+    const double e = y[r] - predict(*x[r], fit.coef);
     rss += e * e;
   }
   fit.effectiveParams = trace;
@@ -108,7 +119,6 @@ RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y,
     fit.cov[r].resize(n);
     for (size_t c = 0; c < n; ++c) fit.cov[r][c] = fit.sigma2 * inverse(r, c);
   }
-  fit.ok = true;
   return fit;
 }
 

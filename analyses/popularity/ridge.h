@@ -23,8 +23,12 @@ struct RidgeFit {
 
 // `penalty[c]` is lambda for column c (0: none).  Unpenalised columns get a
 // vanishing ridge all the same, so that a column that is zero on every row
-// (no draw before the first) leaves the system solvable.
-RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y, const std::vector<double>& penalty);
+// (no draw before the first) leaves the system solvable.  Without
+// `withCovariance` only the coefficients are worked out.
+RidgeFit fitRidge(const std::vector<const SparseRow*>& x, const std::vector<double>& y,
+                  const std::vector<double>& penalty, bool withCovariance = true);
+RidgeFit fitRidge(const std::vector<SparseRow>& x, const std::vector<double>& y, const std::vector<double>& penalty,
+                  bool withCovariance = true);
 
 // The dot product of a sparse row and the coefficients.
 double predict(const SparseRow& row, const std::vector<double>& coef);

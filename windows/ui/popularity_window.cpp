@@ -191,7 +191,11 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
   gridView_->setGrid(&grid_);
   gridView_->setLegend(def.legend);
   gridView_->setGrowsToShowMore(true);
-  middle->addWidget(gridView_, 0);
+  // beyond its whole size the grid keeps to the top
+  auto* side = new QVBoxLayout;
+  side->addWidget(gridView_, 1);
+  side->addStretch(0);
+  middle->addLayout(side, 0);
   layout->addLayout(middle, 1);
 
   auto* lineRow = new QHBoxLayout;
@@ -207,7 +211,10 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
   lineRow->addWidget(lineField_);
   lineRow->addStretch(1);
   layout->addLayout(lineRow);
-  lineResult_ = plainLabel({}, this, "LabelLineResult");
+  // short lines, one a tier, that never wrap
+  lineResult_ = new QLabel(this);
+  lineResult_->setTextFormat(Qt::PlainText);
+  lineResult_->setObjectName(QStringLiteral("LabelLineResult"));
   layout->addWidget(lineResult_);
   connect(lineField_, &QLineEdit::textChanged, this, &PopularityWindow::checkLine);
 

@@ -202,7 +202,7 @@ TEST(Popularity, TooFewDrawsWithPrizesAreSaid) {
     EXPECT_EQ(m.status, c.status);
     EXPECT_NE(qualitySentence(m).find(c.says), std::string::npos) << qualitySentence(m);
     const Grid g = popularityGrid(m);
-    EXPECT_EQ(g.maxRows(), 33);
+    EXPECT_EQ(g.maxRows(), 34);
     EXPECT_EQ(g.text(1, 2), "1");
     if (!m.fitted()) {
       EXPECT_EQ(g.text(2, 2), notFittedText(m));
