@@ -49,6 +49,8 @@ std::string approxYenText(double yen) {
 std::string factorText(double factor) { return fixedText(factor, 2) + "倍"; }
 
 std::string notFittedText(const PopularityModel& m) {
+  if (m.status == PopularityModel::NotSolved)
+    return "当せん金の値から人気度を計算できませんでした（" + std::to_string(m.drawsWithPrizes) + "回の当せん金）。";
   if (m.status == PopularityModel::NoFirstPrizes)
     return "1等の当せん金のわかる回が" + std::to_string(kMinTierDraws) + "回に満たないため、人気度を推定できません。";
   return "当せん金のわかる回が" + std::to_string(m.drawsWithPrizes) + "回しかないため、人気度を推定できません（" +

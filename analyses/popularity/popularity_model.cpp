@@ -290,7 +290,10 @@ PopularityModel fitPopularity(const History& history) {
   std::vector<int> all(samples.size());
   std::iota(all.begin(), all.end(), 0);
   m.fit = fitTiers(samples, all);
-  if (!m.fit.ok) return m;
+  if (!m.fit.ok) {
+    m.status = PopularityModel::NotSolved;
+    return m;
+  }
   if (!m.fit.tiers[kTier1].known) {
     m.status = PopularityModel::NoFirstPrizes;
     return m;

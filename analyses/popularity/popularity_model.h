@@ -143,7 +143,7 @@ struct LineEstimate {
 };
 
 struct PopularityModel {
-  enum Status { Fitted, TooFewDraws, NoFirstPrizes } status = TooFewDraws;
+  enum Status { Fitted, TooFewDraws, NoFirstPrizes, NotSolved } status = TooFewDraws;
   int drawsWithPrizes = 0;  // complete draws with a stored prize where somebody won the 4等
   int firstDraw = 0, lastDraw = 0;
   int nextDraw = 0;
