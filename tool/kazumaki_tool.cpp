@@ -304,11 +304,12 @@ int chartCommand(const std::vector<std::string>& a) {
 }
 
 // Entry commands: the same store as the data entry window.
+// A whole number written as every number is read (digits, full-width ones
+// too, spaces around it).
 bool wholeNumber(const std::string& text, int& value) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const size_t digits = text.find_first_not_of('0');  // leading zeros count for nothing
-  if (digits != std::string::npos && text.size() - digits > 6) return false;
-  value = digits == std::string::npos ? 0 : std::stoi(text.substr(digits));
+  const km::CellNumber n = km::parseWholeNumber(text);
+  if (n.kind != km::CellNumber::Number) return false;
+  value = n.value;
   return true;
 }
 

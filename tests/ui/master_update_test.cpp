@@ -449,7 +449,7 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible() && bar->value() == 1000; }, 30000));
   {
     test::MessageBoxWatcher busy;
-    EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
+    EXPECT_EQ(MasterUpdateDialog::start(frm.get(), frm.get(), qtarget()), nullptr) << "one update at a time";
     ASSERT_TRUE(QTest::qWaitFor([&] { return busy.seen; }, 30000));
     EXPECT_EQ(busy.text, MasterUpdateDialog::busyText()) << busy.text.toStdString();
   }
