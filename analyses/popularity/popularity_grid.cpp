@@ -1,5 +1,6 @@
 #include "analyses/popularity/popularity_grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -50,7 +51,8 @@ std::string factorText(double factor) { return fixedText(factor, 2) + "倍"; }
 
 std::string notFittedText(const PopularityModel& m) {
   if (m.status == PopularityModel::NotSolved)
-    return "当せん金の値から人気度を計算できませんでした（" + std::to_string(m.drawsWithPrizes) + "回の当せん金）。";
+    return "当せん金の値から人気度を計算できませんでした（当せん金のわかる回" + std::to_string(m.drawsWithPrizes) +
+           "回）。";
   if (m.status == PopularityModel::NoFirstPrizes)
     return "1等の当せん金のわかる回が" + std::to_string(kMinTierDraws) + "回に満たないため、人気度を推定できません。";
   return "当せん金のわかる回が" + std::to_string(m.drawsWithPrizes) + "回しかないため、人気度を推定できません（" +
@@ -121,7 +123,16 @@ Grid popularityGrid(const PopularityModel& m) {
   g.setBorder({1, 1, kPopularityGridCols, numbersEnd}, kAllSides);
   setDrawNoColumn(g, 1, kFirstRow, numbersEnd);
   if (!m.fitted()) {
-    setTitle(g, 2, kFirstRow, notFittedText(m));
+    // the reason in short lines, one a row: broken after each comma and before a bracket
+    const std::string why = notFittedText(m);
+    int row = kFirstRow;
+    for (size_t from = 0; from < why.size();) {
+      size_t end = std::min(why.find("、", from), why.find("（", from + 1));
+      end = end == std::string::npos ? why.size() : end + (why.compare(end, 3, "、") == 0 ? 3 : 0);
+      g.setFrame({2, row, kPopularityGridCols, row});  // one cell across the row: no line through the text
+      setTitle(g, 2, row++, why.substr(from, end - from));
+      from = end;
+    }
     for (int n = kMinNumber; n <= kMaxNumber; ++n) g.setText(1, kFirstRow + n - 1, n);
     return g;
   }

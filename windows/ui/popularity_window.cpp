@@ -120,7 +120,7 @@ void PopularityChart::paintEvent(QPaintEvent*) {
   p.drawText(QRect(0, 0, width(), fm.height()), Qt::AlignHCenter | Qt::AlignTop,
              QStringLiteral("その数字を含む買い目が1等に当たったときの賞金（平均との差、線は95%の範囲）"));
   if (!model_.fitted()) {
-    p.drawText(a, Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(notFittedText(model_)));
+    p.drawText(a, Qt::AlignCenter, QStringLiteral("人気度を推定できません（理由は上の一文のとおりです）"));
     return;
   }
   // the scale

@@ -1,13 +1,11 @@
 #pragma once
-// A made history whose prizes follow known number effects: the draws come
-// from a fixed generator (the same on every platform), each tier's log prize
-// is a level plus its scale times the sum of the drawn numbers' effects,
-// plus noise.
+// A made history whose prizes follow known number effects: draws from a
+// fixed generator (the same on every platform); each tier's log prize is its
+// level plus its scale times the drawn numbers' effects (the 2等's also the
+// bonus's), plus noise.
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <random>
-#include <vector>
 
 #include "store/history.h"
 #include "tests/core/test_history.h"
@@ -17,11 +15,8 @@ namespace km::test {
 struct MadeHistory {
   History history;
   std::array<double, kMaxNumber + 1> effect{};  // per number, summing to 0
-  // per tier 1..4: level, scale of the sum of effects, noise (sd of the log)
-  std::array<double, kPrizeTiers> level{16.2, 12.0, 9.3, 7.0};
-  std::array<double, kPrizeTiers> scale{2.2, 1.8, 1.6, 1.0};
-  std::array<double, kPrizeTiers> noise{0.30, 0.15, 0.08, 0.05};
-  double bonusScale = 2.0;  // the 2等's term of the bonus number's effect
+  std::array<double, kPrizeTiers> level{16.2, 12.0, 9.3, 7.0}, scale{2.2, 1.8, 1.6, 1.0}, noise{0.3, 0.15, 0.08, 0.05};
+  double bonusScale = 2.0;
 };
 
 class Generator {
@@ -38,30 +33,30 @@ class Generator {
 // `draws` draws, the first `withPrizes` of them with prizes.
 inline MadeHistory madeHistory(int draws, int withPrizes, std::uint32_t seed = 7) {
   MadeHistory m;
-  double mean = 0;
-  for (int n = 1; n <= kMaxNumber; ++n) mean += m.effect[static_cast<size_t>(n)] = 0.08 * std::cos(0.7 * n);
-  for (int n = 1; n <= kMaxNumber; ++n) m.effect[static_cast<size_t>(n)] -= mean / kMaxNumber;
+  for (int n = 1; n <= kMaxNumber; ++n) m.effect[n] = 0.08 * std::cos(0.7 * n);
+  const double mean = [&] {
+    double s = 0;
+    for (double e : m.effect) s += e;
+    return s / kMaxNumber;
+  }();
+  for (int n = 1; n <= kMaxNumber; ++n) m.effect[n] -= mean;
   Generator g(seed);
   std::vector<Draw> rows;
   PrizeTable prizes;
   for (int no = 1; no <= draws; ++no) {
-    std::array<int, kMaxNumber> pool{};
-    for (int i = 0; i < kMaxNumber; ++i) pool[static_cast<size_t>(i)] = i + 1;
-    for (int i = 0; i < 6; ++i)
-      std::swap(pool[static_cast<size_t>(i)], pool[static_cast<size_t>(i + g.below(kMaxNumber - i))]);
-    rows.push_back(draw(no, {pool[0], pool[1], pool[2], pool[3], pool[4], pool[5]}));
+    std::array<int, kMaxNumber> n{};
+    for (int i = 0; i < kMaxNumber; ++i) n[i] = i + 1;
+    for (int i = 0; i < 6; ++i) std::swap(n[i], n[i + g.below(kMaxNumber - i)]);
+    rows.push_back(draw(no, {n[0], n[1], n[2], n[3], n[4], n[5]}));
     if (no > withPrizes) continue;
-    double sum = 0;
-    for (int i = 0; i < 5; ++i) sum += m.effect[static_cast<size_t>(pool[static_cast<size_t>(i)])];
-    Prize p;
+    const double sum = m.effect[n[0]] + m.effect[n[1]] + m.effect[n[2]] + m.effect[n[3]] + m.effect[n[4]];
+    Prize& p = prizes[no];
     for (int t = 0; t < kPrizeTiers; ++t) {
-      double log = m.level[static_cast<size_t>(t)] + m.scale[static_cast<size_t>(t)] * sum +
-                   m.noise[static_cast<size_t>(t)] * g.normal();
-      if (t == 1) log += m.bonusScale * m.effect[static_cast<size_t>(pool[5])];
-      p.winners[static_cast<size_t>(t)] = 1;
-      p.yen[static_cast<size_t>(t)] = std::llround(std::exp(log));
+      const double log =
+          m.level[t] + m.scale[t] * sum + m.noise[t] * g.normal() + (t == 1 ? m.bonusScale * m.effect[n[5]] : 0);
+      p.winners[t] = 1;
+      p.yen[t] = std::llround(std::exp(log));
     }
-    prizes.emplace(no, p);
   }
   m.history = History::fromRows(std::move(rows), std::move(prizes));
   return m;
