@@ -208,35 +208,6 @@ TEST(Popularity, TooFewDrawsWithPrizesAreSaid) {
   }
 }
 
-// Prizes no draw pays (the same yen every draw, the smallest and the largest
-// amounts by turns): numbers in every cell, never a NaN, and the quality said.
-TEST(Popularity, OddPrizesGiveFiniteFigures) {
-  const struct {
-    const char* name;
-    long long (*yen)(int no, int tier);
-  } cases[] = {
-      {"the same every draw", [](int, int) { return 1000LL; }},
-      {"smallest and largest by turns", [](int no, int) { return no % 2 ? 1LL : kMaxPrizeValue; }},
-      {"one draw far out", [](int no, int t) { return no == 50 ? kMaxPrizeValue : 1000LL * (t + 1) + no % 7; }}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    test::MadeHistory h = test::madeHistory(150, 150);
-    for (auto& [no, p] : h.history.prizes)
-      for (int t = 0; t < kPrizeTiers; ++t) p.yen[static_cast<size_t>(t)] = c.yen(no, t);
-    const PopularityModel m = fitPopularity(h.history);
-    ASSERT_TRUE(m.fitted());
-    for (const NumberPopularity& p : m.numbers) {
-      EXPECT_TRUE(std::isfinite(p.effect) && std::isfinite(p.low) && std::isfinite(p.high)) << p.number;
-      EXPECT_LE(p.low, p.high) << p.number;
-    }
-    const LineEstimate e = estimateLine(m, {1, 2, 3, 4, 5});
-    for (double y : e.yen) EXPECT_TRUE(std::isfinite(y) && y >= 0);
-    EXPECT_TRUE(std::isfinite(e.factor));
-    EXPECT_EQ(qualitySentence(m).find("nan"), std::string::npos) << qualitySentence(m);
-    EXPECT_NE(qualitySentence(m).find("説明でき"), std::string::npos) << qualitySentence(m);
-  }
-}
-
 TEST(Popularity, TextsOfPercentsYenAndFactors) {
   const struct {
     std::string got, want;
