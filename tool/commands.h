@@ -16,5 +16,7 @@ int combosCommand(const std::vector<std::string>& a);
 
 // wheel --numbers "N N .." --match T [--if M] [--csv]: a wheel's lines.
 int wheelCommand(const std::vector<std::string>& a);
+// popularity [DB] (--line "N1 N2 N3 N4 N5"... | --numbers) [--csv]: the window 人気度.
+int popularityCommand(const std::vector<std::string>& a);
 
 }  // namespace km::tool

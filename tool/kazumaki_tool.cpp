@@ -80,6 +80,11 @@ int km::tool::usage() {
          "      組合せ作成の条件に合う口。--count：残る組合せ,合った当選の回,判定した回 の1行。--csv：n1,n2,n3,n4,n5 "
          "の\n"
          "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）\n"
+         "  kazumaki-tool popularity [DB] --line \"N1 N2 N3 N4 N5\" [--line ...] [--csv]\n"
+         "      その数字が次の回に当たったときの1等・3等・4等の賞金の推定（人気度による。\n"
+         "      --csv：n1,n2,n3,n4,n5,prize1,prize3,prize4、円）\n"
+         "  kazumaki-tool popularity [DB] --numbers [--csv]\n"
+         "      数字ごとの人気度：その数字を含む買い目の1等の賞金が平均より何%多いか（--csv：number,effect,low,high）\n"
          "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
          "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
          "  kazumaki-tool wheel --numbers \"N1 N2 ..\" --match T [--if M] [--csv]\n"
@@ -642,6 +647,7 @@ int main(int argc, char** argv) {
     }
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
     if (!a.empty() && a[0] == "combos") return km::tool::combosCommand(a);
+    if (!a.empty() && a[0] == "popularity") return km::tool::popularityCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (!a.empty() && a[0] == "wheel") return km::tool::wheelCommand(a);

@@ -19,6 +19,7 @@
 #include "analyses/pairs/pair_analysis.h"
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
+#include "analyses/popularity/popularity_grid.h"
 #include "analyses/statistics/randomness_tests.h"
 #include "analyses/tickets/ticket_check.h"
 #include "frame/grid_setup.h"
@@ -278,6 +279,18 @@ const Rows& rows() {
             {}},
            {"mnuKumiawaseSakusei", "組合せ作成"},
            oneGrid<fillCombos, Frozen{2}>},
+          {WindowId::Popularity,
+           WindowKind::Popularity,
+           {kPopularityWindow,
+            kPopularityWindow,
+            "ほかの人がよく買う数字を、過去の当せん金から推定します（当たったときの金額が変わるだけで、出やすい数字は"
+            "わかりません）",
+            14200,
+            9800,
+            {{"", kBlack, kMoreBoughtBg, "：よく買われている（当たっても賞金が少ない）"},
+             {"", kBlack, kLessBoughtBg, "：あまり買われていない（賞金が多い）"}}},
+           {"mnuNinkido", "人気度"},
+           oneGrid<fillPopularity, Frozen{1}>},
           // opened by the menu bar's own command 一発ゼノバ予想(&D)
           {WindowId::Prediction,
            WindowKind::Prediction,

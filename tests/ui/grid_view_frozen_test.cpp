@@ -144,4 +144,4 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"分割7データ分析", 3}, WindowCase{"分割10データ分析", 3},
                       WindowCase{"下一桁出現傾向分析", 2}, WindowCase{"下一桁連続出現回数分析", 2},
                       WindowCase{"相性分析", 1}, WindowCase{"予想の成績", 3}, WindowCase{"検定", 3},
-                      WindowCase{"当選確認", 1}));
+                      WindowCase{"当選確認", 1}, WindowCase{"人気度", 1}));

@@ -92,6 +92,7 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
       "1 mnuKentei 検定",
       "1 mnuTousenKakunin 当選確認",
       "1 mnuKumiawaseSakusei 組合せ作成",
+      "1 mnuNinkido 人気度",
       "0 mnuHosyu データ管理(&M)",
       "1 mnuMasterUpdate 当選データ最新化(&U)",
       "1 mnuMasterInput 当選データ入力(&I)",

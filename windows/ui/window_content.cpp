@@ -14,6 +14,7 @@
 #include "help/about_dialog.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
+#include "windows/ui/popularity_window.h"
 
 namespace km {
 
@@ -69,6 +70,11 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       auto* w = new CombosWindow(row.def, ctx.history, ticketsPath(ctx), parent);
       grids.push_back(&w->figuresGrid());
       grids.push_back(&w->linesGrid());
+      return w;
+    }
+    case WindowKind::Popularity: {
+      auto* w = new PopularityWindow(row.def, ctx.history, parent);
+      grids.push_back(&w->grid());
       return w;
     }
     case WindowKind::About:
