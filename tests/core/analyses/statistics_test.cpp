@@ -74,6 +74,23 @@ TEST(DrawStatistics, ChiSquaresOfAHandWorkedHistory) {
   EXPECT_NEAR(bonus.corrected, 60, 1e-9);
 }
 
+// Worked by hand: sums 70, 80 and 90, variance 100 on n - 1 = 2 degrees of
+// freedom (the mean comes from the same draws), against 5 * 80 * 26 / 30;
+// on 2 degrees of freedom the chi-square's upper tail is exp(-x / 2).
+TEST(DrawStatistics, SumMomentsOfAHandWorkedHistory) {
+  const History h = test::historyRows({
+      {1, {10, 12, 14, 16, 18, 1}},
+      {2, {12, 14, 16, 18, 20, 1}},
+      {3, {14, 16, 18, 20, 22, 1}},
+  });
+  const SumMoments s = sumMoments(h);
+  EXPECT_NEAR(s.mean, 80, 1e-9);
+  EXPECT_NEAR(s.variance, 100, 1e-9);
+  const double x = 2 * 100 / (5 * 80 * 26 / 30.0);
+  EXPECT_NEAR(s.varianceP, 2 * (1 - std::exp(-x / 2)), 1e-9);
+  EXPECT_EQ(fillRandomnessTests(h).text(3, 8), "2") << "the degrees of freedom shown";
+}
+
 // Number 7 in counted draws 1, 2 and 4 of five (an incomplete draw between
 // counts for nothing): windows of three end at draws 3, 4 and 6.
 TEST(DrawStatistics, MovingWindowCountsOfAShortHistory) {
