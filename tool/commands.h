@@ -11,4 +11,12 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// combos [DB] [conditions] (--count | --csv | --sample K [--seed S]): the lines of 組合せ作成.
+int combosCommand(const std::vector<std::string>& a);
+
+// wheel --numbers "N N .." --match T [--if M] [--csv]: a wheel's lines.
+int wheelCommand(const std::vector<std::string>& a);
+// popularity [DB] (--line "N1 N2 N3 N4 N5"... | --numbers) [--csv]: the window 人気度.
+int popularityCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool

@@ -31,7 +31,7 @@ TEST(WindowTable, EveryWindowIsFoundByItsIdAndNameAndFillsItsGrids) {
     }
     EXPECT_EQ(w.fill({h, settings}).size(), prediction ? 4u : 1u);
   }
-  EXPECT_EQ(names.size(), 22u);
+  EXPECT_EQ(names.size(), 23u);
   for (WindowId id : {WindowId::DataEntry, WindowId::About}) {
     EXPECT_EQ(windowRow(id).id, id);
     EXPECT_EQ(findWindow(windowRow(id).def.name), nullptr) << "no grid of the history to dump";
