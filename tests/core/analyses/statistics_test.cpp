@@ -68,7 +68,11 @@ TEST(DrawStatistics, ChiSquaresOfAHandWorkedHistory) {
   EXPECT_NEAR(main.statistic, 45.8, 1e-9);
   EXPECT_NEAR(main.corrected, 45.8 * 30 / 26, 1e-9);
   EXPECT_EQ(main.df, 30);
-  EXPECT_NEAR(main.p, chiSquareUpperP(45.8 * 30 / 26, 30), 1e-12);
+  // on an even number of degrees of freedom 2m the upper tail is e^(-x/2) times the first m terms of e^(x/2)
+  double term = 1, tail = 0;
+  const double half = 45.8 * 30 / 26 / 2;
+  for (int i = 0; i < 15; ++i, term *= half / i) tail += term;
+  EXPECT_NEAR(main.p, std::exp(-half) * tail, 1e-12);
   EXPECT_FALSE(main.enough()) << "two draws are far from five expected a number";
   // the bonus: 7 twice, 2/31 expected each: 4 * 31 / 2 - 2 = 60, not corrected
   const ChiSquare bonus = bonusChiSquare(h);
@@ -90,7 +94,14 @@ TEST(DrawStatistics, SumMomentsOfAHandWorkedHistory) {
   EXPECT_NEAR(s.variance, 100, 1e-9);
   const double x = 2 * 100 / (5 * 80 * 26 / 30.0);
   EXPECT_NEAR(s.varianceP, 2 * (1 - std::exp(-x / 2)), 1e-9);
-  EXPECT_EQ(fillRandomnessTests(h).text(3, 8), "2") << "the degrees of freedom shown";
+  EXPECT_FALSE(s.enough()) << "three sums are too few for the window to show";
+  // the same sums ten times: 30 draws, shown on n - 1 = 29 degrees of freedom
+  std::vector<Draw> thirty;
+  for (int no = 1; no <= 30; ++no) {
+    const int k = 2 * (no % 3);
+    thirty.push_back(test::draw(no, {10 + k, 12 + k, 14 + k, 16 + k, 18 + k, 1}));
+  }
+  EXPECT_EQ(fillRandomnessTests(History::fromRows(thirty)).text(3, 8), "29") << "the degrees of freedom shown";
 }
 
 // Number 7 in counted draws 1, 2 and 4 of five (an incomplete draw between
