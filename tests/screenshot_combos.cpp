@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   w->modeButton(km::CombosWindow::Mode::Wheel)->setChecked(true);
   w->poolField()->setText(QStringLiteral("2 5 7 11 13 17 19 20 23 26 29 31"));
   w->makeLines();
-  while (w->wheelRunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  while (w->busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   shoot(QStringLiteral("組合せ作成_保証つき"));
   // the データ分析 menu, its added windows after the separator
   if (prefix.isEmpty()) {

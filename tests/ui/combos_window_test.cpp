@@ -48,7 +48,7 @@ struct CombosWindowTest : ::testing::Test {
   // Makes the lines and waits for them (a wheel ends on its own thread).
   bool make() const {
     w->makeButton()->click();
-    return QTest::qWaitFor([&] { return !w->wheelRunning(); }, 60000);
+    return QTest::qWaitFor([&] { return !w->busy(); }, 60000);
   }
   std::string result() const { return w->resultLabel()->text().toStdString(); }
 };
@@ -165,7 +165,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
   w->matchBox()->setValue(4);
   w->ifDrawnBox()->setValue(5);
   w->makeButton()->click();
-  ASSERT_TRUE(w->wheelRunning());
+  ASSERT_TRUE(w->busy());
   EXPECT_FALSE(w->makeButton()->isEnabled());
   EXPECT_TRUE(w->cancelButton()->isEnabled());
   EXPECT_FALSE(w->handOffButton()->isEnabled());
@@ -173,7 +173,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
   w->countBox(Condition::Odd, 0)->setChecked(true);
   EXPECT_EQ(w->figures().all.kept, 3003);
   w->cancelButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->wheelRunning(); }, 60000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->busy(); }, 60000));
   EXPECT_NE(result().find("キャンセルしました"), std::string::npos) << result();
   EXPECT_TRUE(w->lines().empty());
   EXPECT_FALSE(w->progressBar()->isVisibleTo(w.get()));
@@ -181,7 +181,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
 
   // closing the window stops a search at once: no thread is left working for it
   w->makeButton()->click();
-  ASSERT_TRUE(w->wheelRunning());
+  ASSERT_TRUE(w->busy());
   w.reset();
   EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
 }
