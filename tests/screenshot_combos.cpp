@@ -1,7 +1,6 @@
 // Takes the pictures of 組合せ作成 that docs/screenshots keeps: conditions
-// ticked with lines made at random and kept by their 賞金倍率, and a wheel
-// made from a pool, on a real display (run it under xvfb-run;
-// QT_SCALE_FACTOR=2 for 192 DPI).  Not a test.
+// ticked with lines made at random (kept by 賞金倍率), and a wheel made from a
+// pool, on a real display (run it under xvfb-run; QT_SCALE_FACTOR=2 for 192 DPI).  Not a test.
 //   screenshot_combos PROGRAM_FOLDER OUT_DIR [PREFIX]   (192dpi_ with QT_SCALE_FACTOR=2)
 #include <QApplication>
 #include <QCheckBox>
@@ -70,7 +69,6 @@ int main(int argc, char** argv) {
   w->countBox(km::Condition::Recent, 2)->setChecked(true);
   w->seedField()->setText(QStringLiteral("20260825"));
   w->randomCountBox()->setValue(20);
-  // sorted by 賞金倍率, those at or above 1.00 kept
   w->sortByFactorBox()->setChecked(true);
   w->minFactorBox()->setValue(1.0);
   w->makeLines();

@@ -1,8 +1,8 @@
 // 組合せ作成 as the user works it: the figures follow each ticked condition,
 // lines are made again from a seed, a wheel under conditions says when its
 // guarantee cannot hold, the window stays usable while a wheel is searched,
-// the lines' 賞金倍率 reads as 当選確認's and sorts or keeps them, and the
-// lines reach 当選確認 (its file, or its open window).
+// the lines' 賞金倍率 reads as 当選確認's and sorts or keeps them (never a
+// wheel's), and the lines reach 当選確認 (its file, or its open window).
 #include "entry/combos_window.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,8 @@ namespace {
 struct CombosWindowTest : ::testing::Test {
   fs::path dir = fs::temp_directory_path() / ("km-ui-combos-" + std::to_string(::getpid()));
   std::string tickets = (dir / kTicketsFileName).string();
-  History history = History::fromRows(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
+  History history = History::fromRows(csv.draws, csv.prizes);  // the lines come with their 賞金倍率
   std::unique_ptr<CombosWindow> w;
   void SetUp() override {
     fs::create_directories(dir);
@@ -105,14 +106,6 @@ TEST_F(CombosWindowTest, TheSameSeedMakesTheSameLines) {
   EXPECT_EQ(w->linesGrid().maxRows(), 8);
   EXPECT_NE(result().find("シード777"), std::string::npos) << result();
   EXPECT_NE(result().find("1,400円"), std::string::npos) << result();
-  // no prizes stored: no 賞金倍率, and the window says why
-  EXPECT_EQ(w->linesGrid().maxCols(), 7);
-  EXPECT_TRUE(w->lineFactors().empty());
-  EXPECT_FALSE(w->sortByFactorBox()->isEnabled());
-  EXPECT_FALSE(w->minFactorBox()->isEnabled());
-  EXPECT_NE(w->factorNoteLabel()->text().indexOf(QStringLiteral("当せん金のわかる回が0回しかないため")), -1)
-      << w->factorNoteLabel()->text().toStdString();
-  EXPECT_TRUE(w->factorNoteLabel()->isVisibleTo(w.get()));
   w->newSeedButton()->click();
   ASSERT_TRUE(make());
   EXPECT_NE(w->lines(), first);
@@ -146,11 +139,13 @@ TEST_F(CombosWindowTest, AWheelUnderConditionsSaysWhenItsGuaranteeCannotHold) {
   w->poolField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9"));
   w->matchBox()->setValue(3);
   w->ifDrawnBox()->setValue(3);
+  w->minFactorBox()->setValue(kMaxMinFactor);  // a wheel is never cut: that would break its guarantee
   ASSERT_TRUE(make());
-  ASSERT_FALSE(w->lines().empty()) << result();
+  ASSERT_EQ(w->lines().size(), 12u) << result();
   EXPECT_NE(result().find("当せん数字のうち3個が選んだ数字に入っていれば、少なくとも1口は3個一致します"),
             std::string::npos)
       << result();
+  EXPECT_NE(result().find("賞金倍率では減らしません（12口すべて）"), std::string::npos) << result();
   for (const TicketNumbers& l : w->lines())
     for (int n : l) EXPECT_TRUE(n >= 1 && n <= 9);
 
@@ -259,118 +254,43 @@ TEST_F(CombosWindowTest, EveryButtonHasAnAccessKeyAndTabLeavesTheGrids) {
   }
 }
 
-// The shipped history with its prizes: the lines come with their 賞金倍率.
-struct CombosFactorTest : CombosWindowTest {
-  History prized = [] {
-    const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
-    return History::fromRows(csv.draws, csv.prizes);
-  }();
-  void SetUp() override {
-    fs::create_directories(dir);
-    w = std::make_unique<CombosWindow>(windowRow(WindowId::Combos).def, prized, tickets);
-    ASSERT_TRUE(w->popularity().fitted());
-  }
-  // The 27 lines holding 1 2 3 4, in ascending order.
-  void makeAll() const {
-    w->axisField()->setText(QStringLiteral("1 2 3 4"));
-    mode(CombosWindow::Mode::All);
-    ASSERT_TRUE(make());
-    ASSERT_EQ(w->lines().size(), 27u) << result();
-  }
-};
-
-TEST_F(CombosFactorTest, TheColumnReadsAsTheTicketsWindowsForTheSameLine) {
-  EXPECT_FALSE(w->factorNoteLabel()->isVisibleTo(w.get()));
-  makeAll();
+TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) {
+  w->axisField()->setText(QStringLiteral("1 2 3 4"));
+  mode(CombosWindow::Mode::All);
+  ASSERT_TRUE(make());
   const Grid& g = w->linesGrid();
-  ASSERT_EQ(g.maxCols(), 8);
+  ASSERT_EQ(w->lines().size(), 27u);
   EXPECT_EQ(g.text(8, 1), "賞金倍率");
-  TicketsWindow t(windowRow(WindowId::Tickets).def, prized, (dir / "other.csv").string());
+  TicketsWindow t(windowRow(WindowId::Tickets).def, history, (dir / "other.csv").string());
   TicketsModel* m = t.model();
   for (size_t i = 0; i < w->lines().size(); ++i) {
     const TicketNumbers& l = w->lines()[i];
     ASSERT_TRUE(m->setData(m->index(0, TicketsModel::FirstNumber),
                            QStringLiteral("%1 %2 %3 %4 %5").arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3]).arg(l[4])));
-    EXPECT_EQ(g.text(8, 2 + static_cast<int>(i)), m->data(m->index(0, TicketsModel::Factor)).toString().toStdString())
-        << i;
+    EXPECT_EQ(g.text(8, 2 + static_cast<int>(i)), m->data(m->index(0, TicketsModel::Factor)).toString().toStdString());
   }
-}
 
-// The order and the minimum work on the lines made, at once and without
-// making them again; what is kept goes to 当選確認 with the minimum in its note.
-TEST_F(CombosFactorTest, SortAndMinimumRearrangeTheLinesMade) {
-  makeAll();
+  // the order and the minimum work on the lines made, at once
   const std::vector<TicketNumbers> made = w->lines();
-  const std::vector<double> factors = w->lineFactors();
-  ASSERT_EQ(factors.size(), made.size());
-
-  w->sortByFactorBox()->setChecked(true);
-  EXPECT_FALSE(w->busy()) << "the factors are not worked out again";
-  EXPECT_TRUE(std::is_sorted(w->lineFactors().rbegin(), w->lineFactors().rend())) << "highest first";
-  EXPECT_TRUE(std::is_permutation(w->lines().begin(), w->lines().end(), made.begin()));
-  EXPECT_NE(result().find("賞金倍率の高い順に並べています"), std::string::npos) << result();
-  EXPECT_EQ(w->linesGrid().text(8, 2), fixedText(w->lineFactors().front(), 2) + "倍");
-
-  // the median line's factor as shown: it and every line above it are kept
-  std::vector<long long> shown;
-  for (double f : factors) shown.push_back(factorHundredths(f));
+  std::vector<double> shown;  // as the grid shows them, in hundredths
+  for (double f : w->lineFactors()) shown.push_back(static_cast<double>(factorHundredths(f)));
   std::sort(shown.begin(), shown.end());
-  const long long least = shown[13];
-  const long long keep = std::count_if(shown.begin(), shown.end(), [&](long long h) { return h >= least; });
-  ASSERT_LT(keep, 27);
-  w->minFactorBox()->setValue(static_cast<double>(least) / 100);
-  ASSERT_EQ(static_cast<long long>(w->lines().size()), keep);
-  EXPECT_EQ(w->linesMade(), 27u);
-  const std::string minimum = fixedText(static_cast<double>(least) / 100, 2);
-  EXPECT_NE(result().find("賞金倍率" + minimum + "倍以上：作った27口のうち" + std::to_string(keep) + "口"),
-            std::string::npos)
-      << result();
-  {
-    test::MessageBoxWatcher yes(QMessageBox::Yes);
-    w->handOffButton()->click();
-    ASSERT_TRUE(yes.seen);
-    EXPECT_NE(yes.text.indexOf(QStringLiteral("%1口").arg(keep)), -1) << yes.text.toStdString();
-  }
-  const std::vector<Ticket> written = parseTicketsCsv(test::slurp(tickets)).tickets;
-  ASSERT_EQ(static_cast<long long>(written.size()), keep);
-  EXPECT_NE(written[0].note.find("賞金倍率" + minimum + "倍以上"), std::string::npos) << written[0].note;
-
-  // off again: every line, in the order made
+  w->sortByFactorBox()->setChecked(true);
+  EXPECT_TRUE(std::is_sorted(w->lineFactors().rbegin(), w->lineFactors().rend())) << "highest first";
+  const long long keep = shown.end() - std::lower_bound(shown.begin(), shown.end(), shown[13]);
+  w->minFactorBox()->setValue(shown[13] / 100);  // the median line's, as shown: it and those above it
+  EXPECT_EQ(static_cast<long long>(w->lines().size()), keep);
+  EXPECT_NE(result().find("倍以上：作った27口のうち" + std::to_string(keep) + "口"), std::string::npos) << result();
   w->minFactorBox()->setValue(0);
-  EXPECT_EQ(w->minFactorBox()->text(), QStringLiteral("すべて"));
   w->sortByFactorBox()->setChecked(false);
   EXPECT_EQ(w->lines(), made);
-  EXPECT_EQ(w->lineFactors(), factors);
-}
 
-// Keeping only some of a wheel's lines would break its guarantee: they are
-// sorted, all kept, and the window says so.
-TEST_F(CombosFactorTest, AWheelIsSortedButNeverCut) {
-  mode(CombosWindow::Mode::Wheel);
-  w->poolField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9"));
-  w->sortByFactorBox()->setChecked(true);
-  w->minFactorBox()->setValue(kMaxMinFactor);
-  ASSERT_TRUE(make());
-  ASSERT_EQ(w->lines().size(), 12u) << result();
-  EXPECT_EQ(w->lineFactors().size(), 12u);
-  EXPECT_TRUE(std::is_sorted(w->lineFactors().rbegin(), w->lineFactors().rend()));
-  EXPECT_NE(result().find("少なくとも1口は3個一致します"), std::string::npos) << result();
-  EXPECT_NE(result().find("賞金倍率では減らしません（12口すべて）"), std::string::npos) << result();
-}
-
-// About 10,000 lines take a while: the window stays usable, and closing it
-// leaves no thread working for it.
-TEST_F(CombosFactorTest, ManyLinesAreWorkedOutInTheBackground) {
-  w->sumBox()->setChecked(true);
-  w->sumFromBox()->setValue(40);
-  w->sumToBox()->setValue(52);
-  mode(CombosWindow::Mode::All);
-  w->makeButton()->click();
-  EXPECT_TRUE(w->lines().empty() || !w->busy()) << "no line shown before its factor";
-  w->countBox(Condition::Odd, 1)->setChecked(true);
-  EXPECT_EQ(w->figures().all.on, true);
-  w.reset();
-  EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
+  // no prizes stored: no 賞金倍率, and the window says why
+  const History bare = History::fromRows(csv.draws);
+  CombosWindow none(windowRow(WindowId::Combos).def, bare, tickets);
+  EXPECT_FALSE(none.minFactorBox()->isEnabled());
+  EXPECT_NE(none.factorNoteLabel()->text().indexOf(QStringLiteral("当せん金のわかる回が0回しかないため")), -1);
+  EXPECT_EQ(none.linesGrid().maxCols(), 7);
 }
 
 // With 当選確認 open, the lines go through it: it shows them at once and
