@@ -11,7 +11,8 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
-// combos [DB] [conditions] (--count | --csv | --sample K [--seed S]): the lines of 組合せ作成.
+// combos [DB] [conditions] (--count | --csv | --sample K [--seed S]) [--sort-factor] [--min-factor F]: the
+// lines of 組合せ作成, with their 賞金倍率 when it is asked for.
 int combosCommand(const std::vector<std::string>& a);
 
 // wheel --numbers "N N .." --match T [--if M] [--csv]: a wheel's lines.
