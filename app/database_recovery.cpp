@@ -18,10 +18,10 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QString whatToDo(const LoadResult& r, const ConnectString& cs) {
   const QFileInfo file(q(cs.path));
   const QString folder = QDir::toNativeSeparators(file.absolutePath());
-  switch (r.failure) {
-    case LoadFailure::Missing:
+  switch (r.kind()) {
+    case Fault::Missing:
       return QStringLiteral("%1 をフォルダ %2 に置いてから、もう一度起動してください。").arg(file.fileName(), folder);
-    case LoadFailure::Damaged:
+    case Fault::Damaged:
       return QStringLiteral(
                  "このファイルを、正しい %1（インストールしたもの、またはコピーしておいたもの）と置き換えてから、"
                  "もう一度起動してください。置き換える場所: %2")
@@ -35,14 +35,14 @@ QString whatToDo(const LoadResult& r, const ConnectString& cs) {
 QString restoredText(const ConnectString& cs, const LoadResult& r, bool keptDamaged) {
   const QString backupName = QFileInfo(q(backupPathFor(cs.path))).fileName();
   const Draw* newest = nullptr;
-  for (const Draw& d : r.rows)
+  for (const Draw& d : r->draws)
     if (!newest || d.no > newest->no) newest = &d;
   QString text = QStringLiteral("当選データファイルをバックアップ（%1）から戻しました。\n%2\n\n")
                      .arg(backupName, QDir::toNativeSeparators(q(cs.path)));
   text += newest ? QStringLiteral("第%1回%2まで、%3回分の当選データで起動します。")
                        .arg(newest->no)
                        .arg(newest->date.empty() ? QString() : QStringLiteral("（%1）").arg(q(newest->date)))
-                       .arg(r.rows.size())
+                       .arg(r->draws.size())
                  : QStringLiteral("当選データなしで起動します。");
   if (keptDamaged)
     text += QStringLiteral("\n戻す前のファイルは %1 として残してあります。")
@@ -53,15 +53,15 @@ QString restoredText(const ConnectString& cs, const LoadResult& r, bool keptDama
 }  // namespace
 
 bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
-  const bool replaceable = r.failure == LoadFailure::Missing || r.failure == LoadFailure::Damaged;
+  const bool replaceable = r.kind() == Fault::Missing || r.kind() == Fault::Damaged;
   // The store has logged the failed read (and the backup's, if any) already.
-  QString details = q(r.details);
+  QString details = q(r.cause());
   if (replaceable) {
     const BackupCheck backup = checkBackup(cs);
     const QString backupName = QFileInfo(q(backup.path)).fileName();
     if (backup.usable) {
-      const bool keepsDamaged = r.failure == LoadFailure::Damaged;
-      QString text = q(r.message) + QStringLiteral("\n\nバックアップ（%1、第%2回まで、%3回分）から戻せます。")
+      const bool keepsDamaged = r.kind() == Fault::Damaged;
+      QString text = q(r.message()) + QStringLiteral("\n\nバックアップ（%1、第%2回まで、%3回分）から戻せます。")
                                         .arg(backupName)
                                         .arg(backup.lastDrawNo)
                                         .arg(backup.draws);
@@ -77,17 +77,17 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
                            {QMessageBox::No, QStringLiteral("終了")}},
                           true};
       if (execMessage(parent, offer) != QMessageBox::Yes) return false;
-      const RestoreResult restored = restoreFromBackup(cs);
-      if (!restored.ok) {
-        showStop(parent, q(restored.message), q(restored.details));
+      const Done restored = restoreFromBackup(cs);
+      if (!restored) {
+        showStop(parent, q(restored.message()), q(restored.cause()));
         return false;
       }
       r = loadHistory(cs);
-      if (r.ok) {
+      if (r) {
         execMessage(parent, {QMessageBox::Information, restoredText(cs, r, keepsDamaged)});
         return true;
       }
-      details = q(r.details);  // the backup read no better: said as any other failure
+      details = q(r.cause());  // the backup read no better: said as any other failure
     } else if (backup.exists) {
       details += (details.isEmpty() ? QString() : QStringLiteral("\n")) +
                  QStringLiteral("%1: %2").arg(backupName, q(backup.reason));
@@ -95,7 +95,7 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
   }
   const QString todo = whatToDo(r, cs);
   execMessage(parent, {QMessageBox::Critical,
-                       q(r.message) + (todo.isEmpty() ? QString() : QStringLiteral("\n\n") + todo),
+                       q(r.message()) + (todo.isEmpty() ? QString() : QStringLiteral("\n\n") + todo),
                        details,
                        QMessageBox::Ok,
                        QMessageBox::NoButton,

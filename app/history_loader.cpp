@@ -76,7 +76,7 @@ bool HistoryLoader::ready() {
 std::optional<LoadResult> HistoryLoader::takeIfReadWell() {
   if (delivered_) return std::nullopt;
   std::lock_guard lock(mutex_);
-  if (!ready_ || !result_.ok) return std::nullopt;
+  if (!ready_ || !result_ || !*result_) return std::nullopt;
   delivered_ = true;
   done_ = nullptr;
   return std::move(result_);
@@ -84,16 +84,16 @@ std::optional<LoadResult> HistoryLoader::takeIfReadWell() {
 
 void HistoryLoader::deliver() {
   if (delivered_ || !done_) return;
-  LoadResult r;
+  std::optional<LoadResult> r;
   {
     std::lock_guard lock(mutex_);
-    if (!ready_) return;
+    if (!ready_ || !result_) return;
     r = std::move(result_);
   }
   delivered_ = true;
   auto done = std::move(done_);
   done_ = nullptr;
-  done(std::move(r));
+  done(std::move(*r));
 }
 
 }  // namespace km

@@ -53,7 +53,7 @@ class HistoryLoader : public QObject {
   std::condition_variable released_;
   bool go_ = true;
   bool ready_ = false;
-  LoadResult result_;
+  std::optional<LoadResult> result_;
   // user-interface thread only
   bool delivered_ = false;
   std::function<void(LoadResult)> done_;

@@ -102,11 +102,11 @@ void MainFrm::beginStartUp() {
 // A failed read: the stop box with the reason (and, for a missing or damaged
 // database, the backup in its place if the user wants it); nothing is kept.
 bool MainFrm::endStartUp(LoadResult r) {
-  if (!r.ok && !recoverDatabase(isVisible() ? this : nullptr, database_, r)) {
+  if (!r && !recoverDatabase(isVisible() ? this : nullptr, database_, r)) {
     emit startUpEnded(false);
     return false;
   }
-  history_ = History::fromRows(std::move(r.rows), std::move(r.prizes));
+  history_ = History::fromRows(std::move(r->draws), std::move(r->prizes));
   started_ = true;
   showLatestData();
   if (checksSourcesAtStart()) QTimer::singleShot(0, this, &MainFrm::checkSourcesInBackground);
@@ -131,7 +131,7 @@ void MainFrm::startUp(HistoryLoader& loader) {
     QApplication::restoreOverrideCursor();
     // A history put back from its backup came after the boxes that asked and
     // told: the window is shown, and may not be activated again by then.
-    const bool recovered = !r.ok;
+    const bool recovered = !r;
     if (!endStartUp(std::move(r))) return;  // the program ends on startUpEnded(false)
     for (QAction* a : menuBar()->actions()) a->setEnabled(true);
     if (activated_ || recovered) openPredictionOnce();
@@ -475,12 +475,12 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   if (help_) help_->close();
   if (started_) {
     if (isVisible()) keepPlace();
-    FileFailure why;
+    Failure why;
     if (!predictionState_.writeSettingsFile(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why
       execMessage(this, {QMessageBox::Warning,
                          QStringLiteral("予想ウィンドウの設定を設定ファイルに保存できませんでした。\n") +
-                             QString::fromStdString(why.text),
+                             QString::fromStdString(why.message),
                          QString::fromStdString(why.cause)});
     }
     history_ = History();

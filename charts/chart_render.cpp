@@ -251,7 +251,7 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
 }
 
 ChartOutput fileFailure(const ReplacementFile& file) {
-  return {false, QString::fromStdString(file.failure().text), QString::fromStdString(file.failure().cause)};
+  return {false, QString::fromStdString(file.failure().message), QString::fromStdString(file.failure().cause)};
 }
 
 }  // namespace

@@ -77,18 +77,17 @@ TicketsWindow* openTicketsWindow(const QWidget* from) {
 }
 
 TicketsAdd addTicketsToFile(const std::string& path, const std::vector<Ticket>& tickets) {
-  const TicketsFileRead read = readTicketsFile(path);
-  if (read.status == TicketsFileRead::Damaged || read.status == TicketsFileRead::Unreadable)
-    return {read.message + "\n買い目は入れていません。", read.cause};
-  std::vector<Ticket> all = read.status == TicketsFileRead::Read ? read.parse.tickets : std::vector<Ticket>{};
+  const Result<TicketList> read = readTicketsFile(path);
+  if (read.kind() == Fault::Damaged || read.kind() == Fault::Unreadable)
+    return {read.message() + "\n買い目は入れていません。", read.cause()};
+  std::vector<Ticket> all = read ? read->tickets : std::vector<Ticket>{};
   if (all.size() + tickets.size() > static_cast<size_t>(kMaxTickets))
     return {"買い目は" + std::to_string(kMaxTickets) + "行までのため、" + std::to_string(tickets.size()) +
                 "口は入れられません（あと" + std::to_string(kMaxTickets - static_cast<int>(all.size())) + "行）。\n" +
                 path,
             {}};
   all.insert(all.end(), tickets.begin(), tickets.end());
-  FileFailure why;
-  if (!writeTicketsFile(path, all, &why)) return {why.text, why.cause};
+  if (const Done written = writeTicketsFile(path, all); !written) return {written.message(), written.cause()};
   return {};
 }
 

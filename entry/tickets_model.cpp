@@ -39,12 +39,12 @@ TicketsModel::TicketsModel(std::string path, int nextDraw, QObject* parent)
   ensureBlankLast();
 }
 
-TicketsFileRead TicketsModel::load() {
-  TicketsFileRead r = readTicketsFile(path_);
+Result<TicketList> TicketsModel::load() {
+  Result<TicketList> r = readTicketsFile(path_);
   beginResetModel();
   lines_.clear();
-  locked_ = r.status == TicketsFileRead::Damaged || r.status == TicketsFileRead::Unreadable;
-  written_ = r.status == TicketsFileRead::Read ? r.parse.tickets : std::vector<Ticket>{};
+  locked_ = r.kind() == Fault::Damaged || r.kind() == Fault::Unreadable;
+  written_ = r ? r->tickets : std::vector<Ticket>{};
   tickets_ = written_;
   for (const Ticket& t : tickets_) lines_.push_back(lineOf(t));
   ensureBlankLast();
@@ -53,10 +53,10 @@ TicketsFileRead TicketsModel::load() {
   return r;
 }
 
-std::string TicketsModel::startAfresh(FileFailure* failure) {
-  if (!locked_) return {};
-  std::string aside = setDamagedTicketsAside(path_, failure);
-  if (aside.empty()) return {};
+Result<std::string> TicketsModel::startAfresh() {
+  if (!locked_) return std::string();
+  Result<std::string> aside = setDamagedTicketsAside(path_);
+  if (!aside) return aside;
   locked_ = false;
   written_.clear();
   emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
@@ -183,9 +183,9 @@ bool TicketsModel::setData(const QModelIndex& index, const QVariant& value, int 
   bool spread = false;
   if (isNumberColumn(col)) {
     // "3 7 12 20 31" in one cell: the line's five numbers
-    const NumbersParse five = parseTicketNumbers(utf8(text));
-    if (five.ok() && soundValue(col, text) == 0) {
-      for (int i = 0; i < 5; ++i) l[FirstNumber + i] = QString::number(five.numbers[i]);
+    const Result<TicketNumbers> five = parseTicketNumbers(utf8(text));
+    if (five && soundValue(col, text) == 0) {
+      for (int i = 0; i < 5; ++i) l[FirstNumber + i] = QString::number((*five)[i]);
       spread = true;
     }
   }
@@ -259,11 +259,10 @@ void TicketsModel::commit() {
     tickets_.push_back(std::move(t));
   }
   if (tickets_ != written_ && !locked_) {
-    FileFailure why;
-    if (writeTicketsFile(path_, tickets_, &why))
+    if (const Done written = writeTicketsFile(path_, tickets_))
       written_ = tickets_;
     else
-      emit writeFailed(QString::fromStdString(why.text), QString::fromStdString(why.cause));
+      emit writeFailed(QString::fromStdString(written.message()), QString::fromStdString(written.cause()));
   }
   emit ticketsChanged();
 }

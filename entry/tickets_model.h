@@ -30,14 +30,14 @@ class TicketsModel : public QAbstractTableModel {
 
   // Reads the file.  A damaged or unreadable file leaves the grid empty and
   // locked (nothing is written over it); the result says why.
-  TicketsFileRead load();
+  Result<TicketList> load();
   bool locked() const { return locked_; }
   int nextDraw() const { return nextDraw_; }
   // The factors shown in the column 賞金倍率 (none: the column stays empty).
   void setFactorOf(FactorOf factorOf);
   // Sets the damaged file aside (tickets.csv.damaged) and unlocks the grid:
   // the name it now has, or empty with the reason in `failure`.
-  std::string startAfresh(FileFailure* failure);
+  Result<std::string> startAfresh();
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

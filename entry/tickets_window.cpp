@@ -168,14 +168,14 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
       model_, &TicketsModel::writeFailed, this,
       [this](const QString& text, const QString& details) { showStop(this, text, details); }, Qt::QueuedConnection);
 
-  const TicketsFileRead read = model_->load();
-  const bool bad = read.status == TicketsFileRead::Damaged || read.status == TicketsFileRead::Unreadable;
-  damaged_->setText(bad ? QString::fromStdString(read.message) : QString());
+  const Result<TicketList> read = model_->load();
+  const bool bad = read.kind() == Fault::Damaged || read.kind() == Fault::Unreadable;
+  damaged_->setText(bad ? QString::fromStdString(read.message()) : QString());
   damaged_->setVisible(bad);
-  afresh_->setVisible(read.status == TicketsFileRead::Damaged);
+  afresh_->setVisible(read.kind() == Fault::Damaged);
   delete_->setEnabled(!bad);
   if (bad) {
-    const Message m{QMessageBox::Warning, QString::fromStdString(read.message), QString::fromStdString(read.cause)};
+    const Message m{QMessageBox::Warning, QString::fromStdString(read.message()), QString::fromStdString(read.cause())};
     QTimer::singleShot(0, this, [this, m] { showMessageLater(this, m); });
   }
   checkLine();
@@ -195,8 +195,9 @@ void TicketsWindow::readDates(const ConnectString& database) {
   dateReader_ = std::thread([this, self, database] {
     LoadResult r = loadHistory(database, true, ReadLimits{kReadTimeLimit, &stop_});
     std::map<int, std::string> dates;
-    for (const Draw& d : r.rows)
-      if (r.ok && !d.date.empty()) dates.emplace(d.no, d.date);
+    if (r)
+      for (const Draw& d : r->draws)
+        if (!d.date.empty()) dates.emplace(d.no, d.date);
     QMetaObject::invokeMethod(
         qApp,
         [self, dates = std::move(dates)]() mutable {
@@ -228,9 +229,9 @@ void TicketsWindow::checkLine() {
         QStringLiteral("5個の数字を入れると、保存されている全回で買っていたらどうだったかを示します。"));
     return;
   }
-  const NumbersParse p = parseTicketNumbers(text);
-  if (!p.ok()) return lineResult_->setText(QString::fromStdString(p.error + "。"));
-  LineOverHistory r = checkLineOverHistory(history_, p.numbers);
+  const Result<TicketNumbers> p = parseTicketNumbers(text);
+  if (!p) return lineResult_->setText(QString::fromStdString(p.message() + "。"));
+  LineOverHistory r = checkLineOverHistory(history_, *p);
   if (auto it = r.best ? dates_.find(r.best->draw) : dates_.end(); it != dates_.end() && r.best->date.empty())
     r.best->date = it->second;
   lineResult_->setText(QString::fromStdString(lineOverHistoryText(r)));
@@ -292,10 +293,9 @@ void TicketsWindow::startAfresh() {
       QMessageBox::Yes | QMessageBox::No,
       QMessageBox::No};
   if (execMessage(this, ask) != QMessageBox::Yes) return;
-  FileFailure why;
-  const std::string aside = model_->startAfresh(&why);
-  if (aside.empty()) return showStop(this, QString::fromStdString(why.text), QString::fromStdString(why.cause));
-  damaged_->setText(QStringLiteral("壊れたファイルは %1 として残しました。").arg(QString::fromStdString(aside)));
+  const Result<std::string> aside = model_->startAfresh();
+  if (!aside) return showStop(this, QString::fromStdString(aside.message()), QString::fromStdString(aside.cause()));
+  damaged_->setText(QStringLiteral("壊れたファイルは %1 として残しました。").arg(QString::fromStdString(*aside)));
   afresh_->setVisible(false);
   delete_->setEnabled(true);
 }

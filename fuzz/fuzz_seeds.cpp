@@ -29,7 +29,7 @@ void seed(const std::string& name, char mode, const std::string& bytes) {
 std::string database(const std::vector<km::Draw>& draws, const std::string& sql = {}) {
   const auto path = kmfuzz::workFolder() / "seed.mdb";
   fs::remove(path);
-  if (!km::writeDatabase({path.string(), password}, draws).empty()) std::abort();
+  if (!km::writeDatabase({path.string(), password}, draws).ok()) std::abort();
   if (!sql.empty()) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const auto path = kmfuzz::workFolder() / km::kDatabaseFileName;
   const km::CsvResult csv =
       km::parseHistoryCsv(std::string(km::kCsvHeader) + "\n1,2000-01-01,1,2,3,4,5,6\n2,,7,8,9,10,11,\n");
-  if (!csv.ok || !km::writeDatabase({path.string(), km::databasePassword()}, csv.draws).empty()) std::abort();
+  if (!csv.ok || !km::writeDatabase({path.string(), km::databasePassword()}, csv.draws).ok()) std::abort();
   oldDatabase = kmfuzz::readFile(path);
   oldDraws = csv.draws;
   return 0;

@@ -95,6 +95,12 @@ struct Draw {
   bool operator==(const Draw&) const = default;
 };
 
+// Draws as a file or a source lists them, with the prizes it gives.
+struct DrawList {
+  std::vector<Draw> draws;
+  PrizeTable prizes;  // of the draws whose prize is known
+};
+
 // Whole-history statistics computed once at start-up.
 struct Stats {
   int LastDrawNo = 0;  // draw number of the last complete row, 0 when none

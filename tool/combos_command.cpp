@@ -201,9 +201,9 @@ int combosCommand(const std::vector<std::string>& a) {
 
   std::string db;
   if (!databasePath(paths.empty() ? std::string() : paths.front(), db)) return 1;
-  LoadResult r;
-  if (!load(db, false, r)) return 1;
-  const History history = History::fromRows(std::move(r.rows), std::move(r.prizes));
+  std::optional<DrawList> r = load(db, false);
+  if (!r) return 1;
+  const History history = History::fromRows(std::move(r->draws), std::move(r->prizes));
   const LineSpace space(history);
   PopularityModel model;
   if (factorAsked && !(model = fitPopularity(history)).fitted()) {

@@ -113,36 +113,35 @@ int km::tool::usage() {
 namespace {
 
 int importCsv(const std::string& csvPath, const std::string& dbPath, bool force) {
-  const km::CsvResult r = km::readHistoryCsvFile(csvPath);
-  if (!r.ok) {
-    tell("CSV ファイル " + csvPath + " を取り込めません：" + r.error, r.cause);
+  const km::Result<km::DrawList> r = km::readHistoryCsvFile(csvPath);
+  if (!r) {
+    tell("CSV ファイル " + csvPath + " を取り込めません：" + r.message(), r.cause());
     return 1;
   }
   std::error_code ec;
-  if (r.draws.empty() && !force && std::filesystem::exists(dbPath, ec)) {
+  if (r->draws.empty() && !force && std::filesystem::exists(dbPath, ec)) {
     // An empty CSV over a history is almost always a mistake: it takes --force.
     const km::LoadResult before = km::loadHistory(connectTo(dbPath));
-    if (!before.ok || !before.rows.empty()) {
+    if (!before || !before->draws.empty()) {
       tell(csvPath + " には当選データが1件もないため、" + dbPath + " を置き換えません（" +
-               (before.ok ? std::to_string(before.rows.size()) + "回分の当選データがあります"
-                          : std::string("読めません：") + before.message.substr(0, before.message.find('\n'))) +
+               (before ? std::to_string(before->draws.size()) + "回分の当選データがあります"
+                       : std::string("読めません：") + before.message().substr(0, before.message().find('\n'))) +
                "）。それでも置き換えるには --force を付けてください。",
-           before.details);
+           before.cause());
       return 1;
     }
   }
-  const std::string err = km::writeDatabase(connectTo(dbPath), r.draws, r.prizes);
-  if (!err.empty()) {
-    tell(err);
+  if (const km::Done written = km::writeDatabase(connectTo(dbPath), r->draws, r->prizes); !written) {
+    tell(written.withCause());
     return 1;
   }
   return 0;
 }
 
 int exportCsv(const std::string& dbPath, bool prizes) {
-  km::LoadResult r;
-  if (!load(dbPath, true, r)) return 1;
-  std::cout << (prizes ? km::historyToCsvWithPrizes(r.rows, r.prizes) : km::historyToCsv(r.rows));
+  std::optional<km::DrawList> r = load(dbPath, true);
+  if (!r) return 1;
+  std::cout << (prizes ? km::historyToCsvWithPrizes(r->draws, r->prizes) : km::historyToCsv(r->draws));
   return written();
 }
 
@@ -179,9 +178,9 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
     tell("「" + km::excerpt(window, 64) + "」というウィンドウはありません。指定できるのは次のウィンドウです：" + names);
     return 1;
   }
-  km::LoadResult r;
-  if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  std::optional<km::DrawList> r = load(dbPath, false);
+  if (!r) return 1;
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
 
   const OffscreenApp app;
   QMdiArea area;
@@ -224,9 +223,9 @@ bool wholeNumber(const std::string& text, int& value);
 // The chart drawn as the グラフ window draws it, off-screen.
 int chart(const std::string& dbPath, const km::ChartChoice& choice, QSize size, const std::string& png,
           const std::string& pdf, bool timed) {
-  km::LoadResult r;
-  if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  std::optional<km::DrawList> r = load(dbPath, false);
+  if (!r) return 1;
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
   const OffscreenApp app;
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
@@ -464,9 +463,9 @@ int update(int argc, char** argv, const std::string& dbPath, const std::vector<s
 // The main window's status line for DB: its newest draw and how many draws
 // the calendar has held since.
 int status(const std::string& dbPath) {
-  km::LoadResult r;
-  if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  std::optional<km::DrawList> r = load(dbPath, false);
+  if (!r) return 1;
+  const km::History history = km::History::fromRows(std::move(r->draws));
   std::cout << km::terminalSafe(km::statusLine(history, km::todayDate()).text()) << "\n";
   return written();
 }
@@ -492,9 +491,9 @@ void writeBacktestDraws(std::ostream& os, const km::Backtest& b) {
 }
 
 int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, bool csv, bool draws) {
-  km::LoadResult r;
-  if (!load(dbPath, false, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  std::optional<km::DrawList> r = load(dbPath, false);
+  if (!r) return 1;
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
   km::PredictionState settings;
   settings.readSettingsFile(ini);
   const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
@@ -541,15 +540,14 @@ int backtestCommand(const std::vector<std::string>& a) {
 // --- tickets: the user's tickets against the stored draws (the window 当選確認) ---
 
 int ticketsOfFile(const km::History& history, const std::string& file, bool csv) {
-  const km::TicketsFileRead read = km::readTicketsFile(file);
-  if (read.status != km::TicketsFileRead::Read) {
-    tell(read.status == km::TicketsFileRead::Missing ? "買い目のファイルがありません。\n" + file : read.message,
-         read.cause);
+  const km::Result<km::TicketList> read = km::readTicketsFile(file);
+  if (!read) {
+    tell(read.kind() == km::Fault::Missing ? "買い目のファイルがありません。\n" + file : read.message(), read.cause());
     return 1;
   }
-  const std::vector<km::Ticket>& tickets = read.parse.tickets;
+  const std::vector<km::Ticket>& tickets = read->tickets;
   const km::TicketsCheck c = km::checkTickets(history, tickets);
-  auto position = [&](int ticket) { return read.parse.position[static_cast<size_t>(ticket)]; };
+  auto position = [&](int ticket) { return read->position[static_cast<size_t>(ticket)]; };
   if (csv) {
     std::cout << "ticket,draw,date,tier,prize\n";
     for (const km::TicketWin& w : c.wins)
@@ -568,12 +566,12 @@ int ticketsOfFile(const km::History& history, const std::string& file, bool csv)
 }
 
 int ticketLine(const km::History& history, const std::string& text, bool csv) {
-  const km::NumbersParse p = km::parseTicketNumbers(text);
-  if (!p.ok()) {
-    tell("--line：" + p.error + "。");
+  const km::Result<km::TicketNumbers> p = km::parseTicketNumbers(text);
+  if (!p) {
+    tell("--line：" + p.message() + "。");
     return 1;
   }
-  const km::LineOverHistory r = km::checkLineOverHistory(history, p.numbers);
+  const km::LineOverHistory r = km::checkLineOverHistory(history, *p);
   if (!csv) {
     std::cout << km::lineOverHistoryText(r) << '\n';
     return written();
@@ -614,9 +612,9 @@ int ticketsCommand(const std::vector<std::string>& a) {
     if (!programFolder(dir)) return 1;
     db = km::makeConnectString(dir).path;
   }
-  km::LoadResult r;
-  if (!load(db, true, r)) return 1;
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  std::optional<km::DrawList> r = load(db, true);
+  if (!r) return 1;
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
   return byLine ? ticketLine(history, line, csv) : ticketsOfFile(history, paths.back(), csv);
 }
 

@@ -62,12 +62,12 @@ int popularityCommand(const std::vector<std::string>& a) {
     } else if (a[i] == "--numbers") {
       byNumber = true;
     } else if (a[i] == "--line" && i + 1 < a.size()) {
-      const NumbersParse p = parseTicketNumbers(a[++i]);
-      if (!p.ok()) {
-        tell("--line：" + p.error + "。");
+      const Result<TicketNumbers> p = parseTicketNumbers(a[++i]);
+      if (!p) {
+        tell("--line：" + p.message() + "。");
         return 1;
       }
-      asked.push_back(p.numbers);
+      asked.push_back(*p);
     } else if (a[i].rfind("--", 0) == 0 || !paths.empty()) {
       return usage();
     } else {
@@ -77,9 +77,9 @@ int popularityCommand(const std::vector<std::string>& a) {
   if (byNumber == !asked.empty()) return usage();
   std::string db;
   if (!databasePath(paths.empty() ? std::string() : paths.front(), db)) return 1;
-  LoadResult r;
-  if (!load(db, false, r)) return 1;
-  const PopularityModel model = fitPopularity(History::fromRows(std::move(r.rows), std::move(r.prizes)));
+  std::optional<DrawList> r = load(db, false);
+  if (!r) return 1;
+  const PopularityModel model = fitPopularity(History::fromRows(std::move(r->draws), std::move(r->prizes)));
   if (!model.fitted()) {
     tell(notFittedText(model));
     return 1;

@@ -45,10 +45,13 @@ bool databasePath(const std::string& given, std::string& path) {
   return true;
 }
 
-bool load(const std::string& dbPath, bool withDates, km::LoadResult& r) {
-  r = km::loadHistory(connectTo(dbPath), withDates);
-  if (!r.ok) tell(r.message, r.details);
-  return r.ok;
+std::optional<km::DrawList> load(const std::string& dbPath, bool withDates) {
+  km::Result<km::DrawList> r = km::loadHistory(connectTo(dbPath), withDates);
+  if (!r) {
+    tell(r.message(), r.cause());
+    return std::nullopt;
+  }
+  return std::move(*r);
 }
 
 }  // namespace km::tool

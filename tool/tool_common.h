@@ -27,6 +27,6 @@ km::ConnectString connectTo(const std::string& path);
 bool databasePath(const std::string& given, std::string& path);
 
 // Reads the history at `dbPath`; false, said, when it cannot be read.
-bool load(const std::string& dbPath, bool withDates, km::LoadResult& r);
+std::optional<km::DrawList> load(const std::string& dbPath, bool withDates);
 
 }  // namespace km::tool

@@ -71,22 +71,23 @@ QString draw(int no) { return QStringLiteral("第%1回").arg(no); }
 // Reads a local source: a regular file of at most `cap` bytes, not through a
 // symbolic link that another user owns.  Empty on success, else why.
 QString readSourceFile(const QString& path, qint64 cap, std::string& bytes, QString& details) {
-  FileRead file = readRegularFile(QFile::encodeName(path).toStdString(), static_cast<unsigned long long>(cap));
-  details = QString::fromLocal8Bit(file.cause);
-  switch (file.status) {
-    case FileRead::Read:
-      bytes = std::move(file.bytes);
+  Result<std::string> file =
+      readRegularFile(QFile::encodeName(path).toStdString(), static_cast<unsigned long long>(cap));
+  details = QString::fromLocal8Bit(file.cause());
+  switch (file.kind()) {
+    case Fault::None:
+      bytes = std::move(*file);
       details.clear();
       return {};
-    case FileRead::Missing:
+    case Fault::Missing:
       return QStringLiteral("取得先のファイルがありません: ") + path;
-    case FileRead::ForeignLink:
+    case Fault::ForeignLink:
       return QStringLiteral("取得先のファイルはほかのユーザーのシンボリックリンクのため、読みません: ") + path;
-    case FileRead::NotRegular:
+    case Fault::NotRegular:
       return QStringLiteral("取得先のファイルが通常のファイルではありません: ") + path;
-    case FileRead::TooLarge:
+    case Fault::TooLarge:
       return QStringLiteral("取得先のファイルが大きすぎます（上限 %1）: ").arg(mebibytes(cap)) + path;
-    case FileRead::Unreadable:
+    default:
       break;
   }
   return QStringLiteral("取得先のファイルを読めません: ") + path;
@@ -140,17 +141,18 @@ QList<UpdateSource> updateSources(const QString& programFolder) {
   struct stat there {};
   if (!programFolder.isEmpty() && ::lstat(listPath.c_str(), &there) == 0) {  // a link that leads nowhere too
     const std::string what = notARegularFile(listPath);
-    const FileRead list = what.empty() ? readRegularFile(listPath, kSourcesFileCap) : FileRead{};
-    if (!what.empty() || list.status != FileRead::Read) {
+    const Result<std::string> list =
+        what.empty() ? readRegularFile(listPath, kSourcesFileCap) : Result<std::string>(Failure{Fault::NotRegular, {}});
+    if (!list) {
       QString why;
-      switch (what.empty() ? list.status : FileRead::NotRegular) {
-        case FileRead::TooLarge:
+      switch (list.kind()) {
+        case Fault::TooLarge:
           why = QStringLiteral("大きすぎます（%1 KiB まで）").arg(kSourcesFileCap / 1024);
           break;
-        case FileRead::ForeignLink:
+        case Fault::ForeignLink:
           why = QStringLiteral("ほかのユーザーが作ったシンボリックリンクのため、読みません");
           break;
-        case FileRead::NotRegular:
+        case Fault::NotRegular:
           why = QStringLiteral("通常のファイルではありません（%1）")
                     .arg(what.empty() ? QStringLiteral("特殊なファイル") : QString::fromStdString(what));
           break;
@@ -162,11 +164,11 @@ QList<UpdateSource> updateSources(const QString& programFolder) {
       bad.error = QStringLiteral("取得先の一覧のファイル（%1）を使えません：%2。\n")
                       .arg(QString::fromUtf8(kSourcesFileName), why) +
                   listFile;
-      bad.details = QString::fromLocal8Bit(list.cause);
+      bad.details = QString::fromLocal8Bit(list.cause());
       sources.append(bad);
     } else {
       const QStringList lines =
-          QString::fromUtf8(list.bytes.data(), static_cast<qsizetype>(list.bytes.size())).split(QLatin1Char('\n'));
+          QString::fromUtf8(list->data(), static_cast<qsizetype>(list->size())).split(QLatin1Char('\n'));
       for (int i = 0; i < lines.size() && sources.size() < kMaxListedSources; ++i) {
         const QString at = QStringLiteral("%1 の%2行目: ").arg(QString::fromUtf8(kSourcesFileName)).arg(i + 1);
         if (lines[i].contains(QChar(0))) {
@@ -464,12 +466,12 @@ void MasterUpdate::check(std::vector<SourceInput> inputs) {
 namespace {
 
 // One line a source: its newest draw, or why it was left out.
-QString sourceLines(const UpdateResult& r) {
+QString sourceLines(const UpdateReport& r) {
   QString lines = QStringLiteral("\n取得先：");
   for (const SourceReport& s : r.sources) {
     lines += QStringLiteral("\n　") + QString::fromStdString(s.name) + QStringLiteral("：");
     if (s.usable)
-      lines += QStringLiteral("%1（%2）まで").arg(draw(s.newest.no), QString::fromStdString(s.newest.date));
+      lines += QStringLiteral("%1（%2）まで").arg(draw(s.newest->no), QString::fromStdString(s.newest->date));
     else
       lines += QString::fromStdString(s.reason).replace(QLatin1Char('\n'), QStringLiteral(" "));
   }
@@ -478,22 +480,32 @@ QString sourceLines(const UpdateResult& r) {
 
 }  // namespace
 
-void MasterUpdate::onChecked(const UpdateResult& r) {
+void MasterUpdate::onChecked(const UpdateResult& checked) {
   if (worker_.joinable()) worker_.join();
   checking_ = false;
   if (outcome_ != Outcome::Running) return;  // cancelled: nothing was written
+  switch (checked.kind()) {
+    case Fault::None:
+      break;
+    case Fault::Missing:
+      return finish(Outcome::Missing, QString::fromStdString(checked.message()));
+    case Fault::Cancelled:
+      return finish(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
+    default:
+      return finish(Outcome::Failed, QString::fromStdString(checked.message()) + QStringLiteral("\n") + kUntouched,
+                    QString::fromStdString(checked.cause()));
+  }
+  const UpdateReport& r = *checked;
   result_ = r;
-  const QString details = QString::fromStdString(r.details);
-  const Draw& newest = r.newest;
+  const Draw& newest = *r.newest;
   const QString newestDate = newest.date.empty() ? QString() : QString::fromStdString(newest.date);
   // Several sources: each is named with its newest draw or why it was left out.
   const QString perSource = r.sources.size() > 1 ? sourceLines(r) : QString();
   QString conflict = r.conflict.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(r.conflict);
   if (r.prizesAdded > 0) conflict += QStringLiteral("\n当選金のデータを%1回分追加しました。").arg(r.prizesAdded);
   conflict += QString::fromStdString(r.prizeNotes);
-  switch (r.status) {
-    case UpdateResult::Added: {
-      const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
+  if (!r.added.empty()) {
+    const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
       const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
       const Draw& added = r.added.back();
       finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
@@ -501,9 +513,9 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
                                        .arg(n)
                                        .arg(draw(added.no), QString::fromStdString(added.date)) +
                                    conflict + perSource);
-      break;
-    }
-    case UpdateResult::NothingNew: {
+    return;
+  }
+  {
       QString text = QStringLiteral("取得先に新しい回はありません（取得先の最新：%1%2）。")
                          .arg(draw(newest.no), newestDate.isEmpty() ? QString() : QStringLiteral(" ") + newestDate);
       if (r.sourceStale)
@@ -514,17 +526,6 @@ void MasterUpdate::onChecked(const UpdateResult& r) {
                     .arg(kStaleDays)
                     .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
       finish(Outcome::NothingNew, text + conflict + perSource);
-      break;
-    }
-    case UpdateResult::Missing:
-      finish(Outcome::Missing, QString::fromStdString(r.reason));
-      break;
-    case UpdateResult::Cancelled:
-      finish(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
-      break;
-    case UpdateResult::Refused:
-      finish(Outcome::Failed, QString::fromStdString(r.reason) + QStringLiteral("\n") + kUntouched, details);
-      break;
   }
 }
 

@@ -113,7 +113,8 @@ class MasterUpdate : public QObject {
   // The technical account behind a failure (the network's, the server's or
   // SQLite's own words), or empty.
   const QString& details() const { return details_; }
-  const UpdateResult& result() const { return result_; }
+  // What the update did, once it has ended well (Updated or NothingNew).
+  const UpdateReport& result() const { return result_; }
 
  signals:
   // Bytes received so far and the announced size (-1 when unknown).
@@ -144,7 +145,7 @@ class MasterUpdate : public QObject {
   bool started_ = false;
   bool checking_ = false;
   QString message_, details_;
-  UpdateResult result_;
+  UpdateReport result_;
   StopSignal stop_;
   std::vector<Draw> compareWith_;
   bool comparing_ = false;

@@ -85,10 +85,10 @@ std::vector<const Grid*> windowGrids(const GridView* view) {
 }
 
 bool saveGridsCsv(QWidget* parent, const std::vector<const Grid*>& grids, const QString& path) {
-  FileFailure failure;
+  Failure failure;
   if (replaceFileContents(path.toStdString(), gridsToCsvFile(grids), nullptr, {}, &failure)) return true;
   showStop(parent,
-           QStringLiteral("表をCSVファイルに保存できませんでした。\n%1").arg(QString::fromStdString(failure.text)),
+           QStringLiteral("表をCSVファイルに保存できませんでした。\n%1").arg(QString::fromStdString(failure.message)),
            QString::fromStdString(failure.cause));
   return false;
 }

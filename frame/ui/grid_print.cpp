@@ -245,7 +245,7 @@ PrintResult printGridToPdf(const Grid& grid, const QString& title, const QString
   ReplacementFile file(path.toStdString());
   auto failed = [&file](PrintResult& r) {
     r.ok = false;
-    r.error = QString::fromStdString(file.failure().text);
+    r.error = QString::fromStdString(file.failure().message);
     r.details = QString::fromStdString(file.failure().cause);
     return r;
   };

@@ -152,7 +152,7 @@ void PredictionState::readSettingsFile(const std::string& path) {
   }
 }
 
-bool PredictionState::writeSettingsFile(const std::string& path, std::string* error, FileFailure* failure) const {
+bool PredictionState::writeSettingsFile(const std::string& path, std::string* error, Failure* failure) const {
   std::string data;
   for (int i = 0; i < kSettingCount; ++i) {
     data += kSettingKeys[i];

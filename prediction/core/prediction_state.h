@@ -29,7 +29,7 @@ class PredictionState {
   // file beside it, then renamed over it); false when it could not be written,
   // with the reason in `error` when given (one line), or split for a message
   // box in `failure`.
-  bool writeSettingsFile(const std::string& path, std::string* error = nullptr, FileFailure* failure = nullptr) const;
+  bool writeSettingsFile(const std::string& path, std::string* error = nullptr, Failure* failure = nullptr) const;
 
   // Number of settings that are on (0..12).
   int reflectCount() const;

@@ -31,14 +31,14 @@ bool canWrite(const fs::path& p) { return ::faccessat(AT_FDCWD, p.c_str(), W_OK,
 // A shipped file (the database, a help file): no larger than any of them can be.
 bool readWhole(const fs::path& p, std::string& bytes, std::string& why) {
   constexpr unsigned long long kMaxShippedBytes = 64ull * 1024 * 1024;
-  FileRead file = readRegularFile(p.string(), kMaxShippedBytes);
-  if (file.status != FileRead::Read) {
-    why = file.status == FileRead::TooLarge     ? std::string("64 MiB を超えています")
-          : file.status == FileRead::NotRegular ? std::string("通常のファイルではありません")
-                                                : file.cause;
+  Result<std::string> file = readRegularFile(p.string(), kMaxShippedBytes);
+  if (!file) {
+    why = file.kind() == Fault::TooLarge     ? std::string("64 MiB を超えています")
+          : file.kind() == Fault::NotRegular ? std::string("通常のファイルではありません")
+                                             : file.cause();
     return false;
   }
-  bytes = std::move(file.bytes);
+  bytes = std::move(*file);
   return true;
 }
 
@@ -64,10 +64,10 @@ std::string refreshHelpFiles(const fs::path& from, const fs::path& to, std::stri
     const fs::path dst = to / src.filename();
     std::string old, ignored;
     if (isFile(dst) && readWhole(dst, old, ignored) && old == bytes) continue;
-    FileFailure failure;
+    Failure failure;
     if (!replaceFileContents(dst.string(), bytes, nullptr, {}, &failure)) {
       details = failure.cause;
-      return "ヘルプファイルをデータフォルダへコピーできません。" + failure.text;
+      return "ヘルプファイルをデータフォルダへコピーできません。" + failure.message;
     }
   }
   return {};
@@ -204,9 +204,9 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
       r.details = why;
       return r;
     }
-    FileFailure failure;
+    Failure failure;
     if (!replaceFileContents(userDb.string(), bytes, nullptr, {}, &failure)) {
-      r.message = "当選データをデータフォルダへコピーできません。" + failure.text;
+      r.message = "当選データをデータフォルダへコピーできません。" + failure.message;
       r.details = failure.cause;
       return r;
     }

@@ -137,47 +137,28 @@ std::string foreignLinkOn(const std::string& path) {
   return followLinks(path, why, at, cause).empty() && cause.rfind("owner uid ", 0) == 0 ? at : std::string();
 }
 
-FileRead readRegularFile(const std::string& path, unsigned long long cap) {
-  FileRead r;
+Result<std::string> readRegularFile(const std::string& path, unsigned long long cap) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
-    r.cause = osError();
-    return r;
-  }
-  if (const std::string link = foreignLinkOn(path); !link.empty()) {
-    r.status = FileRead::ForeignLink;
-    r.cause = link;
-    return r;
-  }
+  if (::lstat(path.c_str(), &st) != 0) return Failure{Fault::Missing, {}, osError()};
+  if (const std::string link = foreignLinkOn(path); !link.empty()) return Failure{Fault::ForeignLink, {}, link};
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    r.status = errno == ENOENT ? FileRead::Missing : FileRead::Unreadable;
-    r.cause = osError();
-    return r;
+  if (fd < 0) return Failure{errno == ENOENT ? Fault::Missing : Fault::Unreadable, {}, osError()};
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Failure{Fault::NotRegular, {}, {}};
+  if (static_cast<unsigned long long>(st.st_size) > cap) return Failure{Fault::TooLarge, {}, {}};
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
   }
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    r.status = FileRead::NotRegular;
-  } else if (static_cast<unsigned long long>(st.st_size) > cap) {
-    r.status = FileRead::TooLarge;
-  } else {
-    r.bytes.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < r.bytes.size()) {
-      const ssize_t n = ::read(fd, r.bytes.data() + got, r.bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    if (got == r.bytes.size()) {
-      r.status = FileRead::Read;
-    } else {
-      r.status = FileRead::Unreadable;
-      r.cause = osError();
-      r.bytes.clear();
-    }
-  }
-  ::close(fd);
-  return r;
+  if (got != bytes.size()) return Failure{Fault::Unreadable, {}, osError()};
+  return bytes;
 }
 
 int removeStaleTemporaryFiles(const std::string& target) {
@@ -267,7 +248,7 @@ bool ReplacementFile::fail(const std::string& what, const std::string& path, con
                            const std::string& shown) {
   if (!error_.empty()) return false;
   error_ = cause.empty() ? what + ": " + path : what + "（" + cause + "）: " + path;
-  failure_ = {what + "。\n" + (shown.empty() ? path : shown), cause};
+  failure_ = {Fault::WriteFailed, what + "。\n" + (shown.empty() ? path : shown), cause};
   return false;
 }
 
@@ -315,7 +296,7 @@ bool ReplacementFile::commit(const std::string& backupPath, std::optional<std::s
     backup.limitMode_ = mode;
     if (!backup.write(old) || !backup.commit()) {
       error_ = "控えを作成できません: " + backup.error();
-      failure_ = {"控えを作成できません。\n" + backup.failure().text, backup.failure().cause};
+      failure_ = {Fault::WriteFailed, "控えを作成できません。\n" + backup.failure().message, backup.failure().cause};
       return false;
     }
   }
@@ -333,7 +314,7 @@ bool ReplacementFile::commit(const std::string& backupPath, std::optional<std::s
 }
 
 bool replaceFileContents(const std::string& target, std::string_view bytes, std::string* error,
-                         const std::string& backupPath, FileFailure* failure) {
+                         const std::string& backupPath, Failure* failure) {
   ReplacementFile f(target);
   const bool ok = f.write(bytes) && f.commit(backupPath);
   if (!ok && error) *error = f.error();

@@ -14,15 +14,9 @@
 #include <string>
 #include <string_view>
 
-namespace km {
+#include "store/result.h"
 
-// A failed file operation as the user reads it and as the system told it:
-// `text` says in Japanese what could not be done, on its first line, and
-// names the file on the next; `cause` is the system's own words (strerror),
-// empty when there are none.
-struct FileFailure {
-  std::string text, cause;
-};
+namespace km {
 
 class ReplacementFile {
  public:
@@ -40,8 +34,10 @@ class ReplacementFile {
   // Why not, in one line for the command line and the log: the sentence, the
   // system's words in brackets and the file.
   const std::string& error() const { return error_; }
-  // The same, split for a message box.
-  const FileFailure& failure() const { return failure_; }
+  // The same, split for a message box: the message says in Japanese what
+  // could not be done, on its first line, and names the file on the next;
+  // the cause is the system's own words (strerror), empty when there are none.
+  const Failure& failure() const { return failure_; }
   // The temporary file, for writers that open it themselves (a database).
   const std::string& path() const { return tmp_; }
   const std::string& target() const { return target_; }
@@ -65,21 +61,18 @@ class ReplacementFile {
 
   std::optional<unsigned> limitMode_;  // a backup: no more permissions than the file it keeps
   std::string target_, resolved_, tmp_, error_;
-  FileFailure failure_;
+  Failure failure_;
   int fd_ = -1;
   bool committed_ = false;
 };
 
 // A whole file read from outside the program: a regular file of at most
 // `cap` bytes, opened without waiting on a pipe or a device and not through a
-// symbolic link that another user (not root) made.
-struct FileRead {
-  enum Status { Read, Missing, ForeignLink, NotRegular, TooLarge, Unreadable };
-  Status status = Missing;
-  std::string bytes;
-  std::string cause;  // the system's words (or the link's owner), where there are any
-};
-FileRead readRegularFile(const std::string& path, unsigned long long cap);
+// symbolic link that another user (not root) made.  Its bytes, or a failure
+// of the kind Missing, ForeignLink, NotRegular, TooLarge or Unreadable whose
+// cause is the system's words (or the link's owner), where there are any; its
+// message is empty: each caller names the file in its own sentence.
+Result<std::string> readRegularFile(const std::string& path, unsigned long long cap);
 
 // The first symbolic link on the way to `path` that another user (not root)
 // made, which no write may follow; empty when there is none.
@@ -100,6 +93,6 @@ ReplacementStepHook setReplacementStepHook(ReplacementStepHook hook);
 // Replaces the file at `target` with `bytes`; on failure the target is left
 // as it was and `error` (if given) says why.
 bool replaceFileContents(const std::string& target, std::string_view bytes, std::string* error = nullptr,
-                         const std::string& backupPath = {}, FileFailure* failure = nullptr);
+                         const std::string& backupPath = {}, Failure* failure = nullptr);
 
 }  // namespace km

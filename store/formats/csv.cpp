@@ -200,27 +200,18 @@ bool parsePrize(const std::vector<std::string>& f, size_t first, Prize& prize, s
   return true;
 }
 
-CsvResult parseRecords(ByteSource& in) {
-  CsvResult r;
+Result<DrawList> parseRecords(ByteSource& in) {
+  DrawList r;
   int lineNo = 1;
-  auto fail = [&](const std::string& why) {
-    r.draws.clear();
-    r.prizes.clear();
-    r.error = atLine(lineNo) + why;
-    return r;
-  };
+  auto fail = [&](const std::string& why, Fault kind = Fault::Invalid) { return Failure{kind, atLine(lineNo) + why, {}}; };
   RecordReader reader(in);
-  if (reader.atEnd()) return in.failed() ? fail("ファイルを読めません") : fail("ファイルが空です");
+  if (reader.atEnd()) return in.failed() ? fail("ファイルを読めません", Fault::Unreadable) : fail("ファイルが空です");
   static const char* kFieldNames[] = {"n1（第1数字）", "n2（第2数字）", "n3（第3数字）",
                                       "n4（第4数字）", "n5（第5数字）", "bonus（ボーナス数字）"};
   size_t columns = 8;
   Record rec;
   for (bool first = true; !reader.atEnd() || first; first = false) {
-    if (!reader.read(rec, r.error)) {
-      r.draws.clear();
-      r.prizes.clear();
-      return r;
-    }
+    if (std::string error; !reader.read(rec, error)) return Failure{Fault::Invalid, error, {}};
     lineNo = rec.line;
     if (first) {
       std::string header;
@@ -279,19 +270,17 @@ CsvResult parseRecords(ByteSource& in) {
     }
     r.draws.push_back(std::move(d));
   }
-  r.ok = true;
   return r;
 }
 
 }  // namespace
 
-CsvResult parseHistoryCsv(std::string_view text) {
+Result<DrawList> parseHistoryCsv(std::string_view text) {
   ByteSource in(text);
   return parseRecords(in);
 }
 
-CsvResult readHistoryCsvFile(const std::string& path) {
-  CsvResult r;
+Result<DrawList> readHistoryCsvFile(const std::string& path) {
   // Opened without blocking, so that a pipe put in the file's place after a
   // look at it cannot hold the import; what was opened is what is checked.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -299,28 +288,21 @@ CsvResult readHistoryCsvFile(const std::string& path) {
   if (fd < 0 || ::fstat(fd, &st) != 0) {
     const int err = errno;
     if (fd >= 0) ::close(fd);
-    r.error = err == ENOENT   ? std::string("ファイルがありません")
-              : err == EACCES ? std::string("ファイルの読み取りの許可がありません")
-                              : std::string("ファイルを読めません");
-    r.cause = std::strerror(err);
-    return r;
+    return Failure{err == ENOENT ? Fault::Missing : Fault::Unreadable,
+                   err == ENOENT   ? std::string("ファイルがありません")
+                   : err == EACCES ? std::string("ファイルの読み取りの許可がありません")
+                                   : std::string("ファイルを読めません"),
+                   std::strerror(err)};
   }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  if (S_ISDIR(st.st_mode)) {
-    r.error = "CSV ファイルではなく、フォルダです";
-    return r;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    r.error = "通常のファイルではありません（パイプやデバイスからは取り込めません）";
-    return r;
-  }
-  if (st.st_size > kMaxCsvBytes) {
-    r.error = "ファイルが64 MBを超えています（当選データのファイルはずっと小さいはずです）";
-    return r;
-  }
+  if (S_ISDIR(st.st_mode)) return Failure{Fault::NotRegular, "CSV ファイルではなく、フォルダです", {}};
+  if (!S_ISREG(st.st_mode))
+    return Failure{Fault::NotRegular, "通常のファイルではありません（パイプやデバイスからは取り込めません）", {}};
+  if (st.st_size > kMaxCsvBytes)
+    return Failure{Fault::TooLarge, "ファイルが64 MBを超えています（当選データのファイルはずっと小さいはずです）", {}};
   ByteSource in([fd](char* buffer, size_t size) -> long {
     for (;;) {
       const ssize_t n = ::read(fd, buffer, size);
@@ -421,42 +403,28 @@ constexpr int kResultsHeaderLines = 10;
 constexpr size_t kResultsMaxFields = 64;
 
 // Reads the header and the rows; `headerOnly` stops after the header.
-CsvResult readResults(std::string_view utf8, bool headerOnly) {
-  CsvResult r;
+Result<DrawList> readResults(std::string_view utf8, bool headerOnly) {
+  DrawList r;
   ByteSource in(utf8);
   RecordReader reader(in);
   reader.setMaxFields(kResultsMaxFields);
   Record rec;
   std::string error;
-  auto fail = [&](int line, const std::string& why) {
-    r.draws.clear();
-    r.error = std::to_string(line) + "行目：" + why;
-    return r;
+  auto fail = [](int line, const std::string& why) {
+    return Failure{Fault::Invalid, std::to_string(line) + "行目：" + why, {}};
   };
   ResultColumns cols;
   for (int line = 0; cols.draw < 0; ++line) {
-    if (line == kResultsHeaderLines || reader.atEnd()) {
-      r.error = "見出しの行（回号・抽せん日・本数字1〜5・ボーナス数字）がありません";
-      return r;
-    }
-    if (!reader.read(rec, error)) {
-      r.error = error;
-      return r;
-    }
+    if (line == kResultsHeaderLines || reader.atEnd())
+      return Failure{Fault::Invalid, "見出しの行（回号・抽せん日・本数字1〜5・ボーナス数字）がありません", {}};
+    if (!reader.read(rec, error)) return Failure{Fault::Invalid, error, {}};
     cols = resultColumns(rec.fields, error);
     if (!error.empty()) return fail(rec.line, error);
   }
-  if (headerOnly) {
-    r.ok = true;
-    return r;
-  }
+  if (headerOnly) return r;
   static const char* kNames[] = {"本数字1", "本数字2", "本数字3", "本数字4", "本数字5", "ボーナス数字"};
   while (!reader.atEnd()) {
-    if (!reader.read(rec, error)) {
-      r.draws.clear();
-      r.error = error;
-      return r;
-    }
+    if (!reader.read(rec, error)) return Failure{Fault::Invalid, error, {}};
     if (rec.blank) continue;
     const auto& f = rec.fields;
     auto cell = [&](int at) { return at < static_cast<int>(f.size()) ? f[at] : std::string(); };
@@ -493,17 +461,16 @@ CsvResult readResults(std::string_view utf8, bool headerOnly) {
     }
     r.draws.push_back(std::move(d));
   }
-  r.ok = true;
   return r;
 }
 
 }  // namespace
 
-CsvResult parseResultsCsv(std::string_view utf8) { return readResults(utf8, false); }
+Result<DrawList> parseResultsCsv(std::string_view utf8) { return readResults(utf8, false); }
 
 bool looksLikeResultsCsv(std::string_view utf8) {
-  const CsvResult r = readResults(utf8, true);
-  return r.ok || r.error.find("見出しの行に") != std::string::npos;
+  const Result<DrawList> r = readResults(utf8, true);
+  return r.ok() || r.message().find("見出しの行に") != std::string::npos;
 }
 
 }  // namespace km

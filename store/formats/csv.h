@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/history.h"
+#include "store/result.h"
 
 namespace km {
 
@@ -23,25 +24,22 @@ inline constexpr long long kMaxCsvBytes = 64LL * 1024 * 1024;
 // in memory.
 inline constexpr size_t kMaxCsvLineBytes = 4 * 1024;
 
-struct CsvResult {
-  bool ok = false;
-  std::string error;  // "N行目：reason" (Japanese)
-  std::string cause;  // the system's words, where a file could not be read
-  std::vector<Draw> draws;
-  PrizeTable prizes;  // of the rows whose eight prize fields are filled
-};
+// The readers give the draws and the prizes of the rows whose eight prize
+// fields are filled, or a failure: Invalid for a bad line ("N行目：reason",
+// Japanese), and for a file that cannot be read Missing, Unreadable,
+// NotRegular or TooLarge, with the system's words as its cause.
 
 // Parses and checks the text a line at a time, stopping at the first bad
 // line: header, eight fields a line (or sixteen under kCsvPrizeHeader), draw
 // numbers (parseDrawNo) strictly ascending, dates empty or YYYY-MM-DD,
 // numbers empty or lottery numbers as parseCellNumber reads them; the eight
 // prize fields of a row all empty (no prize known) or all whole numbers.
-CsvResult parseHistoryCsv(std::string_view text);
+Result<DrawList> parseHistoryCsv(std::string_view text);
 // Reads the file as parseHistoryCsv reads a text, a block at a time: the
 // memory it takes does not grow with the file.  A missing file, a folder, a
 // pipe or a device, and a file over kMaxCsvBytes are refused before reading;
 // `error` then says so without a line number.
-CsvResult readHistoryCsvFile(const std::string& path);
+Result<DrawList> readHistoryCsvFile(const std::string& path);
 std::string historyToCsv(const std::vector<Draw>& draws);
 // The 16 columns of kCsvPrizeHeader; the prize fields of a draw without an
 // entry in `prizes` are empty.
@@ -54,7 +52,7 @@ std::string historyToCsvWithPrizes(const std::vector<Draw>& draws, const PrizeTa
 // before the header are skipped (at most 10).  Draw numbers may be written
 // 第1234回, dates as normalizedDate reads them.  Errors are in Japanese and
 // name the line.  At most 32767 draws, in the order listed.
-CsvResult parseResultsCsv(std::string_view utf8);
+Result<DrawList> parseResultsCsv(std::string_view utf8);
 // True when one of the first lines of `utf8` is such a header row.
 bool looksLikeResultsCsv(std::string_view utf8);
 

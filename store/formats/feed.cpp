@@ -247,6 +247,12 @@ bool isOneOf(const std::string& name, const auto& names) {
 }
 
 // The list's entries, from after its [ to its ].
+// What the JSON reader has read so far, or why it stopped.
+struct FeedRead {
+  std::string error;  // Japanese; names the entry and the field
+  DrawList list;
+};
+
 class EntryReader {
  public:
   EntryReader(Json& j, FeedRead& r) : j_(j), r_(r) {}
@@ -255,7 +261,7 @@ class EntryReader {
   bool entries() {
     for (bool first = true; !j_.take(']'); first = false) {
       if (!first && !j_.take(',')) return syntax("JSON の , か ] がありません");
-      if (r_.draws.size() == static_cast<size_t>(kMaxDrawNo))
+      if (r_.list.draws.size() == static_cast<size_t>(kMaxDrawNo))
         return fail("取得先の一覧が" + std::to_string(kMaxDrawNo) + "件を超えています。");
       if (!entry()) return false;
     }
@@ -273,7 +279,7 @@ class EntryReader {
 
  private:
   bool entry() {
-    const std::string entry = "取得先の一覧の" + std::to_string(r_.draws.size() + 1) + "件目";
+    const std::string entry = "取得先の一覧の" + std::to_string(r_.list.draws.size() + 1) + "件目";
     if (!j_.take('{')) return fail(entry + "が当選データ（JSON のオブジェクト）ではありません（" + j_.where() + "）。");
     std::map<std::string, std::string> fields;
     std::set<std::string> names;
@@ -347,7 +353,7 @@ class EntryReader {
       d.date = *day;
     }
     if (!prize(draw, d.no, fields)) return false;
-    r_.draws.push_back(std::move(d));
+    r_.list.draws.push_back(std::move(d));
     return true;
   }
 
@@ -386,7 +392,7 @@ class EntryReader {
             "（1等口数〜4等賞金の8項目は、すべて揃っているか、すべてないかのどちらかです）。");
       (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = n.value;
     }
-    r_.prizes[no] = p;
+    r_.list.prizes[no] = p;
     return true;
   }
 
@@ -394,15 +400,11 @@ class EntryReader {
   FeedRead& r_;
 };
 
-FeedRead readJson(std::string_view text) {
+Result<DrawList> readJson(std::string_view text) {
   FeedRead r;
   Json j(text);
   EntryReader reader(j, r);
-  auto failed = [&r] {
-    r.draws.clear();
-    r.prizes.clear();
-    return r;
-  };
+  auto failed = [&r] { return Failure{Fault::Invalid, r.error, {}}; };
   if (j.take('[')) {
     if (!reader.entries()) return failed();
   } else if (j.take('{')) {
@@ -431,8 +433,7 @@ FeedRead readJson(std::string_view text) {
     return failed();
   }
   if (!j.atEnd()) return reader.syntax("JSON の配列の後に余分な文字があります"), failed();
-  r.ok = true;
-  return r;
+  return std::move(r.list);
 }
 
 std::string numbersText(const Draw& d) {
@@ -566,7 +567,7 @@ std::optional<std::string> textAsUtf8(std::string_view bytes) {
   return out;
 }
 
-FeedRead readFeed(std::string_view bytes) {
+Result<DrawList> readFeed(std::string_view bytes) {
   switch (feedForm(bytes)) {
     case FeedForm::Json: {
       std::string_view s = bytes;
@@ -575,24 +576,18 @@ FeedRead readFeed(std::string_view bytes) {
     }
     case FeedForm::Csv:
     case FeedForm::ResultsCsv: {
-      CsvResult csv;
-      if (feedForm(bytes) == FeedForm::Csv)
-        csv = parseHistoryCsv(bytes);
-      else if (const std::optional<std::string> text = textAsUtf8(bytes))
-        csv = parseResultsCsv(*text);
-      FeedRead r;
-      r.ok = csv.ok;
-      r.draws = std::move(csv.draws);
-      r.prizes = std::move(csv.prizes);
-      if (!csv.ok) r.error = "取得先の CSV を読めません（" + csv.error + "）。";
-      return r;
+      const std::optional<std::string> text =
+          feedForm(bytes) == FeedForm::Csv ? std::optional<std::string>() : textAsUtf8(bytes);
+      Result<DrawList> csv = feedForm(bytes) == FeedForm::Csv ? parseHistoryCsv(bytes)
+                             : text                           ? parseResultsCsv(*text)
+                                                              : Result<DrawList>(Failure{Fault::Invalid, {}, {}});
+      if (!csv) return Failure{Fault::Invalid, "取得先の CSV を読めません（" + csv.message() + "）。", {}};
+      return csv;
     }
     case FeedForm::Other:
       break;
   }
-  FeedRead r;
-  r.error = "取得先のデータが当選データの一覧（JSON・CSV）ではありません。";
-  return r;
+  return Failure{Fault::Invalid, "取得先のデータが当選データの一覧（JSON・CSV）ではありません。", {}};
 }
 
 bool sameDraw(const Draw& a, const Draw& b) {
@@ -605,14 +600,9 @@ std::string describeDraw(const Draw& d) {
   return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date.text() + "）");
 }
 
-FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
+Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
   FeedMerge m;
-  auto refuse = [&m](const std::string& why) {
-    m.status = FeedMerge::Refused;
-    m.reason = why;
-    m.added.clear();
-    return m;
-  };
+  auto refuse = [](const std::string& why) { return Failure{Fault::Refused, why, {}}; };
   if (feed.empty()) return refuse("取得先の一覧に当選データが1件もありません。");
   std::stable_sort(feed.begin(), feed.end(), [](const Draw& a, const Draw& b) { return a.no < b.no; });
   for (size_t i = 1; i < feed.size(); ++i)
@@ -672,7 +662,6 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
     m.added.push_back(d);
     ++expected;
   }
-  m.status = m.added.empty() ? FeedMerge::NothingNew : FeedMerge::Append;
   return m;
 }
 

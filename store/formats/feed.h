@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/history.h"
+#include "store/result.h"
 
 namespace km {
 
@@ -25,13 +26,6 @@ FeedForm feedForm(std::string_view bytes);
 // iconv); nothing when they are neither.
 std::optional<std::string> textAsUtf8(std::string_view bytes);
 
-struct FeedRead {
-  bool ok = false;
-  std::string error;        // Japanese; names the entry and the field
-  std::vector<Draw> draws;  // in the order listed
-  PrizeTable prizes;        // of the draws whose source gives all eight prize fields
-};
-
 // The JSON list: an array of objects, one per draw, whose fields 開催回,
 // 日付 (YYYY/M/D, YYYY/MM/DD or YYYY-MM-DD; stored as YYYY-MM-DD),
 // 第1数字..第5数字 and ボーナス数字 give the draw, as strings or numbers.  The
@@ -44,14 +38,16 @@ struct FeedRead {
 // object {"draws": [{"round", "date", "numbers": [5 numbers], "bonus"}, ...]}
 // with other members ignored.  A name twice in one object is refused.  The
 // CSV is read by parseHistoryCsv, a results file by parseResultsCsv.  At most
-// 32767 draws.
-FeedRead readFeed(std::string_view bytes);
+// 32767 draws.  The draws come in the order listed, the prizes of the draws
+// whose source gives all eight prize fields; a failure (Invalid) says why in
+// Japanese, naming the entry and the field.
+Result<DrawList> readFeed(std::string_view bytes);
 
+// What a feed brings: the new draws in order (none: nothing new), and the
+// feed's newest draw (its number and date).
 struct FeedMerge {
-  enum Status { Append, NothingNew, Refused } status = Refused;
-  std::string reason;       // Refused: why, in Japanese, naming the draws
-  std::vector<Draw> added;  // Append: the new draws in order
-  Draw newest;              // the feed's newest draw (its number and date)
+  std::vector<Draw> added;
+  Draw newest;
 };
 
 // What else a new draw from outside must satisfy.  `today` (YYYY-MM-DD, the
@@ -72,8 +68,9 @@ struct MergeRules {
 // one); a single difference refuses the whole feed, and when every date the
 // two share is one day off (a list written in another time zone) the refusal
 // says so.  A feed that lists a draw twice is refused too.  Stored draws
-// after the feed's last are kept.
-FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules = {});
+// after the feed's last are kept.  A refusal (Refused) says why in Japanese,
+// naming the draws.
+Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules = {});
 // Whether two reports of one draw agree: both complete, the same main
 // numbers in any order, the same bonus, and the same date where both have one.
 bool sameDraw(const Draw& a, const Draw& b);

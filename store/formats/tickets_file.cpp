@@ -17,28 +17,21 @@ namespace {
 std::string quoted(std::string_view text) { return "「" + excerpt(text) + "」"; }
 
 // Five number texts checked as a line: each a lottery number, all different.
-NumbersParse checkNumbers(const std::vector<std::string_view>& texts) {
-  NumbersParse r;
-  if (texts.size() != 5) {
-    r.error = "数字が5個ではありません（" + std::to_string(texts.size()) + "個）";
-    return r;
-  }
+Result<TicketNumbers> checkNumbers(const std::vector<std::string_view>& texts) {
+  const auto invalid = [](const std::string& why) { return Failure{Fault::Invalid, why, {}}; };
+  if (texts.size() != 5) return invalid("数字が5個ではありません（" + std::to_string(texts.size()) + "個）");
+  TicketNumbers numbers{};
   for (size_t i = 0; i < 5; ++i) {
     const CellNumber n = parseCellNumber(texts[i]);
-    if (n.kind != CellNumber::Number) {
-      r.error = n.kind == CellNumber::Empty ? "第" + std::to_string(i + 1) + "数字が空です"
-                                            : quoted(texts[i]) + "は1〜31の数字ではありません";
-      return r;
-    }
-    r.numbers[i] = n.value;
+    if (n.kind != CellNumber::Number)
+      return invalid(n.kind == CellNumber::Empty ? "第" + std::to_string(i + 1) + "数字が空です"
+                                                 : quoted(texts[i]) + "は1〜31の数字ではありません");
+    numbers[i] = n.value;
   }
-  std::sort(r.numbers.begin(), r.numbers.end());
+  std::sort(numbers.begin(), numbers.end());
   for (size_t i = 1; i < 5; ++i)
-    if (r.numbers[i] == r.numbers[i - 1]) {
-      r.error = "数字" + std::to_string(r.numbers[i]) + "が2回あります";
-      return r;
-    }
-  return r;
+    if (numbers[i] == numbers[i - 1]) return invalid("数字" + std::to_string(numbers[i]) + "が2回あります");
+  return numbers;
 }
 
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -111,12 +104,12 @@ std::string ticketOf(const std::vector<std::string>& f, Ticket& t) {
   if (draws.kind != CellNumber::Number || draws.value < 1 || draws.value > kMaxTicketDraws)
     return "購入回数" + quoted(f[1]) + "は1〜" + std::to_string(kMaxTicketDraws) + "ではありません";
   if (std::string why = ticketRunProblem(from.value, draws.value); !why.empty()) return why;
-  const NumbersParse numbers = checkNumbers({f[2], f[3], f[4], f[5], f[6]});
-  if (!numbers.ok()) return numbers.error;
+  const Result<TicketNumbers> numbers = checkNumbers({f[2], f[3], f[4], f[5], f[6]});
+  if (!numbers) return numbers.message();
   if (std::string why = noteProblem(f[7]); !why.empty()) return why;
   t.from = from.value;
   t.draws = draws.value;
-  t.numbers = numbers.numbers;
+  t.numbers = *numbers;
   t.note = f[7];
   return {};
 }
@@ -132,9 +125,9 @@ std::string ticketRunProblem(int from, int draws) {
          "回までになり、回数の上限（第" + std::to_string(kMaxDrawNo) + "回）を超えます";
 }
 
-NumbersParse parseTicketNumbers(std::string_view text) {
+Result<TicketNumbers> parseTicketNumbers(std::string_view text) {
   const std::vector<std::string_view> texts = numberTexts(text);
-  if (texts.empty()) return {{}, "数字がありません"};
+  if (texts.empty()) return Failure{Fault::Invalid, "数字がありません", {}};
   return checkNumbers(texts);
 }
 
@@ -148,11 +141,11 @@ PastedLines parsePastedLines(std::string_view text) {
       r.errors.push_back(std::to_string(no) + "行目から後：多すぎるため入れませんでした");
       break;
     }
-    const NumbersParse p = parseTicketNumbers(line);
-    if (p.ok())
-      r.lines.push_back(p.numbers);
+    const Result<TicketNumbers> p = parseTicketNumbers(line);
+    if (p)
+      r.lines.push_back(*p);
     else
-      r.errors.push_back(std::to_string(no) + "行目：" + p.error);
+      r.errors.push_back(std::to_string(no) + "行目：" + p.message());
   }
   return r;
 }
@@ -172,34 +165,24 @@ std::string noteProblem(std::string_view note) {
   return {};
 }
 
-TicketsParse parseTicketsCsv(std::string_view text) {
-  TicketsParse r;
+Result<TicketList> parseTicketsCsv(std::string_view text) {
+  const auto damaged = [](const std::string& why) { return Failure{Fault::Damaged, why, {}}; };
+  TicketList r;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::vector<std::string_view> lines = splitLines(text);
-  if (lines.empty() || lines[0] != kTicketsHeader) {
-    r.error = std::string("1行目：見出しが「") + kTicketsHeader + "」ではありません";
-    return r;
-  }
+  if (lines.empty() || lines[0] != kTicketsHeader)
+    return damaged(std::string("1行目：見出しが「") + kTicketsHeader + "」ではありません");
   std::vector<std::string> fields;
   for (size_t i = 1; i < lines.size(); ++i) {
     const std::string at = std::to_string(i + 1) + "行目：";
     if (blank(lines[i])) continue;
-    if (r.tickets.size() >= static_cast<size_t>(kMaxTickets)) {
-      r.error = at + "買い目が多すぎます（" + std::to_string(kMaxTickets) + "行まで）";
-      break;
-    }
+    if (r.tickets.size() >= static_cast<size_t>(kMaxTickets))
+      return damaged(at + "買い目が多すぎます（" + std::to_string(kMaxTickets) + "行まで）");
     Ticket t;
     const std::string why = splitCsvLine(lines[i], fields) ? ticketOf(fields, t) : "引用符が閉じていません";
-    if (!why.empty()) {
-      r.error = at + why;
-      break;
-    }
+    if (!why.empty()) return damaged(at + why);
     r.tickets.push_back(std::move(t));
     r.position.push_back(static_cast<int>(i));
-  }
-  if (!r.ok()) {
-    r.tickets.clear();
-    r.position.clear();
   }
   return r;
 }
@@ -214,51 +197,41 @@ std::string ticketsToCsv(const std::vector<Ticket>& tickets) {
   return out;
 }
 
-TicketsFileRead readTicketsFile(const std::string& path) {
-  TicketsFileRead r;
-  const FileRead f = readRegularFile(path, kTicketsFileCap);
-  r.cause = f.cause;
-  switch (f.status) {
-    case FileRead::Read:
+Result<TicketList> readTicketsFile(const std::string& path) {
+  const Result<std::string> f = readRegularFile(path, kTicketsFileCap);
+  const auto fail = [&](Fault kind, const std::string& why) { return Failure{kind, fileMessage(why, path), f.cause()}; };
+  switch (f.kind()) {
+    case Fault::None:
       break;
-    case FileRead::Missing:
-      r.status = TicketsFileRead::Missing;
-      return r;
-    case FileRead::TooLarge:
-      r.status = TicketsFileRead::Damaged;
-      r.message = fileMessage("買い目のファイルが大きすぎます（" + std::to_string(kTicketsFileCap / 1024 / 1024) +
-                                  "MBまで）。ファイルはそのまま残してあります。",
-                              path);
-      return r;
-    case FileRead::ForeignLink:
-      r.status = TicketsFileRead::Unreadable;
-      r.message = fileMessage("買い目のファイルは他のユーザーのリンクの先にあるため読みません。", path);
-      return r;
-    case FileRead::NotRegular:
-      r.status = TicketsFileRead::Unreadable;
-      r.message = fileMessage("買い目のファイルが通常のファイルではありません。", path);
-      return r;
-    case FileRead::Unreadable:
-      r.status = TicketsFileRead::Unreadable;
-      r.message = fileMessage("買い目のファイルを読めません。", path);
-      return r;
+    case Fault::Missing:
+      return Failure{Fault::Missing, {}, f.cause()};
+    case Fault::TooLarge:
+      return fail(Fault::Damaged, "買い目のファイルが大きすぎます（" + std::to_string(kTicketsFileCap / 1024 / 1024) +
+                                      "MBまで）。ファイルはそのまま残してあります。");
+    case Fault::ForeignLink:
+      return fail(Fault::Unreadable, "買い目のファイルは他のユーザーのリンクの先にあるため読みません。");
+    case Fault::NotRegular:
+      return fail(Fault::Unreadable, "買い目のファイルが通常のファイルではありません。");
+    default:
+      return fail(Fault::Unreadable, "買い目のファイルを読めません。");
   }
-  r.parse = parseTicketsCsv(f.bytes);
-  if (r.parse.ok()) {
-    r.status = TicketsFileRead::Read;
-  } else {
-    r.status = TicketsFileRead::Damaged;
-    r.message = fileMessage(
-        "買い目のファイルが壊れています（" + r.parse.error + "）。ファイルはそのまま残してあります。", path);
-  }
-  return r;
+  Result<TicketList> parse = parseTicketsCsv(*f);
+  if (!parse)
+    return fail(Fault::Damaged,
+                "買い目のファイルが壊れています（" + parse.message() + "）。ファイルはそのまま残してあります。");
+  return parse;
 }
 
-bool writeTicketsFile(const std::string& path, const std::vector<Ticket>& tickets, FileFailure* failure) {
-  return replaceFileContents(path, ticketsToCsv(tickets), nullptr, path + ".bak", failure);
+Done writeTicketsFile(const std::string& path, const std::vector<Ticket>& tickets) {
+  Failure failure;
+  if (replaceFileContents(path, ticketsToCsv(tickets), nullptr, path + ".bak", &failure)) return {};
+  return failure;
 }
 
-std::string setDamagedTicketsAside(const std::string& path, FileFailure* failure) {
+Result<std::string> setDamagedTicketsAside(const std::string& path) {
+  const auto failed = [&](const std::string& cause) {
+    return Failure{Fault::WriteFailed, fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path), cause};
+  };
   for (int n = 1; n <= 100; ++n) {
     const std::string aside = path + ".damaged" + (n == 1 ? std::string() : std::to_string(n));
     // link() never replaces a file that is there: an older damaged file is kept too
@@ -266,18 +239,11 @@ std::string setDamagedTicketsAside(const std::string& path, FileFailure* failure
       if (::unlink(path.c_str()) == 0) return aside;
       const int err = errno;
       ::unlink(aside.c_str());
-      if (failure)
-        *failure = {fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path), std::strerror(err)};
-      return {};
+      return failed(std::strerror(err));
     }
-    if (errno != EEXIST) {
-      if (failure)
-        *failure = {fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path), std::strerror(errno)};
-      return {};
-    }
+    if (errno != EEXIST) return failed(std::strerror(errno));
   }
-  if (failure) *failure = {fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path), {}};
-  return {};
+  return failed({});
 }
 
 }  // namespace km

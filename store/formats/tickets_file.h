@@ -42,14 +42,9 @@ std::string ticketRunProblem(int from, int draws);
 
 // Five numbers written as text: separated by spaces (half-width or
 // full-width), commas (、 and ， too) or tabs, each a lottery number as
-// parseCellNumber reads it, all different.  On success `error` is empty and
-// the numbers are in ascending order.
-struct NumbersParse {
-  TicketNumbers numbers{};
-  std::string error;  // Japanese, without a line number
-  bool ok() const { return error.empty(); }
-};
-NumbersParse parseTicketNumbers(std::string_view text);
+// parseCellNumber reads it, all different.  The numbers in ascending order,
+// or why not (Invalid; Japanese, without a line number).
+Result<TicketNumbers> parseTicketNumbers(std::string_view text);
 
 // Pasted text, one line of five numbers a line; blank lines are skipped.
 // Errors name the pasted line ("2行目：…"); the sound lines are kept.
@@ -66,32 +61,28 @@ std::string noteProblem(std::string_view note);
 // The tickets of a file.  position[i] is the line of tickets[i] counted from
 // 1 for the first line after the header (blank lines are skipped but keep
 // their place in the count).
-struct TicketsParse {
+struct TicketList {
   std::vector<Ticket> tickets;
   std::vector<int> position;
-  std::string error;  // the first bad line: "4行目：…" (file lines, the header is line 1)
-  bool ok() const { return error.empty(); }
 };
-TicketsParse parseTicketsCsv(std::string_view text);
+// The tickets, or the first bad line (Damaged): "4行目：…" (file lines, the
+// header is line 1).
+Result<TicketList> parseTicketsCsv(std::string_view text);
 std::string ticketsToCsv(const std::vector<Ticket>& tickets);
 
-// tickets.csv read at once, bounded by kTicketsFileCap.
-struct TicketsFileRead {
-  enum Status { Read, Missing, Damaged, Unreadable };
-  Status status = Missing;
-  TicketsParse parse;   // Read: the tickets
-  std::string message;  // Damaged / Unreadable: why, in Japanese, naming the file
-  std::string cause;    // the system's words, where there are any
-};
-TicketsFileRead readTicketsFile(const std::string& path);
+// tickets.csv read at once, bounded by kTicketsFileCap: its tickets, or a
+// failure: Missing (no file: no tickets yet, without a message), Damaged (a
+// bad line or too large a file, which is kept until the user says otherwise)
+// or Unreadable; the message says why in Japanese, naming the file, the cause
+// is the system's words, where there are any.
+Result<TicketList> readTicketsFile(const std::string& path);
 
-// Replaces the file atomically, the old one kept as `path`.bak; false with
-// the reason in `failure` when it could not be written.
-bool writeTicketsFile(const std::string& path, const std::vector<Ticket>& tickets, FileFailure* failure = nullptr);
+// Replaces the file atomically, the old one kept as `path`.bak; or why it
+// could not be written.
+Done writeTicketsFile(const std::string& path, const std::vector<Ticket>& tickets);
 
 // Moves a damaged file aside to `path`.damaged (or .damaged2, … when that
-// exists) so that a new one can be started; the name it now has, or empty
-// with the reason in `failure`.
-std::string setDamagedTicketsAside(const std::string& path, FileFailure* failure = nullptr);
+// exists) so that a new one can be started; the name it now has, or why not.
+Result<std::string> setDamagedTicketsAside(const std::string& path);
 
 }  // namespace km

@@ -118,16 +118,15 @@ constexpr const char* kKeyOrDamage =
 constexpr const char* kEmptyFile = "当選データファイルが空です（0バイト）。";
 constexpr const char* kReadOnlyFile = "データベースファイルが読み取り専用のため、当選データを変更できません。";
 
-// The message as the store reports it: the sentence, the file, and SQLite's
-// own account when there is one; the message also goes to the log.
-std::string report(const std::string& what, const std::string& path, const std::string& cause = {}) {
-  std::string m = what + "\n" + path;
-  if (!cause.empty()) m += "\n" + cause;
-  std::string line = m;
+// A failed write as the store reports it: the sentence and the file, with
+// SQLite's own account as its cause; both also go to the log.
+Failure report(const std::string& what, const std::string& path, const std::string& cause = {}) {
+  Failure f{Fault::WriteFailed, what + "\n" + path, cause};
+  std::string line = f.withCause();
   for (char& c : line)
     if (c == '\n') c = ' ';
   storeLog(line);
-  return m;
+  return f;
 }
 
 // SQLite's message and extended result code for the last failure on db (or
@@ -206,9 +205,9 @@ Beside journalBeside(const std::string& journal) {
 // Rolls back the journal an interrupted write left, as SQLite does for the
 // first connection that may write: the database is as before that write.
 std::string rollBackJournal(const ConnectString& cs) {
-  Opening o = openHistory(cs, OpenMode::RollBack);
-  if (!o.connection) return o.cause.empty() ? o.message : o.cause;
-  return o.connection->close();
+  auto o = openHistory(cs, OpenMode::RollBack);
+  if (!o) return o.cause().empty() ? o.message() : o.cause();
+  return (*o)->close();
 }
 
 // An SQLite URI naming the file, for opening it with parameters.
@@ -254,31 +253,35 @@ struct HistoryConnection::SideFiles {
   bool existed_[std::size(kSuffixes)] = {};
 };
 
-std::string checkBesideFiles(const ConnectString& cs, std::string& cause) {
+Done checkBesideFiles(const ConnectString& cs) {
+  const auto beside = [](const std::string& why, const std::string& cause = {}) {
+    return Failure{Fault::Beside, why, cause};
+  };
   const std::string name = fs::path(cs.path).filename().string();
   const std::string wal = cs.path + "-wal";
   struct stat st {};
   if (::lstat(wal.c_str(), &st) == 0)
-    return "当選データファイルの横に、このプログラムが作らないファイル「" + name +
-           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal;
+    return beside("当選データファイルの横に、このプログラムが作らないファイル「" + name +
+           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal);
   const std::string journal = cs.path + "-journal";
   switch (journalBeside(journal)) {
     case Beside::None:
     case Beside::Unused:
       return {};
     case Beside::Foreign:
-      return "当選データファイルの横にある「" + name +
-             "-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません。中身を確かめて、移動"
-             "するか削除してください。\n" +
-             journal;
+      return beside("当選データファイルの横にある「" + name +
+                    "-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません。中身を確かめて"
+                    "、移動するか削除してください。\n" +
+                    journal);
     case Beside::HotJournal:
       break;
   }
-  if (cause = rollBackJournal(cs); !cause.empty())
-    return "前回中断された書き込みを取り消せません（当選データファイルとそのフォルダに書き込めるか確かめてください）"
-           "。\n" +
-           journal;
-  if (journalBeside(journal) == Beside::HotJournal) return "前回中断された書き込みを取り消せません。\n" + journal;
+  if (const std::string cause = rollBackJournal(cs); !cause.empty())
+    return beside(
+        "前回中断された書き込みを取り消せません（当選データファイルとそのフォルダに書き込めるか確かめてください）。\n" +
+            journal,
+        cause);
+  if (journalBeside(journal) == Beside::HotJournal) return beside("前回中断された書き込みを取り消せません。\n" + journal);
   return {};
 }
 
@@ -294,53 +297,45 @@ std::string HistoryConnection::close() {
   return db ? closeConnection(db) : std::string();
 }
 
-Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
-  Opening o;
-  auto fail = [&](OpenFailure kind, const std::string& what, const std::string& cause = {},
-                  const std::string& file = {}) {
-    o.connection.reset();
-    o.failure = kind;
-    o.message = what + "\n" + (file.empty() ? cs.path : file);
-    o.cause = cause;
-    return std::move(o);
+Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
+  auto fail = [&](Fault kind, const std::string& what, const std::string& cause = {}, const std::string& file = {}) {
+    return Failure{kind, what + "\n" + (file.empty() ? cs.path : file), cause};
   };
   const bool locks = mode == OpenMode::ReadLocked || mode == OpenMode::Write;
   // the file itself, and the files beside it
   if (mode != OpenMode::RollBack) {
     struct stat st {};
     if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-      return fail(OpenFailure::Missing, "当選データファイルが見つかりません。");
+      return fail(Fault::Missing, "当選データファイルが見つかりません。");
     // A pipe or a device would block the read or never end.
     if (!S_ISREG(st.st_mode))
-      return fail(OpenFailure::Unreadable, "当選データファイルが通常のファイルではありません。");
+      return fail(Fault::Unreadable, "当選データファイルが通常のファイルではありません。");
     if (access(cs.path.c_str(), R_OK) != 0)
-      return fail(OpenFailure::Unreadable,
+      return fail(Fault::Unreadable,
                   "当選データファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
                   std::strerror(errno));
     // An empty file would open as an empty database under any key.
     if (st.st_size == 0)
       return mode == OpenMode::Download
-                 ? fail(OpenFailure::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
-                 : fail(OpenFailure::Damaged, kEmptyFile);
+                 ? fail(Fault::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
+                 : fail(Fault::Damaged, kEmptyFile);
     if (mode == OpenMode::Write) {
       // A file marked read-only stays unchanged, even for a user whom the system would let write it.
       const fs::path parent = fs::path(cs.path).parent_path();
       if ((st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0)
-        return fail(OpenFailure::NotWritable, kReadOnlyFile);
+        return fail(Fault::NotWritable, kReadOnlyFile);
       if (access(parent.empty() ? "." : parent.c_str(), W_OK) != 0)
-        return fail(OpenFailure::NotWritable,
+        return fail(Fault::NotWritable,
                     "データベースファイルのフォルダに書き込めないため、当選データを変更できません。");
       if (const std::string link = foreignLinkOn(cs.path); !link.empty())
         return fail(
-            OpenFailure::NotWritable,
+            Fault::NotWritable,
             "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", {},
             link);
     }
     // A file from outside is read without its journal: nothing beside it is looked at.
-    std::string besideCause;
     if (mode != OpenMode::Download)
-      if (const std::string beside = checkBesideFiles(cs, besideCause); !beside.empty())
-        return fail(OpenFailure::Beside, beside, besideCause);
+      if (Done beside = checkBesideFiles(cs); !beside) return beside.failure();
     if (mode == OpenMode::Write) removeStaleTemporaryFiles(cs.path);
   }
   // the page size in the header, before the cipher library reads the page
@@ -350,7 +345,7 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
   if (salt) {
     key = deriveDatabaseKey(cs.password, *salt);
     if (claimsAnotherPageSize(firstPage, *key, kCipherPageSize))
-      return fail(OpenFailure::Damaged, kAnotherPageSize, kAnotherPageSizeCause);
+      return fail(Fault::Damaged, kAnotherPageSize, kAnotherPageSizeCause);
   }
   std::unique_ptr<HistoryConnection> c(new HistoryConnection);
   if (mode == OpenMode::Read) c->sideFiles_ = std::make_unique<HistoryConnection::SideFiles>(cs.path);
@@ -362,39 +357,38 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
       (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | (mode == OpenMode::Download ? SQLITE_OPEN_URI : 0);
   const int rc = sqlite3_open_v2(name.c_str(), &c->db_, flags, nullptr);
   sqlite3* db = c->db_;
-  if (rc != SQLITE_OK) return fail(OpenFailure::Damaged, "当選データファイルを開けません。", sqliteCause(db, rc));
+  if (rc != SQLITE_OK) return fail(Fault::Damaged, "当選データファイルを開けません。", sqliteCause(db, rc));
   guardConnection(db);
   // the cipher, the key (derived above from the file's salt; a file too short
   // to hold a salt is keyed by its password and the check below says what is
   // wrong with it), and a read that proves the key
   if (!hasCipher(db))
     return fail(
-        OpenFailure::NoCipher,
+        Fault::NoCipher,
         "暗号化データベースを扱うライブラリが使えないため、当選データファイルを開けません。プログラムを入れ直して"
         "ください。");
   const bool keyed = key ? exec(db, "PRAGMA key = \"" + rawKeyLiteral(*key) + "\"") && fixCipherSettings(db)
                          : applyKey(db, cs.password);
-  if (!keyed) return fail(OpenFailure::Damaged, "当選データファイルを開けません。", sqliteCause(db));
+  if (!keyed) return fail(Fault::Damaged, "当選データファイルを開けません。", sqliteCause(db));
   if (mode != OpenMode::Download) sqlite3_busy_timeout(db, busyTimeoutMs);
   {
     StmtPtr check = prepare(db, "SELECT count(*) FROM sqlite_master");
     const int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(db);  // the schema's read may be refused
     if (step == SQLITE_BUSY || step == SQLITE_LOCKED)
-      return fail(OpenFailure::Busy, kEditingElsewhere, sqliteCause(db));
-    if (step != SQLITE_ROW) return fail(OpenFailure::Damaged, kKeyOrDamage, sqliteCause(db));
+      return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
+    if (step != SQLITE_ROW) return fail(Fault::Damaged, kKeyOrDamage, sqliteCause(db));
   }
   if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1)
-    return fail(OpenFailure::NotWritable, kReadOnlyFile);
+    return fail(Fault::NotWritable, kReadOnlyFile);
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
   if (locks && !exec(db, "BEGIN IMMEDIATE")) {
     const int code = sqlite3_errcode(db);
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-      return fail(OpenFailure::Busy, kEditingElsewhere, sqliteCause(db));
-    return fail(OpenFailure::NotWritable, code == SQLITE_READONLY ? kReadOnlyFile : "データベースへ書き込めません。",
+      return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
+    return fail(Fault::NotWritable, code == SQLITE_READONLY ? kReadOnlyFile : "データベースへ書き込めません。",
                 sqliteCause(db));
   }
-  o.connection = std::move(c);
-  return o;
+  return c;
 }
 
 std::string readTooLongText(std::chrono::milliseconds time) {
@@ -552,45 +546,25 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
 
 }  // namespace
 
-LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
-  LoadResult r;
-  LoadFailure kind = LoadFailure::Damaged;  // what the failures below are, unless said before them
+Result<DrawList> loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
+  DrawList r;
   // a message that names its file already, and one that is named here
-  auto failNamed = [&](const std::string& message, const std::string& cause) {
-    r.rows.clear();
-    r.failure = kind;
+  auto failNamed = [&](Fault kind, const std::string& message, const std::string& cause) {
     std::string line = message + (cause.empty() ? "" : " " + cause);  // the log has both
     std::replace(line.begin(), line.end(), '\n', ' ');
     storeLog(line);
-    r.message = message;
-    r.details = cause;
-    return r;
+    return Failure{kind, message, cause};
   };
   auto fail = [&](const std::string& what, const std::string& cause = {}) {
-    return failNamed(what + "\n" + cs.path, cause);
+    return failNamed(Fault::Damaged, what + "\n" + cs.path, cause);
   };
-  Opening opened = openHistory(cs, OpenMode::Read);
-  if (!opened.connection) {
-    switch (opened.failure) {
-      case OpenFailure::Missing:
-        kind = LoadFailure::Missing;
-        break;
-      case OpenFailure::Unreadable:
-      case OpenFailure::Busy:  // a file another writer holds is no damaged one
-        kind = LoadFailure::Unreadable;
-        break;
-      case OpenFailure::Beside:
-        kind = LoadFailure::Beside;
-        break;
-      case OpenFailure::NoCipher:
-        kind = LoadFailure::NoCipher;
-        break;
-      default:
-        break;
-    }
-    return failNamed(opened.message, opened.cause);
+  auto opened = openHistory(cs, OpenMode::Read);
+  if (!opened) {
+    Fault kind = opened.kind();
+    if (kind == Fault::Busy) kind = Fault::Unreadable;  // a file another writer holds is no damaged one
+    return failNamed(kind, opened.message(), opened.cause());
   }
-  const std::unique_ptr<HistoryConnection> connection = std::move(opened.connection);
+  const std::unique_ptr<HistoryConnection> connection = std::move(*opened);
   sqlite3* db = connection->get();
   {
     StmtPtr view = prepare(db, "SELECT count(*) FROM sqlite_master WHERE name = ?");
@@ -614,17 +588,17 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     // Draw numbers in strictly ascending order; any other value is damage,
     // and the bound stops a query that never ends.
-    const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
+    const std::string where = std::to_string(r.draws.size() + 1) + "行目の「回数」";
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
       return fail("当選データファイルが壊れています。" + where + wrong);
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
-    if (!r.rows.empty() && no <= r.rows.back().no)
+    if (!r.draws.empty() && no <= r.draws.back().no)
       return fail("当選データファイルが壊れています。" + where + std::to_string(no) +
-                  (no == r.rows.back().no ? "が重複しています。" : "が昇順ではありません。"));
+                  (no == r.draws.back().no ? "が重複しています。" : "が昇順ではありません。"));
     std::string wrong;
     std::optional<Draw> d = storedDraw(q.get(), 0, 1, -1, wrong);
     if (!d) return fail(wrong);
-    r.rows.push_back(std::move(*d));
+    r.draws.push_back(std::move(*d));
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
   if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、当選データを読めません。", sqliteCause(db));
@@ -642,8 +616,8 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     // the newest complete draw's date, for the status line; a table without it is no failure
     static const std::string dateOfDraw =
         std::string("SELECT ") + schema::kDate + " FROM " + schema::kDrawTable + " WHERE " + schema::kDrawNo + " = ?";
-    const auto newest = std::find_if(r.rows.rbegin(), r.rows.rend(), [](const Draw& d) { return d.complete(); });
-    StmtPtr dq = newest == r.rows.rend() ? nullptr : prepare(db, dateOfDraw.c_str());
+    const auto newest = std::find_if(r.draws.rbegin(), r.draws.rend(), [](const Draw& d) { return d.complete(); });
+    StmtPtr dq = newest == r.draws.rend() ? nullptr : prepare(db, dateOfDraw.c_str());
     if (dq && sqlite3_bind_int(dq.get(), 1, newest->no) == SQLITE_OK && sqlite3_step(dq.get()) == SQLITE_ROW &&
         sqlite3_column_type(dq.get(), 0) != SQLITE_NULL) {
       const std::string text = fieldText(dq.get(), 0);
@@ -662,12 +636,12 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
         return fail("当選データファイルが壊れています。抽選日の表が" + std::to_string(kMaxDrawNo) +
                     "行を超えています。");
       const int no = sqlite3_column_int(dq.get(), 0);
-      while (i < r.rows.size() && r.rows[i].no < no) ++i;
-      if (i < r.rows.size() && r.rows[i].no == no && sqlite3_column_type(dq.get(), 1) != SQLITE_NULL) {
+      while (i < r.draws.size() && r.draws[i].no < no) ++i;
+      if (i < r.draws.size() && r.draws[i].no == no && sqlite3_column_type(dq.get(), 1) != SQLITE_NULL) {
         const std::string text = fieldText(dq.get(), 1);
         const std::optional<DrawDate> date = DrawDate::of(text);
         if (!date) return fail(wrongDateText(no, text));
-        r.rows[i].date = *date;
+        r.draws[i].date = *date;
       }
     }
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
@@ -678,7 +652,6 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
     if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty())
       return fail(sqlite3_errcode(db) == SQLITE_INTERRUPT ? interrupted() : why, cause);
   }
-  r.ok = true;
   return r;
 }
 
@@ -687,16 +660,14 @@ namespace {
 // Reads the draw table on a keyed connection into `out`.  The table must be
 // a plain one: reading a view or a virtual table would run what the file
 // defines.  Every row comes over as it is stored, or the read is refused.
-TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
-  TableRead r;
+Result<DrawList> readDrawRows(sqlite3* db, const ReadLimits& limits) {
+  DrawList r;
   const QueryWatch watch(db, limits.time, limits.stop);
-  auto bad = [&](const std::string& why, bool withCause = false) {
-    r.status = TableRead::Bad;
-    r.rows.clear();
+  auto bad = [&](const std::string& why, bool withCause = false, const std::string& cause = {}) {
     const bool interrupted = sqlite3_errcode(db) == SQLITE_INTERRUPT;
-    r.message = interrupted ? (watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped)) : why;
-    if (withCause || interrupted) r.cause = sqliteCause(db);
-    return r;
+    return Failure{Fault::Damaged,
+                   interrupted ? (watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped)) : why,
+                   withCause || interrupted ? sqliteCause(db) : cause};
   };
   switch (drawTableKind(db)) {
     case TableKind::Unreadable:
@@ -714,87 +685,61 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
   if (!q) return bad("データベースファイルの「当選データ」の表を読めません。", true);
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
-    const std::string where = std::to_string(r.rows.size() + 1) + "行目の「回数」";
+    const std::string where = std::to_string(r.draws.size() + 1) + "行目の「回数」";
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
       return bad("データベースファイルの「当選データ」の" + where + wrong);
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
-    if (!r.rows.empty() && no == r.rows.back().no)
+    if (!r.draws.empty() && no == r.draws.back().no)
       return bad("データベースファイルの「当選データ」に第" + std::to_string(no) + "回が2行あります。");
     std::string wrong;
     std::optional<Draw> d = storedDraw(q.get(), 0, 2, 1, wrong);
     if (!d) return bad(wrong);
-    r.rows.push_back(std::move(*d));
+    r.draws.push_back(std::move(*d));
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
   std::string cause;
-  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) {
-    r.cause = cause;
-    return bad(why);
-  }
-  r.status = TableRead::Read;
+  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) return bad(why, false, cause);
   return r;
 }
 
 }  // namespace
 
-TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits) {
-  Opening opened = openHistory(cs, OpenMode::Download);
-  if (!opened.connection) {
-    TableRead r;
-    r.message = opened.message.substr(0, opened.message.find('\n'));
-    r.cause = opened.cause;
+Result<DrawList> readDrawTable(const ConnectString& cs, const ReadLimits& limits) {
+  auto opened = openHistory(cs, OpenMode::Download);
+  if (!opened) {
+    const std::string what = opened.message().substr(0, opened.message().find('\n'));
     // damage of the cipher's own page is said as such; anything else that fails to open is no database of ours
-    const bool notOurs = opened.failure != OpenFailure::NoCipher && r.message != kAnotherPageSize;
-    if (notOurs) r.message = kNotOurDatabase;
-    r.status = notOurs ? TableRead::NotOurs : TableRead::Bad;
-    return r;
+    if (opened.kind() != Fault::NoCipher && what != kAnotherPageSize)
+      return Failure{Fault::NotOurs, kNotOurDatabase, opened.cause()};
+    return Failure{Fault::Damaged, what, opened.cause()};
   }
-  return readDrawRows(opened.connection->get(), limits);
+  return readDrawRows((*opened)->get(), limits);
 }
 
-std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs, const ReadLimits& limits,
-                                                         std::string& error, std::string& cause, Refusal* refusal) {
-  Opening opened = openHistory(cs, OpenMode::ReadLocked);
-  if (!opened.connection) {
-    if (refusal)
-      *refusal = opened.failure == OpenFailure::Busy     ? Refusal::Busy
-                 : opened.failure == OpenFailure::Beside ? Refusal::Beside
-                                                         : Refusal::Other;
-    error = opened.message;
-    cause = opened.cause;
-    return nullptr;
-  }
-  if (refusal) *refusal = Refusal::Other;
+Result<std::unique_ptr<HistoryWriteLock>> HistoryWriteLock::take(const ConnectString& cs, const ReadLimits& limits) {
+  auto opened = openHistory(cs, OpenMode::ReadLocked);
+  if (!opened) return opened.failure();
   std::unique_ptr<HistoryWriteLock> lock(new HistoryWriteLock);
-  lock->connection_ = std::move(opened.connection);
+  lock->connection_ = std::move(*opened);
   // A writer that waited while another replaced the file holds the lock of
   // the file that was replaced: what it read and wrote would be lost.
   int moved = 0;
-  if (sqlite3_file_control(lock->connection_->get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
-    if (refusal) *refusal = Refusal::Moved;
-    error = "データベースファイルが、ほかの更新で置き換えられました。\n" + cs.path;
-    return nullptr;
-  }
-  TableRead read = readDrawRows(lock->connection_->get(), limits);
-  if (read.status != TableRead::Read) {
-    error = read.message + "\n" + cs.path;
-    cause = read.cause;
-    return nullptr;
-  }
-  lock->draws_ = std::move(read.rows);
-  lock->prizes_ = std::move(read.prizes);
+  if (sqlite3_file_control(lock->connection_->get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+    return Failure{Fault::Moved, "データベースファイルが、ほかの更新で置き換えられました。\n" + cs.path};
+  Result<DrawList> read = readDrawRows(lock->connection_->get(), limits);
+  if (!read) return Failure{read.kind(), read.message() + "\n" + cs.path, read.cause()};
+  lock->draws_ = std::move(read->draws);
+  lock->prizes_ = std::move(read->prizes);
   return lock;
 }
 
 HistoryWriteLock::~HistoryWriteLock() = default;
 
-std::string HistoryWriteLock::fileBytes(std::string& cause) const {
+Result<std::string> HistoryWriteLock::fileBytes() const {
   sqlite3_file* file = nullptr;
   sqlite3* db = connection_->get();
-  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods) {
-    cause = sqliteCause(db);
-    return {};
-  }
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+    return Failure{Fault::Unreadable, {}, sqliteCause(db)};
   sqlite3_int64 size = 0;
   int rc = file->pMethods->xFileSize(file, &size);
   std::string bytes;
@@ -802,15 +747,12 @@ std::string HistoryWriteLock::fileBytes(std::string& cause) const {
     bytes.resize(static_cast<size_t>(size));
     rc = size > 0 ? file->pMethods->xRead(file, bytes.data(), static_cast<int>(size), 0) : SQLITE_OK;
   }
-  if (rc != SQLITE_OK) {
-    cause = sqliteCause(nullptr, rc);
-    return {};
-  }
+  if (rc != SQLITE_OK) return Failure{Fault::Unreadable, {}, sqliteCause(nullptr, rc)};
   return bytes;
 }
 
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes,
-                          const Backup* backup) {
+Done writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes,
+                   const Backup* backup) {
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);

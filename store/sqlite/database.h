@@ -10,6 +10,7 @@
 
 #include "store/files/program_folder.h"
 #include "store/history.h"
+#include "store/result.h"
 #include "store/sqlite/query_watch.h"
 
 struct sqlite3;
@@ -35,16 +36,6 @@ StoreLog setStoreLog(StoreLog log);
 // Writes one line to that log (the program's other failures use it too).
 void writeLog(const std::string& line);
 
-// What kept a read of the history from succeeding.
-enum class LoadFailure {
-  None,
-  Missing,     // no file of that name
-  Unreadable,  // not a regular file, no permission to read it, or another writer holds it
-  Beside,      // a file beside it that is none of ours, or a write that cannot be undone
-  NoCipher,    // the program's own encryption library is missing
-  Damaged,     // the file itself: not a database of this program, or damaged
-};
-
 // Columns of a stored row as the entry window's grid shows them: 1 is the
 // draw number, 2..7 the numbers.
 inline constexpr int kFirstNumberColumn = 2;
@@ -58,19 +49,6 @@ inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に�
 std::string wrongNumberText(int drawNo, int column, const std::string& text);
 // How a stored date that is no day of the calendar is named, in the same way.
 std::string wrongDateText(int drawNo, const std::string& text);
-
-// Result of reading the history.  message is Japanese: what is wrong, on its
-// first line, and the file on the next; details is the technical account
-// (SQLite's own message and extended result code, the system's error text),
-// empty when there is none.  Both go to the log.
-struct LoadResult {
-  bool ok = false;
-  LoadFailure failure = LoadFailure::None;
-  std::string message;
-  std::string details;
-  std::vector<Draw> rows;
-  PrizeTable prizes;  // the table 当選金, where the file has it
-};
 
 // Bounds on a read: its queries are interrupted when `time` has passed, or
 // when `stop` (if given) is told to stop.
@@ -89,6 +67,15 @@ struct ReadLimits {
 // date from the draw table where it has one; a failed read of the dates
 // fails the whole load.  Without, only the date of the newest complete draw
 // is read, where the draw table has it.
+//
+// On failure the message is Japanese: what is wrong, on its first line, and
+// the file on the next; the cause is the technical account (SQLite's own
+// message and extended result code, the system's error text), empty when
+// there is none.  Both go to the log.  The kinds: Missing (no file of that
+// name), Unreadable (not a regular file, no permission to read it, or another
+// writer holds it), Beside, NoCipher, and Damaged (the file itself: not a
+// database of this program, or damaged).
+using LoadResult = Result<DrawList>;
 LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const ReadLimits& limits = {});
 
 // How long a writer waits for another's write lock before it gives up.  The
@@ -109,34 +96,22 @@ enum class OpenMode {
   RollBack,    // the rolling back of an interrupted write's journal: nothing checked beside the file
 };
 
-// Why a history file was not opened.
-enum class OpenFailure {
-  None,
-  Missing,      // no file of that name
-  Unreadable,   // not a regular file, or no permission to read it
-  NotWritable,  // a writer's file or folder is read-only, or the file is another user's link
-  Beside,       // a file beside it that is none of ours, or a write that cannot be undone
-  NoCipher,     // the program's own encryption library is missing
-  Busy,         // another writer holds the write lock
-  Damaged,      // the file itself: not a database of this program under this key, or damaged
-};
-
 class HistoryConnection;
 
-// A connection, or why there is none: message is Japanese (what, then the
-// file), cause the library's or system's words, empty when there are none.
-struct Opening {
-  std::unique_ptr<HistoryConnection> connection;
-  OpenFailure failure = OpenFailure::None;
-  std::string message;
-  std::string cause;
-};
+// A connection, or why there is none: the message is Japanese (what, then
+// the file), the cause the library's or system's words.  The kinds: Missing
+// (no file of that name), Unreadable (not a regular file, or no permission to
+// read it), NotWritable (a writer's file or folder is read-only, or the file
+// is another user's link), Beside, NoCipher, Busy (another writer holds the
+// write lock), and Damaged (not a database of this program under this key,
+// or damaged).
 
 // The one way into a history file.  In this order: the file and the files
 // beside it (checkBesideFiles; a writer's file and folder must be writable),
 // the page size in the header of page 1, the cipher library, the key, and a
 // read that proves the key; ReadLocked and Write then take the write lock.
-Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs = kBusyTimeoutMs);
+Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, OpenMode mode,
+                                                       int busyTimeoutMs = kBusyTimeoutMs);
 
 // An open connection; it closes when it goes (rolling back what was not
 // committed), and a read removes the side files it made.
@@ -150,30 +125,23 @@ class HistoryConnection {
   std::string close();
 
  private:
-  friend Opening openHistory(const ConnectString&, OpenMode, int);
+  friend Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString&, OpenMode, int);
   HistoryConnection() = default;
   struct SideFiles;
   std::unique_ptr<SideFiles> sideFiles_;  // set before db_ is opened, gone after it is closed
   sqlite3* db_ = nullptr;
 };
 
-// The rows of the draw table 当選データ, read straight from the table, never
-// through a view or anything else the file defines.
-struct TableRead {
-  enum Status { Read, NotOurs, Bad } status = Bad;
-  std::string message;  // NotOurs, Bad: why, in Japanese
-  std::string cause;    // SQLite's own account, where it gave one
-  std::vector<Draw> rows;
-  PrizeTable prizes;  // the table 当選金, read as loadHistory reads it
-};
-
-// Reads a file this program did not write (a downloaded database) as it
-// stands: without a journal and creating nothing beside it.  NotOurs when it
-// is no database encrypted with the key of `cs`; Bad when the table is
+// Reads the rows of the draw table 当選データ straight from the table, never
+// through a view or anything else the file defines, and the table 当選金 as
+// loadHistory reads it, from a file this program did not write (a downloaded
+// database) as it stands: without a journal and creating nothing beside it.
+// Fails NotOurs when it is no database encrypted with the key of `cs`;
+// Damaged when the table is
 // missing or no plain table, or holds a draw number that is not a whole
 // number 1..32767, or twice, a number that is neither empty nor a lottery
 // number, or a date that is neither empty nor a day of the calendar.
-TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
+Result<DrawList> readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
 
 // The history database held for its replacement by a new file: while the
 // lock lives no other connection can write to it (they wait, or report the
@@ -181,16 +149,12 @@ TableRead readDrawTable(const ConnectString& cs, const ReadLimits& limits = {});
 // lost.  The draws are read as readDrawTable reads them.
 class HistoryWriteLock {
  public:
-  // Why take() failed: another writer holds the lock, a file beside the
-  // database is none of ours, or anything else (a missing, foreign or damaged
-  // file, one that cannot be written).
-  // Moved: another writer replaced the file while this one waited for its
-  // lock; taking it again reads the new file.
-  enum class Refusal { Busy, Beside, Moved, Other };
-  // Null with the reason in `error` (and SQLite's account in `cause`) when
-  // the file cannot be locked or read.
-  static std::unique_ptr<HistoryWriteLock> take(const ConnectString& cs, const ReadLimits& limits, std::string& error,
-                                                std::string& cause, Refusal* refusal = nullptr);
+  // The lock, or why the file cannot be locked or read: Busy (another writer
+  // holds the lock), Beside (a file beside the database is none of ours),
+  // Moved (another writer replaced the file while this one waited for its
+  // lock; taking it again reads the new file), or another kind (a missing,
+  // foreign or damaged file, one that cannot be written).
+  static Result<std::unique_ptr<HistoryWriteLock>> take(const ConnectString& cs, const ReadLimits& limits);
   ~HistoryWriteLock();
   HistoryWriteLock(const HistoryWriteLock&) = delete;
   HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
@@ -198,9 +162,9 @@ class HistoryWriteLock {
   const PrizeTable& prizes() const { return prizes_; }
   // The file's bytes as they stand, read through the held connection (a
   // descriptor of its own, closed, would drop the lock): the backup kept
-  // before the replacement.  Empty, with SQLite's account in `cause`, when
-  // they cannot be read.
-  std::string fileBytes(std::string& cause) const;
+  // before the replacement; or SQLite's account (the cause) of why they
+  // cannot be read.
+  Result<std::string> fileBytes() const;
 
  private:
   HistoryWriteLock() = default;
@@ -212,25 +176,26 @@ class HistoryWriteLock {
 // Creates a new encrypted database holding exactly these draws (and these
 // prizes, in the table 当選金 of their own), written to a
 // temporary file beside `path` and renamed over it only when complete.
-// Returns an empty string on success, else the reason (with SQLite's message
-// and extended result code where SQLite failed); on failure the old file is
-// left as it was and no temporary file remains.  With a backup, the old
+// On failure (WriteFailed: what, then the file; the cause SQLite's message
+// and extended result code, or the system's words) the old file is left as
+// it was and no temporary file remains; the failure goes to the log.  With a backup, the old
 // file's bytes (HistoryWriteLock::fileBytes) are first written to its path.
 struct Backup {
   std::string path;
   std::string_view bytes;
 };
-std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
+Done writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
                           const Backup* backup = nullptr);
 
 // Looks at the files SQLite would take up beside the database before a
 // connection opens it: a journal of an interrupted write is rolled back; a
 // write-ahead log (this program never makes one) or a journal that is none of
 // ours is named and the connection refused, since opening would take them in,
-// delete them or create further files.  Empty when the connection may go on;
-// else the reason (what, then the file), with SQLite's account in `cause`
-// where it gave one.  Every reader and writer of the database runs it first.
-std::string checkBesideFiles(const ConnectString& cs, std::string& cause);
+// delete them or create further files.  Done when the connection may go on;
+// else Beside: the reason (what, then the file), with SQLite's account as
+// the cause where it gave one.  Every reader and writer of the database runs
+// it first.
+Done checkBesideFiles(const ConnectString& cs);
 
 // "データベースファイルの読み込みが10秒以内に終わりません。…": a read that its
 // watch stopped when `time` had passed.

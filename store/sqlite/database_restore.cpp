@@ -24,42 +24,33 @@ BackupCheck checkBackup(const ConnectString& cs) {
   b.exists = fs::is_regular_file(b.path, ec);
   if (!b.exists) return b;
   // usable when the start-up read takes it, with at least one draw
-  const LoadResult read = loadHistory(ConnectString{b.path, cs.password});
-  b.usable = read.ok && !read.rows.empty();
-  b.draws = static_cast<int>(read.rows.size());
-  for (const Draw& d : read.rows) b.lastDrawNo = std::max<int>(b.lastDrawNo, d.no);
-  b.reason = !read.ok            ? read.message + (read.details.empty() ? "" : "\n" + read.details)
-             : read.rows.empty() ? std::string("当選データが1件もありません。")
+  const Result<DrawList> read = loadHistory(ConnectString{b.path, cs.password});
+  const std::vector<Draw> none;
+  const std::vector<Draw>& rows = read ? read->draws : none;
+  b.usable = read && !rows.empty();
+  b.draws = static_cast<int>(rows.size());
+  for (const Draw& d : rows) b.lastDrawNo = std::max<int>(b.lastDrawNo, d.no);
+  b.reason = !read         ? read.withCause()
+             : rows.empty() ? std::string("当選データが1件もありません。")
                                  : std::string();
   return b;
 }
 
 std::string damagedPathFor(const std::string& database) { return database + ".damaged"; }
 
-RestoreResult restoreFromBackup(const ConnectString& cs) {
-  RestoreResult r;
+Done restoreFromBackup(const ConnectString& cs) {
   const BackupCheck b = checkBackup(cs);
-  if (!b.usable) {
-    r.message = "バックアップから戻せません。バックアップが使えるものではありません。\n" + b.path;
-    r.details = b.reason;
-    return r;
-  }
-  const FileRead backup = readRegularFile(b.path, kMaxBackupBytes);
-  if (backup.status != FileRead::Read) {
-    r.message = "バックアップを読めません。\n" + b.path;
-    r.details = backup.cause;
-    return r;
-  }
+  if (!b.usable)
+    return Failure{Fault::Damaged, "バックアップから戻せません。バックアップが使えるものではありません。\n" + b.path,
+                   b.reason};
+  const Result<std::string> backup = readRegularFile(b.path, kMaxBackupBytes);
+  if (!backup) return Failure{backup.kind(), "バックアップを読めません。\n" + b.path, backup.cause()};
   // the damaged file is copied aside (itself atomically) before the rename
   std::error_code ec;
   ReplacementFile file(cs.path);
-  if (!file.write(backup.bytes) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string())) {
-    r.message = "バックアップから戻せません。" + file.failure().text;
-    r.details = file.failure().cause;
-    return r;
-  }
-  r.ok = true;
-  return r;
+  if (!file.write(*backup) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string()))
+    return Failure{Fault::WriteFailed, "バックアップから戻せません。" + file.failure().message, file.failure().cause};
+  return {};
 }
 
 }  // namespace km

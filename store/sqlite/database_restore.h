@@ -21,16 +21,11 @@ BackupCheck checkBackup(const ConnectString& cs);
 // Where a damaged database is kept when the backup takes its place.
 std::string damagedPathFor(const std::string& database);
 
-struct RestoreResult {
-  bool ok = false;
-  std::string message;  // why not (Japanese: what, then the file)
-  std::string details;  // the system's words, if any
-};
-
 // Checks the backup again, keeps the database (when there is one) as
 // damagedPathFor(cs.path), replacing an older one there, and puts a copy of
 // the backup in the database's place in one rename.  The backup stays.  On
-// failure the database is as it was.
-RestoreResult restoreFromBackup(const ConnectString& cs);
+// failure the database is as it was; the message says why (Japanese: what,
+// then the file), the cause gives the system's words, if any.
+Done restoreFromBackup(const ConnectString& cs);
 
 }  // namespace km

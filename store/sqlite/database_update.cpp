@@ -38,10 +38,13 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
     return r;
   }
   if (feedForm(bytes) != FeedForm::Other) {
-    FeedRead feed = readFeed(bytes);
-    if (!feed.ok) r.reason = feed.error;
-    r.draws = std::move(feed.draws);
-    r.prizes = std::move(feed.prizes);
+    Result<DrawList> feed = readFeed(bytes);
+    if (!feed) {
+      r.reason = feed.message();
+      return r;
+    }
+    r.draws = std::move(feed->draws);
+    r.prizes = std::move(feed->prizes);
     return r;
   }
   ReplacementFile scratch(target);  // removed when it goes, never committed
@@ -50,16 +53,16 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
     r.details = scratch.error();
     return r;
   }
-  TableRead table = readDrawTable({scratch.path(), databasePassword()}, limits);
-  if (table.status == TableRead::NotOurs) {
+  Result<DrawList> table = readDrawTable({scratch.path(), databasePassword()}, limits);
+  if (table.kind() == Fault::NotOurs) {
     r.reason = "取得先のデータは、当選データの一覧（JSON・CSV）でも、このプログラムのデータベースでもありません。";
-    r.details = table.cause;
-  } else if (table.status != TableRead::Read) {
-    r.reason = "取得先のデータベースを使えません：" + table.message;
-    r.details = table.cause;
+    r.details = table.cause();
+  } else if (!table) {
+    r.reason = "取得先のデータベースを使えません：" + table.message();
+    r.details = table.cause();
   } else {
-    r.draws = std::move(table.rows);
-    r.prizes = std::move(table.prizes);
+    r.draws = std::move(table->draws);
+    r.prizes = std::move(table->prizes);
   }
   return r;
 }
@@ -115,13 +118,11 @@ PrizeTable newPrizes(const PrizeTable& stored, const std::vector<Draw>& storedDr
 
 // Takes the history's write lock; a file that another writer replaced while
 // this one waited is taken again, so the history read is the newest.
-std::unique_ptr<HistoryWriteLock> lockHistory(const ConnectString& cs, const ReadLimits& limits, std::string& error,
-                                              std::string& cause, HistoryWriteLock::Refusal& refusal) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    std::unique_ptr<HistoryWriteLock> lock = HistoryWriteLock::take(cs, limits, error, cause, &refusal);
-    if (lock || refusal != HistoryWriteLock::Refusal::Moved) return lock;
+Result<std::unique_ptr<HistoryWriteLock>> lockHistory(const ConnectString& cs, const ReadLimits& limits) {
+  for (int attempt = 0;; ++attempt) {
+    auto lock = HistoryWriteLock::take(cs, limits);
+    if (lock || lock.kind() != Fault::Moved || attempt == 2) return lock;
   }
-  return nullptr;
 }
 
 }  // namespace
@@ -134,26 +135,14 @@ UpdateResult updateHistory(const std::string& target, std::string_view bytes, co
 
 UpdateResult updateHistory(const std::string& target, const std::vector<SourceInput>& sources,
                            const UpdateOptions& options) {
-  UpdateResult r;
-  auto refuse = [&r](const std::string& why, const std::string& details = {}) {
-    r.status = UpdateResult::Refused;
-    r.reason = why;
-    r.details = details;
-    r.added.clear();
-    return r;
+  UpdateReport r;
+  auto refuse = [](const std::string& why, const std::string& details = {}) {
+    return Failure{Fault::Refused, why, details};
   };
   StopSignal* stop = options.limits.stop;
-  auto cancelled = [&] {
-    r.status = UpdateResult::Cancelled;
-    r.added.clear();
-    return r;
-  };
+  auto cancelled = [] { return Failure{Fault::Cancelled, {}, {}}; };
   std::error_code ec;
-  if (!fs::is_regular_file(target, ec)) {
-    r.status = UpdateResult::Missing;
-    r.reason = missingDatabaseText(target);
-    return r;
-  }
+  if (!fs::is_regular_file(target, ec)) return Failure{Fault::Missing, missingDatabaseText(target), {}};
 
   // Every source's draws, read before the history is locked.
   std::vector<SourceDraws> read(sources.size());
@@ -190,17 +179,18 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   step("read");
 
   // The user's history, held against other writers until the new file is in place.
-  std::string error, cause;
   const ConnectString cs{target, databasePassword()};
-  HistoryWriteLock::Refusal refusal{};
   std::unique_ptr<HistoryWriteLock> lock;
   if (!options.compareWith) {
-    lock = lockHistory(cs, options.limits, error, cause, refusal);
+    auto locked = lockHistory(cs, options.limits);
     if (stop && stop->stopped()) return cancelled();
-    if (!lock)
-      return refuse(
-          refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
-          cause);
+    if (!locked) {
+      const Fault kind = locked.kind();
+      const bool told = kind == Fault::Busy || kind == Fault::Beside || kind == Fault::Moved;
+      return refuse(told ? locked.message() : "手元の当選データファイルを読めません。\n" + locked.message(),
+                    locked.cause());
+    }
+    lock = std::move(*locked);
   }
   if (lock) step("locked");
   const std::vector<Draw>& stored = lock ? lock->draws() : *options.compareWith;
@@ -211,21 +201,21 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   for (size_t i = 0; i < sources.size(); ++i) {
     SourceReport& report = r.sources[i];
     if (!report.reason.empty()) continue;
-    FeedMerge merge = mergeFeed(stored, std::move(read[i].draws), {options.today, sources[i].chosenFile});
-    if (merge.status == FeedMerge::Refused) {
-      report.reason = merge.reason;
+    Result<FeedMerge> merge = mergeFeed(stored, std::move(read[i].draws), {options.today, sources[i].chosenFile});
+    if (!merge) {
+      report.reason = merge.message();
       continue;
     }
     report.usable = true;
-    report.newest = merge.newest;
-    report.newDraws = static_cast<int>(merge.added.size());
-    if (merge.newest.no > r.newest.no) r.newest = merge.newest;
-    added[i] = std::move(merge.added);
+    report.newest = merge->newest;
+    report.newDraws = static_cast<int>(merge->added.size());
+    if (!r.newest || merge->newest.no > r.newest->no) r.newest = merge->newest;
+    added[i] = std::move(merge->added);
   }
   bool anyUsable = false;
   for (const SourceReport& s : r.sources) anyUsable = anyUsable || s.usable;
   if (!anyUsable) return noneUsable();
-  r.sourceStale = isStale(r.newest.date, options.today.empty() ? todayDate() : options.today);
+  r.sourceStale = isStale(r.newest->date, options.today.empty() ? todayDate() : options.today);
 
   // The new draws, one after another, as long as some source lists the next
   // one and every source that lists it agrees.
@@ -248,7 +238,6 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
     taken.push_back(*first);
   }
   if (options.compareWith) {
-    r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
     r.added = std::move(taken);
     return r;
   }
@@ -258,20 +247,18 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   r.prizesAdded = static_cast<int>(more.size());
   if (taken.empty() && more.empty()) {
     if (!r.conflict.empty()) return refuse(r.conflict + r.prizeNotes);
-    r.status = UpdateResult::NothingNew;
     return r;
   }
   prizes.insert(more.begin(), more.end());
   std::vector<Draw> all = stored;
   all.insert(all.end(), taken.begin(), taken.end());
-  const std::string old = lock->fileBytes(cause);
-  if (old.empty()) return refuse("手元の当選データファイルを読めません。\n" + target, cause);
+  const Result<std::string> old = lock->fileBytes();
+  if (!old || old->empty()) return refuse("手元の当選データファイルを読めません。\n" + target, old.cause());
   if (stop && !stop->beginCommit()) return cancelled();
-  const Backup backup{backupPathFor(target), old};
-  if (const std::string why = writeDatabase(cs, all, prizes, &backup); !why.empty())
-    return refuse("当選データファイルを書き換えられませんでした。", why);
+  const Backup backup{backupPathFor(target), *old};
+  if (const Done written = writeDatabase(cs, all, prizes, &backup); !written)
+    return refuse("当選データファイルを書き換えられませんでした。", written.withCause());
   step("written");
-  r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
   r.added = std::move(taken);
   r.drawsAfter = static_cast<int>(all.size());
   return r;

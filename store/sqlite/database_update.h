@@ -5,6 +5,7 @@
 // the rule of store/formats/feed.h, and a new database of the program's own schema is
 // written from the result through the atomic writer, the old file kept as a
 // backup beside it.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,17 +42,16 @@ struct SourceReport {
   std::string name;
   bool usable = false;          // read, and every draw it shares with the history agrees
   std::string reason, details;  // when not usable: why (Japanese), and the library's words
-  Draw newest;                  // when usable: its newest draw
+  std::optional<Draw> newest;   // when usable: its newest draw
   int newDraws = 0;             // when usable: how many draws after the last stored one it lists
 };
 
-struct UpdateResult {
-  enum Status { Added, NothingNew, Refused, Missing, Cancelled } status = Refused;
-  std::string reason;        // Refused, Missing: why, in Japanese
-  std::string details;       // the technical account (SQLite's words), when there is one
-  std::vector<Draw> added;   // Added: the new draws
-  Draw newest;               // the source's newest draw
-  bool sourceStale = false;  // that draw is more than kStaleDays days old
+// What an update did: the draws it added (none: there was nothing new, though
+// prizes may have been added) and what each source said.
+struct UpdateReport {
+  std::vector<Draw> added;     // the new draws
+  std::optional<Draw> newest;  // the sources' newest draw
+  bool sourceStale = false;    // that draw is more than kStaleDays days old
   int drawsBefore = 0, drawsAfter = 0;
   std::vector<SourceReport> sources;  // in the order asked
   // Two sources that report a new draw differently: that draw and the later
@@ -62,6 +62,11 @@ struct UpdateResult {
   int prizesAdded = 0;
   std::string prizeNotes;
 };
+// The report, or why nothing was written: Missing (no database at the
+// target: its message names it), Cancelled (told to stop), or Refused (why,
+// in Japanese; the cause the technical account, SQLite's words, when there is
+// one).
+using UpdateResult = Result<UpdateReport>;
 
 // Reads `bytes` as a source and updates the database at `target` (which must
 // exist) with the draws it brings.  Every refusal, a cancel and a failed write

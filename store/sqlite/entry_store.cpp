@@ -133,13 +133,13 @@ std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::str
   // Writing, the store holds the write lock from now on: the user learns
   // before typing that another writer has it, and no other writer gets it
   // while the store lives.
-  Opening opened = openHistory(cs, write ? OpenMode::Write : OpenMode::Read, busyTimeoutMs);
-  if (!opened.connection) {
-    error = opened.message;
-    if (details) *details = opened.cause;
+  auto opened = openHistory(cs, write ? OpenMode::Write : OpenMode::Read, busyTimeoutMs);
+  if (!opened) {
+    error = opened.message();
+    if (details) *details = opened.cause();
     return nullptr;
   }
-  std::unique_ptr<EntryStore> store(new EntryStore(std::move(opened.connection), cs.path, busyTimeoutMs));
+  std::unique_ptr<EntryStore> store(new EntryStore(std::move(*opened), cs.path, busyTimeoutMs));
   store->readOnly_ = !write;
   {
     StmtPtr check = prepare(store->db_, "SELECT count(*) FROM sqlite_master WHERE name IN (?, ?)");

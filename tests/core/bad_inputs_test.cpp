@@ -100,7 +100,7 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
 
   ::unlink(db.c_str());
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
@@ -298,7 +298,7 @@ TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {
 TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   const std::string before = slurpFile(db);
 
   writeRaw(db + "-journal", "this is no journal of a database\n");
@@ -339,7 +339,7 @@ TEST(BadDatabase, AJournalLeftByAnInterruptedWriteIsRolledBackAtTheNextRead) {
   const std::string db = dir.file("Kazumaki.mdb");
   std::vector<Draw> many;
   for (int no = 1; no <= 400; ++no) many.push_back(test::draw(no, {1, 2, 3, 4, 5, 6}, "2001-01-01"));
-  ASSERT_EQ(writeDatabase(at(db), many), "");
+  ASSERT_EQ(writeDatabase(at(db), many).withCause(), "");
   const std::string before = slurpFile(db);
   // A writer that dies in the middle of its transaction, after some of the
   // changed pages reached the file.
@@ -520,7 +520,7 @@ TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine
 #endif
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("big.csv");
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   const std::string before = slurpFile(db);
   const struct {
     std::string head, filler, says;
@@ -549,7 +549,7 @@ TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine
 TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   const std::string before = slurpFile(db);
   ToolRun r = tool("import-csv " + quoted(dir.path.string()) + " " + quoted(db));
   EXPECT_NE(r.status, 0);
@@ -579,7 +579,7 @@ TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
 TEST(BadTool, TextFromTheCommandLineIsEscapedAndEveryFailureSaid) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   const std::string stale = dir.file(".Kazumaki.mdb.tmp-AbC123");
   writeRaw(stale, "left by a killed write");
   const struct {
@@ -610,7 +610,7 @@ TEST(BadTool, TextFromTheCommandLineIsEscapedAndEveryFailureSaid) {
 TEST(BadTarget, AReadOnlyDatabaseIsRefusedAndKeepsItsModeAndBytes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), csv = dir.file("h.csv");
-  ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   ASSERT_EQ(::chmod(db.c_str(), 0444), 0);
   const std::string before = slurpFile(db);
   writeRaw(csv, std::string(kCsvHeader) + "\n1,,1,2,3,4,5,6\n");
@@ -626,12 +626,12 @@ TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
   ScratchDir dir;
   fs::create_directory(dir.path / "data");
   const std::string real = (dir.path / "data" / "history.db").string(), link = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(real), threeDraws()), "");
+  ASSERT_EQ(writeDatabase(at(real), threeDraws()).withCause(), "");
   ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
   fs::create_symlink(real, link);
   std::vector<Draw> more = threeDraws();
   more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
-  ASSERT_EQ(writeDatabase(at(link), more), "");
+  ASSERT_EQ(writeDatabase(at(link), more).withCause(), "");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(loadHistory(at(real)).rows.size(), 4u);
   EXPECT_EQ(modeOf(real), 0600u);
@@ -647,7 +647,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
     ScratchDir dir;
     ASSERT_EQ(::chmod(dir.path.c_str(), 01777), 0);
     const std::string db = dir.file("Kazumaki.mdb"), victim = dir.file("victim"), ini = dir.file(kSettingsFileName);
-    ASSERT_EQ(writeDatabase(at(db), threeDraws()), "");
+    ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
     writeRaw(victim, "secret");
     ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
     const auto plant = [&](const std::string& link) {
@@ -659,7 +659,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
     more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
     const std::string oldBytes = slurpFile(db);
     const Backup backup{db + ".bak", oldBytes};
-    const std::string written = writeDatabase(at(db), more, {}, &backup);
+    const std::string written = writeDatabase(at(db), more, {}, &backup).withCause();
     PredictionState settings;
     const bool iniWritten = settings.writeSettingsFile(ini);
     EXPECT_EQ(modeOf(victim), 0600u);
@@ -670,7 +670,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
       EXPECT_EQ(loadHistory(at(db)).rows.size(), 3u);
       ASSERT_EQ(inChild([&] { return plant(dir.file("link.mdb")); }, true), "");
       ::unlink(victim.c_str());
-      ASSERT_EQ(writeDatabase(at(victim), threeDraws()), "");
+      ASSERT_EQ(writeDatabase(at(victim), threeDraws()).withCause(), "");
       std::string error;
       EXPECT_FALSE(EntryStore::open(at(dir.file("link.mdb")), error));
       EXPECT_NE(error.find("ほかのユーザー"), std::string::npos) << error;

@@ -333,7 +333,7 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendarHoweverItComesIn) {
     // typed: kazumaki-tool add's append, and the entry window's date of a blank line
     const ConnectString cs{dir.file("Kazumaki.mdb"), databasePassword()};
     std::filesystem::remove(cs.path);
-    ASSERT_EQ(writeDatabase(cs, stored), "");
+    ASSERT_EQ(writeDatabase(cs, stored).withCause(), "");
     const std::string before = test::slurpFile(cs.path);
     std::string error;
     {
@@ -351,7 +351,7 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendarHoweverItComesIn) {
     }
     std::filesystem::remove(cs.path);
     stored.push_back(test::draw(1401));
-    ASSERT_EQ(writeDatabase(cs, stored), "");
+    ASSERT_EQ(writeDatabase(cs, stored).withCause(), "");
     const std::string blank = test::slurpFile(cs.path);
     {
       auto store = EntryStore::open(cs, error);

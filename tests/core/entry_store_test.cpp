@@ -69,7 +69,7 @@ struct EntryStoreTest : ::testing::Test {
     fs::remove_all(dir);
   }
   ConnectString cs() const { return {db, databasePassword()}; }
-  void make(const std::vector<Draw>& draws) { ASSERT_EQ(writeDatabase(cs(), draws), ""); }
+  void make(const std::vector<Draw>& draws) { ASSERT_EQ(writeDatabase(cs(), draws).withCause(), ""); }
   // Draws numbered 1..n, one a week from 1900-01-02, with recognisable
   // numbers: i % 31 + 1, then the first five of 2..7 that differ from it.
   void makeRun(int n) {
@@ -394,7 +394,7 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   ASSERT_EQ(writeDatabase(cs(),
                           {draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {7, 8, 9, 10, 11, 12}),
                            draw(3, {13, 14, 15, 16, 17, 18}), draw(5, {19, 20, 21, 22, 23, 24})},
-                          {{1, prize(1)}, {2, prize(2)}, {3, prize(3)}, {5, prize(5)}}),
+                          {{1, prize(1)}, {2, prize(2)}, {3, prize(3)}, {5, prize(5)}}).withCause(),
             "");
   auto s = open();
   int no = 0;

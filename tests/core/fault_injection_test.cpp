@@ -238,7 +238,7 @@ TEST(FaultInjection, EveryStepOfTheReplaceThatFailsLeavesTheOldFileAndSaysWhy) {
 TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
-  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(30)), "");
+  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(30)).withCause(), "");
   const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(1200));
   std::ofstream(ini, std::ios::binary) << settingsText(true);
   {
@@ -258,7 +258,7 @@ TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile)
 TEST(FaultInjection, AFullDiskDuringAnEntryTransactionLeavesTheOldHistory) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), history(400)), "");
+  ASSERT_EQ(writeDatabase(at(db), history(400)).withCause(), "");
   const auto size = fs::file_size(db);
   std::string error;
   auto store = EntryStore::open(at(db), error);
@@ -284,14 +284,14 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
   ScratchDir dir;
   const fs::path ro = readOnlyFolder(dir);
   const std::string db = (ro / "Kazumaki.mdb").string(), ini = (ro / kSettingsFileName).string();
-  ASSERT_EQ(writeDatabase(at(db), history(20)), "");
+  ASSERT_EQ(writeDatabase(at(db), history(20)).withCause(), "");
   std::ofstream(ini, std::ios::binary) << settingsText(true);
   finishReadOnly(ro);
   const std::string old = slurpFile(db);
   const std::string feed = historyToCsv(test::feedDraws(40));
   const std::string out = asNobody([&] {
     std::string o;
-    o += "import:" + writeDatabase(at(db), history(30)) + "\n";
+    o += "import:" + writeDatabase(at(db), history(30)).withCause() + "\n";
     const UpdateResult u = updateHistory(db, feed);
     o += "update:" + u.reason + " " + u.details + "\n";
     PredictionState s;
@@ -331,7 +331,7 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
     EXPECT_FALSE(file.commit());
     EXPECT_NE(file.error().find("No such file or directory"), std::string::npos) << file.error();
   }
-  EXPECT_NE(writeDatabase(at(f), history(3)).find("No such file or directory"), std::string::npos);
+  EXPECT_NE(writeDatabase(at(f), history(3)).withCause().find("No such file or directory"), std::string::npos);
   EXPECT_FALSE(PredictionState().writeSettingsFile((gone / kSettingsFileName).string()));
   const UpdateResult r = updateHistory((gone / "Kazumaki.mdb").string(), "x");
   EXPECT_EQ(r.status, UpdateResult::Missing);
@@ -340,7 +340,7 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
   // the data entry store's folder goes while it is open
   fs::create_directory(gone);
   const std::string db = (gone / "Kazumaki.mdb").string();
-  ASSERT_EQ(writeDatabase(at(db), history(5)), "");
+  ASSERT_EQ(writeDatabase(at(db), history(5)).withCause(), "");
   std::string error;
   auto store = EntryStore::open(at(db), error);
   ASSERT_TRUE(store) << error;
@@ -356,10 +356,10 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
 TEST(FaultInjection, KilledImportsLeaveTheOldOrTheNewDatabase) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), history(50)), "");
+  ASSERT_EQ(writeDatabase(at(db), history(50)).withCause(), "");
   const std::string old = slurpFile(db);
   const std::vector<Draw> fresh = history(120, "2002-02-02");
-  const auto write = [&] { writeDatabase(at(db), fresh); };
+  const auto write = [&] { writeDatabase(at(db), fresh).withCause(); };
   const long steps = stepsOf(write);
   ASSERT_GT(steps, 5);
   std::ofstream(db, std::ios::binary | std::ios::trunc) << old;
@@ -390,7 +390,7 @@ TEST(FaultInjection, KilledImportsLeaveTheOldOrTheNewDatabase) {
 TEST(FaultInjection, KilledEntryTransactionsAreRolledBackAtTheNextStart) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), pristine = dir.file("pristine");
-  ASSERT_EQ(writeDatabase(at(db), history(300)), "");
+  ASSERT_EQ(writeDatabase(at(db), history(300)).withCause(), "");
   fs::copy_file(db, pristine);
   const auto write = [&] {
     std::string error;
@@ -435,7 +435,7 @@ TEST(FaultInjection, KilledEntryTransactionsAreRolledBackAtTheNextStart) {
 TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
-  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(40)), "");
+  ASSERT_EQ(writeDatabase(at(db), test::feedDraws(40)).withCause(), "");
   const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(900));
   const auto update = [&] { updateHistory(db, feed); };
   PredictionState on;

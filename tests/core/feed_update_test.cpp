@@ -345,7 +345,7 @@ TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKee
   const std::vector<Draw> to1353(all.draws.begin(), all.draws.begin() + 1353);
   const PrizeTable prizes(all.prizes.begin(), all.prizes.find(1341));
   ASSERT_EQ(prizes.size(), 1340u);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}, prizes), "");
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}, prizes).withCause(), "");
   const std::string old = slurpFile(db);
 
   UpdateResult r = updateHistory(db, feedFile("miniloto-1340.json"), {{}, "2025-06-30"});
@@ -376,14 +376,14 @@ TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKee
 TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
   const std::string old = slurpFile(db);
   std::vector<Draw> changed = feedDraws(8);
   changed[2].n[Bonus] = test::number(31);
   std::string wrongKey;
   {
     ScratchDir other;
-    ASSERT_EQ(writeDatabase({other.file("x"), "123456"}, feedDraws(8)), "");
+    ASSERT_EQ(writeDatabase({other.file("x"), "123456"}, feedDraws(8)).withCause(), "");
     wrongKey = slurpFile(other.file("x"));
   }
   const std::string fine = craftedDatabase(dir, kTable + values(feedDraws(8)));
@@ -463,7 +463,7 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
   };
   for (const std::string& sql : hostile) {
     fs::remove(db);
-    ASSERT_EQ(writeDatabase(at(db), feedDraws(3)), "");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(3)).withCause(), "");
     const UpdateResult r = updateHistory(db, craftedDatabase(dir, sql));
     ASSERT_EQ(r.status, UpdateResult::Added) << sql << ": " << r.reason;
     EXPECT_EQ(r.drawsAfter, 6);
@@ -493,7 +493,7 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
 TEST(HistoryUpdate, AStopBeforeTheWriteLeavesTheDatabaseAndAStopAfterItIsTooLate) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
   const std::string old = slurpFile(db);
   StopSignal stop;
   EXPECT_TRUE(stop.stop());
@@ -515,7 +515,7 @@ TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
   EXPECT_EQ(r.reason, "当選データファイル：'" + db + "'が存在しません");
   EXPECT_TRUE(dir.names().empty());
 
-  ASSERT_EQ(writeDatabase(at(db), feedDraws(2)), "");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(2)).withCause(), "");
   const std::string old = slurpFile(db);
   for (const bool link : {false, true}) {
     if (link)
@@ -561,7 +561,7 @@ TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther
   for (const auto& c : cases) {
     ScratchDir dir;
     const std::string db = dir.file("Kazumaki.mdb");
-    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
     const std::string old = slurpFile(db);
     const UpdateResult r = updateHistory(db, c.sources);
     ASSERT_EQ(r.sources.size(), c.sources.size()) << c.what;
@@ -580,7 +580,7 @@ TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther
   }
   // two that differ on a new draw are both named, with what each says
   ScratchDir dir;
-  ASSERT_EQ(writeDatabase(at(dir.file("Kazumaki.mdb")), feedDraws(5)), "");
+  ASSERT_EQ(writeDatabase(at(dir.file("Kazumaki.mdb")), feedDraws(5)).withCause(), "");
   const UpdateResult r = updateHistory(dir.file("Kazumaki.mdb"), {ahead, {"戊", altered(6), {}, {}, false}});
   EXPECT_NE(r.reason.find("「戊」"), std::string::npos) << r.reason;
   EXPECT_NE(r.reason.find("第6回"), std::string::npos) << r.reason;
@@ -599,7 +599,7 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   b[7].winners[3] = 0;  // the two sources differ on a new draw's prize
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), feedDraws(5), stored), "");
+  ASSERT_EQ(writeDatabase(at(db), feedDraws(5), stored).withCause(), "");
   const UpdateResult r = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false},
                                             {"乙", historyToCsvWithPrizes(feedDraws(7), b), {}, {}, false}});
   ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
@@ -623,7 +623,7 @@ TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUp
   const CsvResult all = parseHistoryCsv(shipped());
   ASSERT_TRUE(all.ok);
   ASSERT_EQ(all.draws.size(), 1400u);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1390}), "");
+  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1390}).withCause(), "");
   const UpdateResult r = updateHistory(db,
                                        {{"analyzer", feedFile("analyzer-1386-1400.json"), {}, {}, false},
                                         {"po3", feedFile("po3-1350-1353.json"), {}, {}, false}},
@@ -645,7 +645,7 @@ TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
   for (int round = 0; round < 5; ++round) {
     ScratchDir dir;
     const std::string db = dir.file("Kazumaki.mdb");
-    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)), "");
+    ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
     UpdateResult a, b;
     std::thread first([&] { a = updateHistory(db, list(feedDraws(8))); });
     std::thread second([&] { b = updateHistory(db, list(feedDraws(10))); });

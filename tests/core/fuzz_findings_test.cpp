@@ -50,7 +50,7 @@ std::string slurp(const std::string& p) {
 // A sound history written by the store, then switched to WAL mode (which the
 // program never uses): the header of the file says so from then on.
 void writeWalModeHistory(const std::string& path, const std::vector<Draw>& draws = test::feedDraws(2)) {
-  ASSERT_EQ(writeDatabase({path, databasePassword()}, draws), "");
+  ASSERT_EQ(writeDatabase({path, databasePassword()}, draws).withCause(), "");
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
   ASSERT_TRUE(keyConnection(db, databasePassword()));
@@ -81,7 +81,7 @@ TEST(FuzzFindings, ReadingADatabaseInWalModeLeavesNoFileBesideIt) {
 TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
   Folder f("update");
   const std::string mdb = f.path(kDatabaseFileName);
-  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, test::feedDraws(1)), "");
+  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, test::feedDraws(1)).withCause(), "");
   const std::string old = slurp(mdb);
   const std::string download = f.path("download.mdb");
 
@@ -119,7 +119,7 @@ TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
 TEST(FuzzFindings, TheCheckOpensPathsWithUriCharactersAsTheyAre) {
   Folder f("uri");
   const std::string mdb = f.path("a ?b#c%41 カズマキ.mdb");
-  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {test::draw(1, {1, 2, 3, 4, 5, 6}, "")}), "");
+  ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {test::draw(1, {1, 2, 3, 4, 5, 6}, "")}).withCause(), "");
   const TableRead read = readDrawTable({mdb, databasePassword()});
   EXPECT_EQ(read.status, TableRead::Read) << read.message;
   EXPECT_EQ(read.rows.size(), 1u);
@@ -173,7 +173,7 @@ TEST(FuzzFindings, AKeyedFileClaimingAnotherPageSizeIsRefusedBeforeItIsRead) {
   Folder f("page-size");
   const std::string db = f.path("Kazumaki.mdb");
   const ConnectString cs{db, databasePassword()};
-  ASSERT_EQ(writeDatabase(cs, {}), "");
+  ASSERT_EQ(writeDatabase(cs, {}).withCause(), "");
   ASSERT_TRUE(loadHistory(cs).ok);
   claimPageSize(db, cs.password, 1024);
   ASSERT_TRUE(loadHistory(cs).ok) << "the rewrite itself keeps the file sound";
@@ -211,7 +211,7 @@ TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
   const Damage damages[] = {
       {"a header claiming 512-byte pages",
        [](const std::string& db) {
-         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
+         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)).withCause(), "");
          claimPageSize(db, databasePassword(), 512);
        },
        "当選データファイルが壊れています（ファイルの先頭が正しくありません）。"},
@@ -220,7 +220,7 @@ TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
        "当選データファイルが壊れているか、このプログラムの当選データファイルではありません。"},
       {"a foreign journal beside it",
        [](const std::string& db) {
-         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)), "");
+         ASSERT_EQ(writeDatabase({db, databasePassword()}, test::feedDraws(2)).withCause(), "");
          std::ofstream(db + "-journal", std::ios::binary) << "not a journal";
        },
        "控え（ジャーナル）ではありません"},

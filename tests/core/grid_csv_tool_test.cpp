@@ -80,7 +80,7 @@ struct GridCsvTool : ::testing::Test {
                                                  {3, {1, 8, 10, 24, 30, 28}},
                                                  {4, {5, 9, 14, 22, 31, 7}},
                                                  {5, {3, 4, 5, 18, 19, 1}}});
-    ASSERT_EQ(writeDatabase({db, databasePassword()}, draws), "");
+    ASSERT_EQ(writeDatabase({db, databasePassword()}, draws).withCause(), "");
     history = History::fromRows(draws);
   }
   void TearDown() override { fs::remove_all(dir); }

@@ -59,7 +59,7 @@ TEST(KeyDerivation, TheSaltIsTheHeadOfTheFileAndAShortFileHasNone) {
 
   // a database keyed by its password reads with the derived key; a short file reports as before
   const ConnectString cs = makeConnectString(dir.string());
-  writeDatabase(cs, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}}));
+  writeDatabase(cs, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}})).withCause();
   const LoadResult ok = loadHistory(cs);
   ASSERT_TRUE(ok.ok) << ok.message;
   EXPECT_EQ(ok.rows.size(), 2u);

@@ -32,7 +32,7 @@ TEST(DatabaseWrite, TheWholeHistoryIsWrittenInOneTransaction) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
   JournalCounter counter;
-  ASSERT_EQ(writeDatabase(at(db), manyDraws(300)), "");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(300)).withCause(), "");
   // one journal for the one transaction; a write per draw would open 300
   EXPECT_LE(counter.journals(), 2);
   const LoadResult r = loadHistory(at(db));
@@ -43,14 +43,14 @@ TEST(DatabaseWrite, TheWholeHistoryIsWrittenInOneTransaction) {
 TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)), "");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)).withCause(), "");
   const std::string before = slurpFile(db);
   const auto names = dir.names();
 
   std::vector<Draw> twice = manyDraws(50);
   twice[40].no = twice[6].no;  // the same draw number twice: the insert of the 41st row fails
   StoreLogCapture log;
-  const std::string err = writeDatabase(at(db), twice);
+  const std::string err = writeDatabase(at(db), twice).withCause();
   EXPECT_NE(err.find("データベースへ書き込めません"), std::string::npos) << err;
   EXPECT_NE(err.find(db), std::string::npos) << err;
   EXPECT_NE(err.find("SQLite: UNIQUE constraint failed"), std::string::npos) << err;
@@ -64,14 +64,14 @@ TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
 TEST(DatabaseWrite, ADiskThatFillsUpPartWayLeavesTheOldFileAndNoTemporaryFile) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)), "");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(3)).withCause(), "");
   const std::string before = slurpFile(db);
   const auto names = dir.names();
   std::string err;
   {
     StoreLogCapture log;
     FileSizeLimit limit(8 * 1024);  // a few pages: the history needs far more
-    err = writeDatabase(at(db), manyDraws(2000));
+    err = writeDatabase(at(db), manyDraws(2000)).withCause();
     EXPECT_FALSE(log.lines().empty());
   }
   EXPECT_NE(err, "");
@@ -87,7 +87,7 @@ TEST(DatabaseWrite, ADiskThatFillsUpPartWayLeavesTheOldFileAndNoTemporaryFile) {
 TEST(DatabaseWrite, NoFolderToWriteInIsReported) {
   ScratchDir dir;
   StoreLogCapture log;
-  const std::string err = writeDatabase(at(dir.file("missing/Kazumaki.mdb")), manyDraws(1));
+  const std::string err = writeDatabase(at(dir.file("missing/Kazumaki.mdb")), manyDraws(1)).withCause();
   EXPECT_NE(err.find("データベースを作成できません"), std::string::npos) << err;
   EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;
   EXPECT_EQ(log.lines().size(), 1u);
@@ -96,7 +96,7 @@ TEST(DatabaseWrite, NoFolderToWriteInIsReported) {
 TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), manyDraws(2)), "");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(2)).withCause(), "");
   StoreLogCapture log;
   const LoadResult r = loadHistory({db, "999999"});
   EXPECT_FALSE(r.ok);
@@ -169,7 +169,7 @@ TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
 TEST(DatabaseRead, EmptyOrBlankTextInANumberFieldIsEmptyNotZero) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), manyDraws(4)), "");
+  ASSERT_EQ(writeDatabase(at(db), manyDraws(4)).withCause(), "");
   sqlite3* h = openKeyed(db);
   ASSERT_EQ(execSql(h, "UPDATE 当選データ SET 第3数字 = '' WHERE 回数 = 2"), SQLITE_OK);
   ASSERT_EQ(execSql(h, "UPDATE 当選データ SET ボーナス数字 = '  ' WHERE 回数 = 3"), SQLITE_OK);
@@ -200,7 +200,7 @@ TEST(DatabaseRead, TheHighestDrawNumberIsImportedAndReadBack) {
 
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), csv.draws), "");
+  ASSERT_EQ(writeDatabase(at(db), csv.draws).withCause(), "");
   const LoadResult r = loadHistory(at(db), true);
   ASSERT_TRUE(r.ok) << r.message;
   ASSERT_EQ(r.rows.size(), 3u);
@@ -230,7 +230,7 @@ TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumber
   };
   for (const auto& c : cases) {
     fs::remove(db);
-    ASSERT_EQ(writeDatabase(at(db), manyDraws(3), {{2, prize}}), "");
+    ASSERT_EQ(writeDatabase(at(db), manyDraws(3), {{2, prize}}).withCause(), "");
     if (!c.sql.empty()) {
       sqlite3* h = openKeyed(db);
       ASSERT_EQ(execSql(h, c.sql.c_str()), SQLITE_OK) << c.sql;

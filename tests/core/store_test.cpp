@@ -69,7 +69,7 @@ TEST(Database, WritesEncryptedFileAndReadsItBack) {
   const ConnectString cs{(dir.path / "Kazumaki.mdb").string(), databasePassword()};
   auto rows = test::draws({{1, {1, 2, 3, 4, 5, 6}}, {3, {7, 8, 9, 10, 11, std::nullopt}}});
   rows[0].date = test::date("1999-04-13");
-  ASSERT_EQ(writeDatabase(cs, rows), "");
+  ASSERT_EQ(writeDatabase(cs, rows).withCause(), "");
   EXPECT_EQ(readFile(cs.path).rfind("SQLite format 3", 0), std::string::npos) << "file must be encrypted";
 
   const LoadResult r = loadHistory(cs, true);
@@ -86,7 +86,7 @@ TEST(Database, WritesEncryptedFileAndReadsItBack) {
 TEST(Database, FailuresAreReportedAndLeaveTheFileAlone) {
   TempDir dir;
   const fs::path good = dir.path / "Kazumaki.mdb";
-  ASSERT_EQ(writeDatabase({good.string(), databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}})), "");
+  ASSERT_EQ(writeDatabase({good.string(), databasePassword()}, test::draws({{1, {1, 2, 3, 4, 5, 6}}})).withCause(), "");
 
   // missing
   LoadResult r = loadHistory({(dir.path / "none.mdb").string(), databasePassword()});

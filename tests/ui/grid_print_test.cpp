@@ -237,7 +237,7 @@ TEST(GridPrint, TheToolPrintsAsTheProgramDoes) {
   const fs::path dir = fs::temp_directory_path() / ("km-print-tool-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string db = (dir / "Kazumaki.mdb").string(), pdf = (dir / "出現頻度分析.pdf").string();
-  ASSERT_EQ(writeDatabase({db, databasePassword()}, shippedDraws()), "");
+  ASSERT_EQ(writeDatabase({db, databasePassword()}, shippedDraws()).withCause(), "");
   QProcess tool;
   tool.start(QStringLiteral(KM_TOOL),
              {QStringLiteral("grid"), QString::fromStdString(db), QStringLiteral("出現頻度分析"),

@@ -489,7 +489,7 @@ TEST_F(MenuUpdateTest, NewDrawsAreToldWithARestartThatClosesTheProgramForItsNext
   EXPECT_EQ(frm->findChild<QLabel*>(QStringLiteral("updateReminder"))->text(),
             QStringLiteral("再起動すると分析と予想に使われます"));
 
-  ASSERT_EQ(writeDatabase(makeConnectString(folder.dir.string()), cutAt1340()), "");
+  ASSERT_EQ(writeDatabase(makeConnectString(folder.dir.string()), cutAt1340()).withCause(), "");
   frm->show();
   w = choose(QMessageBox::Yes);
   EXPECT_TRUE(QTest::qWaitFor([&] { return frm->restartRequested() && !frm->isVisible(); }, 30000));

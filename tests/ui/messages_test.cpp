@@ -68,7 +68,7 @@ TEST_P(StartWithABadDatabase, SaysWhatToDoAndOffersTheBackup) {
   const fs::path db = folder.dir / kDatabaseFileName;
   const fs::path bak = backupPathFor(db.string()), damaged = damagedPathFor(db.string());
   if (c.backup == Backup::Sound) {
-    ASSERT_EQ(writeDatabase({bak.string(), databasePassword()}, someDraws(4)), "");
+    ASSERT_EQ(writeDatabase({bak.string(), databasePassword()}, someDraws(4)).withCause(), "");
   }
   if (c.backup == Backup::Damaged) write(bak, junk());
   if (c.db == Db::Damaged) write(db, junk());

@@ -32,7 +32,7 @@ struct ProgramFolder {
     dir = std::filesystem::temp_directory_path() /
           ("km-ui-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::create_directories(dir);
-    if (withDatabase) writeDatabase(makeConnectString(dir.string()), draws);
+    if (withDatabase) writeDatabase(makeConnectString(dir.string()), draws).withCause();
   }
   ~ProgramFolder() { std::filesystem::remove_all(dir); }
   QString path() const { return QString::fromStdString(dir.string()); }

@@ -238,9 +238,9 @@ void PopularityWindow::checkLine() {
   if (lineField_->text().trimmed().isEmpty())
     return lineResult_->setText(QStringLiteral(
         "5個の数字を入れると、次の回に当たったときの1等・3等・4等の賞金の推定を、平均と並べて示します。"));
-  const NumbersParse p = parseTicketNumbers(lineField_->text().toStdString());
-  if (!p.ok()) return lineResult_->setText(QString::fromStdString(p.error + "。"));
-  lineResult_->setText(QString::fromStdString(lineEstimateText(*model_, estimateLine(*model_, p.numbers))));
+  const Result<TicketNumbers> p = parseTicketNumbers(lineField_->text().toStdString());
+  if (!p) return lineResult_->setText(QString::fromStdString(p.message() + "。"));
+  lineResult_->setText(QString::fromStdString(lineEstimateText(*model_, estimateLine(*model_, *p))));
 }
 
 }  // namespace km

@@ -26,7 +26,7 @@ struct PopularityTool : ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
   History write(int draws, int withPrizes) const {
     const test::MadeHistory m = test::madeHistory(draws, withPrizes);
-    EXPECT_EQ(writeDatabase({db, databasePassword()}, m.history.draws, m.history.prizes), "");
+    EXPECT_EQ(writeDatabase({db, databasePassword()}, m.history.draws, m.history.prizes).withCause(), "");
     return m.history;
   }
 };

@@ -28,7 +28,7 @@ struct CombosTool : ::testing::Test {
     // five odd numbers, five even, then 1..5
     const std::vector<Draw> rows = {test::draw(1, {1, 3, 5, 7, 9, 11}), test::draw(2, {2, 4, 6, 8, 10, 12}),
                                     test::draw(3, {5, 4, 3, 2, 1, 6})};
-    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");
+    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows).withCause(), "");
   }
   void TearDown() override { fs::remove_all(dir); }
   test::ToolRun run(const std::string& args, const std::string& after = " 2>&1") const {
@@ -113,7 +113,7 @@ TEST_F(CombosTool, BadValuesAreRefusedInJapanese) {
 // the CSV is as it always was.
 TEST_F(CombosTool, LinesByTheirPrizeFactor) {
   const test::MadeHistory m = test::madeHistory(300, 300);
-  ASSERT_EQ(writeDatabase({db, databasePassword()}, m.history.draws, m.history.prizes), "");
+  ASSERT_EQ(writeDatabase({db, databasePassword()}, m.history.draws, m.history.prizes).withCause(), "");
   const PopularityModel model = fitPopularity(m.history);
   std::vector<std::pair<double, std::string>> rows;  // the 378 lines holding 1 2 3
   for (int d = 4; d <= 30; ++d)

@@ -33,7 +33,7 @@ struct BacktestTool : ::testing::Test {
       if (no == 20) d.n[5].reset();
       rows.push_back(d);
     }
-    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");
+    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows).withCause(), "");
     history = History::fromRows(rows);
   }
   void TearDown() override { fs::remove_all(dir); }

@@ -29,7 +29,7 @@ struct TicketsTool : ::testing::Test {
         d.n[f] = test::number(no % 2 ? 1 + f : 10 + f);  // odd draws 1..5 + 6, even 10..14 + 15
       rows.push_back(d);
     }
-    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows), "");
+    ASSERT_EQ(writeDatabase({db, databasePassword()}, rows).withCause(), "");
   }
   void TearDown() override { fs::remove_all(dir); }
   void put(const std::string& text) const { std::ofstream(file) << text; }
