@@ -71,23 +71,23 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   const std::string db = dir.file("Kazumaki.mdb");
   StoreLogCapture log;
   LoadResult r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("見つかりません"), std::string::npos) << r.message;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("見つかりません"), std::string::npos) << r.message();
 
   writeRaw(db, "");
   r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok) << "an empty file holds no history";
-  EXPECT_EQ(r.message.substr(0, r.message.find('\n')), "当選データファイルが空です（0バイト）。") << r.message;
-  EXPECT_EQ(r.failure, LoadFailure::Damaged) << "the backup is offered for it";
+  EXPECT_FALSE(r.ok()) << "an empty file holds no history";
+  EXPECT_EQ(r.message().substr(0, r.message().find('\n')), "当選データファイルが空です（0バイト）。") << r.message();
+  EXPECT_EQ(r.kind(), Fault::Damaged) << "the backup is offered for it";
 
   std::string junk(8192, '\0');
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
   writeRaw(db, junk);
   r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.details.find("SQLite:"), std::string::npos) << "SQLite's own account goes apart: " << r.details;
-  EXPECT_EQ(r.message.find("SQLite"), std::string::npos) << r.message;
-  EXPECT_EQ(r.failure, LoadFailure::Damaged);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.cause().find("SQLite:"), std::string::npos) << "SQLite's own account goes apart: " << r.cause();
+  EXPECT_EQ(r.message().find("SQLite"), std::string::npos) << r.message();
+  EXPECT_EQ(r.kind(), Fault::Damaged);
 
   ::unlink(db.c_str());
   sqlite3* plain = nullptr;
@@ -96,15 +96,15 @@ TEST(BadDatabase, MissingEmptyDamagedUnencryptedAndWronglyKeyedFilesAreNamedAndC
   execSql(plain, kView);
   sqlite3_close(plain);
   r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok) << "an unencrypted file is not the program's database";
-  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
+  EXPECT_FALSE(r.ok()) << "an unencrypted file is not the program's database";
+  EXPECT_NE(r.message().find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message();
 
   ::unlink(db.c_str());
   ASSERT_EQ(writeDatabase(at(db), threeDraws()).withCause(), "");
   r = loadHistory({db, "999999"});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
-  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "the user never set one: " << r.message;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message();
+  EXPECT_EQ(r.message().find("パスワード"), std::string::npos) << "the user never set one: " << r.message();
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"})) << "a read creates no file";
 }
 
@@ -115,15 +115,15 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
                {std::string(kTable), "ALTER TABLE 当選データ ADD COLUMN 賞金 INTEGER", "CREATE TABLE 将来の表 (x)",
                 "PRAGMA user_version = 99", kView, "INSERT INTO 当選データ VALUES (1, NULL, 1, 2, 3, 4, 5, 6, 100)"});
   LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.rows.size(), 1u);
+  ASSERT_TRUE(r.ok()) << r.message();
+  EXPECT_EQ(r->draws.size(), 1u);
 
   const std::string other = dir.file("other.mdb");
   makeDatabase(other, {std::string(kTable), "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字 FROM 当選データ"});
   r = loadHistory(at(other));
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("当選データの一覧を読めません"), std::string::npos) << r.message;
-  EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.details;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("当選データの一覧を読めません"), std::string::npos) << r.message();
+  EXPECT_NE(r.cause().find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.cause();
 
   // the dates are read straight from the draw table, as the update reads it: a
   // view in its place would run what the file defines, with dates or without
@@ -133,9 +133,9 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
                         "CREATE VIEW 当選データ AS SELECT * FROM t", kView});
   for (const bool withDates : {false, true}) {
     r = loadHistory(at(viewed), withDates);
-    EXPECT_FALSE(r.ok) << withDates;
-    EXPECT_NE(r.message.find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos)
-        << r.message;
+    EXPECT_FALSE(r.ok()) << withDates;
+    EXPECT_NE(r.message().find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos)
+        << r.message();
   }
 }
 
@@ -175,20 +175,20 @@ TEST(BadDatabase, AStoredDrawThatBreaksARuleIsRefusedNamingItsDrawAndColumn) {
     const std::string db = dir.file(("d" + std::to_string(k++) + ".mdb").c_str());
     makeDatabase(db, {kTable, kView, std::string("INSERT INTO 当選データ VALUES ") + c.rows});
     const LoadResult r = loadHistory(at(db), true);
-    const TableRead t = readDrawTable(at(db));
+    const Result<DrawList> t = readDrawTable(at(db));
     if (c.says.empty()) {
-      ASSERT_TRUE(r.ok) << c.what << ": " << r.message;
-      EXPECT_EQ(t.status, TableRead::Read) << c.what << ": " << t.message;
-      EXPECT_EQ(r.rows, t.rows) << c.what;
-      EXPECT_TRUE(r.rows[0][N1] == 5 && r.rows[0][N2] == 2 && r.rows[0][N4] == 4 && !r.rows[0].n[Bonus]) << c.what;
+      ASSERT_TRUE(r.ok()) << c.what << ": " << r.message();
+      EXPECT_EQ(t.kind(), Fault::None) << c.what << ": " << t.message();
+      EXPECT_EQ(r->draws, t->draws) << c.what;
+      EXPECT_TRUE(r->draws[0][N1] == 5 && r->draws[0][N2] == 2 && r->draws[0][N4] == 4 && !r->draws[0].n[Bonus]) << c.what;
       continue;
     }
-    EXPECT_FALSE(r.ok) << c.what;
-    EXPECT_TRUE(r.rows.empty()) << c.what;
-    EXPECT_EQ(r.message, c.says + "\n" + db) << c.what;
-    EXPECT_EQ(t.status, TableRead::Bad) << c.what;
-    EXPECT_TRUE(t.rows.empty()) << c.what;
-    EXPECT_EQ(t.message, c.says) << c.what;
+    EXPECT_FALSE(r.ok()) << c.what;
+    EXPECT_TRUE(!r || r->draws.empty()) << c.what;
+    EXPECT_EQ(r.message(), c.says + "\n" + db) << c.what;
+    EXPECT_EQ(t.kind(), Fault::Damaged) << c.what;
+    EXPECT_TRUE(!t || t->draws.empty()) << c.what;
+    EXPECT_EQ(t.message(), c.says) << c.what;
   }
 }
 
@@ -214,9 +214,9 @@ TEST(BadDatabase, DrawNumbersOutsideTheRangeOrNotWholeNumbersAreDamageAndSaidSo)
         db, {"CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)", kView,
              std::string("INSERT INTO 当選データ (回数) VALUES ") + c.rows});
     const LoadResult r = loadHistory(at(db));
-    EXPECT_FALSE(r.ok) << c.rows;
-    EXPECT_NE(r.message.find("当選データファイルが壊れています"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find(c.says), std::string::npos) << c.rows << ": " << r.message;
+    EXPECT_FALSE(r.ok()) << c.rows;
+    EXPECT_NE(r.message().find("当選データファイルが壊れています"), std::string::npos) << r.message();
+    EXPECT_NE(r.message().find(c.says), std::string::npos) << c.rows << ": " << r.message();
   }
 }
 
@@ -250,8 +250,8 @@ TEST(BadDatabase, AHistoryQueryThatNeverEndsOrRunsLongIsStoppedByTheWallClock) {
     fs::remove(db);
     makeDatabase(db, {kTable, "CREATE VIEW 全データ選択クエリ AS " + c.view});
     const LoadResult r = loadHistory(at(db), false, ReadLimits{std::chrono::milliseconds(300)});
-    EXPECT_FALSE(r.ok) << c.view;
-    EXPECT_NE((r.message + r.details).find(c.says), std::string::npos) << c.view << ": " << r.message;
+    EXPECT_FALSE(r.ok()) << c.view;
+    EXPECT_NE((r.message() + r.cause()).find(c.says), std::string::npos) << c.view << ": " << r.message();
   }
   // the data entry store (the entry window, kazumaki-tool check) by the same clock
   const std::string sorted = dir.file("sorted.mdb");
@@ -290,9 +290,9 @@ TEST(BadDatabase, APipeInTheDatabasesPlaceIsRefusedAtOnce) {
   const std::string db = dir.file("Kazumaki.mdb");
   ASSERT_EQ(::mkfifo(db.c_str(), 0644), 0);
   const LoadResult r = loadHistory(at(db));  // would block for ever if it were opened
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("通常のファイルではありません"), std::string::npos) << r.message;
-  EXPECT_EQ(readDrawTable(at(db)).status, TableRead::NotOurs);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("通常のファイルではありません"), std::string::npos) << r.message();
+  EXPECT_EQ(readDrawTable(at(db)).kind(), Fault::NotOurs);
 }
 
 TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing) {
@@ -303,12 +303,12 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
 
   writeRaw(db + "-journal", "this is no journal of a database\n");
   LoadResult r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_NE(
-      r.message.find("Kazumaki.mdb-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません"),
+      r.message().find("Kazumaki.mdb-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません"),
       std::string::npos)
-      << r.message;
-  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message;
+      << r.message();
+  EXPECT_EQ(r.message().find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message();
   EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << "the foreign file is left alone";
   // every writer and reader of the tool refuses it alike
   for (const char* args : {"check", "add", "delete"}) {
@@ -323,14 +323,14 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
 
   writeRaw(db + "-wal", std::string(4096, 'w'));
   r = loadHistory(at(db));
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("Kazumaki.mdb-wal"), std::string::npos) << r.message;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("Kazumaki.mdb-wal"), std::string::npos) << r.message();
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb-wal"})) << "no -shm was made";
   ::unlink((db + "-wal").c_str());
 
   writeRaw(db + "-journal", "");  // an empty journal is no write in progress
   r = loadHistory(at(db));
-  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_TRUE(r.ok()) << r.message();
   EXPECT_TRUE(slurpFile(db) == before);
 }
 
@@ -356,12 +356,12 @@ TEST(BadDatabase, AJournalLeftByAnInterruptedWriteIsRolledBackAtTheNextRead) {
   ASSERT_TRUE(fs::exists(db + "-journal")) << "the test needs a hot journal";
   ASSERT_FALSE(slurpFile(db) == before) << "the test needs changed pages in the file";
   const LoadResult r = loadHistory(at(db), true);
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.rows.size(), 400u);
-  for (const Draw& d : r.rows) ASSERT_TRUE(d[N1] == 1 && d.date == "2001-01-01") << d.no;
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 400u);
+  for (const Draw& d : r->draws) ASSERT_TRUE(d[N1] == 1 && d.date == "2001-01-01") << d.no;
   // The pages come back re-encrypted (the cipher gives each write a fresh
   // IV), so the file holds the same history, not the same bytes.
-  EXPECT_EQ(loadHistory(at(db), true).rows.size(), 400u);
+  EXPECT_EQ(loadHistory(at(db), true)->draws.size(), 400u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"}));
 }
 
@@ -462,12 +462,12 @@ TEST(BadSettings, ASymlinkedSettingsFileIsReadAndWrittenThroughItsLink) {
 // ---- CSV files -------------------------------------------------------------
 
 TEST(BadCsv, ByteOrderMarkAndMixedLineEndsAreRead) {
-  const CsvResult r = parseHistoryCsv(
+  const Result<DrawList> r = parseHistoryCsv(
       "\xEF\xBB\xBF"
       "draw,date,n1,n2,n3,n4,n5,bonus\r\n1,\"1999-04-13\",1,2,3,4,5,6\n2,,1,2,3,4,5,6\r\n");
-  ASSERT_TRUE(r.ok) << r.error;
-  EXPECT_EQ(r.draws.size(), 2u);
-  EXPECT_EQ(r.draws[0].date, "1999-04-13");
+  ASSERT_TRUE(r.ok()) << r.message();
+  EXPECT_EQ(r->draws.size(), 2u);
+  EXPECT_EQ(r->draws[0].date, "1999-04-13");
 }
 
 TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
@@ -490,28 +490,28 @@ TEST(BadCsv, MessagesNameTheRealCauseAndQuoteAShortEscapedExcerpt) {
       {"", "1行目：ファイルが空です", ""},
   };
   for (const Case& c : cases) {
-    const CsvResult r = parseHistoryCsv(c.text);
-    EXPECT_FALSE(r.ok) << c.text;
-    EXPECT_EQ(r.error.rfind(c.starts, 0), 0u) << r.error << "\nexpected: " << c.starts;
-    EXPECT_EQ(r.error.find('\x1b'), std::string::npos);
+    const Result<DrawList> r = parseHistoryCsv(c.text);
+    EXPECT_FALSE(r.ok()) << c.text;
+    EXPECT_EQ(r.message().rfind(c.starts, 0), 0u) << r.message() << "\nexpected: " << c.starts;
+    EXPECT_EQ(r.message().find('\x1b'), std::string::npos);
   }
-  EXPECT_TRUE(parseHistoryCsv(h + "1,2024-02-29,1,2,3,4,5,6\n").ok) << "a leap day exists";
+  EXPECT_TRUE(parseHistoryCsv(h + "1,2024-02-29,1,2,3,4,5,6\n").ok()) << "a leap day exists";
   // a 50 MB field gives a short message
   std::string big = h + "1,";
   big += std::string(50 * 1024 * 1024, '9');
   big += ",1,2,3,4,5,6\n";
-  const CsvResult r = parseHistoryCsv(big);
-  EXPECT_FALSE(r.ok);
-  EXPECT_LT(r.error.size(), 200u) << r.error.substr(0, 300);
+  const Result<DrawList> r = parseHistoryCsv(big);
+  EXPECT_FALSE(r.ok());
+  EXPECT_LT(r.message().size(), 200u) << r.message().substr(0, 300);
 }
 
 TEST(BadCsv, AMillionLinesStopAtTheFirstImpossibleDrawNumber) {
   std::string text = "draw,date,n1,n2,n3,n4,n5,bonus\n";
   text.reserve(20 * 1000000);
   for (int no = 1; no <= 1000000; ++no) text += std::to_string(no) + ",,1,2,3,4,5,6\n";
-  const CsvResult r = parseHistoryCsv(text);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, "32769行目：回数「32768」が1〜32767の範囲外です");
+  const Result<DrawList> r = parseHistoryCsv(text);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.message(), "32769行目：回数「32768」が1〜32767の範囲外です");
 }
 
 TEST(BadCsv, A64MiBFileIsImportedIn300MiBOfAddressSpaceAndStopsAtItsFirstBadLine) {
@@ -569,7 +569,7 @@ TEST(BadCsv, TheToolNamesAFolderAPipeAndRefusesToEmptyAHistoryWithoutForce) {
   r = tool("import-csv " + quoted(csv) + " " + quoted(db) + " --force");
   EXPECT_EQ(r.status, 0) << r.out;
   const LoadResult after = loadHistory(at(db));
-  EXPECT_TRUE(after.ok && after.rows.empty()) << after.message;
+  EXPECT_TRUE(after.ok() && after->draws.empty()) << after.message();
 }
 
 // ---- targets of a write -----------------------------------------------------
@@ -633,7 +633,7 @@ TEST(BadTarget, ASymlinkedDatabaseIsReplacedThroughTheLinkInItsTargetsFolder) {
   more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
   ASSERT_EQ(writeDatabase(at(link), more).withCause(), "");
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(loadHistory(at(real)).rows.size(), 4u);
+  EXPECT_EQ(loadHistory(at(real))->draws.size(), 4u);
   EXPECT_EQ(modeOf(real), 0600u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "data"}));
 }
@@ -667,7 +667,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
       EXPECT_NE(written.find("ほかのユーザーが作ったシンボリックリンク"), std::string::npos) << written;
       EXPECT_FALSE(iniWritten);
       EXPECT_EQ(slurpFile(victim), "secret");
-      EXPECT_EQ(loadHistory(at(db)).rows.size(), 3u);
+      EXPECT_EQ(loadHistory(at(db))->draws.size(), 3u);
       ASSERT_EQ(inChild([&] { return plant(dir.file("link.mdb")); }, true), "");
       ::unlink(victim.c_str());
       ASSERT_EQ(writeDatabase(at(victim), threeDraws()).withCause(), "");

@@ -19,6 +19,7 @@
 #include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_results.h"
 
 namespace km {
 namespace {
@@ -59,10 +60,10 @@ TEST(DomainValues, EveryReaderOfANumberAsTextTakesTheSameValue) {
     EXPECT_EQ(got, c.cell);
     const std::string field =
         std::string(c.text).find(' ') != std::string::npos ? '"' + std::string(c.text) + '"' : std::string(c.text);
-    const CsvResult csv = parseHistoryCsv(header + "1,,2,3,4,5,6," + field + "\n");
-    EXPECT_EQ(csv.ok, c.cell != kWrong) << csv.error;
-    if (csv.ok) {
-      EXPECT_EQ(csv.draws[0].n[Bonus], c.cell);
+    const Result<DrawList> csv = parseHistoryCsv(header + "1,,2,3,4,5,6," + field + "\n");
+    EXPECT_EQ(csv.ok(), c.cell != kWrong) << csv.message();
+    if (csv.ok()) {
+      EXPECT_EQ(csv->draws[0].n[Bonus], c.cell);
     }
   }
 }
@@ -99,12 +100,12 @@ TEST(DomainValues, EveryReaderOfAListOfNumbersTakesTheSameNumbers) {
     // the chart takes one to five of them; a ticket exactly five, kept in ascending order
     const Numbers chart = c.numbers && c.numbers->size() <= 5 ? c.numbers : std::nullopt;
     EXPECT_EQ(parseChartNumbers(c.text), chart);
-    const NumbersParse ticket = parseTicketNumbers(c.text);
-    EXPECT_EQ(ticket.ok(), c.numbers && c.numbers->size() == 5) << ticket.error;
+    const Result<TicketNumbers> ticket = parseTicketNumbers(c.text);
+    EXPECT_EQ(ticket.ok(), c.numbers && c.numbers->size() == 5) << ticket.message();
     if (ticket.ok()) {
       std::vector<int> sorted = *c.numbers;
       std::sort(sorted.begin(), sorted.end());
-      EXPECT_EQ(std::vector<int>(ticket.numbers.begin(), ticket.numbers.end()), sorted);
+      EXPECT_EQ(std::vector<int>((*ticket).begin(), (*ticket).end()), sorted);
     }
   }
 }
@@ -152,12 +153,12 @@ TEST(DomainValues, AStoredNumberIsReadAlikeAtStartUpByTheUpdatesCheckAndByTheEnt
     std::filesystem::remove(cs.path);
     storedFile(cs.path, "1", c.sql);
     const LoadResult read = loadHistory(cs);
-    EXPECT_EQ(read.ok, c.sound) << read.message;
-    if (read.ok) {
-      EXPECT_EQ(read.rows[0].n[N1], c.startUp);
+    EXPECT_EQ(read.ok(), c.sound) << read.message();
+    if (read.ok()) {
+      EXPECT_EQ(read->draws[0].n[N1], c.startUp);
     }
-    const TableRead download = readDrawTable(cs);
-    EXPECT_EQ(download.status == TableRead::Read, c.sound) << download.message;
+    const Result<DrawList> download = readDrawTable(cs);
+    EXPECT_EQ(download.kind() == Fault::None, c.sound) << download.message();
     std::string error;
     auto store = EntryStore::open(cs, error);
     ASSERT_TRUE(store) << error;
@@ -180,11 +181,11 @@ TEST(DomainValues, AStoredDrawNumberIsAnIntegerFrom1To32767ForEveryReader) {
     const ConnectString cs{dir.file("Kazumaki.mdb"), databasePassword()};
     std::filesystem::remove(cs.path);
     storedFile(cs.path, c.sql, "1");
-    EXPECT_EQ(loadHistory(cs).ok, c.ok);
-    EXPECT_EQ(readDrawTable(cs).status == TableRead::Read, c.ok);
-    const CsvResult csv = parseHistoryCsv(std::string(kCsvHeader) + "\n" + c.sql + ",,1,2,3,4,5,6\n");
+    EXPECT_EQ(loadHistory(cs).ok(), c.ok);
+    EXPECT_EQ(readDrawTable(cs).kind() == Fault::None, c.ok);
+    const Result<DrawList> csv = parseHistoryCsv(std::string(kCsvHeader) + "\n" + c.sql + ",,1,2,3,4,5,6\n");
     if (std::string(c.sql).find_first_not_of("0123456789") == std::string::npos) {
-      EXPECT_EQ(csv.ok, c.ok) << csv.error;
+      EXPECT_EQ(csv.ok(), c.ok) << csv.message();
     }
   }
 }
@@ -321,13 +322,13 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendarHoweverItComesIn) {
     // from a list
     std::vector<Draw> feed = stored;
     feed.push_back(next);
-    const FeedMerge m = mergeFeed(stored, feed);
+    const Result<FeedMerge> m = mergeFeed(stored, feed);
     if (*c.says) {
-      EXPECT_EQ(m.status, FeedMerge::Refused);
-      EXPECT_EQ(m.reason.rfind("取得先の第1401回の抽選日 ", 0), 0u) << m.reason;
-      EXPECT_NE(m.reason.find(c.says), std::string::npos) << m.reason;
+      EXPECT_EQ(test::ended(m), test::Ended::Refused);
+      EXPECT_EQ(m.message().rfind("取得先の第1401回の抽選日 ", 0), 0u) << m.message();
+      EXPECT_NE(m.message().find(c.says), std::string::npos) << m.message();
     } else {
-      EXPECT_EQ(m.status, FeedMerge::Append) << m.reason;
+      EXPECT_EQ(test::ended(m), test::Ended::Added) << m.message();
     }
 
     // typed: kazumaki-tool add's append, and the entry window's date of a blank line
@@ -372,11 +373,11 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendarHoweverItComesIn) {
 // then weekly without the Tuesdays from 31 December to 3 January), and the
 // draws due since a date count the same calendar.
 TEST(DomainValues, TheShippedHistoryFollowsTheDrawsCalendar) {
-  const CsvResult shipped = parseHistoryCsv(test::slurpFile(KM_SHIPPED_CSV));
-  ASSERT_TRUE(shipped.ok);
-  ASSERT_EQ(shipped.draws.size(), 1400u);
-  for (size_t i = 1; i < shipped.draws.size(); ++i) {
-    const Draw &a = shipped.draws[i - 1], &b = shipped.draws[i];
+  const Result<DrawList> shipped = parseHistoryCsv(test::slurpFile(KM_SHIPPED_CSV));
+  ASSERT_TRUE(shipped.ok());
+  ASSERT_EQ(shipped->draws.size(), 1400u);
+  for (size_t i = 1; i < shipped->draws.size(); ++i) {
+    const Draw &a = shipped->draws[i - 1], &b = shipped->draws[i];
     ASSERT_EQ(nextDrawDate(a.no, a.date), b.date.text()) << "after draw " << a.no;
     ASSERT_EQ(newDrawDateProblem(b.no, b.date, "2026-08-18"), "") << b.no;
     ASSERT_EQ(drawsDue(a.no, a.date, b.date), 1) << "after draw " << a.no;

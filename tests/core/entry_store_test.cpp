@@ -240,9 +240,9 @@ TEST_F(EntryStoreTest, SoundTextsAreWrittenOthersNever) {
   EXPECT_EQ(r[1].text, (std::array<std::string, 6>{"12", "", "4", "5", "6", "31"}));
   EXPECT_EQ(r[0].text[0], "2");
   const LoadResult h = loadHistory(cs());
-  ASSERT_TRUE(h.ok);
-  EXPECT_EQ(h.rows[1].n[0], 12);
-  EXPECT_FALSE(h.rows[1].n[1]);
+  ASSERT_TRUE(h.ok());
+  EXPECT_EQ(h->draws[1].n[0], 12);
+  EXPECT_FALSE(h->draws[1].n[1]);
 }
 
 // A repeated number or a date out of order is refused and the file left as it
@@ -400,11 +400,11 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   int no = 0;
   ASSERT_EQ(s->insertAfter(1, no), "");  // 2 and 3 move up; 5 stays past the gap
   s.reset();
-  EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(2)}, {4, prize(3)}, {5, prize(5)}}));
+  EXPECT_EQ(loadHistory(cs())->prizes, (PrizeTable{{1, prize(1)}, {3, prize(2)}, {4, prize(3)}, {5, prize(5)}}));
   s = open();
   ASSERT_EQ(s->remove(3), "");  // its prize goes, and the draws above move down with theirs
   s.reset();
-  EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
+  EXPECT_EQ(loadHistory(cs())->prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
 }
 
 TEST_F(EntryStoreTest, InsertThenDeleteGivesBackTheSameHistory) {

@@ -27,6 +27,7 @@
 #include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_results.h"
 #include "tests/core/test_process.h"
 
 using namespace km;
@@ -244,8 +245,8 @@ TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile)
   {
     FileSizeLimit limit(old.size() * 2);
     const UpdateResult r = updateHistory(db, feed);
-    EXPECT_EQ(r.status, UpdateResult::Refused);
-    EXPECT_NE(r.details.find("disk I/O error"), std::string::npos) << r.details;
+    EXPECT_EQ(test::ended(r), test::Ended::Refused);
+    EXPECT_NE(r.cause().find("disk I/O error"), std::string::npos) << r.cause();
     PredictionState s;
     FileSizeLimit tiny(40);
     EXPECT_FALSE(s.writeSettingsFile(ini));
@@ -273,8 +274,8 @@ TEST(FaultInjection, AFullDiskDuringAnEntryTransactionLeavesTheOldHistory) {
   store.reset();
   EXPECT_EQ(fs::file_size(db), size);
   const LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_TRUE(sameRows(r.rows, history(400)));
+  ASSERT_TRUE(r.ok()) << r.message();
+  EXPECT_TRUE(sameRows(r->draws, history(400)));
   EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb"}));
 }
 
@@ -293,7 +294,7 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
     std::string o;
     o += "import:" + writeDatabase(at(db), history(30)).withCause() + "\n";
     const UpdateResult u = updateHistory(db, feed);
-    o += "update:" + u.reason + " " + u.details + "\n";
+    o += "update:" + u.message() + " " + u.cause() + "\n";
     PredictionState s;
     o += std::string("settings:") + (s.writeSettingsFile(ini) ? "written" : "refused") + "\n";
     std::string error;
@@ -334,8 +335,8 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
   EXPECT_NE(writeDatabase(at(f), history(3)).withCause().find("No such file or directory"), std::string::npos);
   EXPECT_FALSE(PredictionState().writeSettingsFile((gone / kSettingsFileName).string()));
   const UpdateResult r = updateHistory((gone / "Kazumaki.mdb").string(), "x");
-  EXPECT_EQ(r.status, UpdateResult::Missing);
-  EXPECT_NE(r.reason.find("存在しません"), std::string::npos) << r.reason;
+  EXPECT_EQ(test::ended(r), test::Ended::Missing);
+  EXPECT_NE(r.message().find("存在しません"), std::string::npos) << r.message();
 
   // the data entry store's folder goes while it is open
   fs::create_directory(gone);
@@ -374,7 +375,7 @@ TEST(FaultInjection, KilledImportsLeaveTheOldOrTheNewDatabase) {
       ++olds;
     } else {
       const LoadResult r = loadHistory(at(db));
-      ASSERT_TRUE(r.ok && sameRows(r.rows, fresh)) << "step " << at_ << " of " << steps << ": " << r.message;
+      ASSERT_TRUE(r.ok() && sameRows(r->draws, fresh)) << "step " << at_ << " of " << steps << ": " << r.message();
       ++news;
       std::ofstream(db, std::ios::binary | std::ios::trunc) << old;
     }
@@ -411,11 +412,11 @@ TEST(FaultInjection, KilledEntryTransactionsAreRolledBackAtTheNextStart) {
     const long at_ = i == 0 ? steps : std::uniform_int_distribution<long>(1, steps)(rng);
     killed += writeKilledAt(at_, write);
     const LoadResult r = loadHistory(at(db));  // rolls back a journal the kill left
-    ASSERT_TRUE(r.ok) << "step " << at_ << ": " << r.message;
-    if (sameRows(r.rows, history(300))) {
+    ASSERT_TRUE(r.ok()) << "step " << at_ << ": " << r.message();
+    if (sameRows(r->draws, history(300))) {
       ++olds;
     } else {
-      ASSERT_TRUE(sameRows(r.rows, after)) << "step " << at_ << " of " << steps << ": a mix";
+      ASSERT_TRUE(sameRows(r->draws, after)) << "step " << at_ << " of " << steps << ": a mix";
       ++news;
     }
     std::set<std::string> names = dir.names();
@@ -437,7 +438,7 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
   const std::string db = dir.file("Kazumaki.mdb"), ini = dir.file(kSettingsFileName);
   ASSERT_EQ(writeDatabase(at(db), test::feedDraws(40)).withCause(), "");
   const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(900));
-  const auto update = [&] { updateHistory(db, feed); };
+  const auto update = [&] { (void)updateHistory(db, feed); };
   PredictionState on;
   on.reflect.fill(true);
   const auto settings = [&] { on.writeSettingsFile(ini); };
@@ -458,8 +459,8 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
     const std::string nowDb = slurpFile(db), nowIni = slurpFile(ini);
     if (nowDb != old) {
       const LoadResult r = loadHistory(at(db));
-      ASSERT_TRUE(r.ok && sameRows(r.rows, test::feedDraws(900)))
-          << "update killed at step " << u << " of " << updateSteps << ": " << r.message;
+      ASSERT_TRUE(r.ok() && sameRows(r->draws, test::feedDraws(900)))
+          << "update killed at step " << u << " of " << updateSteps << ": " << r.message();
       ++newUpdates;
     }
     ASSERT_TRUE(nowIni == settingsText(false) || nowIni == settingsText(true))

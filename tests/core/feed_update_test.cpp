@@ -12,6 +12,7 @@
 #include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_results.h"
 
 using namespace km;
 using namespace km::test;
@@ -147,15 +148,15 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
       {std::string("{") + '\0' + "\x17\xA0", "JSON・CSV）ではありません"},
   };
   for (const auto& c : cases) {
-    const FeedRead r = readFeed(c.json);
-    const std::string got = r.ok && !r.draws.empty() ? describeDraw(r.draws[0]) : r.error;
+    const Result<DrawList> r = readFeed(c.json);
+    const std::string got = r.ok() && !r->draws.empty() ? describeDraw(r->draws[0]) : r.message();
     EXPECT_NE(got.find(c.says), std::string::npos) << c.json.substr(0, 300) << "\n-> " << got;
   }
 }
 
 TEST(Feed, CutCopiesOfBothPublishedListsAndABanksShiftJisFileGiveTheShippedDraws) {
-  const CsvResult shippedHistory = parseHistoryCsv(shipped());
-  ASSERT_TRUE(shippedHistory.ok);
+  const Result<DrawList> shippedHistory = parseHistoryCsv(shipped());
+  ASSERT_TRUE(shippedHistory.ok());
   const struct {
     const char* file;
     int first, last;
@@ -167,17 +168,17 @@ TEST(Feed, CutCopiesOfBothPublishedListsAndABanksShiftJisFileGiveTheShippedDraws
       {"results-sjis.csv", 1353, 1351, 0},
   };
   for (const auto& c : cases) {
-    const FeedRead r = readFeed(feedFile(c.file));
-    ASSERT_TRUE(r.ok) << c.file << ": " << r.error;
-    ASSERT_EQ(r.draws.size(), static_cast<size_t>(std::abs(c.last - c.first) + 1)) << c.file;
-    EXPECT_EQ(r.draws.front().no, c.first) << c.file;
-    EXPECT_EQ(r.draws.back().no, c.last) << c.file;
-    for (const Draw& d : r.draws) {
-      const Draw& s = shippedHistory.draws[static_cast<size_t>(d.no - 1)];
+    const Result<DrawList> r = readFeed(feedFile(c.file));
+    ASSERT_TRUE(r.ok()) << c.file << ": " << r.message();
+    ASSERT_EQ(r->draws.size(), static_cast<size_t>(std::abs(c.last - c.first) + 1)) << c.file;
+    EXPECT_EQ(r->draws.front().no, c.first) << c.file;
+    EXPECT_EQ(r->draws.back().no, c.last) << c.file;
+    for (const Draw& d : r->draws) {
+      const Draw& s = shippedHistory->draws[static_cast<size_t>(d.no - 1)];
       EXPECT_TRUE(sameHistory({d}, {s})) << c.file << ": " << describeDraw(d) << " / " << describeDraw(s);
     }
-    EXPECT_EQ(r.prizes.size(), c.prizes) << c.file;
-    for (const auto& [no, prize] : r.prizes) EXPECT_EQ(prize, shippedHistory.prizes.at(no)) << c.file << " " << no;
+    EXPECT_EQ(r->prizes.size(), c.prizes) << c.file;
+    for (const auto& [no, prize] : r->prizes) EXPECT_EQ(prize, shippedHistory->prizes.at(no)) << c.file << " " << no;
   }
 }
 
@@ -193,8 +194,8 @@ TEST(Feed, ADrawNumberIsReadByOneRuleInTheListAndInBothCsvForms) {
         "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n" + c.no + ",,1,2,3,4,5,6\n",
     };
     for (const std::string& t : texts) {
-      const FeedRead r = readFeed(t);
-      EXPECT_EQ(r.ok ? r.draws.at(0).no : 0, c.read) << t << "\n-> " << r.error;
+      const Result<DrawList> r = readFeed(t);
+      EXPECT_EQ(r.ok() ? r->draws.at(0).no : 0, c.read) << t << "\n-> " << r.message();
     }
   }
 }
@@ -213,54 +214,54 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
   const struct {
     const char* what;
     std::vector<Draw> stored, feed;
-    FeedMerge::Status status;
+    test::Ended status;
     const char* says;  // in the reason, or the added range as "first-last"
   } cases[] = {
-      {"three new draws", five, eight, FeedMerge::Append, "6-8"},
-      {"nothing new", five, five, FeedMerge::NothingNew, ""},
-      {"the user's own later draws are kept", eight, five, FeedMerge::NothingNew, ""},
-      {"an empty history takes all", {}, five, FeedMerge::Append, "1-5"},
+      {"three new draws", five, eight, test::Ended::Added, "6-8"},
+      {"nothing new", five, five, test::Ended::NothingNew, ""},
+      {"the user's own later draws are kept", eight, five, test::Ended::NothingNew, ""},
+      {"an empty history takes all", {}, five, test::Ended::Added, "1-5"},
       {"main numbers typed in another order", with(five, 3, [](Draw& d) { std::swap(d.n[0], d.n[4]); }), eight,
-       FeedMerge::Append, "6-8"},
-      {"a stored draw without a date", with(five, 5, [](Draw& d) { d.date = DrawDate(); }), eight, FeedMerge::Append,
+       test::Ended::Added, "6-8"},
+      {"a stored draw without a date", with(five, 5, [](Draw& d) { d.date = DrawDate(); }), eight, test::Ended::Added,
        "6-8"},
-      {"a changed bonus", five, with(eight, 3, [](Draw& d) { d.n[Bonus] = test::number(31); }), FeedMerge::Refused,
+      {"a changed bonus", five, with(eight, 3, [](Draw& d) { d.n[Bonus] = test::number(31); }), test::Ended::Refused,
        "1回分違います。\n第3回"},
-      {"a changed date", five, with(eight, 2, [](Draw& d) { d.date = test::date("2001-01-01"); }), FeedMerge::Refused,
+      {"a changed date", five, with(eight, 2, [](Draw& d) { d.date = test::date("2001-01-01"); }), test::Ended::Refused,
        "第2回"},
-      {"a stored blank draw", with(five, 5, [](Draw& d) { d.n[2].reset(); }), eight, FeedMerge::Refused,
+      {"a stored blank draw", with(five, 5, [](Draw& d) { d.n[2].reset(); }), eight, test::Ended::Refused,
        "当選データ入力で直して"},
-      {"a gap after the last stored draw", five, without(eight, 6), FeedMerge::Refused, "第6回がありません"},
-      {"a gap between new draws", five, without(eight, 7), FeedMerge::Refused, "第7回がありません（第6回の次が第8回"},
+      {"a gap after the last stored draw", five, without(eight, 6), test::Ended::Refused, "第6回がありません"},
+      {"a gap between new draws", five, without(eight, 7), test::Ended::Refused, "第7回がありません（第6回の次が第8回"},
       {"a draw listed twice", five,
        [&] {
          auto d = eight;
          d.push_back(eight[6]);
          return d;
        }(),
-       FeedMerge::Refused, "第7回が2回あります"},
-      {"an empty list", five, {}, FeedMerge::Refused, "1件もありません"},
-      {"a main number twice", five, with(eight, 7, [](Draw& d) { d.n[1] = d.n[0]; }), FeedMerge::Refused, "同じ数"},
+       test::Ended::Refused, "第7回が2回あります"},
+      {"an empty list", five, {}, test::Ended::Refused, "1件もありません"},
+      {"a main number twice", five, with(eight, 7, [](Draw& d) { d.n[1] = d.n[0]; }), test::Ended::Refused, "同じ数"},
       {"the bonus among the main numbers", five, with(eight, 7, [](Draw& d) { d.n[Bonus] = d.n[0]; }),
-       FeedMerge::Refused, "本数字と同じ"},
-      {"a blank number", five, with(eight, 6, [](Draw& d) { d.n[4].reset(); }), FeedMerge::Refused,
+       test::Ended::Refused, "本数字と同じ"},
+      {"a blank number", five, with(eight, 6, [](Draw& d) { d.n[4].reset(); }), test::Ended::Refused,
        "「第5数字」が空欄"},
-      {"a blank bonus", five, with(eight, 7, [](Draw& d) { d.n[Bonus].reset(); }), FeedMerge::Refused,
+      {"a blank bonus", five, with(eight, 7, [](Draw& d) { d.n[Bonus].reset(); }), test::Ended::Refused,
        "第7回の「ボーナス数字」が空欄"},
-      {"no date", five, with(eight, 8, [](Draw& d) { d.date = DrawDate(); }), FeedMerge::Refused,
+      {"no date", five, with(eight, 8, [](Draw& d) { d.date = DrawDate(); }), test::Ended::Refused,
        "第8回に日付がありません"},
       {"a date not after the draw before", five, with(eight, 7, [&](Draw& d) { d.date = test::date(eight[5].date); }),
-       FeedMerge::Refused, "より後ではありません"},
+       test::Ended::Refused, "より後ではありません"},
   };
   for (const auto& c : cases) {
-    const FeedMerge m = mergeFeed(c.stored, c.feed);
-    EXPECT_EQ(m.status, c.status) << c.what << ": " << m.reason;
-    if (m.status == FeedMerge::Append) {
-      EXPECT_EQ(std::to_string(m.added.front().no) + "-" + std::to_string(m.added.back().no), c.says) << c.what;
-      EXPECT_EQ(m.newest.no, c.feed.back().no);
+    const Result<FeedMerge> m = mergeFeed(c.stored, c.feed);
+    EXPECT_EQ(test::ended(m), c.status) << c.what << ": " << m.message();
+    if (test::ended(m) == test::Ended::Added) {
+      EXPECT_EQ(std::to_string(m->added.front().no) + "-" + std::to_string(m->added.back().no), c.says) << c.what;
+      EXPECT_EQ(m->newest.no, c.feed.back().no);
     } else {
-      EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
-      EXPECT_TRUE(m.added.empty()) << c.what;
+      EXPECT_NE(m.message().find(c.says), std::string::npos) << c.what << ": " << m.message();
+      EXPECT_TRUE(!m || m->added.empty()) << c.what;
     }
   }
 }
@@ -284,9 +285,9 @@ TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
       {"but not with a gap", gap, {"", true}, "第6回がありません"},
   };
   for (const auto& c : cases) {
-    const FeedMerge m = mergeFeed(five, c.feed, c.rules);
-    EXPECT_EQ(m.status == FeedMerge::Append, !*c.says) << c.what << ": " << m.reason;
-    EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
+    const Result<FeedMerge> m = mergeFeed(five, c.feed, c.rules);
+    EXPECT_EQ(test::ended(m) == test::Ended::Added, !*c.says) << c.what << ": " << m.message();
+    EXPECT_NE(m.message().find(c.says), std::string::npos) << c.what << ": " << m.message();
   }
 }
 
@@ -320,10 +321,10 @@ TEST(Feed, AListWhoseEveryDateIsOneDayOffIsRefusedSayingSo) {
        "5回分違います", false},
   };
   for (const auto& c : cases) {
-    const FeedMerge m = mergeFeed(five, c.feed);
-    EXPECT_EQ(m.status, FeedMerge::Refused) << c.what;
-    EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
-    EXPECT_EQ(m.reason.find("時間帯") != std::string::npos, c.shiftNamed) << c.what << ": " << m.reason;
+    const Result<FeedMerge> m = mergeFeed(five, c.feed);
+    EXPECT_EQ(test::ended(m), test::Ended::Refused) << c.what;
+    EXPECT_NE(m.message().find(c.says), std::string::npos) << c.what << ": " << m.message();
+    EXPECT_EQ(m.message().find("時間帯") != std::string::npos, c.shiftNamed) << c.what << ": " << m.message();
   }
 }
 
@@ -340,37 +341,37 @@ TEST(Feed, AHistoryIsStaleMoreThanTwoWeeksAfterItsNewestDraw) {
 TEST(HistoryUpdate, ThePublishedListBringsAHistoryCutAt1340ToTheShippedOneAndKeepsItsPrizes) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  const CsvResult all = parseHistoryCsv(shipped());
-  ASSERT_TRUE(all.ok);
-  const std::vector<Draw> to1353(all.draws.begin(), all.draws.begin() + 1353);
-  const PrizeTable prizes(all.prizes.begin(), all.prizes.find(1341));
+  const Result<DrawList> all = parseHistoryCsv(shipped());
+  ASSERT_TRUE(all.ok());
+  const std::vector<Draw> to1353(all->draws.begin(), all->draws.begin() + 1353);
+  const PrizeTable prizes(all->prizes.begin(), all->prizes.find(1341));
   ASSERT_EQ(prizes.size(), 1340u);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1340}, prizes).withCause(), "");
+  ASSERT_EQ(writeDatabase(at(db), {all->draws.begin(), all->draws.begin() + 1340}, prizes).withCause(), "");
   const std::string old = slurpFile(db);
 
   UpdateResult r = updateHistory(db, feedFile("miniloto-1340.json"), {{}, "2025-06-30"});
-  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
-  EXPECT_EQ(r.newest.no, 1340);
-  EXPECT_FALSE(r.sourceStale);
+  EXPECT_EQ(test::ended(r), test::Ended::NothingNew) << r.message();
+  EXPECT_EQ(r->newest->no, 1340);
+  EXPECT_FALSE(r->sourceStale);
   EXPECT_EQ(slurpFile(db), old);
 
   r = updateHistory(db, feedFile("miniloto-1353.json"));
-  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
-  EXPECT_EQ(r.added.front().no, 1341);
-  EXPECT_EQ(r.added.back().no, 1353);
-  EXPECT_EQ(r.drawsBefore, 1340);
-  EXPECT_EQ(r.drawsAfter, 1353);
+  ASSERT_EQ(test::ended(r), test::Ended::Added) << r.message();
+  EXPECT_EQ(r->added.front().no, 1341);
+  EXPECT_EQ(r->added.back().no, 1353);
+  EXPECT_EQ(r->drawsBefore, 1340);
+  EXPECT_EQ(r->drawsAfter, 1353);
   const LoadResult after = loadHistory(at(db), true);
-  EXPECT_TRUE(sameHistory(after.rows, to1353));
-  EXPECT_EQ(after.prizes, prizes) << "the update writes a new file: the stored prizes go into it";
+  EXPECT_TRUE(sameHistory(after->draws, to1353));
+  EXPECT_EQ(after->prizes, prizes) << "the update writes a new file: the stored prizes go into it";
   EXPECT_EQ(slurpFile(db + ".bak"), old);
 
   r = updateHistory(db, shipped(), {{}, "2026-12-08"});  // the CSV form, with prizes, to draw 1400
-  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
-  EXPECT_EQ(r.drawsAfter, 1400);
-  EXPECT_TRUE(r.sourceStale);
-  EXPECT_EQ(r.prizesAdded, 13) << "the prizes the source has for draws 1341..1353, which had none";
-  EXPECT_EQ(loadHistory(at(db)).prizes, all.prizes);
+  ASSERT_EQ(test::ended(r), test::Ended::Added) << r.message();
+  EXPECT_EQ(r->drawsAfter, 1400);
+  EXPECT_TRUE(r->sourceStale);
+  EXPECT_EQ(r->prizesAdded, 13) << "the prizes the source has for draws 1341..1353, which had none";
+  EXPECT_EQ(loadHistory(at(db))->prizes, all->prizes);
 }
 
 TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
@@ -439,12 +440,12 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
   };
   for (const auto& c : cases) {
     const UpdateResult r = updateHistory(db, c.bytes);
-    EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
-    EXPECT_NE((r.reason + r.details).find(c.says), std::string::npos) << c.what << ": " << r.reason;
+    EXPECT_EQ(test::ended(r), test::Ended::Refused) << c.what;
+    EXPECT_NE((r.message() + r.cause()).find(c.says), std::string::npos) << c.what << ": " << r.message();
     EXPECT_EQ(slurpFile(db), old) << c.what;
     EXPECT_EQ(dir.names(), std::set<std::string>{"Kazumaki.mdb"}) << c.what;
   }
-  EXPECT_EQ(updateHistory(db, "").reason, "取得先から届いたデータが空です。") << "said by the check for no data";
+  EXPECT_EQ(updateHistory(db, "").message(), "取得先から届いたデータが空です。") << "said by the check for no data";
 }
 
 TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
@@ -465,8 +466,8 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
     fs::remove(db);
     ASSERT_EQ(writeDatabase(at(db), feedDraws(3)).withCause(), "");
     const UpdateResult r = updateHistory(db, craftedDatabase(dir, sql));
-    ASSERT_EQ(r.status, UpdateResult::Added) << sql << ": " << r.reason;
-    EXPECT_EQ(r.drawsAfter, 6);
+    ASSERT_EQ(test::ended(r), test::Ended::Added) << sql << ": " << r.message();
+    EXPECT_EQ(r->drawsAfter, 6);
     std::string error;
     auto store = EntryStore::open(at(db), error);
     ASSERT_TRUE(store) << error;
@@ -474,8 +475,8 @@ TEST(HistoryUpdate, AHostileDatabaseGivesItsDrawsAndNothingElse) {
     EXPECT_EQ(store->append({"1", "2", "3", "4", "5", "6"}, "", no), "") << sql;
     store.reset();
     const LoadResult after = loadHistory(at(db));
-    ASSERT_TRUE(after.ok) << after.message;
-    EXPECT_EQ(after.rows.size(), 7u) << "a later draw keeps every draw: " << sql;
+    ASSERT_TRUE(after.ok()) << after.message();
+    EXPECT_EQ(after->draws.size(), 7u) << "a later draw keeps every draw: " << sql;
     sqlite3* raw = openKeyed(db);
     sqlite3_stmt* q = nullptr;
     sqlite3_prepare_v2(raw, "SELECT group_concat(type || ' ' || name) FROM sqlite_master", -1, &q, nullptr);
@@ -498,7 +499,7 @@ TEST(HistoryUpdate, AStopBeforeTheWriteLeavesTheDatabaseAndAStopAfterItIsTooLate
   StopSignal stop;
   EXPECT_TRUE(stop.stop());
   const UpdateResult r = updateHistory(db, list(feedDraws(8)), {{kReadTimeLimit, &stop}, {}});
-  EXPECT_EQ(r.status, UpdateResult::Cancelled);
+  EXPECT_EQ(test::ended(r), test::Ended::Cancelled);
   EXPECT_EQ(slurpFile(db), old);
   EXPECT_EQ(dir.names(), std::set<std::string>{"Kazumaki.mdb"});
   StopSignal writing;
@@ -511,8 +512,8 @@ TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
   UpdateResult r = updateHistory(db, list(feedDraws(3)));
-  EXPECT_EQ(r.status, UpdateResult::Missing);
-  EXPECT_EQ(r.reason, "当選データファイル：'" + db + "'が存在しません");
+  EXPECT_EQ(test::ended(r), test::Ended::Missing);
+  EXPECT_EQ(r.message(), "当選データファイル：'" + db + "'が存在しません");
   EXPECT_TRUE(dir.names().empty());
 
   ASSERT_EQ(writeDatabase(at(db), feedDraws(2)).withCause(), "");
@@ -523,9 +524,9 @@ TEST(HistoryUpdate, AMissingDatabaseAndABackupThatCannotBeWritten) {
     else
       fs::create_directories(dir.path / "Kazumaki.mdb.bak" / "in-the-way");
     r = updateHistory(db, list(feedDraws(3)));
-    EXPECT_EQ(r.status, UpdateResult::Refused) << link;
-    EXPECT_NE(r.details.find("控え"), std::string::npos) << r.details;
-    EXPECT_NE(r.details.find("Kazumaki.mdb.bak"), std::string::npos) << r.details;
+    EXPECT_EQ(test::ended(r), test::Ended::Refused) << link;
+    EXPECT_NE(r.cause().find("控え"), std::string::npos) << r.cause();
+    EXPECT_NE(r.cause().find("Kazumaki.mdb.bak"), std::string::npos) << r.cause();
     EXPECT_EQ(slurpFile(db), old);
     EXPECT_EQ(dir.names(), (std::set<std::string>{"Kazumaki.mdb", "Kazumaki.mdb.bak"}));
     fs::remove_all(dir.path / "Kazumaki.mdb.bak");
@@ -564,26 +565,26 @@ TEST(HistoryUpdate, SeveralSourcesAreCheckedAgainstTheHistoryAndAgainstEachOther
     ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
     const std::string old = slurpFile(db);
     const UpdateResult r = updateHistory(db, c.sources);
-    ASSERT_EQ(r.sources.size(), c.sources.size()) << c.what;
     if (!*c.added) {
-      EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
-      EXPECT_NE(r.reason.find(c.says), std::string::npos) << c.what << ": " << r.reason;
+      EXPECT_EQ(test::ended(r), test::Ended::Refused) << c.what;
+      EXPECT_NE(r.message().find(c.says), std::string::npos) << c.what << ": " << r.message();
       EXPECT_EQ(slurpFile(db), old) << c.what;
       continue;
     }
-    ASSERT_EQ(r.status, UpdateResult::Added) << c.what << ": " << r.reason;
-    EXPECT_EQ(std::to_string(r.added.front().no) + "-" + std::to_string(r.added.back().no), c.added) << c.what;
-    EXPECT_NE(r.conflict.find(c.says), std::string::npos) << c.what << ": " << r.conflict;
-    EXPECT_EQ(loadHistory(at(db)).rows.size(), size_t(r.added.back().no)) << c.what;
-    for (size_t i = 0; i < r.sources.size(); ++i)
-      EXPECT_EQ(r.sources[i].usable, c.sources[i].error.empty() && c.sources[i].name != "丁") << c.what << " " << i;
+    ASSERT_EQ(test::ended(r), test::Ended::Added) << c.what << ": " << r.message();
+    ASSERT_EQ(r->sources.size(), c.sources.size()) << c.what;
+    EXPECT_EQ(std::to_string(r->added.front().no) + "-" + std::to_string(r->added.back().no), c.added) << c.what;
+    EXPECT_NE(r->conflict.find(c.says), std::string::npos) << c.what << ": " << r->conflict;
+    EXPECT_EQ(loadHistory(at(db))->draws.size(), size_t(r->added.back().no)) << c.what;
+    for (size_t i = 0; i < r->sources.size(); ++i)
+      EXPECT_EQ(r->sources[i].usable, c.sources[i].error.empty() && c.sources[i].name != "丁") << c.what << " " << i;
   }
   // two that differ on a new draw are both named, with what each says
   ScratchDir dir;
   ASSERT_EQ(writeDatabase(at(dir.file("Kazumaki.mdb")), feedDraws(5)).withCause(), "");
   const UpdateResult r = updateHistory(dir.file("Kazumaki.mdb"), {ahead, {"戊", altered(6), {}, {}, false}});
-  EXPECT_NE(r.reason.find("「戊」"), std::string::npos) << r.reason;
-  EXPECT_NE(r.reason.find("第6回"), std::string::npos) << r.reason;
+  EXPECT_NE(r.message().find("「戊」"), std::string::npos) << r.message();
+  EXPECT_NE(r.message().find("第6回"), std::string::npos) << r.message();
 }
 
 TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNotWritten) {
@@ -602,43 +603,43 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   ASSERT_EQ(writeDatabase(at(db), feedDraws(5), stored).withCause(), "");
   const UpdateResult r = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false},
                                             {"乙", historyToCsvWithPrizes(feedDraws(7), b), {}, {}, false}});
-  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
-  EXPECT_EQ(r.prizesAdded, 1) << "draw 6 alone";
-  EXPECT_NE(r.prizeNotes.find("第2回の当選金が、手元のデータと取得先「甲」とで違います"), std::string::npos)
-      << r.prizeNotes;
-  EXPECT_NE(r.prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos) << r.prizeNotes;
+  ASSERT_EQ(test::ended(r), test::Ended::Added) << r.message();
+  EXPECT_EQ(r->prizesAdded, 1) << "draw 6 alone";
+  EXPECT_NE(r->prizeNotes.find("第2回の当選金が、手元のデータと取得先「甲」とで違います"), std::string::npos)
+      << r->prizeNotes;
+  EXPECT_NE(r->prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos) << r->prizeNotes;
   PrizeTable expected = stored;
   expected[6] = prize(6);
-  EXPECT_EQ(loadHistory(at(db)).prizes, expected);
+  EXPECT_EQ(loadHistory(at(db))->prizes, expected);
   // no new draw, but a prize for a stored draw that has none: it is written all the same
   const UpdateResult again = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false}});
-  EXPECT_EQ(again.status, UpdateResult::NothingNew) << again.reason;
+  EXPECT_EQ(test::ended(again), test::Ended::NothingNew) << again.message();
   expected[7] = prize(7);
-  EXPECT_EQ(loadHistory(at(db)).prizes, expected) << "draw 7's prize, now from one source";
+  EXPECT_EQ(loadHistory(at(db))->prizes, expected) << "draw 7's prize, now from one source";
 }
 
 TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUpWhileTheOtherHasNothingNew) {
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  const CsvResult all = parseHistoryCsv(shipped());
-  ASSERT_TRUE(all.ok);
-  ASSERT_EQ(all.draws.size(), 1400u);
-  ASSERT_EQ(writeDatabase(at(db), {all.draws.begin(), all.draws.begin() + 1390}).withCause(), "");
+  const Result<DrawList> all = parseHistoryCsv(shipped());
+  ASSERT_TRUE(all.ok());
+  ASSERT_EQ(all->draws.size(), 1400u);
+  ASSERT_EQ(writeDatabase(at(db), {all->draws.begin(), all->draws.begin() + 1390}).withCause(), "");
   const UpdateResult r = updateHistory(db,
                                        {{"analyzer", feedFile("analyzer-1386-1400.json"), {}, {}, false},
                                         {"po3", feedFile("po3-1350-1353.json"), {}, {}, false}},
                                        {{}, "2026-12-09"});
-  ASSERT_EQ(r.status, UpdateResult::Added) << r.reason;
-  EXPECT_EQ(r.added.front().no, 1391);
-  EXPECT_EQ(r.added.back().no, 1400);
-  ASSERT_EQ(r.sources.size(), 2u);
-  EXPECT_TRUE(r.sources[1].usable) << r.sources[1].reason;
-  EXPECT_EQ(r.sources[1].newest.no, 1353);
-  EXPECT_EQ(r.sources[1].newDraws, 0);
-  EXPECT_EQ(r.prizesAdded, 4) << "the first list's prizes of draws 1350..1353";
+  ASSERT_EQ(test::ended(r), test::Ended::Added) << r.message();
+  EXPECT_EQ(r->added.front().no, 1391);
+  EXPECT_EQ(r->added.back().no, 1400);
+  ASSERT_EQ(r->sources.size(), 2u);
+  EXPECT_TRUE(r->sources[1].usable) << r->sources[1].reason;
+  EXPECT_EQ(r->sources[1].newest->no, 1353);
+  EXPECT_EQ(r->sources[1].newDraws, 0);
+  EXPECT_EQ(r->prizesAdded, 4) << "the first list's prizes of draws 1350..1353";
   const LoadResult after = loadHistory(at(db), true);
-  EXPECT_TRUE(sameHistory(after.rows, all.draws));
-  for (int no = 1350; no <= 1353; ++no) EXPECT_EQ(after.prizes.at(no), all.prizes.at(no)) << no;
+  EXPECT_TRUE(sameHistory(after->draws, all->draws));
+  for (int no = 1350; no <= 1353; ++no) EXPECT_EQ(after->prizes.at(no), all->prizes.at(no)) << no;
 }
 
 TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
@@ -646,14 +647,14 @@ TEST(HistoryUpdate, TwoUpdatesAtOnceBothEndWithOneHistoryThatEachCompared) {
     ScratchDir dir;
     const std::string db = dir.file("Kazumaki.mdb");
     ASSERT_EQ(writeDatabase(at(db), feedDraws(5)).withCause(), "");
-    UpdateResult a, b;
+    std::optional<UpdateResult> a, b;
     std::thread first([&] { a = updateHistory(db, list(feedDraws(8))); });
     std::thread second([&] { b = updateHistory(db, list(feedDraws(10))); });
     first.join();
     second.join();
-    EXPECT_NE(a.status, UpdateResult::Refused) << a.reason;
-    EXPECT_NE(b.status, UpdateResult::Refused) << b.reason;
+    EXPECT_NE(test::ended(*a), test::Ended::Refused) << a->message();
+    EXPECT_NE(test::ended(*b), test::Ended::Refused) << b->message();
     // whichever came second read what the first wrote: no draw is lost
-    EXPECT_TRUE(sameHistory(loadHistory(at(db), true).rows, feedDraws(10))) << "round " << round;
+    EXPECT_TRUE(sameHistory(loadHistory(at(db), true)->draws, feedDraws(10))) << "round " << round;
   }
 }

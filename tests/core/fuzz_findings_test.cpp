@@ -17,6 +17,7 @@
 #include "store/sqlite/database_update.h"
 #include "store/sqlite/entry_store.h"
 #include "tests/core/test_history.h"
+#include "tests/core/test_results.h"
 #include "tests/core/test_process.h"
 
 namespace fs = std::filesystem;
@@ -68,8 +69,8 @@ TEST(FuzzFindings, ReadingADatabaseInWalModeLeavesNoFileBesideIt) {
   writeWalModeHistory(mdb);
   const std::string before = slurp(mdb);
   const LoadResult r = loadHistory({mdb, databasePassword()});
-  EXPECT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.rows.size(), 2u);
+  EXPECT_TRUE(r.ok()) << r.message();
+  EXPECT_EQ(r->draws.size(), 2u);
   EXPECT_EQ(f.names(), std::set<std::string>{kDatabaseFileName});
   EXPECT_TRUE(slurp(mdb) == before);
 }
@@ -89,8 +90,8 @@ TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
   std::string bytes = slurp(download);
   fs::remove(download);
   UpdateResult r = updateHistory(mdb, bytes);
-  EXPECT_EQ(r.status, UpdateResult::Refused) << r.reason;
-  EXPECT_NE(r.reason.find("1件もありません"), std::string::npos) << r.reason;
+  EXPECT_EQ(test::ended(r), test::Ended::Refused) << r.message();
+  EXPECT_NE(r.message().find("1件もありません"), std::string::npos) << r.message();
   EXPECT_TRUE(slurp(mdb) == old);
   EXPECT_EQ(f.names(), std::set<std::string>{kDatabaseFileName});
 
@@ -98,11 +99,11 @@ TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
   bytes = slurp(download);
   fs::remove(download);
   r = updateHistory(mdb, bytes);
-  EXPECT_EQ(r.status, UpdateResult::Added) << r.reason;
-  EXPECT_EQ(r.drawsAfter, 3);
+  EXPECT_EQ(test::ended(r), test::Ended::Added) << r.message();
+  EXPECT_EQ(r->drawsAfter, 3);
   EXPECT_FALSE(slurp(mdb) == bytes);
   EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
-  EXPECT_EQ(loadHistory({mdb, databasePassword()}).rows.size(), 3u);
+  EXPECT_EQ(loadHistory({mdb, databasePassword()})->draws.size(), 3u);
   EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
 
   // a history in WAL mode (an earlier version installed downloads as they were) is rebuilt in the program's own
@@ -111,18 +112,18 @@ TEST(FuzzFindings, ADownloadInWalModeLeavesNoFileBehindAndIsNotInstalled) {
   writeWalModeHistory(download, test::feedDraws(4));
   r = updateHistory(mdb, slurp(download));
   fs::remove(download);
-  EXPECT_EQ(r.status, UpdateResult::Added) << r.reason;
+  EXPECT_EQ(test::ended(r), test::Ended::Added) << r.message();
   EXPECT_EQ(f.names(), (std::set<std::string>{kDatabaseFileName, std::string(kDatabaseFileName) + ".bak"}));
-  EXPECT_EQ(loadHistory({mdb, databasePassword()}).rows.size(), 4u);
+  EXPECT_EQ(loadHistory({mdb, databasePassword()})->draws.size(), 4u);
 }
 
 TEST(FuzzFindings, TheCheckOpensPathsWithUriCharactersAsTheyAre) {
   Folder f("uri");
   const std::string mdb = f.path("a ?b#c%41 カズマキ.mdb");
   ASSERT_EQ(writeDatabase({mdb, databasePassword()}, {test::draw(1, {1, 2, 3, 4, 5, 6}, "")}).withCause(), "");
-  const TableRead read = readDrawTable({mdb, databasePassword()});
-  EXPECT_EQ(read.status, TableRead::Read) << read.message;
-  EXPECT_EQ(read.rows.size(), 1u);
+  const Result<DrawList> read = readDrawTable({mdb, databasePassword()});
+  EXPECT_EQ(read.kind(), Fault::None) << read.message();
+  EXPECT_EQ(read->draws.size(), 1u);
   EXPECT_EQ(f.names(), std::set<std::string>{"a ?b#c%41 カズマキ.mdb"});
 }
 
@@ -174,27 +175,27 @@ TEST(FuzzFindings, AKeyedFileClaimingAnotherPageSizeIsRefusedBeforeItIsRead) {
   const std::string db = f.path("Kazumaki.mdb");
   const ConnectString cs{db, databasePassword()};
   ASSERT_EQ(writeDatabase(cs, {}).withCause(), "");
-  ASSERT_TRUE(loadHistory(cs).ok);
+  ASSERT_TRUE(loadHistory(cs).ok());
   claimPageSize(db, cs.password, 1024);
-  ASSERT_TRUE(loadHistory(cs).ok) << "the rewrite itself keeps the file sound";
+  ASSERT_TRUE(loadHistory(cs).ok()) << "the rewrite itself keeps the file sound";
   for (int claimed : {512, 4096, 1}) {
     claimPageSize(db, cs.password, claimed);
     const std::string before = slurp(db);
     const LoadResult read = loadHistory(cs);
-    EXPECT_FALSE(read.ok) << claimed;
-    EXPECT_NE(read.message.find("壊れています"), std::string::npos) << read.message;
-    EXPECT_NE(read.details.find("ページの大きさ"), std::string::npos)
-        << "the technical account apart: " << read.details;
-    const TableRead check = readDrawTable(cs);
-    EXPECT_NE(check.status, TableRead::Read) << claimed;
-    EXPECT_NE(check.cause.find("ページの大きさ"), std::string::npos) << check.cause;
+    EXPECT_FALSE(read.ok()) << claimed;
+    EXPECT_NE(read.message().find("壊れています"), std::string::npos) << read.message();
+    EXPECT_NE(read.cause().find("ページの大きさ"), std::string::npos)
+        << "the technical account apart: " << read.cause();
+    const Result<DrawList> check = readDrawTable(cs);
+    EXPECT_NE(check.kind(), Fault::None) << claimed;
+    EXPECT_NE(check.cause().find("ページの大きさ"), std::string::npos) << check.cause();
     EXPECT_EQ(slurp(db), before);
     EXPECT_EQ(f.names(), std::set<std::string>{"Kazumaki.mdb"});
   }
   // a wrongly keyed read is not taken for it
   const LoadResult wrongKey = loadHistory({db, "000000"});
-  EXPECT_FALSE(wrongKey.ok);
-  EXPECT_EQ(wrongKey.details.find("ページの大きさ"), std::string::npos) << wrongKey.details;
+  EXPECT_FALSE(wrongKey.ok());
+  EXPECT_EQ(wrongKey.cause().find("ページの大きさ"), std::string::npos) << wrongKey.cause();
 }
 
 // Every reader and writer goes into the history the same one way: a damaged
@@ -239,7 +240,7 @@ TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
       {"start-up read", "Kazumaki.mdb",
        [&](const std::string& db) {
          const LoadResult r = loadHistory({db, pw});
-         return r.ok ? std::string("opened") : r.message;
+         return r.ok() ? std::string("opened") : r.message();
        }},
       {"kazumaki-tool check", "Kazumaki.mdb", [&](const std::string& db) { return toolSays("check '" + db + "'"); }},
       {"kazumaki-tool set", "Kazumaki.mdb", [&](const std::string& db) { return toolSays("set '" + db + "' 1 2 5"); }},
@@ -252,13 +253,13 @@ TEST(FuzzFindings, EveryWayIntoTheHistoryRefusesADamagedFileAlike) {
        }},
       {"the update's lock", "Kazumaki.mdb",
        [&](const std::string& db) {
-         std::string error, cause;
-         return HistoryWriteLock::take({db, pw}, {}, error, cause) ? std::string("opened") : error;
+         const auto lock = HistoryWriteLock::take({db, pw}, {});
+         return lock ? std::string("opened") : lock.message();
        }},
       {"the backup put back", "Kazumaki.mdb.bak",
        [&](const std::string& bak) {
-         const RestoreResult r = restoreFromBackup({bak.substr(0, bak.size() - 4), pw});
-         return r.ok ? std::string("opened") : r.details;
+         const Done r = restoreFromBackup({bak.substr(0, bak.size() - 4), pw});
+         return r.ok() ? std::string("opened") : r.cause();
        }},
   };
   for (const Damage& d : damages) {

@@ -61,15 +61,15 @@ TEST(KeyDerivation, TheSaltIsTheHeadOfTheFileAndAShortFileHasNone) {
   const ConnectString cs = makeConnectString(dir.string());
   writeDatabase(cs, test::draws({{1, {1, 2, 3, 4, 5, 6}}, {2, {7, 8, 9, 10, 11, 12}}})).withCause();
   const LoadResult ok = loadHistory(cs);
-  ASSERT_TRUE(ok.ok) << ok.message;
-  EXPECT_EQ(ok.rows.size(), 2u);
+  ASSERT_TRUE(ok.ok()) << ok.message();
+  EXPECT_EQ(ok->draws.size(), 2u);
   ConnectString wrong = cs;
   wrong.password = "417254";
-  EXPECT_FALSE(loadHistory(wrong).ok);
+  EXPECT_FALSE(loadHistory(wrong).ok());
   std::filesystem::resize_file(cs.path, 10);
   const LoadResult shortFile = loadHistory(cs);
-  EXPECT_FALSE(shortFile.ok);
-  EXPECT_NE(shortFile.message.find("このプログラムの当選データファイルではありません"), std::string::npos)
-      << shortFile.message;
+  EXPECT_FALSE(shortFile.ok());
+  EXPECT_NE(shortFile.message().find("このプログラムの当選データファイルではありません"), std::string::npos)
+      << shortFile.message();
   std::filesystem::remove_all(dir);
 }

@@ -36,8 +36,8 @@ TEST(DatabaseWrite, TheWholeHistoryIsWrittenInOneTransaction) {
   // one journal for the one transaction; a write per draw would open 300
   EXPECT_LE(counter.journals(), 2);
   const LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.rows.size(), 300u);
+  ASSERT_TRUE(r.ok()) << r.message();
+  EXPECT_EQ(r->draws.size(), 300u);
 }
 
 TEST(DatabaseWrite, ARejectedDrawLeavesTheOldFileAndNoTemporaryFile) {
@@ -80,8 +80,8 @@ TEST(DatabaseWrite, ADiskThatFillsUpPartWayLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(slurpFile(db), before);
   EXPECT_EQ(dir.names(), names);
   const LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.rows.size(), 3u);
+  ASSERT_TRUE(r.ok()) << r.message();
+  EXPECT_EQ(r->draws.size(), 3u);
 }
 
 TEST(DatabaseWrite, NoFolderToWriteInIsReported) {
@@ -99,10 +99,10 @@ TEST(DatabaseRead, AWrongKeyCarriesSQLitesMessageAndCode) {
   ASSERT_EQ(writeDatabase(at(db), manyDraws(2)).withCause(), "");
   StoreLogCapture log;
   const LoadResult r = loadHistory({db, "999999"});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
-  EXPECT_EQ(r.details, "SQLite: file is encrypted or is not a database（コード 26）");
-  EXPECT_EQ(r.message.find("SQLite"), std::string::npos) << "Japanese alone: " << r.message;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message();
+  EXPECT_EQ(r.cause(), "SQLite: file is encrypted or is not a database（コード 26）");
+  EXPECT_EQ(r.message().find("SQLite"), std::string::npos) << "Japanese alone: " << r.message();
   ASSERT_EQ(log.lines().size(), 1u);
   EXPECT_NE(log.lines()[0].find(db), std::string::npos);
   EXPECT_NE(log.lines()[0].find("（コード 26）"), std::string::npos);
@@ -120,15 +120,15 @@ TEST(DatabaseRead, AFailedReadOfTheDatesIsReported) {
   sqlite3_close(h);
 
   const LoadResult plain = loadHistory(at(db));
-  ASSERT_TRUE(plain.ok) << plain.message;
-  EXPECT_EQ(plain.rows.size(), 1u);
+  ASSERT_TRUE(plain.ok()) << plain.message();
+  EXPECT_EQ(plain->draws.size(), 1u);
 
   StoreLogCapture log;
   const LoadResult dated = loadHistory(at(db), true);
-  EXPECT_FALSE(dated.ok) << "not an export without dates";
-  EXPECT_TRUE(dated.rows.empty());
-  EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
-  EXPECT_NE(dated.details.find("no such table: 当選データ"), std::string::npos) << dated.details;
+  EXPECT_FALSE(dated.ok()) << "not an export without dates";
+  EXPECT_TRUE(!dated || dated->draws.empty());
+  EXPECT_NE(dated.message().find("抽選日を読めません"), std::string::npos) << dated.message();
+  EXPECT_NE(dated.cause().find("no such table: 当選データ"), std::string::npos) << dated.cause();
   EXPECT_EQ(log.lines().size(), 1u);
 }
 
@@ -155,14 +155,14 @@ TEST(DatabaseRead, ADamagedDateTableIsReportedNotSkipped) {
     f.seekp(-300, std::ios::end);
     f.put(static_cast<char>(~c));
   }
-  ASSERT_TRUE(loadHistory(at(db)).ok) << "the draws themselves are whole";
+  ASSERT_TRUE(loadHistory(at(db)).ok()) << "the draws themselves are whole";
 
   StoreLogCapture log;
   const LoadResult dated = loadHistory(at(db), true);
-  EXPECT_FALSE(dated.ok);
-  EXPECT_TRUE(dated.rows.empty());
-  EXPECT_NE(dated.message.find("抽選日を読めません"), std::string::npos) << dated.message;
-  EXPECT_NE(dated.details.find("SQLite: "), std::string::npos) << dated.details;
+  EXPECT_FALSE(dated.ok());
+  EXPECT_TRUE(!dated || dated->draws.empty());
+  EXPECT_NE(dated.message().find("抽選日を読めません"), std::string::npos) << dated.message();
+  EXPECT_NE(dated.cause().find("SQLite: "), std::string::npos) << dated.cause();
   EXPECT_EQ(log.lines().size(), 1u);
 }
 
@@ -177,36 +177,36 @@ TEST(DatabaseRead, EmptyOrBlankTextInANumberFieldIsEmptyNotZero) {
   sqlite3_close(h);
 
   const LoadResult r = loadHistory(at(db));
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.rows.size(), 4u);
-  EXPECT_TRUE(r.rows[0].complete());
-  EXPECT_FALSE(r.rows[1].n[N3].has_value());
-  EXPECT_FALSE(r.rows[1].complete()) << "an empty text makes the draw incomplete";
-  EXPECT_FALSE(r.rows[2].n[Bonus].has_value());
-  EXPECT_FALSE(r.rows[2].complete());
-  EXPECT_EQ(r.rows[3].n[N1], 7);
-  const Stats s = computeStats(r.rows);
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 4u);
+  EXPECT_TRUE(r->draws[0].complete());
+  EXPECT_FALSE(r->draws[1].n[N3].has_value());
+  EXPECT_FALSE(r->draws[1].complete()) << "an empty text makes the draw incomplete";
+  EXPECT_FALSE(r->draws[2].n[Bonus].has_value());
+  EXPECT_FALSE(r->draws[2].complete());
+  EXPECT_EQ(r->draws[3].n[N1], 7);
+  const Stats s = computeStats(r->draws);
   EXPECT_EQ(s.NumberHits[0], 0) << "no zero is ever counted";
   EXPECT_EQ(s.LastDrawNo, 4);
 }
 
 TEST(DatabaseRead, TheHighestDrawNumberIsImportedAndReadBack) {
   const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
-  const CsvResult csv = parseHistoryCsv(h + "1,,1,2,3,4,5,6\n32766,,1,2,3,4,5,6\n32767,2025-09-23,7,8,9,10,11,12\n");
-  ASSERT_TRUE(csv.ok) << csv.error;
-  ASSERT_EQ(csv.draws.size(), 3u);
-  EXPECT_EQ(csv.draws[2].no, 32767);
-  EXPECT_FALSE(parseHistoryCsv(h + "32768,,1,2,3,4,5,6\n").ok);
+  const Result<DrawList> csv = parseHistoryCsv(h + "1,,1,2,3,4,5,6\n32766,,1,2,3,4,5,6\n32767,2025-09-23,7,8,9,10,11,12\n");
+  ASSERT_TRUE(csv.ok()) << csv.message();
+  ASSERT_EQ(csv->draws.size(), 3u);
+  EXPECT_EQ(csv->draws[2].no, 32767);
+  EXPECT_FALSE(parseHistoryCsv(h + "32768,,1,2,3,4,5,6\n").ok());
 
   ScratchDir dir;
   const std::string db = dir.file("Kazumaki.mdb");
-  ASSERT_EQ(writeDatabase(at(db), csv.draws).withCause(), "");
+  ASSERT_EQ(writeDatabase(at(db), csv->draws).withCause(), "");
   const LoadResult r = loadHistory(at(db), true);
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.rows.size(), 3u);
-  EXPECT_EQ(r.rows[2].no, 32767);
-  EXPECT_EQ(r.rows[2].date, "2025-09-23");
-  EXPECT_EQ(computeStats(r.rows).LastDrawNo, 32767);
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 3u);
+  EXPECT_EQ(r->draws[2].no, 32767);
+  EXPECT_EQ(r->draws[2].date, "2025-09-23");
+  EXPECT_EQ(computeStats(r->draws).LastDrawNo, 32767);
 }
 
 TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumbers) {
@@ -238,17 +238,17 @@ TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumber
     }
     StoreLogCapture log;
     const LoadResult r = loadHistory(at(db));
-    std::string error, cause;
-    const auto lock = HistoryWriteLock::take(at(db), {}, error, cause);
+    const auto lock = HistoryWriteLock::take(at(db), {});
+    const std::string& error = lock.message();
     if (c.says.empty()) {
-      ASSERT_TRUE(r.ok) << c.sql << ": " << r.message;
+      ASSERT_TRUE(r.ok()) << c.sql << ": " << r.message();
       const PrizeTable expected = c.sql.empty() ? PrizeTable{{2, prize}} : PrizeTable{};
-      EXPECT_EQ(r.prizes, expected) << c.sql;
+      EXPECT_EQ(r->prizes, expected) << c.sql;
       ASSERT_TRUE(lock) << error;
-      EXPECT_EQ(lock->prizes(), expected) << c.sql;
+      EXPECT_EQ((*lock)->prizes(), expected) << c.sql;
     } else {
-      EXPECT_FALSE(r.ok) << c.sql;
-      EXPECT_NE(r.message.find(c.says), std::string::npos) << c.sql << ": " << r.message;
+      EXPECT_FALSE(r.ok()) << c.sql;
+      EXPECT_NE(r.message().find(c.says), std::string::npos) << c.sql << ": " << r.message();
       EXPECT_FALSE(lock) << c.sql;
       EXPECT_NE(error.find(c.says), std::string::npos) << c.sql << ": " << error;
     }

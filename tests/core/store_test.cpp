@@ -73,13 +73,13 @@ TEST(Database, WritesEncryptedFileAndReadsItBack) {
   EXPECT_EQ(readFile(cs.path).rfind("SQLite format 3", 0), std::string::npos) << "file must be encrypted";
 
   const LoadResult r = loadHistory(cs, true);
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.rows.size(), 2u);
-  EXPECT_EQ(r.rows[0].no, 1);
-  EXPECT_EQ(r.rows[0].date, "1999-04-13");
-  EXPECT_EQ(r.rows[1].no, 3);
-  EXPECT_EQ(r.rows[1][N5], 11);
-  EXPECT_FALSE(r.rows[1].n[Bonus].has_value());
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 2u);
+  EXPECT_EQ(r->draws[0].no, 1);
+  EXPECT_EQ(r->draws[0].date, "1999-04-13");
+  EXPECT_EQ(r->draws[1].no, 3);
+  EXPECT_EQ(r->draws[1][N5], 11);
+  EXPECT_FALSE(r->draws[1].n[Bonus].has_value());
   EXPECT_EQ(databasePassword().size(), 6u);
 }
 
@@ -90,17 +90,17 @@ TEST(Database, FailuresAreReportedAndLeaveTheFileAlone) {
 
   // missing
   LoadResult r = loadHistory({(dir.path / "none.mdb").string(), databasePassword()});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("見つかりません"), std::string::npos);
-  EXPECT_NE(r.message.find("none.mdb"), std::string::npos);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("見つかりません"), std::string::npos);
+  EXPECT_NE(r.message().find("none.mdb"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir.path / "none.mdb"));
 
   // wrong key
   const std::string before = readFile(good);
   r = loadHistory({good.string(), "123456"});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message;
-  EXPECT_EQ(r.message.find("パスワード"), std::string::npos) << "no password the user never set: " << r.message;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("このプログラムの当選データファイルではありません"), std::string::npos) << r.message();
+  EXPECT_EQ(r.message().find("パスワード"), std::string::npos) << "no password the user never set: " << r.message();
   EXPECT_EQ(readFile(good), before);
 
   // damaged: garbage bytes
@@ -108,45 +108,45 @@ TEST(Database, FailuresAreReportedAndLeaveTheFileAlone) {
   { std::ofstream(junk, std::ios::binary) << std::string(5000, 'x'); }
   const std::string junkBefore = readFile(junk);
   r = loadHistory({junk.string(), databasePassword()});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("junk.mdb"), std::string::npos);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("junk.mdb"), std::string::npos);
   EXPECT_EQ(readFile(junk), junkBefore);
 
   // truncated: the first pages of a real database only
   const fs::path cut = dir.path / "cut.mdb";
   { std::ofstream(cut, std::ios::binary) << before.substr(0, 1024 + 100); }
   r = loadHistory({cut.string(), databasePassword()});
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
 
   // empty file
   const fs::path empty = dir.path / "empty.mdb";
   { std::ofstream(empty, std::ios::binary); }
   r = loadHistory({empty.string(), databasePassword()});
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_EQ(fs::file_size(empty), 0u);
 
   // a directory in place of the file
   r = loadHistory({dir.path.string(), databasePassword()});
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
 }
 
 TEST(Csv, ParsesAndWritesBack) {
   const std::string text = "draw,date,n1,n2,n3,n4,n5,bonus\n1,1999-04-13,1,3,17,20,25,26\n2,,2,11,,21,30,28\n";
-  const CsvResult r = parseHistoryCsv(text);
-  ASSERT_TRUE(r.ok) << r.error;
-  ASSERT_EQ(r.draws.size(), 2u);
-  EXPECT_FALSE(r.draws[1].complete());
-  EXPECT_EQ(historyToCsv(r.draws), text);
+  const Result<DrawList> r = parseHistoryCsv(text);
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 2u);
+  EXPECT_FALSE(r->draws[1].complete());
+  EXPECT_EQ(historyToCsv(r->draws), text);
   // with prizes: known on the first draw, unknown on the second
   const std::string prized = std::string(kCsvPrizeHeader) +
                              "\n1,1999-04-13,1,3,17,20,25,26,29,46,2331,59593,6090500,275800,9400,900\n"
                              "2,,2,11,,21,30,28,,,,,,,,\n";
-  const CsvResult p = parseHistoryCsv(prized);
-  ASSERT_TRUE(p.ok) << p.error;
-  ASSERT_EQ(p.prizes.size(), 1u);
-  EXPECT_EQ(p.prizes.at(1).winners[3], 59593);
-  EXPECT_EQ(p.prizes.at(1).yen[0], 6090500);
-  EXPECT_EQ(historyToCsvWithPrizes(p.draws, p.prizes), prized);
+  const Result<DrawList> p = parseHistoryCsv(prized);
+  ASSERT_TRUE(p.ok()) << p.message();
+  ASSERT_EQ(p->prizes.size(), 1u);
+  EXPECT_EQ(p->prizes.at(1).winners[3], 59593);
+  EXPECT_EQ(p->prizes.at(1).yen[0], 6090500);
+  EXPECT_EQ(historyToCsvWithPrizes(p->draws, p->prizes), prized);
 }
 
 TEST(Csv, RejectsBadLinesWithTheirNumber) {
@@ -174,9 +174,9 @@ TEST(Csv, RejectsBadLinesWithTheirNumber) {
       {"", "1行目：ファイルが空です"},
   };
   for (const Case& c : cases) {
-    const CsvResult r = parseHistoryCsv(c.text);
-    EXPECT_FALSE(r.ok) << c.text;
-    EXPECT_EQ(r.error.rfind(c.expect, 0), 0u) << r.error << " / expected " << c.expect;
-    EXPECT_TRUE(r.draws.empty());
+    const Result<DrawList> r = parseHistoryCsv(c.text);
+    EXPECT_FALSE(r.ok()) << c.text;
+    EXPECT_EQ(r.message().rfind(c.expect, 0), 0u) << r.message() << " / expected " << c.expect;
+    EXPECT_TRUE(!r || r->draws.empty());
   }
 }

@@ -54,11 +54,11 @@ TEST_F(ToolTest, ShippedHistoryRoundTripsByteForByteWithItsPrizes) {
   EXPECT_EQ(out.out, eight);
   EXPECT_EQ(slurp(db).rfind("SQLite format 3", 0), std::string::npos);
   const km::LoadResult r = km::loadHistory({db, km::databasePassword()});
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.rows.size(), 1400u);
-  EXPECT_EQ(r.rows.back().no, 1400);
-  ASSERT_EQ(r.prizes.size(), 1353u);
-  EXPECT_EQ(r.prizes.rbegin()->first, 1353);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r->draws.size(), 1400u);
+  EXPECT_EQ(r->draws.back().no, 1400);
+  ASSERT_EQ(r->prizes.size(), 1353u);
+  EXPECT_EQ(r->prizes.rbegin()->first, 1353);
 }
 
 TEST_F(ToolTest, RejectedImportLeavesTheDatabaseUntouched) {
@@ -119,9 +119,9 @@ TEST_F(ToolTest, DatabaseWithoutTheQueryOrWithoutEncryptionIsRefused) {
   ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (x INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
   km::LoadResult r = km::loadHistory({noView, km::databasePassword()});
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.message.find("当選データの一覧がありません"), std::string::npos) << r.message;
-  EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << r.details;
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message().find("当選データの一覧がありません"), std::string::npos) << r.message();
+  EXPECT_NE(r.cause().find("全データ選択クエリ"), std::string::npos) << r.cause();
 
   // a plain, unencrypted database
   const std::string plain = path("plain.mdb");
@@ -130,7 +130,7 @@ TEST_F(ToolTest, DatabaseWithoutTheQueryOrWithoutEncryptionIsRefused) {
   sqlite3_close(db);
   const std::string before = slurp(plain);
   r = km::loadHistory({plain, km::databasePassword()});
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_EQ(slurp(plain), before);
 }
 

@@ -221,9 +221,9 @@ TEST(Popularity, TextsOfPercentsYenAndFactors) {
 // On the shipped history, fitted on draws 14-1000 and judged on 1001-1353,
 // where the plain per-number model explained 46% of the 4等, and on ten blocks.
 TEST(Popularity, ShippedHistoryBeatsThePlainPerNumberModel) {
-  const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
-  ASSERT_TRUE(csv.ok) << csv.error;
-  const History h = History::fromRows(csv.draws, csv.prizes);
+  const Result<DrawList> csv = readHistoryCsvFile(KM_SHIPPED_CSV);
+  ASSERT_TRUE(csv.ok()) << csv.message();
+  const History h = History::fromRows(csv->draws, csv->prizes);
   const std::vector<PrizeSample> samples = prizeSamples(h);
   Fold split;
   for (size_t i = 0; i < samples.size(); ++i)

@@ -113,7 +113,7 @@ Figures plainFigures(const History& h, const Conditions& c) {
 }
 
 const History& shipped() {
-  static const History h = History::fromRows(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  static const History h = History::fromRows(readHistoryCsvFile(KM_SHIPPED_CSV)->draws);
   return h;
 }
 

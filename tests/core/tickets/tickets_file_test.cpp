@@ -42,9 +42,9 @@ TEST(TicketsFile, BadLinesAreNamedWithTheirLine) {
       {"", "1行目：見出し"},
   };
   for (const BadFile& c : cases) {
-    const TicketsParse p = parseTicketsCsv(c.text);
-    EXPECT_EQ(p.error.rfind(c.error, 0), 0u) << c.text << " -> " << p.error;
-    EXPECT_TRUE(p.tickets.empty()) << "a damaged file gives no tickets";
+    const Result<TicketList> p = parseTicketsCsv(c.text);
+    EXPECT_EQ(p.message().rfind(c.error, 0), 0u) << c.text << " -> " << p.message();
+    EXPECT_TRUE(!p || p->tickets.empty()) << "a damaged file gives no tickets";
   }
   EXPECT_TRUE(parseTicketsCsv(kHead + "32716,52,1,2,3,4,5,\n").ok()) << "a run that ends on the highest draw";
 }
@@ -53,15 +53,15 @@ TEST(TicketsFile, SoundFileRoundTripsWithPositionsQuotesAndFullWidthDigits) {
   const std::string text = "\xEF\xBB\xBF" + kHead + "1353,3,31,７,12, 3,20,\"note, with \"\"quotes\"\"\"\r\n\n" +
                            "1,52,1,2,3,4,5,\n" +
                            "2,1,1,2,3,4,5,\"\"\"メモ\"\n";  // a note that starts with a quote is written quoted
-  const TicketsParse p = parseTicketsCsv(text);
-  ASSERT_TRUE(p.ok()) << p.error;
-  ASSERT_EQ(p.tickets.size(), 3u);
-  EXPECT_EQ(p.tickets[0], (Ticket{1353, 3, {3, 7, 12, 20, 31}, "note, with \"quotes\""}));
-  EXPECT_EQ(p.tickets[2].note, "\"メモ");
-  EXPECT_EQ(p.position, (std::vector<int>{1, 3, 4})) << "a blank line keeps its place";
-  const TicketsParse again = parseTicketsCsv(ticketsToCsv(p.tickets));
-  ASSERT_TRUE(again.ok()) << again.error;
-  EXPECT_EQ(again.tickets, p.tickets);
+  const Result<TicketList> p = parseTicketsCsv(text);
+  ASSERT_TRUE(p.ok()) << p.message();
+  ASSERT_EQ(p->tickets.size(), 3u);
+  EXPECT_EQ(p->tickets[0], (Ticket{1353, 3, {3, 7, 12, 20, 31}, "note, with \"quotes\""}));
+  EXPECT_EQ(p->tickets[2].note, "\"メモ");
+  EXPECT_EQ(p->position, (std::vector<int>{1, 3, 4})) << "a blank line keeps its place";
+  const Result<TicketList> again = parseTicketsCsv(ticketsToCsv(p->tickets));
+  ASSERT_TRUE(again.ok()) << again.message();
+  EXPECT_EQ(again->tickets, p->tickets);
 }
 
 struct PasteCase {
@@ -99,32 +99,31 @@ struct TicketsFolder : ::testing::Test {
 TEST_F(TicketsFolder, DamagedFileIsNamedKeptAndSetAsideOnlyOnRequest) {
   const std::string damaged = kHead + "1,1,1,2,3,4,32,\n";
   put(damaged);
-  const TicketsFileRead r = readTicketsFile(path);
-  EXPECT_EQ(r.status, TicketsFileRead::Damaged);
-  EXPECT_NE(r.message.find("2行目"), std::string::npos) << r.message;
-  EXPECT_NE(r.message.find(path), std::string::npos) << r.message;
+  const Result<TicketList> r = readTicketsFile(path);
+  EXPECT_EQ(r.kind(), Fault::Damaged);
+  EXPECT_NE(r.message().find("2行目"), std::string::npos) << r.message();
+  EXPECT_NE(r.message().find(path), std::string::npos) << r.message();
   EXPECT_EQ(test::slurp(path), damaged);
 
-  FileFailure why;
-  EXPECT_EQ(setDamagedTicketsAside(path, &why), path + ".damaged");
+  EXPECT_EQ(*setDamagedTicketsAside(path), path + ".damaged");
   EXPECT_FALSE(fs::exists(path));
   put(damaged + "again");
-  EXPECT_EQ(setDamagedTicketsAside(path, &why), path + ".damaged2") << "an older damaged file is kept too";
+  EXPECT_EQ(*setDamagedTicketsAside(path), path + ".damaged2") << "an older damaged file is kept too";
   EXPECT_EQ(test::slurp(path + ".damaged"), damaged);
-  EXPECT_EQ(readTicketsFile(path).status, TicketsFileRead::Missing);
+  EXPECT_EQ(readTicketsFile(path).kind(), Fault::Missing);
 
   put(std::string(kTicketsFileCap + 1, 'x'));
-  EXPECT_EQ(readTicketsFile(path).status, TicketsFileRead::Damaged) << "a file over the cap is not read";
+  EXPECT_EQ(readTicketsFile(path).kind(), Fault::Damaged) << "a file over the cap is not read";
 }
 
 TEST_F(TicketsFolder, WritesKeepTheOldFileAsBak) {
   const std::vector<Ticket> first = {{10, 1, {1, 2, 3, 4, 5}, ""}};
   ASSERT_TRUE(writeTicketsFile(path, first));
   ASSERT_TRUE(writeTicketsFile(path, {{11, 2, {6, 7, 8, 9, 10}, "b"}}));
-  EXPECT_EQ(parseTicketsCsv(test::slurp(path + ".bak")).tickets, first);
-  const TicketsFileRead r = readTicketsFile(path);
-  ASSERT_EQ(r.status, TicketsFileRead::Read) << r.message;
-  EXPECT_EQ(r.parse.tickets.at(0).note, "b");
+  EXPECT_EQ(parseTicketsCsv(test::slurp(path + ".bak"))->tickets, first);
+  const Result<TicketList> r = readTicketsFile(path);
+  ASSERT_EQ(r.kind(), Fault::None) << r.message();
+  EXPECT_EQ(r->tickets.at(0).note, "b");
 }
 
 }  // namespace
