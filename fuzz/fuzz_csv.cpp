@@ -10,27 +10,26 @@ using kmfuzz::broken;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const km::CsvResult r = km::parseHistoryCsv(text);
-  if (!r.ok) {
-    if (r.error.empty()) broken("a refused CSV without a reason");
-    if (!r.draws.empty()) broken("a refused CSV handed out draws");
+  const km::Result<km::DrawList> r = km::parseHistoryCsv(text);
+  if (!r.ok()) {
+    if (r.message().empty()) broken("a refused CSV without a reason");
     return 0;
   }
-  if (!r.error.empty()) broken("an accepted CSV with an error", r.error);
+  if (!r.message().empty()) broken("an accepted CSV with an error", r.message());
   int last = 0;
-  for (const km::Draw& d : r.draws) {
+  for (const km::Draw& d : r->draws) {
     if (d.no < 1 || d.no > 32767) broken("draw number outside 1..32767", std::to_string(d.no));
     if (d.no <= last) broken("draw numbers not strictly ascending", std::to_string(d.no));
     last = d.no;
     for (const auto& v : d.n)
       if (v && !km::isLotteryNumber(*v)) broken("number outside 1..31", std::to_string(*v));
   }
-  const km::CsvResult back = km::parseHistoryCsv(km::historyToCsvWithPrizes(r.draws, r.prizes));
-  if (!back.ok) broken("the written CSV is refused", back.error);
-  if (back.draws.size() != r.draws.size()) broken("the written CSV lost draws");
-  for (size_t i = 0; i < r.draws.size(); ++i)
-    if (back.draws[i].no != r.draws[i].no || back.draws[i].date != r.draws[i].date || back.draws[i].n != r.draws[i].n)
-      broken("the written CSV changed draw", std::to_string(r.draws[i].no));
-  if (back.prizes != r.prizes) broken("the written CSV changed the prizes");
+  const km::Result<km::DrawList> back = km::parseHistoryCsv(km::historyToCsvWithPrizes(r->draws, r->prizes));
+  if (!back.ok()) broken("the written CSV is refused", back.message());
+  if (back->draws.size() != r->draws.size()) broken("the written CSV lost draws");
+  for (size_t i = 0; i < r->draws.size(); ++i)
+    if (back->draws[i].no != r->draws[i].no || back->draws[i].date != r->draws[i].date || back->draws[i].n != r->draws[i].n)
+      broken("the written CSV changed draw", std::to_string(r->draws[i].no));
+  if (back->prizes != r->prizes) broken("the written CSV changed the prizes");
   return 0;
 }

@@ -11,24 +11,24 @@ using kmfuzz::broken;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const km::FeedRead feed = km::readFeed(bytes);
-  if (!feed.ok) {
-    if (feed.error.empty()) broken("a refused list without a reason");
+  const km::Result<km::DrawList> feed = km::readFeed(bytes);
+  if (!feed.ok()) {
+    if (feed.message().empty()) broken("a refused list without a reason");
     return 0;
   }
-  for (const km::Draw& d : feed.draws) {
+  for (const km::Draw& d : feed->draws) {
     if (d.no < 1 || d.no > 32767) broken("a draw number outside 1..32767");
     if (!d.date.empty() && !km::isCalendarDate(d.date)) broken("a date that is no calendar date", d.date);
   }
   std::vector<km::Draw> stored;
-  for (const km::Draw& d : feed.draws)
+  for (const km::Draw& d : feed->draws)
     if (d.no <= 3 && stored.empty()) stored.push_back(d);
-  const km::FeedMerge m = km::mergeFeed(stored, feed.draws);
-  if (m.status == km::FeedMerge::Refused && m.reason.empty()) broken("a refused merge without a reason");
-  if (m.status != km::FeedMerge::Append) return 0;
+  const km::Result<km::FeedMerge> m = km::mergeFeed(stored, feed->draws);
+  if (!m && m.message().empty()) broken("a refused merge without a reason");
+  if (!m || m->added.empty()) return 0;
   int expected = stored.empty() ? 1 : stored.back().no + 1;
   std::string before = stored.empty() ? std::string() : stored.back().date;
-  for (const km::Draw& d : m.added) {
+  for (const km::Draw& d : m->added) {
     if (d.no != expected++) broken("an added draw does not follow the one before");
     if (!d.complete() || !km::isCalendarDate(d.date) || (!before.empty() && d.date.text() <= before))
       broken("an added draw is not sound", km::describeDraw(d));

@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
   }
   out = argv[2];
   fs::create_directories(out);
-  const km::CsvResult csv = km::parseHistoryCsv(kmfuzz::readFile(argv[1]));
-  if (!csv.ok) return 1;
-  const std::vector<km::Draw> all = csv.draws;
+  const km::Result<km::DrawList> csv = km::parseHistoryCsv(kmfuzz::readFile(argv[1]));
+  if (!csv.ok()) return 1;
+  const std::vector<km::Draw> all = csv->draws;
   const std::vector<km::Draw> few(all.begin(), all.begin() + 12);
 
   const std::string shipped = database(all);

@@ -25,38 +25,37 @@ void checkNumbers(const km::TicketNumbers& n, const std::string& where) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const km::TicketsParse r = km::parseTicketsCsv(text);
+  const km::Result<km::TicketList> r = km::parseTicketsCsv(text);
   if (!r.ok()) {
-    if (!r.tickets.empty() || !r.position.empty()) broken("a refused file handed out tickets");
-    if (r.error.find("行目：") == std::string::npos) broken("a refusal that names no line", r.error);
+    if (r.message().find("行目：") == std::string::npos) broken("a refusal that names no line", r.message());
   } else {
-    if (r.position.size() != r.tickets.size()) broken("a position per ticket");
+    if (r->position.size() != r->tickets.size()) broken("a position per ticket");
     int previous = 0;
-    for (size_t i = 0; i < r.tickets.size(); ++i) {
-      const km::Ticket& t = r.tickets[i];
+    for (size_t i = 0; i < r->tickets.size(); ++i) {
+      const km::Ticket& t = r->tickets[i];
       if (!km::isDrawNo(t.from)) broken("a first draw outside 1..32767", std::to_string(t.from));
       if (t.draws < 1 || t.draws > km::kMaxTicketDraws) broken("a run outside 1..52", std::to_string(t.draws));
       if (static_cast<long long>(t.from) + t.draws - 1 > km::kMaxDrawNo)
         broken("a run past the highest draw number", std::to_string(t.from) + "+" + std::to_string(t.draws));
       checkNumbers(t.numbers, "ticket");
       if (!km::noteProblem(t.note).empty()) broken("a note the writer would refuse", t.note);
-      if (r.position[i] <= previous) broken("positions not ascending");
-      previous = r.position[i];
+      if (r->position[i] <= previous) broken("positions not ascending");
+      previous = r->position[i];
     }
-    const km::TicketsParse back = km::parseTicketsCsv(km::ticketsToCsv(r.tickets));
-    if (!back.ok()) broken("the written file is refused", back.error);
-    if (back.tickets != r.tickets) broken("the written file changed the tickets");
+    const km::Result<km::TicketList> back = km::parseTicketsCsv(km::ticketsToCsv(r->tickets));
+    if (!back.ok()) broken("the written file is refused", back.message());
+    if (back->tickets != r->tickets) broken("the written file changed the tickets");
   }
 
   // the same bytes as a file: the same tickets or a refusal, and the file untouched
   const kmfuzz::fs::path file = kmfuzz::workFolder() / km::kTicketsFileName;
   kmfuzz::writeFile(file, text);
-  const km::TicketsFileRead read = km::readTicketsFile(file.string());
-  if (read.status == km::TicketsFileRead::Read) {
-    if (!r.ok() || read.parse.tickets != r.tickets) broken("the file read differs from its text");
+  const km::Result<km::TicketList> read = km::readTicketsFile(file.string());
+  if (read.kind() == km::Fault::None) {
+    if (!r.ok() || read->tickets != r->tickets) broken("the file read differs from its text");
   } else if (text.size() <= km::kTicketsFileCap && r.ok()) {
-    broken("a sound file refused", read.message);
-  } else if (read.message.empty()) {
+    broken("a sound file refused", read.message());
+  } else if (read.message().empty()) {
     broken("a refused file without a reason");
   }
   if (kmfuzz::readFile(file) != text) broken("reading changed the file");

@@ -39,11 +39,11 @@ int main(int argc, char** argv) {
   }
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 201;
   km::LoadResult r = km::loadHistory(km::makeConnectString(argv[1]));
-  if (!r.ok) {
-    std::cerr << r.message << "\n";
+  if (!r.ok()) {
+    std::cerr << r.message() << "\n";
     return 1;
   }
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
   auto t = Clock::now();
   const km::LineSpace space(history);
   std::cout << history.recordCount() << " draws; lines and draws prepared once: "

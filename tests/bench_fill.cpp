@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
   const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
   auto t = Clock::now();
   km::LoadResult r = km::loadHistory(km::makeConnectString(argv[1]));
-  if (!r.ok) {
-    std::cerr << r.message << "\n";
+  if (!r.ok()) {
+    std::cerr << r.message() << "\n";
     return 1;
   }
-  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
+  const km::History history = km::History::fromRows(std::move(r->draws), std::move(r->prizes));
   std::cout << "load " << history.recordCount() << " draws: " << msSince(t) << " ms\n";
   const km::PredictionState settings;  // every reflect setting off, as without a settings file
   for (const km::WindowRow& w : km::windowTable()) {

@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   km::LoadResult shipped =
       km::loadHistory(km::makeConnectString(QDir(QString::fromLocal8Bit(argv[1])).path().toStdString()), true);
-  if (!shipped.ok || shipped.rows.size() < 1353) return 1;
-  shipped.rows.resize(1340);
-  if (!km::writeDatabase(km::makeConnectString(folder.path().toStdString()), shipped.rows).ok()) return 1;
+  if (!shipped.ok() || shipped->draws.size() < 1353) return 1;
+  shipped->draws.resize(1340);
+  if (!km::writeDatabase(km::makeConnectString(folder.path().toStdString()), shipped->draws).ok()) return 1;
   QFile feedFile(QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json"));
   feedFile.open(QIODevice::ReadOnly);
   const QByteArray feed = feedFile.readAll();

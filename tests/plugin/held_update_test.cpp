@@ -58,7 +58,7 @@ void atStep(const char* name) {
   if (held.reached || held.step != name || ++held.seen[name] != held.occurrence) return;
   held.reached = true;
   // this process reads the history meanwhile, and closes it again
-  held.readHere = loadHistory({held.database, databasePassword()}).ok;
+  held.readHere = loadHistory({held.database, databasePassword()}).ok();
   // another process adds the next draw, and says whether it did
   held.writer = test::runTool("add " + held.database + " 2 5 11 17 23 30");
 }
@@ -101,7 +101,7 @@ TEST_P(HeldUpdate, NoWriteReportedDoneIsLost) {
   std::filesystem::copy_file(std::string(KM_PROGRAM_FOLDER) + "/Kazumaki.mdb", db,
                              std::filesystem::copy_options::overwrite_existing);
   const LoadResult before = loadHistory({db, databasePassword()});
-  ASSERT_TRUE(before.ok && before.rows.size() == 1400) << before.message;
+  ASSERT_TRUE(before.ok() && before->draws.size() == 1400) << before.message();
   const std::string list = (folder.dir / "list.csv").string();
   std::ofstream(list) << "draw,date,n1,n2,n3,n4,n5,bonus\n"
                          "1401,2026-08-25,3,9,14,22,28,7\n"
@@ -134,21 +134,21 @@ TEST_P(HeldUpdate, NoWriteReportedDoneIsLost) {
   ASSERT_TRUE(held.reached) << "the update never came to " << c.step;
   EXPECT_TRUE(held.readHere) << "a read beside the update";
   const LoadResult after = loadHistory({db, databasePassword()});
-  ASSERT_TRUE(after.ok) << after.message;
+  ASSERT_TRUE(after.ok()) << after.message();
   const bool added = held.writer.status == 0;
   EXPECT_EQ(added, c.writerGetsIn) << held.writer.out;
   // the update's two draws are in when it said so, and nothing else unless the other writer said so
-  EXPECT_EQ(after.rows.size(), 1400u + (c.updateAdds ? 2 : 0) + (added ? 1 : 0));
+  EXPECT_EQ(after->draws.size(), 1400u + (c.updateAdds ? 2 : 0) + (added ? 1 : 0));
   if (c.updateAdds) {
-    ASSERT_GE(after.rows.size(), 1402u);
-    EXPECT_EQ(after.rows[1401].no, 1402);
-    EXPECT_EQ(after.rows[1401][Bonus], 31);
+    ASSERT_GE(after->draws.size(), 1402u);
+    EXPECT_EQ(after->draws[1401].no, 1402);
+    EXPECT_EQ(after->draws[1401][Bonus], 31);
   }
   if (!added) return;
   // what the tool reported added is there, as it was written
   const int no = std::atoi(held.writer.out.c_str());
-  const auto it = std::find_if(after.rows.begin(), after.rows.end(), [no](const Draw& d) { return d.no == no; });
-  ASSERT_NE(it, after.rows.end()) << "draw " << no << " reported added is lost";
+  const auto it = std::find_if(after->draws.begin(), after->draws.end(), [no](const Draw& d) { return d.no == no; });
+  ASSERT_NE(it, after->draws.end()) << "draw " << no << " reported added is lost";
   EXPECT_EQ((std::array<int, 6>{(*it)[N1], (*it)[N2], (*it)[N3], (*it)[N4], (*it)[N5], (*it)[Bonus]}),
             (std::array<int, 6>{2, 5, 11, 17, 23, 30}));
 }

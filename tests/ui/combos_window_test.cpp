@@ -37,8 +37,8 @@ namespace {
 struct CombosWindowTest : ::testing::Test {
   fs::path dir = fs::temp_directory_path() / ("km-ui-combos-" + std::to_string(::getpid()));
   std::string tickets = (dir / kTicketsFileName).string();
-  const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
-  History history = History::fromRows(csv.draws, csv.prizes);  // the lines come with their 賞金倍率
+  const Result<DrawList> csv = readHistoryCsvFile(KM_SHIPPED_CSV);
+  History history = History::fromRows(csv->draws, csv->prizes);  // the lines come with their 賞金倍率
   std::unique_ptr<CombosWindow> w;
   void SetUp() override {
     fs::create_directories(dir);
@@ -213,7 +213,7 @@ TEST_F(CombosWindowTest, LinesGoToTheTicketsFileAfterAConfirmation) {
     w->handOffButton()->click();
     ASSERT_TRUE(yes.seen);
   }
-  const std::vector<Ticket> written = parseTicketsCsv(test::slurp(tickets)).tickets;
+  const std::vector<Ticket> written = parseTicketsCsv(test::slurp(tickets))->tickets;
   ASSERT_EQ(written.size(), 3u);
   EXPECT_EQ(written[0].from, 1401);
   EXPECT_EQ(written[0].draws, 1);
@@ -225,8 +225,8 @@ TEST_F(CombosWindowTest, LinesGoToTheTicketsFileAfterAConfirmation) {
     test::MessageBoxWatcher yes(QMessageBox::Yes);
     w->handOffButton()->click();
   }
-  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets)).tickets.size(), 6u);
-  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets + ".bak")).tickets, written);
+  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets))->tickets.size(), 6u);
+  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets + ".bak"))->tickets, written);
 
   // a damaged file is left as it is
   const std::string damaged = std::string(kTicketsHeader) + "\n1,1,1,2,3,4,32,\n";
@@ -286,7 +286,7 @@ TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) 
   EXPECT_EQ(w->lines(), made);
 
   // no prizes stored: no 賞金倍率, and the window says why
-  const History bare = History::fromRows(csv.draws);
+  const History bare = History::fromRows(csv->draws);
   CombosWindow none(windowRow(WindowId::Combos).def, bare, tickets);
   EXPECT_FALSE(none.minFactorBox()->isEnabled());
   EXPECT_NE(none.factorNoteLabel()->text().indexOf(QStringLiteral("当せん金のわかる回が0回しかないため")), -1);
@@ -296,7 +296,7 @@ TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) 
 // With 当選確認 open, the lines go through it: it shows them at once and
 // keeps the lines its user is typing.
 TEST(CombosToTickets, AnOpenTicketsWindowShowsTheLines) {
-  test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV)->draws);
   MainFrm frm(folder.path(), folder.settings());
   test::ProgramStart start(folder);
   ASSERT_TRUE(start.run(frm));
@@ -320,7 +320,7 @@ TEST(CombosToTickets, AnOpenTicketsWindowShowsTheLines) {
   ASSERT_EQ(m->tickets().size(), 2u);
   EXPECT_EQ(m->tickets()[0].numbers, combos->lines()[0]);
   EXPECT_EQ(m->data(m->index(0, TicketsModel::FirstNumber)).toString(), QStringLiteral("9")) << "kept";
-  EXPECT_EQ(parseTicketsCsv(test::slurp(folder.dir / kTicketsFileName)).tickets, m->tickets());
+  EXPECT_EQ(parseTicketsCsv(test::slurp(folder.dir / kTicketsFileName))->tickets, m->tickets());
   ticketsSub->close();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(openTicketsWindow(combos), nullptr);

@@ -147,7 +147,7 @@ std::vector<Draw> shippedDraws() {
   std::ifstream in(KM_SHIPPED_CSV, std::ios::binary);
   std::stringstream buf;
   buf << in.rdbuf();
-  return parseHistoryCsv(buf.str()).draws;
+  return parseHistoryCsv(buf.str())->draws;
 }
 
 // A window printed to PDF and read back: the pages across and down it needs,

@@ -75,7 +75,7 @@ const History& shippedHistory() {
     std::ifstream in(KM_SHIPPED_CSV, std::ios::binary);
     std::stringstream buf;
     buf << in.rdbuf();
-    return History::fromRows(parseHistoryCsv(buf.str()).draws);
+    return History::fromRows(parseHistoryCsv(buf.str())->draws);
   }();
   return h;
 }

@@ -181,13 +181,13 @@ TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
   EXPECT_NE(std::string(header, 15), "SQLite format 3") << "the database was written unencrypted";
 
   LoadResult r = loadHistory(cs);
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.rows.size(), 3u);
-  EXPECT_EQ(r.rows[2].no, 3);
-  EXPECT_EQ(r.rows[2].n[5], 28);
+  ASSERT_TRUE(r.ok()) << r.message();
+  ASSERT_EQ(r->draws.size(), 3u);
+  EXPECT_EQ(r->draws[2].no, 3);
+  EXPECT_EQ(r->draws[2].n[5], 28);
   ConnectString wrong = cs;
   wrong.password = "000000";
-  EXPECT_FALSE(loadHistory(wrong).ok);
+  EXPECT_FALSE(loadHistory(wrong).ok());
 
   // and the whole program starts on it
   MainFrm frm(folder.path(), folder.settings());

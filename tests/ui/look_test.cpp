@@ -39,9 +39,9 @@ std::vector<Draw> shippedDraws() {
   std::ifstream in(KM_SHIPPED_CSV, std::ios::binary);
   std::stringstream buf;
   buf << in.rdbuf();
-  CsvResult r = parseHistoryCsv(buf.str());
-  EXPECT_TRUE(r.ok) << r.error;
-  return r.draws;
+  Result<DrawList> r = parseHistoryCsv(buf.str());
+  EXPECT_TRUE(r.ok()) << r.message();
+  return r->draws;
 }
 
 // One main window over the shipped history for every test of this file.

@@ -302,7 +302,7 @@ TEST(MainFrmStatusLine, TheNewestDrawAndHowManyDrawsTheCalendarHasHeldSince) {
   EXPECT_EQ(statusLine(History(), "2000-01-01").text(), "最新データ：なし　最新化してください");
 
   // the start reads the newest draw's date, and only that
-  std::vector<Draw> shipped = parseHistoryCsv(test::slurp(KM_SHIPPED_CSV)).draws;
+  std::vector<Draw> shipped = parseHistoryCsv(test::slurp(KM_SHIPPED_CSV))->draws;
   shipped.resize(1340);
   test::ProgramFolder folder(shipped);
   MainFrm frm(folder.path(), folder.settings());

@@ -48,7 +48,7 @@ QByteArray testFile(const QString& name) {
 
 // The shipped history cut at draw 1340, as a user who installed it then has it.
 std::vector<Draw> cutAt1340() {
-  std::vector<Draw> d = parseHistoryCsv(slurp(KM_SHIPPED_CSV)).draws;
+  std::vector<Draw> d = parseHistoryCsv(slurp(KM_SHIPPED_CSV))->draws;
   d.resize(1340);
   return d;
 }
@@ -171,9 +171,9 @@ TEST_F(UpdateTest, ThePublishedListAddsTheNewDrawsAndKeepsTheOldFile) {
   EXPECT_EQ(r.finished, 1);
   EXPECT_TRUE(slurp(target() + ".bak") == old);
   const LoadResult now = loadHistory(makeConnectString(folder.dir.string()), true);
-  std::vector<Draw> shipped = parseHistoryCsv(slurp(KM_SHIPPED_CSV)).draws;
+  std::vector<Draw> shipped = parseHistoryCsv(slurp(KM_SHIPPED_CSV))->draws;
   shipped.resize(1353);
-  EXPECT_EQ(historyToCsv(now.rows), historyToCsv(shipped)) << "the history is the shipped one to draw 1353";
+  EXPECT_EQ(historyToCsv(now->draws), historyToCsv(shipped)) << "the history is the shipped one to draw 1353";
 
   r = get("/1353.json", {}, QStringLiteral("2025-09-30"));
   EXPECT_EQ(r.outcome, Outcome::NothingNew);

@@ -24,8 +24,8 @@ namespace {
 
 const History& shipped() {
   static const History h = [] {
-    const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
-    return History::fromRows(csv.draws, csv.prizes);
+    const Result<DrawList> csv = readHistoryCsvFile(KM_SHIPPED_CSV);
+    return History::fromRows(csv->draws, csv->prizes);
   }();
   return h;
 }

@@ -49,7 +49,7 @@ struct TicketsWindowTest : ::testing::Test {
   std::unique_ptr<TicketsWindow> open() {
     return std::make_unique<TicketsWindow>(windowRow(WindowId::Tickets).def, history, path);
   }
-  std::vector<Ticket> onDisk() const { return parseTicketsCsv(test::slurp(path)).tickets; }
+  std::vector<Ticket> onDisk() const { return parseTicketsCsv(test::slurp(path))->tickets; }
 };
 
 TEST_F(TicketsWindowTest, TypedAndPastedLinesReachTheFileAndTheWins) {
@@ -132,7 +132,7 @@ TEST_F(TicketsWindowTest, DamagedFileIsKeptUntilTheUserStartsAfresh) {
 }
 
 TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
-  test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  test::ProgramFolder folder(readHistoryCsvFile(KM_SHIPPED_CSV)->draws);
   MainFrm frm(folder.path(), folder.settings());
   test::ProgramStart start(folder);
   ASSERT_TRUE(start.run(frm));
@@ -155,9 +155,9 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   ASSERT_TRUE(tickets->predictionButton()->isEnabled());
   tickets->predictionButton()->click();
   const fs::path file = folder.dir / kTicketsFileName;
-  EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines);
+  EXPECT_EQ(parseTicketsCsv(test::slurp(file))->tickets, lines);
   tickets->predictionButton()->click();
-  EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
+  EXPECT_EQ(parseTicketsCsv(test::slurp(file))->tickets, lines) << "the same lines are not added twice";
 
   // the start reads the newest date only: the window reads the others and shows them beside the wins
   const Draw& first = frm.history().draws.front();
@@ -166,7 +166,7 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   std::sort(n.begin(), n.end());
   tickets->addTickets({{first.no, 1, n, ""}});
   EXPECT_EQ(tickets->grid().text(9, 2), "1等");
-  const std::string date = readHistoryCsvFile(KM_SHIPPED_CSV).draws.front().date;
+  const std::string date = readHistoryCsvFile(KM_SHIPPED_CSV)->draws.front().date;
   EXPECT_TRUE(QTest::qWaitFor([&] { return tickets->grid().text(3, 2) == date; }, 30000)) << date;
 }
 
