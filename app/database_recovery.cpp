@@ -62,9 +62,9 @@ bool recoverDatabase(QWidget* parent, const ConnectString& cs, LoadResult& r) {
     if (backup.usable) {
       const bool keepsDamaged = r.kind() == Fault::Damaged;
       QString text = q(r.message()) + QStringLiteral("\n\nバックアップ（%1、第%2回まで、%3回分）から戻せます。")
-                                        .arg(backupName)
-                                        .arg(backup.lastDrawNo)
-                                        .arg(backup.draws);
+                                          .arg(backupName)
+                                          .arg(backup.lastDrawNo)
+                                          .arg(backup.draws);
       if (keepsDamaged)
         text +=
             QStringLiteral("今のファイルは %1 として残します。").arg(QFileInfo(q(damagedPathFor(cs.path))).fileName());

@@ -166,9 +166,7 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
                           QStringLiteral("偶然で期待される回数（厳密な分布）"), font);
   const double top = highest(bins) * 1.1;
   auto* mark = new QLineSeries;
-  int drawNo = 0;
-  for (auto d = history.draws.rbegin(); d != history.draws.rend() && !drawNo; ++d)
-    if (mainNumbers(*d)) drawNo = d->no;
+  const int drawNo = history.whole.back().no();
   mark->setName(QStringLiteral("最新の第%1回：合計 %2").arg(drawNo).arg(*latest));
   mark->append(*latest, 0);
   mark->append(*latest, top);

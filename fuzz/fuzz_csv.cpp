@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!back.ok()) broken("the written CSV is refused", back.message());
   if (back->draws.size() != r->draws.size()) broken("the written CSV lost draws");
   for (size_t i = 0; i < r->draws.size(); ++i)
-    if (back->draws[i].no != r->draws[i].no || back->draws[i].date != r->draws[i].date || back->draws[i].n != r->draws[i].n)
+    if (back->draws[i].no != r->draws[i].no || back->draws[i].date != r->draws[i].date ||
+        back->draws[i].n != r->draws[i].n)
       broken("the written CSV changed draw", std::to_string(r->draws[i].no));
   if (back->prizes != r->prizes) broken("the written CSV changed the prizes");
   return 0;

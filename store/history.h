@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/domain_values.h"
+#include "store/result.h"
 
 namespace km {
 
@@ -79,7 +80,6 @@ class DrawDate {
 // entered is empty) and its date (empty when none is known).
 struct Draw {
   explicit Draw(DrawNo drawNo) : no(drawNo) {}
-  Draw() : Draw(*DrawNo::of(kMinDrawNo)) {}  // draw 1 with nothing entered
 
   DrawNo no;                                                  // 回数
   std::array<std::optional<LotteryNumber>, kNumberFields> n;  // 第1数字..第5数字, ボーナス数字
@@ -93,6 +93,34 @@ struct Draw {
   // Value of a field; 0 when it is empty.
   int operator[](int field) const { return n[field] ? static_cast<int>(*n[field]) : 0; }
   bool operator==(const Draw&) const = default;
+};
+
+// A whole draw, made only through its rule: five different main numbers
+// 1..31 and a bonus 1..31 that is none of them.  A stored history may hold
+// draws with an empty number (they are kept and shown as they are); what
+// checks or counts draws (the update's check, the entry of a new draw, the
+// statistics) works on whole draws and never looks at their numbers again.
+class WholeDraw {
+ public:
+  // The whole draw, or why not (Invalid): "「第3数字」が空欄です。", "「第3数字」の
+  // 32は1〜31の数ではありません。" or repeatedNumberReason of the field.
+  static Result<WholeDraw> of(const Draw& d);
+  static Result<WholeDraw> of(DrawNo no, const std::array<int, kNumberFields>& numbers);
+  // The first field that keeps a draw from being whole: an empty number or
+  // one out of range, else the later of two fields that hold the same number;
+  // -1 when it is whole.
+  static int brokenField(const std::array<int, kNumberFields>& numbers);
+
+  const Draw& draw() const { return draw_; }
+  DrawNo no() const { return draw_.no; }
+  // The five main numbers in the order drawn, and the bonus.
+  std::array<int, 5> mains() const { return {draw_[N1], draw_[N2], draw_[N3], draw_[N4], draw_[N5]}; }
+  int bonus() const { return draw_[Bonus]; }
+  int sum() const { return draw_[N1] + draw_[N2] + draw_[N3] + draw_[N4] + draw_[N5]; }
+
+ private:
+  explicit WholeDraw(Draw d) : draw_(std::move(d)) {}
+  Draw draw_;
 };
 
 // Draws as a file or a source lists them, with the prizes it gives.
@@ -121,12 +149,16 @@ struct History {
   std::vector<Draw> draws;
   Stats stats;
   PrizeTable prizes;  // of the draws whose prize is stored
+  // The draws that are whole, in the same order: what the statistics count.
+  std::vector<WholeDraw> whole;
 
   static History fromRows(std::vector<Draw> rows, PrizeTable prizes = {}) {
     History h;
     h.draws = std::move(rows);
     h.prizes = std::move(prizes);
     h.stats = computeStats(h.draws);
+    for (const Draw& d : h.draws)
+      if (Result<WholeDraw> w = WholeDraw::of(d)) h.whole.push_back(std::move(*w));
     return h;
   }
   int recordCount() const { return static_cast<int>(draws.size()); }

@@ -48,7 +48,7 @@ template <class T>
 class [[nodiscard]] Result {
  public:
   Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}  // NOLINT(google-explicit-constructor)
-  Result(Failure f) : v_(std::in_place_index<1>, std::move(f)) {}     // NOLINT(google-explicit-constructor)
+  Result(Failure f) : v_(std::in_place_index<1>, std::move(f)) {}    // NOLINT(google-explicit-constructor)
 
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }

@@ -506,26 +506,26 @@ void MasterUpdate::onChecked(const UpdateResult& checked) {
   conflict += QString::fromStdString(r.prizeNotes);
   if (!r.added.empty()) {
     const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
-      const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
-      const Draw& added = r.added.back();
-      finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
-                                       .arg(range)
-                                       .arg(n)
-                                       .arg(draw(added.no), QString::fromStdString(added.date)) +
-                                   conflict + perSource);
+    const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
+    const Draw& added = r.added.back();
+    finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
+                                     .arg(range)
+                                     .arg(n)
+                                     .arg(draw(added.no), QString::fromStdString(added.date)) +
+                                 conflict + perSource);
     return;
   }
   {
-      QString text = QStringLiteral("取得先に新しい回はありません（取得先の最新：%1%2）。")
-                         .arg(draw(newest.no), newestDate.isEmpty() ? QString() : QStringLiteral(" ") + newestDate);
-      if (r.sourceStale)
-        text += QStringLiteral(
-                    "\n取得先の最新の回が%1日より前のものです。取得先の更新が止まっているかもしれません。"
-                    "別の取得先は、プログラムフォルダの%2、環境変数 %3 か「kazumaki-tool update データベース "
-                    "取得先」で指定できます。")
-                    .arg(kStaleDays)
-                    .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
-      finish(Outcome::NothingNew, text + conflict + perSource);
+    QString text = QStringLiteral("取得先に新しい回はありません（取得先の最新：%1%2）。")
+                       .arg(draw(newest.no), newestDate.isEmpty() ? QString() : QStringLiteral(" ") + newestDate);
+    if (r.sourceStale)
+      text += QStringLiteral(
+                  "\n取得先の最新の回が%1日より前のものです。取得先の更新が止まっているかもしれません。"
+                  "別の取得先は、プログラムフォルダの%2、環境変数 %3 か「kazumaki-tool update データベース "
+                  "取得先」で指定できます。")
+                  .arg(kStaleDays)
+                  .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
+    finish(Outcome::NothingNew, text + conflict + perSource);
   }
 }
 

@@ -14,9 +14,8 @@ constexpr int kNumbers = 31;
 
 std::vector<std::array<int, 5>> countedMainNumbers(const History& history) {
   std::vector<std::array<int, 5>> out;
-  out.reserve(history.draws.size());
-  for (const Draw& d : history.draws)
-    if (auto m = mainNumbers(d)) out.push_back(*m);
+  out.reserve(history.whole.size());
+  for (const WholeDraw& d : history.whole) out.push_back(d.mains());
   return out;
 }
 
@@ -33,19 +32,6 @@ ChiSquare chiSquareOf(const std::array<long long, kNumbers>& counts, int draws, 
 }
 
 }  // namespace
-
-std::optional<std::array<int, 5>> mainNumbers(const Draw& d) {
-  if (!d.complete()) return std::nullopt;
-  std::array<int, 5> m{};
-  std::uint32_t seen = 0;
-  for (int f = N1; f <= N5; ++f) {
-    const int v = d[f];
-    if (seen & (1u << v)) return std::nullopt;
-    seen |= 1u << v;
-    m[static_cast<size_t>(f)] = v;
-  }
-  return m;
-}
 
 ChiSquare chiSquareOfMainCounts(const std::array<long long, 31>& counts, int draws) {
   return chiSquareOf(counts, draws, 5, (kNumbers - 1.0) / (kNumbers - 5.0));
@@ -64,10 +50,9 @@ ChiSquare mainNumberChiSquare(const History& history) {
 ChiSquare bonusChiSquare(const History& history) {
   std::array<long long, kNumbers> counts{};
   int draws = 0;
-  for (const Draw& d : history.draws) {
-    if (!mainNumbers(d)) continue;
+  for (const WholeDraw& d : history.whole) {
     ++draws;
-    ++counts[static_cast<size_t>(d[Bonus] - 1)];
+    ++counts[static_cast<size_t>(d.bonus() - 1)];
   }
   return chiSquareOf(counts, draws, 1, 1);
 }
@@ -120,11 +105,10 @@ std::vector<TrendPoint> movingCounts(const History& history, int number, int win
   std::vector<TrendPoint> out;
   if (window < 1) return out;
   std::vector<int> drawNos, holds;
-  for (const Draw& d : history.draws) {
-    const auto m = mainNumbers(d);
-    if (!m) continue;
-    drawNos.push_back(d.no);
-    holds.push_back(std::find(m->begin(), m->end(), number) != m->end() ? 1 : 0);
+  for (const WholeDraw& d : history.whole) {
+    const std::array<int, 5> m = d.mains();
+    drawNos.push_back(d.no());
+    holds.push_back(std::find(m.begin(), m.end(), number) != m.end() ? 1 : 0);
   }
   int count = 0;
   for (size_t i = 0; i < holds.size(); ++i) {
@@ -151,9 +135,8 @@ std::vector<HistogramBin> sumHistogram(const History& history) {
 }
 
 std::optional<int> latestSum(const History& history) {
-  for (auto d = history.draws.rbegin(); d != history.draws.rend(); ++d)
-    if (const auto m = mainNumbers(*d)) return (*m)[0] + (*m)[1] + (*m)[2] + (*m)[3] + (*m)[4];
-  return std::nullopt;
+  if (history.whole.empty()) return std::nullopt;
+  return history.whole.back().sum();
 }
 
 std::vector<HistogramBin> gapHistogram(const History& history, int maxGap) {
@@ -185,11 +168,7 @@ std::string tooFewDrawsText(int least) {
   return "データが足りないため計算できません（" + std::to_string(least) + "回以上必要です）";
 }
 
-int countedDraws(const History& history) {
-  int n = 0;
-  for (const Draw& d : history.draws) n += mainNumbers(d) ? 1 : 0;
-  return n;
-}
+int countedDraws(const History& history) { return static_cast<int>(history.whole.size()); }
 
 int leastDrawsForChart(const ChartChoice& choice) {
   switch (choice.kind) {

@@ -1,8 +1,7 @@
 #pragma once
 // What the charts and the randomness checks read from the history.  Only
-// draws whose five main numbers are five different numbers count (a draw
-// with an empty number, or a number twice, is skipped), and their order is
-// the history's.
+// whole draws count (History::whole: a draw with an empty number, or a
+// number twice, is skipped), and their order is the history's.
 #include <array>
 #include <optional>
 #include <string>
@@ -15,9 +14,6 @@ namespace km {
 
 // A number is one of a draw's five main numbers with chance 5/31.
 inline constexpr double kMainChance = 5.0 / 31.0;
-
-// The draw's five main numbers, or none when the draw does not count.
-std::optional<std::array<int, 5>> mainNumbers(const Draw& d);
 
 // How many counted draws a test or chart needs before its chance
 // distribution holds; below them it says so (tooFewDrawsText) instead of a

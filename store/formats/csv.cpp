@@ -203,7 +203,9 @@ bool parsePrize(const std::vector<std::string>& f, size_t first, Prize& prize, s
 Result<DrawList> parseRecords(ByteSource& in) {
   DrawList r;
   int lineNo = 1;
-  auto fail = [&](const std::string& why, Fault kind = Fault::Invalid) { return Failure{kind, atLine(lineNo) + why, {}}; };
+  auto fail = [&](const std::string& why, Fault kind = Fault::Invalid) {
+    return Failure{kind, atLine(lineNo) + why, {}};
+  };
   RecordReader reader(in);
   if (reader.atEnd()) return in.failed() ? fail("ファイルを読めません", Fault::Unreadable) : fail("ファイルが空です");
   static const char* kFieldNames[] = {"n1（第1数字）", "n2（第2数字）", "n3（第3数字）",

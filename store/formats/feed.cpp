@@ -456,12 +456,7 @@ std::array<int, 5> sortedMain(const Draw& d) {
 // the draw before it (empty when unknown).
 std::string checkNewDraw(const Draw& d, const std::string& before, const std::string& today) {
   const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
-  static const char* names[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
-  for (int f = 0; f < kNumberFields; ++f)
-    if (!d.n[f]) return draw + "の「" + names[f] + "」が空欄です。";
-  std::array<int, kNumberFields> numbers{};
-  for (int f = 0; f < kNumberFields; ++f) numbers[f] = d[f];
-  if (const int f = repeatedNumberField(numbers); f >= 0) return draw + "の" + repeatedNumberReason(f);
+  if (const Result<WholeDraw> whole = WholeDraw::of(d); !whole) return draw + "の" + whole.message();
   if (d.date.empty()) return draw + "に日付がありません。";
   if (!before.empty() && d.date.text() <= before)
     return draw + "の日付 " + d.date.text() + " が、前の回の日付 " + before + " より後ではありません。";
@@ -601,14 +596,13 @@ std::string describeDraw(const Draw& d) {
 }
 
 Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
-  FeedMerge m;
   auto refuse = [](const std::string& why) { return Failure{Fault::Refused, why, {}}; };
   if (feed.empty()) return refuse("取得先の一覧に当選データが1件もありません。");
   std::stable_sort(feed.begin(), feed.end(), [](const Draw& a, const Draw& b) { return a.no < b.no; });
   for (size_t i = 1; i < feed.size(); ++i)
     if (feed[i].no == feed[i - 1].no)
       return refuse("取得先の一覧に第" + std::to_string(feed[i].no) + "回が2回あります。");
-  m.newest = feed.back();
+  FeedMerge m{{}, feed.back()};
 
   // Every draw both have must agree.
   std::map<int, const Draw*> byNo;

@@ -199,7 +199,9 @@ std::string ticketsToCsv(const std::vector<Ticket>& tickets) {
 
 Result<TicketList> readTicketsFile(const std::string& path) {
   const Result<std::string> f = readRegularFile(path, kTicketsFileCap);
-  const auto fail = [&](Fault kind, const std::string& why) { return Failure{kind, fileMessage(why, path), f.cause()}; };
+  const auto fail = [&](Fault kind, const std::string& why) {
+    return Failure{kind, fileMessage(why, path), f.cause()};
+  };
   switch (f.kind()) {
     case Fault::None:
       break;
@@ -230,7 +232,8 @@ Done writeTicketsFile(const std::string& path, const std::vector<Ticket>& ticket
 
 Result<std::string> setDamagedTicketsAside(const std::string& path) {
   const auto failed = [&](const std::string& cause) {
-    return Failure{Fault::WriteFailed, fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path), cause};
+    return Failure{Fault::WriteFailed, fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path),
+                   cause};
   };
   for (int n = 1; n <= 100; ++n) {
     const std::string aside = path + ".damaged" + (n == 1 ? std::string() : std::to_string(n));

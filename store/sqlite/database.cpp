@@ -262,7 +262,8 @@ Done checkBesideFiles(const ConnectString& cs) {
   struct stat st {};
   if (::lstat(wal.c_str(), &st) == 0)
     return beside("当選データファイルの横に、このプログラムが作らないファイル「" + name +
-           "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" + wal);
+                  "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" +
+                  wal);
   const std::string journal = cs.path + "-journal";
   switch (journalBeside(journal)) {
     case Beside::None:
@@ -281,7 +282,8 @@ Done checkBesideFiles(const ConnectString& cs) {
         "前回中断された書き込みを取り消せません（当選データファイルとそのフォルダに書き込めるか確かめてください）。\n" +
             journal,
         cause);
-  if (journalBeside(journal) == Beside::HotJournal) return beside("前回中断された書き込みを取り消せません。\n" + journal);
+  if (journalBeside(journal) == Beside::HotJournal)
+    return beside("前回中断された書き込みを取り消せません。\n" + journal);
   return {};
 }
 
@@ -308,17 +310,14 @@ Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, 
     if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
       return fail(Fault::Missing, "当選データファイルが見つかりません。");
     // A pipe or a device would block the read or never end.
-    if (!S_ISREG(st.st_mode))
-      return fail(Fault::Unreadable, "当選データファイルが通常のファイルではありません。");
+    if (!S_ISREG(st.st_mode)) return fail(Fault::Unreadable, "当選データファイルが通常のファイルではありません。");
     if (access(cs.path.c_str(), R_OK) != 0)
-      return fail(Fault::Unreadable,
-                  "当選データファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
+      return fail(Fault::Unreadable, "当選データファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
                   std::strerror(errno));
     // An empty file would open as an empty database under any key.
     if (st.st_size == 0)
-      return mode == OpenMode::Download
-                 ? fail(Fault::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
-                 : fail(Fault::Damaged, kEmptyFile);
+      return mode == OpenMode::Download ? fail(Fault::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
+                                        : fail(Fault::Damaged, kEmptyFile);
     if (mode == OpenMode::Write) {
       // A file marked read-only stays unchanged, even for a user whom the system would let write it.
       const fs::path parent = fs::path(cs.path).parent_path();
@@ -374,17 +373,14 @@ Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, 
   {
     StmtPtr check = prepare(db, "SELECT count(*) FROM sqlite_master");
     const int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(db);  // the schema's read may be refused
-    if (step == SQLITE_BUSY || step == SQLITE_LOCKED)
-      return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
     if (step != SQLITE_ROW) return fail(Fault::Damaged, kKeyOrDamage, sqliteCause(db));
   }
-  if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1)
-    return fail(Fault::NotWritable, kReadOnlyFile);
+  if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1) return fail(Fault::NotWritable, kReadOnlyFile);
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
   if (locks && !exec(db, "BEGIN IMMEDIATE")) {
     const int code = sqlite3_errcode(db);
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-      return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
     return fail(Fault::NotWritable, code == SQLITE_READONLY ? kReadOnlyFile : "データベースへ書き込めません。",
                 sqliteCause(db));
   }

@@ -185,7 +185,7 @@ struct Backup {
   std::string_view bytes;
 };
 Done writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
-                          const Backup* backup = nullptr);
+                   const Backup* backup = nullptr);
 
 // Looks at the files SQLite would take up beside the database before a
 // connection opens it: a journal of an interrupted write is rolled back; a

@@ -30,9 +30,7 @@ BackupCheck checkBackup(const ConnectString& cs) {
   b.usable = read && !rows.empty();
   b.draws = static_cast<int>(rows.size());
   for (const Draw& d : rows) b.lastDrawNo = std::max<int>(b.lastDrawNo, d.no);
-  b.reason = !read         ? read.withCause()
-             : rows.empty() ? std::string("当選データが1件もありません。")
-                                 : std::string();
+  b.reason = !read ? read.withCause() : rows.empty() ? std::string("当選データが1件もありません。") : std::string();
   return b;
 }
 

@@ -513,8 +513,11 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
       return std::string(kFieldNames[f]) + "「" + excerpt(texts[f]) + "」: " + wrongNumberReason();
     values[f] = v.value;
   }
-  if (const int f = repeatedNumberField(values); f >= 0)
-    return std::string(kFieldNames[f]) + "「" + std::to_string(values[f]) + "」: " + repeatedNumberReason(f);
+  // the numbers are lottery numbers already: only a repeat keeps them from a whole draw
+  if (const Result<WholeDraw> whole = WholeDraw::of(*DrawNo::of(kMinDrawNo), values); !whole) {
+    const int f = WholeDraw::brokenField(values);
+    return std::string(kFieldNames[f]) + "「" + std::to_string(values[f]) + "」: " + whole.message();
+  }
   if (!date.empty() && normalizedDate(date).empty())
     return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
   // without a date: the one the calendar gives after the last draw's, when it has one

@@ -180,7 +180,8 @@ TEST(BadDatabase, AStoredDrawThatBreaksARuleIsRefusedNamingItsDrawAndColumn) {
       ASSERT_TRUE(r.ok()) << c.what << ": " << r.message();
       EXPECT_EQ(t.kind(), Fault::None) << c.what << ": " << t.message();
       EXPECT_EQ(r->draws, t->draws) << c.what;
-      EXPECT_TRUE(r->draws[0][N1] == 5 && r->draws[0][N2] == 2 && r->draws[0][N4] == 4 && !r->draws[0].n[Bonus]) << c.what;
+      EXPECT_TRUE(r->draws[0][N1] == 5 && r->draws[0][N2] == 2 && r->draws[0][N4] == 4 && !r->draws[0].n[Bonus])
+          << c.what;
       continue;
     }
     EXPECT_FALSE(r.ok()) << c.what;
@@ -304,9 +305,9 @@ TEST(BadDatabase, ForeignFilesBesideTheDatabaseAreNamedAndTheReadCreatesNothing)
   writeRaw(db + "-journal", "this is no journal of a database\n");
   LoadResult r = loadHistory(at(db));
   EXPECT_FALSE(r.ok());
-  EXPECT_NE(
-      r.message().find("Kazumaki.mdb-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません"),
-      std::string::npos)
+  EXPECT_NE(r.message().find(
+                "Kazumaki.mdb-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません"),
+            std::string::npos)
       << r.message();
   EXPECT_EQ(r.message().find("パスワード"), std::string::npos) << "not reported as a wrong password: " << r.message();
   EXPECT_TRUE(slurpFile(db + "-journal") == "this is no journal of a database\n") << "the foreign file is left alone";

@@ -389,3 +389,57 @@ TEST(DomainValues, TheShippedHistoryFollowsTheDrawsCalendar) {
 }
 }  // namespace
 }  // namespace km
+
+namespace km {
+namespace {
+
+// A whole draw: five different main numbers 1..31 and a bonus 1..31 that is
+// none of them.  The same rule decides for the update's check of a new draw
+// and for what the statistics count; a repeat is looked for between every
+// two fields, not only neighbours.
+TEST(DomainValues, AWholeDrawHasFiveDifferentNumbersAndABonusNotAmongThem) {
+  const struct {
+    std::array<int, 6> n;  // 0: empty
+    const char* says;      // nullptr: whole
+  } cases[] = {
+      {{1, 2, 3, 4, 5, 6}, nullptr},
+      {{31, 30, 29, 28, 27, 1}, nullptr},
+      {{0, 2, 3, 4, 5, 6}, "「第1数字」が空欄です。"},
+      {{1, 2, 3, 4, 5, 0}, "「ボーナス数字」が空欄です。"},
+      {{32, 2, 3, 4, 5, 6}, "「第1数字」の32は1〜31の数ではありません。"},
+      {{1, 2, 3, 4, 5, 32}, "「ボーナス数字」の32は1〜31の数ではありません。"},
+      {{7, 2, 3, 7, 5, 6}, "本数字に同じ数があります。"},  // the 1st and the 4th
+      {{1, 9, 3, 4, 9, 6}, "本数字に同じ数があります。"},  // the 2nd and the 5th
+      {{7, 2, 3, 4, 5, 7}, "ボーナス数字が本数字と同じです。"},
+      {{1, 2, 3, 4, 9, 9}, "ボーナス数字が本数字と同じです。"},
+  };
+  const std::vector<Draw> stored = {test::draw(1, {1, 2, 3, 4, 5, 6}, "2020-01-07")};
+  for (const auto& c : cases) {
+    std::string row;
+    for (int v : c.n) row += std::to_string(v) + " ";
+    const Result<WholeDraw> w = WholeDraw::of(*DrawNo::of(2), c.n);
+    if (!c.says) {
+      ASSERT_TRUE(w.ok()) << row << w.message();
+      EXPECT_EQ(w->mains(), (std::array<int, 5>{c.n[0], c.n[1], c.n[2], c.n[3], c.n[4]})) << row;
+      EXPECT_EQ(w->bonus(), c.n[5]) << row;
+    } else {
+      EXPECT_EQ(w.kind(), Fault::Invalid) << row;
+      EXPECT_EQ(w.message(), c.says) << row;
+    }
+    if (std::any_of(c.n.begin(), c.n.end(), [](int v) { return v > kMaxNumber; })) continue;  // no Draw holds it
+    // the update's check of a new draw, and the statistics, by the same rule
+    Draw d(*DrawNo::of(2));
+    for (int f = 0; f < 6; ++f)
+      if (c.n[f]) d.n[f] = test::number(c.n[f]);
+    d.date = test::date("2020-01-14");
+    const Result<FeedMerge> m = mergeFeed(stored, {stored[0], d}, {"2020-02-01", false});
+    EXPECT_EQ(m.ok(), !c.says) << row << m.message();
+    if (c.says) {
+      EXPECT_EQ(m.message(), std::string("取得先の第2回の") + c.says) << row;
+    }
+    EXPECT_EQ(History::fromRows({stored[0], d}).whole.size(), c.says ? 1u : 2u) << row;
+  }
+}
+
+}  // namespace
+}  // namespace km

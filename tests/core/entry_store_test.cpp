@@ -394,7 +394,8 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   ASSERT_EQ(writeDatabase(cs(),
                           {draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {7, 8, 9, 10, 11, 12}),
                            draw(3, {13, 14, 15, 16, 17, 18}), draw(5, {19, 20, 21, 22, 23, 24})},
-                          {{1, prize(1)}, {2, prize(2)}, {3, prize(3)}, {5, prize(5)}}).withCause(),
+                          {{1, prize(1)}, {2, prize(2)}, {3, prize(3)}, {5, prize(5)}})
+                .withCause(),
             "");
   auto s = open();
   int no = 0;

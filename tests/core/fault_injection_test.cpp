@@ -27,8 +27,8 @@
 #include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
-#include "tests/core/test_results.h"
 #include "tests/core/test_process.h"
+#include "tests/core/test_results.h"
 
 using namespace km;
 using namespace km::test;

@@ -607,7 +607,8 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   EXPECT_EQ(r->prizesAdded, 1) << "draw 6 alone";
   EXPECT_NE(r->prizeNotes.find("第2回の当選金が、手元のデータと取得先「甲」とで違います"), std::string::npos)
       << r->prizeNotes;
-  EXPECT_NE(r->prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos) << r->prizeNotes;
+  EXPECT_NE(r->prizeNotes.find("第7回の当選金が、取得先「甲」と取得先「乙」で違う"), std::string::npos)
+      << r->prizeNotes;
   PrizeTable expected = stored;
   expected[6] = prize(6);
   EXPECT_EQ(loadHistory(at(db))->prizes, expected);

@@ -17,8 +17,8 @@
 #include "store/sqlite/database_update.h"
 #include "store/sqlite/entry_store.h"
 #include "tests/core/test_history.h"
-#include "tests/core/test_results.h"
 #include "tests/core/test_process.h"
+#include "tests/core/test_results.h"
 
 namespace fs = std::filesystem;
 using namespace km;

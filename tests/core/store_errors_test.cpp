@@ -2,8 +2,12 @@
 // failed write leaves behind.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "store/formats/csv.h"
 #include "store/sqlite/database.h"
+#include "store/sqlite/database_update.h"
+#include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
 #include "tests/core/test_history.h"
 
@@ -192,7 +196,8 @@ TEST(DatabaseRead, EmptyOrBlankTextInANumberFieldIsEmptyNotZero) {
 
 TEST(DatabaseRead, TheHighestDrawNumberIsImportedAndReadBack) {
   const std::string h = "draw,date,n1,n2,n3,n4,n5,bonus\n";
-  const Result<DrawList> csv = parseHistoryCsv(h + "1,,1,2,3,4,5,6\n32766,,1,2,3,4,5,6\n32767,2025-09-23,7,8,9,10,11,12\n");
+  const Result<DrawList> csv =
+      parseHistoryCsv(h + "1,,1,2,3,4,5,6\n32766,,1,2,3,4,5,6\n32767,2025-09-23,7,8,9,10,11,12\n");
   ASSERT_TRUE(csv.ok()) << csv.message();
   ASSERT_EQ(csv->draws.size(), 3u);
   EXPECT_EQ(csv->draws[2].no, 32767);
@@ -254,3 +259,34 @@ TEST(DatabaseRead, ThePrizeTableIsReadWhereItIsAndEveryRowMustBeEightWholeNumber
     }
   }
 }
+
+namespace km {
+namespace {
+
+// The kinds the callers branch on: the start-up offers the backup only for a
+// missing or damaged file, never for one another writer holds; the update
+// names a held file as such, not as one it cannot read.  The library's words
+// go to the cause, never into the sentence.
+TEST(StoreErrors, AFailureCarriesTheKindItsCallersBranchOnAndTheLibrarysWordsApart) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  EXPECT_EQ(loadHistory(at(dir.file("none.mdb"))).kind(), Fault::Missing);
+  {
+    std::ofstream(dir.file("junk.mdb")) << std::string(4096, 'x');
+    const LoadResult junk = loadHistory(at(dir.file("junk.mdb")));
+    EXPECT_EQ(junk.kind(), Fault::Damaged);
+    EXPECT_EQ(junk.message().find("SQLite"), std::string::npos) << junk.message();
+    EXPECT_NE(junk.cause().find("SQLite"), std::string::npos) << junk.cause();
+    EXPECT_EQ(junk.withCause(), junk.message() + "\n" + junk.cause());
+  }
+  ASSERT_TRUE(writeDatabase(at(db), manyDraws(3)).ok());
+  std::string error;
+  const auto holder = EntryStore::open(at(db), error);
+  ASSERT_TRUE(holder) << error;
+  const UpdateResult update = updateHistory(db, historyToCsv(manyDraws(4)));
+  EXPECT_EQ(update.kind(), Fault::Refused);
+  EXPECT_EQ(update.message().rfind(kEditingElsewhere, 0), 0u) << update.message();
+}
+
+}  // namespace
+}  // namespace km

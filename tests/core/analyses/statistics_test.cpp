@@ -54,14 +54,16 @@ TEST(Distributions, ExactSumOfFiveDifferentNumbers) {
 
 // Worked by hand: two draws, 1..4 twice, 5 and 6 once; 10 numbers, 10/31
 // expected each: 18 * 31 / 10 - 10 = 45.8, corrected 45.8 * 30 / 26.  The
-// draw with an empty number, the one with a repeated number and the one with
-// 32 are skipped.
+// draws that are not whole are skipped: an empty number, a repeated main
+// number (also in fields apart), a bonus among the main numbers.
 TEST(DrawStatistics, ChiSquaresOfAHandWorkedHistory) {
   const History h = test::historyRows({
       {1, {1, 2, 3, 4, 5, 7}},
       {2, {1, 2, 3, 4, std::nullopt, 9}},
       {3, {1, 2, 3, 4, 6, 7}},
       {4, {1, 1, 3, 4, 6, 7}},
+      {5, {8, 2, 3, 8, 6, 7}},
+      {6, {1, 2, 3, 4, 5, 5}},
   });
   const ChiSquare main = mainNumberChiSquare(h);
   EXPECT_EQ(main.draws, 2);
