@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/settings.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/update_host.h"
 #include "prediction/core/prediction_state.h"
@@ -150,6 +151,10 @@ class MainFrm : public QMainWindow, public UpdateHost {
   QLabel* reminder_ = nullptr;
   ConnectString database_;
   History history_;
+  // The settings file's contents, read at start and written at the end.
+  Settings settings_;
+  // The prediction window's state: its switches come from settings_ and go
+  // back there whenever the window changes one.
   PredictionState predictionState_;
   std::map<WindowId, QPointer<ChildFrame>> children_;
   QPointer<QWidget> help_;

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
@@ -29,8 +30,9 @@ QLabel* wrappedLabel(const char* text, QWidget* parent) { return new WrappedLabe
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent)
-    : QWidget(parent), state_(state), history_(history) {
+PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent,
+                                   std::function<void(const ReflectSettings&)> changed)
+    : QWidget(parent), state_(state), history_(history), changed_(std::move(changed)) {
   setObjectName(QStringLiteral("一発ゼノバ"));
   setFont(GridView::gridFont());
 
@@ -149,6 +151,7 @@ void PredictionWindow::reflectOff(int index) {
 }
 
 void PredictionWindow::redisplay() {
+  if (changed_) changed_(state_.reflect);
   runDisplaySequence(state_, history_.recordCount(), grids_);
   for (GridView* v : gridViews_) v->refresh();
 }

@@ -51,7 +51,7 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return w;
     }
     case WindowKind::Prediction: {
-      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent);
+      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent, ctx.keepPrediction);
       for (int i = 0; i < kPredictionGridCount; ++i) grids.push_back(&w->grid(i));
       return w;
     }
