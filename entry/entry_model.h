@@ -83,9 +83,7 @@ class EntryModel : public QAbstractTableModel {
   // Writes the kept texts of line `row` that have become sound, together;
   // false after a write failure (told through writeFailed).
   bool writeSound(int row, int editedField);
-  // The nearest date above line `row` (0-based) that the marks count from,
-  // and the stored ones the store checks a new date against.
-  std::string shownDateAbove(int row) const;
+  // The stored date the store checks a new date against.
   std::string storedDate(int row, int step) const;
   void datesChanged();
   // Re-reads the lines after a change of the line structure; `shift` maps

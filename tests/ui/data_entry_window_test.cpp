@@ -41,7 +41,7 @@ std::vector<Draw> numbered(int count) {
     std::array<std::optional<int>, 6> n{first};
     for (int k = 2, f = 1; f < 6; ++k)
       if (k != first) n[f++] = k;
-    Draw d = test::draw(i, n, dateAfter("2020-01-07", 7 * (i - 1)));
+    Draw d = test::draw(i, n, test::dateAfter("2020-01-07", 7 * (i - 1)));
     v.push_back(d);
   }
   return v;
