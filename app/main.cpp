@@ -33,8 +33,9 @@ namespace {
 // every image plug-in; both cost milliseconds of the start.
 QIcon windowIcon() {
   QIcon icon;
-  for (QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
-       it.hasNext();) {
+  // The folder is the program's own and holds only PNGs: a name filter would
+  // compile a pattern, loading the regular-expression library at the start.
+  for (QDirIterator it(QStringLiteral(":/icons"), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
     QImageReader reader(it.next(), "png");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
