@@ -20,13 +20,13 @@
 
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
-#include "entry/tickets_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/window_arrangement.h"
 #include "help/help_files.h"
 #include "store/formats/feed.h"
+#include "tickets/tickets_window.h"
 #include "update/master_update_dialog.h"
 #include "windows/ui/window_content.h"
 
@@ -46,23 +46,22 @@ struct MenuRow {
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", [](MainFrm& f) { f.close(); }},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
-    {0, "mnuMain", "データ分析(&S)", nullptr, true},
-    {0, "mnuHosyu", "データ管理(&M)", nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
-    {1, "mnuMasterInput", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
-    {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)",
+    {0, "actionQuit", "終了(&X)", [](MainFrm& f) { f.close(); }},
+    {0, "actionPrediction", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
+    {0, "menuAnalyses", "データ分析(&S)", nullptr, true},
+    {0, "menuData", "データ管理(&M)", nullptr},
+    {1, "actionUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
+    {1, "actionEntry", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
+    {0, "menuWindow", "ウィンドウ(&W)", nullptr},
+    {1, "actionTileStacked", "上下に並べて表示(&H)",
      [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Stacked); }},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)",
+    {1, "actionTileSideBySide", "左右に並べて表示(&V)",
      [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::SideBySide); }},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)",
-     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
-    {0, "mnuHelp", "ヘルプ(&H)", nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
-    {1, "mnuAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
+    {1, "actionCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
+    {1, "actionArrangeIcons", "アイコンの整列(&A)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
+    {0, "menuHelp", "ヘルプ(&H)", nullptr},
+    {1, "actionHelp", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
+    {1, "actionAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -124,7 +123,7 @@ void MainFrm::startUp(HistoryLoader& loader) {
   }
   loading_ = true;
   // Only 終了 is there before the history: the program can always be left.
-  for (QAction* a : menuBar()->actions()) a->setEnabled(a->objectName() == QLatin1String("mnuEnd"));
+  for (QAction* a : menuBar()->actions()) a->setEnabled(a->objectName() == QLatin1String("actionQuit"));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   loader.whenLoaded(this, [this](LoadResult r) {
     if (!loading_) return;  // closed while the history was read

@@ -88,7 +88,6 @@ class MainFrm : public QMainWindow, public UpdateHost {
   // An update runs (its progress window is modeless): meanwhile the entry
   // window is refused.
   void updateRunning(bool running) override { updating_ = running; }
-  bool updating() const { return updating_; }
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
   void restartProgram() override;

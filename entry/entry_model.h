@@ -25,8 +25,6 @@ class EntryModel : public QAbstractTableModel {
   static QColor drawNoBack() { return QColor(255, 255, 200); }
   static QColor bonusText() { return QColor(0, 0, 255); }
   static QColor bonusBack() { return QColor(197, 255, 255); }
-  // A text that is not written to the database.
-  static QColor wrongBack() { return QColor(255, 170, 170); }
 
   // Without a store the grid is empty and nothing can be edited.
   explicit EntryModel(std::unique_ptr<EntryStore> store, QObject* parent = nullptr);

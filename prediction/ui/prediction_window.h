@@ -33,7 +33,7 @@ class PredictionWindow : public QWidget {
   GridView* gridView(int index) const { return gridViews_[index]; }
   QRadioButton* reflectOnButton(int index) const { return reflectOnButtons_[index]; }
   QRadioButton* reflectOffButton(int index) const { return reflectOffButtons_[index]; }
-  QPushButton* closeButton() const { return Cmd閉じる; }
+  QPushButton* closeButton() const { return closeButton_; }
 
  private:
   void reflectOn(int index);
@@ -48,7 +48,7 @@ class PredictionWindow : public QWidget {
   std::array<QRadioButton*, PredictionState::kSettingCount> reflectOnButtons_{};
   std::array<QRadioButton*, PredictionState::kSettingCount> reflectOffButtons_{};
   std::array<QButtonGroup*, PredictionState::kSettingCount> pairs_{};
-  QPushButton* Cmd閉じる = nullptr;
+  QPushButton* closeButton_ = nullptr;
 };
 
 }  // namespace km
