@@ -140,6 +140,9 @@ TEST(SettingsFile, TheGroupsDoNotClobberEachOther) {
   // check box's line too when it is switched on.
   Settings s = Settings::fromBytes(kWritten + others);
   s.setMainWindowPlace({40, 30, 600, 400}, false);
+  EXPECT_EQ(s.bytes(), predictionLines("010000001001") + "起動時に取得先を確かめる=True\r\n" + others +
+                           "メインウィンドウの位置=40,30,600,400\r\nメインウィンドウの最大化=False\r\n")
+      << "the place moves its own lines only";
   s.setChecksSourcesAtStart(true);
   EXPECT_EQ(s.bytes(), predictionLines("010000001001") + others +
                            "メインウィンドウの位置=40,30,600,400\r\nメインウィンドウの最大化=False\r\n"
