@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   km::LoadResult shipped =
       km::loadHistory(km::makeConnectString(QDir(QString::fromLocal8Bit(argv[1])).path().toStdString()), true);
   if (!shipped.ok() || shipped->draws.size() < 1353) return 1;
-  shipped->draws.resize(1340);
+  shipped->draws.erase(shipped->draws.begin() + 1340, shipped->draws.end());
   if (!km::writeDatabase(km::makeConnectString(folder.path().toStdString()), shipped->draws).ok()) return 1;
   QFile feedFile(QStringLiteral(KM_TEST_DATA "/feed/miniloto-1353.json"));
   feedFile.open(QIODevice::ReadOnly);
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         ->grabWindow(0, frm.x(), frm.y(), frm.frameGeometry().width(), frm.frameGeometry().height())
         .save(QDir(out).filePath(name + ".png"));
   };
-  auto* menu = frm.findChild<QAction*>(QStringLiteral("mnuMasterUpdate"));
+  auto* menu = frm.findChild<QAction*>(QStringLiteral("actionUpdate"));
   auto box = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
   // After the transfer is cancelled: the list, the same list again, and a
   // list in which draw 1200 has another bonus number.
