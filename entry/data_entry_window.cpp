@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -91,6 +92,8 @@ EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Tab and Shift+Tab go on to the next and previous control; the arrow keys move within
+  setTabKeyNavigation(false);
 }
 
 void EntryGrid::commitOpenEditor() {
@@ -104,6 +107,12 @@ void EntryGrid::commitOpenEditor() {
 
 void EntryGrid::keyPressEvent(QKeyEvent* e) {
   if (state() != QAbstractItemView::EditingState) {
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {  // the menu key of keyboards without one
+      const QRect cell = visualRect(currentIndex());
+      QContextMenuEvent menu(QContextMenuEvent::Keyboard, cell.center(), viewport()->mapToGlobal(cell.center()));
+      contextMenuEvent(&menu);
+      return;
+    }
     if (e->matches(QKeySequence::Copy)) {
       copySelection();
       return;
@@ -202,10 +211,39 @@ bool EntryGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
 }
 
 void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  QTableView::closeEditor(editor, hint);
+  const bool tab = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
+  QTableView::closeEditor(editor, tab ? QAbstractItemDelegate::NoHint : hint);
   if (hint == QAbstractItemDelegate::SubmitModelCache && edited_.isValid()) {  // Enter: on to the line below
     if (edited_.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(edited_.row() + 1, edited_.column()));
   }
+  if (tab && edited_.isValid()) {
+    // Tab while typing: on along the line being typed, the view staying on
+    // it; past its last (first) editable cell, on to the next (previous) control
+    const int step = hint == QAbstractItemDelegate::EditNextItem ? 1 : -1;
+    int col = edited_.column() + step;
+    while (col >= 0 && col < model()->columnCount() &&
+           !(model()->index(edited_.row(), col).flags() & Qt::ItemIsEditable))
+      col += step;
+    if (col < 0 || col >= model()->columnCount()) {
+      focusNextPrevChild(step > 0);
+      return;
+    }
+    const QModelIndex next = model()->index(edited_.row(), col);
+    setCurrentIndex(next);
+    scrollTo(next);
+    edit(next);
+  }
+}
+
+void EntryGrid::contextMenuEvent(QContextMenuEvent* e) {
+  // the menu key (or Shift+F10) on a cell: the menu of the line header of the current line
+  if (e->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid() && lineMenu) {
+    const QHeaderView* vh = verticalHeader();
+    const QPoint at(vh->width() / 2, vh->sectionViewportPosition(currentIndex().row()) + vh->defaultSectionSize() / 2);
+    lineMenu(currentIndex().row(), vh->viewport()->mapToGlobal(at));
+    return;
+  }
+  QTableView::contextMenuEvent(e);
 }
 
 // --- DataEntryWindow ----------------------------------------------------------
@@ -223,6 +261,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
 
   grid_ = new EntryGrid(this);
   grid_->setObjectName(QStringLiteral("fpSpread1"));
+  grid_->setAccessibleName(QString::fromStdString(def.caption));
   grid_->setModel(model_);
   const QSize numberCell = cellPixels(kNumberWidthChars, kRowHeightPoints);
   const QSize drawNoCell = cellPixels(kDrawNoWidthChars, kRowHeightPoints);
@@ -260,6 +299,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   bottom->addStretch(1);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
   closeButton_->setObjectName(QStringLiteral("Command1"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, &DataEntryWindow::checkAndClose);
   bottom->addWidget(closeButton_);
   layout->addLayout(bottom);
@@ -274,6 +314,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   connect(deleteLineAction_, &QAction::triggered, this, &DataEntryWindow::deleteLine);
   connect(vh, &QHeaderView::customContextMenuRequested, this,
           [this, vh](const QPoint& pos) { openEditMenu(vh->logicalIndexAt(pos), vh->viewport()->mapToGlobal(pos)); });
+  grid_->lineMenu = [this](int line, const QPoint& at) { openEditMenu(line, at); };
 
   // A failed write is told after the edit has finished, never inside it.
   connect(model_, &EntryModel::writeFailed, this, &DataEntryWindow::showStop, Qt::QueuedConnection);
@@ -314,7 +355,12 @@ void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
   delete opening_;
   opening_ = nullptr;
   grid_->setEnabled(true);
-  if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 1));
+  // on the newest draw, where a new one is typed after it
+  if (model_->rowCount() > 0) {
+    const QModelIndex newest = model_->index(model_->rowCount() - 1, 1);
+    grid_->setCurrentIndex(newest);
+    grid_->scrollTo(newest);
+  }
   if (!error.isEmpty()) {
     // Nothing can be changed: say why, then close the window.
     showStop(error, details);

@@ -156,7 +156,8 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
       if (col == 1) return drawNoBack();
       if (col == kLastNumberColumn) return bonusBack();
       return QColor(255, 255, 255);
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {  // the red mark's reason, for a screen reader too
       const QString why = problem(index.row() + 1, col);
       return why.isEmpty() ? QVariant() : QVariant(why);
     }

@@ -62,6 +62,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   layout->addWidget(damaged_);
   tickets_ = new TicketsGrid(this);
   tickets_->setObjectName(QStringLiteral("fpSpreadTickets"));
+  tickets_->setAccessibleName(QString::fromStdString(def.caption) + QStringLiteral("　買い目"));
   tickets_->setModel(model_);
   tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
   const QFontMetrics fm(GridView::gridFont());
@@ -84,11 +85,11 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
                                 "数字5個ずつの行を貼り付けると（Ctrl+V）、次の回の買い目として加わります。"),
                  this, "LabelHint"),
       1);
-  delete_ = new QPushButton(QStringLiteral("行削除"), this);
+  delete_ = new QPushButton(QStringLiteral("行削除(&R)"), this);
   delete_->setObjectName(QStringLiteral("CmdDelete"));
   connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
   ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
-  prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる"), this);
+  prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる(&Y)"), this);
   prediction_->setObjectName(QStringLiteral("CmdPrediction"));
   prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
   prediction_->setEnabled(static_cast<bool>(predictionLines_));
@@ -96,7 +97,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
     if (predictionLines_) addTickets(predictionLines_(), true);
   });
   ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
-  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
+  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める(&N)"), this);
   afresh_->setObjectName(QStringLiteral("CmdAfresh"));
   connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
   ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
@@ -104,7 +105,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
 
   // Any line over the whole history.
   auto* lineRow = new QHBoxLayout;
-  auto* lineCaption = new QLabel(QStringLiteral("この数字なら"), this);
+  auto* lineCaption = new QLabel(QStringLiteral("この数字なら(&L)"), this);
   lineCaption->setObjectName(QStringLiteral("LabelLine"));
   lineRow->addWidget(lineCaption);
   lineField_ = new QLineEdit(this);
@@ -123,6 +124,8 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   view_ = new GridView(this);
   view_->setObjectName(QStringLiteral("fpSpread1"));
   view_->setGrowsToShowMore(true);
+  view_->setLegend(def.legend);  // what the marks mean, for a screen reader
+  view_->setAccessibleName(QStringLiteral("当せん"));
   layout->addWidget(view_, 1, Qt::AlignLeft);
   // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
   QString legend;
@@ -150,6 +153,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   bottom->addStretch(1);
   close_ = new QPushButton(QStringLiteral("閉じる"), this);
   close_->setObjectName(QStringLiteral("Command1"));
+  giveCloseShortcut(close_);
   connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close_);
   layout->addLayout(bottom);

@@ -93,6 +93,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   bottom->addWidget(progress_);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), body);
   closeButton_->setObjectName(QStringLiteral("Command1"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(closeButton_);
   bodyLayout->addLayout(bottom);

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "frame/grid_geometry.h"
+#include "frame/ui/grid_accessible.h"
 #include "frame/ui/grid_actions.h"
 
 namespace km {
@@ -53,6 +54,7 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
   setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   setFocusPolicy(Qt::StrongFocus);
   installGridActions(this);
+  installGridAccessibility();
 }
 
 QFont GridView::gridFont() {
@@ -89,6 +91,7 @@ void GridView::refresh() {
   updateGeometry();
   updateScrollBars();
   viewport()->update();
+  gridAccessibleReset(this);
 }
 
 void GridView::layoutGrid() {
@@ -440,6 +443,7 @@ bool GridView::viewportEvent(QEvent* e) {
 void GridView::focusInEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusInEvent(e);
   viewport()->update();
+  gridAccessibleFocusMoved(this);
 }
 
 void GridView::focusOutEvent(QFocusEvent* e) {

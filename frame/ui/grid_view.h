@@ -57,6 +57,9 @@ class GridView : public QAbstractScrollArea {
   bool isTextCut(int col, int row) const;
   // The cell under a point of the viewport; false past the last row or column.
   bool cellAt(const QPoint& viewportPos, int* col, int* row) const;
+  // Where a cell is painted in the viewport (it may lie outside it, or under
+  // the heading rows and label columns that stay in view).
+  QRect cellRect(int col, int row) const;
 
   // The window's legend, printed under the grid on every page.
   void setLegend(std::vector<LegendItem> legend) { legend_ = std::move(legend); }

@@ -68,6 +68,8 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     gridViews_[i] = new GridView(predictions);
     gridViews_[i]->setObjectName(QStringLiteral("fpSpread1"));
     gridViews_[i]->setProperty("index", i);
+    // a screen reader names each grid by its caption, without the mark before it
+    gridViews_[i]->setAccessibleName(caption->text().remove(QStringLiteral("●")));
     pl->addWidget(gridViews_[i], 0, Qt::AlignLeft);
   }
   pl->addStretch(1);
@@ -122,6 +124,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   bottom->addStretch(1);
   Cmd閉じる = new QPushButton(QStringLiteral("閉じる"), this);
   Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
+  giveCloseShortcut(Cmd閉じる);
   connect(Cmd閉じる, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(Cmd閉じる);
   bottom->addSpacing(6);

@@ -198,10 +198,15 @@ TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   QTest::keyClick(grid(), Qt::Key_Delete);
   EXPECT_EQ(stored()[4].text[1], "");
   EXPECT_EQ(shown(5, 3), "");
-  // Tab moves on to the right
+  // Tab while typing writes and moves on to the right, the next cell open
   select(6, 3);
-  QTest::keyClick(grid(), Qt::Key_Tab);
+  QTest::keyClick(grid(), '8');
+  ASSERT_TRUE(openEditor());
+  QTest::keyClick(openEditor(), Qt::Key_Tab);
+  EXPECT_EQ(stored()[5].text[1], "8");
   EXPECT_EQ(grid()->currentIndex(), cell(6, 4));
+  EXPECT_TRUE(grid()->editing());
+  QTest::keyClick(openEditor(), Qt::Key_Escape);
 }
 
 TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
