@@ -39,6 +39,8 @@ constexpr double kRowHeightPoints = 10;
 constexpr double kDrawNoWidthChars = 5;
 constexpr double kNumberWidthChars = 7;
 constexpr double kDateWidthChars = 11;  // YYYY-MM-DD
+constexpr double kCountWidthChars = 7;  // 当せん口数: "59,593"
+constexpr double kYenWidthChars = 10;   // 当せん金: "16,868,900"
 
 // Pixel sizes of a column width in characters and a row height in points,
 // converted exactly as the analysis grids convert theirs.
@@ -81,7 +83,6 @@ EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
   setWordWrap(false);
   setCornerButtonEnabled(false);
   setItemDelegate(new CellDelegate(this));
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setFrameShape(QFrame::Box);
@@ -278,18 +279,29 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   grid_->setColumnWidth(0, drawNoCell.width());
   for (int c = 1; c < kDateColumn - 1; ++c) grid_->setColumnWidth(c, numberCell.width());
   grid_->setColumnWidth(kDateColumn - 1, dateWidth);
+  int columnsWidth = drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth;
+  for (int c = kFirstPrizeColumn - 1; c < kLastPrizeColumn; ++c) {
+    const int w =
+        cellPixels((c - kFirstPrizeColumn + 1) % 2 == 0 ? kCountWidthChars : kYenWidthChars, kRowHeightPoints).width();
+    grid_->setColumnWidth(c, w);
+    columnsWidth += w;
+  }
   const int frame = 2 * grid_->frameWidth();
-  const int gridWidth = vh->width() + drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth + frame +
-                        grid_->verticalScrollBar()->sizeHint().width();
+  const int gridWidth = vh->width() + columnsWidth + frame + grid_->verticalScrollBar()->sizeHint().width();
   const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
-  grid_->setFixedWidth(gridWidth);
-  // its lines, or fewer (a few at least) where the window has less room: a
-  // maximised window in a small main window shows the grid's end, which
-  // the scroll bar reaches
+  // every column, or fewer where the window has less room (the columns then
+  // scroll sideways, the line numbers staying at the left); its lines, or
+  // fewer (a few at least): a maximised window in a small main window shows
+  // the grid's end, which the scroll bar reaches
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  grid_->setMaximumWidth(gridWidth);
+  grid_->setMinimumWidth(vh->width() + drawNoCell.width() + 3 * numberCell.width() + frame +
+                         grid_->verticalScrollBar()->sizeHint().width());
   grid_->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
   grid_->setMaximumHeight(gridHeight);
-  layout->addWidget(grid_, 1, Qt::AlignLeft);  // as tall as there is room for, up to its lines
-  layout->addStretch(0);                       // the room under it when it shows them all
+  layout->addWidget(grid_, 1);  // as large as there is room for, up to all its columns and lines
+  layout->addStretch(0);        // the room under it when it shows them all
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing
@@ -396,7 +408,9 @@ bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
 }
 
 bool DataEntryWindow::confirm(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Yes | QMessageBox::No, this);
+  // no title of its own: the program's name, as the main window's title bar reads
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("カズマキMiddle"), text, QMessageBox::Yes | QMessageBox::No,
+                  this);
   box.setDefaultButton(QMessageBox::No);
   return execMessageBox(box) == QMessageBox::Yes;
 }
@@ -449,7 +463,22 @@ void DataEntryWindow::checkAndClose() {
     const bool useUnsaved =
         unsaved && (!wrong || std::pair(unsaved->line, unsaved->column) < std::pair(wrong->line, wrong->column));
     const CellPosition at = useUnsaved ? *unsaved : *wrong;
-    showStop(QString::fromUtf8(at.column == kDateColumn ? kWrongDateMessage : kWrongNumberMessage));
+    const QString text = QString::fromUtf8(at.column == kDateColumn         ? kWrongDateMessage
+                                           : at.column >= kFirstPrizeColumn ? kWrongPrizeMessage
+                                                                            : kWrongNumberMessage);
+    // where and why in plain words, and the two ways on
+    const QString header = model_->headerData(at.column - 1, Qt::Horizontal).toString().remove(QLatin1Char('\n'));
+    QString why = model_->problem(at.line, at.column);
+    if (why.isEmpty()) why = QString::fromStdString(at.reason);
+    const QString informative = QStringLiteral(
+                                    "第%1回の%2「%3」：%4\n"
+                                    "セルを直してから、もう一度「閉じる」を押してください。"
+                                    "直さずに閉じるときは、ウィンドウの×で閉じて「破棄して終了」を選ぶと、"
+                                    "保存されていない入力を捨てて閉じます。")
+                                    .arg(model_->cellText(at.line, 1).c_str(), header,
+                                         QString::fromStdString(model_->cellText(at.line, at.column)), why);
+    execMessage(this,
+                {QMessageBox::Critical, text, {}, QMessageBox::Ok, QMessageBox::NoButton, {}, false, informative});
     selectCell(at.line, at.column);
     return;
   }

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "analyses/tickets/ticket_check.h"
@@ -26,6 +27,7 @@ namespace km {
 namespace {
 
 constexpr int kVisibleTicketLines = 8;
+constexpr int kVisibleWins = 12;  // the rows of wins the list has room for
 constexpr int kMaxErrorsShown = 10;
 
 WrappedLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
@@ -93,9 +95,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   prediction_->setObjectName(QStringLiteral("CmdPrediction"));
   prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
   prediction_->setEnabled(static_cast<bool>(predictionLines_));
-  connect(prediction_, &QPushButton::clicked, this, [this] {
-    if (predictionLines_) addTickets(predictionLines_(), true);
-  });
+  connect(prediction_, &QPushButton::clicked, this, &TicketsWindow::addPrediction);
   ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
   afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める(&N)"), this);
   afresh_->setObjectName(QStringLiteral("CmdAfresh"));
@@ -123,9 +123,18 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // The wins.
   view_ = new GridView(this);
   view_->setObjectName(QStringLiteral("fpSpread1"));
-  view_->setGrowsToShowMore(true);
   view_->setLegend(def.legend);  // what the marks mean, for a screen reader
   view_->setAccessibleName(QStringLiteral("当せん"));
+  // The list keeps the room of its heading and twelve wins however few there
+  // are, and takes any room the window has beyond that: the lines under it
+  // and 閉じる stay right below it, with no empty band over 閉じる.
+  {
+    const Grid sample = km::ticketsGrid({}, {});
+    GridView measure;
+    measure.setGrid(&sample);
+    view_->setMinimumHeight(2 * view_->frameWidth() + (1 + kVisibleWins) * (measure.rowY(2) - measure.rowY(1)));
+  }
+  view_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   layout->addWidget(view_, 1, Qt::AlignLeft);
   // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
   QString legend;
@@ -147,7 +156,6 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   totals_->setTextFormat(Qt::PlainText);
   totals_->setObjectName(QStringLiteral("LabelTotals"));
   layout->addWidget(totals_);
-  layout->addStretch(0);
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
@@ -193,12 +201,19 @@ void TicketsWindow::readDates(const ConnectString& database) {
     std::map<int, std::string> dates;
     for (const Draw& d : r.rows)
       if (r.ok && !d.date.empty()) dates.emplace(d.no, d.date);
+    std::optional<PrizeTable> prizes;
+    if (r.ok) prizes = std::move(r.prizes);
     QMetaObject::invokeMethod(
         qApp,
-        [self, dates = std::move(dates)]() mutable {
+        [self, dates = std::move(dates), prizes = std::move(prizes)]() mutable {
           if (!self) return;
           self->datesRead_ = true;
           self->dates_ = std::move(dates);
+          // the prizes as the file holds them now: those typed since the start count too
+          if (prizes && *prizes != self->history_.prizes) {
+            self->withPrizes_ = std::make_unique<History>(self->history_);
+            self->withPrizes_->prizes = std::move(*prizes);
+          }
           self->refresh();
           self->checkLine();
         },
@@ -208,12 +223,12 @@ void TicketsWindow::readDates(const ConnectString& database) {
 
 void TicketsWindow::refresh() {
   const std::vector<Ticket>& tickets = model_->tickets();
-  TicketsCheck check = checkTickets(history_, tickets);
+  TicketsCheck check = checkTickets(checked(), tickets);
   for (TicketWin& w : check.wins)
     if (auto it = dates_.find(w.draw); w.date.empty() && it != dates_.end()) w.date = it->second;
   grid_ = km::ticketsGrid(check, tickets);
   view_->setGrid(&grid_);
-  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(history_), check)));
+  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(checked()), check)));
   totals_->setText(QString::fromStdString(totalsText(check)));
 }
 
@@ -226,7 +241,7 @@ void TicketsWindow::checkLine() {
   }
   const NumbersParse p = parseTicketNumbers(text);
   if (!p.ok()) return lineResult_->setText(QString::fromStdString(p.error + "。"));
-  LineOverHistory r = checkLineOverHistory(history_, p.numbers);
+  LineOverHistory r = checkLineOverHistory(checked(), p.numbers);
   if (auto it = r.best ? dates_.find(r.best->draw) : dates_.end(); it != dates_.end() && r.best->date.empty())
     r.best->date = it->second;
   lineResult_->setText(QString::fromStdString(lineOverHistoryText(r)));
@@ -253,6 +268,24 @@ bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnow
   }
   tickets_->scrollToBottom();
   return true;
+}
+
+void TicketsWindow::addPrediction() {
+  if (!predictionLines_) return;
+  std::vector<std::string> left;
+  const std::vector<Ticket> lines = predictionLines_(&left);
+  const int before = static_cast<int>(model_->tickets().size());
+  if (!addTickets(lines, true)) return;  // said why
+  const int added = static_cast<int>(model_->tickets().size()) - before;
+  QString text =
+      QStringLiteral("一発ゼノバ予想の%1行を、第%2回の買い目として入れました。").arg(added).arg(model_->nextDraw());
+  if (added < static_cast<int>(lines.size()))
+    text += QStringLiteral("（%1行は同じ回の買い目にすでにあります）").arg(static_cast<int>(lines.size()) - added);
+  if (!left.empty()) {
+    text += QStringLiteral("\n次の予想は数字5個の行ではないため、入れていません：");
+    for (const std::string& l : left) text += QStringLiteral("\n・") + QString::fromStdString(l);
+  }
+  showMessageLater(this, {QMessageBox::Information, text});
 }
 
 bool TicketsWindow::pasteLines(const QString& text) {

@@ -11,4 +11,7 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// prizes [DB] DRAW W1 P1 W2 P2 W3 P3 W4 P4 | prizes [DB] DRAW --clear (prizes_command.cpp)
+int prizesCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool

@@ -20,6 +20,10 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
   if (parent) {
     for (MasterUpdateDialog* d : parent->findChildren<MasterUpdateDialog*>())
       if (d->update()->outcome() == MasterUpdate::Outcome::Running) {
+        if (d->isVisible()) {
+          d->raise();
+          d->activateWindow();
+        }
         showMessageLater(parent, {QMessageBox::Information, busyText(), {}});
         return nullptr;
       }

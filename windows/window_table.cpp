@@ -225,7 +225,7 @@ const Rows& rows() {
            WindowKind::Analysis,
            {"相性分析",
             "相性分析",
-            "本数字どうしが同じ回に出現した回数を分析します",
+            "本数字どうしが同じ回に出現した回数を分析します（σ：偶然だけで生じるばらつきの大きさ＝標準偏差）",
             12600,
             8900,
             {{"", kBlack, pairTint(2), "：偶然より2σ以上多い"},
@@ -279,7 +279,7 @@ const Rows& rows() {
            {"当選データ入力",
             "当選データ入力",
             "当選数字を開催回数毎に入力します（分析対象データとなります）",
-            8700,  // with the date column
+            17300,  // with the date and the eight prize columns
             13900,
             {}}},
           {WindowId::About, WindowKind::About, {"バージョン情報", "バージョン情報", "", 5700, 2700, {}}},

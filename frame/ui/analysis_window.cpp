@@ -99,6 +99,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   bodyLayout->addLayout(bottom);
   body_ = body;
   keepBodyToGrid();
+  connect(gridView_, &GridView::largestSizeChanged, this, &AnalysisWindow::keepBodyToGrid);
   layout->addWidget(body, 1);  // beyond its largest size it stays at the top left of its room
   layout->addStretch(0);       // the room left under it once it shows every cell
 }

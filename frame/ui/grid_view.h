@@ -76,6 +76,11 @@ class GridView : public QAbstractScrollArea {
   // Scrolls so that the cell is in view.
   void scrollToCell(int col, int row);
 
+ signals:
+  // A view that grows with its window has a new largest size: one with room
+  // for a horizontal scroll bar once the window is narrower than its columns.
+  void largestSizeChanged();
+
  protected:
   void paintEvent(QPaintEvent*) override;
   bool viewportEvent(QEvent* e) override;
@@ -121,6 +126,7 @@ class GridView : public QAbstractScrollArea {
   bool scrollBarsOff_ = false;
   int pageLabelCols_ = -1;  // -1: the grid's
   bool growsToShowMore_ = false;
+  QSize fullSize_;  // a growing view: every cell, with the bars its designed size has
 
   const Grid* grid_ = nullptr;
   std::vector<LegendItem> legend_;

@@ -518,9 +518,9 @@ namespace {
 using schema::kPrizeTable;
 using schema::prizeColumns;
 
-// Reads the table 当選金 into `out`; a file without it has no prizes.  Empty
-// on success, else why (naming the draw), with SQLite's account in `cause`.
-std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
+}  // namespace
+
+std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause) {
   out.clear();
   auto failed = [&](const std::string& why) {
     cause = sqliteCause(db);
@@ -565,8 +565,6 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
   if (step != SQLITE_DONE) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
   return {};
 }
-
-}  // namespace
 
 LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   LoadResult r;
@@ -681,7 +679,7 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
   }
   {
     std::string cause;
-    if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty())
+    if (const std::string why = readPrizeTable(db, r.prizes, cause); !why.empty())
       return fail(sqlite3_errcode(db) == SQLITE_INTERRUPT ? interrupted() : why, cause);
   }
   r.ok = true;
@@ -737,7 +735,7 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
   std::string cause;
-  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) {
+  if (const std::string why = readPrizeTable(db, r.prizes, cause); !why.empty()) {
     r.cause = cause;
     return bad(why);
   }

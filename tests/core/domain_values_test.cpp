@@ -59,6 +59,57 @@ TEST(DomainValues, EveryReaderOfANumberAsTextTakesTheSameValue) {
   }
 }
 
+// A prize figure as text: typed into the entry window or kazumaki-tool
+// prizes, and read from a results file, it is the same value or refused alike.
+TEST(DomainValues, EveryReaderOfAPrizeFigureTakesTheSameValue) {
+  const struct {
+    const char* text;
+    std::optional<int> figure;  // empty: an empty field; kWrong: refused
+  } cases[] = {
+      {"1000", 1000},
+      {"1,000", 1000},
+      {"１，０００", 1000},
+      {"1000円", 1000},
+      {" 258,300 ", 258300},
+      {"16,868,900", 16868900},
+      {"999,999,999", 999999999},
+      {"該当なし", 0},
+      {"0", 0},
+      {"", std::nullopt},
+      {"-5", kWrong},
+      {"12,34", kWrong},
+      {"1234,567", kWrong},
+      {"1,0000", kWrong},
+      {",100", kWrong},
+      {"100,", kWrong},
+      {"1.5", kWrong},
+      {"円", kWrong},
+      {"1,000,000,000", kWrong},
+  };
+  const std::string header =
+      "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字,"
+      "1等口数,1等当せん金,2等口数,2等当せん金,3等口数,3等当せん金,4等口数,4等当せん金\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const CellNumber n = parsePrizeFigure(c.text);
+    const std::optional<int> got = n.kind == CellNumber::Empty   ? std::nullopt
+                                   : n.kind == CellNumber::Wrong ? std::optional<int>(kWrong)
+                                                                 : std::optional<int>(n.value);
+    EXPECT_EQ(got, c.figure);
+    // as the 4等当せん金 of a draw whose other figures are sound: a prize
+    // only when the figure is one that a tier somebody won can pay
+    const bool prize = c.figure && *c.figure > 0;
+    PrizeTexts texts = {"1", "100", "1", "100", "1", "100", "1", c.text};
+    EXPECT_EQ(prizeProblem(texts).empty(), prize) << prizeProblem(texts);
+    const CsvResult csv = parseResultsCsv(header + "1,2020-01-07,1,2,3,4,5,6,1,100,1,100,1,100,1,\"" + c.text + "\"\n");
+    EXPECT_EQ(csv.ok, prize) << csv.error;
+    if (prize) {
+      ASSERT_EQ(csv.prizes.count(1), 1u);
+      EXPECT_EQ(csv.prizes.at(1).yen[3], *c.figure);
+    }
+  }
+}
+
 // A file holding `value` in 第1数字 of draw 1 (typeless columns, so that SQLite keeps what it is given).
 void storedFile(const std::string& path, const std::string& drawNo, const std::string& value) {
   sqlite3* db = nullptr;

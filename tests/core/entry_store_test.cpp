@@ -393,6 +393,68 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
 }
 
+// Prizes typed: the eight figures of a draw written together, read back
+// with the draws, cleared; a file that never had the table gets it.
+TEST_F(EntryStoreTest, APrizeIsWrittenWholeReadBackAndCleared) {
+  makeRun(3);
+  const PrizeTexts typed = {"0", "0", "１４", "258,300円", "1,032", "11,200", "21,766口", "1000"};
+  auto s = open();
+  ASSERT_EQ(s->setPrize(2, typed), "");
+  std::vector<EntryRow> read;
+  ASSERT_EQ(s->readAll(read), "");
+  EXPECT_EQ(read[1].prize, (PrizeTexts{"0", "0", "14", "258300", "1032", "11200", "21766", "1000"}));
+  EXPECT_EQ(read[0].prize, PrizeTexts{});
+  s.reset();
+  const LoadResult loaded = loadHistory(cs());
+  ASSERT_TRUE(loaded.ok) << loaded.message;
+  EXPECT_EQ(loaded.prizes, (PrizeTable{{2, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}}}));
+  s = open();
+  ASSERT_EQ(s->setPrize(2, PrizeTexts{}), "");  // all empty: none
+  ASSERT_EQ(s->setPrize(3, PrizeTexts{}), "");  // none to remove: nothing happens
+  s.reset();
+  EXPECT_TRUE(loadHistory(cs()).prizes.empty());
+}
+
+// Prizes refused (a figure no count, a field missing, a tier that does not
+// add up, a draw not stored), by the store and by kazumaki-tool prizes, with
+// the file byte for byte as it was.
+TEST_F(EntryStoreTest, APrizeThatIsNoneIsRefusedAndTheFileKept) {
+  makeRun(3);
+  ASSERT_EQ(run({"prizes", "2", "0", "0", "14", "258,300", "1,032", "11,200", "21,766", "1,000"}).status, 0);
+  const std::string before = slurp(db);
+  const struct {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{"2", "0", "0", "-14", "258300", "1032", "11200", "21766", "1000"}, "「2等口数」の「-14」"},
+      {{"2", "0", "0", "14", "258300", "1032", "11200", "21766"}, "8つ"},  // a field missing
+      {{"2", "0", "0", "14", "258300", "", "11200", "21766", "1000"}, "「3等口数」が空欄です"},
+      {{"2", "0", "5", "14", "258300", "1032", "11200", "21766", "1000"}, "「1等当せん金」: 当せん口数が0"},
+      {{"2", "1", "0", "14", "258300", "1032", "11200", "21766", "1000"}, "「1等当せん金」: 当せん口数のある"},
+      {{"2", "0", "0", "14", "25,83,00", "1032", "11200", "21766", "1000"}, "「2等当せん金」の「25,83,00」"},
+      {{"2", "0", "0", "14", "1,000,000,000", "1032", "11200", "21766", "1000"}, "0以上の整数"},
+      {{"9", "0", "0", "14", "258300", "1032", "11200", "21766", "1000"}, "第9回の当選データがありません"},
+      {{"x", "--clear"}, "回数「x」"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    std::vector<std::string> args = {"prizes"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ToolResult r = run(args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(slurp(db), before);
+  // the store itself refuses the same, naming the draw
+  auto s = open();
+  EXPECT_NE(s->setPrize(2, {"0", "0", "-1", "1", "1", "1", "1", "1"}).find("第2回の「2等口数」"), std::string::npos);
+  s.reset();
+  EXPECT_EQ(slurp(db), before);
+  // --clear takes it away
+  EXPECT_EQ(run({"prizes", "2", "--clear"}).status, 0);
+  EXPECT_TRUE(loadHistory(cs()).prizes.empty());
+}
+
 TEST_F(EntryStoreTest, InsertThenDeleteGivesBackTheSameHistory) {
   std::vector<Draw> v;
   for (int i = 1; i <= 20; ++i) v.push_back(draw(i, {i % 31 + 1, 2, 3, 4, 5, std::nullopt}, "2002-03-04"));

@@ -70,6 +70,11 @@ std::string values(const std::vector<Draw>& draws) {
 
 }  // namespace
 
+// A results file's header with the prize columns, named as one site names them.
+constexpr const char* kResultsPrizeHeader =
+    "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字,１等 口数,１等 当せん金,2等口数,2等当選金,"
+    "3等口数,3等賞金,4等口数,4等金額\n";
+
 TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
   const struct {
     std::string json;
@@ -130,6 +135,16 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
        "2行目：回号「第X回」は1〜32767の回数ではありません"},
       {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n1,2025年2月30日,1,3,17,20,25,26\n",
        "第1回の抽せん日「2025年2月30日」は暦にある日付ではありません"},
+      // its prizes, by tier and 口数 or 当せん金 (当選金, 賞金, 金額): all eight columns or none
+      {std::string(kResultsPrizeHeader) + "1,1999/4/13,1,3,17,20,25,26,29,6090500,46,275800,2331,9400,59593,900\n",
+       "1 3 17 20 25 ＋26（1999-04-13）"},
+      {"回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字,1等口数,1等金額,2等口数,2等金額,3等口数,"
+       "3等金額,4等口数\n1,1999/4/13,1,3,17,20,25,26,29,6090500,46,275800,2331,9400,-1\n",
+       "1 3 17 20 25 ＋26（1999-04-13）"},  // seven of the eight prize columns: the draws alone
+      {std::string(kResultsPrizeHeader) + "1,1999/4/13,1,3,17,20,25,26,29,6090500,-46,275800,2331,9400,59593,900\n",
+       "2行目：第1回の「2等口数」の「-46」"},
+      {std::string(kResultsPrizeHeader) + "1,1999/4/13,1,3,17,20,25,26,29,6090500,46,275800,2331,,59593,900\n",
+       "2行目：第1回の「3等当せん金」が空欄です"},
       {"<html>Service Unavailable</html>", "JSON・CSV）ではありません"},
       // a database whose random first byte happens to be "[" or "{" is no list
       {std::string(R"([{"開催回": "1"}])") + '\0' + "\x93", "JSON・CSV）ではありません"},
@@ -535,6 +550,47 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   PrizeTable expected = stored;
   expected[6] = prize(6);
   EXPECT_EQ(loadHistory(at(db)).prizes, expected);
+}
+
+// The prizes of recent draws from a results file with a Japanese header:
+// taken for the draws that had none; a file with a negative count or a
+// missing figure is refused and the database kept byte for byte.
+TEST(HistoryUpdate, PrizesFromAJapaneseResultsFileFillTheDrawsWithout) {
+  ScratchDir dir;
+  const std::string db = dir.file("Kazumaki.mdb");
+  const std::vector<Draw> draws = feedDraws(5);
+  ASSERT_EQ(writeDatabase(at(db), draws), "");
+  auto line = [&](int no, const std::string& prize) {
+    const Draw& d = draws[static_cast<size_t>(no - 1)];
+    std::string l = "第" + std::to_string(no) + "回," + d.date.text();
+    for (int f = 0; f < kNumberFields; ++f) l += "," + std::to_string(d[f]);
+    return l + "," + prize + "\n";
+  };
+  const std::string old = slurpFile(db);
+  const struct {
+    const char* what;
+    std::string file;
+    const char* says;
+  } refused[] = {
+      {"a negative count", kResultsPrizeHeader + line(4, "0,0,14,258300,-1032,11200,21766,1000"),
+       "第4回の「3等口数」の「-1032」"},
+      {"a missing figure", kResultsPrizeHeader + line(4, "0,0,14,258300,1032,11200,,1000"),
+       "第4回の「4等口数」が空欄です"},
+  };
+  for (const auto& c : refused) {
+    const UpdateResult r = updateHistory(db, c.file);
+    EXPECT_EQ(r.status, UpdateResult::Refused) << c.what;
+    EXPECT_NE(r.reason.find(c.says), std::string::npos) << c.what << ": " << r.reason;
+    EXPECT_EQ(slurpFile(db), old) << c.what;
+  }
+  const UpdateResult r =
+      updateHistory(db, kResultsPrizeHeader +
+                            line(4, "該当なし,該当なし,14,\"258,300円\",\"1,032\",\"11,200\",\"21,766\",\"1,000\"") +
+                            line(5, "1,\"12,000,000\",9,\"300,000\",900,\"12,000\",\"20,000\",\"1,000\""));
+  EXPECT_EQ(r.status, UpdateResult::NothingNew) << r.reason;
+  EXPECT_EQ(r.prizesAdded, 2);
+  EXPECT_EQ(loadHistory(at(db)).prizes, (PrizeTable{{4, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}},
+                                                    {5, Prize{{1, 9, 900, 20000}, {12000000, 300000, 12000, 1000}}}}));
 }
 
 TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUpWhileTheOtherHasNothingNew) {

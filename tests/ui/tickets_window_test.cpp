@@ -128,8 +128,10 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   auto* prediction = qobject_cast<PredictionWindow*>(frm.findChildWindow(WindowId::Prediction)->widget());
   ASSERT_TRUE(prediction);
   prediction->reflectOnButton(0)->click();
-  const std::vector<Ticket> lines = predictionTickets(frm.history(), frm.predictionState());
+  std::vector<std::string> left;
+  const std::vector<Ticket> lines = predictionTickets(frm.history(), frm.predictionState(), &left);
   ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.size() + left.size(), static_cast<size_t>(kPredictionLineCount)) << "every line in or named";
   std::vector<int> shown =
       linesOf({prediction->grid(0), prediction->grid(1), prediction->grid(2), prediction->grid(3)}).back();  // １発予想
   std::sort(shown.begin(), shown.end());
@@ -141,10 +143,26 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
   ASSERT_TRUE(tickets);
   ASSERT_TRUE(tickets->predictionButton()->isEnabled());
-  tickets->predictionButton()->click();
+  {
+    // it says how many lines went in, and names each line left out with why
+    test::MessageBoxWatcher said;
+    tickets->predictionButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return said.seen; }));
+    EXPECT_TRUE(said.text.startsWith(QStringLiteral("一発ゼノバ予想の%1行を、第%2回の買い目として入れました。")
+                                         .arg(lines.size())
+                                         .arg(frm.history().stats.LastDrawNo + 1)))
+        << said.text.toStdString();
+    for (const std::string& l : left) EXPECT_TRUE(said.text.contains(QString::fromStdString(l))) << l;
+    EXPECT_EQ(said.text.contains(QStringLiteral("入れていません")), !left.empty());
+  }
   const fs::path file = folder.dir / kTicketsFileName;
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines);
-  tickets->predictionButton()->click();
+  {
+    test::MessageBoxWatcher said;
+    tickets->predictionButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return said.seen; }));
+    EXPECT_TRUE(said.text.contains(QStringLiteral("すでにあります"))) << said.text.toStdString();
+  }
   EXPECT_EQ(parseTicketsCsv(test::slurp(file)).tickets, lines) << "the same lines are not added twice";
 
   // the start reads the newest date only: the window reads the others and shows them beside the wins
