@@ -16,7 +16,7 @@ bin=${AT_SPI_BIN:-build/bin}
 for p in dbus-run-session xvfb-run /usr/libexec/at-spi-bus-launcher; do
   command -v "$p" >/dev/null || { echo "missing $p: sudo apt-get install at-spi2-core dbus xvfb" >&2; exit 1; }
 done
-python3 -c 'import pyatspi' 2>/dev/null || { echo "missing pyatspi: sudo apt-get install python3-pyatspi" >&2; exit 1; }
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "missing pyatspi: sudo apt-get install python3-pyatspi" >&2; exit 1; }
 
 window=${1:-}
 rows=${2:-6}
@@ -72,9 +72,7 @@ def list_table(node, depth):
         print(f"{pad}  列見出し：" + " | ".join(heads))
     for r in range(min(rows, t.nRows)):
         cells = [t.getAccessibleAt(r, c) for c in range(t.nColumns)]
-        roles = {c.getRoleName() for c in cells if c is not None}
-        kind = "見出し行" if roles <= {"column header"} else "行"
-        print(f"{pad}  {kind}{r + 1}: " + " | ".join(cell_text(c) for c in cells))
+        print(f"{pad}  行{r + 1}: " + " | ".join(cell_text(c) for c in cells))
     if t.nRows > rows:
         print(f"{pad}  …（ほか{t.nRows - rows}行）")
 
@@ -107,7 +105,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 prog=\$!
 sleep 2
 if [ -n "$window" ]; then
-  python3 - "$window" <<'PY' || true
+  /usr/bin/python3 - "$window" <<'PY' || true
 import sys, time, pyatspi
 name = sys.argv[1]
 for _ in range(100):
@@ -134,7 +132,7 @@ item.queryAction().doAction(0)
 time.sleep(3)
 PY
 fi
-python3 "$work/list.py" "$window" "$rows"
+/usr/bin/python3 "$work/list.py" "$window" "$rows"
 kill \$prog
 wait \$prog 2>/dev/null || true
 EOF

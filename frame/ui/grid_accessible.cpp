@@ -26,10 +26,11 @@ QHash<const GridView*, GridTableAccessible*>& tables() {
   return t;
 }
 
-bool isHeadingRow(const Grid& g, int row) { return row <= std::min(g.frozenRows(), g.maxRows()); }
+int headingRows(const Grid& g) { return std::min(g.frozenRows(), g.maxRows()); }
+bool isHeadingRow(const Grid& g, int row) { return row <= headingRows(g); }
 bool isLabelColumn(const Grid& g, int col) { return col <= std::min(g.labelCols(), g.maxCols() - 1); }
 
-// One cell (0-based row and column, as the table interfaces count).
+// One cell, by its 0-based row and column in the grid.
 class GridCellAccessible final : public QAccessibleInterface, public QAccessibleTableCellInterface {
  public:
   GridCellAccessible(GridView* view, int row, int col) : view_(view), row_(row), col_(col) {}
@@ -47,8 +48,8 @@ class GridCellAccessible final : public QAccessibleInterface, public QAccessible
     if (!isValid()) return {};
     const Grid& g = *view_->grid();
     switch (t) {
-      case QAccessible::Name:
-        return QString::fromStdString(g.text(col_ + 1, row_ + 1));
+      case QAccessible::Name:  // without the spaces that place a text in its cell
+        return QString::fromStdString(g.text(col_ + 1, row_ + 1)).trimmed();
       case QAccessible::Description: {
         if (role() != QAccessible::Cell) return {};
         QString d = QString::fromStdString(cellColourMeaning(g, col_ + 1, row_ + 1, view_->legend()));
@@ -103,11 +104,18 @@ class GridCellAccessible final : public QAccessibleInterface, public QAccessible
   QList<QAccessibleInterface*> columnHeaderCells() const override;
   QList<QAccessibleInterface*> rowHeaderCells() const override;
   int columnIndex() const override { return col_; }
-  int rowIndex() const override { return row_; }
+  // a row of the table: the rows under the heading rows count from 0 (a
+  // heading cell stands over them, at 0)
+  int rowIndex() const override {
+    if (!isValid()) return -1;
+    const int headings = headingRows(*view_->grid());
+    return row_ < headings ? 0 : row_ - headings;
+  }
   int columnExtent() const override { return 1; }
   int rowExtent() const override { return 1; }
   QAccessibleInterface* table() const override { return parent(); }
 
+  int gridRow() const { return row_; }
   bool isCurrent() const {
     const GridSelection& s = view_->selection();
     return !s.empty() && s.currentCol() == col_ + 1 && s.currentRow() == row_ + 1;
@@ -130,8 +138,22 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
 
   GridView* view() const { return static_cast<GridView*>(widget()); }
   const Grid* grid() const { return view()->grid(); }
-  int rows() const { return grid() ? grid()->maxRows() : 0; }
+  // The table's rows are the grid's rows under its heading rows, whose
+  // cells are the column headers (as a table view has them); its children
+  // are every cell of the grid, headings first, in the grid's order.
+  int headings() const { return grid() ? headingRows(*grid()) : 0; }
+  int gridRows() const { return grid() ? grid()->maxRows() : 0; }
+  int rows() const { return gridRows() - headings(); }
   int cols() const { return grid() ? grid()->maxCols() : 0; }
+  // The cell at a grid row and column (0-based).
+  QAccessibleInterface* gridCell(int row, int col) const {
+    if (row < 0 || col < 0 || row >= gridRows() || col >= cols()) return nullptr;
+    const int key = row * cols() + col;
+    if (auto it = cells_.constFind(key); it != cells_.cend()) return QAccessible::accessibleInterface(*it);
+    auto* cell = new GridCellAccessible(view(), row, col);
+    cells_.insert(key, QAccessible::registerAccessibleInterface(cell));
+    return cell;
+  }
 
   void dropCells() {
     for (QAccessible::Id id : std::as_const(cells_)) QAccessible::deleteAccessibleInterface(id);
@@ -149,25 +171,25 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
         return QAccessibleWidget::text(t);
     }
   }
-  int childCount() const override { return rows() * cols(); }
+  int childCount() const override { return gridRows() * cols(); }
   QAccessibleInterface* child(int index) const override {
     if (index < 0 || index >= childCount()) return nullptr;
-    return cellAt(index / cols(), index % cols());
+    return gridCell(index / cols(), index % cols());
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
     if (!child || child->parent() != this) return -1;
-    const QAccessibleTableCellInterface* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
-    return cell ? cell->rowIndex() * cols() + cell->columnIndex() : -1;
+    const auto* cell = dynamic_cast<const GridCellAccessible*>(child);
+    return cell ? cell->gridRow() * cols() + cell->columnIndex() : -1;
   }
   QAccessibleInterface* childAt(int x, int y) const override {
     int col = 0, row = 0;
     if (!view()->cellAt(view()->viewport()->mapFromGlobal(QPoint(x, y)), &col, &row)) return nullptr;
-    return cellAt(row - 1, col - 1);
+    return gridCell(row - 1, col - 1);
   }
   QAccessibleInterface* focusChild() const override {
     const GridSelection& s = view()->selection();
     if (!view()->hasFocus() || s.empty()) return nullptr;
-    return cellAt(s.currentRow() - 1, s.currentCol() - 1);
+    return gridCell(s.currentRow() - 1, s.currentCol() - 1);
   }
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
@@ -185,12 +207,8 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
   QAccessibleInterface* caption() const override { return nullptr; }
   QAccessibleInterface* summary() const override { return nullptr; }
   QAccessibleInterface* cellAt(int row, int column) const override {
-    if (row < 0 || column < 0 || row >= rows() || column >= cols()) return nullptr;
-    const int key = row * cols() + column;
-    if (auto it = cells_.constFind(key); it != cells_.cend()) return QAccessible::accessibleInterface(*it);
-    auto* cell = new GridCellAccessible(view(), row, column);
-    cells_.insert(key, QAccessible::registerAccessibleInterface(cell));
-    return cell;
+    if (row < 0 || row >= rows()) return nullptr;
+    return gridCell(row + headings(), column);
   }
   int selectedCellCount() const override {
     const CellRange r = view()->selectedRange();
@@ -203,7 +221,7 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
     // a whole grid selected stays a count: a reader does not fetch thousands of cells
     if (static_cast<long long>(r.cols()) * r.rows() > 1000) return list;
     for (int row = r.row1; row <= r.row2; ++row)
-      for (int col = r.col1; col <= r.col2; ++col) list.append(cellAt(row - 1, col - 1));
+      for (int col = r.col1; col <= r.col2; ++col) list.append(gridCell(row - 1, col - 1));
     return list;
   }
   QString columnDescription(int column) const override {
@@ -217,7 +235,8 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
     QStringList words;
     if (!grid()) return {};
     for (int col = 1; isLabelColumn(*grid(), col); ++col)
-      if (const std::string& t = grid()->text(col, row + 1); !t.empty()) words << QString::fromStdString(t);
+      if (const std::string& t = grid()->text(col, row + headings() + 1); !t.empty())
+        words << QString::fromStdString(t).trimmed();
     return words.join(QLatin1Char(' '));
   }
   int selectedColumnCount() const override { return selectedColumns().size(); }
@@ -227,7 +246,7 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
   QList<int> selectedColumns() const override {
     QList<int> list;
     const CellRange r = view()->selectedRange();
-    if (!r.empty() && r.row1 == 1 && r.row2 == rows())
+    if (!r.empty() && r.row1 <= headings() + 1 && r.row2 == gridRows())
       for (int c = r.col1; c <= r.col2; ++c) list << c - 1;
     return list;
   }
@@ -235,7 +254,7 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
     QList<int> list;
     const CellRange r = view()->selectedRange();
     if (!r.empty() && r.col1 == 1 && r.col2 == cols())
-      for (int row = r.row1; row <= r.row2; ++row) list << row - 1;
+      for (int row = std::max(r.row1, headings() + 1); row <= r.row2; ++row) list << row - headings() - 1;
     return list;
   }
   bool isColumnSelected(int column) const override { return selectedColumns().contains(column); }
@@ -252,20 +271,21 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
   QString headingText(int col, int row) const {
     const Grid& g = *grid();
     for (int c = col; c >= 1; --c) {
-      if (!g.text(c, row).empty()) return QString::fromStdString(g.text(c, row));
+      if (!g.text(c, row).empty()) return QString::fromStdString(g.text(c, row)).trimmed();
       if (g.verticalEdge(c - 1, row).visible()) break;
     }
     return {};
   }
   // The heading cells over a column above row `below`: per heading row the
-  // cell whose text stands over it.
+  // cell whose text stands over it, the nearest first (a reader that takes
+  // one takes the column's own name, not the title over several).
   QList<QAccessibleInterface*> headingCells(int col, int below) const {
     QList<QAccessibleInterface*> list;
     const Grid& g = *grid();
-    for (int row = 1; row < below && isHeadingRow(g, row); ++row) {
+    for (int row = std::min(below - 1, headingRows(g)); row >= 1; --row) {
       for (int c = col; c >= 1; --c) {
         if (!g.text(c, row).empty()) {
-          list << cellAt(row - 1, c - 1);
+          list << gridCell(row - 1, c - 1);
           break;
         }
         if (g.verticalEdge(c - 1, row).visible()) break;
@@ -310,7 +330,7 @@ QList<QAccessibleInterface*> GridCellAccessible::rowHeaderCells() const {
   if (!t || !isValid()) return list;
   const Grid& g = *view_->grid();
   if (isHeadingRow(g, row_ + 1) || isLabelColumn(g, col_ + 1)) return list;
-  for (int col = 1; isLabelColumn(g, col); ++col) list << t->cellAt(row_, col - 1);
+  for (int col = 1; isLabelColumn(g, col); ++col) list << t->gridCell(row_, col - 1);
   return list;
 }
 

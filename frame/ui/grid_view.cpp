@@ -243,6 +243,12 @@ void GridView::paintEvent(QPaintEvent* event) {
   const int scrollTop = rowY(firstScrolledRow());  // content y shown right under the frozen rows
   const QRect vp = viewport()->rect();
 
+  // whether every cell of a row right of column c is empty
+  auto rowEmptyAfter = [&](int r, int c) {
+    for (int k = c + 1; k <= g.maxCols(); ++k)
+      if (!g.text(k, r).empty()) return false;
+    return true;
+  };
   // the column at a content x
   auto colAt = [&](int x) {
     auto it = std::upper_bound(colX_.begin(), colX_.end(), x);
@@ -288,7 +294,8 @@ void GridView::paintEvent(QPaintEvent* event) {
         // a note that runs from a label column over the whole row stays
         // whole while the grid is scrolled sideways (no cell of its row can
         // be under it)
-        const bool wholeRowNote = !sticky && fw > 0 && c2 <= labels && cell.overflow && span.right == g.maxCols();
+        const bool wholeRowNote =
+            !sticky && fw > 0 && c2 <= labels && cell.overflow && span.right > labels && rowEmptyAfter(r, labels);
         if (wholeRowNote)
           p.setClipRect(rect.intersected(QRect(0, clip.top(), vp.width(), clip.height())).intersected(event->rect()),
                         Qt::ReplaceClip);
