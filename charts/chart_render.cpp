@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QAreaSeries>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsScene>
@@ -10,7 +11,6 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
-#include <QLogValueAxis>
 #include <QPainter>
 #include <QPrinter>
 #include <QScatterSeries>
@@ -128,7 +128,7 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
   high->append(first, hi);
   high->append(last, hi);
   auto* area = new QAreaSeries(high, low);
-  area->setName(QStringLiteral("偶然の範囲（期待値±標準偏差の2倍）"));
+  area->setName(QStringLiteral("偶然の範囲"));
   area->setBrush(QColor(220, 220, 220));
   area->setPen(Qt::NoPen);
   attach(chart, area, x, y);
@@ -219,12 +219,13 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
     return;
   }
   auto* x = valueAxis(QStringLiteral("回"), font);
-  auto* yen = new QLogValueAxis;
+  // yen on a logarithmic scale: each point at log10 of its yen, the axis
+  // labelled at the powers of ten with their separators ("1,000,000")
+  auto* yen = new QCategoryAxis;
   yen->setTitleText(QStringLiteral("1口あたりの当せん金（円、対数目盛）"));
   yen->setTitleFont(font);
   yen->setLabelsFont(font);
-  yen->setLabelFormat(QStringLiteral("%.0f"));
-  yen->setBase(10);
+  yen->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   auto* winners = valueAxis(QStringLiteral("1等の当せん口数"), font);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(yen, Qt::AlignLeft);
@@ -237,7 +238,7 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
     for (const PrizePoint& p : points) {
       const double v = static_cast<double>(p.yen[static_cast<size_t>(tier)]);
       if (v <= 0) continue;  // nobody won the tier: no point on a logarithmic scale
-      line.append(QPointF(p.drawNo, v));
+      line.append(QPointF(p.drawNo, std::log10(v)));
       low = std::min(low, v);
       high = std::max(high, v);
     }
@@ -283,7 +284,11 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
   }
   roundTicks(x, points.front().drawNo, std::max(points.back().drawNo, points.front().drawNo + 1), true, 10);
   if (low > high) low = 1;
-  yen->setRange(std::pow(10, std::floor(std::log10(low))), std::pow(10, std::ceil(std::log10(high))));
+  const int lowPower = static_cast<int>(std::floor(std::log10(low))),
+            highPower = static_cast<int>(std::ceil(std::log10(high)));
+  yen->setRange(lowPower, std::max(highPower, lowPower + 1));
+  for (int k = lowPower; k <= std::max(highPower, lowPower + 1); ++k)
+    yen->append(japanese.toString(static_cast<qlonglong>(std::llround(std::pow(10, k)))), k);
   roundTicks(winners, 0, cap);
 }
 
@@ -318,15 +323,12 @@ double robustTop(std::vector<double> values) {
   // the value under which 98% of the draws lie, and room above it
   const double p98 = values[static_cast<size_t>(std::floor(0.98 * static_cast<double>(values.size() - 1)))];
   const double room = std::max(p98 * 1.25, 1.0);
-  if (highestValue <= room) return niceScale(0, std::max(highestValue * 1.05, 1.0)).max;
+  if (values.size() < 50 || highestValue <= room) return niceScale(0, std::max(highestValue * 1.05, 1.0)).max;
   return niceScale(0, room).max;
 }
 
 QChart* makeChart(const History& history, const ChartChoice& choice, QString& note) {
   auto* chart = new QChart;
-  // numbers with the separators of Japanese ("100,000,000")
-  chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-  chart->setLocalizeNumbers(true);
   const QFont font = QApplication::font();
   QFont title = font;
   title.setPointSizeF(font.pointSizeF() * 1.25);

@@ -65,6 +65,8 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   view_->setObjectName(QStringLiteral("chartView"));
   view_->setRenderHint(QPainter::Antialiasing);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  view_->setFocusPolicy(Qt::StrongFocus);  // reached by Tab: the menu key opens its menu
+  view_->setAccessibleName(title_);
   connect(view_, &QWidget::customContextMenuRequested, this, &ChartWindow::contextMenu);
   note_ = new QLabel(stack_);
   note_->setObjectName(QStringLiteral("chartNote"));

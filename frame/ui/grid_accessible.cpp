@@ -28,6 +28,18 @@ QHash<const GridView*, GridTableAccessible*>& tables() {
 
 int headingRows(const Grid& g) { return std::min(g.frozenRows(), g.maxRows()); }
 bool isHeadingRow(const Grid& g, int row) { return row <= headingRows(g); }
+// A cell's text as words: without the spaces that place it in its cell, and
+// a heading spaced out letter by letter ("本 数 字") read as its word.
+QString spokenText(const std::string& text) {
+  const QString t = QString::fromStdString(text).trimmed();
+  if (t.size() < 3) return t;
+  for (qsizetype i = 0; i < t.size(); ++i)
+    if (t[i].isSpace() != (i % 2 == 1)) return t;
+  QString word;
+  for (qsizetype i = 0; i < t.size(); i += 2) word += t[i];
+  return word;
+}
+
 bool isLabelColumn(const Grid& g, int col) { return col <= std::min(g.labelCols(), g.maxCols() - 1); }
 
 // One cell, by its 0-based row and column in the grid.
@@ -48,8 +60,8 @@ class GridCellAccessible final : public QAccessibleInterface, public QAccessible
     if (!isValid()) return {};
     const Grid& g = *view_->grid();
     switch (t) {
-      case QAccessible::Name:  // without the spaces that place a text in its cell
-        return QString::fromStdString(g.text(col_ + 1, row_ + 1)).trimmed();
+      case QAccessible::Name:
+        return spokenText(g.text(col_ + 1, row_ + 1));
       case QAccessible::Description: {
         if (role() != QAccessible::Cell) return {};
         QString d = QString::fromStdString(cellColourMeaning(g, col_ + 1, row_ + 1, view_->legend()));
@@ -235,8 +247,7 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
     QStringList words;
     if (!grid()) return {};
     for (int col = 1; isLabelColumn(*grid(), col); ++col)
-      if (const std::string& t = grid()->text(col, row + headings() + 1); !t.empty())
-        words << QString::fromStdString(t).trimmed();
+      if (const std::string& t = grid()->text(col, row + headings() + 1); !t.empty()) words << spokenText(t);
     return words.join(QLatin1Char(' '));
   }
   int selectedColumnCount() const override { return selectedColumns().size(); }
@@ -271,7 +282,7 @@ class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTa
   QString headingText(int col, int row) const {
     const Grid& g = *grid();
     for (int c = col; c >= 1; --c) {
-      if (!g.text(c, row).empty()) return QString::fromStdString(g.text(c, row)).trimmed();
+      if (!g.text(c, row).empty()) return spokenText(g.text(c, row));
       if (g.verticalEdge(c - 1, row).visible()) break;
     }
     return {};

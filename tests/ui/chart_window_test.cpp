@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
+#include <memory>
 
 #include "charts/chart_render.h"
 #include "tests/core/test_history.h"
@@ -121,6 +124,68 @@ TEST(ChartWindow, TypedNumbersChooseTheLines) {
   kind->setCurrentIndex(static_cast<int>(ChartKind::GapDistribution));
   EXPECT_EQ(w.choice().kind, ChartKind::GapDistribution);
   EXPECT_FALSE(numbers->isEnabled()) << "the numbers are for 出現の推移 only";
+}
+
+// Round ticks over the range they must hold: a step of 1, 2 or 5 times a
+// power of ten, the range widened to ticks.
+TEST(ChartAxes, RoundTicksHoldTheDataAndTheBand) {
+  const struct {
+    double lo, hi;
+    int maxTicks;
+    AxisScale want;
+  } cases[] = {
+      {5, 27, 8, {5, 30, 5}},  // not 0/6/13/20/27
+      {8.3, 24.2, 8, {5, 25, 5}},   {104, 1400, 10, {0, 1400, 200}},
+      {0, 0.5, 8, {0, 1, 1}},  // counts never step by less than one
+      {0, 1129, 8, {0, 1200, 200}}, {15, 145, 14, {10, 150, 10}},
+      {3, 3, 8, {3, 4, 1}},  // an empty range is one step
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lo) + ".." + std::to_string(c.hi));
+    const AxisScale s = niceScale(c.lo, c.hi, c.maxTicks);
+    EXPECT_DOUBLE_EQ(s.min, c.want.min);
+    EXPECT_DOUBLE_EQ(s.max, c.want.max);
+    EXPECT_DOUBLE_EQ(s.step, c.want.step);
+    EXPECT_LE(s.min, c.lo);
+    EXPECT_GE(s.max, c.hi);
+    EXPECT_LE((s.max - s.min) / s.step, c.maxTicks + 1e-9);
+  }
+}
+
+// The winners axis is ruled by all but an extreme draw or two.
+TEST(ChartAxes, OneExtremeDrawDoesNotRuleTheWinnersAxis) {
+  std::vector<double> winners(500);
+  for (size_t i = 0; i < winners.size(); ++i) winners[i] = static_cast<double>(5 + i % 30);
+  EXPECT_EQ(robustTop(winners), 40) << "all of them, with a round top";
+  winners[123] = 1129;
+  EXPECT_EQ(robustTop(winners), 50) << "the one of 1129 stands above the axis";
+  EXPECT_EQ(robustTop({1, 2, 3}), 4);
+  EXPECT_EQ(robustTop({}), 1);
+}
+
+// The legend names each line by its number and draws it with the line's own
+// pen, so that its dash tells it apart without colour.
+TEST(ChartAxes, TheTrendsLinesReadAsNumbersAndTheWinnersOverTheAxisAreNamed) {
+  QString note;
+  std::unique_ptr<QChart> trend(makeChart(chartHistory(), {ChartKind::Trend, {7, 12}, 52}, note));
+  ASSERT_TRUE(trend);
+  QStringList names;
+  for (QAbstractSeries* s : trend->series()) names << s->name();
+  EXPECT_TRUE(names.contains(QStringLiteral("数字7")) && names.contains(QStringLiteral("数字12")))
+      << names.join(",").toStdString();
+  EXPECT_EQ(trend->legend()->markerShape(), QLegend::MarkerShapeFromSeries);
+  // the yen axis is labelled with separators
+  History h = chartHistory();
+  h.prizes[200].winners[0] = 1129;
+  std::unique_ptr<QChart> prizes(makeChart(h, {ChartKind::Prizes, {1}, 52}, note));
+  ASSERT_TRUE(prizes);
+  QStringList all;
+  for (QAbstractSeries* s : prizes->series()) all << s->name();
+  EXPECT_TRUE(all.join(",").contains(QStringLiteral("第200回 1,129口"))) << all.join(",").toStdString();
+  auto* yen = qobject_cast<QCategoryAxis*>(prizes->axes(Qt::Vertical).front());
+  ASSERT_TRUE(yen);
+  EXPECT_TRUE(yen->categoriesLabels().contains(QStringLiteral("10,000,000")))
+      << yen->categoriesLabels().join(",").toStdString();
 }
 
 // kazumaki-tool draws each chart to a PNG of the asked size and to a PDF.
