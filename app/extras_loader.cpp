@@ -2,10 +2,15 @@
 // or the same plugin linked in as a static one (kazumaki-tool, the tests).
 #include "app/extras_loader.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPluginLoader>
+#include <cerrno>
+#include <cstring>
 
 #include "app/extras_iid.h"
 #include "store/files/program_folder.h"
@@ -33,9 +38,30 @@ QStringList extrasModulePlaces(const QString& executableFolder) {
               dir.filePath(QStringLiteral(KM_EXTRAS_DIR_FROM_BIN "/") + QString::fromLatin1(kExtrasModuleFile)))};
 }
 
+// Why the file at `path` is no plugin to read, before anything reads it (a
+// pipe would block the read); empty for a regular file.
+QString notAFile(const QString& path, QString* details) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(name.constData(), &st) == 0) {
+    if (S_ISREG(st.st_mode)) return {};
+    return cannotLoad(S_ISDIR(st.st_mode) ? QStringLiteral("%1 はフォルダです。").arg(path)
+                                          : QStringLiteral("%1 は通常のファイルではありません。").arg(path));
+  }
+  const int why = errno;
+  if (details) *details = QString::fromLocal8Bit(std::strerror(why));
+  if (why == ELOOP)
+    return cannotLoad(QStringLiteral("%1 はシンボリックリンクが輪になっていて、たどれません。").arg(path));
+  struct stat link {};
+  if (why == ENOENT && ::lstat(name.constData(), &link) == 0)
+    return cannotLoad(QStringLiteral("%1 はリンク先のないシンボリックリンクです。").arg(path));
+  if (why == ENOENT) return cannotLoad(QStringLiteral("%1 がありません。").arg(path));
+  return cannotLoad(QStringLiteral("%1 を読めません。").arg(path));
+}
+
 const Extras* loadExtrasModule(const QString& path, QString& error, QString* details) {
-  if (!QFileInfo(path).isFile()) {
-    error = cannotLoad(QStringLiteral("%1 がありません。").arg(path));
+  if (const QString why = notAFile(path, details); !why.isEmpty()) {
+    error = why;
     return nullptr;
   }
   QPluginLoader loader(path);
@@ -65,6 +91,21 @@ const Extras* loadExtrasModule(const QString& path, QString& error, QString* det
   return x;
 }
 
+const Extras* loadFirstExtrasModule(const QStringList& places, QString& error, QString* details) {
+  QString firstError, firstDetails;
+  for (const QString& place : places) {
+    if (!QFileInfo(place).exists() && !QFileInfo(place).isSymLink()) continue;
+    QString e, d;
+    if (const Extras* x = loadExtrasModule(place, e, &d)) return x;
+    if (firstError.isEmpty()) firstError = e, firstDetails = d;
+  }
+  error = !firstError.isEmpty()
+              ? firstError
+              : cannotLoad(QStringLiteral("%1 がありません。").arg(places.join(QStringLiteral("、"))));
+  if (details) *details = firstDetails;
+  return nullptr;
+}
+
 const Extras* extras(QString& error, QString* details) {
   static const Extras* loaded = nullptr;
   if (loaded) return loaded;
@@ -72,14 +113,8 @@ const Extras* extras(QString& error, QString* details) {
     if (!ofThisBuild(plugin.metaData())) continue;
     if ((loaded = qobject_cast<Extras*>(plugin.instance()))) return loaded;
   }
-  const QStringList places = extrasModulePlaces(QString::fromStdString(runningExecutableFolder()));
-  for (const QString& place : places) {
-    if (!QFileInfo::exists(place)) continue;
-    loaded = loadExtrasModule(place, error, details);
-    return loaded;
-  }
-  error = cannotLoad(QStringLiteral("%1 がありません。").arg(places.join(QStringLiteral("、"))));
-  return nullptr;
+  loaded = loadFirstExtrasModule(extrasModulePlaces(QString::fromStdString(runningExecutableFolder())), error, details);
+  return loaded;
 }
 
 }  // namespace km

@@ -20,5 +20,10 @@ QString extrasInterfaceId();
 // missing, is no plugin, cannot be loaded, or is from another build (told
 // from its metadata: its code is not run then).  A plugin once loaded stays.
 const Extras* loadExtrasModule(const QString& path, QString& error, QString* details = nullptr);
+// The first of `places` that holds a plugin of this build: a place with
+// nothing is skipped, and one whose plugin is refused (one of another build
+// beside the program, say) is passed over for the next; when none loads,
+// the first refusal (or that there is none) in `error`.
+const Extras* loadFirstExtrasModule(const QStringList& places, QString& error, QString* details = nullptr);
 
 }  // namespace km

@@ -51,8 +51,8 @@ class KazumakiExtras : public QObject, public Extras {
     km::saveGridPdfWithDialog(parent, grid, title, legend);
   }
 
-  QWidget* startUpdate(QWidget* parent, const QString& target, const QString& file) const override {
-    return MasterUpdateDialog::start(parent, target, file);
+  QWidget* startUpdate(QWidget* parent, UpdateHost* host, const QString& target, const QString& file) const override {
+    return MasterUpdateDialog::start(parent, host, target, file);
   }
 
   void checkSources(QObject* parent, const QString& target, const std::vector<Draw>& stored,

@@ -260,7 +260,7 @@ void MainFrm::startUpdate() {
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(database_.path), {});
+  x->startUpdate(this, this, QString::fromStdString(database_.path), {});
 }
 
 void MainFrm::importFile(const QString& file) {
@@ -271,7 +271,7 @@ void MainFrm::importFile(const QString& file) {
   QString error, details;
   const Extras* x = extras(error, &details);
   if (!x) return showStop(this, error, details);
-  x->startUpdate(this, QString::fromStdString(database_.path), file);
+  x->startUpdate(this, this, QString::fromStdString(database_.path), file);
 }
 
 void MainFrm::dragEnterEvent(QDragEnterEvent* e) {

@@ -10,8 +10,8 @@ namespace km {
 
 namespace {
 
-constexpr std::array<const char*, TicketsModel::ColumnCount> kHeaders = {"開始回", "購入回数", "数字1", "数字2",
-                                                                         "数字3",  "数字4",    "数字5", "メモ"};
+constexpr std::array<const char*, TicketsModel::ColumnCount> kHeaders = {
+    "開始回", "購入回数", "数字1", "数字2", "数字3", "数字4", "数字5", "メモ", "賞金倍率"};
 
 bool isNumberColumn(int col) { return col >= TicketsModel::FirstNumber && col <= TicketsModel::LastNumber; }
 
@@ -73,6 +73,12 @@ TicketsModel::Line TicketsModel::lineOf(const Ticket& t) {
   return l;
 }
 
+void TicketsModel::setFactorOf(FactorOf factorOf) {
+  factorOf_ = std::move(factorOf);
+  factors_.clear();
+  if (!lines_.empty()) emit dataChanged(index(0, Factor), index(rowCount() - 1, Factor));
+}
+
 bool TicketsModel::isBlank(const Line& l) const {
   return std::all_of(l.cells.begin(), l.cells.end(), [](const QString& s) { return s.trimmed().isEmpty(); });
 }
@@ -110,6 +116,7 @@ QVariant TicketsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const int row = index.row(), col = index.column();
   const Line& l = lines_[row];
+  if (col == Factor) return factorData(row, role);
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -133,6 +140,24 @@ QVariant TicketsModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+QVariant TicketsModel::factorData(int row, int role) const {
+  if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role == Qt::ToolTipRole)
+    return QStringLiteral("この数字が当たったときの賞金の期待値が、平均的な買い目の何倍か（人気度からの推定）");
+  if (role == Qt::BackgroundRole) return QColor(240, 240, 240);  // not typed
+  if (role != Qt::DisplayRole || !factorOf_) return {};
+  const Line& l = lines_[row];
+  TicketNumbers numbers{};
+  for (int i = 0; i < 5; ++i) {
+    numbers[i] = soundValue(FirstNumber + i, l[FirstNumber + i]);
+    if (!numbers[i] || !problem(row, FirstNumber + i).isEmpty()) return {};
+  }
+  std::sort(numbers.begin(), numbers.end());
+  auto it = factors_.find(numbers);
+  if (it == factors_.end()) it = factors_.emplace(numbers, factorOf_(numbers)).first;
+  return it->second ? QString::number(*it->second, 'f', 2) + QStringLiteral("倍") : QVariant();
+}
+
 QVariant TicketsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal)
@@ -143,12 +168,12 @@ QVariant TicketsModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags TicketsModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-  if (!locked_) f |= Qt::ItemIsEditable;
+  if (!locked_ && index.column() != Factor) f |= Qt::ItemIsEditable;
   return f;
 }
 
 bool TicketsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !index.isValid() || locked_) return false;
+  if (role != Qt::EditRole || !index.isValid() || locked_ || index.column() == Factor) return false;
   const int row = index.row(), col = index.column();
   Line& l = lines_[row];
   const QString text = value.toString().trimmed();

@@ -1,12 +1,15 @@
 #pragma once
 // The table behind 当選確認's upper grid: one line per ticket (開始回,
-// 購入回数, five numbers, メモ) and a blank line at the end for the next one.
+// 購入回数, five numbers, メモ, and the line's estimated prize factor, which
+// is not typed) and a blank line at the end for the next one.
 // A line whose every cell is sound is a ticket; the tickets are written to
 // tickets.csv after every change that alters them.  A text that is not sound
 // stays in the grid only, marked: the file keeps the line as it was.
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +21,9 @@ namespace km {
 class TicketsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { From = 0, Draws = 1, FirstNumber = 2, LastNumber = 6, Note = 7, ColumnCount = 8 };
+  enum Column { From = 0, Draws = 1, FirstNumber = 2, LastNumber = 6, Note = 7, Factor = 8, ColumnCount = 9 };
+  // What a line would pay if it won against the average line; none when unknown.
+  using FactorOf = std::function<std::optional<double>(const TicketNumbers&)>;
 
   // `path`: the tickets file; `nextDraw`: the draw a new line is bought for.
   TicketsModel(std::string path, int nextDraw, QObject* parent = nullptr);
@@ -28,6 +33,8 @@ class TicketsModel : public QAbstractTableModel {
   TicketsFileRead load();
   bool locked() const { return locked_; }
   int nextDraw() const { return nextDraw_; }
+  // The factors shown in the column 賞金倍率 (none: the column stays empty).
+  void setFactorOf(FactorOf factorOf);
   // Sets the damaged file aside (tickets.csv.damaged) and unlocks the grid:
   // the name it now has, or empty with the reason in `failure`.
   std::string startAfresh(FileFailure* failure);
@@ -64,6 +71,7 @@ class TicketsModel : public QAbstractTableModel {
     const QString& operator[](int col) const { return cells[static_cast<size_t>(col)]; }
   };
   static Line lineOf(const Ticket& t);
+  QVariant factorData(int row, int role) const;
   bool isBlank(const Line& l) const;
   // Recomputes the tickets and writes them when they changed.
   void commit();
@@ -75,6 +83,8 @@ class TicketsModel : public QAbstractTableModel {
   std::vector<Line> lines_;
   std::vector<Ticket> tickets_;
   std::vector<Ticket> written_;  // what the file holds
+  FactorOf factorOf_;
+  mutable std::map<TicketNumbers, std::optional<double>> factors_;  // by sorted numbers
 };
 
 }  // namespace km

@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 
+#include "analyses/popularity/popularity_model.h"
 #include "analyses/tickets/ticket_check.h"
 #include "entry/tickets_model.h"
 #include "frame/ui/child_frame.h"
@@ -76,7 +77,14 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   tickets_->setColumnWidth(TicketsModel::From, digit * 7);
   tickets_->setColumnWidth(TicketsModel::Draws, digit * 8);
   for (int c = TicketsModel::FirstNumber; c <= TicketsModel::LastNumber; ++c) tickets_->setColumnWidth(c, digit * 6);
-  tickets_->horizontalHeader()->setStretchLastSection(true);
+  tickets_->setColumnWidth(TicketsModel::Factor, digit * 10);
+  tickets_->horizontalHeader()->setSectionResizeMode(TicketsModel::Note, QHeaderView::Stretch);
+  // what each line would pay if it won, against the average line (人気度)
+  auto popularity = std::make_shared<const PopularityModel>(fitPopularity(history_));
+  if (popularity->fitted())
+    model_->setFactorOf([popularity](const TicketNumbers& numbers) {
+      return std::optional<double>(estimateLine(*popularity, numbers).factor);
+    });
   tickets_->setFixedHeight(tickets_->horizontalHeader()->height() + kVisibleTicketLines * rowHeight +
                            2 * tickets_->frameWidth());
   layout->addWidget(tickets_);

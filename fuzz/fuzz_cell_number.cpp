@@ -1,7 +1,9 @@
-// The entry text check: any text is Empty, a number 1..31, or Wrong, and the
-// check on closing finds the first Wrong cell.  Lines of the input are the
-// cells of a six-column grid.
+// The number reader: any text is Empty, a number 1..31, or Wrong, and the
+// check on closing finds the first Wrong cell (lines of the input are the
+// cells of a six-column grid); a list of numbers reads as its separate texts
+// do, and what it reads writes back to the same list.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default:
       broken("unknown kind");
   }
+
+  // a list: numbers only where every text between separators is one, none twice
+  const std::optional<std::vector<int>> list = km::readLotteryNumbers(text);
+  const std::vector<std::string_view> texts = km::numberTexts(text);
+  if (list) {
+    if (list->size() != texts.size()) broken("a list reads more or fewer numbers than it has texts");
+    std::string again;
+    for (size_t i = 0; i < list->size(); ++i) {
+      const km::CellNumber n = km::parseCellNumber(texts[i]);
+      if (n.kind != km::CellNumber::Number || n.value != (*list)[i]) broken("a list's number is not its text's");
+      again += (i ? " " : "") + std::to_string((*list)[i]);
+    }
+    if (km::readLotteryNumbers(again) != list) broken("a list does not read back");
+  } else {
+    bool allNumbers = !texts.empty();
+    std::uint32_t seen = 0;
+    for (std::string_view t : texts) {
+      const km::CellNumber n = km::parseCellNumber(t);
+      allNumbers = allNumbers && n.kind == km::CellNumber::Number && !(seen & (1u << n.value));
+      if (n.kind == km::CellNumber::Number) seen |= 1u << n.value;
+    }
+    if (allNumbers) broken("a list of sound, different numbers is refused");
+  }
+  for (std::string_view t : texts)
+    if (t.empty() || t.find(',') != std::string_view::npos) broken("a separator in a list's text");
 
   std::vector<std::string> cells;
   size_t from = 0;

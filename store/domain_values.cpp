@@ -1,5 +1,7 @@
 #include "store/domain_values.h"
 
+#include <cstdint>
+
 namespace km {
 
 bool isCalendarDate(const std::string& d) {
@@ -65,6 +67,41 @@ CellNumber parseWholeNumber(std::string_view t) {
     if (value >= 1000000000) return {CellNumber::Wrong, 0};  // stops before any overflow
   }
   return {CellNumber::Number, static_cast<int>(value)};
+}
+
+std::vector<std::string_view> numberTexts(std::string_view text) {
+  std::vector<std::string_view> texts;
+  size_t i = 0, start = 0;
+  while (i <= text.size()) {
+    size_t sep = 0;
+    if (i == text.size() || text[i] == ',') {
+      sep = 1;
+    } else if (!isSpaceAt(text, i, sep)) {
+      for (std::string_view s : {"\xE3\x80\x81" /* 、 */, "\xEF\xBC\x8C" /* ， */})
+        if (text.substr(i, s.size()) == s) sep = s.size();
+    }
+    if (sep == 0) {
+      ++i;
+      continue;
+    }
+    if (i > start) texts.push_back(text.substr(start, i - start));
+    i += sep;
+    start = i;
+  }
+  return texts;
+}
+
+std::optional<std::vector<int>> readLotteryNumbers(std::string_view text) {
+  std::vector<int> numbers;
+  std::uint32_t seen = 0;
+  for (std::string_view t : numberTexts(text)) {
+    const CellNumber n = parseCellNumber(t);
+    if (n.kind != CellNumber::Number || (seen & (1u << n.value))) return std::nullopt;
+    seen |= 1u << n.value;
+    numbers.push_back(n.value);
+  }
+  if (numbers.empty()) return std::nullopt;
+  return numbers;
 }
 
 CellNumber parseCellNumber(std::string_view text) {

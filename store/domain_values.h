@@ -4,8 +4,10 @@
 // check, kazumaki-tool) tests them here, and the typed values of a draw
 // (history.h) are made only through them.
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace km {
 
@@ -46,6 +48,16 @@ std::string normalizedDate(std::string_view text);
 // A number cell: Empty, a lottery number written in digits, or Wrong (the
 // above, and "0", "32").
 CellNumber parseCellNumber(std::string_view text);
+// Numbers written in a row, as they are typed or given on a command line:
+// the texts between separators (spaces half-width or full-width, tabs, and
+// commas ",", "，", "、"), each to be read by parseCellNumber (or
+// parseWholeNumber); empty when there is none.
+std::vector<std::string_view> numberTexts(std::string_view text);
+// Lottery numbers written in a row: every text between separators a lottery
+// number as parseCellNumber reads it, none twice; in the order written.
+// Nothing when there is none, or for any other text ("7.5", "-3", "7abc12",
+// "0", "7 7").
+std::optional<std::vector<int>> readLotteryNumbers(std::string_view text);
 // Why a Wrong text is refused, for messages.
 const char* wrongNumberReason();
 

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     std::cerr << r.message << "\n";
     return 1;
   }
-  const km::History history = km::History::fromRows(std::move(r.rows));
+  const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
   std::cout << "load " << history.recordCount() << " draws: " << msSince(t) << " ms\n";
   const km::PredictionState settings;  // every reflect setting off, as without a settings file
   for (const km::WindowRow& w : km::windowTable()) {

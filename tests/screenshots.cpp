@@ -7,6 +7,7 @@
 #include <QHelpContentModel>
 #include <QHelpEngine>
 #include <QHelpIndexModel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QScrollBar>
@@ -23,6 +24,7 @@
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
 #include "help/help_window.h"
+#include "windows/ui/popularity_window.h"
 #include "windows/window_table.h"
 
 int main(int argc, char** argv) {
@@ -109,6 +111,9 @@ int main(int argc, char** argv) {
         while (!a->isFilled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
       for (km::TicketsWindow* t : sub->findChildren<km::TicketsWindow*>())
         while (!t->datesRead()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+      // 人気度 with a line typed into 「この数字なら」
+      for (km::PopularityWindow* p : sub->findChildren<km::PopularityWindow*>())
+        p->lineField()->setText(QStringLiteral("3 7 12 20 31"));
       if (maximise) sub->showMaximized();
       if (scroll) {
         sub->resize(sub->width(), sub->height() * 2 / 3);  // shorter than the grid: it scrolls down too

@@ -14,4 +14,12 @@ int usage();
 // prizes [DB] DRAW W1 P1 W2 P2 W3 P3 W4 P4 | prizes [DB] DRAW --clear (prizes_command.cpp)
 int prizesCommand(const std::vector<std::string>& a);
 
+// combos [DB] [conditions] (--count | --csv | --sample K [--seed S]): the lines of 組合せ作成.
+int combosCommand(const std::vector<std::string>& a);
+
+// wheel --numbers "N N .." --match T [--if M] [--csv]: a wheel's lines.
+int wheelCommand(const std::vector<std::string>& a);
+// popularity [DB] (--line "N1 N2 N3 N4 N5"... | --numbers) [--csv]: the window 人気度.
+int popularityCommand(const std::vector<std::string>& a);
+
 }  // namespace km::tool

@@ -74,8 +74,22 @@ int km::tool::usage() {
          "      最後に total,口数,購入金額,当せん金,未抽せんの口数 の行\n"
          "  kazumaki-tool tickets [DB] --line \"N1 N2 N3 N4 N5\" [--csv]\n"
          "      その数字を保存されている全部の回で買っていたら（--csv：tier,count,yen）\n"
+         "  kazumaki-tool combos [DB] [--axis \"3 7\"] [--exclude \"1 2\"] [--sum 70-90] [--odd 2,3] [--low 2,3]\n"
+         "                       [--consecutive 0,1] [--recent N:1,2] [--last-digits 4,5]\n"
+         "                       (--count | --csv | --sample K [--seed S])\n"
+         "      組合せ作成の条件に合う口。--count：残る組合せ,合った当選の回,判定した回 の1行。--csv：n1,n2,n3,n4,n5 "
+         "の\n"
+         "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）\n"
+         "  kazumaki-tool popularity [DB] --line \"N1 N2 N3 N4 N5\" [--line ...] [--csv]\n"
+         "      その数字が次の回に当たったときの1等・3等・4等の賞金の推定（人気度による。\n"
+         "      --csv：n1,n2,n3,n4,n5,prize1,prize3,prize4、円）\n"
+         "  kazumaki-tool popularity [DB] --numbers [--csv]\n"
+         "      数字ごとの人気度：その数字を含む買い目の1等の賞金が平均より何%多いか（--csv：number,effect,low,high）\n"
          "  kazumaki-tool backtest [DB] [--ini ファイル] [--from 回] [--csv] [--draws]\n"
          "      予想の成績を JSON（--csv で CSV）で書き出す。--draws：回・予想ごとに1行の CSV\n"
+         "  kazumaki-tool wheel --numbers \"N1 N2 ..\" --match T [--if M] [--csv]\n"
+         "      選んだ数字（6〜31個）で「当せん数字のうちM個が選んだ数字に入っていれば、少なくとも1口はT個一致」を\n"
+         "      保証する組合せ（2≦T≦M≦5、T≦4、M を省くと T）。--csv：n1,n2,n3,n4,n5 の行だけ\n"
          "  kazumaki-tool update DB [取得先...]\n"
          "      DB の最新の回より後の回を取り込む（取得先：https:// のアドレスかファイル。省くと公開の一覧を\n"
          "      突き合わせて使う）\n"
@@ -305,11 +319,12 @@ int chartCommand(const std::vector<std::string>& a) {
 }
 
 // Entry commands: the same store as the data entry window.
+// A whole number written as every number is read (digits, full-width ones
+// too, spaces around it).
 bool wholeNumber(const std::string& text, int& value) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const size_t digits = text.find_first_not_of('0');  // leading zeros count for nothing
-  if (digits != std::string::npos && text.size() - digits > 6) return false;
-  value = digits == std::string::npos ? 0 : std::stoi(text.substr(digits));
+  const km::CellNumber n = km::parseWholeNumber(text);
+  if (n.kind != km::CellNumber::Number) return false;
+  value = n.value;
   return true;
 }
 
@@ -637,9 +652,12 @@ int main(int argc, char** argv) {
                   pdf);
     }
     if (!a.empty() && a[0] == "tickets") return ticketsCommand(a);
+    if (!a.empty() && a[0] == "combos") return km::tool::combosCommand(a);
+    if (!a.empty() && a[0] == "popularity") return km::tool::popularityCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
     if (!a.empty() && a[0] == "prizes") return km::tool::prizesCommand(a);
+    if (!a.empty() && a[0] == "wheel") return km::tool::wheelCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
     if (a.size() <= 2 && !a.empty() && a[0] == "status") {
       if (a.size() == 2) return status(a[1]);

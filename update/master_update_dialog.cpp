@@ -16,7 +16,8 @@
 
 namespace km {
 
-MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& target, const QString& file) {
+MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, UpdateHost* host, const QString& target,
+                                              const QString& file) {
   if (parent) {
     for (MasterUpdateDialog* d : parent->findChildren<MasterUpdateDialog*>())
       if (d->update()->outcome() == MasterUpdate::Outcome::Running) {
@@ -39,7 +40,7 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
     showMessageLater(parent, {QMessageBox::Critical, sources.front().error, {}});
     return nullptr;
   }
-  auto* dialog = new MasterUpdateDialog(parent, sources, target);
+  auto* dialog = new MasterUpdateDialog(parent, host, sources, target);
   dialog->tellHost(true);
   dialog->update()->start();
   // Shown from the event loop, unless the update has ended at once (no
@@ -50,8 +51,9 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, const QString& ta
   return dialog;
 }
 
-MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QList<UpdateSource>& sources, const QString& target)
-    : QProgressDialog(parent), update_(new MasterUpdate(sources, target, this)), bar_(new QProgressBar) {
+MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, UpdateHost* host, const QList<UpdateSource>& sources,
+                                       const QString& target)
+    : QProgressDialog(parent), host_(host), update_(new MasterUpdate(sources, target, this)), bar_(new QProgressBar) {
   setObjectName(QStringLiteral("MasterUpdateDialog"));
   setWindowTitle(QStringLiteral("当選データ最新化"));
   // The program stays usable while the sources are fetched: the progress is
@@ -81,14 +83,16 @@ MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, const QList<UpdateSource
   connect(update_, &MasterUpdate::finished, this, &MasterUpdateDialog::showOutcome);
 }
 
-void MasterUpdateDialog::chooseFile(QWidget* parent, const QString& target) {
+void MasterUpdateDialog::chooseFile(QWidget* parent, UpdateHost* host, const QString& target) {
   auto* dialog = new QFileDialog(parent, QStringLiteral("当選データのファイルを選んでください"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setFileMode(QFileDialog::ExistingFile);
   dialog->setNameFilters(
       {QStringLiteral("当選データ（*.csv *.json *.txt *.mdb）"), QStringLiteral("すべてのファイル（*）")});
   connect(dialog, &QFileDialog::fileSelected, dialog,
-          [parent = QPointer<QWidget>(parent), target](const QString& file) { start(parent, target, file); });
+          [parent = QPointer<QWidget>(parent), host, target](const QString& file) {
+            if (parent) start(parent, host, target, file);
+          });
   dialog->open();
 }
 
@@ -104,8 +108,7 @@ void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
 }
 
 void MasterUpdateDialog::tellHost(bool running) {
-  if (auto* host = dynamic_cast<UpdateHost*>(parentWidget() ? parentWidget()->window() : nullptr))
-    host->updateRunning(running);
+  if (host_) host_->updateRunning(running);
 }
 
 void MasterUpdateDialog::showOutcome() {
@@ -127,11 +130,10 @@ void MasterUpdateDialog::showOutcome() {
       // the main window shows the newest stored draw, and restarts on the button
       const QPointer<QWidget> window = owner ? owner->window() : nullptr;
       const Draw& newest = update_->result().added.back();
-      if (auto* host = dynamic_cast<UpdateHost*>(window.data()))
-        host->showStoredLatest(newest.no, QString::fromStdString(newest.date));
-      connect(box, &QMessageBox::finished, box, [box, window] {
-        auto* host = dynamic_cast<UpdateHost*>(window.data());
-        if (host && box->clickedButton() == box->button(QMessageBox::Yes)) host->restartProgram();
+      UpdateHost* host = host_;
+      if (host) host->showStoredLatest(newest.no, QString::fromStdString(newest.date));
+      connect(box, &QMessageBox::finished, box, [box, window, host] {
+        if (host && window && box->clickedButton() == box->button(QMessageBox::Yes)) host->restartProgram();
       });
       break;
     }
@@ -153,15 +155,15 @@ void MasterUpdateDialog::showOutcome() {
       const QPointer<QWidget> parent = owner;
       // the option to look at the sources after every start, kept by the main window
       const QPointer<QWidget> window = owner ? owner->window() : nullptr;
-      if (auto* host = dynamic_cast<UpdateHost*>(window.data())) {
+      UpdateHost* host = host_;
+      if (host) {
         auto* check = new QCheckBox(checkAtStartText());
         check->setChecked(host->checksSourcesAtStart());
         box->setCheckBox(check);
       }
-      connect(box, &QMessageBox::finished, box, [box, fromFile, target, parent, window] {
-        if (auto* host = dynamic_cast<UpdateHost*>(window.data()); host && box->checkBox())
-          host->setChecksSourcesAtStart(box->checkBox()->isChecked());
-        if (box->clickedButton() == fromFile) chooseFile(parent, target);
+      connect(box, &QMessageBox::finished, box, [box, fromFile, target, parent, window, host] {
+        if (host && window && box->checkBox()) host->setChecksSourcesAtStart(box->checkBox()->isChecked());
+        if (box->clickedButton() == fromFile) chooseFile(parent, window ? host : nullptr, target);
       });
       break;
     }

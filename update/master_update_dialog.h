@@ -12,6 +12,8 @@ class QProgressBar;
 
 namespace km {
 
+class UpdateHost;
+
 class MasterUpdateDialog : public QProgressDialog {
   Q_OBJECT
 
@@ -21,11 +23,12 @@ class MasterUpdateDialog : public QProgressDialog {
   // when the outcome has been shown), or nullptr when nothing was started.
   // With `file`, from that file alone (one the user chose: it may hold just
   // the draws after the last stored one).
-  static MasterUpdateDialog* start(QWidget* parent, const QString& target, const QString& file = {});
+  // `host` (may be null) lives as long as `parent`'s window.
+  static MasterUpdateDialog* start(QWidget* parent, UpdateHost* host, const QString& target, const QString& file = {});
   // The button of the outcome box that takes a file instead.
   static QString fromFileButtonText() { return QStringLiteral("ファイルから取り込む..."); }
 
-  MasterUpdateDialog(QWidget* parent, const QList<UpdateSource>& sources, const QString& target);
+  MasterUpdateDialog(QWidget* parent, UpdateHost* host, const QList<UpdateSource>& sources, const QString& target);
   MasterUpdate* update() const { return update_; }
 
   // Refusal while the data entry window is open.
@@ -64,8 +67,9 @@ class MasterUpdateDialog : public QProgressDialog {
   void tellHost(bool running);
 
   // Lets the user choose a file and updates from it.
-  static void chooseFile(QWidget* parent, const QString& target);
+  static void chooseFile(QWidget* parent, UpdateHost* host, const QString& target);
 
+  UpdateHost* host_;
   MasterUpdate* update_;
   QProgressBar* bar_;
 };

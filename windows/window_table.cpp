@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "analyses/combos/combo_grids.h"
 #include "analyses/counts/appearance_by_count.h"
 #include "analyses/counts/appearance_count.h"
 #include "analyses/divisions/four_ranges.h"
@@ -18,6 +19,7 @@
 #include "analyses/pairs/pair_analysis.h"
 #include "analyses/patterns/low_high.h"
 #include "analyses/patterns/odd_even.h"
+#include "analyses/popularity/popularity_grid.h"
 #include "analyses/statistics/randomness_tests.h"
 #include "analyses/tickets/ticket_check.h"
 #include "frame/grid_setup.h"
@@ -266,6 +268,29 @@ const Rows& rows() {
             {{"", kWhite, kTicketMainHit, "：当たった本数字"}, {"", kWhite, kTicketBonusHit, "：2等のボーナス数字"}}},
            {"mnuTousenKakunin", "当選確認"},
            fillTickets},
+          {WindowId::Combos,
+           WindowKind::Combos,
+           {kCombosWindow,
+            kCombosWindow,
+            "条件で組合せを絞り、残る割合を過去の当選数字が同じ条件に合った割合と並べて示します。残った組合せから買う口"
+            "を作れます",
+            14200,
+            11200,
+            {}},
+           {"mnuKumiawaseSakusei", "組合せ作成"},
+           oneGrid<fillCombos, Frozen{2}>},
+          {WindowId::Popularity,
+           WindowKind::Popularity,
+           {kPopularityWindow,
+            kPopularityWindow,
+            "ほかの人がよく買う数字を、過去の当せん金から推定します（当たったときの金額が変わるだけで、出やすい数字は"
+            "わかりません）",
+            14200,
+            9800,
+            {{"", kBlack, kMoreBoughtBg, "：よく買われている（当たっても賞金が少ない）"},
+             {"", kBlack, kLessBoughtBg, "：あまり買われていない（賞金が多い）"}}},
+           {"mnuNinkido", "人気度"},
+           oneGrid<fillPopularity, Frozen{1}>},
           // opened by the menu bar's own command 一発ゼノバ予想(&D)
           {WindowId::Prediction,
            WindowKind::Prediction,

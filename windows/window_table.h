@@ -40,7 +40,9 @@ enum class WindowId : std::uint8_t {
   Pairs,                // 相性分析 (after the menu's separator)
   PredictionRecord,     // 予想の成績
   RandomnessTests,      // 検定
-  Tickets,              // 当選確認 (the menu's last)
+  Tickets,              // 当選確認
+  Combos,               // 組合せ作成
+  Popularity,           // 人気度 (the menu's last)
   Prediction,           // 一発ゼノバ
   DataEntry,            // 当選データ入力
   About,                // バージョン情報
@@ -50,7 +52,7 @@ enum class WindowId : std::uint8_t {
 // How the window's content is made: an analysis shows its one grid with the
 // description and the legend; the others are windows of their own (the
 // charts are drawn by the extras module).
-enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, Tickets, About, Chart };
+enum class WindowKind : std::uint8_t { Analysis, Prediction, DataEntry, Tickets, Combos, About, Chart, Popularity };
 
 // What a fill reads: the history, and the prediction window's settings
 // (only their reflect switches are read).  A fill that runs in the

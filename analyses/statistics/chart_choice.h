@@ -25,9 +25,8 @@ struct ChartChoice {
 std::optional<ChartKind> chartNamed(std::string_view name);
 std::string_view chartName(ChartKind kind);
 
-// "7,12", "7 12 31" or "７，１２": one to five different numbers of 1..31
-// (in half-width or full-width digits) separated by anything but digits;
-// none when the text is not that.
+// "7,12" or "7 12 31": one to five different numbers of 1..31, read as every
+// list of numbers is (readLotteryNumbers); none when the text is not that.
 std::optional<std::vector<int>> parseChartNumbers(std::string_view text);
 
 }  // namespace km

@@ -20,6 +20,7 @@ class Grid;
 struct History;
 struct WindowDef;
 struct LegendItem;
+class UpdateHost;
 
 // What the program asks of the plugin; it calls the plugin through this alone.
 class Extras {
@@ -41,8 +42,10 @@ class Extras {
                                      const std::vector<LegendItem>& legend) const = 0;
   // The update of the database at `target` under its progress dialog (null
   // when one is already running under `parent`), from the configured sources
-  // or, when `file` is given, from that file the user chose.
-  virtual QWidget* startUpdate(QWidget* parent, const QString& target, const QString& file) const = 0;
+  // or, when `file` is given, from that file the user chose.  `host` (which
+  // lives as long as `parent`'s window; may be null) is told when it starts
+  // and ends and what it added.
+  virtual QWidget* startUpdate(QWidget* parent, UpdateHost* host, const QString& target, const QString& file) const = 0;
   // A look at the configured sources in the background, nothing written: `done`
   // gets the status line's text when they have draws beyond `stored`, else an
   // empty text (also when no source could be read).

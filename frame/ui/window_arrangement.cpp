@@ -142,11 +142,14 @@ void tileWindows(QMdiArea* area, bool stacked) {
     least.push_back(along(s));
     leastAcross.push_back(across(s));
   }
-  const std::vector<int> lengths = shares(least, along(room));
+  // a window that needs more than the area's breadth: the area scrolls across, and its bar takes from the length
+  const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+  int length = along(room);
+  if (*std::max_element(leastAcross.begin(), leastAcross.end()) > across(room)) length -= bar;
+  const std::vector<int> lengths = shares(least, length);
   // no room for them all: they go on beyond the area, which scrolls to them
   int breadth = across(room);
-  if (std::accumulate(lengths.begin(), lengths.end(), 0) > along(room))
-    breadth -= area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+  if (std::accumulate(lengths.begin(), lengths.end(), 0) > length) breadth -= bar;
   int at = 0;
   for (int i = 0; i < shown.size(); ++i) {
     const int b = std::max(breadth, leastAcross[i]);

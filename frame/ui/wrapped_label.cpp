@@ -104,6 +104,12 @@ std::vector<std::pair<int, int>> wordBreaks(const QString& text) {
 
 QStringList wrapWords(const QString& text, const QFontMetrics& fm, int width) {
   if (text.isEmpty()) return {};
+  if (text.contains(QLatin1Char('\n'))) {  // each line of the text wraps on its own
+    QStringList lines;
+    for (const QString& part : text.split(QLatin1Char('\n')))
+      lines += part.isEmpty() ? QStringList{QString()} : wrapWords(part, fm, width);
+    return lines;
+  }
   if (fm.horizontalAdvance(text) <= width) return {text};
   QStringList lines = bestLines(text, fm, width, wordBreaks(text));
   if (lines.isEmpty()) lines = bestLines(text, fm, width, allBreaks(text));

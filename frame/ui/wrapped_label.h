@@ -27,7 +27,8 @@ namespace km {
 // word's start.  Position 0 and text.size() are not included.
 std::vector<std::pair<int, int>> wordBreaks(const QString& text);
 
-// The text as lines no wider than `width`, broken as described above.
+// The text as lines no wider than `width`, broken as described above; a
+// line break of the text always breaks.
 QStringList wrapWords(const QString& text, const QFontMetrics& fm, int width);
 
 class WrappedLabel : public QLabel {

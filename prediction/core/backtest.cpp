@@ -1,7 +1,6 @@
 #include "prediction/core/backtest.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -24,9 +23,9 @@ std::vector<int> numbersIn(const Grid& g, const LinePlace& at, int* shown = null
   for (int r = at.firstRow; r <= at.lastRow; ++r) {
     for (int c = 2; c <= 6; ++c) {
       const std::string& t = g.text(c, r);
-      int v = 0;
-      const auto res = std::from_chars(t.data(), t.data() + t.size(), v);
-      if (t.empty() || res.ec != std::errc() || res.ptr != t.data() + t.size() || !isLotteryNumber(v)) continue;
+      const CellNumber n = parseCellNumber(t);
+      if (n.kind != CellNumber::Number) continue;
+      const int v = n.value;
       if (shown) ++*shown;
       if (seen & (1u << v)) continue;
       seen |= 1u << v;

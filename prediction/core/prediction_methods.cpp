@@ -1,10 +1,10 @@
 #include "prediction/core/prediction_methods.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <optional>
 
 #include "frame/grid_setup.h"
+#include "store/domain_values.h"
 
 namespace km {
 
@@ -13,11 +13,8 @@ namespace {
 constexpr std::array<int, kPredictionGridCount> kGridRows = {5, 4, 3, 2};
 
 std::optional<int> toNumber(const std::string& text) {
-  int v = 0;
-  const char* end = text.data() + text.size();
-  const auto r = std::from_chars(text.data(), end, v);
-  if (text.empty() || r.ec != std::errc() || r.ptr != end) return std::nullopt;
-  return v;
+  const CellNumber n = parseWholeNumber(text);
+  return n.kind == CellNumber::Number ? std::optional<int>(n.value) : std::nullopt;
 }
 
 // Writes numbers into the number cells (columns 2 to 6) of a grid, five a row,

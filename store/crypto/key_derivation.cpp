@@ -210,13 +210,6 @@ bool keyDerivationUsesShaInstructions() {
 #endif
 }
 
-std::optional<DatabaseSalt> readDatabaseSalt(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  DatabaseSalt salt;
-  if (!in.read(reinterpret_cast<char*>(salt.data()), salt.size())) return std::nullopt;
-  return salt;
-}
-
 std::string rawKeyLiteral(const DatabaseKey& key) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string s = "x'";

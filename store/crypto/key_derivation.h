@@ -25,10 +25,6 @@ DatabaseKey deriveDatabaseKey(const std::string& password, const DatabaseSalt& s
 // Whether this processor takes the SHA-instruction path.
 bool keyDerivationUsesShaInstructions();
 
-// The salt at the head of the database file; nothing when the file is
-// shorter or unreadable (the ordinary open then reports why).
-std::optional<DatabaseSalt> readDatabaseSalt(const std::string& path);
-
 // "x'<64 hex digits>'": the value of PRAGMA key for a raw key.
 std::string rawKeyLiteral(const DatabaseKey& key);
 

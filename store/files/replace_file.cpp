@@ -285,7 +285,7 @@ bool ReplacementFile::write(std::string_view bytes) {
   return true;
 }
 
-bool ReplacementFile::commit(const std::string& backupPath) {
+bool ReplacementFile::commit(const std::string& backupPath, std::optional<std::string_view> oldBytes) {
   if (!ok()) return false;
   struct stat st {};
   const bool exists = ::stat(resolved_.c_str(), &st) == 0;
@@ -301,9 +301,13 @@ bool ReplacementFile::commit(const std::string& backupPath) {
     struct stat bst {};
     if (::stat(backupPath.c_str(), &bst) == 0 && bst.st_dev == st.st_dev && bst.st_ino == st.st_ino)
       return fail("控えのファイルが元のファイルそのものを指しているため、控えを作れません", backupPath);
-    std::ifstream in(resolved_, std::ios::binary);
-    const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);
+    std::string read;
+    if (!oldBytes) {
+      std::ifstream in(resolved_, std::ios::binary);
+      read.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);
+    }
+    const std::string_view old = oldBytes ? *oldBytes : std::string_view(read);
     if (!stepAllowed("backup")) return fail("控えを作成できません", backupPath, osError());
     // no wider access than the file it keeps, given to the new file before
     // it is in place: a file an earlier backup's link leads to keeps its mode

@@ -51,8 +51,11 @@ class ReplacementFile {
   bool write(std::string_view bytes);
   // Gives the temporary file the target's permissions (0644 for a new file),
   // flushes it to disk and renames it over the target.  With a backup path,
-  // the old target is first copied there (itself atomically).
-  bool commit(const std::string& backupPath = {});
+  // the old target is first copied there (itself atomically): `oldBytes`
+  // when given (a database that a connection holds is copied from what the
+  // connection read, never through a descriptor of its own), else the file
+  // as read now.
+  bool commit(const std::string& backupPath = {}, std::optional<std::string_view> oldBytes = std::nullopt);
 
  private:
   // Keeps the first failure: `what` went wrong with `path`, which the user

@@ -14,13 +14,6 @@ namespace km {
 namespace {
 
 // The length of a separator between numbers at `i`, 0 when there is none.
-size_t separatorAt(std::string_view t, size_t i) {
-  if (t[i] == ' ' || t[i] == '\t' || t[i] == ',') return 1;
-  for (std::string_view s : {"\xE3\x80\x80" /* full-width space */, "\xE3\x80\x81" /* 、 */, "\xEF\xBC\x8C" /* ， */})
-    if (t.substr(i, s.size()) == s) return s.size();
-  return 0;
-}
-
 std::string quoted(std::string_view text) { return "「" + excerpt(text) + "」"; }
 
 // Five number texts checked as a line: each a lottery number, all different.
@@ -132,20 +125,9 @@ std::string fileMessage(const std::string& what, const std::string& path) { retu
 }  // namespace
 
 NumbersParse parseTicketNumbers(std::string_view text) {
-  std::vector<std::string_view> tokens;
-  size_t i = 0, start = 0;
-  while (i <= text.size()) {
-    const size_t sep = i < text.size() ? separatorAt(text, i) : 1;
-    if (sep == 0) {
-      ++i;
-      continue;
-    }
-    if (i > start) tokens.push_back(text.substr(start, i - start));
-    i += sep;
-    start = i;
-  }
-  if (tokens.empty()) return {{}, "数字がありません"};
-  return checkNumbers(tokens);
+  const std::vector<std::string_view> texts = numberTexts(text);
+  if (texts.empty()) return {{}, "数字がありません"};
+  return checkNumbers(texts);
 }
 
 PastedLines parsePastedLines(std::string_view text) {

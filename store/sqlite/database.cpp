@@ -1,8 +1,6 @@
 #include "store/sqlite/database.h"
 
 #include <fcntl.h>
-#include <openssl/core_names.h>
-#include <openssl/evp.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +20,7 @@
 #include <memory>
 #include <set>
 
+#include "store/crypto/first_page.h"
 #include "store/crypto/key_derivation.h"
 #include "store/files/replace_file.h"
 #include "store/files/text_excerpt.h"
@@ -82,66 +81,30 @@ bool applyKey(sqlite3* db, const std::string& password) {
 }
 
 using schema::kCipherPageSize;
-constexpr int kCipherReserve = 48;  // per page: IV (16), HMAC-SHA1 (20), padding
 
-// HMAC-SHA1 of the parts one after another, through OpenSSL's MAC interface.
-bool hmacSha1(const unsigned char* key, size_t keyLen,
-              std::initializer_list<std::pair<const unsigned char*, size_t>> parts, unsigned char* out,
-              unsigned int& outLen) {
-  EVP_MAC* mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
-  EVP_MAC_CTX* ctx = mac ? EVP_MAC_CTX_new(mac) : nullptr;
-  char digest[] = "SHA1";
-  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
-                               OSSL_PARAM_construct_end()};
-  bool ok = ctx && EVP_MAC_init(ctx, key, keyLen, params) == 1;
-  for (const auto& [p, n] : parts) ok = ok && EVP_MAC_update(ctx, p, n) == 1;
-  size_t n = 0;
-  ok = ok && EVP_MAC_final(ctx, out, &n, EVP_MAX_MD_SIZE) == 1;
-  EVP_MAC_CTX_free(ctx);
-  EVP_MAC_free(mac);
-  outLen = static_cast<unsigned int>(n);
-  return ok;
-}
-
-// Whether page 1 of a file keyed with `key` claims a page size other than the
-// cipher's.  The cipher library reads past its page buffer on such a claim,
-// so it is looked at before the library reads the page: page 1 is
-// authenticated as the library does it (HMAC-SHA1 over the encrypted data and
-// the IV with the page number, keyed by a key derived from the data key), and
-// its first block decrypted to read the header's page size.  A page that does
-// not authenticate (another key, damage, a short file) is left to the library,
-// which reports it.
-bool claimsAnotherPageSize(const std::string& path, const DatabaseKey& key) {
-  std::ifstream in(path, std::ios::binary);
-  unsigned char page[kCipherPageSize];
-  if (!in.read(reinterpret_cast<char*>(page), kCipherPageSize)) return false;
-  constexpr int kSalt = 16, kIv = 16, kMac = 20;
-  const int size = kCipherPageSize - kSalt - kCipherReserve;  // the encrypted part of page 1
-  const unsigned char* data = page + kSalt;
-  const unsigned char* iv = data + size;
-  unsigned char macSalt[kSalt];
-  for (int i = 0; i < kSalt; ++i) macSalt[i] = page[i] ^ 0x3a;
-  unsigned char macKey[32];
-  if (PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(key.data()), static_cast<int>(key.size()), macSalt, kSalt, 2,
-                             sizeof macKey, macKey) != 1)
-    return false;
-  unsigned char mac[EVP_MAX_MD_SIZE];
-  unsigned int macLen = 0;
-  const unsigned char pageNo[4] = {1, 0, 0, 0};  // little-endian page number
-  const bool macOk =
-      hmacSha1(macKey, sizeof macKey, {{data, size_t(size + kIv)}, {pageNo, sizeof pageNo}}, mac, macLen);
-  if (!macOk || macLen < kMac || std::memcmp(mac, iv + kIv, kMac) != 0) return false;
-  unsigned char head[16];
-  int n = 0;
-  EVP_CIPHER_CTX* c = EVP_CIPHER_CTX_new();
-  const bool decrypted = c && EVP_DecryptInit_ex(c, EVP_aes_256_cbc(), nullptr, key.data(), iv) == 1 &&
-                         EVP_CIPHER_CTX_set_padding(c, 0) == 1 && EVP_DecryptUpdate(c, head, &n, data, 16) == 1 &&
-                         n == 16;
-  EVP_CIPHER_CTX_free(c);
-  if (!decrypted) return false;
-  // header bytes 16-17: the page size, big-endian (1 stands for 65536)
-  const int pageSize = head[0] << 8 | head[1];
-  return pageSize != kCipherPageSize;
+// The first page of a database file, read through SQLite's own file layer:
+// a descriptor of a file that a connection of this process holds a lock on
+// is not closed while the lock lives (closing it would drop the lock), and
+// only SQLite's layer knows of the locks.  Fewer bytes when the file is
+// shorter; empty when it cannot be read.
+std::string readFirstPage(const std::string& path) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (!vfs) return {};
+  std::string fileMemory(static_cast<size_t>(vfs->szOsFile), '\0');
+  auto* file = reinterpret_cast<sqlite3_file*>(fileMemory.data());
+  int flags = 0;
+  if (vfs->xOpen(vfs, path.c_str(), file, SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_READONLY, &flags) != SQLITE_OK) {
+    if (file->pMethods) file->pMethods->xClose(file);
+    return {};
+  }
+  sqlite3_int64 size = 0;
+  std::string page;
+  if (file->pMethods->xFileSize(file, &size) == SQLITE_OK && size > 0) {
+    page.resize(static_cast<size_t>(std::min<sqlite3_int64>(size, kCipherPageSize)));
+    if (file->pMethods->xRead(file, page.data(), static_cast<int>(page.size()), 0) != SQLITE_OK) page.clear();
+  }
+  file->pMethods->xClose(file);
+  return page;
 }
 
 // What a user is told first about a file that is no history of this program;
@@ -381,11 +344,12 @@ Opening openHistory(const ConnectString& cs, OpenMode mode, int busyTimeoutMs) {
     if (mode == OpenMode::Write) removeStaleTemporaryFiles(cs.path);
   }
   // the page size in the header, before the cipher library reads the page
-  const std::optional<DatabaseSalt> salt = readDatabaseSalt(cs.path);
+  const std::string firstPage = readFirstPage(cs.path);
+  const std::optional<DatabaseSalt> salt = saltOfFirstPage(firstPage);
   std::optional<DatabaseKey> key;
   if (salt) {
     key = deriveDatabaseKey(cs.password, *salt);
-    if (claimsAnotherPageSize(cs.path, *key))
+    if (claimsAnotherPageSize(firstPage, *key, kCipherPageSize))
       return fail(OpenFailure::Damaged, kAnotherPageSize, kAnotherPageSizeCause);
   }
   std::unique_ptr<HistoryConnection> c(new HistoryConnection);
@@ -796,8 +760,29 @@ std::unique_ptr<HistoryWriteLock> HistoryWriteLock::take(const ConnectString& cs
 
 HistoryWriteLock::~HistoryWriteLock() = default;
 
+std::string HistoryWriteLock::fileBytes(std::string& cause) const {
+  sqlite3_file* file = nullptr;
+  sqlite3* db = connection_->get();
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods) {
+    cause = sqliteCause(db);
+    return {};
+  }
+  sqlite3_int64 size = 0;
+  int rc = file->pMethods->xFileSize(file, &size);
+  std::string bytes;
+  if (rc == SQLITE_OK) {
+    bytes.resize(static_cast<size_t>(size));
+    rc = size > 0 ? file->pMethods->xRead(file, bytes.data(), static_cast<int>(size), 0) : SQLITE_OK;
+  }
+  if (rc != SQLITE_OK) {
+    cause = sqliteCause(nullptr, rc);
+    return {};
+  }
+  return bytes;
+}
+
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes,
-                          const std::string& backupPath) {
+                          const Backup* backup) {
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
@@ -839,7 +824,8 @@ std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draw
     const std::string closeFailure = closeConnection(db);
     if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);
   }
-  if (!file.commit(backupPath)) return fail("データベースを置き換えられません。", file.error());
+  const bool committed = backup ? file.commit(backup->path, backup->bytes) : file.commit();
+  if (!committed) return fail("データベースを置き換えられません。", file.error());
   return {};
 }
 

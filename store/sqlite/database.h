@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/files/program_folder.h"
@@ -195,6 +196,11 @@ class HistoryWriteLock {
   HistoryWriteLock& operator=(const HistoryWriteLock&) = delete;
   const std::vector<Draw>& draws() const { return draws_; }
   const PrizeTable& prizes() const { return prizes_; }
+  // The file's bytes as they stand, read through the held connection (a
+  // descriptor of its own, closed, would drop the lock): the backup kept
+  // before the replacement.  Empty, with SQLite's account in `cause`, when
+  // they cannot be read.
+  std::string fileBytes(std::string& cause) const;
 
  private:
   HistoryWriteLock() = default;
@@ -208,10 +214,14 @@ class HistoryWriteLock {
 // temporary file beside `path` and renamed over it only when complete.
 // Returns an empty string on success, else the reason (with SQLite's message
 // and extended result code where SQLite failed); on failure the old file is
-// left as it was and no temporary file remains.  With a backup path, the old
-// file is first copied there.
+// left as it was and no temporary file remains.  With a backup, the old
+// file's bytes (HistoryWriteLock::fileBytes) are first written to its path.
+struct Backup {
+  std::string path;
+  std::string_view bytes;
+};
 std::string writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, const PrizeTable& prizes = {},
-                          const std::string& backupPath = {});
+                          const Backup* backup = nullptr);
 
 // Looks at the files SQLite would take up beside the database before a
 // connection opens it: a journal of an interrupted write is rolled back; a

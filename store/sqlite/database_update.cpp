@@ -1,5 +1,6 @@
 #include "store/sqlite/database_update.h"
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -15,6 +16,12 @@ std::string missingDatabaseText(const std::string& path) { return "当選デー�
 std::string backupPathFor(const std::string& target) { return target + ".bak"; }
 
 namespace {
+
+std::atomic<UpdateStepHook> stepHook{nullptr};
+
+void step(const char* name) {
+  if (const UpdateStepHook hook = stepHook.load()) hook(name);
+}
 
 // A source's draws: a list, or the rows of a database read from a scratch
 // copy beside the target.  Empty `reason` when read.
@@ -119,6 +126,8 @@ std::unique_ptr<HistoryWriteLock> lockHistory(const ConnectString& cs, const Rea
 
 }  // namespace
 
+UpdateStepHook setUpdateStepHook(UpdateStepHook hook) { return stepHook.exchange(hook); }
+
 UpdateResult updateHistory(const std::string& target, std::string_view bytes, const UpdateOptions& options) {
   return updateHistory(target, std::vector<SourceInput>{SourceInput{{}, std::string(bytes), {}, {}, false}}, options);
 }
@@ -178,6 +187,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
     anyRead = anyRead || read[i].reason.empty();
   }
   if (!anyRead) return noneUsable();
+  step("read");
 
   // The user's history, held against other writers until the new file is in place.
   std::string error, cause;
@@ -192,6 +202,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
           refusal == HistoryWriteLock::Refusal::Other ? "手元の当選データファイルを読めません。\n" + error : error,
           cause);
   }
+  if (lock) step("locked");
   const std::vector<Draw>& stored = lock ? lock->draws() : *options.compareWith;
   r.drawsBefore = r.drawsAfter = static_cast<int>(stored.size());
 
@@ -253,9 +264,13 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   prizes.insert(more.begin(), more.end());
   std::vector<Draw> all = stored;
   all.insert(all.end(), taken.begin(), taken.end());
+  const std::string old = lock->fileBytes(cause);
+  if (old.empty()) return refuse("手元の当選データファイルを読めません。\n" + target, cause);
   if (stop && !stop->beginCommit()) return cancelled();
-  if (const std::string why = writeDatabase(cs, all, prizes, backupPathFor(target)); !why.empty())
+  const Backup backup{backupPathFor(target), old};
+  if (const std::string why = writeDatabase(cs, all, prizes, &backup); !why.empty())
     return refuse("当選データファイルを書き換えられませんでした。", why);
+  step("written");
   r.status = taken.empty() ? UpdateResult::NothingNew : UpdateResult::Added;
   r.added = std::move(taken);
   r.drawsAfter = static_cast<int>(all.size());

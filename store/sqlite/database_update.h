@@ -77,4 +77,12 @@ UpdateResult updateHistory(const std::string& target, std::string_view bytes, co
 UpdateResult updateHistory(const std::string& target, const std::vector<SourceInput>& sources,
                            const UpdateOptions& options = {});
 
+// Test hook: when set, called on the update's thread at the steps where
+// another writer may meet the update: "read" (the sources read, the history
+// not yet locked), "locked" (the history locked and read) and "written" (the
+// new file in place, the old one still locked).  The steps of the write in
+// between are those of store/files/replace_file.h.
+using UpdateStepHook = void (*)(const char* step);
+UpdateStepHook setUpdateStepHook(UpdateStepHook hook);
+
 }  // namespace km

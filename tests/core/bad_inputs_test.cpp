@@ -644,7 +644,9 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
       ASSERT_EQ(foreign ? inChild([&] { return plant(link); }, true) : plant(link), "");
     std::vector<Draw> more = threeDraws();
     more.push_back(test::draw(4, {1, 2, 3, 4, 5, 6}, ""));
-    const std::string written = writeDatabase(at(db), more, {}, db + ".bak");
+    const std::string oldBytes = slurpFile(db);
+    const Backup backup{db + ".bak", oldBytes};
+    const std::string written = writeDatabase(at(db), more, {}, &backup);
     PredictionState settings;
     const bool iniWritten = settings.writeSettingsFile(ini);
     EXPECT_EQ(modeOf(victim), 0600u);

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "analyses/statistics/chart_choice.h"
 #include "store/formats/csv.h"
+#include "store/formats/tickets_file.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/entry_store.h"
 #include "tests/core/store_fault_helpers.h"
@@ -106,6 +110,48 @@ TEST(DomainValues, EveryReaderOfAPrizeFigureTakesTheSameValue) {
     if (prize) {
       ASSERT_EQ(csv.prizes.count(1), 1u);
       EXPECT_EQ(csv.prizes.at(1).yen[3], *c.figure);
+    }
+  }
+}
+
+// A list of numbers, wherever it is typed or given (the chart's numbers, a
+// ticket's line, the tool's options): the same separators, the same number
+// rule, and 「7.5」「-3」「7abc12」 refused everywhere rather than read as
+// other numbers.
+TEST(DomainValues, EveryReaderOfAListOfNumbersTakesTheSameNumbers) {
+  using Numbers = std::optional<std::vector<int>>;
+  const struct {
+    const char* text;
+    Numbers numbers;  // none: refused
+  } cases[] = {
+      {"7", std::vector<int>{7}},
+      {"7,12 31", std::vector<int>{7, 12, 31}},
+      {" 1、2、3、4、5 ", std::vector<int>{1, 2, 3, 4, 5}},
+      {"３　７，１２\t20,31", std::vector<int>{3, 7, 12, 20, 31}},
+      {"31 3 12 7 20", std::vector<int>{31, 3, 12, 7, 20}},
+      {"7.5", std::nullopt},
+      {"-3", std::nullopt},
+      {"7abc12", std::nullopt},
+      {"7-12", std::nullopt},
+      {"7,7", std::nullopt},
+      {"0", std::nullopt},
+      {"32", std::nullopt},
+      {"99999999999", std::nullopt},
+      {"", std::nullopt},
+      {" , 、", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(readLotteryNumbers(c.text), c.numbers);
+    // the chart takes one to five of them; a ticket exactly five, kept in ascending order
+    const Numbers chart = c.numbers && c.numbers->size() <= 5 ? c.numbers : std::nullopt;
+    EXPECT_EQ(parseChartNumbers(c.text), chart);
+    const NumbersParse ticket = parseTicketNumbers(c.text);
+    EXPECT_EQ(ticket.ok(), c.numbers && c.numbers->size() == 5) << ticket.error;
+    if (ticket.ok()) {
+      std::vector<int> sorted = *c.numbers;
+      std::sort(sorted.begin(), sorted.end());
+      EXPECT_EQ(std::vector<int>(ticket.numbers.begin(), ticket.numbers.end()), sorted);
     }
   }
 }

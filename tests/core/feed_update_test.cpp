@@ -34,6 +34,12 @@ std::string list(const std::vector<Draw>& draws) {
 }
 
 std::string shipped() { return slurpFile(KM_SHIPPED_CSV); }
+std::string repeated(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+const std::string kResultsHead = "回号,抽せん日,本数字1,本数字2,本数字3,本数字4,本数字5,ボーナス数字\n";
 std::string feedFile(const char* name) { return slurpFile(std::string(KM_FEED_DATA) + "/" + name); }
 
 bool sameHistory(const std::vector<Draw>& a, const std::vector<Draw>& b) {
@@ -146,6 +152,11 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
       {std::string(kResultsPrizeHeader) + "1,1999/4/13,1,3,17,20,25,26,29,6090500,46,275800,2331,,59593,900\n",
        "2行目：第1回の「3等当せん金」が空欄です"},
       {"<html>Service Unavailable</html>", "JSON・CSV）ではありません"},
+      // a list exactly at its bound of entries is read whole, one entry more is refused
+      {"[" + repeated("{\"開催回\": 1},", 32766) + "{\"開催回\": 1}]", "空欄 空欄 空欄 空欄 空欄 ＋空欄"},
+      {"[" + repeated("{\"開催回\": 1},", 32767) + "{\"開催回\": 1}]", "取得先の一覧が32767件を超えています"},
+      {kResultsHead + repeated("1,,1,2,3,4,5,6\n", 32767), "1 2 3 4 5 ＋6"},
+      {kResultsHead + repeated("1,,1,2,3,4,5,6\n", 32768), "32769行目：当選データが32767件を超えています"},
       // a database whose random first byte happens to be "[" or "{" is no list
       {std::string(R"([{"開催回": "1"}])") + '\0' + "\x93", "JSON・CSV）ではありません"},
       {std::string("{") + '\0' + "\x17\xA0", "JSON・CSV）ではありません"},
@@ -153,7 +164,7 @@ TEST(Feed, ReadsTheListInEveryShapeItWasPublishedIn) {
   for (const auto& c : cases) {
     const FeedRead r = readFeed(c.json);
     const std::string got = r.ok && !r.draws.empty() ? describeDraw(r.draws[0]) : r.error;
-    EXPECT_NE(got.find(c.says), std::string::npos) << c.json << "\n-> " << got;
+    EXPECT_NE(got.find(c.says), std::string::npos) << c.json.substr(0, 300) << "\n-> " << got;
   }
 }
 
@@ -167,7 +178,8 @@ TEST(Feed, CutCopiesOfBothPublishedListsAndABanksShiftJisFileGiveTheShippedDraws
   } cases[] = {
       {"analyzer-1396-1400.json", 1396, 1400, 0},
       {"po3-1350-1353.json", 1350, 1353, 4},
-      {"results-sjis.csv", 1353, 1351, 0},  // newest first, below a title line
+      // newest first, below title lines with ① and ～ (code page 932, not plain Shift_JIS)
+      {"results-sjis.csv", 1353, 1351, 0},
   };
   for (const auto& c : cases) {
     const FeedRead r = readFeed(feedFile(c.file));
@@ -248,6 +260,8 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
        FeedMerge::Refused, "本数字と同じ"},
       {"a blank number", five, with(eight, 6, [](Draw& d) { d.n[4].reset(); }), FeedMerge::Refused,
        "「第5数字」が空欄"},
+      {"a blank bonus", five, with(eight, 7, [](Draw& d) { d.n[Bonus].reset(); }), FeedMerge::Refused,
+       "第7回の「ボーナス数字」が空欄"},
       {"no date", five, with(eight, 8, [](Draw& d) { d.date = DrawDate(); }), FeedMerge::Refused,
        "第8回に日付がありません"},
       {"a date not after the draw before", five, with(eight, 7, [&](Draw& d) { d.date = test::date(eight[5].date); }),
@@ -364,6 +378,14 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
        craftedDatabase(dir,
                        "CREATE TABLE t (a); CREATE VIEW 当選データ AS SELECT 1 AS 回数, '' AS 抽選日, 1 AS 第1数字, "
                        "2 AS 第2数字, 3 AS 第3数字, 4 AS 第4数字, 5 AS 第5数字, 6 AS ボーナス数字;"),
+       "「当選データ」が普通の表ではありません"},
+      {"the table as a virtual table (its rows come from the module, not the file)",
+       craftedDatabase(dir,
+                       kTable + values(feedDraws(8)) +
+                           "ALTER TABLE 当選データ RENAME TO t; CREATE VIRTUAL TABLE 当選データ USING rtree_i32(回数, "
+                           "第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字, 抽選日, x); INSERT INTO "
+                           "当選データ SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字, 0, 0 "
+                           "FROM t; DROP TABLE t;"),
        "「当選データ」が普通の表ではありません"},
       {"no table", craftedDatabase(dir, "CREATE TABLE t (a);"), "「当選データ」の表がありません"},
       {"a new draw whose date is markup",
@@ -550,6 +572,11 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   PrizeTable expected = stored;
   expected[6] = prize(6);
   EXPECT_EQ(loadHistory(at(db)).prizes, expected);
+  // no new draw, but a prize for a stored draw that has none: it is written all the same
+  const UpdateResult again = updateHistory(db, {{"甲", historyToCsvWithPrizes(feedDraws(7), a), {}, {}, false}});
+  EXPECT_EQ(again.status, UpdateResult::NothingNew) << again.reason;
+  expected[7] = prize(7);
+  EXPECT_EQ(loadHistory(at(db)).prizes, expected) << "draw 7's prize, now from one source";
 }
 
 // The prizes of recent draws from a results file with a Japanese header:

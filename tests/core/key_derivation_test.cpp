@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "store/crypto/first_page.h"
 #include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 
@@ -50,13 +51,9 @@ TEST(KeyDerivation, EqualsPbkdf2HmacSha1OfTheCryptoLibraryOnEitherPath) {
 TEST(KeyDerivation, TheSaltIsTheHeadOfTheFileAndAShortFileHasNone) {
   const auto dir = std::filesystem::temp_directory_path() / ("km-kdf-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  {
-    std::ofstream(dir / "short", std::ios::binary) << "0123456789";
-    std::ofstream(dir / "long", std::ios::binary) << "0123456789abcdefXYZ";
-  }
-  EXPECT_FALSE(readDatabaseSalt((dir / "short").string()));
-  EXPECT_FALSE(readDatabaseSalt((dir / "missing").string()));
-  const auto salt = readDatabaseSalt((dir / "long").string());
+  EXPECT_FALSE(saltOfFirstPage("0123456789"));
+  EXPECT_FALSE(saltOfFirstPage(""));
+  const auto salt = saltOfFirstPage("0123456789abcdefXYZ");
   ASSERT_TRUE(salt);
   EXPECT_EQ(std::string(salt->begin(), salt->end()), "0123456789abcdef");
 

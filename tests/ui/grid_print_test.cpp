@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -99,7 +100,10 @@ TEST(PageLabel, NamesThePlaceAcrossAndDown) {
   } cases[] = {{1, 1, 1, "1 / 1"},
                {5, 1, 22, "5 / 22"},
                {2, 3, 2, "2 / 6（横 2/3・縦 1/2）"},
-               {4, 3, 2, "4 / 6（横 1/3・縦 2/2）"}};
+               {4, 3, 2, "4 / 6（横 1/3・縦 2/2）"},
+               // the last page across is still in the first band down; more bands down than pages across
+               {3, 3, 2, "3 / 6（横 3/3・縦 1/2）"},
+               {5, 2, 3, "5 / 6（横 1/2・縦 3/3）"}};
   for (const auto& c : cases) EXPECT_EQ(pageLabel(c.page, c.across, c.down).toStdString(), c.label);
 }
 
@@ -112,7 +116,8 @@ TEST(PrintOrientation, LandscapeForAGridWiderThanTall) {
 struct Word {
   int page;
   QString text;
-  double height;
+  double top, bottom;
+  double height() const { return bottom - top; }
 };
 
 std::vector<Word> pdfWords(const QString& pdf, double* pageWidth, double* pageHeight) {
@@ -132,7 +137,7 @@ std::vector<Word> pdfWords(const QString& pdf, double* pageWidth, double* pageHe
       *pageWidth = m.captured(1).toDouble();
       *pageHeight = m.captured(2).toDouble();
     } else {
-      words.push_back({page, m.captured(5), m.captured(4).toDouble() - m.captured(3).toDouble()});
+      words.push_back({page, m.captured(5), m.captured(3).toDouble(), m.captured(4).toDouble()});
     }
   }
   return words;
@@ -176,7 +181,7 @@ TEST_P(PrintedWindows, EveryPageCarriesTheHeadingsAndTheLegend) {
   double smallest = 100;
   std::vector<std::map<QString, int>> onPage(r.pages + 1);
   for (const Word& w : words) {
-    smallest = std::min(smallest, w.height);
+    smallest = std::min(smallest, w.height());
     ++onPage[w.page][w.text];
   }
   EXPECT_GE(smallest, 9 * kMinPrintScale - 0.05) << "a 9-point cell text stays at least the floor";
@@ -186,6 +191,26 @@ TEST_P(PrintedWindows, EveryPageCarriesTheHeadingsAndTheLegend) {
     int pageLabels = 0;
     for (const auto& [word, n] : onPage[page]) pageLabels += word.contains(QStringLiteral("（横")) ? n : 0;
     EXPECT_EQ(pageLabels, c.across ? 1 : 0);
+  }
+  // The legend has a band of its own between the grid and the page number:
+  // no word of the grid stands level with the legend's labels.
+  std::set<QString> labels, samples;
+  for (const LegendItem& item : w->def.legend) {
+    labels.insert(QString::fromStdString(item.label));
+    samples.insert(QString::fromStdString(item.sample));
+  }
+  for (int page = 1; page <= r.pages && !labels.empty(); ++page) {
+    double top = height, bottom = 0;
+    for (const Word& word : words)
+      if (word.page == page && labels.contains(word.text))
+        top = std::min(top, word.top), bottom = std::max(bottom, word.bottom);
+    ASSERT_LT(top, bottom) << "page " << page << " has its legend";
+    QString level;  // words of the grid level with the legend
+    for (const Word& word : words)
+      if (word.page == page && word.bottom > top && word.top < bottom && !labels.contains(word.text) &&
+          !samples.contains(word.text))
+        level += word.text + QLatin1Char(' ');
+    EXPECT_TRUE(level.isEmpty()) << "page " << page << ": " << level.toStdString() << "on the legend's line";
   }
 }
 

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"分割7データ分析", 3}, WindowCase{"分割10データ分析", 3},
                       WindowCase{"下一桁出現傾向分析", 2}, WindowCase{"下一桁連続出現回数分析", 2},
                       WindowCase{"相性分析", 1}, WindowCase{"予想の成績", 3}, WindowCase{"検定", 3},
-                      WindowCase{"当選確認", 1}));
+                      WindowCase{"当選確認", 1}, WindowCase{"人気度", 1}));
 
 // A note that runs from the label column over its whole row stays whole
 // while the grid is scrolled sideways: its words are drawn past the label
@@ -172,4 +172,35 @@ TEST(GridViewFrozenRows, ANoteOverAWholeRowStaysReadableScrolledSideways) {
   for (int y = v.rowY(4) + 2; y < v.rowY(5) - 2; ++y)
     for (int x = v.frozenWidth() + 2; x < img.width() - 2; ++x) ink += img.pixelColor(x, y).lightness() < 100;
   EXPECT_GT(ink, 20);
+}
+
+// The label column stays at the left while it takes at most half the view;
+// beyond that it scrolls away with the rest, so that a narrow view still
+// shows the columns it is scrolled to.
+TEST(GridViewFrozenColumns, TheLabelColumnStaysOnlyWhileItTakesAtMostHalfTheView) {
+  Grid g(12, 40);
+  g.setColWidth(-1, 8);
+  g.setColWidth(1, 16);
+  g.setScrollBars(ScrollBars::Both);
+  g.setBg(Block{1, -1, 1, -1}, RGB(255, 200, 200));
+  GridView v;
+  v.setGrid(&g);
+  const int label = v.columnX(2);
+  const struct {
+    int viewport;  // width
+    bool stays;
+  } cases[] = {{2 * label, true}, {2 * label - 1, false}, {3 * label / 2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.viewport);
+    v.resize(c.viewport + 2 * v.frameWidth() + v.verticalScrollBar()->sizeHint().width(), 200);
+    v.show();
+    ASSERT_EQ(v.viewport()->width(), c.viewport);
+    v.horizontalScrollBar()->setValue(v.horizontalScrollBar()->maximum());
+    ASSERT_GT(v.horizontalScrollBar()->value(), 0);
+    int col = 0, row = 0;
+    ASSERT_TRUE(v.cellAt(QPoint(3, v.rowY(2) + 3), &col, &row));
+    EXPECT_EQ(col == 1, c.stays);
+    const QImage img = v.viewport()->grab().toImage();
+    EXPECT_EQ(img.pixelColor(3, v.rowY(2) + 3) == QColor(255, 200, 200), c.stays);
+  }
 }

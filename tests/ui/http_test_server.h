@@ -29,6 +29,7 @@ struct HttpResponse {
   qsizetype stallAfter = 0;  // bytes of the body sent before a stall, or before a cut
   qsizetype dripBytes = 1;   // a drip: this many bytes every dripMs
   int dripMs = 5;
+  bool announced = true;  // a Content-Length header (never for a close-delimited body)
 };
 
 class HttpTestServer {
@@ -85,7 +86,8 @@ class HttpTestServer {
       r.body = "not here";
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " " + r.reason + "\r\n";
-    if (r.mode != HttpResponse::CloseDelimited) head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+    if (r.mode != HttpResponse::CloseDelimited && r.announced)
+      head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
     if (!r.location.isEmpty()) head += "Location: " + r.location + "\r\n";
     if (!r.encoding.isEmpty()) head += "Content-Encoding: " + r.encoding + "\r\n";
     head += "Content-Type: application/octet-stream\r\nConnection: close\r\n\r\n";

@@ -83,6 +83,12 @@ struct UpdateTest : ::testing::Test {
       return r;
     }());
     server.route("/unsized", body(feed, test::HttpResponse::CloseDelimited));
+    server.route("/unsized-stall", [&] {  // no size announced, and the body stops after 1000 bytes
+      auto r = body(feed, test::HttpResponse::Stall);
+      r.stallAfter = 1000;
+      r.announced = false;
+      return r;
+    }());
     {
       test::HttpResponse gzip = body(QByteArray("\x1f\x8b\x08\x00 not compressed at all", 28));
       gzip.encoding = "gzip";
@@ -190,6 +196,9 @@ TEST_F(UpdateTest, EveryFailedOrCutShortTransferLeavesTheDatabaseByteForByte) {
   patient.stallMs = patient.rateWindowMs = 60000;
   TransferLimits small;
   small.maxBytes = testFile(QStringLiteral("feed/miniloto-1353.json")).size() - 1;
+  TransferLimits smallStalled;  // the bound is passed while the body comes, long before a stall ends it
+  smallStalled.maxBytes = 500;
+  smallStalled.stallMs = 5000;
   const struct {
     const char* path;
     TransferLimits limits;
@@ -207,6 +216,7 @@ TEST_F(UpdateTest, EveryFailedOrCutShortTransferLeavesTheDatabaseByteForByte) {
       {"/endless", patient, "0.4秒以内に転送が終わらない", ""},
       {"/1353.json", small, "大きすぎます", ""},
       {"/unsized", small, "大きすぎます", ""},
+      {"/unsized-stall", smallStalled, "大きすぎます", ""},
       {"/bad-gzip", {}, "", "NetworkError"},  // the library's words end in "Decompression failed: "
   };
   for (const auto& c : cases) {
@@ -449,7 +459,7 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible() && bar->value() == 1000; }, 30000));
   {
     test::MessageBoxWatcher busy;
-    EXPECT_EQ(MasterUpdateDialog::start(frm.get(), qtarget()), nullptr) << "one update at a time";
+    EXPECT_EQ(MasterUpdateDialog::start(frm.get(), frm.get(), qtarget()), nullptr) << "one update at a time";
     ASSERT_TRUE(QTest::qWaitFor([&] { return busy.seen; }, 30000));
     EXPECT_EQ(busy.text, MasterUpdateDialog::busyText()) << busy.text.toStdString();
   }

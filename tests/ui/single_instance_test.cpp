@@ -16,6 +16,16 @@
 
 using km::SingleInstance;
 
+namespace {
+// A variable as it was before the test, unset when it was not set.
+void restoreEnv(const char* name, const QByteArray& old) {
+  if (old.isNull())
+    qunsetenv(name);
+  else
+    qputenv(name, old);
+}
+}  // namespace
+
 TEST(SingleInstance, ASecondStartOnTheSameFolderIsRefusedAndBringsTheFirstForward) {
   QTemporaryDir base;
   ASSERT_TRUE(base.isValid());
@@ -115,7 +125,20 @@ TEST(SingleInstance, AnotherUserCannotKeepTheProgramFromStarting) {
     EXPECT_FALSE(SingleInstance(program.path()).isFirst()) << "still one program per folder";
   }
   for (int fd : held) ::close(fd);
-  qputenv("TMPDIR", oldTmp);
-  qputenv("XDG_RUNTIME_DIR", oldXdg);
-  qputenv("XDG_CACHE_HOME", oldCache);
+  restoreEnv("TMPDIR", oldTmp);  // an empty TMPDIR would fail the later tests' temporary folders
+  restoreEnv("XDG_RUNTIME_DIR", oldXdg);
+  restoreEnv("XDG_CACHE_HOME", oldCache);
+}
+
+// The session's runtime folder is taken only when nobody else may enter,
+// read or write it: a folder others can enter (x alone) is passed over too.
+TEST(SingleInstance, ARuntimeFolderOthersCanEnterIsPassedOver) {
+  QTemporaryDir runtime;
+  const QByteArray oldXdg = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  for (const mode_t mode : {0700, 0701, 0710, 0705, 0750, 0770}) {
+    ASSERT_EQ(::chmod(runtime.path().toLocal8Bit().constData(), mode), 0);
+    EXPECT_EQ(SingleInstance::runtimeFolder() == runtime.path(), mode == 0700) << std::oct << mode;
+  }
+  restoreEnv("XDG_RUNTIME_DIR", oldXdg);
 }

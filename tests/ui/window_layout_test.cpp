@@ -148,9 +148,18 @@ TEST_F(Arranged, TilesKeepEveryWindowsRowsAndCloseButton) {
     bool stacked;
     bool scrolls;
   } cases[] = {
-      {{1200, 900}, &two, true, false},    {{1200, 900}, &two, false, false},   {{1600, 1200}, &three, true, false},
-      {{1200, 900}, &three, true, false},  {{1200, 900}, &three, false, false}, {{1600, 1000}, &eight, true, true},
-      {{1600, 1000}, &eight, false, true}, {{800, 600}, &eight, true, true},    {{800, 600}, &eight, false, true},
+      {{1200, 900}, &two, true, false},
+      {{1200, 900}, &two, false, false},
+      {{1600, 1200}, &three, true, false},
+      {{1200, 900}, &three, true, false},
+      {{1200, 900}, &three, false, false},
+      {{1600, 1000}, &eight, true, true},
+      {{1600, 1000}, &eight, false, true},
+      {{800, 600}, &eight, true, true},
+      {{800, 600}, &eight, false, true},
+      // narrower (lower) than a window's least size: the windows keep it, the area scrolls across
+      {{180, 900}, &two, true, true},
+      {{1200, 220}, &two, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.main.width()) + "x" + std::to_string(c.main.height()) + " " +
@@ -167,14 +176,20 @@ TEST_F(Arranged, TilesKeepEveryWindowsRowsAndCloseButton) {
     int covered = 0;
     for (int i = 0; i < windows.size(); ++i) {
       expectUsable(windows[i]);
+      const QSize least = leastWindowSize(windows[i]);
+      EXPECT_GE(windows[i]->width(), least.width()) << i;
+      EXPECT_GE(windows[i]->height(), least.height()) << i;
       all |= windows[i]->geometry();
       covered += windows[i]->width() * windows[i]->height();
       for (int j = i + 1; j < windows.size(); ++j)
         EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry())) << i << " " << j;
     }
-    const QScrollBar* bar = c.stacked ? frm.mdiArea()->verticalScrollBar() : frm.mdiArea()->horizontalScrollBar();
+    const QScrollBar* along = c.stacked ? frm.mdiArea()->verticalScrollBar() : frm.mdiArea()->horizontalScrollBar();
+    const QScrollBar* across = c.stacked ? frm.mdiArea()->horizontalScrollBar() : frm.mdiArea()->verticalScrollBar();
     EXPECT_EQ(!room.contains(all), c.scrolls);
-    EXPECT_EQ(bar->isVisible(), c.scrolls) << "the area scrolls to the windows beyond it";
+    EXPECT_EQ(along->isVisible(), c.stacked ? all.bottom() > room.bottom() : all.right() > room.right())
+        << "the area scrolls to the windows beyond it";
+    EXPECT_EQ(across->isVisible(), c.stacked ? all.right() > room.right() : all.bottom() > room.bottom());
     if (!c.scrolls) {
       EXPECT_EQ(all, room) << "the area shared out whole";
       EXPECT_EQ(covered, room.width() * room.height());

@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"表示中のウィンドウを", "閉じないと実行できません。"}},
         WrapCase{"カズマキMiddle version 1.0", 7, {"カズマキMiddle", "version 1.0"}},
         WrapCase{"一行に収まる", 10, {"一行に収まる"}},
+        // a line break of the text breaks, each line wrapping on its own
+        WrapCase{"短い\n表示中のウィンドウを閉じないと実行できません。\n\n終",
+                 14,
+                 {"短い", "表示中のウィンドウを", "閉じないと実行できません。", "", "終"}},
         // a word wider than the line breaks between its characters: nothing is cut
         WrapCase{"■下一桁連続出現回数分析", 8, {"■下一桁連続出現", "回数分析"}}));
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "entry/combos_window.h"
 #include "entry/data_entry_window.h"
 #include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
@@ -13,6 +14,7 @@
 #include "help/about_dialog.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
+#include "windows/ui/popularity_window.h"
 
 namespace km {
 
@@ -28,6 +30,11 @@ AnalysisWindow::BackgroundFill backgroundFill(const WindowRow& row, const Window
     std::vector<Grid> grids = fill({*history, *settings, &progress});
     return grids.empty() ? Grid() : std::move(grids.front());
   };
+}
+
+// 当選確認's tickets.csv, beside the database.
+std::string ticketsPath(const WindowContext& ctx) {
+  return (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
 }
 
 QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, std::vector<const Grid*>& grids) {
@@ -51,12 +58,23 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
     case WindowKind::DataEntry:
       return new DataEntryWindow(row.def, ctx.database, parent);
     case WindowKind::Tickets: {
-      const std::string path = (std::filesystem::path(ctx.database.path).parent_path() / kTicketsFileName).string();
+      const std::string path = ticketsPath(ctx);
       // the prediction's lines with the settings the prediction window has at the click
       auto* w = new TicketsWindow(row.def, ctx.history, path, parent, ctx.database,
                                   [&history = ctx.history, &settings = ctx.prediction](std::vector<std::string>* left) {
                                     return predictionTickets(history, settings, left);
                                   });
+      grids.push_back(&w->grid());
+      return w;
+    }
+    case WindowKind::Combos: {
+      auto* w = new CombosWindow(row.def, ctx.history, ticketsPath(ctx), parent);
+      grids.push_back(&w->figuresGrid());
+      grids.push_back(&w->linesGrid());
+      return w;
+    }
+    case WindowKind::Popularity: {
+      auto* w = new PopularityWindow(row.def, ctx.history, parent);
       grids.push_back(&w->grid());
       return w;
     }

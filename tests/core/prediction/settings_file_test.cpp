@@ -133,7 +133,8 @@ TEST_F(SettingsFile, ReadsShiftJisAndUtf8WithBom) {
       "頻度分析Opt=True\r\n");
   s.readSettingsFile(path_);
   EXPECT_TRUE(s.reflect[0]);
-  EXPECT_EQ(settingsTextToUtf8("\x83\x4a\x83\x59"), "カズ");
+  // code page 932, not plain Shift_JIS: ① is read, and 0x8160 is ～ (U+FF5E), not 〜
+  EXPECT_EQ(settingsTextToUtf8("\x83\x4a\x83\x59\x87\x40\x81\x60"), "カズ①～");
 }
 
 TEST_F(SettingsFile, WriteFailureReportsFalseAndLeavesOldFile) {

@@ -137,7 +137,7 @@ TEST(TicketsCheck, ALineOverTheWholeHistoryNamesItsBestWin) {
   EXPECT_EQ(all.tierUnknown[0], 2);
 }
 
-TEST(TicketsCheck, ChanceIsTheTierProbabilitiesTimesTheMeanPrizes) {
+TEST(TicketsCheck, ChanceIsWhatALineAtRandomReturnsAtTheMeanPrizes) {
   const History h = cutHistory();
   const ChanceReturn c = chanceReturn(h);
   EXPECT_EQ(c.drawsWithPrizes, 8);
@@ -145,12 +145,23 @@ TEST(TicketsCheck, ChanceIsTheTierProbabilitiesTimesTheMeanPrizes) {
   ASSERT_TRUE(c.meanYen[0]);
   EXPECT_DOUBLE_EQ(*c.meanYen[0], 1000000);
   EXPECT_DOUBLE_EQ(*c.meanYen[3], (7 * 1000 + 1100) / 8.0);
-  double expected = 0;
-  for (int k = 0; k < 4; ++k) expected += *c.meanYen[k] * kTierLines[k] / 169911.0;
-  EXPECT_DOUBLE_EQ(c.perLineYen, expected);
-  // the four tiers cover the lines that win: C(5,4)*26 + 1 and C(5,3)*C(26,2)
-  EXPECT_EQ(kTierLines[0] + kTierLines[1] + kTierLines[2], 1 + 5 * 26);
-  EXPECT_EQ(kTierLines[3], 10 * 325);
+  // what a line bought at random returns against one draw: every one of the
+  // 169,911 lines judged by the prize rule, each paid its tier's mean
+  const Draw drawn = test::draw(1, {3, 9, 14, 22, 28, 7});
+  double total = 0;
+  long long lines = 0;
+  TicketNumbers line{};
+  for (line[0] = 1; line[0] <= 27; ++line[0])
+    for (line[1] = line[0] + 1; line[1] <= 28; ++line[1])
+      for (line[2] = line[1] + 1; line[2] <= 29; ++line[2])
+        for (line[3] = line[2] + 1; line[3] <= 30; ++line[3])
+          for (line[4] = line[3] + 1; line[4] <= 31; ++line[4]) {
+            ++lines;
+            if (const int tier = prizeTier(line, drawn)) total += *c.meanYen[tier - 1];
+          }
+  ASSERT_EQ(lines, 169911);
+  const double expected = total / static_cast<double>(lines);
+  EXPECT_NEAR(c.perLineYen, expected, 1e-9 * expected);
   const std::string s = chanceSentence(c, checkTickets(h, {{1, 1, {20, 21, 22, 23, 24}, ""}}));
   EXPECT_NE(s.find("1口200円あたり平均約" + std::to_string(static_cast<int>(expected + 0.5)) + "円"), std::string::npos)
       << s;

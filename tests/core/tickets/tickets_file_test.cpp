@@ -46,13 +46,15 @@ TEST(TicketsFile, BadLinesAreNamedWithTheirLine) {
 }
 
 TEST(TicketsFile, SoundFileRoundTripsWithPositionsQuotesAndFullWidthDigits) {
-  const std::string text =
-      "\xEF\xBB\xBF" + kHead + "1353,3,31,７,12, 3,20,\"note, with \"\"quotes\"\"\"\r\n\n" + "1,52,1,2,3,4,5,\n";
+  const std::string text = "\xEF\xBB\xBF" + kHead + "1353,3,31,７,12, 3,20,\"note, with \"\"quotes\"\"\"\r\n\n" +
+                           "1,52,1,2,3,4,5,\n" +
+                           "2,1,1,2,3,4,5,\"\"\"メモ\"\n";  // a note that starts with a quote is written quoted
   const TicketsParse p = parseTicketsCsv(text);
   ASSERT_TRUE(p.ok()) << p.error;
-  ASSERT_EQ(p.tickets.size(), 2u);
+  ASSERT_EQ(p.tickets.size(), 3u);
   EXPECT_EQ(p.tickets[0], (Ticket{1353, 3, {3, 7, 12, 20, 31}, "note, with \"quotes\""}));
-  EXPECT_EQ(p.position, (std::vector<int>{1, 3})) << "a blank line keeps its place";
+  EXPECT_EQ(p.tickets[2].note, "\"メモ");
+  EXPECT_EQ(p.position, (std::vector<int>{1, 3, 4})) << "a blank line keeps its place";
   const TicketsParse again = parseTicketsCsv(ticketsToCsv(p.tickets));
   ASSERT_TRUE(again.ok()) << again.error;
   EXPECT_EQ(again.tickets, p.tickets);
