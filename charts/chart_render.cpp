@@ -328,6 +328,10 @@ double robustTop(std::vector<double> values) {
 }
 
 QChart* makeChart(const History& history, const ChartChoice& choice, QString& note) {
+  if (const std::string shortOf = chartShortOfDraws(history, choice); !shortOf.empty()) {
+    note = QString::fromStdString(shortOf);
+    return nullptr;
+  }
   auto* chart = new QChart;
   const QFont font = QApplication::font();
   QFont title = font;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "analyses/popularity/popularity_grid.h"
 #include "analyses/tickets/ticket_check.h"
 #include "entry/tickets_model.h"
 #include "entry/tickets_window.h"
@@ -91,7 +93,11 @@ TicketsAdd addTicketsToFile(const std::string& path, const std::vector<Ticket>& 
 }
 
 CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::string ticketsPath, QWidget* parent)
-    : QWidget(parent), history_(history), ticketsPath_(std::move(ticketsPath)), space_(history) {
+    : QWidget(parent),
+      history_(history),
+      ticketsPath_(std::move(ticketsPath)),
+      space_(history),
+      popularity_(std::make_shared<const PopularityModel>(fitPopularity(history))) {
   setObjectName(QString::fromUtf8(kCombosWindow));
   setFont(GridView::gridFont());
   QVBoxLayout* layout = windowColumn(this, def);
@@ -279,6 +285,42 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   guarantee->addStretch(1);
   ways->addLayout(guarantee, 3, 1);
 
+  // 賞金倍率: the order of the lines made and the least factor kept
+  auto* factor = new QHBoxLayout;
+  factor->setSpacing(4);
+  const QString factorTip = QStringLiteral(
+      "賞金倍率は、その口が当たったときの賞金の期待値が平均的な買い目の何倍かの推定です"
+      "（人気度から）。当たりやすさは変わりません。");
+  sortByFactor_ = new QCheckBox(QStringLiteral("賞金倍率の高い順に並べる(&F)"), waysBox);
+  sortByFactor_->setObjectName(QStringLiteral("CheckSortFactor"));
+  sortByFactor_->setToolTip(factorTip);
+  connect(sortByFactor_, &QCheckBox::toggled, this, &CombosWindow::showMade);
+  factor->addWidget(sortByFactor_);
+  factor->addSpacing(8);
+  minFactor_ = new QDoubleSpinBox(waysBox);
+  minFactor_->setObjectName(QStringLiteral("SpinMinFactor"));
+  minFactor_->setRange(0, kMaxMinFactor);
+  minFactor_->setSingleStep(kMinFactorStep);
+  minFactor_->setDecimals(2);
+  minFactor_->setSuffix(QStringLiteral("倍以上"));
+  minFactor_->setSpecialValueText(QStringLiteral("すべて"));
+  minFactor_->setToolTip(factorTip + QStringLiteral("保証つきの口は、保証を保つため減らさずに並べ替えだけします。"));
+  connect(minFactor_, &QDoubleSpinBox::valueChanged, this, &CombosWindow::showMade);
+  factor->addWidget(buddyLabel(QStringLiteral("残す口の賞金倍率(&Y)"), minFactor_, waysBox));
+  factor->addWidget(minFactor_);
+  factor->addStretch(1);
+  ways->addLayout(factor, 4, 0, 1, 2);
+  factorNote_ = plainLabel(waysBox, "LabelFactor");
+  ways->addWidget(factorNote_, 5, 0, 1, 2);
+  if (!popularity_->fitted()) {
+    // the column 賞金倍率 is left out, and the window says why
+    sortByFactor_->setEnabled(false);
+    minFactor_->setEnabled(false);
+    factorNote_->setText(QStringLiteral("賞金倍率：") + q(notFittedText(*popularity_)));
+  } else {
+    factorNote_->hide();
+  }
+
   auto* run = new QHBoxLayout;
   make_ = new QPushButton(QStringLiteral("作成(&M)"), waysBox);
   make_->setObjectName(QStringLiteral("CmdMake"));
@@ -291,13 +333,12 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   progress_ = new QProgressBar(waysBox);
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->setRange(0, 100);
-  progress_->setFormat(QStringLiteral("保証つきの口を探しています… %p%"));
   progress_->hide();
   run->addWidget(make_);
   run->addWidget(cancel_);
   run->addWidget(progress_, 1);
   run->addStretch(0);
-  ways->addLayout(run, 4, 0, 1, 2);
+  ways->addLayout(run, 6, 0, 1, 2);
   left->addWidget(waysBox);
 
   result_ = plainLabel(this, "LabelResult");
@@ -332,6 +373,7 @@ CombosWindow::~CombosWindow() {
   // the search ends at once; its thread owns what it reads
   if (stop_) stop_->store(true);
   if (watcher_) watcher_->disconnect(this);
+  if (factorWatcher_) factorWatcher_->disconnect(this);
 }
 
 QCheckBox* CombosWindow::countBox(Condition c, int value) const {
@@ -414,21 +456,94 @@ QString CombosWindow::staleNote() const {
   return QStringLiteral("\n（この口は変える前の条件で作りました。今の条件で作るには「作成」を押してください。）");
 }
 
-void CombosWindow::showLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note) {
-  lines_ = std::move(lines);
-  linesGrid_ = km::linesGrid(lines_);
+void CombosWindow::showLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note,
+                             std::vector<double> factors, bool wheel) {
+  made_ = {std::move(lines), std::move(factors), result, note, wheel};
+  showMade();
+}
+
+FactorChoice CombosWindow::factorChoice() const {
+  if (!popularity_->fitted()) return {};
+  return {sortByFactor_->isChecked(), minFactor_->value()};
+}
+
+void CombosWindow::showMade() {
+  if (busy()) return;  // the lines come when the work ends
+  const FactorChoice choice = factorChoice();
+  FactoredLines kept = chooseByFactor(made_.lines, made_.factors, choice, made_.wheel);
+  const std::string said = factorSentence(made_.lines.size(), kept, made_.factors, choice, made_.wheel);
+  lines_ = std::move(kept.lines);
+  factors_ = std::move(kept.factors);
+  linesGrid_ = km::linesGrid(lines_, factors_);
   linesView_->setGrid(&linesGrid_);
-  linesResult_ = result;
-  linesNote_ = note;
+  linesResult_ = made_.result + (said.empty() ? QString() : QStringLiteral("\n") + q(said));
+  linesNote_ = made_.note;
+  if (kept.filtered) linesNote_ += QStringLiteral("・賞金倍率%1倍以上").arg(q(minimumText(choice.minimum)));
   result_->setText(linesResult_ + staleNote());
   updateButtons();
   emit linesShown();
 }
 
+void CombosWindow::offerLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note,
+                              bool wheel) {
+  if (lines.empty() || !popularity_->fitted()) return showLines(std::move(lines), result, note, {}, wheel);
+  made_ = {std::move(lines), {}, result, note, wheel};
+  startFactors();
+}
+
+void CombosWindow::startProgress(const QString& format) {
+  progress_->setFormat(format);
+  progress_->setValue(0);
+  progress_->show();
+  lines_.clear();
+  factors_.clear();
+  linesGrid_ = km::linesGrid(lines_);
+  linesView_->setGrid(&linesGrid_);
+}
+
+// The factor of 10,000 lines takes about a second: it is worked out on a
+// worker thread, from the model fitted when the window opened.
+void CombosWindow::startFactors() {
+  auto lines = std::make_shared<const std::vector<TicketNumbers>>(made_.lines);
+  stop_ = std::make_shared<std::atomic<bool>>(false);
+  factorWatcher_ = new QFutureWatcher<std::vector<double>>(this);
+  connect(factorWatcher_, &QFutureWatcher<std::vector<double>>::progressValueChanged, progress_,
+          &QProgressBar::setValue);
+  connect(factorWatcher_, &QFutureWatcher<std::vector<double>>::finished, this, &CombosWindow::factorsEnded);
+  auto promise = std::make_shared<QPromise<std::vector<double>>>();
+  factorWatcher_->setFuture(promise->future());
+  promise->start();
+  promise->setProgressRange(0, 100);
+  QThreadPool::globalInstance()->start([promise, lines, model = popularity_, stop = stop_] {
+    std::vector<double> f =
+        km::lineFactors(*model, *lines, stop.get(), [promise](int percent) { promise->setProgressValue(percent); });
+    promise->addResult(std::move(f));
+    promise->finish();
+  });
+  startProgress(QStringLiteral("賞金倍率を計算しています… %p%"));
+  linesResult_ =
+      QStringLiteral("%1口の賞金倍率を計算しています。").arg(q(groupedNumber(static_cast<long long>(lines->size()))));
+  result_->setText(linesResult_);
+  updateButtons();
+}
+
+void CombosWindow::factorsEnded() {
+  QFutureWatcher<std::vector<double>>* w = std::exchange(factorWatcher_, nullptr);
+  std::vector<double> factors;
+  if (w->future().resultCount() > 0) factors = w->future().takeResult();
+  w->deleteLater();
+  stop_.reset();
+  progress_->hide();
+  if (factors.size() != made_.lines.size())
+    return showLines({}, QStringLiteral("賞金倍率の計算をキャンセルしました。"), {});
+  made_.factors = std::move(factors);
+  showMade();
+}
+
 void CombosWindow::modeChanged() { updateButtons(); }
 
 void CombosWindow::updateButtons() {
-  const bool running = wheelRunning();
+  const bool running = busy();
   make_->setEnabled(problems_.isEmpty() && !running);
   cancel_->setEnabled(running);
   handOff_->setEnabled(!lines_.empty() && !running);
@@ -439,7 +554,7 @@ void CombosWindow::updateButtons() {
 }
 
 void CombosWindow::makeLines() {
-  if (!problems_.isEmpty() || wheelRunning()) return;
+  if (!problems_.isEmpty() || busy()) return;
   linesMadeWith_ = conditions_;
   if (modes_[static_cast<size_t>(Mode::All)]->isChecked()) {
     std::vector<TicketNumbers> kept = space_.keptLines(conditions_, kMaxLinesShown + 1);
@@ -451,9 +566,9 @@ void CombosWindow::makeLines() {
                            .arg(q(groupedNumber(figures_.all.kept)), q(groupedNumber(kMaxLinesShown))),
                        {});
     const long long n = static_cast<long long>(kept.size());
-    return showLines(std::move(kept),
-                     QStringLiteral("条件に合う組合せすべて：%1口（%2）。").arg(q(groupedNumber(n)), yen(n)),
-                     QStringLiteral("組合せ作成：条件に合うすべて"));
+    return offerLines(std::move(kept),
+                      QStringLiteral("条件に合う組合せすべて：%1口（%2）。").arg(q(groupedNumber(n)), yen(n)),
+                      QStringLiteral("組合せ作成：条件に合うすべて"), false);
   }
   if (modes_[static_cast<size_t>(Mode::Random)]->isChecked()) {
     bool ok = false;
@@ -471,7 +586,7 @@ void CombosWindow::makeLines() {
             : QStringLiteral("条件に合う組合せ%1口から無作為に%2口（%3）。シード%4：同じシードと条件なら同じ口です。")
                   .arg(q(groupedNumber(figures_.all.kept)), q(groupedNumber(n)), yen(n))
                   .arg(seed);
-    return showLines(std::move(lines), said, QStringLiteral("組合せ作成：無作為（シード%1）").arg(seed));
+    return offerLines(std::move(lines), said, QStringLiteral("組合せ作成：無作為（シード%1）").arg(seed), false);
   }
   const NumberSetParse pool = parseNumberSet(pool_->text().toStdString());
   if (!pool.ok()) return showLines({}, QStringLiteral("保証つきの数字：%1。").arg(q(pool.error)), {});
@@ -496,11 +611,7 @@ void CombosWindow::startWheel(WheelPlan plan) {
     promise->addResult(std::move(o));
     promise->finish();
   });
-  progress_->setValue(0);
-  progress_->show();
-  lines_.clear();
-  linesGrid_ = km::linesGrid(lines_);
-  linesView_->setGrid(&linesGrid_);
+  startProgress(QStringLiteral("保証つきの口を探しています… %p%"));
   linesResult_ = QStringLiteral("保証つきの口を探しています（%1個の数字、%2）。その間もウィンドウは使えます。")
                      .arg(shared->pool.size())
                      .arg(q(guaranteeText(shared->match, shared->ifDrawn)));
@@ -519,12 +630,12 @@ void CombosWindow::wheelEnded() {
   const WheelPlan& plan = *wheelPlan_;
   const QString said = q(wheelSummary(plan, o));
   if (o.status != WheelOutcome::Made) return showLines({}, said, {});
-  showLines(std::move(o.lines), said,
-            QStringLiteral("組合せ作成：保証つき（%1個入れば%2個一致）").arg(plan.ifDrawn).arg(plan.match));
+  offerLines(std::move(o.lines), said,
+             QStringLiteral("組合せ作成：保証つき（%1個入れば%2個一致）").arg(plan.ifDrawn).arg(plan.match), true);
 }
 
 void CombosWindow::handOff() {
-  if (lines_.empty() || wheelRunning()) return;
+  if (lines_.empty() || busy()) return;
   const int next = std::clamp(history_.stats.LastDrawNo + 1, kMinDrawNo, kMaxDrawNo);
   const long long n = static_cast<long long>(lines_.size());
   const Message ask{QMessageBox::Question,

@@ -2,8 +2,9 @@
 // 組合せ作成: conditions that narrow the 169,911 lines, their figures beside
 // the stored winning lines (updated at each change), the lines made from what
 // they keep (all of them, some at random from a seed, or a wheel with a
-// proven guarantee, searched on a worker thread), and 「当選確認に入れる」,
-// which adds the lines as tickets for the next draw.
+// proven guarantee, searched on a worker thread), each line's 賞金倍率 (worked
+// out on a worker thread) to sort the lines by or keep them at or above, and
+// 「当選確認に入れる」, which adds the lines as tickets for the next draw.
 #include <QFutureWatcher>
 #include <QWidget>
 #include <array>
@@ -14,6 +15,7 @@
 
 #include "analyses/combos/combo_grids.h"
 #include "analyses/combos/conditions.h"
+#include "analyses/combos/line_factors.h"
 #include "analyses/combos/wheel_plan.h"
 #include "frame/grid.h"
 #include "frame/window_def.h"
@@ -21,6 +23,7 @@
 #include "store/history.h"
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -63,7 +66,14 @@ class CombosWindow : public QWidget {
   const Figures& figures() const { return figures_; }
   const Grid& figuresGrid() const { return figuresGrid_; }
   const Grid& linesGrid() const { return linesGrid_; }
+  // The lines shown (those the factor keeps, in its order) and their factors
+  // (empty without a fitted 人気度).
   const std::vector<TicketNumbers>& lines() const { return lines_; }
+  const std::vector<double>& lineFactors() const { return factors_; }
+  // How many lines were made before the factor kept some.
+  size_t linesMade() const { return made_.lines.size(); }
+  // The model 賞金倍率 comes from, fitted once when the window opens.
+  const PopularityModel& popularity() const { return *popularity_; }
   GridView* figuresView() const { return figuresView_; }
   GridView* linesView() const { return linesView_; }
 
@@ -90,12 +100,17 @@ class CombosWindow : public QWidget {
   QPushButton* cancelButton() const { return cancel_; }
   QProgressBar* progressBar() const { return progress_; }
   QLabel* resultLabel() const { return result_; }
+  QCheckBox* sortByFactorBox() const { return sortByFactor_; }
+  QDoubleSpinBox* minFactorBox() const { return minFactor_; }
+  QLabel* factorNoteLabel() const { return factorNote_; }
   QPushButton* handOffButton() const { return handOff_; }
   QPushButton* closeButton() const { return close_; }
-  bool wheelRunning() const { return watcher_ != nullptr; }
+  // A wheel is searched or the factors worked out in the background.
+  bool busy() const { return watcher_ != nullptr || factorWatcher_ != nullptr; }
 
   // 作成: the lines of the chosen way from the conditions now (a wheel is
-  // searched in the background; linesShown() tells when it is there).
+  // searched and the factors worked out in the background; linesShown()
+  // tells when the lines are there).
   void makeLines();
   // 当選確認に入れる: asks, then adds the lines as tickets for the next draw.
   void handOff();
@@ -107,10 +122,20 @@ class CombosWindow : public QWidget {
  private:
   void readConditions();
   void showFigures();
-  void showLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note);
+  // Lines made (with what the window says of them and the tickets' note):
+  // their factors are worked out first when there is a model.
+  void offerLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note, bool wheel);
+  void showLines(std::vector<TicketNumbers> lines, const QString& result, const QString& note,
+                 std::vector<double> factors = {}, bool wheel = false);
+  // Shows what the factor keeps of the lines made, in its order.
+  void showMade();
+  FactorChoice factorChoice() const;
   void modeChanged();
   void startWheel(WheelPlan plan);
   void wheelEnded();
+  void startFactors();
+  void factorsEnded();
+  void startProgress(const QString& format);
   void updateButtons();
   QString staleNote() const;
 
@@ -121,10 +146,20 @@ class CombosWindow : public QWidget {
   QStringList problems_;
   Figures figures_;
   Grid figuresGrid_, linesGrid_;
-  std::vector<TicketNumbers> lines_;
+  // The lines as made, before the factor keeps some, and what is said of them.
+  struct Made {
+    std::vector<TicketNumbers> lines;
+    std::vector<double> factors;  // one per line, or none
+    QString result;               // what the result label says of them
+    QString note;                 // the tickets' note
+    bool wheel = false;
+  } made_;
+  std::vector<TicketNumbers> lines_;  // shown
+  std::vector<double> factors_;
   QString linesResult_;       // what the result label says of the lines shown
   QString linesNote_;         // the tickets' note
   Conditions linesMadeWith_;  // the conditions the lines were made from
+  std::shared_ptr<const PopularityModel> popularity_;
 
   QLineEdit* axis_ = nullptr;
   QLineEdit* excluded_ = nullptr;
@@ -151,6 +186,9 @@ class CombosWindow : public QWidget {
   QProgressBar* progress_ = nullptr;
   QLabel* result_ = nullptr;
   GridView* linesView_ = nullptr;
+  QCheckBox* sortByFactor_ = nullptr;
+  QDoubleSpinBox* minFactor_ = nullptr;
+  QLabel* factorNote_ = nullptr;
   QPushButton* handOff_ = nullptr;
   QPushButton* close_ = nullptr;
 
@@ -158,6 +196,8 @@ class CombosWindow : public QWidget {
   std::shared_ptr<const WheelPlan> wheelPlan_;
   std::shared_ptr<std::atomic<bool>> stop_;
   QFutureWatcher<WheelOutcome>* watcher_ = nullptr;
+  // The factors being worked out for made_'s lines (the same stop flag).
+  QFutureWatcher<std::vector<double>>* factorWatcher_ = nullptr;
 };
 
 }  // namespace km

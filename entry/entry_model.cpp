@@ -21,6 +21,11 @@ std::string asStored(int field, const std::string& text) {
   return v.kind == CellNumber::Number ? std::to_string(v.value) : std::string();
 }
 
+// The draw a date text is typed for: a date the line holds already is no new one.
+std::optional<int> typedFor(int no, const std::string& stored, const std::string& text) {
+  return normalizedDate(text) == stored ? std::nullopt : std::optional<int>(no);
+}
+
 // The stored line with field `field` as `text`.
 LineTexts withStored(LineTexts stored, int field, const std::string& text) {
   stored[field] = text;
@@ -172,7 +177,8 @@ QString EntryModel::problem(int line, int col) const {
   if (why.empty()) {
     // refused for the line around it: a number a later field holds, a date not before the next draw's
     if (col == kDateColumn)
-      why = dateProblem(t[f], storedDate(line - 1, -1), storedDate(line - 1, +1), today_);
+      why = dateProblem(t[f], storedDate(line - 1, -1), storedDate(line - 1, +1), today_,
+                        typedFor(l.no, l.stored[f], t[f]));
     else
       why = repeatProblem(lineNumbers(t), f);
     // a number the file holds in a field that shows another text
@@ -267,8 +273,10 @@ bool EntryModel::writeSound(int row, int edited) {
   std::vector<int> sound;
   for (int f = 0; f < kLineFields; ++f) {
     if (!l.unsaved[f]) continue;
-    if (f == kDateField ? dateProblem(t[f], storedDate(row, -1), storedDate(row, +1), today_).empty()
-                        : parseCellNumber(t[f]).kind != CellNumber::Wrong && !numberRepeated(shownNumbers, f))
+    if (f == kDateField
+            ? dateProblem(t[f], storedDate(row, -1), storedDate(row, +1), today_, typedFor(l.no, l.stored[f], t[f]))
+                  .empty()
+            : parseCellNumber(t[f]).kind != CellNumber::Wrong && !numberRepeated(shownNumbers, f))
       sound.push_back(f);
   }
   // the fields not written keep their stored numbers, which the written ones may not repeat

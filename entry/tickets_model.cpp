@@ -106,6 +106,9 @@ QString TicketsModel::problem(int row, int col) const {
     if (col == Draws) return QStringLiteral("購入回数は1〜%1です").arg(kMaxTicketDraws);
     return QStringLiteral("数字は1〜31です");
   }
+  if (col == Draws && soundValue(From, l[From]) != 0)
+    if (const std::string why = ticketRunProblem(soundValue(From, l[From]), soundValue(Draws, text)); !why.empty())
+      return QString::fromStdString(why);
   if (isNumberColumn(col))
     for (int c = FirstNumber; c <= LastNumber; ++c)
       if (c != col && soundValue(c, l[c]) == soundValue(col, text)) return QStringLiteral("同じ数字が2回あります");
@@ -242,7 +245,7 @@ void TicketsModel::commit() {
     Ticket t;
     t.from = soundValue(From, l[From]);
     t.draws = soundValue(Draws, l[Draws]);
-    bool sound = t.from && t.draws && noteProblem(utf8(l[Note])).empty();
+    bool sound = t.from && t.draws && ticketRunProblem(t.from, t.draws).empty() && noteProblem(utf8(l[Note])).empty();
     for (int i = 0; sound && i < 5; ++i) {
       t.numbers[i] = soundValue(FirstNumber + i, l[FirstNumber + i]);
       sound = t.numbers[i] && problem(r, FirstNumber + i).isEmpty();

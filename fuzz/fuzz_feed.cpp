@@ -30,8 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string before = stored.empty() ? std::string() : stored.back().date;
   for (const km::Draw& d : m.added) {
     if (d.no != expected++) broken("an added draw does not follow the one before");
-    if (!d.complete() || !km::isCalendarDate(d.date) || (!before.empty() && d.date <= before))
+    if (!d.complete() || !km::isCalendarDate(d.date) || (!before.empty() && d.date.text() <= before))
       broken("an added draw is not sound", km::describeDraw(d));
+    if (!km::newDrawDateProblem(d.no, d.date, km::todayDate()).empty())
+      broken("an added draw off the draws' calendar", km::describeDraw(d));
     for (int f = 0; f < km::kNumberFields; ++f)
       if (!km::isLotteryNumber(d[f])) broken("an added number outside 1..31");
     before = d.date;

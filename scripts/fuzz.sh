@@ -39,6 +39,7 @@ fuzzers=(
   "database      30000   database"
   "update        20000   database"
   "feed         200000   feed"
+  "tickets      200000   tickets"
 )
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKM_FUZZ=ON >/dev/null

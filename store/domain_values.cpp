@@ -1,6 +1,8 @@
 #include "store/domain_values.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
 
 namespace km {
 
@@ -114,45 +116,79 @@ CellNumber parseDrawNo(std::string_view text) {
   return n.kind == CellNumber::Number && !isDrawNo(n.value) ? CellNumber{CellNumber::Wrong, 0} : n;
 }
 
-std::string normalizedDate(std::string_view typed) {
-  // spaces around it go and full-width digits become half-width, as a number's
+namespace {
+
+// YYYY-MM-DD of the day `day` days after 1970-01-01; empty outside the years 0001..9999.
+std::string dateOfDay(long day) {
+  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{day}}};
+  const int y = static_cast<int>(ymd.year());
+  if (y < 1 || y > 9999) return {};
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u", y, static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()));
+  return text;
+}
+
+// Full-width digits as digits, the full-width space as a space, and the
+// full-width slash and the dashes an input method types as "/" and "-".
+std::string foldedDateText(std::string_view typed) {
+  struct Fold {
+    std::string_view from;
+    char to;
+  };
+  static constexpr Fold kFolds[] = {
+      {"\xE3\x80\x80", ' '},  // full-width space
+      {"\xEF\xBC\x8F", '/'},  // ／
+      {"\xEF\xBC\x8D", '-'},  // －
+      {"\xE2\x80\x90", '-'},  // ‐ hyphen
+      {"\xE2\x80\x91", '-'},  // ‑ non-breaking hyphen
+      {"\xE2\x80\x92", '-'},  // ‒ figure dash
+      {"\xE2\x80\x93", '-'},  // – en dash
+      {"\xE2\x88\x92", '-'},  // − minus sign
+      {"\xE3\x83\xBC", '-'},  // ー (typed for "-" with a Japanese input method)
+      {"\xEF\xBC\x9A", ':'},  // ：
+  };
   std::string folded;
-  {
-    size_t b = 0, e = typed.size(), len = 0;
-    while (b < e && isSpaceAt(typed, b, len)) b += len;
-    for (size_t i = b; i < e;) {
-      const auto c = [&](size_t k) { return static_cast<unsigned char>(typed[k]); };
-      if (e - i >= 3 && c(i) == 0xEF && c(i + 1) == 0xBC && c(i + 2) >= 0x90 && c(i + 2) <= 0x99) {
-        folded += static_cast<char>('0' + (c(i + 2) - 0x90));
-        i += 3;
-      } else {
-        folded += typed[i++];
-      }
+  for (size_t i = 0; i < typed.size();) {
+    const auto c = [&](size_t k) { return static_cast<unsigned char>(typed[k]); };
+    if (typed.size() - i >= 3 && c(i) == 0xEF && c(i + 1) == 0xBC && c(i + 2) >= 0x90 && c(i + 2) <= 0x99) {
+      folded += static_cast<char>('0' + (c(i + 2) - 0x90));
+      i += 3;
+      continue;
     }
-    while (!folded.empty()) {
-      if (folded.back() == ' ' || folded.back() == '\t')
-        folded.pop_back();
-      else if (folded.size() >= 3 && folded.compare(folded.size() - 3, 3, "\xE3\x80\x80") == 0)
-        folded.resize(folded.size() - 3);
-      else
+    bool done = false;
+    for (const Fold& f : kFolds)
+      if (typed.substr(i, f.from.size()) == f.from) {
+        folded += f.to;
+        i += f.from.size();
+        done = true;
         break;
-    }
+      }
+    if (!done) folded += typed[i++];
   }
-  const std::string_view v = folded;
+  const size_t b = folded.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  return folded.substr(b, folded.find_last_not_of(" \t") + 1 - b);
+}
+
+// Digits only, minLen..maxLen of them.
+bool digits(std::string_view t, size_t minLen, size_t maxLen, int& out) {
+  if (t.size() < minLen || t.size() > maxLen) return false;
+  out = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + (c - '0');
+  }
+  return true;
+}
+
+// The date alone in one of its three forms, as YYYY-MM-DD; empty when none.
+std::string dateAlone(std::string_view v) {
   // the three separators: "-" twice, "/" twice, or 年 月 日 (three bytes each in UTF-8)
   struct Form {
     std::string_view first, second, end;
   };
   static constexpr Form kForms[] = {{"-", "-", ""}, {"/", "/", ""}, {"\xE5\xB9\xB4", "\xE6\x9C\x88", "\xE6\x97\xA5"}};
-  auto number = [](std::string_view t, size_t minLen, size_t maxLen, int& out) {
-    if (t.size() < minLen || t.size() > maxLen) return false;
-    out = 0;
-    for (char c : t) {
-      if (c < '0' || c > '9') return false;
-      out = out * 10 + (c - '0');
-    }
-    return true;
-  };
   for (const Form& f : kForms) {
     if (v.size() < 4 + f.first.size() || v.substr(4, f.first.size()) != f.first) continue;
     std::string_view rest = v.substr(4 + f.first.size());
@@ -162,18 +198,85 @@ std::string normalizedDate(std::string_view typed) {
     }
     const size_t mid = rest.find(f.second);
     int y = 0, m = 0, d = 0;
-    if (mid == std::string_view::npos || !number(v.substr(0, 4), 4, 4, y) || !number(rest.substr(0, mid), 1, 2, m) ||
-        !number(rest.substr(mid + f.second.size()), 1, 2, d))
+    if (mid == std::string_view::npos || !digits(v.substr(0, 4), 4, 4, y) || !digits(rest.substr(0, mid), 1, 2, m) ||
+        !digits(rest.substr(mid + f.second.size()), 1, 2, d))
       return {};
-    std::string out = std::string(v.substr(0, 4)) + '-';
-    out += static_cast<char>('0' + m / 10);
-    out += static_cast<char>('0' + m % 10);
-    out += '-';
-    out += static_cast<char>('0' + d / 10);
-    out += static_cast<char>('0' + d % 10);
+    char out[48];
+    std::snprintf(out, sizeof out, "%04d-%02d-%02d", y, m, d);
     return isCalendarDate(out) ? out : std::string();
   }
   return {};
+}
+
+// A time of day and its zone after a date: H:MM, H:MM:SS or H:MM:SS.fff,
+// then nothing, Z (or UTC, GMT), JST, or +HH, +HHMM, +HH:MM (or -).  The
+// minutes east of UTC in `offset` when a zone is given; false when the text
+// is no such time.
+bool timeAndZone(std::string_view t, std::optional<int>& offset, int& minuteOfDay) {
+  size_t i = 0;
+  auto number = [&](size_t minLen, size_t maxLen, int& out) {
+    size_t e = i;
+    while (e < t.size() && e - i < maxLen && t[e] >= '0' && t[e] <= '9') ++e;
+    if (!digits(t.substr(i, e - i), minLen, maxLen, out)) return false;
+    i = e;
+    return true;
+  };
+  int h = 0, m = 0, s = 0;
+  if (!number(1, 2, h) || i >= t.size() || t[i++] != ':' || !number(2, 2, m)) return false;
+  if (i < t.size() && t[i] == ':') {
+    ++i;
+    if (!number(2, 2, s)) return false;
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+      ++i;
+      const size_t start = i;
+      while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+      if (i == start) return false;
+    }
+  }
+  if (h > 23 || m > 59 || s > 60) return false;
+  minuteOfDay = h * 60 + m;
+  while (i < t.size() && t[i] == ' ') ++i;
+  const std::string_view zone = t.substr(i);
+  if (zone.empty()) return true;
+  if (zone == "Z" || zone == "z" || zone == "UTC" || zone == "GMT") {
+    offset = 0;
+    return true;
+  }
+  if (zone == "JST") {
+    offset = 9 * 60;
+    return true;
+  }
+  if (zone[0] != '+' && zone[0] != '-') return false;
+  const int sign = zone[0] == '+' ? 1 : -1;
+  i += 1;
+  int zh = 0, zm = 0;
+  if (!number(2, 2, zh)) return false;
+  if (i < t.size() && t[i] == ':') ++i;
+  if (i < t.size() && !number(2, 2, zm)) return false;
+  if (i != t.size() || zh > 14 || zm > 59) return false;
+  offset = sign * (zh * 60 + zm);
+  return true;
+}
+
+}  // namespace
+
+std::string normalizedDate(std::string_view typed) {
+  const std::string folded = foldedDateText(typed);
+  const std::string_view v = folded;
+  // a time after the date, after a "T" or spaces
+  size_t cut = v.find_first_of("T ");
+  const std::string date = dateAlone(v.substr(0, cut));
+  if (date.empty() || cut == std::string_view::npos) return date;
+  std::string_view time = v.substr(cut + 1);
+  while (!time.empty() && time[0] == ' ') time.remove_prefix(1);
+  std::optional<int> offset;
+  int minute = 0;
+  if (!timeAndZone(time, offset, minute)) return {};
+  if (!offset) return date;  // a time alone: the date as it stands
+  // the moment in UTC, then in Japan
+  const long minutes = *dayNumber(date) * 1440 + minute - *offset + kJapanOffsetMinutes;
+  const long day = minutes >= 0 ? minutes / 1440 : -((-minutes + 1439) / 1440);
+  return dateOfDay(day);
 }
 
 const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
@@ -255,5 +358,110 @@ const char* prizeTierProblem(long long winners, long long yen) {
   if (winners != 0 && yen == 0) return "当せん口数のある等級の当せん金が0円になっています。";
   return nullptr;
 }
+
+std::optional<long> dayNumber(const std::string& date) {
+  if (!isCalendarDate(date)) return std::nullopt;
+  // days from civil (proleptic Gregorian calendar)
+  long y = std::stol(date.substr(0, 4));
+  const long m = std::stol(date.substr(5, 2)), d = std::stol(date.substr(8, 2));
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+std::string dateAfter(const std::string& date, int days) {
+  const std::optional<long> n = dayNumber(date);
+  return n ? dateOfDay(*n + days) : std::string();
+}
+
+namespace {
+
+// 1970-01-01 (day 0) was a Thursday.
+int weekdayOfDay(long day) { return static_cast<int>(((day + 4) % 7 + 7) % 7); }
+
+bool breakDay(long day) {
+  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{day}}};
+  const unsigned m = static_cast<unsigned>(ymd.month()), d = static_cast<unsigned>(ymd.day());
+  return (m == 12 && d == 31) || (m == 1 && d <= 3);
+}
+
+// The day of the draw after draw `no` held on day `day`.
+long nextDrawDay(int no, long day) {
+  long next = day;
+  if (weekdayOfDay(day) != kDrawWeekday) {
+    // a date off the calendar (entered by hand before the rule): the next Tuesday
+    while (weekdayOfDay(++next) != kDrawWeekday) {
+    }
+  } else {
+    next += no < kLastFortnightlyDrawNo ? 14 : 7;
+  }
+  while (breakDay(next)) next += 7;
+  return next;
+}
+
+std::atomic<Clock> g_clock{nullptr};
+
+}  // namespace
+
+int weekdayOf(const std::string& date) {
+  const std::optional<long> n = dayNumber(date);
+  return n ? weekdayOfDay(*n) : -1;
+}
+
+const char* weekdayName(int weekday) {
+  static const char* const kNames[] = {"日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
+  return weekday >= 0 && weekday < 7 ? kNames[weekday] : "";
+}
+
+bool isYearEndBreak(const std::string& date) {
+  const std::optional<long> n = dayNumber(date);
+  return n && breakDay(*n);
+}
+
+std::string nextDrawDate(int no, const std::string& date) {
+  const std::optional<long> n = dayNumber(date);
+  return n ? dateOfDay(nextDrawDay(no, *n)) : std::string();
+}
+
+int drawsDue(int no, const std::string& date, const std::string& today) {
+  const std::optional<long> from = dayNumber(date), to = dayNumber(today);
+  if (!from || !to) return 0;
+  int due = 0;
+  for (long day = nextDrawDay(no, *from); day <= *to; day = nextDrawDay(no, day)) {
+    ++due;
+    ++no;
+  }
+  return due;
+}
+
+std::string newDrawDateProblem(int no, const std::string& date, const std::string& today) {
+  const std::string drawDate = "第" + std::to_string(no) + "回の抽選日 " + date + " は";
+  const int weekday = weekdayOf(date);
+  if (weekday < 0) return drawDate + "暦にある日付ではありません。";
+  if (weekday != kDrawWeekday)
+    return drawDate + weekdayName(weekday) + "です。ミニロトの抽せんは" + weekdayName(kDrawWeekday) + "です。";
+  if (isYearEndBreak(date))
+    return drawDate + "年末年始（12月31日〜1月3日）の火曜日です。この間、ミニロトの抽せんは休みです。";
+  if (!today.empty() && date > today)
+    return drawDate + "、今日（日本の日付で " + today + "）より後です。まだ行われていない抽せんです。";
+  return {};
+}
+
+Clock setClock(Clock clock) { return g_clock.exchange(clock); }
+
+std::chrono::system_clock::time_point now() {
+  const Clock clock = g_clock.load();
+  return clock ? clock() : std::chrono::system_clock::now();
+}
+
+std::string japanDate(std::chrono::system_clock::time_point t) {
+  const auto japan = std::chrono::floor<std::chrono::days>(t + std::chrono::minutes(kJapanOffsetMinutes));
+  return dateOfDay(japan.time_since_epoch().count());
+}
+
+std::string todayDate() { return japanDate(now()); }
 
 }  // namespace km

@@ -4,6 +4,7 @@
 // check, kazumaki-tool) tests them here, and the typed values of a draw
 // (history.h) are made only through them.
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,50 @@ constexpr bool isLotteryNumber(long long v) { return v >= kMinNumber && v <= kMa
 // 抽選日: YYYY-MM-DD naming a day that exists (years 0001..9999, leap years
 // as the Gregorian calendar has them).
 bool isCalendarDate(const std::string& date);
+// Days since 1970-01-01 of a calendar date YYYY-MM-DD.
+std::optional<long> dayNumber(const std::string& date);
+// The date `days` days after a calendar date; empty when it is none or the
+// day falls outside the years 0001..9999.
+std::string dateAfter(const std::string& date, int days);
+// The day of the week of a calendar date: 0 Sunday .. 6 Saturday; -1 when it is none.
+int weekdayOf(const std::string& date);
+// "月曜日" for 1, ...
+const char* weekdayName(int weekday);
+
+// The draws' calendar.  Mini Loto is drawn on Tuesdays at 18:45 in Japan;
+// the Tuesdays from 31 December to 3 January have no draw (the year-end
+// break), and the first thirteen draws were a fortnight apart.
+inline constexpr int kDrawWeekday = 2;  // Tuesday
+inline constexpr int kLastFortnightlyDrawNo = 13;
+// Whether a calendar date falls within the year-end break (31 December .. 3 January).
+bool isYearEndBreak(const std::string& date);
+// The date the calendar gives for the draw after draw `no`, held on `date`:
+// a fortnight later after draws 1..12, else a week later, the Tuesdays of the
+// year-end break passed over.  Empty when `date` is none.
+std::string nextDrawDate(int no, const std::string& date);
+// How many draws the calendar holds after draw `no`, held on `date`, up to
+// and including `today`; 0 when either date is none.
+int drawsDue(int no, const std::string& date, const std::string& today);
+// Why `date` (YYYY-MM-DD) cannot be the date of draw `no` when the draw is
+// new to the history (typed, or from a list, a file or a downloaded
+// database): a day other than Tuesday, a Tuesday of the year-end break, or a
+// day after `today` (the date in Japan; not checked when empty).  The reason
+// names the draw, the date and the rule ("第1401回の抽選日 2026-08-24 は月曜日
+// です。ミニロトの抽せんは火曜日です。"); empty when the date can be the draw's.
+std::string newDrawDateProblem(int no, const std::string& date, const std::string& today);
+
+// "Now" for every rule that counts from today: the system clock, unless a
+// test has set another.  setClock returns the clock it replaces (nullptr:
+// the system's).
+using Clock = std::chrono::system_clock::time_point (*)();
+inline constexpr int kJapanOffsetMinutes = 9 * 60;
+Clock setClock(Clock clock);
+std::chrono::system_clock::time_point now();
+// The date in Japan (UTC+9 all year) at `t`, YYYY-MM-DD: the draws are held
+// in Japan, so their dates and "today" are Japan's whatever the computer's zone.
+std::string japanDate(std::chrono::system_clock::time_point t);
+// Today's date in Japan, YYYY-MM-DD.
+std::string todayDate();
 
 // A number written as text: what is typed into the entry window or
 // kazumaki-tool, what a CSV file holds, and a number field stored as text.
@@ -42,8 +87,12 @@ CellNumber parseWholeNumber(std::string_view text);
 CellNumber parseDrawNo(std::string_view text);
 // A date written as the results lists write it or as it is typed: YYYY-MM-DD,
 // YYYY/M/D (or YYYY/MM/DD) and YYYY年M月D日, as YYYY-MM-DD; full-width digits
-// count as their half-width value and spaces around it are ignored, as for a
-// number; empty when it is none of these or no day of the calendar.
+// and the full-width separators (／, －, and the dashes an input method
+// types) count as their half-width ones, and spaces around it are ignored, as
+// for a number.  A date followed by a time ("2026-08-18T18:45:00",
+// "2026-08-18 18:45") is that date; with a zone after the time ("…Z",
+// "…+09:00", "…-0500") it is the date in Japan of that moment.  Empty when
+// it is none of these or no day of the calendar.
 std::string normalizedDate(std::string_view text);
 // A number cell: Empty, a lottery number written in digits, or Wrong (the
 // above, and "0", "32").

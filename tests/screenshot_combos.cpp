@@ -1,10 +1,11 @@
 // Takes the pictures of 組合せ作成 that docs/screenshots keeps: conditions
-// ticked with lines made at random, and a wheel made from a pool, on a real
-// display (run it under xvfb-run; QT_SCALE_FACTOR=2 for 192 DPI).  Not a test.
+// ticked with lines made at random (kept by 賞金倍率), and a wheel made from a
+// pool, on a real display (run it under xvfb-run; QT_SCALE_FACTOR=2 for 192 DPI).  Not a test.
 //   screenshot_combos PROGRAM_FOLDER OUT_DIR [PREFIX]   (192dpi_ with QT_SCALE_FACTOR=2)
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -67,14 +68,19 @@ int main(int argc, char** argv) {
   w->countBox(km::Condition::Recent, 1)->setChecked(true);
   w->countBox(km::Condition::Recent, 2)->setChecked(true);
   w->seedField()->setText(QStringLiteral("20260825"));
+  w->randomCountBox()->setValue(20);
+  w->sortByFactorBox()->setChecked(true);
+  w->minFactorBox()->setValue(1.0);
   w->makeLines();
+  while (w->busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   shoot(QStringLiteral("組合せ作成"));
+  w->minFactorBox()->setValue(0);
   // a wheel of twelve numbers, no condition
   w->clearButton()->click();
   w->modeButton(km::CombosWindow::Mode::Wheel)->setChecked(true);
   w->poolField()->setText(QStringLiteral("2 5 7 11 13 17 19 20 23 26 29 31"));
   w->makeLines();
-  while (w->wheelRunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  while (w->busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   shoot(QStringLiteral("組合せ作成_保証つき"));
   // the データ分析 menu, its added windows after the separator
   if (prefix.isEmpty()) {

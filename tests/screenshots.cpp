@@ -79,10 +79,17 @@ int main(int argc, char** argv) {
         }
         continue;
       }
-      // "最大化:WINDOW" shows the window maximised, "右下へ:WINDOW" its grid scrolled to the far end both ways
-      const std::string maximised = "最大化:", farEnd = "右下へ:";
-      const bool maximise = w.rfind(maximised, 0) == 0, scroll = w.rfind(farEnd, 0) == 0;
-      const std::string name = maximise ? w.substr(maximised.size()) : scroll ? w.substr(farEnd.size()) : w;
+      // "最大化:WINDOW" shows the window maximised, "右下へ:WINDOW" its grid scrolled to the far end both ways,
+      // "抽選日=DATE:WINDOW" the entry window with DATE typed as the newest line's date
+      const std::string maximised = "最大化:", farEnd = "右下へ:", typedDate = "抽選日=";
+      std::string dateTyped;
+      std::string what = w;
+      if (what.rfind(typedDate, 0) == 0 && what.find(':') != std::string::npos) {
+        dateTyped = what.substr(typedDate.size(), what.find(':') - typedDate.size());
+        what = what.substr(what.find(':') + 1);
+      }
+      const bool maximise = what.rfind(maximised, 0) == 0, scroll = what.rfind(farEnd, 0) == 0;
+      const std::string name = maximise ? what.substr(maximised.size()) : scroll ? what.substr(farEnd.size()) : what;
       const km::WindowRow* row = name == "グラフ" ? &km::windowRow(km::WindowId::Charts) : km::findWindow(name);
       if (const km::WindowRow& entry = km::windowRow(km::WindowId::DataEntry); !row && entry.def.name == name)
         row = &entry;
@@ -101,9 +108,14 @@ int main(int argc, char** argv) {
         // the newest line in view, its bonus typed as one of its main numbers: kept in the grid only, marked
         if (km::EntryModel* m = entry->model(); m->rowCount() > 0) {
           const int last = m->rowCount() - 1;
-          m->setData(m->index(last, km::kLastNumberColumn - 1), QString::fromStdString(m->cellText(last + 1, 2)));
+          if (dateTyped.empty())
+            m->setData(m->index(last, km::kLastNumberColumn - 1), QString::fromStdString(m->cellText(last + 1, 2)));
+          else
+            m->setData(m->index(last, km::kDateColumn - 1), QString::fromStdString(dateTyped));
           entry->grid()->scrollToBottom();
-          entry->grid()->setCurrentIndex(m->index(last, km::kDateColumn - 1));
+          // the date typed is seen marked with the cursor beside it
+          entry->grid()->setCurrentIndex(
+              m->index(last, (dateTyped.empty() ? km::kDateColumn : km::kLastNumberColumn) - 1));
         }
       }
       // a fill in the background: its grid, not its progress
@@ -126,7 +138,8 @@ int main(int argc, char** argv) {
         sub->close();
         continue;
       }
-      shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name));
+      shoot((maximise ? QStringLiteral("最大化_") : QString()) + QString::fromStdString(name) +
+            (dateTyped.empty() ? QString() : QStringLiteral("_抽選日")));
       if (maximise) sub->showNormal();
       if (auto* entry = qobject_cast<km::DataEntryWindow*>(sub->widget())) entry->model()->dropUnsaved();
       sub->close();

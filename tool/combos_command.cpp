@@ -1,12 +1,17 @@
 // kazumaki-tool combos: the lines the conditions of 組合せ作成 keep, their
 // count beside the stored winning lines the same conditions kept, or some of
-// them chosen at random.
+// them chosen at random; sorted by 賞金倍率 or kept at or above one, as the
+// window does.
+#include <algorithm>
 #include <iostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "analyses/combos/conditions.h"
+#include "analyses/combos/line_factors.h"
+#include "analyses/popularity/popularity_grid.h"
+#include "frame/grid_setup.h"
 #include "store/domain_values.h"
 #include "tool/commands.h"
 #include "tool/tool_common.h"
@@ -67,14 +72,30 @@ bool parseRecent(const std::string& text, Conditions& c, std::string& why) {
   return true;
 }
 
-void writeLines(const std::vector<TicketNumbers>& lines) {
-  std::string out = "n1,n2,n3,n4,n5\n";
-  out.reserve(out.size() + lines.size() * 15);
-  for (const TicketNumbers& l : lines) {
+// "1.1" or "1.10": a factor 0..kMaxMinFactor; false with the reason.
+bool parseFactor(const std::string& text, double& factor, std::string& why) {
+  why = "賞金倍率は0〜" + fixedText(kMaxMinFactor, 2) + "の数です（例：1.1）";
+  const size_t dot = text.find('.');
+  const std::string whole = text.substr(0, dot), part = dot == std::string::npos ? "" : text.substr(dot + 1);
+  auto digits = [](const std::string& s, size_t most) {
+    return s.size() <= most && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (whole.empty() || !digits(whole, 2) || !digits(part, 2) || (dot != std::string::npos && part.empty()))
+    return false;
+  factor = std::stoi(whole) + (part.empty() ? 0.0 : std::stoi(part) / (part.size() == 1 ? 10.0 : 100.0));
+  return factor <= kMaxMinFactor;
+}
+
+// The lines, and with `factors` the column factor (to two decimals, as the window shows it).
+void writeLines(const std::vector<TicketNumbers>& lines, const std::vector<double>& factors = {}) {
+  std::string out = factors.empty() ? "n1,n2,n3,n4,n5\n" : "n1,n2,n3,n4,n5,factor\n";
+  out.reserve(out.size() + lines.size() * 20);
+  for (size_t k = 0; k < lines.size(); ++k) {
     for (size_t i = 0; i < 5; ++i) {
       if (i) out += ',';
-      out += std::to_string(l[i]);
+      out += std::to_string(lines[k][i]);
     }
+    if (!factors.empty()) out += ',' + fixedText(factors[k], 2);
     out += '\n';
   }
   std::cout << out;
@@ -87,6 +108,8 @@ int combosCommand(const std::vector<std::string>& a) {
   std::vector<std::string> paths;
   enum class Output { None, Count, Csv, Sample } output = Output::None;
   std::string sampleText, seedText;
+  FactorChoice factor;
+  bool factorAsked = false;
   std::vector<std::string> given;
   for (size_t i = 1; i < a.size(); ++i) {
     const std::string& o = a[i];
@@ -100,6 +123,10 @@ int combosCommand(const std::vector<std::string>& a) {
     if (o == "--count" || o == "--csv") {
       if (output != Output::None) return usage();
       output = o == "--count" ? Output::Count : Output::Csv;
+      continue;
+    }
+    if (o == "--sort-factor") {
+      factor.sort = factorAsked = true;
       continue;
     }
     if (i + 1 >= a.size()) return usage();
@@ -133,6 +160,9 @@ int combosCommand(const std::vector<std::string>& a) {
       sampleText = v;
     } else if (o == "--seed") {
       seedText = v;
+    } else if (o == "--min-factor") {
+      ok = parseFactor(v, factor.minimum, why);
+      factorAsked = true;
     } else {
       return usage();
     }
@@ -141,7 +171,9 @@ int combosCommand(const std::vector<std::string>& a) {
       return 1;
     }
   }
-  if (paths.size() > 1 || output == Output::None || (!seedText.empty() && output != Output::Sample)) return usage();
+  if (paths.size() > 1 || output == Output::None || (!seedText.empty() && output != Output::Sample) ||
+      (factorAsked && output == Output::Count))
+    return usage();
   if (const std::string why = conditionsProblem(c); !why.empty()) {
     tell(why);
     return 1;
@@ -171,7 +203,19 @@ int combosCommand(const std::vector<std::string>& a) {
   if (!databasePath(paths.empty() ? std::string() : paths.front(), db)) return 1;
   LoadResult r;
   if (!load(db, false, r)) return 1;
-  const LineSpace space(History::fromRows(std::move(r.rows)));
+  const History history = History::fromRows(std::move(r.rows), std::move(r.prizes));
+  const LineSpace space(history);
+  PopularityModel model;
+  if (factorAsked && !(model = fitPopularity(history)).fitted()) {
+    tell(notFittedText(model));
+    return 1;
+  }
+  // the lines with their factors, as the window shows them
+  auto write = [&](const std::vector<TicketNumbers>& lines) {
+    if (!factorAsked) return writeLines(lines);
+    const FactoredLines kept = chooseByFactor(lines, lineFactors(model, lines), factor, false);
+    writeLines(kept.lines, kept.factors);
+  };
   switch (output) {
     case Output::Count: {
       const Figures f = space.figures(c);
@@ -179,13 +223,13 @@ int combosCommand(const std::vector<std::string>& a) {
       break;
     }
     case Output::Csv:
-      writeLines(space.keptLines(c));
+      write(space.keptLines(c));
       break;
     case Output::Sample:
       // the seed chosen here, so that the same lines can be made again
       if (seedText.empty())
         tell("シード " + std::to_string(seed) + "（--seed " + std::to_string(seed) + " で同じ口を作れます）");
-      writeLines(space.sampleLines(c, count, seed));
+      write(space.sampleLines(c, count, seed));
       break;
     case Output::None:
       break;

@@ -1,6 +1,8 @@
 // kazumaki-tool: import and export of the draw history, and the JSON dump of
 // any window's grids as the program fills them, and the update of the history
 // from the publisher's address.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -76,10 +78,12 @@ int km::tool::usage() {
          "      その数字を保存されている全部の回で買っていたら（--csv：tier,count,yen）\n"
          "  kazumaki-tool combos [DB] [--axis \"3 7\"] [--exclude \"1 2\"] [--sum 70-90] [--odd 2,3] [--low 2,3]\n"
          "                       [--consecutive 0,1] [--recent N:1,2] [--last-digits 4,5]\n"
-         "                       (--count | --csv | --sample K [--seed S])\n"
+         "                       (--count | --csv | --sample K [--seed S]) [--sort-factor] [--min-factor F]\n"
          "      組合せ作成の条件に合う口。--count：残る組合せ,合った当選の回,判定した回 の1行。--csv：n1,n2,n3,n4,n5 "
          "の\n"
-         "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）\n"
+         "      見出しと条件に合うすべての口。--sample：そのうち K 口を無作為に（同じシードで同じ口）。\n"
+         "      --sort-factor：賞金倍率（人気度による）の高い順に。--min-factor：賞金倍率が F 倍以上の口だけ。\n"
+         "      どちらかを指定すると factor（賞金倍率）の列が付く\n"
          "  kazumaki-tool popularity [DB] --line \"N1 N2 N3 N4 N5\" [--line ...] [--csv]\n"
          "      その数字が次の回に当たったときの1等・3等・4等の賞金の推定（人気度による。\n"
          "      --csv：n1,n2,n3,n4,n5,prize1,prize3,prize4、円）\n"
@@ -95,10 +99,10 @@ int km::tool::usage() {
          "      突き合わせて使う）\n"
          "  kazumaki-tool status [DB]             最新の回と、未取り込みの回の見込み数を表示する\n"
          "  kazumaki-tool add DB N1 N2 N3 N4 N5 ボーナス [--date YYYY-MM-DD]\n"
-         "      次の回を加え、その回数を表示する\n"
+         "      次の回を加え、その回数を表示する（--date を省くと、前の回の次の抽選日）\n"
          "  kazumaki-tool set DB 回 列 文字      回の列（2〜7 は数字、8 は抽せん日 YYYY-MM-DD）に文字を書き込む\n"
          "  kazumaki-tool insert DB 回           "
-         "その回の後に、抽せん日をその1週間後とした空の回を入れ、その回数を表示する\n"
+         "その回の後に、抽せん日を暦の上の次の抽せん日とした空の回を入れ、その回数を表示する\n"
          "  kazumaki-tool delete DB 回           その回を削除する\n"
          "  kazumaki-tool check DB               最初の誤りの行と列を表示する\n"
          "  kazumaki-tool prizes [DB] 回 1等口数 1等当せん金 2等口数 2等当せん金 3等口数 3等当せん金 4等口数 "
@@ -284,8 +288,11 @@ int chartCommand(const std::vector<std::string>& a) {
     } else if (a[i] == "--window" && i + 1 < a.size()) {
       int n = 0;
       if (!wholeNumber(a[++i], n) ||
-          std::find(km::kTrendWindows.begin(), km::kTrendWindows.end(), n) == km::kTrendWindows.end())
-        return usage();
+          std::find(km::kTrendWindows.begin(), km::kTrendWindows.end(), n) == km::kTrendWindows.end()) {
+        tell("--window「" + km::excerpt(a[i]) +
+             "」：直近何回の出現回数を描くかは、52、104、260 のどれかで指定してください。");
+        return 2;
+      }
       choice.window = n;
     } else if (a[i] == "--size" && i + 1 < a.size()) {
       const std::string& t = a[++i];
@@ -303,7 +310,15 @@ int chartCommand(const std::vector<std::string>& a) {
       names.push_back(a[i]);
     }
   }
-  if (names.empty() || png.empty() == pdf.empty()) return usage();
+  if (!png.empty() && !pdf.empty()) {
+    tell("--png と --pdf は、どちらか一方だけを指定してください（グラフは1つのファイルに書き出します）。");
+    return 2;
+  }
+  if (names.empty()) return usage();
+  if (png.empty() && pdf.empty()) {
+    tell("書き出すファイルを --png ファイル か --pdf ファイル で指定してください。");
+    return 2;
+  }
   const auto kind = km::chartNamed(names.back());
   if (!kind) {
     tell(
@@ -316,6 +331,23 @@ int chartCommand(const std::vector<std::string>& a) {
   std::string dir;
   if (!programFolder(dir)) return 1;
   return chart(km::makeConnectString(dir).path, choice, size, png, pdf, timed);
+}
+
+// A settings file named with --ini: a regular file that can be read, else
+// false, said (the defaults would stand in for it without a word).
+bool settingsFileReadable(const std::string& ini) {
+  const std::string what = km::notARegularFile(ini);
+  std::string why, cause;
+  if (!what.empty()) {
+    why = "設定ファイルが通常のファイルではありません（" + what + "）";
+  } else if (::access(ini.c_str(), R_OK) != 0) {
+    why = errno == ENOENT ? "設定ファイルがありません" : "設定ファイルを読めません";
+    cause = std::strerror(errno);
+  } else {
+    return true;
+  }
+  tell("--ini：" + why + "。\n" + ini, cause);
+  return false;
 }
 
 // Entry commands: the same store as the data entry window.
@@ -496,6 +528,7 @@ int backtestCommand(const std::vector<std::string>& a) {
       draws = true;
     } else if (a[i] == "--ini" && i + 1 < a.size()) {
       ini = a[++i];
+      if (!settingsFileReadable(ini)) return 1;
     } else if (a[i] == "--from" && i + 1 < a.size()) {
       if (!wholeNumber(a[++i], from) || from < 1) return usage();
     } else if (a[i].rfind("--", 0) == 0 || !db.empty()) {
@@ -638,6 +671,7 @@ int main(int argc, char** argv) {
           pdf = a[++i];
         } else if (a[i] == "--ini" && i + 1 < a.size()) {
           ini = a[++i];
+          if (!settingsFileReadable(ini)) return 1;
         } else if (a[i].rfind("--", 0) == 0 || names.size() == 2) {
           return usage();
         } else {

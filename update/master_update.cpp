@@ -1,5 +1,7 @@
 #include "update/master_update.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include <QtGlobal>
 #include <string_view>
 
+#include "store/files/program_folder.h"
 #include "store/files/replace_file.h"
 
 #ifndef KM_UPDATE_URLS
@@ -98,16 +101,20 @@ QList<QUrl> builtInUpdateUrls() {
   return urls;
 }
 
-UpdateSource explicitUpdateSource(const QString& text) {
+UpdateSource explicitUpdateSource(const QString& text, const QString& base) {
   UpdateSource s;
   const QString t = text.trimmed();
   if (!t.contains(QLatin1String("://"))) {
-    if (!t.isEmpty()) s.file = QFileInfo(t).absoluteFilePath();
+    if (!t.isEmpty())
+      s.file = QDir::cleanPath(base.isEmpty() ? QFileInfo(t).absoluteFilePath() : QDir(base).absoluteFilePath(t));
   } else {
-    const QUrl url(t, QUrl::StrictMode);
+    QUrl url(t, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (url.isValid() && scheme == QLatin1String("file") && !url.toLocalFile().isEmpty())
-      s.file = url.toLocalFile();
+    // file://localhost/path is the local file /path
+    if (scheme == QLatin1String("file") && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+      url.setHost(QString());
+    if (url.isValid() && scheme == QLatin1String("file") && url.host().isEmpty() && !url.toLocalFile().isEmpty())
+      s.file = QDir::cleanPath(url.toLocalFile());
     else if (url.isValid() && (scheme == QLatin1String("https") || scheme == QLatin1String("http")) &&
              !url.host().isEmpty())
       s.url = url;
@@ -129,20 +136,49 @@ QList<UpdateSource> updateSources(const QString& programFolder) {
   QList<UpdateSource> sources;
   // the user's own list: a small text file of theirs, read within a bound
   const QString listFile = QDir(programFolder).filePath(QString::fromUtf8(kSourcesFileName));
-  if (!programFolder.isEmpty() && QFileInfo::exists(listFile)) {
-    const FileRead list = readRegularFile(QFile::encodeName(listFile).toStdString(), 64 * 1024);
-    if (list.status != FileRead::Read) {
+  const std::string listPath = QFile::encodeName(listFile).toStdString();
+  struct stat there {};
+  if (!programFolder.isEmpty() && ::lstat(listPath.c_str(), &there) == 0) {  // a link that leads nowhere too
+    const std::string what = notARegularFile(listPath);
+    const FileRead list = what.empty() ? readRegularFile(listPath, kSourcesFileCap) : FileRead{};
+    if (!what.empty() || list.status != FileRead::Read) {
+      QString why;
+      switch (what.empty() ? list.status : FileRead::NotRegular) {
+        case FileRead::TooLarge:
+          why = QStringLiteral("大きすぎます（%1 KiB まで）").arg(kSourcesFileCap / 1024);
+          break;
+        case FileRead::ForeignLink:
+          why = QStringLiteral("ほかのユーザーが作ったシンボリックリンクのため、読みません");
+          break;
+        case FileRead::NotRegular:
+          why = QStringLiteral("通常のファイルではありません（%1）")
+                    .arg(what.empty() ? QStringLiteral("特殊なファイル") : QString::fromStdString(what));
+          break;
+        default:
+          why = QStringLiteral("読み込めません");
+          break;
+      }
       UpdateSource bad;
-      bad.error = QStringLiteral("取得先の一覧のファイルを読めません: ") + listFile;
+      bad.error = QStringLiteral("取得先の一覧のファイル（%1）を使えません：%2。\n")
+                      .arg(QString::fromUtf8(kSourcesFileName), why) +
+                  listFile;
+      bad.details = QString::fromLocal8Bit(list.cause);
       sources.append(bad);
     } else {
-      const QStringList lines = QString::fromUtf8(list.bytes).split(QLatin1Char('\n'));
-      for (int i = 0; i < lines.size() && sources.size() < 20; ++i) {
+      const QStringList lines =
+          QString::fromUtf8(list.bytes.data(), static_cast<qsizetype>(list.bytes.size())).split(QLatin1Char('\n'));
+      for (int i = 0; i < lines.size() && sources.size() < kMaxListedSources; ++i) {
+        const QString at = QStringLiteral("%1 の%2行目: ").arg(QString::fromUtf8(kSourcesFileName)).arg(i + 1);
+        if (lines[i].contains(QChar(0))) {
+          UpdateSource bad;
+          bad.error = at + QStringLiteral("NUL 文字があります（テキストの行ではありません）。");
+          sources.append(bad);
+          continue;
+        }
         const QString line = lines[i].section(QLatin1Char('#'), 0, 0).trimmed();
         if (line.isEmpty()) continue;
-        UpdateSource s = explicitUpdateSource(line);
-        if (!s.error.isEmpty())
-          s.error = QStringLiteral("%1 の%2行目: ").arg(QString::fromUtf8(kSourcesFileName)).arg(i + 1) + s.error;
+        UpdateSource s = explicitUpdateSource(line, programFolder);
+        if (!s.error.isEmpty()) s.error = at + s.error;
         sources.append(s);
       }
     }
@@ -167,7 +203,7 @@ class MasterUpdate::Fetch : public QObject {
       failDownload(QStringLiteral("%1以内に転送が終わらないため、打ち切りました。").arg(duration(limits_.deadlineMs)));
     });
     if (!source_.error.isEmpty()) {
-      done(source_.error);
+      done(source_.error, source_.details);
       return;
     }
     if (!source_.file.isEmpty()) {

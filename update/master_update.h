@@ -44,24 +44,32 @@ struct UpdateSource {
   QUrl url;
   QString file;
   QString error;
-  bool chosen = false;  // a file the user picked (it may hold only the draws after the last stored one)
+  bool chosen = false;   // a file the user picked (it may hold only the draws after the last stored one)
+  QString details = {};  // the system's words behind the error, where there are any
   // The source as the user named it: the address or the file's path.
   QString display() const { return file.isEmpty() ? url.toDisplayString() : file; }
 };
 // The public results lists built into the program, in the order they are asked.
 QList<QUrl> builtInUpdateUrls();
 // The file in the program folder where the user lists sources of their own,
-// one address or file a line (# begins a comment); they are asked before the
-// built-in lists.
+// one address or file a line (# begins a comment; a file named by a relative
+// path is in the program folder); they are asked before the built-in lists.
 inline constexpr const char* kSourcesFileName = "取得先.txt";
+// The sources file is a short list: a larger one is refused, and so are more lines.
+inline constexpr long long kSourcesFileCap = 64 * 1024;
+inline constexpr int kMaxListedSources = 20;
 // The sources asked, in order: the environment variable KAZUMAKI_UPDATE_URL
 // alone when it is set; else the lines of the sources file in
-// `programFolder`, then the built-in lists.  A line that names no source is
-// one source with its error set.
+// `programFolder`, then the built-in lists.  A line that names no source
+// (or holds a NUL) is one source with its error set, and so is a sources file
+// that cannot be read (no regular file, a link loop or one that leads
+// nowhere, too large, unreadable), with its reason.
 QList<UpdateSource> updateSources(const QString& programFolder);
 // A source given explicitly (environment, sources file or command line): an
-// http or https address with a host, a file:// address or a path to a file.
-UpdateSource explicitUpdateSource(const QString& text);
+// http or https address with a host, a file:// address (file://localhost/
+// too) or a path to a file, a relative path taken from `base` (the current
+// folder when empty).
+UpdateSource explicitUpdateSource(const QString& text, const QString& base = {});
 
 class MasterUpdate : public QObject {
   Q_OBJECT

@@ -156,32 +156,44 @@ std::string sharesSentence(const Figures& f) {
 namespace {
 
 // The lines grid's columns, left to right: its heading, its width in
-// characters, and what it shows of a line (`index` from 0).
+// characters, what it shows of a line, and whether it needs the lines'
+// prize factors (without them the column is left out).
+struct LineRow {
+  const TicketNumbers& line;
+  size_t index;   // from 0
+  double factor;  // 賞金倍率; read only by the column that needs it
+};
 struct LineColumn {
   const char* heading;
   double width;
-  std::string (*text)(const TicketNumbers& line, size_t index);
+  std::string (*text)(const LineRow& row);
+  bool needsFactor = false;
 };
 
 template <size_t I>
-std::string numberAt(const TicketNumbers& line, size_t) {
-  return std::to_string(line[I]);
+std::string numberAt(const LineRow& row) {
+  return std::to_string(row.line[I]);
 }
 
-const std::array<LineColumn, 7> kLineColumns = {{
-    {"口", 7, [](const TicketNumbers&, size_t index) { return std::to_string(index + 1); }},
+const std::array<LineColumn, 8> kLineColumns = {{
+    {"口", 7, [](const LineRow& row) { return std::to_string(row.index + 1); }},
     {"数字", 4, numberAt<0>},
     {"", 4, numberAt<1>},
     {"", 4, numberAt<2>},
     {"", 4, numberAt<3>},
     {"", 4, numberAt<4>},
-    {"合計", 6, [](const TicketNumbers& line, size_t) { return std::to_string(lineTraits(line).sum); }},
+    {"合計", 6, [](const LineRow& row) { return std::to_string(lineTraits(row.line).sum); }},
+    {"賞金倍率", 9, [](const LineRow& row) { return fixedText(row.factor, 2) + "倍"; }, true},
 }};
 
 }  // namespace
 
-Grid linesGrid(const std::vector<TicketNumbers>& lines) {
-  const int cols = static_cast<int>(kLineColumns.size());
+Grid linesGrid(const std::vector<TicketNumbers>& lines, const std::vector<double>& factors) {
+  const bool withFactors = !factors.empty() && factors.size() == lines.size();
+  std::vector<const LineColumn*> shown;
+  for (const LineColumn& c : kLineColumns)
+    if (!c.needsFactor || withFactors) shown.push_back(&c);
+  const int cols = static_cast<int>(shown.size());
   const int rows = 1 + static_cast<int>(lines.size());
   Grid g = makeGrid({.cols = cols,
                      .rows = std::max(rows, 2),
@@ -193,8 +205,8 @@ Grid linesGrid(const std::vector<TicketNumbers>& lines) {
                      .colWidth = 4,
                      .allLines = true});
   for (int col = 1; col <= cols; ++col) {
-    g.setColWidth(col, kLineColumns[static_cast<size_t>(col - 1)].width);
-    g.setText(col, 1, kLineColumns[static_cast<size_t>(col - 1)].heading);
+    g.setColWidth(col, shown[static_cast<size_t>(col - 1)]->width);
+    g.setText(col, 1, shown[static_cast<size_t>(col - 1)]->heading);
   }
   g.setBg({1, 1, cols, 1}, kLightRed);
   g.setFrame({2, 1, 6, 1});  // the five numbers under one heading
@@ -205,9 +217,15 @@ Grid linesGrid(const std::vector<TicketNumbers>& lines) {
     return g;
   }
   setDrawNoColumn(g, 1, 2);
-  for (size_t i = 0; i < lines.size(); ++i)
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const LineRow row{lines[i], i, withFactors ? factors[i] : 0.0};
     for (int col = 1; col <= cols; ++col)
-      g.setText(col, 2 + static_cast<int>(i), kLineColumns[static_cast<size_t>(col - 1)].text(lines[i], i));
+      g.setText(col, 2 + static_cast<int>(i), shown[static_cast<size_t>(col - 1)]->text(row));
+  }
+  if (withFactors) {
+    g.setAlign({cols, 2, cols, rows}, HAlign::Right);
+    g.setToolTip(cols, 1, "この口が当たったときの賞金の期待値が、平均的な買い目の何倍か（人気度からの推定）");
+  }
   return g;
 }
 

@@ -34,8 +34,9 @@ std::string shareText(long long part, long long whole);
 std::string groupedNumber(long long n);
 
 // The lines, one a row after the heading row; the columns are built in one
-// place (combo_grids.cpp), so that one more is a row of its table.
-Grid linesGrid(const std::vector<TicketNumbers>& lines);
+// place (combo_grids.cpp), so that one more is a row of its table.  With a
+// factor per line, the column 賞金倍率 shows it.
+Grid linesGrid(const std::vector<TicketNumbers>& lines, const std::vector<double>& factors = {});
 
 // What the window says of a wheel: lines, cost, the lower bound and the
 // proven minimum, and whether the guarantee holds.

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kNumbers = 31;
 
-std::vector<std::array<int, 5>> countedDraws(const History& history) {
+std::vector<std::array<int, 5>> countedMainNumbers(const History& history) {
   std::vector<std::array<int, 5>> out;
   out.reserve(history.draws.size());
   for (const Draw& d : history.draws)
@@ -20,11 +20,12 @@ std::vector<std::array<int, 5>> countedDraws(const History& history) {
   return out;
 }
 
-ChiSquare chiSquareOf(const std::array<long long, kNumbers>& counts, int draws, double perDraw, double factor) {
+ChiSquare chiSquareOf(const std::array<long long, kNumbers>& counts, int draws, int perDraw, double factor) {
   ChiSquare c;
   c.draws = draws;
+  c.leastDraws = leastDrawsForChiSquare(perDraw);
   if (draws <= 0) return c;
-  const double expected = draws * perDraw / kNumbers;
+  const double expected = static_cast<double>(draws) * perDraw / kNumbers;
   for (long long n : counts) c.statistic += (n - expected) * (n - expected) / expected;
   c.corrected = c.statistic * factor;
   c.p = chiSquareUpperP(c.corrected, c.df);
@@ -53,7 +54,7 @@ ChiSquare chiSquareOfMainCounts(const std::array<long long, 31>& counts, int dra
 ChiSquare mainNumberChiSquare(const History& history) {
   std::array<long long, kNumbers> counts{};
   int draws = 0;
-  for (const auto& m : countedDraws(history)) {
+  for (const auto& m : countedMainNumbers(history)) {
     ++draws;
     for (int v : m) ++counts[static_cast<size_t>(v - 1)];
   }
@@ -74,7 +75,7 @@ ChiSquare bonusChiSquare(const History& history) {
 RunsTest oddEvenRuns(const History& history) {
   RunsTest r;
   int previous = -1;
-  for (const auto& m : countedDraws(history)) {
+  for (const auto& m : countedMainNumbers(history)) {
     const int odd = static_cast<int>(std::count_if(m.begin(), m.end(), [](int v) { return v % 2 == 1; }));
     const int kind = odd >= 3 ? 1 : 0;
     ++r.draws;
@@ -89,14 +90,14 @@ RunsTest oddEvenRuns(const History& history) {
   if (!(variance > 0)) return r;
   r.z = (r.runs - r.expectedRuns) / std::sqrt(variance);
   r.p = normalTwoSidedP(r.z);
-  r.valid = true;
+  r.valid = n1 >= kLeastDrawsOfEachKind && n2 >= kLeastDrawsOfEachKind;
   return r;
 }
 
 SumMoments sumMoments(const History& history) {
   SumMoments s;
   double total = 0, squares = 0;
-  for (const auto& m : countedDraws(history)) {
+  for (const auto& m : countedMainNumbers(history)) {
     const double sum = m[0] + m[1] + m[2] + m[3] + m[4];
     ++s.draws;
     total += sum;
@@ -140,7 +141,7 @@ std::vector<HistogramBin> sumHistogram(const History& history) {
   std::vector<HistogramBin> bins;
   for (int s = kMinSum; s <= kMaxSum; ++s) bins.push_back({s, 0, 0});
   long long draws = 0;
-  for (const auto& m : countedDraws(history)) {
+  for (const auto& m : countedMainNumbers(history)) {
     ++draws;
     ++bins[static_cast<size_t>(m[0] + m[1] + m[2] + m[3] + m[4] - kMinSum)].count;
   }
@@ -162,7 +163,7 @@ std::vector<HistogramBin> gapHistogram(const History& history, int maxGap) {
   std::array<int, kNumbers + 1> last{};  // index + 1 of the number's last counted draw, 0: none yet
   int index = 0;
   long long gaps = 0;
-  for (const auto& m : countedDraws(history)) {
+  for (const auto& m : countedMainNumbers(history)) {
     ++index;
     for (int v : m) {
       if (last[static_cast<size_t>(v)] > 0) {
@@ -178,6 +179,42 @@ std::vector<HistogramBin> gapHistogram(const History& history, int maxGap) {
     b.expected = gaps * (b.value == maxGap ? stay : stay * kMainChance);
   }
   return bins;
+}
+
+std::string tooFewDrawsText(int least) {
+  return "データが足りないため計算できません（" + std::to_string(least) + "回以上必要です）";
+}
+
+int countedDraws(const History& history) {
+  int n = 0;
+  for (const Draw& d : history.draws) n += mainNumbers(d) ? 1 : 0;
+  return n;
+}
+
+int leastDrawsForChart(const ChartChoice& choice) {
+  switch (choice.kind) {
+    case ChartKind::Trend:
+      return choice.window;
+    case ChartKind::SumDistribution: {
+      const SumDistribution& exact = exactSumDistribution();
+      const long long likeliest = *std::max_element(exact.ways.begin(), exact.ways.end());
+      return static_cast<int>((5 * exact.sets + likeliest - 1) / likeliest);
+    }
+    case ChartKind::GapDistribution: {
+      // five gaps of 1 expected, at 5/31 each: 31 gaps, and N draws hold at least 5N - 31
+      const int gaps = static_cast<int>(std::ceil(5 / kMainChance - 1e-9));
+      return (gaps + kNumbers + 4) / 5;
+    }
+    case ChartKind::Prizes:
+      break;
+  }
+  return 0;
+}
+
+std::string chartShortOfDraws(const History& history, const ChartChoice& choice) {
+  const int least = leastDrawsForChart(choice), have = countedDraws(history);
+  if (have >= least) return {};
+  return tooFewDrawsText(least) + "。本数字5個がそろった回は" + std::to_string(have) + "回です。";
 }
 
 std::vector<PrizePoint> prizeSeries(const History& history) {

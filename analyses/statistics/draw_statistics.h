@@ -5,8 +5,10 @@
 // the history's.
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "analyses/statistics/chart_choice.h"
 #include "store/history.h"
 
 namespace km {
@@ -17,13 +19,32 @@ inline constexpr double kMainChance = 5.0 / 31.0;
 // The draw's five main numbers, or none when the draw does not count.
 std::optional<std::array<int, 5>> mainNumbers(const Draw& d);
 
-// A chi-square of the 31 counts against equal chances.
+// How many counted draws a test or chart needs before its chance
+// distribution holds; below them it says so (tooFewDrawsText) instead of a
+// figure.
+//
+// A chi-square of the 31 counts wants five expected in every cell: a draw
+// puts `perDraw` numbers into the 31 cells.
+constexpr int leastDrawsForChiSquare(int perDraw) { return (5 * 31 + perDraw - 1) / perDraw; }
+// The runs test reads its count of runs as normal once either kind of draw
+// occurs at least this often (below, only the exact tables hold).
+inline constexpr int kLeastDrawsOfEachKind = 10;
+// The mean and the variance of the sum: the mean of this many sums is close
+// to normal, and so is their variance's chi-square reading.
+inline constexpr int kLeastDrawsForSumMoments = 30;
+// "データが足りないため計算できません（N回以上必要です）"
+std::string tooFewDrawsText(int least);
+
+// A chi-square of the 31 counts against equal chances; its p-value means
+// something only when enough().
 struct ChiSquare {
   int draws = 0;
+  int leastDraws = 0;    // below them the chi-square distribution does not hold
   double statistic = 0;  // the usual sum of (count - expected)^2 / expected
   double corrected = 0;  // the statistic the p-value is of
   int df = 30;
   double p = 1;
+  bool enough() const { return draws >= leastDraws && draws > 0; }
 };
 
 // The main numbers: five different numbers a draw make the counts less spread
@@ -36,7 +57,8 @@ ChiSquare bonusChiSquare(const History& history);
 
 // Runs along the draws of "three or more odd main numbers" against "three or
 // more even" (Wald and Wolfowitz): too few runs mean streaks, too many a
-// back and forth.  `valid` is false unless both kinds occur.
+// back and forth.  `valid` (the p-value means something) is false unless
+// each kind occurs kLeastDrawsOfEachKind times.
 struct RunsTest {
   int draws = 0, oddDraws = 0, runs = 0;
   double expectedRuns = 0, z = 0, p = 1;
@@ -47,11 +69,13 @@ RunsTest oddEvenRuns(const History& history);
 // The mean and the variance of the sum of the five main numbers against
 // their exact values: the mean by a normal z, the variance by
 // (n - 1) s^2 / sigma^2 against chi-square with n - 1 degrees of freedom
-// (two-sided; the sum is close to normal, so the p-value is approximate).
+// (two-sided; the sum is close to normal, so the p-value is approximate);
+// the p-values mean something only when enough().
 struct SumMoments {
   int draws = 0;
   double mean = 0, variance = 0;
   double meanZ = 0, meanP = 1, varianceP = 1;
+  bool enough() const { return draws >= kLeastDrawsForSumMoments; }
 };
 SumMoments sumMoments(const History& history);
 
@@ -85,6 +109,16 @@ std::optional<int> latestSum(const History& history);
 // geometric distribution p (1 - p)^(g - 1), p = 5/31.  The last bin, maxGap,
 // holds every gap of maxGap or more.
 std::vector<HistogramBin> gapHistogram(const History& history, int maxGap);
+
+// How many counted draws a chart needs (0: any): 出現の推移 its window of
+// draws; 合計の分布 five expected for the likeliest sum; 出現間隔の分布 five
+// expected gaps of 1, which the 5N - 31 gaps of N draws always give from 13
+// draws on; 賞金の推移 none (it shows the prizes as they were paid).
+int leastDrawsForChart(const ChartChoice& choice);
+// The draws that count (five different main numbers).
+int countedDraws(const History& history);
+// Why the chart cannot be drawn for too few draws ("データが足りないため…"), or empty.
+std::string chartShortOfDraws(const History& history, const ChartChoice& choice);
 
 // What each draw with prize data paid, in draw order.
 struct PrizePoint {

@@ -62,31 +62,40 @@ Grid fillRandomnessTests(const History& history) {
   const SumMoments sums = sumMoments(history);
   const SumDistribution& exact = exactSumDistribution();
 
+  // Below its least number of draws a test's chance distribution does not
+  // hold: it says how many it needs instead of a figure.
+  const std::string runsShort = runs.draws < 2 * kLeastDrawsOfEachKind
+                                    ? tooFewDrawsText(2 * kLeastDrawsOfEachKind)
+                                    : "データが足りないため計算できません（奇数の多い回と偶数の多い回が、それぞれ" +
+                                          std::to_string(kLeastDrawsOfEachKind) + "回以上必要です）";
   struct Line {
     const char* name;
     std::string value, df;
     double p;
     bool known;
     std::string subject;
+    std::string shortOf;  // why there is no figure
   };
   const Line lines[kTests] = {
-      {"本数字の出現回数", fixedText(mainChi.corrected, 1), std::to_string(mainChi.df), mainChi.p, mainChi.draws > 0,
-       "31個の数字の出現回数のばらつき（補正前 " + fixedText(mainChi.statistic, 1) + "）は、"},
+      {"本数字の出現回数", fixedText(mainChi.corrected, 1), std::to_string(mainChi.df), mainChi.p, mainChi.enough(),
+       "31個の数字の出現回数のばらつき（補正前 " + fixedText(mainChi.statistic, 1) + "）は、",
+       tooFewDrawsText(mainChi.leastDraws)},
       {"ボーナス数字の出現回数", fixedText(bonusChi.corrected, 1), std::to_string(bonusChi.df), bonusChi.p,
-       bonusChi.draws > 0, "ボーナス数字の出現回数のばらつきは、"},
+       bonusChi.enough(), "ボーナス数字の出現回数のばらつきは、", tooFewDrawsText(bonusChi.leastDraws)},
       {"奇数・偶数の並び（連）", std::to_string(runs.runs), "", runs.p, runs.valid,
-       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixedText(runs.expectedRuns, 1) + "）は、"},
-      {"本数字の合計の平均", fixedText(sums.mean, 2), "", sums.meanP, sums.draws >= 2,
-       "合計の平均と理論値 " + fixedText(exact.mean, 1) + " とのずれは、"},
-      {"本数字の合計の分散", fixedText(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP,
-       sums.draws >= 2, "合計の分散と理論値 " + fixedText(exact.variance, 1) + " とのずれは、"},
+       "奇数の多い回・偶数の多い回の並び（連の期待値 " + fixedText(runs.expectedRuns, 1) + "）は、", runsShort},
+      {"本数字の合計の平均", fixedText(sums.mean, 2), "", sums.meanP, sums.enough(),
+       "合計の平均と理論値 " + fixedText(exact.mean, 1) + " とのずれは、", tooFewDrawsText(kLeastDrawsForSumMoments)},
+      {"本数字の合計の分散", fixedText(sums.variance, 1), std::to_string(sums.draws - 1), sums.varianceP, sums.enough(),
+       "合計の分散と理論値 " + fixedText(exact.variance, 1) + " とのずれは、",
+       tooFewDrawsText(kLeastDrawsForSumMoments)},
   };
   for (int i = 0; i < kTests; ++i) {
     const Line& l = lines[i];
     const int r = kFirstTestRow + i;
     g.setText(1, r, l.name);
     if (!l.known) {
-      g.setText(5, r, "データが足りないため計算できません。");
+      g.setText(5, r, l.shortOf);
       continue;
     }
     g.setText(2, r, l.value);

@@ -117,7 +117,7 @@ bool isWritableProgramFolder(const std::string& folder) {
   return !isFile(db) || canWrite(db);
 }
 
-static std::string notARegularFile(const std::string& path) {
+std::string notARegularFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return {};  // nothing there
   const bool link = S_ISLNK(st.st_mode);

@@ -43,6 +43,12 @@ struct ProgramFolder {
   std::string details;   // the system's own words for either, if any
 };
 
+// What stands at `path` when it is no regular file, following links:
+// "フォルダ", "名前付きパイプ（FIFO）", "デバイス", "ソケット",
+// "循環しているシンボリックリンク", "行き先のないシンボリックリンク"; empty when it
+// is a regular file or nothing is there.
+std::string notARegularFile(const std::string& path);
+
 // True when files can be created and replaced in the folder and an existing
 // database in it can be written.
 bool isWritableProgramFolder(const std::string& folder);

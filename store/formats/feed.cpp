@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <ctime>
 #include <map>
 #include <set>
 
@@ -454,7 +453,7 @@ std::array<int, 5> sortedMain(const Draw& d) {
 
 // Why a new draw cannot be taken; empty when it can.  `before` is the date of
 // the draw before it (empty when unknown).
-std::string checkNewDraw(const Draw& d, const std::string& before) {
+std::string checkNewDraw(const Draw& d, const std::string& before, const std::string& today) {
   const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
   static const char* names[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
   for (int f = 0; f < kNumberFields; ++f)
@@ -465,7 +464,31 @@ std::string checkNewDraw(const Draw& d, const std::string& before) {
   if (d.date.empty()) return draw + "に日付がありません。";
   if (!before.empty() && d.date.text() <= before)
     return draw + "の日付 " + d.date.text() + " が、前の回の日付 " + before + " より後ではありません。";
+  if (const std::string why = newDrawDateProblem(d.no, d.date, today); !why.empty()) return "取得先の" + why;
   return {};
+}
+
+// When every date the feed and the history share is the same one day off
+// (the numbers agreeing), a sentence that says so; else empty.
+std::string oneDayShift(const std::map<int, const Draw*>& stored, const std::vector<Draw>& feed) {
+  long shift = 0;
+  const Draw* first = nullptr;
+  const Draw* firstStored = nullptr;
+  for (const Draw& f : feed) {
+    const auto s = stored.find(f.no);
+    if (s == stored.end() || s->second->date.empty() || f.date.empty()) continue;
+    Draw undated = f;
+    undated.date = s->second->date;
+    if (!sameDraw(*s->second, undated)) return {};  // the numbers differ too
+    const long by = *dayNumber(f.date) - *dayNumber(s->second->date);
+    if ((by != 1 && by != -1) || (shift != 0 && by != shift)) return {};
+    shift = by;
+    if (!first) first = &f, firstStored = s->second;
+  }
+  if (!first) return {};
+  return "\n取得先の一覧の日付は、手元の当選データの日付とどの回も1日" + std::string(shift > 0 ? "後" : "前") +
+         "にずれています（第" + std::to_string(first->no) + "回：手元 " + firstStored->date.text() + "、取得先 " +
+         first->date.text() + "）。取得先が日付を日本の時刻ではなく別の時間帯で書いているようです。";
 }
 
 }  // namespace
@@ -613,6 +636,9 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
   }
   if (different > 0) {
     if (different > 3) differences += "\nほか" + std::to_string(different - 3) + "回";
+    if (const std::string shift = oneDayShift(byNo, feed); !shift.empty())
+      return refuse("取得先の当選データが、手元の当選データと" + std::to_string(different) + "回分違います。" +
+                    differences + shift);
     return refuse("取得先の当選データが、手元の当選データと" + std::to_string(different) + "回分違います。" +
                   differences + "\n手元の回に空欄や誤りがあるときは、当選データ入力で直してから最新化してください。");
   }
@@ -632,9 +658,7 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
     return refuse("取得先の一覧には、手元の当選データと同じ回が1回もありません（取得先は第" +
                   std::to_string(feed.front().no) + "回〜第" + std::to_string(feed.back().no) + "回、手元の最新は第" +
                   std::to_string(last) + "回）。別のくじの一覧か、回の数え方が違う一覧です。");
-  const std::string storedDate = before;  // the newest stored date
   const std::string today = rules.today.empty() ? todayDate() : rules.today;
-  const std::optional<long> todayNo = dayNumber(today);
   int expected = last + 1;
   for (const Draw& d : feed) {
     if (d.no <= last) continue;
@@ -643,62 +667,18 @@ FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, con
                     (expected == last + 1 ? "手元の最新は第" + std::to_string(last) + "回、取得先の次は第"
                                           : "第" + std::to_string(expected - 1) + "回の次が第") +
                     std::to_string(d.no) + "回です）。");
-    if (const std::string why = checkNewDraw(d, before); !why.empty()) return refuse(why);
-    if (todayNo && *dayNumber(d.date) > *todayNo + kFutureDays)
-      return refuse("取得先の第" + std::to_string(d.no) + "回の日付 " + d.date.text() + " は、今日（" + today +
-                    "）より先です。");
+    if (const std::string why = checkNewDraw(d, before, today); !why.empty()) return refuse(why);
     before = d.date;
     m.added.push_back(d);
     ++expected;
-  }
-  // One draw a week: a list with more new draws than the weeks since the
-  // last known date allow is numbered otherwise or made up.
-  const std::string from = !storedDate.empty() ? storedDate : m.added.empty() ? std::string() : m.added.front().date;
-  if (const auto a = dayNumber(from); a && todayNo && !m.added.empty()) {
-    const long allowed = std::max(0L, *todayNo - *a) / 7 + kExtraDraws + (storedDate.empty() ? 1 : 0);
-    if (static_cast<long>(m.added.size()) > allowed)
-      return refuse("取得先の新しい回が多すぎます（" + std::to_string(m.added.size()) + "回分。" + from + "から今日（" +
-                    today + "）までに行われた回は多くても約" + std::to_string(allowed) + "回です）。");
   }
   m.status = m.added.empty() ? FeedMerge::NothingNew : FeedMerge::Append;
   return m;
 }
 
-std::optional<long> dayNumber(const std::string& date) {
-  if (!isCalendarDate(date)) return std::nullopt;
-  // days from civil (proleptic Gregorian calendar)
-  long y = std::stol(date.substr(0, 4));
-  const long m = std::stol(date.substr(5, 2)), d = std::stol(date.substr(8, 2));
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 bool isStale(const std::string& date, const std::string& today) {
   const auto a = dayNumber(date), b = dayNumber(today);
   return a && b && *b - *a > kStaleDays;
-}
-
-int drawsSince(const std::string& lastDate, const std::string& today) {
-  const auto from = dayNumber(lastDate), to = dayNumber(today);
-  if (!from || !to || *to <= *from) return 0;
-  int n = 0;
-  // 1970-01-01 (day 0) was a Thursday: day d is a Tuesday when d % 7 == 5
-  long day = *from + 1;
-  while ((day % 7 + 7) % 7 != 5) ++day;
-  for (; day <= *to; day += 7) {
-    // the year-end break: a Tuesday on 31 December .. 3 January
-    const long z = day + 719468, era = (z >= 0 ? z : z - 146096) / 146097, doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365,
-               doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153, dom = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
-    if ((month == 12 && dom == 31) || (month == 1 && dom <= 3)) continue;
-    ++n;
-  }
-  return n;
 }
 
 StatusLine statusLine(const History& history, const std::string& today) {
@@ -715,19 +695,10 @@ StatusLine statusLine(const History& history, const std::string& today) {
   if (!date.empty()) line.latest += "（" + date + "）";
   if (date.empty()) {
     line.missing = "最新化してください";
-  } else if (const int n = drawsSince(date, today); n > 0) {
+  } else if (const int n = drawsDue(last, date, today); n > 0) {
     line.missing = "約" + std::to_string(n) + "回分が未取り込みです";
   }
   return line;
-}
-
-std::string todayDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char out[11];
-  std::strftime(out, sizeof out, "%Y-%m-%d", &local);
-  return out;
 }
 
 }  // namespace km

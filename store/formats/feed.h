@@ -54,28 +54,25 @@ struct FeedMerge {
   Draw newest;              // the feed's newest draw (its number and date)
 };
 
-// What else a new draw from outside must satisfy.  `today` (YYYY-MM-DD;
-// empty: today) bounds the dates and the number of new draws; a file the user
-// chose may start right after the last stored draw, while any other source
-// must list at least one stored draw of a history that has any.
+// What else a new draw from outside must satisfy.  `today` (YYYY-MM-DD, the
+// date in Japan; empty: todayDate()) bounds the dates of the new draws; a file the user chose may start right after the
+// last stored draw, while any other source must list at least one stored draw of a history that has any.
 struct MergeRules {
   std::string today;
   bool mayStartAfterLast = false;
 };
-// A new draw may be dated at most this many days after today.
-inline constexpr int kFutureDays = 7;
-// The new draws may number at most the weeks since the last stored draw's
-// date (or, for an empty history, the first new draw's) plus this many.
-inline constexpr int kExtraDraws = 4;
 
 // Joins `feed` to the `stored` history.  Draws after the last stored draw are
 // new; they must follow it without a gap, each with five different main
-// numbers 1..31, a bonus 1..31 that is none of them and a calendar date later
-// than the draw before and at most kFutureDays after today; no more new
-// draws than the calendar allows.  Every feed draw that is also stored must agree with
+// numbers 1..31, a bonus 1..31 that is none of them and a date later than
+// the draw before that the draws' calendar allows (newDrawDateProblem: a
+// Tuesday outside the year-end break, not after today), so that no more new
+// draws come than the calendar has held.  Every feed draw that is also stored must agree with
 // it (the main numbers in any order, the bonus, and the date where both have
-// one); a single difference refuses the whole feed.  A feed that lists a draw
-// twice is refused too.  Stored draws after the feed's last are kept.
+// one); a single difference refuses the whole feed, and when every date the
+// two share is one day off (a list written in another time zone) the refusal
+// says so.  A feed that lists a draw twice is refused too.  Stored draws
+// after the feed's last are kept.
 FeedMerge mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules = {});
 // Whether two reports of one draw agree: both complete, the same main
 // numbers in any order, the same bonus, and the same date where both have one.
@@ -84,27 +81,19 @@ bool sameDraw(const Draw& a, const Draw& b);
 // The draw as a message shows it: "6 11 13 14 18 ＋5（2025-09-23）".
 std::string describeDraw(const Draw& d);
 
-// Days since 1970-01-01 of a calendar date YYYY-MM-DD.
-std::optional<long> dayNumber(const std::string& date);
 // A history whose newest draw is more than this many days old is stale.
 inline constexpr int kStaleDays = 14;
 // True when `date` lies more than kStaleDays days before `today`; false when
 // either is no calendar date.
 bool isStale(const std::string& date, const std::string& today);
-// How many draws the calendar says were held after `lastDate` up to and
-// including `today`: one every Tuesday, except a Tuesday that falls on
-// 31 December to 3 January (the year-end break); 0 when either is no date.
-int drawsSince(const std::string& lastDate, const std::string& today);
 // The status line of a history: its newest draw ("最新データ：第1400回（2026-08-18）",
-// "最新データ：なし") and, when the calendar says draws were held since that
-// draw's date (or the history is empty), how many ("約16回分が未取り込みです";
+// "最新データ：なし") and, when the draws' calendar (drawsDue) says draws were
+// held since that draw's date (or the history is empty), how many ("約16回分が未取り込みです";
 // "最新化してください" when the newest draw has no date).
 struct StatusLine {
   std::string latest, missing;
   std::string text() const { return missing.empty() ? latest : latest + "　" + missing; }
 };
 StatusLine statusLine(const History& history, const std::string& today);
-// Today's local date, YYYY-MM-DD.
-std::string todayDate();
 
 }  // namespace km

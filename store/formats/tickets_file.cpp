@@ -110,6 +110,7 @@ std::string ticketOf(const std::vector<std::string>& f, Ticket& t) {
   const CellNumber draws = parseWholeNumber(f[1]);
   if (draws.kind != CellNumber::Number || draws.value < 1 || draws.value > kMaxTicketDraws)
     return "購入回数" + quoted(f[1]) + "は1〜" + std::to_string(kMaxTicketDraws) + "ではありません";
+  if (std::string why = ticketRunProblem(from.value, draws.value); !why.empty()) return why;
   const NumbersParse numbers = checkNumbers({f[2], f[3], f[4], f[5], f[6]});
   if (!numbers.ok()) return numbers.error;
   if (std::string why = noteProblem(f[7]); !why.empty()) return why;
@@ -123,6 +124,13 @@ std::string ticketOf(const std::vector<std::string>& f, Ticket& t) {
 std::string fileMessage(const std::string& what, const std::string& path) { return what + "\n" + path; }
 
 }  // namespace
+
+std::string ticketRunProblem(int from, int draws) {
+  const long long last = static_cast<long long>(from) + draws - 1;
+  if (last <= kMaxDrawNo) return {};
+  return "第" + std::to_string(from) + "回から" + std::to_string(draws) + "回分は第" + std::to_string(last) +
+         "回までになり、回数の上限（第" + std::to_string(kMaxDrawNo) + "回）を超えます";
+}
 
 NumbersParse parseTicketNumbers(std::string_view text) {
   const std::vector<std::string_view> texts = numberTexts(text);

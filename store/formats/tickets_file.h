@@ -35,6 +35,11 @@ struct Ticket {
   bool operator==(const Ticket&) const = default;
 };
 
+// Why a ticket from draw `from` for `draws` consecutive draws cannot be:
+// its last draw lies past the highest draw number (32767), which no draw
+// will ever have; empty when it can.
+std::string ticketRunProblem(int from, int draws);
+
 // Five numbers written as text: separated by spaces (half-width or
 // full-width), commas (、 and ， too) or tabs, each a lottery number as
 // parseCellNumber reads it, all different.  On success `error` is empty and

@@ -482,6 +482,24 @@ namespace {
 using schema::kPrizeTable;
 using schema::prizeColumns;
 
+// What the file holds under the draw table's name: a plain table, or
+// something else (a view or a virtual table, whose reading would run what the
+// file defines), or nothing.
+enum class TableKind { Plain, Other, Missing, Unreadable };
+TableKind drawTableKind(sqlite3* db) {
+  StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = ?");
+  if (!t) return TableKind::Unreadable;
+  sqlite3_bind_text(t.get(), 1, schema::kDrawTable, -1, SQLITE_STATIC);
+  const int step = sqlite3_step(t.get());
+  if (step == SQLITE_DONE) return TableKind::Missing;
+  if (step != SQLITE_ROW) return TableKind::Unreadable;
+  const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
+  std::string sql = text ? std::string(text).substr(0, 12) : std::string();
+  for (char& c : sql) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return type && std::string(type) == "table" && sql == "CREATE TABLE" ? TableKind::Plain : TableKind::Other;
+}
+
 }  // namespace
 
 std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause) {
@@ -516,6 +534,8 @@ std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause) {
       return "当選データファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
              wrong;
     const int no = sqlite3_column_int(q.get(), 0);
+    if (out.count(no) != 0)
+      return "当選データファイルが壊れています。「当選金」に第" + std::to_string(no) + "回が2行あります。";
     Prize p;
     for (int i = 0; i < 2 * kPrizeTiers; ++i) {
       const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
@@ -606,7 +626,17 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates, const ReadLimits
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
   if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、当選データを読めません。", sqliteCause(db));
-  if (!withDates) {
+  // the dates are read straight from the draw table, as the update reads it: only from a plain table
+  const TableKind dateTable = drawTableKind(db);
+  if (dateTable == TableKind::Unreadable)
+    return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
+  if (dateTable == TableKind::Other)
+    return fail("当選データファイルの「" + std::string(schema::kDrawTable) +
+                "」が普通の表ではないため、抽選日を読みません。ファイルが壊れているか、このプログラムの当選データ"
+                "ファイルではありません。");
+  if (dateTable == TableKind::Missing && !withDates) {
+    // a file of another layout: the draws without the newest one's date
+  } else if (!withDates) {
     // the newest complete draw's date, for the status line; a table without it is no failure
     static const std::string dateOfDraw =
         std::string("SELECT ") + schema::kDate + " FROM " + schema::kDrawTable + " WHERE " + schema::kDrawNo + " = ?";
@@ -666,19 +696,15 @@ TableRead readDrawRows(sqlite3* db, const ReadLimits& limits) {
     if (withCause || interrupted) r.cause = sqliteCause(db);
     return r;
   };
-  {
-    StmtPtr t = prepare(db, "SELECT type, sql FROM sqlite_master WHERE name = ?");
-    if (!t) return bad("データベースファイルの中身を読めません。", true);
-    sqlite3_bind_text(t.get(), 1, schema::kDrawTable, -1, SQLITE_STATIC);
-    const int step = sqlite3_step(t.get());
-    if (step != SQLITE_ROW && step != SQLITE_DONE) return bad("データベースファイルの中身を読めません。", true);
-    if (step == SQLITE_DONE) return bad("データベースファイルに「当選データ」の表がありません。");
-    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
-    std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1) ? sqlite3_column_text(t.get(), 1)
-                                                                                    : (const unsigned char*)"");
-    for (char& c : sql) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (!type || std::string(type) != "table" || sql.rfind("CREATE TABLE", 0) != 0)
+  switch (drawTableKind(db)) {
+    case TableKind::Unreadable:
+      return bad("データベースファイルの中身を読めません。", true);
+    case TableKind::Missing:
+      return bad("データベースファイルに「当選データ」の表がありません。");
+    case TableKind::Other:
       return bad("データベースファイルの「当選データ」が普通の表ではありません。");
+    case TableKind::Plain:
+      break;
   }
   static const std::string rows =
       "SELECT " + schema::drawColumns() + " FROM " + schema::kDrawTable + " ORDER BY " + schema::kDrawNo;

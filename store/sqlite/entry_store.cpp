@@ -67,26 +67,17 @@ bool movePrizes(sqlite3* db, int from, int to, int by) {
 
 }  // namespace
 
-std::string dateAfter(const std::string& date, int days) {
-  const std::optional<long> n = dayNumber(date);
-  if (!n) return {};
-  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{*n + days}}};
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()));
-  return isCalendarDate(text) ? text : std::string();
-}
-
 std::string dateProblem(std::string_view text, const std::string& previous, const std::string& next,
-                        const std::string& today) {
+                        const std::string& today, std::optional<int> typedFor) {
   if (parseWholeNumber(text).kind == CellNumber::Empty) return {};  // nothing but spaces
   const std::string d = normalizedDate(text);
   if (d.empty()) return "抽選日「" + excerpt(text) + "」は暦にある日付（YYYY-MM-DD）で入力してください。";
   if (!previous.empty() && d <= previous)
     return "抽選日 " + d + " が、前の回の抽選日 " + previous + " より後ではありません。";
   if (!next.empty() && d >= next) return "抽選日 " + d + " が、次の回の抽選日 " + next + " より前ではありません。";
-  if (const auto t = dayNumber(today); t && *dayNumber(d) > *t + kFutureDays)
-    return "抽選日 " + d + " は、今日（" + today + "）の" + std::to_string(kFutureDays) + "日後より先です。";
+  if (typedFor) return newDrawDateProblem(*typedFor, d, today);
+  if (isCalendarDate(today) && d > today)
+    return "抽選日 " + d + " は、今日（日本の日付で " + today + "）より後です。まだ行われていない抽せんです。";
   return {};
 }
 
@@ -401,13 +392,16 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
     for (int f = 0; f < kLineFields; ++f) line[f] = fieldText(q.get(), f + 1);
   }
   std::string previous, next;
+  const std::string storedDate = line[kDateField];
   for (const auto& [column, text] : cells) line[column - kFirstNumberColumn] = text;
   const std::array<int, kNumberFields> numbers = lineNumbers(line);
   for (const auto& [column, text] : cells) {
     const int f = column - kFirstNumberColumn;
     if (column == kDateColumn) {
       if (!neighbourDate(no, false, previous, error) || !neighbourDate(no, true, next, error)) return fail(error);
-      if (std::string why = dateProblem(text, previous, next, today()); !why.empty()) return fail(why);
+      // the date the line holds already is no new date
+      const std::optional<int> typed = normalizedDate(text) == storedDate ? std::nullopt : std::optional<int>(no);
+      if (std::string why = dateProblem(text, previous, next, today(), typed); !why.empty()) return fail(why);
       line[f] = normalizedDate(text);
     } else if (std::string why = repeatProblem(numbers, f); !why.empty()) {
       return fail("第" + std::to_string(no) + "回の" + why);
@@ -469,7 +463,7 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
     if (!renumber(n, n + 1, error)) return fail(error);
   if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure("データベースへ書き込めません。"));
-  // dated a week after the draw before it, where that date fits
+  // dated as the calendar dates the draw after the one before it, where that date fits
   std::string date;
   if (afterNo > 0) {
     std::string before, next;
@@ -478,8 +472,8 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
     StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N = ?"));
     if (!q) return fail(failure("データベースを読めません。"));
     sqlite3_bind_int(q.get(), 1, afterNo);
-    if (sqlite3_step(q.get()) == SQLITE_ROW && fieldText(q.get(), 0) == before) date = dateAfter(before, 7);
-    if (!dateProblem(date, before, next, today()).empty()) date.clear();
+    if (sqlite3_step(q.get()) == SQLITE_ROW && fieldText(q.get(), 0) == before) date = nextDrawDate(afterNo, before);
+    if (!dateProblem(date, before, next, today(), afterNo + 1).empty()) date.clear();
   }
   {
     StmtPtr ins = prepare(db_, onDraws("INSERT INTO %T (%N, ") + schema::kDate + ") VALUES (?, ?)");
@@ -587,13 +581,14 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
     return std::string(kFieldNames[f]) + "「" + std::to_string(values[f]) + "」: " + repeatedNumberReason(f);
   if (!date.empty() && normalizedDate(date).empty())
     return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
+  // without a date: the one the calendar gives after the last draw's, when it has one
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {
     rollback();
     return why;
   };
-  const std::string day = normalizedDate(date);
+  std::string day = normalizedDate(date);
   int next = 1;
   {
     StmtPtr q = prepare(db_, onDraws("SELECT coalesce(max(%N), 0) FROM %T"));
@@ -602,10 +597,22 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
     if (last >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、追加できません。");
     next = static_cast<int>(last < 0 ? 0 : last) + 1;
   }
+  if (day.empty() && next > 1) {
+    StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N = ?"));
+    if (!q) return fail(failure("データベースを読めません。"));
+    sqlite3_bind_int(q.get(), 1, next - 1);
+    if (sqlite3_step(q.get()) == SQLITE_ROW) {
+      const std::string last = fieldText(q.get(), 0);
+      day = nextDrawDate(next - 1, last);
+      if (!day.empty())
+        if (std::string why = dateProblem(day, last, {}, today(), next); !why.empty())
+          return fail("抽選日の指定がないため暦の上の次の抽選日としましたが、" + why + "抽選日を指定してください。");
+    }
+  }
   if (!day.empty()) {
     std::string previous;
     if (!neighbourDate(next, false, previous, error)) return fail(error);
-    if (std::string why = dateProblem(day, previous, {}, today()); !why.empty()) return fail(why);
+    if (std::string why = dateProblem(day, previous, {}, today(), next); !why.empty()) return fail(why);
   }
   {
     StmtPtr ins =

@@ -49,16 +49,21 @@ inline constexpr const char* kWrongDateMessage = "結果マスタの抽選日に
 inline constexpr const char* kChangedElsewhere =
     "データベースファイルがほかのプログラムで変更されたため、この変更は保存していません。";
 
-// Why a typed date cannot be the date of a draw: no calendar date, not after
+// Why a date cannot be the date of a draw: no calendar date, not after
 // `previous` (the date of the nearest earlier draw that has one), not before
-// `next` (of the nearest later one), or more than kFutureDays after `today`;
+// `next` (of the nearest later one), or after `today` (the date in Japan);
 // empty when it can (an empty text can).  `previous` and `next` may be empty.
+// A date typed for draw `typedFor` is new to the history and must also be one
+// the draws' calendar allows (newDrawDateProblem: a Tuesday outside the
+// year-end break); a stored date (typedFor empty) is held to the rules it was
+// written under, so that a history kept before the calendar rule still reads.
 std::string dateProblem(std::string_view text, const std::string& previous, const std::string& next,
-                        const std::string& today);
+                        const std::string& today, std::optional<int> typedFor = std::nullopt);
 // Why the text of grid column `column` (2..8) of a line is wrong, as the
 // check on closing and kazumaki-tool check see it: a number that is no
 // lottery number or that an earlier column of the line already holds, or a
-// date refused by dateProblem (without a later draw); empty when sound.
+// date refused by dateProblem as a stored one (without a later draw); empty
+// when sound.
 std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today);
 // Why field `field` (0..5) cannot hold its number, another field holding it
 // ("本数字に同じ数があります。", or the bonus's reason when the bonus is one of
@@ -66,8 +71,6 @@ std::string cellProblem(const LineTexts& line, int column, const std::string& pr
 std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int field);
 // The numbers of a line as numbers, 0 where a text is none.
 std::array<int, kNumberFields> lineNumbers(const LineTexts& line);
-// The date `days` days after a calendar date; empty when it is none.
-std::string dateAfter(const std::string& date, int days);
 
 // The check on closing: lines from the top, within a line the columns 2..8
 // from the left; the first wrong cell (cellProblem), each date checked
@@ -146,8 +149,9 @@ class EntryStore {
   // Writes several columns of draw `no` at once (so that two numbers can
   // change places), on the same conditions.
   std::string setCells(int no, const std::vector<std::pair<int, std::string>>& cells);
-  // A blank draw after draw `afterNo` (0: before the first draw), dated a
-  // week after draw `afterNo` when that date is one dateProblem accepts.
+  // A blank draw after draw `afterNo` (0: before the first draw), dated as
+  // the draws' calendar dates the draw after draw `afterNo` (nextDrawDate)
+  // when dateProblem accepts that date for a typed one.
   std::string insertAfter(int afterNo, int& newNo);
   std::string remove(int no);
   // Writes the prize of draw `no` (the table 当選金, made when the file has
@@ -155,8 +159,11 @@ class EntryStore {
   // that are no prize (prizeProblem) are refused, naming the field.
   std::string setPrize(int no, const PrizeTexts& texts);
   // The next draw (last draw number + 1) with all six numbers, written only
-  // when all six are sound and different; `date` is empty or a date
-  // dateProblem accepts after the last dated draw.
+  // when all six are sound and different; `date` is a date dateProblem
+  // accepts for it as a typed one after the last dated draw.  Without a date
+  // the draw is dated as the calendar dates the draw after the last one
+  // (nextDrawDate), which must be accepted in the same way; a last draw
+  // without a date leaves the new one without a date too.
   std::string append(const std::array<std::string, kNumberFields>& texts, const std::string& date, int& newNo);
 
   const std::string& path() const { return path_; }

@@ -183,7 +183,8 @@ TEST(CloseCheck, LinesFirstThenColumnsBonusIncluded) {
 }
 
 // A number an earlier field of the line holds, and a date that is no day,
-// not after the nearest earlier date or more than a week after today.
+// not after the nearest earlier date or after today; a stored date off the
+// draws' calendar is not wrong (it was kept before the rule).
 TEST(CloseCheck, RepeatsAndDatesOutOfOrderAreWrong) {
   struct Case {
     std::vector<LineTexts> lines;
@@ -205,8 +206,9 @@ TEST(CloseCheck, RepeatsAndDatesOutOfOrderAreWrong) {
        8,
        "前の回"},
       {{{"", "", "", "", "", "", "２０２６-０１-１３"}, {"", "", "", "", "", "", "2026/1/20"}}, 0, 0, ""},
-      {{{"", "", "", "", "", "", "2026-02-03"}}, 0, 0, ""},  // a week after today
-      {{{"", "", "", "", "", "", "2026-02-04"}}, 1, 8, "7日後より先"},
+      {{{"", "", "", "", "", "", "2026-01-27"}}, 0, 0, ""},  // today
+      {{{"", "", "", "", "", "", "2026-01-28"}}, 1, 8, "今日（日本の日付で 2026-01-27）より後です"},
+      {{{"", "", "", "", "", "", "2026-01-12"}}, 0, 0, ""},  // a Monday stored before the calendar rule
       {{{"", "", "", "", "", "", "2026-02-30"}}, 1, 8, "暦にある日付"},
       {{{"", "", "", "", "", "", "20260113"}}, 1, 8, "暦にある日付"},
   };
@@ -263,12 +265,14 @@ TEST_F(EntryStoreTest, RepeatsAndDatesOutOfOrderAreRefusedUntouched) {
       {2, 2, "12", "第2回のボーナス数字が本数字と同じです。", ""},  // the number the bonus holds
       {2, 8, "2026-01-06", "前の回の抽選日 2026-01-06 より後ではありません", ""},
       {2, 8, "2026-01-20", "次の回の抽選日 2026-01-20 より前ではありません", ""},
-      {3, 8, "2026-02-04", "今日（2026-01-27）の7日後より先", ""},
+      {3, 8, "2026-02-03", "第3回の抽選日 2026-02-03 は、今日（日本の日付で 2026-01-27）より後です。", ""},
+      {3, 8, "2026-01-26", "第3回の抽選日 2026-01-26 は月曜日です。ミニロトの抽せんは火曜日です。", ""},
+      {2, 8, " 2026/1/14 ", "第2回の抽選日 2026-01-14 は水曜日です。", ""},
       {2, 8, "2026-02-30", "暦にある日付", ""},
       {2, 8, "abc", "暦にある日付", ""},
       {2, 9, "1", "２～８", ""},
-      {3, 8, "２０２６-０２-０３", "", "2026-02-03"},
-      {2, 8, " 2026/1/14 ", "", "2026-01-14"},
+      {3, 8, "２０２６／１／２７", "", "2026-01-27"},
+      {2, 8, "2026－01－13", "", "2026-01-13"},
       {2, 8, "", "", ""},
       {2, 3, "31", "", "31"},
   };
@@ -287,24 +291,34 @@ TEST_F(EntryStoreTest, RepeatsAndDatesOutOfOrderAreRefusedUntouched) {
   EXPECT_EQ(rows()[1].text, (std::array<std::string, 6>{"31", "7", "9", "10", "11", "12"}));
 }
 
-// A new line is dated a week after the line it follows, where that date fits
-// between its neighbours and is at most a week after today.
-TEST_F(EntryStoreTest, AnInsertedLineIsDatedAWeekAfterTheLineBefore) {
+// A new line is dated as the draws' calendar dates the draw after the line it
+// follows (a week later, the year-end Tuesdays passed over, a fortnight after
+// the first twelve draws), where that date fits between its neighbours and is
+// no later than today in Japan.
+TEST_F(EntryStoreTest, AnInsertedLineIsDatedByTheCalendarAfterTheLineBefore) {
   struct Case {
-    const char* before;  // date of draw 1
-    const char* next;    // date of draw 2
+    int first;           // the number of the draw inserted after
+    const char* before;  // its date
+    const char* next;    // the date of the draw after it
     const char* proposed;
   };
   const Case cases[] = {
-      {"2026-01-06", "2026-01-20", "2026-01-13"}, {"2026-01-06", "2026-01-13", ""}, {"", "2026-01-20", ""},
-      {"2026-01-27", "", "2026-02-03"},           {"2026-01-28", "", ""},
+      {100, "2026-01-06", "2026-01-20", "2026-01-13"},
+      {100, "2026-01-06", "2026-01-13", ""},
+      {100, "", "2026-01-20", ""},
+      {100, "2026-01-20", "", "2026-01-27"},  // today
+      {100, "2026-01-27", "", ""},            // the next draw is after today
+      {100, "2026-01-14", "", "2026-01-20"},  // a Wednesday stored before the rule: the Tuesday after it
+      {100, "2024-12-24", "", "2025-01-07"},  // 31 December is passed over
+      {100, "2025-12-23", "", "2025-12-30"},  // 30 December is drawn
+      {5, "1999-06-08", "", "1999-06-22"},    // the first draws were a fortnight apart
   };
   for (const Case& c : cases) {
-    make({draw(1, {1, 2, 3, 4, 5, 6}, c.before), draw(2, {7, 8, 9, 10, 11, 12}, c.next)});
+    make({draw(c.first, {1, 2, 3, 4, 5, 6}, c.before), draw(c.first + 1, {7, 8, 9, 10, 11, 12}, c.next)});
     auto s = open();
     s->setToday(kToday);
     int no = 0;
-    ASSERT_EQ(s->insertAfter(1, no), "");
+    ASSERT_EQ(s->insertAfter(c.first, no), "");
     s.reset();
     EXPECT_EQ(rows()[1].date, c.proposed) << c.before << " " << c.next;
     fs::remove(db);
@@ -622,7 +636,7 @@ TEST_F(EntryStoreTest, WrongPasswordAndMissingFileAreRefused) {
 
 TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
   makeRun(5);
-  ToolResult r = run({"add", "1", "２", "3", "4", "5", "31", "--date", "2024-02-29"});
+  ToolResult r = run({"add", "1", "２", "3", "4", "5", "31", "--date", "2024-02-27"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "6\n");
   const std::string before = slurp(db);
@@ -631,7 +645,8 @@ TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
     EXPECT_EQ(r.status, 1) << bonus;
     EXPECT_NE(r.err.find("ボーナス数字"), std::string::npos) << r.err;
   }
-  for (const char* date : {"2023-02-29", "2024-02-29", "9999-01-05"}) {  // no day, not after the last, far ahead
+  // no day, not after the last, far ahead, a Monday
+  for (const char* date : {"2023-02-29", "2024-02-27", "9999-01-05", "2024-03-04"}) {
     r = run({"add", "1", "2", "3", "4", "5", "6", "--date", date});
     EXPECT_EQ(r.status, 1) << date;
     EXPECT_NE(r.err.find("抽選日"), std::string::npos) << r.err;
@@ -640,7 +655,20 @@ TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
   const auto rs = rows();
   ASSERT_EQ(rs.size(), 6u);
   EXPECT_EQ(rs[5].text, (std::array<std::string, 6>{"1", "2", "3", "4", "5", "31"}));
-  EXPECT_EQ(rs[5].date, "2024-02-29");
+  EXPECT_EQ(rs[5].date, "2024-02-27");
+
+  // without a date: the calendar's next draw after the last one's, when that is no later than today
+  r = run({"add", "7", "8", "9", "10", "11", "12"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "7\n");
+  EXPECT_EQ(rows().back().date, "2024-03-12") << "a fortnight after draw 6, as the first thirteen draws were";
+  rawSet(7, "抽選日", "'9999-11-30'");
+  const std::string ahead = slurp(db);
+  r = run({"add", "1", "2", "3", "4", "5", "6"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("第8回の抽選日 9999-12-14 は、今日（日本の日付で "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("抽選日を指定してください"), std::string::npos) << r.err;
+  EXPECT_TRUE(slurp(db) == ahead) << "the file is left as it was";
 }
 
 TEST_F(EntryStoreTest, ToolSetWritesOrLeavesTheFileUntouched) {
@@ -697,7 +725,7 @@ TEST_F(EntryStoreTest, ToolInsertDeleteAndCheck) {
                         Fault{3, "ボーナス数字", "4", "3 7\n", "ボーナス数字が本数字と同じです。"},
                         Fault{3, "抽選日", "'1900-01-09'", "3 8\n", "結果マスタの抽選日に誤りがあります。"},
                         Fault{1, "抽選日", "'1900-02-30'", "1 8\n", "暦にある日付"},
-                        Fault{4, "抽選日", "'9999-01-05'", "4 8\n", "7日後より先"}}) {
+                        Fault{4, "抽選日", "'9999-01-05'", "4 8\n", "より後です"}}) {
     rawSet(f.no, f.field, f.sqlValue);
     r = run({"check"});
     EXPECT_EQ(r.status, 1) << f.field;

@@ -281,7 +281,7 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
 }
 
 TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
-  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-06
+  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-18, 8 on 2000-02-08
   const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
   const struct {
     const char* what;
@@ -289,9 +289,11 @@ TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
     MergeRules rules;
     const char* says;  // in the reason, or "" when the draws are taken
   } cases[] = {
-      {"as many new draws as the weeks allow", eight, {"2000-01-10", false}, ""},
-      {"more than the weeks allow", feedDraws(15), {"2000-01-10", false}, "新しい回が多すぎます（10回分"},
-      {"a date more than a week after today", eight, {"2000-01-01", false}, "第8回の日付 2000-01-09 は、今日"},
+      {"the newest drawn today in Japan", eight, {"2000-02-08", false}, ""},
+      {"the newest a day after today",
+       eight,
+       {"2000-02-07", false},
+       "取得先の第8回の抽選日 2000-02-08 は、今日（日本の日付で 2000-02-07）より後です。"},
       {"no draw in common with the history", after, {"", false}, "同じ回が1回もありません"},
       {"a file the user chose may hold only the new draws", after, {"", true}, ""},
       {"but not with a gap", gap, {"", true}, "第6回がありません"},
@@ -300,6 +302,43 @@ TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
     const FeedMerge m = mergeFeed(five, c.feed, c.rules);
     EXPECT_EQ(m.status == FeedMerge::Append, !*c.says) << c.what << ": " << m.reason;
     EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
+  }
+}
+
+// A list written in another time zone gives every date a day off: the
+// refusal says so, and only when every shared date is off by the same day
+// and nothing else differs.
+TEST(Feed, AListWhoseEveryDateIsOneDayOffIsRefusedSayingSo) {
+  const std::vector<Draw> five = feedDraws(5);
+  auto shifted = [&](int by, int only = 0) {
+    std::vector<Draw> d = feedDraws(8);
+    for (Draw& x : d)
+      if (only == 0 || x.no == only) x.date = test::date(dateAfter(x.date, by));
+    return d;
+  };
+  const struct {
+    const char* what;
+    std::vector<Draw> feed;
+    const char* says;  // in the reason
+    bool shiftNamed;   // the one-day sentence is there
+  } cases[] = {
+      {"a day early", shifted(-1), "どの回も1日前にずれています（第1回：手元 1999-12-21、取得先 1999-12-20）", true},
+      {"a day late", shifted(1), "どの回も1日後にずれています", true},
+      {"one date a day early", shifted(-1, 3), "1回分違います", false},
+      {"two days early", shifted(-2), "5回分違います", false},
+      {"a day early and a number changed",
+       [&] {
+         std::vector<Draw> d = shifted(-1);
+         d[1].n[Bonus] = test::number(31);
+         return d;
+       }(),
+       "5回分違います", false},
+  };
+  for (const auto& c : cases) {
+    const FeedMerge m = mergeFeed(five, c.feed);
+    EXPECT_EQ(m.status, FeedMerge::Refused) << c.what;
+    EXPECT_NE(m.reason.find(c.says), std::string::npos) << c.what << ": " << m.reason;
+    EXPECT_EQ(m.reason.find("時間帯") != std::string::npos, c.shiftNamed) << c.what << ": " << m.reason;
   }
 }
 
@@ -392,6 +431,20 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
        craftedDatabase(dir, kTable + values(feedDraws(5)) +
                                 "INSERT INTO 当選データ VALUES (6, '<img src=\"/dev/zero\">', 1, 2, 3, 4, 5, 6);"),
        "抽選日に誤りがあります。 第6回「<img"},
+      {"a prize table with a draw twice",
+       craftedDatabase(dir, kTable + values(feedDraws(8)) +
+                                "CREATE TABLE 当選金 (回数, \"1等口数\", \"2等口数\", \"3等口数\", \"4等口数\", "
+                                "\"1等賞金\", \"2等賞金\", \"3等賞金\", \"4等賞金\");"
+                                "INSERT INTO 当選金 VALUES (3, 1, 2, 3, 4, 100, 20, 3, 1);"
+                                "INSERT INTO 当選金 VALUES (3, 0, 2, 3, 4, 0, 20, 3, 1);"),
+       "「当選金」に第3回が2行あります"},
+      {"a list whose every date is a day early",
+       [] {
+         std::vector<Draw> early = feedDraws(8);
+         for (Draw& d : early) d.date = test::date(dateAfter(d.date, -1));
+         return list(early);
+       }(),
+       "どの回も1日前にずれています"},
       {"a draw number as text",
        craftedDatabase(
            dir,

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
@@ -125,7 +126,8 @@ TEST_F(GridCsvTool, EveryAnalysisWindowEqualsItsGridTexts) {
 }
 
 TEST_F(GridCsvTool, PredictionWindowGivesItsFourGridsSeparatedByEmptyLines) {
-  const std::string ini = (dir / "none.ini").string();
+  const std::string ini = (dir / "empty.ini").string();
+  std::ofstream{ini};
   int status = 0;
   const std::string out =
       runTool("grid " + db + " " + windowRow(WindowId::Prediction).def.name + " --ini " + ini + " --csv", &status);

@@ -1,6 +1,7 @@
 #pragma once
 // Small hand-made histories for tests.
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
@@ -52,14 +53,26 @@ inline History history(std::initializer_list<std::array<int, 6>> rows) {
 inline History historyRows(std::initializer_list<Row> rows) { return History::fromRows(draws(rows)); }
 
 // Draws 1..n as a results feed lists them: five different main numbers, a
-// bonus that is none of them and dates that rise from draw to draw.
+// bonus that is none of them and the dates of the draws' calendar: draw 1 on
+// Tuesday 1999-12-21, then every Tuesday but those from 31 December to
+// 3 January (draw 3 on 2000-01-04).
 inline std::vector<Draw> feedDraws(int n) {
+  using namespace std::chrono;
   std::vector<Draw> out;
+  sys_days held = year{1999} / December / 21;
   for (int no = 1; no <= n; ++no) {
     const int s = 1 + no % 26;
-    char date[16];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2000 + no / 300 % 8000, 1 + no % 300 / 25, 1 + no % 25);
+    const year_month_day ymd{held};
+    char date[48];
+    std::snprintf(date, sizeof date, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()));
     out.push_back(draw(no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date));
+    for (bool yearEnd = true; yearEnd;) {
+      held += days{7};
+      const year_month_day next{held};
+      yearEnd =
+          (next.month() == December && next.day() == day{31}) || (next.month() == January && next.day() <= day{3});
+    }
   }
   return out;
 }

@@ -67,7 +67,7 @@ TEST(ChartWindow, EveryChartDrawsIntoItsPlotAreaAtTheAskedSize) {
   }
 }
 
-// Without prizes, or with too few draws for the window, a note stands in for the chart.
+// Without prizes, or with too few draws for the chart's chance line, a note stands in for the chart.
 TEST(ChartWindow, ANoteInsteadOfAnEmptyChart) {
   const History noPrizes = History::fromRows(test::rotatingDraws(60));
   ChartWindow w(windowRow(WindowId::Charts).def, noPrizes);
@@ -77,9 +77,11 @@ TEST(ChartWindow, ANoteInsteadOfAnEmptyChart) {
     const char* note;  // empty: a chart
   } cases[] = {
       {ChartKind::Prizes, 52, "賞金のデータがない"},
-      {ChartKind::Trend, 104, "104回に足りない"},
+      {ChartKind::Trend, 104,
+       "データが足りないため計算できません（104回以上必要です）。本数字5個がそろった回は60回です。"},
       {ChartKind::Trend, 52, ""},
-      {ChartKind::SumDistribution, 52, ""},
+      {ChartKind::SumDistribution, 52, "データが足りないため計算できません（242回以上必要です）"},
+      {ChartKind::GapDistribution, 52, ""},
   };
   for (const auto& c : cases) {
     w.draw({c.kind, {1}, c.window});
@@ -190,7 +192,7 @@ TEST(ChartAxes, TheTrendsLinesReadAsNumbersAndTheWinnersOverTheAxisAreNamed) {
 
 // kazumaki-tool draws each chart to a PNG of the asked size and to a PDF.
 TEST(ChartTool, DrawsEveryChartToPngAndPdf) {
-  const test::ProgramFolder folder(test::rotatingDraws(200));
+  const test::ProgramFolder folder(test::rotatingDraws(300));
   const std::string db = (folder.dir / "Kazumaki.mdb").string();
   for (const char* name : {"出現の推移", "合計の分布", "出現間隔の分布"}) {
     const std::string png = (folder.dir / "c.png").string(), pdf = (folder.dir / "c.pdf").string();
@@ -210,4 +212,29 @@ TEST(ChartTool, DrawsEveryChartToPngAndPdf) {
   const test::ToolRun wrong = test::runTool("chart " + db + " グラフ --png " + (folder.dir / "w.png").string());
   EXPECT_NE(wrong.status, 0);
   EXPECT_NE(wrong.out.find("「グラフ」というグラフはありません"), std::string::npos) << wrong.out;
+}
+
+// An option that names no chart or no single file says what is wrong in
+// Japanese, not the usage alone, and writes nothing.
+TEST(ChartTool, AWrongOptionIsSaidAndNothingWritten) {
+  const test::ProgramFolder folder(test::rotatingDraws(300));
+  const std::string db = (folder.dir / "Kazumaki.mdb").string();
+  const std::string png = (folder.dir / "c.png").string(), pdf = (folder.dir / "c.pdf").string();
+  const struct {
+    std::string args;
+    const char* says;
+  } cases[] = {
+      {"出現の推移 --window 53 --png " + png, "--window「53」：直近何回の出現回数を描くかは、52、104、260 のどれかで"},
+      {"出現の推移 --window 100 --png " + png, "--window「100」"},
+      {"出現の推移 --window x --png " + png, "--window「x」"},
+      {"合計の分布 --png " + png + " --pdf " + pdf, "--png と --pdf は、どちらか一方だけを指定してください"},
+      {"合計の分布", "書き出すファイルを --png ファイル か --pdf ファイル で指定してください"},
+  };
+  for (const auto& c : cases) {
+    const test::ToolRun r = test::runTool("chart " + db + " " + c.args);
+    EXPECT_EQ(r.status >> 8, 2) << c.args;
+    EXPECT_EQ(r.out.rfind(std::string("kazumaki-tool: ") + c.says, 0), 0u) << r.out;
+    EXPECT_EQ(r.out.find("使い方"), std::string::npos) << "the reason, not the usage: " << r.out;
+    EXPECT_FALSE(std::filesystem::exists(png) || std::filesystem::exists(pdf)) << c.args;
+  }
 }

@@ -1,12 +1,14 @@
 // 組合せ作成 as the user works it: the figures follow each ticked condition,
 // lines are made again from a seed, a wheel under conditions says when its
 // guarantee cannot hold, the window stays usable while a wheel is searched,
-// and the lines reach 当選確認 (its file, or its open window).
+// the lines' 賞金倍率 reads as 当選確認's and sorts or keeps them (never a
+// wheel's), and the lines reach 当選確認 (its file, or its open window).
 #include "entry/combos_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -20,6 +22,7 @@
 
 #include "entry/tickets_model.h"
 #include "entry/tickets_window.h"
+#include "frame/grid_setup.h"
 #include "frame/ui/grid_view.h"
 #include "store/formats/csv.h"
 #include "tests/core/test_files.h"
@@ -34,7 +37,8 @@ namespace {
 struct CombosWindowTest : ::testing::Test {
   fs::path dir = fs::temp_directory_path() / ("km-ui-combos-" + std::to_string(::getpid()));
   std::string tickets = (dir / kTicketsFileName).string();
-  History history = History::fromRows(readHistoryCsvFile(KM_SHIPPED_CSV).draws);
+  const CsvResult csv = readHistoryCsvFile(KM_SHIPPED_CSV);
+  History history = History::fromRows(csv.draws, csv.prizes);  // the lines come with their 賞金倍率
   std::unique_ptr<CombosWindow> w;
   void SetUp() override {
     fs::create_directories(dir);
@@ -48,7 +52,7 @@ struct CombosWindowTest : ::testing::Test {
   // Makes the lines and waits for them (a wheel ends on its own thread).
   bool make() const {
     w->makeButton()->click();
-    return QTest::qWaitFor([&] { return !w->wheelRunning(); }, 60000);
+    return QTest::qWaitFor([&] { return !w->busy(); }, 60000);
   }
   std::string result() const { return w->resultLabel()->text().toStdString(); }
 };
@@ -135,11 +139,13 @@ TEST_F(CombosWindowTest, AWheelUnderConditionsSaysWhenItsGuaranteeCannotHold) {
   w->poolField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9"));
   w->matchBox()->setValue(3);
   w->ifDrawnBox()->setValue(3);
+  w->minFactorBox()->setValue(kMaxMinFactor);  // a wheel is never cut: that would break its guarantee
   ASSERT_TRUE(make());
-  ASSERT_FALSE(w->lines().empty()) << result();
+  ASSERT_EQ(w->lines().size(), 12u) << result();
   EXPECT_NE(result().find("当せん数字のうち3個が選んだ数字に入っていれば、少なくとも1口は3個一致します"),
             std::string::npos)
       << result();
+  EXPECT_NE(result().find("賞金倍率では減らしません（12口すべて）"), std::string::npos) << result();
   for (const TicketNumbers& l : w->lines())
     for (int n : l) EXPECT_TRUE(n >= 1 && n <= 9);
 
@@ -165,7 +171,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
   w->matchBox()->setValue(4);
   w->ifDrawnBox()->setValue(5);
   w->makeButton()->click();
-  ASSERT_TRUE(w->wheelRunning());
+  ASSERT_TRUE(w->busy());
   EXPECT_FALSE(w->makeButton()->isEnabled());
   EXPECT_TRUE(w->cancelButton()->isEnabled());
   EXPECT_FALSE(w->handOffButton()->isEnabled());
@@ -173,7 +179,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
   w->countBox(Condition::Odd, 0)->setChecked(true);
   EXPECT_EQ(w->figures().all.kept, 3003);
   w->cancelButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->wheelRunning(); }, 60000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->busy(); }, 60000));
   EXPECT_NE(result().find("キャンセルしました"), std::string::npos) << result();
   EXPECT_TRUE(w->lines().empty());
   EXPECT_FALSE(w->progressBar()->isVisibleTo(w.get()));
@@ -181,7 +187,7 @@ TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStops
 
   // closing the window stops a search at once: no thread is left working for it
   w->makeButton()->click();
-  ASSERT_TRUE(w->wheelRunning());
+  ASSERT_TRUE(w->busy());
   w.reset();
   EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
 }
@@ -246,6 +252,45 @@ TEST_F(CombosWindowTest, EveryButtonHasAnAccessKeyAndTabLeavesTheGrids) {
     QTest::keyClick(v, Qt::Key_Tab);
     EXPECT_FALSE(v->hasFocus()) << v->objectName().toStdString();
   }
+}
+
+TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) {
+  w->axisField()->setText(QStringLiteral("1 2 3 4"));
+  mode(CombosWindow::Mode::All);
+  ASSERT_TRUE(make());
+  const Grid& g = w->linesGrid();
+  ASSERT_EQ(w->lines().size(), 27u);
+  EXPECT_EQ(g.text(8, 1), "賞金倍率");
+  TicketsWindow t(windowRow(WindowId::Tickets).def, history, (dir / "other.csv").string());
+  TicketsModel* m = t.model();
+  for (size_t i = 0; i < w->lines().size(); ++i) {
+    const TicketNumbers& l = w->lines()[i];
+    ASSERT_TRUE(m->setData(m->index(0, TicketsModel::FirstNumber),
+                           QStringLiteral("%1 %2 %3 %4 %5").arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3]).arg(l[4])));
+    EXPECT_EQ(g.text(8, 2 + static_cast<int>(i)), m->data(m->index(0, TicketsModel::Factor)).toString().toStdString());
+  }
+
+  // the order and the minimum work on the lines made, at once
+  const std::vector<TicketNumbers> made = w->lines();
+  std::vector<double> shown;  // as the grid shows them, in hundredths
+  for (double f : w->lineFactors()) shown.push_back(static_cast<double>(factorHundredths(f)));
+  std::sort(shown.begin(), shown.end());
+  w->sortByFactorBox()->setChecked(true);
+  EXPECT_TRUE(std::is_sorted(w->lineFactors().rbegin(), w->lineFactors().rend())) << "highest first";
+  const long long keep = shown.end() - std::lower_bound(shown.begin(), shown.end(), shown[13]);
+  w->minFactorBox()->setValue(shown[13] / 100);  // the median line's, as shown: it and those above it
+  EXPECT_EQ(static_cast<long long>(w->lines().size()), keep);
+  EXPECT_NE(result().find("倍以上：作った27口のうち" + std::to_string(keep) + "口"), std::string::npos) << result();
+  w->minFactorBox()->setValue(0);
+  w->sortByFactorBox()->setChecked(false);
+  EXPECT_EQ(w->lines(), made);
+
+  // no prizes stored: no 賞金倍率, and the window says why
+  const History bare = History::fromRows(csv.draws);
+  CombosWindow none(windowRow(WindowId::Combos).def, bare, tickets);
+  EXPECT_FALSE(none.minFactorBox()->isEnabled());
+  EXPECT_NE(none.factorNoteLabel()->text().indexOf(QStringLiteral("当せん金のわかる回が0回しかないため")), -1);
+  EXPECT_EQ(none.linesGrid().maxCols(), 7);
 }
 
 // With 当選確認 open, the lines go through it: it shows them at once and

@@ -389,14 +389,16 @@ TEST_F(EntryWindowTest, ClosingWithUnsavedTextsAsksToCorrectOrDiscard) {
   for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].line(), before[i].line());
 }
 
-// A number the line already holds and a date out of order stay in the grid,
-// marked with the reason, and are never written; a sound date is written as
-// YYYY-MM-DD, full-width digits included.
+// A number the line already holds, a date out of order and a date off the
+// draws' calendar stay in the grid, marked with the reason, and are never
+// written; a sound date is written as YYYY-MM-DD, full-width digits and
+// separators included.
 TEST_F(EntryWindowTest, RepeatsAndDatesOutOfOrderStayInTheGridMarked) {
   // line 10 holds 11 2 3 4 5 6, dated 2020-03-10 between 2020-03-03 and 2020-03-17
-  const QString today = QString::fromStdString(model()->today());
-  const QString ahead = QDate::fromString(today, Qt::ISODate).addDays(8).toString(Qt::ISODate);
-  const QString week = QDate::fromString(today, Qt::ISODate).addDays(7).toString(Qt::ISODate);
+  // the first Tuesday after today in Japan: a draw that has not been held
+  QDate next = QDate::fromString(QString::fromStdString(model()->today()), Qt::ISODate).addDays(1);
+  while (next.dayOfWeek() != Qt::Tuesday) next = next.addDays(1);
+  const QString ahead = next.toString(Qt::ISODate);
   struct Case {
     int line, col;
     QString typed;
@@ -409,9 +411,9 @@ TEST_F(EntryWindowTest, RepeatsAndDatesOutOfOrderStayInTheGridMarked) {
       {10, 8, QStringLiteral("2020-03-03"), nullptr, "前の回の抽選日"},
       {10, 8, QStringLiteral("2020-03-17"), nullptr, "次の回の抽選日"},
       {10, 8, QStringLiteral("2020-02-30"), nullptr, "暦にある日付"},
-      {60, 8, ahead, nullptr, "7日後より先"},
-      {10, 8, QStringLiteral("２０２０-０３-１１"), "2020-03-11", ""},
-      {60, 8, week, "", ""},
+      {60, 8, ahead, nullptr, "より後です。まだ行われていない抽せんです。"},
+      {10, 8, QStringLiteral("２０２０-０３-１１"), nullptr, "第10回の抽選日 2020-03-11 は水曜日です。"},
+      {60, 8, QStringLiteral("２０２１／３／２"), "2021-03-02", ""},  // line 60 held 2021-02-23
   };
   for (const Case& c : cases) {
     enter(c.line, c.col, c.typed);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "app/main_frm.h"
@@ -382,6 +384,66 @@ TEST_F(UpdateTest, SourcesComeFromTheBuildTheSourcesFileTheEnvironmentOrTheComma
     EXPECT_EQ(s[0].error.isEmpty(), *c.url || *c.file) << c.text;
     EXPECT_TRUE(s[0].error.isEmpty() || s[0].error.startsWith(QStringLiteral("KAZUMAKI_UPDATE_URL: "))) << c.text;
   }
+}
+
+// The sources file names its files from the program folder, whatever folder
+// the program started in; a file:// address on localhost is a local file; a
+// line or a sources file that cannot be used is one source that says why.
+TEST_F(UpdateTest, TheSourcesFileIsTheProgramFoldersAndEachUnusableOneSaysWhy) {
+  qunsetenv(kUpdateUrlVariable);
+  const fs::path list = folder.dir / kSourcesFileName;
+  const QString at = folder.path();
+  const fs::path started = fs::current_path();
+  fs::current_path("/");  // started from another folder
+  {
+    std::ofstream out(list, std::ios::binary);
+    out << "当選データ.csv\n"
+           "sub/../一覧.json  # 相対パス\n"
+           "file://localhost/tmp/miniloto.csv\n"
+           "file://LOCALHOST/tmp/a%20b.csv\n"
+           "file://example.org/tmp/x.csv\n"
+           "/tmp/x.csv";
+    out.put('\0');
+    out << "# NUL\n";
+  }
+  QList<UpdateSource> s = updateSources(at);
+  ASSERT_EQ(s.size(), 8);
+  EXPECT_EQ(s[0].file, at + QStringLiteral("/当選データ.csv"));
+  EXPECT_EQ(s[1].file, at + QStringLiteral("/一覧.json"));
+  EXPECT_EQ(s[2].file, QStringLiteral("/tmp/miniloto.csv"));
+  EXPECT_EQ(s[3].file, QStringLiteral("/tmp/a b.csv"));
+  EXPECT_TRUE(s[4].error.startsWith(QStringLiteral("取得先.txt の5行目: 当選データの取得先が正しくありません")))
+      << s[4].error.toStdString();
+  EXPECT_EQ(s[5].error, QStringLiteral("取得先.txt の6行目: NUL 文字があります（テキストの行ではありません）。"));
+  fs::remove(list);
+
+  // the file itself: each that cannot be read says why, and the built-in lists follow
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    const char* says;
+  } cases[] = {
+      {"too big", [&] { std::ofstream(list) << std::string(64 * 1024 + 1, '#'); }, "大きすぎます（64 KiB まで）"},
+      {"a folder", [&] { fs::create_directory(list); }, "通常のファイルではありません（フォルダ）"},
+      {"a pipe", [&] { ::mkfifo(list.c_str(), 0644); }, "通常のファイルではありません（名前付きパイプ（FIFO））"},
+      {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", list); },
+       "通常のファイルではありません（デバイス）"},
+      {"a link loop", [&] { fs::create_symlink(list.filename(), list); },
+       "通常のファイルではありません（循環しているシンボリックリンク）"},
+      {"a link that leads nowhere", [&] { fs::create_symlink("nowhere.txt", list); },
+       "通常のファイルではありません（行き先のないシンボリックリンク）"},
+  };
+  for (const auto& c : cases) {
+    c.make();
+    s = updateSources(at);
+    ASSERT_EQ(s.size(), 3) << c.what;
+    EXPECT_TRUE(s[0].error.startsWith(QStringLiteral("取得先の一覧のファイル（取得先.txt）を使えません："))) << c.what;
+    EXPECT_TRUE(s[0].error.contains(QString::fromUtf8(c.says))) << c.what << ": " << s[0].error.toStdString();
+    EXPECT_TRUE(s[0].error.endsWith(QString::fromStdString(list.string()))) << "the file is named";
+    EXPECT_TRUE(s[1].error.isEmpty() && !s[1].url.isEmpty()) << c.what;
+    fs::remove(list);
+  }
+  fs::current_path(started);
 }
 
 // ---- the menu command ----

@@ -1,11 +1,16 @@
 // kazumaki-tool combos: the count beside the stored winning lines, every kept
-// line, lines from a seed, and each bad value refused in Japanese.
+// line, lines from a seed, lines by their 賞金倍率, and each bad value
+// refused in Japanese.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "analyses/popularity/popularity_model.h"
+#include "frame/grid_setup.h"
 #include "store/sqlite/database.h"
+#include "tests/core/analyses/popularity_made_history.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/core/test_process.h"
@@ -85,6 +90,10 @@ TEST_F(CombosTool, BadValuesAreRefusedInJapanese) {
       {"--recent 5:6 --count", "--recent：「6」は0〜5ではありません。"},
       {"--sample 0", "--sample：口数は1以上の整数です。"},
       {"--sample 3 --seed x", "--seed：シードは0〜999999999の整数です。"},
+      {"--min-factor 1,1 --csv", "--min-factor：賞金倍率は0〜3.00の数です（例：1.1）。"},
+      {"--min-factor 3.05 --csv", "--min-factor：賞金倍率は0〜3.00の数です（例：1.1）。"},
+      // three draws without prizes: no factor to sort by
+      {"--sort-factor --csv", "当せん金のわかる回が0回しかないため、人気度を推定できません（100回以上必要です）。"},
   };
   for (const auto& r : refused) {
     const test::ToolRun out = run(r.args);
@@ -92,11 +101,35 @@ TEST_F(CombosTool, BadValuesAreRefusedInJapanese) {
     EXPECT_EQ(out.out, std::string("kazumaki-tool: ") + r.says + "\n") << r.args;
   }
   for (const char* usage : {"", "--count --csv", "--csv --sample 3", "--bogus --count", "--count --count",
-                            "--seed 3 --count", "other.mdb --count", "--axis"}) {
+                            "--seed 3 --count", "other.mdb --count", "--axis", "--sort-factor --count"}) {
     const test::ToolRun out = run(usage, " 2>/dev/null");
     EXPECT_EQ(out.status >> 8, 2) << usage;
     EXPECT_EQ(out.out, "") << usage;
   }
+}
+
+// With prizes stored, the lines come with 人気度's factor of each (as
+// 当選確認 shows it), sorted or kept at or above one; without either option
+// the CSV is as it always was.
+TEST_F(CombosTool, LinesByTheirPrizeFactor) {
+  const test::MadeHistory m = test::madeHistory(300, 300);
+  ASSERT_EQ(writeDatabase({db, databasePassword()}, m.history.draws, m.history.prizes), "");
+  const PopularityModel model = fitPopularity(m.history);
+  std::vector<std::pair<double, std::string>> rows;  // the 378 lines holding 1 2 3
+  for (int d = 4; d <= 30; ++d)
+    for (int e = d + 1; e <= 31; ++e)
+      rows.emplace_back(estimateLine(model, {1, 2, 3, d, e}).factor,
+                        "1,2,3," + std::to_string(d) + "," + std::to_string(e) + ",");
+  std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::string sorted = "n1,n2,n3,n4,n5,factor\n", kept = sorted;
+  for (const auto& [f, line] : rows) sorted += line + fixedText(f, 2) + "\n";
+  EXPECT_EQ(run("--axis \"1 2 3\" --csv --sort-factor").out, sorted);
+  const std::string above = run("--axis \"1 2 3\" --min-factor 1.05 --csv --sort-factor").out;
+  for (const auto& [f, line] : rows)
+    if (fixedText(f, 2) >= "1.05") kept += line + fixedText(f, 2) + "\n";
+  EXPECT_EQ(above, kept);
+  EXPECT_LT(kept.size(), sorted.size());
+  EXPECT_EQ(run("--axis \"1 2 3\" --csv").out.substr(0, 25), "n1,n2,n3,n4,n5\n1,2,3,4,5\n");
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // kazumaki-tool backtest: the record as the window shows it, and one line per
 // draw and prediction line that anyone can check.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "prediction/core/backtest.h"
@@ -19,10 +21,11 @@ namespace {
 struct BacktestTool : ::testing::Test {
   fs::path dir = fs::temp_directory_path() / ("km-backtest-" + std::to_string(::getpid()));
   std::string db = (dir / "Kazumaki.mdb").string();
-  std::string ini = (dir / "none.ini").string();
+  std::string ini = (dir / "empty.ini").string();  // no settings: every one off
   History history;
   void SetUp() override {
     fs::create_directories(dir);
+    std::ofstream{ini};
     std::vector<Draw> rows;
     for (int no = 1; no <= 70; ++no) {
       Draw d = test::draw(no);
@@ -68,6 +71,31 @@ TEST_F(BacktestTool, TableEqualsTheWindowsGridAndBadArgumentsAreRefused) {
   EXPECT_NE(json.out.find("\"text\":\"１発予想\""), std::string::npos);
   for (const char* bad : {" --from 0", " --from x", " --bogus", " extra"}) EXPECT_EQ(run(bad).status >> 8, 2) << bad;
   EXPECT_EQ(test::runTool("backtest " + (dir / "missing.mdb").string()).status >> 8, 1);
+}
+
+// A settings file named with --ini that cannot be read is said, not stood in
+// for by the defaults without a word.
+TEST_F(BacktestTool, AnUnreadableIniIsRefusedWithItsReason) {
+  const fs::path folder = dir / "folder.ini", fifo = dir / "fifo.ini", loop = dir / "loop.ini";
+  fs::create_directory(folder);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  fs::create_symlink(loop.filename(), loop);
+  const struct {
+    fs::path ini;
+    const char* says;
+  } cases[] = {
+      {dir / "missing.ini", "設定ファイルがありません"},
+      {folder, "通常のファイルではありません（フォルダ）"},
+      {fifo, "通常のファイルではありません（名前付きパイプ（FIFO））"},
+      {loop, "循環しているシンボリックリンク"},
+  };
+  for (const auto& c : cases)
+    for (const std::string& command : {"backtest " + db, "grid " + db + " 予想の成績"}) {
+      const test::ToolRun r = test::runTool(command + " --ini " + c.ini.string());
+      EXPECT_EQ(r.status >> 8, 1) << command << " " << c.ini;
+      EXPECT_EQ(r.out.rfind("kazumaki-tool: --ini：", 0), 0u) << "nothing but the reason: " << r.out.substr(0, 200);
+      EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    }
 }
 
 }  // namespace

@@ -29,6 +29,9 @@ TEST(TicketsFile, BadLinesAreNamedWithTheirLine) {
       {kHead + "1,1,7,2,3,7,5,\n", "2行目：数字7が2回あります"},
       {kHead + "0,1,1,2,3,4,5,\n", "2行目：開始回「0」は1〜32767の回数ではありません"},
       {kHead + "1,53,1,2,3,4,5,\n", "2行目：購入回数「53」は1〜52ではありません"},
+      {kHead + "32767,52,1,2,3,4,5,\n",
+       "2行目：第32767回から52回分は第32818回までになり、回数の上限（第32767回）を超えます"},
+      {kHead + "32717,52,1,2,3,4,5,\n", "2行目：第32717回から52回分は第32768回まで"},
       {kHead + "1,1,1,2,3,4,,\n", "2行目：第5数字が空です"},
       {kHead + "1,1,1,2,3,4,5,\"open\n", "2行目：引用符が閉じていません"},
       {kHead + "1,1,1,2,3,4,5,a\x01"
@@ -43,6 +46,7 @@ TEST(TicketsFile, BadLinesAreNamedWithTheirLine) {
     EXPECT_EQ(p.error.rfind(c.error, 0), 0u) << c.text << " -> " << p.error;
     EXPECT_TRUE(p.tickets.empty()) << "a damaged file gives no tickets";
   }
+  EXPECT_TRUE(parseTicketsCsv(kHead + "32716,52,1,2,3,4,5,\n").ok()) << "a run that ends on the highest draw";
 }
 
 TEST(TicketsFile, SoundFileRoundTripsWithPositionsQuotesAndFullWidthDigits) {
