@@ -28,7 +28,7 @@ namespace km {
 namespace {
 
 constexpr int kVisibleTicketLines = 8;
-constexpr int kVisibleWins = 12;  // the rows of wins the list has room for
+constexpr int kFewestWins = 4;  // the rows of wins the list keeps when the lines around it grow
 constexpr int kMaxErrorsShown = 10;
 
 WrappedLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
@@ -133,14 +133,16 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   view_->setObjectName(QStringLiteral("fpSpread1"));
   view_->setLegend(def.legend);  // what the marks mean, for a screen reader
   view_->setAccessibleName(QStringLiteral("当せん"));
-  // The list keeps the room of its heading and twelve wins however few there
-  // are, and takes any room the window has beyond that: the lines under it
-  // and 閉じる stay right below it, with no empty band over 閉じる.
+  // The list takes the room the window has under the lines above it, however
+  // few wins there are: the lines under it and 閉じる stay right below it,
+  // with no empty band over 閉じる.  When a line above or below it grows (a
+  // line checked over the history, the wins whose prize is unknown) it gives
+  // up rows, down to its heading and a few wins, rather than lie under them.
   {
     const Grid sample = km::ticketsGrid({}, {});
     GridView measure;
     measure.setGrid(&sample);
-    view_->setMinimumHeight(2 * view_->frameWidth() + (1 + kVisibleWins) * (measure.rowY(2) - measure.rowY(1)));
+    view_->setMinimumHeight(2 * view_->frameWidth() + (1 + kFewestWins) * (measure.rowY(2) - measure.rowY(1)));
   }
   view_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   layout->addWidget(view_, 1, Qt::AlignLeft);

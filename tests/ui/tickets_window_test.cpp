@@ -8,15 +8,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "analyses/tickets/ticket_check.h"
 #include "entry/tickets_model.h"
+#include "frame/ui/wrapped_label.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
 #include "store/formats/csv.h"
@@ -186,6 +189,36 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   EXPECT_EQ(tickets->grid().text(9, 2), "1等");
   const std::string date = readHistoryCsvFile(KM_SHIPPED_CSV).draws.front().date;
   EXPECT_TRUE(QTest::qWaitFor([&] { return tickets->grid().text(3, 2) == date; }, 30000)) << date;
+
+  // a line checked over the history (two lines under the field) and the wins
+  // whose prize is unknown (a third line of totals): at its designed size the
+  // window's parts still stand one under another, none over the next
+  tickets->lineField()->setText(QStringLiteral("3 7 12 20 31"));
+  QApplication::sendPostedEvents();
+  auto* lineResult = qobject_cast<WrappedLabel*>(tickets->lineResult());
+  ASSERT_TRUE(lineResult);
+  ASSERT_GE(lineResult->lines().size(), 2) << lineResult->text().toStdString();
+  ASSERT_EQ(tickets->totalsLabel()->text().count(QLatin1Char('\n')), 2) << tickets->totalsLabel()->text().toStdString();
+  QApplication::sendPostedEvents();
+  // each row of the window's column: where its widgets are (a widget too
+  // large for the room the column gives it reaches over the next row)
+  std::function<QRect(QLayoutItem*)> placed = [&](QLayoutItem* item) {
+    QRect r;
+    if (QWidget* w = item->widget(); w && w->isVisible()) r = w->geometry();
+    if (QLayout* l = item->layout())
+      for (int i = 0; i < l->count(); ++i) r |= placed(l->itemAt(i));
+    return r;
+  };
+  QLayout* column = tickets->layout();
+  int above = 0;
+  for (int i = 0; i < column->count(); ++i) {
+    const QRect at = placed(column->itemAt(i));
+    if (at.isEmpty()) continue;
+    SCOPED_TRACE(i);
+    EXPECT_GE(at.top(), above);
+    EXPECT_LE(at.bottom(), tickets->height());
+    above = at.bottom();
+  }
 }
 
 }  // namespace
