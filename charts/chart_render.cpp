@@ -359,6 +359,11 @@ QChart* makeChart(const History& history, const ChartChoice& choice, QString& no
       prizeChart(chart, history, font, note);
       break;
   }
+  // a filled band or bar is shown by a swatch of its fill (from its series it
+  // would be an empty outline, and its name cut short)
+  for (QLegendMarker* m : chart->legend()->markers())
+    if (m->type() == QLegendMarker::LegendMarkerTypeArea || m->type() == QLegendMarker::LegendMarkerTypeBar)
+      m->setShape(QLegend::MarkerShapeRectangle);
   if (note.isEmpty()) return chart;
   delete chart;
   return nullptr;

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
@@ -176,6 +177,15 @@ TEST(ChartAxes, TheTrendsLinesReadAsNumbersAndTheWinnersOverTheAxisAreNamed) {
   EXPECT_TRUE(names.contains(QStringLiteral("数字7")) && names.contains(QStringLiteral("数字12")))
       << names.join(",").toStdString();
   EXPECT_EQ(trend->legend()->markerShape(), QLegend::MarkerShapeFromSeries);
+  // the band of chance is a swatch of its grey, not the outline of its (absent) pen
+  int bands = 0;
+  for (QLegendMarker* m : trend->legend()->markers()) {
+    const bool band = m->type() == QLegendMarker::LegendMarkerTypeArea;
+    bands += band;
+    EXPECT_EQ(m->shape(), band ? QLegend::MarkerShapeRectangle : QLegend::MarkerShapeDefault)
+        << m->label().toStdString();
+  }
+  EXPECT_EQ(bands, 1);
   // the yen axis is labelled with separators
   History h = chartHistory();
   h.prizes[200].winners[0] = 1129;

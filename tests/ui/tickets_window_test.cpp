@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 #include "analyses/tickets/ticket_check.h"
 #include "entry/tickets_model.h"
