@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPromise>
@@ -360,6 +362,17 @@ void DataEntryWindow::openStore(const ConnectString& cs, int busyTimeoutMs) {
   });
 }
 
+namespace {
+
+// The child window a widget stands in (nullptr: none).
+QWidget* frameOf(QWidget* w) {
+  for (; w; w = w->parentWidget())
+    if (qobject_cast<QMdiSubWindow*>(w)) return w;
+  return nullptr;
+}
+
+}  // namespace
+
 void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
   const bool open = result->store != nullptr;
   const QString error = open ? model_->load(std::move(result->store)) : QString::fromStdString(result->error);
@@ -373,6 +386,13 @@ void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
     grid_->setCurrentIndex(newest);
     grid_->scrollTo(newest);
   }
+  // the keys go to the grid, which could not take them while it was off,
+  // unless the user has moved on to 閉じる or another window meanwhile
+  if (QWidget* focus = QApplication::focusWidget();
+      !focus || focus == this || !focus->isVisible() || !qobject_cast<QMdiSubWindow*>(frameOf(focus)))
+    if (QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(frameOf(this));
+        frame && frame->mdiArea() && frame->mdiArea()->activeSubWindow() == frame)
+      grid_->setFocus(Qt::OtherFocusReason);
   if (!error.isEmpty()) {
     // Nothing can be changed: say why, then close the window.
     showStop(error, details);
