@@ -477,6 +477,7 @@ TEST_F(EntryWindowTest, AddLineAfterConfirmation) {
     win->addLineAction()->trigger();
     ASSERT_TRUE(box.seen);
     EXPECT_EQ(box.text, QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"));
+    EXPECT_EQ(box.title, QStringLiteral("カズマキMiddle")) << "the program's name, not its file's";
     EXPECT_EQ(box.icon, QMessageBox::Warning);
     EXPECT_EQ(box.defaultButton, QMessageBox::No);
   }
