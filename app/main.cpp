@@ -1,4 +1,6 @@
 // カズマキMiddle: start-up of the program.
+#include <malloc.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -33,8 +35,9 @@ namespace {
 // every image plug-in; both cost milliseconds of the start.
 QIcon windowIcon() {
   QIcon icon;
-  for (QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
-       it.hasNext();) {
+  // The folder is the program's own and holds only PNGs: a name filter would
+  // compile a pattern, loading the regular-expression library at the start.
+  for (QDirIterator it(QStringLiteral(":/icons"), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
     QImageReader reader(it.next(), "png");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
@@ -47,6 +50,9 @@ QIcon windowIcon() {
 
 int main(int argc, char** argv) {
   const auto launch = km::Benchmark::Clock::now();
+  // The threads that read the history and the font configuration at the start
+  // share one pool of memory rather than each keeping its own.
+  mallopt(M_ARENA_MAX, 2);
   bool benchmark = false;
   km::Benchmark::Mode mode = km::Benchmark::Mode::Start;
   std::string error;

@@ -18,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextCursor>
@@ -164,14 +166,24 @@ TEST(HelpFiles, EveryPageHasATitleAndEveryLinkReachesAPageOfTheHelp) {
 }
 
 // Qt's SQLite plugin, which the help engine loads, brings the plain SQLite
-// library into the process.  The program's own SQLCipher must still be the one
-// that reads and writes the encrypted database.
-TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
+// library into the process.  Its calls must reach the program's own SQLCipher
+// (one SQLite in the process: a lock one copy holds is never dropped by the
+// other), and SQLCipher must still read and write the encrypted database.
+TEST(HelpFiles, TheHelpEnginesSqliteIsTheProgramsOwnAndTheDatabaseStillOpens) {
   QHelpEngine engine(builtCollection());
   engine.setReadOnly(true);
   ASSERT_TRUE(engine.setupData()) << engine.error().toStdString();
   ASSERT_FALSE(engine.documentsForKeyword(QStringLiteral("カズマキについて")).isEmpty());
   EXPECT_TRUE(processHasLoaded("libsqlite3")) << "the help engine did not load Qt's SQLite plugin";
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("which-sqlite"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(QStringLiteral("PRAGMA cipher_version"), db);
+    ASSERT_TRUE(q.next()) << "Qt's SQLite driver runs the system's SQLite, not the program's SQLCipher";
+    EXPECT_FALSE(q.value(0).toString().isEmpty());
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("which-sqlite"));
 
   test::ProgramFolder folder(someDraws());  // written by SQLCipher after the plugin came in
   const ConnectString cs = makeConnectString(folder.dir.string());
