@@ -407,34 +407,13 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
 }
 
-// Prizes typed: the eight figures of a draw written together, read back
-// with the draws, cleared; a file that never had the table gets it.
-TEST_F(EntryStoreTest, APrizeIsWrittenWholeReadBackAndCleared) {
-  makeRun(3);
-  const PrizeTexts typed = {"0", "0", "１４", "258,300円", "1,032", "11,200", "21,766口", "1000"};
-  auto s = open();
-  ASSERT_EQ(s->setPrize(2, typed), "");
-  std::vector<EntryRow> read;
-  ASSERT_EQ(s->readAll(read), "");
-  EXPECT_EQ(read[1].prize, (PrizeTexts{"0", "0", "14", "258300", "1032", "11200", "21766", "1000"}));
-  EXPECT_EQ(read[0].prize, PrizeTexts{});
-  s.reset();
-  const LoadResult loaded = loadHistory(cs());
-  ASSERT_TRUE(loaded.ok) << loaded.message;
-  EXPECT_EQ(loaded.prizes, (PrizeTable{{2, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}}}));
-  s = open();
-  ASSERT_EQ(s->setPrize(2, PrizeTexts{}), "");  // all empty: none
-  ASSERT_EQ(s->setPrize(3, PrizeTexts{}), "");  // none to remove: nothing happens
-  s.reset();
-  EXPECT_TRUE(loadHistory(cs()).prizes.empty());
-}
-
 // Prizes refused (a figure no count, a field missing, a tier that does not
 // add up, a draw not stored), by the store and by kazumaki-tool prizes, with
 // the file byte for byte as it was.
 TEST_F(EntryStoreTest, APrizeThatIsNoneIsRefusedAndTheFileKept) {
   makeRun(3);
-  ASSERT_EQ(run({"prizes", "2", "0", "0", "14", "258,300", "1,032", "11,200", "21,766", "1,000"}).status, 0);
+  ASSERT_EQ(run({"prizes", "2", "0", "0", "１４", "258,300円", "1,032", "11,200", "21,766口", "1,000"}).status, 0);
+  EXPECT_EQ(loadHistory(cs()).prizes, (PrizeTable{{2, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}}}));
   const std::string before = slurp(db);
   const struct {
     std::vector<std::string> args;
