@@ -363,7 +363,7 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendarHoweverItComesIn) {
     std::vector<Draw> stored = test::feedDraws(3);
     for (int i = 0; i < 3; ++i) {
       stored[i] = test::draw(1398 + i, {1 + i, 10, 11, 12, 13, 20});
-      stored[i].date = test::date(dateAfter(c.last, 7 * (i - 2)));
+      stored[i].date = test::date(test::dateAfter(c.last, 7 * (i - 2)));
     }
     const std::string day = normalizedDate(c.date);
     ASSERT_FALSE(day.empty()) << c.date;

@@ -313,7 +313,7 @@ TEST(Feed, AListWhoseEveryDateIsOneDayOffIsRefusedSayingSo) {
   auto shifted = [&](int by, int only = 0) {
     std::vector<Draw> d = feedDraws(8);
     for (Draw& x : d)
-      if (only == 0 || x.no == only) x.date = test::date(dateAfter(x.date, by));
+      if (only == 0 || x.no == only) x.date = test::date(test::dateAfter(x.date, by));
     return d;
   };
   const struct {
@@ -441,7 +441,7 @@ TEST(HistoryUpdate, EveryRefusedSourceLeavesTheDatabaseByteForByte) {
       {"a list whose every date is a day early",
        [] {
          std::vector<Draw> early = feedDraws(8);
-         for (Draw& d : early) d.date = test::date(dateAfter(d.date, -1));
+         for (Draw& d : early) d.date = test::date(test::dateAfter(d.date, -1));
          return list(early);
        }(),
        "どの回も1日前にずれています"},

@@ -13,10 +13,10 @@
 
 #include "entry/data_entry_window.h"
 #include "entry/entry_model.h"
-#include "entry/tickets_window.h"
 #include "frame/ui/grid_view.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
+#include "tickets/tickets_window.h"
 
 using namespace km;
 
@@ -74,13 +74,13 @@ TEST(Keyboard, TabAndShiftTabLeaveEveryGrid) {
     const char* next;
     const char* previous;  // nullptr: the window has no control before its grid
   } cases[] = {
-      {WindowId::AppearanceInterval, "fpSpread1", -1, "Command1", nullptr},
-      {WindowId::RandomnessTests, "fpSpread1", -1, "Command1", nullptr},
-      {WindowId::Prediction, "fpSpread1", 0, "fpSpread1#1", nullptr},
-      {WindowId::Prediction, "fpSpread1", 2, "fpSpread1#3", "fpSpread1#1"},
-      {WindowId::Prediction, "fpSpread1", 3, "Opt反映する#0", "fpSpread1#2"},
-      {WindowId::Tickets, "fpSpreadTickets", -1, "CmdDelete", nullptr},
-      {WindowId::Tickets, "fpSpread1", -1, "Command1", "TextLine"},
+      {WindowId::AppearanceInterval, "gridView", -1, "closeButton", nullptr},
+      {WindowId::RandomnessTests, "gridView", -1, "closeButton", nullptr},
+      {WindowId::Prediction, "gridView", 0, "gridView#1", nullptr},
+      {WindowId::Prediction, "gridView", 2, "gridView#3", "gridView#1"},
+      {WindowId::Prediction, "gridView", 3, "reflectOnOption#0", "gridView#2"},
+      {WindowId::Tickets, "ticketsView", -1, "deleteButton", nullptr},
+      {WindowId::Tickets, "gridView", -1, "closeButton", "lineField"},
   };
   Program p;
   for (const auto& c : cases) {
@@ -176,7 +176,7 @@ TEST(Keyboard, EntryGridTypesALineWithTabAndKeepsItInView) {
     QTest::keyClick(editor, Qt::Key_Tab);
   }
   QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Tab);
-  EXPECT_EQ(describe(QApplication::focusWidget()), QStringLiteral("Command1"));
+  EXPECT_EQ(describe(QApplication::focusWidget()), QStringLiteral("closeButton"));
   EXPECT_EQ(grid->currentIndex().row(), last);
   EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
   EXPECT_EQ(win->model()->unsavedCount(), 0);

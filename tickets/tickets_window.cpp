@@ -1,4 +1,4 @@
-#include "entry/tickets_window.h"
+#include "tickets/tickets_window.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +17,7 @@
 
 #include "analyses/popularity/popularity_model.h"
 #include "analyses/tickets/ticket_check.h"
-#include "entry/tickets_model.h"
+#include "tickets/tickets_model.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
 #include "frame/ui/message_box.h"
@@ -55,7 +55,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
   layout->setSpacing(4);
-  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "Label1"));
+  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "descriptionLabel"));
 
   // The tickets.
   damaged_ = plainLabel({}, this, "LabelDamaged");
@@ -64,7 +64,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   damaged_->setPalette(red);
   layout->addWidget(damaged_);
   tickets_ = new TicketsGrid(this);
-  tickets_->setObjectName(QStringLiteral("fpSpreadTickets"));
+  tickets_->setObjectName(QStringLiteral("ticketsView"));
   tickets_->setAccessibleName(QString::fromStdString(def.caption) + QStringLiteral("　買い目"));
   tickets_->setModel(model_);
   tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
@@ -96,17 +96,17 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
                  this, "LabelHint"),
       1);
   delete_ = new QPushButton(QStringLiteral("行削除(&R)"), this);
-  delete_->setObjectName(QStringLiteral("CmdDelete"));
+  delete_->setObjectName(QStringLiteral("deleteButton"));
   connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
   ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
   prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる(&Y)"), this);
-  prediction_->setObjectName(QStringLiteral("CmdPrediction"));
+  prediction_->setObjectName(QStringLiteral("predictionButton"));
   prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
   prediction_->setEnabled(static_cast<bool>(predictionLines_));
   connect(prediction_, &QPushButton::clicked, this, &TicketsWindow::addPrediction);
   ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
   afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める(&N)"), this);
-  afresh_->setObjectName(QStringLiteral("CmdAfresh"));
+  afresh_->setObjectName(QStringLiteral("afreshButton"));
   connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
   ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
   layout->addLayout(ticketButtons);
@@ -114,23 +114,23 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // Any line over the whole history.
   auto* lineRow = new QHBoxLayout;
   auto* lineCaption = new QLabel(QStringLiteral("この数字なら(&L)"), this);
-  lineCaption->setObjectName(QStringLiteral("LabelLine"));
+  lineCaption->setObjectName(QStringLiteral("lineLabel"));
   lineRow->addWidget(lineCaption);
   lineField_ = new QLineEdit(this);
-  lineField_->setObjectName(QStringLiteral("TextLine"));
+  lineField_->setObjectName(QStringLiteral("lineField"));
   lineField_->setPlaceholderText(QStringLiteral("例：3 7 12 20 31"));
   lineField_->setFixedWidth(digit * 22);
   lineCaption->setBuddy(lineField_);
   lineRow->addWidget(lineField_);
   lineRow->addStretch(1);
   layout->addLayout(lineRow);
-  lineResult_ = plainLabel({}, this, "LabelLineResult");
+  lineResult_ = plainLabel({}, this, "lineResult");
   layout->addWidget(lineResult_);
   connect(lineField_, &QLineEdit::textChanged, this, &TicketsWindow::checkLine);
 
   // The wins.
   view_ = new GridView(this);
-  view_->setObjectName(QStringLiteral("fpSpread1"));
+  view_->setObjectName(QStringLiteral("gridView"));
   view_->setLegend(def.legend);  // what the marks mean, for a screen reader
   view_->setAccessibleName(QStringLiteral("当せん"));
   // The list takes the room the window has under the lines above it, however
@@ -156,7 +156,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
             .arg(item.sampleBg.b)
             .arg(QString::fromStdString(item.label).toHtmlEscaped());
   auto* legendLabel = new QLabel(legend, this);
-  legendLabel->setObjectName(QStringLiteral("LabelLegend"));
+  legendLabel->setObjectName(QStringLiteral("legendLabel"));
   legendLabel->setTextFormat(Qt::RichText);
   layout->addWidget(legendLabel);
   chance_ = plainLabel({}, this, "LabelChance");
@@ -164,13 +164,13 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // two short lines that never wrap (a wrap could split "1,100円" after its comma)
   totals_ = new QLabel(this);
   totals_->setTextFormat(Qt::PlainText);
-  totals_->setObjectName(QStringLiteral("LabelTotals"));
+  totals_->setObjectName(QStringLiteral("totalsLabel"));
   layout->addWidget(totals_);
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
   close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setObjectName(QStringLiteral("Command1"));
+  close_->setObjectName(QStringLiteral("closeButton"));
   giveCloseShortcut(close_);
   connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close_);
