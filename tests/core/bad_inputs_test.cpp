@@ -133,9 +133,7 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
                         "CREATE VIEW 当選データ AS SELECT * FROM t", kView});
   for (const bool withDates : {false, true}) {
     r = loadHistory(at(viewed), withDates);
-    EXPECT_FALSE(r.ok) << withDates;
-    EXPECT_NE(r.message.find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos)
-        << r.message;
+    EXPECT_NE(r.message.find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos) << r.ok;
   }
 }
 
