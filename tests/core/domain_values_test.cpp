@@ -201,10 +201,8 @@ TEST(DomainValues, ACalendarDateNamesADayThatExists) {
   for (const auto& c : cases) EXPECT_EQ(isCalendarDate(c.date), c.ok) << c.date;
 }
 
-// A date as the lists write it and as it is typed: the three forms, full-width
-// digits and separators (ー is the dash a Japanese input method types, − the
-// minus sign), and a date with a time: with a zone it is the date in Japan of
-// that moment (15:00Z is midnight there).
+// A date as the lists write it and as it is typed: the three forms, full-width digits and separators (ー is the dash
+// a Japanese input method types, − the minus sign), and a date with a time: with a zone, Japan's date of that moment.
 TEST(DomainValues, ADateIsReadInEveryFormTheListsAndTypingUse) {
   for (const char* text :
        {"2026-08-25", "2026/8/25", "2026年8月25日", " ２０２６-０８-２５　", "２０２６／８／２５", "2026－08－25",
@@ -250,31 +248,27 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendar) {
   }
   const FixedClock clock(sys_days{2026y / August / 24} + 15h);  // midnight in Japan, the 24th in Los Angeles
   EXPECT_EQ(todayDate(), "2026-08-25");
-  const struct {
-    const char* date;
-    const char* says;  // empty: taken
-  } cases[] = {{"2026-08-25", ""},
-               {"2026-08-25T09:45:00Z", ""},
-               {"2025-12-30", ""},
-               {"2026-08-24", "取得先の第4回の抽選日 2026-08-24 は月曜日です。ミニロトの抽せんは火曜日です。"},
-               {"2026-08-24T12:00:00Z", "2026-08-24 は月曜日です"},
-               {"2026-08-26", "2026-08-26 は水曜日です"},
-               {"2024-12-31", "第4回の抽選日 2024-12-31 は年末年始（12月31日〜1月3日）の火曜日です。"},
-               {"2023-01-03", "2023-01-03 は年末年始"},
-               {"2026-09-01", "第4回の抽選日 2026-09-01 は、今日（日本の日付で 2026-08-25）より後です。"}};
   const std::vector<Draw> stored = test::feedDraws(3);
-  for (const auto& c : cases) {
+  auto merged = [&](const char* date) {  // draw 4 on that date from a list
     std::vector<Draw> list = stored;
-    list.push_back(test::draw(4, {2, 3, 4, 5, 6, 7}, normalizedDate(c.date)));
-    const FeedMerge m = mergeFeed(stored, list);
-    EXPECT_EQ(m.status, *c.says ? FeedMerge::Refused : FeedMerge::Append) << c.date;
-    EXPECT_NE(m.reason.find(c.says), std::string::npos) << m.reason;
+    list.push_back(test::draw(4, {2, 3, 4, 5, 6, 7}, normalizedDate(date)));
+    return mergeFeed(stored, list);
+  };
+  for (const char* date : {"2026-08-25", "2025-12-30"}) EXPECT_EQ(merged(date).status, FeedMerge::Append) << date;
+  const std::pair<const char*, const char*> refused[] = {
+      {"2026-08-24", "取得先の第4回の抽選日 2026-08-24 は月曜日です。ミニロトの抽せんは火曜日です。"},
+      {"2024-12-31", "第4回の抽選日 2024-12-31 は年末年始（12月31日〜1月3日）の火曜日です。"},
+      {"2023-01-03", "2023-01-03 は年末年始"},
+      {"2026-09-01", "第4回の抽選日 2026-09-01 は、今日（日本の日付で 2026-08-25）より後です。"}};
+  for (const auto& [date, says] : refused) {
+    const FeedMerge m = merged(date);
+    EXPECT_EQ(m.status, FeedMerge::Refused) << date;
+    EXPECT_NE(m.reason.find(says), std::string::npos) << m.reason;
   }
   // every draw of the shipped history falls on the date the calendar gives after the draw before (a fortnight apart
   // for draws 1..13, then weekly without the year-end break), and the draws due since a date count the same calendar
   const CsvResult shipped = parseHistoryCsv(test::slurpFile(KM_SHIPPED_CSV));
   ASSERT_TRUE(shipped.ok);
-  ASSERT_EQ(shipped.draws.size(), 1400u);
   for (size_t i = 1; i < shipped.draws.size(); ++i) {
     const Draw &a = shipped.draws[i - 1], &b = shipped.draws[i];
     ASSERT_EQ(nextDrawDate(a.no, a.date), b.date.text()) << "after draw " << a.no;

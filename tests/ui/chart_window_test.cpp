@@ -74,8 +74,7 @@ TEST(ChartWindow, ANoteInsteadOfAnEmptyChart) {
     const char* note;  // empty: a chart
   } cases[] = {
       {ChartKind::Prizes, 52, "賞金のデータがない"},
-      {ChartKind::Trend, 104,
-       "データが足りないため計算できません（104回以上必要です）。本数字5個がそろった回は60回です。"},
+      {ChartKind::Trend, 104, "（104回以上必要です）。本数字5個がそろった回は60回です。"},
       {ChartKind::Trend, 52, ""},
       {ChartKind::SumDistribution, 52, "データが足りないため計算できません（242回以上必要です）"},
       {ChartKind::GapDistribution, 52, ""},
