@@ -209,7 +209,7 @@ TEST(DomainValues, ADateIsReadInEveryFormTheListsAndTypingUse) {
         "2026ー08ー25", "2026−08−25", "2026-08-25T18:45", "2026-08-25 18:45:00", "2026-08-25T09:45:00Z",
         "2026-08-25T18:45:00+09:00", "2026-08-25T14:59:59Z", "2026-08-24T23:00:00-05:00", "2026-08-25 18:45 JST"})
     EXPECT_EQ(normalizedDate(text), "2026-08-25") << text;
-  for (const char* text : {"2026-08-25T15:00:00Z", "2026-08-25T18:45:00.250Z"})
+  for (const char* text : {"2026-08-25T15:00:00Z", "2026-08-25T18:45:00.250Z", "2026-08-25T10:00:00-05:00"})
     EXPECT_EQ(normalizedDate(text), "2026-08-26") << text;
   EXPECT_EQ(normalizedDate("2026-08-25T00:30:00+1000"), "2026-08-24");
   for (const char* text : {"2026-02-30", "2026-08-25T25:00", "2026-08-25T18:45+25:00", "2026-08-25T",
