@@ -20,13 +20,13 @@
 
 #include "app/database_recovery.h"
 #include "app/history_loader.h"
-#include "entry/tickets_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/extras.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/window_arrangement.h"
 #include "help/help_files.h"
 #include "store/formats/feed.h"
+#include "tickets/tickets_window.h"
 #include "update/master_update_dialog.h"
 #include "windows/ui/window_content.h"
 
@@ -46,23 +46,22 @@ struct MenuRow {
 };
 
 const MenuRow kMenus[] = {
-    {0, "mnuEnd", "終了(&X)", [](MainFrm& f) { f.close(); }},
-    {0, "mnuYoso", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
-    {0, "mnuMain", "データ分析(&S)", nullptr, true},
-    {0, "mnuHosyu", "データ管理(&M)", nullptr},
-    {1, "mnuMasterUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
-    {1, "mnuMasterInput", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
-    {0, "mnuWindow", "ウィンドウ(&W)", nullptr},
-    {1, "mnuWindowHorizontal", "上下に並べて表示(&H)",
+    {0, "actionQuit", "終了(&X)", [](MainFrm& f) { f.close(); }},
+    {0, "actionPrediction", "一発ゼノバ予想(&D)", [](MainFrm& f) { f.openPrediction(); }},
+    {0, "menuAnalyses", "データ分析(&S)", nullptr, true},
+    {0, "menuData", "データ管理(&M)", nullptr},
+    {1, "actionUpdate", "当選データ最新化(&U)", [](MainFrm& f) { f.startUpdate(); }},
+    {1, "actionEntry", "当選データ入力(&I)", [](MainFrm& f) { f.openEntryWindow(); }},
+    {0, "menuWindow", "ウィンドウ(&W)", nullptr},
+    {1, "actionTileStacked", "上下に並べて表示(&H)",
      [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Stacked); }},
-    {1, "mnuWindowVertical", "左右に並べて表示(&V)",
+    {1, "actionTileSideBySide", "左右に並べて表示(&V)",
      [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::SideBySide); }},
-    {1, "mnuWindowCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
-    {1, "mnuWindowArrangeIcon", "アイコンの整列(&A)",
-     [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
-    {0, "mnuHelp", "ヘルプ(&H)", nullptr},
-    {1, "mnuHelpFile", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
-    {1, "mnuAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
+    {1, "actionCascade", "重ねて表示(&C)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Cascade); }},
+    {1, "actionArrangeIcons", "アイコンの整列(&A)", [](MainFrm& f) { f.arrangeWindows(MainFrm::Arrangement::Icons); }},
+    {0, "menuHelp", "ヘルプ(&H)", nullptr},
+    {1, "actionHelp", "ヘルプ(&H)", [](MainFrm& f) { f.openHelpOverview(); }},
+    {1, "actionAbout", "バージョン情報(&A)", [](MainFrm& f) { f.openAbout(); }},
 };
 
 bool isSubmenu(size_t i) { return i + 1 < std::size(kMenus) && kMenus[i + 1].level > kMenus[i].level; }
@@ -95,7 +94,8 @@ MainFrm::MainFrm(const QString& programFolder, const QString& settingsPath, QWid
 }
 
 void MainFrm::beginStartUp() {
-  predictionState_.readSettingsFile(settingsPath_.toStdString());
+  settings_ = Settings::read(settingsPath_.toStdString());
+  predictionState_.reflect = settings_.prediction();  // the prediction window's group
   database_ = makeConnectString(programFolder_.toStdString());
 }
 
@@ -123,7 +123,7 @@ void MainFrm::startUp(HistoryLoader& loader) {
   }
   loading_ = true;
   // Only 終了 is there before the history: the program can always be left.
-  for (QAction* a : menuBar()->actions()) a->setEnabled(a->objectName() == QLatin1String("mnuEnd"));
+  for (QAction* a : menuBar()->actions()) a->setEnabled(a->objectName() == QLatin1String("actionQuit"));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   loader.whenLoaded(this, [this](LoadResult r) {
     if (!loading_) return;  // closed while the history was read
@@ -211,7 +211,8 @@ QMdiSubWindow* MainFrm::openWindow(WindowId id) {
   }
   auto* frame = new ChildFrame(row.def);
   children_[id] = frame;
-  WindowContext context{history_, predictionState_, database_};
+  WindowContext context{history_, predictionState_, database_,
+                        [this](const ReflectSettings& reflect) { settings_.setPrediction(reflect); }};
   buildWindow(*mdi_, *frame, row, context);
   mdi_->setActiveSubWindow(frame);
   return frame;
@@ -299,45 +300,6 @@ void MainFrm::restartProgram() {
   close();
 }
 
-namespace {
-
-// The main window's own lines of the settings file.
-constexpr const char* kCheckAtStartKey = "起動時に取得先を確かめる";
-constexpr const char* kPlaceKey = "メインウィンドウの位置";  // left,top,width,height
-constexpr const char* kMaximisedKey = "メインウィンドウの最大化";
-
-// The value of `key` in the settings file's other lines; none without the key.
-std::optional<std::string> setting(const std::vector<std::string>& lines, const char* key) {
-  const std::string prefix = std::string(key) + "=";
-  for (const std::string& l : lines)
-    if (l.rfind(prefix, 0) == 0) return l.substr(prefix.size());
-  return std::nullopt;
-}
-
-// Sets `key` to `value` (none: removes it), leaving every other line as it is.
-void setSetting(std::vector<std::string>& lines, const char* key, const std::optional<std::string>& value) {
-  const std::string prefix = std::string(key) + "=";
-  std::erase_if(lines, [&prefix](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-  if (value) lines.push_back(prefix + *value);
-}
-
-// "left,top,width,height" as written by keepPlace; none for anything else.
-std::optional<QRect> placeOf(const std::optional<std::string>& text) {
-  if (!text) return std::nullopt;
-  const QStringList parts = QString::fromStdString(*text).split(QLatin1Char(','));
-  if (parts.size() != 4) return std::nullopt;
-  int v[4];
-  for (int i = 0; i < 4; ++i) {
-    bool ok = false;
-    v[i] = parts[i].trimmed().toInt(&ok);
-    if (!ok || std::abs(v[i]) > 100000) return std::nullopt;
-  }
-  if (v[2] <= 0 || v[3] <= 0) return std::nullopt;
-  return QRect(v[0], v[1], v[2], v[3]);
-}
-
-}  // namespace
-
 std::optional<QRect> rememberedPlace(const std::optional<QRect>& remembered, const QList<QRect>& available) {
   if (!remembered) return std::nullopt;
   // where the title bar is grabbed to move the window
@@ -353,41 +315,30 @@ std::optional<QRect> rememberedPlace(const std::optional<QRect>& remembered, con
 }
 
 void MainFrm::showInItsPlace() {
-  const auto& lines = predictionState_.otherSettings;
-  const std::optional<QRect> remembered = placeOf(setting(lines, kPlaceKey));
+  std::optional<QRect> remembered;
+  if (const std::optional<WindowPlace> p = settings_.mainWindowPlace())
+    remembered = QRect(p->left, p->top, p->width, p->height);
   QList<QRect> available;
   for (const QScreen* s : QGuiApplication::screens()) available << s->availableGeometry();
   const std::optional<QRect> place = rememberedPlace(remembered, available);
   const QRect at = place ? *place : screen()->availableGeometry();
   move(at.topLeft());
   resize(at.size());
-  if (!place || setting(lines, kMaximisedKey) == "True")
+  if (!place || settings_.mainWindowMaximised())
     showMaximized();
   else
     show();
 }
 
 void MainFrm::keepPlace() {
-  auto& lines = predictionState_.otherSettings;
   const bool maximised = windowState() & Qt::WindowMaximized;
   const QRect place = maximised || isMinimized() ? normalGeometry() : QRect(pos(), size());
-  setSetting(lines, kPlaceKey,
-             QStringLiteral("%1,%2,%3,%4")
-                 .arg(place.left())
-                 .arg(place.top())
-                 .arg(place.width())
-                 .arg(place.height())
-                 .toStdString());
-  setSetting(lines, kMaximisedKey, maximised ? "True" : "False");
+  settings_.setMainWindowPlace({place.left(), place.top(), place.width(), place.height()}, maximised);
 }
 
-bool MainFrm::checksSourcesAtStart() const {
-  return setting(predictionState_.otherSettings, kCheckAtStartKey) == "True";
-}
+bool MainFrm::checksSourcesAtStart() const { return settings_.checksSourcesAtStart(); }
 
-void MainFrm::setChecksSourcesAtStart(bool on) {
-  setSetting(predictionState_.otherSettings, kCheckAtStartKey, on ? std::optional<std::string>("True") : std::nullopt);
-}
+void MainFrm::setChecksSourcesAtStart(bool on) { settings_.setChecksSourcesAtStart(on); }
 
 void MainFrm::checkSourcesInBackground() {
   QString error;
@@ -476,7 +427,7 @@ void MainFrm::closeEvent(QCloseEvent* e) {
   if (started_) {
     if (isVisible()) keepPlace();
     FileFailure why;
-    if (!predictionState_.writeSettingsFile(settingsPath_.toStdString(), nullptr, &why)) {
+    if (!settings_.write(settingsPath_.toStdString(), nullptr, &why)) {
       // the program still ends; the user learns that the settings were not kept, and why
       execMessage(this, {QMessageBox::Warning,
                          QStringLiteral("予想ウィンドウの設定を設定ファイルに保存できませんでした。\n") +

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/settings.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/update_host.h"
 #include "prediction/core/prediction_state.h"
@@ -87,7 +88,6 @@ class MainFrm : public QMainWindow, public UpdateHost {
   // An update runs (its progress window is modeless): meanwhile the entry
   // window is refused.
   void updateRunning(bool running) override { updating_ = running; }
-  bool updating() const { return updating_; }
   // Closes the program and starts it again (after an update brought new
   // draws); main() starts the new one once this one has let go of its folder.
   void restartProgram() override;
@@ -150,6 +150,10 @@ class MainFrm : public QMainWindow, public UpdateHost {
   QLabel* reminder_ = nullptr;
   ConnectString database_;
   History history_;
+  // The settings file's contents, read at start and written at the end.
+  Settings settings_;
+  // The prediction window's state: its switches come from settings_ and go
+  // back there whenever the window changes one.
   PredictionState predictionState_;
   std::map<WindowId, QPointer<ChildFrame>> children_;
   QPointer<QWidget> help_;

@@ -73,7 +73,7 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
   auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-  close->setObjectName(QStringLiteral("Command1"));
+  close->setObjectName(QStringLiteral("closeButton"));
   connect(close, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close);
   layout->addLayout(bottom);

@@ -50,163 +50,7 @@ QSize cellPixels(double chars, double points) {
   return QSize(measure.columnX(2), measure.rowY(2));
 }
 
-// Editors centred like the cells, in the grid's font, without a frame.
-class CellDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-      edit->setAlignment(Qt::AlignCenter);
-      edit->setFrame(false);
-      edit->setFont(GridView::gridFont());
-    }
-    return w;
-  }
-};
-
 }  // namespace
-
-// --- EntryGrid --------------------------------------------------------------
-
-EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
-  setFont(GridView::gridFont());
-  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                  QAbstractItemView::AnyKeyPressed);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectItems);
-  setGridStyle(Qt::SolidLine);
-  setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(0, 0, 0); }"));
-  setWordWrap(false);
-  setCornerButtonEnabled(false);
-  setItemDelegate(new CellDelegate(this));
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-  setFrameShape(QFrame::Box);
-  setFrameShadow(QFrame::Plain);
-  horizontalHeader()->setFont(GridView::gridFont());
-  verticalHeader()->setFont(GridView::gridFont());
-  horizontalHeader()->setSectionsClickable(false);
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
-}
-
-void EntryGrid::commitOpenEditor() {
-  const QModelIndex cur = currentIndex();
-  if (!cur.isValid()) return;
-  if (QWidget* editor = indexWidget(cur); editor && state() == QAbstractItemView::EditingState) {
-    emit itemDelegate()->commitData(editor);
-    emit itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
-  }
-}
-
-void EntryGrid::keyPressEvent(QKeyEvent* e) {
-  if (state() != QAbstractItemView::EditingState) {
-    if (e->matches(QKeySequence::Copy)) {
-      copySelection();
-      return;
-    }
-    if (e->matches(QKeySequence::Paste)) {
-      paste();
-      return;
-    }
-    const QModelIndex cur = currentIndex();
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && cur.isValid()) {
-      if (cur.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(cur.row() + 1, cur.column()));
-      return;
-    }
-    if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Backspace) {
-      QModelIndexList cells = selectionModel()->selectedIndexes();
-      if (cells.isEmpty() && cur.isValid()) cells.append(cur);
-      std::sort(cells.begin(), cells.end());
-      for (const QModelIndex& i : cells)
-        if (i.flags() & Qt::ItemIsEditable && !i.data().toString().isEmpty())
-          if (!model()->setData(i, QString(), Qt::EditRole)) break;  // a failed write is reported once
-      return;
-    }
-  }
-  QTableView::keyPressEvent(e);
-}
-
-// The selected block (or the current cell) as tab-separated text and an HTML
-// table, like the copy of every other grid.
-void EntryGrid::copySelection() {
-  QModelIndexList cells = selectionModel()->selectedIndexes();
-  if (cells.isEmpty() && currentIndex().isValid()) cells.append(currentIndex());
-  if (cells.isEmpty()) return;
-  int r1 = cells.first().row(), r2 = r1, c1 = cells.first().column(), c2 = c1;
-  for (const QModelIndex& i : cells) {
-    r1 = std::min(r1, i.row());
-    r2 = std::max(r2, i.row());
-    c1 = std::min(c1, i.column());
-    c2 = std::max(c2, i.column());
-  }
-  Grid block(c2 - c1 + 1, r2 - r1 + 1);
-  for (int r = r1; r <= r2; ++r) {
-    for (int c = c1; c <= c2; ++c) {
-      const QModelIndex i = model()->index(r, c);
-      const int col = c - c1 + 1, row = r - r1 + 1;
-      block.setText(col, row, i.data().toString().toStdString());
-      const QColor bg = i.data(Qt::BackgroundRole).value<QColor>(), fg = i.data(Qt::ForegroundRole).value<QColor>();
-      if (bg.isValid()) block.setBg(Block::cell(col, row), RGB(bg.red(), bg.green(), bg.blue()));
-      if (fg.isValid()) block.setFg(Block::cell(col, row), RGB(fg.red(), fg.green(), fg.blue()));
-    }
-  }
-  QApplication::clipboard()->setMimeData(gridMimeData(block, wholeGrid(block)));
-}
-
-// A tab-separated block from the clipboard, from the current cell on: each
-// value goes through the same check as a typed one (sound values are
-// written, any other text stays in the grid, marked); the draw-number column
-// and cells past the grid are left alone.
-void EntryGrid::paste() {
-  const QModelIndex start = currentIndex();
-  if (!start.isValid()) return;
-  QString text = QApplication::clipboard()->text();
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QStringList lines = text.split(QLatin1Char('\n'));
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  for (int r = 0; r < lines.size(); ++r) {
-    const QStringList fields = lines[r].split(QLatin1Char('\t'));
-    for (int c = 0; c < fields.size(); ++c) {
-      const QModelIndex i = model()->index(start.row() + r, start.column() + c);
-      if (!i.isValid() || !(i.flags() & Qt::ItemIsEditable)) continue;
-      if (!model()->setData(i, fields[c].trimmed(), Qt::EditRole)) return;  // a failed write is reported once
-    }
-  }
-}
-
-void EntryGrid::inputMethodEvent(QInputMethodEvent* e) {
-  // The view opens the editor on the first composed text but does not hand
-  // the text over: pass it on, replacing the cell's text as a typed key does.
-  const QModelIndex cur = currentIndex();
-  if (!editing() && cur.isValid() && (cur.flags() & Qt::ItemIsEditable) &&
-      (!e->commitString().isEmpty() || !e->preeditString().isEmpty())) {
-    if (edit(cur, QAbstractItemView::AnyKeyPressed, e)) {
-      if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(cur))) {
-        editor->clear();
-        QCoreApplication::sendEvent(editor, e);
-      }
-      return;
-    }
-  }
-  QTableView::inputMethodEvent(e);
-}
-
-bool EntryGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-  const bool opened = QTableView::edit(index, trigger, event);
-  if (opened) edited_ = index;
-  return opened;
-}
-
-void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  QTableView::closeEditor(editor, hint);
-  if (hint == QAbstractItemDelegate::SubmitModelCache && edited_.isValid()) {  // Enter: on to the line below
-    if (edited_.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(edited_.row() + 1, edited_.column()));
-  }
-}
 
 // --- DataEntryWindow ----------------------------------------------------------
 
@@ -218,11 +62,11 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
   auto* description = new WrappedLabel(QString::fromStdString(def.description), this);
-  description->setObjectName(QStringLiteral("Label1"));
+  description->setObjectName(QStringLiteral("descriptionLabel"));
   layout->addWidget(description);
 
   grid_ = new EntryGrid(this);
-  grid_->setObjectName(QStringLiteral("fpSpread1"));
+  grid_->setObjectName(QStringLiteral("gridView"));
   grid_->setModel(model_);
   const QSize numberCell = cellPixels(kNumberWidthChars, kRowHeightPoints);
   const QSize drawNoCell = cellPixels(kDrawNoWidthChars, kRowHeightPoints);
@@ -259,17 +103,17 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   bottom->addWidget(opening_);
   bottom->addStretch(1);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
-  closeButton_->setObjectName(QStringLiteral("Command1"));
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
   connect(closeButton_, &QPushButton::clicked, this, &DataEntryWindow::checkAndClose);
   bottom->addWidget(closeButton_);
   layout->addLayout(bottom);
 
   editMenu_ = new QMenu(QStringLiteral("編集(&E)"), this);
-  editMenu_->setObjectName(QStringLiteral("mnuEdit"));
+  editMenu_->setObjectName(QStringLiteral("editMenu"));
   addLineAction_ = editMenu_->addAction(QStringLiteral("行追加"));
-  addLineAction_->setObjectName(QStringLiteral("mnuAddLine"));
+  addLineAction_->setObjectName(QStringLiteral("addLineAction"));
   deleteLineAction_ = editMenu_->addAction(QStringLiteral("行削除"));
-  deleteLineAction_->setObjectName(QStringLiteral("mnuDelLine"));
+  deleteLineAction_->setObjectName(QStringLiteral("deleteLineAction"));
   connect(addLineAction_, &QAction::triggered, this, &DataEntryWindow::addLine);
   connect(deleteLineAction_, &QAction::triggered, this, &DataEntryWindow::deleteLine);
   connect(vh, &QHeaderView::customContextMenuRequested, this,

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "frame/ui/entry_grid.h"
 #include "frame/window_def.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/entry_store.h"
@@ -20,32 +21,6 @@ class QLabel;
 namespace km {
 
 class EntryModel;
-
-// The grid: spreadsheet keys on top of the table view.  Typing replaces the
-// cell, F2 or a double click edits it, Enter commits and moves down, Tab
-// moves right, Delete empties the selected cells; text from an input method
-// starts the edit like a typed key.
-class EntryGrid : public QTableView {
-  Q_OBJECT
- public:
-  explicit EntryGrid(QWidget* parent = nullptr);
-  using QTableView::edit;
-  bool editing() const { return state() == QAbstractItemView::EditingState; }
-  // Commits the text of an open editor, if any.
-  void commitOpenEditor();
-  // Ctrl+C and Ctrl+V: the selected block out, a tab-separated block in.
-  void copySelection();
-  virtual void paste();
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override;
-  void inputMethodEvent(QInputMethodEvent* e) override;
-  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
-
- private:
-  QPersistentModelIndex edited_;  // the cell of the open editor
-};
 
 class DataEntryWindow : public QWidget {
   Q_OBJECT

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <algorithm>
 
+#include "frame/ui/entry_grid.h"
+
 namespace km {
 
 namespace {
@@ -158,7 +160,7 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
       if (col == kLastNumberColumn) return bonusText();
       return QColor(0, 0, 0);
     case Qt::BackgroundRole:
-      if (col > 1 && !problem(index.row() + 1, col).isEmpty()) return wrongBack();
+      if (col > 1 && !problem(index.row() + 1, col).isEmpty()) return EntryGrid::wrongBack();
       if (col == 1) return drawNoBack();
       if (col == kLastNumberColumn) return bonusBack();
       return QColor(255, 255, 255);

@@ -25,8 +25,6 @@ class EntryModel : public QAbstractTableModel {
   static QColor drawNoBack() { return QColor(255, 255, 200); }
   static QColor bonusText() { return QColor(0, 0, 255); }
   static QColor bonusBack() { return QColor(197, 255, 255); }
-  // A text that is not written to the database.
-  static QColor wrongBack() { return QColor(255, 170, 170); }
 
   // Without a store the grid is empty and nothing can be edited.
   explicit EntryModel(std::unique_ptr<EntryStore> store, QObject* parent = nullptr);
@@ -83,9 +81,7 @@ class EntryModel : public QAbstractTableModel {
   // Writes the kept texts of line `row` that have become sound, together;
   // false after a write failure (told through writeFailed).
   bool writeSound(int row, int editedField);
-  // The nearest date above line `row` (0-based) that the marks count from,
-  // and the stored ones the store checks a new date against.
-  std::string shownDateAbove(int row) const;
+  // The stored date the store checks a new date against.
   std::string storedDate(int row, int step) const;
   void datesChanged();
   // Re-reads the lines after a change of the line structure; `shift` maps

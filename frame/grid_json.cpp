@@ -201,12 +201,6 @@ void writeWindow(Out& out, const WindowDef& w, const std::vector<const Grid*>& g
 
 }  // namespace
 
-std::string gridToJson(const Grid& g, const GridPlacement* placement) {
-  Out out;
-  writeGrid(out, g, placement);
-  return std::move(out.text);
-}
-
 std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids, const WindowPlacement* placement) {
   Out out;
   writeWindow(out, w, grids, placement);

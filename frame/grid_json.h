@@ -22,7 +22,6 @@ struct WindowPlacement {
   std::vector<GridPlacement> grids;  // one per grid, in the same order
 };
 
-std::string gridToJson(const Grid& g, const GridPlacement* placement = nullptr);
 std::string windowToJson(const WindowDef& w, const std::vector<const Grid*>& grids,
                          const WindowPlacement* placement = nullptr);
 

@@ -1,11 +1,11 @@
 // The settings file reader: any bytes in カズマキ.ini (UTF-8, Shift_JIS or
 // neither) are read without harm, and the settings it yields are written and
-// read back unchanged.
+// read back unchanged: a file the program wrote is written again byte for byte.
 #include <cstdint>
 #include <string>
 
+#include "app/settings.h"
 #include "fuzz/fuzz_files.h"
-#include "prediction/core/prediction_state.h"
 
 using kmfuzz::broken;
 
@@ -32,22 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const auto path = kmfuzz::workFolder() / km::kSettingsFileName;
   kmfuzz::writeFile(path, bytes);
-  // Every setting starts on, then off: a setting the file does not hold keeps
-  // its value either way.
-  km::PredictionState on, off;
-  on.reflect.fill(true);
-  on.readSettingsFile(path.string());
-  off.readSettingsFile(path.string());
-  for (int i = 0; i < km::PredictionState::kSettingCount; ++i)
-    if (on.reflect[i] != off.reflect[i] && (!on.reflect[i] || off.reflect[i]))
-      broken("a setting read both ways", km::kSettingKeys[i]);
+  const km::Settings read = km::Settings::read(path.string());
+  if (read.bytes() != km::Settings::fromBytes(bytes).bytes()) broken("the file and its bytes read differently");
   if (kmfuzz::readFile(path) != bytes) broken("reading changed the settings file");
 
-  if (!off.writeSettingsFile(path.string())) broken("the settings file could not be written");
-  km::PredictionState back;
-  back.reflect.fill(true);
-  back.readSettingsFile(path.string());
-  if (back.reflect != off.reflect) broken("written settings read back differently");
+  if (!read.write(path.string())) broken("the settings file could not be written");
+  const km::Settings back = km::Settings::read(path.string());
+  if (back.prediction() != read.prediction()) broken("written settings read back differently");
+  if (back.bytes() != kmfuzz::readFile(path)) broken("a written settings file is not written again as it is");
+  if (back.mainWindowPlace() != read.mainWindowPlace() || back.checksSourcesAtStart() != read.checksSourcesAtStart())
+    broken("the main window's settings read back differently");
   std::error_code ec;
   std::filesystem::remove(path, ec);
   if (!kmfuzz::folderEntries(kmfuzz::workFolder()).empty()) broken("a file was left behind in the folder");

@@ -57,7 +57,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent) {
   rule->setFrameShadow(QFrame::Sunken);
 
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
-  closeButton_->setObjectName(QStringLiteral("Command1"));
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);

@@ -2,7 +2,7 @@
 # Draws which folder includes which and fails on an include that runs up a
 # layer (or sideways into another folder of the same layer).  The layers,
 # lowest first:
-#   0 store   1 frame   2 analyses   3 charts entry help prediction update
+#   0 store   1 frame   2 analyses   3 charts entry help prediction tickets update
 #   4 windows   5 app   6 tool
 # Within the store, store/*.h (the draw and its values) is the floor that
 # sqlite/, formats/, files/ and crypto/ stand on.
@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 declare -A rank=([store]=0 [frame]=1 [analyses]=2 [charts]=3 [entry]=3 [help]=3 [prediction]=3
-  [update]=3 [windows]=4 [app]=5 [tool]=6)
+  [tickets]=3 [update]=3 [windows]=4 [app]=5 [tool]=6)
 # store's own rooms: the floor 0, the rooms 1; sqlite may use formats (an
 # update writes what a list brought), nothing uses sqlite but sqlite
 declare -A room=([.]=0 [crypto]=1 [files]=1 [formats]=2 [sqlite]=3)

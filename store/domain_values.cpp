@@ -312,11 +312,6 @@ std::optional<long> dayNumber(const std::string& date) {
   return era * 146097 + doe - 719468;
 }
 
-std::string dateAfter(const std::string& date, int days) {
-  const std::optional<long> n = dayNumber(date);
-  return n ? dateOfDay(*n + days) : std::string();
-}
-
 namespace {
 
 // 1970-01-01 (day 0) was a Thursday.

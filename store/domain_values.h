@@ -27,9 +27,6 @@ constexpr bool isLotteryNumber(long long v) { return v >= kMinNumber && v <= kMa
 bool isCalendarDate(const std::string& date);
 // Days since 1970-01-01 of a calendar date YYYY-MM-DD.
 std::optional<long> dayNumber(const std::string& date);
-// The date `days` days after a calendar date; empty when it is none or the
-// day falls outside the years 0001..9999.
-std::string dateAfter(const std::string& date, int days);
 // The day of the week of a calendar date: 0 Sunday .. 6 Saturday; -1 when it is none.
 int weekdayOf(const std::string& date);
 // "月曜日" for 1, ...

@@ -20,7 +20,7 @@
 #include "app/fonts.h"
 #include "app/history_loader.h"
 #include "app/main_frm.h"
-#include "entry/combos_window.h"
+#include "tickets/combos_window.h"
 #include "windows/window_table.h"
 
 int main(int argc, char** argv) {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   if (prefix.isEmpty()) {
     sub->close();
     for (QAction* a : frm.menuBar()->actions()) {
-      if (a->objectName() != QStringLiteral("mnuMain")) continue;
+      if (a->objectName() != QStringLiteral("menuAnalyses")) continue;
       frm.menuBar()->setActiveAction(a);
       settle();
       QMenu* menu = a->menu();

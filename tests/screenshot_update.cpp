@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         ->grabWindow(0, frm.x(), frm.y(), frm.frameGeometry().width(), frm.frameGeometry().height())
         .save(QDir(out).filePath(name + ".png"));
   };
-  auto* menu = frm.findChild<QAction*>(QStringLiteral("mnuMasterUpdate"));
+  auto* menu = frm.findChild<QAction*>(QStringLiteral("actionUpdate"));
   auto box = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
   // After the transfer is cancelled: the list, the same list again, and a
   // list in which draw 1200 has another bonus number.

@@ -20,10 +20,10 @@
 #include "app/main_frm.h"
 #include "entry/data_entry_window.h"
 #include "entry/entry_model.h"
-#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/grid_view.h"
 #include "help/help_window.h"
+#include "tickets/tickets_window.h"
 #include "windows/ui/popularity_window.h"
 #include "windows/window_table.h"
 

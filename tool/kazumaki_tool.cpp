@@ -25,6 +25,7 @@
 #include "analyses/statistics/chart_choice.h"
 #include "analyses/tickets/ticket_check.h"
 #include "app/fonts.h"
+#include "app/settings.h"
 #include "charts/chart_render.h"
 #include "frame/grid_export.h"
 #include "frame/grid_json.h"
@@ -187,7 +188,7 @@ int grid(const std::string& dbPath, const std::string& window, const std::string
   QMdiArea area;
   area.resize(4000, 4000);
   km::PredictionState state;
-  state.readSettingsFile(ini);
+  state.reflect = km::Settings::read(ini).prediction();
   km::WindowContext context{history, state, connectTo(dbPath)};
   auto* frame = new km::ChildFrame(w->def);
   const std::vector<const km::Grid*> grids = km::buildWindow(area, *frame, *w, context);
@@ -495,13 +496,12 @@ int backtest(const std::string& dbPath, const std::string& ini, int fromDrawNo, 
   km::LoadResult r;
   if (!load(dbPath, false, r)) return 1;
   const km::History history = km::History::fromRows(std::move(r.rows), std::move(r.prizes));
-  km::PredictionState settings;
-  settings.readSettingsFile(ini);
-  const km::Backtest b = km::runBacktest(history, settings.reflect, fromDrawNo);
+  const km::ReflectSettings reflect = km::Settings::read(ini).prediction();
+  const km::Backtest b = km::runBacktest(history, reflect, fromDrawNo);
   if (draws) {
     writeBacktestDraws(std::cout, b);
   } else {
-    const km::Grid g = km::recordGrid(b, settings.reflect);
+    const km::Grid g = km::recordGrid(b, reflect);
     if (csv)
       km::writeGridsCsv(std::cout, {&g});
     else

@@ -51,7 +51,7 @@ QVBoxLayout* windowColumn(QWidget* window, const WindowDef& def) {
   layout->setContentsMargins(margin, gap, margin, gap);
   layout->setSpacing(gap);
   auto* description = new WrappedLabel(QString::fromStdString(def.description), window);
-  description->setObjectName(QStringLiteral("Label1"));
+  description->setObjectName(QStringLiteral("descriptionLabel"));
   layout->addWidget(description);
   return layout;
 }
@@ -72,7 +72,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   bodyLayout->setContentsMargins(0, 0, 0, 0);
   bodyLayout->setSpacing(layout->spacing());
   gridView_ = new GridView(body);
-  gridView_->setObjectName(QStringLiteral("fpSpread1"));
+  gridView_->setObjectName(QStringLiteral("gridView"));
   gridView_->setGrid(&grid_);
   gridView_->setGrowsToShowMore(true);
   gridView_->setLegend(def.legend);
@@ -92,7 +92,7 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   progress_->hide();
   bottom->addWidget(progress_);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), body);
-  closeButton_->setObjectName(QStringLiteral("Command1"));
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(closeButton_);
   bodyLayout->addLayout(bottom);

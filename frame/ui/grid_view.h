@@ -69,7 +69,6 @@ class GridView : public QAbstractScrollArea {
   const GridSelection& selection() const { return selection_; }
   CellRange selectedRange() const { return selection_.range(); }
   void selectAll();
-  void clearSelection();
   // Scrolls so that the cell is in view.
   void scrollToCell(int col, int row);
 

@@ -33,11 +33,6 @@ void GridView::selectAll() {
   viewport()->update();
 }
 
-void GridView::clearSelection() {
-  selection_.clear();
-  viewport()->update();
-}
-
 void GridView::scrollToCell(int col, int row) {
   if (!grid_ || !grid_->contains(col, row)) return;
   const int frozen = std::min(grid_->frozenRows(), grid_->maxRows());

@@ -1,12 +1,12 @@
 #pragma once
 // State of the prediction window that outlives the window: the twelve reflect
-// settings and the tables of the prediction methods.  Created once with the
-// main window, kept while the window is closed and reopened.
+// switches in use and the tables of the prediction methods.  Created once with
+// the main window, kept while the window is closed and reopened.  The switches
+// are kept in the settings file by the program (app/settings.h) under the keys
+// below.
 #include <array>
 #include <string>
 #include <vector>
-
-#include "store/files/replace_file.h"
 
 namespace km {
 
@@ -22,22 +22,10 @@ class PredictionState {
 
   PredictionState();
 
-  // Reads the settings file; settings whose line is absent or malformed keep their value.
-  // Accepts UTF-8 (with or without BOM) and Shift_JIS text (see readSettingsBytes).
-  void readSettingsFile(const std::string& path);
-  // Replaces the settings file with the twelve settings (written to a temporary
-  // file beside it, then renamed over it); false when it could not be written,
-  // with the reason in `error` when given (one line), or split for a message
-  // box in `failure`.
-  bool writeSettingsFile(const std::string& path, std::string* error = nullptr, FileFailure* failure = nullptr) const;
-
   // Number of settings that are on (0..12).
   int reflectCount() const;
 
-  std::array<bool, kSettingCount> reflect{};  // all off until readSettingsFile
-  // The file's other settings ("key=value" lines of the program's other
-  // parts), kept as they are and written after the twelve.
-  std::vector<std::string> otherSettings;
+  std::array<bool, kSettingCount> reflect{};  // all off until the settings are given
 
   // History table: draw number 0..5000 x slot 0..6, zero where no draw was stored.
   std::vector<std::array<int, kSlots>> history;
@@ -47,7 +35,8 @@ class PredictionState {
   std::array<std::string, kRules> elimination;
 };
 
-inline constexpr const char* kSettingsFileName = "カズマキ.ini";
+// The twelve reflect switches, in index order.
+using ReflectSettings = std::array<bool, PredictionState::kSettingCount>;
 
 // Settings-file key of each reflect setting, in index order.
 inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettingKeys = {
@@ -69,18 +58,5 @@ inline constexpr std::array<const char*, PredictionState::kSettingCount> kSettin
     "■分割データ分析",
     "■下一桁出現傾向分析",
     "■下一桁連続出現回数分析"};
-
-// Decodes settings-file bytes to UTF-8: UTF-8 (BOM dropped) as is, anything
-// else as Shift_JIS (CP932); when the whole is neither, line by line, and a
-// line that is neither is left out.
-std::string settingsTextToUtf8(const std::string& bytes);
-
-// The settings file reads at most this many bytes (twelve lines need < 1 KiB).
-inline constexpr size_t kSettingsFileCap = 64 * 1024;
-
-// The bytes of the settings file: empty when it is missing, unreadable or not a
-// regular file (a folder, a pipe, a device); of a larger file only the whole
-// lines within the first kSettingsFileCap bytes.
-std::string readSettingsBytes(const std::string& path);
 
 }  // namespace km

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
@@ -29,8 +30,9 @@ QLabel* wrappedLabel(const char* text, QWidget* parent) { return new WrappedLabe
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent)
-    : QWidget(parent), state_(state), history_(history) {
+PredictionWindow::PredictionWindow(PredictionState& state, const History& history, QWidget* parent,
+                                   std::function<void(const ReflectSettings&)> changed)
+    : QWidget(parent), state_(state), history_(history), changed_(std::move(changed)) {
   setObjectName(QStringLiteral("一発ゼノバ"));
   setFont(GridView::gridFont());
 
@@ -55,7 +57,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
 
   // Left: the predictions.
   auto* predictions = new QGroupBox(QString::fromUtf8(kPredictionFrame), this);
-  predictions->setObjectName(QStringLiteral("Frame当選予想"));
+  predictions->setObjectName(QStringLiteral("predictionsBox"));
   auto* pl = new QVBoxLayout(predictions);
   pl->setContentsMargins(6, 4, 6, 6);
   pl->setSpacing(2);
@@ -63,10 +65,10 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   for (int i = 0; i < kPredictionGridCount; ++i) {
     pl->addSpacing(4);
     auto* caption = wrappedLabel(kPredictionGridCaptions[i], predictions);
-    caption->setObjectName(QStringLiteral("LabelGrid%1").arg(i));
+    caption->setObjectName(QStringLiteral("gridCaption%1").arg(i));
     pl->addWidget(caption);
     gridViews_[i] = new GridView(predictions);
-    gridViews_[i]->setObjectName(QStringLiteral("fpSpread1"));
+    gridViews_[i]->setObjectName(QStringLiteral("gridView"));
     gridViews_[i]->setProperty("index", i);
     pl->addWidget(gridViews_[i], 0, Qt::AlignLeft);
   }
@@ -75,7 +77,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
 
   // Right: the reflect settings, two columns of six frames.
   auto* options = new QGroupBox(QString::fromUtf8(kOptionsFrame), this);
-  options->setObjectName(QStringLiteral("Frameデータ分析オプション"));
+  options->setObjectName(QStringLiteral("optionsBox"));
   auto* ol = new QVBoxLayout(options);
   ol->setContentsMargins(4, 4, 4, 6);
   ol->setSpacing(4);
@@ -89,19 +91,19 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     // caption wraps between its words rather than widen the window, and the
     // longest name ("■下一桁連続出現回数分析") keeps to one line.
     auto* frame = new QFrame(options);
-    frame->setObjectName(QStringLiteral("FrameOpt%1").arg(i));
+    frame->setObjectName(QStringLiteral("optionFrame%1").arg(i));
     frame->setFrameShape(QFrame::StyledPanel);
     auto* fl = new QVBoxLayout(frame);
     fl->setContentsMargins(3, 2, 3, 2);  // the caption keeps clear of the box on both sides
     fl->setSpacing(0);
     auto* caption = wrappedLabel(kSettingCaptions[i], frame);
-    caption->setObjectName(QStringLiteral("LabelOpt%1").arg(i));
+    caption->setObjectName(QStringLiteral("optionCaption%1").arg(i));
     fl->addWidget(caption);
     reflectOnButtons_[i] = new QRadioButton(QStringLiteral("反映する"), frame);
-    reflectOnButtons_[i]->setObjectName(QStringLiteral("Opt反映する"));
+    reflectOnButtons_[i]->setObjectName(QStringLiteral("reflectOnOption"));
     reflectOnButtons_[i]->setProperty("index", i);
     reflectOffButtons_[i] = new QRadioButton(QStringLiteral("反映しない"), frame);
-    reflectOffButtons_[i]->setObjectName(QStringLiteral("Opt反映しない"));
+    reflectOffButtons_[i]->setObjectName(QStringLiteral("reflectOffOption"));
     reflectOffButtons_[i]->setProperty("index", i);
     fl->addWidget(reflectOnButtons_[i]);
     fl->addWidget(reflectOffButtons_[i]);
@@ -120,10 +122,10 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
-  Cmd閉じる = new QPushButton(QStringLiteral("閉じる"), this);
-  Cmd閉じる->setObjectName(QStringLiteral("Cmd閉じる"));
-  connect(Cmd閉じる, &QPushButton::clicked, this, [this] { closeChildOf(this); });
-  bottom->addWidget(Cmd閉じる);
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
+  connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
+  bottom->addWidget(closeButton_);
   bottom->addSpacing(6);
   outer->addLayout(bottom);
 
@@ -149,6 +151,7 @@ void PredictionWindow::reflectOff(int index) {
 }
 
 void PredictionWindow::redisplay() {
+  if (changed_) changed_(state_.reflect);
   runDisplaySequence(state_, history_.recordCount(), grids_);
   for (GridView* v : gridViews_) v->refresh();
 }

@@ -202,14 +202,6 @@ DatabaseKey deriveDatabaseKey(const std::string& password, const DatabaseSalt& s
   return key;
 }
 
-bool keyDerivationUsesShaInstructions() {
-#ifdef KM_SHA_INSTRUCTIONS
-  return hasShaInstructions();
-#else
-  return false;
-#endif
-}
-
 std::string rawKeyLiteral(const DatabaseKey& key) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string s = "x'";

@@ -22,8 +22,6 @@ enum class KeyDerivationPath { Fastest, Portable };
 // PBKDF2-HMAC-SHA1 of `password` and `salt` to 32 bytes.
 DatabaseKey deriveDatabaseKey(const std::string& password, const DatabaseSalt& salt, int rounds = kKdfRounds,
                               KeyDerivationPath path = KeyDerivationPath::Fastest);
-// Whether this processor takes the SHA-instruction path.
-bool keyDerivationUsesShaInstructions();
 
 // "x'<64 hex digits>'": the value of PRAGMA key for a raw key.
 std::string rawKeyLiteral(const DatabaseKey& key);

@@ -6,9 +6,11 @@
 #include <array>
 #include <map>
 #include <set>
+#include <span>
 
 #include "store/domain_values.h"
 #include "store/formats/csv.h"
+#include "store/schema_names.h"
 
 namespace km {
 
@@ -236,11 +238,11 @@ std::string quoted(const std::string& v) {
   return "「" + q + (v.size() > 20 ? "…" : "") + "」";
 }
 
-constexpr const char* kNumberNames[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字"};
-constexpr const char* kBonusNames[] = {"ボーナス数字", "BONUS数字", "第6数字"};
-
-constexpr const char* kPrizeNames[] = {"1等口数", "2等口数", "3等口数", "4等口数",
-                                       "1等賞金", "2等賞金", "3等賞金", "4等賞金"};
+// A list's fields that bear the stored file's names: 第1数字..第5数字,
+// ボーナス数字 (or its other names) and the prize columns.
+constexpr std::span<const char* const> kNumberNames(schema::kNumbers, 5);
+constexpr const char* kBonusNames[] = {schema::kNumbers[Bonus], "BONUS数字", "第6数字"};
+constexpr const auto& kPrizeNames = schema::kPrizeColumns;
 
 bool isOneOf(const std::string& name, const auto& names) {
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
@@ -455,9 +457,8 @@ std::array<int, 5> sortedMain(const Draw& d) {
 // the draw before it (empty when unknown).
 std::string checkNewDraw(const Draw& d, const std::string& before, const std::string& today) {
   const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
-  static const char* names[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
   for (int f = 0; f < kNumberFields; ++f)
-    if (!d.n[f]) return draw + "の「" + names[f] + "」が空欄です。";
+    if (!d.n[f]) return draw + "の「" + schema::kNumbers[f] + "」が空欄です。";
   std::array<int, kNumberFields> numbers{};
   for (int f = 0; f < kNumberFields; ++f) numbers[f] = d[f];
   if (const int f = repeatedNumberField(numbers); f >= 0) return draw + "の" + repeatedNumberReason(f);

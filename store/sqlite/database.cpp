@@ -524,8 +524,8 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
     if (!type || std::string(type) != "table" || head != "CREATE TABLE")
       return "当選データファイルの「当選金」（当選口数と当選金額）が、このプログラムの作る表ではありません。";
   }
-  StmtPtr q = prepare(db, (std::string("SELECT 回数") + prizeColumns() + " FROM " + kPrizeTable +
-                           " ORDER BY 回数 LIMIT " + std::to_string(kMaxDrawNo + 1))
+  StmtPtr q = prepare(db, (std::string("SELECT ") + schema::kDrawNo + prizeColumns() + " FROM " + kPrizeTable +
+                           " ORDER BY " + schema::kDrawNo + " LIMIT " + std::to_string(kMaxDrawNo + 1))
                               .c_str());
   if (!q) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
   int step;

@@ -55,12 +55,14 @@ bool movePrizes(sqlite3* db, int from, int to, int by) {
   const int step = sqlite3_step(t.get());
   if (step == SQLITE_DONE) return true;
   if (step != SQLITE_ROW) return false;
-  const std::string range = " WHERE 回数 BETWEEN " + std::to_string(from) + " AND " + std::to_string(to);
+  const std::string no = kDrawNo;
+  const std::string range = " WHERE " + no + " BETWEEN " + std::to_string(from) + " AND " + std::to_string(to);
   // through negative numbers, so that no number is taken twice on the way
   const std::string table = schema::kPrizeTable;
-  const std::string sql = by == 0 ? "DELETE FROM " + table + range
-                                  : "UPDATE " + table + " SET 回数 = -(回数 + " + std::to_string(by) + ")" + range +
-                                        "; UPDATE " + table + " SET 回数 = -回数 WHERE 回数 < 0";
+  const std::string sql = by == 0
+                              ? "DELETE FROM " + table + range
+                              : "UPDATE " + table + " SET " + no + " = -(" + no + " + " + std::to_string(by) + ")" +
+                                    range + "; UPDATE " + table + " SET " + no + " = -" + no + " WHERE " + no + " < 0";
   return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

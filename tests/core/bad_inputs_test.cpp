@@ -12,6 +12,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/settings.h"
 #include "prediction/core/prediction_state.h"
 #include "store/files/replace_file.h"
 #include "store/formats/csv.h"
@@ -374,17 +375,14 @@ TEST(BadSettings, OneUndecodableByteCostsOnlyItsOwnLine) {
     const size_t third = text.find(kSettingKeys[2]);
     text.insert(third + 3, "\x80");
     writeRaw(ini, text);
-    PredictionState s;
-    s.readSettingsFile(ini);
-    for (int i = 0; i < PredictionState::kSettingCount; ++i) EXPECT_EQ(s.reflect[i], i != 2) << i;
+    const ReflectSettings r = Settings::read(ini).prediction();
+    for (int i = 0; i < PredictionState::kSettingCount; ++i) EXPECT_EQ(r[i], i != 2) << i;
   }
   // Shift_JIS with a damaged line
   std::string sjis = "\x95\x70\x93\x78\x95\xaa\x90\xcd\x4f\x70\x74=True\r\n";  // 頻度分析Opt in CP932
   sjis += "\xff\xfe=True\r\n";
   writeRaw(ini, sjis);
-  PredictionState s;
-  s.readSettingsFile(ini);
-  EXPECT_TRUE(s.reflect[0]);
+  EXPECT_TRUE(Settings::read(ini).prediction()[0]);
 }
 
 TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeverHang) {
@@ -396,19 +394,16 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
   bin += "\n間隔分析Opt=True\n";
   for (int i = 0; i < 4096; ++i) bin += static_cast<char>((i * 31 + 5) & 0xFF);
   writeRaw(ini, bin);
-  PredictionState s;
-  s.readSettingsFile(ini);
-  EXPECT_TRUE(s.reflect[1]);
+  EXPECT_TRUE(Settings::read(ini).prediction()[1]);
 
   // huge: the lines within the first 64 KiB count, the rest is not read
   std::string huge = "頻度分析Opt=True\r\n";
   huge += std::string(20 * 1024 * 1024, 'x');
   huge += "\r\n間隔分析Opt=True\r\n";
   writeRaw(ini, huge);
-  PredictionState big;
-  big.readSettingsFile(ini);
-  EXPECT_TRUE(big.reflect[0]);
-  EXPECT_FALSE(big.reflect[1]);
+  const ReflectSettings big = Settings::read(ini).prediction();
+  EXPECT_TRUE(big[0]);
+  EXPECT_FALSE(big[1]);
   EXPECT_LE(readSettingsBytes(ini).size(), kSettingsFileCap);
 
   ::unlink(ini.c_str());
@@ -420,9 +415,8 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
       ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
     }
     if (kind == 2) fs::create_symlink("/dev/zero", ini);
-    PredictionState p;
-    p.readSettingsFile(ini);  // returns at once: no block on a pipe, no endless read of a device
-    EXPECT_EQ(p.reflectCount(), 0) << kind;
+    // returns at once: no block on a pipe, no endless read of a device
+    EXPECT_EQ(Settings::read(ini).bytes(), Settings().bytes()) << kind;
   }
   std::error_code ec;
   fs::remove_all(ini, ec);
@@ -430,9 +424,8 @@ TEST(BadSettings, BinaryHugeFolderPipeDeviceAndUnreadableFilesReadNothingAndNeve
   ::chmod(ini.c_str(), 0);
   EXPECT_EQ(inChild(
                 [&] {
-                  PredictionState p;
-                  p.readSettingsFile(ini);
-                  return std::to_string(p.reflectCount());
+                  const ReflectSettings r = Settings::read(ini).prediction();
+                  return std::to_string(std::count(r.begin(), r.end(), true));
                 },
                 true),
             "0");
@@ -445,11 +438,10 @@ TEST(BadSettings, ASymlinkedSettingsFileIsReadAndWrittenThroughItsLink) {
   writeRaw(real, "頻度分析Opt=True\r\n");
   ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
   fs::create_symlink("real/k.ini", link);
-  PredictionState s;
-  s.readSettingsFile(link);
-  EXPECT_TRUE(s.reflect[0]);
-  s.reflect[1] = true;
-  ASSERT_TRUE(s.writeSettingsFile(link));
+  Settings s = Settings::read(link);
+  EXPECT_TRUE(s.prediction()[0]);
+  s.setPrediction({true, true});
+  ASSERT_TRUE(s.write(link));
   EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
   EXPECT_NE(slurpFile(real).find("間隔分析Opt=True\r\n"), std::string::npos);
   EXPECT_EQ(modeOf(real), 0640u);
@@ -657,8 +649,7 @@ TEST(BadTarget, AnotherUsersLinkIsNeverFollowedAndNoModeIsWidened) {
     const std::string oldBytes = slurpFile(db);
     const Backup backup{db + ".bak", oldBytes};
     const std::string written = writeDatabase(at(db), more, {}, &backup);
-    PredictionState settings;
-    const bool iniWritten = settings.writeSettingsFile(ini);
+    const bool iniWritten = Settings().write(ini);
     EXPECT_EQ(modeOf(victim), 0600u);
     if (foreign) {
       EXPECT_NE(written.find("ほかのユーザーが作ったシンボリックリンク"), std::string::npos) << written;
@@ -748,13 +739,11 @@ TEST(BadTarget, AFolderPathWithSpacesQuotesAndJapaneseWorksThroughout) {
   ASSERT_EQ(r.status, 0) << r.out;
   r = tool("export-csv " + shellQuote(db));
   EXPECT_EQ(r.out, std::string(kCsvHeader) + "\n1,1999-04-13,1,2,3,4,5,6\n");
-  PredictionState s;
-  s.reflect[3] = true;
+  Settings s;
+  s.setPrediction({false, false, false, true});
   const std::string ini = (folder / kSettingsFileName).string();
-  ASSERT_TRUE(s.writeSettingsFile(ini));
-  PredictionState back;
-  back.readSettingsFile(ini);
-  EXPECT_TRUE(back.reflect[3]);
+  ASSERT_TRUE(s.write(ini));
+  EXPECT_TRUE(Settings::read(ini).prediction()[3]);
 }
 
 TEST(BadTarget, AReadOnlySettingsFileIsKeptAtExitAndTheReasonGiven) {
@@ -762,9 +751,8 @@ TEST(BadTarget, AReadOnlySettingsFileIsKeptAtExitAndTheReasonGiven) {
   const std::string ini = dir.file(kSettingsFileName);
   writeRaw(ini, "頻度分析Opt=True\r\n");
   ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
-  PredictionState s;
   std::string why;
-  EXPECT_FALSE(s.writeSettingsFile(ini, &why));
+  EXPECT_FALSE(Settings::read(ini).write(ini, &why));
   EXPECT_NE(why.find("読み取り専用"), std::string::npos) << why;
   EXPECT_EQ(slurpFile(ini), "頻度分析Opt=True\r\n");
   EXPECT_EQ(modeOf(ini), 0444u);

@@ -79,7 +79,7 @@ struct EntryStoreTest : ::testing::Test {
       std::array<std::optional<int>, 6> numbers{first};
       for (int k = 2, f = 1; f < 6; ++k)
         if (k != first) numbers[f++] = k;
-      v.push_back(draw(i, numbers, dateAfter("1900-01-02", 7 * (i - 1))));
+      v.push_back(draw(i, numbers, test::dateAfter("1900-01-02", 7 * (i - 1))));
     }
     make(v);
   }

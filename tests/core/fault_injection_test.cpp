@@ -19,6 +19,7 @@
 #include <functional>
 #include <random>
 
+#include "app/settings.h"
 #include "prediction/core/prediction_state.h"
 #include "store/files/replace_file.h"
 #include "store/formats/csv.h"
@@ -246,9 +247,8 @@ TEST(FaultInjection, AFullDiskDuringTheUpdateOrTheSettingsWriteLeavesTheOldFile)
     const UpdateResult r = updateHistory(db, feed);
     EXPECT_EQ(r.status, UpdateResult::Refused);
     EXPECT_NE(r.details.find("disk I/O error"), std::string::npos) << r.details;
-    PredictionState s;
     FileSizeLimit tiny(40);
-    EXPECT_FALSE(s.writeSettingsFile(ini));
+    EXPECT_FALSE(Settings().write(ini));
   }
   EXPECT_TRUE(slurpFile(db) == old);
   EXPECT_EQ(slurpFile(ini), settingsText(true));
@@ -294,8 +294,7 @@ TEST(FaultInjection, AReadOnlyFolderRefusesEveryWriterWithAMessageAndKeepsTheFil
     o += "import:" + writeDatabase(at(db), history(30)) + "\n";
     const UpdateResult u = updateHistory(db, feed);
     o += "update:" + u.reason + " " + u.details + "\n";
-    PredictionState s;
-    o += std::string("settings:") + (s.writeSettingsFile(ini) ? "written" : "refused") + "\n";
+    o += std::string("settings:") + (Settings().write(ini) ? "written" : "refused") + "\n";
     std::string error;
     auto store = EntryStore::open(at(db), error);
     o += "entry:" + (store ? std::string("opened") : error) + "\n";
@@ -332,7 +331,7 @@ TEST(FaultInjection, AFolderThatVanishesDuringTheWriteIsReported) {
     EXPECT_NE(file.error().find("No such file or directory"), std::string::npos) << file.error();
   }
   EXPECT_NE(writeDatabase(at(f), history(3)).find("No such file or directory"), std::string::npos);
-  EXPECT_FALSE(PredictionState().writeSettingsFile((gone / kSettingsFileName).string()));
+  EXPECT_FALSE(Settings().write((gone / kSettingsFileName).string()));
   const UpdateResult r = updateHistory((gone / "Kazumaki.mdb").string(), "x");
   EXPECT_EQ(r.status, UpdateResult::Missing);
   EXPECT_NE(r.reason.find("存在しません"), std::string::npos) << r.reason;
@@ -438,9 +437,9 @@ TEST(FaultInjection, KilledUpdatesAndSettingsWritesLeaveTheOldOrTheNewFile) {
   ASSERT_EQ(writeDatabase(at(db), test::feedDraws(40)), "");
   const std::string old = slurpFile(db), feed = historyToCsv(test::feedDraws(900));
   const auto update = [&] { updateHistory(db, feed); };
-  PredictionState on;
-  on.reflect.fill(true);
-  const auto settings = [&] { on.writeSettingsFile(ini); };
+  Settings on;
+  on.setPrediction(ReflectSettings{true, true, true, true, true, true, true, true, true, true, true, true});
+  const auto settings = [&] { on.write(ini); };
   std::ofstream(ini, std::ios::binary) << settingsText(false);
   const long updateSteps = stepsOf(update), settingsSteps = stepsOf(settings);
   ASSERT_GT(updateSteps, 3);

@@ -206,7 +206,7 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
       if (no == 0 || x.no == no) change(x);
     return d;
   };
-  auto daysOff = [](int days) { return [days](Draw& d) { d.date = test::date(dateAfter(d.date, days)); }; };
+  auto daysOff = [](int days) { return [days](Draw& d) { d.date = test::date(test::dateAfter(d.date, days)); }; };
   auto without = [](std::vector<Draw> d, int no) {
     std::erase_if(d, [no](const Draw& x) { return x.no == no; });
     return d;

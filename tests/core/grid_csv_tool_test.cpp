@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/settings.h"
 #include "store/sqlite/database.h"
 #include "tests/core/test_history.h"
 #include "windows/window_table.h"
@@ -137,7 +138,7 @@ TEST_F(GridCsvTool, PredictionWindowGivesItsFourGridsSeparatedByEmptyLines) {
   const auto records = parseCsv(out.substr(3), &ok);
   EXPECT_TRUE(ok);
   PredictionState settings;
-  settings.readSettingsFile(ini);
+  settings.reflect = Settings::read(ini).prediction();
   const std::vector<Grid> grids = windowRow(WindowId::Prediction).fill({history, settings});
   ASSERT_EQ(grids.size(), 4u);
   expectRecords(records, {&grids[0], &grids[1], &grids[2], &grids[3]});

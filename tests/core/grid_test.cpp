@@ -77,7 +77,7 @@ TEST(GridJson, ListsCellsWithTextOrAttributes) {
   g.setText(1, 1, "回数\"");
   g.setColors(Block::cell(2, 2), RGB(255, 0, 0), RGB(0xAB, 0xCD, 0xEF));
   g.setBorder(Block::cell(2, 2), kBottom);
-  const std::string json = gridToJson(g);
+  const std::string json = windowToJson(WindowDef{}, {&g});
   EXPECT_NE(json.find("\"visible_rows\":1,\"frozen_rows\":1"), std::string::npos) << json;
   EXPECT_NE(json.find("{\"col\":1,\"row\":1,\"text\":\"回数\\\"\",\"bg\":\"#FFFFFF\",\"fg\":\"#000000\""),
             std::string::npos)

@@ -25,7 +25,6 @@ DatabaseKey reference(const std::string& password, const DatabaseSalt& salt, int
 }  // namespace
 
 TEST(KeyDerivation, EqualsPbkdf2HmacSha1OfTheCryptoLibraryOnEitherPath) {
-  if (!keyDerivationUsesShaInstructions()) std::cout << "[ NOTE ] no SHA instructions here: both paths are portable\n";
   for (KeyDerivationPath path : {KeyDerivationPath::Fastest, KeyDerivationPath::Portable}) {
     SCOPED_TRACE(path == KeyDerivationPath::Fastest ? "fastest" : "portable");
     DatabaseSalt salt;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/settings.h"
 #include "prediction/core/prediction_state.h"
 #include "tests/core/store_fault_helpers.h"
 
@@ -53,9 +54,7 @@ TEST(ReplaceFile, TheSettingsFileKeepsItsPermissionsOnRewrite) {
   const std::string ini = dir.file(kSettingsFileName);
   writeRaw(ini, "頻度分析Opt=True\r\n");
   ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
-  PredictionState s;
-  s.readSettingsFile(ini);
-  ASSERT_TRUE(s.writeSettingsFile(ini));
+  ASSERT_TRUE(Settings::read(ini).write(ini));
   EXPECT_EQ(modeOf(ini), 0640u);
   EXPECT_NE(slurpFile(ini).find("頻度分析Opt=True\r\n"), std::string::npos);
   EXPECT_EQ(dir.names(), (std::set<std::string>{kSettingsFileName}));

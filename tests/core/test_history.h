@@ -52,6 +52,18 @@ inline History history(std::initializer_list<std::array<int, 6>> rows) {
 
 inline History historyRows(std::initializer_list<Row> rows) { return History::fromRows(draws(rows)); }
 
+// The date `days` days after the calendar date YYYY-MM-DD.
+inline std::string dateAfter(const std::string& date, int days) {
+  using namespace std::chrono;
+  const year_month_day ymd{
+      sys_days{year{std::stoi(date.substr(0, 4))} / std::stoi(date.substr(5, 2)) / std::stoi(date.substr(8, 2))} +
+      std::chrono::days{days}};
+  char out[48];
+  std::snprintf(out, sizeof out, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()));
+  return out;
+}
+
 // Draws 1..n as a results feed lists them: five different main numbers, a
 // bonus that is none of them and the dates of the draws' calendar: draw 1 on
 // Tuesday 1999-12-21, then every Tuesday but those from 31 December to

@@ -3,7 +3,7 @@
 // guarantee cannot hold, the window stays usable while a wheel is searched,
 // the lines' 賞金倍率 reads as 当選確認's and sorts or keeps them (never a
 // wheel's), and the lines reach 当選確認 (its file, or its open window).
-#include "entry/combos_window.h"
+#include "tickets/combos_window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "entry/tickets_model.h"
-#include "entry/tickets_window.h"
 #include "frame/grid_setup.h"
 #include "frame/ui/grid_view.h"
 #include "store/formats/csv.h"
 #include "tests/core/test_files.h"
 #include "tests/ui/ui_helpers.h"
+#include "tickets/tickets_model.h"
+#include "tickets/tickets_window.h"
 #include "windows/window_table.h"
 
 namespace fs = std::filesystem;

@@ -41,7 +41,7 @@ std::vector<Draw> numbered(int count) {
     std::array<std::optional<int>, 6> n{first};
     for (int k = 2, f = 1; f < 6; ++k)
       if (k != first) n[f++] = k;
-    Draw d = test::draw(i, n, dateAfter("2020-01-07", 7 * (i - 1)));
+    Draw d = test::draw(i, n, test::dateAfter("2020-01-07", 7 * (i - 1)));
     v.push_back(d);
   }
   return v;
@@ -65,7 +65,7 @@ struct EntryWindowTest : ::testing::Test {
     ASSERT_TRUE(launch->run(*frm));
     test::closePredictionWindow(*frm);
     ASSERT_TRUE(frm->openWindowCaptions().isEmpty());
-    frm->findChild<QAction*>(QStringLiteral("mnuMasterInput"))->trigger();
+    frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
     sub = frm->findChildWindow(WindowId::DataEntry);
     ASSERT_TRUE(sub);
     win = qobject_cast<DataEntryWindow*>(sub->widget());
@@ -135,7 +135,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
   EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
-  EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+  EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("descriptionLabel"))->text(),
             QStringLiteral("当選数字を開催回数毎に入力します（分析対象データとなります）"));
   EXPECT_EQ(win->closeButton()->text(), QStringLiteral("閉じる"));
   ASSERT_EQ(model()->columnCount(), 8);
@@ -192,7 +192,7 @@ TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   // "7" + "1" is not a number 1..31: the text stays in the grid only, marked
   EXPECT_EQ(shown(4, 7), "71");
   EXPECT_EQ(stored()[3].text[5], "7");
-  EXPECT_EQ(cell(4, 7).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+  EXPECT_EQ(cell(4, 7).data(Qt::BackgroundRole).value<QColor>(), EntryGrid::wrongBack());
   // Delete empties the cell in the database
   select(5, 3);
   QTest::keyClick(grid(), Qt::Key_Delete);
@@ -348,11 +348,11 @@ TEST_F(EntryWindowTest, RepeatsAndDatesOutOfOrderStayInTheGridMarked) {
     if (c.written) {
       EXPECT_EQ(file, *c.written ? c.written : c.typed.toStdString()) << c.says;
       EXPECT_EQ(shown(c.line, c.col), file);
-      EXPECT_NE(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+      EXPECT_NE(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryGrid::wrongBack());
     } else {
       EXPECT_EQ(shown(c.line, c.col), c.typed.toStdString());
       EXPECT_NE(file, c.typed.toStdString());
-      EXPECT_EQ(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryModel::wrongBack());
+      EXPECT_EQ(cell(c.line, c.col).data(Qt::BackgroundRole).value<QColor>(), EntryGrid::wrongBack());
       EXPECT_NE(tip.indexOf(QString::fromUtf8(c.says)), -1) << tip.toStdString();
     }
   }

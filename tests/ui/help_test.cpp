@@ -18,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextCursor>
@@ -164,14 +166,24 @@ TEST(HelpFiles, EveryPageHasATitleAndEveryLinkReachesAPageOfTheHelp) {
 }
 
 // Qt's SQLite plugin, which the help engine loads, brings the plain SQLite
-// library into the process.  The program's own SQLCipher must still be the one
-// that reads and writes the encrypted database.
-TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
+// library into the process.  Its calls must reach the program's own SQLCipher
+// (one SQLite in the process: a lock one copy holds is never dropped by the
+// other), and SQLCipher must still read and write the encrypted database.
+TEST(HelpFiles, TheHelpEnginesSqliteIsTheProgramsOwnAndTheDatabaseStillOpens) {
   QHelpEngine engine(builtCollection());
   engine.setReadOnly(true);
   ASSERT_TRUE(engine.setupData()) << engine.error().toStdString();
   ASSERT_FALSE(engine.documentsForKeyword(QStringLiteral("カズマキについて")).isEmpty());
   EXPECT_TRUE(processHasLoaded("libsqlite3")) << "the help engine did not load Qt's SQLite plugin";
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("which-sqlite"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(QStringLiteral("PRAGMA cipher_version"), db);
+    ASSERT_TRUE(q.next()) << "Qt's SQLite driver runs the system's SQLite, not the program's SQLCipher";
+    EXPECT_FALSE(q.value(0).toString().isEmpty());
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("which-sqlite"));
 
   test::ProgramFolder folder(someDraws());  // written by SQLCipher after the plugin came in
   const ConnectString cs = makeConnectString(folder.dir.string());
@@ -200,7 +212,7 @@ TEST(HelpFiles, EncryptedDatabaseStillOpensAfterTheHelpEngineIsSetUp) {
 
 TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
   const QByteArray before = fileHash(folder.collection());
-  action("mnuHelpFile")->trigger();
+  action("actionHelp")->trigger();
   HelpWindow* help = helpOf(frm);
   ASSERT_NE(help, nullptr);
   ASSERT_TRUE(help->isReady()) << help->errorText().toStdString();
@@ -219,7 +231,7 @@ TEST_F(HelpMainFrmTest, HelpMenuOpensTheIndexAtTheOverviewKeywordAndItsPage) {
   EXPECT_EQ(heading.charFormat().foreground().color(), QColor(0, 0, 128));
 
   // the same window again, not a second one, and no second history entry
-  action("mnuHelpFile")->trigger();
+  action("actionHelp")->trigger();
   EXPECT_EQ(frm.helpWindow(), help);
   EXPECT_FALSE(help->browser()->isBackwardAvailable());
   help->close();
@@ -352,7 +364,7 @@ TEST(HelpMissing, HelpMenuWithoutTheHelpFilesSaysWhichFileIsMissing) {
   test::ProgramStart start(folder);
   ASSERT_TRUE(start.run(frm));
   test::MessageBoxWatcher box;
-  frm.findChild<QAction*>(QStringLiteral("mnuHelpFile"))->trigger();
+  frm.findChild<QAction*>(QStringLiteral("actionHelp"))->trigger();
   EXPECT_TRUE(box.seen);
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   EXPECT_EQ(box.icon, QMessageBox::Critical);
@@ -380,7 +392,7 @@ TEST(HelpMissing, DamagedCollectionFileGivesAMessageNotACrash) {
 
 TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   frm.show();
-  action("mnuAbout")->trigger();
+  action("actionAbout")->trigger();
   auto* sub = qobject_cast<ChildFrame*>(frm.mdiArea()->activeSubWindow());
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("バージョン情報"));
@@ -422,7 +434,7 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
   EXPECT_FALSE(sub->isMaximized());
 
   // one instance; 閉じる closes it
-  action("mnuAbout")->trigger();
+  action("actionAbout")->trigger();
   EXPECT_EQ(frm.mdiArea()->subWindowList().size(), 1);
   about->closeButton()->click();
   EXPECT_TRUE(frm.mdiArea()->subWindowList().isEmpty());
@@ -432,7 +444,7 @@ TEST_F(HelpMainFrmTest, AboutDialogShowsItsFourLabelsAndCloses) {
 TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   // no data window open: the flag stays set, so data entry remains possible
   EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
-  action("mnuAbout")->trigger();
+  action("actionAbout")->trigger();
   EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   frm.findChildWindow(WindowId::About)->close();
   EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
@@ -441,12 +453,12 @@ TEST_F(HelpMainFrmTest, AboutDialogLeavesPropEndAlone) {
   // an analysis window open: closing the About dialog must not set the flag
   frm.openWindow(WindowId::AppearanceInterval);
   EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
-  action("mnuAbout")->trigger();
+  action("actionAbout")->trigger();
   EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   frm.findChildWindow(WindowId::About)->close();  // the close box
   EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm.findChildWindow(WindowId::About) == nullptr; }));
-  action("mnuAbout")->trigger();
+  action("actionAbout")->trigger();
   qobject_cast<AboutDialog*>(frm.findChildWindow(WindowId::About)->widget())->closeButton()->click();
   EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
 }

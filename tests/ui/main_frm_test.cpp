@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "store/formats/csv.h"
@@ -20,6 +19,7 @@
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
+#include "tickets/tickets_window.h"
 #include "windows/window_table.h"
 
 using namespace km;
@@ -44,10 +44,10 @@ struct MainFrmTest : ::testing::Test {
   int openCount() const { return static_cast<int>(frm.mdiArea()->subWindowList().size()); }
 };
 
-// Walks the menu bar: "level name caption" per item, in order.
+// Walks the menu bar: "level caption" per item, in order.
 void collect(const QList<QAction*>& actions, int level, std::vector<std::string>& out) {
   for (QAction* a : actions) {
-    out.push_back(std::to_string(level) + " " + a->objectName().toStdString() + " " + a->text().toStdString());
+    out.push_back(std::to_string(level) + " " + a->text().toStdString());
     if (a->menu()) collect(a->menu()->actions(), level + 1, out);
   }
 }
@@ -61,49 +61,49 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
   std::vector<std::string> items;
   collect(frm.menuBar()->actions(), 0, items);
   const std::vector<std::string> expected = {
-      "0 mnuEnd 終了(&X)",
-      "0 mnuYoso 一発ゼノバ予想(&D)",
-      "0 mnuMain データ分析(&S)",
-      "1 mnuHindo 頻度分析",
-      "2 mnuSyutugenHindo 出現頻度分析",
-      "2 mnuSyutugenKaisu 回数別出現分析",
-      "1 mnuKankaku 間隔分析",
-      "2 mnuSyutugenKankaku 出現間隔分析",
-      "2 mnuNumberKankaku 数字間隔分析",
-      "1 mnuZenkaiSyutugen 出現回数分析",
-      "1 mnuBaratsuki バラツキ分析",
-      "1 mnuHippari 引っ張り分析",
-      "1 mnuRenbanTobiishi 連番・飛び石分析",
-      "1 mnuHonsuji 数字合計分析",
-      "1 mnuPattern 組合せパターン分析",
-      "2 mnuLowHightPattern 低数字・高数字の組合せパターン分析",
-      "2 mnuKisuGusuPattern 偶数・奇数の組合せパターン分析",
-      "1 mnu5BunkatsuKeiko 4分割傾向分析",
-      "1 mnuBunkatsuData 分割データ分析",
-      "2 mnu6BunkatsuData 6分割データ分析",
-      "2 mnu7BunkatsuData 7分割データ分析",
-      "2 mnu11BunkatsuData 10分割データ分析",
-      "1 mnuLastChar 下一桁出現傾向分析",
-      "1 mnuLastCharRenzoku 下一桁連続出現回数分析",
-      "1  ",  // the separator
-      "1 mnuAisyou 相性分析",
-      "1 mnuYosoSeiseki 予想の成績",
-      "1 mnuGraph グラフ",
-      "1 mnuKentei 検定",
-      "1 mnuTousenKakunin 当選確認",
-      "1 mnuKumiawaseSakusei 組合せ作成",
-      "1 mnuNinkido 人気度",
-      "0 mnuHosyu データ管理(&M)",
-      "1 mnuMasterUpdate 当選データ最新化(&U)",
-      "1 mnuMasterInput 当選データ入力(&I)",
-      "0 mnuWindow ウィンドウ(&W)",
-      "1 mnuWindowHorizontal 上下に並べて表示(&H)",
-      "1 mnuWindowVertical 左右に並べて表示(&V)",
-      "1 mnuWindowCascade 重ねて表示(&C)",
-      "1 mnuWindowArrangeIcon アイコンの整列(&A)",
-      "0 mnuHelp ヘルプ(&H)",
-      "1 mnuHelpFile ヘルプ(&H)",
-      "1 mnuAbout バージョン情報(&A)",
+      "0 終了(&X)",
+      "0 一発ゼノバ予想(&D)",
+      "0 データ分析(&S)",
+      "1 頻度分析",
+      "2 出現頻度分析",
+      "2 回数別出現分析",
+      "1 間隔分析",
+      "2 出現間隔分析",
+      "2 数字間隔分析",
+      "1 出現回数分析",
+      "1 バラツキ分析",
+      "1 引っ張り分析",
+      "1 連番・飛び石分析",
+      "1 数字合計分析",
+      "1 組合せパターン分析",
+      "2 低数字・高数字の組合せパターン分析",
+      "2 偶数・奇数の組合せパターン分析",
+      "1 4分割傾向分析",
+      "1 分割データ分析",
+      "2 6分割データ分析",
+      "2 7分割データ分析",
+      "2 10分割データ分析",
+      "1 下一桁出現傾向分析",
+      "1 下一桁連続出現回数分析",
+      "1 ",  // the separator
+      "1 相性分析",
+      "1 予想の成績",
+      "1 グラフ",
+      "1 検定",
+      "1 当選確認",
+      "1 組合せ作成",
+      "1 人気度",
+      "0 データ管理(&M)",
+      "1 当選データ最新化(&U)",
+      "1 当選データ入力(&I)",
+      "0 ウィンドウ(&W)",
+      "1 上下に並べて表示(&H)",
+      "1 左右に並べて表示(&V)",
+      "1 重ねて表示(&C)",
+      "1 アイコンの整列(&A)",
+      "0 ヘルプ(&H)",
+      "1 ヘルプ(&H)",
+      "1 バージョン情報(&A)",
   };
   EXPECT_EQ(items, expected);
 }
@@ -111,7 +111,7 @@ TEST_F(MainFrmTest, CaptionAndMenuTree) {
 TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) {
   int opened = 0;
   for (QAction* bar : frm.menuBar()->actions()) {
-    if (bar->objectName() != "mnuMain") continue;
+    if (bar->objectName() != "menuAnalyses") continue;
     std::vector<QAction*> leaves;
     std::function<void(QMenu*)> walk = [&](QMenu* m) {
       for (QAction* a : m->actions())
@@ -123,14 +123,21 @@ TEST_F(MainFrmTest, EveryAnalysisMenuItemOpensItsWindowAtTheTopLeftWithItsSize) 
       auto* sub = qobject_cast<ChildFrame*>(frm.mdiArea()->activeSubWindow());
       ASSERT_NE(sub, nullptr) << a->objectName().toStdString();
       const WindowDef& def = sub->def();
-      EXPECT_EQ(sub->windowTitle().toStdString(), def.caption);
+      // the window of the table's row that names this action, under its caption
+      const auto rows = menuWindows();
+      const auto row = std::find_if(rows.begin(), rows.end(), [&](const WindowRow* r) {
+        return a->objectName() == QString::fromUtf8(r->menu.name);
+      });
+      ASSERT_NE(row, rows.end()) << a->objectName().toStdString();
+      EXPECT_EQ(def.name, (*row)->def.name);
+      EXPECT_EQ(sub->windowTitle().toStdString(), (*row)->def.caption);
       EXPECT_EQ(sub->pos(), QPoint(0, 0));
       // its designed size, as far as the area has room for it
       EXPECT_EQ(sub->size(),
                 ChildFrame::twipsToPixels(sub, def.width, def.height).boundedTo(frm.mdiArea()->viewport()->size()))
           << def.name;
       EXPECT_FALSE(frm.openWindowCaptions().isEmpty());
-      auto* close = sub->widget()->findChild<QPushButton*>(QStringLiteral("Command1"));
+      auto* close = sub->widget()->findChild<QPushButton*>(QStringLiteral("closeButton"));
       ASSERT_NE(close, nullptr) << def.name;
       EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
       close->click();
@@ -159,7 +166,7 @@ TEST_F(MainFrmTest, DataEntryOpensOnlyWhenNoWindowShowsTheHistory) {
   frm.openWindow(WindowId::About);  // shows no history
   {
     test::MessageBoxWatcher box;
-    action("mnuMasterInput")->trigger();
+    action("actionEntry")->trigger();
     EXPECT_TRUE(box.seen);
     EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
     EXPECT_EQ(box.text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。\n") +
@@ -168,7 +175,7 @@ TEST_F(MainFrmTest, DataEntryOpensOnlyWhenNoWindowShowsTheHistory) {
   }
   EXPECT_EQ(frm.findChildWindow(WindowId::DataEntry), nullptr);
   frm.findChildWindow(WindowId::AppearanceInterval)->close();
-  action("mnuMasterInput")->trigger();
+  action("actionEntry")->trigger();
   QMdiSubWindow* entry = frm.findChildWindow(WindowId::DataEntry);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->windowTitle(), QStringLiteral("当選データ入力"));
@@ -255,7 +262,7 @@ TEST_F(MainFrmTest, ExitClosesEveryWindowWithoutAQuestion) {
   frm.show();
   frm.openWindow(WindowId::AppearanceFrequency);
   frm.openWindow(WindowId::AppearanceInterval);
-  action("mnuEnd")->trigger();
+  action("actionQuit")->trigger();
   EXPECT_EQ(openCount(), 0);
   EXPECT_TRUE(frm.openWindowCaptions().isEmpty());
   EXPECT_FALSE(frm.isVisible());

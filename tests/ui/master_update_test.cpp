@@ -436,7 +436,7 @@ struct MenuUpdateTest : UpdateTest {
   // Chooses the menu item and answers the message box that ends it with `button`.
   std::unique_ptr<test::MessageBoxWatcher> choose(QMessageBox::StandardButton button = QMessageBox::Ok) {
     auto w = std::make_unique<test::MessageBoxWatcher>(button);
-    frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
+    frm->findChild<QAction*>(QStringLiteral("actionUpdate"))->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->seen; }, 30000));
     return w;
   }
@@ -483,7 +483,7 @@ TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) 
 
 TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButtonEndsTheTransfer) {
   use("/stall");
-  frm->findChild<QAction*>(QStringLiteral("mnuMasterUpdate"))->trigger();
+  frm->findChild<QAction*>(QStringLiteral("actionUpdate"))->trigger();
   QPointer<MasterUpdateDialog> dialog = frm->findChild<MasterUpdateDialog*>();
   ASSERT_NE(dialog, nullptr);
   auto* bar = dialog->findChild<QProgressBar*>();
@@ -502,13 +502,13 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
   frm->mdiArea()->closeAllSubWindows();
   ASSERT_TRUE(test::runQueuedCalls());
   auto menu = [&](const char* name) { frm->findChild<QAction*>(QString::fromUtf8(name))->trigger(); };
-  menu("mnuSyutugenHindo");
+  menu("actionAppearanceFrequency");
   EXPECT_NE(frm->findChildWindow(WindowId::AppearanceFrequency), nullptr);
   frm->findChildWindow(WindowId::AppearanceFrequency)->close();
   ASSERT_TRUE(test::runQueuedCalls());
   {
     test::MessageBoxWatcher refused;
-    menu("mnuMasterInput");
+    menu("actionEntry");
     ASSERT_TRUE(QTest::qWaitFor([&] { return refused.seen; }, 30000));
     EXPECT_EQ(refused.text, MasterUpdateDialog::entryRefusalText());
     EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), nullptr);
@@ -522,7 +522,7 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
   EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
   expectUntouched("cancel button");
   test::MessageBoxWatcher refusal;  // answered, should one still come
-  menu("mnuMasterInput");
+  menu("actionEntry");
   EXPECT_FALSE(refusal.seen) << refusal.text.toStdString();
   EXPECT_NE(frm->findChildWindow(WindowId::DataEntry), nullptr) << "the update has ended";
 }

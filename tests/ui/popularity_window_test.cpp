@@ -11,12 +11,12 @@
 #include <filesystem>
 
 #include "analyses/popularity/popularity_grid.h"
-#include "entry/tickets_model.h"
-#include "entry/tickets_window.h"
 #include "frame/grid_setup.h"
 #include "frame/ui/grid_view.h"
 #include "store/formats/csv.h"
 #include "tests/core/analyses/popularity_made_history.h"
+#include "tickets/tickets_model.h"
+#include "tickets/tickets_window.h"
 #include "windows/window_table.h"
 
 namespace km {

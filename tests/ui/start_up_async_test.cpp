@@ -53,7 +53,7 @@ TEST(StartUpAsync, ActivatedBeforeTheHistoryThePredictionWindowOpensWhenItArrive
   HistoryLoader loader(cs);
   frm.startUp(loader);
   EXPECT_TRUE(frm.loading());
-  EXPECT_EQ(enabledBarItems(frm), QStringList{"mnuEnd"}) << "no command but 終了 before the history is there";
+  EXPECT_EQ(enabledBarItems(frm), QStringList{"actionQuit"}) << "no command but 終了 before the history is there";
   EXPECT_EQ(frm.history().recordCount(), 0);
   activate(frm);
   EXPECT_EQ(frm.findChildWindow(WindowId::Prediction), nullptr) << "no prediction without a history";
@@ -182,7 +182,7 @@ TEST(StartUpAsync, AReadPastItsTimeLimitEndsInAStopBoxAndMeanwhileTheProgramCanB
   HistoryLoader loader(cs, std::chrono::milliseconds(300));
   test::MessageBoxWatcher box;
   frm.startUp(loader);
-  EXPECT_EQ(enabledBarItems(frm), QStringList{"mnuEnd"});
+  EXPECT_EQ(enabledBarItems(frm), QStringList{"actionQuit"});
   ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 30000));
   EXPECT_FALSE(ended.at(0).at(0).toBool());
   EXPECT_TRUE(box.seen);

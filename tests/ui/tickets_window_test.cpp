@@ -1,7 +1,7 @@
 // 当選確認 as the user works it: typed and pasted lines reach tickets.csv and
 // the wins below, a damaged file is kept until the user says otherwise, and
 // the prediction window's lines arrive through the main window.
-#include "entry/tickets_window.h"
+#include "tickets/tickets_window.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +16,13 @@
 #include <fstream>
 
 #include "analyses/tickets/ticket_check.h"
-#include "entry/tickets_model.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
 #include "store/formats/csv.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
+#include "tickets/tickets_model.h"
 #include "windows/window_table.h"
 
 namespace fs = std::filesystem;

@@ -250,7 +250,7 @@ TEST_F(Arranged, AMaximisedEntryWindowFitsTheArea) {
     w->showMaximized();
     QApplication::sendPostedEvents();
     EXPECT_EQ(w->geometry(), frm.mdiArea()->viewport()->rect());
-    auto* grid = w->findChild<QTableView*>(QStringLiteral("fpSpread1"));
+    auto* grid = w->findChild<QTableView*>(QStringLiteral("gridView"));
     const QRect at(grid->mapTo(w, QPoint(0, 0)), grid->size());
     EXPECT_TRUE(w->rect().contains(at));
     // as many lines as there is room for, up to all it is made for

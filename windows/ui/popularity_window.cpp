@@ -187,7 +187,7 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
   chart_ = new PopularityChart(*model_, this);
   middle->addWidget(chart_, 1);
   gridView_ = new GridView(this);
-  gridView_->setObjectName(QStringLiteral("fpSpread1"));
+  gridView_->setObjectName(QStringLiteral("gridView"));
   gridView_->setGrid(&grid_);
   gridView_->setLegend(def.legend);
   gridView_->setGrowsToShowMore(true);
@@ -200,10 +200,10 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
 
   auto* lineRow = new QHBoxLayout;
   auto* caption = new QLabel(QStringLiteral("この数字なら"), this);
-  caption->setObjectName(QStringLiteral("LabelLine"));
+  caption->setObjectName(QStringLiteral("lineLabel"));
   lineRow->addWidget(caption);
   lineField_ = new QLineEdit(this);
-  lineField_->setObjectName(QStringLiteral("TextLine"));
+  lineField_->setObjectName(QStringLiteral("lineField"));
   lineField_->setPlaceholderText(QStringLiteral("例：3 7 12 20 31"));
   lineField_->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')) * 22);
   lineField_->setEnabled(model_->fitted());
@@ -214,7 +214,7 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
   // short lines, one a tier, that never wrap
   lineResult_ = new QLabel(this);
   lineResult_->setTextFormat(Qt::PlainText);
-  lineResult_->setObjectName(QStringLiteral("LabelLineResult"));
+  lineResult_->setObjectName(QStringLiteral("lineResult"));
   layout->addWidget(lineResult_);
   connect(lineField_, &QLineEdit::textChanged, this, &PopularityWindow::checkLine);
 
@@ -226,7 +226,7 @@ PopularityWindow::PopularityWindow(const WindowDef& def, const History& history,
   }
   bottom->addStretch(1);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
-  closeButton_->setObjectName(QStringLiteral("Command1"));
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(closeButton_);
   layout->addLayout(bottom);

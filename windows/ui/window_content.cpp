@@ -6,14 +6,14 @@
 #include <memory>
 #include <utility>
 
-#include "entry/combos_window.h"
 #include "entry/data_entry_window.h"
-#include "entry/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/extras.h"
 #include "help/about_dialog.h"
 #include "prediction/core/backtest.h"
 #include "prediction/ui/prediction_window.h"
+#include "tickets/combos_window.h"
+#include "tickets/tickets_window.h"
 #include "windows/ui/popularity_window.h"
 
 namespace km {
@@ -51,7 +51,7 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
       return w;
     }
     case WindowKind::Prediction: {
-      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent);
+      auto* w = new PredictionWindow(ctx.prediction, ctx.history, parent, ctx.keepPrediction);
       for (int i = 0; i < kPredictionGridCount; ++i) grids.push_back(&w->grid(i));
       return w;
     }

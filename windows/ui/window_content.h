@@ -13,12 +13,14 @@ class QMdiArea;
 namespace km {
 
 // What the windows are built from: the main window's history and prediction
-// state (the prediction window changes its settings), and the database the
-// data entry window edits (当選確認 keeps tickets.csv beside it).
+// state (the prediction window changes its switches, and gives them to
+// `keepPrediction` after each change), and the database the data entry window
+// edits (当選確認 keeps tickets.csv beside it).
 struct WindowContext {
   const History& history;
   PredictionState& prediction;
   ConnectString database;
+  std::function<void(const ReflectSettings&)> keepPrediction = {};
 };
 
 // Builds the content of `row`'s window into `frame` (made for that row),

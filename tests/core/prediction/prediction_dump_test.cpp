@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/settings.h"
 #include "prediction/core/prediction_methods.h"
 #include "tests/core/test_history.h"
 
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 
 std::vector<Grid> gridsWithSettingsFile(const History& h, const std::string& ini) {
   PredictionState settings;
-  settings.readSettingsFile(ini);
+  settings.reflect = Settings::read(ini).prediction();
   return predictionGrids(h, settings);
 }
 
@@ -45,7 +46,7 @@ TEST(PredictionDump, FollowsTheSettingsFile) {
 
   // Same as opening the window on a state that read that file.
   PredictionState s;
-  s.readSettingsFile(ini);
+  s.reflect = Settings::read(ini).prediction();
   PredictionGrids w;
   openPrediction(s, h, w);
   for (int i = 0; i < 4; ++i)

@@ -1,9 +1,9 @@
-#include "entry/tickets_model.h"
+#include "tickets/tickets_model.h"
 
 #include <QColor>
 #include <algorithm>
 
-#include "entry/entry_model.h"
+#include "frame/ui/entry_grid.h"
 #include "store/domain_values.h"
 
 namespace km {
@@ -127,7 +127,7 @@ QVariant TicketsModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
       return col == Note ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignCenter);
     case Qt::BackgroundRole:
-      if (!problem(row, col).isEmpty()) return EntryModel::wrongBack();
+      if (!problem(row, col).isEmpty()) return EntryGrid::wrongBack();
       if (!isBlank(l) && col != Note && l[col].trimmed().isEmpty()) return QColor(255, 255, 200);  // still to fill
       return {};
     case Qt::ToolTipRole: {

@@ -1,4 +1,4 @@
-#include "entry/tickets_window.h"
+#include "tickets/tickets_window.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +16,7 @@
 
 #include "analyses/popularity/popularity_model.h"
 #include "analyses/tickets/ticket_check.h"
-#include "entry/tickets_model.h"
+#include "tickets/tickets_model.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
 #include "frame/ui/message_box.h"
@@ -53,7 +53,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
   layout->setSpacing(4);
-  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "Label1"));
+  layout->addWidget(plainLabel(QString::fromStdString(def.description), this, "descriptionLabel"));
 
   // The tickets.
   damaged_ = plainLabel({}, this, "LabelDamaged");
@@ -62,7 +62,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   damaged_->setPalette(red);
   layout->addWidget(damaged_);
   tickets_ = new TicketsGrid(this);
-  tickets_->setObjectName(QStringLiteral("fpSpreadTickets"));
+  tickets_->setObjectName(QStringLiteral("ticketsView"));
   tickets_->setModel(model_);
   tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
   const QFontMetrics fm(GridView::gridFont());
@@ -93,11 +93,11 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
                  this, "LabelHint"),
       1);
   delete_ = new QPushButton(QStringLiteral("行削除"), this);
-  delete_->setObjectName(QStringLiteral("CmdDelete"));
+  delete_->setObjectName(QStringLiteral("deleteButton"));
   connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
   ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
   prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる"), this);
-  prediction_->setObjectName(QStringLiteral("CmdPrediction"));
+  prediction_->setObjectName(QStringLiteral("predictionButton"));
   prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
   prediction_->setEnabled(static_cast<bool>(predictionLines_));
   connect(prediction_, &QPushButton::clicked, this, [this] {
@@ -105,7 +105,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   });
   ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
   afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
-  afresh_->setObjectName(QStringLiteral("CmdAfresh"));
+  afresh_->setObjectName(QStringLiteral("afreshButton"));
   connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
   ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
   layout->addLayout(ticketButtons);
@@ -113,23 +113,23 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // Any line over the whole history.
   auto* lineRow = new QHBoxLayout;
   auto* lineCaption = new QLabel(QStringLiteral("この数字なら"), this);
-  lineCaption->setObjectName(QStringLiteral("LabelLine"));
+  lineCaption->setObjectName(QStringLiteral("lineLabel"));
   lineRow->addWidget(lineCaption);
   lineField_ = new QLineEdit(this);
-  lineField_->setObjectName(QStringLiteral("TextLine"));
+  lineField_->setObjectName(QStringLiteral("lineField"));
   lineField_->setPlaceholderText(QStringLiteral("例：3 7 12 20 31"));
   lineField_->setFixedWidth(digit * 22);
   lineCaption->setBuddy(lineField_);
   lineRow->addWidget(lineField_);
   lineRow->addStretch(1);
   layout->addLayout(lineRow);
-  lineResult_ = plainLabel({}, this, "LabelLineResult");
+  lineResult_ = plainLabel({}, this, "lineResult");
   layout->addWidget(lineResult_);
   connect(lineField_, &QLineEdit::textChanged, this, &TicketsWindow::checkLine);
 
   // The wins.
   view_ = new GridView(this);
-  view_->setObjectName(QStringLiteral("fpSpread1"));
+  view_->setObjectName(QStringLiteral("gridView"));
   view_->setGrowsToShowMore(true);
   layout->addWidget(view_, 1, Qt::AlignLeft);
   // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
@@ -142,7 +142,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
             .arg(item.sampleBg.b)
             .arg(QString::fromStdString(item.label).toHtmlEscaped());
   auto* legendLabel = new QLabel(legend, this);
-  legendLabel->setObjectName(QStringLiteral("LabelLegend"));
+  legendLabel->setObjectName(QStringLiteral("legendLabel"));
   legendLabel->setTextFormat(Qt::RichText);
   layout->addWidget(legendLabel);
   chance_ = plainLabel({}, this, "LabelChance");
@@ -150,14 +150,14 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // two short lines that never wrap (a wrap could split "1,100円" after its comma)
   totals_ = new QLabel(this);
   totals_->setTextFormat(Qt::PlainText);
-  totals_->setObjectName(QStringLiteral("LabelTotals"));
+  totals_->setObjectName(QStringLiteral("totalsLabel"));
   layout->addWidget(totals_);
   layout->addStretch(0);
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
   close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setObjectName(QStringLiteral("Command1"));
+  close_->setObjectName(QStringLiteral("closeButton"));
   connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close_);
   layout->addLayout(bottom);

@@ -71,7 +71,6 @@ class CombosWindow : public QWidget {
   const std::vector<TicketNumbers>& lines() const { return lines_; }
   const std::vector<double>& lineFactors() const { return factors_; }
   // How many lines were made before the factor kept some.
-  size_t linesMade() const { return made_.lines.size(); }
   // The model 賞金倍率 comes from, fitted once when the window opens.
   const PopularityModel& popularity() const { return *popularity_; }
   GridView* figuresView() const { return figuresView_; }

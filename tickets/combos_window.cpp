@@ -1,4 +1,4 @@
-#include "entry/combos_window.h"
+#include "tickets/combos_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,8 +23,8 @@
 
 #include "analyses/popularity/popularity_grid.h"
 #include "analyses/tickets/ticket_check.h"
-#include "entry/tickets_model.h"
-#include "entry/tickets_window.h"
+#include "tickets/tickets_model.h"
+#include "tickets/tickets_window.h"
 #include "frame/ui/analysis_window.h"
 #include "frame/ui/child_frame.h"
 #include "frame/ui/grid_view.h"
@@ -122,7 +122,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
     const CountRange r = countRange(c);
     for (int v = r.first; v <= r.last; ++v) {
       auto* b = new QCheckBox(QString::number(v), conditionsBox);
-      b->setObjectName(QStringLiteral("Count%1_%2").arg(static_cast<int>(c)).arg(v));
+      b->setObjectName(QStringLiteral("countBox%1_%2").arg(static_cast<int>(c)).arg(v));
       connect(b, &QCheckBox::toggled, this, &CombosWindow::readConditions);
       counts_[static_cast<size_t>(c)][static_cast<size_t>(v)] = b;
       row->addWidget(b);
@@ -148,7 +148,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   grid->addWidget(countLabel(QStringLiteral("低数字（1〜15）の個数(&L)"), Condition::Low), 1, 4);
 
   sum_ = new QCheckBox(QStringLiteral("合計(&S)"), conditionsBox);
-  sum_->setObjectName(QStringLiteral("CheckSum"));
+  sum_->setObjectName(QStringLiteral("sumCheck"));
   auto sumSpin = [&](int value, const char* name) {
     auto* s = new QSpinBox(conditionsBox);
     s->setObjectName(QString::fromUtf8(name));
@@ -170,7 +170,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   grid->addLayout(countRow(Condition::LastDigits), 3, 1, 1, 3);
   grid->addWidget(countLabel(QStringLiteral("下一桁の種類(&D)"), Condition::LastDigits), 3, 0);
   recentDraws_ = new QSpinBox(conditionsBox);
-  recentDraws_->setObjectName(QStringLiteral("SpinRecent"));
+  recentDraws_->setObjectName(QStringLiteral("recentDrawsBox"));
   recentDraws_->setRange(1, kMaxRecentDraws);
   recentDraws_->setValue(Conditions{}.recentDraws);
   connect(recentDraws_, &QSpinBox::valueChanged, this, &CombosWindow::readConditions);
@@ -183,7 +183,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   grid->addLayout(countRow(Condition::Recent), 3, 5);
 
   clear_ = new QPushButton(QStringLiteral("条件をすべて外す(&X)"), conditionsBox);
-  clear_->setObjectName(QStringLiteral("CmdClear"));
+  clear_->setObjectName(QStringLiteral("clearButton"));
   connect(clear_, &QPushButton::clicked, this, [this] {
     const QSignalBlocker a(axis_), e(excluded_), s(sum_);
     axis_->clear();
@@ -208,7 +208,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
 
   // The figures, and what they mean.
   figuresView_ = new GridView(this);
-  figuresView_->setObjectName(QStringLiteral("fpSpreadFigures"));
+  figuresView_->setObjectName(QStringLiteral("figuresView"));
   layout->addWidget(figuresView_, 0, Qt::AlignLeft);
   sentence_ = plainLabel(this, "LabelShares");
   layout->addWidget(sentence_);
@@ -222,7 +222,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   const char* modeTexts[] = {"すべて(&B)（10,000口まで）", "無作為に(&K)", "保証つき(&W)"};
   for (size_t m = 0; m < modes_.size(); ++m) {
     modes_[m] = new QRadioButton(QString::fromUtf8(modeTexts[m]), waysBox);
-    modes_[m]->setObjectName(QStringLiteral("OptionMode%1").arg(m));
+    modes_[m]->setObjectName(QStringLiteral("modeOption%1").arg(m));
     connect(modes_[m], &QRadioButton::toggled, this, &CombosWindow::modeChanged);
   }
   ways->addWidget(modes_[0], 0, 0, 1, 2);
@@ -230,14 +230,14 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   auto* random = new QHBoxLayout;
   random->setSpacing(4);
   randomCount_ = new QSpinBox(waysBox);
-  randomCount_->setObjectName(QStringLiteral("SpinLines"));
+  randomCount_->setObjectName(QStringLiteral("randomCountBox"));
   randomCount_->setRange(1, kMaxLinesShown);
   randomCount_->setValue(kDefaultRandomLines);
   random->addWidget(randomCount_);
   random->addWidget(new QLabel(QStringLiteral("口"), waysBox));
   random->addSpacing(8);
   seed_ = new QLineEdit(waysBox);
-  seed_->setObjectName(QStringLiteral("TextSeed"));
+  seed_->setObjectName(QStringLiteral("seedField"));
   seed_->setValidator(new QIntValidator(0, static_cast<int>(kMaxSeed), seed_));
   seed_->setText(QString::number(QRandomGenerator::global()->bounded(static_cast<quint32>(kMaxSeed) + 1)));
   seed_->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("0000000000")) + 12);
@@ -245,7 +245,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   random->addWidget(buddyLabel(QStringLiteral("シード(&I)"), seed_, waysBox));
   random->addWidget(seed_);
   newSeed_ = new QPushButton(QStringLiteral("シードを変える(&G)"), waysBox);
-  newSeed_->setObjectName(QStringLiteral("CmdNewSeed"));
+  newSeed_->setObjectName(QStringLiteral("newSeedButton"));
   connect(newSeed_, &QPushButton::clicked, this, [this] {
     seed_->setText(QString::number(QRandomGenerator::global()->bounded(static_cast<quint32>(kMaxSeed) + 1)));
   });
@@ -255,7 +255,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   ways->addLayout(random, 1, 1);
 
   pool_ = new QLineEdit(waysBox);
-  pool_->setObjectName(QStringLiteral("TextPool"));
+  pool_->setObjectName(QStringLiteral("poolField"));
   pool_->setMaxLength(200);
   auto* poolRow = new QHBoxLayout;
   poolRow->setSpacing(4);
@@ -292,13 +292,13 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
       "賞金倍率は、その口が当たったときの賞金の期待値が平均的な買い目の何倍かの推定です"
       "（人気度から）。当たりやすさは変わりません。");
   sortByFactor_ = new QCheckBox(QStringLiteral("賞金倍率の高い順に並べる(&F)"), waysBox);
-  sortByFactor_->setObjectName(QStringLiteral("CheckSortFactor"));
+  sortByFactor_->setObjectName(QStringLiteral("sortByFactorCheck"));
   sortByFactor_->setToolTip(factorTip);
   connect(sortByFactor_, &QCheckBox::toggled, this, &CombosWindow::showMade);
   factor->addWidget(sortByFactor_);
   factor->addSpacing(8);
   minFactor_ = new QDoubleSpinBox(waysBox);
-  minFactor_->setObjectName(QStringLiteral("SpinMinFactor"));
+  minFactor_->setObjectName(QStringLiteral("minFactorBox"));
   minFactor_->setRange(0, kMaxMinFactor);
   minFactor_->setSingleStep(kMinFactorStep);
   minFactor_->setDecimals(2);
@@ -323,10 +323,10 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
 
   auto* run = new QHBoxLayout;
   make_ = new QPushButton(QStringLiteral("作成(&M)"), waysBox);
-  make_->setObjectName(QStringLiteral("CmdMake"));
+  make_->setObjectName(QStringLiteral("makeButton"));
   connect(make_, &QPushButton::clicked, this, &CombosWindow::makeLines);
   cancel_ = new QPushButton(QStringLiteral("キャンセル(&C)"), waysBox);
-  cancel_->setObjectName(QStringLiteral("CmdCancel"));
+  cancel_->setObjectName(QStringLiteral("cancelButton"));
   connect(cancel_, &QPushButton::clicked, this, [this] {
     if (stop_) stop_->store(true);
   });
@@ -344,14 +344,14 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   result_ = plainLabel(this, "LabelResult");
   left->addWidget(result_);
   handOff_ = new QPushButton(QStringLiteral("当選確認に入れる(&T)"), this);
-  handOff_->setObjectName(QStringLiteral("CmdHandOff"));
+  handOff_->setObjectName(QStringLiteral("handOffButton"));
   handOff_->setToolTip(QStringLiteral("並んでいる口を、次の回の買い目として当選確認に入れます"));
   connect(handOff_, &QPushButton::clicked, this, &CombosWindow::handOff);
   left->addWidget(handOff_, 0, Qt::AlignLeft);
   left->addStretch(1);
   linesRow->addLayout(left, 1);
   linesView_ = new GridView(this);
-  linesView_->setObjectName(QStringLiteral("fpSpreadLines"));
+  linesView_->setObjectName(QStringLiteral("linesView"));
   linesView_->setGrowsToShowMore(true);
   linesRow->addWidget(linesView_, 0, Qt::AlignTop);
   layout->addLayout(linesRow, 1);
@@ -359,7 +359,7 @@ CombosWindow::CombosWindow(const WindowDef& def, const History& history, std::st
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
   close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setObjectName(QStringLiteral("Command1"));
+  close_->setObjectName(QStringLiteral("closeButton"));
   connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close_);
   layout->addLayout(bottom);

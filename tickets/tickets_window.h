@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "entry/data_entry_window.h"
+#include "frame/ui/entry_grid.h"
 #include "frame/grid.h"
 #include "frame/window_def.h"
 #include "store/formats/tickets_file.h"
@@ -63,14 +63,10 @@ class TicketsWindow : public QWidget {
   const Grid& grid() const { return grid_; }
   TicketsModel* model() const { return model_; }
   TicketsGrid* ticketsGrid() const { return tickets_; }
-  GridView* winsView() const { return view_; }
   QLineEdit* lineField() const { return lineField_; }
   QLabel* lineResult() const { return lineResult_; }
   QLabel* chanceLabel() const { return chance_; }
   QLabel* totalsLabel() const { return totals_; }
-  QLabel* damagedLabel() const { return damaged_; }
-  QPushButton* afreshButton() const { return afresh_; }
-  QPushButton* deleteButton() const { return delete_; }
   QPushButton* predictionButton() const { return prediction_; }
   QPushButton* closeButton() const { return close_; }
   // The background read of the dates has ended (or there is none).
