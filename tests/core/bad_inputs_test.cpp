@@ -126,17 +126,14 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
   EXPECT_NE(r.message.find("当選データの一覧を読めません"), std::string::npos) << r.message;
   EXPECT_NE(r.details.find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.details;
 
-  // the dates are read straight from the draw table, as the update reads it: a
-  // view in its place would run what the file defines, with dates or without
+  // the dates are read straight from the draw table as the update reads it, never through a view the file defines
   const std::string viewed = dir.file("viewed.mdb");
   makeDatabase(viewed, {"CREATE TABLE t (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)",
                         "INSERT INTO t VALUES (1, '2026-08-18', 1, 2, 3, 4, 5, 6)",
                         "CREATE VIEW 当選データ AS SELECT * FROM t", kView});
   for (const bool withDates : {false, true}) {
     r = loadHistory(at(viewed), withDates);
-    EXPECT_FALSE(r.ok) << withDates;
-    EXPECT_NE(r.message.find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos)
-        << r.message;
+    EXPECT_NE(r.message.find("「当選データ」が普通の表ではないため、抽選日を読みません"), std::string::npos) << r.ok;
   }
 }
 
