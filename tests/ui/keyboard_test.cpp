@@ -141,16 +141,22 @@ TEST(Keyboard, AltCClosesTheWindowThatHasTheFocus) {
   EXPECT_TRUE(p.frm.findChildWindow(WindowId::AppearanceInterval));  // only the window with the focus
 }
 
+// The entry window opened with its lines read, the prediction window closed.
+static DataEntryWindow* openEntryWindow(Program& p) {
+  test::closePredictionWindow(p.frm);
+  QMdiSubWindow* sub = p.open(WindowId::DataEntry);
+  if (!sub) return nullptr;
+  auto* win = qobject_cast<DataEntryWindow*>(sub->widget());
+  return win && QTest::qWaitFor([&] { return !win->opening(); }, 30000) ? win : nullptr;
+}
+
 // Typing a line of the entry grid with Tab: each cell written, the next one
 // of the line open, the view on the line; past its last cell the focus goes
 // on to 閉じる instead of back to the first line.
 TEST(Keyboard, EntryGridTypesALineWithTabAndKeepsItInView) {
   Program p;
-  test::closePredictionWindow(p.frm);
-  QMdiSubWindow* sub = p.open(WindowId::DataEntry);
-  ASSERT_TRUE(sub);
-  auto* win = qobject_cast<DataEntryWindow*>(sub->widget());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
+  DataEntryWindow* win = openEntryWindow(p);
+  ASSERT_TRUE(win);
   EntryGrid* grid = win->grid();
   const int last = win->model()->rowCount() - 1;
   // it opens on the newest draw, with the keys in the grid once its lines are read
@@ -186,11 +192,8 @@ TEST(Keyboard, EntryGridTypesALineWithTabAndKeepsItInView) {
 // without a mouse.
 TEST(Keyboard, MenuKeyOpensTheLineMenuOfTheEntryGrid) {
   Program p;
-  test::closePredictionWindow(p.frm);
-  QMdiSubWindow* sub = p.open(WindowId::DataEntry);
-  ASSERT_TRUE(sub);
-  auto* win = qobject_cast<DataEntryWindow*>(sub->widget());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
+  DataEntryWindow* win = openEntryWindow(p);
+  ASSERT_TRUE(win);
   win->grid()->setFocus();
   win->grid()->setCurrentIndex(win->model()->index(4, 3));
   for (const auto& [key, modifiers] :
