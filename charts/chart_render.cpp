@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QAreaSeries>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsScene>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QLogValueAxis>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QScatterSeries>
@@ -55,6 +57,20 @@ QValueAxis* valueAxis(const QString& title, const QFont& font) {
   a->setLabelsFont(font);
   a->setLabelFormat(QStringLiteral("%d"));
   return a;
+}
+
+// Ticks at round values: the range [lo, hi] widened to ticks (`exact`: kept
+// as it is, the ticks falling inside it).
+void roundTicks(QValueAxis* axis, double lo, double hi, bool exact = false, int maxTicks = 8) {
+  const AxisScale s = niceScale(lo, hi, maxTicks);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(s.step);
+  axis->setLabelFormat(s.step < 1 ? QStringLiteral("%.1f") : QStringLiteral("%d"));
+  if (exact)
+    axis->setRange(lo, hi);
+  else
+    axis->setRange(s.min, s.max);
 }
 
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
@@ -112,7 +128,7 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
   high->append(first, hi);
   high->append(last, hi);
   auto* area = new QAreaSeries(high, low);
-  area->setName(QStringLiteral("偶然の範囲（±2σ）"));
+  area->setName(QStringLiteral("偶然の範囲"));
   area->setBrush(QColor(220, 220, 220));
   area->setPen(Qt::NoPen);
   attach(chart, area, x, y);
@@ -122,23 +138,25 @@ void trendChart(QChart* chart, const History& history, const ChartChoice& choice
   mean->append(last, band.mean);
   mean->setPen(QPen(Qt::black, 1, Qt::DashLine));
   attach(chart, mean, x, y);
-  double top = hi;
+  double top = hi, bottom = lo;
   for (size_t i = 0; i < lines.size(); ++i) {
     auto* s = new QLineSeries;
-    s->setName(QStringLiteral("%1").arg(choice.numbers[i]));
+    s->setName(QStringLiteral("数字%1").arg(choice.numbers[i]));
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(lines[i].size()));
     for (const TrendPoint& p : lines[i]) {
       points.append(QPointF(p.drawNo, p.count));
       top = std::max(top, static_cast<double>(p.count));
+      bottom = std::min(bottom, static_cast<double>(p.count));
     }
     s->replace(points);
     s->setPen(pen(kLooks[i % std::size(kLooks)]));
     attach(chart, s, x, y);
   }
-  x->setRange(first, last);
-  y->setRange(0, std::ceil(top + 1));
-  x->applyNiceNumbers();
+  // the draws shown end to end; the counts from a round value under the
+  // lowest of the lines and the band to one over the highest
+  roundTicks(x, first, std::max(last, first + 1), true, 10);
+  roundTicks(y, std::max(0.0, bottom - 1), top + 1);
 }
 
 // A histogram of the draws against what chance gives: its axes (the count
@@ -163,7 +181,7 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
     return;
   }
   auto [x, y] = histogram(chart, bins, QStringLiteral("本数字の合計"),
-                          QStringLiteral("偶然で期待される回数（厳密な分布）"), font);
+                          QStringLiteral("偶然で期待される回数（169,911通りの組合せすべてから数えた分布）"), font);
   const double top = highest(bins) * 1.1;
   auto* mark = new QLineSeries;
   const int drawNo = history.whole.back().no();
@@ -172,10 +190,8 @@ void sumChart(QChart* chart, const History& history, const QFont& font, QString&
   mark->append(*latest, top);
   mark->setPen(QPen(Qt::black, 2.5, Qt::DashDotLine));
   attach(chart, mark, x, y);
-  x->setRange(kMinSum, kMaxSum);
-  x->setTickCount(14);
-  y->setRange(0, std::ceil(top));
-  y->applyNiceNumbers();
+  roundTicks(x, kMinSum, kMaxSum, true, 14);
+  roundTicks(y, 0, top);
 }
 
 void gapChart(QChart* chart, const History& history, const QFont& font, QString& note) {
@@ -189,10 +205,8 @@ void gapChart(QChart* chart, const History& history, const QFont& font, QString&
   }
   auto [x, y] = histogram(chart, bins, QStringLiteral("出現間隔（何回後にまた出たか）"),
                           QStringLiteral("偶然で期待される回数（幾何分布）"), font);
-  x->setRange(0, kGapBins);
-  x->setTickCount(kGapBins / 5 + 1);
-  y->setRange(0, std::ceil(highest(bins) * 1.05));
-  y->applyNiceNumbers();
+  roundTicks(x, 0, kGapBins, true, kGapBins / 5);
+  roundTicks(y, 0, highest(bins) * 1.05);
 }
 
 void prizeChart(QChart* chart, const History& history, const QFont& font, QString& note) {
@@ -203,17 +217,18 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
     return;
   }
   auto* x = valueAxis(QStringLiteral("回"), font);
-  auto* yen = new QLogValueAxis;
+  // yen on a logarithmic scale: each point at log10 of its yen, the axis
+  // labelled at the powers of ten with their separators ("1,000,000")
+  auto* yen = new QCategoryAxis;
   yen->setTitleText(QStringLiteral("1口あたりの当せん金（円、対数目盛）"));
   yen->setTitleFont(font);
   yen->setLabelsFont(font);
-  yen->setLabelFormat(QStringLiteral("%.0f"));
-  yen->setBase(10);
+  yen->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   auto* winners = valueAxis(QStringLiteral("1等の当せん口数"), font);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(yen, Qt::AlignLeft);
   chart->addAxis(winners, Qt::AlignRight);
-  double low = 1e12, high = 1, most = 1;
+  double low = 1e12, high = 1;
   for (int tier = 0; tier < kPrizeTiers; ++tier) {
     auto* s = new QLineSeries;
     s->setName(QStringLiteral("%1等").arg(tier + 1));
@@ -221,7 +236,7 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
     for (const PrizePoint& p : points) {
       const double v = static_cast<double>(p.yen[static_cast<size_t>(tier)]);
       if (v <= 0) continue;  // nobody won the tier: no point on a logarithmic scale
-      line.append(QPointF(p.drawNo, v));
+      line.append(QPointF(p.drawNo, std::log10(v)));
       low = std::min(low, v);
       high = std::max(high, v);
     }
@@ -229,23 +244,50 @@ void prizeChart(QChart* chart, const History& history, const QFont& font, QStrin
     s->setPen(pen(kLooks[tier]));
     attach(chart, s, x, yen);
   }
+  // the winners axis is ruled by all but the few extreme draws, which stand
+  // at its top as marks of their own, named with their counts
+  std::vector<double> counts;
+  for (const PrizePoint& p : points) counts.push_back(static_cast<double>(p.firstWinners));
+  const double cap = robustTop(counts);
   auto* count = new QScatterSeries;
   count->setName(QStringLiteral("1等の口数（右の目盛）"));
   count->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
   count->setMarkerSize(4);
   count->setColor(QColor(0, 0, 0));
   count->setBorderColor(QColor(0, 0, 0));
+  auto* over = new QScatterSeries;
+  over->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
+  over->setMarkerSize(9);
+  over->setColor(QColor(0, 0, 0));
+  over->setBorderColor(QColor(0, 0, 0));
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  QStringList overNames;
   for (const PrizePoint& p : points) {
-    count->append(p.drawNo, static_cast<double>(p.firstWinners));
-    most = std::max(most, static_cast<double>(p.firstWinners));
+    const double v = static_cast<double>(p.firstWinners);
+    if (v <= cap) {
+      count->append(p.drawNo, v);
+      continue;
+    }
+    over->append(p.drawNo, cap);
+    if (overNames.size() < 3)
+      overNames << QStringLiteral("第%1回 %2口").arg(p.drawNo).arg(japanese.toString(p.firstWinners));
   }
   attach(chart, count, x, winners);
-  x->setRange(points.front().drawNo, std::max(points.back().drawNo, points.front().drawNo + 1));
-  x->applyNiceNumbers();
+  if (over->count() > 0) {
+    if (over->count() > overNames.size()) overNames << QStringLiteral("ほか%1回").arg(over->count() - overNames.size());
+    over->setName(QStringLiteral("目盛の上の外：") + overNames.join(QStringLiteral("、")));
+    attach(chart, over, x, winners);
+  } else {
+    delete over;
+  }
+  roundTicks(x, points.front().drawNo, std::max(points.back().drawNo, points.front().drawNo + 1), true, 10);
   if (low > high) low = 1;
-  yen->setRange(std::pow(10, std::floor(std::log10(low))), std::pow(10, std::ceil(std::log10(high))));
-  winners->setRange(0, std::ceil(most * 1.1));
-  winners->applyNiceNumbers();
+  const int lowPower = static_cast<int>(std::floor(std::log10(low))),
+            highPower = static_cast<int>(std::ceil(std::log10(high)));
+  yen->setRange(lowPower, std::max(highPower, lowPower + 1));
+  for (int k = lowPower; k <= std::max(highPower, lowPower + 1); ++k)
+    yen->append(japanese.toString(static_cast<qlonglong>(std::llround(std::pow(10, k)))), k);
+  roundTicks(winners, 0, cap);
 }
 
 ChartOutput fileFailure(const ReplacementFile& file) {
@@ -253,6 +295,35 @@ ChartOutput fileFailure(const ReplacementFile& file) {
 }
 
 }  // namespace
+
+AxisScale niceScale(double lo, double hi, int maxTicks) {
+  if (!(hi > lo)) hi = lo + 1;
+  maxTicks = std::max(maxTicks, 1);
+  // the smallest step of 1, 2 or 5 times a power of ten (whole counts: at
+  // least 1) whose ticks round the range take at most maxTicks steps
+  double power = std::pow(10, std::floor(std::log10((hi - lo) / maxTicks)));
+  for (;; power *= 10) {
+    for (double m : {1.0, 2.0, 5.0}) {
+      const double step = std::max(m * power, 1.0);
+      AxisScale s;
+      s.step = step;
+      s.min = std::floor(lo / step + 1e-9) * step;
+      s.max = std::ceil(hi / step - 1e-9) * step;
+      if (s.max - s.min <= step * maxTicks + 1e-9) return s;
+    }
+  }
+}
+
+double robustTop(std::vector<double> values) {
+  if (values.empty()) return 1;
+  std::sort(values.begin(), values.end());
+  const double highestValue = values.back();
+  // the value under which 98% of the draws lie, and room above it
+  const double p98 = values[static_cast<size_t>(std::floor(0.98 * static_cast<double>(values.size() - 1)))];
+  const double room = std::max(p98 * 1.25, 1.0);
+  if (values.size() < 50 || highestValue <= room) return niceScale(0, std::max(highestValue * 1.05, 1.0)).max;
+  return niceScale(0, room).max;
+}
 
 QChart* makeChart(const History& history, const ChartChoice& choice, QString& note) {
   if (const std::string shortOf = chartShortOfDraws(history, choice); !shortOf.empty()) {
@@ -267,6 +338,8 @@ QChart* makeChart(const History& history, const ChartChoice& choice, QString& no
   chart->setTitleFont(title);
   chart->legend()->setFont(font);
   chart->legend()->setAlignment(Qt::AlignBottom);
+  // each line's marker drawn with its own pen: its dash as well as its colour
+  chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   chart->setBackgroundRoundness(0);
   chart->setAnimationOptions(QChart::NoAnimation);
   note.clear();
@@ -284,6 +357,11 @@ QChart* makeChart(const History& history, const ChartChoice& choice, QString& no
       prizeChart(chart, history, font, note);
       break;
   }
+  // a filled band or bar is shown by a swatch of its fill (from its series it
+  // would be an empty outline, and its name cut short)
+  for (QLegendMarker* m : chart->legend()->markers())
+    if (m->type() == QLegendMarker::LegendMarkerTypeArea || m->type() == QLegendMarker::LegendMarkerTypeBar)
+      m->setShape(QLegend::MarkerShapeRectangle);
   if (note.isEmpty()) return chart;
   delete chart;
   return nullptr;

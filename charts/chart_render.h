@@ -3,6 +3,7 @@
 // history, drawn into an image or onto paper.  Part of the extras module.
 #include <QImage>
 #include <QString>
+#include <vector>
 
 #include "analyses/statistics/chart_choice.h"
 #include "store/history.h"
@@ -16,6 +17,19 @@ namespace km {
 // The chart `choice` asks for, in the program's user-interface font, or null
 // with `note` (Japanese) saying why there is nothing to draw.  The caller owns it.
 QChart* makeChart(const History& history, const ChartChoice& choice, QString& note);
+
+// An axis with round ticks: from `min` to `max` every `step`, a step of 1,
+// 2 or 5 times a power of ten, at most `maxTicks` steps between `lo` and
+// `hi`, with min <= lo and max >= hi on a tick.
+struct AxisScale {
+  double min = 0, max = 1, step = 1;
+};
+AxisScale niceScale(double lo, double hi, int maxTicks = 8);
+
+// The largest value a count axis shows so that one extreme value does not
+// flatten the others: a round number above all but the top 2% of the
+// values (and above every value when they are few or close together).
+double robustTop(std::vector<double> values);
 
 struct ChartOutput {
   bool ok = false;

@@ -29,23 +29,28 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   QVBoxLayout* layout = windowColumn(this, def);
 
   auto* controls = new QHBoxLayout;
+  // each control reached by the mnemonic of its label
+  auto labelled = [this, controls](const QString& text, QWidget* buddy) {
+    auto* l = new QLabel(text, this);
+    l->setBuddy(buddy);
+    controls->addWidget(l);
+    controls->addWidget(buddy);
+  };
   kind_ = new QComboBox(this);
   kind_->setObjectName(QStringLiteral("chartKind"));
   for (std::string_view name : kChartNames) kind_->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
-  controls->addWidget(kind_);
+  labelled(QStringLiteral("グラフ(&G)"), kind_);
   controls->addSpacing(12);
-  controls->addWidget(new QLabel(QStringLiteral("数字（1〜5個）"), this));
   numbers_ = new QLineEdit(this);
   numbers_->setObjectName(QStringLiteral("chartNumbers"));
   numbers_->setMaxLength(40);
   numbers_->setPlaceholderText(QStringLiteral("例：7,12"));
   numbers_->setToolTip(QStringLiteral("1〜31の数字を1〜5個、カンマか空白で区切って入れ、Enterキーで描きます"));
-  controls->addWidget(numbers_);
-  controls->addWidget(new QLabel(QStringLiteral("直近"), this));
+  labelled(QStringLiteral("数字（1〜5個）(&N)"), numbers_);
   window_ = new QComboBox(this);
   window_->setObjectName(QStringLiteral("chartWindow"));
   for (int n : kTrendWindows) window_->addItem(QStringLiteral("%1回").arg(n), n);
-  controls->addWidget(window_);
+  labelled(QStringLiteral("直近(&R)"), window_);
   numbersError_ = new QLabel(this);
   numbersError_->setObjectName(QStringLiteral("chartNumbersError"));
   numbersError_->setTextFormat(Qt::PlainText);
@@ -60,6 +65,8 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   view_->setObjectName(QStringLiteral("chartView"));
   view_->setRenderHint(QPainter::Antialiasing);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  view_->setFocusPolicy(Qt::StrongFocus);  // reached by Tab: the menu key opens its menu
+  view_->setAccessibleName(title_);
   connect(view_, &QWidget::customContextMenuRequested, this, &ChartWindow::contextMenu);
   note_ = new QLabel(stack_);
   note_->setObjectName(QStringLiteral("chartNote"));
@@ -74,6 +81,7 @@ ChartWindow::ChartWindow(const WindowDef& def, const History& history, QWidget* 
   bottom->addStretch(1);
   auto* close = new QPushButton(QStringLiteral("閉じる"), this);
   close->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(close);
   connect(close, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close);
   layout->addLayout(bottom);

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPromise>
@@ -38,6 +40,8 @@ constexpr double kRowHeightPoints = 10;
 constexpr double kDrawNoWidthChars = 5;
 constexpr double kNumberWidthChars = 7;
 constexpr double kDateWidthChars = 11;  // YYYY-MM-DD
+constexpr double kCountWidthChars = 7;  // 当せん口数: "59,593"
+constexpr double kYenWidthChars = 10;   // 当せん金: "16,868,900"
 
 // Pixel sizes of a column width in characters and a row height in points,
 // converted exactly as the analysis grids convert theirs.
@@ -67,6 +71,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
 
   grid_ = new EntryGrid(this);
   grid_->setObjectName(QStringLiteral("gridView"));
+  grid_->setAccessibleName(QString::fromStdString(def.caption));
   grid_->setModel(model_);
   const QSize numberCell = cellPixels(kNumberWidthChars, kRowHeightPoints);
   const QSize drawNoCell = cellPixels(kDrawNoWidthChars, kRowHeightPoints);
@@ -83,18 +88,29 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   grid_->setColumnWidth(0, drawNoCell.width());
   for (int c = 1; c < kDateColumn - 1; ++c) grid_->setColumnWidth(c, numberCell.width());
   grid_->setColumnWidth(kDateColumn - 1, dateWidth);
+  int columnsWidth = drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth;
+  for (int c = kFirstPrizeColumn - 1; c < kLastPrizeColumn; ++c) {
+    const int w =
+        cellPixels((c - kFirstPrizeColumn + 1) % 2 == 0 ? kCountWidthChars : kYenWidthChars, kRowHeightPoints).width();
+    grid_->setColumnWidth(c, w);
+    columnsWidth += w;
+  }
   const int frame = 2 * grid_->frameWidth();
-  const int gridWidth = vh->width() + drawNoCell.width() + kNumberFields * numberCell.width() + dateWidth + frame +
-                        grid_->verticalScrollBar()->sizeHint().width();
+  const int gridWidth = vh->width() + columnsWidth + frame + grid_->verticalScrollBar()->sizeHint().width();
   const int gridHeight = hh->height() + kVisibleLines * rowHeight + frame;
-  grid_->setFixedWidth(gridWidth);
-  // its lines, or fewer (a few at least) where the window has less room: a
-  // maximised window in a small main window shows the grid's end, which
-  // the scroll bar reaches
+  // every column, or fewer where the window has less room (the columns then
+  // scroll sideways, the line numbers staying at the left); its lines, or
+  // fewer (a few at least): a maximised window in a small main window shows
+  // the grid's end, which the scroll bar reaches
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  grid_->setMaximumWidth(gridWidth);
+  grid_->setMinimumWidth(vh->width() + drawNoCell.width() + 3 * numberCell.width() + frame +
+                         grid_->verticalScrollBar()->sizeHint().width());
   grid_->setMinimumHeight(hh->height() + 3 * rowHeight + frame);
   grid_->setMaximumHeight(gridHeight);
-  layout->addWidget(grid_, 1, Qt::AlignLeft);  // as tall as there is room for, up to its lines
-  layout->addStretch(0);                       // the room under it when it shows them all
+  layout->addWidget(grid_, 1);  // as large as there is room for, up to all its columns and lines
+  layout->addStretch(0);        // the room under it when it shows them all
 
   auto* bottom = new QHBoxLayout;
   // beside the button, where its going moves nothing
@@ -104,6 +120,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   bottom->addStretch(1);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
   closeButton_->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, &DataEntryWindow::checkAndClose);
   bottom->addWidget(closeButton_);
   layout->addLayout(bottom);
@@ -118,6 +135,7 @@ DataEntryWindow::DataEntryWindow(const WindowDef& def, const ConnectString& cs, 
   connect(deleteLineAction_, &QAction::triggered, this, &DataEntryWindow::deleteLine);
   connect(vh, &QHeaderView::customContextMenuRequested, this,
           [this, vh](const QPoint& pos) { openEditMenu(vh->logicalIndexAt(pos), vh->viewport()->mapToGlobal(pos)); });
+  grid_->lineMenu = [this](int line, const QPoint& at) { openEditMenu(line, at); };
 
   // A failed write is told after the edit has finished, never inside it.
   connect(model_, &EntryModel::writeFailed, this, &DataEntryWindow::showStop, Qt::QueuedConnection);
@@ -151,6 +169,17 @@ void DataEntryWindow::openStore(const ConnectString& cs, int busyTimeoutMs) {
   });
 }
 
+namespace {
+
+// The child window a widget stands in (nullptr: none).
+QWidget* frameOf(QWidget* w) {
+  for (; w; w = w->parentWidget())
+    if (qobject_cast<QMdiSubWindow*>(w)) return w;
+  return nullptr;
+}
+
+}  // namespace
+
 void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
   const bool open = result->store != nullptr;
   const QString error = open ? model_->load(std::move(result->store)) : QString::fromStdString(result->error);
@@ -158,7 +187,19 @@ void DataEntryWindow::storeOpened(const std::shared_ptr<OpenedStore>& result) {
   delete opening_;
   opening_ = nullptr;
   grid_->setEnabled(true);
-  if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 1));
+  // on the newest draw, where a new one is typed after it
+  if (model_->rowCount() > 0) {
+    const QModelIndex newest = model_->index(model_->rowCount() - 1, 1);
+    grid_->setCurrentIndex(newest);
+    grid_->scrollTo(newest);
+  }
+  // the keys go to the grid, which could not take them while it was off,
+  // unless the user has moved on to 閉じる or another window meanwhile
+  if (QWidget* focus = QApplication::focusWidget();
+      !focus || focus == this || !focus->isVisible() || !qobject_cast<QMdiSubWindow*>(frameOf(focus)))
+    if (QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(frameOf(this));
+        frame && frame->mdiArea() && frame->mdiArea()->activeSubWindow() == frame)
+      grid_->setFocus(Qt::OtherFocusReason);
   if (!error.isEmpty()) {
     // Nothing can be changed: say why, then close the window.
     showStop(error, details);
@@ -194,7 +235,9 @@ bool DataEntryWindow::openEditMenu(int line, const QPoint& globalPos) {
 }
 
 bool DataEntryWindow::confirm(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Yes | QMessageBox::No, this);
+  // no title of its own: the program's name, as the main window's title bar reads
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("カズマキMiddle"), text, QMessageBox::Yes | QMessageBox::No,
+                  this);
   box.setDefaultButton(QMessageBox::No);
   return execMessageBox(box) == QMessageBox::Yes;
 }
@@ -247,7 +290,22 @@ void DataEntryWindow::checkAndClose() {
     const bool useUnsaved =
         unsaved && (!wrong || std::pair(unsaved->line, unsaved->column) < std::pair(wrong->line, wrong->column));
     const CellPosition at = useUnsaved ? *unsaved : *wrong;
-    showStop(QString::fromUtf8(at.column == kDateColumn ? kWrongDateMessage : kWrongNumberMessage));
+    const QString text = QString::fromUtf8(at.column == kDateColumn         ? kWrongDateMessage
+                                           : at.column >= kFirstPrizeColumn ? kWrongPrizeMessage
+                                                                            : kWrongNumberMessage);
+    // where and why in plain words, and the two ways on
+    const QString header = model_->headerData(at.column - 1, Qt::Horizontal).toString().remove(QLatin1Char('\n'));
+    QString why = model_->problem(at.line, at.column);
+    if (why.isEmpty()) why = QString::fromStdString(at.reason);
+    const QString informative = QStringLiteral(
+                                    "第%1回の%2「%3」：%4\n"
+                                    "セルを直してから、もう一度「閉じる」を押してください。"
+                                    "直さずに閉じるときは、ウィンドウの×で閉じて「破棄して終了」を選ぶと、"
+                                    "保存されていない入力を捨てて閉じます。")
+                                    .arg(model_->cellText(at.line, 1).c_str(), header,
+                                         QString::fromStdString(model_->cellText(at.line, at.column)), why);
+    execMessage(this,
+                {QMessageBox::Critical, text, {}, QMessageBox::Ok, QMessageBox::NoButton, {}, false, informative});
     selectCell(at.line, at.column);
     return;
   }

@@ -9,9 +9,10 @@ namespace km {
 
 namespace {
 
-constexpr int kColumns = kDateColumn;
-constexpr const char* kHeaders[kColumns] = {"回数",    "第1数字", "第2数字",      "第3数字",
-                                            "第4数字", "第5数字", "ボーナス数字", "抽選日"};
+constexpr int kColumns = kLastPrizeColumn;
+constexpr const char* kHeaders[kDateColumn] = {"回数",    "第1数字", "第2数字",      "第3数字",
+                                               "第4数字", "第5数字", "ボーナス数字", "抽選日"};
+bool isPrizeColumn(int col) { return col >= kFirstPrizeColumn && col <= kLastPrizeColumn; }
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -47,6 +48,17 @@ LineTexts EntryModel::Line::shown() const {
   return t;
 }
 
+PrizeTexts EntryModel::Line::shownPrize() const {
+  PrizeTexts t = storedPrize;
+  for (int f = 0; f < kPrizeFields; ++f)
+    if (unsavedPrize[f]) t[f] = *unsavedPrize[f];
+  return t;
+}
+
+bool EntryModel::Line::prizeUnsaved() const {
+  return std::any_of(unsavedPrize.begin(), unsavedPrize.end(), [](const auto& u) { return u.has_value(); });
+}
+
 QString EntryModel::load() {
   beginResetModel();
   lines_.clear();
@@ -59,7 +71,7 @@ QString EntryModel::load() {
       error = qs(e);
     } else {
       lines_.reserve(rows.size());
-      for (const EntryRow& r : rows) lines_.push_back(Line{r.no, r.line(), {}});
+      for (const EntryRow& r : rows) lines_.push_back(Line{r.no, r.line(), {}, r.prize, {}});
     }
   }
   datesChanged();
@@ -82,26 +94,38 @@ std::string EntryModel::cellText(int line, int col) const {
   if (line < 1 || line > static_cast<int>(lines_.size()) || col < 1 || col > kColumns) return {};
   const Line& l = lines_[line - 1];
   if (col == 1) return std::to_string(l.no);
+  if (isPrizeColumn(col)) {
+    const int f = col - kFirstPrizeColumn;
+    return l.unsavedPrize[f] ? *l.unsavedPrize[f] : l.storedPrize[f];
+  }
   const int f = col - kFirstNumberColumn;
   return l.unsaved[f] ? *l.unsaved[f] : l.stored[f];
 }
 
 int EntryModel::unsavedCount() const {
   int n = 0;
-  for (const Line& l : lines_)
+  for (const Line& l : lines_) {
     for (const auto& u : l.unsaved) n += u ? 1 : 0;
+    for (const auto& u : l.unsavedPrize) n += u ? 1 : 0;
+  }
   return n;
 }
 
 std::optional<CellPosition> EntryModel::firstUnsaved() const {
-  for (size_t i = 0; i < lines_.size(); ++i)
+  for (size_t i = 0; i < lines_.size(); ++i) {
     for (int f = 0; f < kLineFields; ++f)
       if (lines_[i].unsaved[f]) return CellPosition{static_cast<int>(i) + 1, f + kFirstNumberColumn, {}};
+    for (int f = 0; f < kPrizeFields; ++f)
+      if (lines_[i].unsavedPrize[f]) return CellPosition{static_cast<int>(i) + 1, f + kFirstPrizeColumn, {}};
+  }
   return std::nullopt;
 }
 
 void EntryModel::dropUnsaved() {
-  for (Line& l : lines_) l.unsaved = {};
+  for (Line& l : lines_) {
+    l.unsaved = {};
+    l.unsavedPrize = {};
+  }
   datesChanged();
   if (rowCount() > 0) emit dataChanged(index(0, 1), index(rowCount() - 1, kColumns - 1));
 }
@@ -123,8 +147,30 @@ std::string EntryModel::storedDate(int row, int step) const {
   return {};
 }
 
+QString EntryModel::prizeCellProblem(int line, int field) const {
+  const Line& l = lines_[line - 1];
+  const PrizeTexts t = l.shownPrize();
+  int at = -1;
+  const std::string why = prizeProblem(t, &at);
+  if (!l.unsavedPrize[field]) {
+    // a stored prize is sound unless the file holds tiers that disagree
+    return why.empty() || at != field ? QString() : qs("当選金の誤り：" + why);
+  }
+  QString reason;
+  if (parsePrizeFigure(t[field]).kind == CellNumber::Wrong)
+    reason = qs(wrongPrizeReason());
+  else if (!why.empty() && at == field)
+    reason = qs(why);
+  else if (!why.empty())
+    reason = QStringLiteral("同じ行の当選金の8つがそろうと保存されます（%1）。").arg(qs(why));
+  else
+    reason = QStringLiteral("同じ行の当選金が保存されるまで保存できません。");
+  return QStringLiteral("この当選金は保存されていません。") + reason;
+}
+
 QString EntryModel::problem(int line, int col) const {
-  if (line < 1 || line > rowCount() || col < kFirstNumberColumn || col > kColumns) return {};
+  if (line >= 1 && line <= rowCount() && isPrizeColumn(col)) return prizeCellProblem(line, col - kFirstPrizeColumn);
+  if (line < 1 || line > rowCount() || col < kFirstNumberColumn || col > kDateColumn) return {};
   const Line& l = lines_[line - 1];
   const int f = col - kFirstNumberColumn;
   const LineTexts t = l.shown();
@@ -151,10 +197,16 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
   const int col = index.column() + 1;
   switch (role) {
     case Qt::DisplayRole:
+      if (isPrizeColumn(col) && !lines_[index.row()].unsavedPrize[col - kFirstPrizeColumn]) {
+        // a stored figure with its separators
+        const CellNumber v = parsePrizeFigure(cellText(index.row() + 1, col));
+        if (v.kind == CellNumber::Number) return qs(groupedFigure(v.value));
+      }
+      return qs(cellText(index.row() + 1, col));
     case Qt::EditRole:
       return qs(cellText(index.row() + 1, col));
     case Qt::TextAlignmentRole:
-      return int(Qt::AlignCenter);
+      return isPrizeColumn(col) ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
     case Qt::ForegroundRole:
       if (col == 1) return drawNoText();
       if (col == kLastNumberColumn) return bonusText();
@@ -164,7 +216,8 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
       if (col == 1) return drawNoBack();
       if (col == kLastNumberColumn) return bonusBack();
       return QColor(255, 255, 255);
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {  // the red mark's reason, for a screen reader too
       const QString why = problem(index.row() + 1, col);
       return why.isEmpty() ? QVariant() : QVariant(why);
     }
@@ -176,8 +229,15 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const {
 QVariant EntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter | Qt::TextWordWrap);
   if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Horizontal)
-    return section >= 0 && section < kColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
+  if (orientation == Qt::Horizontal) {
+    if (isPrizeColumn(section + 1)) {
+      // two lines, as ボーナス数字: "1等" over "口数" or "当せん金"
+      const std::string name = prizeFieldName(section + 1 - kFirstPrizeColumn);
+      const size_t at = name.find("等") + std::string("等").size();
+      return qs(name.substr(0, at) + "\n" + name.substr(at));
+    }
+    return section >= 0 && section < kDateColumn ? QString::fromUtf8(kHeaders[section]) : QVariant();
+  }
   return section + 1;
 }
 
@@ -192,6 +252,13 @@ bool EntryModel::setData(const QModelIndex& index, const QVariant& value, int ro
   if (role != Qt::EditRole || !store_ || !index.isValid() || index.column() == 0 || index.row() >= rowCount())
     return false;
   const int row = index.row();
+  if (isPrizeColumn(index.column() + 1)) {
+    const int f = index.column() + 1 - kFirstPrizeColumn;
+    lines_[row].unsavedPrize[f] = value.toString().toStdString();
+    const bool written = writePrize(row, f);
+    emit dataChanged(this->index(row, kFirstPrizeColumn - 1), this->index(row, kLastPrizeColumn - 1));
+    return written;
+  }
   const int f = index.column() + 1 - kFirstNumberColumn;
   lines_[row].unsaved[f] = value.toString().toStdString();
   const bool written = writeSound(row, f);
@@ -245,6 +312,25 @@ bool EntryModel::writeSound(int row, int edited) {
   return true;
 }
 
+bool EntryModel::writePrize(int row, int edited) {
+  Line& l = lines_[row];
+  if (!l.prizeUnsaved()) return true;
+  const PrizeTexts t = l.shownPrize();
+  if (!prizeProblem(t).empty()) return true;  // kept, marked, until the eight agree
+  const PrizeTexts written = prizeTexts(prizeOf(t));
+  if (written != l.storedPrize) {
+    if (const std::string e = store_->setPrize(l.no, t); !e.empty()) {
+      l.unsavedPrize[edited].reset();
+      emit writeFailed(qs(e), qs(store_->details()));
+      reloadIfChangedElsewhere();
+      return false;
+    }
+  }
+  l.storedPrize = written;
+  l.unsavedPrize = {};
+  return true;
+}
+
 QString EntryModel::details() const { return store_ ? qs(store_->details()) : QString(); }
 
 QString EntryModel::insertLineAfter(int row) {
@@ -279,10 +365,13 @@ QString EntryModel::reload(int at, int delta) {
   std::vector<Line> next;
   next.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    Line l{rows[i].no, rows[i].line(), {}};
+    Line l{rows[i].no, rows[i].line(), {}, rows[i].prize, {}};
     // unsaved texts stay on their lines; the lines below the change moved
     const int old = static_cast<int>(i) < at ? static_cast<int>(i) : static_cast<int>(i) - delta;
-    if (old >= 0 && old < rowCount() && !(delta > 0 && static_cast<int>(i) == at)) l.unsaved = lines_[old].unsaved;
+    if (old >= 0 && old < rowCount() && !(delta > 0 && static_cast<int>(i) == at)) {
+      l.unsaved = lines_[old].unsaved;
+      l.unsavedPrize = lines_[old].unsavedPrize;
+    }
     next.push_back(std::move(l));
   }
   if (delta > 0) {

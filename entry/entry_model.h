@@ -1,6 +1,7 @@
 #pragma once
-// The table behind the data entry grid: one line per stored draw, eight
-// columns (回数, 第1数字..第5数字, ボーナス数字, 抽選日).  Every accepted edit,
+// The table behind the data entry grid: one line per stored draw, sixteen
+// columns (回数, 第1数字..第5数字, ボーナス数字, 抽選日, then per tier 1..4
+// its 口数 and 当せん金).  Every accepted edit,
 // inserted line and deleted line is written through the entry store at once.
 // A text the store would refuse (no number 1..31, a number the draw already
 // holds, a date out of order) stays in the grid only, marked, and is never
@@ -47,7 +48,7 @@ class EntryModel : public QAbstractTableModel {
 
   bool writable() const { return store_ != nullptr; }
   EntryStore* store() const { return store_.get(); }
-  // The text shown in grid column `col` (1..8) of line `line` (1..rowCount).
+  // The text shown in grid column `col` (1..16) of line `line` (1..rowCount).
   std::string cellText(int line, int col) const;
   // How many texts are kept in the grid only.
   int unsavedCount() const;
@@ -76,8 +77,16 @@ class EntryModel : public QAbstractTableModel {
     int no = 0;
     LineTexts stored;
     std::array<std::optional<std::string>, kLineFields> unsaved;
+    PrizeTexts storedPrize;
+    std::array<std::optional<std::string>, kPrizeFields> unsavedPrize;
     LineTexts shown() const;
+    PrizeTexts shownPrize() const;
+    bool prizeUnsaved() const;
   };
+  // Writes the line's prize when its eight shown texts have become a prize
+  // (or all empty); false after a write failure.
+  bool writePrize(int row, int editedField);
+  QString prizeCellProblem(int line, int field) const;
   // Writes the kept texts of line `row` that have become sound, together;
   // false after a write failure (told through writeFailed).
   bool writeSound(int row, int editedField);

@@ -58,6 +58,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent) {
 
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
   closeButton_->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);

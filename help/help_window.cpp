@@ -103,7 +103,7 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent) : QWidget
   auto* searchRow = new QHBoxLayout;
   searchInput_ = new QLineEdit(searchTab);
   searchInput_->setObjectName(QStringLiteral("helpSearchInput"));
-  auto* searchButton = new QPushButton(QStringLiteral("検索"), searchTab);
+  auto* searchButton = new QPushButton(QStringLiteral("検索(&S)"), searchTab);
   searchButton->setObjectName(QStringLiteral("helpSearchButton"));
   searchRow->addWidget(searchInput_, 1);
   searchRow->addWidget(searchButton);

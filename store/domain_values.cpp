@@ -299,6 +299,66 @@ const char* repeatedNumberReason(int field) {
   return field == 5 ? "ボーナス数字が本数字と同じです。" : "本数字に同じ数があります。";
 }
 
+CellNumber parsePrizeFigure(std::string_view t) {
+  size_t b = 0, e = t.size(), len = 0;
+  while (b < e && isSpaceAt(t, b, len)) b += len;
+  while (e > b) {
+    if (t[e - 1] == ' ' || t[e - 1] == '\t')
+      --e;
+    else if (e - b >= 3 && t.substr(e - 3, 3) == "\xE3\x80\x80")
+      e -= 3;
+    else
+      break;
+  }
+  t = t.substr(b, e - b);
+  if (t.empty()) return {};
+  if (t == "該当なし") return {CellNumber::Number, 0};
+  for (std::string_view unit : {std::string_view("円"), std::string_view("口")})
+    if (t.size() > unit.size() && t.substr(t.size() - unit.size()) == unit) {
+      t.remove_suffix(unit.size());
+      break;
+    }
+  // the digits alone, each separator standing before a group of three
+  std::string digits;
+  int sinceSeparator = -1;  // digits since the last separator; -1 before the first
+  for (size_t i = 0; i < t.size();) {
+    const bool comma = t[i] == ',', wideComma = t.substr(i, 3) == "\xEF\xBC\x8C";  // ，
+    if (comma || wideComma) {
+      // a first group of one to three digits, then groups of three
+      if (digits.empty() || (sinceSeparator < 0 ? digits.size() > 3 : sinceSeparator != 3))
+        return {CellNumber::Wrong, 0};
+      sinceSeparator = 0;
+      i += comma ? 1 : 3;
+      continue;
+    }
+    const size_t at = digits.size();
+    if (t[i] >= '0' && t[i] <= '9') {
+      digits += t[i++];
+    } else if (t.size() - i >= 3 && static_cast<unsigned char>(t[i]) == 0xEF &&
+               static_cast<unsigned char>(t[i + 1]) == 0xBC && static_cast<unsigned char>(t[i + 2]) >= 0x90 &&
+               static_cast<unsigned char>(t[i + 2]) <= 0x99) {
+      digits += static_cast<char>('0' + static_cast<unsigned char>(t[i + 2]) - 0x90);  // ０..９
+      i += 3;
+    } else {
+      return {CellNumber::Wrong, 0};
+    }
+    if (sinceSeparator >= 0 && digits.size() > at) ++sinceSeparator;
+  }
+  if (sinceSeparator >= 0 && sinceSeparator != 3) return {CellNumber::Wrong, 0};
+  const CellNumber n = parseWholeNumber(digits);
+  return n.kind == CellNumber::Number && n.value <= kMaxPrizeValue ? n : CellNumber{CellNumber::Wrong, 0};
+}
+
+const char* wrongPrizeReason() {
+  return "口数と当せん金は0以上の整数（1,234,567 のような区切りも可）で入力してください。";
+}
+
+const char* prizeTierProblem(long long winners, long long yen) {
+  if (winners == 0 && yen != 0) return "当せん口数が0の等級の当せん金は0円です。";
+  if (winners != 0 && yen == 0) return "当せん口数のある等級の当せん金が0円になっています。";
+  return nullptr;
+}
+
 std::optional<long> dayNumber(const std::string& date) {
   if (!isCalendarDate(date)) return std::nullopt;
   // days from civil (proleptic Gregorian calendar)

@@ -117,4 +117,17 @@ bool numberRepeated(const std::array<int, 6>& numbers, int field);
 // number, "ボーナス数字が本数字と同じです。" for the bonus.
 const char* repeatedNumberReason(int field);
 
+// 当選口数 and 1口の当せん金 (a prize figure): a whole number 0..kMaxPrizeValue
+// (the largest paid so far is 4 * 10^7 yen), written in digits with or
+// without separators between groups of three ("1,234,567", "１，２３４"), "円"
+// or "口" after it, or "該当なし" (nobody won the tier: 0); spaces around it
+// are ignored, as for a number.  Empty, Number or Wrong ("-5", "12,34", "1.5").
+inline constexpr long long kMaxPrizeValue = 999999999;
+CellNumber parsePrizeFigure(std::string_view text);
+// Why a Wrong prize figure is refused, for messages.
+const char* wrongPrizeReason();
+// Why a tier's two figures cannot stand together: yen for a tier nobody won,
+// or no yen for one somebody won; nullptr when they can (0 winners, 0 yen).
+const char* prizeTierProblem(long long winners, long long yen);
+
 }  // namespace km

@@ -69,4 +69,71 @@ Stats computeStats(const std::vector<Draw>& rows) {
   return s;
 }
 
+namespace {
+
+// A typed text in a message, cut at a character's end after 32 bytes.
+std::string shortText(const std::string& t) {
+  if (t.size() <= 32) return t;
+  size_t end = 32;
+  while (end > 0 && (static_cast<unsigned char>(t[end]) & 0xC0) == 0x80) --end;
+  return t.substr(0, end) + "…";
+}
+
+}  // namespace
+
+std::string prizeFieldName(int field) {
+  if (field < 0 || field >= kPrizeFields) return {};
+  return std::to_string(field / 2 + 1) + (field % 2 == 0 ? "等口数" : "等当せん金");
+}
+
+std::string prizeProblem(const PrizeTexts& texts, int* field) {
+  auto at = [&](int f, const std::string& why) {
+    if (field) *field = f;
+    return "「" + prizeFieldName(f) + "」" + why;
+  };
+  int filled = 0;
+  for (int f = 0; f < kPrizeFields; ++f) {
+    const CellNumber v = parsePrizeFigure(texts[f]);
+    if (v.kind == CellNumber::Wrong) return at(f, "の「" + shortText(texts[f]) + "」: " + wrongPrizeReason());
+    filled += v.kind == CellNumber::Number;
+  }
+  if (filled == 0) return {};
+  for (int f = 0; f < kPrizeFields; ++f)
+    if (parsePrizeFigure(texts[f]).kind == CellNumber::Empty)
+      return at(f, "が空欄です（1〜4等の口数と当せん金の8つは、すべて入れるか、すべて空欄にします）。");
+  for (int tier = 0; tier < kPrizeTiers; ++tier)
+    if (const char* why =
+            prizeTierProblem(parsePrizeFigure(texts[2 * tier]).value, parsePrizeFigure(texts[2 * tier + 1]).value))
+      return at(2 * tier + 1, std::string(": ") + why);
+  return {};
+}
+
+std::optional<Prize> prizeOf(const PrizeTexts& texts) {
+  if (!prizeProblem(texts).empty()) return std::nullopt;
+  Prize p;
+  for (int f = 0; f < kPrizeFields; ++f) {
+    const CellNumber v = parsePrizeFigure(texts[f]);
+    if (v.kind != CellNumber::Number) return std::nullopt;
+    (f % 2 == 0 ? p.winners : p.yen)[f / 2] = v.value;
+  }
+  return p;
+}
+
+PrizeTexts prizeTexts(const std::optional<Prize>& prize) {
+  PrizeTexts t;
+  if (!prize) return t;
+  for (int f = 0; f < kPrizeFields; ++f) t[f] = std::to_string((f % 2 == 0 ? prize->winners : prize->yen)[f / 2]);
+  return t;
+}
+
+std::string groupedFigure(long long value) {
+  const std::string digits = std::to_string(value < 0 ? -value : value);
+  std::string t = value < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) t += ',';
+    t += digits[i];
+  }
+  return t;
+}
+
 }  // namespace km

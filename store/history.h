@@ -25,11 +25,28 @@ struct Prize {
   std::array<long long, kPrizeTiers> yen{};
   bool operator==(const Prize&) const = default;
 };
-// The largest count or amount a reader takes (whole numbers below 10^9, as
-// parseWholeNumber reads them); the largest paid so far is 4 * 10^7 yen.
-inline constexpr long long kMaxPrizeValue = 999999999;
+// The largest count or amount a reader takes is kMaxPrizeValue (domain_values.h).
 // Prizes by draw number; a draw without an entry has no known prize.
 using PrizeTable = std::map<int, Prize>;
+
+// A prize as text, as it is typed (the entry window, kazumaki-tool prizes)
+// or read from a results file: per tier 1..4 its 口数 (winning tickets),
+// then its 当せん金 (yen per winning ticket).  The eight are written
+// together: all eight sound figures (parsePrizeFigure) that agree tier by
+// tier (prizeTierProblem), or all eight empty (no prize known).
+inline constexpr int kPrizeFields = 2 * kPrizeTiers;
+using PrizeTexts = std::array<std::string, kPrizeFields>;
+// "1等口数", "1等当せん金", "2等口数", ...
+std::string prizeFieldName(int field);
+// Why the eight texts are no prize; `field` (when given) is set to the first
+// field at fault.  Empty when they are one, or all empty.
+std::string prizeProblem(const PrizeTexts& texts, int* field = nullptr);
+// The prize of sound texts; none when they are all empty (or not sound).
+std::optional<Prize> prizeOf(const PrizeTexts& texts);
+// A prize as the store writes it back: plain digits; all empty for none.
+PrizeTexts prizeTexts(const std::optional<Prize>& prize);
+// A figure with separators between groups of three ("1,234,567").
+std::string groupedFigure(long long value);
 
 // The values of a draw, each made only through its rule in domain_values.h:
 // a value of these types is always a sound one, so nothing that reads a

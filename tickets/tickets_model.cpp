@@ -130,7 +130,8 @@ QVariant TicketsModel::data(const QModelIndex& index, int role) const {
       if (!problem(row, col).isEmpty()) return EntryGrid::wrongBack();
       if (!isBlank(l) && col != Note && l[col].trimmed().isEmpty()) return QColor(255, 255, 200);  // still to fill
       return {};
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {  // what the colour says, for a screen reader too
       const QString why = problem(row, col);
       if (!why.isEmpty()) return why;
       if (!isBlank(l) && col != Note && l[col].trimmed().isEmpty())

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "analyses/popularity/popularity_model.h"
@@ -27,6 +28,7 @@ namespace km {
 namespace {
 
 constexpr int kVisibleTicketLines = 8;
+constexpr int kFewestWins = 4;  // the rows of wins the list keeps when the lines around it grow
 constexpr int kMaxErrorsShown = 10;
 
 WrappedLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
@@ -63,6 +65,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   layout->addWidget(damaged_);
   tickets_ = new TicketsGrid(this);
   tickets_->setObjectName(QStringLiteral("ticketsView"));
+  tickets_->setAccessibleName(QString::fromStdString(def.caption) + QStringLiteral("　買い目"));
   tickets_->setModel(model_);
   tickets_->pasteLines = [this](const QString& text) { return pasteLines(text); };
   const QFontMetrics fm(GridView::gridFont());
@@ -92,19 +95,17 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
                                 "数字5個ずつの行を貼り付けると（Ctrl+V）、次の回の買い目として加わります。"),
                  this, "LabelHint"),
       1);
-  delete_ = new QPushButton(QStringLiteral("行削除"), this);
+  delete_ = new QPushButton(QStringLiteral("行削除(&R)"), this);
   delete_->setObjectName(QStringLiteral("deleteButton"));
   connect(delete_, &QPushButton::clicked, this, &TicketsWindow::deleteSelectedLines);
   ticketButtons->addWidget(delete_, 0, Qt::AlignTop);
-  prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる"), this);
+  prediction_ = new QPushButton(QStringLiteral("一発ゼノバ予想を入れる(&Y)"), this);
   prediction_->setObjectName(QStringLiteral("predictionButton"));
   prediction_->setToolTip(QStringLiteral("一発ゼノバ予想の数字5個の行を、次の回の買い目として入れます"));
   prediction_->setEnabled(static_cast<bool>(predictionLines_));
-  connect(prediction_, &QPushButton::clicked, this, [this] {
-    if (predictionLines_) addTickets(predictionLines_(), true);
-  });
+  connect(prediction_, &QPushButton::clicked, this, &TicketsWindow::addPrediction);
   ticketButtons->addWidget(prediction_, 0, Qt::AlignTop);
-  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める"), this);
+  afresh_ = new QPushButton(QStringLiteral("壊れたファイルを残して新しく始める(&N)"), this);
   afresh_->setObjectName(QStringLiteral("afreshButton"));
   connect(afresh_, &QPushButton::clicked, this, &TicketsWindow::startAfresh);
   ticketButtons->addWidget(afresh_, 0, Qt::AlignTop);
@@ -112,7 +113,7 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
 
   // Any line over the whole history.
   auto* lineRow = new QHBoxLayout;
-  auto* lineCaption = new QLabel(QStringLiteral("この数字なら"), this);
+  auto* lineCaption = new QLabel(QStringLiteral("この数字なら(&L)"), this);
   lineCaption->setObjectName(QStringLiteral("lineLabel"));
   lineRow->addWidget(lineCaption);
   lineField_ = new QLineEdit(this);
@@ -130,7 +131,20 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   // The wins.
   view_ = new GridView(this);
   view_->setObjectName(QStringLiteral("gridView"));
-  view_->setGrowsToShowMore(true);
+  view_->setLegend(def.legend);  // what the marks mean, for a screen reader
+  view_->setAccessibleName(QStringLiteral("当せん"));
+  // The list takes the room the window has under the lines above it, however
+  // few wins there are: the lines under it and 閉じる stay right below it,
+  // with no empty band over 閉じる.  When a line above or below it grows (a
+  // line checked over the history, the wins whose prize is unknown) it gives
+  // up rows, down to its heading and a few wins, rather than lie under them.
+  {
+    const Grid sample = km::ticketsGrid({}, {});
+    GridView measure;
+    measure.setGrid(&sample);
+    view_->setMinimumHeight(2 * view_->frameWidth() + (1 + kFewestWins) * (measure.rowY(2) - measure.rowY(1)));
+  }
+  view_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   layout->addWidget(view_, 1, Qt::AlignLeft);
   // the marks of the wins: a swatch of each colour and its meaning (the window's own texts)
   QString legend;
@@ -152,12 +166,12 @@ TicketsWindow::TicketsWindow(const WindowDef& def, const History& history, std::
   totals_->setTextFormat(Qt::PlainText);
   totals_->setObjectName(QStringLiteral("totalsLabel"));
   layout->addWidget(totals_);
-  layout->addStretch(0);
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
   close_ = new QPushButton(QStringLiteral("閉じる"), this);
   close_->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(close_);
   connect(close_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(close_);
   layout->addLayout(bottom);
@@ -195,15 +209,23 @@ void TicketsWindow::readDates(const ConnectString& database) {
   dateReader_ = std::thread([this, self, database] {
     LoadResult r = loadHistory(database, true, ReadLimits{kReadTimeLimit, &stop_});
     std::map<int, std::string> dates;
-    if (r)
+    std::optional<PrizeTable> prizes;
+    if (r) {
       for (const Draw& d : r->draws)
         if (!d.date.empty()) dates.emplace(d.no, d.date);
+      prizes = std::move(r->prizes);
+    }
     QMetaObject::invokeMethod(
         qApp,
-        [self, dates = std::move(dates)]() mutable {
+        [self, dates = std::move(dates), prizes = std::move(prizes)]() mutable {
           if (!self) return;
           self->datesRead_ = true;
           self->dates_ = std::move(dates);
+          // the prizes as the file holds them now: those typed since the start count too
+          if (prizes && *prizes != self->history_.prizes) {
+            self->withPrizes_ = std::make_unique<History>(self->history_);
+            self->withPrizes_->prizes = std::move(*prizes);
+          }
           self->refresh();
           self->checkLine();
         },
@@ -213,12 +235,12 @@ void TicketsWindow::readDates(const ConnectString& database) {
 
 void TicketsWindow::refresh() {
   const std::vector<Ticket>& tickets = model_->tickets();
-  TicketsCheck check = checkTickets(history_, tickets);
+  TicketsCheck check = checkTickets(checked(), tickets);
   for (TicketWin& w : check.wins)
     if (auto it = dates_.find(w.draw); w.date.empty() && it != dates_.end()) w.date = it->second;
   grid_ = km::ticketsGrid(check, tickets);
   view_->setGrid(&grid_);
-  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(history_), check)));
+  chance_->setText(QString::fromStdString(chanceSentence(chanceReturn(checked()), check)));
   totals_->setText(QString::fromStdString(totalsText(check)));
 }
 
@@ -231,7 +253,7 @@ void TicketsWindow::checkLine() {
   }
   const Result<TicketNumbers> p = parseTicketNumbers(text);
   if (!p) return lineResult_->setText(QString::fromStdString(p.message() + "。"));
-  LineOverHistory r = checkLineOverHistory(history_, *p);
+  LineOverHistory r = checkLineOverHistory(checked(), *p);
   if (auto it = r.best ? dates_.find(r.best->draw) : dates_.end(); it != dates_.end() && r.best->date.empty())
     r.best->date = it->second;
   lineResult_->setText(QString::fromStdString(lineOverHistoryText(r)));
@@ -258,6 +280,24 @@ bool TicketsWindow::addTickets(const std::vector<Ticket>& tickets, bool skipKnow
   }
   tickets_->scrollToBottom();
   return true;
+}
+
+void TicketsWindow::addPrediction() {
+  if (!predictionLines_) return;
+  std::vector<std::string> left;
+  const std::vector<Ticket> lines = predictionLines_(&left);
+  const int before = static_cast<int>(model_->tickets().size());
+  if (!addTickets(lines, true)) return;  // said why
+  const int added = static_cast<int>(model_->tickets().size()) - before;
+  QString text =
+      QStringLiteral("一発ゼノバ予想の%1行を、第%2回の買い目として入れました。").arg(added).arg(model_->nextDraw());
+  if (added < static_cast<int>(lines.size()))
+    text += QStringLiteral("（%1行は同じ回の買い目にすでにあります）").arg(static_cast<int>(lines.size()) - added);
+  if (!left.empty()) {
+    text += QStringLiteral("\n次の予想は数字5個の行ではないため、入れていません：");
+    for (const std::string& l : left) text += QStringLiteral("\n・") + QString::fromStdString(l);
+  }
+  showMessageLater(this, {QMessageBox::Information, text});
 }
 
 bool TicketsWindow::pasteLines(const QString& text) {

@@ -43,11 +43,13 @@ class TicketsWindow : public QWidget {
  public:
   // The tickets of `path` checked against `history` (which outlives the
   // window).  The history read at start carries the newest draw's date
-  // only: with `database` the dates of the other draws are read in the
+  // only: with `database` the dates of the other draws (and the prizes the
+  // file holds now, those typed since the start with them) are read in the
   // background and shown beside the wins when they come.
   // `predictionLines` gives the prediction window's lines for the next draw
-  // (「一発ゼノバ予想を入れる」; without it the button is off).
-  using PredictionLines = std::function<std::vector<Ticket>()>;
+  // (「一発ゼノバ予想を入れる」; without it the button is off)
+  // (the lines it leaves out, named with why, in `left`).
+  using PredictionLines = std::function<std::vector<Ticket>(std::vector<std::string>* left)>;
   TicketsWindow(const WindowDef& def, const History& history, std::string path, QWidget* parent = nullptr,
                 const ConnectString& database = {}, PredictionLines predictionLines = {});
   ~TicketsWindow() override;
@@ -56,6 +58,9 @@ class TicketsWindow : public QWidget {
   // lines) a line already there for the same draws is not added again.
   // False when the file is damaged.
   bool addTickets(const std::vector<Ticket>& tickets, bool skipKnown = false);
+  // 「一発ゼノバ予想を入れる」: the prediction's lines added, then a message
+  // that says how many, and which lines were left out and why.
+  void addPrediction();
   // Lines of five numbers as pasted text, bought for the next draw; the lines
   // that are not five numbers are told in a message box.  False when none was.
   bool pasteLines(const QString& text);
@@ -80,7 +85,12 @@ class TicketsWindow : public QWidget {
   void readDates(const ConnectString& database);
   void deleteSelectedLines();
 
+  // The history the tickets are checked against: the one read at start,
+  // with the prizes the file holds now once the background read has them.
+  const History& checked() const { return withPrizes_ ? *withPrizes_ : history_; }
+
   const History& history_;
+  std::unique_ptr<History> withPrizes_;
   std::string path_;
   Grid grid_;
   TicketsModel* model_ = nullptr;

@@ -11,6 +11,9 @@ namespace km::tool {
 // The usage text, on standard error; returns 2.
 int usage();
 
+// prizes [DB] DRAW W1 P1 W2 P2 W3 P3 W4 P4 | prizes [DB] DRAW --clear (prizes_command.cpp)
+int prizesCommand(const std::vector<std::string>& a);
+
 // combos [DB] [conditions] (--count | --csv | --sample K [--seed S]) [--sort-factor] [--min-factor F]: the
 // lines of 組合せ作成, with their 賞金倍率 when it is asked for.
 int combosCommand(const std::vector<std::string>& a);

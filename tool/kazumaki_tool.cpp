@@ -106,6 +106,10 @@ int km::tool::usage() {
          "その回の後に、抽せん日を暦の上の次の抽せん日とした空の回を入れ、その回数を表示する\n"
          "  kazumaki-tool delete DB 回           その回を削除する\n"
          "  kazumaki-tool check DB               最初の誤りの行と列を表示する\n"
+         "  kazumaki-tool prizes [DB] 回 1等口数 1等当せん金 2等口数 2等当せん金 3等口数 3等当せん金 4等口数 "
+         "4等当せん金\n"
+         "      回の当選金（各等級の当せん口数と1口の当せん金）を保存する（1,234,567 や全角数字も可。当せんのない\n"
+         "      等級は 0 0）。--clear を数字の代わりに指定すると、その回の当選金を消す\n"
          "DB を省くと、本体の Kazumaki.mdb を使います（インストールしたプログラムでは、初めて使うときに作られる\n"
          "データフォルダのコピー）。\n";
   return 2;
@@ -275,7 +279,9 @@ int chartCommand(const std::vector<std::string>& a) {
     } else if (a[i] == "--numbers" && i + 1 < a.size()) {
       const auto numbers = km::parseChartNumbers(a[++i]);
       if (!numbers) {
-        tell("--numbers には、1〜31の異なる数字を1〜5個、7,12 のようにコンマで区切って指定してください。");
+        tell(
+            "--numbers には、1〜31の異なる数字を1〜5個、7,12 や \"7 12\" "
+            "のようにコンマか空白で区切って指定してください。");
         return 2;
       }
       choice.numbers = *numbers;
@@ -682,6 +688,7 @@ int main(int argc, char** argv) {
     if (!a.empty() && a[0] == "popularity") return km::tool::popularityCommand(a);
     if (!a.empty() && a[0] == "backtest") return backtestCommand(a);
     if (!a.empty() && a[0] == "chart") return chartCommand(a);
+    if (!a.empty() && a[0] == "prizes") return km::tool::prizesCommand(a);
     if (!a.empty() && a[0] == "wheel") return km::tool::wheelCommand(a);
     if (a.size() >= 2 && a[0] == "update") return update(argc, argv, a[1], {a.begin() + 2, a.end()});
     if (a.size() <= 2 && !a.empty() && a[0] == "status") {

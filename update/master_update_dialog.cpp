@@ -21,6 +21,10 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, UpdateHost* host,
   if (parent) {
     for (MasterUpdateDialog* d : parent->findChildren<MasterUpdateDialog*>())
       if (d->update()->outcome() == MasterUpdate::Outcome::Running) {
+        if (d->isVisible()) {
+          d->raise();
+          d->activateWindow();
+        }
         showMessageLater(parent, {QMessageBox::Information, busyText(), {}});
         return nullptr;
       }

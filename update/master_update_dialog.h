@@ -43,9 +43,12 @@ class MasterUpdateDialog : public QProgressDialog {
         "当選データの最新化が実行中です。終わってから、もう一度実行してください。\n"
         "最新化が置き換えるデータベースに入力することはできません。");
   }
-  // A second update while one runs.
+  // A second update while the one the user started runs (its progress
+  // window is brought to the front).
   static QString busyText() {
-    return QStringLiteral("ほかの更新が実行中です。終わってから、もう一度実行してください。");
+    return QStringLiteral(
+        "当選データの最新化は、いま実行中です（進み具合は「当選データ最新化」のウィンドウに出ています）。\n"
+        "終わってから、もう一度実行してください。やめるときは、そのウィンドウの「キャンセル」を押します。");
   }
   // The line under the success message, and its restart button.
   static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }

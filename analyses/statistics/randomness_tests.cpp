@@ -19,6 +19,7 @@ std::string pText(double p) {
 
 constexpr int kFirstTestRow = 4;
 constexpr int kTests = 5;
+constexpr int kTermLines = 2;  // 自由度 and 補正前 in plain words
 
 }  // namespace
 
@@ -29,7 +30,8 @@ const char* pValueReading(double p) {
 }
 
 Grid fillRandomnessTests(const History& history) {
-  const int rows = kFirstTestRow + kTests;  // and the line of the draws counted
+  // and the line of the draws counted, then the words of the table explained
+  const int rows = kFirstTestRow + kTests + kTermLines;
   Grid g = makeGrid({.cols = 5,
                      .rows = rows,
                      .visibleCols = 5,
@@ -48,10 +50,11 @@ Grid fillRandomnessTests(const History& history) {
   const char* headings[] = {"検定", "値", "自由度", "p値", "意味"};
   for (int c = 1; c <= 5; ++c) g.setText(c, 3, headings[c - 1]);
   g.setColors({1, 3, 5, 3}, kBlack, kLightRed);
-  g.setBorder({1, 3, 5, rows - 1}, kAllSides);
-  g.setAlign({1, kFirstTestRow, 1, rows - 1}, HAlign::Left);
-  g.setAlign({5, kFirstTestRow, 5, rows - 1}, HAlign::Left);
-  g.setAlign({2, kFirstTestRow, 4, rows - 1}, HAlign::Right);
+  const int lastTest = kFirstTestRow + kTests - 1;
+  g.setBorder({1, 3, 5, lastTest}, kAllSides);
+  g.setAlign({1, kFirstTestRow, 1, lastTest}, HAlign::Left);
+  g.setAlign({5, kFirstTestRow, 5, lastTest}, HAlign::Left);
+  g.setAlign({2, kFirstTestRow, 4, lastTest}, HAlign::Right);
 
   const ChiSquare mainChi = mainNumberChiSquare(history);
   const ChiSquare bonusChi = bonusChiSquare(history);
@@ -104,8 +107,15 @@ Grid fillRandomnessTests(const History& history) {
   g.setToolTip(2, kFirstTestRow, "カイ二乗（本数字は1回に5個ちがう数字が出るため 30/26 倍に補正）");
   g.setToolTip(2, kFirstTestRow + 2, "連の数（z = " + fixedText(runs.z, 2) + "）");
   g.setToolTip(2, kFirstTestRow + 3, "z = " + fixedText(sums.meanZ, 2));
-  setTitle(g, 1, rows,
+  setTitle(g, 1, lastTest + 1,
            "対象：本数字5個がそろった " + std::to_string(sums.draws) + " 回（空欄や範囲外の数字がある回は除きます）");
+  setTitle(
+      g, 1, lastTest + 2,
+      "自由度：ばらつきを比べるカイ二乗分布の形を決める数です（31個の数字の回数なら 31−1 = 30、分散なら回数−1）。");
+  setTitle(
+      g, 1, lastTest + 3,
+      "補正前：本数字は1回に5個の異なる数字が出るため、回数のばらつきが小さめになります。そのため、ふつうのカイ二乗値"
+      "（補正前）を 30/26 倍した値で検定します。");
   return g;
 }
 

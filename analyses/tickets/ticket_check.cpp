@@ -96,6 +96,7 @@ TicketsCheck checkTickets(const History& history, const std::vector<Ticket>& tic
       w.ticket = static_cast<int>(t);
       w.yen = prizeOf(history, no, w.tier);
       count(r, w);
+      if (!w.yen) ++r.tierUnknown[w.tier - 1];
       r.wins.push_back(std::move(w));
     }
   }
@@ -179,10 +180,18 @@ std::string totalsText(const TicketsCheck& c) {
                   yenText(c.wonYen) + "　回収率 ";
   t += c.spentYen > 0 ? fixedText(100.0 * static_cast<double>(c.wonYen) / static_cast<double>(c.spentYen), 1) + "%"
                       : std::string("－");
+  if (c.unknownPrizeWins && c.spentYen > 0) t += "（当せん金の分かる当せんだけ）";
   t += '\n';  // the counts on a line of their own
   t += tierCountsText(c.tierCounts);
-  if (c.unknownPrizeWins) t += "　当せん金不明 " + std::to_string(c.unknownPrizeWins) + "回";
   if (!c.pending.empty()) t += "　未抽せん " + std::to_string(c.pending.size()) + "口（購入に数えていません）";
+  if (c.unknownPrizeWins) {
+    std::string unknown;
+    for (int k = 0; k < kPrizeTiers; ++k)
+      if (c.tierUnknown[k])
+        unknown += (unknown.empty() ? "" : "、") + tierText(k + 1) + " " + std::to_string(c.tierUnknown[k]) + "回";
+    t += "\n当せん金が不明の当せん：" + unknown +
+         "（当せん金と回収率には入っていません。当選データ入力で当選金を入れると数えます）";
+  }
   return t;
 }
 

@@ -56,6 +56,7 @@ struct TicketsCheck {
   long long wonYen = 0;  // of the wins whose prize is known
   int unknownPrizeWins = 0;
   std::array<int, kPrizeTiers> tierCounts{};
+  std::array<int, kPrizeTiers> tierUnknown{};  // wins whose prize is not stored, by tier
 };
 
 // Every ticket over the draws it was bought for.  Draws after the last
@@ -89,7 +90,10 @@ ChanceReturn chanceReturn(const History& history);
 // Texts of the window and of kazumaki-tool.
 std::string yenText(long long yen);  // "12,345円"
 std::string chanceSentence(const ChanceReturn& chance, const TicketsCheck& check);
-std::string totalsText(const TicketsCheck& check);  // two lines: the yen, then the counts
+// The yen and the return, then the counts; while some wins have no known
+// prize, the return is said to count the known ones only, and a third line
+// gives the unknown wins by tier.
+std::string totalsText(const TicketsCheck& check);
 std::string lineOverHistoryText(const LineOverHistory& r);
 
 // The list of wins (and pending draws) under the tickets: one row per win,

@@ -93,11 +93,13 @@ AnalysisWindow::AnalysisWindow(const WindowDef& def, Grid grid, QWidget* parent)
   bottom->addWidget(progress_);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), body);
   closeButton_->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(closeButton_);
   bodyLayout->addLayout(bottom);
   body_ = body;
   keepBodyToGrid();
+  connect(gridView_, &GridView::largestSizeChanged, this, &AnalysisWindow::keepBodyToGrid);
   layout->addWidget(body, 1);  // beyond its largest size it stays at the top left of its room
   layout->addStretch(0);       // the room left under it once it shows every cell
 }

@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
 #include <algorithm>
 
 #include "frame/grid_geometry.h"
@@ -88,6 +89,12 @@ void closeChildOf(QWidget* content) {
       return;
     }
   }
+}
+
+void giveCloseShortcut(QPushButton* button) {
+  // a window shortcut: in a child window it acts only while that window has the focus
+  button->setShortcut(QKeySequence(QString::fromLatin1(kCloseKeys)));
+  button->setToolTip(QStringLiteral("閉じる（%1）").arg(QString::fromLatin1(kCloseKeys)));
 }
 
 }  // namespace km

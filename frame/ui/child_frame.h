@@ -6,6 +6,8 @@
 #include <QMdiSubWindow>
 #include <functional>
 
+class QPushButton;
+
 #include "frame/window_def.h"
 
 namespace km {
@@ -43,6 +45,12 @@ class ChildFrame : public QMdiSubWindow {
 
 // Closes the child window that holds `content` (the close buttons use it).
 void closeChildOf(QWidget* content);
+
+// A child window's close button keeps its caption 「閉じる」 as it stands and
+// is pressed by Alt+C while its window has the focus (the mnemonic the
+// caption would carry), which its tooltip names.
+inline constexpr const char* kCloseKeys = "Alt+C";
+void giveCloseShortcut(QPushButton* button);
 
 // Hourglass for the lifetime of the object.
 class BusyCursor {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -44,7 +45,6 @@ EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
   setWordWrap(false);
   setCornerButtonEnabled(false);
   setItemDelegate(new CellDelegate(this));
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setFrameShape(QFrame::Box);
@@ -55,6 +55,8 @@ EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent) {
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Tab and Shift+Tab go on to the next and previous control; the arrow keys move within
+  setTabKeyNavigation(false);
 }
 
 void EntryGrid::commitOpenEditor() {
@@ -68,6 +70,12 @@ void EntryGrid::commitOpenEditor() {
 
 void EntryGrid::keyPressEvent(QKeyEvent* e) {
   if (state() != QAbstractItemView::EditingState) {
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {  // the menu key of keyboards without one
+      const QRect cell = visualRect(currentIndex());
+      QContextMenuEvent menu(QContextMenuEvent::Keyboard, cell.center(), viewport()->mapToGlobal(cell.center()));
+      contextMenuEvent(&menu);
+      return;
+    }
     if (e->matches(QKeySequence::Copy)) {
       copySelection();
       return;
@@ -166,10 +174,39 @@ bool EntryGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
 }
 
 void EntryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  QTableView::closeEditor(editor, hint);
+  const bool tab = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
+  QTableView::closeEditor(editor, tab ? QAbstractItemDelegate::NoHint : hint);
   if (hint == QAbstractItemDelegate::SubmitModelCache && edited_.isValid()) {  // Enter: on to the line below
     if (edited_.row() + 1 < model()->rowCount()) setCurrentIndex(model()->index(edited_.row() + 1, edited_.column()));
   }
+  if (tab && edited_.isValid()) {
+    // Tab while typing: on along the line being typed, the view staying on
+    // it; past its last (first) editable cell, on to the next (previous) control
+    const int step = hint == QAbstractItemDelegate::EditNextItem ? 1 : -1;
+    int col = edited_.column() + step;
+    while (col >= 0 && col < model()->columnCount() &&
+           !(model()->index(edited_.row(), col).flags() & Qt::ItemIsEditable))
+      col += step;
+    if (col < 0 || col >= model()->columnCount()) {
+      focusNextPrevChild(step > 0);
+      return;
+    }
+    const QModelIndex next = model()->index(edited_.row(), col);
+    setCurrentIndex(next);
+    scrollTo(next);
+    edit(next);
+  }
+}
+
+void EntryGrid::contextMenuEvent(QContextMenuEvent* e) {
+  // the menu key (or Shift+F10) on a cell: the menu of the line header of the current line
+  if (e->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid() && lineMenu) {
+    const QHeaderView* vh = verticalHeader();
+    const QPoint at(vh->width() / 2, vh->sectionViewportPosition(currentIndex().row()) + vh->defaultSectionSize() / 2);
+    lineMenu(currentIndex().row(), vh->viewport()->mapToGlobal(at));
+    return;
+  }
+  QTableView::contextMenuEvent(e);
 }
 
 }  // namespace km

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "frame/grid_geometry.h"
+#include "frame/ui/grid_accessible.h"
 #include "frame/ui/grid_actions.h"
 
 namespace km {
@@ -53,6 +54,7 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
   setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   setFocusPolicy(Qt::StrongFocus);
   installGridActions(this);
+  installGridAccessibility();
 }
 
 QFont GridView::gridFont() {
@@ -84,11 +86,13 @@ void GridView::refresh() {
       full.rwidth() += verticalScrollBar()->sizeHint().width();
     if (grid_ && grid_->visibleCols() > 0 && grid_->visibleCols() < grid_->maxCols())
       full.rheight() += horizontalScrollBar()->sizeHint().height();
-    setMaximumSize(full.expandedTo(sizeHint()));
+    fullSize_ = full.expandedTo(sizeHint());
+    setMaximumSize(fullSize_);
   }
   updateGeometry();
   updateScrollBars();
   viewport()->update();
+  gridAccessibleReset(this);
 }
 
 void GridView::layoutGrid() {
@@ -162,6 +166,16 @@ void GridView::updateScrollBars() {
     needV = needV || (needH && scrolledHeight > room.height() - barH - frozenHeight());
     needH = needH || (needV && contentWidth() > room.width() - barW);
     room -= QSize(needV ? barW : 0, needH ? barH : 0);
+    // a growing view narrower than its columns may grow by the bar's height,
+    // so that the bar covers no row (the last line of a short grid)
+    if (growsToShowMore_ && fullSize_.isValid()) {
+      const bool designedWithBar = grid_ && grid_->visibleCols() > 0 && grid_->visibleCols() < grid_->maxCols();
+      const QSize most = fullSize_ + QSize(0, needH && !designedWithBar ? barH : 0);
+      if (most != maximumSize()) {
+        setMaximumSize(most);
+        emit largestSizeChanged();
+      }
+    }
   }
   // vertical: scrolls by whole rows below the frozen ones
   int maxV = 0;
@@ -229,6 +243,12 @@ void GridView::paintEvent(QPaintEvent* event) {
   const int scrollTop = rowY(firstScrolledRow());  // content y shown right under the frozen rows
   const QRect vp = viewport()->rect();
 
+  // whether every cell of a row right of column c is empty
+  auto rowEmptyAfter = [&](int r, int c) {
+    for (int k = c + 1; k <= g.maxCols(); ++k)
+      if (!g.text(k, r).empty()) return false;
+    return true;
+  };
   // the column at a content x
   auto colAt = [&](int x) {
     auto it = std::upper_bound(colX_.begin(), colX_.end(), x);
@@ -271,7 +291,16 @@ void GridView::paintEvent(QPaintEvent* event) {
         }
         if (rect.right() < 0 || rect.left() > vp.width()) continue;
         p.save();
-        p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
+        // a note that runs from a label column over the whole row stays
+        // whole while the grid is scrolled sideways (no cell of its row can
+        // be under it)
+        const bool wholeRowNote =
+            !sticky && fw > 0 && c2 <= labels && cell.overflow && span.right > labels && rowEmptyAfter(r, labels);
+        if (wholeRowNote)
+          p.setClipRect(rect.intersected(QRect(0, clip.top(), vp.width(), clip.height())).intersected(event->rect()),
+                        Qt::ReplaceClip);
+        else
+          p.setClipRect(rect.intersected(clip), Qt::IntersectClip);
         p.setPen(qcolor(cell.fg));
         p.translate(x, 0);
         p.scale(span.squeeze, 1);
@@ -440,6 +469,7 @@ bool GridView::viewportEvent(QEvent* e) {
 void GridView::focusInEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusInEvent(e);
   viewport()->update();
+  gridAccessibleFocusMoved(this);
 }
 
 void GridView::focusOutEvent(QFocusEvent* e) {

@@ -57,6 +57,9 @@ class GridView : public QAbstractScrollArea {
   bool isTextCut(int col, int row) const;
   // The cell under a point of the viewport; false past the last row or column.
   bool cellAt(const QPoint& viewportPos, int* col, int* row) const;
+  // Where a cell is painted in the viewport (it may lie outside it, or under
+  // the heading rows and label columns that stay in view).
+  QRect cellRect(int col, int row) const;
 
   // The window's legend, printed under the grid on every page.
   void setLegend(std::vector<LegendItem> legend) { legend_ = std::move(legend); }
@@ -71,6 +74,11 @@ class GridView : public QAbstractScrollArea {
   void selectAll();
   // Scrolls so that the cell is in view.
   void scrollToCell(int col, int row);
+
+ signals:
+  // A view that grows with its window has a new largest size: one with room
+  // for a horizontal scroll bar once the window is narrower than its columns.
+  void largestSizeChanged();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -117,6 +125,7 @@ class GridView : public QAbstractScrollArea {
   bool scrollBarsOff_ = false;
   int pageLabelCols_ = -1;  // -1: the grid's
   bool growsToShowMore_ = false;
+  QSize fullSize_;  // a growing view: every cell, with the bars its designed size has
 
   const Grid* grid_ = nullptr;
   std::vector<LegendItem> legend_;

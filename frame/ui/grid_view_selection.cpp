@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "frame/ui/grid_accessible.h"
 #include "frame/ui/grid_view.h"
 
 namespace km {
@@ -16,6 +17,15 @@ namespace {
 constexpr int kEdgeGrip = 4;
 
 }  // namespace
+
+QRect GridView::cellRect(int col, int row) const {
+  if (!grid_ || !grid_->contains(col, row)) return {};
+  const int frozen = std::min(grid_->frozenRows(), grid_->maxRows());
+  const int fw = fixedLeft();
+  const int x = fw > 0 && col <= frozenCols() ? columnX(col) : columnX(col) - horizontalScrollBar()->value();
+  const int y = row <= frozen ? rowY(row) : rowY(row) - rowY(firstScrolledRow()) + frozenHeight();
+  return QRect(x, y, columnX(col + 1) - columnX(col), rowY(row + 1) - rowY(row));
+}
 
 bool GridView::cellAt(const QPoint& pos, int* col, int* row) const {
   if (!grid_ || grid_->maxCols() == 0 || grid_->maxRows() == 0) return false;
@@ -77,6 +87,7 @@ void GridView::mousePressEvent(QMouseEvent* e) {
     dragging_ = true;
   }
   viewport()->update();
+  gridAccessibleFocusMoved(this);
   e->accept();
 }
 
@@ -162,6 +173,7 @@ void GridView::keyPressEvent(QKeyEvent* e) {
   }
   scrollToCell(selection_.currentCol(), selection_.currentRow());
   viewport()->update();
+  gridAccessibleFocusMoved(this);
   e->accept();
 }
 

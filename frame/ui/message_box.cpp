@@ -24,6 +24,7 @@ QMessageBox* makeMessageBox(QWidget* parent, const Message& m) {
   if (m.defaultButton != QMessageBox::NoButton) box->setDefaultButton(m.defaultButton);
   for (const auto& [button, caption] : m.captions)
     if (QAbstractButton* b = box->button(button)) b->setText(caption);
+  if (!m.informative.isEmpty()) box->setInformativeText(m.informative);
   if (!m.details.isEmpty()) box->setDetailedText(m.details);
   if (!m.details.isEmpty() && !m.logged) {
     QString line = m.text + QStringLiteral(" / ") + m.details;

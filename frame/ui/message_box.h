@@ -25,6 +25,8 @@ struct Message {
   // The failure is in the log already (the store logs what it reports): the
   // box does not write it a second time.
   bool logged = false;
+  // A plain account under the text: where, why and what to do (not logged).
+  QString informative = {};
 };
 
 // The box, not yet shown (the details, when there are any, are logged now).

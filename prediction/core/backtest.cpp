@@ -16,15 +16,17 @@ struct LinePlace {
 constexpr std::array<LinePlace, kPredictionLineCount> kLinePlaces = {
     {{0, 2, 2}, {0, 3, 3}, {0, 4, 4}, {0, 5, 5}, {1, 2, 4}, {2, 2, 3}, {3, 2, 2}}};
 
-std::vector<int> numbersIn(const Grid& g, const LinePlace& at) {
+std::vector<int> numbersIn(const Grid& g, const LinePlace& at, int* shown = nullptr) {
   std::vector<int> out;
   std::uint32_t seen = 0;
+  if (shown) *shown = 0;
   for (int r = at.firstRow; r <= at.lastRow; ++r) {
     for (int c = 2; c <= 6; ++c) {
       const std::string& t = g.text(c, r);
       const CellNumber n = parseCellNumber(t);
       if (n.kind != CellNumber::Number) continue;
       const int v = n.value;
+      if (shown) ++*shown;
       if (seen & (1u << v)) continue;
       seen |= 1u << v;
       out.push_back(v);
@@ -121,14 +123,25 @@ Backtest runBacktest(const History& history, const std::array<bool, PredictionSt
   return out;
 }
 
-std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings) {
+std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings,
+                                      std::vector<std::string>* left) {
   PredictionState state = settings;  // its tables are the scan's own
   PredictionGrids grids;
   openPrediction(state, history, grids);
   const PredictedLines lines = linesOf(grids);
   std::vector<Ticket> tickets;
   for (int l = 0; l < kPredictionLineCount; ++l) {
-    if (lines[l].size() != 5) continue;
+    if (lines[l].size() != 5) {
+      if (left) {
+        int shown = 0;
+        numbersIn(grids[kLinePlaces[l].grid], kLinePlaces[l], &shown);
+        left->push_back(std::string(kPredictionLineLabels[l]) +
+                        (shown > static_cast<int>(lines[l].size())
+                             ? "（同じ数字が2回あり、異なる数字は" + std::to_string(lines[l].size()) + "個）"
+                             : "（数字が" + std::to_string(lines[l].size()) + "個）"));
+      }
+      continue;
+    }
     Ticket t{std::min(history.stats.LastDrawNo + 1, kMaxDrawNo), 1, {}, kPredictionLineLabels[l]};
     std::copy(lines[l].begin(), lines[l].end(), t.numbers.begin());
     std::sort(t.numbers.begin(), t.numbers.end());

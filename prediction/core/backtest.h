@@ -28,8 +28,11 @@ using PredictedLines = std::array<std::vector<int>, kPredictionLineCount>;
 PredictedLines linesOf(const PredictionGrids& grids);
 // The prediction window's lines of five numbers for the draw after the
 // history's last, as tickets noted with their method ("１発予想"), with the
-// window's settings.
-std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings);
+// window's settings.  The lines that are not five different numbers are
+// left out, each named in `left` with why ("9回周期法（同じ数字が2回あり、
+// 異なる数字は4個）").
+std::vector<Ticket> predictionTickets(const History& history, const PredictionState& settings,
+                                      std::vector<std::string>* left = nullptr);
 
 // The prediction window's numbers computed from the draws it is handed, and
 // from nothing else.  When `before` extends the view of the previous call,

@@ -110,6 +110,7 @@ void buildPredictionGrid(Grid& g, int index) {
 
   // Header row.
   const Block header{1, 1, 6, 1};
+  g.setFrozenRows(1);  // the heading row, which a screen reader reads as the columns' heading
   g.setAlign(header, HAlign::Center, VAlign::Center);
   g.setColors(header, kBlue, kLightRed);
   setTitle(g, 2, 1, kPredictionHeader);

@@ -70,6 +70,8 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
     gridViews_[i] = new GridView(predictions);
     gridViews_[i]->setObjectName(QStringLiteral("gridView"));
     gridViews_[i]->setProperty("index", i);
+    // a screen reader names each grid by its caption, without the mark before it
+    gridViews_[i]->setAccessibleName(caption->text().remove(QStringLiteral("●")));
     pl->addWidget(gridViews_[i], 0, Qt::AlignLeft);
   }
   pl->addStretch(1);
@@ -124,6 +126,7 @@ PredictionWindow::PredictionWindow(PredictionState& state, const History& histor
   bottom->addStretch(1);
   closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
   closeButton_->setObjectName(QStringLiteral("closeButton"));
+  giveCloseShortcut(closeButton_);
   connect(closeButton_, &QPushButton::clicked, this, [this] { closeChildOf(this); });
   bottom->addWidget(closeButton_);
   bottom->addSpacing(6);

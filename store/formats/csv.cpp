@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "store/files/text_excerpt.h"
 
@@ -351,7 +353,25 @@ namespace {
 struct ResultColumns {
   int draw = -1, date = -1;
   std::array<int, kNumberFields> number{-1, -1, -1, -1, -1, -1};
+  // per PrizeTexts field (1等口数, 1等当せん金, ...): none, or all eight
+  std::array<int, kPrizeFields> prize{-1, -1, -1, -1, -1, -1, -1, -1};
 };
+
+// The prize field a header names: a tier 1..4 with "等", then 口数 (or
+// 当せん口数 ...) for the winning tickets, 当せん金, 当選金, 賞金 or 金額 for
+// the yen per ticket; -1 for any other name.
+int prizeField(const std::string& name) {
+  if (name.size() < 4 || name[0] < '1' || name[0] > '4' || name.compare(1, 3, "等") != 0) return -1;
+  const int tier = name[0] - '1';
+  const std::string rest = name.substr(4);
+  auto endsWith = [&rest](const std::string& tail) {
+    return rest.size() >= tail.size() && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  if (endsWith("口数")) return 2 * tier;
+  for (const char* yen : {"当せん金", "当選金", "賞金", "金額"})
+    if (endsWith(yen)) return 2 * tier + 1;
+  return -1;
+}
 
 // A header cell without spaces around it and with full-width digits as ASCII.
 std::string headerName(const std::string& cell) {
@@ -390,6 +410,7 @@ ResultColumns resultColumns(const std::vector<std::string>& cells, std::string& 
       const std::string d = std::to_string(k + 1);
       if (n == "本数字" + d || n == "抽せん数字" + d || n == "第" + d + "数字") take(c.number[k], i, "本数字" + d);
     }
+    if (const int f = prizeField(n); f >= 0) take(c.prize[f], i, prizeFieldName(f));
   }
   if (c.draw < 0 || !error.empty()) return c;
   if (c.date < 0) error = "見出しの行に「抽せん日」（または「日付」）の列がありません";
@@ -398,6 +419,9 @@ ResultColumns resultColumns(const std::vector<std::string>& cells, std::string& 
       error = k == Bonus ? std::string("見出しの行に「ボーナス数字」の列がありません")
                          : "見出しの行に「本数字" + std::to_string(k + 1) + "」（または「抽せん数字" +
                                std::to_string(k + 1) + "」「第" + std::to_string(k + 1) + "数字」）の列がありません";
+  // prizes: read when the header has all eight of their columns (a bank's
+  // file with 1等 alone gives its draws and no prize)
+  if (std::any_of(c.prize.begin(), c.prize.end(), [](int at) { return at < 0; })) c.prize.fill(-1);
   return c;
 }
 
@@ -460,6 +484,14 @@ Result<DrawList> readResults(std::string_view utf8, bool headerOnly) {
         return fail(rec.line, "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は" +
                                   std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) +
                                   "の数ではありません");
+    }
+    if (cols.prize[0] >= 0) {
+      // as typed into the entry window: eight figures that agree, or none
+      PrizeTexts texts;
+      for (int f = 0; f < kPrizeFields; ++f) texts[f] = cell(cols.prize[f]);
+      if (const std::string why = prizeProblem(texts); !why.empty())
+        return fail(rec.line, "第" + std::to_string(d.no) + "回の" + why);
+      if (const std::optional<Prize> p = prizeOf(texts)) r.prizes[d.no] = *p;
     }
     r.draws.push_back(std::move(d));
   }

@@ -48,7 +48,11 @@ std::string historyToCsvWithPrizes(const std::vector<Draw>& draws, const PrizeTa
 // A results file as sites and banks offer it, already in UTF-8 (see
 // textAsUtf8 in store/formats/feed.h): a header row naming the columns 回号, 開催回
 // or 回; 抽せん日 or 日付; 本数字1..5, 抽せん数字1..5 or 第1数字..第5数字; and
-// ボーナス数字, in any order among other columns, which are ignored.  Lines
+// ボーナス数字, in any order among other columns, which are ignored; and the
+// prizes where the header names all eight of their columns (fewer are
+// ignored, as a bank's file with 1等 alone has them) by tier and 口数
+// or 当せん金 (当選金, 賞金, 金額: "1等口数", "１等 当せん金"), read as the entry
+// window takes them (PrizeTexts: "1,234,567円", "該当なし").  Lines
 // before the header are skipped (at most 10).  Draw numbers may be written
 // 第1234回, dates as normalizedDate reads them.  Errors are in Japanese and
 // name the line.  At most 32767 draws, in the order listed.

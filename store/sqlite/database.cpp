@@ -490,9 +490,9 @@ TableKind drawTableKind(sqlite3* db) {
   return type && std::string(type) == "table" && sql == "CREATE TABLE" ? TableKind::Plain : TableKind::Other;
 }
 
-// Reads the table 当選金 into `out`; a file without it has no prizes.  Empty
-// on success, else why (naming the draw), with SQLite's account in `cause`.
-std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
+}  // namespace
+
+std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause) {
   out.clear();
   auto failed = [&](const std::string& why) {
     cause = sqliteCause(db);
@@ -539,8 +539,6 @@ std::string readPrizes(sqlite3* db, PrizeTable& out, std::string& cause) {
   if (step != SQLITE_DONE) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
   return {};
 }
-
-}  // namespace
 
 Result<DrawList> loadHistory(const ConnectString& cs, bool withDates, const ReadLimits& limits) {
   DrawList r;
@@ -645,7 +643,7 @@ Result<DrawList> loadHistory(const ConnectString& cs, bool withDates, const Read
   }
   {
     std::string cause;
-    if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty())
+    if (const std::string why = readPrizeTable(db, r.prizes, cause); !why.empty())
       return fail(sqlite3_errcode(db) == SQLITE_INTERRUPT ? interrupted() : why, cause);
   }
   return r;
@@ -694,7 +692,7 @@ Result<DrawList> readDrawRows(sqlite3* db, const ReadLimits& limits) {
   }
   if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
   std::string cause;
-  if (const std::string why = readPrizes(db, r.prizes, cause); !why.empty()) return bad(why, false, cause);
+  if (const std::string why = readPrizeTable(db, r.prizes, cause); !why.empty()) return bad(why, false, cause);
   return r;
 }
 

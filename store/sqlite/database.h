@@ -204,6 +204,11 @@ std::string readTooLongText(std::chrono::milliseconds time);
 // A stored field's text as the entry window shows it: empty for NULL, an
 // integer in digits, a real visibly a real ("5.0"), text as it stands.
 std::string fieldText(sqlite3_stmt* s, int col);
+// Reads the table 当選金 of an open file into `out` (a file without it has
+// none): a plain table of a draw number and eight whole numbers
+// 0..kMaxPrizeValue a row.  Empty on success, else why (naming the draw),
+// with SQLite's account in `cause`.
+std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause);
 // The draw of a stored row: the draw number in column noCol, the six numbers
 // from firstNumberCol on, read by their text as the check of the entry window
 // reads them (NULL and blanks are empty, "５" is 5), and the date in dateCol

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -273,6 +274,16 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
     rows.clear();
     return failure("データベースファイルが壊れているため、当選データを読めません。");
   }
+  q.reset();
+  PrizeTable prizes;
+  std::string cause;
+  if (std::string why = readPrizeTable(db_, prizes, cause); !why.empty()) {
+    rows.clear();
+    details_ = cause;
+    return named(why, path_);
+  }
+  for (EntryRow& r : rows)
+    if (const auto p = prizes.find(r.no); p != prizes.end()) r.prize = prizeTexts(p->second);
   version_ = version;
   changedElsewhere_ = false;
   return {};
@@ -502,6 +513,59 @@ std::string EntryStore::remove(int no) {
     return fail(failure("データベースへ書き込めません。"));
   for (int n = no + 1; n <= end; ++n)  // from the bottom, so that no number is taken twice
     if (!renumber(n, n - 1, error)) return fail(error);
+  return commit();
+}
+
+std::string EntryStore::setPrize(int no, const PrizeTexts& texts) {
+  details_.clear();
+  if (std::string why = prizeProblem(texts); !why.empty()) return "第" + std::to_string(no) + "回の" + why;
+  const std::optional<Prize> prize = prizeOf(texts);
+  std::string error;
+  if (!begin(error)) return error;
+  auto fail = [&](std::string why) {
+    rollback();
+    return why;
+  };
+  bool found = false;
+  if (!exists(no, found, error)) return fail(error);
+  if (!found) return fail("第" + std::to_string(no) + "回の当選データがありません。");
+  {
+    // the table of our own making, or none yet; anything else of that name is left alone
+    StmtPtr t =
+        prepare(db_, std::string("SELECT type, sql FROM sqlite_master WHERE name = '") + schema::kPrizeTable + "'");
+    if (!t) return fail(failure("データベースを読めません。"));
+    const int step = sqlite3_step(t.get());
+    if (step == SQLITE_ROW) {
+      const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
+      const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
+      std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
+      for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (!type || std::string(type) != "table" || head != "CREATE TABLE")
+        return fail(named(
+            "データベースファイルの「当選金」が、このプログラムの作る表ではないため、当選金を保存できません。", path_));
+    } else if (step == SQLITE_DONE) {
+      if (!prize) return fail({});  // nothing to remove
+      if (sqlite3_exec(db_, schema::createPrizeTable().c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(failure("データベースへ書き込めません。"));
+    } else {
+      return fail(failure("データベースを読めません。"));
+    }
+  }
+  {
+    StmtPtr del = prepare(db_, std::string("DELETE FROM ") + schema::kPrizeTable + " WHERE " + kDrawNo + " = ?");
+    if (!del) return fail(failure("データベースへ書き込めません。"));
+    sqlite3_bind_int(del.get(), 1, no);
+    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+  }
+  if (prize) {
+    StmtPtr ins = prepare(db_, std::string("INSERT INTO ") + schema::kPrizeTable + " (" + kDrawNo +
+                                   schema::prizeColumns() + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    sqlite3_bind_int(ins.get(), 1, no);
+    for (int i = 0; i < 2 * kPrizeTiers; ++i)  // the table's order: the four counts, then the four amounts
+      sqlite3_bind_int64(ins.get(), i + 2, (i < kPrizeTiers ? prize->winners : prize->yen)[i % kPrizeTiers]);
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+  }
   return commit();
 }
 

@@ -41,6 +41,8 @@ inline constexpr int kLineFields = kNumberFields + 1;
 inline constexpr int kDateField = kNumberFields;
 using LineTexts = std::array<std::string, kLineFields>;
 
+// The message of the check on closing for a prize figure.
+inline constexpr const char* kWrongPrizeMessage = "当選金に誤りがあります。";
 // The message of the check on closing for a date.
 inline constexpr const char* kWrongDateMessage = "結果マスタの抽選日に誤りがあります。";
 // A change refused because another writer changed the file since it was read.
@@ -82,12 +84,19 @@ struct CellPosition {
 std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text,
                                           const std::string& today);
 
+// The prize columns of the entry window: kFirstPrizeColumn..kLastPrizeColumn
+// (9..16) hold the texts of a draw's PrizeTexts (store/history.h).
+inline constexpr int kFirstPrizeColumn = kDateColumn + 1;
+inline constexpr int kLastPrizeColumn = kFirstPrizeColumn + kPrizeFields - 1;
+
 // One stored line: the draw number and the six number fields as text (empty
-// for NULL; a damaged file may hold any text, which is shown as it stands).
+// for NULL; a damaged file may hold any text, which is shown as it stands),
+// the date and the prize.
 struct EntryRow {
   int no = 0;
   std::array<std::string, kNumberFields> text;
   std::string date;
+  PrizeTexts prize;  // all empty when the draw has none
   LineTexts line() const {
     LineTexts l;
     for (int f = 0; f < kNumberFields; ++f) l[f] = text[f];
@@ -145,6 +154,10 @@ class EntryStore {
   // when dateProblem accepts that date for a typed one.
   std::string insertAfter(int afterNo, int& newNo);
   std::string remove(int no);
+  // Writes the prize of draw `no` (the table 当選金, made when the file has
+  // none): the eight texts in grid order, or all empty to remove it.  Texts
+  // that are no prize (prizeProblem) are refused, naming the field.
+  std::string setPrize(int no, const PrizeTexts& texts);
   // The next draw (last draw number + 1) with all six numbers, written only
   // when all six are sound and different; `date` is a date dateProblem
   // accepts for it as a typed one after the last dated draw.  Without a date

@@ -126,8 +126,7 @@ TEST(BadDatabase, ANewerSchemaIsReadThroughItsQueryAndAQueryWithoutAFieldIsNamed
   EXPECT_NE(r.message().find("当選データの一覧を読めません"), std::string::npos) << r.message();
   EXPECT_NE(r.cause().find("全データ選択クエリ"), std::string::npos) << "the query's name goes apart: " << r.cause();
 
-  // the dates are read straight from the draw table, as the update reads it: a
-  // view in its place would run what the file defines, with dates or without
+  // the dates are read straight from the draw table as the update reads it, never through a view the file defines
   const std::string viewed = dir.file("viewed.mdb");
   makeDatabase(viewed, {"CREATE TABLE t (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字)",
                         "INSERT INTO t VALUES (1, '2026-08-18', 1, 2, 3, 4, 5, 6)",

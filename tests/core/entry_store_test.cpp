@@ -292,33 +292,24 @@ TEST_F(EntryStoreTest, RepeatsAndDatesOutOfOrderAreRefusedUntouched) {
 }
 
 // A new line is dated as the draws' calendar dates the draw after the line it
-// follows (a week later, the year-end Tuesdays passed over, a fortnight after
-// the first twelve draws), where that date fits between its neighbours and is
+// follows (nextDrawDate), where that date fits between its neighbours and is
 // no later than today in Japan.
 TEST_F(EntryStoreTest, AnInsertedLineIsDatedByTheCalendarAfterTheLineBefore) {
   struct Case {
-    int first;           // the number of the draw inserted after
-    const char* before;  // its date
-    const char* next;    // the date of the draw after it
+    const char* before;  // date of draw 100
+    const char* next;    // date of draw 101
     const char* proposed;
   };
   const Case cases[] = {
-      {100, "2026-01-06", "2026-01-20", "2026-01-13"},
-      {100, "2026-01-06", "2026-01-13", ""},
-      {100, "", "2026-01-20", ""},
-      {100, "2026-01-20", "", "2026-01-27"},  // today
-      {100, "2026-01-27", "", ""},            // the next draw is after today
-      {100, "2026-01-14", "", "2026-01-20"},  // a Wednesday stored before the rule: the Tuesday after it
-      {100, "2024-12-24", "", "2025-01-07"},  // 31 December is passed over
-      {100, "2025-12-23", "", "2025-12-30"},  // 30 December is drawn
-      {5, "1999-06-08", "", "1999-06-22"},    // the first draws were a fortnight apart
+      {"2026-01-06", "2026-01-20", "2026-01-13"}, {"2026-01-06", "2026-01-13", ""}, {"", "2026-01-20", ""},
+      {"2026-01-20", "", "2026-01-27"},           {"2026-01-27", "", ""},           {"2026-01-14", "", "2026-01-20"},
   };
   for (const Case& c : cases) {
-    make({draw(c.first, {1, 2, 3, 4, 5, 6}, c.before), draw(c.first + 1, {7, 8, 9, 10, 11, 12}, c.next)});
+    make({draw(100, {1, 2, 3, 4, 5, 6}, c.before), draw(101, {7, 8, 9, 10, 11, 12}, c.next)});
     auto s = open();
     s->setToday(kToday);
     int no = 0;
-    ASSERT_EQ(s->insertAfter(c.first, no), "");
+    ASSERT_EQ(s->insertAfter(100, no), "");
     s.reset();
     EXPECT_EQ(rows()[1].date, c.proposed) << c.before << " " << c.next;
     fs::remove(db);
@@ -406,6 +397,47 @@ TEST_F(EntryStoreTest, APrizeMovesWithItsDrawsRowAndGoesWithIt) {
   ASSERT_EQ(s->remove(3), "");  // its prize goes, and the draws above move down with theirs
   s.reset();
   EXPECT_EQ(loadHistory(cs())->prizes, (PrizeTable{{1, prize(1)}, {3, prize(3)}, {4, prize(5)}}));
+}
+
+// Prizes refused (a figure no count, a field missing, a tier that does not
+// add up, a draw not stored), by the store and by kazumaki-tool prizes, with
+// the file byte for byte as it was.
+TEST_F(EntryStoreTest, APrizeThatIsNoneIsRefusedAndTheFileKept) {
+  makeRun(3);
+  ASSERT_EQ(run({"prizes", "2", "0", "0", "１４", "258,300円", "1,032", "11,200", "21,766口", "1,000"}).status, 0);
+  EXPECT_EQ(loadHistory(cs())->prizes, (PrizeTable{{2, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}}}));
+  const std::string before = slurp(db);
+  const struct {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{"2", "0", "0", "-14", "258300", "1032", "11200", "21766", "1000"}, "「2等口数」の「-14」"},
+      {{"2", "0", "0", "14", "258300", "1032", "11200", "21766"}, "8つ"},  // a field missing
+      {{"2", "0", "0", "14", "258300", "", "11200", "21766", "1000"}, "「3等口数」が空欄です"},
+      {{"2", "0", "5", "14", "258300", "1032", "11200", "21766", "1000"}, "「1等当せん金」: 当せん口数が0"},
+      {{"2", "1", "0", "14", "258300", "1032", "11200", "21766", "1000"}, "「1等当せん金」: 当せん口数のある"},
+      {{"2", "0", "0", "14", "25,83,00", "1032", "11200", "21766", "1000"}, "「2等当せん金」の「25,83,00」"},
+      {{"2", "0", "0", "14", "1,000,000,000", "1032", "11200", "21766", "1000"}, "0以上の整数"},
+      {{"9", "0", "0", "14", "258300", "1032", "11200", "21766", "1000"}, "第9回の当選データがありません"},
+      {{"x", "--clear"}, "回数「x」"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    std::vector<std::string> args = {"prizes"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ToolResult r = run(args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(slurp(db), before);
+  // the store itself refuses the same, naming the draw
+  auto s = open();
+  EXPECT_NE(s->setPrize(2, {"0", "0", "-1", "1", "1", "1", "1", "1"}).find("第2回の「2等口数」"), std::string::npos);
+  s.reset();
+  EXPECT_EQ(slurp(db), before);
+  // --clear takes it away
+  EXPECT_EQ(run({"prizes", "2", "--clear"}).status, 0);
+  EXPECT_TRUE(loadHistory(cs())->prizes.empty());
 }
 
 TEST_F(EntryStoreTest, InsertThenDeleteGivesBackTheSameHistory) {
@@ -596,15 +628,12 @@ TEST_F(EntryStoreTest, ToolAddAppendsTheNextDrawOnlyWhenAllSixAreSound) {
   EXPECT_EQ(rs[5].text, (std::array<std::string, 6>{"1", "2", "3", "4", "5", "31"}));
   EXPECT_EQ(rs[5].date, "2024-02-27");
 
-  // without a date: the calendar's next draw after the last one's, when that is no later than today
-  r = run({"add", "7", "8", "9", "10", "11", "12"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "7\n");
-  EXPECT_EQ(rows().back().date, "2024-03-12") << "a fortnight after draw 6, as the first thirteen draws were";
+  // without a date: the calendar's next draw after the last one's (a fortnight after draw 6), unless after today
+  EXPECT_EQ(run({"add", "7", "8", "9", "10", "11", "12"}).out, "7\n");
+  EXPECT_EQ(rows().back().date, "2024-03-12");
   rawSet(7, "抽選日", "'9999-11-30'");
   const std::string ahead = slurp(db);
   r = run({"add", "1", "2", "3", "4", "5", "6"});
-  EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("第8回の抽選日 9999-12-14 は、今日（日本の日付で "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("抽選日を指定してください"), std::string::npos) << r.err;
   EXPECT_TRUE(slurp(db) == ahead) << "the file is left as it was";

@@ -72,19 +72,16 @@ inline std::vector<Draw> feedDraws(int n) {
   using namespace std::chrono;
   std::vector<Draw> out;
   sys_days held = year{1999} / December / 21;
-  for (int no = 1; no <= n; ++no) {
-    const int s = 1 + no % 26;
-    const year_month_day ymd{held};
-    char date[48];
-    std::snprintf(date, sizeof date, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                  static_cast<unsigned>(ymd.day()));
-    out.push_back(draw(no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date));
-    for (bool yearEnd = true; yearEnd;) {
+  for (int no = 1; no <= n; ++no, held += days{7}) {
+    if (const year_month_day t{held};
+        (t.month() == December && t.day() == day{31}) || (t.month() == January && t.day() <= day{3}))
       held += days{7};
-      const year_month_day next{held};
-      yearEnd =
-          (next.month() == December && next.day() == day{31}) || (next.month() == January && next.day() <= day{3});
-    }
+    const year_month_day t{held};
+    const int s = 1 + no % 26;
+    char date[48];
+    std::snprintf(date, sizeof date, "%04d-%02u-%02u", static_cast<int>(t.year()), static_cast<unsigned>(t.month()),
+                  static_cast<unsigned>(t.day()));
+    out.push_back(draw(no, {s, s + 1, s + 2, s + 3, s + 4, s + 5}, date));
   }
   return out;
 }

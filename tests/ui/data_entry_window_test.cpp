@@ -131,17 +131,29 @@ struct EntryWindowTest : ::testing::Test {
 
 }  // namespace
 
+// In a main window that has room for it, the window opens at its designed size.
 TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
+  win->closeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
+  frm->resize(2400, 1800);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->mdiArea()->viewport()->height() > 1400; }));
+  frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
+  sub = frm->findChildWindow(WindowId::DataEntry);
+  ASSERT_TRUE(sub);
+  win = qobject_cast<DataEntryWindow*>(sub->widget());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
   EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
   EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("descriptionLabel"))->text(),
             QStringLiteral("当選数字を開催回数毎に入力します（分析対象データとなります）"));
   EXPECT_EQ(win->closeButton()->text(), QStringLiteral("閉じる"));
-  ASSERT_EQ(model()->columnCount(), 8);
+  ASSERT_EQ(model()->columnCount(), 16);
   EXPECT_EQ(model()->rowCount(), 60);
-  const char* headers[] = {"回数", "第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字", "抽選日"};
-  for (int c = 0; c < 8; ++c)
+  const char* headers[] = {"回数",         "第1数字",       "第2数字",   "第3数字",       "第4数字",   "第5数字",
+                           "ボーナス数字", "抽選日",        "1等\n口数", "1等\n当せん金", "2等\n口数", "2等\n当せん金",
+                           "3等\n口数",    "3等\n当せん金", "4等\n口数", "4等\n当せん金"};
+  for (int c = 0; c < 16; ++c)
     EXPECT_EQ(model()->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(headers[c]));
   // colours of columns 1 and 7 on every line; the others plain
   for (int line : {1, 60}) {
@@ -175,6 +187,27 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
   EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
 }
 
+// In a main window smaller than its designed size, the window opens within
+// the area: 閉じる in view, the grid's lines and columns scrolling.
+TEST_F(EntryWindowTest, ASmallMainWindowHoldsTheWholeWindowWith閉じる) {
+  win->closeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
+  frm->showNormal();
+  frm->resize(760, 560);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->mdiArea()->viewport()->width() < 760; }));
+  frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
+  sub = frm->findChildWindow(WindowId::DataEntry);
+  ASSERT_TRUE(sub);
+  win = qobject_cast<DataEntryWindow*>(sub->widget());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
+  const QRect area = frm->mdiArea()->viewport()->rect();
+  EXPECT_TRUE(area.contains(sub->geometry())) << sub->width() << "x" << sub->height();
+  const QRect close(win->closeButton()->mapTo(frm->mdiArea()->viewport(), QPoint(0, 0)), win->closeButton()->size());
+  EXPECT_TRUE(area.contains(close));
+  EXPECT_GT(grid()->horizontalScrollBar()->maximum(), 0);  // the prize columns scroll into view
+  EXPECT_GT(grid()->verticalScrollBar()->maximum(), 0);
+}
+
 TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   select(2, 2);
   type("9");
@@ -198,10 +231,15 @@ TEST_F(EntryWindowTest, TypingReplacesTheCellAndEnterWritesAndMovesDown) {
   QTest::keyClick(grid(), Qt::Key_Delete);
   EXPECT_EQ(stored()[4].text[1], "");
   EXPECT_EQ(shown(5, 3), "");
-  // Tab moves on to the right
+  // Tab while typing writes and moves on to the right, the next cell open
   select(6, 3);
-  QTest::keyClick(grid(), Qt::Key_Tab);
+  QTest::keyClick(grid(), '8');
+  ASSERT_TRUE(openEditor());
+  QTest::keyClick(openEditor(), Qt::Key_Tab);
+  EXPECT_EQ(stored()[5].text[1], "8");
   EXPECT_EQ(grid()->currentIndex(), cell(6, 4));
+  EXPECT_TRUE(grid()->editing());
+  QTest::keyClick(openEditor(), Qt::Key_Escape);
 }
 
 TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
@@ -243,9 +281,45 @@ TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
   EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
   EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
   EXPECT_EQ(box.icon, QMessageBox::Critical);
+  // under the message: which cell holds what, why, and the two ways on
+  EXPECT_TRUE(box.informative.startsWith(QStringLiteral("第3回の第4数字「0」：この数字は保存されていません。")))
+      << box.informative.toStdString();
+  EXPECT_TRUE(box.informative.contains(QStringLiteral("破棄して終了"))) << box.informative.toStdString();
   EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
   EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), sub);
   EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
+}
+
+// The prize of a draw typed cell by cell: kept, marked, until the eight
+// figures agree, then written together; a figure that is none stays
+// unwritten, and 閉じる says so in plain words.
+TEST_F(EntryWindowTest, PrizesTypedAreWrittenWhenTheEightAgree) {
+  const char* figures[] = {"0", "0", "14", "258,300", "1,032", "１１２００", "21766", "1000"};
+  for (int f = 0; f < 7; ++f) enter(58, kFirstPrizeColumn + f, QString::fromUtf8(figures[f]));
+  EXPECT_EQ(stored()[57].prize, PrizeTexts{}) << "seven figures are no prize yet";
+  EXPECT_EQ(model()->unsavedCount(), 7);
+  EXPECT_EQ(cell(58, kFirstPrizeColumn).data(Qt::BackgroundRole).value<QColor>(), EntryGrid::wrongBack());
+  EXPECT_TRUE(model()->problem(58, kFirstPrizeColumn).contains(QStringLiteral("8つがそろうと保存されます")))
+      << model()->problem(58, kFirstPrizeColumn).toStdString();
+  enter(58, kLastPrizeColumn, QStringLiteral("1000"));
+  EXPECT_EQ(stored()[57].prize, (PrizeTexts{"0", "0", "14", "258300", "1032", "11200", "21766", "1000"}));
+  EXPECT_EQ(model()->unsavedCount(), 0);
+  EXPECT_EQ(cell(58, kFirstPrizeColumn + 3).data(Qt::DisplayRole).toString(), QStringLiteral("258,300"));
+  EXPECT_EQ(cell(58, kFirstPrizeColumn + 3).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+  // a negative count is never written; the file keeps the stored prize
+  enter(58, kFirstPrizeColumn + 2, QStringLiteral("-14"));
+  EXPECT_EQ(stored()[57].prize[2], "14");
+  EXPECT_TRUE(model()->problem(58, kFirstPrizeColumn + 2).contains(QStringLiteral("0以上の整数")));
+  test::MessageBoxWatcher box;
+  win->closeButton()->click();
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.text, QStringLiteral("当選金に誤りがあります。"));
+  EXPECT_TRUE(box.informative.startsWith(QStringLiteral("第58回の2等口数「-14」："))) << box.informative.toStdString();
+  EXPECT_EQ(grid()->currentIndex(), cell(58, kFirstPrizeColumn + 2));
+  // emptied, all eight: the draw has no prize
+  for (int c = kFirstPrizeColumn; c <= kLastPrizeColumn; ++c) enter(58, c, QString());
+  EXPECT_EQ(stored()[57].prize, PrizeTexts{});
+  EXPECT_EQ(model()->unsavedCount(), 0);
 }
 
 TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty) {
@@ -403,6 +477,7 @@ TEST_F(EntryWindowTest, AddLineAfterConfirmation) {
     win->addLineAction()->trigger();
     ASSERT_TRUE(box.seen);
     EXPECT_EQ(box.text, QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"));
+    EXPECT_EQ(box.title, QStringLiteral("カズマキMiddle")) << "the program's name, not its file's";
     EXPECT_EQ(box.icon, QMessageBox::Warning);
     EXPECT_EQ(box.defaultButton, QMessageBox::No);
   }

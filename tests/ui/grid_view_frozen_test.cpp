@@ -146,6 +146,34 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"相性分析", 1}, WindowCase{"予想の成績", 3}, WindowCase{"検定", 3},
                       WindowCase{"当選確認", 1}, WindowCase{"人気度", 1}));
 
+// A note that runs from the label column over its whole row stays whole
+// while the grid is scrolled sideways: its words are drawn past the label
+// column, over the empty cells of its row.
+TEST(GridViewFrozenRows, ANoteOverAWholeRowStaysReadableScrolledSideways) {
+  Grid g(6, 4);
+  g.setVisible(6, 4);
+  g.setColWidth(-1, 12);
+  g.setColWidth(1, 6);
+  g.setRowHeight(-1, 14);
+  for (int c = 1; c <= 6; ++c) g.setText(c, 1, "見出し");
+  g.setText(1, 4, "対象：本数字5個がそろった回（空欄の回は除きます）。ここまでがひとつの注です");
+  g.setOverflow(Block{1, 4, 1, 4}, true);
+  g.setAlign(Block{1, 4, 1, 4}, HAlign::Left);
+  GridView v;
+  v.setGrid(&g);
+  v.resize(v.columnX(4), v.sizeHint().height() + 20);  // the grid's last columns out of view
+  v.show();
+  ASSERT_GT(v.horizontalScrollBar()->maximum(), 0);
+  v.horizontalScrollBar()->setValue(v.horizontalScrollBar()->maximum());
+  ASSERT_GT(v.frozenCols(), 0);
+  const QImage img = v.viewport()->grab().toImage();
+  // dark ink of the note's words right of the label column, in its row
+  int ink = 0;
+  for (int y = v.rowY(4) + 2; y < v.rowY(5) - 2; ++y)
+    for (int x = v.frozenWidth() + 2; x < img.width() - 2; ++x) ink += img.pixelColor(x, y).lightness() < 100;
+  EXPECT_GT(ink, 20);
+}
+
 // The label column stays at the left while it takes at most half the view;
 // beyond that it scrolls away with the rest, so that a narrow view still
 // shows the columns it is scrolled to.

@@ -345,18 +345,47 @@ TEST_F(UpdateTest, SourcesComeFromTheBuildTheSourcesFileTheEnvironmentOrTheComma
   ASSERT_EQ(s.size(), 2);
   EXPECT_EQ(s[0].url, second);
 
-  // the user's own, before the built-in lists
-  {
-    std::ofstream list(folder.dir / kSourcesFileName);
-    list << "# 自分の取得先\n\nhttps://example.org/m.json  # 予備\nftp://example.org/x\n/tmp/miniloto.csv\n";
-  }
+  // the user's own, before the built-in lists: a relative path is in the program folder (not the one the tests run
+  // in), file://localhost/ is a local file, a line that cannot be used says why
+  const fs::path list = folder.dir / kSourcesFileName;
+  std::ofstream(list, std::ios::binary) << "# 自分の取得先\n\nhttps://example.org/m.json  # 予備\nftp://example.org/x\n"
+                                           "/tmp/miniloto.csv\nsub/../当選データ.csv\nfile://LOCALHOST/tmp/a.csv\n"
+                                           "file://example.org/tmp/x.csv\n/tmp/x"
+                                        << '\0' << "# NUL\n";
   s = updateSources(folder.path());
-  ASSERT_EQ(s.size(), 5);
+  ASSERT_EQ(s.size(), 9);
   EXPECT_EQ(s[0].url, QUrl(QStringLiteral("https://example.org/m.json")));
   EXPECT_TRUE(s[1].error.startsWith(QStringLiteral("取得先.txt の4行目: "))) << s[1].error.toStdString();
   EXPECT_EQ(s[2].file, QStringLiteral("/tmp/miniloto.csv"));
-  EXPECT_EQ(s[3].url, second);
-  fs::remove(folder.dir / kSourcesFileName);
+  EXPECT_EQ(s[3].file, folder.path() + QStringLiteral("/当選データ.csv"));
+  EXPECT_EQ(s[4].file, QStringLiteral("/tmp/a.csv"));
+  EXPECT_TRUE(s[5].error.startsWith(QStringLiteral("取得先.txt の8行目: 当選データの取得先が正しくありません")));
+  EXPECT_EQ(s[6].error, QStringLiteral("取得先.txt の9行目: NUL 文字があります（テキストの行ではありません）。"));
+  EXPECT_EQ(s[7].url, second);
+  fs::remove(list);
+
+  // a sources file that cannot be read says why, and the built-in lists follow
+  const struct {
+    std::function<void()> make;
+    const char* says;
+  } files[] = {
+      {[&] { std::ofstream(list) << std::string(64 * 1024 + 1, '#'); }, "大きすぎます（64 KiB まで）"},
+      {[&] { ::mkfifo(list.c_str(), 0644); }, "通常のファイルではありません（名前付きパイプ（FIFO））"},
+      {[&] { fs::create_symlink("/dev/zero", list); }, "通常のファイルではありません（デバイス）"},
+      {[&] { fs::create_symlink("nowhere.txt", list); },
+       "通常のファイルではありません（行き先のないシンボリックリンク）"},
+  };
+  for (const auto& c : files) {
+    c.make();
+    s = updateSources(folder.path());
+    ASSERT_EQ(s.size(), 3) << c.says;
+    EXPECT_TRUE(s[0].error.startsWith(QStringLiteral("取得先の一覧のファイル（取得先.txt）を使えません：") +
+                                      QString::fromUtf8(c.says)))
+        << s[0].error.toStdString();
+    EXPECT_TRUE(s[0].error.endsWith(QString::fromStdString(list.string()))) << "the file is named";
+    EXPECT_EQ(s[1].url, second);
+    fs::remove(list);
+  }
 
   const struct {
     const char* text;
@@ -384,66 +413,6 @@ TEST_F(UpdateTest, SourcesComeFromTheBuildTheSourcesFileTheEnvironmentOrTheComma
     EXPECT_EQ(s[0].error.isEmpty(), *c.url || *c.file) << c.text;
     EXPECT_TRUE(s[0].error.isEmpty() || s[0].error.startsWith(QStringLiteral("KAZUMAKI_UPDATE_URL: "))) << c.text;
   }
-}
-
-// The sources file names its files from the program folder, whatever folder
-// the program started in; a file:// address on localhost is a local file; a
-// line or a sources file that cannot be used is one source that says why.
-TEST_F(UpdateTest, TheSourcesFileIsTheProgramFoldersAndEachUnusableOneSaysWhy) {
-  qunsetenv(kUpdateUrlVariable);
-  const fs::path list = folder.dir / kSourcesFileName;
-  const QString at = folder.path();
-  const fs::path started = fs::current_path();
-  fs::current_path("/");  // started from another folder
-  {
-    std::ofstream out(list, std::ios::binary);
-    out << "当選データ.csv\n"
-           "sub/../一覧.json  # 相対パス\n"
-           "file://localhost/tmp/miniloto.csv\n"
-           "file://LOCALHOST/tmp/a%20b.csv\n"
-           "file://example.org/tmp/x.csv\n"
-           "/tmp/x.csv";
-    out.put('\0');
-    out << "# NUL\n";
-  }
-  QList<UpdateSource> s = updateSources(at);
-  ASSERT_EQ(s.size(), 8);
-  EXPECT_EQ(s[0].file, at + QStringLiteral("/当選データ.csv"));
-  EXPECT_EQ(s[1].file, at + QStringLiteral("/一覧.json"));
-  EXPECT_EQ(s[2].file, QStringLiteral("/tmp/miniloto.csv"));
-  EXPECT_EQ(s[3].file, QStringLiteral("/tmp/a b.csv"));
-  EXPECT_TRUE(s[4].error.startsWith(QStringLiteral("取得先.txt の5行目: 当選データの取得先が正しくありません")))
-      << s[4].error.toStdString();
-  EXPECT_EQ(s[5].error, QStringLiteral("取得先.txt の6行目: NUL 文字があります（テキストの行ではありません）。"));
-  fs::remove(list);
-
-  // the file itself: each that cannot be read says why, and the built-in lists follow
-  const struct {
-    const char* what;
-    std::function<void()> make;
-    const char* says;
-  } cases[] = {
-      {"too big", [&] { std::ofstream(list) << std::string(64 * 1024 + 1, '#'); }, "大きすぎます（64 KiB まで）"},
-      {"a folder", [&] { fs::create_directory(list); }, "通常のファイルではありません（フォルダ）"},
-      {"a pipe", [&] { ::mkfifo(list.c_str(), 0644); }, "通常のファイルではありません（名前付きパイプ（FIFO））"},
-      {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", list); },
-       "通常のファイルではありません（デバイス）"},
-      {"a link loop", [&] { fs::create_symlink(list.filename(), list); },
-       "通常のファイルではありません（循環しているシンボリックリンク）"},
-      {"a link that leads nowhere", [&] { fs::create_symlink("nowhere.txt", list); },
-       "通常のファイルではありません（行き先のないシンボリックリンク）"},
-  };
-  for (const auto& c : cases) {
-    c.make();
-    s = updateSources(at);
-    ASSERT_EQ(s.size(), 3) << c.what;
-    EXPECT_TRUE(s[0].error.startsWith(QStringLiteral("取得先の一覧のファイル（取得先.txt）を使えません："))) << c.what;
-    EXPECT_TRUE(s[0].error.contains(QString::fromUtf8(c.says))) << c.what << ": " << s[0].error.toStdString();
-    EXPECT_TRUE(s[0].error.endsWith(QString::fromStdString(list.string()))) << "the file is named";
-    EXPECT_TRUE(s[1].error.isEmpty() && !s[1].url.isEmpty()) << c.what;
-    fs::remove(list);
-  }
-  fs::current_path(started);
 }
 
 // ---- the menu command ----

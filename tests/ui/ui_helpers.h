@@ -69,7 +69,7 @@ inline bool waitFilled(QWidget* w) {
 // to its boxes, frame/ui/message_box.h), recording its title and text; with
 // `then`, the box after it is answered so and recorded in `next`.
 struct MessageBoxWatcher {
-  QString title, text, details;
+  QString title, text, details, informative;
   QStringList buttons;  // the captions, in the box's order
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
@@ -82,6 +82,7 @@ struct MessageBoxWatcher {
       title = box.windowTitle();
       text = box.text();
       details = box.detailedText();
+      informative = box.informativeText();
       for (QAbstractButton* b : box.buttons()) buttons << b->text();
       icon = box.icon();
       defaultButton = box.defaultButton() ? box.standardButton(box.defaultButton()) : QMessageBox::NoButton;

@@ -346,7 +346,7 @@ TEST_F(Arranged, AGridSmallerThanItsCellsShowsTheBarsItNeeds) {
     QSize size;  // 0: the designed size
     bool horizontal, vertical;
   } cases[] = {{"出現回数分析", {}, false, true},    {"出現回数分析", {300, 500}, true, true},
-               {"回数別出現分析", {}, false, false}, {"回数別出現分析", {150, 200}, true, true},
+               {"回数別出現分析", {}, false, false}, {"回数別出現分析", {150, 150}, true, true},
                {"出現頻度分析", {}, true, false},    {"出現頻度分析", {600, 300}, true, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.window) + " " + std::to_string(c.size.width()));
@@ -363,6 +363,21 @@ TEST_F(Arranged, AGridSmallerThanItsCellsShowsTheBarsItNeeds) {
     w->close();
     ASSERT_TRUE(test::runQueuedCalls());
   }
+}
+
+// A short grid in a window narrower than its columns grows by the scroll
+// bar's height where the window has room: the bar covers no row (検定's
+// last line).
+TEST_F(Arranged, AShortGridNarrowerThanItsColumnsKeepsItsLastRowAboveTheBar) {
+  QMdiSubWindow* w = open("検定");
+  w->resize(600, w->height() + 40);
+  QApplication::sendPostedEvents();
+  GridView* v = grid(w);
+  EXPECT_TRUE(v->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(v->verticalScrollBar()->isVisible());
+  EXPECT_GE(v->viewport()->height(), v->rowY(v->grid()->maxRows() + 1));
+  w->close();
+  ASSERT_TRUE(test::runQueuedCalls());
 }
 
 // Maximised, the grid shows more rows and the close button stays right

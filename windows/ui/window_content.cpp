@@ -60,9 +60,10 @@ QWidget* makeContent(const WindowRow& row, WindowContext& ctx, QWidget* parent, 
     case WindowKind::Tickets: {
       const std::string path = ticketsPath(ctx);
       // the prediction's lines with the settings the prediction window has at the click
-      auto* w = new TicketsWindow(
-          row.def, ctx.history, path, parent, ctx.database,
-          [&history = ctx.history, &settings = ctx.prediction] { return predictionTickets(history, settings); });
+      auto* w = new TicketsWindow(row.def, ctx.history, path, parent, ctx.database,
+                                  [&history = ctx.history, &settings = ctx.prediction](std::vector<std::string>* left) {
+                                    return predictionTickets(history, settings, left);
+                                  });
       grids.push_back(&w->grid());
       return w;
     }
@@ -102,10 +103,8 @@ std::vector<const Grid*> buildWindow(QMdiArea& area, ChildFrame& frame, const Wi
   frame.move(0, 0);
   frame.resize(frame.sizeHint());
   // Never larger than the area it opens in: its grid scrolls instead, and
-  // the legend and 閉じる stay in view.  The entry window keeps its designed
-  // lines (maximised, it takes the area's size).
-  if (area.isVisible() && row.kind != WindowKind::DataEntry)
-    frame.resize(frame.sizeHint().boundedTo(area.viewport()->size()));
+  // the legend and 閉じる stay in view.
+  if (area.isVisible()) frame.resize(frame.sizeHint().boundedTo(area.viewport()->size()));
   frame.show();
   return grids;
 }

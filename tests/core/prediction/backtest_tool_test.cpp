@@ -71,30 +71,21 @@ TEST_F(BacktestTool, TableEqualsTheWindowsGridAndBadArgumentsAreRefused) {
   EXPECT_NE(json.out.find("\"text\":\"１発予想\""), std::string::npos);
   for (const char* bad : {" --from 0", " --from x", " --bogus", " extra"}) EXPECT_EQ(run(bad).status >> 8, 2) << bad;
   EXPECT_EQ(test::runTool("backtest " + (dir / "missing.mdb").string()).status >> 8, 1);
-}
 
-// A settings file named with --ini that cannot be read is said, not stood in
-// for by the defaults without a word.
-TEST_F(BacktestTool, AnUnreadableIniIsRefusedWithItsReason) {
-  const fs::path folder = dir / "folder.ini", fifo = dir / "fifo.ini", loop = dir / "loop.ini";
-  fs::create_directory(folder);
+  // a settings file named with --ini that cannot be read is said, not stood in for by the defaults
+  const fs::path fifo = dir / "fifo.ini", loop = dir / "loop.ini";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   fs::create_symlink(loop.filename(), loop);
-  const struct {
-    fs::path ini;
-    const char* says;
-  } cases[] = {
+  const std::pair<fs::path, const char*> unreadable[] = {
       {dir / "missing.ini", "設定ファイルがありません"},
-      {folder, "通常のファイルではありません（フォルダ）"},
-      {fifo, "通常のファイルではありません（名前付きパイプ（FIFO））"},
-      {loop, "循環しているシンボリックリンク"},
-  };
-  for (const auto& c : cases)
+      {dir, "設定ファイルが通常のファイルではありません（フォルダ）"},
+      {fifo, "設定ファイルが通常のファイルではありません（名前付きパイプ（FIFO））"},
+      {loop, "設定ファイルが通常のファイルではありません（循環しているシンボリックリンク）"}};
+  for (const auto& [path, says] : unreadable)
     for (const std::string& command : {"backtest " + db, "grid " + db + " 予想の成績"}) {
-      const test::ToolRun r = test::runTool(command + " --ini " + c.ini.string());
-      EXPECT_EQ(r.status >> 8, 1) << command << " " << c.ini;
-      EXPECT_EQ(r.out.rfind("kazumaki-tool: --ini：", 0), 0u) << "nothing but the reason: " << r.out.substr(0, 200);
-      EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+      const test::ToolRun r = test::runTool(command + " --ini " + path.string());
+      EXPECT_EQ(r.status >> 8, 1) << command << " " << path;
+      EXPECT_EQ(r.out.rfind(std::string("kazumaki-tool: --ini：") + says, 0), 0u) << r.out.substr(0, 200);
     }
 }
 

@@ -107,6 +107,15 @@ TEST(TicketsCheck, WinsSpendAndPendingDrawsOverACutHistory) {
   EXPECT_NE(totals.find("購入 11口 2,200円"), std::string::npos) << totals;
   EXPECT_NE(totals.find("回収率 11413.6%"), std::string::npos) << totals;
   EXPECT_NE(totals.find("未抽せん 3口"), std::string::npos) << totals;
+  // the 1等 and the 2等 of draw 5 paid what is not stored: the return says it counts the known ones, and
+  // names them by tier
+  EXPECT_EQ(c.tierUnknown, (std::array<int, 4>{1, 1, 0, 0}));
+  EXPECT_NE(totals.find("回収率 11413.6%（当せん金の分かる当せんだけ）"), std::string::npos) << totals;
+  EXPECT_NE(totals.find("当せん金が不明の当せん：1等 1回、2等 1回"), std::string::npos) << totals;
+  // with every prize known, nothing of the kind
+  const std::string known = totalsText(checkTickets(h, {{2, 1, {1, 2, 3, 4, 5}, ""}}));
+  EXPECT_EQ(known.find("不明"), std::string::npos) << known;
+  EXPECT_EQ(known.find("分かる"), std::string::npos) << known;
 }
 
 TEST(TicketsCheck, ALineOverTheWholeHistoryNamesItsBestWin) {
