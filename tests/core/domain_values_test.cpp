@@ -23,8 +23,6 @@
 namespace km {
 namespace {
 
-using test::ScratchDir;
-
 constexpr int kWrong = -1;  // a text the entry window refuses
 
 // A number as text: the entry window, kazumaki-tool add and the CSV reader
@@ -48,6 +46,17 @@ TEST(DomainValues, EveryReaderOfANumberAsTextTakesTheSameValue) {
       {"-3", kWrong},
       {"abc", kWrong},
       {"99999999999", kWrong},
+      {"007", 7},
+      {"３１", 31},
+      {"　９　", 9},
+      {"  ", std::nullopt},
+      {"5.", kWrong},
+      {"1 2", kWrong},
+      {"1e1", kWrong},
+      {"4５x", kWrong},
+      {"３２", kWrong},
+      {"０", kWrong},
+      {"５．０", kWrong},
   };
   const std::string header = std::string(kCsvHeader) + "\n";
   for (const auto& c : cases) {
@@ -157,86 +166,6 @@ TEST(DomainValues, EveryReaderOfAListOfNumbersTakesTheSameNumbers) {
       std::vector<int> sorted = *c.numbers;
       std::sort(sorted.begin(), sorted.end());
       EXPECT_EQ(std::vector<int>((*ticket).begin(), (*ticket).end()), sorted);
-    }
-  }
-}
-
-// A file holding `value` in 第1数字 of draw 1 (typeless columns, so that SQLite keeps what it is given).
-void storedFile(const std::string& path, const std::string& drawNo, const std::string& value) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_TRUE(keyConnection(db, databasePassword()));
-  const std::string sql =
-      "CREATE TABLE 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字);"
-      "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, ボーナス数字 "
-      "FROM 当選データ ORDER BY 回数;"
-      "INSERT INTO 当選データ VALUES (" +
-      drawNo + ", NULL, " + value + ", 2, 3, 4, 5, 6);";
-  EXPECT_EQ(test::execSql(db, sql.c_str()), SQLITE_OK) << sqlite3_errmsg(db);
-  sqlite3_close(db);
-}
-
-// A stored number field: the start-up read, the update's read of a
-// downloaded file and the entry window's check all take exactly the sound
-// fields (empty, or a lottery number) and refuse every other.
-TEST(DomainValues, AStoredNumberIsReadAlikeAtStartUpByTheUpdatesCheckAndByTheEntryWindow) {
-  const struct {
-    const char* sql;
-    std::optional<int> startUp;
-    bool sound;
-  } cases[] = {
-      {"5", 5, true},
-      {"'５'", 5, true},
-      {"' 7 '", 7, true},
-      {"NULL", std::nullopt, true},
-      {"''", std::nullopt, true},
-      {"32", 32, false},
-      {"'32'", 32, false},
-      {"0", 0, false},
-      {"5.0", std::nullopt, false},
-      {"'+5'", std::nullopt, false},
-      {"'abc'", std::nullopt, false},
-  };
-  ScratchDir dir;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.sql);
-    const ConnectString cs{dir.file("Kazumaki.mdb"), databasePassword()};
-    std::filesystem::remove(cs.path);
-    storedFile(cs.path, "1", c.sql);
-    const LoadResult read = loadHistory(cs);
-    EXPECT_EQ(read.ok(), c.sound) << read.message();
-    if (read.ok()) {
-      EXPECT_EQ(read->draws[0].n[N1], c.startUp);
-    }
-    const Result<DrawList> download = readDrawTable(cs);
-    EXPECT_EQ(download.kind() == Fault::None, c.sound) << download.message();
-    std::string error;
-    auto store = EntryStore::open(cs, error);
-    ASSERT_TRUE(store) << error;
-    std::vector<EntryRow> rows;
-    ASSERT_EQ(store->readAll(rows), "");
-    EXPECT_EQ(parseCellNumber(rows[0].text[0]).kind != CellNumber::Wrong, c.sound) << rows[0].text[0];
-  }
-}
-
-// A stored draw number: the update's read refuses exactly the files the start-up read refuses.
-TEST(DomainValues, AStoredDrawNumberIsAnIntegerFrom1To32767ForEveryReader) {
-  const struct {
-    const char* sql;
-    bool ok;
-  } cases[] = {{"1", true},    {"32767", true}, {"0", false},    {"32768", false},
-               {"'2'", false}, {"2.0", false},  {"NULL", false}, {"-1", false}};
-  ScratchDir dir;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.sql);
-    const ConnectString cs{dir.file("Kazumaki.mdb"), databasePassword()};
-    std::filesystem::remove(cs.path);
-    storedFile(cs.path, c.sql, "1");
-    EXPECT_EQ(loadHistory(cs).ok(), c.ok);
-    EXPECT_EQ(readDrawTable(cs).kind() == Fault::None, c.ok);
-    const Result<DrawList> csv = parseHistoryCsv(std::string(kCsvHeader) + "\n" + c.sql + ",,1,2,3,4,5,6\n");
-    if (std::string(c.sql).find_first_not_of("0123456789") == std::string::npos) {
-      EXPECT_EQ(csv.ok(), c.ok) << csv.message();
     }
   }
 }

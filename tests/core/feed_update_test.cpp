@@ -216,7 +216,8 @@ TEST(Feed, ADrawNumberIsReadByOneRuleInTheListAndInBothCsvForms) {
 }
 
 TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
-  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);
+  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-18, 8 on 2000-02-08
+  const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
   auto with = [](std::vector<Draw> d, int no, const std::function<void(Draw&)>& change) {  // no 0: every draw
     for (Draw& x : d)
       if (no == 0 || x.no == no) change(x);
@@ -232,6 +233,7 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
     std::vector<Draw> stored, feed;
     test::Ended status;
     const char* says;  // in the reason, or the added range as "first-last"
+    MergeRules rules = {};
   } cases[] = {
       {"three new draws", five, eight, test::Ended::Added, "6-8"},
       {"nothing new", five, five, test::Ended::NothingNew, ""},
@@ -279,9 +281,20 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
       {"every date a day early, a bonus changed", five,
        with(with(eight, 0, daysOff(-1)), 2, [](Draw& d) { d.n[Bonus] = test::number(31); }), test::Ended::Refused,
        "5回分違います"},
+      // the calendar bounds the new draws, and a list shares a draw with the history unless the user chose the file
+      {"the newest drawn today in Japan", five, eight, test::Ended::Added, "6-8", {"2000-02-08", false}},
+      {"the newest a day after today",
+       five,
+       eight,
+       test::Ended::Refused,
+       "2000-02-08 は、今日（日本の日付で 2000-02-07）",
+       {"2000-02-07", false}},
+      {"no draw in common with the history", five, after, test::Ended::Refused, "同じ回が1回もありません"},
+      {"a file the user chose may hold only the new draws", five, after, test::Ended::Added, "6-8", {"", true}},
+      {"but not with a gap", five, gap, test::Ended::Refused, "第6回がありません", {"", true}},
   };
   for (const auto& c : cases) {
-    const Result<FeedMerge> m = mergeFeed(c.stored, c.feed);
+    const Result<FeedMerge> m = mergeFeed(c.stored, c.feed, c.rules);
     EXPECT_EQ(test::ended(m), c.status) << c.what << ": " << m.message();
     if (test::ended(m) == test::Ended::Added) {
       EXPECT_EQ(std::to_string(m->added.front().no) + "-" + std::to_string(m->added.back().no), c.says) << c.what;
@@ -292,28 +305,6 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
     }
     EXPECT_EQ(m.message().find("時間帯") != std::string::npos, std::string(c.says).find("ずれて") != std::string::npos)
         << c.what << ": the one-day shift named";
-  }
-}
-
-TEST(Feed, NewDrawsAreBoundByTheCalendarAndShareADrawWithTheHistory) {
-  const std::vector<Draw> five = feedDraws(5), eight = feedDraws(8);  // draw 5 on 2000-01-18, 8 on 2000-02-08
-  const std::vector<Draw> after(eight.begin() + 5, eight.end()), gap(eight.begin() + 6, eight.end());
-  const struct {
-    const char* what;
-    std::vector<Draw> feed;
-    MergeRules rules;
-    const char* says;  // in the reason, or "" when the draws are taken
-  } cases[] = {
-      {"the newest drawn today in Japan", eight, {"2000-02-08", false}, ""},
-      {"the newest a day after today", eight, {"2000-02-07", false}, "2000-02-08 は、今日（日本の日付で 2000-02-07）"},
-      {"no draw in common with the history", after, {"", false}, "同じ回が1回もありません"},
-      {"a file the user chose may hold only the new draws", after, {"", true}, ""},
-      {"but not with a gap", gap, {"", true}, "第6回がありません"},
-  };
-  for (const auto& c : cases) {
-    const Result<FeedMerge> m = mergeFeed(five, c.feed, c.rules);
-    EXPECT_EQ(test::ended(m) == test::Ended::Added, !*c.says) << c.what << ": " << m.message();
-    EXPECT_NE(m.message().find(c.says), std::string::npos) << c.what << ": " << m.message();
   }
 }
 
@@ -599,47 +590,6 @@ TEST(HistoryUpdate, APrizeThatDiffersFromTheStoredOneOrBetweenSourcesIsToldAndNo
   EXPECT_EQ(test::ended(again), test::Ended::NothingNew) << again.message();
   expected[7] = prize(7);
   EXPECT_EQ(loadHistory(at(db))->prizes, expected) << "draw 7's prize, now from one source";
-}
-
-// The prizes of recent draws from a results file with a Japanese header:
-// taken for the draws that had none; a file with a negative count or a
-// missing figure is refused and the database kept byte for byte.
-TEST(HistoryUpdate, PrizesFromAJapaneseResultsFileFillTheDrawsWithout) {
-  ScratchDir dir;
-  const std::string db = dir.file("Kazumaki.mdb");
-  const std::vector<Draw> draws = feedDraws(5);
-  ASSERT_EQ(writeDatabase(at(db), draws).withCause(), "");
-  auto line = [&](int no, const std::string& prize) {
-    const Draw& d = draws[static_cast<size_t>(no - 1)];
-    std::string l = "第" + std::to_string(no) + "回," + d.date.text();
-    for (int f = 0; f < kNumberFields; ++f) l += "," + std::to_string(d[f]);
-    return l + "," + prize + "\n";
-  };
-  const std::string old = slurpFile(db);
-  const struct {
-    const char* what;
-    std::string file;
-    const char* says;
-  } refused[] = {
-      {"a negative count", kResultsPrizeHeader + line(4, "0,0,14,258300,-1032,11200,21766,1000"),
-       "第4回の「3等口数」の「-1032」"},
-      {"a missing figure", kResultsPrizeHeader + line(4, "0,0,14,258300,1032,11200,,1000"),
-       "第4回の「4等口数」が空欄です"},
-  };
-  for (const auto& c : refused) {
-    const UpdateResult r = updateHistory(db, c.file);
-    EXPECT_EQ(test::ended(r), test::Ended::Refused) << c.what;
-    EXPECT_NE(r.message().find(c.says), std::string::npos) << c.what << ": " << r.message();
-    EXPECT_EQ(slurpFile(db), old) << c.what;
-  }
-  const UpdateResult r =
-      updateHistory(db, kResultsPrizeHeader +
-                            line(4, "該当なし,該当なし,14,\"258,300円\",\"1,032\",\"11,200\",\"21,766\",\"1,000\"") +
-                            line(5, "1,\"12,000,000\",9,\"300,000\",900,\"12,000\",\"20,000\",\"1,000\""));
-  EXPECT_EQ(test::ended(r), test::Ended::NothingNew) << r.message();
-  EXPECT_EQ(r->prizesAdded, 2);
-  EXPECT_EQ(loadHistory(at(db))->prizes, (PrizeTable{{4, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}},
-                                                     {5, Prize{{1, 9, 900, 20000}, {12000000, 300000, 12000, 1000}}}}));
 }
 
 TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUpWhileTheOtherHasNothingNew) {

@@ -65,6 +65,10 @@ struct EntryWindowTest : ::testing::Test {
     ASSERT_TRUE(launch->run(*frm));
     test::closePredictionWindow(*frm);
     ASSERT_TRUE(frm->openWindowCaptions().isEmpty());
+    openEntry();
+  }
+  // Opens the entry window from the menu and waits until it has read the history.
+  void openEntry() {
     frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
     sub = frm->findChildWindow(WindowId::DataEntry);
     ASSERT_TRUE(sub);
@@ -72,6 +76,16 @@ struct EntryWindowTest : ::testing::Test {
     ASSERT_TRUE(win);
     const QPointer<DataEntryWindow> opening(win);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opening || !opening->opening(); }, 30000));
+  }
+  // Closes the window and opens it again in a main window of the given size.
+  void reopenIn(int width, int height) {
+    win->closeButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
+    frm->showNormal();
+    frm->resize(width, height);
+    const QWidget* area = frm->mdiArea()->viewport();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area->width() < width && area->height() > height / 2; }));
+    openEntry();
   }
   void TearDown() override {
     if (folder) chmod((folder->dir / "Kazumaki.mdb").c_str(), 0644);
@@ -127,21 +141,26 @@ struct EntryWindowTest : ::testing::Test {
     return shown;
   }
   std::string shown(int line, int col) const { return model()->cellText(line, col); }
+  // Adds a line after (or deletes) the line of the header's menu at `row`, answering its question.
+  void onLine(int row, bool add, QMessageBox::StandardButton answer = QMessageBox::Yes) {
+    ASSERT_TRUE(win->openEditMenu(row, QPoint()));
+    win->editMenu()->hide();
+    test::MessageBoxWatcher box(answer);
+    (add ? win->addLineAction() : win->delLineAction())->trigger();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, add ? QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？")
+                            : QStringLiteral("選択された行を削除します。よろしいですか？"));
+    EXPECT_EQ(box.title, QStringLiteral("カズマキMiddle")) << "the program's name, not its file's";
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.defaultButton, QMessageBox::No);
+  }
 };
 
 }  // namespace
 
 // In a main window that has room for it, the window opens at its designed size.
 TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
-  win->closeButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  frm->resize(2400, 1800);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->mdiArea()->viewport()->height() > 1400; }));
-  frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
-  sub = frm->findChildWindow(WindowId::DataEntry);
-  ASSERT_TRUE(sub);
-  win = qobject_cast<DataEntryWindow*>(sub->widget());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
+  reopenIn(2400, 1800);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
   EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
@@ -190,16 +209,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
 // In a main window smaller than its designed size, the window opens within
 // the area: 閉じる in view, the grid's lines and columns scrolling.
 TEST_F(EntryWindowTest, ASmallMainWindowHoldsTheWholeWindowWith閉じる) {
-  win->closeButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  frm->showNormal();
-  frm->resize(760, 560);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->mdiArea()->viewport()->width() < 760; }));
-  frm->findChild<QAction*>(QStringLiteral("actionEntry"))->trigger();
-  sub = frm->findChildWindow(WindowId::DataEntry);
-  ASSERT_TRUE(sub);
-  win = qobject_cast<DataEntryWindow*>(sub->widget());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !win->opening(); }, 30000));
+  reopenIn(760, 560);
   const QRect area = frm->mdiArea()->viewport()->rect();
   EXPECT_TRUE(area.contains(sub->geometry())) << sub->width() << "x" << sub->height();
   const QRect close(win->closeButton()->mapTo(frm->mdiArea()->viewport(), QPoint(0, 0)), win->closeButton()->size());
@@ -269,25 +279,50 @@ TEST_F(EntryWindowTest, JapaneseInputThroughTheInputMethod) {
   EXPECT_EQ(stored()[2].text[4], "6");
 }
 
+// 閉じる goes to the topmost wrong cell (a decimal and the bonus among them),
+// and closes once every cell is sound or empty.
 TEST_F(EntryWindowTest, CloseCheckFindsTheTopmostWrongCellFirst) {
-  select(10, 2);
-  type("32");
-  select(3, 5);
-  type("0");
+  const std::pair<std::pair<int, int>, const char*> typed[] = {
+      {{10, 2}, "32"}, {{8, 7}, "45"}, {{7, 3}, "5.0"}, {{3, 5}, "0"}};
+  for (const auto& [at, text] : typed) {
+    select(at.first, at.second);
+    type(text);
+  }
+  EXPECT_EQ(stored()[6].text[1], "2");  // never written
   select(1, 2);
-  test::MessageBoxWatcher box;
-  win->closeButton()->click();
-  ASSERT_TRUE(box.seen);
-  EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
-  EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
-  EXPECT_EQ(box.icon, QMessageBox::Critical);
-  // under the message: which cell holds what, why, and the two ways on
-  EXPECT_TRUE(box.informative.startsWith(QStringLiteral("第3回の第4数字「0」：この数字は保存されていません。")))
-      << box.informative.toStdString();
-  EXPECT_TRUE(box.informative.contains(QStringLiteral("破棄して終了"))) << box.informative.toStdString();
-  EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
+  {
+    test::MessageBoxWatcher box;
+    win->closeButton()->click();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
+    EXPECT_EQ(box.title, QStringLiteral("メッセ－ジ"));
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    // under the message: which cell holds what, why, and the two ways on
+    EXPECT_TRUE(box.informative.startsWith(QStringLiteral("第3回の第4数字「0」：この数字は保存されていません。")))
+        << box.informative.toStdString();
+    EXPECT_TRUE(box.informative.contains(QStringLiteral("破棄して終了"))) << box.informative.toStdString();
+    EXPECT_EQ(grid()->currentIndex(), cell(3, 5));
+  }
+  select(3, 5);
+  QTest::keyClick(grid(), Qt::Key_Delete);  // an empty cell is accepted
+  select(7, 3);
+  type("9");
+  {
+    test::MessageBoxWatcher box;
+    win->closeButton()->click();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(grid()->currentIndex(), cell(8, 7)) << "the bonus is checked like the others";
+  }
+  for (const auto& [line, col] : {std::pair{8, 7}, std::pair{10, 2}}) {
+    select(line, col);
+    QTest::keyClick(grid(), Qt::Key_Delete);
+  }
   EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), sub);
-  EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
+  win->closeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
+  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
+  EXPECT_EQ(stored()[6].text[1], "9");
+  EXPECT_EQ(stored()[7].text[5], "");
 }
 
 // The prize of a draw typed cell by cell: kept, marked, until the eight
@@ -320,36 +355,6 @@ TEST_F(EntryWindowTest, PrizesTypedAreWrittenWhenTheEightAgree) {
   for (int c = kFirstPrizeColumn; c <= kLastPrizeColumn; ++c) enter(58, c, QString());
   EXPECT_EQ(stored()[57].prize, PrizeTexts{});
   EXPECT_EQ(model()->unsavedCount(), 0);
-}
-
-TEST_F(EntryWindowTest, CloseCheckRejectsDecimalsAndBonusOutOfRangeAcceptsEmpty) {
-  select(7, 3);
-  type("5.0");
-  EXPECT_EQ(stored()[6].text[1], "2");  // never written
-  {
-    test::MessageBoxWatcher box;
-    win->closeButton()->click();
-    ASSERT_TRUE(box.seen);
-    EXPECT_EQ(grid()->currentIndex(), cell(7, 3));
-  }
-  select(7, 3);
-  type("9");
-  select(8, 7);
-  type("45");
-  {
-    test::MessageBoxWatcher box;
-    win->closeButton()->click();
-    ASSERT_TRUE(box.seen);
-    EXPECT_EQ(box.text, QStringLiteral("結果マスタの数字に誤りがあります。"));
-    EXPECT_EQ(grid()->currentIndex(), cell(8, 7));
-  }
-  select(8, 7);
-  QTest::keyClick(grid(), Qt::Key_Delete);  // an empty cell is accepted
-  EXPECT_EQ(stored()[7].text[5], "");
-  win->closeButton()->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->findChildWindow(WindowId::DataEntry) == nullptr; }));
-  EXPECT_TRUE(frm->openWindowCaptions().isEmpty());
-  EXPECT_EQ(stored()[6].text[1], "9");
 }
 
 // Closing otherwise than by 閉じる with texts never written asks: 修正する
@@ -470,24 +475,10 @@ TEST_F(EntryWindowTest, PopupOnlyOnTheHeaderOfOneDataLine) {
 
 TEST_F(EntryWindowTest, AddLineAfterConfirmation) {
   select(10, 4);
-  ASSERT_TRUE(win->openEditMenu(9, QPoint()));
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::No);
-    win->addLineAction()->trigger();
-    ASSERT_TRUE(box.seen);
-    EXPECT_EQ(box.text, QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"));
-    EXPECT_EQ(box.title, QStringLiteral("カズマキMiddle")) << "the program's name, not its file's";
-    EXPECT_EQ(box.icon, QMessageBox::Warning);
-    EXPECT_EQ(box.defaultButton, QMessageBox::No);
-  }
+  onLine(9, true, QMessageBox::No);
   EXPECT_EQ(model()->rowCount(), 60);
   EXPECT_EQ(stored().size(), 60u);
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->addLineAction()->trigger();
-    ASSERT_TRUE(box.seen);
-  }
+  onLine(9, true);
   EXPECT_EQ(model()->rowCount(), 61);
   EXPECT_EQ(grid()->currentIndex(), cell(11, 4));  // the new line, in the remembered column
   EXPECT_EQ(shown(11, 1), "11");
@@ -504,35 +495,18 @@ TEST_F(EntryWindowTest, AddLineAfterConfirmation) {
   EXPECT_EQ(stored()[10].text[2], "7");
 }
 
-TEST_F(EntryWindowTest, AddAtTheEndThenDeleteGivesBackTheHistory) {
+TEST_F(EntryWindowTest, AddAtTheEndThenDeleteGivesBackTheHistoryAndADeleteMovesTheLaterDrawsDown) {
   const auto before = stored();
   select(60, 2);
-  ASSERT_TRUE(win->openEditMenu(59, QPoint()));
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->addLineAction()->trigger();
-  }
+  onLine(59, true);
   EXPECT_EQ(shown(61, 1), "61");
   EXPECT_EQ(shown(61, 8), "2021-03-02");  // a week after the line before
   EXPECT_EQ(stored()[60].date, "2021-03-02");
   type("3");
   EXPECT_EQ(stored()[60].text[0], "3");
-  ASSERT_TRUE(win->openEditMenu(60, QPoint()));
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::No);
-    win->delLineAction()->trigger();
-    ASSERT_TRUE(box.seen);
-    EXPECT_EQ(box.text, QStringLiteral("選択された行を削除します。よろしいですか？"));
-    EXPECT_EQ(box.icon, QMessageBox::Warning);
-    EXPECT_EQ(box.defaultButton, QMessageBox::No);
-  }
+  onLine(60, false, QMessageBox::No);
   EXPECT_EQ(stored().size(), 61u);
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->delLineAction()->trigger();
-  }
+  onLine(60, false);
   EXPECT_EQ(model()->rowCount(), 60);
   const auto after = stored();
   ASSERT_EQ(after.size(), before.size());
@@ -540,16 +514,7 @@ TEST_F(EntryWindowTest, AddAtTheEndThenDeleteGivesBackTheHistory) {
     EXPECT_EQ(after[i].no, before[i].no);
     EXPECT_EQ(after[i].text, before[i].text);
   }
-}
-
-TEST_F(EntryWindowTest, DeleteInTheMiddleMovesTheFollowingDrawsDown) {
-  select(1, 2);
-  ASSERT_TRUE(win->openEditMenu(4, QPoint()));  // line 5
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->delLineAction()->trigger();
-  }
+  onLine(4, false);  // line 5: the draws after it move down
   const auto rows = stored();
   ASSERT_EQ(rows.size(), 59u);
   EXPECT_EQ(rows[4].no, 5);
@@ -647,21 +612,11 @@ TEST_F(EntryWindowTest, UnsavedTextsStayOnTheirLinesWhenLinesMove) {
   select(20, 3);
   type("33");
   select(5, 2);
-  ASSERT_TRUE(win->openEditMenu(4, QPoint()));
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->addLineAction()->trigger();
-  }
+  onLine(4, true);
   EXPECT_EQ(shown(21, 3), "33");
   EXPECT_EQ(shown(21, 1), "21");  // old draw 20, moved up with its text
   EXPECT_EQ(shown(20, 3), "2");
-  ASSERT_TRUE(win->openEditMenu(2, QPoint()));
-  win->editMenu()->hide();
-  {
-    test::MessageBoxWatcher box(QMessageBox::Yes);
-    win->delLineAction()->trigger();
-  }
+  onLine(2, false);
   EXPECT_EQ(shown(20, 3), "33");
   EXPECT_EQ(model()->unsavedCount(), 1);
   EXPECT_EQ(stored()[19].text[1], "2");
