@@ -40,6 +40,7 @@
 #include "store/formats/csv.h"
 #include "store/formats/feed.h"
 #include "store/formats/tickets_file.h"
+#include "store/messages.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/entry_store.h"
 #include "tool/commands.h"
@@ -433,9 +434,10 @@ int check(const std::string& dbPath) {
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  tell(std::string(wrong->column == km::kDateColumn ? km::kWrongDateMessage : km::kWrongNumberMessage) + " 第" +
-       std::to_string(r.no) + "回 " + std::to_string(wrong->column) + "列目「" +
-       km::excerpt(r.line()[wrong->column - km::kFirstNumberColumn]) + "」: " + wrong->reason);
+  tell(km::says::wrongCell(wrong->column == km::kDateColumn, r.no, wrong->column,
+                           km::excerpt(r.line()[wrong->column - km::kFirstNumberColumn])) +
+       ": " + wrong->reason);
+
   return 1;
 }
 

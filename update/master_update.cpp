@@ -14,6 +14,7 @@
 
 #include "store/files/program_folder.h"
 #include "store/files/replace_file.h"
+#include "store/messages.h"
 
 #ifndef KM_UPDATE_URLS
 #error "KM_UPDATE_URLS must name the HTTPS addresses of the results lists"
@@ -406,7 +407,7 @@ void MasterUpdate::start() {
   // The file must be there before anything is fetched; it is looked at again
   // when the sources have arrived.
   if (!QFileInfo(target_).isFile()) {
-    const QString text = QString::fromStdString(missingDatabaseText(target_.toStdString()));
+    const QString text = QString::fromStdString(says::databaseMissing(target_.toStdString()));
     QTimer::singleShot(0, this, [this, text] { finish(Outcome::Missing, text); });
     return;
   }
