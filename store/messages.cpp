@@ -86,13 +86,14 @@ std::string csvIsFolder() { return "CSV ファイルではなく、フォルダ�
 std::string csvNotRegular() { return "通常のファイルではありません（パイプやデバイスからは取り込めません）"; }
 std::string csvTooLarge() { return "ファイルが64 MBを超えています（当選データのファイルはずっと小さいはずです）"; }
 std::string headerColumnsLead() { return "見出しの行に"; }
+// each begins with headerColumnsLead()
 std::string headerColumnTwice(std::string_view name) {
-  return cat(headerColumnsLead(), "「", name, "」にあたる列が2つあります");
+  return cat("見出しの行に「", name, "」にあたる列が2つあります");
 }
-std::string headerNoDate() { return headerColumnsLead() + "「抽せん日」（または「日付」）の列がありません"; }
-std::string headerNoBonus() { return headerColumnsLead() + "「ボーナス数字」の列がありません"; }
+std::string headerNoDate() { return "見出しの行に「抽せん日」（または「日付」）の列がありません"; }
+std::string headerNoBonus() { return "見出しの行に「ボーナス数字」の列がありません"; }
 std::string headerNoMain(int k) {
-  return cat(headerColumnsLead(), "「本数字", k, "」（または「抽せん数字", k, "」「第", k, "数字」）の列がありません");
+  return cat("見出しの行に「本数字", k, "」（または「抽せん数字", k, "」「第", k, "数字」）の列がありません");
 }
 std::string resultsNoHeader() { return "見出しの行（回号・抽せん日・本数字1〜5・ボーナス数字）がありません"; }
 std::string resultsTooMany(int most) { return cat("当選データが", most, "件を超えています"); }
@@ -486,5 +487,135 @@ std::string backupUnusable(std::string_view path) {
 }
 std::string backupUnreadable(std::string_view path) { return cat("バックアップを読めません。\n", path); }
 std::string backupNotRestored(std::string_view why) { return cat("バックアップから戻せません。", why); }
+
+// ---- the draw and its values
+
+std::string wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
+std::string repeatedNumber(bool bonus) {
+  return bonus ? "ボーナス数字が本数字と同じです。" : "本数字に同じ数があります。";
+}
+std::string wrongPrizeReason() {
+  return "口数と当せん金は0以上の整数（1,234,567 のような区切りも可）で入力してください。";
+}
+std::string tierYenWithoutWinners() { return "当せん口数が0の等級の当せん金は0円です。"; }
+std::string tierWinnersWithoutYen() { return "当せん口数のある等級の当せん金が0円になっています。"; }
+namespace {
+std::string drawDateLead(int no, std::string_view date) { return cat("第", no, "回の抽選日 ", date, " は"); }
+}  // namespace
+std::string drawDateNotCalendar(int no, std::string_view date) {
+  return drawDateLead(no, date) + "暦にある日付ではありません。";
+}
+std::string drawDateWeekday(int no, std::string_view date, std::string_view weekday, std::string_view drawWeekday) {
+  return cat(drawDateLead(no, date), weekday, "です。ミニロトの抽せんは", drawWeekday, "です。");
+}
+std::string drawDateYearEnd(int no, std::string_view date) {
+  return drawDateLead(no, date) + "年末年始（12月31日〜1月3日）の火曜日です。この間、ミニロトの抽せんは休みです。";
+}
+std::string drawDateFuture(int no, std::string_view date, std::string_view today) {
+  return cat(drawDateLead(no, date), "、今日（日本の日付で ", today, "）より後です。まだ行われていない抽せんです。");
+}
+std::string wholeDrawBlank(std::string_view field) { return cat("「", field, "」", "が空欄です。"); }
+std::string wholeDrawOutOfRange(std::string_view field, int value) {
+  return cat("「", field, "」", "の", value, "は", kMinNumber, "〜", kMaxNumber, "の数ではありません。");
+}
+std::string prizeFieldWrong(std::string_view field, std::string_view text) {
+  return cat("「", field, "」", "の「", text, "」: ", wrongPrizeReason());
+}
+std::string prizeFieldBlank(std::string_view field) {
+  return cat("「", field, "」", "が空欄です（1〜4等の口数と当せん金の8つは、すべて入れるか、すべて空欄にします）。");
+}
+std::string prizeFieldTier(std::string_view field, std::string_view why) { return cat("「", field, "」", ": ", why); }
+
+// ---- files/replace_file
+
+std::string replaceError(std::string_view what, std::string_view cause, std::string_view path) {
+  return cause.empty() ? cat(what, ": ", path) : cat(what, "（", cause, "）: ", path);
+}
+std::string replaceFailure(std::string_view what, std::string_view path) { return cat(what, "。\n", path); }
+std::string replaceLinkForeign() { return "ほかのユーザーが作ったシンボリックリンクのため、書き込みません"; }
+std::string replaceLinkUnreadable() { return "リンク先を読めません"; }
+std::string replaceLinkLoop() { return "シンボリックリンクが循環しています"; }
+std::string replaceNotRegular() { return "通常のファイルではないため、置き換えられません"; }
+std::string replaceReadOnly() { return "読み取り専用のファイルのため、書き込みません"; }
+std::string replaceHardLink() {
+  return "ほかの名前（ハードリンク）からも使われているファイルのため、置き換えられません";
+}
+std::string replaceNoTemporary() { return "一時ファイルを作成できません"; }
+std::string replaceWriteFailed() { return "ファイルへ書き込めません"; }
+std::string replaceModeFailed() { return "ファイルの属性を設定できません"; }
+std::string replaceSyncFailed() { return "ファイルをディスクへ書き出せません"; }
+std::string replaceBackupIsFile() { return "控えのファイルが元のファイルそのものを指しているため、控えを作れません"; }
+std::string replaceOriginalUnreadable() { return "元のファイルを読めません"; }
+std::string replaceBackupFailed() { return "控えを作成できません"; }
+std::string replaceRenameFailed() { return "ファイルを置き換えられません"; }
+
+// ---- files/program_folder
+
+std::string shippedTooLarge() { return "64 MiB を超えています"; }
+std::string shippedNotRegular() { return "通常のファイルではありません"; }
+std::string helpUnreadable(std::string_view path) { return cat("ヘルプファイルを読めません。\n", path); }
+std::string helpNotCopied(std::string_view why) {
+  return cat("ヘルプファイルをデータフォルダへコピーできません。", why);
+}
+std::string userFolderUnset() {
+  return "ユーザーのデータフォルダが決まりません（XDG_DATA_HOME も HOME も設定されていません）。";
+}
+std::string userFolderHomeRelative(std::string_view excerpt) {
+  return cat("ユーザーのデータフォルダが決まりません（HOME が絶対パスではありません：", excerpt, "）。");
+}
+std::string userFolderUnknown() { return "ユーザーのデータフォルダが決まりません。"; }
+std::string fileKind(FileKind kind) {
+  switch (kind) {
+    case FileKind::LinkLoop:
+      return "循環しているシンボリックリンク";
+    case FileKind::LinkNowhere:
+      return "行き先のないシンボリックリンク";
+    case FileKind::Folder:
+      return "フォルダ";
+    case FileKind::Fifo:
+      return "名前付きパイプ（FIFO）";
+    case FileKind::Device:
+      return "デバイス";
+    case FileKind::Socket:
+      return "ソケット";
+    case FileKind::Special:
+      break;
+  }
+  return "特殊なファイル";
+}
+std::string databaseNotRegular(std::string_view name, std::string_view what, std::string_view folder,
+                               std::string_view path) {
+  return cat("当選データファイル（", name, "）が通常のファイルではありません（", what, "）。\nプログラムのフォルダ ",
+             folder, " の ", name, " を当選データのファイルに置き換えてから、もう一度起動してください。\n", path);
+}
+std::string databaseReadOnlyHere(std::string_view path) {
+  return cat(
+      "当選データファイルが読み取り専用のため、当選データの入力と最新化では保存できません。"
+      "保存するには、ファイルの書き込みの許可を確かめてください。\n",
+      path);
+}
+std::string databaseMissingBeside(std::string_view name, std::string_view folder) {
+  return cat("当選データ（", name, "）が見つかりません。\nプログラムのフォルダ ", folder, " に ", name,
+             " を置いてから、もう一度起動してください。");
+}
+std::string databaseMissingInstalled(std::string_view name, std::string_view dataFolder, std::string_view installed) {
+  return cat("当選データ（", name, "）が見つかりません。\nデータフォルダ ", dataFolder, " にも、インストール先 ",
+             installed, " にもありません。", name, " をデータフォルダに置くか、パッケージを入れ直してください。");
+}
+std::string dataFolderNotCreated(bool fileInTheWay, std::string_view folder) {
+  return cat("データフォルダを作成できません", fileInTheWay ? "（同じ名前のファイルがあります）。" : "。", "\n",
+             folder);
+}
+std::string shippedUnreadable(std::string_view path) { return cat("当選データを読めません。\n", path); }
+std::string shippedNotCopied(std::string_view why) {
+  return cat("当選データをデータフォルダへコピーできません。", why);
+}
+std::string dataFolderNotWritable(std::string_view folder) {
+  return cat("データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません。\n", folder);
+}
+std::string copiedToDataFolder(std::string_view programFolder, std::string_view dataFolder) {
+  return cat("プログラムのフォルダ ", programFolder, " に書き込めないため、当選データをデータフォルダ ", dataFolder,
+             " にコピーして使います。当選データの入力と最新化、設定はデータフォルダに保存されます。");
+}
 
 }  // namespace km::says

@@ -285,4 +285,70 @@ std::string backupUnusable(std::string_view path);
 std::string backupUnreadable(std::string_view path);
 std::string backupNotRestored(std::string_view why);
 
+// ---- the draw and its values (domain_values, history)
+
+// Why a Wrong number text is refused.
+std::string wrongNumberReason();
+// Why a repeat is refused: a main number twice, or the bonus among them.
+std::string repeatedNumber(bool bonus);
+// Why a Wrong prize figure is refused.
+std::string wrongPrizeReason();
+std::string tierYenWithoutWinners();
+std::string tierWinnersWithoutYen();
+// Why draw `no` cannot be dated `date`: "第1401回の抽選日 2026-08-24 は…".
+std::string drawDateNotCalendar(int no, std::string_view date);
+std::string drawDateWeekday(int no, std::string_view date, std::string_view weekday, std::string_view drawWeekday);
+std::string drawDateYearEnd(int no, std::string_view date);
+std::string drawDateFuture(int no, std::string_view date, std::string_view today);
+// A field of a whole draw, named 「第3数字」.
+std::string wholeDrawBlank(std::string_view field);
+std::string wholeDrawOutOfRange(std::string_view field, int value);
+// A prize field named 「1等口数」.
+std::string prizeFieldWrong(std::string_view field, std::string_view text);
+std::string prizeFieldBlank(std::string_view field);
+std::string prizeFieldTier(std::string_view field, std::string_view why);
+
+// ---- files/replace_file: a file written whole, or not at all
+
+// What failed (no full stop), with the path: for the log, and for the user.
+std::string replaceError(std::string_view what, std::string_view cause, std::string_view path);
+std::string replaceFailure(std::string_view what, std::string_view path);
+std::string replaceLinkForeign();
+std::string replaceLinkUnreadable();
+std::string replaceLinkLoop();
+std::string replaceNotRegular();
+std::string replaceReadOnly();
+std::string replaceHardLink();
+std::string replaceNoTemporary();
+std::string replaceWriteFailed();
+std::string replaceModeFailed();
+std::string replaceSyncFailed();
+std::string replaceBackupIsFile();
+std::string replaceOriginalUnreadable();
+std::string replaceBackupFailed();
+std::string replaceRenameFailed();
+
+// ---- files/program_folder: where the program keeps its files
+
+std::string shippedTooLarge();
+std::string shippedNotRegular();
+std::string helpUnreadable(std::string_view path);
+std::string helpNotCopied(std::string_view why);
+std::string userFolderUnset();
+std::string userFolderHomeRelative(std::string_view excerpt);
+std::string userFolderUnknown();
+// What is in a file's place when it is no regular file.
+enum class FileKind { LinkLoop, LinkNowhere, Folder, Fifo, Device, Socket, Special };
+std::string fileKind(FileKind kind);
+std::string databaseNotRegular(std::string_view name, std::string_view what, std::string_view folder,
+                               std::string_view path);
+std::string databaseReadOnlyHere(std::string_view path);
+std::string databaseMissingBeside(std::string_view name, std::string_view folder);
+std::string databaseMissingInstalled(std::string_view name, std::string_view dataFolder, std::string_view installed);
+std::string dataFolderNotCreated(bool fileInTheWay, std::string_view folder);
+std::string shippedUnreadable(std::string_view path);
+std::string shippedNotCopied(std::string_view why);
+std::string dataFolderNotWritable(std::string_view folder);
+std::string copiedToDataFolder(std::string_view programFolder, std::string_view dataFolder);
+
 }  // namespace km::says

@@ -397,7 +397,7 @@ int set(const std::string& dbPath, const std::string& draw, const std::string& c
     return done("列「" + km::excerpt(column) + "」は２～８で指定してください。");
   if (col != km::kDateColumn &&
       km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
-    return done("「" + km::excerpt(text) + "」: " + km::wrongNumberReason());
+    return done(km::says::fieldValueWhy({}, km::excerpt(text), km::says::wrongNumberReason()));
   auto store = openEntry(dbPath);
   if (!store) return 1;
   return done(store->setCell(no, col, text), store.get());

@@ -93,18 +93,18 @@ std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int fie
   if (!numberRepeated(numbers, field)) return {};
   int other = 0;
   while (other == field || numbers[other] != numbers[field]) ++other;
-  return repeatedNumberReason(std::max(field, other));
+  return says::repeatedNumber(std::max(field, other) == Bonus);
 }
 
 std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today) {
   if (column == kDateColumn) return dateProblem(line[kDateField], previous, {}, today);
   if (column < kFirstNumberColumn || column > kLastNumberColumn) return {};
   const int f = column - kFirstNumberColumn;
-  if (parseCellNumber(line[f]).kind == CellNumber::Wrong) return wrongNumberReason();
+  if (parseCellNumber(line[f]).kind == CellNumber::Wrong) return says::wrongNumberReason();
   // a repeat is the later of the two fields: the numbers after this one do not count
   std::array<int, kNumberFields> upTo = lineNumbers(line);
   for (int g = f + 1; g < kNumberFields; ++g) upTo[g] = 0;
-  return numberRepeated(upTo, f) ? repeatedNumberReason(f) : std::string();
+  return numberRepeated(upTo, f) ? says::repeatedNumber(f == Bonus) : std::string();
 }
 
 std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text,
@@ -372,7 +372,7 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
   details_.clear();
   for (const auto& [column, text] : cells) {
     if (column < kFirstNumberColumn || column > kDateColumn) return says::columnOutOfRange();
-    if (column != kDateColumn && parseCellNumber(text).kind == CellNumber::Wrong) return wrongNumberReason();
+    if (column != kDateColumn && parseCellNumber(text).kind == CellNumber::Wrong) return says::wrongNumberReason();
   }
   std::string error;
   if (!begin(error)) return error;
@@ -573,7 +573,7 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   for (int f = 0; f < kNumberFields; ++f) {
     const CellNumber v = parseCellNumber(texts[f]);
     if (v.kind != CellNumber::Number)
-      return says::fieldValueWhy(kFieldNames[f], excerpt(texts[f]), wrongNumberReason());
+      return says::fieldValueWhy(kFieldNames[f], excerpt(texts[f]), says::wrongNumberReason());
     values[f] = v.value;
   }
   // the numbers are lottery numbers already: only a repeat keeps them from a whole draw
