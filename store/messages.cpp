@@ -565,23 +565,14 @@ std::string userFolderHomeRelative(std::string_view excerpt) {
 }
 std::string userFolderUnknown() { return "ユーザーのデータフォルダが決まりません。"; }
 std::string fileKind(FileKind kind) {
-  switch (kind) {
-    case FileKind::LinkLoop:
-      return "循環しているシンボリックリンク";
-    case FileKind::LinkNowhere:
-      return "行き先のないシンボリックリンク";
-    case FileKind::Folder:
-      return "フォルダ";
-    case FileKind::Fifo:
-      return "名前付きパイプ（FIFO）";
-    case FileKind::Device:
-      return "デバイス";
-    case FileKind::Socket:
-      return "ソケット";
-    case FileKind::Special:
-      break;
-  }
-  return "特殊なファイル";
+  static const char* const kNames[] = {"循環しているシンボリックリンク",
+                                       "行き先のないシンボリックリンク",
+                                       "フォルダ",
+                                       "名前付きパイプ（FIFO）",
+                                       "デバイス",
+                                       "ソケット",
+                                       "特殊なファイル"};
+  return kNames[static_cast<int>(kind)];
 }
 std::string databaseNotRegular(std::string_view name, std::string_view what, std::string_view folder,
                                std::string_view path) {
