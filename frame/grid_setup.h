@@ -43,9 +43,6 @@ struct GridSetup {
   bool allLines = false;                         // every cell with its four lines
 };
 
-// A grid of that size and look with every cell centred both ways and no
-// active cell.  Heights of single rows and widths of single columns are set
-// afterwards.
 // A number as a cell shows it with `decimals` places ("0.781").
 inline std::string fixedText(double v, int decimals) {
   char text[64];
@@ -53,6 +50,9 @@ inline std::string fixedText(double v, int decimals) {
   return text;
 }
 
+// A grid of that size and look with every cell centred both ways and no
+// active cell.  Heights of single rows and widths of single columns are set
+// afterwards.
 inline Grid makeGrid(const GridSetup& s) {
   Grid g(s.cols, s.rows);
   g.setVisible(s.visibleCols, s.visibleRows);
@@ -63,6 +63,21 @@ inline Grid makeGrid(const GridSetup& s) {
   g.setAlign(Block::all(), HAlign::Center, VAlign::Center);
   if (s.allLines) g.setBorder(Block::all(), kAllSides);
   return g;
+}
+
+// A list of `lines` rows under one heading row kept in view: twelve rows
+// shown, a vertical bar when there are more, every cell lined; a list
+// without lines keeps one empty row.
+inline Grid makeListGrid(int cols, int lines) {
+  return makeGrid({.cols = cols,
+                   .rows = 1 + std::max(lines, 1),
+                   .visibleCols = cols,
+                   .visibleRows = 12,
+                   .frozenRows = 1,
+                   .scrollBars = ScrollBars::Vertical,
+                   .rowHeight = 12,
+                   .colWidth = 4,
+                   .allLines = true});
 }
 
 // A draw-number column: red numbers on light yellow, rows firstRow..lastRow

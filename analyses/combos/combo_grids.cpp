@@ -35,25 +35,10 @@ std::string shareText(long long part, long long whole) {
 }
 
 std::string conditionLabel(Condition c, const Conditions& conditions) {
-  switch (c) {
-    case Condition::Axis:
-      return "軸数字";
-    case Condition::Excluded:
-      return "除外数字";
-    case Condition::Sum:
-      return "合計";
-    case Condition::Odd:
-      return "奇数の個数";
-    case Condition::Low:
-      return "低数字（1〜15）の個数";
-    case Condition::Consecutive:
-      return "連番の数";
-    case Condition::Recent:
-      return "直近" + std::to_string(conditions.recentDraws) + "回に出た数字の個数";
-    case Condition::LastDigits:
-      return "下一桁の種類";
-  }
-  return {};
+  // the grid says what "low" and "recent" stand for
+  if (c == Condition::Low) return "低数字（1〜15）の個数";
+  if (c == Condition::Recent) return "直近" + std::to_string(conditions.recentDraws) + "回に出た数字の個数";
+  return conditionName(c);
 }
 
 std::string conditionValueText(Condition c, const Conditions& conditions) {
@@ -195,15 +180,7 @@ Grid linesGrid(const std::vector<TicketNumbers>& lines, const std::vector<double
     if (!c.needsFactor || withFactors) shown.push_back(&c);
   const int cols = static_cast<int>(shown.size());
   const int rows = 1 + static_cast<int>(lines.size());
-  Grid g = makeGrid({.cols = cols,
-                     .rows = std::max(rows, 2),
-                     .visibleCols = cols,
-                     .visibleRows = 12,
-                     .frozenRows = 1,
-                     .scrollBars = ScrollBars::Vertical,
-                     .rowHeight = 12,
-                     .colWidth = 4,
-                     .allLines = true});
+  Grid g = makeListGrid(cols, rows - 1);
   for (int col = 1; col <= cols; ++col) {
     g.setColWidth(col, shown[static_cast<size_t>(col - 1)]->width);
     g.setText(col, 1, shown[static_cast<size_t>(col - 1)]->heading);

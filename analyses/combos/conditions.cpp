@@ -84,6 +84,15 @@ struct Test {
 
 std::string quoted(std::string_view text) { return "「" + excerpt(text) + "」"; }
 
+// The ticked counts of a condition beyond the values it can take.
+bool countsOutside(CountSet s, CountRange r) {
+  for (int v = 0; v < 8; ++v)
+    if (((s >> v) & 1) && (v < r.first || v > r.last)) return true;
+  return false;
+}
+
+}  // namespace
+
 const char* conditionName(Condition c) {
   switch (c) {
     case Condition::Axis:
@@ -105,15 +114,6 @@ const char* conditionName(Condition c) {
   }
   return "";
 }
-
-// The ticked counts of a condition beyond the values it can take.
-bool countsOutside(CountSet s, CountRange r) {
-  for (int v = 0; v < 8; ++v)
-    if (((s >> v) & 1) && (v < r.first || v > r.last)) return true;
-  return false;
-}
-
-}  // namespace
 
 CountRange countRange(Condition c) {
   switch (c) {

@@ -41,6 +41,9 @@ struct CountRange {
 };
 CountRange countRange(Condition c);
 
+// What a condition is called in a sentence (軸数字, 合計, 奇数の個数, …).
+const char* conditionName(Condition c);
+
 struct Conditions {
   NumberSet axis = 0;      // every line holds these (at most four)
   NumberSet excluded = 0;  // no line holds any of these

@@ -211,16 +211,8 @@ std::string lineOverHistoryText(const LineOverHistory& r) {
 }
 
 Grid ticketsGrid(const TicketsCheck& c, const std::vector<Ticket>& tickets) {
-  const int rows = 1 + static_cast<int>(c.wins.size() + c.pending.size());
-  Grid g = makeGrid({.cols = kTicketsGridCols,
-                     .rows = std::max(rows, 2),
-                     .visibleCols = kTicketsGridCols,
-                     .visibleRows = 12,
-                     .frozenRows = 1,
-                     .scrollBars = ScrollBars::Vertical,
-                     .rowHeight = 12,
-                     .colWidth = 4,
-                     .allLines = true});
+  const int lines = static_cast<int>(c.wins.size() + c.pending.size());
+  Grid g = makeListGrid(kTicketsGridCols, lines);
   constexpr std::array<const char*, kTicketsGridCols> kHeaders = {"買い目", "回", "抽せん日", "数字", "",
                                                                   "",       "",   "",         "等級", "当せん金"};
   constexpr std::array<double, kTicketsGridCols> kWidths = {6, 6, 11, 4, 4, 4, 4, 4, 8, 12};
@@ -230,7 +222,7 @@ Grid ticketsGrid(const TicketsCheck& c, const std::vector<Ticket>& tickets) {
   }
   g.setBg({1, 1, kTicketsGridCols, 1}, kLightRed);
   g.setFrame({4, 1, 8, 1});
-  if (rows == 1) {  // the sentence runs across the row: no column of draw numbers or lines under it
+  if (lines == 0) {  // the sentence runs across the row: no column of draw numbers or lines under it
     g.clearBorder({1, 2, kTicketsGridCols, 2});
     g.setFrame({1, 2, kTicketsGridCols, 2});
     setTitle(g, 1, 2, "当せんはありません");

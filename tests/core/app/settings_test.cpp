@@ -7,8 +7,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/core/test_files.h"
 
 namespace km {
 namespace {
@@ -59,8 +60,8 @@ TEST(SettingsFile, WritesWhatItReadAsTheProgramAlwaysHas) {
       {"Shift_JIS is written as UTF-8",
        "\x8a\xd4\x8a\x75\x95\xaa\x90\xcd"
        "Opt=True\r\n"
-       "\x83\x81\x83\x82=\x87\x40\r\n",
-       predictionLines("010000000000") + "メモ=①\r\n"},
+       "\x83\x81\x83\x82=\x87\x40\x81\x60\r\n",  // code page 932: ① is read, and 0x8160 is ～ (U+FF5E), not 〜
+       predictionLines("010000000000") + "メモ=①～\r\n"},
       {"a group's key read twice: the last value", "頻度分析Opt=True\r\n頻度分析Opt=False\r\n", predictionLines()},
       {"a group's key with a value it does not know is dropped", "頻度分析Opt=yes\r\n頻度分析Opt=false\r\n",
        predictionLines()},
@@ -159,12 +160,6 @@ class SettingsOnDisk : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  std::string contents() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   int filesInDir() const {
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++n;
@@ -179,7 +174,7 @@ TEST_F(SettingsOnDisk, TheFileIsWrittenAndReadByteForByte) {
   std::ofstream(path_, std::ios::binary) << kWritten + "メモ=1\n";
   const Settings s = Settings::read(path_);
   ASSERT_TRUE(s.write(path_));
-  EXPECT_EQ(contents(), kWritten + "メモ=1\r\n");
+  EXPECT_EQ(test::slurp(path_), kWritten + "メモ=1\r\n");
   EXPECT_EQ(filesInDir(), 1) << "no temporary file is left behind";
   EXPECT_EQ(Settings::read((dir_ / "none.ini").string()).bytes(), predictionLines()) << "no file: nothing on";
 }
@@ -192,11 +187,6 @@ TEST_F(SettingsOnDisk, WriteFailureReportsFalseAndLeavesOldFile) {
   EXPECT_FALSE(Settings().write((dir_ / "blocked").string()));
   EXPECT_TRUE(fs::is_directory(dir_ / "blocked"));
   EXPECT_EQ(filesInDir(), 1);
-}
-
-TEST(SettingsText, CodePage932NotPlainShiftJis) {
-  // ① is read, and 0x8160 is ～ (U+FF5E), not 〜
-  EXPECT_EQ(settingsTextToUtf8("\x83\x4a\x83\x59\x87\x40\x81\x60"), "カズ①～");
 }
 
 }  // namespace
