@@ -28,6 +28,7 @@
 #include "store/formats/feed.h"
 #include "tickets/tickets_window.h"
 #include "update/master_update_dialog.h"
+#include "update/update_messages.h"
 #include "windows/ui/window_content.h"
 
 namespace km {
@@ -244,13 +245,13 @@ bool MainFrm::noWindowInTheWay(bool ofTheEntryWindow) {
     return false;
   }
   if (!findChildWindow(WindowId::DataEntry)) return true;
-  showStop(this, MasterUpdateDialog::refusalText());
+  showStop(this, says::updateRefused());
   return false;
 }
 
 void MainFrm::openEntryWindow() {
   // the update replaces the file the entry window would edit
-  if (updating_) return showStop(this, MasterUpdateDialog::entryRefusalText());
+  if (updating_) return showStop(this, says::entryRefusedWhileUpdating());
   if (noWindowInTheWay(true)) openWindow(WindowId::DataEntry);
 }
 
@@ -266,7 +267,7 @@ void MainFrm::startUpdate() {
 
 void MainFrm::importFile(const QString& file) {
   if (findChildWindow(WindowId::DataEntry)) {
-    showStop(this, MasterUpdateDialog::refusalText());
+    showStop(this, says::updateRefused());
     return;
   }
   QString error, details;

@@ -30,6 +30,7 @@
 #include "frame/ui/grid_view.h"
 #include "frame/ui/message_box.h"
 #include "frame/ui/wrapped_label.h"
+#include "store/messages.h"
 
 namespace km {
 
@@ -290,9 +291,10 @@ void DataEntryWindow::checkAndClose() {
     const bool useUnsaved =
         unsaved && (!wrong || std::pair(unsaved->line, unsaved->column) < std::pair(wrong->line, wrong->column));
     const CellPosition at = useUnsaved ? *unsaved : *wrong;
-    const QString text = QString::fromUtf8(at.column == kDateColumn         ? kWrongDateMessage
-                                           : at.column >= kFirstPrizeColumn ? kWrongPrizeMessage
-                                                                            : kWrongNumberMessage);
+    const QString text = QString::fromStdString(at.column == kDateColumn         ? says::wrongDates()
+                                                : at.column >= kFirstPrizeColumn ? says::wrongPrize()
+                                                                                 : says::wrongNumbers());
+
     // where and why in plain words, and the two ways on
     const QString header = model_->headerData(at.column - 1, Qt::Horizontal).toString().remove(QLatin1Char('\n'));
     QString why = model_->problem(at.line, at.column);

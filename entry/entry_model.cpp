@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "frame/ui/entry_grid.h"
+#include "store/messages.h"
 
 namespace km {
 
@@ -158,7 +159,7 @@ QString EntryModel::prizeCellProblem(int line, int field) const {
   }
   QString reason;
   if (parsePrizeFigure(t[field]).kind == CellNumber::Wrong)
-    reason = qs(wrongPrizeReason());
+    reason = qs(says::wrongPrizeReason());
   else if (!why.empty() && at == field)
     reason = qs(why);
   else if (!why.empty())

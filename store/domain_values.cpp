@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "store/messages.h"
+
 namespace km {
 
 bool isCalendarDate(const std::string& d) {
@@ -279,8 +281,6 @@ std::string normalizedDate(std::string_view typed) {
   return dateOfDay(day);
 }
 
-const char* wrongNumberReason() { return "数字は１～３１の整数で入力してください。"; }
-
 bool numberRepeated(const std::array<int, 6>& n, int field) {
   if (field < 0 || field >= 6 || n[field] == 0) return false;
   for (int g = 0; g < 6; ++g)
@@ -293,10 +293,6 @@ int repeatedNumberField(const std::array<int, 6>& n) {
     for (int g = 0; g < f; ++g)
       if (n[f] != 0 && n[g] == n[f]) return f;
   return -1;
-}
-
-const char* repeatedNumberReason(int field) {
-  return field == 5 ? "ボーナス数字が本数字と同じです。" : "本数字に同じ数があります。";
 }
 
 CellNumber parsePrizeFigure(std::string_view t) {
@@ -349,14 +345,10 @@ CellNumber parsePrizeFigure(std::string_view t) {
   return n.kind == CellNumber::Number && n.value <= kMaxPrizeValue ? n : CellNumber{CellNumber::Wrong, 0};
 }
 
-const char* wrongPrizeReason() {
-  return "口数と当せん金は0以上の整数（1,234,567 のような区切りも可）で入力してください。";
-}
-
-const char* prizeTierProblem(long long winners, long long yen) {
-  if (winners == 0 && yen != 0) return "当せん口数が0の等級の当せん金は0円です。";
-  if (winners != 0 && yen == 0) return "当せん口数のある等級の当せん金が0円になっています。";
-  return nullptr;
+std::string prizeTierProblem(long long winners, long long yen) {
+  if (winners == 0 && yen != 0) return says::tierYenWithoutWinners();
+  if (winners != 0 && yen == 0) return says::tierWinnersWithoutYen();
+  return {};
 }
 
 std::optional<long> dayNumber(const std::string& date) {
@@ -433,15 +425,12 @@ int drawsDue(int no, const std::string& date, const std::string& today) {
 }
 
 std::string newDrawDateProblem(int no, const std::string& date, const std::string& today) {
-  const std::string drawDate = "第" + std::to_string(no) + "回の抽選日 " + date + " は";
   const int weekday = weekdayOf(date);
-  if (weekday < 0) return drawDate + "暦にある日付ではありません。";
-  if (weekday != kDrawWeekday)
-    return drawDate + weekdayName(weekday) + "です。ミニロトの抽せんは" + weekdayName(kDrawWeekday) + "です。";
-  if (isYearEndBreak(date))
-    return drawDate + "年末年始（12月31日〜1月3日）の火曜日です。この間、ミニロトの抽せんは休みです。";
-  if (!today.empty() && date > today)
-    return drawDate + "、今日（日本の日付で " + today + "）より後です。まだ行われていない抽せんです。";
+  if (weekday < 0) return says::drawDateNotCalendar(no, date);
+  if (weekday != kDrawWeekday) return says::drawDateWeekday(no, date, weekdayName(weekday), weekdayName(kDrawWeekday));
+  if (isYearEndBreak(date)) return says::drawDateYearEnd(no, date);
+  if (!today.empty() && date > today) return says::drawDateFuture(no, date, today);
+
   return {};
 }
 

@@ -104,8 +104,7 @@ std::vector<std::string_view> numberTexts(std::string_view text);
 // Nothing when there is none, or for any other text ("7.5", "-3", "7abc12",
 // "0", "7 7").
 std::optional<std::vector<int>> readLotteryNumbers(std::string_view text);
-// Why a Wrong text is refused, for messages.
-const char* wrongNumberReason();
+// Why a Wrong text is refused: says::wrongNumberReason().
 
 // One draw holds six different numbers: 第1数字..第5数字 and ボーナス数字 as
 // numbers (0 for an empty field), the first field, in that order, whose
@@ -113,9 +112,7 @@ const char* wrongNumberReason();
 int repeatedNumberField(const std::array<int, 6>& numbers);
 // Whether another field holds the number of field `field` (0..5).
 bool numberRepeated(const std::array<int, 6>& numbers, int field);
-// Why the repeat at `field` is refused: "本数字に同じ数があります。" for a main
-// number, "ボーナス数字が本数字と同じです。" for the bonus.
-const char* repeatedNumberReason(int field);
+// Why the repeat at `field` is refused: says::repeatedNumber(field == Bonus).
 
 // 当選口数 and 1口の当せん金 (a prize figure): a whole number 0..kMaxPrizeValue
 // (the largest paid so far is 4 * 10^7 yen), written in digits with or
@@ -124,10 +121,9 @@ const char* repeatedNumberReason(int field);
 // are ignored, as for a number.  Empty, Number or Wrong ("-5", "12,34", "1.5").
 inline constexpr long long kMaxPrizeValue = 999999999;
 CellNumber parsePrizeFigure(std::string_view text);
-// Why a Wrong prize figure is refused, for messages.
-const char* wrongPrizeReason();
+// Why a Wrong prize figure is refused: says::wrongPrizeReason().
 // Why a tier's two figures cannot stand together: yen for a tier nobody won,
-// or no yen for one somebody won; nullptr when they can (0 winners, 0 yen).
-const char* prizeTierProblem(long long winners, long long yen);
+// or no yen for one somebody won; empty when they can (0 winners, 0 yen).
+std::string prizeTierProblem(long long winners, long long yen);
 
 }  // namespace km

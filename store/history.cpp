@@ -1,5 +1,7 @@
 #include "store/history.h"
 
+#include "store/messages.h"
+
 namespace km {
 
 namespace {
@@ -21,12 +23,10 @@ Result<WholeDraw> WholeDraw::of(DrawNo no, const std::array<int, kNumberFields>&
     for (int g = 0; g < kNumberFields; ++g) d.n[g] = LotteryNumber::of(numbers[g]);
     return WholeDraw(std::move(d));
   }
-  const std::string field = std::string("「") + kNumberNames[f] + "」";
-  if (numbers[f] == 0) return Failure{Fault::Invalid, field + "が空欄です。"};
+  if (numbers[f] == 0) return Failure{Fault::Invalid, says::wholeDrawBlank(kNumberNames[f])};
   if (!isLotteryNumber(numbers[f]))
-    return Failure{Fault::Invalid, field + "の" + std::to_string(numbers[f]) + "は" + std::to_string(kMinNumber) +
-                                       "〜" + std::to_string(kMaxNumber) + "の数ではありません。"};
-  return Failure{Fault::Invalid, repeatedNumberReason(f)};
+    return Failure{Fault::Invalid, says::wholeDrawOutOfRange(kNumberNames[f], numbers[f])};
+  return Failure{Fault::Invalid, says::repeatedNumber(f == Bonus)};
 }
 
 Result<WholeDraw> WholeDraw::of(const Draw& d) {
@@ -87,24 +87,25 @@ std::string prizeFieldName(int field) {
 }
 
 std::string prizeProblem(const PrizeTexts& texts, int* field) {
-  auto at = [&](int f, const std::string& why) {
+  auto at = [&](int f, std::string why) {
     if (field) *field = f;
-    return "「" + prizeFieldName(f) + "」" + why;
+    return why;
   };
   int filled = 0;
   for (int f = 0; f < kPrizeFields; ++f) {
     const CellNumber v = parsePrizeFigure(texts[f]);
-    if (v.kind == CellNumber::Wrong) return at(f, "の「" + shortText(texts[f]) + "」: " + wrongPrizeReason());
+    if (v.kind == CellNumber::Wrong) return at(f, says::prizeFieldWrong(prizeFieldName(f), shortText(texts[f])));
     filled += v.kind == CellNumber::Number;
   }
   if (filled == 0) return {};
   for (int f = 0; f < kPrizeFields; ++f)
-    if (parsePrizeFigure(texts[f]).kind == CellNumber::Empty)
-      return at(f, "が空欄です（1〜4等の口数と当せん金の8つは、すべて入れるか、すべて空欄にします）。");
+    if (parsePrizeFigure(texts[f]).kind == CellNumber::Empty) return at(f, says::prizeFieldBlank(prizeFieldName(f)));
   for (int tier = 0; tier < kPrizeTiers; ++tier)
-    if (const char* why =
-            prizeTierProblem(parsePrizeFigure(texts[2 * tier]).value, parsePrizeFigure(texts[2 * tier + 1]).value))
-      return at(2 * tier + 1, std::string(": ") + why);
+    if (const std::string why =
+            prizeTierProblem(parsePrizeFigure(texts[2 * tier]).value, parsePrizeFigure(texts[2 * tier + 1]).value);
+        !why.empty())
+      return at(2 * tier + 1, says::prizeFieldTier(prizeFieldName(2 * tier + 1), why));
+
   return {};
 }
 

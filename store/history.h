@@ -120,7 +120,7 @@ struct Draw {
 class WholeDraw {
  public:
   // The whole draw, or why not (Invalid): "「第3数字」が空欄です。", "「第3数字」の
-  // 32は1〜31の数ではありません。" or repeatedNumberReason of the field.
+  // 32は1〜31の数ではありません。" or says::repeatedNumber for the field.
   static Result<WholeDraw> of(const Draw& d);
   static Result<WholeDraw> of(DrawNo no, const std::array<int, kNumberFields>& numbers);
   // The first field that keeps a draw from being whole: an empty number or

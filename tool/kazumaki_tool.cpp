@@ -40,6 +40,7 @@
 #include "store/formats/csv.h"
 #include "store/formats/feed.h"
 #include "store/formats/tickets_file.h"
+#include "store/messages.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/entry_store.h"
 #include "tool/commands.h"
@@ -396,7 +397,7 @@ int set(const std::string& dbPath, const std::string& draw, const std::string& c
     return done("列「" + km::excerpt(column) + "」は２～８で指定してください。");
   if (col != km::kDateColumn &&
       km::parseCellNumber(text).kind == km::CellNumber::Wrong)  // refused before the file is opened
-    return done("「" + km::excerpt(text) + "」: " + km::wrongNumberReason());
+    return done(km::says::fieldValueWhy({}, km::excerpt(text), km::says::wrongNumberReason()));
   auto store = openEntry(dbPath);
   if (!store) return 1;
   return done(store->setCell(no, col, text), store.get());
@@ -433,9 +434,10 @@ int check(const std::string& dbPath) {
   if (!wrong) return 0;
   const km::EntryRow& r = rows[wrong->line - 1];
   std::cout << wrong->line << " " << wrong->column << "\n";
-  tell(std::string(wrong->column == km::kDateColumn ? km::kWrongDateMessage : km::kWrongNumberMessage) + " 第" +
-       std::to_string(r.no) + "回 " + std::to_string(wrong->column) + "列目「" +
-       km::excerpt(r.line()[wrong->column - km::kFirstNumberColumn]) + "」: " + wrong->reason);
+  tell(km::says::wrongCell(wrong->column == km::kDateColumn, r.no, wrong->column,
+                           km::excerpt(r.line()[wrong->column - km::kFirstNumberColumn])) +
+       ": " + wrong->reason);
+
   return 1;
 }
 

@@ -14,6 +14,8 @@
 
 #include "store/files/program_folder.h"
 #include "store/files/replace_file.h"
+#include "store/messages.h"
+#include "update/update_messages.h"
 
 #ifndef KM_UPDATE_URLS
 #error "KM_UPDATE_URLS must name the HTTPS addresses of the results lists"
@@ -22,51 +24,6 @@
 namespace km {
 
 namespace {
-
-const QString kUntouched = QStringLiteral("当選データファイルは変更していません。");
-
-QString networkReason(QNetworkReply::NetworkError e) {
-  switch (e) {
-    case QNetworkReply::ConnectionRefusedError:
-      return QStringLiteral("サーバーに接続を拒否されました。");
-    case QNetworkReply::RemoteHostClosedError:
-      return QStringLiteral("サーバーが接続を切りました。");
-    case QNetworkReply::HostNotFoundError:
-      return QStringLiteral("サーバーが見つかりません。インターネットに接続しているか確かめてください。");
-    case QNetworkReply::TimeoutError:
-      return QStringLiteral("接続がタイムアウトしました。");
-    case QNetworkReply::SslHandshakeFailedError:
-      return QStringLiteral("安全な接続（TLS）を確立できません。サーバーの証明書を信頼できません。");
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::BackgroundRequestNotAllowedError:
-      return QStringLiteral("ネットワークに接続できません。");
-    case QNetworkReply::TooManyRedirectsError:
-      return QStringLiteral("転送（リダイレクト）が多すぎます。");
-    case QNetworkReply::InsecureRedirectError:
-      return QStringLiteral("安全でない転送先です。");
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-      return QStringLiteral("プロキシサーバーに接続できません。");
-    default:
-      return QStringLiteral("通信中にエラーが起きました。");
-  }
-}
-
-QString mebibytes(qint64 n) {
-  return n % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(n / (1024 * 1024)) : QStringLiteral("%1 バイト").arg(n);
-}
-
-// "30秒", "10分", "0.3秒"
-QString duration(int ms) {
-  if (ms % 60000 == 0) return QStringLiteral("%1分").arg(ms / 60000);
-  return QStringLiteral("%1秒").arg(ms / 1000.0);
-}
-
-QString draw(int no) { return QStringLiteral("第%1回").arg(no); }
 
 // Reads a local source: a regular file of at most `cap` bytes, not through a
 // symbolic link that another user owns.  Empty on success, else why.
@@ -80,17 +37,17 @@ QString readSourceFile(const QString& path, qint64 cap, std::string& bytes, QStr
       details.clear();
       return {};
     case Fault::Missing:
-      return QStringLiteral("取得先のファイルがありません: ") + path;
+      return says::sourceFileMissing(path);
     case Fault::ForeignLink:
-      return QStringLiteral("取得先のファイルはほかのユーザーのシンボリックリンクのため、読みません: ") + path;
+      return says::sourceFileForeignLink(path);
     case Fault::NotRegular:
-      return QStringLiteral("取得先のファイルが通常のファイルではありません: ") + path;
+      return says::sourceFileNotRegular(path);
     case Fault::TooLarge:
-      return QStringLiteral("取得先のファイルが大きすぎます（上限 %1）: ").arg(mebibytes(cap)) + path;
+      return says::sourceFileTooLarge(cap, path);
     default:
       break;
   }
-  return QStringLiteral("取得先のファイルを読めません: ") + path;
+  return says::sourceFileUnreadable(path);
 }
 
 }  // namespace
@@ -120,10 +77,7 @@ UpdateSource explicitUpdateSource(const QString& text, const QString& base) {
              !url.host().isEmpty())
       s.url = url;
   }
-  if (s.file.isEmpty() && s.url.isEmpty())
-    s.error = QStringLiteral(
-                  "当選データの取得先が正しくありません（https:// で始まるアドレスか、ファイルを指定してください）: ") +
-              text;
+  if (s.file.isEmpty() && s.url.isEmpty()) s.error = says::sourceWrong(text);
   return s;
 }
 
@@ -147,33 +101,30 @@ QList<UpdateSource> updateSources(const QString& programFolder) {
       QString why;
       switch (list.kind()) {
         case Fault::TooLarge:
-          why = QStringLiteral("大きすぎます（%1 KiB まで）").arg(kSourcesFileCap / 1024);
+          why = says::listTooLarge(kSourcesFileCap / 1024);
           break;
         case Fault::ForeignLink:
-          why = QStringLiteral("ほかのユーザーが作ったシンボリックリンクのため、読みません");
+          why = says::listForeignLink();
           break;
         case Fault::NotRegular:
-          why = QStringLiteral("通常のファイルではありません（%1）")
-                    .arg(what.empty() ? QStringLiteral("特殊なファイル") : QString::fromStdString(what));
+          why = says::listNotRegular(QString::fromStdString(what));
           break;
         default:
-          why = QStringLiteral("読み込めません");
+          why = says::listUnreadable();
           break;
       }
       UpdateSource bad;
-      bad.error = QStringLiteral("取得先の一覧のファイル（%1）を使えません：%2。\n")
-                      .arg(QString::fromUtf8(kSourcesFileName), why) +
-                  listFile;
+      bad.error = says::listUnusable(QString::fromUtf8(kSourcesFileName), why, listFile);
       bad.details = QString::fromLocal8Bit(list.cause());
       sources.append(bad);
     } else {
       const QStringList lines =
           QString::fromUtf8(list->data(), static_cast<qsizetype>(list->size())).split(QLatin1Char('\n'));
       for (int i = 0; i < lines.size() && sources.size() < kMaxListedSources; ++i) {
-        const QString at = QStringLiteral("%1 の%2行目: ").arg(QString::fromUtf8(kSourcesFileName)).arg(i + 1);
+        const QString at = says::listLine(QString::fromUtf8(kSourcesFileName), i + 1);
         if (lines[i].contains(QChar(0))) {
           UpdateSource bad;
-          bad.error = at + QStringLiteral("NUL 文字があります（テキストの行ではありません）。");
+          bad.error = at + says::listLineNul();
           sources.append(bad);
           continue;
         }
@@ -197,13 +148,9 @@ class MasterUpdate::Fetch : public QObject {
       : QObject(owner), source_(source), limits_(limits), owner_(owner) {
     stall_.setSingleShot(true);
     deadline_.setSingleShot(true);
-    connect(&stall_, &QTimer::timeout, this, [this] {
-      failDownload(QStringLiteral("%1間データが届かないため、打ち切りました。").arg(duration(limits_.stallMs)));
-    });
+    connect(&stall_, &QTimer::timeout, this, [this] { failDownload(says::stalled(limits_.stallMs)); });
     connect(&rate_, &QTimer::timeout, this, &Fetch::checkRate);
-    connect(&deadline_, &QTimer::timeout, this, [this] {
-      failDownload(QStringLiteral("%1以内に転送が終わらないため、打ち切りました。").arg(duration(limits_.deadlineMs)));
-    });
+    connect(&deadline_, &QTimer::timeout, this, [this] { failDownload(says::overDeadline(limits_.deadlineMs)); });
     if (!source_.error.isEmpty()) {
       done(source_.error, source_.details);
       return;
@@ -214,7 +161,7 @@ class MasterUpdate::Fetch : public QObject {
     }
     const QString scheme = source_.url.scheme().toLower();
     if (!source_.url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
-      failDownload(QStringLiteral("取得先のアドレスが正しくありません。"));
+      failDownload(says::addressWrong());
       return;
     }
     QNetworkRequest request(source_.url);
@@ -275,9 +222,7 @@ class MasterUpdate::Fetch : public QObject {
     QTimer::singleShot(0, owner_, [owner = owner_] { owner->onFetched(); });
   }
   void failDownload(const QString& why, const QString& details = {}) {
-    done(QStringLiteral("当選データをダウンロードできませんでした。\n") + why + QStringLiteral("\n") +
-             source_.url.toDisplayString(),
-         details);
+    done(says::downloadFailed(why, source_.url.toDisplayString()), details);
   }
   void restartStallTimer() {
     if (!done_ && reply_) stall_.start(limits_.stallMs);
@@ -286,17 +231,14 @@ class MasterUpdate::Fetch : public QObject {
     if (!reply_ || done_) return;
     const qint64 elapsed = clock_.elapsed();
     if (body_.size() * 1000 < limits_.minBytesPerSecond * elapsed)
-      failDownload(QStringLiteral("転送が遅すぎるため（%1間で %2 バイト、毎秒 %3 バイト未満）、打ち切りました。")
-                       .arg(duration(static_cast<int>(elapsed)))
-                       .arg(body_.size())
-                       .arg(limits_.minBytesPerSecond));
+      failDownload(says::tooSlow(static_cast<int>(elapsed), body_.size(), limits_.minBytesPerSecond));
   }
   void onReadyRead() {
     if (!reply_ || done_) return;
     restartStallTimer();
     body_.append(reply_->read(limits_.maxBytes + 1 - body_.size()));
     if (body_.size() > limits_.maxBytes) {
-      failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
+      failDownload(says::tooLarge(limits_.maxBytes));
       return;
     }
     // Reported here rather than from downloadProgress, which Qt holds back to
@@ -310,9 +252,7 @@ class MasterUpdate::Fetch : public QObject {
     bool known = false;
     const qint64 length = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     total_ = known ? length : -1;
-    if (known && length > limits_.maxBytes)
-      failDownload(
-          QStringLiteral("データが大きすぎます（%1 バイト、上限 %2）。").arg(length).arg(mebibytes(limits_.maxBytes)));
+    if (known && length > limits_.maxBytes) failDownload(says::tooLargeDeclared(length, limits_.maxBytes));
   }
   void onReplyFinished() {
     if (!reply_ || done_) return;
@@ -326,14 +266,11 @@ class MasterUpdate::Fetch : public QObject {
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::NoError) body_.append(reply->read(limits_.maxBytes + 1 - body_.size()));
     if (error == QNetworkReply::TooManyRedirectsError) {
-      failDownload(QStringLiteral("転送（リダイレクト）が%1回を超えたか、同じ所を回っています。").arg(kMaxRedirects),
-                   reply->errorString());
+      failDownload(says::tooManyRedirects(kMaxRedirects), reply->errorString());
     } else if (error == QNetworkReply::InsecureRedirectError) {
-      failDownload(QStringLiteral("転送先が HTTPS ではないため、打ち切りました。"), reply->errorString());
+      failDownload(says::insecureRedirect(), reply->errorString());
     } else if (status >= 400 || (error == QNetworkReply::NoError && status != 200)) {
-      failDownload(status == 404 ? QStringLiteral("取得先にデータがありません（%1）。").arg(statusLine)
-                                 : QStringLiteral("サーバーがデータを渡しませんでした（%1）。").arg(statusLine),
-                   statusLine);
+      failDownload(status == 404 ? says::notFound(statusLine) : says::serverRefused(statusLine), statusLine);
     } else if (error != QNetworkReply::NoError) {
       // the library's words, which may end without saying what failed (a
       // damaged or oversized compressed body: "Decompression failed: ")
@@ -342,11 +279,9 @@ class MasterUpdate::Fetch : public QObject {
         words += QStringLiteral(" QNetworkReply::NetworkError %1").arg(int(error));
       // a connection cut in the middle of the body is said as such
       const bool cut = body_.size() > 0 || error == QNetworkReply::RemoteHostClosedError;
-      failDownload(cut ? QStringLiteral("転送の途中で接続が切れました（%1 バイト受信）。").arg(body_.size())
-                       : networkReason(error),
-                   words.trimmed());
+      failDownload(cut ? says::cutOff(body_.size()) : says::networkFailure(error), words.trimmed());
     } else if (body_.size() > limits_.maxBytes) {
-      failDownload(QStringLiteral("データが大きすぎます（上限 %1）。").arg(mebibytes(limits_.maxBytes)));
+      failDownload(says::tooLarge(limits_.maxBytes));
     } else {
       done();
     }
@@ -406,12 +341,12 @@ void MasterUpdate::start() {
   // The file must be there before anything is fetched; it is looked at again
   // when the sources have arrived.
   if (!QFileInfo(target_).isFile()) {
-    const QString text = QString::fromStdString(missingDatabaseText(target_.toStdString()));
+    const QString text = QString::fromStdString(says::databaseMissing(target_.toStdString()));
     QTimer::singleShot(0, this, [this, text] { finish(Outcome::Missing, text); });
     return;
   }
   if (sources_.isEmpty()) {
-    QTimer::singleShot(0, this, [this] { fail(Outcome::Failed, QStringLiteral("当選データの取得先がありません。")); });
+    QTimer::singleShot(0, this, [this] { fail(Outcome::Failed, says::noSources()); });
     return;
   }
   for (const UpdateSource& s : sources_) {
@@ -425,7 +360,7 @@ void MasterUpdate::start() {
 void MasterUpdate::cancel() {
   if (outcome_ != Outcome::Running || !started_) return;
   if (!stop_.stop()) return;  // the new file is being written: it ends as it would have
-  fail(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
+  fail(Outcome::Cancelled, says::updateCancelled());
 }
 
 void MasterUpdate::onFetched() {
@@ -467,11 +402,11 @@ namespace {
 
 // One line a source: its newest draw, or why it was left out.
 QString sourceLines(const UpdateReport& r) {
-  QString lines = QStringLiteral("\n取得先：");
+  QString lines = says::sourcesHeading();
   for (const SourceReport& s : r.sources) {
-    lines += QStringLiteral("\n　") + QString::fromStdString(s.name) + QStringLiteral("：");
+    lines += says::sourceLine(QString::fromStdString(s.name));
     if (s.usable)
-      lines += QStringLiteral("%1（%2）まで").arg(draw(s.newest->no), QString::fromStdString(s.newest->date));
+      lines += says::sourceNewest(s.newest->no, QString::fromStdString(s.newest->date));
     else
       lines += QString::fromStdString(s.reason).replace(QLatin1Char('\n'), QStringLiteral(" "));
   }
@@ -490,9 +425,10 @@ void MasterUpdate::onChecked(const UpdateResult& checked) {
     case Fault::Missing:
       return finish(Outcome::Missing, QString::fromStdString(checked.message()));
     case Fault::Cancelled:
-      return finish(Outcome::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + kUntouched);
+      return finish(Outcome::Cancelled, says::updateCancelled());
     default:
-      return finish(Outcome::Failed, QString::fromStdString(checked.message()) + QStringLiteral("\n") + kUntouched,
+      return finish(Outcome::Failed,
+                    QString::fromStdString(checked.message()) + QStringLiteral("\n") + says::untouched(),
                     QString::fromStdString(checked.cause()));
   }
   const UpdateReport& r = *checked;
@@ -502,29 +438,21 @@ void MasterUpdate::onChecked(const UpdateResult& checked) {
   // Several sources: each is named with its newest draw or why it was left out.
   const QString perSource = r.sources.size() > 1 ? sourceLines(r) : QString();
   QString conflict = r.conflict.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(r.conflict);
-  if (r.prizesAdded > 0) conflict += QStringLiteral("\n当選金のデータを%1回分追加しました。").arg(r.prizesAdded);
+  if (r.prizesAdded > 0) conflict += says::prizesAdded(r.prizesAdded);
   conflict += QString::fromStdString(r.prizeNotes);
   if (!r.added.empty()) {
     const int first = r.added.front().no, last = r.added.back().no, n = static_cast<int>(r.added.size());
-    const QString range = n == 1 ? draw(first) : draw(first) + QStringLiteral("〜") + draw(last);
+    const QString range = n == 1 ? says::drawName(first) : says::drawRange(first, last);
     const Draw& added = r.added.back();
-    finish(Outcome::Updated, QStringLiteral("%1（%2回分）を追加しました。\n最新：%3（%4）")
-                                     .arg(range)
-                                     .arg(n)
-                                     .arg(draw(added.no), QString::fromStdString(added.date)) +
-                                 conflict + perSource);
+    finish(Outcome::Updated,
+           says::drawsAdded(range, n, added.no, QString::fromStdString(added.date)) + conflict + perSource);
     return;
   }
   {
-    QString text = QStringLiteral("取得先に新しい回はありません（取得先の最新：%1%2）。")
-                       .arg(draw(newest.no), newestDate.isEmpty() ? QString() : QStringLiteral(" ") + newestDate);
+    QString text = says::nothingNew(newest.no, newestDate);
     if (r.sourceStale)
-      text += QStringLiteral(
-                  "\n取得先の最新の回が%1日より前のものです。取得先の更新が止まっているかもしれません。"
-                  "別の取得先は、プログラムフォルダの%2、環境変数 %3 か「kazumaki-tool update データベース "
-                  "取得先」で指定できます。")
-                  .arg(kStaleDays)
-                  .arg(QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
+      text += says::staleSource(kStaleDays, QString::fromUtf8(kSourcesFileName), QString::fromUtf8(kUpdateUrlVariable));
+
     finish(Outcome::NothingNew, text + conflict + perSource);
   }
 }

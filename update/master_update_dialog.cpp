@@ -13,6 +13,7 @@
 
 #include "frame/ui/message_box.h"
 #include "frame/ui/update_host.h"
+#include "update/update_messages.h"
 
 namespace km {
 
@@ -25,7 +26,7 @@ MasterUpdateDialog* MasterUpdateDialog::start(QWidget* parent, UpdateHost* host,
           d->raise();
           d->activateWindow();
         }
-        showMessageLater(parent, {QMessageBox::Information, busyText(), {}});
+        showMessageLater(parent, {QMessageBox::Information, says::updateBusy(), {}});
         return nullptr;
       }
   }
@@ -71,20 +72,20 @@ MasterUpdateDialog::MasterUpdateDialog(QWidget* parent, UpdateHost* host, const 
   auto* label = new QLabel;
   label->setTextFormat(Qt::PlainText);
   setLabel(label);
-  setLabelText(QStringLiteral("当選データを取得しています。\n%1\n\n受信 0 バイト").arg(update_->sourcesText()));
+  setLabelText(says::fetchingStarted(update_->sourcesText()));
   reset();  // no delayed show of its own: shown by start()
   setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60);
   connect(this, &QProgressDialog::canceled, update_, &MasterUpdate::cancel);
   connect(update_, &MasterUpdate::progress, this, &MasterUpdateDialog::showProgress);
   connect(update_, &MasterUpdate::checkingStarted, this, [this] {
     setRange(0, 0);
-    setLabelText(QStringLiteral("当選データを確かめています。\n%1").arg(update_->sourcesText()));
+    setLabelText(says::checking(update_->sourcesText()));
   });
   connect(update_, &MasterUpdate::finished, this, &MasterUpdateDialog::showOutcome);
 }
 
 void MasterUpdateDialog::chooseFile(QWidget* parent, UpdateHost* host, const QString& target) {
-  auto* dialog = new QFileDialog(parent, QStringLiteral("当選データのファイルを選んでください"));
+  auto* dialog = new QFileDialog(parent, says::chooseFileCaption());
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setFileMode(QFileDialog::ExistingFile);
   dialog->setNameFilters(
@@ -97,14 +98,12 @@ void MasterUpdateDialog::chooseFile(QWidget* parent, UpdateHost* host, const QSt
 }
 
 void MasterUpdateDialog::showProgress(qint64 received, qint64 total) {
-  QString amount = QStringLiteral("受信 %L1 バイト").arg(received);
   if (total > 0) {
-    amount += QStringLiteral(" / %L1 バイト").arg(total);
     const qint64 cap = std::numeric_limits<int>::max();
     setRange(0, int(std::min(total, cap)));
     bar_->setValue(int(std::min(std::min(received, total), cap)));
   }
-  setLabelText(QStringLiteral("当選データを取得しています。\n%1\n\n%2").arg(update_->sourcesText(), amount));
+  setLabelText(says::fetching(update_->sourcesText(), says::receivedBytes(received, total)));
 }
 
 void MasterUpdateDialog::tellHost(bool running) {
@@ -120,7 +119,7 @@ void MasterUpdateDialog::showOutcome() {
   switch (update_->outcome()) {
     case MasterUpdate::Outcome::Updated: {
       Message m{QMessageBox::NoIcon,
-                text + QStringLiteral("\n") + restartText(),
+                text + QStringLiteral("\n") + says::restartToUse(),
                 {},
                 QMessageBox::Yes | QMessageBox::No,
                 QMessageBox::Yes};
@@ -157,7 +156,8 @@ void MasterUpdateDialog::showOutcome() {
       const QPointer<QWidget> window = owner ? owner->window() : nullptr;
       UpdateHost* host = host_;
       if (host) {
-        auto* check = new QCheckBox(checkAtStartText());
+        auto* check = new QCheckBox(says::checkSourcesAtStart());
+
         check->setChecked(host->checksSourcesAtStart());
         box->setCheckBox(check);
       }

@@ -31,34 +31,10 @@ class MasterUpdateDialog : public QProgressDialog {
   MasterUpdateDialog(QWidget* parent, UpdateHost* host, const QList<UpdateSource>& sources, const QString& target);
   MasterUpdate* update() const { return update_; }
 
-  // Refusal while the data entry window is open.
-  static QString refusalText() {
-    return QStringLiteral(
-        "当選データ入力ウィンドウを閉じてから実行してください。\n"
-        "入力中のデータベースを置き換えることはできません。");
-  }
-  // The entry window while an update runs.
-  static QString entryRefusalText() {
-    return QStringLiteral(
-        "当選データの最新化が実行中です。終わってから、もう一度実行してください。\n"
-        "最新化が置き換えるデータベースに入力することはできません。");
-  }
-  // A second update while the one the user started runs (its progress
-  // window is brought to the front).
-  static QString busyText() {
-    return QStringLiteral(
-        "当選データの最新化は、いま実行中です（進み具合は「当選データ最新化」のウィンドウに出ています）。\n"
-        "終わってから、もう一度実行してください。やめるときは、そのウィンドウの「キャンセル」を押します。");
-  }
-  // The line under the success message, and its restart button.
-  static QString restartText() { return QStringLiteral("分析と予想には、カズマキMiddleを再起動すると使われます。"); }
+  // The buttons of the success message (its sentences, the refusals and the
+  // option of the outcome box are in update/update_messages.h).
   static QString restartButtonText() { return QStringLiteral("今すぐ再起動"); }
   static QString laterButtonText() { return QStringLiteral("あとで"); }
-  // The option of the outcome box: the sources are looked at once after
-  // every start, and only the status line says what they have.
-  static QString checkAtStartText() {
-    return QStringLiteral("起動するたびに取得先を確かめる（状態表示に出すだけで、取り込みはしません）");
-  }
 
  private:
   void showProgress(qint64 received, qint64 total);

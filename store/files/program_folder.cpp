@@ -14,6 +14,7 @@
 
 #include "store/files/replace_file.h"
 #include "store/files/text_excerpt.h"
+#include "store/messages.h"
 
 namespace fs = std::filesystem;
 
@@ -33,8 +34,8 @@ bool readWhole(const fs::path& p, std::string& bytes, std::string& why) {
   constexpr unsigned long long kMaxShippedBytes = 64ull * 1024 * 1024;
   Result<std::string> file = readRegularFile(p.string(), kMaxShippedBytes);
   if (!file) {
-    why = file.kind() == Fault::TooLarge     ? std::string("64 MiB を超えています")
-          : file.kind() == Fault::NotRegular ? std::string("通常のファイルではありません")
+    why = file.kind() == Fault::TooLarge     ? says::shippedTooLarge()
+          : file.kind() == Fault::NotRegular ? says::shippedNotRegular()
                                              : file.cause();
     return false;
   }
@@ -59,7 +60,7 @@ std::string refreshHelpFiles(const fs::path& from, const fs::path& to, std::stri
     std::string bytes, why;
     if (!readWhole(src, bytes, why)) {
       details = why;
-      return "ヘルプファイルを読めません。\n" + src.string();
+      return says::helpUnreadable(src.string());
     }
     const fs::path dst = to / src.filename();
     std::string old, ignored;
@@ -67,7 +68,7 @@ std::string refreshHelpFiles(const fs::path& from, const fs::path& to, std::stri
     Failure failure;
     if (!replaceFileContents(dst.string(), bytes, nullptr, {}, &failure)) {
       details = failure.cause;
-      return "ヘルプファイルをデータフォルダへコピーできません。" + failure.message;
+      return says::helpNotCopied(failure.message);
     }
   }
   return {};
@@ -98,12 +99,11 @@ ProgramFolderPlaces defaultProgramFolderPlaces(const std::string& executableFold
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) homeDir = pw->pw_dir;
   }
   if (homeDir.empty()) {
-    p.userFolderProblem = "ユーザーのデータフォルダが決まりません（XDG_DATA_HOME も HOME も設定されていません）。";
+    p.userFolderProblem = says::userFolderUnset();
     return p;
   }
   if (!fs::path(homeDir).is_absolute()) {
-    p.userFolderProblem =
-        "ユーザーのデータフォルダが決まりません（HOME が絶対パスではありません：" + excerpt(homeDir, 64) + "）。";
+    p.userFolderProblem = says::userFolderHomeRelative(excerpt(homeDir, 64));
     return p;
   }
   p.userFolder = (fs::path(homeDir) / ".local" / "share" / "kazumaki").string();
@@ -122,14 +122,14 @@ std::string notARegularFile(const std::string& path) {
   if (::lstat(path.c_str(), &st) != 0) return {};  // nothing there
   const bool link = S_ISLNK(st.st_mode);
   if (::stat(path.c_str(), &st) != 0)
-    return link ? (errno == ELOOP ? "循環しているシンボリックリンク" : "行き先のないシンボリックリンク")
+    return link ? says::fileKind(errno == ELOOP ? says::FileKind::LinkLoop : says::FileKind::LinkNowhere)
                 : std::string();
   if (S_ISREG(st.st_mode)) return {};
-  if (S_ISDIR(st.st_mode)) return "フォルダ";
-  if (S_ISFIFO(st.st_mode)) return "名前付きパイプ（FIFO）";
-  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "デバイス";
-  if (S_ISSOCK(st.st_mode)) return "ソケット";
-  return "特殊なファイル";
+  if (S_ISDIR(st.st_mode)) return says::fileKind(says::FileKind::Folder);
+  if (S_ISFIFO(st.st_mode)) return says::fileKind(says::FileKind::Fifo);
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return says::fileKind(says::FileKind::Device);
+  if (S_ISSOCK(st.st_mode)) return says::fileKind(says::FileKind::Socket);
+  return says::fileKind(says::FileKind::Special);
 }
 
 ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
@@ -139,9 +139,7 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   // the program does not go on to another folder of its own accord.
   const std::string exeDb = (exeDir / kDatabaseFileName).string();
   if (const std::string what = notARegularFile(exeDb); !what.empty()) {
-    r.message = "当選データファイル（" + std::string(kDatabaseFileName) + "）が通常のファイルではありません（" + what +
-                "）。\nプログラムのフォルダ " + exeDir.string() + " の " + kDatabaseFileName +
-                " を当選データのファイルに置き換えてから、もう一度起動してください。\n" + exeDb;
+    r.message = says::databaseNotRegular(kDatabaseFileName, what, exeDir.string(), exeDb);
     return r;
   }
   const bool exeHoldsDatabase = isFile(exeDb);
@@ -152,17 +150,12 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
     r.ok = true;
     r.path = places.executableFolder;
     // a write-protected database is used where it is, read only, and said so
-    if (exeHoldsDatabase && !canWrite(exeDb))
-      r.warning =
-          "当選データファイルが読み取り専用のため、当選データの入力と最新化では保存できません。"
-          "保存するには、ファイルの書き込みの許可を確かめてください。\n" +
-          exeDb;
+    if (exeHoldsDatabase && !canWrite(exeDb)) r.warning = says::databaseReadOnlyHere(exeDb);
     return r;
   }
 
   if (places.userFolder.empty()) {
-    r.message =
-        places.userFolderProblem.empty() ? "ユーザーのデータフォルダが決まりません。" : places.userFolderProblem;
+    r.message = places.userFolderProblem.empty() ? says::userFolderUnknown() : places.userFolderProblem;
     return r;
   }
   const fs::path user(places.userFolder);
@@ -180,33 +173,30 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
     std::error_code ignored;
     if (!fs::is_directory(places.shippedFolder, ignored)) {
       // a build or a copy of the program: the file belongs beside it
-      r.message = "当選データ（" + name + "）が見つかりません。\nプログラムのフォルダ " + exeDir.string() + " に " +
-                  name + " を置いてから、もう一度起動してください。";
+      r.message = says::databaseMissingBeside(name, exeDir.string());
     } else {
-      r.message = "当選データ（" + name + "）が見つかりません。\nデータフォルダ " + user.string() +
-                  " にも、インストール先 " + fs::path(places.shippedFolder).lexically_normal().string() +
-                  " にもありません。" + name + " をデータフォルダに置くか、パッケージを入れ直してください。";
+      r.message = says::databaseMissingInstalled(name, user.string(),
+                                                 fs::path(places.shippedFolder).lexically_normal().string());
     }
     return r;
   }
   std::error_code ec;
   fs::create_directories(user, ec);
   if (ec || !fs::is_directory(user, ec)) {
-    r.message = "データフォルダを作成できません" + std::string(ec ? "。" : "（同じ名前のファイルがあります）。") +
-                "\n" + user.string();
+    r.message = says::dataFolderNotCreated(!ec, user.string());
     if (ec) r.details = ec.message();
     return r;
   }
   if (seed) {
     std::string bytes, why;
     if (!readWhole(shippedDb, bytes, why)) {
-      r.message = "当選データを読めません。\n" + shippedDb.string();
+      r.message = says::shippedUnreadable(shippedDb.string());
       r.details = why;
       return r;
     }
     Failure failure;
     if (!replaceFileContents(userDb.string(), bytes, nullptr, {}, &failure)) {
-      r.message = "当選データをデータフォルダへコピーできません。" + failure.message;
+      r.message = says::shippedNotCopied(failure.message);
       r.details = failure.cause;
       return r;
     }
@@ -214,15 +204,14 @@ ProgramFolder locateProgramFolder(const ProgramFolderPlaces& places) {
   }
 
   if (!isWritableProgramFolder(user.string()))
-    r.warning = "データフォルダに書き込めません。当選データの更新と入力、設定の保存はできません。\n" + user.string();
+    r.warning = says::dataFolderNotWritable(user.string());
   else
     r.warning = refreshHelpFiles(source, user, r.details);
   // A copy of the program in a folder the user cannot write: the user is told
   // once, when the data is copied, where entries and updates go from now on.
   if (r.seeded && exeHoldsDatabase) {
-    const std::string moved = "プログラムのフォルダ " + exeDir.string() +
-                              " に書き込めないため、当選データをデータフォルダ " + user.string() +
-                              " にコピーして使います。当選データの入力と最新化、設定はデータフォルダに保存されます。";
+    const std::string moved = says::copiedToDataFolder(exeDir.string(), user.string());
+
     r.warning = r.warning.empty() ? moved : moved + "\n\n" + r.warning;
   }
   r.ok = true;

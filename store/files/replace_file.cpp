@@ -15,6 +15,8 @@
 #include <iterator>
 #include <vector>
 
+#include "store/messages.h"
+
 namespace fs = std::filesystem;
 
 namespace km {
@@ -56,7 +58,7 @@ std::string followLinks(const std::string& path, std::string& why, std::string& 
     struct stat st {};
     if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p.string();
     if (st.st_uid != ::geteuid() && st.st_uid != 0) {
-      why = "ほかのユーザーが作ったシンボリックリンクのため、書き込みません";
+      why = says::replaceLinkForeign();
       at = p.string();
       cause = "owner uid " + std::to_string(st.st_uid);
       return {};
@@ -64,14 +66,14 @@ std::string followLinks(const std::string& path, std::string& why, std::string& 
     std::error_code ec;
     const fs::path next = fs::read_symlink(p, ec);
     if (ec) {
-      why = "リンク先を読めません";
+      why = says::replaceLinkUnreadable();
       at = p.string();
       cause = ec.message();
       return {};
     }
     p = next.is_absolute() ? next : (p.has_parent_path() ? p.parent_path() : fs::path(".")) / next;
   }
-  why = "シンボリックリンクが循環しています";
+  why = says::replaceLinkLoop();
   at = path;
   return {};
 }
@@ -215,15 +217,15 @@ ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)
   struct stat st {};
   if (::lstat(resolved_.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      fail("通常のファイルではないため、置き換えられません", resolved_);
+      fail(says::replaceNotRegular(), resolved_);
       return;
     }
     if ((st.st_mode & 0222) == 0) {
-      fail("読み取り専用のファイルのため、書き込みません", resolved_);
+      fail(says::replaceReadOnly(), resolved_);
       return;
     }
     if (st.st_nlink > 1) {
-      fail("ほかの名前（ハードリンク）からも使われているファイルのため、置き換えられません", resolved_);
+      fail(says::replaceHardLink(), resolved_);
       return;
     }
   }
@@ -231,7 +233,7 @@ ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)
   std::string tmpl = (fs::path(folderOf(resolved_)) / (temporaryPrefix(resolved_) + "XXXXXX")).string();
   fd_ = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd_ < 0) {
-    fail("一時ファイルを作成できません", tmpl, osError(), folderOf(resolved_));
+    fail(says::replaceNoTemporary(), tmpl, osError(), folderOf(resolved_));
     return;
   }
   tmp_ = tmpl;
@@ -247,8 +249,8 @@ ReplacementFile::~ReplacementFile() {
 bool ReplacementFile::fail(const std::string& what, const std::string& path, const std::string& cause,
                            const std::string& shown) {
   if (!error_.empty()) return false;
-  error_ = cause.empty() ? what + ": " + path : what + "（" + cause + "）: " + path;
-  failure_ = {Fault::WriteFailed, what + "。\n" + (shown.empty() ? path : shown), cause};
+  error_ = says::replaceError(what, cause, path);
+  failure_ = {Fault::WriteFailed, says::replaceFailure(what, shown.empty() ? path : shown), cause};
   return false;
 }
 
@@ -259,7 +261,7 @@ bool ReplacementFile::write(std::string_view bytes) {
     const ssize_t n = stepAllowed("write") ? ::write(fd_, bytes.data(), chunk) : -1;
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail("ファイルへ書き込めません", tmp_, osError(), resolved_);
+      return fail(says::replaceWriteFailed(), tmp_, osError(), resolved_);
     }
     bytes.remove_prefix(static_cast<size_t>(n));
   }
@@ -271,37 +273,38 @@ bool ReplacementFile::commit(const std::string& backupPath, std::optional<std::s
   struct stat st {};
   const bool exists = ::stat(resolved_.c_str(), &st) == 0;
   if (exists && (st.st_mode & 0222) == 0)  // made read-only while we wrote
-    return fail("読み取り専用のファイルのため、書き込みません", resolved_);
+    return fail(says::replaceReadOnly(), resolved_);
   mode_t mode = exists ? (st.st_mode & 07777) : 0644;
   if (limitMode_) mode = exists ? (mode & *limitMode_) : *limitMode_;
-  if (::fchmod(fd_, mode) != 0) return fail("ファイルの属性を設定できません", tmp_, osError(), resolved_);
-  if (!stepAllowed("sync") || ::fsync(fd_) != 0)
-    return fail("ファイルをディスクへ書き出せません", tmp_, osError(), resolved_);
+  if (::fchmod(fd_, mode) != 0) return fail(says::replaceModeFailed(), tmp_, osError(), resolved_);
+  if (!stepAllowed("sync") || ::fsync(fd_) != 0) return fail(says::replaceSyncFailed(), tmp_, osError(), resolved_);
   if (!backupPath.empty() && exists) {
     // a backup that leads to the file itself (a link) would keep nothing
     struct stat bst {};
     if (::stat(backupPath.c_str(), &bst) == 0 && bst.st_dev == st.st_dev && bst.st_ino == st.st_ino)
-      return fail("控えのファイルが元のファイルそのものを指しているため、控えを作れません", backupPath);
+      return fail(says::replaceBackupIsFile(), backupPath);
     std::string read;
     if (!oldBytes) {
       std::ifstream in(resolved_, std::ios::binary);
       read.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      if (!in.good() && !in.eof()) return fail("元のファイルを読めません", resolved_);
+      if (!in.good() && !in.eof()) return fail(says::replaceOriginalUnreadable(), resolved_);
     }
     const std::string_view old = oldBytes ? *oldBytes : std::string_view(read);
-    if (!stepAllowed("backup")) return fail("控えを作成できません", backupPath, osError());
+    if (!stepAllowed("backup")) return fail(says::replaceBackupFailed(), backupPath, osError());
     // no wider access than the file it keeps, given to the new file before
     // it is in place: a file an earlier backup's link leads to keeps its mode
     ReplacementFile backup(backupPath);
     backup.limitMode_ = mode;
     if (!backup.write(old) || !backup.commit()) {
-      error_ = "控えを作成できません: " + backup.error();
-      failure_ = {Fault::WriteFailed, "控えを作成できません。\n" + backup.failure().message, backup.failure().cause};
+      error_ = says::replaceBackupFailed() + ": " + backup.error();
+      failure_ = {Fault::WriteFailed, says::replaceFailure(says::replaceBackupFailed(), backup.failure().message),
+                  backup.failure().cause};
       return false;
     }
   }
   if (!stepAllowed("rename") || ::rename(tmp_.c_str(), resolved_.c_str()) != 0)
-    return fail("ファイルを置き換えられません", resolved_, osError());
+    return fail(says::replaceRenameFailed(), resolved_, osError());
+
   committed_ = true;
   stepAllowed("renamed");  // the new file is in place; nothing can undo that
   const int fd = fd_;

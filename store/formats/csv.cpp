@@ -13,25 +13,22 @@
 #include <optional>
 
 #include "store/files/text_excerpt.h"
+#include "store/messages.h"
 
 namespace km {
 
 namespace {
 
-std::string quotedExcerpt(const std::string& s) { return "「" + excerpt(s) + "」"; }
-
-// Why a text is no whole number, for the message.
-std::string notNumber(const std::string& s) {
-  // full-width digits ０..９ are EF BC 90..99 in UTF-8
+// Whether a text holds full-width digits (０..９ are EF BC 90..99 in UTF-8).
+bool hasFullWidthDigit(const std::string& s) {
   for (size_t i = 0; i + 2 < s.size(); ++i)
     if (s.compare(i, 2, "\xEF\xBC") == 0 && static_cast<unsigned char>(s[i + 2]) >= 0x90 &&
         static_cast<unsigned char>(s[i + 2]) <= 0x99)
-      return "が整数ではありません（半角の0〜9で書いてください）";
-  return "が整数ではありません";
+      return true;
+  return false;
 }
 
-// "行目：" after the line's number, as every message of a file's line begins.
-std::string atLine(int line) { return std::to_string(line) + "行目："; }
+using says::atLine;
 
 bool parseInt(const std::string& s, long& v) {
   if (s.empty() || s.size() > 9) return false;
@@ -115,21 +112,19 @@ class RecordReader {
       cur.clear();
       return r.fields.size() <= maxFields_;
     };
-    const std::string tooMany = "列が" + std::to_string(maxFields_) + "個より多くあります";
+    const std::string tooMany = says::csvTooManyColumns(maxFields_);
     for (;;) {
       const int c = in_.next();
       if (c == ByteSource::kEnd) {
-        if (in_.failed()) return fail(line_, "ファイルを最後まで読めません");
-        if (quoted) return fail(r.line, "引用符（\"）で始まる列が閉じていません");
+        if (in_.failed()) return fail(line_, says::csvEndUnreadable());
+        if (quoted) return fail(r.line, says::csvQuoteNotClosed());
         if (!endField()) return fail(r.line, tooMany);
         break;
       }
-      if (++bytes > kMaxCsvLineBytes)
-        return fail(r.line, "1行が" + std::to_string(kMaxCsvLineBytes / 1024) +
-                                " KiBを超えています（当選データの1行はずっと短いはずです）");
-      if (c == '\0') return fail(line_, "NUL 文字があります（テキストファイルではありません）");
+      if (++bytes > kMaxCsvLineBytes) return fail(r.line, says::csvLineTooLong(kMaxCsvLineBytes / 1024));
+      if (c == '\0') return fail(line_, says::csvNulCharacter());
       const bool crAlone = c == '\r' && in_.peek() != '\n';
-      if (crAlone) return fail(line_, "行が CR だけで終わっています（行の終わりは LF か CR LF にしてください）");
+      if (crAlone) return fail(line_, says::csvLoneCr());
       if (quoted) {
         if (c == '"') {
           if (in_.peek() == '"')
@@ -191,10 +186,8 @@ bool parsePrize(const std::vector<std::string>& f, size_t first, Prize& prize, s
   for (size_t i = first; i < first + 8; ++i) {
     const CellNumber v = parseWholeNumber(f[i]);
     if (v.kind != CellNumber::Number) {
-      error = std::to_string(i + 1) + "列目（" + kPrizeColumns[i - first] + "）" +
-              (v.kind == CellNumber::Empty ? std::string("が空欄です")
-                                           : "の「" + excerpt(f[i]) + "」は0以上の整数ではありません") +
-              "（w1〜p4 の8列は、すべて空欄か、すべて0以上の整数です）";
+      error = v.kind == CellNumber::Empty ? says::csvPrizeBlank(i + 1, kPrizeColumns[i - first])
+                                          : says::csvPrizeNotWhole(i + 1, kPrizeColumns[i - first], excerpt(f[i]));
       return false;
     }
     (i - first < kPrizeTiers ? prize.winners : prize.yen)[(i - first) % kPrizeTiers] = v.value;
@@ -209,9 +202,7 @@ Result<DrawList> parseRecords(ByteSource& in) {
     return Failure{kind, atLine(lineNo) + why, {}};
   };
   RecordReader reader(in);
-  if (reader.atEnd()) return in.failed() ? fail("ファイルを読めません", Fault::Unreadable) : fail("ファイルが空です");
-  static const char* kFieldNames[] = {"n1（第1数字）", "n2（第2数字）", "n3（第3数字）",
-                                      "n4（第4数字）", "n5（第5数字）", "bonus（ボーナス数字）"};
+  if (reader.atEnd()) return in.failed() ? fail(says::fileUnreadable(), Fault::Unreadable) : fail(says::fileEmpty());
   size_t columns = 8;
   Record rec;
   for (bool first = true; !reader.atEnd() || first; first = false) {
@@ -222,35 +213,31 @@ Result<DrawList> parseRecords(ByteSource& in) {
       for (size_t f = 0; f < rec.fields.size(); ++f) header += (f ? "," : "") + rec.fields[f];
       if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
       if (header != kCsvHeader && header != kCsvPrizeHeader)
-        return fail(std::string("見出しの行が「") + kCsvHeader + "」でも「" + kCsvPrizeHeader + "」でもありません（" +
-                    quotedExcerpt(header) + "）");
+        return fail(says::csvHeaderWrong(kCsvHeader, kCsvPrizeHeader, excerpt(header)));
       columns = rec.fields.size();
       reader.setMaxFields(columns);
       continue;
     }
     if (rec.blank) {
       if (reader.atEnd()) break;  // a blank last line
-      return fail("空の行があります");
+      return fail(says::csvBlankLine());
     }
     const auto& f = rec.fields;
-    if (f.size() != columns)
-      return fail("列が" + std::to_string(columns) + "個ではありません（" + std::to_string(f.size()) + "個あります）");
+    if (f.size() != columns) return fail(says::csvColumnCount(columns, f.size()));
     const CellNumber drawNo = parseDrawNo(f[0]);
     long digits = 0;
     if (drawNo.kind != CellNumber::Number)
       return fail(drawNo.kind == CellNumber::Wrong && parseInt(f[0], digits)
-                      ? "回数「" + f[0] + "」が" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) +
-                            "の範囲外です"
-                      : "回数" + quotedExcerpt(f[0]) + notNumber(f[0]));
+                      ? says::csvDrawNoOutOfRange(f[0])
+                      : says::csvDrawNoNotWhole(excerpt(f[0]), hasFullWidthDigit(f[0])));
     const int no = drawNo.value;
     if (!r.draws.empty()) {
-      if (no == r.draws.back().no) return fail("回数" + std::to_string(no) + "が2回あります");
-      if (no < r.draws.back().no)
-        return fail("回数" + std::to_string(no) + "が前の行の回数より小さくなっています（小さい順に並べてください）");
+      if (no == r.draws.back().no) return fail(says::csvDrawNoTwice(no));
+      if (no < r.draws.back().no) return fail(says::csvDrawNoDescending(no));
     }
     Draw d(*DrawNo::of(no));
     const std::optional<DrawDate> date = DrawDate::of(f[1]);
-    if (!date) return fail("日付" + quotedExcerpt(f[1]) + "が、YYYY-MM-DD の形の暦にある日付ではありません");
+    if (!date) return fail(says::csvDateWrong(excerpt(f[1])));
     d.date = *date;
     for (int i = 0; i < kNumberFields; ++i) {
       // a number as the entry window takes it: spaces around it and full-width digits are fine
@@ -258,10 +245,8 @@ Result<DrawList> parseRecords(ByteSource& in) {
       const CellNumber v = parseCellNumber(s);
       if (v.kind == CellNumber::Empty) continue;
       if (v.kind == CellNumber::Wrong)
-        return fail(std::string(kFieldNames[i]) + "の" + quotedExcerpt(s) +
-                    (parseInt(s, digits)
-                         ? "が" + std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) + "の範囲外です"
-                         : notNumber(s)));
+        return fail(parseInt(s, digits) ? says::csvNumberOutOfRange(i, excerpt(s))
+                                        : says::csvNumberNotWhole(i, excerpt(s), hasFullWidthDigit(s)));
       d.n[i] = LotteryNumber::of(v.value);
     }
     if (columns == 16) {
@@ -293,20 +278,18 @@ Result<DrawList> readHistoryCsvFile(const std::string& path) {
     const int err = errno;
     if (fd >= 0) ::close(fd);
     return Failure{err == ENOENT ? Fault::Missing : Fault::Unreadable,
-                   err == ENOENT   ? std::string("ファイルがありません")
-                   : err == EACCES ? std::string("ファイルの読み取りの許可がありません")
-                                   : std::string("ファイルを読めません"),
+                   err == ENOENT   ? says::fileMissing()
+                   : err == EACCES ? says::fileNoReadPermission()
+                                   : says::fileUnreadable(),
                    std::strerror(err)};
   }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  if (S_ISDIR(st.st_mode)) return Failure{Fault::NotRegular, "CSV ファイルではなく、フォルダです", {}};
-  if (!S_ISREG(st.st_mode))
-    return Failure{Fault::NotRegular, "通常のファイルではありません（パイプやデバイスからは取り込めません）", {}};
-  if (st.st_size > kMaxCsvBytes)
-    return Failure{Fault::TooLarge, "ファイルが64 MBを超えています（当選データのファイルはずっと小さいはずです）", {}};
+  if (S_ISDIR(st.st_mode)) return Failure{Fault::NotRegular, says::csvIsFolder(), {}};
+  if (!S_ISREG(st.st_mode)) return Failure{Fault::NotRegular, says::csvNotRegular(), {}};
+  if (st.st_size > kMaxCsvBytes) return Failure{Fault::TooLarge, says::csvTooLarge(), {}};
   ByteSource in([fd](char* buffer, size_t size) -> long {
     for (;;) {
       const ssize_t n = ::read(fd, buffer, size);
@@ -398,7 +381,7 @@ std::string headerName(const std::string& cell) {
 ResultColumns resultColumns(const std::vector<std::string>& cells, std::string& error) {
   ResultColumns c;
   auto take = [&](int& slot, size_t at, const std::string& name) {
-    if (slot >= 0 && error.empty()) error = "見出しの行に「" + name + "」にあたる列が2つあります";
+    if (slot >= 0 && error.empty()) error = says::headerColumnTwice(name);
     slot = static_cast<int>(at);
   };
   for (size_t i = 0; i < cells.size(); ++i) {
@@ -413,12 +396,9 @@ ResultColumns resultColumns(const std::vector<std::string>& cells, std::string& 
     if (const int f = prizeField(n); f >= 0) take(c.prize[f], i, prizeFieldName(f));
   }
   if (c.draw < 0 || !error.empty()) return c;
-  if (c.date < 0) error = "見出しの行に「抽せん日」（または「日付」）の列がありません";
+  if (c.date < 0) error = says::headerNoDate();
   for (int k = 0; k < kNumberFields && error.empty(); ++k)
-    if (c.number[k] < 0)
-      error = k == Bonus ? std::string("見出しの行に「ボーナス数字」の列がありません")
-                         : "見出しの行に「本数字" + std::to_string(k + 1) + "」（または「抽せん数字" +
-                               std::to_string(k + 1) + "」「第" + std::to_string(k + 1) + "数字」）の列がありません";
+    if (c.number[k] < 0) error = k == Bonus ? says::headerNoBonus() : says::headerNoMain(k + 1);
   // prizes: read when the header has all eight of their columns (a bank's
   // file with 1等 alone gives its draws and no prize)
   if (std::any_of(c.prize.begin(), c.prize.end(), [](int at) { return at < 0; })) c.prize.fill(-1);
@@ -436,13 +416,10 @@ Result<DrawList> readResults(std::string_view utf8, bool headerOnly) {
   reader.setMaxFields(kResultsMaxFields);
   Record rec;
   std::string error;
-  auto fail = [](int line, const std::string& why) {
-    return Failure{Fault::Invalid, std::to_string(line) + "行目：" + why, {}};
-  };
+  auto fail = [](int line, const std::string& why) { return Failure{Fault::Invalid, atLine(line) + why, {}}; };
   ResultColumns cols;
   for (int line = 0; cols.draw < 0; ++line) {
-    if (line == kResultsHeaderLines || reader.atEnd())
-      return Failure{Fault::Invalid, "見出しの行（回号・抽せん日・本数字1〜5・ボーナス数字）がありません", {}};
+    if (line == kResultsHeaderLines || reader.atEnd()) return Failure{Fault::Invalid, says::resultsNoHeader(), {}};
     if (!reader.read(rec, error)) return Failure{Fault::Invalid, error, {}};
     cols = resultColumns(rec.fields, error);
     if (!error.empty()) return fail(rec.line, error);
@@ -454,43 +431,32 @@ Result<DrawList> readResults(std::string_view utf8, bool headerOnly) {
     if (rec.blank) continue;
     const auto& f = rec.fields;
     auto cell = [&](int at) { return at < static_cast<int>(f.size()) ? f[at] : std::string(); };
-    if (r.draws.size() == static_cast<size_t>(kMaxDrawNo))
-      return fail(rec.line, "当選データが" + std::to_string(kMaxDrawNo) + "件を超えています");
+    if (r.draws.size() == static_cast<size_t>(kMaxDrawNo)) return fail(rec.line, says::resultsTooMany(kMaxDrawNo));
     // 第1234回 is 1234
     std::string drawText = cell(cols.draw);
     if (drawText.compare(0, 3, "第") == 0) drawText.erase(0, 3);
     if (drawText.size() >= 3 && drawText.compare(drawText.size() - 3, 3, "回") == 0)
       drawText.erase(drawText.size() - 3);
     const CellNumber no = parseDrawNo(drawText);
-    if (no.kind != CellNumber::Number)
-      return fail(rec.line, "回号「" + excerpt(cell(cols.draw)) + "」は" + std::to_string(kMinDrawNo) + "〜" +
-                                std::to_string(kMaxDrawNo) + "の回数ではありません");
+    if (no.kind != CellNumber::Number) return fail(rec.line, says::resultsDrawNoWrong(excerpt(cell(cols.draw))));
     Draw d(*DrawNo::of(no.value));
     const std::string date = cell(cols.date);
     const std::optional<DrawDate> day = DrawDate::of(normalizedDate(date));
-    if (!day || (day->empty() && !date.empty()))
-      return fail(rec.line,
-                  "第" + std::to_string(d.no) + "回の抽せん日「" + excerpt(date) + "」は暦にある日付ではありません");
+    if (!day || (day->empty() && !date.empty())) return fail(rec.line, says::resultsDateWrong(d.no, excerpt(date)));
     d.date = *day;
     for (int k = 0; k < kNumberFields; ++k) {
       const std::string v = cell(cols.number[k]);
       const CellNumber n = parseWholeNumber(v);
-      if (n.kind == CellNumber::Wrong)
-        return fail(rec.line,
-                    "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は数ではありません");
+      if (n.kind == CellNumber::Wrong) return fail(rec.line, says::resultsNumberNotNumber(d.no, kNames[k], excerpt(v)));
       if (n.kind == CellNumber::Empty) continue;
       d.n[k] = LotteryNumber::of(n.value);
-      if (!d.n[k])
-        return fail(rec.line, "第" + std::to_string(d.no) + "回の" + kNames[k] + "「" + excerpt(v) + "」は" +
-                                  std::to_string(kMinNumber) + "〜" + std::to_string(kMaxNumber) +
-                                  "の数ではありません");
+      if (!d.n[k]) return fail(rec.line, says::resultsNumberOutOfRange(d.no, kNames[k], excerpt(v)));
     }
     if (cols.prize[0] >= 0) {
       // as typed into the entry window: eight figures that agree, or none
       PrizeTexts texts;
       for (int f = 0; f < kPrizeFields; ++f) texts[f] = cell(cols.prize[f]);
-      if (const std::string why = prizeProblem(texts); !why.empty())
-        return fail(rec.line, "第" + std::to_string(d.no) + "回の" + why);
+      if (const std::string why = prizeProblem(texts); !why.empty()) return fail(rec.line, says::ofDraw(d.no, why));
       if (const std::optional<Prize> p = prizeOf(texts)) r.prizes[d.no] = *p;
     }
     r.draws.push_back(std::move(d));
@@ -504,7 +470,7 @@ Result<DrawList> parseResultsCsv(std::string_view utf8) { return readResults(utf
 
 bool looksLikeResultsCsv(std::string_view utf8) {
   const Result<DrawList> r = readResults(utf8, true);
-  return r.ok() || r.message().find("見出しの行に") != std::string::npos;
+  return r.ok() || r.message().find(says::headerColumnsLead()) != std::string::npos;
 }
 
 }  // namespace km

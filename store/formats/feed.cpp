@@ -10,6 +10,7 @@
 
 #include "store/domain_values.h"
 #include "store/formats/csv.h"
+#include "store/messages.h"
 #include "store/schema_names.h"
 
 namespace km {
@@ -33,11 +34,10 @@ class Json {
 
   // The place of the next character, for messages.
   std::string where() const {
-    return std::to_string(1 + std::count(s_.begin(), s_.begin() + static_cast<long>(std::min(i_, s_.size())), '\n')) +
-           "行目";
+    return says::jsonLine(1 + std::count(s_.begin(), s_.begin() + static_cast<long>(std::min(i_, s_.size())), '\n'));
   }
   bool fail(const std::string& why) {
-    if (error_.empty()) error_ = why + "（" + where() + "）";
+    if (error_.empty()) error_ = says::jsonAt(why, where());
     return false;
   }
   const std::string& error() const { return error_; }
@@ -65,11 +65,11 @@ class Json {
 
   bool string(std::string& out) {
     out.clear();
-    if (!take('"')) return fail("JSON の文字列がありません");
+    if (!take('"')) return fail(says::jsonNoString());
     while (i_ < s_.size()) {
       const unsigned char c = static_cast<unsigned char>(s_[i_++]);
       if (c == '"') return true;
-      if (c < 0x20) return fail("JSON の文字列に制御文字があります");
+      if (c < 0x20) return fail(says::jsonControlCharacter());
       if (c != '\\') {
         out += static_cast<char>(c);
         continue;
@@ -99,21 +99,21 @@ class Json {
           break;
         case 'u': {
           unsigned cp = 0;
-          if (!hex4(cp)) return fail("JSON の \\u の後が16進数4桁ではありません");
+          if (!hex4(cp)) return fail(says::jsonBadUnicodeEscape());
           if (cp >= 0xD800 && cp < 0xDC00 && s_.substr(i_, 2) == "\\u") {
             i_ += 2;
             unsigned low = 0;
-            if (!hex4(low) || low < 0xDC00 || low > 0xDFFF) return fail("JSON の \\u の組が正しくありません");
+            if (!hex4(low) || low < 0xDC00 || low > 0xDFFF) return fail(says::jsonBadSurrogatePair());
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
           }
           utf8(cp, out);
           break;
         }
         default:
-          return fail("JSON の文字列に正しくない \\ があります");
+          return fail(says::jsonBadEscape());
       }
     }
-    return fail("JSON の文字列が閉じていません");
+    return fail(says::jsonStringNotClosed());
   }
 
   // A scalar value: a string, a number (its spelling), or null, NaN and
@@ -155,10 +155,10 @@ class Json {
       if (kind == 's' || kind == 'n' || kind == '0') {
       } else if (kind == 't' || kind == 'f') {
         const std::string_view w = kind == 't' ? "true" : "false";
-        if (s_.substr(i_, w.size()) != w) return fail("JSON の書き方が正しくありません");
+        if (s_.substr(i_, w.size()) != w) return fail(says::jsonMalformed());
         i_ += w.size();
       } else if (kind == '[' || kind == '{') {
-        if (closers.size() >= 64) return fail("JSON の入れ子が深すぎます");
+        if (closers.size() >= 64) return fail(says::jsonTooDeep());
         ++i_;
         closers += kind == '[' ? ']' : '}';
         if (take(closers.back())) {
@@ -168,7 +168,7 @@ class Json {
           continue;
         }
       } else {
-        return fail("JSON の書き方が正しくありません");
+        return fail(says::jsonMalformed());
       }
       // after a value: a comma and the next one, or the end of its container
       while (!closers.empty()) {
@@ -176,7 +176,7 @@ class Json {
           if (closers.back() == '}' && !memberName(scratch)) return false;
           break;
         }
-        if (!take(closers.back())) return fail("JSON の , か閉じかっこがありません");
+        if (!take(closers.back())) return fail(says::jsonNoCommaOrCloser());
         closers.pop_back();
       }
     } while (!closers.empty());
@@ -186,7 +186,7 @@ class Json {
   // "name": of an object member.
   bool memberName(std::string& name) {
     if (!string(name)) return false;
-    return take(':') || fail("JSON の : がありません");
+    return take(':') || fail(says::jsonNoColon());
   }
 
  private:
@@ -235,7 +235,7 @@ std::string quoted(const std::string& v) {
   std::string q = v.substr(0, 20);
   for (char& c : q)
     if (static_cast<unsigned char>(c) < 0x20) c = '?';
-  return "「" + q + (v.size() > 20 ? "…" : "") + "」";
+  return says::quoted(q + (v.size() > 20 ? "…" : ""));
 }
 
 // A list's fields that bear the stored file's names: 第1数字..第5数字,
@@ -262,9 +262,8 @@ class EntryReader {
   // False with r_.error set.
   bool entries() {
     for (bool first = true; !j_.take(']'); first = false) {
-      if (!first && !j_.take(',')) return syntax("JSON の , か ] がありません");
-      if (r_.list.draws.size() == static_cast<size_t>(kMaxDrawNo))
-        return fail("取得先の一覧が" + std::to_string(kMaxDrawNo) + "件を超えています。");
+      if (!first && !j_.take(',')) return syntax(says::jsonNoCommaOrBracket());
+      if (r_.list.draws.size() == static_cast<size_t>(kMaxDrawNo)) return fail(says::feedTooMany(kMaxDrawNo));
       if (!entry()) return false;
     }
     return true;
@@ -273,35 +272,33 @@ class EntryReader {
     r_.error = why;
     return false;
   }
-  bool syntax(const char* why) {
+  bool syntax(const std::string& why) {
     j_.fail(why);
-    return fail("取得先のデータを JSON として読めません（" + j_.error() + "）。");
+    return jsonError();
   }
-  bool jsonError() { return fail("取得先のデータを JSON として読めません（" + j_.error() + "）。"); }
+  bool jsonError() { return fail(says::feedNotJson(j_.error())); }
 
  private:
   bool entry() {
-    const std::string entry = "取得先の一覧の" + std::to_string(r_.list.draws.size() + 1) + "件目";
-    if (!j_.take('{')) return fail(entry + "が当選データ（JSON のオブジェクト）ではありません（" + j_.where() + "）。");
+    const std::string entry = says::feedEntry(r_.list.draws.size() + 1);
+    if (!j_.take('{')) return fail(says::feedEntryNotObject(entry, j_.where()));
     std::map<std::string, std::string> fields;
     std::set<std::string> names;
     std::string name, value;
     for (bool firstMember = true; !j_.take('}'); firstMember = false) {
-      if (!firstMember && !j_.take(',')) return syntax("JSON の , か } がありません");
-      if (!j_.memberName(name)) return syntax("JSON の項目名がありません");
-      if (!names.insert(name).second)
-        return fail(entry + "に項目" + quoted(name) + "が2つあります（" + j_.where() + "）。");
+      if (!firstMember && !j_.take(',')) return syntax(says::jsonNoCommaOrBrace());
+      if (!j_.memberName(name)) return syntax(says::jsonNoMemberName());
+      if (!names.insert(name).second) return fail(says::feedFieldTwice(entry, quoted(name), j_.where()));
       // the second list's names for the same fields
       std::string field = name == "round"   ? "開催回"
                           : name == "date"  ? "日付"
                           : name == "bonus" ? "ボーナス数字"
                                             : name;
       if (field != name && !names.insert(field).second)
-        return fail(entry + "に項目「" + field + "」と「" + name + "」が両方あります（" + j_.where() + "）。");
+        return fail(says::feedFieldsBoth(entry, field, name, j_.where()));
       if (name == "numbers") {
         for (const char* n : kNumberNames)
-          if (!names.insert(n).second)
-            return fail(entry + "に項目「" + n + "」と「numbers」が両方あります（" + j_.where() + "）。");
+          if (!names.insert(n).second) return fail(says::feedFieldsBoth(entry, n, "numbers", j_.where()));
         if (!numbers(entry, fields)) return false;
         continue;
       }
@@ -313,27 +310,22 @@ class EntryReader {
       }
       char kind = 0;
       if (!j_.scalar(value, kind)) return jsonError();
-      if (kind != 's' && kind != 'n' && kind != '0')
-        return fail(entry + "の「" + name + "」が文字列ではありません（" + j_.where() + "）。");
+      if (kind != 's' && kind != 'n' && kind != '0') return fail(says::feedFieldNotText(entry, name, j_.where()));
       fields[field] = value;
     }
     const auto no = fields.find("開催回");
     const CellNumber drawNo = parseDrawNo(no == fields.end() ? std::string() : no->second);
-    if (drawNo.kind == CellNumber::Empty) return fail(entry + "に「開催回」がありません。");
-    if (drawNo.kind != CellNumber::Number)
-      return fail(entry + "の「開催回」" + quoted(no->second) + "は" + std::to_string(kMinDrawNo) + "〜" +
-                  std::to_string(kMaxDrawNo) + "の回数ではありません。");
+    if (drawNo.kind == CellNumber::Empty) return fail(says::feedNoDrawNo(entry));
+    if (drawNo.kind != CellNumber::Number) return fail(says::feedDrawNoWrong(entry, quoted(no->second)));
     Draw d(*DrawNo::of(drawNo.value));
-    const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
+    const std::string draw = says::feedDraw(d.no);
     // Empty, or a lottery number; else why not.
     const auto number = [&](const char* name, const std::string& v, std::optional<LotteryNumber>& out) {
       const CellNumber n = parseWholeNumber(v);
-      if (n.kind == CellNumber::Wrong) return draw + "の「" + name + "」" + quoted(v) + "は数ではありません。";
+      if (n.kind == CellNumber::Wrong) return says::feedNumberNotNumber(draw, name, quoted(v));
       if (n.kind == CellNumber::Empty) return std::string();
       out = LotteryNumber::of(n.value);
-      if (!out)
-        return draw + "の「" + name + "」" + std::to_string(n.value) + "は" + std::to_string(kMinNumber) + "〜" +
-               std::to_string(kMaxNumber) + "の範囲外です。";
+      if (!out) return says::feedNumberOutOfRange(draw, name, n.value);
       return std::string();
     };
     for (int f = 0; f < 5; ++f)
@@ -344,14 +336,14 @@ class EntryReader {
       std::optional<LotteryNumber> bonus;
       if (const std::string why = number(b, fields[b], bonus); !why.empty()) return fail(why);
       if (!bonus) continue;
-      if (d.n[Bonus] && *d.n[Bonus] != *bonus) return fail(draw + "の「" + bonusFrom + "」と「" + b + "」が違います。");
+      if (d.n[Bonus] && *d.n[Bonus] != *bonus) return fail(says::feedBonusesDiffer(draw, bonusFrom, b));
       d.n[Bonus] = bonus;
       bonusFrom = b;
     }
     const std::string& date = fields["日付"];
     if (!date.empty()) {
       const std::optional<DrawDate> day = DrawDate::of(normalizedDate(date));
-      if (!day || day->empty()) return fail(draw + "の「日付」" + quoted(date) + "は暦にある日付ではありません。");
+      if (!day || day->empty()) return fail(says::feedDateWrong(draw, quoted(date)));
       d.date = *day;
     }
     if (!prize(draw, d.no, fields)) return false;
@@ -361,7 +353,7 @@ class EntryReader {
 
   // "numbers": [five numbers] as 第1数字..第5数字.
   bool numbers(const std::string& entry, std::map<std::string, std::string>& fields) {
-    const std::string wrong = entry + "の「numbers」が5個の数の配列ではありません（" + j_.where() + "）。";
+    const std::string wrong = says::feedNumbersNotArray(entry, j_.where());
     if (!j_.take('[')) return fail(wrong);
     std::string value;
     for (int k = 0; !j_.take(']'); ++k) {
@@ -388,10 +380,8 @@ class EntryReader {
       const std::string& v = fields[kPrizeNames[i]];
       const CellNumber n = parseWholeNumber(v);
       if (n.kind != CellNumber::Number)
-        return fail(
-            draw + "の「" + kPrizeNames[i] + "」" +
-            (n.kind == CellNumber::Empty ? std::string("がありません") : quoted(v) + "は0以上の整数ではありません") +
-            "（1等口数〜4等賞金の8項目は、すべて揃っているか、すべてないかのどちらかです）。");
+        return fail(n.kind == CellNumber::Empty ? says::feedPrizeMissing(draw, kPrizeNames[i])
+                                                : says::feedPrizeNotWhole(draw, kPrizeNames[i], quoted(v)));
       (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = n.value;
     }
     r_.list.prizes[no] = p;
@@ -415,35 +405,34 @@ Result<DrawList> readJson(std::string_view text) {
     std::string name;
     bool listed = false;
     for (bool first = true; !j.take('}'); first = false) {
-      if (!first && !j.take(',')) return reader.syntax("JSON の , か } がありません"), failed();
-      if (!j.memberName(name)) return reader.syntax("JSON の項目名がありません"), failed();
+      if (!first && !j.take(',')) return reader.syntax(says::jsonNoCommaOrBrace()), failed();
+      if (!j.memberName(name)) return reader.syntax(says::jsonNoMemberName()), failed();
       if (!names.insert(name).second) {
-        reader.fail("取得先のデータに項目" + quoted(name) + "が2つあります（" + j.where() + "）。");
+        reader.fail(says::feedMemberTwice(quoted(name), j.where()));
         return failed();
       }
       if (name != "draws") {
         if (!j.skip()) return reader.jsonError(), failed();
         continue;
       }
-      if (!j.take('[')) return reader.fail("取得先のデータの「draws」が配列ではありません。"), failed();
+      if (!j.take('[')) return reader.fail(says::feedDrawsNotArray()), failed();
       if (!reader.entries()) return failed();
       listed = true;
     }
-    if (!listed) return reader.fail("取得先のデータに当選データの一覧（「draws」）がありません。"), failed();
+    if (!listed) return reader.fail(says::feedNoDraws()), failed();
   } else {
-    reader.fail("取得先のデータが当選データの一覧（JSON の配列）ではありません。");
+    reader.fail(says::feedNotJsonList());
     return failed();
   }
-  if (!j.atEnd()) return reader.syntax("JSON の配列の後に余分な文字があります"), failed();
+  if (!j.atEnd()) return reader.syntax(says::jsonTrailingText()), failed();
   return std::move(r.list);
 }
 
 std::string numbersText(const Draw& d) {
-  std::string t;
-  for (int f = 0; f < 5; ++f) t += (f ? " " : "") + (d.n[f] ? std::to_string(*d.n[f]) : std::string("空欄"));
-  t += " ＋";
-  t += d.n[Bonus] ? std::to_string(*d.n[Bonus]) : std::string("空欄");
-  return t;
+  std::string shown[6];
+  for (int f = 0; f < kNumberFields; ++f)
+    if (d.n[f]) shown[f] = std::to_string(*d.n[f]);
+  return says::drawNumbers(shown);
 }
 
 // The main numbers in ascending order (a typed draw may list them in the order drawn).
@@ -457,12 +446,11 @@ std::array<int, 5> sortedMain(const Draw& d) {
 // Why a new draw cannot be taken; empty when it can.  `before` is the date of
 // the draw before it (empty when unknown).
 std::string checkNewDraw(const Draw& d, const std::string& before, const std::string& today) {
-  const std::string draw = "取得先の第" + std::to_string(d.no) + "回";
-  if (const Result<WholeDraw> whole = WholeDraw::of(d); !whole) return draw + "の" + whole.message();
-  if (d.date.empty()) return draw + "に日付がありません。";
-  if (!before.empty() && d.date.text() <= before)
-    return draw + "の日付 " + d.date.text() + " が、前の回の日付 " + before + " より後ではありません。";
-  if (const std::string why = newDrawDateProblem(d.no, d.date, today); !why.empty()) return "取得先の" + why;
+  const std::string draw = says::feedDraw(d.no);
+  if (const Result<WholeDraw> whole = WholeDraw::of(d); !whole) return says::feedDrawOf(draw, whole.message());
+  if (d.date.empty()) return says::feedDrawNoDate(draw);
+  if (!before.empty() && d.date.text() <= before) return says::feedDateNotAfter(draw, d.date.text(), before);
+  if (const std::string why = newDrawDateProblem(d.no, d.date, today); !why.empty()) return says::feedNewDrawDate(why);
   return {};
 }
 
@@ -484,9 +472,7 @@ std::string oneDayShift(const std::map<int, const Draw*>& stored, const std::vec
     if (!first) first = &f, firstStored = s->second;
   }
   if (!first) return {};
-  return "\n取得先の一覧の日付は、手元の当選データの日付とどの回も1日" + std::string(shift > 0 ? "後" : "前") +
-         "にずれています（第" + std::to_string(first->no) + "回：手元 " + firstStored->date.text() + "、取得先 " +
-         first->date.text() + "）。取得先が日付を日本の時刻ではなく別の時間帯で書いているようです。";
+  return says::feedDatesShifted(shift > 0, first->no, firstStored->date.text(), first->date.text());
 }
 
 }  // namespace
@@ -578,13 +564,13 @@ Result<DrawList> readFeed(std::string_view bytes) {
       Result<DrawList> csv = feedForm(bytes) == FeedForm::Csv ? parseHistoryCsv(bytes)
                              : text                           ? parseResultsCsv(*text)
                                                               : Result<DrawList>(Failure{Fault::Invalid, {}, {}});
-      if (!csv) return Failure{Fault::Invalid, "取得先の CSV を読めません（" + csv.message() + "）。", {}};
+      if (!csv) return Failure{Fault::Invalid, says::feedCsvUnreadable(csv.message()), {}};
       return csv;
     }
     case FeedForm::Other:
       break;
   }
-  return Failure{Fault::Invalid, "取得先のデータが当選データの一覧（JSON・CSV）ではありません。", {}};
+  return Failure{Fault::Invalid, says::feedNotList(), {}};
 }
 
 bool sameDraw(const Draw& a, const Draw& b) {
@@ -594,16 +580,15 @@ bool sameDraw(const Draw& a, const Draw& b) {
 }
 
 std::string describeDraw(const Draw& d) {
-  return numbersText(d) + (d.date.empty() ? std::string() : "（" + d.date.text() + "）");
+  return numbersText(d) + (d.date.empty() ? std::string() : says::inParentheses(d.date.text()));
 }
 
 Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> feed, const MergeRules& rules) {
   auto refuse = [](const std::string& why) { return Failure{Fault::Refused, why, {}}; };
-  if (feed.empty()) return refuse("取得先の一覧に当選データが1件もありません。");
+  if (feed.empty()) return refuse(says::feedEmpty());
   std::stable_sort(feed.begin(), feed.end(), [](const Draw& a, const Draw& b) { return a.no < b.no; });
   for (size_t i = 1; i < feed.size(); ++i)
-    if (feed[i].no == feed[i - 1].no)
-      return refuse("取得先の一覧に第" + std::to_string(feed[i].no) + "回が2回あります。");
+    if (feed[i].no == feed[i - 1].no) return refuse(says::feedDrawTwice(feed[i].no));
   FeedMerge m{{}, feed.back()};
 
   // Every draw both have must agree.
@@ -616,17 +601,13 @@ Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> f
     if (s == byNo.end()) continue;
     ++shared;
     if (sameDraw(*s->second, f)) continue;
-    if (++different <= 3)
-      differences +=
-          "\n第" + std::to_string(f.no) + "回\n　手元：" + describeDraw(*s->second) + "\n　取得先：" + describeDraw(f);
+    if (++different <= 3) differences += says::feedDifference(f.no, describeDraw(*s->second), describeDraw(f));
   }
   if (different > 0) {
-    if (different > 3) differences += "\nほか" + std::to_string(different - 3) + "回";
+    if (different > 3) differences += says::feedMoreDifferences(different - 3);
     if (const std::string shift = oneDayShift(byNo, feed); !shift.empty())
-      return refuse("取得先の当選データが、手元の当選データと" + std::to_string(different) + "回分違います。" +
-                    differences + shift);
-    return refuse("取得先の当選データが、手元の当選データと" + std::to_string(different) + "回分違います。" +
-                  differences + "\n手元の回に空欄や誤りがあるときは、当選データ入力で直してから最新化してください。");
+      return refuse(says::feedDiffers(different) + differences + shift);
+    return refuse(says::feedDiffers(different) + differences + says::feedFixStoredFirst());
   }
 
   // The new draws follow the last stored draw without a gap.
@@ -641,18 +622,14 @@ Result<FeedMerge> mergeFeed(const std::vector<Draw>& stored, std::vector<Draw> f
   // or numbered otherwise: only a file the user chose may start right after
   // it (a gap is found below).
   if (!stored.empty() && shared == 0 && !rules.mayStartAfterLast)
-    return refuse("取得先の一覧には、手元の当選データと同じ回が1回もありません（取得先は第" +
-                  std::to_string(feed.front().no) + "回〜第" + std::to_string(feed.back().no) + "回、手元の最新は第" +
-                  std::to_string(last) + "回）。別のくじの一覧か、回の数え方が違う一覧です。");
+    return refuse(says::feedSharesNone(feed.front().no, feed.back().no, last));
   const std::string today = rules.today.empty() ? todayDate() : rules.today;
   int expected = last + 1;
   for (const Draw& d : feed) {
     if (d.no <= last) continue;
     if (d.no != expected)
-      return refuse("取得先の一覧に第" + std::to_string(expected) + "回がありません（" +
-                    (expected == last + 1 ? "手元の最新は第" + std::to_string(last) + "回、取得先の次は第"
-                                          : "第" + std::to_string(expected - 1) + "回の次が第") +
-                    std::to_string(d.no) + "回です）。");
+      return refuse(expected == last + 1 ? says::feedGapAfterStored(expected, last, d.no)
+                                         : says::feedGap(expected, expected - 1, d.no));
     if (const std::string why = checkNewDraw(d, before, today); !why.empty()) return refuse(why);
     before = d.date;
     m.added.push_back(d);
@@ -669,19 +646,19 @@ bool isStale(const std::string& date, const std::string& today) {
 StatusLine statusLine(const History& history, const std::string& today) {
   StatusLine line;
   const int last = history.stats.LastDrawNo;
-  if (last == 0) return {"最新データ：なし", "最新化してください"};
-  line.latest = "最新データ：第" + std::to_string(last) + "回";
+  if (last == 0) return {says::statusNoDraws(), says::statusUpdatePlease()};
+  line.latest = says::statusLatest(last);
   std::string date;
   for (auto d = history.draws.rbegin(); d != history.draws.rend(); ++d)
     if (d->no == last) {
       date = d->date;
       break;
     }
-  if (!date.empty()) line.latest += "（" + date + "）";
+  if (!date.empty()) line.latest += says::inParentheses(date);
   if (date.empty()) {
-    line.missing = "最新化してください";
+    line.missing = says::statusUpdatePlease();
   } else if (const int n = drawsDue(last, date, today); n > 0) {
-    line.missing = "約" + std::to_string(n) + "回分が未取り込みです";
+    line.missing = says::statusMissing(n);
   }
   return line;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/history.h"
+#include "store/messages.h"
 #include "store/result.h"
 
 namespace km {
@@ -89,7 +90,7 @@ bool isStale(const std::string& date, const std::string& today);
 // "最新化してください" when the newest draw has no date).
 struct StatusLine {
   std::string latest, missing;
-  std::string text() const { return missing.empty() ? latest : latest + "　" + missing; }
+  std::string text() const { return missing.empty() ? latest : says::statusJoined(latest, missing); }
 };
 StatusLine statusLine(const History& history, const std::string& today);
 

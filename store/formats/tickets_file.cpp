@@ -8,29 +8,30 @@
 
 #include "store/domain_values.h"
 #include "store/files/text_excerpt.h"
+#include "store/messages.h"
 
 namespace km {
 
 namespace {
 
 // The length of a separator between numbers at `i`, 0 when there is none.
-std::string quoted(std::string_view text) { return "「" + excerpt(text) + "」"; }
+std::string quoted(std::string_view text) { return says::quoted(excerpt(text)); }
 
 // Five number texts checked as a line: each a lottery number, all different.
 Result<TicketNumbers> checkNumbers(const std::vector<std::string_view>& texts) {
   const auto invalid = [](const std::string& why) { return Failure{Fault::Invalid, why, {}}; };
-  if (texts.size() != 5) return invalid("数字が5個ではありません（" + std::to_string(texts.size()) + "個）");
+  if (texts.size() != 5) return invalid(says::ticketCount(texts.size()));
   TicketNumbers numbers{};
   for (size_t i = 0; i < 5; ++i) {
     const CellNumber n = parseCellNumber(texts[i]);
     if (n.kind != CellNumber::Number)
-      return invalid(n.kind == CellNumber::Empty ? "第" + std::to_string(i + 1) + "数字が空です"
-                                                 : quoted(texts[i]) + "は1〜31の数字ではありません");
+      return invalid(n.kind == CellNumber::Empty ? says::ticketNumberEmpty(i + 1)
+                                                 : says::ticketNumberWrong(quoted(texts[i])));
     numbers[i] = n.value;
   }
   std::sort(numbers.begin(), numbers.end());
   for (size_t i = 1; i < 5; ++i)
-    if (numbers[i] == numbers[i - 1]) return invalid("数字" + std::to_string(numbers[i]) + "が2回あります");
+    if (numbers[i] == numbers[i - 1]) return invalid(says::ticketNumberTwice(numbers[i]));
   return numbers;
 }
 
@@ -96,13 +97,12 @@ std::string csvField(const std::string& text) {
 
 // One line after the header as a ticket, or why not.
 std::string ticketOf(const std::vector<std::string>& f, Ticket& t) {
-  if (f.size() != 8) return "項目が8個ではありません（" + std::to_string(f.size()) + "個）";
+  if (f.size() != 8) return says::ticketFieldCount(f.size());
   const CellNumber from = parseWholeNumber(f[0]);
-  if (from.kind != CellNumber::Number || !isDrawNo(from.value))
-    return "開始回" + quoted(f[0]) + "は1〜" + std::to_string(kMaxDrawNo) + "の回数ではありません";
+  if (from.kind != CellNumber::Number || !isDrawNo(from.value)) return says::ticketFromWrong(quoted(f[0]), kMaxDrawNo);
   const CellNumber draws = parseWholeNumber(f[1]);
   if (draws.kind != CellNumber::Number || draws.value < 1 || draws.value > kMaxTicketDraws)
-    return "購入回数" + quoted(f[1]) + "は1〜" + std::to_string(kMaxTicketDraws) + "ではありません";
+    return says::ticketDrawsWrong(quoted(f[1]), kMaxTicketDraws);
   if (std::string why = ticketRunProblem(from.value, draws.value); !why.empty()) return why;
   const Result<TicketNumbers> numbers = checkNumbers({f[2], f[3], f[4], f[5], f[6]});
   if (!numbers) return numbers.message();
@@ -114,20 +114,19 @@ std::string ticketOf(const std::vector<std::string>& f, Ticket& t) {
   return {};
 }
 
-std::string fileMessage(const std::string& what, const std::string& path) { return what + "\n" + path; }
+std::string fileMessage(const std::string& what, const std::string& path) { return says::aboutFile(what, path); }
 
 }  // namespace
 
 std::string ticketRunProblem(int from, int draws) {
   const long long last = static_cast<long long>(from) + draws - 1;
   if (last <= kMaxDrawNo) return {};
-  return "第" + std::to_string(from) + "回から" + std::to_string(draws) + "回分は第" + std::to_string(last) +
-         "回までになり、回数の上限（第" + std::to_string(kMaxDrawNo) + "回）を超えます";
+  return says::ticketRunTooLong(from, draws, last, kMaxDrawNo);
 }
 
 Result<TicketNumbers> parseTicketNumbers(std::string_view text) {
   const std::vector<std::string_view> texts = numberTexts(text);
-  if (texts.empty()) return Failure{Fault::Invalid, "数字がありません", {}};
+  if (texts.empty()) return Failure{Fault::Invalid, says::ticketNoNumbers(), {}};
   return checkNumbers(texts);
 }
 
@@ -138,28 +137,27 @@ PastedLines parsePastedLines(std::string_view text) {
     ++no;
     if (blank(line)) continue;
     if (r.lines.size() >= static_cast<size_t>(kMaxTickets)) {
-      r.errors.push_back(std::to_string(no) + "行目から後：多すぎるため入れませんでした");
+      r.errors.push_back(says::ticketLinesTooMany(no));
       break;
     }
     const Result<TicketNumbers> p = parseTicketNumbers(line);
     if (p)
       r.lines.push_back(*p);
     else
-      r.errors.push_back(std::to_string(no) + "行目：" + p.message());
+      r.errors.push_back(says::atLine(no) + p.message());
   }
   return r;
 }
 
 std::string noteProblem(std::string_view note) {
-  if (note.size() > kMaxTicketNoteBytes)
-    return "メモが長すぎます（" + std::to_string(kMaxTicketNoteBytes) + "バイトまで）";
+  if (note.size() > kMaxTicketNoteBytes) return says::ticketNoteTooLong(kMaxTicketNoteBytes);
   for (size_t i = 0; i < note.size();) {
     const auto c = static_cast<unsigned char>(note[i]);
-    if (c < 0x20 || c == 0x7F) return "メモに制御文字があります";
+    if (c < 0x20 || c == 0x7F) return says::ticketNoteControl();
     size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
     bool sound = len != 0 && i + len <= note.size() && !(len == 2 && c < 0xC2);
     for (size_t k = 1; sound && k < len; ++k) sound = (static_cast<unsigned char>(note[i + k]) & 0xC0) == 0x80;
-    if (!sound) return "メモがUTF-8の文字ではありません";
+    if (!sound) return says::ticketNoteNotUtf8();
     i += len;
   }
   return {};
@@ -170,16 +168,14 @@ Result<TicketList> parseTicketsCsv(std::string_view text) {
   TicketList r;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::vector<std::string_view> lines = splitLines(text);
-  if (lines.empty() || lines[0] != kTicketsHeader)
-    return damaged(std::string("1行目：見出しが「") + kTicketsHeader + "」ではありません");
+  if (lines.empty() || lines[0] != kTicketsHeader) return damaged(says::ticketHeaderWrong(kTicketsHeader));
   std::vector<std::string> fields;
   for (size_t i = 1; i < lines.size(); ++i) {
-    const std::string at = std::to_string(i + 1) + "行目：";
+    const std::string at = says::atLine(static_cast<long>(i + 1));
     if (blank(lines[i])) continue;
-    if (r.tickets.size() >= static_cast<size_t>(kMaxTickets))
-      return damaged(at + "買い目が多すぎます（" + std::to_string(kMaxTickets) + "行まで）");
+    if (r.tickets.size() >= static_cast<size_t>(kMaxTickets)) return damaged(at + says::ticketsTooMany(kMaxTickets));
     Ticket t;
-    const std::string why = splitCsvLine(lines[i], fields) ? ticketOf(fields, t) : "引用符が閉じていません";
+    const std::string why = splitCsvLine(lines[i], fields) ? ticketOf(fields, t) : says::ticketQuoteNotClosed();
     if (!why.empty()) return damaged(at + why);
     r.tickets.push_back(std::move(t));
     r.position.push_back(static_cast<int>(i));
@@ -208,19 +204,16 @@ Result<TicketList> readTicketsFile(const std::string& path) {
     case Fault::Missing:
       return Failure{Fault::Missing, {}, f.cause()};
     case Fault::TooLarge:
-      return fail(Fault::Damaged, "買い目のファイルが大きすぎます（" + std::to_string(kTicketsFileCap / 1024 / 1024) +
-                                      "MBまで）。ファイルはそのまま残してあります。");
+      return fail(Fault::Damaged, says::ticketsFileTooLarge(kTicketsFileCap / 1024 / 1024));
     case Fault::ForeignLink:
-      return fail(Fault::Unreadable, "買い目のファイルは他のユーザーのリンクの先にあるため読みません。");
+      return fail(Fault::Unreadable, says::ticketsFileForeignLink());
     case Fault::NotRegular:
-      return fail(Fault::Unreadable, "買い目のファイルが通常のファイルではありません。");
+      return fail(Fault::Unreadable, says::ticketsFileNotRegular());
     default:
-      return fail(Fault::Unreadable, "買い目のファイルを読めません。");
+      return fail(Fault::Unreadable, says::ticketsFileUnreadable());
   }
   Result<TicketList> parse = parseTicketsCsv(*f);
-  if (!parse)
-    return fail(Fault::Damaged,
-                "買い目のファイルが壊れています（" + parse.message() + "）。ファイルはそのまま残してあります。");
+  if (!parse) return fail(Fault::Damaged, says::ticketsFileDamaged(parse.message()));
   return parse;
 }
 
@@ -232,8 +225,7 @@ Done writeTicketsFile(const std::string& path, const std::vector<Ticket>& ticket
 
 Result<std::string> setDamagedTicketsAside(const std::string& path) {
   const auto failed = [&](const std::string& cause) {
-    return Failure{Fault::WriteFailed, fileMessage("壊れた買い目のファイルを別の名前にできませんでした。", path),
-                   cause};
+    return Failure{Fault::WriteFailed, fileMessage(says::ticketsFileNotSetAside(), path), cause};
   };
   for (int n = 1; n <= 100; ++n) {
     const std::string aside = path + ".damaged" + (n == 1 ? std::string() : std::to_string(n));

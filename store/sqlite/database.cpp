@@ -24,6 +24,7 @@
 #include "store/crypto/key_derivation.h"
 #include "store/files/replace_file.h"
 #include "store/files/text_excerpt.h"
+#include "store/messages.h"
 #include "store/sqlite/schema.h"
 
 namespace km {
@@ -107,17 +108,6 @@ std::string readFirstPage(const std::string& path) {
   return page;
 }
 
-// What a user is told first about a file that is no history of this program;
-// the technical account (SQLite's words, the page size) goes to the details.
-constexpr const char* kAnotherPageSize = "当選データファイルが壊れています（ファイルの先頭が正しくありません）。";
-constexpr const char* kAnotherPageSizeCause =
-    "ファイルの見出しにあるページの大きさが、このプログラムのデータベースと違います";
-constexpr const char* kNotOurDatabase = "このプログラムの暗号化データベースではありません。";
-constexpr const char* kKeyOrDamage =
-    "当選データファイルが壊れているか、このプログラムの当選データファイルではありません。";
-constexpr const char* kEmptyFile = "当選データファイルが空です（0バイト）。";
-constexpr const char* kReadOnlyFile = "データベースファイルが読み取り専用のため、当選データを変更できません。";
-
 // A failed write as the store reports it: the sentence and the file, with
 // SQLite's own account as its cause; both also go to the log.
 Failure report(const std::string& what, const std::string& path, const std::string& cause = {}) {
@@ -135,7 +125,7 @@ std::string sqliteCause(sqlite3* db, int rc = SQLITE_ERROR) {
   const int code = db ? sqlite3_extended_errcode(db) : rc;
   if (code == SQLITE_OK) return {};
   const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-  return std::string("SQLite: ") + (text ? text : "") + "（コード " + std::to_string(code) + "）";
+  return says::sqliteCause(text ? text : "", code);
 }
 
 // Binds one draw to the insert statement; SQLITE_OK or the first failure.
@@ -171,14 +161,13 @@ const std::string& historyQuery() {
 // Why a stored draw number is none (empty when it is one): it is stored as
 // an integer (text or a real would sort apart from the others) and is 1..32767.
 std::string wrongStoredDrawNo(sqlite3_stmt* s, int col) {
-  if (sqlite3_column_type(s, col) != SQLITE_INTEGER) return "が整数ではありません。";
+  if (sqlite3_column_type(s, col) != SQLITE_INTEGER) return says::storedDrawNoNotInteger();
   const sqlite3_int64 no = sqlite3_column_int64(s, col);
   if (isDrawNo(no)) return {};
-  return std::to_string(no) + "は" + std::to_string(kMinDrawNo) + "〜" + std::to_string(kMaxDrawNo) + "の範囲外です。";
+  return says::storedDrawNoOutOfRange(no);
 }
 
-std::string endlessRead(const ReadLimits& limits) { return readTooLongText(limits.time); }
-constexpr const char* kReadStopped = "当選データファイルの読み込みを中止しました。";
+std::string endlessRead(const ReadLimits& limits) { return says::readTooLong(limits.time.count()); }
 
 // What a file beside the database holds, as far as a read must know.
 enum class Beside { None, Unused, HotJournal, Foreign };
@@ -260,30 +249,20 @@ Done checkBesideFiles(const ConnectString& cs) {
   const std::string name = fs::path(cs.path).filename().string();
   const std::string wal = cs.path + "-wal";
   struct stat st {};
-  if (::lstat(wal.c_str(), &st) == 0)
-    return beside("当選データファイルの横に、このプログラムが作らないファイル「" + name +
-                  "-wal」（別のプログラムの書き込みログ）があります。中身を確かめて、移動するか削除してください。\n" +
-                  wal);
+  if (::lstat(wal.c_str(), &st) == 0) return beside(says::foreignWal(name, wal));
   const std::string journal = cs.path + "-journal";
   switch (journalBeside(journal)) {
     case Beside::None:
     case Beside::Unused:
       return {};
     case Beside::Foreign:
-      return beside("当選データファイルの横にある「" + name +
-                    "-journal」は、このプログラムが書き込みの途中に作る控え（ジャーナル）ではありません。中身を確かめて"
-                    "、移動するか削除してください。\n" +
-                    journal);
+      return beside(says::foreignJournal(name, journal));
     case Beside::HotJournal:
       break;
   }
   if (const std::string cause = rollBackJournal(cs); !cause.empty())
-    return beside(
-        "前回中断された書き込みを取り消せません（当選データファイルとそのフォルダに書き込めるか確かめてください）。\n" +
-            journal,
-        cause);
-  if (journalBeside(journal) == Beside::HotJournal)
-    return beside("前回中断された書き込みを取り消せません。\n" + journal);
+    return beside(says::rollBackFailed(journal), cause);
+  if (journalBeside(journal) == Beside::HotJournal) return beside(says::rollBackLeft(journal));
   return {};
 }
 
@@ -307,30 +286,25 @@ Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, 
   // the file itself, and the files beside it
   if (mode != OpenMode::RollBack) {
     struct stat st {};
-    if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-      return fail(Fault::Missing, "当選データファイルが見つかりません。");
+    if (::stat(cs.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return fail(Fault::Missing, says::historyMissing());
     // A pipe or a device would block the read or never end.
-    if (!S_ISREG(st.st_mode)) return fail(Fault::Unreadable, "当選データファイルが通常のファイルではありません。");
+    if (!S_ISREG(st.st_mode)) return fail(Fault::Unreadable, says::historyNotRegular());
     if (access(cs.path.c_str(), R_OK) != 0)
-      return fail(Fault::Unreadable, "当選データファイルを読み込めません。ファイルの読み取りの許可を確かめてください。",
-                  std::strerror(errno));
+      return fail(Fault::Unreadable, says::historyNoReadPermission(), std::strerror(errno));
     // An empty file would open as an empty database under any key.
     if (st.st_size == 0)
-      return mode == OpenMode::Download ? fail(Fault::Damaged, kNotOurDatabase, sqliteCause(nullptr, SQLITE_NOTADB))
-                                        : fail(Fault::Damaged, kEmptyFile);
+      return mode == OpenMode::Download
+                 ? fail(Fault::Damaged, says::notOurDatabase(), sqliteCause(nullptr, SQLITE_NOTADB))
+                 : fail(Fault::Damaged, says::historyEmptyFile());
     if (mode == OpenMode::Write) {
       // A file marked read-only stays unchanged, even for a user whom the system would let write it.
       const fs::path parent = fs::path(cs.path).parent_path();
       if ((st.st_mode & 0222) == 0 || access(cs.path.c_str(), R_OK | W_OK) != 0)
-        return fail(Fault::NotWritable, kReadOnlyFile);
+        return fail(Fault::NotWritable, says::readOnlyFile());
       if (access(parent.empty() ? "." : parent.c_str(), W_OK) != 0)
-        return fail(Fault::NotWritable,
-                    "データベースファイルのフォルダに書き込めないため、当選データを変更できません。");
+        return fail(Fault::NotWritable, says::folderNotWritable());
       if (const std::string link = foreignLinkOn(cs.path); !link.empty())
-        return fail(
-            Fault::NotWritable,
-            "データベースファイルが、ほかのユーザーが作ったシンボリックリンクのため、当選データを変更できません。", {},
-            link);
+        return fail(Fault::NotWritable, says::foreignLinkNotWritable(), {}, link);
     }
     // A file from outside is read without its journal: nothing beside it is looked at.
     if (mode != OpenMode::Download)
@@ -344,7 +318,7 @@ Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, 
   if (salt) {
     key = deriveDatabaseKey(cs.password, *salt);
     if (claimsAnotherPageSize(firstPage, *key, kCipherPageSize))
-      return fail(Fault::Damaged, kAnotherPageSize, kAnotherPageSizeCause);
+      return fail(Fault::Damaged, says::firstPageDamaged(), says::anotherPageSizeCause());
   }
   std::unique_ptr<HistoryConnection> c(new HistoryConnection);
   if (mode == OpenMode::Read) c->sideFiles_ = std::make_unique<HistoryConnection::SideFiles>(cs.path);
@@ -356,42 +330,34 @@ Result<std::unique_ptr<HistoryConnection>> openHistory(const ConnectString& cs, 
       (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | (mode == OpenMode::Download ? SQLITE_OPEN_URI : 0);
   const int rc = sqlite3_open_v2(name.c_str(), &c->db_, flags, nullptr);
   sqlite3* db = c->db_;
-  if (rc != SQLITE_OK) return fail(Fault::Damaged, "当選データファイルを開けません。", sqliteCause(db, rc));
+  if (rc != SQLITE_OK) return fail(Fault::Damaged, says::historyCannotOpen(), sqliteCause(db, rc));
   guardConnection(db);
   // the cipher, the key (derived above from the file's salt; a file too short
   // to hold a salt is keyed by its password and the check below says what is
   // wrong with it), and a read that proves the key
-  if (!hasCipher(db))
-    return fail(
-        Fault::NoCipher,
-        "暗号化データベースを扱うライブラリが使えないため、当選データファイルを開けません。プログラムを入れ直して"
-        "ください。");
+  if (!hasCipher(db)) return fail(Fault::NoCipher, says::noCipherToOpen());
   const bool keyed = key ? exec(db, "PRAGMA key = \"" + rawKeyLiteral(*key) + "\"") && fixCipherSettings(db)
                          : applyKey(db, cs.password);
-  if (!keyed) return fail(Fault::Damaged, "当選データファイルを開けません。", sqliteCause(db));
+  if (!keyed) return fail(Fault::Damaged, says::historyCannotOpen(), sqliteCause(db));
   if (mode != OpenMode::Download) sqlite3_busy_timeout(db, busyTimeoutMs);
   {
     StmtPtr check = prepare(db, "SELECT count(*) FROM sqlite_master");
     const int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(db);  // the schema's read may be refused
-    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
-    if (step != SQLITE_ROW) return fail(Fault::Damaged, kKeyOrDamage, sqliteCause(db));
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED)
+      return fail(Fault::Busy, says::editingElsewhere(), sqliteCause(db));
+    if (step != SQLITE_ROW) return fail(Fault::Damaged, says::keyOrDamage(), sqliteCause(db));
   }
-  if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1) return fail(Fault::NotWritable, kReadOnlyFile);
+  if (mode == OpenMode::Write && sqlite3_db_readonly(db, "main") == 1)
+    return fail(Fault::NotWritable, says::readOnlyFile());
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
   if (locks && !exec(db, "BEGIN IMMEDIATE")) {
     const int code = sqlite3_errcode(db);
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return fail(Fault::Busy, kEditingElsewhere, sqliteCause(db));
-    return fail(Fault::NotWritable, code == SQLITE_READONLY ? kReadOnlyFile : "データベースへ書き込めません。",
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+      return fail(Fault::Busy, says::editingElsewhere(), sqliteCause(db));
+    return fail(Fault::NotWritable, code == SQLITE_READONLY ? says::readOnlyFile() : says::cannotWriteDatabase(),
                 sqliteCause(db));
   }
   return c;
-}
-
-std::string readTooLongText(std::chrono::milliseconds time) {
-  const auto ms = time.count();
-  const std::string limit = ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒";
-  return "当選データファイルの読み込みが" + limit +
-         "以内に終わりません。ファイルが壊れているか、このプログラムの当選データファイルではありません。";
 }
 
 std::string fieldText(sqlite3_stmt* s, int col) {
@@ -414,20 +380,10 @@ std::string fieldText(sqlite3_stmt* s, int col) {
   }
 }
 
-std::string wrongNumberText(int drawNo, int column, const std::string& text) {
-  return std::string(kWrongNumberMessage) + " 第" + std::to_string(drawNo) + "回 " + std::to_string(column) + "列目「" +
-         excerpt(text) + "」";
-}
-
-std::string wrongDateText(int drawNo, const std::string& text) {
-  return "結果マスタの抽選日に誤りがあります。 第" + std::to_string(drawNo) + "回「" + excerpt(text) + "」";
-}
-
 std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, int dateCol, std::string& wrong) {
   const std::optional<DrawNo> no = DrawNo::of(sqlite3_column_int64(s, noCol));
   if (!no || sqlite3_column_type(s, noCol) != SQLITE_INTEGER) {
-    wrong =
-        "データベースファイルが壊れています。「回数」「" + excerpt(fieldText(s, noCol)) + "」は回数ではありません。";
+    wrong = says::storedDrawNoWrong(excerpt(fieldText(s, noCol)));
     return std::nullopt;
   }
   Draw d(*no);
@@ -436,7 +392,7 @@ std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, i
     const std::string text = fieldText(s, firstNumberCol + f);
     const CellNumber v = parseCellNumber(text);
     if (v.kind == CellNumber::Wrong) {
-      wrong = wrongNumberText(*no, kFirstNumberColumn + f, text);
+      wrong = says::wrongCell(false, *no, kFirstNumberColumn + f, excerpt(text));
       return std::nullopt;
     }
     if (v.kind == CellNumber::Number) d.n[f] = LotteryNumber::of(v.value);
@@ -445,7 +401,7 @@ std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, i
     const std::string text = fieldText(s, dateCol);
     const std::optional<DrawDate> date = DrawDate::of(text);
     if (!date) {
-      wrong = wrongDateText(*no, text);
+      wrong = says::wrongStoredDate(*no, excerpt(text));
       return std::nullopt;
     }
     d.date = *date;
@@ -502,41 +458,37 @@ std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause) {
   {
     StmtPtr t =
         prepare(db, (std::string("SELECT type, sql FROM sqlite_master WHERE name = '") + kPrizeTable + "'").c_str());
-    if (!t) return failed("当選データファイルが壊れているため、中身を読めません。");
+    if (!t) return failed(says::historyDamagedUnreadable());
     const int step = sqlite3_step(t.get());
     if (step == SQLITE_DONE) return {};
-    if (step != SQLITE_ROW) return failed("当選データファイルが壊れているため、中身を読めません。");
+    if (step != SQLITE_ROW) return failed(says::historyDamagedUnreadable());
     // only a plain table: a view would run what the file defines
     const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
     const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 1));
     std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
     for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (!type || std::string(type) != "table" || head != "CREATE TABLE")
-      return "当選データファイルの「当選金」（当選口数と当選金額）が、このプログラムの作る表ではありません。";
+    if (!type || std::string(type) != "table" || head != "CREATE TABLE") return says::prizeTableNotOurs();
   }
   StmtPtr q = prepare(db, (std::string("SELECT ") + schema::kDrawNo + prizeColumns() + " FROM " + kPrizeTable +
                            " ORDER BY " + schema::kDrawNo + " LIMIT " + std::to_string(kMaxDrawNo + 1))
                               .c_str());
-  if (!q) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
+  if (!q) return failed(says::prizeTableUnreadable());
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
-      return "当選データファイルが壊れています。「当選金」の" + std::to_string(out.size() + 1) + "行目の「回数」" +
-             wrong;
+      return says::prizeRowDrawNoWrong(out.size() + 1, wrong);
     const int no = sqlite3_column_int(q.get(), 0);
-    if (out.count(no) != 0)
-      return "当選データファイルが壊れています。「当選金」に第" + std::to_string(no) + "回が2行あります。";
+    if (out.count(no) != 0) return says::prizeDrawTwice(no);
     Prize p;
     for (int i = 0; i < 2 * kPrizeTiers; ++i) {
       const sqlite3_int64 v = sqlite3_column_int64(q.get(), i + 1);
       if (sqlite3_column_type(q.get(), i + 1) != SQLITE_INTEGER || v < 0 || v > kMaxPrizeValue)
-        return "当選データファイルが壊れています。「当選金」の第" + std::to_string(no) + "回の「" +
-               schema::kPrizeColumns[i] + "」が0〜" + std::to_string(kMaxPrizeValue) + "の整数ではありません。";
+        return says::prizeValueWrong(no, schema::kPrizeColumns[i], kMaxPrizeValue);
       (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers] = v;
     }
     out[no] = p;
   }
-  if (step != SQLITE_DONE) return failed("当選データファイルが壊れているため、「当選金」の表を読めません。");
+  if (step != SQLITE_DONE) return failed(says::prizeTableUnreadable());
   return {};
 }
 
@@ -563,47 +515,37 @@ Result<DrawList> loadHistory(const ConnectString& cs, bool withDates, const Read
   {
     StmtPtr view = prepare(db, "SELECT count(*) FROM sqlite_master WHERE name = ?");
     if (view) sqlite3_bind_text(view.get(), 1, schema::kHistoryView, -1, SQLITE_STATIC);
-    if (!view || sqlite3_step(view.get()) != SQLITE_ROW)
-      return fail("当選データファイルが壊れているため、読めません。", sqliteCause(db));
+    if (!view || sqlite3_step(view.get()) != SQLITE_ROW) return fail(says::historyDamagedNoRead(), sqliteCause(db));
     if (sqlite3_column_int(view.get(), 0) == 0)
-      return fail(
-          "当選データファイルに当選データの一覧がありません。ファイルが壊れているか、このプログラムの当選データ"
-          "ファイルではありません。",
-          std::string("「") + schema::kHistoryView + "」がありません");
+      return fail(says::noHistoryList(), says::tableMissingCause(schema::kHistoryView));
   }
   // Declared after the connection: the watch ends before the connection closes.
   const QueryWatch watch(db, limits.time, limits.stop);
-  const auto interrupted = [&] { return watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped); };
+  const auto interrupted = [&] { return watch.timedOut() ? endlessRead(limits) : says::historyReadStopped(); };
   StmtPtr q = prepare(db, historyQuery().c_str());
-  if (!q)
-    return fail("当選データファイルが壊れているため、当選データの一覧を読めません。",
-                std::string("「") + schema::kHistoryView + "」: " + sqliteCause(db));
+  if (!q) return fail(says::historyListUnreadable(), says::tableCause(schema::kHistoryView, sqliteCause(db)));
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     // Draw numbers in strictly ascending order; any other value is damage,
     // and the bound stops a query that never ends.
-    const std::string where = std::to_string(r.draws.size() + 1) + "行目の「回数」";
+    const size_t row = r.draws.size() + 1;
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
-      return fail("当選データファイルが壊れています。" + where + wrong);
+      return fail(says::historyRowDrawNoWrong(row, wrong));
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
     if (!r.draws.empty() && no <= r.draws.back().no)
-      return fail("当選データファイルが壊れています。" + where + std::to_string(no) +
-                  (no == r.draws.back().no ? "が重複しています。" : "が昇順ではありません。"));
+      return fail(no == r.draws.back().no ? says::historyDrawNoRepeated(row, no)
+                                          : says::historyDrawNoDescending(row, no));
     std::string wrong;
     std::optional<Draw> d = storedDraw(q.get(), 0, 1, -1, wrong);
     if (!d) return fail(wrong);
     r.draws.push_back(std::move(*d));
   }
   if (step == SQLITE_INTERRUPT) return fail(interrupted());
-  if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、当選データを読めません。", sqliteCause(db));
+  if (step != SQLITE_DONE) return fail(says::historyDrawsUnreadable(), sqliteCause(db));
   // the dates are read straight from the draw table, as the update reads it: only from a plain table
   const TableKind dateTable = drawTableKind(db);
-  if (dateTable == TableKind::Unreadable)
-    return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
-  if (dateTable == TableKind::Other)
-    return fail("当選データファイルの「" + std::string(schema::kDrawTable) +
-                "」が普通の表ではないため、抽選日を読みません。ファイルが壊れているか、このプログラムの当選データ"
-                "ファイルではありません。");
+  if (dateTable == TableKind::Unreadable) return fail(says::historyDatesUnreadable(), sqliteCause(db));
+  if (dateTable == TableKind::Other) return fail(says::drawTableNotPlainForDates(schema::kDrawTable));
   if (dateTable == TableKind::Missing && !withDates) {
     // a file of another layout: the draws without the newest one's date
   } else if (!withDates) {
@@ -616,30 +558,28 @@ Result<DrawList> loadHistory(const ConnectString& cs, bool withDates, const Read
         sqlite3_column_type(dq.get(), 0) != SQLITE_NULL) {
       const std::string text = fieldText(dq.get(), 0);
       const std::optional<DrawDate> date = DrawDate::of(text);
-      if (!date) return fail(wrongDateText(newest->no, text));
+      if (!date) return fail(says::wrongStoredDate(newest->no, excerpt(text)));
       newest->date = *date;
     }
   } else {
     static const std::string dates = std::string("SELECT ") + schema::kDrawNo + ", " + schema::kDate + " FROM " +
                                      schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
     StmtPtr dq = prepare(db, dates.c_str());
-    if (!dq) return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
+    if (!dq) return fail(says::historyDatesUnreadable(), sqliteCause(db));
     size_t i = 0, read = 0;
     while ((step = sqlite3_step(dq.get())) == SQLITE_ROW) {
-      if (++read > static_cast<size_t>(kMaxDrawNo))
-        return fail("当選データファイルが壊れています。抽選日の表が" + std::to_string(kMaxDrawNo) +
-                    "行を超えています。");
+      if (++read > static_cast<size_t>(kMaxDrawNo)) return fail(says::dateTableTooLong(kMaxDrawNo));
       const int no = sqlite3_column_int(dq.get(), 0);
       while (i < r.draws.size() && r.draws[i].no < no) ++i;
       if (i < r.draws.size() && r.draws[i].no == no && sqlite3_column_type(dq.get(), 1) != SQLITE_NULL) {
         const std::string text = fieldText(dq.get(), 1);
         const std::optional<DrawDate> date = DrawDate::of(text);
-        if (!date) return fail(wrongDateText(no, text));
+        if (!date) return fail(says::wrongStoredDate(no, excerpt(text)));
         r.draws[i].date = *date;
       }
     }
     if (step == SQLITE_INTERRUPT) return fail(interrupted());
-    if (step != SQLITE_DONE) return fail("当選データファイルが壊れているため、抽選日を読めません。", sqliteCause(db));
+    if (step != SQLITE_DONE) return fail(says::historyDatesUnreadable(), sqliteCause(db));
   }
   {
     std::string cause;
@@ -660,37 +600,35 @@ Result<DrawList> readDrawRows(sqlite3* db, const ReadLimits& limits) {
   auto bad = [&](const std::string& why, bool withCause = false, const std::string& cause = {}) {
     const bool interrupted = sqlite3_errcode(db) == SQLITE_INTERRUPT;
     return Failure{Fault::Damaged,
-                   interrupted ? (watch.timedOut() ? endlessRead(limits) : std::string(kReadStopped)) : why,
+                   interrupted ? (watch.timedOut() ? endlessRead(limits) : says::historyReadStopped()) : why,
                    withCause || interrupted ? sqliteCause(db) : cause};
   };
   switch (drawTableKind(db)) {
     case TableKind::Unreadable:
-      return bad("データベースファイルの中身を読めません。", true);
+      return bad(says::databaseUnreadableContents(), true);
     case TableKind::Missing:
-      return bad("データベースファイルに「当選データ」の表がありません。");
+      return bad(says::noDrawTable());
     case TableKind::Other:
-      return bad("データベースファイルの「当選データ」が普通の表ではありません。");
+      return bad(says::drawTableNotPlain());
     case TableKind::Plain:
       break;
   }
   static const std::string rows =
       "SELECT " + schema::drawColumns() + " FROM " + schema::kDrawTable + " ORDER BY " + schema::kDrawNo;
   StmtPtr q = prepare(db, rows.c_str());
-  if (!q) return bad("データベースファイルの「当選データ」の表を読めません。", true);
+  if (!q) return bad(says::drawTableUnreadable(), true);
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
-    const std::string where = std::to_string(r.draws.size() + 1) + "行目の「回数」";
     if (const std::string wrong = wrongStoredDrawNo(q.get(), 0); !wrong.empty())
-      return bad("データベースファイルの「当選データ」の" + where + wrong);
+      return bad(says::drawTableRowDrawNoWrong(r.draws.size() + 1, wrong));
     const sqlite3_int64 no = sqlite3_column_int64(q.get(), 0);
-    if (!r.draws.empty() && no == r.draws.back().no)
-      return bad("データベースファイルの「当選データ」に第" + std::to_string(no) + "回が2行あります。");
+    if (!r.draws.empty() && no == r.draws.back().no) return bad(says::drawTableDrawTwice(no));
     std::string wrong;
     std::optional<Draw> d = storedDraw(q.get(), 0, 2, 1, wrong);
     if (!d) return bad(wrong);
     r.draws.push_back(std::move(*d));
   }
-  if (step != SQLITE_DONE) return bad("データベースファイルが壊れているため、当選データを読めません。", true);
+  if (step != SQLITE_DONE) return bad(says::databaseDamagedDraws(), true);
   std::string cause;
   if (const std::string why = readPrizeTable(db, r.prizes, cause); !why.empty()) return bad(why, false, cause);
   return r;
@@ -703,8 +641,8 @@ Result<DrawList> readDrawTable(const ConnectString& cs, const ReadLimits& limits
   if (!opened) {
     const std::string what = opened.message().substr(0, opened.message().find('\n'));
     // damage of the cipher's own page is said as such; anything else that fails to open is no database of ours
-    if (opened.kind() != Fault::NoCipher && what != kAnotherPageSize)
-      return Failure{Fault::NotOurs, kNotOurDatabase, opened.cause()};
+    if (opened.kind() != Fault::NoCipher && what != says::firstPageDamaged())
+      return Failure{Fault::NotOurs, says::notOurDatabase(), opened.cause()};
     return Failure{Fault::Damaged, what, opened.cause()};
   }
   return readDrawRows((*opened)->get(), limits);
@@ -719,7 +657,7 @@ Result<std::unique_ptr<HistoryWriteLock>> HistoryWriteLock::take(const ConnectSt
   // the file that was replaced: what it read and wrote would be lost.
   int moved = 0;
   if (sqlite3_file_control(lock->connection_->get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
-    return Failure{Fault::Moved, "データベースファイルが、ほかの更新で置き換えられました。\n" + cs.path};
+    return Failure{Fault::Moved, says::replacedByAnotherUpdate(cs.path)};
   Result<DrawList> read = readDrawRows(lock->connection_->get(), limits);
   if (!read) return Failure{read.kind(), read.message() + "\n" + cs.path, read.cause()};
   lock->draws_ = std::move(read->draws);
@@ -750,46 +688,46 @@ Done writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, cons
   auto fail = [&](const std::string& what, const std::string& cause = {}) { return report(what, cs.path, cause); };
   // The temporary file is removed when `file` goes, after the connection on it is closed.
   ReplacementFile file(cs.path);
-  if (!file.ok()) return fail("データベースを作成できません。", file.error());
+  if (!file.ok()) return fail(says::cannotCreateDatabase(), file.error());
   const std::string& tmp = file.path();
   {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(tmp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     DbPtr db(raw);
-    if (rc != SQLITE_OK) return fail("データベースを作成できません。", sqliteCause(db.get(), rc));
-    if (!hasCipher(db.get())) return fail("暗号化データベースを扱うライブラリが使えません。");
-    if (!applyKey(db.get(), cs.password)) return fail("データベースの暗号化を設定できません。", sqliteCause(db.get()));
+    if (rc != SQLITE_OK) return fail(says::cannotCreateDatabase(), sqliteCause(db.get(), rc));
+    if (!hasCipher(db.get())) return fail(says::noCipherLibrary());
+    if (!applyKey(db.get(), cs.password)) return fail(says::cannotSetCipher(), sqliteCause(db.get()));
     // One transaction: one write to disk for the whole history, not one per draw.
     if (!exec(db.get(), "BEGIN") || !exec(db.get(), schema::createDrawTable()) ||
         !exec(db.get(), schema::createHistoryView()) || !exec(db.get(), schema::createPrizeTable()))
-      return fail("データベースの表を作成できません。", sqliteCause(db.get()));
+      return fail(says::cannotCreateTables(), sqliteCause(db.get()));
     StmtPtr ins = prepare(
         db.get(), (std::string("INSERT INTO ") + schema::kDrawTable + " VALUES (?, ?, ?, ?, ?, ?, ?, ?)").c_str());
-    if (!ins) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    if (!ins) return fail(says::cannotWriteDatabase(), sqliteCause(db.get()));
     for (const Draw& d : draws) {
       sqlite3_reset(ins.get());
       if (bindDraw(ins.get(), d) != SQLITE_OK || sqlite3_step(ins.get()) != SQLITE_DONE)
-        return fail("データベースへ書き込めません（第" + std::to_string(d.no) + "回）。", sqliteCause(db.get()));
+        return fail(says::cannotWriteDraw(d.no), sqliteCause(db.get()));
     }
     ins.reset();
     StmtPtr prize =
         prepare(db.get(), (std::string("INSERT INTO ") + kPrizeTable + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").c_str());
-    if (!prize) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    if (!prize) return fail(says::cannotWriteDatabase(), sqliteCause(db.get()));
     for (const auto& [no, p] : prizes) {
       sqlite3_reset(prize.get());
       int rc = sqlite3_bind_int(prize.get(), 1, no);
       for (int i = 0; i < 2 * kPrizeTiers && rc == SQLITE_OK; ++i)
         rc = sqlite3_bind_int64(prize.get(), i + 2, (i < kPrizeTiers ? p.winners : p.yen)[i % kPrizeTiers]);
       if (rc != SQLITE_OK || sqlite3_step(prize.get()) != SQLITE_DONE)
-        return fail("データベースへ書き込めません（第" + std::to_string(no) + "回の当選金）。", sqliteCause(db.get()));
+        return fail(says::cannotWritePrize(no), sqliteCause(db.get()));
     }
     prize.reset();
-    if (!exec(db.get(), "COMMIT")) return fail("データベースへ書き込めません。", sqliteCause(db.get()));
+    if (!exec(db.get(), "COMMIT")) return fail(says::cannotWriteDatabase(), sqliteCause(db.get()));
     const std::string closeFailure = closeConnection(db);
-    if (!closeFailure.empty()) return fail("データベースを閉じられません。", closeFailure);
+    if (!closeFailure.empty()) return fail(says::cannotCloseDatabase(), closeFailure);
   }
   const bool committed = backup ? file.commit(backup->path, backup->bytes) : file.commit();
-  if (!committed) return fail("データベースを置き換えられません。", file.error());
+  if (!committed) return fail(says::cannotReplaceDatabase(), file.error());
   return {};
 }
 

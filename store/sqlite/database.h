@@ -41,15 +41,6 @@ void writeLog(const std::string& line);
 inline constexpr int kFirstNumberColumn = 2;
 inline constexpr int kLastNumberColumn = 7;
 
-// The message of the check of the numbers (on closing the entry window, by
-// kazumaki-tool check, and by every read of the history).
-inline constexpr const char* kWrongNumberMessage = "結果マスタの数字に誤りがあります。";
-// How a wrong stored number is named: the message, the draw, the column and
-// an excerpt of the text ("結果マスタの数字に誤りがあります。 第12回 3列目「40」").
-std::string wrongNumberText(int drawNo, int column, const std::string& text);
-// How a stored date that is no day of the calendar is named, in the same way.
-std::string wrongDateText(int drawNo, const std::string& text);
-
 // Bounds on a read: its queries are interrupted when `time` has passed, or
 // when `stop` (if given) is told to stop.
 struct ReadLimits {
@@ -62,8 +53,8 @@ struct ReadLimits {
 // where the file has one (a file without it has no prizes; a row that is not
 // a draw number and eight whole numbers 0..kMaxPrizeValue fails the load).
 // A stored number that is neither empty nor a lottery number, or a date that
-// is no day of the calendar, fails the load, named by wrongNumberText
-// (wrongDateText) as kazumaki-tool check names it.  With dates, also reads each draw's
+// is no day of the calendar, fails the load, named by says::wrongCell
+// (says::wrongStoredDate) as kazumaki-tool check names it.  With dates, also reads each draw's
 // date from the draw table where it has one; a failed read of the dates
 // fails the whole load.  Without, only the date of the newest complete draw
 // is read, where the draw table has it.
@@ -83,9 +74,6 @@ LoadResult loadHistory(const ConnectString& cs, bool withDates = false, const Re
 // well under a second; only the data entry window holds it for longer: for as
 // long as it is open.
 inline constexpr int kBusyTimeoutMs = 5000;
-// What a writer is told when the write lock stays taken.
-inline constexpr const char* kEditingElsewhere =
-    "当選データ入力ウィンドウで編集中です。当選データ入力ウィンドウを閉じてから、もう一度実行してください。";
 
 // How a connection on a history file is opened.
 enum class OpenMode {
@@ -197,10 +185,6 @@ Done writeDatabase(const ConnectString& cs, const std::vector<Draw>& draws, cons
 // it first.
 Done checkBesideFiles(const ConnectString& cs);
 
-// "データベースファイルの読み込みが10秒以内に終わりません。…": a read that its
-// watch stopped when `time` had passed.
-std::string readTooLongText(std::chrono::milliseconds time);
-
 // A stored field's text as the entry window shows it: empty for NULL, an
 // integer in digits, a real visibly a real ("5.0"), text as it stands.
 std::string fieldText(sqlite3_stmt* s, int col);
@@ -213,7 +197,8 @@ std::string readPrizeTable(sqlite3* db, PrizeTable& out, std::string& cause);
 // from firstNumberCol on, read by their text as the check of the entry window
 // reads them (NULL and blanks are empty, "５" is 5), and the date in dateCol
 // (none when negative).  A value that breaks its rule gives nullopt, and in
-// `wrong` the draw and the column named as wrongNumberText names them.
+// `wrong` the draw and the column named as says::wrongCell names them.
+
 std::optional<Draw> storedDraw(sqlite3_stmt* s, int noCol, int firstNumberCol, int dateCol, std::string& wrong);
 
 // Keys a freshly opened connection with every cipher parameter fixed (for

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "store/files/replace_file.h"
+#include "store/messages.h"
 #include "store/sqlite/database_update.h"
 
 namespace km {
@@ -30,7 +31,7 @@ BackupCheck checkBackup(const ConnectString& cs) {
   b.usable = read && !rows.empty();
   b.draws = static_cast<int>(rows.size());
   for (const Draw& d : rows) b.lastDrawNo = std::max<int>(b.lastDrawNo, d.no);
-  b.reason = !read ? read.withCause() : rows.empty() ? std::string("当選データが1件もありません。") : std::string();
+  b.reason = !read ? read.withCause() : rows.empty() ? says::noBackupDraws() : std::string();
   return b;
 }
 
@@ -38,16 +39,15 @@ std::string damagedPathFor(const std::string& database) { return database + ".da
 
 Done restoreFromBackup(const ConnectString& cs) {
   const BackupCheck b = checkBackup(cs);
-  if (!b.usable)
-    return Failure{Fault::Damaged, "バックアップから戻せません。バックアップが使えるものではありません。\n" + b.path,
-                   b.reason};
+  if (!b.usable) return Failure{Fault::Damaged, says::backupUnusable(b.path), b.reason};
   const Result<std::string> backup = readRegularFile(b.path, kMaxBackupBytes);
-  if (!backup) return Failure{backup.kind(), "バックアップを読めません。\n" + b.path, backup.cause()};
+  if (!backup) return Failure{backup.kind(), says::backupUnreadable(b.path), backup.cause()};
   // the damaged file is copied aside (itself atomically) before the rename
   std::error_code ec;
   ReplacementFile file(cs.path);
   if (!file.write(*backup) || !file.commit(fs::exists(cs.path, ec) ? damagedPathFor(cs.path) : std::string()))
-    return Failure{Fault::WriteFailed, "バックアップから戻せません。" + file.failure().message, file.failure().cause};
+    return Failure{Fault::WriteFailed, says::backupNotRestored(file.failure().message), file.failure().cause};
+
   return {};
 }
 

@@ -6,12 +6,11 @@
 #include <set>
 
 #include "store/files/replace_file.h"
+#include "store/messages.h"
 
 namespace km {
 
 namespace fs = std::filesystem;
-
-std::string missingDatabaseText(const std::string& path) { return "当選データファイル：'" + path + "'が存在しません"; }
 
 std::string backupPathFor(const std::string& target) { return target + ".bak"; }
 
@@ -34,7 +33,7 @@ struct SourceDraws {
 SourceDraws readSource(const std::string& target, std::string_view bytes, const ReadLimits& limits) {
   SourceDraws r;
   if (bytes.empty()) {
-    r.reason = "取得先から届いたデータが空です。";
+    r.reason = says::downloadEmpty();
     return r;
   }
   if (feedForm(bytes) != FeedForm::Other) {
@@ -49,16 +48,16 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
   }
   ReplacementFile scratch(target);  // removed when it goes, never committed
   if (!scratch.ok() || !scratch.write(bytes)) {
-    r.reason = "ダウンロードしたデータを一時ファイルに書けません。";
+    r.reason = says::downloadNotWritten();
     r.details = scratch.error();
     return r;
   }
   Result<DrawList> table = readDrawTable({scratch.path(), databasePassword()}, limits);
   if (table.kind() == Fault::NotOurs) {
-    r.reason = "取得先のデータは、当選データの一覧（JSON・CSV）でも、このプログラムのデータベースでもありません。";
+    r.reason = says::downloadNotHistory();
     r.details = table.cause();
   } else if (!table) {
-    r.reason = "取得先のデータベースを使えません：" + table.message();
+    r.reason = says::downloadDatabaseUnusable(table.message());
     r.details = table.cause();
   } else {
     r.draws = std::move(table->draws);
@@ -67,11 +66,8 @@ SourceDraws readSource(const std::string& target, std::string_view bytes, const 
   return r;
 }
 
-// "「NAME」：" before a source's own words, when there are several sources.
-std::string sourceLabel(const std::string& name) { return name.empty() ? std::string() : "「" + name + "」："; }
-
-// "取得先「NAME」" in a sentence.
-std::string sourceNamed(const std::string& name) { return name.empty() ? "取得先" : "取得先「" + name + "」"; }
+using says::sourceLabel;
+using says::sourceNamed;
 
 // The prizes the usable sources give for the draws that are kept: a draw's
 // stored prize is never changed, and a prize two sources give differently
@@ -94,15 +90,12 @@ PrizeTable newPrizes(const PrizeTable& stored, const std::vector<Draw>& storedDr
     for (const auto& [no, prize] : read[i].prizes) {
       if (!kept.contains(no) || differ.contains(no)) continue;
       if (const auto s = stored.find(no); s != stored.end()) {
-        if (s->second != prize)
-          note("第" + std::to_string(no) + "回の当選金が、手元のデータと" + sourceNamed(sources[i].name) +
-               "とで違います（手元のままにしました）。");
+        if (s->second != prize) note(says::prizeDiffersFromStored(no, sourceNamed(sources[i].name)));
         continue;
       }
       if (const auto f = found.find(no); f != found.end()) {
         if (f->second != prize) {
-          note("第" + std::to_string(no) + "回の当選金が、" + sourceNamed(sources[from[no]].name) + "と" +
-               sourceNamed(sources[i].name) + "で違うため、取り込みませんでした。");
+          note(says::prizeSourcesDiffer(no, sourceNamed(sources[from[no]].name), sourceNamed(sources[i].name)));
           found.erase(f);
           differ.insert(no);
         }
@@ -112,7 +105,7 @@ PrizeTable newPrizes(const PrizeTable& stored, const std::vector<Draw>& storedDr
       from[no] = i;
     }
   }
-  if (told > 3) notes.append("\nほか" + std::to_string(told - 3) + "件");
+  if (told > 3) notes.append(says::moreNotes(told - 3));
   return found;
 }
 
@@ -142,7 +135,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   StopSignal* stop = options.limits.stop;
   auto cancelled = [] { return Failure{Fault::Cancelled, {}, {}}; };
   std::error_code ec;
-  if (!fs::is_regular_file(target, ec)) return Failure{Fault::Missing, missingDatabaseText(target), {}};
+  if (!fs::is_regular_file(target, ec)) return Failure{Fault::Missing, says::databaseMissing(target), {}};
 
   // Every source's draws, read before the history is locked.
   std::vector<SourceDraws> read(sources.size());
@@ -160,7 +153,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   // Why no source could be used: each source's reason, named when there are several.
   auto noneUsable = [&] {
     if (r.sources.size() == 1) return refuse(r.sources[0].reason, r.sources[0].details);
-    std::string why = "どの取得先からも当選データを取り込めませんでした。", details;
+    std::string why = says::noSourceUsable(), details;
     for (const SourceReport& s : r.sources) {
       why.append("\n").append(sourceLabel(s.name)).append(s.reason);
       if (s.details.empty()) continue;
@@ -187,8 +180,7 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
     if (!locked) {
       const Fault kind = locked.kind();
       const bool told = kind == Fault::Busy || kind == Fault::Beside || kind == Fault::Moved;
-      return refuse(told ? locked.message() : "手元の当選データファイルを読めません。\n" + locked.message(),
-                    locked.cause());
+      return refuse(told ? locked.message() : says::storedUnreadable(locked.message()), locked.cause());
     }
     lock = std::move(*locked);
   }
@@ -229,9 +221,8 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
         first = &added[i][k];
         from = i;
       } else if (!sameDraw(*first, added[i][k])) {
-        r.conflict = "取得先によって第" + std::to_string(first->no) + "回の当選数字が違うため、第" +
-                     std::to_string(first->no) + "回からは取り込んでいません。\n　" + sourceLabel(sources[from].name) +
-                     describeDraw(*first) + "\n　" + sourceLabel(sources[i].name) + describeDraw(added[i][k]);
+        r.conflict = says::sourcesDisagree(first->no, sourceLabel(sources[from].name), describeDraw(*first),
+                                           sourceLabel(sources[i].name), describeDraw(added[i][k]));
       }
     }
     if (!first || !r.conflict.empty()) break;
@@ -253,11 +244,12 @@ UpdateResult updateHistory(const std::string& target, const std::vector<SourceIn
   std::vector<Draw> all = stored;
   all.insert(all.end(), taken.begin(), taken.end());
   const Result<std::string> old = lock->fileBytes();
-  if (!old || old->empty()) return refuse("手元の当選データファイルを読めません。\n" + target, old.cause());
+  if (!old || old->empty()) return refuse(says::storedUnreadable(target), old.cause());
   if (stop && !stop->beginCommit()) return cancelled();
   const Backup backup{backupPathFor(target), *old};
   if (const Done written = writeDatabase(cs, all, prizes, &backup); !written)
-    return refuse("当選データファイルを書き換えられませんでした。", written.withCause());
+    return refuse(says::historyNotRewritten(), written.withCause());
+
   step("written");
   r.added = std::move(taken);
   r.drawsAfter = static_cast<int>(all.size());

@@ -15,8 +15,6 @@
 
 namespace km {
 
-// "当選データファイル：'PATH'が存在しません"
-std::string missingDatabaseText(const std::string& path);
 // The backup kept beside the database: Kazumaki.mdb.bak.
 std::string backupPathFor(const std::string& target);
 

@@ -11,6 +11,7 @@
 
 #include "store/files/text_excerpt.h"
 #include "store/formats/feed.h"
+#include "store/messages.h"
 #include "store/sqlite/query_watch.h"
 #include "store/sqlite/schema.h"
 
@@ -73,13 +74,11 @@ std::string dateProblem(std::string_view text, const std::string& previous, cons
                         const std::string& today, std::optional<int> typedFor) {
   if (parseWholeNumber(text).kind == CellNumber::Empty) return {};  // nothing but spaces
   const std::string d = normalizedDate(text);
-  if (d.empty()) return "抽選日「" + excerpt(text) + "」は暦にある日付（YYYY-MM-DD）で入力してください。";
-  if (!previous.empty() && d <= previous)
-    return "抽選日 " + d + " が、前の回の抽選日 " + previous + " より後ではありません。";
-  if (!next.empty() && d >= next) return "抽選日 " + d + " が、次の回の抽選日 " + next + " より前ではありません。";
+  if (d.empty()) return says::entryDateWrong(excerpt(text));
+  if (!previous.empty() && d <= previous) return says::entryDateNotAfter(d, previous);
+  if (!next.empty() && d >= next) return says::entryDateNotBefore(d, next);
   if (typedFor) return newDrawDateProblem(*typedFor, d, today);
-  if (isCalendarDate(today) && d > today)
-    return "抽選日 " + d + " は、今日（日本の日付で " + today + "）より後です。まだ行われていない抽せんです。";
+  if (isCalendarDate(today) && d > today) return says::entryDateFuture(d, today);
   return {};
 }
 
@@ -94,18 +93,18 @@ std::string repeatProblem(const std::array<int, kNumberFields>& numbers, int fie
   if (!numberRepeated(numbers, field)) return {};
   int other = 0;
   while (other == field || numbers[other] != numbers[field]) ++other;
-  return repeatedNumberReason(std::max(field, other));
+  return says::repeatedNumber(std::max(field, other) == Bonus);
 }
 
 std::string cellProblem(const LineTexts& line, int column, const std::string& previous, const std::string& today) {
   if (column == kDateColumn) return dateProblem(line[kDateField], previous, {}, today);
   if (column < kFirstNumberColumn || column > kLastNumberColumn) return {};
   const int f = column - kFirstNumberColumn;
-  if (parseCellNumber(line[f]).kind == CellNumber::Wrong) return wrongNumberReason();
+  if (parseCellNumber(line[f]).kind == CellNumber::Wrong) return says::wrongNumberReason();
   // a repeat is the later of the two fields: the numbers after this one do not count
   std::array<int, kNumberFields> upTo = lineNumbers(line);
   for (int g = f + 1; g < kNumberFields; ++g) upTo[g] = 0;
-  return numberRepeated(upTo, f) ? repeatedNumberReason(f) : std::string();
+  return numberRepeated(upTo, f) ? says::repeatedNumber(f == Bonus) : std::string();
 }
 
 std::optional<CellPosition> findWrongCell(int lineCount, const std::function<std::string(int line, int column)>& text,
@@ -151,12 +150,12 @@ std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::str
       sqlite3_bind_text(check.get(), 2, schema::kHistoryView, -1, SQLITE_STATIC);
     }
     if (!check || sqlite3_step(check.get()) != SQLITE_ROW) {
-      error = store->failure("データベースファイルを読めません。");
+      error = store->failure(says::databaseUnreadable());
       if (details) *details = store->details();
       return nullptr;
     }
     if (sqlite3_column_int(check.get(), 0) != 2) {
-      error = named("データベースファイルに「当選データ」または「全データ選択クエリ」がありません。", cs.path);
+      error = named(says::noDrawTableOrView(), cs.path);
       return nullptr;
     }
   }
@@ -167,25 +166,25 @@ std::unique_ptr<EntryStore> EntryStore::openAs(const ConnectString& cs, std::str
 
 EntryStore::~EntryStore() = default;
 
-std::string EntryStore::failure(const char* what) const {
+std::string EntryStore::failure(const std::string& what) const {
   std::string msg = what;
   const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-    msg = kEditingElsewhere;
+    msg = says::editingElsewhere();
   else if (db_ && sqlite3_extended_errcode(db_) == SQLITE_READONLY_DBMOVED)
-    msg = "データベースファイルが開いている間に移動または削除されたため、当選データを変更できません。";
+    msg = says::movedWhileOpen();
   else if (code == SQLITE_READONLY)
-    msg = "データベースファイルが読み取り専用のため、当選データを変更できません。";
+    msg = says::readOnlyFile();
   else if (code == SQLITE_FULL)
-    msg = "ディスクに空きがないため、当選データを変更できません。";
+    msg = says::diskFull();
   msg += "\n" + path_;
   details_.clear();
   if (db_) {
-    details_ = std::string("SQLite: ") + sqlite3_errmsg(db_);
+    std::string text = sqlite3_errmsg(db_);
     // the system's account of a failed read or write (a full disk, an I/O error)
     if (const int sys = sqlite3_system_errno(db_); sys != 0 && (code == SQLITE_IOERR || code == SQLITE_FULL))
-      details_ += std::string(": ") + std::strerror(sys);
-    details_ += "（コード " + std::to_string(db_ ? sqlite3_extended_errcode(db_) : code) + "）";
+      text += std::string(": ") + std::strerror(sys);
+    details_ = says::sqliteCause(text, sqlite3_extended_errcode(db_));
   }
   return msg;
 }
@@ -197,13 +196,13 @@ long long EntryStore::dataVersion() const {
 
 bool EntryStore::begin(std::string& error) {
   if (readOnly_) {
-    error = named("当選データを読むだけの接続のため、変更できません。", path_);
+    error = named(says::readOnlyConnection(), path_);
     return false;
   }
   // IMMEDIATE takes the write lock at once, waiting up to the busy timeout.
   if (!held_) {
     if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      error = failure("データベースへ書き込めません。");
+      error = failure(says::cannotWriteDatabase());
       return false;
     }
     held_ = true;
@@ -211,7 +210,7 @@ bool EntryStore::begin(std::string& error) {
   // The data version moves when another connection commits a change.
   if (changedElsewhere_ || dataVersion() != version_) {
     changedElsewhere_ = true;
-    error = named(kChangedElsewhere, path_);
+    error = named(says::changedElsewhere(), path_);
     return false;
   }
   return true;
@@ -233,7 +232,7 @@ void EntryStore::releaseWriteLock() {
 
 std::string EntryStore::commit() {
   if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    std::string why = failure("データベースへ書き込めません。");
+    std::string why = failure(says::cannotWriteDatabase());
     rollback();
     return why;
   }
@@ -256,7 +255,7 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
   static const std::string all = "SELECT " + schema::numberColumns("q.") + ", t." + schema::kDate + " FROM " +
                                  schema::kHistoryView + onDraws(" q LEFT JOIN %T t ON t.%N = q.%N ORDER BY q.%N");
   StmtPtr q = prepare(db_, all);
-  if (!q) return failure("データベースファイルの「全データ選択クエリ」を読めません。");
+  if (!q) return failure(says::historyViewUnreadable());
   int step;
   while ((step = sqlite3_step(q.get())) == SQLITE_ROW) {
     EntryRow r;
@@ -267,12 +266,11 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
   }
   if (step == SQLITE_INTERRUPT) {
     rows.clear();
-    return named(watch.timedOut() ? readTooLongText(limits.time) : "データベースファイルの読み込みを中止しました。",
-                 path_);
+    return named(watch.timedOut() ? says::readTooLong(limits.time.count()) : says::databaseReadStopped(), path_);
   }
   if (step != SQLITE_DONE) {
     rows.clear();
-    return failure("データベースファイルが壊れているため、当選データを読めません。");
+    return failure(says::databaseDamagedDraws());
   }
   q.reset();
   PrizeTable prizes;
@@ -292,13 +290,13 @@ std::string EntryStore::readAll(std::vector<EntryRow>& rows, const ReadLimits& l
 bool EntryStore::exists(int no, bool& found, std::string& error) {
   StmtPtr q = prepare(db_, onDraws("SELECT 1 FROM %T WHERE %N = ?"));
   if (!q) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   sqlite3_bind_int(q.get(), 1, no);
   const int step = sqlite3_step(q.get());
   if (step != SQLITE_ROW && step != SQLITE_DONE) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   found = step == SQLITE_ROW;
@@ -308,7 +306,7 @@ bool EntryStore::exists(int no, bool& found, std::string& error) {
 bool EntryStore::runEnd(int from, int& end, std::string& error) {
   StmtPtr q = prepare(db_, onDraws("SELECT %N FROM %T WHERE %N >= ? ORDER BY %N"));
   if (!q) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   sqlite3_bind_int(q.get(), 1, from);
@@ -319,7 +317,7 @@ bool EntryStore::runEnd(int from, int& end, std::string& error) {
     ++end;
   }
   if (step != SQLITE_ROW && step != SQLITE_DONE) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   return true;
@@ -328,13 +326,13 @@ bool EntryStore::runEnd(int from, int& end, std::string& error) {
 bool EntryStore::renumber(int no, int to, std::string& error) {
   StmtPtr u = prepare(db_, onDraws("UPDATE %T SET %N = ? WHERE %N = ?"));
   if (!u) {
-    error = failure("データベースへ書き込めません。");
+    error = failure(says::cannotWriteDatabase());
     return false;
   }
   sqlite3_bind_int(u.get(), 1, to);
   sqlite3_bind_int(u.get(), 2, no);
   if (sqlite3_step(u.get()) != SQLITE_DONE || sqlite3_changes(db_) != 1) {
-    error = failure("データベースへ書き込めません。");
+    error = failure(says::cannotWriteDatabase());
     return false;
   }
   return true;
@@ -346,7 +344,7 @@ bool EntryStore::neighbourDate(int no, bool later, std::string& date, std::strin
   StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N " + (later ? ">" : "<") +
                                    " ? AND " + schema::kDate + " IS NOT NULL ORDER BY %N" + (later ? "" : " DESC")));
   if (!q) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   sqlite3_bind_int(q.get(), 1, no);
@@ -360,7 +358,7 @@ bool EntryStore::neighbourDate(int no, bool later, std::string& date, std::strin
     }
   }
   if (step != SQLITE_DONE) {
-    error = failure("データベースを読めません。");
+    error = failure(says::cannotReadDatabase());
     return false;
   }
   return true;
@@ -373,8 +371,8 @@ std::string EntryStore::setCell(int no, int column, std::string_view text) {
 std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::string>>& cells) {
   details_.clear();
   for (const auto& [column, text] : cells) {
-    if (column < kFirstNumberColumn || column > kDateColumn) return "列は２～８で指定してください。";
-    if (column != kDateColumn && parseCellNumber(text).kind == CellNumber::Wrong) return wrongNumberReason();
+    if (column < kFirstNumberColumn || column > kDateColumn) return says::columnOutOfRange();
+    if (column != kDateColumn && parseCellNumber(text).kind == CellNumber::Wrong) return says::wrongNumberReason();
   }
   std::string error;
   if (!begin(error)) return error;
@@ -386,11 +384,11 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
   {
     StmtPtr q =
         prepare(db_, onDraws("SELECT " + schema::numberColumns() + ", " + schema::kDate + " FROM %T WHERE %N = ?"));
-    if (!q) return fail(failure("データベースを読めません。"));
+    if (!q) return fail(failure(says::cannotReadDatabase()));
     sqlite3_bind_int(q.get(), 1, no);
     const int step = sqlite3_step(q.get());
-    if (step == SQLITE_DONE) return fail("第" + std::to_string(no) + "回の当選データがありません。");
-    if (step != SQLITE_ROW) return fail(failure("データベースを読めません。"));
+    if (step == SQLITE_DONE) return fail(says::noSuchDraw(no));
+    if (step != SQLITE_ROW) return fail(failure(says::cannotReadDatabase()));
     for (int f = 0; f < kLineFields; ++f) line[f] = fieldText(q.get(), f + 1);
   }
   std::string previous, next;
@@ -406,7 +404,7 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
       if (std::string why = dateProblem(text, previous, next, today(), typed); !why.empty()) return fail(why);
       line[f] = normalizedDate(text);
     } else if (std::string why = repeatProblem(numbers, f); !why.empty()) {
-      return fail("第" + std::to_string(no) + "回の" + why);
+      return fail(says::ofDraw(no, why));
     }
   }
   std::string sql = "UPDATE %T SET ";
@@ -416,7 +414,7 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
            (column == kDateColumn ? schema::kDate : kFieldNames[column - kFirstNumberColumn]) + " = ?";
   }
   StmtPtr u = prepare(db_, onDraws(sql + " WHERE %N = ?"));
-  if (!u) return fail(failure("データベースへ書き込めません。"));
+  if (!u) return fail(failure(says::cannotWriteDatabase()));
   for (size_t i = 0; i < cells.size(); ++i) {
     const int column = cells[i].first, at = static_cast<int>(i) + 1;
     if (column == kDateColumn) {
@@ -433,7 +431,7 @@ std::string EntryStore::setCells(int no, const std::vector<std::pair<int, std::s
   }
   sqlite3_bind_int(u.get(), static_cast<int>(cells.size()) + 1, no);
   if (sqlite3_step(u.get()) != SQLITE_DONE) {
-    error = failure("データベースへ書き込めません。");
+    error = failure(says::cannotWriteDatabase());
     u.reset();
     return fail(error);
   }
@@ -447,7 +445,7 @@ static_assert(kMaxDrawNo == 32767);
 std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   details_.clear();
   // after draw 0 (before the first) up to the draw before the highest
-  if (afterNo < kMinDrawNo - 1 || afterNo >= kMaxDrawNo) return "回数が範囲外のため、行を追加できません。";
+  if (afterNo < kMinDrawNo - 1 || afterNo >= kMaxDrawNo) return says::insertOutOfRange();
   std::string error;
   if (!begin(error)) return error;
   auto fail = [&](std::string why) {
@@ -457,14 +455,14 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
   if (afterNo > 0) {
     bool found = false;
     if (!exists(afterNo, found, error)) return fail(error);
-    if (!found) return fail("第" + std::to_string(afterNo) + "回の当選データがありません。");
+    if (!found) return fail(says::noSuchDraw(afterNo));
   }
   int end = 0;
   if (!runEnd(afterNo + 1, end, error)) return fail(error);
-  if (end >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、行を追加できません。");
+  if (end >= kMaxDrawNo) return fail(says::tooManyToInsert());
   for (int n = end; n > afterNo; --n)  // from the top, so that no number is taken twice
     if (!renumber(n, n + 1, error)) return fail(error);
-  if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure("データベースへ書き込めません。"));
+  if (!movePrizes(db_, afterNo + 1, end, 1)) return fail(failure(says::cannotWriteDatabase()));
   // dated as the calendar dates the draw after the one before it, where that date fits
   std::string date;
   if (afterNo > 0) {
@@ -472,20 +470,20 @@ std::string EntryStore::insertAfter(int afterNo, int& newNo) {
     if (!neighbourDate(afterNo + 1, false, before, error) || !neighbourDate(afterNo + 1, true, next, error))
       return fail(error);
     StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N = ?"));
-    if (!q) return fail(failure("データベースを読めません。"));
+    if (!q) return fail(failure(says::cannotReadDatabase()));
     sqlite3_bind_int(q.get(), 1, afterNo);
     if (sqlite3_step(q.get()) == SQLITE_ROW && fieldText(q.get(), 0) == before) date = nextDrawDate(afterNo, before);
     if (!dateProblem(date, before, next, today(), afterNo + 1).empty()) date.clear();
   }
   {
     StmtPtr ins = prepare(db_, onDraws("INSERT INTO %T (%N, ") + schema::kDate + ") VALUES (?, ?)");
-    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    if (!ins) return fail(failure(says::cannotWriteDatabase()));
     sqlite3_bind_int(ins.get(), 1, afterNo + 1);
     if (date.empty())
       sqlite3_bind_null(ins.get(), 2);
     else
       sqlite3_bind_text(ins.get(), 2, date.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure(says::cannotWriteDatabase()));
   }
   error = commit();
   if (error.empty()) newNo = afterNo + 1;
@@ -502,15 +500,15 @@ std::string EntryStore::remove(int no) {
   };
   {
     StmtPtr del = prepare(db_, onDraws("DELETE FROM %T WHERE %N = ?"));
-    if (!del) return fail(failure("データベースへ書き込めません。"));
+    if (!del) return fail(failure(says::cannotWriteDatabase()));
     sqlite3_bind_int(del.get(), 1, no);
-    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
-    if (sqlite3_changes(db_) != 1) return fail("第" + std::to_string(no) + "回の当選データがありません。");
+    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure(says::cannotWriteDatabase()));
+    if (sqlite3_changes(db_) != 1) return fail(says::noSuchDraw(no));
   }
   int end = 0;
   if (!runEnd(no + 1, end, error)) return fail(error);
   if (!movePrizes(db_, no, no, 0) || !movePrizes(db_, no + 1, end, -1))
-    return fail(failure("データベースへ書き込めません。"));
+    return fail(failure(says::cannotWriteDatabase()));
   for (int n = no + 1; n <= end; ++n)  // from the bottom, so that no number is taken twice
     if (!renumber(n, n - 1, error)) return fail(error);
   return commit();
@@ -518,7 +516,7 @@ std::string EntryStore::remove(int no) {
 
 std::string EntryStore::setPrize(int no, const PrizeTexts& texts) {
   details_.clear();
-  if (std::string why = prizeProblem(texts); !why.empty()) return "第" + std::to_string(no) + "回の" + why;
+  if (std::string why = prizeProblem(texts); !why.empty()) return says::ofDraw(no, why);
   const std::optional<Prize> prize = prizeOf(texts);
   std::string error;
   if (!begin(error)) return error;
@@ -528,12 +526,12 @@ std::string EntryStore::setPrize(int no, const PrizeTexts& texts) {
   };
   bool found = false;
   if (!exists(no, found, error)) return fail(error);
-  if (!found) return fail("第" + std::to_string(no) + "回の当選データがありません。");
+  if (!found) return fail(says::noSuchDraw(no));
   {
     // the table of our own making, or none yet; anything else of that name is left alone
     StmtPtr t =
         prepare(db_, std::string("SELECT type, sql FROM sqlite_master WHERE name = '") + schema::kPrizeTable + "'");
-    if (!t) return fail(failure("データベースを読めません。"));
+    if (!t) return fail(failure(says::cannotReadDatabase()));
     const int step = sqlite3_step(t.get());
     if (step == SQLITE_ROW) {
       const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(t.get(), 0));
@@ -541,30 +539,29 @@ std::string EntryStore::setPrize(int no, const PrizeTexts& texts) {
       std::string head = sql ? std::string(sql).substr(0, 12) : std::string();
       for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       if (!type || std::string(type) != "table" || head != "CREATE TABLE")
-        return fail(named(
-            "データベースファイルの「当選金」が、このプログラムの作る表ではないため、当選金を保存できません。", path_));
+        return fail(named(says::prizeTableNotOursToSave(), path_));
     } else if (step == SQLITE_DONE) {
       if (!prize) return fail({});  // nothing to remove
       if (sqlite3_exec(db_, schema::createPrizeTable().c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail(failure("データベースへ書き込めません。"));
+        return fail(failure(says::cannotWriteDatabase()));
     } else {
-      return fail(failure("データベースを読めません。"));
+      return fail(failure(says::cannotReadDatabase()));
     }
   }
   {
     StmtPtr del = prepare(db_, std::string("DELETE FROM ") + schema::kPrizeTable + " WHERE " + kDrawNo + " = ?");
-    if (!del) return fail(failure("データベースへ書き込めません。"));
+    if (!del) return fail(failure(says::cannotWriteDatabase()));
     sqlite3_bind_int(del.get(), 1, no);
-    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+    if (sqlite3_step(del.get()) != SQLITE_DONE) return fail(failure(says::cannotWriteDatabase()));
   }
   if (prize) {
     StmtPtr ins = prepare(db_, std::string("INSERT INTO ") + schema::kPrizeTable + " (" + kDrawNo +
                                    schema::prizeColumns() + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    if (!ins) return fail(failure(says::cannotWriteDatabase()));
     sqlite3_bind_int(ins.get(), 1, no);
     for (int i = 0; i < 2 * kPrizeTiers; ++i)  // the table's order: the four counts, then the four amounts
       sqlite3_bind_int64(ins.get(), i + 2, (i < kPrizeTiers ? prize->winners : prize->yen)[i % kPrizeTiers]);
-    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure(says::cannotWriteDatabase()));
   }
   return commit();
 }
@@ -576,16 +573,15 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   for (int f = 0; f < kNumberFields; ++f) {
     const CellNumber v = parseCellNumber(texts[f]);
     if (v.kind != CellNumber::Number)
-      return std::string(kFieldNames[f]) + "「" + excerpt(texts[f]) + "」: " + wrongNumberReason();
+      return says::fieldValueWhy(kFieldNames[f], excerpt(texts[f]), says::wrongNumberReason());
     values[f] = v.value;
   }
   // the numbers are lottery numbers already: only a repeat keeps them from a whole draw
   if (const Result<WholeDraw> whole = WholeDraw::of(*DrawNo::of(kMinDrawNo), values); !whole) {
     const int f = WholeDraw::brokenField(values);
-    return std::string(kFieldNames[f]) + "「" + std::to_string(values[f]) + "」: " + whole.message();
+    return says::fieldValueWhy(kFieldNames[f], std::to_string(values[f]), whole.message());
   }
-  if (!date.empty() && normalizedDate(date).empty())
-    return "抽選日「" + excerpt(date) + "」は YYYY-MM-DD の日付で指定してください。";
+  if (!date.empty() && normalizedDate(date).empty()) return says::entryDateFormat(excerpt(date));
   // without a date: the one the calendar gives after the last draw's, when it has one
   std::string error;
   if (!begin(error)) return error;
@@ -597,21 +593,21 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   int next = 1;
   {
     StmtPtr q = prepare(db_, onDraws("SELECT coalesce(max(%N), 0) FROM %T"));
-    if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return fail(failure("データベースを読めません。"));
+    if (!q || sqlite3_step(q.get()) != SQLITE_ROW) return fail(failure(says::cannotReadDatabase()));
     const sqlite3_int64 last = sqlite3_column_int64(q.get(), 0);
-    if (last >= kMaxDrawNo) return fail("回数が３２７６７を超えるため、追加できません。");
+    if (last >= kMaxDrawNo) return fail(says::tooManyToAppend());
     next = static_cast<int>(last < 0 ? 0 : last) + 1;
   }
   if (day.empty() && next > 1) {
     StmtPtr q = prepare(db_, onDraws(std::string("SELECT ") + schema::kDate + " FROM %T WHERE %N = ?"));
-    if (!q) return fail(failure("データベースを読めません。"));
+    if (!q) return fail(failure(says::cannotReadDatabase()));
     sqlite3_bind_int(q.get(), 1, next - 1);
     if (sqlite3_step(q.get()) == SQLITE_ROW) {
       const std::string last = fieldText(q.get(), 0);
       day = nextDrawDate(next - 1, last);
       if (!day.empty())
         if (std::string why = dateProblem(day, last, {}, today(), next); !why.empty())
-          return fail("抽選日の指定がないため暦の上の次の抽選日としましたが、" + why + "抽選日を指定してください。");
+          return fail(says::calendarDateRefused(why));
     }
   }
   if (!day.empty()) {
@@ -622,14 +618,14 @@ std::string EntryStore::append(const std::array<std::string, kNumberFields>& tex
   {
     StmtPtr ins =
         prepare(db_, onDraws("INSERT INTO %T (") + schema::drawColumns() + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!ins) return fail(failure("データベースへ書き込めません。"));
+    if (!ins) return fail(failure(says::cannotWriteDatabase()));
     sqlite3_bind_int(ins.get(), 1, next);
     if (day.empty())
       sqlite3_bind_null(ins.get(), 2);
     else
       sqlite3_bind_text(ins.get(), 2, day.c_str(), -1, SQLITE_TRANSIENT);
     for (int f = 0; f < kNumberFields; ++f) sqlite3_bind_int(ins.get(), 3 + f, values[f]);
-    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure("データベースへ書き込めません。"));
+    if (sqlite3_step(ins.get()) != SQLITE_DONE) return fail(failure(says::cannotWriteDatabase()));
   }
   error = commit();
   if (error.empty()) newNo = next;

@@ -8,10 +8,10 @@
 // The store holds the database's write lock from the moment it opens until it
 // goes, taking it again right after each change: while the data entry window
 // is open, every other writer (another store, the update, kazumaki-tool) is
-// told kEditingElsewhere, and nothing changes the lines the window shows.
+// told says::editingElsewhere(), and nothing changes the lines the window shows.
 // Should another writer get in all the same (between a change and the taking
 // of the lock again, or after releaseWriteLock), the next change finds it
-// through SQLite's data version and is refused with kChangedElsewhere, never
+// through SQLite's data version and is refused with says::changedElsewhere(), never
 // written into a line that moved.
 //
 // Draw numbers behave like line numbers within a run of consecutive draws:
@@ -40,14 +40,6 @@ inline constexpr int kDateColumn = 8;
 inline constexpr int kLineFields = kNumberFields + 1;
 inline constexpr int kDateField = kNumberFields;
 using LineTexts = std::array<std::string, kLineFields>;
-
-// The message of the check on closing for a prize figure.
-inline constexpr const char* kWrongPrizeMessage = "当選金に誤りがあります。";
-// The message of the check on closing for a date.
-inline constexpr const char* kWrongDateMessage = "結果マスタの抽選日に誤りがあります。";
-// A change refused because another writer changed the file since it was read.
-inline constexpr const char* kChangedElsewhere =
-    "データベースファイルがほかのプログラムで変更されたため、この変更は保存していません。";
 
 // Why a date cannot be the date of a draw: no calendar date, not after
 // `previous` (the date of the nearest earlier draw that has one), not before
@@ -133,7 +125,7 @@ class EntryStore {
   // Lets other writers in until the next change, which takes the lock again
   // and is refused when they changed the file.
   void releaseWriteLock();
-  // The last change was refused with kChangedElsewhere; the lines must be
+  // The last change was refused with says::changedElsewhere(); the lines must be
   // read again (readAll) before the next.
   bool changedElsewhere() const { return changedElsewhere_; }
 
@@ -183,7 +175,7 @@ class EntryStore {
         busyTimeoutMs_(busyTimeoutMs) {}
   static std::unique_ptr<EntryStore> openAs(const ConnectString& cs, std::string& error, int busyTimeoutMs,
                                             std::string* details, bool write);
-  std::string failure(const char* what) const;
+  std::string failure(const std::string& what) const;
   // Makes sure the store holds the write lock and that nobody changed the
   // file since it was read; false with the reason otherwise.
   bool begin(std::string& error);

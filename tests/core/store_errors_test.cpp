@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "store/formats/csv.h"
+#include "store/messages.h"
 #include "store/sqlite/database.h"
 #include "store/sqlite/database_update.h"
 #include "store/sqlite/entry_store.h"
@@ -262,7 +263,7 @@ TEST(StoreErrors, AFailureCarriesTheKindItsCallersBranchOnAndTheLibrarysWordsApa
   ASSERT_TRUE(holder) << error;
   const UpdateResult update = updateHistory(db, historyToCsv(manyDraws(4)));
   EXPECT_EQ(update.kind(), Fault::Refused);
-  EXPECT_EQ(update.message().rfind(kEditingElsewhere, 0), 0u) << update.message();
+  EXPECT_EQ(update.message().rfind(says::editingElsewhere(), 0), 0u) << update.message();
 }
 
 }  // namespace

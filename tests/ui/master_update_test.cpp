@@ -31,6 +31,7 @@
 #include "tests/ui/http_test_server.h"
 #include "tests/ui/ui_helpers.h"
 #include "update/master_update_dialog.h"
+#include "update/update_messages.h"
 
 namespace fs = std::filesystem;
 using namespace km;
@@ -448,7 +449,7 @@ TEST_F(MenuUpdateTest, NewDrawsAreToldWithARestartThatClosesTheProgramForItsNext
   use("/1353.json");
   frm->openWindow(WindowId::AppearanceFrequency);  // an analysis window does not stand in the way
   auto w = choose(QMessageBox::No);
-  EXPECT_EQ(w->text, kAdded + QStringLiteral("\n") + MasterUpdateDialog::restartText());
+  EXPECT_EQ(w->text, kAdded + QStringLiteral("\n") + says::restartToUse());
   EXPECT_EQ(w->icon, QMessageBox::NoIcon);
   EXPECT_EQ(frm->history().recordCount(), 1340) << "the windows keep the history of the start";
   ASSERT_TRUE(test::runQueuedCalls());
@@ -477,7 +478,7 @@ TEST_F(MenuUpdateTest, RefusalsAreStopBoxesWithTheTechnicalAccountInTheDetails) 
 
   ASSERT_NE(frm->openWindow(WindowId::DataEntry), nullptr);
   w = choose();
-  EXPECT_EQ(w->text, MasterUpdateDialog::refusalText());
+  EXPECT_EQ(w->text, says::updateRefused());
   EXPECT_EQ(server.requests("/error"), 1) << "nothing is fetched while the entry window is open";
 }
 
@@ -492,7 +493,7 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
     test::MessageBoxWatcher busy;
     EXPECT_EQ(MasterUpdateDialog::start(frm.get(), frm.get(), qtarget()), nullptr) << "one update at a time";
     ASSERT_TRUE(QTest::qWaitFor([&] { return busy.seen; }, 30000));
-    EXPECT_EQ(busy.text, MasterUpdateDialog::busyText()) << busy.text.toStdString();
+    EXPECT_EQ(busy.text, says::updateBusy()) << busy.text.toStdString();
   }
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("当選データ最新化"));
   EXPECT_TRUE(dialog->labelText().contains(server.url("/stall")));
@@ -510,7 +511,7 @@ TEST_F(MenuUpdateTest, TheProgressWindowLeavesTheProgramUsableAndItsCancelButton
     test::MessageBoxWatcher refused;
     menu("actionEntry");
     ASSERT_TRUE(QTest::qWaitFor([&] { return refused.seen; }, 30000));
-    EXPECT_EQ(refused.text, MasterUpdateDialog::entryRefusalText());
+    EXPECT_EQ(refused.text, says::entryRefusedWhileUpdating());
     EXPECT_EQ(frm->findChildWindow(WindowId::DataEntry), nullptr);
   }
   QPushButton* cancel = dialog->findChild<QPushButton*>();
