@@ -84,7 +84,9 @@ struct EntryWindowTest : ::testing::Test {
     frm->showNormal();
     frm->resize(width, height);
     const QWidget* area = frm->mdiArea()->viewport();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return area->width() < width && area->height() > height / 2; }));
+    // the area has followed: narrower than a small window, or most of a large one's height
+    ASSERT_TRUE(QTest::qWaitFor([&] { return width < 1000 ? area->width() < width : area->height() > height - 400; }))
+        << area->width() << "x" << area->height();
     openEntry();
   }
   void TearDown() override {
@@ -160,7 +162,7 @@ struct EntryWindowTest : ::testing::Test {
 
 // In a main window that has room for it, the window opens at its designed size.
 TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
-  reopenIn(2400, 1800);
+  ASSERT_NO_FATAL_FAILURE(reopenIn(2400, 1800));
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("当選データ入力"));
   EXPECT_FALSE(frm->openWindowCaptions().isEmpty());
   EXPECT_EQ(sub->pos(), QPoint(0, 0));
@@ -209,7 +211,7 @@ TEST_F(EntryWindowTest, LayoutColoursAndHandshake) {
 // In a main window smaller than its designed size, the window opens within
 // the area: 閉じる in view, the grid's lines and columns scrolling.
 TEST_F(EntryWindowTest, ASmallMainWindowHoldsTheWholeWindowWith閉じる) {
-  reopenIn(760, 560);
+  ASSERT_NO_FATAL_FAILURE(reopenIn(760, 560));
   const QRect area = frm->mdiArea()->viewport()->rect();
   EXPECT_TRUE(area.contains(sub->geometry())) << sub->width() << "x" << sub->height();
   const QRect close(win->closeButton()->mapTo(frm->mdiArea()->viewport(), QPoint(0, 0)), win->closeButton()->size());
