@@ -68,39 +68,11 @@ QStringList names(const QList<QAccessibleInterface*>& cells) {
 
 }  // namespace
 
-TEST(GridAccessible, IsATableOfTheGridsRowsAndColumnsNamedByItsWindow) {
-  Shown s;
-  QAccessibleInterface* t = s.table();
-  ASSERT_TRUE(t);
-  EXPECT_EQ(t->role(), QAccessible::Table);
-  EXPECT_EQ(t->text(QAccessible::Name), QStringLiteral("出現頻度分析"));
-  QAccessibleTableInterface* table = t->tableInterface();
-  ASSERT_TRUE(table);
-  // the rows under the two heading rows, whose cells are the column headers
-  EXPECT_EQ(table->rowCount(), 4);
-  EXPECT_EQ(table->columnCount(), 4);
-  EXPECT_EQ(t->childCount(), 24);  // every cell of the grid, headings first
-  // a child and a cell are one and the same, and know their place
-  QAccessibleInterface* c = table->cellAt(2, 2);  // grid row 5, column 3
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->text(QAccessible::Name), QString());
-  EXPECT_EQ(t->child(4 * 4 + 2), c);
-  EXPECT_EQ(t->indexOfChild(c), 4 * 4 + 2);
-  EXPECT_EQ(c->parent(), t);
-  EXPECT_EQ(c->tableCellInterface()->rowIndex(), 2);
-  EXPECT_EQ(c->tableCellInterface()->columnIndex(), 2);
-  EXPECT_EQ(table->cellAt(0, 1)->text(QAccessible::Name), QStringLiteral("●"));
-  EXPECT_EQ(table->cellAt(4, 0), nullptr);
-  EXPECT_EQ(table->cellAt(0, 4), nullptr);
-  // where it is painted: the point in its middle is the cell
-  const QRect r = c->rect();
-  ASSERT_FALSE(r.isEmpty());
-  EXPECT_EQ(t->childAt(r.center().x(), r.center().y()), c);
-}
-
-// Each cell: its text as its name, its role, the headings over it and the
-// label at its left, and what its colour means.
-TEST(GridAccessible, CellsReadTheirTextHeadersAndMeaning) {
+// The table: the grid's rows under its two heading rows, named by its
+// window. Each cell, reached as a child, by its table row and column and by
+// the point in its middle: its text as its name, its role, the headings over
+// it and the label at its left, and what its colour means.
+TEST(GridAccessible, CellsReadTheirPlaceTextHeadersAndMeaning) {
   const struct {
     int row, col;  // 1-based, as the grid counts
     const char* name;
@@ -112,17 +84,38 @@ TEST(GridAccessible, CellsReadTheirTextHeadersAndMeaning) {
       {4, 3, "●", QAccessible::Cell, {"2", "出現"}, {"1004"}, "ボーナス数字"},
       {5, 4, "7", QAccessible::Cell, {"3", "出現"}, {"1005"}, "該当なし"},
       {6, 2, "12", QAccessible::Cell, {"1", "出現"}, {"1006"}, "背景：薄い水色"},  // no legend: the colour's name
-      {5, 2, "", QAccessible::Cell, {"1", "出現"}, {"1005"}, ""},
+      {5, 3, "", QAccessible::Cell, {"2", "出現"}, {"1005"}, ""},
       {4, 1, "1004", QAccessible::RowHeader, {"回"}, {}, ""},
       {2, 3, "2", QAccessible::ColumnHeader, {"出現"}, {}, ""},  // the title over the heading
       {1, 4, "", QAccessible::ColumnHeader, {}, {}, ""},         // under the title that runs over it
   };
   Shown s;
-  QAccessibleTableInterface* table = s.table()->tableInterface();
+  QAccessibleInterface* t = s.table();
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->role(), QAccessible::Table);
+  EXPECT_EQ(t->text(QAccessible::Name), QStringLiteral("出現頻度分析"));
+  QAccessibleTableInterface* table = t->tableInterface();
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->rowCount(), 4);
+  EXPECT_EQ(table->columnCount(), 4);
+  EXPECT_EQ(t->childCount(), 24);  // every cell of the grid, headings first
+  EXPECT_EQ(table->cellAt(4, 0), nullptr);
+  EXPECT_EQ(table->cellAt(0, 4), nullptr);
   for (const auto& k : cases) {
     SCOPED_TRACE(std::to_string(k.row) + "," + std::to_string(k.col));
-    QAccessibleInterface* c = s.table()->child((k.row - 1) * 4 + (k.col - 1));
+    const int index = (k.row - 1) * 4 + (k.col - 1);
+    QAccessibleInterface* c = t->child(index);
     ASSERT_TRUE(c);
+    EXPECT_EQ(c->parent(), t);
+    EXPECT_EQ(t->indexOfChild(c), index);
+    EXPECT_EQ(c->tableCellInterface()->columnIndex(), k.col - 1);
+    if (k.row > 2) {
+      EXPECT_EQ(c->tableCellInterface()->rowIndex(), k.row - 3);
+      EXPECT_EQ(table->cellAt(k.row - 3, k.col - 1), c);
+    }
+    const QRect r = c->rect();
+    ASSERT_FALSE(r.isEmpty());
+    EXPECT_EQ(t->childAt(r.center().x(), r.center().y()), c);
     EXPECT_EQ(c->text(QAccessible::Name), QString::fromUtf8(k.name));
     EXPECT_EQ(c->role(), k.role);
     EXPECT_EQ(names(c->tableCellInterface()->columnHeaderCells()), k.columnHeaders);

@@ -16,7 +16,6 @@
 #include "frame/ui/grid_view.h"
 #include "tests/core/test_history.h"
 #include "tests/ui/ui_helpers.h"
-#include "tickets/tickets_window.h"
 
 using namespace km;
 
@@ -32,12 +31,17 @@ struct Program {
   }
   QMdiSubWindow* open(WindowId id) {
     QMdiSubWindow* sub = frm.openWindow(id);
-    EXPECT_TRUE(sub);
-    if (sub) {
-      EXPECT_TRUE(test::waitFilled(sub));
-    }
+    EXPECT_TRUE(sub && test::waitFilled(sub));
     return sub;
   }
+};
+
+// One start of the program for every test of the keyboard; each test opens
+// the windows it works with.
+struct Keyboard : ::testing::Test {
+  static inline Program* p = nullptr;
+  static void SetUpTestSuite() { p = new Program; }
+  static void TearDownTestSuite() { delete std::exchange(p, nullptr); }
 };
 
 // The widget of that object name (and, for the prediction window's grids, index) in the window.
@@ -64,54 +68,52 @@ QString focusAfterTab(QWidget* from, bool backwards) {
 
 }  // namespace
 
-// From each grid, Tab goes on to the control after it and Shift+Tab back
-// to the one before it, however many cells the grid has.
-TEST(Keyboard, TabAndShiftTabLeaveEveryGrid) {
-  const struct {
-    WindowId window;
+// In every window, from each grid Tab goes on to the control after it and
+// Shift+Tab back to the one before it, however many cells the grid has; and
+// every button is pressed by a key of its own: a mnemonic, or (閉じる, whose
+// caption stays as it is) a shortcut; none of them is a key of the menu bar,
+// where it would be taken by the menu instead. Alt+C closes the window with
+// the focus.
+TEST_F(Keyboard, TabLeavesEveryGridAndEveryButtonHasItsKey) {
+  struct Tab {
     const char* grid;
     int index;
     const char* next;
     const char* previous;  // nullptr: the window has no control before its grid
-  } cases[] = {
-      {WindowId::AppearanceInterval, "gridView", -1, "closeButton", nullptr},
-      {WindowId::RandomnessTests, "gridView", -1, "closeButton", nullptr},
-      {WindowId::Prediction, "gridView", 0, "gridView#1", nullptr},
-      {WindowId::Prediction, "gridView", 2, "gridView#3", "gridView#1"},
-      {WindowId::Prediction, "gridView", 3, "reflectOnOption#0", "gridView#2"},
-      {WindowId::Tickets, "ticketsView", -1, "deleteButton", nullptr},
-      {WindowId::Tickets, "gridView", -1, "closeButton", "lineField"},
   };
-  Program p;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.grid) + " " + std::to_string(static_cast<int>(c.window)));
-    QMdiSubWindow* sub = p.open(c.window);
-    ASSERT_TRUE(sub);
-    QWidget* grid = named(sub, c.grid, c.index);
-    ASSERT_TRUE(grid);
-    EXPECT_EQ(focusAfterTab(grid, false), QString::fromUtf8(c.next));
-    const QString back = focusAfterTab(grid, true);
-    EXPECT_NE(back, describe(grid));
-    if (c.previous) {
-      EXPECT_EQ(back, QString::fromUtf8(c.previous));
-    }
-    sub->close();
-  }
-}
-
-// Every button of every window is pressed by a key of its own: a mnemonic,
-// or (閉じる, whose caption stays as it is) a shortcut; none of them is a
-// key of the menu bar, where it would be taken by the menu instead; Alt+C
-// closes the window with the focus.
-TEST(Keyboard, EveryButtonHasItsKey) {
-  Program p;
-  test::closePredictionWindow(p.frm);
+  const struct {
+    WindowId window;
+    std::vector<Tab> tabs;
+  } cases[] = {
+      {WindowId::AppearanceFrequency, {}},
+      {WindowId::AppearanceInterval, {{"gridView", -1, "closeButton", nullptr}}},
+      {WindowId::RandomnessTests, {{"gridView", -1, "closeButton", nullptr}}},
+      {WindowId::Prediction,
+       {{"gridView", 0, "gridView#1", nullptr},
+        {"gridView", 2, "gridView#3", "gridView#1"},
+        {"gridView", 3, "reflectOnOption#0", "gridView#2"}}},
+      {WindowId::Tickets, {{"ticketsView", -1, "deleteButton", nullptr}, {"gridView", -1, "closeButton", "lineField"}}},
+      {WindowId::Charts, {}},
+      {WindowId::About, {}},
+      {WindowId::DataEntry, {}},
+  };
+  test::closePredictionWindow(p->frm);
   const QString barKeys = QStringLiteral("XDSMWH");  // 終了(&X) 一発ゼノバ予想(&D) データ分析(&S) ...
-  for (WindowId id : {WindowId::AppearanceFrequency, WindowId::Prediction, WindowId::Tickets, WindowId::RandomnessTests,
-                      WindowId::Charts, WindowId::About, WindowId::DataEntry}) {
-    SCOPED_TRACE(static_cast<int>(id));
-    QMdiSubWindow* sub = p.open(id);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.window));
+    QMdiSubWindow* sub = p->open(c.window);
     ASSERT_TRUE(sub);
+    for (const Tab& t : c.tabs) {
+      QWidget* grid = named(sub, t.grid, t.index);
+      SCOPED_TRACE(describe(grid).toStdString());
+      ASSERT_TRUE(grid);
+      EXPECT_EQ(focusAfterTab(grid, false), QString::fromUtf8(t.next));
+      const QString back = focusAfterTab(grid, true);
+      EXPECT_NE(back, describe(grid));
+      if (t.previous) {
+        EXPECT_EQ(back, QString::fromUtf8(t.previous));
+      }
+    }
     QStringList keys;
     for (QPushButton* b : sub->findChildren<QPushButton*>()) {
       if (!b->isVisibleTo(sub)) continue;
@@ -128,33 +130,28 @@ TEST(Keyboard, EveryButtonHasItsKey) {
     ASSERT_TRUE(test::runQueuedCalls());
   }
   // Alt+C closes the window that has the focus, and only that one
-  QMdiSubWindow* a = p.open(WindowId::AppearanceInterval);
-  QMdiSubWindow* b = p.open(WindowId::NumberSum);
+  QMdiSubWindow* a = p->open(WindowId::AppearanceInterval);
+  QMdiSubWindow* b = p->open(WindowId::NumberSum);
   ASSERT_TRUE(a && b);
   auto* grid = b->findChild<GridView*>();
   grid->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
   QTest::keyClick(grid, Qt::Key_C, Qt::AltModifier);  // the button is let go a moment later
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !p.frm.findChildWindow(WindowId::NumberSum); }));
-  EXPECT_TRUE(p.frm.findChildWindow(WindowId::AppearanceInterval));
-}
-
-// The entry window opened with its lines read, the prediction window closed.
-static DataEntryWindow* openEntryWindow(Program& p) {
-  test::closePredictionWindow(p.frm);
-  QMdiSubWindow* sub = p.open(WindowId::DataEntry);
-  if (!sub) return nullptr;
-  auto* win = qobject_cast<DataEntryWindow*>(sub->widget());
-  return win && QTest::qWaitFor([&] { return !win->opening(); }, 30000) ? win : nullptr;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !p->frm.findChildWindow(WindowId::NumberSum); }));
+  EXPECT_TRUE(p->frm.findChildWindow(WindowId::AppearanceInterval));
 }
 
 // Typing a line of the entry grid with Tab: each cell written, the next one
 // of the line open, the view on the line; past its last cell the focus goes
-// on to 閉じる instead of back to the first line.
-TEST(Keyboard, EntryGridTypesALineWithTabAndKeepsItInView) {
-  Program p;
-  DataEntryWindow* win = openEntryWindow(p);
-  ASSERT_TRUE(win);
+// on to 閉じる instead of back to the first line. The menu key (or
+// Shift+F10) opens the line menu of the current line: 行追加 and 行削除
+// without a mouse.
+TEST_F(Keyboard, EntryGridTypesALineWithTabAndOpensItsMenuWithAKey) {
+  test::closePredictionWindow(p->frm);
+  QMdiSubWindow* sub = p->open(WindowId::DataEntry);
+  ASSERT_TRUE(sub);
+  auto* win = qobject_cast<DataEntryWindow*>(sub->widget());
+  ASSERT_TRUE(win && QTest::qWaitFor([&] { return !win->opening(); }, 30000));
   EntryGrid* grid = win->grid();
   const int last = win->model()->rowCount() - 1;
   // it opens on the newest draw, with the keys in the grid once its lines are read
@@ -184,28 +181,19 @@ TEST(Keyboard, EntryGridTypesALineWithTabAndKeepsItInView) {
   EXPECT_EQ(grid->currentIndex().row(), last);
   EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
   EXPECT_EQ(win->model()->unsavedCount(), 0);
-}
 
-// The menu key opens the line menu of the current line: 行追加 and 行削除
-// without a mouse.
-TEST(Keyboard, MenuKeyOpensTheLineMenuOfTheEntryGrid) {
-  Program p;
-  DataEntryWindow* win = openEntryWindow(p);
-  ASSERT_TRUE(win);
-  win->grid()->setFocus();
-  win->grid()->setCurrentIndex(win->model()->index(4, 3));
-  for (const auto& [key, modifiers] :
-       {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                              win->grid()->viewport()->mapToGlobal(QPoint(5, 5)));
-    if (key == Qt::Key_Menu)
-      QApplication::sendEvent(win->grid()->viewport(), &menuKey);
+  grid->setFocus();
+  grid->setCurrentIndex(win->model()->index(4, 3));
+  for (bool menuKey : {true, false}) {
+    SCOPED_TRACE(menuKey ? "Menu" : "Shift+F10");
+    QContextMenuEvent fromKeys(QContextMenuEvent::Keyboard, QPoint(5, 5), grid->viewport()->mapToGlobal(QPoint(5, 5)));
+    if (menuKey)
+      QApplication::sendEvent(grid->viewport(), &fromKeys);
     else
-      QTest::keyClick(win->grid(), key, modifiers);
+      QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(win->editMenu()->isVisible());
     EXPECT_TRUE(win->delLineAction()->isEnabled());
-    // the line it works on is the current one
-    EXPECT_EQ(win->grid()->currentIndex().row(), 4);
+    EXPECT_EQ(grid->currentIndex().row(), 4) << "the line it works on is the current one";
     win->editMenu()->hide();
   }
 }

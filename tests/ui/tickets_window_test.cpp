@@ -154,26 +154,24 @@ TEST(TicketsFromPrediction, TheButtonPutsThePredictionsLinesInOnce) {
   auto* tickets = qobject_cast<TicketsWindow*>(sub->widget());
   ASSERT_TRUE(tickets);
   ASSERT_TRUE(tickets->predictionButton()->isEnabled());
-  {
-    // it says how many lines went in, and names each line left out with why
+  // it says how many lines went in, and names each line left out with why;
+  // pressed again, that the lines are there already
+  auto press = [&] {
     test::MessageBoxWatcher said;
     tickets->predictionButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return said.seen; }));
-    EXPECT_TRUE(said.text.startsWith(QStringLiteral("一発ゼノバ予想の%1行を、第%2回の買い目として入れました。")
-                                         .arg(lines.size())
-                                         .arg(frm.history().stats.LastDrawNo + 1)))
-        << said.text.toStdString();
-    for (const std::string& l : left) EXPECT_TRUE(said.text.contains(QString::fromStdString(l))) << l;
-    EXPECT_EQ(said.text.contains(QStringLiteral("入れていません")), !left.empty());
-  }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return said.seen; }));
+    return said.text;
+  };
+  const QString said = press();
+  EXPECT_TRUE(said.startsWith(QStringLiteral("一発ゼノバ予想の%1行を、第%2回の買い目として入れました。")
+                                  .arg(lines.size())
+                                  .arg(frm.history().stats.LastDrawNo + 1)))
+      << said.toStdString();
+  for (const std::string& l : left) EXPECT_TRUE(said.contains(QString::fromStdString(l))) << l;
+  EXPECT_EQ(said.contains(QStringLiteral("入れていません")), !left.empty());
   const fs::path file = folder.dir / kTicketsFileName;
   EXPECT_EQ(parseTicketsCsv(test::slurp(file))->tickets, lines);
-  {
-    test::MessageBoxWatcher said;
-    tickets->predictionButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return said.seen; }));
-    EXPECT_TRUE(said.text.contains(QStringLiteral("すでにあります"))) << said.text.toStdString();
-  }
+  EXPECT_TRUE(press().contains(QStringLiteral("すでにあります")));
   EXPECT_EQ(parseTicketsCsv(test::slurp(file))->tickets, lines) << "the same lines are not added twice";
 
   // the start reads the newest date only: the window reads the others and shows them beside the wins
