@@ -1,14 +1,9 @@
 #include "store/history.h"
 
 #include "store/messages.h"
+#include "store/schema_names.h"
 
 namespace km {
-
-namespace {
-
-constexpr const char* kNumberNames[] = {"第1数字", "第2数字", "第3数字", "第4数字", "第5数字", "ボーナス数字"};
-
-}  // namespace
 
 int WholeDraw::brokenField(const std::array<int, kNumberFields>& numbers) {
   for (int f = 0; f < kNumberFields; ++f)
@@ -23,9 +18,9 @@ Result<WholeDraw> WholeDraw::of(DrawNo no, const std::array<int, kNumberFields>&
     for (int g = 0; g < kNumberFields; ++g) d.n[g] = LotteryNumber::of(numbers[g]);
     return WholeDraw(std::move(d));
   }
-  if (numbers[f] == 0) return Failure{Fault::Invalid, says::wholeDrawBlank(kNumberNames[f])};
+  if (numbers[f] == 0) return Failure{Fault::Invalid, says::wholeDrawBlank(schema::kNumbers[f])};
   if (!isLotteryNumber(numbers[f]))
-    return Failure{Fault::Invalid, says::wholeDrawOutOfRange(kNumberNames[f], numbers[f])};
+    return Failure{Fault::Invalid, says::wholeDrawOutOfRange(schema::kNumbers[f], numbers[f])};
   return Failure{Fault::Invalid, says::repeatedNumber(f == Bonus)};
 }
 

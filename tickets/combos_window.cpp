@@ -521,7 +521,7 @@ void CombosWindow::startFactors() {
   });
   startProgress(QStringLiteral("賞金倍率を計算しています… %p%"));
   linesResult_ =
-      QStringLiteral("%1口の賞金倍率を計算しています。").arg(q(groupedNumber(static_cast<long long>(lines->size()))));
+      QStringLiteral("%1口の賞金倍率を計算しています。").arg(q(groupedFigure(static_cast<long long>(lines->size()))));
   result_->setText(linesResult_);
   updateButtons();
 }
@@ -562,11 +562,11 @@ void CombosWindow::makeLines() {
       return showLines({},
                        QStringLiteral("条件に合う組合せは%1口あり、%2口を超えるため並べません。条件で絞るか、"
                                       "「無作為に」で口数を決めてください。")
-                           .arg(q(groupedNumber(figures_.all.kept)), q(groupedNumber(kMaxLinesShown))),
+                           .arg(q(groupedFigure(figures_.all.kept)), q(groupedFigure(kMaxLinesShown))),
                        {});
     const long long n = static_cast<long long>(kept.size());
     return offerLines(std::move(kept),
-                      QStringLiteral("条件に合う組合せすべて：%1口（%2）。").arg(q(groupedNumber(n)), yen(n)),
+                      QStringLiteral("条件に合う組合せすべて：%1口（%2）。").arg(q(groupedFigure(n)), yen(n)),
                       QStringLiteral("組合せ作成：条件に合うすべて"), false);
   }
   if (modes_[static_cast<size_t>(Mode::Random)]->isChecked()) {
@@ -581,9 +581,9 @@ void CombosWindow::makeLines() {
     const QString said =
         n < want
             ? QStringLiteral("条件に合う組合せは%1口しかないため、すべてを並べました（%2）。")
-                  .arg(q(groupedNumber(n)), yen(n))
+                  .arg(q(groupedFigure(n)), yen(n))
             : QStringLiteral("条件に合う組合せ%1口から無作為に%2口（%3）。シード%4：同じシードと条件なら同じ口です。")
-                  .arg(q(groupedNumber(figures_.all.kept)), q(groupedNumber(n)), yen(n))
+                  .arg(q(groupedFigure(figures_.all.kept)), q(groupedFigure(n)), yen(n))
                   .arg(seed);
     return offerLines(std::move(lines), said, QStringLiteral("組合せ作成：無作為（シード%1）").arg(seed), false);
   }
@@ -639,7 +639,7 @@ void CombosWindow::handOff() {
   const long long n = static_cast<long long>(lines_.size());
   const Message ask{QMessageBox::Question,
                     QStringLiteral("%1口（%2）を、第%3回の買い目として当選確認に入れますか？")
-                        .arg(q(groupedNumber(n)), yen(n))
+                        .arg(q(groupedFigure(n)), yen(n))
                         .arg(next),
                     {},
                     QMessageBox::Yes | QMessageBox::No,
@@ -663,7 +663,7 @@ void CombosWindow::handOff() {
   }
   result_->setText(
       linesResult_ + staleNote() +
-      QStringLiteral("\n当選確認に第%1回の買い目として%2口を入れました。").arg(next).arg(q(groupedNumber(n))));
+      QStringLiteral("\n当選確認に第%1回の買い目として%2口を入れました。").arg(next).arg(q(groupedFigure(n))));
 }
 
 }  // namespace km

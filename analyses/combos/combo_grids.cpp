@@ -17,16 +17,6 @@ constexpr Rgb kOffGrey = RGB(128, 128, 128);
 
 }  // namespace
 
-std::string groupedNumber(long long n) {
-  const std::string digits = std::to_string(n < 0 ? -n : n);
-  std::string t = n < 0 ? "-" : "";
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i && (digits.size() - i) % 3 == 0) t += ',';
-    t += digits[i];
-  }
-  return t;
-}
-
 std::string shareText(long long part, long long whole) {
   if (whole <= 0) return "－";
   const double pct = 100.0 * static_cast<double>(part) / static_cast<double>(whole);
@@ -81,7 +71,7 @@ Grid figuresGrid(const Figures& f, const Conditions& c) {
   g.setText(2, 1, "指定");
   g.setFrame({1, 1, 1, 2});
   g.setFrame({2, 1, 2, 2});
-  setHeaderBand(g, 1, 3, 4, 3, "組合せ（" + groupedNumber(kLineCount) + "通り）");
+  setHeaderBand(g, 1, 3, 4, 3, "組合せ（" + groupedFigure(kLineCount) + "通り）");
   setHeaderBand(g, 1, 5, 7, 5, "過去の当選数字");
   const char* second[] = {"残る組合せ", "割合", "合った回", "判定した回", "割合"};
   for (int col = 3; col <= kFiguresCols; ++col) g.setText(col, 2, second[col - 3]);
@@ -94,10 +84,10 @@ Grid figuresGrid(const Figures& f, const Conditions& c) {
       g.setFg({1, row, kFiguresCols, row}, kOffGrey);
       return;
     }
-    g.setText(3, row, groupedNumber(s.kept));
+    g.setText(3, row, groupedFigure(s.kept));
     g.setText(4, row, shareText(s.kept, kLineCount));
-    g.setText(5, row, groupedNumber(s.hits));
-    g.setText(6, row, groupedNumber(s.judged));
+    g.setText(5, row, groupedFigure(s.hits));
+    g.setText(6, row, groupedFigure(s.judged));
     g.setText(7, row, shareText(s.hits, s.judged));
   };
   for (int k = 0; k < kConditionCount; ++k) {
@@ -130,7 +120,7 @@ std::string sharesSentence(const Figures& f) {
   if (f.all.judged == 0)
     return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) +
            "ですが、条件を判定できる過去の当選数字がないため、当選数字の割合は示せません。";
-  return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) + "、過去" + groupedNumber(f.all.judged) +
+  return "残る組合せは全体の" + shareText(f.all.kept, kLineCount) + "、過去" + groupedFigure(f.all.judged) +
          "回の当選数字で条件に合ったのは" + shareText(f.all.hits, f.all.judged) +
          "で、抽せんは偶然なので当選数字も組合せと同じ割合で条件から外れ、条件で1口の当たりやすさは変わりません" +
          (f.each[static_cast<size_t>(Condition::Recent)].on ? "（直近の回の条件は各回をその前の回の数字で判定するため、"
@@ -217,22 +207,22 @@ std::string wheelSummary(const WheelPlan& plan, const WheelOutcome& o) {
   }
   const std::string guarantee = guaranteeText(plan.match, plan.ifDrawn);
   std::string t = std::to_string(plan.pool.size()) + "個の数字で" +
-                  groupedNumber(static_cast<long long>(o.lines.size())) + "口（" +
+                  groupedFigure(static_cast<long long>(o.lines.size())) + "口（" +
                   yenText(static_cast<long long>(o.lines.size()) * kLinePriceYen) + "）。";
   if (o.uncovered == 0) {
-    t += guarantee + "します（" + groupedNumber(o.subsets) + "通りすべてで確かめました）。";
+    t += guarantee + "します（" + groupedFigure(o.subsets) + "通りすべてで確かめました）。";
   } else {
     t += "条件に合う組合せだけでは保証は成り立ちません：当せん数字のうち" + std::to_string(plan.ifDrawn) +
-         "個が選んだ数字に入る" + groupedNumber(o.subsets) + "通りのうち" + groupedNumber(o.uncovered) +
+         "個が選んだ数字に入る" + groupedFigure(o.subsets) + "通りのうち" + groupedFigure(o.uncovered) +
          "通りでは、どの口も" + std::to_string(plan.match) + "個一致しません。";
   }
-  t += "\nこの数字の数と保証に必要な口数の下限（シェーンハイムの限界）は" + groupedNumber(o.lowerBound) + "口";
+  t += "\nこの数字の数と保証に必要な口数の下限（シェーンハイムの限界）は" + groupedFigure(o.lowerBound) + "口";
   if (o.provenMinimum)
-    t += "、最少と証明されている口数は" + groupedNumber(*o.provenMinimum) + "口です。";
+    t += "、最少と証明されている口数は" + groupedFigure(*o.provenMinimum) + "口です。";
   else
     t += "です（最少の口数は知られていません）。";
   if (plan.limited)
-    t += "\n条件に合う組合せ" + groupedNumber(static_cast<long long>(plan.allowed.size())) + "口の中から選びました。";
+    t += "\n条件に合う組合せ" + groupedFigure(static_cast<long long>(plan.allowed.size())) + "口の中から選びました。";
   return t;
 }
 

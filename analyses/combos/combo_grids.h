@@ -30,8 +30,6 @@ Grid figuresGrid(const Figures& f, const Conditions& c);
 std::string sharesSentence(const Figures& f);
 // "27.42%" (two decimals; "0.01%未満" for a share above 0 below that).
 std::string shareText(long long part, long long whole);
-// "169,911".
-std::string groupedNumber(long long n);
 
 // The lines, one a row after the heading row; the columns are built in one
 // place (combo_grids.cpp), so that one more is a row of its table.  With a

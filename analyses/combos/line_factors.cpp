@@ -79,15 +79,15 @@ std::string factorSentence(size_t made, const FactoredLines& kept, const std::ve
   const long long n = static_cast<long long>(made), k = static_cast<long long>(kept.lines.size());
   if (choice.minimum > 0) {
     if (wheel)
-      t = "保証つきの口は、減らすと保証が成り立たなくなるため、賞金倍率では減らしません（" + groupedNumber(n) +
+      t = "保証つきの口は、減らすと保証が成り立たなくなるため、賞金倍率では減らしません（" + groupedFigure(n) +
           "口すべて）。";
     else if (k == n)
-      t = least + "：作った" + groupedNumber(n) + "口すべてが残りました。";
+      t = least + "：作った" + groupedFigure(n) + "口すべてが残りました。";
     else if (k == 0)
-      t = least + "の口はありません（作った" + groupedNumber(n) + "口の最高は" +
+      t = least + "の口はありません（作った" + groupedFigure(n) + "口の最高は" +
           fixedText(*std::max_element(madeFactors.begin(), madeFactors.end()), 2) + "倍）。";
     else
-      t = least + "：作った" + groupedNumber(n) + "口のうち" + groupedNumber(k) + "口（" + yenText(k * kLinePriceYen) +
+      t = least + "：作った" + groupedFigure(n) + "口のうち" + groupedFigure(k) + "口（" + yenText(k * kLinePriceYen) +
           "）が残りました。";
   }
   if (choice.sort && k > 1) t += "賞金倍率の高い順に並べています。";

@@ -149,16 +149,7 @@ ChanceReturn chanceReturn(const History& history) {
   return r;
 }
 
-std::string yenText(long long yen) {
-  std::string digits = std::to_string(yen < 0 ? -yen : yen), t;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i && (digits.size() - i) % 3 == 0) t += ',';
-    t += digits[i];
-  }
-  if (yen < 0) t.insert(t.begin(), '-');
-  t += "円";
-  return t;
-}
+std::string yenText(long long yen) { return groupedFigure(yen) + "円"; }
 
 std::string chanceSentence(const ChanceReturn& chance, const TicketsCheck& check) {
   if (!chance.known()) return "払戻金の記録がないため、偶然だけなら戻る金額は計算できません。";
